@@ -1,0 +1,1 @@
+INSERT INTO 版本 (版本号) VALUES ('2.2');
