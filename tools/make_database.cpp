@@ -1,5 +1,7 @@
-// Builds the shipped, encrypted database from SQL files: make_database <out> <file.sql>...
-// The output must not exist yet; every statement must succeed, or no file is left behind.
+// Builds a shipped database from SQL files: make_database [--plain] <out> <file.sql>...
+// The main database is keyed with the program's password; --plain leaves it unkeyed (the print
+// database, which the receipt engine reads directly). The output must not exist yet; every
+// statement must succeed, or no file is left behind.
 #include <sqlcipher/sqlite3.h>
 
 #include <cstdio>
@@ -10,8 +12,14 @@
 #include "../src/platform/db_key.h"
 
 int main(int argc, char** argv) {
+    bool plain = false;
+    if (argc > 1 && std::string(argv[1]) == "--plain") {
+        plain = true;
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: make_database <out.db> <file.sql>...\n");
+        std::fprintf(stderr, "usage: make_database [--plain] <out.db> <file.sql>...\n");
         return 2;
     }
     const std::string out = argv[1];
@@ -26,7 +34,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string key = platform::kDatabasePassword;
-    sqlite3_key(db, key.data(), static_cast<int>(key.size()));
+    if (!plain) sqlite3_key(db, key.data(), static_cast<int>(key.size()));
     bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     for (int i = 2; ok && i < argc; ++i) {
         std::ifstream in(argv[i], std::ios::binary);
