@@ -1,0 +1,79 @@
+#pragma once
+// Message boxes, input boxes, file dialogs, modal windows, sounds and ending the program.
+// Every window of the system reaches the user through these calls only, so that tests can
+// script them: a test installs its own UiBackend, which records each box and answers it
+// from a queue, drives modal windows through callbacks and records the end of the program.
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+namespace platform {
+
+enum class MsgIcon { None, Information, Warning, Question, Critical };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// The caption a box shows when its caller names none.
+inline const QString kDefaultCaption = QStringLiteral("信息：");
+
+struct FileDialogRequest {
+    enum class Kind { Open, Save, Folder } kind = Kind::Open;
+    QString title;
+    QString directory;  // folder shown first
+    QString file_name;  // proposed file name (save)
+    QString filter;     // Qt filter text, e.g. "Excel 文件 (*.xlsx)"
+};
+
+// Thrown by end_program() under a test backend, so that the handler that ended the program
+// stops where the real program would have stopped. The real backend never returns either.
+struct ProgramEnded {
+    int exit_code = 0;
+};
+
+class UiBackend {
+public:
+    virtual ~UiBackend() = default;
+    virtual MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon,
+                                  MsgButtons buttons, QWidget* parent) = 0;
+    // Returns false when the user cancelled.
+    virtual bool input_box(const QString& prompt, const QString& caption, const QString& initial,
+                           QString* answer, QWidget* parent) = 0;
+    // Returns the chosen path, or an empty text when cancelled.
+    virtual QString file_dialog(const FileDialogRequest& request, QWidget* parent) = 0;
+    // Runs a modal window to its end and returns its result code.
+    virtual int run_modal(QDialog* window) = 0;
+    virtual void beep() = 0;
+    virtual void play_sound(const QString& wav_path) = 0;
+    [[noreturn]] virtual void end_program(int exit_code) = 0;
+};
+
+// The backend in use; the Qt one unless a test installed its own (nullptr restores Qt's).
+UiBackend& ui_backend();
+void set_ui_backend(UiBackend* backend);
+
+// Work run by end_program() before the process ends (the program's exit clean-up).
+void set_exit_cleanup(void (*cleanup)());
+// Runs the registered clean-up once: it is forgotten before it runs, so a second call (a normal
+// return from the event loop after end_program, say) does nothing until one is set again.
+void run_exit_cleanup();
+
+// A file filter for QFileDialog. Windows-style filters ("所有图片(*.jpg;*.bmp)|*.jpg;*.bmp|
+// 位图文件(*.bmp)|*.bmp") become Qt's ("所有图片 (*.jpg *.bmp);;位图文件 (*.bmp)"); a filter
+// without '|' is taken as Qt's already and returned unchanged.
+QString qt_file_filter(const QString& filter);
+
+MsgResult message_box(const QString& text, const QString& caption = kDefaultCaption,
+                      MsgIcon icon = MsgIcon::Information, MsgButtons buttons = MsgButtons::Ok,
+                      QWidget* parent = nullptr);
+bool input_box(const QString& prompt, const QString& caption, const QString& initial,
+               QString* answer, QWidget* parent = nullptr);
+QString common_dialog_show(const FileDialogRequest& request, QWidget* parent = nullptr);
+int window_open_modal(QDialog* window);
+void beep();
+void play_sound(const QString& wav_path);
+// Runs the exit clean-up and ends the process with the given code.
+[[noreturn]] void end_program(int exit_code = 0);
+
+}  // namespace platform

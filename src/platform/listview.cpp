@@ -1,0 +1,452 @@
+#include "platform/listview.h"
+
+#include <QApplication>
+#include <QBrush>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTableView>
+#include <utility>
+
+namespace platform {
+
+// ---- ListModel ----------------------------------------------------------------------------
+
+ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int ListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+bool ListModel::valid(int row, int column) const {
+    return row >= 0 && row < rows_ && column >= 0 && column < static_cast<int>(columns_.size());
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !valid(index.row(), index.column())) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+            return cells_[static_cast<size_t>(index.row()) * columns_.size() +
+                          static_cast<size_t>(index.column())];
+        case Qt::ForegroundRole:
+        case Qt::BackgroundRole: {
+            if (colours_.isEmpty()) return {};
+            const auto it = colours_.constFind(key(index.row(), index.column()));
+            if (it == colours_.constEnd()) return {};
+            const QColor& c = role == Qt::ForegroundRole ? it->text : it->background;
+            return c.isValid() ? QVariant(QBrush(c)) : QVariant();
+        }
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        default:
+            return {};
+    }
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 ||
+        section >= static_cast<int>(columns_.size()))
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole) return columns_[static_cast<size_t>(section)].title;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void ListModel::start_reset() {
+    resetting_ = true;
+    beginResetModel();
+}
+
+void ListModel::finish_reset() {
+    endResetModel();
+    resetting_ = false;
+}
+
+void ListModel::rebuild_with_column(int at, bool insert) {
+    // columns_ already has its new shape; old rows have one column more or less.
+    const size_t now_cols = columns_.size();
+    const size_t old_cols = insert ? now_cols - 1 : now_cols + 1;
+    std::vector<QString> cells;
+    cells.reserve(static_cast<size_t>(rows_) * now_cols);
+    for (int r = 0; r < rows_; ++r) {
+        const size_t base = static_cast<size_t>(r) * old_cols;
+        for (size_t c = 0; c < old_cols; ++c) {
+            if (insert && c == static_cast<size_t>(at)) cells.emplace_back();
+            if (!insert && c == static_cast<size_t>(at)) continue;
+            cells.push_back(std::move(cells_[base + c]));
+        }
+        if (insert && static_cast<size_t>(at) == old_cols) cells.emplace_back();
+    }
+    cells_ = std::move(cells);
+}
+
+int ListModel::insert_column(const QString& title, int width, int at) {
+    const int count = static_cast<int>(columns_.size());
+    if (at < 0 || at > count) at = count;
+    if (!filling()) beginInsertColumns(QModelIndex(), at, at);
+    columns_.insert(columns_.begin() + at, Column{title, std::max(0, width)});
+    rebuild_with_column(at, true);
+    if (!filling()) endInsertColumns();
+    return at;
+}
+
+bool ListModel::delete_column(int column) {
+    if (column < 0 || column >= static_cast<int>(columns_.size())) return false;
+    if (!filling()) beginRemoveColumns(QModelIndex(), column, column);
+    columns_.erase(columns_.begin() + column);
+    rebuild_with_column(column, false);
+    if (!filling()) endRemoveColumns();
+    return true;
+}
+
+void ListModel::clear_columns() {
+    if (!filling()) start_reset();
+    columns_.clear();
+    cells_.clear();
+    rows_ = 0;
+    if (!filling()) finish_reset();
+}
+
+QString ListModel::column_title(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns_.size())) return {};
+    return columns_[static_cast<size_t>(column)].title;
+}
+
+int ListModel::column_index(const QString& title) const {
+    for (size_t c = 0; c < columns_.size(); ++c)
+        if (columns_[c].title == title) return static_cast<int>(c);
+    return -1;
+}
+
+int ListModel::column_width(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns_.size())) return -1;
+    return columns_[static_cast<size_t>(column)].width;
+}
+
+void ListModel::set_column_width(int column, int width) {
+    if (column < 0 || column >= static_cast<int>(columns_.size())) return;
+    width = std::max(0, width);
+    int& stored = columns_[static_cast<size_t>(column)].width;
+    if (stored == width) return;
+    stored = width;
+    emit column_width_changed(column, width);
+}
+
+void ListModel::clear_rows() {
+    if (rows_ == 0) return;
+    const int last = rows_ - 1;
+    if (!filling()) beginRemoveRows(QModelIndex(), 0, last);
+    cells_.clear();
+    rows_ = 0;
+    if (!filling()) endRemoveRows();
+}
+
+void ListModel::reserve_rows(int rows) {
+    if (rows > 0) cells_.reserve(static_cast<size_t>(rows) * columns_.size());
+}
+
+int ListModel::insert_row(int at) {
+    if (at < 0 || at > rows_) at = rows_;
+    if (!filling()) beginInsertRows(QModelIndex(), at, at);
+    const size_t cols = columns_.size();
+    if (at == rows_)
+        cells_.resize(cells_.size() + cols);
+    else
+        cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(at) * cols),
+                      cols, QString());
+    ++rows_;
+    if (!filling()) endInsertRows();
+    return at;
+}
+
+int ListModel::append_row(const QStringList& cells) {
+    const int row = rows_;
+    if (!filling()) beginInsertRows(QModelIndex(), row, row);
+    const size_t cols = columns_.size();
+    for (size_t c = 0; c < cols; ++c)
+        cells_.push_back(c < static_cast<size_t>(cells.size()) ? cells[static_cast<qsizetype>(c)]
+                                                               : QString());
+    ++rows_;
+    if (!filling()) endInsertRows();
+    return row;
+}
+
+bool ListModel::delete_row(int row) {
+    if (row < 0 || row >= rows_) return false;
+    if (!filling()) beginRemoveRows(QModelIndex(), row, row);
+    const size_t cols = columns_.size();
+    const auto first =
+        cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(row) * cols);
+    cells_.erase(first, first + static_cast<std::ptrdiff_t>(cols));
+    --rows_;
+    if (!filling()) endRemoveRows();
+    return true;
+}
+
+QString ListModel::cell_text(int row, int column) const {
+    if (!valid(row, column)) return {};
+    return cells_[static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column)];
+}
+
+bool ListModel::set_cell_text(int row, int column, const QString& text) {
+    if (!valid(row, column)) return false;
+    cells_[static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column)] = text;
+    if (!filling()) {
+        const QModelIndex i = index(row, column);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
+    return true;
+}
+
+void ListModel::set_cell_colour(int row, int column, const QColor& text, const QColor& background) {
+    if (row < 0 || column < 0) return;
+    // Kept even for cells that do not exist yet: a filler may colour before it appends.
+    if (!text.isValid() && !background.isValid())
+        colours_.remove(key(row, column));
+    else
+        colours_.insert(key(row, column), CellColour{text, background});
+    if (!filling() && valid(row, column)) {
+        const QModelIndex i = index(row, column);
+        emit dataChanged(i, i, {Qt::ForegroundRole, Qt::BackgroundRole});
+    }
+}
+
+CellColour ListModel::cell_colour(int row, int column) const {
+    if (row < 0 || column < 0) return {};
+    return colours_.value(key(row, column));
+}
+
+void ListModel::clear_cell_colour(int row, int column) { set_cell_colour(row, column, {}, {}); }
+
+void ListModel::clear_cell_colours() {
+    if (colours_.isEmpty()) return;
+    colours_.clear();
+    if (!filling() && rows_ > 0 && !columns_.empty())
+        emit dataChanged(index(0, 0), index(rows_ - 1, static_cast<int>(columns_.size()) - 1),
+                         {Qt::ForegroundRole, Qt::BackgroundRole});
+}
+
+void ListModel::begin_fill() {
+    if (fill_depth_++ == 0) start_reset();
+}
+
+void ListModel::end_fill() {
+    if (fill_depth_ == 0) return;
+    if (--fill_depth_ == 0) finish_reset();
+}
+
+// ---- ListCellDelegate ---------------------------------------------------------------------
+
+void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    const QVariant fg = index.data(Qt::ForegroundRole);
+    const QVariant bg = index.data(Qt::BackgroundRole);
+    if (!fg.isValid() && !bg.isValid()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // Drawn by hand: a style sheet that colours items would otherwise win over the roles.
+    QStyleOptionViewItem opt(option);
+    initStyleOption(&opt, index);
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const QRect text_rect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    const QString text = opt.text;
+    opt.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+    const bool selected = opt.state & QStyle::State_Selected;
+    painter->save();
+    if (bg.isValid() && !selected) painter->fillRect(opt.rect, bg.value<QBrush>());
+    QColor pen = opt.palette.color(QPalette::Text);
+    if (selected)
+        pen = opt.palette.color(QPalette::HighlightedText);
+    else if (fg.isValid())
+        pen = fg.value<QBrush>().color();
+    painter->setPen(pen);
+    painter->setFont(opt.font);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect r = text_rect.adjusted(margin, 0, -margin, 0);
+    painter->drawText(r, static_cast<int>(opt.displayAlignment),
+                      opt.fontMetrics.elidedText(text, opt.textElideMode, r.width()));
+    painter->restore();
+}
+
+// ---- views --------------------------------------------------------------------------------
+
+namespace {
+
+const char kSetUpProperty[] = "platform_report_view";
+
+void apply_widths(QTableView* view, ListModel* model, int first, int last) {
+    QHeaderView* header = view->horizontalHeader();
+    for (int c = first; c <= last; ++c) header->resizeSection(c, model->column_width(c));
+}
+
+}  // namespace
+
+void setup_report_view(QTableView* view) {
+    if (!view || view->property(kSetUpProperty).toBool()) return;
+    auto* model = qobject_cast<ListModel*>(view->model());
+    if (!model) {
+        model = new ListModel(view);
+        view->setModel(model);
+    }
+    view->setItemDelegate(new ListCellDelegate(view));
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAlternatingRowColors(false);
+    view->setSortingEnabled(false);
+    view->setWordWrap(false);
+    view->setTabKeyNavigation(false);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    QHeaderView* rows = view->verticalHeader();
+    rows->hide();
+    // Fixed heights keep a list of 100,000 rows as cheap as one of ten.
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(view->fontMetrics().height() + 6);
+
+    QHeaderView* header = view->horizontalHeader();
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setMinimumSectionSize(0);  // width 0 hides a column, as the column settings use it
+
+    apply_widths(view, model, 0, model->columnCount() - 1);
+    QObject::connect(model, &ListModel::column_width_changed, view, [view](int column, int width) {
+        view->horizontalHeader()->resizeSection(column, width);
+    });
+    // A reset rebuilds the header's sections at the default size.
+    QObject::connect(model, &QAbstractItemModel::modelReset, view,
+                     [view, model] { apply_widths(view, model, 0, model->columnCount() - 1); });
+    QObject::connect(model, &QAbstractItemModel::columnsInserted, view,
+                     [view, model](const QModelIndex&, int first, int last) {
+                         apply_widths(view, model, first, last);
+                     });
+    // Widths the user drags go back into the model (saving column widths reads them there).
+    QObject::connect(header, &QHeaderView::sectionResized, model,
+                     [model](int column, int, int width) {
+                         if (!model->resetting()) model->set_column_width(column, width);
+                     });
+    view->setProperty(kSetUpProperty, true);
+}
+
+QTableView* make_report_view(QWidget* parent) {
+    auto* view = new QTableView(parent);
+    setup_report_view(view);
+    return view;
+}
+
+ListModel* listview_model(QTableView* view) {
+    if (!view) return nullptr;
+    // Called once per cell by fillers: a cheap test before the full set-up.
+    if (auto* model = qobject_cast<ListModel*>(view->model());
+        model && qobject_cast<ListCellDelegate*>(view->itemDelegate()))
+        return model;
+    setup_report_view(view);
+    return qobject_cast<ListModel*>(view->model());
+}
+
+int listview_insert_column(QTableView* view, const QString& title, int width) {
+    return listview_model(view)->insert_column(title, width);
+}
+
+bool listview_delete_column(QTableView* view, int column) {
+    return listview_model(view)->delete_column(column);
+}
+
+bool listview_delete_column(QTableView* view, const QString& title) {
+    ListModel* model = listview_model(view);
+    return model->delete_column(model->column_index(title));
+}
+
+void listview_clear_columns(QTableView* view) { listview_model(view)->clear_columns(); }
+
+void listview_clear_rows(QTableView* view) { listview_model(view)->clear_rows(); }
+
+int listview_insert_row(QTableView* view) { return listview_model(view)->insert_row(); }
+
+bool listview_delete_row(QTableView* view, int row) {
+    return listview_model(view)->delete_row(row);
+}
+
+bool listview_set_cell_text(QTableView* view, int row, int column, const QString& text) {
+    return listview_model(view)->set_cell_text(row, column, text);
+}
+
+QString listview_cell_text(QTableView* view, int row, int column) {
+    return listview_model(view)->cell_text(row, column);
+}
+
+int listview_column_index(QTableView* view, const QString& title) {
+    return listview_model(view)->column_index(title);
+}
+
+int listview_selected_row(QTableView* view) {
+    listview_model(view);
+    const QItemSelectionModel* selection = view->selectionModel();
+    if (!selection) return -1;
+    int row = -1;
+    for (const QModelIndex& i : selection->selectedIndexes())
+        if (row < 0 || i.row() < row) row = i.row();
+    return row;
+}
+
+void listview_select_row(QTableView* view, int row) {
+    ListModel* model = listview_model(view);
+    QItemSelectionModel* selection = view->selectionModel();
+    if (!selection) return;
+    if (row < 0 || row >= model->rowCount() || model->columnCount() == 0) {
+        selection->clearSelection();
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        return;
+    }
+    const QModelIndex first = model->index(row, 0);
+    selection->setCurrentIndex(first,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(first);
+}
+
+int listview_row_count(QTableView* view) { return listview_model(view)->rowCount(); }
+
+int listview_column_count(QTableView* view) { return listview_model(view)->columnCount(); }
+
+QString listview_column_title(QTableView* view, int column) {
+    return listview_model(view)->column_title(column);
+}
+
+void listview_set_column_width(QTableView* view, int column, int width) {
+    listview_model(view)->set_column_width(column, width);
+}
+
+int listview_column_width(QTableView* view, int column) {
+    return listview_model(view)->column_width(column);
+}
+
+void listview_set_cell_colour(QTableView* view, int row, int column, const QColor& text,
+                              const QColor& background) {
+    listview_model(view)->set_cell_colour(row, column, text, background);
+}
+
+void listview_clear_cell_colour(QTableView* view, int row, int column) {
+    listview_model(view)->clear_cell_colour(row, column);
+}
+
+void listview_clear_cell_colours(QTableView* view) { listview_model(view)->clear_cell_colours(); }
+
+void listview_begin_fill(QTableView* view) { listview_model(view)->begin_fill(); }
+
+void listview_end_fill(QTableView* view) { listview_model(view)->end_fill(); }
+
+}  // namespace platform

@@ -1,0 +1,779 @@
+// The print grid: pages, titles, header and footer, bands of columns, centring, fonts and
+// paper, read back from the PDF it writes with poppler's pdftotext and pdfinfo.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QFontInfo>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <cmath>
+#include <set>
+
+#include "platform/dialogs.h"
+#include "platform/grid.h"
+
+using platform::GridColumn;
+using platform::GridControl;
+using platform::GridFont;
+
+namespace {
+
+QString run_tool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    EXPECT_EQ(process.exitCode(), 0)
+        << program.toStdString() << " " << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+struct Word {
+    QString text;
+    double x_min, y_min, x_max, y_max;
+};
+
+// What a reader of the PDF gets back.
+struct Printed {
+    int page_count = 0;
+    double page_width = 0, page_height = 0;  // points, first page
+    QString page_size_line;                  // pdfinfo's "Page size:" line
+    QStringList pages;                       // pdftotext -layout, one text per page
+    std::vector<std::vector<Word>> words;    // pdftotext -bbox, per page
+
+    QString all() const { return pages.join(u'\f'); }
+};
+
+Printed read_pdf(const QString& path) {
+    Printed out;
+    const QString info = run_tool("pdfinfo", {path});
+    const auto pages = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
+    out.page_count = pages.captured(1).toInt();
+    const auto size =
+        QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+) pts[^\n]*)").match(info);
+    out.page_width = size.captured(1).toDouble();
+    out.page_height = size.captured(2).toDouble();
+    out.page_size_line = size.captured(0);
+
+    out.pages = run_tool("pdftotext", {"-layout", path, "-"}).split(u'\f');
+    if (!out.pages.isEmpty() && out.pages.last().trimmed().isEmpty()) out.pages.removeLast();
+
+    const QString html = run_tool("pdftotext", {"-bbox", path, "-"});
+    static const QRegularExpression page_re(R"(<page [^>]*>(.*?)</page>)",
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression word_re(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    for (auto page = page_re.globalMatch(html); page.hasNext();) {
+        const QString body = page.next().captured(1);
+        std::vector<Word> words;
+        for (auto w = word_re.globalMatch(body); w.hasNext();) {
+            const auto m = w.next();
+            QString text = m.captured(5);
+            text.replace("&amp;", "&")
+                .replace("&lt;", "<")
+                .replace("&gt;", ">")
+                .replace("&quot;", "\"");
+            words.push_back({text, m.captured(1).toDouble(), m.captured(2).toDouble(),
+                             m.captured(3).toDouble(), m.captured(4).toDouble()});
+        }
+        out.words.push_back(std::move(words));
+    }
+    return out;
+}
+
+const Word* find_word(const std::vector<Word>& words, const QString& text) {
+    for (const Word& w : words)
+        if (w.text == text) return &w;
+    return nullptr;
+}
+
+constexpr double kPtPerCm = 72.0 / 2.54;
+// Qt writes a PDF page box in whole points (A4: 595 x 842), which PDF readers still name A4.
+constexpr double kPageBoxTolerance = 0.5;
+constexpr double kPtPerPx = 72.0 / 96.0;
+// Height of poppler's word box per point of font size for the print family.
+constexpr double kBoxPerPoint = 1.26;
+
+// A grid filled and set up the way list printing does it.
+void set_list_defaults(GridControl& grid) {
+    grid.Appearance = 1;
+    grid.DrawMode = 0;
+    grid.FixedRowColStyle = 2;
+    grid.SelectionMode = 1;
+    grid.DefaultFont.Name = "Tahoma";
+    grid.DefaultFont.Size = 10;
+    grid.DefaultRowHeight = 25;
+    auto setup = grid.PageSetup();
+    setup->PaperHeight = 29.7;
+    setup->PaperWidth = 21;
+    setup->TopMargin = 1.5;
+    setup->BottomMargin = 2.5;
+    setup->LeftMargin = 1.5;
+    setup->RightMargin = 1.5;
+    setup->PrintGridlines = true;
+    setup->CenterHorizontally = true;
+    setup->PrintFixedRow = true;
+    setup->Footer = "共&n页，第&p页";
+    grid.DisplayRowIndex = false;
+    grid.AllowUserReorderColumn = false;
+    grid.DisplayFocusRect = false;
+}
+
+void add_title(GridControl& grid, const QString& text, bool all_pages = true) {
+    grid.ReportTitles().AddBlankReportTitle();
+    auto& title = grid.ReportTitles().Item(grid.ReportTitles().Count());
+    title.Text = text;
+    title.Font.Name = "黑体";
+    title.Font.Size = 20;
+    title.PrintOnAllPages = all_pages;
+}
+
+const QStringList kTitles = {"户号", "用户姓名", "居住街道", "欠费金额"};
+
+// Row r: "户" + 4 digits, a Chinese name, a street, an amount.
+void fill_list(GridControl& grid, int rows) {
+    grid.Cols(kTitles.size() + 1);
+    for (int k = 1; k <= kTitles.size(); ++k) {
+        grid.Cell(0, k).Text = kTitles[k - 1];
+        grid.Column(k).Width = k == 3 ? 160 : 100;
+    }
+    grid.Rows(rows + 1);
+    const QStringList surnames = {"张", "王", "李", "赵", "陈", "刘"};
+    for (int r = 1; r <= rows; ++r) {
+        grid.Cell(r, 1).Text = QString("户%1").arg(r, 4, 10, QChar('0'));
+        grid.Cell(r, 2).Text = surnames[r % surnames.size()] + QString("用户%1").arg(r);
+        grid.Cell(r, 3).Text = QString("幸福路%1号").arg(r);
+        grid.Cell(r, 4).Text = QString::number(r * 1.25, 'f', 2) + "(1)";
+    }
+}
+
+// Numbers of the rows ("户0001" -> 1) whose first cell is on a page of -layout text.
+std::vector<int> rows_on(const QString& page) {
+    std::vector<int> rows;
+    static const QRegularExpression re(R"(户(\d{4}))");
+    for (auto m = re.globalMatch(page); m.hasNext();) rows.push_back(m.next().captured(1).toInt());
+    return rows;
+}
+
+std::vector<int> range(int first, int last) {
+    std::vector<int> v;
+    for (int i = first; i <= last; ++i) v.push_back(i);
+    return v;
+}
+
+class GridPrint : public ::testing::Test {
+protected:
+    QString pdf(const char* name) const { return dir_.filePath(QString(name) + ".pdf"); }
+    Printed print(const GridControl& grid, const char* name = "out") {
+        const QString path = pdf(name);
+        EXPECT_TRUE(grid.render_to_pdf(path));
+        return read_pdf(path);
+    }
+    QTemporaryDir dir_;
+};
+
+// ---- pages of a list -------------------------------------------------------------------------
+
+TEST_F(GridPrint, ListOfSixtyRowsPagesWithTitlesAndFooterOnEveryPage) {
+    GridControl grid;
+    set_list_defaults(grid);
+    grid.DefaultRowHeight = 40;
+    add_title(grid, "抄表查询");
+    fill_list(grid, 60);
+
+    // Between the margins: 29.7 - 1.5 - 2.5 = 25.7 cm = 971.3 px at 96 dpi. The 20-point title
+    // takes 40 pt = 53.3 px, the title row 40 px, leaving 878.0 px: 21 rows of 40 px per page,
+    // so 21 + 21 + 18 rows on 3 pages.
+    const Printed out = print(grid);
+    ASSERT_EQ(out.page_count, 3);
+    ASSERT_EQ(out.pages.size(), 3);
+    EXPECT_NEAR(out.page_width, 595.28, kPageBoxTolerance);
+    EXPECT_NEAR(out.page_height, 841.89, kPageBoxTolerance);
+    EXPECT_EQ(rows_on(out.pages[0]), range(1, 21));
+    EXPECT_EQ(rows_on(out.pages[1]), range(22, 42));
+    EXPECT_EQ(rows_on(out.pages[2]), range(43, 60));
+    for (int p = 0; p < 3; ++p) {
+        const QString& page = out.pages[p];
+        EXPECT_EQ(page.count("抄表查询"), 1) << p;
+        for (const QString& title : kTitles) EXPECT_EQ(page.count(title), 1) << p;
+        EXPECT_TRUE(page.contains(QString("共3页，第%1页").arg(p + 1))) << page.toStdString();
+        // Title above the column titles above the rows above the footer.
+        const qsizetype title = page.indexOf("抄表查询"), head = page.indexOf("户号");
+        const qsizetype first_row = page.indexOf(u'户', head + 2), footer = page.indexOf("共3页");
+        EXPECT_LT(title, head);
+        EXPECT_LT(head, first_row);
+        EXPECT_LT(first_row, footer);
+    }
+    EXPECT_TRUE(out.pages[0].contains("张用户60") == false);
+    EXPECT_TRUE(out.pages[2].contains("张用户60"));
+    EXPECT_TRUE(out.pages[2].contains("75.00(1)"));
+}
+
+TEST_F(GridPrint, EmptyListPrintsTheTitleRowOnly) {
+    GridControl grid;
+    set_list_defaults(grid);
+    fill_list(grid, 0);
+    const Printed out = print(grid);
+    ASSERT_EQ(out.page_count, 1);
+    for (const QString& title : kTitles) EXPECT_TRUE(out.pages[0].contains(title));
+    EXPECT_TRUE(out.pages[0].contains("共1页，第1页"));
+    EXPECT_TRUE(rows_on(out.pages[0]).empty());
+}
+
+TEST_F(GridPrint, LandscapeA4AndABlankTitleTakesNoLine) {
+    GridControl grid;
+    set_list_defaults(grid);
+    grid.PageSetup()->Orientation = 2;
+    add_title(grid, "   ");
+    fill_list(grid, 60);
+
+    // Landscape A4 between the margins: 21 - 4 = 17 cm = 642.5 px; with no title line and a
+    // 25 px title row, 24 rows of 25 px fit (a 20-point title line would leave room for 22).
+    const Printed out = print(grid);
+    EXPECT_TRUE(out.page_size_line.contains("(A4)")) << out.page_size_line.toStdString();
+    EXPECT_NEAR(out.page_width, 841.89, kPageBoxTolerance);
+    EXPECT_NEAR(out.page_height, 595.28, kPageBoxTolerance);
+    ASSERT_EQ(out.page_count, 3);
+    EXPECT_EQ(rows_on(out.pages[0]), range(1, 24));
+    EXPECT_EQ(rows_on(out.pages[1]), range(25, 48));
+    EXPECT_EQ(rows_on(out.pages[2]), range(49, 60));
+    // The column titles are the first line of the page.
+    EXPECT_TRUE(out.pages[0].trimmed().startsWith("户号"));
+}
+
+TEST_F(GridPrint, TitlesAndTitleRowOnFirstPageOnlyWhenAsked) {
+    GridControl grid;
+    set_list_defaults(grid);
+    grid.DefaultRowHeight = 40;
+    grid.PageSetup()->PrintFixedRow = false;
+    add_title(grid, "只印首页的标题", false);
+    add_title(grid, "每页标题", true);
+    fill_list(grid, 60);
+
+    const Printed out = print(grid);
+    ASSERT_GE(out.page_count, 2);
+    EXPECT_TRUE(out.pages[0].contains("只印首页的标题"));
+    EXPECT_TRUE(out.pages[0].contains("用户姓名"));
+    for (int p = 1; p < out.page_count; ++p) {
+        EXPECT_FALSE(out.pages[p].contains("只印首页的标题")) << p;
+        EXPECT_FALSE(out.pages[p].contains("用户姓名")) << p;
+        EXPECT_TRUE(out.pages[p].contains("每页标题")) << p;
+    }
+    // Every row still prints, once.
+    std::vector<int> all;
+    for (const QString& page : out.pages) {
+        const auto rows = rows_on(page);
+        all.insert(all.end(), rows.begin(), rows.end());
+    }
+    EXPECT_EQ(all, range(1, 60));
+}
+
+// The meter-reading handbook's grid: its single-line columns add up to 695 px, which just fit
+// between its 1.3 cm margins (18.4 cm = 695.4 px), so every page carries every column.
+TEST_F(GridPrint, HandbookLayoutFitsOneBandPerPage) {
+    GridControl grid;
+    grid.Appearance = 1;
+    grid.DrawMode = 0;
+    grid.FixedRowColStyle = 1;
+    grid.SelectionMode = 1;
+    grid.DefaultFont.Name = "Tahoma";
+    grid.DefaultFont.Size = 10;
+    grid.DefaultRowHeight = 25;
+    auto setup = grid.PageSetup();
+    setup->Orientation = 1;
+    setup->PaperHeight = 29.7;
+    setup->PaperWidth = 21;
+    setup->TopMargin = 1.5;
+    setup->BottomMargin = 2.5;
+    setup->LeftMargin = 1.3;
+    setup->RightMargin = 1.3;
+    setup->PrintGridlines = setup->CenterHorizontally = setup->PrintFixedRow = true;
+    const int accounts = 80;
+    setup->Footer = QString("共&n页，第&p页 用户数：%1户").arg(accounts);
+    grid.DisplayRowIndex = false;
+    grid.AllowUserReorderColumn = false;
+    grid.DisplayFocusRect = true;
+    auto& title = grid.ReportTitles().AddBlankReportTitle();
+    title.Text = "某物业抄表手册---当前抄表人员(李四)--2024-3-5";
+    title.Font.Name = "黑体";
+    title.Font.Size = 15;
+    title.PrintOnAllPages = true;
+    const QStringList titles = {"户号",     "用户姓名", "起数",     "止数",
+                                "欠费金额", "收费项目", "居住街道", "移动电话"};
+    const int widths[] = {80, 90, 70, 70, 95, 90, 85, 115};
+    grid.Cols(titles.size() + 1);
+    for (int j = 1; j <= titles.size(); ++j) {
+        grid.Cell(0, j).Text = titles[j - 1];
+        grid.Column(j).Width = widths[j - 1];
+    }
+    grid.Rows(accounts + 1);
+    for (int r = 1; r <= accounts; ++r) {
+        grid.Cell(r, 1).Text = QString("户%1").arg(r, 4, 10, QChar('0'));
+        grid.Cell(r, 2).Text = "王五";
+        grid.Cell(r, 3).Text = "1234.5";
+        grid.Cell(r, 5).Text = "56.70(2)";
+        grid.Cell(r, 6).Text = "水费";
+        grid.Cell(r, 7).Text = "和平街";
+        grid.Cell(r, 8).Text = "13800138000";
+    }
+    grid.AutoRedraw = true;
+    grid.Refresh();
+
+    // 971.3 px of height less the 15-point title (30 pt = 40 px) and the 25 px title row hold
+    // 36 rows of 25 px: 36 + 36 + 8 rows.
+    const Printed out = print(grid);
+    ASSERT_EQ(out.page_count, 3);
+    EXPECT_EQ(rows_on(out.pages[0]), range(1, 36));
+    EXPECT_EQ(rows_on(out.pages[1]), range(37, 72));
+    EXPECT_EQ(rows_on(out.pages[2]), range(73, 80));
+    for (int p = 0; p < 3; ++p) {
+        for (const QString& t : titles) EXPECT_EQ(out.pages[p].count(t), 1) << p << t.toStdString();
+        EXPECT_TRUE(out.pages[p].contains(title.Text));
+        EXPECT_TRUE(out.pages[p].contains(QString("共3页，第%1页 用户数：80户").arg(p + 1)));
+        EXPECT_TRUE(out.pages[p].contains("13800138000"));
+    }
+}
+
+// ---- a table wider than the page -------------------------------------------------------------
+
+TEST_F(GridPrint, WideTableContinuesItsColumnsOnFurtherPages) {
+    GridControl grid;
+    set_list_defaults(grid);
+    const int columns = 24, rows = 10;
+    grid.Cols(columns + 1);
+    grid.Rows(rows + 1);
+    for (int c = 1; c <= columns; ++c) {
+        grid.Cell(0, c).Text = QString("列%1").arg(c, 2, 10, QChar('0'));
+        grid.Column(c).Width = 110;
+        for (int r = 1; r <= rows; ++r) grid.Cell(r, c).Text = QString("r%1c%2").arg(r).arg(c);
+    }
+
+    // 18 cm between the margins = 680.3 px: 6 columns of 110 px per page, 4 pages.
+    const Printed out = print(grid);
+    ASSERT_EQ(out.page_count, 4);
+    for (int p = 0; p < 4; ++p) {
+        for (int c = 1; c <= columns; ++c) {
+            const bool here = (c - 1) / 6 == p;
+            const QString title = QString("列%1").arg(c, 2, 10, QChar('0'));
+            EXPECT_EQ(out.pages[p].contains(title), here) << p << " " << c;
+            for (int r = 1; r <= rows; ++r) {
+                const QString cell = QString("r%1c%2").arg(r).arg(c);
+                EXPECT_EQ(out.words[p].end() !=
+                              std::find_if(out.words[p].begin(), out.words[p].end(),
+                                           [&](const Word& w) { return w.text == cell; }),
+                          here)
+                    << p << " " << cell.toStdString();
+            }
+        }
+        EXPECT_TRUE(out.pages[p].contains(QString("共4页，第%1页").arg(p + 1)));
+    }
+}
+
+TEST_F(GridPrint, WideTableWithManyRowsGoesAcrossThenDown) {
+    GridControl grid;
+    set_list_defaults(grid);
+    grid.PageSetup()->PrintFixedColumn = true;
+    grid.DisplayRowIndex = true;
+    grid.Cols(9);
+    grid.Rows(61);
+    for (int c = 1; c <= 8; ++c) {
+        grid.Cell(0, c).Text = QString("第%1列").arg(c);
+        grid.Column(c).Width = 150;
+    }
+    for (int r = 1; r <= 60; ++r) grid.Cell(r, 1).Text = QString("户%1").arg(r, 4, 10, QChar('0'));
+
+    // Fixed column 40 px + 4 x 150 px = 640 px fit 680.3 px: two bands. 971.3 px of height
+    // hold the title row and 37 rows of 25 px: two slices of rows (1-37, 38-60).
+    const Printed out = print(grid);
+    ASSERT_EQ(out.page_count, 4);
+    EXPECT_EQ(rows_on(out.pages[0]), range(1, 37));
+    EXPECT_TRUE(rows_on(out.pages[1]).empty());
+    EXPECT_TRUE(out.pages[1].contains("第5列"));
+    EXPECT_EQ(rows_on(out.pages[2]), range(38, 60));
+    EXPECT_TRUE(out.pages[3].contains("第8列"));
+    // The fixed column repeats the row numbers beside every band.
+    for (int p : {1, 3}) {
+        const int first = p == 1 ? 1 : 38, last = p == 1 ? 37 : 60;
+        for (int r = first; r <= last; ++r)
+            EXPECT_NE(find_word(out.words[p], QString::number(r)), nullptr) << p << " " << r;
+    }
+}
+
+// ---- text ------------------------------------------------------------------------------------
+
+TEST_F(GridPrint, ChineseTextReadsBackExactly) {
+    GridControl grid;
+    set_list_defaults(grid);
+    add_title(grid, "某某物业管理处抄表手册");
+    grid.Cols(3);
+    grid.Rows(4);
+    grid.Cell(0, 1).Text = "收费项目";
+    grid.Cell(0, 2).Text = "金额大写";
+    grid.Column(2).Width = 260;
+    const QStringList texts = {"水费",  "壹佰贰拾叁元肆角伍分", "角", "电费（峰谷）", "零元整",
+                               "鑫淼犇"};
+    for (int i = 0; i < texts.size(); ++i) grid.Cell(1 + i / 2, 1 + i % 2).Text = texts[i];
+
+    const Printed out = print(grid);
+    ASSERT_EQ(out.page_count, 1);
+    std::vector<QString> words;
+    for (const Word& w : out.words[0]) words.push_back(w.text);
+    for (const QString& text :
+         texts + QStringList{"某某物业管理处抄表手册", "收费项目", "金额大写"})
+        EXPECT_NE(std::find(words.begin(), words.end(), text), words.end()) << text.toStdString();
+}
+
+TEST_F(GridPrint, LongCellTextStaysInsideItsCell) {
+    GridControl grid;
+    set_list_defaults(grid);
+    grid.PageSetup()->CenterHorizontally = false;
+    grid.Cols(3);
+    grid.Rows(3);
+    grid.Column(1).Width = 60;
+    grid.Column(2).Width = 80;
+    grid.Cell(1, 1).Text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    grid.Cell(1, 2).Text = "右邻";
+    const QString long_text = "北京市朝阳区幸福路一百二十三号院";
+    grid.Cell(2, 1).Text = long_text;
+
+    // One row height: the first row of 20 px holds one line and elides; the second text gets a
+    // separate grid with tall rows below.
+    grid.DefaultRowHeight = 20;
+    Printed out = print(grid, "elided");
+    ASSERT_EQ(out.page_count, 1);
+    const double cell_left = 1.5 * kPtPerCm, cell_right = cell_left + 60 * kPtPerPx;
+    EXPECT_FALSE(out.pages[0].contains("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    EXPECT_TRUE(out.pages[0].contains("ABC"));
+    EXPECT_TRUE(out.pages[0].contains(u'…'));
+    EXPECT_NE(find_word(out.words[0], "右邻"), nullptr);
+    for (const Word& w : out.words[0]) {
+        if (w.text.startsWith("ABC") || w.text.startsWith("北京")) {
+            EXPECT_GE(w.x_min, cell_left - 0.5) << w.text.toStdString();
+            EXPECT_LE(w.x_max, cell_right + 0.5) << w.text.toStdString();
+        }
+    }
+
+    // Rows of 80 px hold several lines: the text wraps inside the cell and reads back whole.
+    grid.Cell(1, 1).Text.clear();
+    grid.DefaultRowHeight = 80;
+    out = print(grid, "wrapped");
+    QString joined;
+    std::set<double> lines;
+    for (const Word& w : out.words[0]) {
+        if (w.x_min >= cell_left - 0.5 && w.x_max <= cell_right + 0.5) {
+            joined += w.text;
+            lines.insert(w.y_min);
+        }
+    }
+    EXPECT_EQ(joined, long_text);
+    EXPECT_GE(lines.size(), 2u);
+}
+
+// ---- placement on the page -------------------------------------------------------------------
+
+TEST_F(GridPrint, HeaderAndFooterSitInTheirMarginsWithTheirAlignment) {
+    struct Case {
+        int alignment;
+        const char* name;
+    };
+    for (const Case& c : {Case{0, "left"}, Case{1, "centre"}, Case{2, "right"}}) {
+        GridControl grid;
+        set_list_defaults(grid);
+        fill_list(grid, 3);
+        auto setup = grid.PageSetup();
+        setup->Header = "页眉&P/&N&&x";
+        setup->HeaderAlignment = c.alignment;
+        setup->HeaderMargin = 0.5;
+        setup->Footer = "页脚&p";
+        setup->FooterAlignment = c.alignment;
+        setup->FooterMargin = 1.0;
+        setup->FooterFont.Name = "宋体";
+        setup->FooterFont.Size = 12;
+        const Printed out = print(grid, c.name);
+        ASSERT_EQ(out.page_count, 1);
+        const Word* header = find_word(out.words[0], "页眉1/1&x");
+        const Word* footer = find_word(out.words[0], "页脚1");
+        ASSERT_NE(header, nullptr) << c.name << out.pages[0].toStdString();
+        ASSERT_NE(footer, nullptr) << c.name;
+        const double left = 1.5 * kPtPerCm, right = out.page_width - 1.5 * kPtPerCm;
+        for (const Word* w : {header, footer}) {
+            switch (c.alignment) {
+                case 0:
+                    EXPECT_NEAR(w->x_min, left, 1.0) << c.name;
+                    break;
+                case 1:
+                    EXPECT_NEAR((w->x_min + w->x_max) / 2, out.page_width / 2, 1.0) << c.name;
+                    break;
+                case 2:
+                    EXPECT_NEAR(w->x_max, right, 1.0) << c.name;
+                    break;
+            }
+        }
+        EXPECT_NEAR(header->y_min, 0.5 * kPtPerCm, 2.0) << c.name;
+        EXPECT_NEAR(footer->y_max, out.page_height - 1.0 * kPtPerCm, 2.0) << c.name;
+        // A 12-point footer font: poppler's word box is the font's ascent plus descent.
+        EXPECT_NEAR((footer->y_max - footer->y_min) / 12, kBoxPerPoint, 0.05) << c.name;
+    }
+}
+
+TEST_F(GridPrint, ZoomAndCentringPlaceTheTable) {
+    struct Case {
+        int zoom;
+        bool centre_h;
+        bool centre_v;
+    };
+    for (const Case& c : {Case{100, false, false}, Case{100, true, false}, Case{200, true, true},
+                          Case{50, false, true}}) {
+        GridControl grid;
+        set_list_defaults(grid);
+        auto setup = grid.PageSetup();
+        setup->Zoom = c.zoom;
+        setup->CenterHorizontally = c.centre_h;
+        setup->CenterVertically = c.centre_v;
+        setup->Footer.clear();
+        grid.Cols(2);
+        grid.Rows(2);
+        grid.Column(1).Width = 96;  // one inch at zoom 100
+        grid.DefaultRowHeight = 24;
+        grid.Cell(0, 1).Text = "标题";
+        grid.Cell(1, 1).Text = "内容";
+        const std::string label =
+            std::to_string(c.zoom) + (c.centre_h ? " h" : "") + (c.centre_v ? " v" : "");
+        const Printed out = print(grid);
+        ASSERT_EQ(out.page_count, 1) << label;
+        const Word* content = find_word(out.words[0], "内容");
+        const Word* title = find_word(out.words[0], "标题");
+        ASSERT_NE(content, nullptr) << label;
+        ASSERT_NE(title, nullptr) << label;
+
+        const double k = c.zoom / 100.0;
+        const double table_w = 72 * k, row_h = 18 * k, padding = 3 * kPtPerPx * k;
+        const double left = c.centre_h ? (out.page_width - table_w) / 2 : 1.5 * kPtPerCm;
+        EXPECT_NEAR(content->x_min, left + padding, 0.8) << label;
+        // The title row's text is centred in its cell.
+        EXPECT_NEAR((title->x_min + title->x_max) / 2, left + table_w / 2, 0.8) << label;
+        // Text is centred vertically in its row.
+        const double top = c.centre_v
+                               ? 1.5 * kPtPerCm + (out.page_height - 4 * kPtPerCm - 2 * row_h) / 2
+                               : 1.5 * kPtPerCm;
+        EXPECT_NEAR((content->y_min + content->y_max) / 2, top + 1.5 * row_h, 1.0) << label;
+        const double points = 10 * k;  // the 10-point cell font, zoomed
+        EXPECT_NEAR((content->y_max - content->y_min) / points, kBoxPerPoint, 0.05) << label;
+    }
+}
+
+// ---- paper and the shared page setup ---------------------------------------------------------
+
+TEST_F(GridPrint, PaperSizesEndWithTheCustomSize) {
+    auto setup = std::make_shared<platform::GridPageSetup>();  // as created at start-up
+    auto& sizes = setup->PaperSizes();
+    sizes.Refresh();
+    ASSERT_GE(sizes.Count(), 2);
+    EXPECT_EQ(sizes.Item(sizes.Count()).PaperName, platform::kCustomPaperName);
+    int a4 = 0;
+    for (int i = 1; i <= sizes.Count(); ++i) {
+        EXPECT_FALSE(sizes.Item(i).PaperName.isEmpty());
+        if (sizes.Item(i).PaperName == "A4") a4 = i;
+    }
+    ASSERT_GT(a4, 0);
+    EXPECT_DOUBLE_EQ(sizes.Item(a4).Width, 21.0);
+    EXPECT_DOUBLE_EQ(sizes.Item(a4).Height, 29.7);
+
+    // The custom entry carries the page setup's own size after a refresh; an index outside the
+    // list answers that size too, so a caller without a selection keeps the paper.
+    setup->PaperWidth = 10;
+    setup->PaperHeight = 15.5;
+    sizes.Refresh();
+    EXPECT_DOUBLE_EQ(sizes.Item(sizes.Count()).Width, 10);
+    EXPECT_DOUBLE_EQ(sizes.Item(sizes.Count()).Height, 15.5);
+    for (int outside : {0, -1, sizes.Count() + 1}) {
+        EXPECT_DOUBLE_EQ(sizes.Item(outside).Width, 10);
+        EXPECT_DOUBLE_EQ(sizes.Item(outside).Height, 15.5);
+    }
+}
+
+TEST_F(GridPrint, PageSetupHeldElsewhereActsOnItsGrid) {
+    std::shared_ptr<platform::GridPageSetup> page_setup_object =
+        std::make_shared<platform::GridPageSetup>();
+    GridControl grid;
+    set_list_defaults(grid);
+    fill_list(grid, 5);
+    page_setup_object = grid.PageSetup();
+    page_setup_object->PaperWidth = 10;
+    page_setup_object->PaperHeight = 15;
+    page_setup_object->Orientation = 1;
+    page_setup_object->LeftMargin = page_setup_object->RightMargin = 0.5;
+    page_setup_object->Footer = "第&p页";
+
+    Printed out = print(grid, "custom");
+    EXPECT_NEAR(out.page_width, 10 * kPtPerCm, kPageBoxTolerance);
+    EXPECT_NEAR(out.page_height, 15 * kPtPerCm, kPageBoxTolerance);
+    EXPECT_TRUE(out.all().contains("第1页"));
+
+    page_setup_object->Orientation = 2;
+    out = print(grid, "custom_landscape");
+    EXPECT_NEAR(out.page_width, 15 * kPtPerCm, kPageBoxTolerance);
+    EXPECT_NEAR(out.page_height, 10 * kPtPerCm, kPageBoxTolerance);
+}
+
+TEST_F(GridPrint, UnusablePageValuesStillPrintEveryRow) {
+    GridControl grid;
+    set_list_defaults(grid);
+    fill_list(grid, 12);
+    auto setup = grid.PageSetup();
+    setup->PaperWidth = 0;  // no paper size: A4
+    setup->PaperHeight = -3;
+    setup->Zoom = 0;         // prints at the smallest zoom, not at none
+    setup->LeftMargin = 15;  // margins wider than the paper shrink to leave room
+    setup->RightMargin = 15;
+    setup->TopMargin = std::nan("");
+    grid.DefaultRowHeight = 0;
+    const Printed out = print(grid);
+    EXPECT_NEAR(out.page_width, 595.28, kPageBoxTolerance);
+    std::vector<int> all;
+    for (const QString& page : out.pages) {
+        const auto rows = rows_on(page);
+        all.insert(all.end(), rows.begin(), rows.end());
+    }
+    EXPECT_EQ(all, range(1, 12));
+}
+
+// ---- the grid's cells ------------------------------------------------------------------------
+
+TEST(GridCells, ResizingKeepsCellsAndOutsideCellsAreIgnored) {
+    GridControl grid;
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(grid.Cols(), 1);
+    grid.Cell(0, 3).Text = "outside";  // before Cols: no such cell
+    grid.Cols(4);
+    EXPECT_EQ(grid.Cell(0, 3).Text, "");
+    grid.Cell(0, 3).Text = "标题";
+    grid.Rows(3);
+    grid.Cell(2, 1).Text = "a";
+    grid.Cell(2, 3).Text = "b";
+    grid.Cols(6);  // wider: every cell stays at its row and column
+    EXPECT_EQ(grid.Cell(0, 3).Text, "标题");
+    EXPECT_EQ(grid.Cell(2, 1).Text, "a");
+    EXPECT_EQ(grid.Cell(2, 3).Text, "b");
+    grid.Cols(3);  // narrower: column 3 is gone
+    EXPECT_EQ(grid.Cell(2, 1).Text, "a");
+    EXPECT_EQ(grid.Cell(2, 3).Text, "");
+    grid.Rows(2);
+    EXPECT_EQ(grid.Cell(2, 1).Text, "");
+    grid.Rows(3);
+    EXPECT_EQ(grid.Cell(2, 1).Text, "");  // a removed row does not come back
+    for (auto [r, c] : {std::pair{-1, 0}, {0, -1}, {3, 0}, {0, 3}}) {
+        grid.Cell(r, c).Text = "x";
+        EXPECT_EQ(grid.Cell(r, c).Text, "");
+    }
+    grid.Column(7).Width = 500;
+    EXPECT_EQ(grid.Column(7).Width, GridColumn().Width);
+    grid.Cols(0);
+    EXPECT_EQ(grid.Cols(), 1);
+
+    platform::GridReportTitles titles;
+    titles.Item(1).Text = "none yet";
+    EXPECT_EQ(titles.Count(), 0);
+    auto& added = titles.AddBlankReportTitle();
+    EXPECT_TRUE(added.Text.isEmpty());
+    titles.Item(1).Text = "第一";
+    titles.AddBlankReportTitle();
+    EXPECT_EQ(added.Text, "第一");  // handed-out titles stay valid
+    EXPECT_EQ(titles.Count(), 2);
+}
+
+TEST(GridFonts, EveryNameMapsOntoTheOnePrintFamily) {
+    struct Case {
+        const char* name;
+        double size;
+        double scale;
+        double points;
+    };
+    for (const Case& c :
+         {Case{"黑体", 20, 1, 20}, Case{"宋体", 9, 1, 9}, Case{"Tahoma", 10, 0.85, 8.5},
+          Case{"No Such Font", 12, 2, 24}, Case{"", 0, 1, 9}}) {
+        GridFont gf;
+        gf.Name = c.name;
+        gf.Size = c.size;
+        gf.Bold = true;
+        gf.Underline = true;
+        const QFont font = platform::resolve_print_font(gf, c.scale);
+        EXPECT_EQ(QFontInfo(font).family(), platform::print_font_family()) << c.name;
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), c.points) << c.name;
+        EXPECT_TRUE(font.bold());
+        EXPECT_TRUE(font.underline());
+        EXPECT_FALSE(font.italic());
+    }
+}
+
+// ---- print preview ---------------------------------------------------------------------------
+
+// Answers the preview window the way a test does: prints what it shows into a PDF.
+class PreviewToPdf : public platform::UiBackend {
+public:
+    explicit PreviewToPdf(QString path) : path_(std::move(path)) {}
+    platform::MsgResult message_box(const QString& text, const QString&, platform::MsgIcon,
+                                    platform::MsgButtons, QWidget*) override {
+        ADD_FAILURE() << "unexpected box " << text.toStdString();
+        return platform::MsgResult::Ok;
+    }
+    bool input_box(const QString&, const QString&, const QString&, QString*, QWidget*) override {
+        ADD_FAILURE() << "unexpected input box";
+        return false;
+    }
+    QString file_dialog(const platform::FileDialogRequest&, QWidget*) override { return {}; }
+    int run_modal(QDialog* window) override {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
+        EXPECT_NE(preview, nullptr);
+        if (!preview) return QDialog::Rejected;
+        ++previews;
+        title = preview->windowTitle();
+        if (auto* view = preview->findChild<QPrintPreviewWidget*>()) zoom = view->zoomFactor();
+        printed = platform::print_preview_to_pdf(*preview, path_);
+        return QDialog::Accepted;
+    }
+    void beep() override {}
+    void play_sound(const QString&) override {}
+    [[noreturn]] void end_program(int exit_code) override {
+        throw platform::ProgramEnded{exit_code};
+    }
+
+    int previews = 0;
+    bool printed = false;
+    QString title;
+    double zoom = 0;
+
+private:
+    QString path_;
+};
+
+TEST_F(GridPrint, PrintPreviewOpensModallyAndPrintsWhatItShows) {
+    GridControl grid;
+    set_list_defaults(grid);
+    grid.PageSetup()->Orientation = 2;
+    add_title(grid, "预览标题");
+    fill_list(grid, 30);
+    PreviewToPdf backend(pdf("preview"));
+    platform::set_ui_backend(&backend);
+    grid.PrintPreview("100");
+    platform::set_ui_backend(nullptr);
+
+    EXPECT_EQ(backend.previews, 1);
+    EXPECT_EQ(backend.title, "打印预览");
+    EXPECT_DOUBLE_EQ(backend.zoom, 1.0);
+    ASSERT_TRUE(backend.printed);
+    const Printed out = read_pdf(pdf("preview"));
+    EXPECT_NEAR(out.page_width, 841.89, kPageBoxTolerance);  // landscape A4, as set up
+    EXPECT_TRUE(out.pages[0].contains("预览标题"));
+    std::vector<int> all;
+    for (const QString& page : out.pages) {
+        const auto rows = rows_on(page);
+        all.insert(all.end(), rows.begin(), rows.end());
+    }
+    EXPECT_EQ(all, range(1, 30));
+    EXPECT_TRUE(out.pages.last().contains(QString("共%1页，第%1页").arg(out.page_count)));
+}
+
+}  // namespace
