@@ -3,9 +3,14 @@
 
 #include <QApplication>
 
+#include "harness/scripted_ui.h"
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // A box, modal window or program end that a test did not script fails that test instead
+    // of waiting for a user who is not there.
+    UiScript unscripted;
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,179 @@
+#include "store/main_database.h"
+
+#include <array>
+#include <initializer_list>
+
+#include "platform/files.h"
+
+#include <sqlcipher/sqlite3.h>
+
+namespace store {
+
+namespace {
+
+platform::Connection& connection_object() {
+    static platform::Connection connection;
+    return connection;
+}
+
+std::array<platform::RecordSet, 4>& recordset_objects() {
+    static std::array<platform::RecordSet, 4> sets;
+    return sets;
+}
+
+QString& version_text() {
+    static QString version;
+    return version;
+}
+
+// Reads the first column of the first row of 版本, opened whole by table name, on 记录集1.
+void read_schema_version() {
+    platform::RecordSet& rs = main_recordset(1);
+    version_text().clear();
+    if (platform::recordset_open_table(rs, QStringLiteral("版本"))) {
+        if (!platform::recordset_eof(rs)) version_text() = platform::recordset_field_text(rs, 0);
+        platform::recordset_close(rs);
+    }
+}
+
+// Runs one upgrade statement. An ALTER that finds its column already there, or an insert of a
+// row that is there already, has nothing left to do: that counts as done.
+bool run_upgrade_step(const QString& statement) {
+    platform::Connection& db = main_connection();
+    if (platform::db_execute(db, statement)) return true;
+    return platform::db_error_is_duplicate_column(db);
+}
+
+// Renumbers the columns of the read-readings list from position 2 on, making room for 编号.
+bool shift_read_reading_columns() {
+    platform::RecordSet& rs = main_recordset(1);
+    if (!platform::recordset_open(
+            rs, QStringLiteral("select 编号 from 查询列 where 类名='已抄表查询' order by 排序")))
+        return false;
+    bool ok = true;
+    const int count = platform::recordset_record_count(rs);
+    for (int k = 1; k <= count; ++k) {
+        const qint64 id = static_cast<qint64>(platform::recordset_field_number(rs, QStringLiteral("编号")));
+        ok = platform::db_execute(main_connection(), QStringLiteral("update 查询列 set 排序=") +
+                                                         QString::number(k + 1) +
+                                                         QStringLiteral(" where 编号=") +
+                                                         QString::number(id)) &&
+             ok;
+        platform::recordset_move_next(rs);
+    }
+    platform::recordset_close(rs);
+    return ok;
+}
+
+// The first column of the first row of a count query (plain SQLite), or -1 when it cannot run
+// (a table an old database lacks): the upgrade asks quietly, without the provider's error box.
+qint64 count_rows(const QString& query) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(platform::db_handle(main_connection()), query.toUtf8().constData(), -1,
+                           &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return -1;
+    }
+    const qint64 count =
+        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : 0;
+    sqlite3_finalize(statement);
+    return count;
+}
+
+}  // namespace
+
+platform::Connection& main_connection() { return connection_object(); }
+
+platform::RecordSet& main_recordset(int n) {
+    Q_ASSERT(n >= 1 && n <= 4);
+    return recordset_objects()[static_cast<size_t>(n - 1)];
+}
+
+const QString& schema_version() { return version_text(); }
+
+QString main_database_path() { return platform::app_path(platform::kMainDatabaseFile); }
+
+bool open_main_database() {
+    platform::Connection& db = main_connection();
+    if (platform::db_is_open(db)) close_main_database();
+    return platform::db_open_access_file(db, main_database_path());
+}
+
+void bind_main_record_sets() {
+    for (auto& rs : recordset_objects()) platform::recordset_bind_connection(rs, main_connection());
+}
+
+void close_main_database() {
+    for (auto& rs : recordset_objects())
+        if (platform::recordset_is_open(rs)) platform::recordset_close(rs);
+    platform::db_close(main_connection());
+}
+
+bool reopen_main_database() {
+    const bool opened = open_main_database();
+    if (opened) bind_main_record_sets();
+    return opened;
+}
+
+void upgrade_database_schema() {
+    // Each step of an upgrade, with the question that tells it is done already: an upgrade that
+    // stopped half-way runs again at the next start and must not add rows a second time.
+    struct Step {
+        const char* statement;
+        const char* done_when;  // a count query; a count above 0 means there is nothing to do
+    };
+    const auto run_steps = [](std::initializer_list<Step> steps) {
+        bool ok = true;
+        for (const Step& step : steps) {
+            if (step.done_when && count_rows(QString::fromUtf8(step.done_when)) > 0) continue;
+            ok = run_upgrade_step(QString::fromUtf8(step.statement)) && ok;
+        }
+        return ok;
+    };
+
+    read_schema_version();
+    if (schema_version() == QStringLiteral("2.0")) {
+        bool ok = run_steps({
+            {"ALTER TABLE 用户信息表 ADD COLUMN 物业类别 varchar(50)", nullptr},
+            {"ALTER TABLE 用户信息表 ADD COLUMN 物业面积 float", nullptr},
+            {"INSERT INTO  查询列 (列名,显示,类名,列宽,排序)  valueS ( '物业类别','真','用户信息',80,15)",
+             "select count(*) from 查询列 where 类名='用户信息' and 列名='物业类别'"},
+            {"INSERT INTO  查询列 (列名,显示,类名,列宽,排序)  valueS ( '物业面积','真','用户信息',80,16)",
+             "select count(*) from 查询列 where 类名='用户信息' and 列名='物业面积'"},
+            {"update 查询列 set 排序=17 where 列名='备注' and 类名='用户信息'", nullptr},
+            {"insert into 抄表员(抄表员) values ('系统')",
+             "select count(*) from 抄表员 where 抄表员='系统'"},
+        });
+        // 编号 goes in front of the read-readings list: the others move to positions 2 onward.
+        if (count_rows(QStringLiteral(
+                "select count(*) from 查询列 where 类名='已抄表查询' and 列名='编号'")) == 0) {
+            ok = shift_read_reading_columns() && ok;
+            ok = run_steps({{"insert into 查询列 (列名,显示,类名,列宽,排序) values ( '编号','真','已抄表查询',100,1)",
+                             nullptr}}) &&
+                 ok;
+        }
+        ok = run_steps({
+                 {"insert into 权限项目 (项目名称,父项目,首项) values ( '抄表删除','抄表管理',0)",
+                  "select count(*) from 权限项目 where 项目名称='抄表删除'"},
+                 {"ALTER TABLE 总收费 ADD COLUMN 价格 float", nullptr},
+             }) &&
+             ok;
+        if (ok)
+            platform::db_execute(main_connection(), QStringLiteral("update 版本 set 版本号='2.1'"));
+    }
+    read_schema_version();
+    if (schema_version() == QStringLiteral("2.1")) {
+        const bool ok = run_steps({
+            {"ALTER TABLE 抄表总表 ADD COLUMN 价格 float", nullptr},
+            {"ALTER TABLE 抄表总表 ADD COLUMN 实收量 float", nullptr},
+            {"ALTER TABLE 抄表管理 ADD COLUMN 价格 float", nullptr},
+            {"ALTER TABLE 抄表管理 ADD COLUMN 实收量 float", nullptr},
+            {"ALTER TABLE 总收费 ADD COLUMN 抄表日期 date", nullptr},
+        });
+        if (ok)
+            platform::db_execute(main_connection(), QStringLiteral("update 版本 set 版本号='2.2'"));
+    }
+    read_schema_version();
+}
+
+}  // namespace store

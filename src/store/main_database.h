@@ -1,0 +1,38 @@
+#pragma once
+// The one connection to the main database and the main window's four record sets. Every
+// window binds its own record sets to this connection; statements that return no rows run on
+// it directly. The connection is opened once at start-up and stays open; only the close of the
+// program and the file operations (backup, restore, initialisation) close and reopen it.
+#include <QString>
+
+#include "platform/db.h"
+
+namespace store {
+
+// 数据库连接1
+platform::Connection& main_connection();
+// 记录集1 .. 记录集4 (n from 1 to 4)
+platform::RecordSet& main_recordset(int n);
+
+// The schema version last read from 版本 ("2.0", "2.1", "2.2").
+const QString& schema_version();
+inline const QString kCurrentSchemaVersion = QStringLiteral("2.2");
+
+// The main database file under the program folder.
+QString main_database_path();
+
+// Opens the main database with the database password (an open connection is closed first).
+// Never creates a missing file; a wrong key fails. True when the connection is open.
+bool open_main_database();
+// Binds 记录集1..记录集4 to the main connection.
+void bind_main_record_sets();
+// Closes the four record sets (each only if open), then the connection.
+void close_main_database();
+// open_main_database, and on success bind_main_record_sets.
+bool reopen_main_database();
+// Brings an open database from "2.0" or "2.1" to "2.2". A statement that fails because what it
+// adds is there already counts as done; any other failure keeps the version where it was, so
+// the next start tries again.
+void upgrade_database_schema();
+
+}  // namespace store

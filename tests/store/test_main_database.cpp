@@ -1,0 +1,178 @@
+// The main database: opening with the key only, one file after closing, and the schema upgrade.
+#include <sqlcipher/sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "harness/fixture.h"
+#include "platform/db.h"
+#include "platform/db_key.h"
+#include "platform/files.h"
+#include "store/main_database.h"
+
+namespace {
+
+using harness::ProgramFolderTest;
+
+class MainDatabaseTest : public ProgramFolderTest {};
+
+// Replaces DATA.mdb by a keyed database made of the given statements.
+void write_database(const QString& path, const QStringList& statements) {
+    QFile::remove(path);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db,
+                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+              SQLITE_OK);
+    sqlite3_key(db, platform::kDatabasePassword, int(sizeof(platform::kDatabasePassword) - 1));
+    for (const QString& statement : statements) {
+        char* error = nullptr;
+        ASSERT_EQ(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &error), SQLITE_OK)
+            << statement.toStdString() << ": " << (error ? error : "");
+    }
+    sqlite3_close(db);
+}
+
+// The tables the upgrade touches, as a version 2.0 database has them.
+QStringList version_2_0_schema(bool with_property_category) {
+    QStringList s = {
+        "CREATE TABLE 版本 (版本号 TEXT)",
+        "INSERT INTO 版本 VALUES ('2.0')",
+        QString("CREATE TABLE 用户信息表 (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 户号 TEXT, 用户名 TEXT%1)")
+            .arg(with_property_category ? ", 物业类别 TEXT" : ""),
+        "CREATE TABLE 查询列 (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 类名 TEXT, 列名 TEXT, 显示 TEXT, "
+        "列宽 INTEGER, 排序 INTEGER)",
+        "INSERT INTO 查询列 (类名,列名,显示,列宽,排序) VALUES ('用户信息','户号','真',80,1)",
+        "INSERT INTO 查询列 (类名,列名,显示,列宽,排序) VALUES ('用户信息','备注','真',80,15)",
+        "INSERT INTO 查询列 (类名,列名,显示,列宽,排序) VALUES ('已抄表查询','收费项目','真',70,1)",
+        "INSERT INTO 查询列 (类名,列名,显示,列宽,排序) VALUES ('已抄表查询','户号','真',80,2)",
+        "INSERT INTO 查询列 (类名,列名,显示,列宽,排序) VALUES ('已抄表查询','抄表日期','真',90,3)",
+        "CREATE TABLE 抄表员 (抄表员 TEXT)",
+        "CREATE TABLE 权限项目 (ID INTEGER PRIMARY KEY AUTOINCREMENT, 项目名称 TEXT, 父项目 TEXT, 首项 INTEGER)",
+        "CREATE TABLE 总收费 (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 收据号 INTEGER)",
+        "CREATE TABLE 抄表总表 (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 户号 TEXT)",
+        "CREATE TABLE 抄表管理 (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 户号 TEXT)",
+    };
+    return s;
+}
+
+TEST_F(MainDatabaseTest, ShippedDatabaseOpensOnlyWithTheKeyAndHoldsNoReadableText) {
+    EXPECT_EQ(value("select 版本号 from 版本"), "2.2");
+    store::close_main_database();
+
+    QFile file(path(platform::kMainDatabaseFile));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    for (const char* text : {"SQLite format", "管理员", "查询列", "用户信息表", "CREATE TABLE"})
+        EXPECT_FALSE(bytes.contains(QByteArray(text))) << text;
+
+    platform::Connection other;
+    EXPECT_FALSE(platform::db_open_access_file(other, path(platform::kMainDatabaseFile),
+                                               QStringLiteral("not the password!!")));
+    EXPECT_FALSE(platform::db_is_open(other));
+    // The failed open changed nothing.
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+    file.close();
+    EXPECT_TRUE(store::reopen_main_database());
+}
+
+TEST_F(MainDatabaseTest, ClosingLeavesOneFileAndReopenRebindsTheRecordSets) {
+    exec("insert into 街道 (街道) values ('东风路')");
+    store::close_main_database();
+    const QStringList files = QDir(path("DATA")).entryList(QDir::Files);
+    EXPECT_EQ(files, QStringList{"DATA.mdb"});
+
+    ASSERT_TRUE(store::reopen_main_database());
+    platform::RecordSet& rs = store::main_recordset(4);
+    ASSERT_TRUE(platform::recordset_open(rs, "select 街道 from 街道"));
+    ASSERT_EQ(platform::recordset_record_count(rs), 1);
+    EXPECT_EQ(platform::recordset_field_text(rs, 0), "东风路");
+    platform::recordset_close(rs);
+}
+
+TEST_F(MainDatabaseTest, OpeningAMissingFileFailsAndCreatesNothing) {
+    store::close_main_database();
+    QFile::remove(path(platform::kMainDatabaseFile));
+    EXPECT_FALSE(store::open_main_database());
+    EXPECT_FALSE(QFile::exists(path(platform::kMainDatabaseFile)));
+}
+
+TEST_F(MainDatabaseTest, ShippedDatabaseNeedsNoUpgrade) {
+    const qint64 columns = count("select count(*) from 查询列");
+    store::upgrade_database_schema();
+    EXPECT_EQ(store::schema_version(), "2.2");
+    EXPECT_EQ(count("select count(*) from 查询列"), columns);
+}
+
+struct UpgradeCase {
+    const char* name;
+    bool has_property_category;
+};
+
+class UpgradeFrom20 : public MainDatabaseTest, public ::testing::WithParamInterface<UpgradeCase> {};
+
+TEST_P(UpgradeFrom20, ReachesTheCurrentVersionInOneCall) {
+    store::close_main_database();
+    write_database(path(platform::kMainDatabaseFile), version_2_0_schema(GetParam().has_property_category));
+    ASSERT_TRUE(store::reopen_main_database());
+
+    store::upgrade_database_schema();
+
+    EXPECT_EQ(store::schema_version(), "2.2");
+    EXPECT_EQ(value("select 版本号 from 版本"), "2.2");
+    // 编号 is the first column of the read-readings list; the earlier columns moved up by one.
+    EXPECT_EQ(rows("select 列名, 排序 from 查询列 where 类名='已抄表查询' order by 排序"),
+              (QList<QStringList>{{"编号", "1"}, {"收费项目", "2"}, {"户号", "3"}, {"抄表日期", "4"}}));
+    EXPECT_EQ(rows("select 列名, 排序 from 查询列 where 类名='用户信息' order by 排序"),
+              (QList<QStringList>{{"户号", "1"}, {"物业类别", "15"}, {"物业面积", "16"}, {"备注", "17"}}));
+    EXPECT_EQ(value("select 抄表员 from 抄表员"), "系统");
+    EXPECT_EQ(value("select 父项目 from 权限项目 where 项目名称='抄表删除'"), "抄表管理");
+    // Every added column is there.
+    exec("select 物业类别, 物业面积 from 用户信息表");
+    exec("select 价格, 抄表日期 from 总收费");
+    exec("select 价格, 实收量 from 抄表总表");
+    exec("select 价格, 实收量 from 抄表管理");
+
+    // A second run changes nothing.
+    store::upgrade_database_schema();
+    EXPECT_EQ(count("select count(*) from 查询列 where 类名='已抄表查询'"), 4);
+    EXPECT_EQ(count("select count(*) from 抄表员"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, UpgradeFrom20,
+                         ::testing::Values(UpgradeCase{"plain", false},
+                                           UpgradeCase{"property_category_exists", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainDatabaseTest, Version21GetsOnlyItsOwnStatements) {
+    store::close_main_database();
+    QStringList schema = version_2_0_schema(true);
+    schema[1] = "INSERT INTO 版本 VALUES ('2.1')";
+    write_database(path(platform::kMainDatabaseFile), schema);
+    ASSERT_TRUE(store::reopen_main_database());
+
+    store::upgrade_database_schema();
+
+    EXPECT_EQ(store::schema_version(), "2.2");
+    EXPECT_EQ(count("select count(*) from 抄表员"), 0);  // a 2.0 step
+    EXPECT_EQ(count("select count(*) from 查询列 where 列名='编号'"), 0);
+    exec("select 价格, 实收量 from 抄表总表");
+    exec("select 抄表日期 from 总收费");
+}
+
+TEST_F(MainDatabaseTest, AFailingStepKeepsTheOldVersion) {
+    store::close_main_database();
+    QStringList schema = version_2_0_schema(false);
+    schema[1] = "INSERT INTO 版本 VALUES ('2.1')";
+    schema.removeAll("CREATE TABLE 抄表管理 (编号 INTEGER PRIMARY KEY AUTOINCREMENT, 户号 TEXT)");
+    write_database(path(platform::kMainDatabaseFile), schema);
+    ASSERT_TRUE(store::reopen_main_database());
+
+    store::upgrade_database_schema();
+
+    EXPECT_EQ(store::schema_version(), "2.1");
+    exec("select 价格, 实收量 from 抄表总表");  // what could be done is done
+}
+
+}  // namespace
