@@ -1,0 +1,335 @@
+// Printing a list page: the page setup window opens on the list defaults, the preview prints
+// what the list shows with the pz.ini title, read back from the PDF with pdfinfo and pdftotext.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <functional>
+#include <memory>
+
+#include "harness/fixture.h"
+#include "lists/list_pages.h"
+#include "lists/list_print.h"
+#include "lists/page_setup_window.h"
+#include "platform/files.h"
+#include "platform/grid.h"
+#include "platform/listview.h"
+
+namespace {
+
+QString run_tool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    EXPECT_EQ(process.exitCode(), 0)
+        << program.toStdString() << " " << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+struct Printed {
+    int page_count = 0;
+    double width = 0, height = 0;  // points
+    QString size_line;             // pdfinfo's "Page size:" line
+    QStringList pages;             // pdftotext -layout, one text per page
+    QString bbox;                  // pdftotext -bbox of the whole file
+};
+
+Printed read_pdf(const QString& path) {
+    Printed out;
+    const QString info = run_tool("pdfinfo", {path});
+    out.page_count = QRegularExpression(R"(Pages:\s+(\d+))").match(info).captured(1).toInt();
+    const auto size =
+        QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+) pts[^\n]*)").match(info);
+    out.width = size.captured(1).toDouble();
+    out.height = size.captured(2).toDouble();
+    out.size_line = size.captured(0);
+    out.pages = run_tool("pdftotext", {"-layout", path, "-"}).split(u'\f');
+    if (!out.pages.isEmpty() && out.pages.last().trimmed().isEmpty()) out.pages.removeLast();
+    out.bbox = run_tool("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    return out;
+}
+
+// Top edge (points) of the first word with this text on page 1, or -1.
+double word_top(const Printed& out, const QString& text) {
+    const QRegularExpression re(R"re(<word xMin="[\d.]+" yMin="([\d.]+)"[^>]*>)re" +
+                                QRegularExpression::escape(text) + "</word>");
+    const auto m = re.match(out.bbox);
+    return m.hasMatch() ? m.captured(1).toDouble() : -1;
+}
+
+const QStringList kTitles = {"户号", "用户名", "备注", "居住街道", "欠费金额"};
+constexpr int kHiddenColumn = 2;  // 备注, width 0 as the column settings hide a column
+const QStringList kShownTitles = {"户号", "用户名", "居住街道", "欠费金额"};
+
+// A list page's view: 户号 "88" + 4 digits, a name, a hidden remark, a street, an amount.
+std::unique_ptr<QTableView> make_list(int rows) {
+    std::unique_ptr<QTableView> list(platform::make_report_view());
+    for (int k = 0; k < kTitles.size(); ++k)
+        platform::listview_insert_column(list.get(), kTitles[k],
+                                         k == kHiddenColumn ? 0 : (k == 3 ? 140 : 90));
+    platform::listview_begin_fill(list.get());
+    for (int r = 1; r <= rows; ++r) {
+        platform::listview_model(list.get())
+            ->append_row({QString("88%1").arg(r, 4, 10, QChar('0')), QString("王用户%1").arg(r),
+                          QString("隐藏备注%1").arg(r), QString("幸福路%1号").arg(r),
+                          QString::number(r * 1.25, 'f', 2)});
+    }
+    platform::listview_end_fill(list.get());
+    return list;
+}
+
+// Numbers of the rows ("880017" -> 17) on a page of -layout text.
+std::vector<int> rows_on(const QString& page) {
+    std::vector<int> rows;
+    static const QRegularExpression re(R"(\b88(\d{4})\b)");
+    for (auto m = re.globalMatch(page); m.hasNext();) rows.push_back(m.next().captured(1).toInt());
+    return rows;
+}
+
+std::vector<int> range(int first, int last) {
+    std::vector<int> v;
+    for (int i = first; i <= last; ++i) v.push_back(i);
+    return v;
+}
+
+// A unit of a window, found by its name.
+template <class T>
+T* unit(QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+constexpr double kA4Short = 595.28, kA4Long = 841.89, kTolerance = 0.5;
+constexpr double kPtPerCm = 72.0 / 2.54;
+
+class ListPrint : public harness::ProgramFolderTest {
+protected:
+    void SetUp() override {
+        ProgramFolderTest::SetUp();
+        pdf_ = folder() + "/preview.pdf";
+        ui.on_modal("QPrintPreviewDialog", [this](QDialog* window) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
+            EXPECT_NE(preview, nullptr);
+            if (!preview) return int(QDialog::Rejected);
+            ++previews_;
+            EXPECT_TRUE(platform::print_preview_to_pdf(*preview, pdf_));
+            return int(QDialog::Accepted);
+        });
+    }
+    void TearDown() override {
+        lists::page_setup_object.reset();
+        ProgramFolderTest::TearDown();
+    }
+
+    // The page setup window is answered by `step`, which returns its result code.
+    void on_page_setup(std::function<int(lists::PageSetupWindow&)> step) {
+        ui.on_modal("PageSetupWindow", [this, step](QDialog* window) {
+            auto* setup = qobject_cast<lists::PageSetupWindow*>(window);
+            EXPECT_NE(setup, nullptr);
+            if (!setup) return int(QDialog::Rejected);
+            ++setups_;
+            EXPECT_EQ(previews_, setups_ - 1) << "the preview opened before the page setup window";
+            return step(*setup);
+        });
+    }
+
+    static int confirm(lists::PageSetupWindow& window) {
+        unit<QPushButton>(window, "按钮_确定")->click();
+        return window.result();
+    }
+
+    QString pdf_;
+    int previews_ = 0;
+    int setups_ = 0;
+};
+
+// ---- pages of a list -------------------------------------------------------------------------
+
+TEST_F(ListPrint, SixtyRowsPrintWithTitleColumnTitlesAndFooterOnEveryPage) {
+    // Row height 25 px, margins 1.5 / 2.5 cm, a 20-point title taking 40 pt and the title row:
+    // portrait has 25.7 cm = 971.3 px for 35 rows per page, landscape 17 cm = 642.5 px for 22.
+    struct Case {
+        const char* orientation;
+        double width, height;
+        std::vector<std::vector<int>> pages;
+    };
+    const Case cases[] = {
+        {"纵向", kA4Short, kA4Long, {range(1, 35), range(36, 60)}},
+        {"横向", kA4Long, kA4Short, {range(1, 22), range(23, 44), range(45, 60)}},
+    };
+    platform::ini_write_text("标题", "标题名称", "二〇二四年用户欠费表");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        previews_ = setups_ = 0;
+        auto list = make_list(60);
+        on_page_setup([&](lists::PageSetupWindow& window) {
+            // The window edits the new grid's page setup, which carries the list defaults.
+            const auto& setup = lists::page_setup_object;
+            EXPECT_EQ(window.page_setup(), setup);
+            EXPECT_DOUBLE_EQ(setup->PaperWidth, 21);
+            EXPECT_DOUBLE_EQ(setup->PaperHeight, 29.7);
+            EXPECT_DOUBLE_EQ(setup->TopMargin, 1.5);
+            EXPECT_DOUBLE_EQ(setup->BottomMargin, 2.5);
+            EXPECT_DOUBLE_EQ(setup->LeftMargin, 1.5);
+            EXPECT_DOUBLE_EQ(setup->RightMargin, 1.5);
+            EXPECT_TRUE(setup->PrintGridlines && setup->CenterHorizontally && setup->PrintFixedRow);
+            EXPECT_EQ(setup->Footer, "共&n页，第&p页");
+            EXPECT_EQ(unit<QLineEdit>(window, "编辑框_标题名称")->text(), "二〇二四年用户欠费表");
+            if (QString(c.orientation) == "横向")
+                unit<QRadioButton>(window, "单选框_横向")->setChecked(true);
+            return confirm(window);
+        });
+        lists::print_list_view(list.get());
+        ASSERT_EQ(setups_, 1);
+        ASSERT_EQ(previews_, 1);
+        EXPECT_EQ(platform::ini_read_text("标题", "纸张方向"), c.orientation);
+
+        const Printed out = read_pdf(pdf_);
+        EXPECT_TRUE(out.size_line.contains("(A4)")) << out.size_line.toStdString();
+        EXPECT_NEAR(out.width, c.width, kTolerance);
+        EXPECT_NEAR(out.height, c.height, kTolerance);
+        ASSERT_EQ(out.page_count, int(c.pages.size()));
+        ASSERT_EQ(out.pages.size(), c.pages.size());
+        const int n = out.page_count;
+        for (int p = 0; p < n; ++p) {
+            const QString& page = out.pages[p];
+            SCOPED_TRACE(p + 1);
+            EXPECT_EQ(rows_on(page), c.pages[p]);
+            EXPECT_EQ(page.count("二〇二四年用户欠费表"), 1);
+            for (const QString& title : kShownTitles)
+                EXPECT_EQ(page.count(title), 1) << title.toStdString();
+            EXPECT_FALSE(page.contains("备注"));  // the hidden column
+            EXPECT_FALSE(page.contains("隐藏备注"));
+            EXPECT_TRUE(page.contains(QString("共%1页，第%2页").arg(n).arg(p + 1)));
+            EXPECT_LT(page.indexOf("二〇二四年用户欠费表"), page.indexOf("户号"));
+            EXPECT_LT(page.indexOf("户号"), page.indexOf("88"));
+        }
+        EXPECT_TRUE(out.pages[0].contains("王用户1 "));
+        EXPECT_TRUE(out.pages.last().contains("幸福路60号"));
+        EXPECT_TRUE(out.pages.last().contains("75.00"));
+    }
+}
+
+TEST_F(ListPrint, BlankTitlePrintsNoTitleAndTheTableStartsAtTheTopMargin) {
+    platform::ini_write_text("标题", "标题名称", "上次的标题");
+    auto list = make_list(3);
+    on_page_setup([](lists::PageSetupWindow& window) {
+        unit<QLineEdit>(window, "编辑框_标题名称")->setText("   ");
+        return confirm(window);
+    });
+    lists::print_list_view(list.get());
+    EXPECT_EQ(platform::ini_read_text("标题", "标题名称", "缺省"), "");
+
+    const Printed out = read_pdf(pdf_);
+    ASSERT_EQ(out.page_count, 1);
+    EXPECT_FALSE(out.pages[0].contains("上次的标题"));
+    EXPECT_TRUE(out.pages[0].trimmed().startsWith("户号"));
+    // The title row is the first thing under the 1.5 cm top margin (a 25 px row, text centred).
+    const double top = word_top(out, "户号");
+    EXPECT_GT(top, 1.5 * kPtPerCm);
+    EXPECT_LT(top, 1.5 * kPtPerCm + 25 * 0.75);
+    EXPECT_EQ(rows_on(out.pages[0]), range(1, 3));
+}
+
+TEST_F(ListPrint, CancellingThePageSetupPreviewsWithTheListDefaults) {
+    // The orientation stored by an earlier print applies on OK only.
+    platform::ini_write_text("标题", "纸张方向", "横向");
+    platform::ini_write_text("标题", "标题名称", "抄表查询");
+    auto list = make_list(5);
+    on_page_setup([](lists::PageSetupWindow& window) {
+        EXPECT_TRUE(unit<QRadioButton>(window, "单选框_横向")->isChecked());
+        unit<QLineEdit>(window, "编辑框_缩放比例")->setText("50");
+        unit<QLineEdit>(window, "编辑框_标题名称")->setText("不会保存");
+        unit<QPushButton>(window, "按钮_取消")->click();
+        return window.result();
+    });
+    lists::print_list_view(list.get());
+    ASSERT_EQ(previews_, 1);
+
+    EXPECT_EQ(platform::ini_read_text("标题", "纸张方向"), "横向");
+    EXPECT_EQ(platform::ini_read_text("标题", "标题名称"), "抄表查询");
+    EXPECT_EQ(lists::page_setup_object->Orientation, 1);
+    EXPECT_EQ(lists::page_setup_object->Zoom, 100);
+
+    const Printed out = read_pdf(pdf_);
+    EXPECT_NEAR(out.width, kA4Short, kTolerance);  // portrait, the list default
+    EXPECT_NEAR(out.height, kA4Long, kTolerance);
+    ASSERT_EQ(out.page_count, 1);
+    EXPECT_TRUE(out.pages[0].contains("抄表查询"));
+    EXPECT_FALSE(out.pages[0].contains("不会保存"));
+    EXPECT_TRUE(out.pages[0].contains("共1页，第1页"));
+    EXPECT_EQ(rows_on(out.pages[0]), range(1, 5));
+}
+
+TEST_F(ListPrint, EmptyListPrintsTheTitleRowOnlyAndTheListIsUntouched) {
+    auto list = make_list(0);
+    on_page_setup(confirm);
+    lists::print_list_view(list.get());
+    const Printed out = read_pdf(pdf_);
+    ASSERT_EQ(out.page_count, 1);
+    for (const QString& title : kShownTitles)
+        EXPECT_TRUE(out.pages[0].contains(title)) << title.toStdString();
+    EXPECT_TRUE(rows_on(out.pages[0]).empty());
+
+    EXPECT_EQ(platform::listview_column_count(list.get()), kTitles.size());
+    EXPECT_EQ(platform::listview_row_count(list.get()), 0);
+    EXPECT_EQ(platform::listview_column_width(list.get(), kHiddenColumn), 0);
+}
+
+TEST_F(ListPrint, EachPrintStartsFromTheDefaultsAndKeepsTheLastPageSetup) {
+    auto list = make_list(2);
+    on_page_setup([](lists::PageSetupWindow& window) {
+        unit<QLineEdit>(window, "编辑框_顶边距")->setText("4");
+        unit<QCheckBox>(window, "选择框_打印网格线")->setChecked(false);
+        return confirm(window);
+    });
+    lists::print_list_view(list.get());
+    const std::shared_ptr<platform::GridPageSetup> first = lists::page_setup_object;
+    ASSERT_TRUE(first);
+    // The grid is gone; the page setup it printed with lives on in page_setup_object.
+    EXPECT_EQ(first.use_count(), 2);
+    EXPECT_DOUBLE_EQ(first->TopMargin, 4);
+    EXPECT_FALSE(first->PrintGridlines);
+
+    on_page_setup([&](lists::PageSetupWindow& window) {
+        EXPECT_NE(window.page_setup(), first);
+        EXPECT_EQ(unit<QLineEdit>(window, "编辑框_顶边距")->text(), "1.5");
+        EXPECT_TRUE(unit<QCheckBox>(window, "选择框_打印网格线")->isChecked());
+        return confirm(window);
+    });
+    lists::print_list_view(list.get());
+    EXPECT_NE(lists::page_setup_object, first);
+    EXPECT_EQ(first.use_count(), 1);  // released by page_setup_object
+    EXPECT_EQ(previews_, 2);
+}
+
+TEST_F(ListPrint, PrintButtonOfAListPagePrintsItsListOnceInstalled) {
+    QWidget page;
+    auto list = make_list(4);
+    list->setParent(&page);
+    list->setObjectName("列表框_日志管理");
+    auto* button = new QPushButton("打印", &page);
+    button->setObjectName("日志_打印");
+    lists::wire_list_page(12, &page);
+    lists::install_list_printing();
+    EXPECT_TRUE(button->isEnabled());
+
+    on_page_setup(confirm);
+    button->click();
+    EXPECT_EQ(setups_, 1);
+    ASSERT_EQ(previews_, 1);
+    EXPECT_EQ(rows_on(read_pdf(pdf_).pages.value(0)), range(1, 4));
+
+    lists::set_print_list_handler(nullptr);
+}
+
+}  // namespace
