@@ -1,0 +1,42 @@
+#include "shell/permissions.h"
+
+#include "platform/db.h"
+#include "platform/dialogs.h"
+#include "shell/program_state.h"
+#include "store/main_database.h"
+
+namespace shell {
+
+bool check_operator_permission(const QString& item) {
+    if (current_operator == kAdministrator) return true;
+    // Both names go in quoted, so a quote in an operator's or item's name is looked up like
+    // any other character instead of breaking the statement.
+    const QString sql = QStringLiteral("select 权限标识 from 权限管理 where 当前项目=") +
+                        platform::sql_quote(item) + QStringLiteral(" and 人员姓名=") +
+                        platform::sql_quote(current_operator);
+    platform::RecordSet& records = store::main_recordset(1);
+    if (!platform::recordset_open(records, sql) || platform::recordset_record_count(records) == 0) {
+        platform::recordset_close(records);
+        return false;
+    }
+    platform::recordset_move_first(records);
+    const bool granted = platform::recordset_field_bool(records, 0);
+    platform::recordset_close(records);
+    return granted;
+}
+
+bool require_permission(const QString& item) {
+    if (check_operator_permission(item)) return true;
+    platform::message_box(QStringLiteral("您没有取得授权！"), platform::kDefaultCaption,
+                          platform::MsgIcon::Information);
+    return false;
+}
+
+bool require_administrator() {
+    if (current_operator == kAdministrator) return true;
+    platform::message_box(QStringLiteral("只有管理员才能进入！"), platform::kDefaultCaption,
+                          platform::MsgIcon::Information);
+    return false;
+}
+
+}  // namespace shell

@@ -1,0 +1,25 @@
+#pragma once
+// The permission check: may the logged-in operator do what a permission item guards?
+// The administrator "管理员" may do everything; anybody else needs a granted row of 权限管理
+// (当前项目 the item, 人员姓名 the operator, 权限标识 1).
+#include <QString>
+
+namespace shell {
+
+inline const QString kAdministrator = QStringLiteral("管理员");
+
+// True for "管理员" without reading the database; otherwise the 权限标识 of the first
+// 权限管理 row for the item and current_operator, read through the main window's first
+// record set (left closed). No row, or a statement that cannot run, refuses. Shows no message
+// of its own.
+bool check_operator_permission(const QString& item);
+
+// The refusal every guarded handler makes: check_operator_permission, and when it refuses,
+// "您没有取得授权！" (information icon). Returns whether the action may go on.
+bool require_permission(const QString& item);
+
+// The rule of the administrator-only entries: true for "管理员"; otherwise shows
+// "只有管理员才能进入！" (information icon) and returns false.
+bool require_administrator();
+
+}  // namespace shell
