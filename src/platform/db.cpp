@@ -1,0 +1,659 @@
+#include "platform/db.h"
+
+#ifndef SQLITE_HAS_CODEC
+#define SQLITE_HAS_CODEC 1
+#endif
+#include <sqlcipher/sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+#include "platform/convert.h"
+#include "platform/dialogs.h"
+#include "platform/excel_bridge.h"
+
+namespace platform {
+
+namespace {
+
+ExcelBridge* g_excel_bridge = nullptr;
+
+const char kClosedError[] = "Operation is not allowed when the object is closed.";
+
+QString from_utf8(const char* text, size_t size) {
+    return QString::fromUtf8(text, static_cast<qsizetype>(size));
+}
+QString from_utf8(const std::string& text) { return from_utf8(text.data(), text.size()); }
+
+void set_sqlite_error(Connection& c) { c.last_error = QString::fromUtf8(sqlite3_errmsg(c.db)); }
+
+// Prepares exactly one statement: text after it (other than blanks and semicolons) fails, so a
+// value can never smuggle in a second statement.
+sqlite3_stmt* prepare_one(Connection& c, const char* sql, size_t size) {
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(c.db, sql, static_cast<int>(size), &stmt, &tail) != SQLITE_OK) {
+        set_sqlite_error(c);
+        return nullptr;
+    }
+    if (!stmt) {
+        c.last_error = QStringLiteral(
+            "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+            "'UPDATE'.");
+        return nullptr;
+    }
+    for (const char* end = sql + size; tail && tail < end; ++tail) {
+        const char ch = *tail;
+        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n' && ch != ';') {
+            sqlite3_finalize(stmt);
+            c.last_error = QStringLiteral("Characters found after end of SQL statement.");
+            return nullptr;
+        }
+    }
+    return stmt;
+}
+
+bool run_one(Connection& c, const std::string& sql, qint64* changes = nullptr) {
+    sqlite3_stmt* stmt = prepare_one(c, sql.data(), sql.size());
+    if (!stmt) return false;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        set_sqlite_error(c);
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    if (changes)
+        *changes = sqlite3_column_count(stmt) == 0 && !sqlite3_stmt_readonly(stmt)
+                       ? sqlite3_changes(c.db)
+                       : 0;
+    sqlite3_finalize(stmt);
+    return true;
+}
+
+bool run_plain(sqlite3* db, const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void refresh_facts(Connection& c) {
+    c.facts.clear();
+    c.facts_stale = false;
+    std::vector<std::string> tables;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(c.db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt,
+                           nullptr) != SQLITE_OK)
+        return;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                            static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+    sqlite3_finalize(stmt);
+    for (const std::string& table : tables) {
+        std::string pragma = "PRAGMA table_info(\"";
+        for (char ch : table) {
+            if (ch == '"') pragma.push_back('"');
+            pragma.push_back(ch);
+        }
+        pragma += "\")";
+        if (sqlite3_prepare_v2(c.db, pragma.c_str(), -1, &stmt, nullptr) != SQLITE_OK) continue;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            auto col = [stmt](int i) {
+                const unsigned char* t = sqlite3_column_text(stmt, i);
+                return std::string_view(t ? reinterpret_cast<const char*>(t) : "",
+                                        static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
+            };
+            c.facts.add_column_utf8(table, col(1), col(2));
+        }
+        sqlite3_finalize(stmt);
+    }
+}
+
+const SchemaFacts& facts_of(Connection& c) {
+    if (c.facts_stale) refresh_facts(c);
+    return c.facts;
+}
+
+std::string quote_name(const std::string& name) {
+    std::string out = "\"";
+    for (char ch : name) {
+        if (ch == '"') out.push_back('"');
+        out.push_back(ch);
+    }
+    return out + "\"";
+}
+
+// Runs the steps between a savepoint and its release; a failing step undoes them all.
+bool run_atomically(Connection& c, const char* savepoint, const std::function<bool()>& steps) {
+    const std::string name = savepoint;
+    if (!run_plain(c.db, ("SAVEPOINT " + name).c_str())) {
+        set_sqlite_error(c);
+        return false;
+    }
+    if (steps()) {
+        if (run_plain(c.db, ("RELEASE " + name).c_str())) return true;
+        set_sqlite_error(c);
+    }
+    run_plain(c.db, ("ROLLBACK TO " + name).c_str());
+    run_plain(c.db, ("RELEASE " + name).c_str());
+    return false;
+}
+
+// SELECT ... INTO T: T gets the declared types of the select's columns (so a DATE column stays
+// a date column), then the rows.
+bool run_select_into(Connection& c, const JetStatement& st, qint64* rows) {
+    sqlite3_stmt* stmt = prepare_one(c, st.sql.data(), st.sql.size());
+    if (!stmt) return false;
+    std::string create = "CREATE TABLE " + quote_name(st.table) + " (";
+    const int columns = sqlite3_column_count(stmt);
+    for (int i = 0; i < columns; ++i) {
+        if (i) create += ", ";
+        create += quote_name(sqlite3_column_name(stmt, i));
+        if (const char* type = sqlite3_column_decltype(stmt, i)) {
+            create += ' ';
+            create += type;
+            const QByteArray upper = QByteArray(type).toUpper();
+            if (upper.contains("CHAR") || upper.contains("TEXT") || upper.contains("CLOB"))
+                create += " COLLATE NOCASE";
+        }
+    }
+    create += ")";
+    sqlite3_finalize(stmt);
+    c.facts_stale = true;
+    return run_atomically(c, "jet_select_into", [&] {
+        return run_one(c, create) &&
+               run_one(c, "INSERT INTO " + quote_name(st.table) + " " + st.sql, rows);
+    });
+}
+
+bool run_multi_table_update(Connection& c, const JetStatement& st, qint64* rows) {
+    return run_atomically(c, "jet_update", [&] {
+        for (size_t i = 0; i < st.steps.size(); ++i)
+            if (!run_one(c, st.steps[i], static_cast<int>(i) == st.update_step ? rows : nullptr))
+                return false;
+        return true;
+    });
+}
+
+bool run_excel(Connection& c, const JetStatement& st, qint64* rows) {
+    ExcelBridge* bridge = excel_bridge();
+    if (!bridge) {
+        c.last_error = QStringLiteral(
+            "Excel workbooks cannot be read or written: no Excel bridge is installed.");
+        return false;
+    }
+    QString error;
+    bool ok;
+    if (st.kind == JetStatement::Kind::ExcelRead) {
+        ok = bridge->read_sheet(c, from_utf8(st.file), from_utf8(st.sheet), from_utf8(st.table),
+                                &error);
+        c.facts_stale = true;
+        if (ok && rows && c.db) {
+            *rows = 0;
+            sqlite3_stmt* stmt = nullptr;
+            const std::string count = "SELECT count(*) FROM " + quote_name(st.table);
+            if (sqlite3_prepare_v2(c.db, count.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+                sqlite3_step(stmt) == SQLITE_ROW)
+                *rows = sqlite3_column_int64(stmt, 0);
+            sqlite3_finalize(stmt);
+        }
+    } else {
+        ok = bridge->write_sheet(c, from_utf8(st.file), from_utf8(st.sheet), from_utf8(st.sql),
+                                 &error);
+    }
+    if (!ok)
+        c.last_error =
+            error.isEmpty() ? QStringLiteral("The Excel workbook could not be used.") : error;
+    return ok;
+}
+
+// Runs a translated statement that is not a plain one.
+bool run_structured(Connection& c, const JetStatement& st, qint64* rows) {
+    switch (st.kind) {
+        case JetStatement::Kind::SelectInto:
+            return run_select_into(c, st, rows);
+        case JetStatement::Kind::MultiTableUpdate:
+            return run_multi_table_update(c, st, rows);
+        case JetStatement::Kind::ExcelRead:
+        case JetStatement::Kind::ExcelWrite:
+            return run_excel(c, st, rows);
+        case JetStatement::Kind::Invalid:
+            c.last_error = from_utf8(st.error);
+            return false;
+        case JetStatement::Kind::Plain:
+            break;
+    }
+    return run_one(c, st.sql, rows);
+}
+
+// A translated statement whose buffers are reused by the next statement on this thread. A bridge
+// may run statements while one is being run, so each nesting level has its own.
+class ScratchStatement {
+public:
+    ScratchStatement() : level_(depth()++) {
+        if (level_ < kLevels) statement_ = &pool()[level_];
+    }
+    ~ScratchStatement() { --depth(); }
+    ScratchStatement(const ScratchStatement&) = delete;
+    ScratchStatement& operator=(const ScratchStatement&) = delete;
+    JetStatement& operator*() { return *statement_; }
+
+private:
+    static constexpr int kLevels = 4;
+    static int& depth() {
+        thread_local int d = 0;
+        return d;
+    }
+    static JetStatement* pool() {
+        thread_local JetStatement statements[kLevels];
+        return statements;
+    }
+    int level_;
+    JetStatement own_;
+    JetStatement* statement_ = &own_;
+};
+
+void translate(Connection& c, const QString& jet, JetStatement& st) {
+    const QByteArray utf8 = jet.toUtf8();
+    translate_jet_statement(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())),
+                            facts_of(c), st);
+}
+
+}  // namespace
+
+// ---- connection ----------------------------------------------------------------------------
+
+Connection::~Connection() { db_close(*this); }
+
+bool db_open_access_file(Connection& c, const QString& path, const QString& password) {
+    if (c.db) db_close(c);
+    c.path = path;
+    c.last_error.clear();
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) {
+        c.last_error = QStringLiteral("Could not find file '%1'.").arg(path);
+        return false;
+    }
+    sqlite3* db = nullptr;
+    // READWRITE without CREATE: SQLite itself refuses a file that vanished since the check.
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        c.last_error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        return false;
+    }
+    if (!password.isEmpty()) {
+        const QByteArray key = password.toUtf8();
+        sqlite3_key(db, key.constData(), static_cast<int>(key.size()));
+    }
+    // The key is only tried when a page is read: read the schema now, so a wrong key fails
+    // here, before anything could write to the file.
+    if (!run_plain(db, "SELECT count(*) FROM sqlite_master")) {
+        c.last_error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return false;
+    }
+    run_plain(db, "PRAGMA journal_mode=WAL");
+    run_plain(db, "PRAGMA synchronous=FULL");
+    c.db = db;
+    ++c.generation;
+    c.facts_stale = true;
+    return true;
+}
+
+bool db_is_open(const Connection& c) { return c.db != nullptr; }
+
+bool db_execute(Connection& c, const QString& jet_sql, qint64* rows_affected) {
+    if (rows_affected) *rows_affected = 0;
+    if (!c.db) {
+        c.last_error = QString::fromLatin1(kClosedError);
+        return false;
+    }
+    ScratchStatement scratch;
+    JetStatement& st = *scratch;
+    translate(c, jet_sql, st);
+    if (st.kind == JetStatement::Kind::Plain) {
+        const bool ok = run_one(c, st.sql, rows_affected);
+        if (st.changes_schema) c.facts_stale = true;
+        return ok;
+    }
+    return run_structured(c, st, rows_affected);
+}
+
+QString db_last_error(const Connection& c) { return c.last_error; }
+
+bool db_error_is_duplicate_column(const Connection& c) {
+    return c.last_error.startsWith(QLatin1String("duplicate column name"));
+}
+
+void db_close(Connection& c) {
+    if (!c.db) return;
+    if (!sqlite3_get_autocommit(c.db)) run_plain(c.db, "ROLLBACK");
+    run_plain(c.db, "PRAGMA wal_checkpoint(TRUNCATE)");
+    run_plain(c.db, "PRAGMA journal_mode=DELETE");
+    sqlite3_close_v2(c.db);
+    c.db = nullptr;
+    ++c.generation;
+    c.facts_stale = true;
+}
+
+sqlite3* db_handle(const Connection& c) { return c.db; }
+
+void db_schema_changed(Connection& c) { c.facts_stale = true; }
+
+QString sql_quote(const QString& value) {
+    QString out;
+    out.reserve(value.size() + 2);
+    out += QLatin1Char('\'');
+    for (QChar ch : value) {
+        if (ch == QLatin1Char('\'')) out += QLatin1Char('\'');
+        out += ch;
+    }
+    out += QLatin1Char('\'');
+    return out;
+}
+
+void set_excel_bridge(ExcelBridge* bridge) { g_excel_bridge = bridge; }
+ExcelBridge* excel_bridge() { return g_excel_bridge; }
+
+// ---- transactions --------------------------------------------------------------------------
+
+Transaction::Transaction(Connection& c) : connection_(&c), generation_(c.generation) {
+    if (!c.db) {
+        c.last_error = QString::fromLatin1(kClosedError);
+        return;
+    }
+    name_ = "fee_tx" + QByteArray::number(++c.savepoint_serial);
+    active_ = run_plain(c.db, ("SAVEPOINT " + name_).constData());
+    if (!active_) set_sqlite_error(c);
+}
+
+Transaction::~Transaction() { rollback(); }
+
+bool Transaction::alive() const {
+    return connection_->db && connection_->generation == generation_;
+}
+
+bool Transaction::active() const { return active_ && alive(); }
+
+bool Transaction::commit() {
+    if (!active()) return false;
+    if (!run_plain(connection_->db, ("RELEASE " + name_).constData())) {
+        set_sqlite_error(*connection_);
+        return false;
+    }
+    active_ = false;
+    return true;
+}
+
+void Transaction::rollback() {
+    if (!active()) return;
+    run_plain(connection_->db, ("ROLLBACK TO " + name_).constData());
+    run_plain(connection_->db, ("RELEASE " + name_).constData());
+    active_ = false;
+}
+
+// ---- record sets ---------------------------------------------------------------------------
+
+namespace {
+
+void reset(RecordSet& rs) {
+    rs.open = false;
+    rs.row_count = 0;
+    rs.position = 0;
+    rs.names.clear();
+    rs.exact_index.clear();
+    rs.folded_index.clear();
+    rs.cells.clear();
+    rs.bytes.clear();
+    // A huge result should not stay in memory for the record set's whole life.
+    if (rs.cells.capacity() > (1u << 20)) std::vector<RecordSet::Cell>().swap(rs.cells);
+    if (rs.bytes.capacity() > (16u << 20)) std::string().swap(rs.bytes);
+}
+
+bool fail_open(RecordSet& rs, Connection* c, const QString& error) {
+    reset(rs);
+    if (c) c->last_error = error;
+    // The provider's own words, in a plain box of their own before the caller's message.
+    message_box(error, QString(), MsgIcon::None);
+    return false;
+}
+
+bool materialise(RecordSet& rs, const char* sql, size_t size) {
+    Connection& c = *rs.connection;
+    sqlite3_stmt* stmt = prepare_one(c, sql, size);
+    if (!stmt) return fail_open(rs, &c, c.last_error);
+    const int columns = sqlite3_column_count(stmt);
+    for (int i = 0; i < columns; ++i) {
+        const QString field = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        rs.names << field;
+        if (!rs.exact_index.contains(field)) rs.exact_index.insert(field, i);
+        const QString folded = field.toCaseFolded();
+        if (!rs.folded_index.contains(folded)) rs.folded_index.insert(folded, i);
+    }
+    for (int i = 0; i < columns; ++i) {
+        if (const char* table = sqlite3_column_table_name(stmt, i)) {
+            const QString qualified =
+                (QString::fromUtf8(table) + QLatin1Char('.') + rs.names[i]).toCaseFolded();
+            if (!rs.folded_index.contains(qualified)) rs.folded_index.insert(qualified, i);
+        }
+    }
+    int rc;
+    int rows = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ++rows;
+        for (int i = 0; i < columns; ++i) {
+            RecordSet::Cell cell;
+            cell.size = 0;
+            cell.integer = 0;
+            switch (sqlite3_column_type(stmt, i)) {
+                case SQLITE_INTEGER:
+                    cell.type = RecordSet::CellType::Integer;
+                    cell.integer = sqlite3_column_int64(stmt, i);
+                    break;
+                case SQLITE_FLOAT:
+                    cell.type = RecordSet::CellType::Real;
+                    cell.real = sqlite3_column_double(stmt, i);
+                    break;
+                case SQLITE_TEXT: {
+                    cell.type = RecordSet::CellType::Text;
+                    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                    cell.size = static_cast<quint32>(sqlite3_column_bytes(stmt, i));
+                    cell.offset = rs.bytes.size();
+                    rs.bytes.append(text, cell.size);
+                    break;
+                }
+                case SQLITE_BLOB: {
+                    cell.type = RecordSet::CellType::Blob;
+                    const char* blob = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+                    cell.size = static_cast<quint32>(sqlite3_column_bytes(stmt, i));
+                    cell.offset = rs.bytes.size();
+                    if (cell.size) rs.bytes.append(blob, cell.size);
+                    break;
+                }
+                default:
+                    cell.type = RecordSet::CellType::Null;
+                    break;
+            }
+            rs.cells.push_back(cell);
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        set_sqlite_error(c);
+        sqlite3_finalize(stmt);
+        return fail_open(rs, &c, c.last_error);
+    }
+    sqlite3_finalize(stmt);
+    rs.row_count = columns ? rows : 0;
+    rs.position = 0;
+    rs.open = true;
+    return true;
+}
+
+bool usable_connection(RecordSet& rs) {
+    if (rs.connection && rs.connection->db) return true;
+    fail_open(rs, rs.connection, QString::fromLatin1(kClosedError));
+    return false;
+}
+
+const RecordSet::Cell* cell_at(const RecordSet& rs, int index) {
+    if (!rs.open || rs.position < 0 || rs.position >= rs.row_count || index < 0 ||
+        index >= rs.names.size())
+        return nullptr;
+    return &rs.cells[static_cast<size_t>(rs.position) * static_cast<size_t>(rs.names.size()) +
+                     static_cast<size_t>(index)];
+}
+
+QString cell_text(const RecordSet& rs, const RecordSet::Cell* cell) {
+    if (!cell) return QString();
+    switch (cell->type) {
+        case RecordSet::CellType::Integer:
+            return QString::number(cell->integer);
+        case RecordSet::CellType::Real:
+            return to_text(cell->real);
+        case RecordSet::CellType::Text:
+        case RecordSet::CellType::Blob:
+            return from_utf8(rs.bytes.data() + cell->offset, cell->size);
+        case RecordSet::CellType::Null:
+            break;
+    }
+    return QString();
+}
+
+}  // namespace
+
+void recordset_bind_connection(RecordSet& rs, Connection& c) { rs.connection = &c; }
+
+bool recordset_open(RecordSet& rs, const QString& jet_sql) {
+    reset(rs);
+    if (!usable_connection(rs)) return false;
+    Connection& c = *rs.connection;
+    ScratchStatement scratch;
+    JetStatement& st = *scratch;
+    translate(c, jet_sql, st);
+    if (st.kind != JetStatement::Kind::Plain) {
+        // A statement without rows: run it; the record set opens empty.
+        if (!run_structured(c, st, nullptr)) return fail_open(rs, &c, c.last_error);
+        rs.open = true;
+        return true;
+    }
+    const bool ok = materialise(rs, st.sql.data(), st.sql.size());
+    if (st.changes_schema) c.facts_stale = true;
+    return ok;
+}
+
+bool recordset_open_table(RecordSet& rs, const QString& table) {
+    reset(rs);
+    if (!usable_connection(rs)) return false;
+    const std::string sql = "SELECT * FROM " + quote_name(table.toStdString());
+    return materialise(rs, sql.data(), sql.size());
+}
+
+bool recordset_is_open(const RecordSet& rs) { return rs.open; }
+int recordset_record_count(const RecordSet& rs) { return rs.open ? rs.row_count : 0; }
+bool recordset_eof(const RecordSet& rs) { return !rs.open || rs.position >= rs.row_count; }
+
+void recordset_move_next(RecordSet& rs) {
+    if (rs.open && rs.position < rs.row_count) ++rs.position;
+}
+
+void recordset_move_first(RecordSet& rs) { rs.position = 0; }
+
+int recordset_field_count(const RecordSet& rs) { return rs.open ? rs.names.size() : 0; }
+
+QString recordset_field_name(const RecordSet& rs, int index) {
+    return index >= 0 && index < rs.names.size() ? rs.names[index] : QString();
+}
+
+int recordset_field_index(const RecordSet& rs, const QString& name) {
+    auto exact = rs.exact_index.constFind(name);
+    if (exact != rs.exact_index.constEnd()) return exact.value();
+    return rs.folded_index.value(name.toCaseFolded(), -1);
+}
+
+QString recordset_field_text(const RecordSet& rs, int index) {
+    return cell_text(rs, cell_at(rs, index));
+}
+QString recordset_field_text(const RecordSet& rs, const QString& name) {
+    return recordset_field_text(rs, recordset_field_index(rs, name));
+}
+
+double recordset_field_number(const RecordSet& rs, int index) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return 0;
+    switch (cell->type) {
+        case RecordSet::CellType::Integer:
+            return static_cast<double>(cell->integer);
+        case RecordSet::CellType::Real:
+            return std::isfinite(cell->real) ? cell->real : 0;
+        case RecordSet::CellType::Text:
+            return to_number(cell_text(rs, cell));
+        default:
+            return 0;
+    }
+}
+double recordset_field_number(const RecordSet& rs, const QString& name) {
+    return recordset_field_number(rs, recordset_field_index(rs, name));
+}
+
+QDateTime recordset_field_date(const RecordSet& rs, int index) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return QDateTime();
+    switch (cell->type) {
+        case RecordSet::CellType::Text:
+            return parse_date_text(cell_text(rs, cell));
+        case RecordSet::CellType::Integer:
+        case RecordSet::CellType::Real: {
+            // A date kept as a number (a workbook's cell): days since 30 December 1899.
+            const double days = cell->type == RecordSet::CellType::Integer
+                                    ? static_cast<double>(cell->integer)
+                                    : cell->real;
+            if (!std::isfinite(days) || days < -657434 || days > 2958465) return QDateTime();
+            const double whole = std::floor(days);
+            const int seconds = static_cast<int>(std::lround((days - whole) * 86400.0));
+            return QDateTime(QDate(1899, 12, 30).addDays(static_cast<qint64>(whole)), QTime(0, 0))
+                .addSecs(seconds);
+        }
+        default:
+            return QDateTime();
+    }
+}
+QDateTime recordset_field_date(const RecordSet& rs, const QString& name) {
+    return recordset_field_date(rs, recordset_field_index(rs, name));
+}
+
+bool recordset_field_bool(const RecordSet& rs, int index) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return false;
+    switch (cell->type) {
+        case RecordSet::CellType::Integer:
+            return cell->integer != 0;
+        case RecordSet::CellType::Real:
+            return cell->real != 0;
+        case RecordSet::CellType::Text: {
+            const QString t = text_trim(cell_text(rs, cell));
+            for (const char* word : {"真", "是", "true", "yes", "on"})
+                if (t.compare(QString::fromUtf8(word), Qt::CaseInsensitive) == 0) return true;
+            return to_number(t) != 0;
+        }
+        default:
+            return false;
+    }
+}
+bool recordset_field_bool(const RecordSet& rs, const QString& name) {
+    return recordset_field_bool(rs, recordset_field_index(rs, name));
+}
+
+bool recordset_field_is_null(const RecordSet& rs, int index) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    return !cell || cell->type == RecordSet::CellType::Null;
+}
+bool recordset_field_is_null(const RecordSet& rs, const QString& name) {
+    return recordset_field_is_null(rs, recordset_field_index(rs, name));
+}
+
+void recordset_close(RecordSet& rs) { reset(rs); }
+
+}  // namespace platform

@@ -1,0 +1,152 @@
+#pragma once
+// The database layer: one SQLCipher connection per database file, statements in the Access
+// (Jet) dialect translated for SQLite (jet_sql.h), transactions, and record sets: the rows of a
+// statement or a whole table, materialised so that the record count is exact, read field by
+// field as text, number, date or truth value.
+//
+// Storage conventions: text columns COLLATE NOCASE; dates as text "YYYY-MM-DD", or
+// "YYYY-MM-DD HH:MM:SS" when the time is not midnight; truth values 1 and 0.
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/db_key.h"
+#include "platform/jet_sql.h"
+
+struct sqlite3;
+
+namespace platform {
+
+// One open database file. Record sets bound to it keep working across a close and reopen.
+struct Connection {
+    Connection() = default;
+    ~Connection();  // closes the file
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* db = nullptr;
+    QString path;
+    QString last_error;
+    SchemaFacts facts;        // date columns, read from the schema when first needed
+    bool facts_stale = true;  // set by every statement that changes the schema
+    quint64 generation = 0;   // counts opens and closes; a transaction lives in one of them
+    int savepoint_serial = 0;
+};
+
+// Opens an existing database file; a missing file is never created. With a password the file
+// is SQLCipher-keyed with it and the key is checked at once: a wrong key fails the open and
+// leaves the connection closed and the file untouched. An empty password opens a plain SQLite
+// file (the print database, the export's scratch file). An open connection is closed first.
+// Runs the WAL journal with synchronous=FULL.
+bool db_open_access_file(Connection& connection, const QString& path,
+                         const QString& password = QString::fromLatin1(kDatabasePassword));
+bool db_is_open(const Connection& connection);
+// Translates and runs one statement. False on failure, with db_last_error set; rows_affected
+// gets the rows inserted, changed or deleted.
+bool db_execute(Connection& connection, const QString& jet_sql, qint64* rows_affected = nullptr);
+QString db_last_error(const Connection& connection);
+// The last error was SQLite's "duplicate column name: X" (ALTER TABLE ... ADD COLUMN of a column
+// the table has already).
+bool db_error_is_duplicate_column(const Connection& connection);
+// Checkpoints the journal into the file and leaves WAL mode, so a closed database is exactly one
+// file (no -wal, no -shm) that may be copied. An unfinished transaction is rolled back.
+void db_close(Connection& connection);
+// The SQLite handle, for the Excel bridge and the tools that need the C API.
+sqlite3* db_handle(const Connection& connection);
+// For code that changed the schema around this layer (the Excel bridge does it through here).
+void db_schema_changed(Connection& connection);
+
+// The one way a text value enters a statement: between single quotes, each quote doubled, so
+// no value can end the quoted text early: sql_quote("it's") == "'it''s'".
+QString sql_quote(const QString& value);
+
+// All or nothing: what runs between construction and commit() is kept only when commit()
+// succeeds; destruction without commit rolls back. Transactions nest (as savepoints).
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool active() const;  // begun and neither committed nor rolled back
+    bool commit();        // false (and the work rolled back at destruction) when it fails
+    void rollback();
+
+private:
+    bool alive() const;
+    Connection* connection_;
+    quint64 generation_;
+    QByteArray name_;
+    bool active_ = false;
+};
+
+// The rows of one statement, read into memory. Bound to a connection, opened, read, closed.
+struct RecordSet {
+    RecordSet() = default;
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    enum class CellType : quint8 { Null, Integer, Real, Text, Blob };
+    struct Cell {
+        union {
+            qint64 integer;
+            double real;
+            quint64 offset;  // Text and Blob: where the bytes start in `bytes`
+        };
+        quint32 size;  // Text and Blob: number of bytes
+        CellType type;
+    };
+
+    Connection* connection = nullptr;
+    bool open = false;
+    int row_count = 0;
+    int position = 0;  // current row; row_count means end of file
+    QStringList names;
+    QHash<QString, int> exact_index;   // field name -> position
+    QHash<QString, int> folded_index;  // case-folded names, and table.column forms
+    std::vector<Cell> cells;           // row_count * names.size(), row by row
+    std::string bytes;                 // UTF-8 texts of all cells
+};
+
+void recordset_bind_connection(RecordSet& records, Connection& connection);
+// Runs a statement and keeps its rows. On failure shows the provider's error text in a plain
+// message box (no caption, no icon), sets the connection's last error and returns false.
+bool recordset_open(RecordSet& records, const QString& jet_sql);
+// All rows of a table, by its name.
+bool recordset_open_table(RecordSet& records, const QString& table);
+bool recordset_is_open(const RecordSet& records);
+int recordset_record_count(const RecordSet& records);
+bool recordset_eof(const RecordSet& records);
+void recordset_move_next(RecordSet& records);
+void recordset_move_first(RecordSet& records);
+int recordset_field_count(const RecordSet& records);
+QString recordset_field_name(const RecordSet& records, int index);
+// Position of a field by name, without regard to case; -1 when there is none.
+int recordset_field_index(const RecordSet& records, const QString& name);
+
+// Fields of the current row, by name or by position. A missing field, a closed record set or
+// end of file reads like NULL: "", 0, the empty date, false.
+// Text: a whole number as its digits, any other number in shortest form with at most 13
+// significant digits (10.5, 3, 0.1), a date as stored ("2024-01-05").
+QString recordset_field_text(const RecordSet& records, const QString& name);
+QString recordset_field_text(const RecordSet& records, int index);
+// Number: text that is not a number reads 0 (the leading numeric part counts, as to_number).
+double recordset_field_number(const RecordSet& records, const QString& name);
+double recordset_field_number(const RecordSet& records, int index);
+// Date: "YYYY-MM-DD" with an optional time; NULL or text that is no date gives an invalid
+// QDateTime.
+QDateTime recordset_field_date(const RecordSet& records, const QString& name);
+QDateTime recordset_field_date(const RecordSet& records, int index);
+// Truth value: non-zero numbers and the texts "真", "是", "true", "yes", "on" are true.
+bool recordset_field_bool(const RecordSet& records, const QString& name);
+bool recordset_field_bool(const RecordSet& records, int index);
+bool recordset_field_is_null(const RecordSet& records, const QString& name);
+bool recordset_field_is_null(const RecordSet& records, int index);
+void recordset_close(RecordSet& records);
+
+}  // namespace platform
