@@ -1,0 +1,173 @@
+#include "shell/admin.h"
+
+#include <QApplication>
+#include <QCursor>
+
+#include "lists/list_pages.h"
+#include "platform/convert.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "shell/backup_settings_window.h"
+#include "shell/change_password_window.h"
+#include "shell/log_page.h"
+#include "shell/main_window.h"
+#include "shell/operators_window.h"
+#include "shell/permissions.h"
+#include "shell/permissions_window.h"
+#include "shell/startup.h"
+#include "shell/system_parameters.h"
+#include "store/backup.h"
+#include "store/main_database.h"
+
+namespace shell {
+
+namespace {
+
+void inform(const QString& text) {
+    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
+}
+
+void stop_box(const QString& text) {
+    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Critical,
+                          platform::MsgButtons::Ok);
+}
+
+// The wait cursor for the length of a file operation.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void on_menu_operator_settings(QWidget* owner, const ShowPage& show_welcome_page) {
+    if (!require_administrator()) return;
+    if (show_welcome_page) show_welcome_page();
+    OperatorsWindow window(owner);
+    platform::window_open_modal(&window);
+}
+
+void on_menu_operator_permissions(QWidget* owner, const ShowPage& show_welcome_page) {
+    if (!require_administrator()) return;
+    if (show_welcome_page) show_welcome_page();
+    PermissionsWindow window(owner);
+    platform::window_open_modal(&window);
+}
+
+void on_menu_log_management(LogPage* page, const ShowPage& show_log_page) {
+    if (!require_administrator()) return;
+    if (show_log_page) show_log_page();
+    if (page) page->open_log_page();
+}
+
+void on_main_nav_change_password_click(QWidget* owner, const ShowPage& show_welcome_page) {
+    ChangePasswordWindow window(owner, show_welcome_page);
+    platform::window_open_modal(&window);
+}
+
+void on_menu_backup_settings(QWidget* owner) {
+    BackupSettingsWindow window(owner);
+    platform::window_open_modal(&window);
+}
+
+void on_menu_backup_database(QWidget* owner) {
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Kind::Save;
+    request.directory = platform::app_path(platform::kBackupFolder);
+    request.file_name = store::backup_file_name(platform::now());
+    request.filter = kBackupFileFilter;
+    const QString target = platform::common_dialog_show(request, owner);
+    if (target.isEmpty()) return;
+    store::ManualBackupResult result;
+    {
+        WaitCursor wait;
+        result = store::backup_main_database_to(target);
+    }
+    if (result.ok())
+        inform(QStringLiteral("数据备份成功 ！"));
+    else
+        stop_box(QStringLiteral("数据备份失败！"));
+}
+
+void on_menu_restore_database(QWidget* owner) {
+    if (!require_administrator()) return;
+    platform::beep();
+    if (platform::message_box(QStringLiteral("确认要恢复以前备份的数据吗?\r\n该操作不可逆,请慎重!"),
+                              platform::kDefaultCaption, platform::MsgIcon::Question,
+                              platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
+        return;
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Kind::Open;
+    request.directory = platform::app_path(platform::kBackupFolder);
+    request.filter = kBackupFileFilter;
+    const QString source = platform::common_dialog_show(request, owner);
+    if (source.isEmpty()) return;
+    store::ReplaceOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = store::replace_main_database(source);
+    }
+    if (outcome != store::ReplaceOutcome::Replaced) {
+        stop_box(QStringLiteral("数据恢复失败！"));
+        return;
+    }
+    inform(QStringLiteral("数据恢复成功！\r\n为防止数据读写错误，建议重新启动系统！"));
+    load_system_parameters();
+    store::upgrade_database_schema();
+}
+
+void on_menu_system_initialise(QWidget* owner) {
+    Q_UNUSED(owner);
+    if (!require_administrator()) return;
+    platform::beep();
+    if (platform::message_box(QStringLiteral("确认要初始化所有数据,恢复到安装时数据状态吗?\r\n"
+                                             "建议执行此操作前先备份数据库!"),
+                              platform::kDefaultCaption, platform::MsgIcon::Question,
+                              platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
+        return;
+    store::ReplaceOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = store::replace_main_database(platform::app_path(platform::kShippedDatabaseFile));
+    }
+    if (outcome != store::ReplaceOutcome::Replaced) {
+        inform(QStringLiteral("数据初始化失败！"));
+        return;
+    }
+    store::upgrade_database_schema();
+    // The pristine database has its own parameters: the program must not go on with the old.
+    load_system_parameters();
+    inform(QStringLiteral("数据初始化成功！"));
+}
+
+void install_administration(MainWindow& window) {
+    auto* page = new LogPage;
+    window.set_content_page_widget(kPageOperationLog, page);
+    lists::wire_list_page(kPageOperationLog, page);
+
+    MainWindow* w = &window;
+    const ShowPage welcome = [w] { w->select_content_page(kPageWelcome); };
+    window.register_action(QStringLiteral("on_menu_operator_settings"),
+                           [w, welcome] { on_menu_operator_settings(w, welcome); });
+    window.register_action(QStringLiteral("on_menu_operator_permissions"),
+                           [w, welcome] { on_menu_operator_permissions(w, welcome); });
+    window.register_action(QStringLiteral("on_menu_log_management"), [w, page] {
+        on_menu_log_management(page, [w] { w->select_content_page(kPageOperationLog); });
+    });
+    window.register_action(QStringLiteral("on_main_nav_change_password_click"),
+                           [w, welcome] { on_main_nav_change_password_click(w, welcome); });
+    window.register_action(QStringLiteral("on_menu_backup_settings"),
+                           [w] { on_menu_backup_settings(w); });
+    window.register_action(QStringLiteral("on_menu_backup_database"),
+                           [w] { on_menu_backup_database(w); });
+    window.register_action(QStringLiteral("on_menu_restore_database"),
+                           [w] { on_menu_restore_database(w); });
+    window.register_action(QStringLiteral("on_menu_system_initialise"),
+                           [w] { on_menu_system_initialise(w); });
+    set_exit_backup_action(store::run_exit_backup);
+}
+
+}  // namespace shell
