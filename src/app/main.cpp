@@ -7,9 +7,11 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "lists/list_pages.h"
 #include "lists/list_print.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
+#include "shell/program_state.h"
 #include "shell/startup.h"
 
 namespace {
@@ -50,6 +52,9 @@ int main(int argc, char* argv[]) {
         // Each subsystem puts its pages into the content area and registers its handlers here,
         // in folder order.
         lists::install_list_printing();
+        lists::set_list_kind_sources({[] { return shell::reading_query_kind; },
+                                      [] { return shell::charge_query_kind; },
+                                      [] { return shell::reduction_list_kind; }});
         shell::install_administration(window);
     });
 }

@@ -1,4 +1,5 @@
 #include "platform/db.h"
+#include "platform/excel_install.h"
 
 #ifndef SQLITE_HAS_CODEC
 #define SQLITE_HAS_CODEC 1
@@ -268,6 +269,10 @@ void translate(Connection& c, const QString& jet, JetStatement& st) {
 Connection::~Connection() { db_close(*this); }
 
 bool db_open_access_file(Connection& c, const QString& path, const QString& password) {
+    // Workbooks are read and written inside statements from the first open on, as the
+    // engine's Excel driver always was; a test may put its own bridge in place afterwards.
+    static const bool bridge_installed = (install_excel_bridge(), true);
+    (void)bridge_installed;
     if (c.db) db_close(c);
     c.path = path;
     c.last_error.clear();

@@ -25,7 +25,8 @@ public:
                              const QString& select_sql, QString* error) = 0;
 };
 
-// The bridge in use (none by default); nullptr removes it. The caller keeps ownership.
+// The bridge in use: the workbook bridge of excel_install.h, installed when the first database
+// opens; nullptr removes it. The caller keeps ownership.
 void set_excel_bridge(ExcelBridge* bridge);
 ExcelBridge* excel_bridge();
 

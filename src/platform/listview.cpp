@@ -4,7 +4,9 @@
 #include <QBrush>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStringEncoder>
 #include <QTableView>
+#include <limits>
 #include <utility>
 
 namespace platform {
@@ -27,8 +29,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !valid(index.row(), index.column())) return {};
     switch (role) {
         case Qt::DisplayRole:
-            return cells_[static_cast<size_t>(index.row()) * columns_.size() +
-                          static_cast<size_t>(index.column())];
+            return text_at(cell_slot(index.row(), index.column()));
         case Qt::ForegroundRole:
         case Qt::BackgroundRole: {
             if (colours_.isEmpty()) return {};
@@ -73,18 +74,36 @@ void ListModel::rebuild_with_column(int at, bool insert) {
     // columns_ already has its new shape; old rows have one column more or less.
     const size_t now_cols = columns_.size();
     const size_t old_cols = insert ? now_cols - 1 : now_cols + 1;
-    std::vector<QString> cells;
+    std::vector<CellRef> cells;
     cells.reserve(static_cast<size_t>(rows_) * now_cols);
     for (int r = 0; r < rows_; ++r) {
         const size_t base = static_cast<size_t>(r) * old_cols;
         for (size_t c = 0; c < old_cols; ++c) {
             if (insert && c == static_cast<size_t>(at)) cells.emplace_back();
-            if (!insert && c == static_cast<size_t>(at)) continue;
-            cells.push_back(std::move(cells_[base + c]));
+            if (!insert && c == static_cast<size_t>(at)) {
+                garbage_ += cells_[base + c].size;
+                continue;
+            }
+            cells.push_back(cells_[base + c]);
         }
         if (insert && static_cast<size_t>(at) == old_cols) cells.emplace_back();
     }
     cells_ = std::move(cells);
+}
+
+void ListModel::shift_colours(bool columns, int at, int delta) {
+    if (colours_.isEmpty()) return;
+    QHash<quint64, CellColour> moved;
+    moved.reserve(colours_.size());
+    for (auto it = colours_.cbegin(); it != colours_.cend(); ++it) {
+        int row = int(quint32(it.key() >> 32));
+        int column = int(quint32(it.key()));
+        int& index = columns ? column : row;
+        if (delta < 0 && index == at) continue;  // the deleted cell's colour goes with it
+        if (delta < 0 ? index > at : index >= at) index += delta;
+        moved.insert(key(row, column), it.value());
+    }
+    colours_ = std::move(moved);
 }
 
 int ListModel::insert_column(const QString& title, int width, int at) {
@@ -93,6 +112,8 @@ int ListModel::insert_column(const QString& title, int width, int at) {
     if (!filling()) beginInsertColumns(QModelIndex(), at, at);
     columns_.insert(columns_.begin() + at, Column{title, std::max(0, width)});
     rebuild_with_column(at, true);
+    // Appending moves nothing: colours set ahead for a column still to come stay put.
+    if (at < count) shift_colours(true, at, 1);
     if (!filling()) endInsertColumns();
     return at;
 }
@@ -102,6 +123,7 @@ bool ListModel::delete_column(int column) {
     if (!filling()) beginRemoveColumns(QModelIndex(), column, column);
     columns_.erase(columns_.begin() + column);
     rebuild_with_column(column, false);
+    shift_colours(true, column, -1);
     if (!filling()) endRemoveColumns();
     return true;
 }
@@ -110,6 +132,8 @@ void ListModel::clear_columns() {
     if (!filling()) start_reset();
     columns_.clear();
     cells_.clear();
+    text_.clear();
+    garbage_ = 0;
     rows_ = 0;
     if (!filling()) finish_reset();
 }
@@ -144,6 +168,8 @@ void ListModel::clear_rows() {
     const int last = rows_ - 1;
     if (!filling()) beginRemoveRows(QModelIndex(), 0, last);
     cells_.clear();
+    text_.clear();  // keeps its capacity for the refill
+    garbage_ = 0;
     rows_ = 0;
     if (!filling()) endRemoveRows();
 }
@@ -160,7 +186,8 @@ int ListModel::insert_row(int at) {
         cells_.resize(cells_.size() + cols);
     else
         cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(at) * cols),
-                      cols, QString());
+                      cols, CellRef());
+    if (at < rows_) shift_colours(false, at, 1);
     ++rows_;
     if (!filling()) endInsertRows();
     return at;
@@ -170,9 +197,10 @@ int ListModel::append_row(const QStringList& cells) {
     const int row = rows_;
     if (!filling()) beginInsertRows(QModelIndex(), row, row);
     const size_t cols = columns_.size();
-    for (size_t c = 0; c < cols; ++c)
-        cells_.push_back(c < static_cast<size_t>(cells.size()) ? cells[static_cast<qsizetype>(c)]
-                                                               : QString());
+    const size_t first = cells_.size();
+    cells_.resize(first + cols);
+    for (size_t c = 0; c < cols && c < static_cast<size_t>(cells.size()); ++c)
+        store_text(first + c, cells[static_cast<qsizetype>(c)]);
     ++rows_;
     if (!filling()) endInsertRows();
     return row;
@@ -184,7 +212,10 @@ bool ListModel::delete_row(int row) {
     const size_t cols = columns_.size();
     const auto first =
         cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(row) * cols);
+    for (auto it = first; it != first + static_cast<std::ptrdiff_t>(cols); ++it)
+        garbage_ += it->size;
     cells_.erase(first, first + static_cast<std::ptrdiff_t>(cols));
+    shift_colours(false, row, -1);
     --rows_;
     if (!filling()) endRemoveRows();
     return true;
@@ -192,17 +223,83 @@ bool ListModel::delete_row(int row) {
 
 QString ListModel::cell_text(int row, int column) const {
     if (!valid(row, column)) return {};
-    return cells_[static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column)];
+    return text_at(cell_slot(row, column));
 }
 
 bool ListModel::set_cell_text(int row, int column, const QString& text) {
     if (!valid(row, column)) return false;
-    cells_[static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column)] = text;
+    store_text(cell_slot(row, column), text);
     if (!filling()) {
         const QModelIndex i = index(row, column);
         emit dataChanged(i, i, {Qt::DisplayRole});
     }
     return true;
+}
+
+bool ListModel::set_cell_utf8(int row, int column, const char* utf8, qsizetype size) {
+    if (!valid(row, column)) return false;
+    store_utf8(cell_slot(row, column), utf8, size > 0 ? static_cast<size_t>(size) : 0);
+    if (!filling()) {
+        const QModelIndex i = index(row, column);
+        emit dataChanged(i, i, {Qt::DisplayRole});
+    }
+    return true;
+}
+
+QString ListModel::text_at(size_t slot) const {
+    const CellRef& cell = cells_[slot];
+    if (cell.size == 0) return QString();
+    return QString::fromUtf8(text_.data() + cell.offset, static_cast<qsizetype>(cell.size));
+}
+
+bool ListModel::make_room(size_t size) {
+    constexpr size_t limit = std::numeric_limits<quint32>::max();
+    // Cells written again and again (a handler updating one row) leave their old texts behind;
+    // once they are most of the buffer, it is rebuilt.
+    if (garbage_ > 65536 && garbage_ > text_.size() / 2) compact_text();
+    if (text_.size() + size <= limit) return true;
+    compact_text();
+    return text_.size() + size <= limit;
+}
+
+void ListModel::store_utf8(size_t slot, const char* utf8, size_t size) {
+    garbage_ += cells_[slot].size;
+    cells_[slot] = CellRef();
+    if (size == 0 || !make_room(size)) return;
+    const size_t start = text_.size();
+    text_.insert(text_.end(), utf8, utf8 + size);
+    cells_[slot] = CellRef{static_cast<quint32>(start), static_cast<quint32>(size)};
+}
+
+void ListModel::store_text(size_t slot, QStringView text) {
+    garbage_ += cells_[slot].size;
+    cells_[slot] = CellRef();
+    if (text.isEmpty()) return;
+    // At most three bytes of UTF-8 per UTF-16 code unit.
+    const size_t most = static_cast<size_t>(text.size()) * 3;
+    if (!make_room(most)) return;
+    const size_t start = text_.size();
+    text_.resize(start + most);
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    char* begin = text_.data() + start;
+    char* end = encoder.appendToBuffer(begin, text);
+    const auto written = static_cast<size_t>(end - begin);
+    text_.resize(start + written);
+    cells_[slot] = CellRef{static_cast<quint32>(start), static_cast<quint32>(written)};
+}
+
+void ListModel::compact_text() {
+    std::vector<char> packed;
+    packed.reserve(text_.size() - std::min(garbage_, text_.size()));
+    for (CellRef& cell : cells_) {
+        if (cell.size == 0) continue;
+        const size_t start = packed.size();
+        packed.insert(packed.end(), text_.begin() + cell.offset,
+                      text_.begin() + cell.offset + cell.size);
+        cell.offset = static_cast<quint32>(start);
+    }
+    text_ = std::move(packed);
+    garbage_ = 0;
 }
 
 void ListModel::set_cell_colour(int row, int column, const QColor& text, const QColor& background) {

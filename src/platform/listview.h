@@ -2,7 +2,8 @@
 // List views: a QTableView over one list model of ours, looking like a report-style list
 // (full-row single selection, no row header, read only). Columns have a title and a width in
 // pixels; rows hold texts; single cells may carry a text and a background colour, which stay
-// (by row and column) until the list's filler clears them.
+// with their cell until the list's filler clears them: deleting or inserting a row or column
+// moves the colours of the cells after it along, so no colour lands on another cell.
 //
 // Fillers append many rows: between listview_begin_fill() and listview_end_fill() (or within
 // a ListModel::Filler) nothing is signalled per row or cell, and views see one model reset.
@@ -58,6 +59,8 @@ public:
     bool delete_row(int row);
     QString cell_text(int row, int column) const;  // "" when out of range
     bool set_cell_text(int row, int column, const QString& text);
+    // The same from UTF-8 bytes (a record set's text), without a QString in between.
+    bool set_cell_utf8(int row, int column, const char* utf8, qsizetype size);
 
     // ---- cell colours, kept by row and column until cleared ----
     // Both colours invalid removes the cell's entry.
@@ -102,9 +105,31 @@ private:
     void start_reset();
     void finish_reset();
     void rebuild_with_column(int at, bool insert);
+    // Keeps colours on their cells when a row or column at `at` is inserted (delta 1) or
+    // deleted (delta -1).
+    void shift_colours(bool columns, int at, int delta);
+
+    // A cell's text: a stretch of UTF-8 in text_. Texts live side by side in one buffer rather
+    // than as a QString each, so a list of a million cells fills and clears without a million
+    // allocations and decodings; views make QStrings only for the cells they paint.
+    struct CellRef {
+        quint32 offset = 0;
+        quint32 size = 0;
+    };
+    size_t cell_slot(int row, int column) const {
+        return static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column);
+    }
+    QString text_at(size_t slot) const;
+    // Room for `size` more bytes at the end of text_; false when the buffer is full.
+    bool make_room(size_t size);
+    void store_text(size_t slot, QStringView text);
+    void store_utf8(size_t slot, const char* utf8, size_t size);
+    void compact_text();
 
     std::vector<Column> columns_;
-    std::vector<QString> cells_;  // row-major, columns_.size() per row
+    std::vector<CellRef> cells_;  // row-major, columns_.size() per row
+    std::vector<char> text_;
+    size_t garbage_ = 0;  // bytes of text_ no cell refers to any more
     int rows_ = 0;
     QHash<quint64, CellColour> colours_;
     int fill_depth_ = 0;

@@ -1,0 +1,105 @@
+#include "lists/list_export.h"
+
+#include <QFile>
+#include <QProgressBar>
+#include <QTableView>
+
+#include "lists/export_helper_window.h"
+#include "lists/progress_window.h"
+#include "platform/db.h"
+#include "platform/excel_install.h"
+#include "platform/files.h"
+#include "platform/listview.h"
+
+namespace lists {
+
+QString export_field_name(const QString& title) {
+    QString name = title;
+    name.remove(QChar(u' '));
+    name.remove(QChar(u'\u3000'));
+    return name;
+}
+
+QString export_scratch_path() { return platform::temp_folder() + QStringLiteral("/db.tmp"); }
+
+namespace {
+
+// A fresh empty database file: SQLite takes an empty file for an empty database, so there is
+// no template to keep. Any earlier scratch file (and its journal) goes.
+bool make_scratch_file(const QString& path) {
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+}  // namespace
+
+bool export_list_view_to_excel(QTableView* list, const QString& file, const QString& sheet,
+                               bool sheet_given, QProgressBar* progress, bool show_progress) {
+    if (!list) return false;
+    // Destroying the helper closes its connection, whichever way this returns.
+    ExportHelperWindow helper;
+    platform::Connection& connection = helper.connection();
+
+    const QString scratch = export_scratch_path();
+    if (!make_scratch_file(scratch)) return false;
+
+    const int columns = platform::listview_column_count(list);
+    if (columns == 0) return false;  // no field to make a table of
+    QStringList names;
+    QStringList definitions;
+    for (int c = 0; c < columns; ++c) {
+        const QString name = export_field_name(platform::listview_column_title(list, c));
+        names << name;
+        definitions << name + QStringLiteral(" text");
+    }
+    const QString select_list = names.join(u',');
+    const QString insert_list = select_list + QStringLiteral(",排序");
+
+    if (!platform::db_open_access_file(connection, scratch, QString())) return false;
+    platform::db_execute(connection, QStringLiteral("drop table tmp"));  // fresh file: none there
+    if (!platform::db_execute(connection, QStringLiteral("create table tmp (") +
+                                              definitions.join(u',') +
+                                              QStringLiteral(",排序 integer)")))
+        return false;
+
+    const int rows = platform::listview_row_count(list);
+    if (show_progress && progress) {
+        progress->setRange(0, rows);
+        progress->setValue(0);
+    }
+    {
+        // One transaction for all rows: a scratch file of many rows is written in one go.
+        platform::Transaction transaction(connection);
+        const QString head =
+            QStringLiteral("insert into tmp (") + insert_list + QStringLiteral(") values (");
+        QString statement;
+        for (int r = 0; r < rows; ++r) {
+            statement = head;
+            for (int c = 0; c < columns; ++c) {
+                // Quoted, so a quote in a cell cannot end the text early.
+                statement += platform::sql_quote(platform::listview_cell_text(list, r, c));
+                statement += u',';
+            }
+            statement += QString::number(r + 1);
+            statement += u')';
+            if (!platform::db_execute(connection, statement)) return false;
+            if (show_progress && progress) set_progress_position(progress, r + 1);
+        }
+        if (!transaction.commit()) return false;
+    }
+
+    platform::file_delete(file);
+    // The statement below is the bridge's work; the program's own bridge unless one is set.
+    if (!platform::excel_bridge()) platform::install_excel_bridge();
+    const QString target = sheet_given ? sheet : QStringLiteral("[Sheet1]");
+    return platform::db_execute(connection, QStringLiteral("SELECT ") + select_list +
+                                                QStringLiteral(" INTO [Excel 8.0;Database=") +
+                                                file + QStringLiteral("].") + target +
+                                                QStringLiteral(" FROM tmp  ORDER BY 排序"));
+}
+
+}  // namespace lists

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <memory>
+
+#include "harness/fixture.h"
+#include "lists/list_export.h"
+#include "lists/list_pages.h"
+#include "lists/progress_window.h"
+#include "platform/db.h"
+#include "platform/excel_install.h"
+#include "platform/excel_sheet.h"
+#include "platform/listview.h"
+#include "store/main_database.h"
+
+using namespace platform;
+
+namespace {
+
+std::unique_ptr<QTableView> make_list(const QStringList& titles, const QList<QStringList>& rows) {
+    std::unique_ptr<QTableView> list(make_report_view());
+    for (const QString& t : titles) listview_insert_column(list.get(), t, 80);
+    for (const QStringList& r : rows) listview_model(list.get())->append_row(r);
+    return list;
+}
+
+// Sees what the export leaves on screen while the workbook is written, then lets the
+// program's bridge write it.
+class WatchingBridge : public ExcelBridge {
+public:
+    bool read_sheet(Connection& c, const QString& file, const QString& sheet, const QString& table,
+                    QString* error) override {
+        return install_excel_bridge().read_sheet(c, file, sheet, table, error);
+    }
+    bool write_sheet(Connection& c, const QString& file, const QString& sheet,
+                     const QString& select, QString* error) override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<lists::ProgressWindow*>(w); p && p->isVisible()) {
+                progress_seen = true;
+                bar_maximum = p->progress_bar()->maximum();
+                bar_value = p->progress_bar()->value();
+            }
+        ++writes;
+        return install_excel_bridge().write_sheet(c, file, sheet, select, error);
+    }
+    bool progress_seen = false;
+    int bar_maximum = -1, bar_value = -1, writes = 0;
+};
+
+class ListExport : public harness::ProgramFolderTest {
+protected:
+    void SetUp() override {
+        harness::ProgramFolderTest::SetUp();
+        install_excel_bridge();
+    }
+    void TearDown() override {
+        install_excel_bridge();
+        harness::ProgramFolderTest::TearDown();
+    }
+
+    // The workbook read back through the bridge's reader: field names, then the rows.
+    QList<QStringList> read_back(const QString& file) {
+        exec(QStringLiteral("drop table if exists 回读"));
+        exec(QStringLiteral("SELECT * INTO 回读 FROM [Excel 8.0;DATABASE=%1].[Sheet1$]").arg(file));
+        RecordSet records;
+        recordset_bind_connection(records, store::main_connection());
+        EXPECT_TRUE(recordset_open(records, QStringLiteral("select * from 回读")));
+        QList<QStringList> result{records.names};
+        for (; !recordset_eof(records); recordset_move_next(records)) {
+            QStringList row;
+            for (int i = 0; i < recordset_field_count(records); ++i)
+                row << recordset_field_text(records, i);
+            result << row;
+        }
+        return result;
+    }
+    QString out(const QString& name) { return folder() + "/" + name; }
+};
+
+}  // namespace
+
+TEST_F(ListExport, WritesTheHeaderAndEveryRowAsText) {
+    auto list = make_list({"户 号", "用户名", "地　址", "金额"},
+                          {{"0001", "O'Brien", "一路'1号", "12.50"},
+                           {"0002", "张三", "", "007"},
+                           {"合计", "", "x'); drop table tmp; --", "19.50"}});
+    const QString file = out("用户查询表.xlsx");
+    QFile old(file);  // an existing file is replaced
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+    QProgressBar bar;
+    ASSERT_TRUE(lists::export_list_view_to_excel(list.get(), file, QString(), false, &bar, true));
+    EXPECT_EQ(bar.maximum(), 3);
+    EXPECT_EQ(bar.value(), 3);
+    EXPECT_EQ(listview_row_count(list.get()), 3);  // the list stays as it was
+
+    const QList<QStringList> back = read_back(file);
+    ASSERT_EQ(back.size(), 4);
+    EXPECT_EQ(back[0], (QStringList{"户号", "用户名", "地址", "金额"}));
+    EXPECT_EQ(back[1], (QStringList{"0001", "O'Brien", "一路'1号", "12.50"}));
+    EXPECT_EQ(back[2], (QStringList{"0002", "张三", "", "007"}));
+    EXPECT_EQ(back[3], (QStringList{"合计", "", "x'); drop table tmp; --", "19.50"}));
+
+    // Every cell is a text cell, so leading zeros survive any spreadsheet program.
+    excel::SheetData sheet;
+    QString error;
+    ASSERT_TRUE(excel::read_sheet(file, QStringLiteral("Sheet1$"), sheet, &error))
+        << error.toStdString();
+    ASSERT_EQ(sheet.rows.size(), 4u);
+    EXPECT_EQ(sheet.rows[1].cells[0].kind, excel::SheetCell::Kind::Text);
+    EXPECT_EQ(sheet.rows[2].cells[3].text, QStringLiteral("007"));
+}
+
+TEST_F(ListExport, AListWithoutRowsGivesTheHeaderOnly) {
+    auto list = make_list({"户号", "用户 名"}, {});
+    const QString file = out("空.xlsx");
+    ASSERT_TRUE(lists::export_list_view_to_excel(list.get(), file));
+    excel::SheetData sheet;
+    QString error;
+    ASSERT_TRUE(excel::read_sheet(file, QStringLiteral("Sheet1$"), sheet, &error))
+        << error.toStdString();
+    ASSERT_EQ(sheet.rows.size(), 1u);
+    ASSERT_EQ(sheet.rows[0].cells.size(), 2u);
+    EXPECT_EQ(sheet.rows[0].cells[0].text, QStringLiteral("户号"));
+    EXPECT_EQ(sheet.rows[0].cells[1].text, QStringLiteral("用户名"));
+}
+
+TEST_F(ListExport, UnusableListsAndTargetsFail) {
+    const QString file = out("x.xlsx");
+    auto none = make_list({}, {});
+    EXPECT_FALSE(lists::export_list_view_to_excel(none.get(), file));
+    auto twice = make_list({"户 号", "户号"}, {{"1", "2"}});  // equal once blanks go
+    EXPECT_FALSE(lists::export_list_view_to_excel(twice.get(), file));
+    auto order = make_list({"排序"}, {{"1"}});
+    EXPECT_FALSE(lists::export_list_view_to_excel(order.get(), file));
+    auto fine = make_list({"户号"}, {{"1"}});
+    EXPECT_FALSE(lists::export_list_view_to_excel(fine.get(), out("无此目录/x.xlsx")));
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(lists::export_list_view_to_excel(fine.get(), file));  // nothing left in the way
+}
+
+TEST_F(ListExport, QueryPageExportsWithProgressAndSaysSo) {
+    WatchingBridge watcher;
+    set_excel_bridge(&watcher);
+    QWidget page;
+    auto* list = make_report_view(&page);
+    list->setObjectName(QStringLiteral("用户查询列表框"));
+    for (const char* t : {"户号", "用户名"}) listview_insert_column(list, QString::fromUtf8(t), 80);
+    for (int r = 0; r < 5; ++r)
+        listview_model(list)->append_row({QStringLiteral("%1").arg(r, 4, 10, QChar('0')), "某"});
+    auto* button = new QPushButton(&page);
+    button->setObjectName(QStringLiteral("查询_导出"));
+    lists::wire_list_page(1, &page);
+
+    const QString file = out("用户查询表.xlsx");
+    ui.expect_file(file).expect_box(QStringLiteral("导出成功！"));
+    button->click();
+    ASSERT_EQ(ui.file_requests().size(), 1u);
+    const FileDialogRequest& request = ui.file_requests()[0];
+    EXPECT_EQ(request.kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(request.file_name, QStringLiteral("用户查询表.xlsx"));
+    EXPECT_TRUE(request.filter.contains(QStringLiteral("*.xlsx")));
+    EXPECT_TRUE(watcher.progress_seen);
+    EXPECT_EQ(watcher.bar_maximum, 5);
+    EXPECT_EQ(watcher.bar_value, 5);
+    EXPECT_EQ(ui.boxes()[0].icon, MsgIcon::Information);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<lists::ProgressWindow*>(w) && w->isVisible());
+    EXPECT_EQ(read_back(file).size(), 6);
+
+    // Cancelled: nothing written, nothing said.
+    ui.expect_file(QString());
+    button->click();
+    EXPECT_EQ(watcher.writes, 1);
+    EXPECT_EQ(ui.boxes().size(), 1u);
+}
+
+TEST_F(ListExport, EveryExportButtonSaysWhenTheExportFailed) {
+    struct Case {
+        int page;
+        MsgIcon failure_icon;
+    };
+    for (const Case c : {Case{1, MsgIcon::Information}, Case{5, MsgIcon::Information},
+                         Case{12, MsgIcon::Information}, Case{4, MsgIcon::None}}) {
+        const lists::ListPage* p = lists::list_page(c.page);
+        QWidget page;
+        auto* list = make_report_view(&page);
+        list->setObjectName(p->list_unit);
+        listview_insert_column(list, QStringLiteral("户号"), 80);
+        listview_model(list)->append_row({QStringLiteral("0001")});
+        auto* button = new QPushButton(&page);
+        button->setObjectName(p->export_button);
+        lists::wire_list_page(c.page, &page);
+
+        const size_t before = ui.boxes().size();
+        ui.expect_file(out("无此目录/导出.xlsx")).expect_box(QStringLiteral("导出失败!"));
+        button->click();
+        ASSERT_EQ(ui.boxes().size(), before + 1) << c.page;
+        EXPECT_EQ(ui.boxes().back().text, QStringLiteral("导出失败!")) << c.page;
+        EXPECT_EQ(ui.boxes().back().icon, c.failure_icon) << c.page;
+    }
+    EXPECT_FALSE(ui.has_box(QStringLiteral("导出成功")));
+}
