@@ -73,6 +73,8 @@ void on_menu_backup_settings(QWidget* owner) {
     platform::window_open_modal(&window);
 }
 
+void on_menu_database_management(QWidget* owner) { on_menu_backup_settings(owner); }
+
 void on_menu_backup_database(QWidget* owner) {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;

@@ -39,6 +39,8 @@ void on_main_nav_change_password_click(QWidget* owner = nullptr,
                                        const ShowPage& show_welcome_page = {});
 // 数据库备份设置: BackupSettingsWindow modally.
 void on_menu_backup_settings(QWidget* owner = nullptr);
+// The header of the submenu 数据库管理: the same window.
+void on_menu_database_management(QWidget* owner = nullptr);
 // 数据库备份: a save dialog proposing the name of now; the database is closed around the copy
 // and reopened.
 void on_menu_backup_database(QWidget* owner = nullptr);

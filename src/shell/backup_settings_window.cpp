@@ -58,8 +58,8 @@ void BackupSettingsWindow::on_backup_cycle_slider_changed() {
 }
 
 void BackupSettingsWindow::on_backup_settings_path_click() {
-    const QString chosen = choose_backup_folder(this, ui->编辑框_路径->text());
-    if (!chosen.isEmpty()) ui->编辑框_路径->setText(chosen);
+    BackupPathWindow chooser(this, ui->编辑框_路径);
+    platform::window_open_modal(&chooser);
 }
 
 void BackupSettingsWindow::on_backup_settings_save_click() {

@@ -20,7 +20,7 @@ public:
 
     void on_backup_settings_window_create();
     void on_backup_cycle_slider_changed();
-    // 按钮1 ("......"): the folder chooser; a chosen folder goes into 编辑框_路径.
+    // 按钮1 ("......"): BackupPathWindow, modally; its "确定" fills 编辑框_路径.
     void on_backup_settings_path_click();
     void on_backup_settings_save_click();
     void on_backup_settings_return_click();

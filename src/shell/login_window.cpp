@@ -7,6 +7,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "shell/main_window.h"
 #include "shell/operation_log.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
@@ -44,7 +45,10 @@ LoginWindow::LoginWindow(QWidget* parent, std::function<void()> show_welcome_pag
 LoginWindow::~LoginWindow() = default;
 
 void LoginWindow::on_login_window_create() {
-    if (show_welcome_page_) show_welcome_page_();
+    if (show_welcome_page_)
+        show_welcome_page_();
+    else if (MainWindow* window = main_window())
+        window->select_content_page(kPageWelcome);
     login_failure_count_ = 0;
     platform::recordset_bind_connection(记录集1, store::main_connection());
     ui->组合框1->clear();

@@ -23,7 +23,7 @@ class LoginWindow : public QDialog {
 
 public:
     // show_welcome_page, when given, turns the main window's content area to its welcome page
-    // as the window is created.
+    // as the window is created; without it the running main window's is turned.
     explicit LoginWindow(QWidget* parent = nullptr, std::function<void()> show_welcome_page = {});
     ~LoginWindow() override;
 

@@ -663,8 +663,8 @@ void MainWindow::on_main_hotkey_pressed(int registration_id) {
         case 116:  // F5
             select_navigation_page(kNavReadings);
             run_action(QStringLiteral("on_main_nav_monthly_reading_click"));
-            if (has_action(QStringLiteral("ReadingEntryWindow")) &&
-                check_operator_permission(QStringLiteral("抄表添加"))) {
+            // The entry above refuses with its own message; this check is silent.
+            if (check_operator_permission(QStringLiteral("抄表添加"))) {
                 reading_form_mode = QStringLiteral("添加");
                 run_action(QStringLiteral("ReadingEntryWindow"));
             }
@@ -724,6 +724,12 @@ void MainWindow::on_menu_agreement_text() {
 void MainWindow::on_menu_exit() { on_main_query_close(); }
 
 void MainWindow::on_main_nav_exit_click() { on_main_query_close(); }
+
+void MainWindow::on_menu_database_management() {
+    run_action(QStringLiteral("on_menu_backup_settings"));
+}
+
+void MainWindow::on_main_charge_popup_open() { select_content_page(kPageReadingQuery); }
 
 // ---- events -----------------------------------------------------------------------------------
 

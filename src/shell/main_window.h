@@ -222,6 +222,11 @@ public:
     void on_menu_agreement_text();
     void on_menu_exit();
     void on_main_nav_exit_click();
+    // The headers of the submenu 数据库管理 and of the hidden menu 收费查询 have actions of
+    // their own: the backup settings, and content page 3. Qt gives a menu header no event of
+    // its own, so nothing on screen runs them.
+    void on_menu_database_management();
+    void on_main_charge_popup_open();
 
     Ui::MainWindow* form() const { return ui.get(); }
 

@@ -20,8 +20,6 @@ namespace {
 
 // Node value: the group's 权限项目.ID, or the item's 权限管理.ID.
 constexpr int kNodeValueRole = Qt::UserRole;
-// Set on a group node once its items have been read.
-constexpr int kLoadedRole = Qt::UserRole + 1;
 
 void inform(const QString& text) {
     platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
@@ -119,15 +117,16 @@ QTreeWidgetItem* PermissionsWindow::group_node(const QString& group) const {
 
 void PermissionsWindow::expand_group(QTreeWidgetItem* node) {
     if (!node) return;
-    if (node->isExpanded()) return;
-    // Expanding emits itemExpanded, whose handler reads the items.
+    if (node->isExpanded()) node->setExpanded(false);
+    // Expanding emits itemExpanded, whose handler reads the items; should the view not emit it,
+    // the items are read here.
+    const int loads = group_loads_;
     node->setExpanded(true);
-    if (!node->data(0, kLoadedRole).toBool()) on_permissions_tree_expanded(node);
+    if (group_loads_ == loads) on_permissions_tree_expanded(node);
 }
 
 void PermissionsWindow::on_permissions_tree_expanded(QTreeWidgetItem* node) {
     if (!node || node->parent()) return;
-    if (node->data(0, kLoadedRole).toBool()) return;
     load_group_items(node);
 }
 
@@ -151,7 +150,7 @@ void PermissionsWindow::load_group_items(QTreeWidgetItem* node) {
         }
     }
     platform::recordset_close(记录集1);
-    node->setData(0, kLoadedRole, true);
+    ++group_loads_;
     building_ = false;
 }
 
@@ -173,9 +172,10 @@ void PermissionsWindow::on_permissions_save_click() {
         platform::Transaction transaction(db);
         for (QTreeWidgetItemIterator it(tree); *it && !failed; ++it) {
             QTreeWidgetItem* node = *it;
-            // A group's placeholder stands for items never read: they are not touched. Group
-            // nodes name no grant row, so ticking a group alone grants nothing.
-            if (node->text(0) == kPermissionPlaceholder || !node->parent()) continue;
+            // A group's placeholder stands for items never read: they are not touched. A group
+            // node's statement names a group, which no grant row carries, so ticking a group
+            // alone grants nothing.
+            if (node->text(0) == kPermissionPlaceholder) continue;
             const QString flag =
                 node->checkState(0) == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
             if (!platform::db_execute(

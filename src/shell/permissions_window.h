@@ -1,8 +1,8 @@
 #pragma once
 // The permission settings window (administrator only): the operators in a list and, for the
-// chosen one, a tree of the permission groups whose items are read from the database when a
-// group is first opened, each item ticked when the operator holds it. Saving writes the tick of
-// every loaded item into the operator's grant rows; it never adds or deletes grant rows.
+// chosen one, a tree of the permission groups whose items are read from the database each time
+// a group is opened, each item ticked when the operator holds it. Saving writes the tick of
+// every loaded node into the operator's grant rows; it never adds or deletes grant rows.
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -34,8 +34,8 @@ public:
     void on_permissions_window_created();
     void on_permissions_operator_selected();
     void reload_permission_tree();
-    // A group node opened: its items are read on the first opening; later openings keep the
-    // ticks set since, saved or not.
+    // A group node opened: its items are read again from the stored grant rows, so ticks in
+    // that group not yet saved are dropped.
     void on_permissions_tree_expanded(QTreeWidgetItem* node);
     // A node ticked or unticked: every node below it takes the same state.
     void on_permissions_tree_check_changed(QTreeWidgetItem* node, Qt::CheckState state);
@@ -46,7 +46,8 @@ public:
     QTreeWidget* permission_tree() const;
     // The group node of this name, or null.
     QTreeWidgetItem* group_node(const QString& group) const;
-    // Expands a group as the user would (reading its items the first time).
+    // Expands a group as the user would (collapsing it first when it is open), which reads its
+    // items.
     void expand_group(QTreeWidgetItem* node);
 
 private:
@@ -56,6 +57,7 @@ private:
     platform::RecordSet 记录集1;
     platform::RecordSet 记录集2;
     bool building_ = false;  // nodes being added or re-ticked by the window itself
+    int group_loads_ = 0;    // item loads so far, to tell whether an expansion read the items
 };
 
 }  // namespace shell

@@ -1,6 +1,7 @@
 #include "shell/program_state.h"
 
 #include "platform/grid.h"
+#include "shell/crash_catcher.h"
 #include "shell/system_parameters.h"
 
 namespace shell {
@@ -36,6 +37,8 @@ void clear_values() {
 void init_program_variables() {
     clear_values();
     page_setup_object = std::make_shared<platform::GridPageSetup>();
+    // The crash catcher's tables, lock and hook record, empty until its installer runs.
+    crash_catcher_state() = CrashCatcherState{};
     household_form_source = QStringLiteral("假");
 }
 

@@ -36,8 +36,9 @@ extern std::vector<qint64> card_bill_numbers;
 // init_program_variables().
 using lists::page_setup_object;
 
-// Creates the program-wide objects (a fresh page setup), empties every value and sets
-// household_form_source to "假", before any window exists. Calling it again starts afresh.
+// Creates the program-wide objects (a fresh page setup, the crash catcher's empty state),
+// empties every value and sets household_form_source to "假", before any window exists.
+// Calling it again starts afresh.
 void init_program_variables();
 // Releases the page setup and empties every value, the system parameters included.
 void free_program_variables();

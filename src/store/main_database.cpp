@@ -145,19 +145,19 @@ void upgrade_database_schema() {
              "select count(*) from 抄表员 where 抄表员='系统'"},
         });
         // 编号 goes in front of the read-readings list: the others move to positions 2 onward.
-        if (count_rows(QStringLiteral(
-                "select count(*) from 查询列 where 类名='已抄表查询' and 列名='编号'")) == 0) {
-            ok = shift_read_reading_columns() && ok;
+        // A list that has it already (an upgrade that stopped after this step) keeps its order.
+        const bool number_column_missing =
+            count_rows(QStringLiteral(
+                "select count(*) from 查询列 where 类名='已抄表查询' and 列名='编号'")) == 0;
+        if (number_column_missing) ok = shift_read_reading_columns() && ok;
+        ok = run_steps({{"insert into 权限项目 (项目名称,父项目,首项) values ( '抄表删除','抄表管理',0)",
+                         "select count(*) from 权限项目 where 项目名称='抄表删除'"}}) &&
+             ok;
+        if (number_column_missing)
             ok = run_steps({{"insert into 查询列 (列名,显示,类名,列宽,排序) values ( '编号','真','已抄表查询',100,1)",
                              nullptr}}) &&
                  ok;
-        }
-        ok = run_steps({
-                 {"insert into 权限项目 (项目名称,父项目,首项) values ( '抄表删除','抄表管理',0)",
-                  "select count(*) from 权限项目 where 项目名称='抄表删除'"},
-                 {"ALTER TABLE 总收费 ADD COLUMN 价格 float", nullptr},
-             }) &&
-             ok;
+        ok = run_steps({{"ALTER TABLE 总收费 ADD COLUMN 价格 float", nullptr}}) && ok;
         if (ok)
             platform::db_execute(main_connection(), QStringLiteral("update 版本 set 版本号='2.1'"));
     }

@@ -1,11 +1,22 @@
 // The administration menu entries around the database file: manual backup, restore and
-// initialisation, with their questions, messages and the reload of the system parameters.
+// initialisation, with their questions, messages and the reload of the system parameters; the
+// backup settings window with its folder chooser.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 
 #include "harness/fixture.h"
 #include "platform/db.h"
 #include "platform/files.h"
 #include "shell/admin.h"
+#include "shell/backup_path_window.h"
+#include "shell/backup_settings_window.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
 #include "shell/system_parameters.h"
@@ -108,6 +119,113 @@ TEST_F(BackupMenuTest, InitialisationPutsTheShippedDatabaseBack) {
     shell::on_menu_system_initialise();
     EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Information);
     EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='李四'"), 1);
+}
+
+class BackupSettingsTest : public harness::ProgramFolderTest {
+protected:
+    template <class T>
+    T* unit(QWidget* window, const char* name) {
+        T* found = window->findChild<T*>(QString::fromUtf8(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString key(const char* section, const char* name) {
+        return platform::ini_read_text(QString::fromUtf8(section), QString::fromUtf8(name));
+    }
+    void set_key(const char* section, const char* name, const char* value) {
+        platform::ini_write_text(QString::fromUtf8(section), QString::fromUtf8(name),
+                                 QString::fromUtf8(value));
+    }
+};
+
+TEST_F(BackupSettingsTest, OpensWithTheStoredSettingsOrTheirDefaults) {
+    {
+        shell::BackupSettingsWindow window;
+        EXPECT_TRUE(unit<QRadioButton>(&window, "手动备份按键")->isChecked());
+        EXPECT_TRUE(unit<QRadioButton>(&window, "备份时不提示按键")->isChecked());
+        EXPECT_EQ(unit<QLineEdit>(&window, "编辑框_路径")->text(), path("bak"));
+        EXPECT_EQ(unit<QLabel>(&window, "周期显示")->text(), "1天");
+        EXPECT_EQ(unit<QComboBox>(&window, "组合框_覆盖")->currentText(), "否");
+    }
+    set_key("备份方式", "自动备份", "真");
+    set_key("备份提示", "提示", "真");
+    set_key("备份方式", "备份周期", "7");
+    set_key("备份方式", "覆盖备份", "是");
+    set_key("备份方式", "备份路径", "/srv/备份");
+    shell::BackupSettingsWindow window;
+    EXPECT_EQ(window.windowTitle(), "备份设置");
+    EXPECT_TRUE(unit<QRadioButton>(&window, "自动备份按键")->isChecked());
+    EXPECT_TRUE(unit<QRadioButton>(&window, "备份时提示按键")->isChecked());
+    EXPECT_EQ(unit<QLineEdit>(&window, "编辑框_路径")->text(), "/srv/备份");
+    EXPECT_EQ(unit<QSlider>(&window, "周期滑条")->value(), 7);
+    EXPECT_EQ(unit<QLabel>(&window, "周期显示")->text(), "7天");
+    EXPECT_EQ(unit<QComboBox>(&window, "组合框_覆盖")->currentIndex(), 1);
+    unit<QSlider>(&window, "周期滑条")->setValue(0);
+    EXPECT_EQ(unit<QLabel>(&window, "周期显示")->text(), "0天");
+}
+
+TEST_F(BackupSettingsTest, SaveWritesInOrderAndStopsWithoutAFolder) {
+    shell::BackupSettingsWindow window;
+    window.show();
+    unit<QRadioButton>(&window, "自动备份按键")->setChecked(true);
+    unit<QRadioButton>(&window, "备份时提示按键")->setChecked(true);
+    unit<QSlider>(&window, "周期滑条")->setValue(5);
+    unit<QLineEdit>(&window, "编辑框_路径")->clear();
+    ui.expect_box("请选择备份路径！");
+    window.on_backup_settings_save_click();
+    // The switch and the prompt are written before the folder is checked; nothing after it.
+    EXPECT_EQ(key("备份方式", "自动备份"), "真");
+    EXPECT_EQ(key("备份提示", "提示"), "真");
+    EXPECT_EQ(key("备份方式", "备份周期"), "");
+    EXPECT_TRUE(window.isVisible());
+
+    unit<QLineEdit>(&window, "编辑框_路径")->setText(path("bak"));
+    unit<QComboBox>(&window, "组合框_覆盖")->setCurrentIndex(1);
+    ui.expect_box("保存设置成功!");
+    window.on_backup_settings_save_click();
+    EXPECT_EQ(key("备份方式", "备份周期"), "5");
+    EXPECT_EQ(key("备份方式", "备份路径"), path("bak"));
+    EXPECT_EQ(key("备份方式", "覆盖备份"), "是");
+    EXPECT_FALSE(window.isVisible());
+
+    // Manual backup switches the automatic one off and leaves the prompt key as it was.
+    shell::BackupSettingsWindow again;
+    unit<QRadioButton>(&again, "手动备份按键")->setChecked(true);
+    unit<QRadioButton>(&again, "备份时不提示按键")->setChecked(true);
+    ui.expect_box("保存设置成功!");
+    again.on_backup_settings_save_click();
+    EXPECT_EQ(key("备份方式", "自动备份"), "假");
+    EXPECT_EQ(key("备份提示", "提示"), "真");
+}
+
+TEST_F(BackupSettingsTest, FolderChooserFillsThePathBox) {
+    ASSERT_TRUE(QDir().mkpath(path("备份/每日")));
+    ui.on_modal("shell::BackupPathWindow", [this](QDialog* d) {
+        auto* chooser = qobject_cast<shell::BackupPathWindow*>(d);
+        EXPECT_EQ(chooser->windowTitle(), "备份路径");
+        // It starts at the folder the settings name.
+        EXPECT_EQ(chooser->directory_path(), path("bak"));
+        EXPECT_NE(unit<QComboBox>(chooser, "驱动器框1"), nullptr);
+        chooser->set_directory_path(path("备份/每日"));
+        unit<QPushButton>(chooser, "按钮1")->click();
+        return chooser->result();
+    });
+    shell::BackupSettingsWindow window;
+    unit<QPushButton>(&window, "按钮1")->click();
+    EXPECT_EQ(unit<QLineEdit>(&window, "编辑框_路径")->text(), path("备份/每日"));
+
+    shell::BackupPathWindow chooser;
+    chooser.on_backup_path_drive_changed();
+    EXPECT_EQ(chooser.directory_path(),
+              unit<QComboBox>(&chooser, "驱动器框1")->currentData().toString());
+}
+
+TEST_F(BackupSettingsTest, MenuAndSubmenuHeaderOpenTheSettings) {
+    ui.on_modal("shell::BackupSettingsWindow", [](QDialog*) { return 0; });
+    shell::on_menu_backup_settings();
+    shell::on_menu_database_management();
+    EXPECT_EQ(ui.modal_windows(),
+              (QStringList{"shell::BackupSettingsWindow", "shell::BackupSettingsWindow"}));
 }
 
 }  // namespace

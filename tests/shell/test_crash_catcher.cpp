@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "shell/crash_catcher.h"
+#include "shell/program_state.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -220,6 +222,10 @@ TEST(HookPlan, RelativeBranchesInTheStolenBytesKeepTheirDestination) {
 
 TEST(CrashCatcherState, InstallerCreatesTheLockAndHooksNothing) {
     CrashCatcherState& state = crash_catcher_state();
+    // The program-wide objects come first, the lock not yet created.
+    shell::init_program_variables();
+    EXPECT_FALSE(state.lock.lock_is_created());
+    EXPECT_TRUE(state.one_byte_opcode_flags.empty());
     EXPECT_EQ(init_exception_catcher(), 0);
     EXPECT_TRUE(state.lock.lock_is_created());
     state.lock.lock_enter();
@@ -231,9 +237,11 @@ TEST(CrashCatcherState, InstallerCreatesTheLockAndHooksNothing) {
     ASSERT_EQ(state.one_byte_opcode_flags.size(), 256u);
     ASSERT_EQ(state.two_byte_opcode_flags.size(), 256u);
     EXPECT_EQ(state.two_byte_opcode_flags[0x84], kTwoByteOpcodeFlags[0x84]);
-    free_hook_tables();
+    // The exit clean-up frees the tables; the lock stays until the process ends.
+    shell::on_program_exit();
     EXPECT_TRUE(state.one_byte_opcode_flags.empty());
     EXPECT_TRUE(state.two_byte_opcode_flags.empty());
+    EXPECT_TRUE(state.lock.lock_is_created());
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "harness/fixture.h"
 #include "platform/db.h"
 #include "platform/files.h"
 #include "shell/login_window.h"
+#include "shell/main_window.h"
 #include "shell/program_state.h"
 #include "store/main_database.h"
 
@@ -78,6 +80,13 @@ TEST_F(LoginTest, OffersTheAdministratorFirstThenTheOperators) {
               QStringLiteral("登陆密码："));
     EXPECT_EQ(password(w)->echoMode(), QLineEdit::Password);
     EXPECT_EQ(w.login_failure_count(), 0);
+}
+
+TEST_F(LoginTest, WithoutAHookTheRunningMainWindowTurnsToItsWelcomePage) {
+    MainWindow main;
+    main.select_content_page(kPageTodaysHouseholds);
+    LoginWindow w;
+    EXPECT_EQ(main.content_tabs()->currentIndex(), kPageWelcome);
 }
 
 TEST_F(LoginTest, GoodPasswordSetsTheOperatorAndWritesTheLogRow) {
