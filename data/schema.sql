@@ -245,6 +245,15 @@ CREATE TABLE 开户银行 (
     开户银行 TEXT COLLATE NOCASE
 );
 
+-- Look-ups by household and account number: duplicate checks, imports, the bills of a household.
+CREATE INDEX 用户信息表_户号 ON 用户信息表 (户号);
+CREATE INDEX 用户表管理_户号 ON 用户表管理 (户号);
+CREATE INDEX 用户表管理_父号 ON 用户表管理 (父号);
+CREATE INDEX 总收费_户号 ON 总收费 (户号);
+CREATE INDEX 总收费_收据号 ON 总收费 (收据号);
+CREATE INDEX 总收费_流水号 ON 总收费 (流水号);
+
+
 -- 用户表 is read by the reduction pages, the prepayment list and the charge
 -- receipt but written by nothing, so it is a view over the register rather than
 -- a table that would drift out of step with it. Those readers join it on 户号

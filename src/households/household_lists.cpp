@@ -1,0 +1,257 @@
+#include "households/household_lists.h"
+
+#include <QPointer>
+#include <QTableView>
+#include <array>
+
+#include "lists/list_colours.h"
+#include "lists/list_columns.h"
+#include "lists/progress_window.h"
+#include "platform/convert.h"
+#include "platform/db.h"
+#include "platform/listview.h"
+#include "shell/main_window.h"
+#include "store/main_database.h"
+
+namespace households {
+
+namespace {
+
+// Where the filler keeps the row of a list's totals row (-1: none).
+constexpr char kTotalsRowProperty[] = "household_totals_row";
+
+QPointer<QTableView>& todays_list_slot() {
+    static QPointer<QTableView> list;
+    return list;
+}
+
+QPointer<QTableView>& query_list_slot() {
+    static QPointer<QTableView> list;
+    return list;
+}
+
+QWidget* progress_owner_for(QTableView* list) {
+    if (shell::MainWindow* window = shell::main_window()) return window;
+    return list ? list->window() : nullptr;
+}
+
+enum Cell {
+    kNumber, kName, kCard, kKind, kStreet, kAddress, kRegistered, kIdentity, kBank, kAccount,
+    kFixedPhone, kMobilePhone, kPersons, kMnemonic, kCategory, kArea, kParking, kRemark, kCellCount
+};
+
+// The record set's fields behind the cells, looked up once per fill.
+struct Fields {
+    std::array<int, kCellCount> cell{};
+    int parent = -1;
+    int kind = -1;
+
+    explicit Fields(const platform::RecordSet& r) {
+        const auto at = [&r](const char16_t* name) {
+            return platform::recordset_field_index(r, QString::fromUtf16(name));
+        };
+        cell[kNumber] = at(u"户号");
+        cell[kName] = at(u"用户名");
+        cell[kCard] = at(u"磁卡号码");
+        cell[kKind] = -1;
+        cell[kStreet] = at(u"居住街道");
+        cell[kAddress] = at(u"详细地址");
+        cell[kRegistered] = at(u"建档时间");
+        cell[kIdentity] = at(u"身份证号");
+        cell[kBank] = at(u"开户银行");
+        cell[kAccount] = at(u"银行帐号");
+        cell[kFixedPhone] = at(u"固定电话");
+        cell[kMobilePhone] = at(u"移动电话");
+        cell[kPersons] = at(u"家庭人口");
+        cell[kMnemonic] = at(u"助记词");
+        cell[kCategory] = at(u"物业类别");
+        cell[kArea] = at(u"物业面积");
+        cell[kParking] = at(u"停车费");
+        cell[kRemark] = at(u"备注");
+        parent = at(u"父号");
+        kind = at(u"性质");
+    }
+};
+
+const platform::RecordSet::Cell* cell_of(const platform::RecordSet& r, int field) {
+    if (field < 0 || platform::recordset_eof(r)) return nullptr;
+    const size_t fields = static_cast<size_t>(r.names.size());
+    return &r.cells[static_cast<size_t>(r.position) * fields + static_cast<size_t>(field)];
+}
+
+// A text field as stored, straight into the list.
+void put_text(platform::ListModel* model, int row, int column, const platform::RecordSet& r, int field) {
+    const platform::RecordSet::Cell* cell = cell_of(r, field);
+    if (!cell || cell->type == platform::RecordSet::CellType::Null) return;
+    if (cell->type == platform::RecordSet::CellType::Text)
+        model->set_cell_utf8(row, column, r.bytes.data() + cell->offset, cell->size);
+    else
+        model->set_cell_text(row, column, platform::recordset_field_text(r, field));
+}
+
+// 2012年9月28日 from the stored "2012-09-28" (a time of day is not shown).
+QString registration_text(const platform::RecordSet& r, int field) {
+    const platform::RecordSet::Cell* cell = cell_of(r, field);
+    if (!cell || cell->type == platform::RecordSet::CellType::Null) return {};
+    if (cell->type == platform::RecordSet::CellType::Text && cell->size >= 10) {
+        const char* s = r.bytes.data() + cell->offset;
+        const auto digits = [s](int from, int count) {
+            int value = 0;
+            for (int i = from; i < from + count; ++i) {
+                if (s[i] < '0' || s[i] > '9') return -1;
+                value = value * 10 + (s[i] - '0');
+            }
+            return value;
+        };
+        const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+        if (year >= 0 && month > 0 && day > 0 && s[4] == '-' && s[7] == '-' &&
+            (cell->size == 10 || s[10] == ' '))
+            return QString::number(year) + u'年' + QString::number(month) + u'月' +
+                   QString::number(day) + u'日';
+    }
+    return platform::to_text(platform::recordset_field_date(r, field).date());
+}
+
+void append_household(platform::ListModel* model, const platform::RecordSet& r, const Fields& f,
+                      KindPlace place) {
+    const int row = model->insert_row();
+    for (const Cell text_cell : {kNumber, kName, kCard, kStreet, kAddress, kIdentity, kBank, kAccount,
+                                 kFixedPhone, kMobilePhone, kMnemonic, kCategory, kRemark})
+        put_text(model, row, text_cell, r, f.cell[text_cell]);
+    model->set_cell_text(row, kKind,
+                         household_kind_word(platform::recordset_field_bool(r, f.kind),
+                                             platform::recordset_field_text(r, f.parent), place));
+    model->set_cell_text(row, kRegistered, registration_text(r, f.cell[kRegistered]));
+    for (const Cell number_cell : {kPersons, kArea, kParking})
+        model->set_cell_text(row, number_cell,
+                             platform::to_text(platform::recordset_field_number(r, f.cell[number_cell])));
+}
+
+void append_totals_row(lists::ListBuilder& build, const QString& caption, int count) {
+    const int row = build.append_row({caption, QString::number(count)});
+    build.colour_row(row, lists::kTotalsRowColour);
+    build.list()->setProperty(kTotalsRowProperty, row);
+}
+
+}  // namespace
+
+QTableView* todays_households_list() { return todays_list_slot(); }
+QTableView* household_query_list() { return query_list_slot(); }
+void register_todays_households_list(QTableView* list) { todays_list_slot() = list; }
+void register_household_query_list(QTableView* list) { query_list_slot() = list; }
+
+QString todays_households_statement() {
+    return QStringLiteral("select * from 用户信息表  where  建档时间=") +
+           platform::date_to_sql_literal(platform::today()) + QStringLiteral("  ORDER  BY 编号  DESC");
+}
+
+int fill_household_list(QTableView* list, const QString& statement, KindPlace place,
+                        const QString& totals_caption, QWidget* progress_owner) {
+    if (!list) return 0;
+    lists::ProgressScope progress(progress_owner);
+    list->setProperty(kTotalsRowProperty, -1);
+    int listed = 0;
+    {
+        lists::ListBuilder build(list, kHouseholdColumnClass);
+        platform::RecordSet& records = store::main_recordset(1);
+        if (platform::recordset_open(records, statement)) {
+            const int count = platform::recordset_record_count(records);
+            progress.set_maximum(count);
+            build.reserve_rows(count + 1);
+            const Fields fields(records);
+            platform::ListModel* model = platform::listview_model(list);
+            for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+                progress.step();
+                append_household(model, records, fields, place);
+                ++listed;
+            }
+        }
+        platform::recordset_close(records);
+        if (!totals_caption.isEmpty()) append_totals_row(build, totals_caption, listed);
+        build.finish();
+    }
+    list->setFocus();
+    return listed;
+}
+
+void fill_todays_households_list() {
+    QTableView* list = todays_households_list();
+    if (!list) return;
+    fill_household_list(list, todays_households_statement(), KindPlace::AddList, QString(),
+                        progress_owner_for(list));
+}
+
+void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window, QTableView* list) {
+    if (!list) return;
+    lists::ProgressScope progress(window ? window : progress_owner_for(list));
+    list->setProperty(kTotalsRowProperty, -1);
+    {
+        lists::ListBuilder build(list, kHouseholdColumnClass);
+        progress.set_maximum(static_cast<int>(numbers.size()));
+        platform::ListModel* model = platform::listview_model(list);
+        platform::RecordSet& records = store::main_recordset(1);
+        int found = 0;
+        for (const QString& number : numbers) {
+            progress.step();
+            if (!platform::recordset_open(records, QStringLiteral("select * from 用户信息表  where  户号=") +
+                                                       platform::sql_quote(number) +
+                                                       QStringLiteral(" and  父号='0'")))
+                continue;
+            if (platform::recordset_record_count(records) == 1) ++found;
+            const Fields fields(records);
+            for (; !platform::recordset_eof(records); platform::recordset_move_next(records))
+                append_household(model, records, fields, KindPlace::AddList);
+        }
+        platform::recordset_close(records);
+        append_totals_row(build, QStringLiteral("用户数"), found);
+        build.finish();
+    }
+    list->setFocus();
+}
+
+void fill_household_query_list(const QString& statement) {
+    QTableView* list = household_query_list();
+    if (!list) return;
+    fill_household_list(list, statement, KindPlace::QueryList, QStringLiteral("当前："),
+                        progress_owner_for(list));
+}
+
+void lay_out_household_query_columns(QTableView* list) {
+    if (!list) return;
+    list->setProperty(kTotalsRowProperty, -1);
+    lists::refresh_list_colours(nullptr, list, true);
+    platform::ListModel* model = platform::listview_model(list);
+    platform::ListModel::Filler fill(model);
+    model->clear_columns();
+    platform::RecordSet& records = store::main_recordset(1);
+    if (platform::recordset_open(records,
+                                 QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
+                                     platform::sql_quote(kHouseholdColumnClass) +
+                                     QStringLiteral(" ORDER  BY 排序"))) {
+        for (; !platform::recordset_eof(records); platform::recordset_move_next(records))
+            model->insert_column(platform::recordset_field_text(records, 0),
+                                 static_cast<int>(platform::recordset_field_number(records, 1)));
+    }
+    platform::recordset_close(records);
+}
+
+int household_list_totals_row(QTableView* list) {
+    if (!list) return -1;
+    const QVariant row = list->property(kTotalsRowProperty);
+    return row.isValid() ? row.toInt() : -1;
+}
+
+HouseholdSelection selected_household_number(QTableView* list, QString* number) {
+    if (number) number->clear();
+    if (!list) return HouseholdSelection::NothingSelected;
+    const int column = platform::listview_column_index(list, QStringLiteral("户号"));
+    if (column < 0) return HouseholdSelection::NoNumberColumn;
+    const int row = platform::listview_selected_row(list);
+    if (row < 0 || row == household_list_totals_row(list)) return HouseholdSelection::NothingSelected;
+    const QString text = platform::listview_cell_text(list, row, column);
+    if (text.isEmpty()) return HouseholdSelection::NothingSelected;
+    if (number) *number = text;
+    return HouseholdSelection::Selected;
+}
+
+}  // namespace households

@@ -1,0 +1,135 @@
+#include "households/household_record.h"
+
+#include <algorithm>
+
+#include "platform/db.h"
+#include "shell/system_parameters.h"
+#include "store/main_database.h"
+
+namespace households {
+
+QString household_form_mode;
+
+namespace {
+
+using platform::sql_quote;
+
+// Numbers are searched one after the other; a run of taken numbers longer than this means the
+// rule is not getting anywhere (a number without digits to count), and the last one is given.
+constexpr int kMaxNumbersPassedOver = 100000;
+
+qint64 count_of(const QString& statement) {
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, store::main_connection());
+    if (!platform::recordset_open(records, statement)) return 0;
+    const qint64 count = static_cast<qint64>(platform::recordset_field_number(records, 0));
+    platform::recordset_close(records);
+    return count;
+}
+
+bool all_digits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A bill's 户号 belongs to the household: the number itself, or a meter-account number made of
+// it and two or three digits.
+bool bill_number_belongs_to(const QString& bill_number, const QString& number) {
+    if (bill_number.compare(number, Qt::CaseInsensitive) == 0) return true;
+    if (!bill_number.startsWith(number, Qt::CaseInsensitive)) return false;
+    const QStringView rest = QStringView(bill_number).mid(number.size());
+    return (rest.size() == 2 || rest.size() == 3) && all_digits(rest);
+}
+
+}  // namespace
+
+Household read_household(const platform::RecordSet& r) {
+    Household h;
+    h.id = static_cast<qint64>(platform::recordset_field_number(r, QStringLiteral("编号")));
+    h.number = platform::recordset_field_text(r, QStringLiteral("户号"));
+    h.parent_number = platform::recordset_field_text(r, QStringLiteral("父号"));
+    h.name = platform::recordset_field_text(r, QStringLiteral("用户名"));
+    h.street = platform::recordset_field_text(r, QStringLiteral("居住街道"));
+    h.address = platform::recordset_field_text(r, QStringLiteral("详细地址"));
+    h.identity_number = platform::recordset_field_text(r, QStringLiteral("身份证号"));
+    h.persons = platform::recordset_field_number(r, QStringLiteral("家庭人口"));
+    h.registered = platform::recordset_field_date(r, QStringLiteral("建档时间")).date();
+    h.card_number = platform::recordset_field_text(r, QStringLiteral("磁卡号码"));
+    h.bank = platform::recordset_field_text(r, QStringLiteral("开户银行"));
+    h.bank_account = platform::recordset_field_text(r, QStringLiteral("银行帐号"));
+    h.several_meters = platform::recordset_field_bool(r, QStringLiteral("性质"));
+    h.remark = platform::recordset_field_text(r, QStringLiteral("备注"));
+    h.mnemonic = platform::recordset_field_text(r, QStringLiteral("助记词"));
+    h.fixed_telephone = platform::recordset_field_text(r, QStringLiteral("固定电话"));
+    h.mobile_telephone = platform::recordset_field_text(r, QStringLiteral("移动电话"));
+    h.property_category = platform::recordset_field_text(r, QStringLiteral("物业类别"));
+    h.property_area = platform::recordset_field_number(r, QStringLiteral("物业面积"));
+    h.parking_fee = platform::recordset_field_number(r, QStringLiteral("停车费"));
+    h.state = platform::recordset_field_text(r, QStringLiteral("目前状态"));
+    return h;
+}
+
+QString household_kind_word(bool several_meters, const QString& parent_number, KindPlace place) {
+    if (place == KindPlace::Form)
+        return several_meters ? QStringLiteral("多表") : QStringLiteral("单表");
+    if (parent_number != QLatin1String("0")) return several_meters ? QString() : QStringLiteral("分表");
+    if (!several_meters) return QStringLiteral("单表");
+    return place == KindPlace::AddList ? QStringLiteral("总表") : QStringLiteral("双表");
+}
+
+QString next_household_number(platform::RecordSet& records) {
+    const QString& prefix = shell::system_parameters.household_number_prefix;
+    QString proposal;
+    if (platform::recordset_open(
+            records,
+            QStringLiteral("select top 1 户号 from 用户信息表  where 父号='0' ORDER  BY 编号 DESC ")) &&
+        !platform::recordset_eof(records)) {
+        proposal = household_number_successor(platform::recordset_field_text(records, 0), prefix, true);
+    } else {
+        const int zeros = std::max(shell::system_parameters.household_number_digits - 1, 0);
+        proposal = prefix + QString(zeros, QLatin1Char('0')) + QLatin1Char('1');
+    }
+    platform::recordset_close(records);
+    return first_free_household_number(proposal, true);
+}
+
+QString first_free_household_number(const QString& number, bool prefix_ignores_case) {
+    const QString& prefix = shell::system_parameters.household_number_prefix;
+    QString candidate = number;
+    for (int passed = 0; passed < kMaxNumbersPassedOver; ++passed) {
+        if (!household_number_exists(candidate) && !household_number_owned(candidate)) break;
+        candidate = household_number_successor(candidate, prefix, prefix_ignores_case);
+    }
+    return candidate;
+}
+
+bool household_number_exists(const QString& number) {
+    return count_of(QStringLiteral("select count(*) from 用户信息表 where 户号=") + sql_quote(number)) > 0;
+}
+
+bool household_number_owned(const QString& number) {
+    const QString n = sql_quote(number);
+    if (count_of(QStringLiteral("select count(*) from 用户表管理 where 父号=") + n +
+                 QStringLiteral(" or 户号=") + sql_quote(number + QStringLiteral("01"))) > 0)
+        return true;
+    if (count_of(QStringLiteral("select count(*) from 抄表管理 where 父号=") + n) > 0) return true;
+    if (count_of(QStringLiteral("select count(*) from 抄表总表 where 父号=") + n) > 0) return true;
+    if (count_of(QStringLiteral("select count(*) from 预存明细 where 户号=") + n) > 0) return true;
+    if (count_of(QStringLiteral("select count(*) from 减免设置 where 户号=") + n) > 0) return true;
+
+    // Bills carry the household number or, after rebilling, a meter-account number; the
+    // prefix match is narrowed down here (a LIKE pattern would take the number's own % and _
+    // as wildcards, which only lets more rows through).
+    platform::RecordSet bills;
+    platform::recordset_bind_connection(bills, store::main_connection());
+    if (!platform::recordset_open(bills, QStringLiteral("select distinct 户号 from 总收费 where 户号 like ") +
+                                             sql_quote(number + QLatin1Char('%'))))
+        return false;
+    bool owned = false;
+    for (; !owned && !platform::recordset_eof(bills); platform::recordset_move_next(bills))
+        owned = bill_number_belongs_to(platform::recordset_field_text(bills, 0), number);
+    platform::recordset_close(bills);
+    return owned;
+}
+
+}  // namespace households
