@@ -64,7 +64,7 @@ void GridPaperSizes::Refresh() {
     items_.clear();
     for (const NamedPaper& paper : kNamedPapers)
         items_.push_back({QString::fromUtf16(paper.name), paper.width_cm, paper.height_cm});
-    items_.push_back({kCustomPaperName, owner_->PaperWidth, owner_->PaperHeight});
+    items_.push_back({kCustomPaperName, 0.0, 0.0});
 }
 
 const GridPaperSize& GridPaperSizes::Item(int index) const {

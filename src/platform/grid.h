@@ -75,10 +75,10 @@ struct GridPaperSize {
 
 class GridPageSetup;
 
-// The named paper sizes, items 1..Count; the last item is the custom size, which carries the
-// page setup's paper size as it was at the last Refresh, so a size no named paper matches still
-// finds an entry. Item outside 1..Count answers the page setup's current paper size with no
-// name, so a caller that asks with no selection keeps the paper as it is.
+// The named paper sizes, items 1..Count; the last item is the custom size. It has no size of
+// its own (0 x 0), so a paper size that no named paper matches matches no item at all; whoever
+// picks it types the size. Item outside 1..Count answers the page setup's current paper size
+// with no name, so a caller that asks with no selection keeps the paper as it is.
 class GridPaperSizes {
 public:
     explicit GridPaperSizes(const GridPageSetup* owner) : owner_(owner) { Refresh(); }

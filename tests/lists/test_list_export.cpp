@@ -204,6 +204,8 @@ TEST_F(ListExport, EveryExportButtonSaysWhenTheExportFailed) {
         ASSERT_EQ(ui.boxes().size(), before + 1) << c.page;
         EXPECT_EQ(ui.boxes().back().text, QStringLiteral("导出失败!")) << c.page;
         EXPECT_EQ(ui.boxes().back().icon, c.failure_icon) << c.page;
+        for (QWidget* w : QApplication::topLevelWidgets())  // closed on failure too
+            EXPECT_FALSE(qobject_cast<lists::ProgressWindow*>(w) && w->isVisible()) << c.page;
     }
     EXPECT_FALSE(ui.has_box(QStringLiteral("导出成功")));
 }

@@ -133,7 +133,7 @@ TEST_F(PageSetupWindowTest, PaperListSelectsTheMatchingSizeAndShowsBoxesForTheCu
     };
     for (const Case& c : {Case{21, 29.7, "A4", false}, Case{29.7, 42, "A3", false},
                           Case{21.004, 29.74, "A4", false},  // same in hundredths / tenths
-                          Case{10.126, 15, "自定义大小", true}}) {
+                          Case{10.126, 15, "", false}}) {  // no entry matches: none selected
         setup->PaperWidth = c.width;
         setup->PaperHeight = c.height;
         PageSetupWindow window;
@@ -143,14 +143,13 @@ TEST_F(PageSetupWindowTest, PaperListSelectsTheMatchingSizeAndShowsBoxesForTheCu
         EXPECT_EQ(combo->count(), setup->PaperSizes().Count());
         EXPECT_EQ(combo->itemText(combo->count() - 1), platform::kCustomPaperName);
         EXPECT_EQ(combo->currentText(), c.selected);
+        if (!*c.selected) {
+            EXPECT_EQ(combo->currentIndex(), -1);
+        }
         for (const char* name : {"编辑框_宽度", "编辑框_高度"})
             EXPECT_EQ(edit(window, name)->isVisible(), c.boxes) << name;
         for (const char* name : {"标签_宽度", "标签_高度"})
             EXPECT_EQ(unit<QLabel>(window, name)->isVisible(), c.boxes) << name;
-        if (c.boxes) {
-            EXPECT_EQ(edit(window, "编辑框_宽度")->text(), "10.13");
-            EXPECT_EQ(edit(window, "编辑框_高度")->text(), "15");
-        }
     }
 
     // Choosing the last entry shows the current paper size in the boxes.
@@ -160,6 +159,7 @@ TEST_F(PageSetupWindowTest, PaperListSelectsTheMatchingSizeAndShowsBoxesForTheCu
     combo->setCurrentIndex(combo->count() - 1);
     EXPECT_TRUE(edit(window, "编辑框_宽度")->isVisible());
     EXPECT_EQ(edit(window, "编辑框_宽度")->text(), "10.13");
+    EXPECT_EQ(edit(window, "编辑框_高度")->text(), "15");
     combo->setCurrentIndex(0);
     EXPECT_FALSE(edit(window, "编辑框_宽度")->isVisible());
 }
@@ -255,6 +255,15 @@ TEST_F(PageSetupWindowTest, OkWithNoPaperSelectedKeepsThePaperSize) {
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_DOUBLE_EQ(setup->PaperWidth, 18.2);
     EXPECT_DOUBLE_EQ(setup->PaperHeight, 25.7);
+
+    // A size no entry matches opens without a selection and goes through OK unchanged.
+    setup->PaperWidth = 10.126;
+    setup->PaperHeight = 15;
+    PageSetupWindow odd;
+    ASSERT_EQ(paper(odd)->currentIndex(), -1);
+    unit<QPushButton>(odd, "按钮_确定")->click();
+    EXPECT_DOUBLE_EQ(setup->PaperWidth, 10.126);
+    EXPECT_DOUBLE_EQ(setup->PaperHeight, 15);
 }
 
 TEST_F(PageSetupWindowTest, RepeatedOkLeavesEveryValueAsItWas) {

@@ -581,13 +581,16 @@ TEST_F(GridPrint, PaperSizesEndWithTheCustomSize) {
     EXPECT_DOUBLE_EQ(sizes.Item(a4).Width, 21.0);
     EXPECT_DOUBLE_EQ(sizes.Item(a4).Height, 29.7);
 
-    // The custom entry carries the page setup's own size after a refresh; an index outside the
-    // list answers that size too, so a caller without a selection keeps the paper.
+    // The custom entry has no size of its own, so an odd paper size matches no entry; an index
+    // outside the list answers the page setup's own size, so a caller without a selection keeps
+    // the paper.
     setup->PaperWidth = 10;
     setup->PaperHeight = 15.5;
     sizes.Refresh();
-    EXPECT_DOUBLE_EQ(sizes.Item(sizes.Count()).Width, 10);
-    EXPECT_DOUBLE_EQ(sizes.Item(sizes.Count()).Height, 15.5);
+    for (int i = 1; i <= sizes.Count(); ++i)
+        EXPECT_FALSE(sizes.Item(i).Width == 10 && sizes.Item(i).Height == 15.5) << i;
+    EXPECT_DOUBLE_EQ(sizes.Item(sizes.Count()).Width, 0);
+    EXPECT_DOUBLE_EQ(sizes.Item(sizes.Count()).Height, 0);
     for (int outside : {0, -1, sizes.Count() + 1}) {
         EXPECT_DOUBLE_EQ(sizes.Item(outside).Width, 10);
         EXPECT_DOUBLE_EQ(sizes.Item(outside).Height, 15.5);
