@@ -265,14 +265,13 @@ bool HouseholdEntryWindow::add_household(const Values& v) {
             inform(QStringLiteral("添加日志失败！"));
         inform(QStringLiteral("添加用户【") + v.name + QStringLiteral("】成功！"), QStringLiteral("添加成功"));
     }
+    // A refused save has been reported; the form goes on as after a saved one.
     fill_todays_households_list();
-    // A household that was not saved stays in the form, typed values and all, to be put right.
-    if (!saved) return false;
     if (ui->选择框_连续->isChecked())
         prepare_next_entry(v.number);
     else
-        accept();
-    return true;
+        done(saved ? QDialog::Accepted : QDialog::Rejected);
+    return saved;
 }
 
 void HouseholdEntryWindow::prepare_next_entry(const QString& number_used) {

@@ -127,9 +127,9 @@ void append_household(platform::ListModel* model, const platform::RecordSet& r, 
                              platform::to_text(platform::recordset_field_number(r, f.cell[number_cell])));
 }
 
+// The household lists draw their totals row in the list's own colours.
 void append_totals_row(lists::ListBuilder& build, const QString& caption, int count) {
     const int row = build.append_row({caption, QString::number(count)});
-    build.colour_row(row, lists::kTotalsRowColour);
     build.list()->setProperty(kTotalsRowProperty, row);
 }
 
@@ -148,10 +148,10 @@ QString todays_households_statement() {
 int fill_household_list(QTableView* list, const QString& statement, KindPlace place,
                         const QString& totals_caption, QWidget* progress_owner) {
     if (!list) return 0;
-    lists::ProgressScope progress(progress_owner);
     list->setProperty(kTotalsRowProperty, -1);
     int listed = 0;
     {
+        lists::ProgressScope progress(progress_owner);
         lists::ListBuilder build(list, kHouseholdColumnClass);
         platform::RecordSet& records = store::main_recordset(1);
         if (platform::recordset_open(records, statement)) {
@@ -183,9 +183,11 @@ void fill_todays_households_list() {
 
 void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window, QTableView* list) {
     if (!list) return;
-    lists::ProgressScope progress(window ? window : progress_owner_for(list));
     list->setProperty(kTotalsRowProperty, -1);
     {
+        // The progress window stands over the main window, as with the other fills.
+        QWidget* main = shell::main_window();
+        lists::ProgressScope progress(main ? main : (window ? window : list->window()));
         lists::ListBuilder build(list, kHouseholdColumnClass);
         progress.set_maximum(static_cast<int>(numbers.size()));
         platform::ListModel* model = platform::listview_model(list);

@@ -6,7 +6,7 @@
 //   0 户号, 1 用户名, 2 磁卡号码, 3 kind word of 性质, 4 居住街道, 5 详细地址, 6 建档时间 (2012年9月28日),
 //   7 身份证号, 8 开户银行, 9 银行帐号, 10 固定电话, 11 移动电话, 12 家庭人口, 13 助记词, 14 物业类别,
 //   15 物业面积, 16 停车费, 17 备注.
-// The query list and the import result end with a totals row (red), which the page actions
+// The query list and the import result end with a totals row, which the page actions
 // treat like no selection.
 #include <QString>
 #include <QStringList>

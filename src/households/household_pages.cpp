@@ -7,6 +7,7 @@
 #include "households/household_lists.h"
 #include "households/household_query_window.h"
 #include "households/household_record.h"
+#include "lists/list_pages.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
@@ -209,6 +210,10 @@ void HouseholdQueryPage::on_main_household_query_list_dblclick() { on_main_house
 
 void HouseholdQueryPage::on_main_household_query_delete_click() {
     delete_selected_household(ui->用户查询列表框, DeletionPage::QueryResult);
+}
+
+void HouseholdQueryPage::on_main_household_query_print_click() {
+    lists::on_list_print_click(shell::kPageHouseholdQuery, this);
 }
 
 }  // namespace households

@@ -87,6 +87,8 @@ public:
     void on_main_household_query_list_dblclick();
     // 查询_删除
     void on_main_household_query_delete_click();
+    // 查询_打印: the query list printed through the list printer.
+    void on_main_household_query_print_click();
 
     QTableView* household_list() const;
     Ui::HouseholdQueryPage* form() const { return ui.get(); }

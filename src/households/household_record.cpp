@@ -77,6 +77,11 @@ QString household_kind_word(bool several_meters, const QString& parent_number, K
     return place == KindPlace::AddList ? QStringLiteral("总表") : QStringLiteral("双表");
 }
 
+QString household_number_successor(const QString& number, bool prefix_matched_with_case) {
+    return ::household_number_successor(number, shell::system_parameters.household_number_prefix,
+                                        !prefix_matched_with_case);
+}
+
 QString next_household_number(platform::RecordSet& records) {
     const QString& prefix = shell::system_parameters.household_number_prefix;
     QString proposal;

@@ -65,6 +65,13 @@ enum class KindPlace {
 };
 QString household_kind_word(bool several_meters, const QString& parent_number, KindPlace place);
 
+// Both forms of the successor are callable from inside this namespace.
+using ::household_number_successor;
+// household_number_successor with the configured prefix household_number_prefix; the prefix is
+// matched with regard to letter case when `prefix_matched_with_case` is true (continuous entry),
+// without it otherwise (the number proposed when the form opens).
+QString household_number_successor(const QString& number, bool prefix_matched_with_case);
+
 // The number proposed for a new household: the successor of the last household's number (the
 // top-level row with the highest 编号, prefix matched without regard to case), or, with no
 // household yet, the prefix followed by household_number_digits - 1 zeros and "1". Numbers in

@@ -95,7 +95,7 @@ void StreetsWindow::on_streets_delete_click() {
         return;
     }
     platform::beep();
-    if (platform::message_box(QStringLiteral("确认要删除居住街道【") + name + QStringLiteral("】吗？\n该操作不可逆,请慎重!"),
+    if (platform::message_box(QStringLiteral("确认要删除居住街道【") + name + QStringLiteral("】吗？\r\n该操作不可逆,请慎重!"),
                               platform::kDefaultCaption, platform::MsgIcon::Question,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
         return;

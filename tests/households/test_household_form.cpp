@@ -213,18 +213,33 @@ TEST_F(HouseholdForm, AFailedAccountInsertLeavesNoHouseholdBehind) {
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     platform::db_schema_changed(store::main_connection());
+    insert_household(s("0009"), s("甲"));  // registered today, so page 0 shows it once refilled
+
+    // Without 连续添加 the form closes after the reported refusal.
     ui.expect_box(s("accounts refused")).expect_box(s("insert into 用户表管理"));
     add_through_page([&](QDialog* w) {
+        EXPECT_EQ(edit(w, "编辑框_户号")->text(), s("0010"));
         fill_required(w, s("王小明"));
         button(w, "按钮_添加")->click();
-        // The household is still in the form, to be saved again.
-        EXPECT_TRUE(w->isVisible());
-        EXPECT_EQ(edit(w, "编辑框_用户名")->text(), s("王小明"));
-        EXPECT_EQ(edit(w, "编辑框_户号")->text(), s("0001"));
-        button(w, "返回")->click();
+        EXPECT_FALSE(w->isVisible());
     });
     EXPECT_EQ(ui.boxes()[0].icon, platform::MsgIcon::None);
-    EXPECT_EQ(count(s("select count(*) from 用户信息表")), 0);
+    EXPECT_EQ(ui.boxes()[1].icon, platform::MsgIcon::None);
+    EXPECT_EQ(listed_numbers(add_page->household_list()), QStringList{s("0009")});
+
+    // With it, the next number is proposed and the household's own fields are emptied.
+    ui.expect_box(s("accounts refused")).expect_box(s("insert into 用户表管理"));
+    add_through_page([&](QDialog* w) {
+        unit<QCheckBox>(w, "选择框_连续")->setChecked(true);
+        fill_required(w, s("王小明"));
+        button(w, "按钮_添加")->click();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(edit(w, "编辑框_户号")->text(), s("0011"));
+        EXPECT_TRUE(edit(w, "编辑框_用户名")->text().isEmpty());
+        button(w, "返回")->click();
+    });
+    EXPECT_EQ(ui.boxes().size(), 4u);
+    EXPECT_EQ(count(s("select count(*) from 用户信息表")), 1);
     EXPECT_EQ(count(s("select count(*) from 日志管理")), 0);
 }
 

@@ -51,6 +51,14 @@ TEST_F(Numbering, ContinuesFromTheLastRegisteredHouseholdNotTheHighestNumber) {
     EXPECT_EQ(proposal(), s("0007"));
 }
 
+TEST_F(Numbering, SuccessorTakesTheConfiguredPrefixWithOrWithoutCase) {
+    shell::system_parameters.household_number_prefix = s("A");
+    EXPECT_EQ(households::household_number_successor(s("a0009"), false), s("A0010"));
+    EXPECT_EQ(households::household_number_successor(s("A0009"), true), s("A0010"));
+    // Matched with case, the lower-case a is no prefix: the A further on is.
+    EXPECT_EQ(households::household_number_successor(s("aA0009"), true), s("aA0010"));
+}
+
 TEST_F(Numbering, AllNinesGrowsByOneDigitKeepingThePrefix) {
     insert_household(s("9999"), s("甲"));
     EXPECT_EQ(proposal(), s("10000"));

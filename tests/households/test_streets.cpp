@@ -68,8 +68,10 @@ TEST_F(Streets, DeletesTheSelectedStreetAfterYesAndHouseholdsKeepTheName) {
     remove->click();
 
     platform::listview_select_row(list, 0);
-    ui.expect_box(s("确认要删除居住街道【东区】吗？\n该操作不可逆,请慎重!"), MsgResult::No);
+    ui.expect_box(s("确认要删除居住街道【东区】吗？\r\n该操作不可逆,请慎重!"), MsgResult::No);
     remove->click();
+    EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::Question);
+    EXPECT_EQ(ui.boxes().back().buttons, platform::MsgButtons::YesNo);
     EXPECT_EQ(stored().size(), 2);
 
     ui.expect_box(s("确认要删除居住街道【东区】吗？"), MsgResult::Yes).expect_box(s("删除街道【东区】成功！"));

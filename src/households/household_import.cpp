@@ -1,0 +1,609 @@
+#include "households/household_import.h"
+
+#include <QSet>
+#include <cmath>
+#include <optional>
+
+#include "households/household_record.h"
+#include "households/meter_account.h"
+#include "households/wait_window.h"
+#include "platform/convert.h"
+#include "platform/db.h"
+#include "platform/dialogs.h"
+#include "platform/excel_install.h"
+#include "platform/excel_sheet.h"
+#include "shell/permissions.h"
+#include "shell/system_parameters.h"
+#include "store/main_database.h"
+
+namespace households {
+
+namespace {
+
+using platform::RecordSet;
+using platform::sql_quote;
+
+const QString kInfoCaption = QStringLiteral("信息提示");
+
+// ---- reading the scratch table ------------------------------------------------------------
+
+// Position of a sheet column by its title, -1 when the sheet has none.
+int column_of(const RecordSet& rows, const QString& title) {
+    return platform::recordset_field_index(rows, title);
+}
+
+const RecordSet::Cell* cell_of(const RecordSet& rows, int column) {
+    if (column < 0 || column >= rows.names.size() || rows.position < 0 ||
+        rows.position >= rows.row_count)
+        return nullptr;
+    return &rows.cells[static_cast<size_t>(rows.position) * static_cast<size_t>(rows.names.size()) +
+                       static_cast<size_t>(column)];
+}
+
+// A cell as text: a number cell in the form the bridge gives numbers in text columns (whole
+// numbers with every digit, so a bank account typed as a number keeps its digits), an empty
+// cell or a missing column as "".
+QString cell_text(const RecordSet& rows, int column) {
+    const RecordSet::Cell* cell = cell_of(rows, column);
+    if (!cell) return QString();
+    switch (cell->type) {
+        case RecordSet::CellType::Null:
+            return QString();
+        case RecordSet::CellType::Real:
+            return platform::excel::number_cell_text(cell->real);
+        case RecordSet::CellType::Integer:
+            return QString::number(cell->integer);
+        default:
+            return platform::recordset_field_text(rows, column);
+    }
+}
+
+bool cell_is_null(const RecordSet& rows, int column) {
+    const RecordSet::Cell* cell = cell_of(rows, column);
+    return !cell || cell->type == RecordSet::CellType::Null;
+}
+
+// A date cell: a date column's value, or a text that reads as a date ("2024-3-5", "2024/3/5",
+// "2024年3月5日", as the household lists export it). Anything else is the empty date.
+QDate cell_date(const RecordSet& rows, int column) {
+    const RecordSet::Cell* cell = cell_of(rows, column);
+    if (!cell || cell->type != RecordSet::CellType::Text) return QDate();
+    const QDateTime moment = platform::recordset_field_date(rows, column);
+    return moment.isValid() ? moment.date() : QDate();
+}
+
+// A cell meant as a number. Empty, zero or no number at all counts as no value; a text that
+// starts like a number but is none (12abc) is a bad value, which the statement must not see.
+enum class NumberCell { None, Value, Bad };
+NumberCell cell_number(const QString& text, double* value) {
+    if (std::fabs(platform::to_number(text)) <= 1e-7) return NumberCell::None;
+    return read_plain_number(text, value) ? NumberCell::Value : NumberCell::Bad;
+}
+
+QString missing_columns_text(const QStringList& missing) {
+    return QStringLiteral("工作表缺少列：") + missing.join(QStringLiteral("、"));
+}
+
+// ---- household numbers in use -------------------------------------------------------------
+
+// The numbers a new household must not get, read once: those of the register and those that
+// the data of a deleted household still carries (its meter accounts, readings, prepayments,
+// reduction settings and bills), as household_number_owned tells them one by one. Text
+// compares without regard to case, as the tables do.
+class TakenNumbers {
+public:
+    void load(platform::Connection& connection) {
+        add_column(connection, QStringLiteral("select 户号 from 用户信息表"), numbers_);
+        add_column(connection, QStringLiteral("select distinct 父号 from 用户表管理"), numbers_);
+        add_column(connection, QStringLiteral("select 户号 from 用户表管理"), meter_numbers_);
+        add_column(connection, QStringLiteral("select distinct 父号 from 抄表管理"), numbers_);
+        add_column(connection, QStringLiteral("select distinct 父号 from 抄表总表"), numbers_);
+        add_column(connection, QStringLiteral("select distinct 户号 from 预存明细"), numbers_);
+        add_column(connection, QStringLiteral("select distinct 户号 from 减免设置"), numbers_);
+        // A bill carries the household number or a meter-account number: the household number
+        // and two or three digits.
+        QSet<QString> bills;
+        add_column(connection, QStringLiteral("select distinct 户号 from 总收费"), bills);
+        for (const QString& bill : std::as_const(bills)) {
+            numbers_.insert(bill);
+            for (int digits : {2, 3}) {
+                if (bill.size() <= digits) continue;
+                bool all_digits = true;
+                for (qsizetype i = bill.size() - digits; i < bill.size(); ++i)
+                    all_digits = all_digits && bill[i] >= u'0' && bill[i] <= u'9';
+                if (all_digits) numbers_.insert(bill.left(bill.size() - digits));
+            }
+        }
+    }
+
+    bool taken(const QString& number) const {
+        return numbers_.contains(fold(number)) ||
+               meter_numbers_.contains(fold(number + meter_suffix_text(1)));
+    }
+
+    void take(const QString& number) {
+        numbers_.insert(fold(number));
+        meter_numbers_.insert(fold(number + meter_suffix_text(1)));
+    }
+
+private:
+    static QString fold(const QString& text) { return text.toLower(); }
+
+    static void add_column(platform::Connection& connection, const QString& sql,
+                           QSet<QString>& into) {
+        RecordSet records;
+        platform::recordset_bind_connection(records, connection);
+        if (!platform::recordset_open(records, sql)) return;
+        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+            const QString value = platform::recordset_field_text(records, 0);
+            if (!value.isEmpty()) into.insert(fold(value));
+        }
+        platform::recordset_close(records);
+    }
+
+    QSet<QString> numbers_;
+    QSet<QString> meter_numbers_;
+};
+
+// Numbers are searched one after the other; a run of taken numbers this long means the rule
+// is getting nowhere (a number without digits to count).
+constexpr int kMaxNumbersPassedOver = 1000000;
+
+bool open_scratch_table(RecordSet& rows, ImportReport& report) {
+    platform::recordset_bind_connection(rows, store::main_connection());
+    if (platform::recordset_open(rows, QStringLiteral("select * from ") + kScratchTable))
+        return true;
+    report.error = platform::db_last_error(store::main_connection());
+    return false;
+}
+
+// One row's statements, all or none of them.
+bool run_row(const QStringList& statements, ImportReport& report) {
+    platform::Connection& connection = store::main_connection();
+    platform::Transaction row(connection);
+    for (const QString& statement : statements) {
+        if (!platform::db_execute(connection, statement)) {
+            report.error = platform::db_last_error(connection);
+            return false;
+        }
+    }
+    if (row.commit()) return true;
+    report.error = platform::db_last_error(connection);
+    return false;
+}
+
+// Rows applied whole or not at all, cheaply. A savepoint per row doubles the cost of a big
+// import (SQLCipher writes every page a savepoint guards to its journal, encrypted), so rows
+// go in batches under one savepoint; when a batch fails it is rolled back and its rows run
+// again one by one, each under its own savepoint, up to the failing one. The outcome is the
+// same as with a savepoint per row: every row before the failing one whole, nothing of it.
+class RowBatch {
+public:
+    explicit RowBatch(ImportReport& report) : report_(report) {}
+
+    // A row's statements and the household number it reports (empty: none). False when the
+    // batch was due and a row of it failed.
+    bool add(QStringList statements, const QString& number = QString()) {
+        rows_.push_back({std::move(statements), number});
+        return rows_.size() < kBatchRows || flush();
+    }
+
+    // Applies what is pending; false when a row failed (report.error says why).
+    bool flush() {
+        if (rows_.empty()) return true;
+        platform::Connection& connection = store::main_connection();
+        bool applied = true;
+        {
+            platform::Transaction batch(connection);
+            for (const Row& row : rows_) {
+                for (const QString& statement : row.statements)
+                    if (!(applied = platform::db_execute(connection, statement))) break;
+                if (!applied) break;
+            }
+            applied = applied && batch.commit();
+        }
+        if (applied) {
+            for (const Row& row : rows_) done(row);
+            rows_.clear();
+            return true;
+        }
+        for (const Row& row : rows_) {
+            if (!run_row(row.statements, report_)) {
+                rows_.clear();
+                return false;
+            }
+            done(row);
+        }
+        rows_.clear();
+        return true;
+    }
+
+private:
+    static constexpr size_t kBatchRows = 256;
+    struct Row {
+        QStringList statements;
+        QString number;
+    };
+    void done(const Row& row) {
+        if (!row.number.isNull()) report_.numbers << row.number;
+        ++report_.rows_applied;
+    }
+
+    ImportReport& report_;
+    std::vector<Row> rows_;
+};
+
+}  // namespace
+
+// ---- the frame --------------------------------------------------------------------------------
+
+bool load_sheet_into_scratch_table(const QString& permission_item, const QString& prompt,
+                                   QWidget* owner) {
+    // 1.
+    if (!shell::require_permission(permission_item)) return false;
+    // 2. Both workbook formats are read; the content decides which one a file is.
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogRequest::Kind::Open;
+    request.filter = QStringLiteral("Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx|所有文件(*.*)|*.*");
+    const QString file = platform::common_dialog_show(request, owner);
+    if (file.isEmpty()) return false;
+    // 3.
+    QString sheet;
+    if (!platform::input_box(prompt, kInfoCaption, QStringLiteral("Sheet1"), &sheet, owner) ||
+        platform::text_trim(sheet).isEmpty()) {
+        platform::message_box(QStringLiteral("您没有输入表名！"), kInfoCaption);
+        return false;
+    }
+    sheet = platform::text_trim(sheet);
+    // 4. The table may not be there.
+    platform::Connection& connection = store::main_connection();
+    platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
+    // 5. Through the program's Excel bridge.
+    if (!platform::excel_bridge()) platform::install_excel_bridge();
+    if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
+                                              QStringLiteral(" FROM [Excel 8.0;DATABASE=") + file +
+                                              QStringLiteral("].[") + sheet +
+                                              QStringLiteral("$] "))) {
+        platform::message_box(
+            QStringLiteral("导入数据库失败！\r\n") + platform::db_last_error(connection),
+            kInfoCaption);
+        return false;
+    }
+    return true;
+}
+
+// ---- 批量添加 ---------------------------------------------------------------------------------
+
+ImportReport import_households_from_scratch(QWidget* owner) {
+    ImportReport report;
+    platform::Connection& connection = store::main_connection();
+    RecordSet rows;
+    if (!open_scratch_table(rows, report)) return report;
+
+    const int c_name = column_of(rows, QStringLiteral("用户名"));
+    if (c_name < 0) {
+        report.error = missing_columns_text({QStringLiteral("用户名")});
+        return report;
+    }
+    const int c_street = column_of(rows, QStringLiteral("居住街道"));
+    const int c_address = column_of(rows, QStringLiteral("详细地址"));
+    const int c_registered = column_of(rows, QStringLiteral("建档时间"));
+    const int c_identity = column_of(rows, QStringLiteral("身份证号"));
+    const int c_fixed = column_of(rows, QStringLiteral("固定电话"));
+    const int c_mobile = column_of(rows, QStringLiteral("移动电话"));
+    const int c_remark = column_of(rows, QStringLiteral("备注"));
+    const int c_account = column_of(rows, QStringLiteral("银行帐号"));
+    const int c_category = column_of(rows, QStringLiteral("物业类别"));
+    const int c_area = column_of(rows, QStringLiteral("物业面积"));
+    const int c_persons = column_of(rows, QStringLiteral("家庭人口"));
+    const int c_bank = column_of(rows, QStringLiteral("开户银行"));
+    const int c_card = column_of(rows, QStringLiteral("磁卡号码"));
+
+    std::optional<WaitScope> wait;
+    if (rows.row_count > 0) wait.emplace(owner);
+
+    const QString& prefix = shell::system_parameters.household_number_prefix;
+    TakenNumbers taken;
+    taken.load(connection);
+    RecordSet numbering;
+    platform::recordset_bind_connection(numbering, connection);
+    const QString first_number = next_household_number(numbering);
+    qint64 reading_order = next_reading_order(connection, kSystemReader);
+    const QDate today = platform::today();
+
+    bool failed = false;
+    QString number;
+    platform::Transaction all(connection);
+    RowBatch batch(report);
+    for (bool first = true; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        // Every row advances the number, a skipped one too; numbers in use are passed over.
+        number = first ? first_number : household_number_successor(number, prefix, false);
+        first = false;
+        for (int passed = 0; taken.taken(number); ++passed) {
+            if (passed == kMaxNumbersPassedOver) {
+                report.error = QStringLiteral("找不到可用的户号：") + number;
+                failed = true;
+                break;
+            }
+            number = household_number_successor(number, prefix, false);
+        }
+        if (failed) break;
+
+        const QString name = cell_text(rows, c_name);
+        if (platform::text_trim(name).isEmpty()) continue;
+
+        // A number column without a value writes 0; one that is no number stops the import.
+        QString numbers[2];
+        const int number_columns[2] = {c_persons, c_area};
+        const QString number_titles[2] = {QStringLiteral("家庭人口"), QStringLiteral("物业面积")};
+        for (int i = 0; i < 2 && !failed; ++i) {
+            const QString text = cell_text(rows, number_columns[i]);
+            double value = 0;
+            switch (cell_number(text, &value)) {
+                case NumberCell::None:
+                    numbers[i] = QStringLiteral("0");
+                    break;
+                case NumberCell::Value:
+                    numbers[i] = platform::sql_number(value);
+                    break;
+                case NumberCell::Bad:
+                    report.error = QStringLiteral("用户名“") + name + QStringLiteral("”的") +
+                                   number_titles[i] + QStringLiteral("不是数字：") + text;
+                    failed = true;
+                    break;
+            }
+        }
+        if (failed) break;
+        QDate registered = cell_date(rows, c_registered);
+        if (!registered.isValid()) registered = today;
+        const QString category = cell_text(rows, c_category);
+
+        const QString household_sql =
+            QStringLiteral(
+                "insert into "
+                "用户信息表(户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号,"
+                "性质,"
+                "父号,家庭人口,银行帐号,磁卡号码,开户银行,助记词,物业类别,物业面积) values (") +
+            sql_quote(number) + u',' + sql_quote(name) + u',' +
+            sql_quote(cell_text(rows, c_street)) + u',' + platform::date_to_quoted(registered) +
+            u',' + sql_quote(cell_text(rows, c_fixed)) + u',' +
+            sql_quote(cell_text(rows, c_mobile)) + u',' + sql_quote(cell_text(rows, c_remark)) +
+            u',' + sql_quote(cell_text(rows, c_address)) + u',' +
+            sql_quote(cell_text(rows, c_identity)) + QStringLiteral(",0,'0',") + numbers[0] + u',' +
+            sql_quote(cell_text(rows, c_account)) + u',' + sql_quote(cell_text(rows, c_card)) +
+            u',' + sql_quote(cell_text(rows, c_bank)) + u',' +
+            sql_quote(platform::text_trim(make_pinyin_initials(name))) + u',' +
+            sql_quote(category) + u',' + numbers[1] + u')';
+        // The household and its property-fee meter account go in together.
+        HouseholdMeter meter = property_fee_meter_account(
+            platform::text_trim(number), platform::text_trim(category), registered);
+        meter.reading_order = reading_order;
+        ++reading_order;
+        taken.take(number);
+        if (!batch.add({household_sql, meter_insert_statement(meter)}, number)) {
+            failed = true;
+            break;
+        }
+    }
+    // A bad value ends the import after the rows before it.
+    if (!batch.flush()) failed = true;
+    platform::recordset_close(rows);
+    // What went in before a failing row stays.
+    if (!all.commit() && !failed) {
+        report.error = platform::db_last_error(connection);
+        report.numbers.clear();
+        report.rows_applied = 0;
+        failed = true;
+    }
+    if (failed) return report;
+    platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
+    report.ok = true;
+    return report;
+}
+
+// ---- 批量修改 ---------------------------------------------------------------------------------
+
+ImportReport modify_households_from_scratch(QWidget* owner) {
+    ImportReport report;
+    platform::Connection& connection = store::main_connection();
+    RecordSet rows;
+    if (!open_scratch_table(rows, report)) return report;
+    const int c_number = column_of(rows, QStringLiteral("户号"));
+    if (c_number < 0) {
+        report.error = missing_columns_text({QStringLiteral("户号")});
+        return report;
+    }
+
+    // The fields in the order their assignments are written. The household record has no
+    // reading order (that belongs to its meter accounts), so a 抄表序号 column is not read.
+    enum class Kind { Text, Number, Date };
+    struct Field {
+        const char16_t* title;
+        Kind kind;
+        int column;
+    };
+    Field fields[] = {{u"用户名", Kind::Text, -1},     {u"居住街道", Kind::Text, -1},
+                      {u"身份证号", Kind::Text, -1},   {u"详细地址", Kind::Text, -1},
+                      {u"家庭人口", Kind::Number, -1}, {u"银行帐号", Kind::Text, -1},
+                      {u"开户银行", Kind::Text, -1},   {u"磁卡号码", Kind::Text, -1},
+                      {u"物业面积", Kind::Number, -1}, {u"物业类别", Kind::Text, -1},
+                      {u"建档时间", Kind::Date, -1},   {u"备注", Kind::Text, -1},
+                      {u"固定电话", Kind::Text, -1},   {u"移动电话", Kind::Text, -1}};
+    for (Field& field : fields) field.column = column_of(rows, QString::fromUtf16(field.title));
+
+    std::optional<WaitScope> wait;
+    wait.emplace(owner);
+
+    bool failed = false;
+    platform::Transaction all(connection);
+    RowBatch batch(report);
+    for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (cell_is_null(rows, c_number)) continue;
+        const QString number = cell_text(rows, c_number);
+        // The totals rows the household lists end with.
+        if (number == QStringLiteral("用户数") || number == QStringLiteral("当前：")) continue;
+
+        QStringList assignments;
+        QString category;
+        for (const Field& field : fields) {
+            const QString title = QString::fromUtf16(field.title);
+            const QString text = cell_text(rows, field.column);
+            switch (field.kind) {
+                case Kind::Text:
+                    if (text.isEmpty()) break;
+                    assignments << title + u'=' + sql_quote(text);
+                    // The mnemonic follows the new name.
+                    if (title == QStringLiteral("用户名"))
+                        assignments
+                            << QStringLiteral("助记词=") +
+                                   sql_quote(platform::text_trim(make_pinyin_initials(text)));
+                    if (title == QStringLiteral("物业类别")) category = text;
+                    break;
+                case Kind::Number: {
+                    double value = 0;
+                    const NumberCell kind = cell_number(text, &value);
+                    if (kind == NumberCell::Value)
+                        assignments << title + u'=' + platform::sql_number(value);
+                    if (kind == NumberCell::Bad) {
+                        report.error = QStringLiteral("户号“") + number + QStringLiteral("”的") +
+                                       title + QStringLiteral("不是数字：") + text;
+                        failed = true;
+                    }
+                    break;
+                }
+                case Kind::Date: {
+                    const QDate date = cell_date(rows, field.column);
+                    if (date.isValid())
+                        assignments << title + u'=' + platform::date_to_quoted(date);
+                    break;
+                }
+            }
+            if (failed) break;
+        }
+        if (failed) break;
+        // Empty cells never clear a field; a row with nothing to change is a broken template.
+        if (assignments.isEmpty()) {
+            report.error = QStringLiteral("户号“") + number + QStringLiteral("”没有要修改的内容");
+            failed = true;
+            break;
+        }
+        QStringList statements{QStringLiteral("update 用户信息表 set ") +
+                               assignments.join(QLatin1Char(',')) + QStringLiteral(" where 户号=") +
+                               sql_quote(number)};
+        // The property-fee account keeps the household's property category.
+        if (!category.isEmpty())
+            statements << QStringLiteral("update 用户表管理 set 价格类别=") + sql_quote(category) +
+                              QStringLiteral(" where 户号=") +
+                              sql_quote(number + meter_suffix_text(1));
+        if (!batch.add(statements, number)) {
+            failed = true;
+            break;
+        }
+    }
+    if (!batch.flush()) failed = true;
+    platform::recordset_close(rows);
+    if (!all.commit() && !failed) {
+        report.error = platform::db_last_error(connection);
+        report.numbers.clear();
+        report.rows_applied = 0;
+        failed = true;
+    }
+    report.ok = !failed;
+    return report;
+}
+
+// ---- 批量排序 ---------------------------------------------------------------------------------
+
+ImportReport sort_meters_from_scratch(QWidget* owner) {
+    ImportReport report;
+    platform::Connection& connection = store::main_connection();
+    RecordSet rows;
+    if (!open_scratch_table(rows, report)) return report;
+    const int c_meter = column_of(rows, QStringLiteral("抄表户号"));
+    const int c_reader = column_of(rows, QStringLiteral("抄表人员"));
+    const int c_order = column_of(rows, QStringLiteral("抄表序号"));
+    QStringList missing;
+    if (c_meter < 0) missing << QStringLiteral("抄表户号");
+    if (c_reader < 0) missing << QStringLiteral("抄表人员");
+    if (c_order < 0) missing << QStringLiteral("抄表序号");
+    if (!missing.isEmpty()) {
+        report.error = missing_columns_text(missing);
+        return report;
+    }
+
+    std::optional<WaitScope> wait;
+    wait.emplace(owner);
+
+    bool failed = false;
+    platform::Transaction all(connection);
+    RowBatch batch(report);
+    for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (cell_is_null(rows, c_meter)) continue;
+        const QString meter = cell_text(rows, c_meter);
+        const QString order_text = cell_text(rows, c_order);
+        // The reader is taken as it is; the order must be a whole number.
+        double order = 0;
+        if (!read_plain_number(order_text, &order) || order != std::trunc(order) ||
+            std::fabs(order) > 1e15) {
+            report.error = QStringLiteral("抄表户号“") + meter +
+                           QStringLiteral("”的抄表序号不是整数：") + order_text;
+            failed = true;
+            break;
+        }
+        if (!batch.add({QStringLiteral("update 用户表管理 set 抄表序号=") +
+                        QString::number(static_cast<qint64>(order)) + QStringLiteral(",抄表人员=") +
+                        sql_quote(cell_text(rows, c_reader)) + QStringLiteral(" where 户号=") +
+                        sql_quote(meter)})) {
+            failed = true;
+            break;
+        }
+    }
+    if (!batch.flush()) failed = true;
+    platform::recordset_close(rows);
+    if (!all.commit() && !failed) {
+        report.error = platform::db_last_error(connection);
+        report.rows_applied = 0;
+        failed = true;
+    }
+    report.ok = !failed;
+    return report;
+}
+
+// ---- the buttons ------------------------------------------------------------------------------
+
+void on_main_household_import_click(QWidget* owner, const ShowHouseholds& show) {
+    if (!load_sheet_into_scratch_table(QStringLiteral("批量添加"), kHouseholdSheetPrompt, owner))
+        return;
+    const ImportReport report = import_households_from_scratch(owner);
+    if (!report.ok) {
+        platform::message_box(QStringLiteral("批量添加出错,请检查模版!"));
+        return;
+    }
+    if (show) show(report.numbers);
+    platform::message_box(QStringLiteral("导入数据库成功！"), kInfoCaption);
+}
+
+void on_main_household_batch_modify_import_click(QWidget* owner, const ShowHouseholds& show) {
+    if (!load_sheet_into_scratch_table(QStringLiteral("批量修改"), kHouseholdSheetPrompt, owner))
+        return;
+    const ImportReport report = modify_households_from_scratch(owner);
+    if (!report.ok) {
+        platform::message_box(QStringLiteral("批量修改出错,请检模版!"));
+        return;
+    }
+    if (show) show(report.numbers);
+    platform::message_box(QStringLiteral("导入数据库成功！"), kInfoCaption);
+}
+
+void on_main_meter_batch_sort_import_click(QWidget* owner) {
+    if (!load_sheet_into_scratch_table(QStringLiteral("批量修改"), kMeterOrderSheetPrompt, owner))
+        return;
+    const ImportReport report = sort_meters_from_scratch(owner);
+    if (!report.ok) {
+        platform::message_box(QStringLiteral("批量修改出错,请检模版!") + report.error);
+        return;
+    }
+    platform::message_box(QStringLiteral("导入数据库成功,请刷新显示！"), kInfoCaption);
+}
+
+}  // namespace households
