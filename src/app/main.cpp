@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "households/households_install.h"
+#include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
 #include "shell/admin.h"
@@ -56,5 +58,7 @@ int main(int argc, char* argv[]) {
                                       [] { return shell::charge_query_kind; },
                                       [] { return shell::reduction_list_kind; }});
         shell::install_administration(window);
+        households::install(window);
+        households::install_meters(window);
     });
 }

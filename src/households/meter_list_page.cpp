@@ -1,0 +1,342 @@
+#include "households/meter_list_page.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTableView>
+#include <cmath>
+
+#include "households/household_import.h"
+#include "households/household_meter_query_window.h"
+#include "households/meter_account.h"
+#include "households/meter_info_window.h"
+#include "lists/list_columns.h"
+#include "platform/convert.h"
+#include "platform/db.h"
+#include "platform/dialogs.h"
+#include "platform/listview.h"
+#include "shell/main_window.h"
+#include "shell/permissions.h"
+#include "store/main_database.h"
+#include "ui_meter_list_page.h"
+
+namespace households {
+
+namespace {
+
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+
+void inform(const QString& text) { platform::message_box(text); }
+
+bool ask(const QString& text, const QString& caption) {
+    return platform::message_box(text, caption, MsgIcon::Question, MsgButtons::YesNo) ==
+           MsgResult::Yes;
+}
+
+// What a failed reading-order statement leaves the user with: the engine's words, not a
+// success message.
+void report_failure() { platform::message_box(platform::db_last_error(store::main_connection())); }
+
+struct MeterPlace {
+    bool found = false;
+    qint64 order = 0;
+    QString reader;
+};
+
+MeterPlace read_place(qint64 meter_id) {
+    MeterPlace place;
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, store::main_connection());
+    if (!platform::recordset_open(
+            records, QStringLiteral("select 抄表序号,编号,抄表人员 from 用户表管理 where 编号=") +
+                         QString::number(meter_id)))
+        return place;
+    if (!platform::recordset_eof(records)) {
+        place.found = true;
+        place.order = static_cast<qint64>(
+            platform::recordset_field_number(records, QStringLiteral("抄表序号")));
+        place.reader = platform::recordset_field_text(records, QStringLiteral("抄表人员"));
+    }
+    platform::recordset_close(records);
+    return place;
+}
+
+// 编号 of the first account of the reader at this reading order, or 0.
+qint64 account_at(const QString& reader, qint64 order) {
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, store::main_connection());
+    if (!platform::recordset_open(records,
+                                  QStringLiteral("select 编号 from 用户表管理 where 抄表序号=") +
+                                      QString::number(order) + QStringLiteral(" and 抄表人员=") +
+                                      platform::sql_quote(reader)))
+        return 0;
+    const auto id = static_cast<qint64>(platform::recordset_field_number(records, 0));
+    platform::recordset_close(records);
+    return id;
+}
+
+// Whether an account of the reader stands after this reading order.
+bool has_account_after(const QString& reader, qint64 order) {
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, store::main_connection());
+    if (!platform::recordset_open(
+            records, QStringLiteral("select count(*) from 用户表管理 where 抄表人员=") +
+                         platform::sql_quote(reader) + QStringLiteral(" and 抄表序号>") +
+                         QString::number(order)))
+        return false;
+    const bool any = platform::recordset_field_number(records, 0) > 0.5;
+    platform::recordset_close(records);
+    return any;
+}
+
+bool set_order(qint64 meter_id, qint64 order) {
+    return platform::db_execute(store::main_connection(),
+                                QStringLiteral("update 用户表管理 set 抄表序号=") +
+                                    QString::number(order) + QStringLiteral(" where 编号=") +
+                                    QString::number(meter_id));
+}
+
+}  // namespace
+
+MeterListPage::MeterListPage(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::MeterListPage>()) {
+    ui->setupUi(this);
+    platform::setup_report_view(ui->列表框_用户表管理);
+    connect(ui->用户表管理_查询, &QPushButton::clicked, this,
+            [this] { on_main_meter_page_query_click(); });
+    connect(ui->用户表管理_添加, &QPushButton::clicked, this,
+            [this] { on_main_meter_add_click(); });
+    connect(ui->用户表管理_修改, &QPushButton::clicked, this,
+            [this] { on_main_meter_modify_click(); });
+    connect(ui->用户表管理_删除, &QPushButton::clicked, this,
+            [this] { on_main_meter_delete_click(); });
+    connect(ui->用户表管理_上移, &QPushButton::clicked, this,
+            [this] { on_main_meter_move_up_click(); });
+    connect(ui->用户表管理_下移, &QPushButton::clicked, this,
+            [this] { on_main_meter_move_down_click(); });
+    connect(ui->用户表管理_移动到, &QPushButton::clicked, this,
+            [this] { on_main_meter_move_to_click(); });
+    connect(ui->用户表管理_批量排序, &QPushButton::clicked, this,
+            [this] { on_main_meter_batch_sort_import_click(); });
+}
+
+MeterListPage::~MeterListPage() = default;
+
+QTableView* MeterListPage::meter_list() const { return ui->列表框_用户表管理; }
+
+void MeterListPage::open_meter_page() {
+    QTableView* list = ui->列表框_用户表管理;
+    platform::listview_clear_rows(list);
+    lists::load_query_column_names(list, kMeterColumnClass);
+    lists::apply_query_column_visibility_and_widths(list, kMeterColumnClass);
+}
+
+void MeterListPage::fill_meter_list(const QString& query) {
+    QTableView* list = ui->列表框_用户表管理;
+    lists::ListBuilder build(list, kMeterColumnClass, window());
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, store::main_connection());
+    if (platform::recordset_open(records, query)) {
+        build.show_progress(platform::recordset_record_count(records));
+        build.reserve_rows(platform::recordset_record_count(records));
+        auto text = [&](const char16_t* name) {
+            return platform::recordset_field_text(records, QString::fromUtf16(name));
+        };
+        auto whole = [&](const char16_t* name) {
+            const double value =
+                platform::recordset_field_number(records, QString::fromUtf16(name));
+            return QString::number(static_cast<qint64>(std::trunc(value)));
+        };
+        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+            const QDateTime set_up =
+                platform::recordset_field_date(records, QStringLiteral("建表时间"));
+            build.append_row({whole(u"编号"), text(u"父号"), text(u"户号"), text(u"用户名"),
+                              text(u"磁卡号码"), text(u"居住街道"), text(u"详细地址"),
+                              set_up.isValid() ? platform::to_text(set_up.date()) : QString(),
+                              text(u"收费项目"), text(u"价格类别"), text(u"计量编号"),
+                              platform::to_text(platform::recordset_field_number(
+                                  records, QStringLiteral("开始起数"))),
+                              whole(u"倍率"), text(u"状态"), text(u"抄表人员"),
+                              whole(u"抄表序号")});
+        }
+        platform::recordset_close(records);
+    }
+    build.finish();
+    list->setFocus();
+}
+
+qint64 MeterListPage::selected_meter_id(const QString& no_row_message) {
+    QTableView* list = ui->列表框_用户表管理;
+    const int column = platform::listview_column_index(list, QStringLiteral("编号"));
+    if (column < 0) {
+        inform(QStringLiteral("请在查询列在设置显示编号列!"));
+        return 0;
+    }
+    const int row = platform::listview_selected_row(list);
+    const QString cell = row < 0 ? QString() : platform::listview_cell_text(list, row, column);
+    if (platform::text_trim(cell).isEmpty()) {
+        inform(no_row_message);
+        return 0;
+    }
+    return static_cast<qint64>(std::trunc(platform::to_number(cell)));
+}
+
+void MeterListPage::on_main_meter_page_query_click() {
+    HouseholdMeterQueryWindow query(this, window());
+    platform::window_open_modal(&query);
+}
+
+void MeterListPage::on_main_meter_add_click() {
+    if (!shell::require_permission(QStringLiteral("用户添加"))) return;
+    meter_form_mode = QStringLiteral("添加");
+    MeterInfoWindow form(this, window());
+    platform::window_open_modal(&form);
+}
+
+void MeterListPage::on_main_meter_modify_click() {
+    if (!shell::require_permission(QStringLiteral("用户修改"))) return;
+    if (selected_meter_id(QStringLiteral("请选择待修改的记录！")) == 0) return;
+    meter_form_mode = QStringLiteral("修改");
+    MeterInfoWindow form(this, window());
+    platform::window_open_modal(&form);
+}
+
+void MeterListPage::on_main_meter_delete_click() {
+    if (!shell::require_permission(QStringLiteral("用户删除"))) return;
+    const qint64 id = selected_meter_id(QStringLiteral("请选择待删除的记录！"));
+    if (id == 0) return;
+    if (!ask(QStringLiteral("确定要删除编号【") + QString::number(id) + QStringLiteral("】吗？"),
+             QStringLiteral("提示删除")))
+        return;
+    // Readings and bills of the account stay where they are; the list is refreshed by the
+    // next query.
+    if (platform::db_execute(
+            store::main_connection(),
+            QStringLiteral("delete from 用户表管理 where 编号=") + QString::number(id)))
+        inform(QStringLiteral("删除成功，请刷新显示！"));
+}
+
+void MeterListPage::move_by_one(Move direction) {
+    if (!shell::require_permission(QStringLiteral("用户排序"))) return;
+    const qint64 id = selected_meter_id(QStringLiteral("请选择待移动的记录！"));
+    if (id == 0) return;
+    const MeterPlace place = read_place(id);
+    if (!place.found) return;
+    const qint64 n = place.order;
+    if (direction == Move::Up && n <= 1) {
+        inform(QStringLiteral("已到首位。"));
+        return;
+    }
+    // The end of the walk is where no account of the reader follows (a move to a position can
+    // leave the last number above the count).
+    if (direction == Move::Down && !has_account_after(place.reader, n)) {
+        inform(QStringLiteral("已到末位。"));
+        return;
+    }
+    const qint64 target = direction == Move::Up ? n - 1 : n + 1;
+    const qint64 partner = account_at(place.reader, target);
+    {
+        // Both places change or neither, so no two accounts are left on one place.
+        platform::Transaction swap(store::main_connection());
+        if (!set_order(id, target) || (partner != 0 && partner != id && !set_order(partner, n)) ||
+            !swap.commit()) {
+            report_failure();
+            return;
+        }
+    }
+    const bool up = direction == Move::Up;
+    if (ask(up ? QStringLiteral("序号上移成功，是否刷新列表？")
+               : QStringLiteral("序号下移成功，是否刷新列表？"),
+            QStringLiteral("提示")))
+        refill_reader(place.reader, id);
+    inform(up ? QStringLiteral("序号上移成功！") : QStringLiteral("序号下移成功！"));
+}
+
+void MeterListPage::on_main_meter_move_up_click() { move_by_one(Move::Up); }
+
+void MeterListPage::on_main_meter_move_down_click() { move_by_one(Move::Down); }
+
+void MeterListPage::on_main_meter_move_to_click() {
+    if (!shell::require_permission(QStringLiteral("用户排序"))) return;
+    const qint64 id = selected_meter_id(QStringLiteral("请选择待移动的记录！"));
+    if (id == 0) return;
+    QString answer;
+    if (!platform::input_box(QStringLiteral("请输入新序号："), QStringLiteral("排序设置"),
+                             QString(), &answer, window()) ||
+        answer.isEmpty())
+        return;
+    const double typed = std::trunc(platform::to_number(answer));
+    if (typed < 1) {
+        inform(QStringLiteral("待设置的序号不能小于１。"));
+        return;
+    }
+    // Above any walk there can be; keeps the arithmetic below in range.
+    qint64 position = typed > 1e12 ? qint64(1e12) : static_cast<qint64>(typed);
+
+    QString reader;
+    bool moved = false;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const MeterPlace place = read_place(id);
+        reader = place.reader;
+        // The whole renumbering or none of it: a half-done one leaves two accounts on one place.
+        platform::Transaction renumber(store::main_connection());
+        moved = place.found && set_order(id, position);
+        if (moved) {
+            platform::RecordSet records;
+            platform::recordset_bind_connection(records, store::main_connection());
+            moved = platform::recordset_open(
+                records, QStringLiteral("select 编号 from 用户表管理 where 抄表人员= ") +
+                             platform::sql_quote(reader) + QStringLiteral(" and 编号<>") +
+                             QString::number(id) + QStringLiteral(" and 抄表序号>=") +
+                             QString::number(position) +
+                             QStringLiteral(" ORDER  BY 抄表序号,编号"));
+            for (; moved && !platform::recordset_eof(records);
+                 platform::recordset_move_next(records)) {
+                const auto other =
+                    static_cast<qint64>(platform::recordset_field_number(records, 0));
+                moved = set_order(other, ++position);
+            }
+            platform::recordset_close(records);
+        }
+        moved = moved && renumber.commit();
+        QApplication::restoreOverrideCursor();
+        if (!place.found) return;
+    }
+    if (!moved) {
+        report_failure();
+        return;
+    }
+    if (ask(QStringLiteral("序号移动成功，是否刷新列表？"), QStringLiteral("提示")))
+        refill_reader(reader, id);
+    inform(QStringLiteral("序号移动成功！"));
+}
+
+void MeterListPage::refill_reader(const QString& reader, qint64 meter_id) {
+    fill_meter_list(meter_list_base_query() + QStringLiteral("and 用户表管理.抄表人员=") +
+                    platform::sql_quote(reader) + QStringLiteral(" ORDER BY 用户表管理.抄表序号"));
+    // Keep the moved account selected, so that it can be moved again at once.
+    QTableView* list = ui->列表框_用户表管理;
+    const int column = platform::listview_column_index(list, QStringLiteral("编号"));
+    if (column < 0) return;
+    const QString wanted = QString::number(meter_id);
+    for (int row = 0; row < platform::listview_row_count(list); ++row) {
+        if (platform::listview_cell_text(list, row, column) == wanted) {
+            platform::listview_select_row(list, row);
+            return;
+        }
+    }
+}
+
+void MeterListPage::on_main_meter_batch_sort_import_click() {
+    households::on_main_meter_batch_sort_import_click(window());
+}
+
+void on_main_nav_household_meters_click(shell::MainWindow& window, MeterListPage& page) {
+    if (!shell::require_permission(QStringLiteral("用户表管理"))) return;
+    page.open_meter_page();
+    window.select_content_page(shell::kPageMeters);
+}
+
+}  // namespace households

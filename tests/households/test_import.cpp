@@ -1,0 +1,251 @@
+// The three Excel imports on small .xls and .xlsx workbooks (saved by LibreOffice Calc from the
+// .fods files in import_fixtures/): 批量添加 with numbers that are passed over when in use, a
+// skipped row, an empty date becoming today and a quote in a cell; 批量修改 changing only the
+// cells that hold a value and skipping the totals row; 批量排序; and the refusals: no right, no
+// file, no sheet name, a file that is no workbook, a sheet without the needed titles, a row
+// with a bad value (the rows before it stay, each whole).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "household_fixture.h"
+#include "households/household_import.h"
+#include "store/main_database.h"
+
+namespace {
+
+using namespace households_test;
+
+QString fixture(const QString& name) {
+    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+           QStringLiteral("/import_fixtures/") + name;
+}
+
+class Import : public HouseholdTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    QString workbook(const char* base) { return fixture(s(base) + u'.' + s(GetParam())); }
+
+    void run_add(const QString& file, const QString& sheet) {
+        ui.expect_file(file).expect_input(sheet);
+        households::on_main_household_import_click(nullptr,
+                                                   [this](const QStringList& n) { shown = n; });
+    }
+    void run_modify(const QString& file, const QString& sheet) {
+        ui.expect_file(file).expect_input(sheet);
+        households::on_main_household_batch_modify_import_click(
+            nullptr, [this](const QStringList& n) { shown = n; });
+    }
+    void run_sort(const QString& file, const QString& sheet) {
+        ui.expect_file(file).expect_input(sheet);
+        households::on_main_meter_batch_sort_import_click(nullptr);
+    }
+
+    bool scratch_table_exists() {
+        return count(s("select count(*) from sqlite_master where name='导入暂存表'")) == 1;
+    }
+
+    void meter(const QString& number, const QString& household, const QString& item,
+               const QString& category, const QString& reader, int order) {
+        exec(s("insert into 用户表管理 "
+               "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,"
+               "状态) values (") +
+             platform::sql_quote(number) + u',' + platform::sql_quote(item) + u',' +
+             platform::sql_quote(category) + s(",0,") + platform::sql_quote(reader) + s(",1,'X',") +
+             QString::number(order) + s(",'2024-1-1',") + platform::sql_quote(household) +
+             s(",'正常')"));
+    }
+
+    QStringList shown;
+};
+
+INSTANTIATE_TEST_SUITE_P(Formats, Import, ::testing::Values("xls", "xlsx"));
+
+TEST_P(Import, AddGivesEveryNamedRowTheNextFreeNumberAndItsPropertyFeeAccount) {
+    // The last registered household is 0001, but 0002 is taken and 0004's data outlived it.
+    insert_household(s("0002"), s("甲"));
+    insert_household(s("0001"), s("乙"));
+    meter(s("000401"), s("0004"), s("物业"), s("住宅"), s("系统"), 1);
+
+    ui.expect_box(s("导入数据库成功！"));
+    run_add(workbook("households_add"), s("Sheet1"));
+    EXPECT_EQ(ui.boxes().back().caption, s("信息提示"));
+    ASSERT_EQ(ui.inputs().size(), 1u);
+    EXPECT_EQ(ui.inputs()[0].prompt, s("请输入要导入的XLS表名!"));
+    EXPECT_EQ(ui.inputs()[0].caption, s("信息提示"));
+    EXPECT_EQ(ui.inputs()[0].initial, s("Sheet1"));
+
+    // 0002 and 0004 are passed over; the row without a name uses up 0006.
+    EXPECT_EQ(shown, (QStringList{s("0003"), s("0005"), s("0007")}));
+    EXPECT_EQ(
+        rows(s("select "
+               "户号,用户名,居住街道,详细地址,建档时间,身份证号,固定电话,移动电话,备注,银行帐号,"
+               "物业类别,"
+               "物业面积,家庭人口,开户银行,磁卡号码,助记词,性质,父号 from 用户信息表 where 户号 "
+               "not in ('0001','0002') "
+               "order by 编号")),
+        (QList<QStringList>{{s("0003"), s("王小明"), s("东区"), s("1号楼101"), s("2024-01-15"),
+                             s("110101199001011234"), s("0571-88886666"), s("13800000001"),
+                             s("老住户"), s("6222021234567890123"), s("住宅"), s("85.5"), s("3"),
+                             s("工商银行"), s("00012345"), s("wxm"), s("0"), s("0")},
+                            {s("0005"), s("李四"), s("西区"), s("2号楼'东'单元"), s("2023-12-31"),
+                             QString(), QString(), QString(), QString(), QString(), s("商铺"),
+                             s("120"), s("2"), QString(), QString(), s("ls"), s("0"), s("0")},
+                            // No date: today; no area and no persons: 0.
+                            {s("0007"), s("张三"), s("东区"), s("3号楼"), s("2024-03-05"),
+                             QString(), QString(), QString(), QString(), QString(), s("住宅"),
+                             s("0"), s("0"), QString(), QString(), s("zs"), s("0"), s("0")}}));
+    EXPECT_EQ(
+        rows(s("select "
+               "户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,状态 "
+               "from 用户表管理 where 户号<>'000401' order by 编号")),
+        (QList<QStringList>{{s("000301"), s("物业"), s("住宅"), s("0"), s("系统"), s("1"),
+                             s("000000"), s("2"), s("2024-01-15"), s("0003"), s("正常")},
+                            {s("000501"), s("物业"), s("商铺"), s("0"), s("系统"), s("1"),
+                             s("000000"), s("3"), s("2023-12-31"), s("0005"), s("正常")},
+                            {s("000701"), s("物业"), s("住宅"), s("0"), s("系统"), s("1"),
+                             s("000000"), s("4"), s("2024-03-05"), s("0007"), s("正常")}}));
+    EXPECT_FALSE(scratch_table_exists());
+}
+
+TEST_P(Import, AddRefusesMissingTitlesAndStopsAtABadValueKeepingWholeRows) {
+    const qint64 households_before = count(s("select count(*) from 用户信息表"));
+    ui.expect_box(s("批量添加出错,请检查模版!"));
+    run_add(workbook("households_add"), s("缺列"));
+    EXPECT_EQ(count(s("select count(*) from 用户信息表")), households_before);
+    EXPECT_TRUE(shown.isEmpty());
+
+    // 赵六 goes in with its account; 钱七's persons "3人" stops the import; 孙八 never comes.
+    ui.expect_box(s("批量添加出错,请检查模版!"));
+    run_add(workbook("households_add"), s("坏值"));
+    EXPECT_EQ(rows(s("select 户号,用户名,家庭人口 from 用户信息表")),
+              (QList<QStringList>{{s("0001"), s("赵六"), s("2")}}));
+    EXPECT_EQ(rows(s("select 户号,父号 from 用户表管理")),
+              (QList<QStringList>{{s("000101"), s("0001")}}));
+    EXPECT_TRUE(scratch_table_exists());
+}
+
+TEST_P(Import, ARowTheDatabaseRefusesLeavesNothingHalfAndTheRowsBeforeItStay) {
+    // The property-fee account of the third household is refused: its household must not stay
+    // without it.
+    exec(
+        s("CREATE TRIGGER 拒绝 BEFORE INSERT ON 用户表管理 WHEN new.户号='000401' "
+          "BEGIN SELECT RAISE(ABORT,'refused'); END"));
+    ui.expect_box(s("批量添加出错,请检查模版!"));
+    run_add(workbook("households_add"), s("Sheet1"));
+    EXPECT_EQ(rows(s("select 户号,用户名 from 用户信息表 order by 编号")),
+              (QList<QStringList>{{s("0001"), s("王小明")}, {s("0002"), s("李四")}}));
+    EXPECT_EQ(rows(s("select 户号 from 用户表管理 order by 编号")),
+              (QList<QStringList>{{s("000101")}, {s("000201")}}));
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_P(Import, ModifyChangesOnlyFilledCellsAndSkipsTheTotalsRow) {
+    insert_household(s("0001"), s("王小明"), s("2024-1-1"), s(",家庭人口,物业面积,备注"),
+                     s(",3,80,'原备注'"));
+    insert_household(s("0002"), s("李四"), s("2024-1-1"), s(",家庭人口,物业面积"), s(",2,60"));
+    meter(s("000101"), s("0001"), s("物业"), s("住宅"), s("系统"), 1);
+    meter(s("000201"), s("0002"), s("物业"), s("住宅"), s("系统"), 2);
+    const auto household = [this](const char* number) {
+        return rows(s("select * from 用户信息表 where 户号='") + s(number) + u'\'').value(0);
+    };
+    QStringList first = household("0001");
+    QStringList second = household("0002");
+
+    ui.expect_box(s("导入数据库成功！"));
+    run_modify(workbook("households_modify"), s("Sheet1"));
+    EXPECT_EQ(shown, (QStringList{s("0001"), s("0002"), s("9999")}));
+    // 0001: the name and its mnemonic, nothing else.
+    const int name = 3, mnemonic = 14, persons = 7, category = 17, area = 18;
+    first[name] = s("王大明");
+    first[mnemonic] = s("wdm");
+    EXPECT_EQ(household("0001"), first);
+    // 0002: persons, area and category; its property-fee account follows the category.
+    second[persons] = s("5");
+    second[category] = s("商铺");
+    second[area] = s("120");
+    EXPECT_EQ(household("0002"), second);
+    EXPECT_EQ(value(s("select 价格类别 from 用户表管理 where 户号='000201'")), s("商铺"));
+    EXPECT_EQ(value(s("select 价格类别 from 用户表管理 where 户号='000101'")), s("住宅"));
+    EXPECT_EQ(count(s("select count(*) from 用户信息表")), 2);  // 9999 and 用户数 change nothing
+}
+
+TEST_P(Import, ModifyStopsAtARowWithNothingToChange) {
+    insert_household(s("0001"), s("王小明"));
+    insert_household(s("0002"), s("李四"));
+    insert_household(s("0003"), s("张三"));
+    ui.expect_box(s("批量修改出错,请检模版!"));
+    run_modify(workbook("households_modify"), s("仅户号"));
+    EXPECT_EQ(rows(s("select 用户名 from 用户信息表 order by 户号")),
+              (QList<QStringList>{{s("新名字")}, {s("李四")}, {s("张三")}}));
+    EXPECT_TRUE(shown.isEmpty());
+
+    ui.expect_box(s("批量修改出错,请检模版!"));
+    run_modify(workbook("households_modify"), s("缺列"));
+    EXPECT_EQ(value(s("select 用户名 from 用户信息表 where 户号='0001'")), s("新名字"));
+}
+
+TEST_P(Import, SortSetsReaderAndOrderOfTheNamedAccounts) {
+    meter(s("000102"), s("0001"), s("水费"), s("民用水"), s("李师傅"), 5);
+    meter(s("000202"), s("0002"), s("水费"), s("民用水"), s("李师傅"), 6);
+    meter(s("000302"), s("0003"), s("水费"), s("民用水"), s("李师傅"), 7);
+    const auto accounts = [this] {
+        return rows(s("select 户号,抄表人员,抄表序号 from 用户表管理 order by 户号"));
+    };
+
+    ui.expect_box(s("导入数据库成功,请刷新显示！"));
+    run_sort(workbook("meter_order"), s("Sheet1"));
+    EXPECT_EQ(ui.boxes().back().caption, s("信息提示"));
+    EXPECT_EQ(
+        ui.inputs().back().prompt,
+        s("请输入要导入的XLS表名!\r\n注意:批量排序需要三列即:抄表户号、抄表人员、抄表序号。"));
+    // 999901 matches nothing; an empty reader cell writes an empty reader.
+    EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("张师傅"), s("2")},
+                                              {s("000202"), s("张师傅"), s("1")},
+                                              {s("000302"), QString(), s("4")}}));
+
+    // An empty order stops at its row, with the reason after the message.
+    ui.expect_box(s("批量修改出错,请检模版!抄表户号“000102”"));
+    run_sort(workbook("meter_order"), s("空序号"));
+    EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("张师傅"), s("2")},
+                                              {s("000202"), s("王师傅"), s("7")},
+                                              {s("000302"), QString(), s("4")}}));
+
+    ui.expect_box(s("批量修改出错,请检模版!工作表缺少列：抄表人员"));
+    run_sort(workbook("meter_order"), s("缺列"));
+}
+
+TEST_P(Import, TheFrameRefusesWithoutRightFileSheetNameOrWorkbook) {
+    // No right: nothing asked.
+    shell::current_operator = s("张三");
+    ui.expect_box(s("您没有取得授权！"));
+    households::on_main_household_import_click(nullptr, {});
+    shell::current_operator = s("管理员");
+
+    // No file chosen: nothing said.
+    ui.expect_file(QString());
+    households::on_main_household_batch_modify_import_click(nullptr, {});
+
+    ui.expect_file(workbook("households_add")).cancel_input().expect_box(s("您没有输入表名！"));
+    households::on_main_household_import_click(nullptr, {});
+    ui.expect_file(workbook("households_add"))
+        .expect_input(s(" "))
+        .expect_box(s("您没有输入表名！"));
+    households::on_main_household_import_click(nullptr, {});
+    EXPECT_EQ(ui.boxes().back().caption, s("信息提示"));
+
+    // A sheet that is not there, and a text file named like a workbook.
+    ui.expect_box(s("导入数据库失败！\r\n"));
+    run_add(workbook("households_add"), s("Sheet9"));
+    QFile text(path(s("名单.") + s(GetParam())));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("用户名,居住街道\n王五,东区\n");
+    text.close();
+    ui.expect_box(s("导入数据库失败！\r\n"));
+    run_add(text.fileName(), s("Sheet1"));
+    EXPECT_EQ(ui.boxes().back().caption, s("信息提示"));
+    EXPECT_EQ(count(s("select count(*) from 用户信息表")), 0);
+    EXPECT_FALSE(scratch_table_exists());
+}
+
+}  // namespace
