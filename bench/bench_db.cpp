@@ -2,21 +2,20 @@
 // 100,000 inserts in one transaction (db_execute vs sqlite3_exec of the same texts), and reading
 // a 100,000-row record set field by field as text (recordset_open vs prepare/step/column_text).
 // Prints each ratio layer/raw; the target is at most 1.5.
-#include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "platform/db.h"
 
 namespace {
+
+using bench::open_raw;
 
 constexpr int kRows = 100000;
 
@@ -29,20 +28,6 @@ QTemporaryDir* g_dir = nullptr;
 std::vector<QString> g_layer_texts;
 std::vector<std::string> g_raw_texts;
 QString g_read_path;
-
-sqlite3* open_raw(const QString& path, bool create) {
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK)
-        return nullptr;
-    sqlite3_key(db, platform::kDatabasePassword,
-                static_cast<int>(sizeof(platform::kDatabasePassword) - 1));
-    // The same settings the layer runs with.
-    sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-    return db;
-}
 
 QString fresh_database() {
     static int serial = 0;
@@ -136,20 +121,7 @@ void BM_ReadLayer(benchmark::State& state) {
 
 void BM_ReadRaw(benchmark::State& state) {
     sqlite3* db = open_raw(g_read_path, false);
-    for (auto _ : state) {
-        qint64 chars = 0;
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "select * from 抄表记录", -1, &stmt, nullptr);
-        const int fields = sqlite3_column_count(stmt);
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            for (int i = 0; i < fields; ++i) {
-                const unsigned char* text = sqlite3_column_text(stmt, i);
-                benchmark::DoNotOptimize(text);
-                chars += sqlite3_column_bytes(stmt, i);
-            }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(chars);
-    }
+    for (auto _ : state) bench::read_every_field(db, "select * from 抄表记录");
     sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * kRows);
 }
@@ -158,18 +130,6 @@ BENCHMARK(BM_InsertLayer)->Unit(benchmark::kMillisecond)->Iterations(3)->UseReal
 BENCHMARK(BM_InsertRaw)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ReadLayer)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_ReadRaw)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
-
-// Keeps the time per iteration of every run, so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 }  // namespace
 
@@ -195,16 +155,12 @@ int main(int argc, char** argv) {
         sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&reporter](const char* what, const char* layer, const char* raw) {
-        const auto l = reporter.times.find(layer), r = reporter.times.find(raw);
-        if (l == reporter.times.end() || r == reporter.times.end() || r->second <= 0) return;
-        std::printf("ratio %s: %.2f (layer %.1f ms, raw %.1f ms; target <= 1.5)\n", what,
-                    l->second / r->second, l->second, r->second);
-    };
-    ratio("insert", "BM_InsertLayer/iterations:3/real_time", "BM_InsertRaw/iterations:3/real_time");
-    ratio("read", "BM_ReadLayer/iterations:10/real_time", "BM_ReadRaw/iterations:10/real_time");
+    reporter.print_ratio("insert", "BM_InsertLayer/iterations:3/real_time", "layer",
+                         "BM_InsertRaw/iterations:3/real_time", "raw", "1.5");
+    reporter.print_ratio("read", "BM_ReadLayer/iterations:10/real_time", "layer",
+                         "BM_ReadRaw/iterations:10/real_time", "raw", "1.5");
     benchmark::Shutdown();
     return 0;
 }

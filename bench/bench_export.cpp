@@ -3,7 +3,6 @@
 // FROM tmp ORDER BY 排序, through the database layer and the Excel bridge) and by plain
 // libxlsxwriter calls writing the same texts from memory. Both use libxlsxwriter's
 // constant-memory mode. Prints the ratio bridge/raw; the target is at most 1.5.
-#include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 #include <xlsxwriter.h>
 
@@ -11,10 +10,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "platform/db.h"
 #include "platform/excel_install.h"
 #include "platform/files.h"
@@ -140,18 +139,6 @@ void BM_ExportRaw(benchmark::State& state) {
 BENCHMARK(BM_ExportBridge)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_ExportRaw)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
-// Keeps the time per iteration of every run, so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,14 +150,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "could not make the scratch database\n");
         return 1;
     }
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto b = reporter.times.find("BM_ExportBridge/iterations:5/real_time");
-    const auto r = reporter.times.find("BM_ExportRaw/iterations:5/real_time");
-    if (b != reporter.times.end() && r != reporter.times.end() && r->second > 0)
-        std::printf(
-            "ratio export: %.2f (bridge %.1f ms, raw libxlsxwriter %.1f ms; target <= 1.5)\n",
-            b->second / r->second, b->second, r->second);
+    reporter.print_ratio("export", "BM_ExportBridge/iterations:5/real_time", "bridge",
+                         "BM_ExportRaw/iterations:5/real_time", "raw libxlsxwriter", "1.5");
     benchmark::Shutdown();
     return 0;
 }

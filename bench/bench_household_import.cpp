@@ -6,7 +6,6 @@
 // account, each row in a savepoint, all rows in one transaction); the imported households are
 // handed to a callback, as the button hands them to the list of page 0, whose filling is that
 // list's own cost. Prints the ratio import/bridge; the target is at most 5.
-#include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
 
 #include <QApplication>
@@ -14,9 +13,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <string>
 
+#include "bench_common.h"
 #include "harness/fixture.h"
 #include "households/household_import.h"
 #include "platform/db.h"
@@ -137,17 +135,6 @@ void BM_HouseholdImport(benchmark::State& state) {
 BENCHMARK(BM_BridgeRead)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_HouseholdImport)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,14 +163,10 @@ int main(int argc, char** argv) {
     g_user = &user;
     platform::set_ui_backend(&user);
 
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto b = reporter.times.find("BM_BridgeRead/iterations:3/real_time");
-    const auto i = reporter.times.find("BM_HouseholdImport/iterations:3/real_time");
-    if (b != reporter.times.end() && i != reporter.times.end() && b->second > 0)
-        std::printf(
-            "ratio household import: %.2f (import %.1f ms, bridge alone %.1f ms; target <= 5)\n",
-            i->second / b->second, i->second, b->second);
+    reporter.print_ratio("household import", "BM_HouseholdImport/iterations:3/real_time", "import",
+                         "BM_BridgeRead/iterations:3/real_time", "bridge alone", "5");
 
     platform::set_ui_backend(nullptr);
     store::close_main_database();

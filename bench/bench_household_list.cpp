@@ -5,17 +5,14 @@
 // in one model reset, the totals row, the widths applied, the progress window advancing per
 // household. The raw path prepares, steps and reads column_text of every field of every row.
 // Prints the ratio page/raw; the target is at most 2.
-#include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
-#include <string>
 
+#include "bench_common.h"
 #include "harness/fixture.h"
 #include "households/household_lists.h"
 #include "households/household_pages.h"
@@ -87,45 +84,16 @@ void BM_FillHouseholdQueryPage(benchmark::State& state) {
 }
 
 void BM_ReadRaw(benchmark::State& state) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(store::main_database_path()).constData(), &db, SQLITE_OPEN_READWRITE,
-                    nullptr);
-    sqlite3_key(db, platform::kDatabasePassword, static_cast<int>(sizeof(platform::kDatabasePassword) - 1));
-    for (auto _ : state) {
-        qint64 bytes = 0;
-        int rows = 0;
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, kStatement, -1, &stmt, nullptr);
-        const int fields = sqlite3_column_count(stmt);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            ++rows;
-            for (int i = 0; i < fields; ++i) {
-                const unsigned char* text = sqlite3_column_text(stmt, i);
-                benchmark::DoNotOptimize(text);
-                bytes += sqlite3_column_bytes(stmt, i);
-            }
-        }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(bytes);
-        if (rows != kHouseholds) state.SkipWithError("raw read incomplete");
-    }
+    sqlite3* db = bench::open_raw(store::main_database_path(), false);
+    for (auto _ : state)
+        if (bench::read_every_field(db, kStatement) != kHouseholds)
+            state.SkipWithError("raw read incomplete");
     sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * kHouseholds);
 }
 
 BENCHMARK(BM_FillHouseholdQueryPage)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_ReadRaw)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
-
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 }  // namespace
 
@@ -146,13 +114,11 @@ int main(int argc, char** argv) {
     page.show();
     g_page = &page;
 
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto fill = reporter.times.find("BM_FillHouseholdQueryPage/iterations:10/real_time");
-    const auto raw = reporter.times.find("BM_ReadRaw/iterations:10/real_time");
-    if (fill != reporter.times.end() && raw != reporter.times.end() && raw->second > 0)
-        std::printf("ratio household query page fill: %.2f (page %.1f ms, raw %.1f ms; target <= 2)\n",
-                    fill->second / raw->second, fill->second, raw->second);
+    reporter.print_ratio("household query page fill",
+                         "BM_FillHouseholdQueryPage/iterations:10/real_time", "page",
+                         "BM_ReadRaw/iterations:10/real_time", "raw", "2");
     g_page = nullptr;
     store::close_main_database();
     platform::set_program_directory_for_tests(QString());

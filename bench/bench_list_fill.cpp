@@ -4,18 +4,16 @@
 // (progress window advancing per row) in one model reset, the hidden column deleted and the
 // widths applied. The raw path prepares, steps and reads column_text of every field.
 // Prints the ratio page/raw; the target is at most 2.
-#include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
 #include <string>
 
+#include "bench_common.h"
 #include "lists/list_columns.h"
 #include "platform/db.h"
 #include "platform/files.h"
@@ -30,18 +28,7 @@ const char kSelect[] =
     "select 户号,用户名,磁卡号码,居住街道,详细地址,收费项目,价格类别,起数,止数,用量,金额,备注 "
     "from 大表";
 
-sqlite3* open_raw(const QString& path, bool create) {
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK)
-        return nullptr;
-    sqlite3_key(db, platform::kDatabasePassword,
-                static_cast<int>(sizeof(platform::kDatabasePassword) - 1));
-    sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-    return db;
-}
+using bench::open_raw;
 
 // A program folder whose main database holds the rows and the column settings of their list.
 bool make_main_database(const QString& folder) {
@@ -124,37 +111,13 @@ void BM_FillListPage(benchmark::State& state) {
 
 void BM_ReadRaw(benchmark::State& state) {
     sqlite3* db = open_raw(store::main_database_path(), false);
-    for (auto _ : state) {
-        qint64 bytes = 0;
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, kSelect, -1, &stmt, nullptr);
-        const int fields = sqlite3_column_count(stmt);
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            for (int i = 0; i < fields; ++i) {
-                const unsigned char* text = sqlite3_column_text(stmt, i);
-                benchmark::DoNotOptimize(text);
-                bytes += sqlite3_column_bytes(stmt, i);
-            }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(bytes);
-    }
+    for (auto _ : state) bench::read_every_field(db, kSelect);
     sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
 BENCHMARK(BM_FillListPage)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_ReadRaw)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
-
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 }  // namespace
 
@@ -180,13 +143,10 @@ int main(int argc, char** argv) {
     g_list->resize(1000, 600);
     page.show();
 
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto fill = reporter.times.find("BM_FillListPage/iterations:10/real_time");
-    const auto raw = reporter.times.find("BM_ReadRaw/iterations:10/real_time");
-    if (fill != reporter.times.end() && raw != reporter.times.end() && raw->second > 0)
-        std::printf("ratio list fill: %.2f (page %.1f ms, raw %.1f ms; target <= 2)\n",
-                    fill->second / raw->second, fill->second, raw->second);
+    reporter.print_ratio("list fill", "BM_FillListPage/iterations:10/real_time", "page",
+                         "BM_ReadRaw/iterations:10/real_time", "raw", "2");
     store::close_main_database();
     platform::set_program_directory_for_tests(QString());
     benchmark::Shutdown();

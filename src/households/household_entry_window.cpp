@@ -30,9 +30,7 @@ const QString kBanksStatement = QStringLiteral("select * from 开户银行");
 const QString kCategoriesStatement =
     QStringLiteral("select 水价类别 from 水价类别 where 收费项目='物业'");
 
-void inform(const QString& text, const QString& caption = platform::kDefaultCaption) {
-    platform::message_box(text, caption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 }  // namespace
 

@@ -218,6 +218,21 @@ public:
         return true;
     }
 
+    // Ends the run: applies what is pending, closes the sheet's rows and commits the run's
+    // transaction, even after a failing row, so what went in before it stays. A failed commit
+    // leaves nothing applied. True when every row went in.
+    bool finish(RecordSet& rows, platform::Transaction& all, bool failed) {
+        if (!flush()) failed = true;
+        platform::recordset_close(rows);
+        if (!all.commit() && !failed) {
+            report_.error = platform::db_last_error(store::main_connection());
+            report_.numbers.clear();
+            report_.rows_applied = 0;
+            failed = true;
+        }
+        return !failed;
+    }
+
 private:
     static constexpr size_t kBatchRows = 256;
     struct Row {
@@ -386,16 +401,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         }
     }
     // A bad value ends the import after the rows before it.
-    if (!batch.flush()) failed = true;
-    platform::recordset_close(rows);
-    // What went in before a failing row stays.
-    if (!all.commit() && !failed) {
-        report.error = platform::db_last_error(connection);
-        report.numbers.clear();
-        report.rows_applied = 0;
-        failed = true;
-    }
-    if (failed) return report;
+    if (!batch.finish(rows, all, failed)) return report;
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
     report.ok = true;
     return report;
@@ -500,15 +506,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
             break;
         }
     }
-    if (!batch.flush()) failed = true;
-    platform::recordset_close(rows);
-    if (!all.commit() && !failed) {
-        report.error = platform::db_last_error(connection);
-        report.numbers.clear();
-        report.rows_applied = 0;
-        failed = true;
-    }
-    report.ok = !failed;
+    report.ok = batch.finish(rows, all, failed);
     return report;
 }
 
@@ -558,14 +556,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
             break;
         }
     }
-    if (!batch.flush()) failed = true;
-    platform::recordset_close(rows);
-    if (!all.commit() && !failed) {
-        report.error = platform::db_last_error(connection);
-        report.rows_applied = 0;
-        failed = true;
-    }
-    report.ok = !failed;
+    report.ok = batch.finish(rows, all, failed);
     return report;
 }
 

@@ -27,9 +27,7 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
-void inform(const QString& text, const QString& caption = platform::kDefaultCaption) {
-    platform::message_box(text, caption, MsgIcon::Information);
-}
+using platform::inform;
 
 // Modal windows of the pages stand over the main window.
 QWidget* owner_of(QWidget* page) {

@@ -22,9 +22,7 @@ using platform::sql_quote;
 // Every query lists in register order.
 const QString kOrder = QStringLiteral(" ORDER  BY 编号  ");
 
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 }  // namespace
 

@@ -21,7 +21,7 @@ namespace households {
 
 namespace {
 
-void inform(const QString& text) { platform::message_box(text); }
+using platform::inform;
 
 // The rows of a one-column statement, in the order returned.
 QStringList column_values(platform::RecordSet& records, const QString& sql) {

@@ -27,7 +27,7 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 using platform::MsgResult;
 
-void inform(const QString& text) { platform::message_box(text); }
+using platform::inform;
 
 bool ask(const QString& text, const QString& caption) {
     return platform::message_box(text, caption, MsgIcon::Question, MsgButtons::YesNo) ==

@@ -23,9 +23,7 @@ using platform::sql_quote;
 const QString kLogGroup = QStringLiteral("基本设置");
 const QString kLogItem = QStringLiteral("居住街道设置");
 
-void inform(const QString& text, const QString& caption = platform::kDefaultCaption) {
-    platform::message_box(text, caption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 }  // namespace
 

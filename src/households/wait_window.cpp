@@ -1,12 +1,11 @@
 #include "households/wait_window.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
+#include "lists/progress_window.h"
 #include "ui_wait_window.h"
 
 namespace households {
@@ -60,15 +59,7 @@ QPixmap WaitWindow::wait_picture() {
 }
 
 void WaitWindow::open() {
-    adjustSize();
-    QRect area;
-    if (QWidget* owner = parentWidget(); owner && owner->isVisible())
-        area = owner->window()->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid()) move(area.center() - rect().center());
-    show();
-    raise();
+    lists::show_centred_over_owner(this);
     // The rows are applied without returning to the event loop: paint now or never.
     repaint();
 }

@@ -21,17 +21,7 @@ ProgressWindow::~ProgressWindow() = default;
 
 QProgressBar* ProgressWindow::progress_bar() const { return ui->进度条; }
 
-void ProgressWindow::open() {
-    adjustSize();
-    QRect area;
-    if (QWidget* owner = parentWidget(); owner && owner->isVisible())
-        area = owner->window()->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid()) move(area.center() - rect().center());
-    show();
-    raise();
-}
+void ProgressWindow::open() { show_centred_over_owner(this); }
 
 void ProgressWindow::set_maximum(int steps) {
     ui->进度条->setRange(0, steps > 0 ? steps : 0);
@@ -45,6 +35,18 @@ void ProgressWindow::set_position(int position) {
 }
 
 void ProgressWindow::step() { set_position(position_ + 1); }
+
+void show_centred_over_owner(QWidget* window) {
+    window->adjustSize();
+    QRect area;
+    if (QWidget* owner = window->parentWidget(); owner && owner->isVisible())
+        area = owner->window()->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid()) window->move(area.center() - window->rect().center());
+    window->show();
+    window->raise();
+}
 
 void set_progress_position(QProgressBar* bar, int position) {
     if (!bar) return;

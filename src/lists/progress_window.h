@@ -38,6 +38,11 @@ private:
     int position_ = 0;
 };
 
+// Shows a window the way the busy windows stand: its size fitted, centred over its owner's
+// window (over the primary screen when there is no owner or it is hidden), raised; returns at
+// once.
+void show_centred_over_owner(QWidget* window);
+
 // Moves a bar to this position. The bar is only told when the change shows (or at its end):
 // a list of 100,000 rows steps it 100,000 times, and each repaint costs far more than a row.
 void set_progress_position(QProgressBar* bar, int position);

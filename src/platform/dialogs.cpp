@@ -37,20 +37,6 @@ QMessageBox::Icon qt_icon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// What closing a box without choosing (Esc, the close box) answers.
-MsgResult escape_answer(MsgButtons buttons) {
-    switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgResult::Ok;
-        case MsgButtons::YesNo:
-            return MsgResult::No;
-        case MsgButtons::OkCancel:
-        case MsgButtons::YesNoCancel:
-            break;
-    }
-    return MsgResult::Cancel;
-}
-
 class QtUiBackend final : public UiBackend {
 public:
     MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon,
@@ -157,6 +143,19 @@ QtUiBackend& qt_backend() {
 }
 
 }  // namespace
+
+MsgResult escape_answer(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return MsgResult::Ok;
+        case MsgButtons::YesNo:
+            return MsgResult::No;
+        case MsgButtons::OkCancel:
+        case MsgButtons::YesNoCancel:
+            break;
+    }
+    return MsgResult::Cancel;
+}
 
 UiBackend& ui_backend() { return g_installed_backend ? *g_installed_backend : qt_backend(); }
 

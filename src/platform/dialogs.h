@@ -67,6 +67,12 @@ QString qt_file_filter(const QString& filter);
 MsgResult message_box(const QString& text, const QString& caption = kDefaultCaption,
                       MsgIcon icon = MsgIcon::Information, MsgButtons buttons = MsgButtons::Ok,
                       QWidget* parent = nullptr);
+// A plain information box, as most of the system's messages are.
+inline void inform(const QString& text, const QString& caption = kDefaultCaption) {
+    message_box(text, caption);
+}
+// What closing a box without choosing (Esc, the close box) answers: whatever can be refused is.
+MsgResult escape_answer(MsgButtons buttons);
 bool input_box(const QString& prompt, const QString& caption, const QString& initial,
                QString* answer, QWidget* parent = nullptr);
 QString common_dialog_show(const FileDialogRequest& request, QWidget* parent = nullptr);

@@ -23,9 +23,7 @@ namespace shell {
 
 namespace {
 
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 void stop_box(const QString& text) {
     platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Critical,

@@ -11,13 +11,7 @@
 
 namespace shell {
 
-namespace {
-
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
-
-}  // namespace
+using platform::inform;
 
 BackupSettingsWindow::BackupSettingsWindow(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::BackupSettingsWindow>()) {

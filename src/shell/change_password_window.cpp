@@ -11,13 +11,7 @@
 
 namespace shell {
 
-namespace {
-
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
-
-}  // namespace
+using platform::inform;
 
 ChangePasswordWindow::ChangePasswordWindow(QWidget* parent, std::function<void()> show_welcome_page)
     : QDialog(parent),

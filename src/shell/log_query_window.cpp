@@ -20,9 +20,7 @@ namespace shell {
 
 namespace {
 
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 const QString kPeopleGroup = QStringLiteral("人员信息");
 

@@ -17,9 +17,7 @@ namespace shell {
 
 namespace {
 
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 // The connection's own error text, in a box without icon.
 void show_database_error(const QString& error) {

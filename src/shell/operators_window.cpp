@@ -16,13 +16,7 @@ namespace shell {
 QString operator_form_mode;
 QString operator_name_before_edit;
 
-namespace {
-
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
-
-}  // namespace
+using platform::inform;
 
 OperatorsWindow::OperatorsWindow(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::OperatorsWindow>()) {

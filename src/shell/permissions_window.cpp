@@ -21,9 +21,7 @@ namespace {
 // Node value: the group's 权限项目.ID, or the item's 权限管理.ID.
 constexpr int kNodeValueRole = Qt::UserRole;
 
-void inform(const QString& text) {
-    platform::message_box(text, platform::kDefaultCaption, platform::MsgIcon::Information);
-}
+using platform::inform;
 
 void set_subtree_state(QTreeWidgetItem* node, Qt::CheckState state) {
     for (int i = 0; i < node->childCount(); ++i) {

@@ -40,20 +40,6 @@ bool offers(MsgButtons buttons, MsgResult r) {
     return false;
 }
 
-// The answer that changes least when a box was not foreseen: refuse whatever can be refused.
-MsgResult harmless(MsgButtons buttons) {
-    switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgResult::Ok;
-        case MsgButtons::YesNo:
-            return MsgResult::No;
-        case MsgButtons::OkCancel:
-        case MsgButtons::YesNoCancel:
-            break;
-    }
-    return MsgResult::Cancel;
-}
-
 }  // namespace
 
 UiScript::UiScript() : previous_(&platform::ui_backend()) { platform::set_ui_backend(this); }
@@ -114,7 +100,8 @@ bool UiScript::has_box(const QString& text_part) const {
 
 MsgResult UiScript::message_box(const QString& text, const QString& caption, platform::MsgIcon icon,
                                 MsgButtons buttons, QWidget*) {
-    MsgResult result = harmless(buttons);
+    // A box nobody foresaw is answered as if closed: whatever can be refused is.
+    MsgResult result = platform::escape_answer(buttons);
     if (box_answers_.empty()) {
         ADD_FAILURE() << "unexpected message box: \"" << str(text) << "\" (caption \""
                       << str(caption) << "\")";

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "harness/fixture.h"
+#include "harness/units.h"
 #include "households/household_entry_window.h"
 #include "households/household_lists.h"
 #include "households/household_pages.h"
@@ -23,6 +24,8 @@
 namespace households_test {
 
 inline QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+
+using harness::unit;
 
 class HouseholdTest : public harness::ProgramFolderTest {
 protected:
@@ -56,6 +59,21 @@ protected:
              s("',0,'住宅'") + extra_values + u')');
     }
 
+    // A meter account row written directly (starting reading 0, rate 1).
+    void insert_meter_account(const QString& number, const QString& household, const QString& item,
+                              const QString& category, const QString& reader, int order,
+                              const QString& created = s("2024-1-1"),
+                              const QString& state = s("正常"), const QString& meter_no = s("X")) {
+        exec(s("insert into 用户表管理 "
+               "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,"
+               "状态) values (") +
+             platform::sql_quote(number) + u',' + platform::sql_quote(item) + u',' +
+             platform::sql_quote(category) + s(",0,") + platform::sql_quote(reader) + s(",1,") +
+             platform::sql_quote(meter_no) + u',' + QString::number(order) + u',' +
+             platform::sql_quote(created) + u',' + platform::sql_quote(household) + u',' +
+             platform::sql_quote(state) + u')');
+    }
+
     // Cell 0 (户号) of every household row of a list, the totals row left out.
     static QStringList listed_numbers(QTableView* list) {
         QStringList numbers;
@@ -73,13 +91,6 @@ protected:
         return -1;
     }
 
-    // A unit of a window by its name; fails the test when it is missing.
-    template <class T>
-    static T* unit(QWidget* window, const char* name) {
-        T* found = window->findChild<T*>(s(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
     static QLineEdit* edit(QWidget* w, const char* name) { return unit<QLineEdit>(w, name); }
     static QComboBox* combo(QWidget* w, const char* name) { return unit<QComboBox>(w, name); }
     static QPushButton* button(QWidget* w, const char* name) { return unit<QPushButton>(w, name); }

@@ -45,17 +45,6 @@ protected:
         return count(s("select count(*) from sqlite_master where name='导入暂存表'")) == 1;
     }
 
-    void meter(const QString& number, const QString& household, const QString& item,
-               const QString& category, const QString& reader, int order) {
-        exec(s("insert into 用户表管理 "
-               "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,"
-               "状态) values (") +
-             platform::sql_quote(number) + u',' + platform::sql_quote(item) + u',' +
-             platform::sql_quote(category) + s(",0,") + platform::sql_quote(reader) + s(",1,'X',") +
-             QString::number(order) + s(",'2024-1-1',") + platform::sql_quote(household) +
-             s(",'正常')"));
-    }
-
     QStringList shown;
 };
 
@@ -65,7 +54,7 @@ TEST_P(Import, AddGivesEveryNamedRowTheNextFreeNumberAndItsPropertyFeeAccount) {
     // The last registered household is 0001, but 0002 is taken and 0004's data outlived it.
     insert_household(s("0002"), s("甲"));
     insert_household(s("0001"), s("乙"));
-    meter(s("000401"), s("0004"), s("物业"), s("住宅"), s("系统"), 1);
+    insert_meter_account(s("000401"), s("0004"), s("物业"), s("住宅"), s("系统"), 1);
 
     ui.expect_box(s("导入数据库成功！"));
     run_add(workbook("households_add"), s("Sheet1"));
@@ -144,8 +133,8 @@ TEST_P(Import, ModifyChangesOnlyFilledCellsAndSkipsTheTotalsRow) {
     insert_household(s("0001"), s("王小明"), s("2024-1-1"), s(",家庭人口,物业面积,备注"),
                      s(",3,80,'原备注'"));
     insert_household(s("0002"), s("李四"), s("2024-1-1"), s(",家庭人口,物业面积"), s(",2,60"));
-    meter(s("000101"), s("0001"), s("物业"), s("住宅"), s("系统"), 1);
-    meter(s("000201"), s("0002"), s("物业"), s("住宅"), s("系统"), 2);
+    insert_meter_account(s("000101"), s("0001"), s("物业"), s("住宅"), s("系统"), 1);
+    insert_meter_account(s("000201"), s("0002"), s("物业"), s("住宅"), s("系统"), 2);
     const auto household = [this](const char* number) {
         return rows(s("select * from 用户信息表 where 户号='") + s(number) + u'\'').value(0);
     };
@@ -186,9 +175,9 @@ TEST_P(Import, ModifyStopsAtARowWithNothingToChange) {
 }
 
 TEST_P(Import, SortSetsReaderAndOrderOfTheNamedAccounts) {
-    meter(s("000102"), s("0001"), s("水费"), s("民用水"), s("李师傅"), 5);
-    meter(s("000202"), s("0002"), s("水费"), s("民用水"), s("李师傅"), 6);
-    meter(s("000302"), s("0003"), s("水费"), s("民用水"), s("李师傅"), 7);
+    insert_meter_account(s("000102"), s("0001"), s("水费"), s("民用水"), s("李师傅"), 5);
+    insert_meter_account(s("000202"), s("0002"), s("水费"), s("民用水"), s("李师傅"), 6);
+    insert_meter_account(s("000302"), s("0003"), s("水费"), s("民用水"), s("李师傅"), 7);
     const auto accounts = [this] {
         return rows(s("select 户号,抄表人员,抄表序号 from 用户表管理 order by 户号"));
     };

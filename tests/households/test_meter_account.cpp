@@ -39,16 +39,11 @@ protected:
         HouseholdTest::TearDown();
     }
 
+    // A meter account of the page's fixture: meter number "M" + its account number.
     void insert_meter(const QString& number, const QString& household, const QString& item,
                       const QString& reader, int order, const QString& category = s("民用水")) {
-        exec(s("insert into 用户表管理 "
-               "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,"
-               "状态) "
-               "values (") +
-             platform::sql_quote(number) + u',' + platform::sql_quote(item) + u',' +
-             platform::sql_quote(category) + s(",0,") + platform::sql_quote(reader) + s(",1,'M") +
-             number + s("',") + QString::number(order) + s(",'2024-1-1',") +
-             platform::sql_quote(household) + s(",'正常')"));
+        insert_meter_account(number, household, item, category, reader, order, s("2024-1-1"),
+                             s("正常"), s("M") + number);
     }
 
     // Opens the form through the page's add button and lets `fill` work it.

@@ -39,12 +39,8 @@ protected:
         for (int n = 1; n <= accounts; ++n) {
             const QString household = QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
             insert_household(household, s("用户") + QString::number(n));
-            exec(s("insert into 用户表管理 "
-                   "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,"
-                   "状态) "
-                   "values ('") +
-                 household + s("02','水费','民用水',0,'张师傅',1,'X',") + QString::number(n) +
-                 s(",'2024-1-1','") + household + s("','正常')"));
+            insert_meter_account(household + s("02"), household, s("水费"), s("民用水"),
+                                 s("张师傅"), n);
         }
         show_walk();
     }

@@ -26,33 +26,21 @@ protected:
         exec(s("update 用户信息表 set 居住街道='西区' where 户号='0001'"));
         insert_household(s("0002"), s("李四"), s("2024-1-1"), s(",磁卡号码"), s(",'C2'"));
         insert_household(s("0010"), s("张三"));
-        meter(s("000101"), s("0001"), s("物业"), s("住宅"), s("系统"), 1, s("2024-1-1"), s("正常"),
-              s("000000"));
-        meter(s("000102"), s("0001"), s("水费"), s("民用水"), s("张师傅"), 2, s("2024-2-10"),
-              s("正常"), s("W1"));
-        meter(s("000201"), s("0002"), s("物业"), s("住宅"), s("系统"), 2, s("2024-1-1"), s("正常"),
-              s("000000"));
-        meter(s("000202"), s("0002"), s("水费"), s("民用水"), s("张师傅"), 1, s("2024-3-1"),
-              s("报停"), s("W2"));
-        meter(s("001001"), s("0010"), s("物业"), s("商铺"), s("系统"), 3, s("2024-3-5"), s("拆表"),
-              s("000000"));
+        insert_meter_account(s("000101"), s("0001"), s("物业"), s("住宅"), s("系统"), 1,
+                             s("2024-1-1"), s("正常"), s("000000"));
+        insert_meter_account(s("000102"), s("0001"), s("水费"), s("民用水"), s("张师傅"), 2,
+                             s("2024-2-10"), s("正常"), s("W1"));
+        insert_meter_account(s("000201"), s("0002"), s("物业"), s("住宅"), s("系统"), 2,
+                             s("2024-1-1"), s("正常"), s("000000"));
+        insert_meter_account(s("000202"), s("0002"), s("水费"), s("民用水"), s("张师傅"), 1,
+                             s("2024-3-1"), s("报停"), s("W2"));
+        insert_meter_account(s("001001"), s("0010"), s("物业"), s("商铺"), s("系统"), 3,
+                             s("2024-3-5"), s("拆表"), s("000000"));
         page = std::make_unique<households::MeterListPage>();
     }
     void TearDown() override {
         page.reset();
         HouseholdTest::TearDown();
-    }
-
-    void meter(const QString& number, const QString& household, const QString& item,
-               const QString& category, const QString& reader, int order, const QString& date,
-               const QString& state, const QString& meter_no) {
-        exec(s("insert into 用户表管理 "
-               "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,建表时间,父号,"
-               "状态) values (") +
-             platform::sql_quote(number) + u',' + platform::sql_quote(item) + u',' +
-             platform::sql_quote(category) + s(",0,") + platform::sql_quote(reader) + s(",1,") +
-             platform::sql_quote(meter_no) + u',' + QString::number(order) + s(",'") + date +
-             s("',") + platform::sql_quote(household) + u',' + platform::sql_quote(state) + u')');
     }
 
     QStringList listed() {

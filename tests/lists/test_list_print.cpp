@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -16,6 +15,8 @@
 #include <memory>
 
 #include "harness/fixture.h"
+#include "harness/pdf_text.h"
+#include "harness/units.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
 #include "lists/page_setup_window.h"
@@ -25,44 +26,18 @@
 
 namespace {
 
-QString run_tool(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0)
-        << program.toStdString() << " " << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-struct Printed {
-    int page_count = 0;
-    double width = 0, height = 0;  // points
-    QString size_line;             // pdfinfo's "Page size:" line
-    QStringList pages;             // pdftotext -layout, one text per page
-    QString bbox;                  // pdftotext -bbox of the whole file
-};
-
-Printed read_pdf(const QString& path) {
-    Printed out;
-    const QString info = run_tool("pdfinfo", {path});
-    out.page_count = QRegularExpression(R"(Pages:\s+(\d+))").match(info).captured(1).toInt();
-    const auto size =
-        QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+) pts[^\n]*)").match(info);
-    out.width = size.captured(1).toDouble();
-    out.height = size.captured(2).toDouble();
-    out.size_line = size.captured(0);
-    out.pages = run_tool("pdftotext", {"-layout", path, "-"}).split(u'\f');
-    if (!out.pages.isEmpty() && out.pages.last().trimmed().isEmpty()) out.pages.removeLast();
-    out.bbox = run_tool("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
-    return out;
-}
+using harness::captured_numbers;
+using harness::find_word;
+using harness::PdfText;
+using harness::PdfWord;
+using harness::range;
+using harness::read_pdf;
+using harness::unit;
 
 // Top edge (points) of the first word with this text on page 1, or -1.
-double word_top(const Printed& out, const QString& text) {
-    const QRegularExpression re(R"re(<word xMin="[\d.]+" yMin="([\d.]+)"[^>]*>)re" +
-                                QRegularExpression::escape(text) + "</word>");
-    const auto m = re.match(out.bbox);
-    return m.hasMatch() ? m.captured(1).toDouble() : -1;
+double word_top(const PdfText& out, const QString& text) {
+    const PdfWord* word = out.words.empty() ? nullptr : find_word(out.words[0], text);
+    return word ? word->y_min : -1;
 }
 
 const QStringList kTitles = {"户号", "用户名", "备注", "居住街道", "欠费金额"};
@@ -88,24 +63,8 @@ std::unique_ptr<QTableView> make_list(int rows) {
 
 // Numbers of the rows ("880017" -> 17) on a page of -layout text.
 std::vector<int> rows_on(const QString& page) {
-    std::vector<int> rows;
     static const QRegularExpression re(R"(\b88(\d{4})\b)");
-    for (auto m = re.globalMatch(page); m.hasNext();) rows.push_back(m.next().captured(1).toInt());
-    return rows;
-}
-
-std::vector<int> range(int first, int last) {
-    std::vector<int> v;
-    for (int i = first; i <= last; ++i) v.push_back(i);
-    return v;
-}
-
-// A unit of a window, found by its name.
-template <class T>
-T* unit(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
+    return captured_numbers(page, re);
 }
 
 constexpr double kA4Short = 595.28, kA4Long = 841.89, kTolerance = 0.5;
@@ -193,10 +152,10 @@ TEST_F(ListPrint, SixtyRowsPrintWithTitleColumnTitlesAndFooterOnEveryPage) {
         ASSERT_EQ(previews_, 1);
         EXPECT_EQ(platform::ini_read_text("标题", "纸张方向"), c.orientation);
 
-        const Printed out = read_pdf(pdf_);
-        EXPECT_TRUE(out.size_line.contains("(A4)")) << out.size_line.toStdString();
-        EXPECT_NEAR(out.width, c.width, kTolerance);
-        EXPECT_NEAR(out.height, c.height, kTolerance);
+        const PdfText out = read_pdf(pdf_);
+        EXPECT_TRUE(out.page_size_line.contains("(A4)")) << out.page_size_line.toStdString();
+        EXPECT_NEAR(out.page_width, c.width, kTolerance);
+        EXPECT_NEAR(out.page_height, c.height, kTolerance);
         ASSERT_EQ(out.page_count, int(c.pages.size()));
         ASSERT_EQ(out.pages.size(), c.pages.size());
         const int n = out.page_count;
@@ -229,7 +188,7 @@ TEST_F(ListPrint, BlankTitlePrintsNoTitleAndTheTableStartsAtTheTopMargin) {
     lists::print_list_view(list.get());
     EXPECT_EQ(platform::ini_read_text("标题", "标题名称", "缺省"), "");
 
-    const Printed out = read_pdf(pdf_);
+    const PdfText out = read_pdf(pdf_);
     ASSERT_EQ(out.page_count, 1);
     EXPECT_FALSE(out.pages[0].contains("上次的标题"));
     EXPECT_TRUE(out.pages[0].trimmed().startsWith("户号"));
@@ -260,9 +219,9 @@ TEST_F(ListPrint, CancellingThePageSetupPreviewsWithTheListDefaults) {
     EXPECT_EQ(lists::page_setup_object->Orientation, 1);
     EXPECT_EQ(lists::page_setup_object->Zoom, 100);
 
-    const Printed out = read_pdf(pdf_);
-    EXPECT_NEAR(out.width, kA4Short, kTolerance);  // portrait, the list default
-    EXPECT_NEAR(out.height, kA4Long, kTolerance);
+    const PdfText out = read_pdf(pdf_);
+    EXPECT_NEAR(out.page_width, kA4Short, kTolerance);  // portrait, the list default
+    EXPECT_NEAR(out.page_height, kA4Long, kTolerance);
     ASSERT_EQ(out.page_count, 1);
     EXPECT_TRUE(out.pages[0].contains("抄表查询"));
     EXPECT_FALSE(out.pages[0].contains("不会保存"));
@@ -274,7 +233,7 @@ TEST_F(ListPrint, EmptyListPrintsTheTitleRowOnlyAndTheListIsUntouched) {
     auto list = make_list(0);
     on_page_setup(confirm);
     lists::print_list_view(list.get());
-    const Printed out = read_pdf(pdf_);
+    const PdfText out = read_pdf(pdf_);
     ASSERT_EQ(out.page_count, 1);
     for (const QString& title : kShownTitles)
         EXPECT_TRUE(out.pages[0].contains(title)) << title.toStdString();

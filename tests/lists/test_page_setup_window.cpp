@@ -16,6 +16,7 @@
 #include <climits>
 
 #include "harness/fixture.h"
+#include "harness/units.h"
 #include "lists/list_print.h"
 #include "lists/page_setup_window.h"
 #include "platform/files.h"
@@ -23,15 +24,9 @@
 
 namespace {
 
+using harness::unit;
 using lists::PageSetupWindow;
 using platform::GridPageSetup;
-
-template <class T>
-T* unit(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 QString ini(const char* key) { return platform::ini_read_text("标题", key, "(none)"); }
 

@@ -1,13 +1,13 @@
 // The database layer on real SQLCipher files in a temporary folder: opening, keys, the one-file
 // rule, quoting, record sets, transactions, select-into and the Excel hook points.
 #include <gtest/gtest.h>
-#include <sqlcipher/sqlite3.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <vector>
 
+#include "harness/file_helpers.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/excel_bridge.h"
@@ -55,24 +55,7 @@ private:
 
 // Makes a database file the way the build tool does: created and keyed through the C API.
 void make_database(const QString& path, const QString& password, const char* schema) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
-              SQLITE_OK);
-    if (!password.isEmpty()) {
-        const QByteArray key = password.toUtf8();
-        sqlite3_key(db, key.constData(), static_cast<int>(key.size()));
-    }
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, schema, nullptr, nullptr, &error);
-    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-}
-
-QByteArray file_bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    harness::write_database(path, password.toUtf8(), {QString::fromUtf8(schema)});
 }
 
 const char kSchema[] =
@@ -134,12 +117,12 @@ TEST(DbOpen, NeverCreatesAMissingFile) {
 TEST_F(DbTest, WrongKeyFailsAndLeavesTheFileUnchanged) {
     exec("insert into 街道(街道) values ('东街')");
     db_close(conn);
-    const QByteArray before = file_bytes(path);
+    const QByteArray before = harness::read_bytes(path);
     for (const QString& key : {QStringLiteral("wrong password!!!!"), QString()}) {
         EXPECT_FALSE(db_open_access_file(conn, path, key));
         EXPECT_FALSE(db_is_open(conn));
         EXPECT_FALSE(db_last_error(conn).isEmpty());
-        EXPECT_EQ(file_bytes(path), before);
+        EXPECT_EQ(harness::read_bytes(path), before);
         EXPECT_EQ(files(), QStringList{QStringLiteral("DATA.mdb")});
     }
     // A statement on the closed connection fails rather than touching anything.
@@ -155,7 +138,7 @@ TEST_F(DbTest, PlainFileOpensWithoutPassword) {
     ASSERT_TRUE(db_open_access_file(print, plain, QString()));
     EXPECT_TRUE(db_execute(print, QStringLiteral("insert into t values ('x')")));
     db_close(print);
-    EXPECT_TRUE(file_bytes(plain).startsWith("SQLite format 3"));
+    EXPECT_TRUE(harness::read_bytes(plain).startsWith("SQLite format 3"));
 }
 
 TEST_F(DbTest, QuotedValueRoundTripsAndAltersNothing) {
@@ -336,7 +319,7 @@ TEST_F(DbTest, FileHoldsNoReadableText) {
         db_execute(conn, QStringLiteral("insert into 用户信息表 (户号,用户名) values ('0001',") +
                              sql_quote(secret) + ")"));
     db_close(conn);
-    const QByteArray bytes = file_bytes(path);
+    const QByteArray bytes = harness::read_bytes(path);
     ASSERT_GT(bytes.size(), 0);
     EXPECT_FALSE(bytes.contains(secret.toUtf8()));
     EXPECT_FALSE(bytes.contains("ZhangSan12345"));

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "harness/file_helpers.h"
 #include "harness/scripted_ui.h"  // PrintTo(QString)
 #include "platform/db.h"
 #include "platform/excel_install.h"
@@ -28,20 +29,12 @@ using platform::excel::SheetCell;
 
 namespace {
 
+using harness::read_bytes;
+using harness::write_bytes;
+
 QString fixture(const QString& name) {
     return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/excel_fixtures/") +
            name;
-}
-
-QByteArray read_all(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write_all(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 // A plain SQLite scratch database in a folder of its own, the bridge installed.
@@ -51,7 +44,7 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         install_excel_bridge();
         const QString db = path("scratch.db");
-        write_all(db, QByteArray());
+        write_bytes(db, QByteArray());
         ASSERT_TRUE(db_open_access_file(conn_, db, QString()))
             << db_last_error(conn_).toStdString();
     }
@@ -244,7 +237,7 @@ TEST_F(ExcelBridgeTest, FormulaCellsReadTheirSavedResults) {
     // after the FORMULA record). The text cell's record is rewritten here the way Excel
     // writes it, in the same number of bytes: FORMULA with the text marker and no formula
     // tokens, then STRING "00701".
-    QByteArray xls = read_all(fixture(QStringLiteral("formulas.xls")));
+    QByteArray xls = read_bytes(fixture(QStringLiteral("formulas.xls")));
     const qsizetype at = xls.indexOf(QByteArray::fromHex("0600200001000200"));  // row 1, column 2
     ASSERT_GE(at, 0);
     QByteArray formula = xls.mid(at, 24);
@@ -254,7 +247,7 @@ TEST_F(ExcelBridgeTest, FormulaCellsReadTheirSavedResults) {
     formula[23] = 0;
     const QByteArray string = QByteArray::fromHex("070208000500") + QByteArray(1, '\0') + "00701";
     xls.replace(at, 36, formula + string);
-    write_all(path("formulas.xls"), xls);
+    write_bytes(path("formulas.xls"), xls);
     ASSERT_TRUE(import(path("formulas.xls"), QStringLiteral("公式"), QStringLiteral("y")))
         << db_last_error(conn_).toStdString();
     EXPECT_EQ(columns(QStringLiteral("y")),
@@ -265,15 +258,15 @@ TEST_F(ExcelBridgeTest, FormulaCellsReadTheirSavedResults) {
 
 // Each bad workbook fails the statement with a readable error and creates no table.
 TEST_F(ExcelBridgeTest, BadWorkbooksFailCleanlyWithoutTable) {
-    const QByteArray xlsx = read_all(fixture(QStringLiteral("sample.xlsx")));
-    const QByteArray xls = read_all(fixture(QStringLiteral("sample.xls")));
+    const QByteArray xlsx = read_bytes(fixture(QStringLiteral("sample.xlsx")));
+    const QByteArray xls = read_bytes(fixture(QStringLiteral("sample.xls")));
     ASSERT_FALSE(xlsx.isEmpty());
     ASSERT_FALSE(xls.isEmpty());
-    write_all(path("cut.xlsx"), xlsx.left(xlsx.size() / 2));
-    write_all(path("cut.xls"), xls.left(xls.size() / 2));
+    write_bytes(path("cut.xlsx"), xlsx.left(xlsx.size() / 2));
+    write_bytes(path("cut.xls"), xls.left(xls.size() / 2));
     QByteArray flipped = xlsx;  // the zip's directory is intact, a compressed part is not
     for (qsizetype i = 200; i < 600; ++i) flipped[i] = static_cast<char>(flipped[i] ^ 0x5A);
-    write_all(path("garbled.xlsx"), flipped);
+    write_bytes(path("garbled.xlsx"), flipped);
     // Lengths and links that FreeXL would trust and read past: a directory entry's name
     // length, and a link of the sector table to a sector beyond the file's end.
     QByteArray bad_name = xls;
@@ -281,12 +274,12 @@ TEST_F(ExcelBridgeTest, BadWorkbooksFailCleanlyWithoutTable) {
     ASSERT_GE(entry, 0);
     bad_name[entry + 64] = '\xF6';
     bad_name[entry + 65] = '\xFA';
-    write_all(path("bad-name.xls"), bad_name);
+    write_bytes(path("bad-name.xls"), bad_name);
     QByteArray bad_link = xls;
     bad_link.replace(512 + 4 * 60, 4, QByteArray::fromHex("000000FF"));  // sector table entry 60
-    write_all(path("bad-link.xls"), bad_link);
-    write_all(path("notes.xls"), QByteArrayLiteral("户号,用户名\r\n0001,张三\r\n"));
-    write_all(path("empty.xls"), QByteArray());
+    write_bytes(path("bad-link.xls"), bad_link);
+    write_bytes(path("notes.xls"), QByteArrayLiteral("户号,用户名\r\n0001,张三\r\n"));
+    write_bytes(path("empty.xls"), QByteArray());
 
     struct Case {
         QString file;
@@ -412,10 +405,10 @@ TEST_F(ExcelBridgeTest, EmptyListGivesHeaderOnly) {
 TEST_F(ExcelBridgeTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     make_list_table({{"0001", "张三", "x"}});
     const QString file = path("list.xls");
-    write_all(file, QByteArrayLiteral("old contents"));
+    write_bytes(file, QByteArrayLiteral("old contents"));
     ASSERT_TRUE(export_list(file)) << db_last_error(conn_).toStdString();
     EXPECT_EQ(excel::workbook_format_of(file), excel::WorkbookFormat::Xlsx);
-    const QByteArray good = read_all(file);
+    const QByteArray good = read_bytes(file);
 
     // A select that fails half-way (integer overflow on the second row) leaves the last
     // workbook as it was and no temporary file behind.
@@ -427,14 +420,14 @@ TEST_F(ExcelBridgeTest, ExportReplacesAFileWholeOrLeavesItAlone) {
                  "SELECT 户号,abs(v) INTO [Excel 8.0;Database=%1].[Sheet1] FROM big ORDER BY 排序")
                  .arg(file)));
     EXPECT_FALSE(db_last_error(conn_).isEmpty());
-    EXPECT_EQ(read_all(file), good);
+    EXPECT_EQ(read_bytes(file), good);
 
     // A read-only file is not replaced.
     ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadUser));
     EXPECT_FALSE(export_list(file));
     EXPECT_TRUE(db_last_error(conn_).contains(QStringLiteral("只读")))
         << db_last_error(conn_).toStdString();
-    EXPECT_EQ(read_all(file), good);
+    EXPECT_EQ(read_bytes(file), good);
     QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     // A missing folder and a bad sheet name fail with their reason.

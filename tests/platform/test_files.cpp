@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "harness/file_helpers.h"
 #include "harness/scripted_ui.h"  // PrintTo(QString)
 #include "platform/files.h"
 
@@ -11,16 +12,8 @@ using namespace platform;
 
 namespace {
 
-QByteArray read_all(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write_all(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using harness::read_bytes;
+using harness::write_bytes;
 
 // A program folder of its own for every test.
 class ProgramFolder : public ::testing::Test {
@@ -82,7 +75,7 @@ TEST_F(ProgramFolder, IniRoundTripKeepsChineseReadable) {
     EXPECT_EQ(ini_read_text(QStringLiteral("AERO特效"), QStringLiteral("开关")),
               QStringLiteral("开"));
 
-    const QByteArray bytes = read_all(path("pz.ini"));
+    const QByteArray bytes = read_bytes(path("pz.ini"));
     EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));  // no byte-order mark
     const QString text = QString::fromUtf8(bytes);
     EXPECT_TRUE(text.contains(QStringLiteral("[备份方式]")));
@@ -96,7 +89,7 @@ TEST_F(ProgramFolder, IniIsReadAfreshOnEveryCall) {
     EXPECT_EQ(ini_read_text(QStringLiteral("标题"), QStringLiteral("标题名称")),
               QStringLiteral("甲"));
     // Another program edits the file, with a byte-order mark and CRLF line ends.
-    write_all(path("pz.ini"), QStringLiteral("\uFEFF[标题]\r\n标题名称=乙 \r\n").toUtf8());
+    write_bytes(path("pz.ini"), QStringLiteral("\uFEFF[标题]\r\n标题名称=乙 \r\n").toUtf8());
     EXPECT_EQ(ini_read_text(QStringLiteral("标题"), QStringLiteral("标题名称")),
               QStringLiteral("乙"));
     // A write keeps what another program put there.
@@ -128,20 +121,20 @@ TEST(Md5Hex, LowercaseDigestOfUtf8Bytes) {
 TEST_F(ProgramFolder, FileCopyOverwriteRulesAndCopyOntoItself) {
     const QString a = path("a.mdb");
     const QString b = path("b.mdb");
-    write_all(a, "first");
+    write_bytes(a, "first");
     ASSERT_TRUE(file_copy(a, b, false));
-    EXPECT_EQ(read_all(b), "first");
+    EXPECT_EQ(read_bytes(b), "first");
 
-    write_all(a, "second");
+    write_bytes(a, "second");
     EXPECT_FALSE(file_copy(a, b, false));
-    EXPECT_EQ(read_all(b), "first");
+    EXPECT_EQ(read_bytes(b), "first");
     EXPECT_TRUE(file_copy(a, b, true));
-    EXPECT_EQ(read_all(b), "second");
+    EXPECT_EQ(read_bytes(b), "second");
 
     // Onto itself, by the same and by another spelling of the path: nothing is truncated.
     EXPECT_TRUE(file_copy(a, a, true));
     EXPECT_TRUE(file_copy(a, dir_.path() + QStringLiteral("/./a.mdb"), true));
-    EXPECT_EQ(read_all(a), "second");
+    EXPECT_EQ(read_bytes(a), "second");
 
     EXPECT_FALSE(file_copy(path("missing.mdb"), path("c.mdb"), true));
     EXPECT_FALSE(file_exists(path("c.mdb")));
@@ -150,11 +143,11 @@ TEST_F(ProgramFolder, FileCopyOverwriteRulesAndCopyOntoItself) {
     EXPECT_TRUE(folder_exists(path("sub/deeper")));
     EXPECT_FALSE(file_copy(a, path("sub"), true));  // a folder is not replaced
     EXPECT_TRUE(file_copy(a, path("sub/deeper/a.bak"), false));
-    EXPECT_EQ(read_all(path("sub/deeper/a.bak")), "second");
+    EXPECT_EQ(read_bytes(path("sub/deeper/a.bak")), "second");
 }
 
 TEST_F(ProgramFolder, FileDeleteAndExists) {
-    write_all(path("x.tmp"), "x");
+    write_bytes(path("x.tmp"), "x");
     EXPECT_TRUE(file_exists(path("x.tmp")));
     EXPECT_FALSE(file_exists(dir_.path()));  // a folder is no file
     EXPECT_TRUE(file_delete(path("x.tmp")));

@@ -6,88 +6,26 @@
 #include <QFontInfo>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 #include <set>
 
+#include "harness/pdf_text.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
 
+using harness::captured_numbers;
+using harness::find_word;
+using harness::PdfText;
+using harness::PdfWord;
+using harness::range;
+using harness::read_pdf;
 using platform::GridColumn;
 using platform::GridControl;
 using platform::GridFont;
 
 namespace {
-
-QString run_tool(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0)
-        << program.toStdString() << " " << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-struct Word {
-    QString text;
-    double x_min, y_min, x_max, y_max;
-};
-
-// What a reader of the PDF gets back.
-struct Printed {
-    int page_count = 0;
-    double page_width = 0, page_height = 0;  // points, first page
-    QString page_size_line;                  // pdfinfo's "Page size:" line
-    QStringList pages;                       // pdftotext -layout, one text per page
-    std::vector<std::vector<Word>> words;    // pdftotext -bbox, per page
-
-    QString all() const { return pages.join(u'\f'); }
-};
-
-Printed read_pdf(const QString& path) {
-    Printed out;
-    const QString info = run_tool("pdfinfo", {path});
-    const auto pages = QRegularExpression(R"(Pages:\s+(\d+))").match(info);
-    out.page_count = pages.captured(1).toInt();
-    const auto size =
-        QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+) pts[^\n]*)").match(info);
-    out.page_width = size.captured(1).toDouble();
-    out.page_height = size.captured(2).toDouble();
-    out.page_size_line = size.captured(0);
-
-    out.pages = run_tool("pdftotext", {"-layout", path, "-"}).split(u'\f');
-    if (!out.pages.isEmpty() && out.pages.last().trimmed().isEmpty()) out.pages.removeLast();
-
-    const QString html = run_tool("pdftotext", {"-bbox", path, "-"});
-    static const QRegularExpression page_re(R"(<page [^>]*>(.*?)</page>)",
-                                            QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression word_re(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    for (auto page = page_re.globalMatch(html); page.hasNext();) {
-        const QString body = page.next().captured(1);
-        std::vector<Word> words;
-        for (auto w = word_re.globalMatch(body); w.hasNext();) {
-            const auto m = w.next();
-            QString text = m.captured(5);
-            text.replace("&amp;", "&")
-                .replace("&lt;", "<")
-                .replace("&gt;", ">")
-                .replace("&quot;", "\"");
-            words.push_back({text, m.captured(1).toDouble(), m.captured(2).toDouble(),
-                             m.captured(3).toDouble(), m.captured(4).toDouble()});
-        }
-        out.words.push_back(std::move(words));
-    }
-    return out;
-}
-
-const Word* find_word(const std::vector<Word>& words, const QString& text) {
-    for (const Word& w : words)
-        if (w.text == text) return &w;
-    return nullptr;
-}
 
 constexpr double kPtPerCm = 72.0 / 2.54;
 // Qt writes a PDF page box in whole points (A4: 595 x 842), which PDF readers still name A4.
@@ -151,22 +89,14 @@ void fill_list(GridControl& grid, int rows) {
 
 // Numbers of the rows ("户0001" -> 1) whose first cell is on a page of -layout text.
 std::vector<int> rows_on(const QString& page) {
-    std::vector<int> rows;
     static const QRegularExpression re(R"(户(\d{4}))");
-    for (auto m = re.globalMatch(page); m.hasNext();) rows.push_back(m.next().captured(1).toInt());
-    return rows;
-}
-
-std::vector<int> range(int first, int last) {
-    std::vector<int> v;
-    for (int i = first; i <= last; ++i) v.push_back(i);
-    return v;
+    return captured_numbers(page, re);
 }
 
 class GridPrint : public ::testing::Test {
 protected:
     QString pdf(const char* name) const { return dir_.filePath(QString(name) + ".pdf"); }
-    Printed print(const GridControl& grid, const char* name = "out") {
+    PdfText print(const GridControl& grid, const char* name = "out") {
         const QString path = pdf(name);
         EXPECT_TRUE(grid.render_to_pdf(path));
         return read_pdf(path);
@@ -186,7 +116,7 @@ TEST_F(GridPrint, ListOfSixtyRowsPagesWithTitlesAndFooterOnEveryPage) {
     // Between the margins: 29.7 - 1.5 - 2.5 = 25.7 cm = 971.3 px at 96 dpi. The 20-point title
     // takes 40 pt = 53.3 px, the title row 40 px, leaving 878.0 px: 21 rows of 40 px per page,
     // so 21 + 21 + 18 rows on 3 pages.
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_EQ(out.page_count, 3);
     ASSERT_EQ(out.pages.size(), 3);
     EXPECT_NEAR(out.page_width, 595.28, kPageBoxTolerance);
@@ -215,7 +145,7 @@ TEST_F(GridPrint, EmptyListPrintsTheTitleRowOnly) {
     GridControl grid;
     set_list_defaults(grid);
     fill_list(grid, 0);
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_EQ(out.page_count, 1);
     for (const QString& title : kTitles) EXPECT_TRUE(out.pages[0].contains(title));
     EXPECT_TRUE(out.pages[0].contains("共1页，第1页"));
@@ -231,7 +161,7 @@ TEST_F(GridPrint, LandscapeA4AndABlankTitleTakesNoLine) {
 
     // Landscape A4 between the margins: 21 - 4 = 17 cm = 642.5 px; with no title line and a
     // 25 px title row, 24 rows of 25 px fit (a 20-point title line would leave room for 22).
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     EXPECT_TRUE(out.page_size_line.contains("(A4)")) << out.page_size_line.toStdString();
     EXPECT_NEAR(out.page_width, 841.89, kPageBoxTolerance);
     EXPECT_NEAR(out.page_height, 595.28, kPageBoxTolerance);
@@ -252,7 +182,7 @@ TEST_F(GridPrint, TitlesAndTitleRowOnFirstPageOnlyWhenAsked) {
     add_title(grid, "每页标题", true);
     fill_list(grid, 60);
 
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_GE(out.page_count, 2);
     EXPECT_TRUE(out.pages[0].contains("只印首页的标题"));
     EXPECT_TRUE(out.pages[0].contains("用户姓名"));
@@ -323,7 +253,7 @@ TEST_F(GridPrint, HandbookLayoutFitsOneBandPerPage) {
 
     // 971.3 px of height less the 15-point title (30 pt = 40 px) and the 25 px title row hold
     // 36 rows of 25 px: 36 + 36 + 8 rows.
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_EQ(out.page_count, 3);
     EXPECT_EQ(rows_on(out.pages[0]), range(1, 36));
     EXPECT_EQ(rows_on(out.pages[1]), range(37, 72));
@@ -351,7 +281,7 @@ TEST_F(GridPrint, WideTableContinuesItsColumnsOnFurtherPages) {
     }
 
     // 18 cm between the margins = 680.3 px: 6 columns of 110 px per page, 4 pages.
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_EQ(out.page_count, 4);
     for (int p = 0; p < 4; ++p) {
         for (int c = 1; c <= columns; ++c) {
@@ -362,7 +292,7 @@ TEST_F(GridPrint, WideTableContinuesItsColumnsOnFurtherPages) {
                 const QString cell = QString("r%1c%2").arg(r).arg(c);
                 EXPECT_EQ(out.words[p].end() !=
                               std::find_if(out.words[p].begin(), out.words[p].end(),
-                                           [&](const Word& w) { return w.text == cell; }),
+                                           [&](const PdfWord& w) { return w.text == cell; }),
                           here)
                     << p << " " << cell.toStdString();
             }
@@ -386,7 +316,7 @@ TEST_F(GridPrint, WideTableWithManyRowsGoesAcrossThenDown) {
 
     // Fixed column 40 px + 4 x 150 px = 640 px fit 680.3 px: two bands. 971.3 px of height
     // hold the title row and 37 rows of 25 px: two slices of rows (1-37, 38-60).
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_EQ(out.page_count, 4);
     EXPECT_EQ(rows_on(out.pages[0]), range(1, 37));
     EXPECT_TRUE(rows_on(out.pages[1]).empty());
@@ -416,10 +346,10 @@ TEST_F(GridPrint, ChineseTextReadsBackExactly) {
                                "鑫淼犇"};
     for (int i = 0; i < texts.size(); ++i) grid.Cell(1 + i / 2, 1 + i % 2).Text = texts[i];
 
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     ASSERT_EQ(out.page_count, 1);
     std::vector<QString> words;
-    for (const Word& w : out.words[0]) words.push_back(w.text);
+    for (const PdfWord& w : out.words[0]) words.push_back(w.text);
     for (const QString& text :
          texts + QStringList{"某某物业管理处抄表手册", "收费项目", "金额大写"})
         EXPECT_NE(std::find(words.begin(), words.end(), text), words.end()) << text.toStdString();
@@ -441,14 +371,14 @@ TEST_F(GridPrint, LongCellTextStaysInsideItsCell) {
     // One row height: the first row of 20 px holds one line and elides; the second text gets a
     // separate grid with tall rows below.
     grid.DefaultRowHeight = 20;
-    Printed out = print(grid, "elided");
+    PdfText out = print(grid, "elided");
     ASSERT_EQ(out.page_count, 1);
     const double cell_left = 1.5 * kPtPerCm, cell_right = cell_left + 60 * kPtPerPx;
     EXPECT_FALSE(out.pages[0].contains("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
     EXPECT_TRUE(out.pages[0].contains("ABC"));
     EXPECT_TRUE(out.pages[0].contains(u'…'));
     EXPECT_NE(find_word(out.words[0], "右邻"), nullptr);
-    for (const Word& w : out.words[0]) {
+    for (const PdfWord& w : out.words[0]) {
         if (w.text.startsWith("ABC") || w.text.startsWith("北京")) {
             EXPECT_GE(w.x_min, cell_left - 0.5) << w.text.toStdString();
             EXPECT_LE(w.x_max, cell_right + 0.5) << w.text.toStdString();
@@ -461,7 +391,7 @@ TEST_F(GridPrint, LongCellTextStaysInsideItsCell) {
     out = print(grid, "wrapped");
     QString joined;
     std::set<double> lines;
-    for (const Word& w : out.words[0]) {
+    for (const PdfWord& w : out.words[0]) {
         if (w.x_min >= cell_left - 0.5 && w.x_max <= cell_right + 0.5) {
             joined += w.text;
             lines.insert(w.y_min);
@@ -491,14 +421,14 @@ TEST_F(GridPrint, HeaderAndFooterSitInTheirMarginsWithTheirAlignment) {
         setup->FooterMargin = 1.0;
         setup->FooterFont.Name = "宋体";
         setup->FooterFont.Size = 12;
-        const Printed out = print(grid, c.name);
+        const PdfText out = print(grid, c.name);
         ASSERT_EQ(out.page_count, 1);
-        const Word* header = find_word(out.words[0], "页眉1/1&x");
-        const Word* footer = find_word(out.words[0], "页脚1");
+        const PdfWord* header = find_word(out.words[0], "页眉1/1&x");
+        const PdfWord* footer = find_word(out.words[0], "页脚1");
         ASSERT_NE(header, nullptr) << c.name << out.pages[0].toStdString();
         ASSERT_NE(footer, nullptr) << c.name;
         const double left = 1.5 * kPtPerCm, right = out.page_width - 1.5 * kPtPerCm;
-        for (const Word* w : {header, footer}) {
+        for (const PdfWord* w : {header, footer}) {
             switch (c.alignment) {
                 case 0:
                     EXPECT_NEAR(w->x_min, left, 1.0) << c.name;
@@ -541,10 +471,10 @@ TEST_F(GridPrint, ZoomAndCentringPlaceTheTable) {
         grid.Cell(1, 1).Text = "内容";
         const std::string label =
             std::to_string(c.zoom) + (c.centre_h ? " h" : "") + (c.centre_v ? " v" : "");
-        const Printed out = print(grid);
+        const PdfText out = print(grid);
         ASSERT_EQ(out.page_count, 1) << label;
-        const Word* content = find_word(out.words[0], "内容");
-        const Word* title = find_word(out.words[0], "标题");
+        const PdfWord* content = find_word(out.words[0], "内容");
+        const PdfWord* title = find_word(out.words[0], "标题");
         ASSERT_NE(content, nullptr) << label;
         ASSERT_NE(title, nullptr) << label;
 
@@ -610,7 +540,7 @@ TEST_F(GridPrint, PageSetupHeldElsewhereActsOnItsGrid) {
     page_setup_object->LeftMargin = page_setup_object->RightMargin = 0.5;
     page_setup_object->Footer = "第&p页";
 
-    Printed out = print(grid, "custom");
+    PdfText out = print(grid, "custom");
     EXPECT_NEAR(out.page_width, 10 * kPtPerCm, kPageBoxTolerance);
     EXPECT_NEAR(out.page_height, 15 * kPtPerCm, kPageBoxTolerance);
     EXPECT_TRUE(out.all().contains("第1页"));
@@ -633,7 +563,7 @@ TEST_F(GridPrint, UnusablePageValuesStillPrintEveryRow) {
     setup->RightMargin = 15;
     setup->TopMargin = std::nan("");
     grid.DefaultRowHeight = 0;
-    const Printed out = print(grid);
+    const PdfText out = print(grid);
     EXPECT_NEAR(out.page_width, 595.28, kPageBoxTolerance);
     std::vector<int> all;
     for (const QString& page : out.pages) {
@@ -767,7 +697,7 @@ TEST_F(GridPrint, PrintPreviewOpensModallyAndPrintsWhatItShows) {
     EXPECT_EQ(backend.title, "打印预览");
     EXPECT_DOUBLE_EQ(backend.zoom, 1.0);
     ASSERT_TRUE(backend.printed);
-    const Printed out = read_pdf(pdf("preview"));
+    const PdfText out = read_pdf(pdf("preview"));
     EXPECT_NEAR(out.page_width, 841.89, kPageBoxTolerance);  // landscape A4, as set up
     EXPECT_TRUE(out.pages[0].contains("预览标题"));
     std::vector<int> all;

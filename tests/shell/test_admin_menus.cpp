@@ -12,6 +12,7 @@
 #include <QSlider>
 
 #include "harness/fixture.h"
+#include "harness/units.h"
 #include "platform/db.h"
 #include "platform/files.h"
 #include "shell/admin.h"
@@ -25,6 +26,7 @@
 
 namespace {
 
+using harness::unit;
 using platform::MsgIcon;
 using platform::MsgResult;
 
@@ -123,12 +125,6 @@ TEST_F(BackupMenuTest, InitialisationPutsTheShippedDatabaseBack) {
 
 class BackupSettingsTest : public harness::ProgramFolderTest {
 protected:
-    template <class T>
-    T* unit(QWidget* window, const char* name) {
-        T* found = window->findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
     QString key(const char* section, const char* name) {
         return platform::ini_read_text(QString::fromUtf8(section), QString::fromUtf8(name));
     }

@@ -5,7 +5,7 @@
 #include <QDateEdit>
 #include <QTableView>
 
-#include "harness/fixture.h"
+#include "harness/units.h"
 #include "platform/db.h"
 #include "platform/listview.h"
 #include "shell/admin.h"
@@ -14,17 +14,13 @@
 #include "shell/operation_log.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 
 using namespace shell;
 
 namespace {
 
-template <class T>
-T* unit(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using harness::unit;
 
 struct Choices {
     QDate first = QDate(2026, 3, 5);
@@ -59,18 +55,12 @@ Choices days(const QDate& first, const QDate& last) {
     return c;
 }
 
-class LogPageTest : public harness::ProgramFolderTest {
+class LogPageTest : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
+        ProgramStateTest::SetUp();
         current_operator = kAdministrator;
     }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
-    }
-
     void log_at(const QDateTime& when, const QString& who, const QString& group,
                 const QString& item, const QString& remark) {
         set_clock(when);

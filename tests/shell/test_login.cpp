@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "harness/fixture.h"
 #include "platform/db.h"
 #include "platform/files.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 #include "store/main_database.h"
 
 using namespace shell;
@@ -20,16 +20,11 @@ using platform::ProgramEnded;
 
 namespace {
 
-class LoginTest : public harness::ProgramFolderTest {
+class LoginTest : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
+        ProgramStateTest::SetUp();
         set_clock(QDateTime(QDate(2024, 3, 5), QTime(8, 30, 0)));
-    }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
     }
     void add_operator(const QString& name, const QString& password, int allowed) {
         exec(QStringLiteral("insert into 收费员 (收费人员,密码,许可) values (%1,%2,%3)")

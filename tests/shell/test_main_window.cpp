@@ -21,11 +21,11 @@
 #include <map>
 #include <memory>
 
-#include "harness/fixture.h"
 #include "platform/files.h"
 #include "shell/main_window.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 
 // What QTest's key clicks use to offer a key press to the shortcut map, as the window system
 // would: true when a shortcut took the key.
@@ -56,19 +56,17 @@ const std::map<int, QStringList> kEntries = {
     {5, {"预存管理_预存添加", "预存管理_预存查询", "预存管理_预存扣款", "预存管理_扣款查询"}},
 };
 
-class MainWindowTest : public harness::ProgramFolderTest {
+class MainWindowTest : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        shell::init_program_variables();
+        ProgramStateTest::SetUp();
         shell::current_operator = QStringLiteral("管理员");
         window_ = std::make_unique<MainWindow>();
     }
     void TearDown() override {
         window_.reset();
         shell::set_desktop_launcher_for_tests({});
-        shell::free_program_variables();
-        ProgramFolderTest::TearDown();
+        ProgramStateTest::TearDown();
     }
 
     QPushButton* button(const QString& name) const {

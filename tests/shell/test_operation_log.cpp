@@ -1,25 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "harness/fixture.h"
 #include "platform/db.h"
 #include "shell/operation_log.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 #include "store/main_database.h"
 
 using namespace shell;
 
 namespace {
 
-class OperationLogTest : public harness::ProgramFolderTest {
+class OperationLogTest : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
+        ProgramStateTest::SetUp();
         set_clock(QDateTime(QDate(2012, 9, 8), QTime(7, 5, 3)));
-    }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
     }
     QList<QStringList> log_rows() {
         return rows(QStringLiteral(

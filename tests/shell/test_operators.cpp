@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QTableView>
 
-#include "harness/fixture.h"
+#include "harness/units.h"
 #include "platform/db.h"
 #include "platform/files.h"
 #include "platform/listview.h"
@@ -14,6 +14,7 @@
 #include "shell/operators_window.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 #include "store/main_database.h"
 
 using namespace shell;
@@ -22,12 +23,7 @@ using platform::MsgResult;
 
 namespace {
 
-template <class T>
-T* unit(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using harness::unit;
 
 struct FormInput {
     QString name;
@@ -35,18 +31,12 @@ struct FormInput {
     bool permitted = true;
 };
 
-class OperatorsTest : public harness::ProgramFolderTest {
+class OperatorsTest : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
+        ProgramStateTest::SetUp();
         current_operator = kAdministrator;
     }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
-    }
-
     // The form, when it opens, gets this input and its OK pressed; the result code tells
     // whether it closed (accepted) or stayed open (rejected by the script).
     void fill_form_with(const FormInput& input, int* closed = nullptr) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "harness/fixture.h"
 #include "platform/db.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 #include "store/main_database.h"
 
 using namespace shell;
@@ -11,16 +11,8 @@ using platform::MsgIcon;
 
 namespace {
 
-class PermissionsTest : public harness::ProgramFolderTest {
+class PermissionsTest : public shell_test::ProgramStateTest {
 protected:
-    void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
-    }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
-    }
     void grant(const QString& who, const QString& item, int flag) {
         exec(QStringLiteral("insert into 权限管理 (权限标识,当前项目,人员姓名) values (%1,%2,%3)")
                  .arg(flag)

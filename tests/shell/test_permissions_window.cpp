@@ -4,22 +4,21 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
-#include "harness/fixture.h"
 #include "platform/db.h"
 #include "shell/admin.h"
 #include "shell/permissions.h"
 #include "shell/permissions_window.h"
 #include "shell/program_state.h"
+#include "shell_fixture.h"
 
 using namespace shell;
 
 namespace {
 
-class PermissionsWindowTest : public harness::ProgramFolderTest {
+class PermissionsWindowTest : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
+        ProgramStateTest::SetUp();
         permission_operator.clear();
         current_operator = kAdministrator;
         // Two operators with a refused row for every item, as the operators window adds them.
@@ -30,11 +29,6 @@ protected:
                  " from 权限项目 where 首项=0");
         }
     }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
-    }
-
     void choose(PermissionsWindow& w, const QString& name) {
         auto* list = w.findChild<QListWidget*>("列表框_收费人员");
         const auto found = list->findItems(name, Qt::MatchExactly);

@@ -14,10 +14,10 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
-#include <stdexcept>
 #include <string>
 
 #include "harness/fixture.h"
+#include "harness/units.h"
 #include "platform/files.h"
 #include "shell/colour_adjust_window.h"
 #include "shell/interface_settings_window.h"
@@ -27,16 +27,9 @@
 
 namespace {
 
+using harness::unit;
 using namespace shell;
 namespace keys = shell::settings;
-
-// A unit of a window by its object name; a missing one fails the test.
-template <class T>
-T* unit(const QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromUtf8(name));
-    if (!found) throw std::runtime_error(std::string("no unit ") + name);
-    return found;
-}
 
 QString read_file(const QString& path) {
     QFile file(path);

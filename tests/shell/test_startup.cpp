@@ -28,6 +28,7 @@
 #include "shell/program_state.h"
 #include "shell/skin.h"
 #include "shell/startup.h"
+#include "shell_fixture.h"
 #include "store/main_database.h"
 
 namespace {
@@ -248,11 +249,10 @@ const ClosePath kClosePaths[] = {
      }},
 };
 
-class CloseFixture : public harness::ProgramFolderTest {
+class CloseFixture : public shell_test::ProgramStateTest {
 protected:
     void SetUp() override {
-        ProgramFolderTest::SetUp();
-        shell::init_program_variables();
+        ProgramStateTest::SetUp();
         shell::current_operator = QStringLiteral("管理员");
         window_ = std::make_unique<shell::MainWindow>();
         window_->show();
@@ -264,8 +264,7 @@ protected:
     void TearDown() override {
         window_.reset();
         shell::set_exit_backup_action({});
-        shell::free_program_variables();
-        ProgramFolderTest::TearDown();
+        ProgramStateTest::TearDown();
     }
 
     qint64 exit_rows() {

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "harness/fixture.h"
 #include "platform/db.h"
 #include "platform/grid.h"
 #include "shell/program_state.h"
 #include "shell/system_parameters.h"
+#include "shell_fixture.h"
 #include "store/main_database.h"
 
 using namespace shell;
@@ -98,17 +98,7 @@ TEST(ParameterRows, RoundingKeyFillsBothValuesAndUnknownKeysAreIgnored) {
     EXPECT_EQ(p.payment_serial_digits, 9);
 }
 
-class SystemParametersTest : public harness::ProgramFolderTest {
-protected:
-    void SetUp() override {
-        ProgramFolderTest::SetUp();
-        init_program_variables();
-    }
-    void TearDown() override {
-        free_program_variables();
-        ProgramFolderTest::TearDown();
-    }
-};
+class SystemParametersTest : public shell_test::ProgramStateTest {};
 
 TEST_F(SystemParametersTest, LoadsTheShippedRows) {
     load_system_parameters();

@@ -7,10 +7,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <stdexcept>
-#include <string>
 
 #include "harness/fixture.h"
+#include "harness/units.h"
 #include "platform/db.h"
 #include "shell/agreement_window.h"
 #include "shell/settings_keys.h"
@@ -19,16 +18,9 @@
 
 namespace {
 
+using harness::unit;
 using namespace shell;
 namespace keys = shell::settings;
-
-// A unit of a window by its object name; a missing one fails the test.
-template <class T>
-T* unit(const QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromUtf8(name));
-    if (!found) throw std::runtime_error(std::string("no unit ") + name);
-    return found;
-}
 
 using TipsWindowTest = harness::ProgramFolderTest;
 using AgreementWindowTest = harness::ProgramFolderTest;

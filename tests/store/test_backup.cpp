@@ -1,13 +1,11 @@
 // Backup, restore and initialisation: when the exit makes a backup, what the overwrite keeps,
 // and that a restore or initialisation either puts a whole database of this system in place or
 // leaves the live one exactly as it was.
-#define SQLITE_HAS_CODEC 1
-#include <sqlcipher/sqlite3.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include "harness/file_helpers.h"
 #include "harness/fixture.h"
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -219,20 +217,9 @@ protected:
     // A database with the tables of this system, keyed with another password.
     QString database_under_another_key() {
         const QString target = path("bak/另一个密钥.mdb");
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(target).constData(), &db,
-                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
-                  SQLITE_OK);
-        sqlite3_key(db, "another-key", 11);
-        char* error = nullptr;
-        EXPECT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE 版本 (版本号 TEXT); INSERT INTO 版本 VALUES ('2.2');"
-                               "CREATE TABLE 收费员 (收费人员 TEXT, 密码 TEXT, 许可 INTEGER);",
-                               nullptr, nullptr, &error),
-                  SQLITE_OK)
-            << (error ? error : "");
-        sqlite3_free(error);
-        sqlite3_close(db);
+        harness::write_database(target, "another-key",
+                                {"CREATE TABLE 版本 (版本号 TEXT); INSERT INTO 版本 VALUES ('2.2');"
+                                 "CREATE TABLE 收费员 (收费人员 TEXT, 密码 TEXT, 许可 INTEGER);"});
         return target;
     }
     QString text_file() {

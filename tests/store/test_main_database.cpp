@@ -1,9 +1,8 @@
 // The main database: opening with the key only, one file after closing, and the schema upgrade.
-#include <sqlcipher/sqlite3.h>
-
 #include <QDir>
 #include <QFile>
 
+#include "harness/file_helpers.h"
 #include "harness/fixture.h"
 #include "platform/db.h"
 #include "platform/db_key.h"
@@ -19,17 +18,7 @@ class MainDatabaseTest : public ProgramFolderTest {};
 // Replaces DATA.mdb by a keyed database made of the given statements.
 void write_database(const QString& path, const QStringList& statements) {
     QFile::remove(path);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db,
-                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
-              SQLITE_OK);
-    sqlite3_key(db, platform::kDatabasePassword, int(sizeof(platform::kDatabasePassword) - 1));
-    for (const QString& statement : statements) {
-        char* error = nullptr;
-        ASSERT_EQ(sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, &error), SQLITE_OK)
-            << statement.toStdString() << ": " << (error ? error : "");
-    }
-    sqlite3_close(db);
+    harness::write_database(path, platform::kDatabasePassword, statements);
 }
 
 // The tables the upgrade touches, as a version 2.0 database has them.

@@ -1,0 +1,80 @@
+#pragma once
+// What every benchmark program shares: the reporter that keeps each run's time so the program
+// can print its ratio to the raw cost at the end, and raw SQLCipher access to the keyed files the
+// database layer writes, for the raw side of a comparison.
+#include <benchmark/benchmark.h>
+#include <sqlcipher/sqlite3.h>
+
+#include <QFile>
+#include <QString>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/db.h"
+
+namespace bench {
+
+// Keeps the time per iteration of every run, so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Prints "ratio <what>: <job/base> (<job_label> <job> ms, <base_label> <base> ms; target <=
+    // <target>)" from the runs named job and base; nothing when either did not run.
+    void print_ratio(const char* what, const std::string& job, const char* job_label,
+                     const std::string& base, const char* base_label, const char* target) const {
+        const auto j = times.find(job), b = times.find(base);
+        if (j == times.end() || b == times.end() || b->second <= 0) return;
+        std::printf("ratio %s: %.2f (%s %.1f ms, %s %.1f ms; target <= %s)\n", what,
+                    j->second / b->second, job_label, j->second, base_label, b->second, target);
+    }
+
+    std::map<std::string, double> times;
+};
+
+// Opens a database file keyed as the layer keys it, with the settings the layer runs with, or
+// nullptr. `create` makes a missing file.
+inline sqlite3* open_raw(const QString& path, bool create) {
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_key(db, platform::kDatabasePassword,
+                static_cast<int>(sizeof(platform::kDatabasePassword) - 1));
+    sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    return db;
+}
+
+// The raw read a list is measured against: prepare, step, and column_text of every field of
+// every row. Returns the number of rows read.
+inline int read_every_field(sqlite3* db, const char* sql) {
+    qint64 bytes = 0;
+    int rows = 0;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    const int fields = sqlite3_column_count(stmt);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        ++rows;
+        for (int i = 0; i < fields; ++i) {
+            const unsigned char* text = sqlite3_column_text(stmt, i);
+            benchmark::DoNotOptimize(text);
+            bytes += sqlite3_column_bytes(stmt, i);
+        }
+    }
+    sqlite3_finalize(stmt);
+    benchmark::DoNotOptimize(bytes);
+    return rows;
+}
+
+}  // namespace bench

@@ -1,0 +1,21 @@
+#pragma once
+// Files a test writes or reads back byte for byte, and database files made directly through
+// the SQLCipher C API, past the layer under test.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace harness {
+
+// The whole file, or nothing when it cannot be read.
+QByteArray read_bytes(const QString& path);
+
+// Replaces the file by these bytes; a failed write fails the test.
+void write_bytes(const QString& path, const QByteArray& bytes);
+
+// Makes (or opens) a database file the way the build tool makes the shipped one: keyed with
+// `key` (a plain SQLite file when it is empty), then the statements run in order. A failing open
+// or statement fails the test, and nothing after it runs.
+void write_database(const QString& path, const QByteArray& key, const QStringList& statements);
+
+}  // namespace harness
