@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <cerrno>
@@ -173,7 +174,9 @@ void on_main_window_created(MainWindow& window) {
     window.select_navigation_page(kNavHouseholds);
     window.navigation_tabs()->show();
     window.content_tabs()->show();
-    // 15.
+    // 15. The screen's working area is also the window's normal size, so the window fills the
+    // screen where no window manager carries out the maximise request.
+    if (const QScreen* screen = window.screen()) window.setGeometry(screen->availableGeometry());
     window.setWindowState(window.windowState() | Qt::WindowMaximized);
     // 16.
     window.layout_navigation_bar();
