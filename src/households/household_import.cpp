@@ -1,6 +1,7 @@
 #include "households/household_import.h"
 
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -265,11 +266,10 @@ bool load_sheet_into_scratch_table(const QString& permission_item, const QString
     // 3.
     QString sheet;
     if (!platform::input_box(prompt, kInfoCaption, QStringLiteral("Sheet1"), &sheet, owner) ||
-        platform::text_trim(sheet).isEmpty()) {
+        sheet.isEmpty()) {
         platform::message_box(QStringLiteral("您没有输入表名！"), kInfoCaption);
         return false;
     }
-    sheet = platform::text_trim(sheet);
     // 4. The table may not be there.
     platform::Connection& connection = store::main_connection();
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
@@ -320,20 +320,33 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     const QString& prefix = shell::system_parameters.household_number_prefix;
     TakenNumbers taken;
     taken.load(connection);
-    RecordSet numbering;
-    platform::recordset_bind_connection(numbering, connection);
-    const QString first_number = next_household_number(numbering);
+    // Counting starts from the most recently created top-level household, or, in an empty
+    // register, from the prefix and a run of zeros as wide as the numbers are.
+    QString start;
+    {
+        RecordSet last;
+        platform::recordset_bind_connection(last, connection);
+        if (platform::recordset_open(
+                last,
+                QStringLiteral(
+                    "select top 1 户号 from  用户信息表  where 父号='0' ORDER  BY 编号  DESC ")) &&
+            !platform::recordset_eof(last))
+            start = platform::recordset_field_text(last, 0);
+        else
+            start = prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
+                                     QLatin1Char('0'));
+        platform::recordset_close(last);
+    }
     qint64 reading_order = next_reading_order(connection, kSystemReader);
     const QDate today = platform::today();
 
     bool failed = false;
-    QString number;
+    QString number = start;
     platform::Transaction all(connection);
     RowBatch batch(report);
-    for (bool first = true; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+    for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         // Every row advances the number, a skipped one too; numbers in use are passed over.
-        number = first ? first_number : household_number_successor(number, prefix, false);
-        first = false;
+        number = household_number_successor(number, prefix, false);
         for (int passed = 0; taken.taken(number); ++passed) {
             if (passed == kMaxNumbersPassedOver) {
                 report.error = QStringLiteral("找不到可用的户号：") + number;
@@ -345,7 +358,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         if (failed) break;
 
         const QString name = cell_text(rows, c_name);
-        if (platform::text_trim(name).isEmpty()) continue;
+        if (name.isEmpty()) continue;
 
         // A number column without a value writes 0; one that is no number stops the import.
         QString numbers[2];
@@ -446,8 +459,8 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
-        // The totals rows the household lists end with.
-        if (number == QStringLiteral("用户数") || number == QStringLiteral("当前：")) continue;
+        // The totals row of the imported-households list.
+        if (number == QStringLiteral("用户数")) continue;
 
         QStringList assignments;
         QString category;

@@ -64,7 +64,6 @@ HouseholdMeterQueryWindow::HouseholdMeterQueryWindow(MeterListPage* page, QWidge
     focus_on(ui->选择框_价格类别, ui->组合框_价格类别);
     focus_on(ui->单选框_预存日期, ui->日期框_起);
     focus_on(ui->单选框_磁卡号码, ui->编辑框_磁卡号码);
-    focus_on(ui->选择框_计量状态, ui->组合框_计量状态);
     // A single household is the default range.
     connect(ui->编辑框_户号起, &QLineEdit::textChanged, ui->编辑框_户号止, &QLineEdit::setText);
     connect(ui->组合框_收费项目, &QComboBox::currentIndexChanged, this,

@@ -129,10 +129,10 @@ void MeterInfoWindow::load_meter_into_form() {
     const QString cell = row < 0 ? QString() : platform::listview_cell_text(list, row, column);
     edited_meter_id = static_cast<int>(std::trunc(platform::to_number(cell)));
 
+    // A failed open finds no row either (its own box comes first).
     if (!platform::recordset_open(records_, QStringLiteral("select * from 用户表管理 where 编号=") +
-                                                QString::number(edited_meter_id)))
-        return;
-    if (platform::recordset_eof(records_)) {
+                                                QString::number(edited_meter_id)) ||
+        platform::recordset_eof(records_)) {
         platform::recordset_close(records_);
         inform(QStringLiteral("系统出错,错误编号:1002!"));
         return;
@@ -315,7 +315,7 @@ void MeterInfoWindow::on_meter_form_save_click() {
     if (property_fee)
         platform::db_execute(store::main_connection(),
                              QStringLiteral("update 用户信息表 set 物业类别=") +
-                                 platform::sql_quote(category) + QStringLiteral(" where 户号=") +
+                                 platform::sql_quote(category) + QStringLiteral("where 户号=") +
                                  platform::sql_quote(adding ? household : edited_meter_household));
     // 10, 11.
     inform(QStringLiteral("执行成功!"));

@@ -34,10 +34,6 @@ bool ask(const QString& text, const QString& caption) {
            MsgResult::Yes;
 }
 
-// What a failed reading-order statement leaves the user with: the engine's words, not a
-// success message.
-void report_failure() { platform::message_box(platform::db_last_error(store::main_connection())); }
-
 struct MeterPlace {
     bool found = false;
     qint64 order = 0;
@@ -76,18 +72,17 @@ qint64 account_at(const QString& reader, qint64 order) {
     return id;
 }
 
-// Whether an account of the reader stands after this reading order.
-bool has_account_after(const QString& reader, qint64 order) {
+// The number of the reader's meter accounts.
+qint64 reader_account_count(const QString& reader) {
     platform::RecordSet records;
     platform::recordset_bind_connection(records, store::main_connection());
     if (!platform::recordset_open(
             records, QStringLiteral("select count(*) from 用户表管理 where 抄表人员=") +
-                         platform::sql_quote(reader) + QStringLiteral(" and 抄表序号>") +
-                         QString::number(order)))
-        return false;
-    const bool any = platform::recordset_field_number(records, 0) > 0.5;
+                         platform::sql_quote(reader)))
+        return 0;
+    const auto count = static_cast<qint64>(platform::recordset_field_number(records, 0));
     platform::recordset_close(records);
-    return any;
+    return count;
 }
 
 bool set_order(qint64 meter_id, qint64 order) {
@@ -128,8 +123,19 @@ QTableView* MeterListPage::meter_list() const { return ui->列表框_用户表�
 void MeterListPage::open_meter_page() {
     QTableView* list = ui->列表框_用户表管理;
     platform::listview_clear_rows(list);
-    lists::load_query_column_names(list, kMeterColumnClass);
-    lists::apply_query_column_visibility_and_widths(list, kMeterColumnClass);
+    platform::listview_clear_columns(list);
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, store::main_connection());
+    if (!platform::recordset_open(
+            records, QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
+                         platform::sql_quote(kMeterColumnClass) +
+                         QStringLiteral(" ORDER  BY 排序")))
+        return;
+    for (; !platform::recordset_eof(records); platform::recordset_move_next(records))
+        platform::listview_insert_column(
+            list, platform::recordset_field_text(records, 0),
+            static_cast<int>(std::trunc(platform::recordset_field_number(records, 1))));
+    platform::recordset_close(records);
 }
 
 void MeterListPage::fill_meter_list(const QString& query) {
@@ -228,28 +234,25 @@ void MeterListPage::move_by_one(Move direction) {
         inform(QStringLiteral("已到首位。"));
         return;
     }
-    // The end of the walk is where no account of the reader follows (a move to a position can
-    // leave the last number above the count).
-    if (direction == Move::Down && !has_account_after(place.reader, n)) {
+    if (direction == Move::Down && n == reader_account_count(place.reader)) {
         inform(QStringLiteral("已到末位。"));
         return;
     }
     const qint64 target = direction == Move::Up ? n - 1 : n + 1;
     const qint64 partner = account_at(place.reader, target);
     {
-        // Both places change or neither, so no two accounts are left on one place.
+        // Both places change or neither, so no two accounts are left on one place; a failed
+        // statement is not reported as a move.
         platform::Transaction swap(store::main_connection());
         if (!set_order(id, target) || (partner != 0 && partner != id && !set_order(partner, n)) ||
-            !swap.commit()) {
-            report_failure();
+            !swap.commit())
             return;
-        }
     }
     const bool up = direction == Move::Up;
     if (ask(up ? QStringLiteral("序号上移成功，是否刷新列表？")
                : QStringLiteral("序号下移成功，是否刷新列表？"),
             QStringLiteral("提示")))
-        refill_reader(place.reader, id);
+        refill_reader(place.reader);
     inform(up ? QStringLiteral("序号上移成功！") : QStringLiteral("序号下移成功！"));
 }
 
@@ -304,29 +307,16 @@ void MeterListPage::on_main_meter_move_to_click() {
         QApplication::restoreOverrideCursor();
         if (!place.found) return;
     }
-    if (!moved) {
-        report_failure();
-        return;
-    }
+    // A failed statement shows nothing and is not reported as a move.
+    if (!moved) return;
     if (ask(QStringLiteral("序号移动成功，是否刷新列表？"), QStringLiteral("提示")))
-        refill_reader(reader, id);
+        refill_reader(reader);
     inform(QStringLiteral("序号移动成功！"));
 }
 
-void MeterListPage::refill_reader(const QString& reader, qint64 meter_id) {
+void MeterListPage::refill_reader(const QString& reader) {
     fill_meter_list(meter_list_base_query() + QStringLiteral("and 用户表管理.抄表人员=") +
                     platform::sql_quote(reader) + QStringLiteral(" ORDER BY 用户表管理.抄表序号"));
-    // Keep the moved account selected, so that it can be moved again at once.
-    QTableView* list = ui->列表框_用户表管理;
-    const int column = platform::listview_column_index(list, QStringLiteral("编号"));
-    if (column < 0) return;
-    const QString wanted = QString::number(meter_id);
-    for (int row = 0; row < platform::listview_row_count(list); ++row) {
-        if (platform::listview_cell_text(list, row, column) == wanted) {
-            platform::listview_select_row(list, row);
-            return;
-        }
-    }
 }
 
 void MeterListPage::on_main_meter_batch_sort_import_click() {

@@ -36,8 +36,8 @@ public:
     QTableView* meter_list() const;
     Ui::MeterListPage* form() const { return ui.get(); }
 
-    // The navigation entry's list step: no rows, the shown columns of the class with their
-    // stored widths.
+    // The navigation entry's list step: no rows, one column per shown row of the class, with its
+    // stored width.
     void open_meter_page();
 
     // Fills the list from a statement that selects the sixteen fields by name (a
@@ -61,8 +61,8 @@ public:
 private:
     enum class Move { Up, Down };
     void move_by_one(Move direction);
-    // Refills with every account of the reader in reading order and selects the account again.
-    void refill_reader(const QString& reader, qint64 meter_id);
+    // Refills with every account of the reader in reading order.
+    void refill_reader(const QString& reader);
 
     std::unique_ptr<Ui::MeterListPage> ui;
 };

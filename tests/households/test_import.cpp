@@ -97,6 +97,19 @@ TEST_P(Import, AddGivesEveryNamedRowTheNextFreeNumberAndItsPropertyFeeAccount) {
     EXPECT_FALSE(scratch_table_exists());
 }
 
+TEST_P(Import, AnEmptyRegisterStartsAtThePrefixAndTheFirstNumber) {
+    // Prefix A, four digits: A0001; the row without a name uses up A0003.
+    shell::system_parameters.household_number_prefix = s("A");
+    shell::system_parameters.household_number_digits = 4;
+    ui.expect_box(s("导入数据库成功！"));
+    run_add(workbook("households_add"), s("Sheet1"));
+    EXPECT_EQ(shown, (QStringList{s("A0001"), s("A0002"), s("A0004")}));
+    EXPECT_EQ(
+        rows(s("select 户号,父号 from 用户表管理 order by 编号")),
+        (QList<QStringList>{
+            {s("A000101"), s("A0001")}, {s("A000201"), s("A0002")}, {s("A000401"), s("A0004")}}));
+}
+
 TEST_P(Import, AddRefusesMissingTitlesAndStopsAtABadValueKeepingWholeRows) {
     const qint64 households_before = count(s("select count(*) from 用户信息表"));
     ui.expect_box(s("批量添加出错,请检查模版!"));
@@ -217,11 +230,12 @@ TEST_P(Import, TheFrameRefusesWithoutRightFileSheetNameOrWorkbook) {
 
     ui.expect_file(workbook("households_add")).cancel_input().expect_box(s("您没有输入表名！"));
     households::on_main_household_import_click(nullptr, {});
+    EXPECT_EQ(ui.boxes().back().caption, s("信息提示"));
+    // A blank is a name, of no sheet there is.
     ui.expect_file(workbook("households_add"))
         .expect_input(s(" "))
-        .expect_box(s("您没有输入表名！"));
+        .expect_box(s("导入数据库失败！\r\n"));
     households::on_main_household_import_click(nullptr, {});
-    EXPECT_EQ(ui.boxes().back().caption, s("信息提示"));
 
     // A sheet that is not there, and a text file named like a workbook.
     ui.expect_box(s("导入数据库失败！\r\n"));

@@ -69,14 +69,6 @@ protected:
         ADD_FAILURE() << "no row for " << number.toStdString();
     }
 
-    QString selected_account() {
-        QTableView* list = page->meter_list();
-        const int row = platform::listview_selected_row(list);
-        return row < 0 ? QString()
-                       : platform::listview_cell_text(
-                             list, row, platform::listview_column_index(list, s("抄表户号")));
-    }
-
     std::unique_ptr<households::MeterListPage> page;
 };
 
@@ -108,6 +100,13 @@ TEST_F(MeterPage, TheListHoldsTheSixteenFieldsByPositionAndDropsHiddenColumns) {
                                   s("2024年2月29日"), s("水费"), s("民用水"), s("M-9"), s("12.5"),
                                   s("报停"), s("张师傅"), s("7")}));
     EXPECT_EQ(platform::listview_column_width(list, 0), 50);
+
+    // The page as the navigation entry opens it: the shown columns only, stored widths, no rows.
+    page->open_meter_page();
+    EXPECT_EQ(platform::listview_row_count(list), 0);
+    ASSERT_EQ(platform::listview_column_count(list), 14);
+    EXPECT_EQ(platform::listview_column_title(list, 3), s("磁卡号码"));
+    EXPECT_EQ(platform::listview_column_width(list, 3), 90);
 }
 
 TEST_F(MeterPage, MovingUpAndDownSwapsWithTheNeighbourAndStopsAtBothEnds) {
@@ -120,13 +119,12 @@ TEST_F(MeterPage, MovingUpAndDownSwapsWithTheNeighbourAndStopsAtBothEnds) {
     ui.expect_box(s("已到末位。"));
     page->on_main_meter_move_down_click();
 
-    // Down with a refill: the walk in order, the moved account still selected.
+    // Down with a refill: the reader's walk in reading order.
     select_account(s("000202"));
     ui.expect_box(s("序号下移成功，是否刷新列表？"), MsgResult::Yes)
         .expect_box(s("序号下移成功！"));
     page->on_main_meter_move_down_click();
     EXPECT_EQ(places(), (QList<int>{1, 3, 2, 4}));
-    EXPECT_EQ(selected_account(), s("000202"));
     const RecordedBox& question = ui.boxes()[ui.boxes().size() - 2];
     EXPECT_EQ(question.caption, s("提示"));
     EXPECT_EQ(question.icon, MsgIcon::Question);
@@ -136,12 +134,21 @@ TEST_F(MeterPage, MovingUpAndDownSwapsWithTheNeighbourAndStopsAtBothEnds) {
         s("000202"));
 
     // Up without a refill: the list stays as it was.
+    select_account(s("000202"));
     ui.expect_box(s("序号上移成功，是否刷新列表？"), MsgResult::No).expect_box(s("序号上移成功！"));
     page->on_main_meter_move_up_click();
     EXPECT_EQ(places(), (QList<int>{1, 2, 3, 4}));
     EXPECT_EQ(
         platform::listview_cell_text(list, 2, platform::listview_column_index(list, s("抄表户号"))),
         s("000202"));
+
+    // A refused statement moves nothing, half of a swap included, and is not reported as a move.
+    exec(
+        s("CREATE TRIGGER 拒绝 BEFORE UPDATE ON 用户表管理 WHEN new.户号='000402' "
+          "BEGIN SELECT RAISE(ABORT,'refused'); END"));
+    select_account(s("000302"));
+    page->on_main_meter_move_down_click();
+    EXPECT_EQ(places(), (QList<int>{1, 2, 3, 4}));
 
     ui.expect_box(s("请选择待移动的记录！"));
     platform::listview_select_row(list, -1);
@@ -160,7 +167,6 @@ TEST_F(MeterPage, MovingToAPositionRenumbersTheFollowers) {
     ASSERT_EQ(ui.inputs().size(), 1u);
     EXPECT_EQ(ui.inputs()[0].prompt, s("请输入新序号："));
     EXPECT_EQ(ui.inputs()[0].caption, s("排序设置"));
-    EXPECT_EQ(selected_account(), s("000802"));
 
     // Back to where the walk was, then 3 to 8: place 3 stays free and the last is 11.
     exec(s("update 用户表管理 set 抄表序号=cast(substr(户号,1,4) as integer)"));
@@ -171,13 +177,22 @@ TEST_F(MeterPage, MovingToAPositionRenumbersTheFollowers) {
     page->on_main_meter_move_to_click();
     EXPECT_EQ(places(), (QList<int>{1, 2, 8, 4, 5, 6, 7, 9, 10, 11}));
 
-    // The last one stays last: nothing follows it, so there is nothing to move past.
+    // The highest place (11) exceeds the reader's count (10): moving it down raises it to 12
+    // without a partner, since only the place equal to the count is the last.
     show_walk();
     select_account(s("001002"));
+    ui.expect_box(s("序号下移成功，是否刷新列表？"), MsgResult::No).expect_box(s("序号下移成功！"));
+    page->on_main_meter_move_down_click();
+    EXPECT_EQ(places(), (QList<int>{1, 2, 8, 4, 5, 6, 7, 9, 10, 12}));
+    // Place 9 swaps with 10; at 10, the count, it is last although 12 is taken.
+    select_account(s("000802"));
+    ui.expect_box(s("序号下移成功，是否刷新列表？"), MsgResult::No).expect_box(s("序号下移成功！"));
+    page->on_main_meter_move_down_click();
+    EXPECT_EQ(places(), (QList<int>{1, 2, 8, 4, 5, 6, 7, 10, 9, 12}));
     ui.expect_box(s("已到末位。"));
     page->on_main_meter_move_down_click();
     // A new account of the reader goes behind the last place, not onto it.
-    EXPECT_EQ(households::next_reading_order(store::main_connection(), s("张师傅")), 12);
+    EXPECT_EQ(households::next_reading_order(store::main_connection(), s("张师傅")), 13);
 
     for (const char* refused : {"0", "-2", "abc", "0.5"}) {
         ui.expect_input(s(refused)).expect_box(s("待设置的序号不能小于１。"));
@@ -187,7 +202,7 @@ TEST_F(MeterPage, MovingToAPositionRenumbersTheFollowers) {
     page->on_main_meter_move_to_click();
     ui.cancel_input();
     page->on_main_meter_move_to_click();
-    EXPECT_EQ(places(), (QList<int>{1, 2, 8, 4, 5, 6, 7, 9, 10, 11}));
+    EXPECT_EQ(places(), (QList<int>{1, 2, 8, 4, 5, 6, 7, 10, 9, 12}));
 }
 
 TEST_F(MeterPage, DeletingAsksThenRemovesOnlyTheAccount) {
