@@ -294,7 +294,7 @@ SELECT m.户号,
 
 -- Tables of meter reading, charging/prepayments and reporting.
 -- Column order is significant: some readers take columns by position.
--- Text compares without regard to case (as the original store did); truth values are 1/0;
+-- Text compares without regard to case; truth values are 1/0;
 -- date columns are declared DATE so the SQL layer knows where a quoted text is a date.
 
 -- ---------------------------------------------------------------------------

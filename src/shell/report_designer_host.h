@@ -71,8 +71,8 @@ extern std::unique_ptr<ComponentHolder> designer_report;
 extern std::unique_ptr<ReportDesigner> designer_host;
 extern std::unique_ptr<ComponentHolder> designer_ocx;
 
-// Run once on designer_host right after it is created. The component hosting layer it set up
-// on the original desktop needs no initialisation here; the result was never used.
+// Run once on designer_host right after it is created. Hosting a control in a window needs no
+// initialisation with Qt, so there is nothing to do; callers use no result.
 void init_report_designer_host(ReportDesigner& host);
 
 }  // namespace shell
