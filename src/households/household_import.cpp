@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
+#include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"

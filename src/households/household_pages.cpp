@@ -13,6 +13,7 @@
 #include "platform/listview.h"
 #include "shell/main_window.h"
 #include "shell/operation_log.h"
+#include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
 #include "store/main_database.h"

@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "shell/main_window.h"
+#include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "store/main_database.h"
 #include "ui_meter_list_page.h"

@@ -13,7 +13,6 @@
 #include <functional>
 
 #include "platform/convert.h"
-#include "platform/dialogs.h"
 #include "platform/excel_bridge.h"
 
 namespace platform {
@@ -418,11 +417,17 @@ void reset(RecordSet& rs) {
     if (rs.bytes.capacity() > (16u << 20)) std::string().swap(rs.bytes);
 }
 
+DatabaseErrorReporter& error_reporter() {
+    static DatabaseErrorReporter reporter;
+    return reporter;
+}
+
 bool fail_open(RecordSet& rs, Connection* c, const QString& error) {
+    const OnFailure on_failure = rs.on_failure;
     reset(rs);
     if (c) c->last_error = error;
-    // The provider's own words, in a plain box of their own before the caller's message.
-    message_box(error, QString(), MsgIcon::None);
+    // The provider's own words, told before the caller's message.
+    if (on_failure == OnFailure::Report && error_reporter()) error_reporter()(error);
     return false;
 }
 
@@ -529,10 +534,15 @@ QString cell_text(const RecordSet& rs, const RecordSet::Cell* cell) {
 
 }  // namespace
 
+void set_database_error_reporter(DatabaseErrorReporter reporter) {
+    error_reporter() = std::move(reporter);
+}
+
 void recordset_bind_connection(RecordSet& rs, Connection& c) { rs.connection = &c; }
 
-bool recordset_open(RecordSet& rs, const QString& jet_sql) {
+bool recordset_open(RecordSet& rs, const QString& jet_sql, OnFailure on_failure) {
     reset(rs);
+    rs.on_failure = on_failure;
     if (!usable_connection(rs)) return false;
     Connection& c = *rs.connection;
     ScratchStatement scratch;
@@ -549,8 +559,9 @@ bool recordset_open(RecordSet& rs, const QString& jet_sql) {
     return ok;
 }
 
-bool recordset_open_table(RecordSet& rs, const QString& table) {
+bool recordset_open_table(RecordSet& rs, const QString& table, OnFailure on_failure) {
     reset(rs);
+    rs.on_failure = on_failure;
     if (!usable_connection(rs)) return false;
     const std::string sql = "SELECT * FROM " + quote_name(table.toStdString());
     return materialise(rs, sql.data(), sql.size());

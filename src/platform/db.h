@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,8 +87,16 @@ private:
 };
 
 // The rows of one statement, read into memory. Bound to a connection, opened, read, closed.
+// Whether a record set that fails to open tells the user. Reported failures go to the reporter
+// below; quiet ones only set the connection's last error (look-ups whose caller says what went
+// wrong in its own words, or that treat "no answer" as the answer).
+enum class OnFailure { Report, Quiet };
+
+// A record set frees its rows when it goes out of scope; a routine keeps its own record sets
+// as locals (or uses the query helpers of query.h) rather than sharing one.
 struct RecordSet {
     RecordSet() = default;
+    explicit RecordSet(Connection& bound) : connection(&bound) {}
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 
@@ -111,14 +120,23 @@ struct RecordSet {
     QHash<QString, int> folded_index;  // case-folded names, and table.column forms
     std::vector<Cell> cells;           // row_count * names.size(), row by row
     std::string bytes;                 // UTF-8 texts of all cells
+    OnFailure on_failure = OnFailure::Report;  // of the open under way
 };
 
+// Where this layer's own failures are told: the interface installs a reporter that shows the
+// provider's text in a plain box (platform::report_database_errors_in_boxes). Without one they
+// are only recorded in the connection's last error, as a batch run wants.
+using DatabaseErrorReporter = std::function<void(const QString& provider_text)>;
+void set_database_error_reporter(DatabaseErrorReporter reporter);
+
 void recordset_bind_connection(RecordSet& records, Connection& connection);
-// Runs a statement and keeps its rows. On failure shows the provider's error text in a plain
-// message box (no caption, no icon), sets the connection's last error and returns false.
-bool recordset_open(RecordSet& records, const QString& jet_sql);
+// Runs a statement and keeps its rows. On failure hands the provider's error text to the
+// reporter (unless quiet), sets the connection's last error and returns false.
+bool recordset_open(RecordSet& records, const QString& jet_sql,
+                    OnFailure on_failure = OnFailure::Report);
 // All rows of a table, by its name.
-bool recordset_open_table(RecordSet& records, const QString& table);
+bool recordset_open_table(RecordSet& records, const QString& table,
+                          OnFailure on_failure = OnFailure::Report);
 bool recordset_is_open(const RecordSet& records);
 int recordset_record_count(const RecordSet& records);
 bool recordset_eof(const RecordSet& records);

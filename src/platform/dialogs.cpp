@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/db.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -193,6 +195,11 @@ QString qt_file_filter(const QString& filter) {
                                           : description + QStringLiteral(" (") + joined + u')');
     }
     return filters.join(QStringLiteral(";;"));
+}
+
+void report_database_errors_in_boxes() {
+    set_database_error_reporter(
+        [](const QString& provider_text) { message_box(provider_text, QString(), MsgIcon::None); });
 }
 
 MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,

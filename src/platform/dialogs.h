@@ -64,6 +64,11 @@ void run_exit_cleanup();
 // without '|' is taken as Qt's already and returned unchanged.
 QString qt_file_filter(const QString& filter);
 
+// Makes the database layer tell its failures (a record set that fails to open) in a plain box
+// with the provider's text, no caption and no icon. The program and the test harness call it
+// once at start.
+void report_database_errors_in_boxes();
+
 MsgResult message_box(const QString& text, const QString& caption = kDefaultCaption,
                       MsgIcon icon = MsgIcon::Information, MsgButtons buttons = MsgButtons::Ok,
                       QWidget* parent = nullptr);

@@ -148,4 +148,20 @@ QString temp_folder() {
     return dir.path();
 }
 
+namespace {
+qsizetype last_separator(const QString& path) {
+    return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+}
+}  // namespace
+
+QString path_directory_part(const QString& path) {
+    const qsizetype at = last_separator(path);
+    return at < 0 ? QString() : path.left(at + 1);
+}
+
+QString path_file_name_part(const QString& path) {
+    const qsizetype at = last_separator(path);
+    return at < 0 ? path : path.mid(at + 1);
+}
+
 }  // namespace platform

@@ -52,4 +52,10 @@ QString md5_hex(const QString& text);
 // everything in it when the process ends. No trailing separator.
 QString temp_folder();
 
+// The path up to and including its last separator ("D:\data\x.dbf" -> "D:\data\",
+// "/home/a/x.dbf" -> "/home/a/"); empty when there is none. Both '\' and '/' separate.
+QString path_directory_part(const QString& path);
+// The part after the last separator; the whole path when there is none.
+QString path_file_name_part(const QString& path);
+
 }  // namespace platform

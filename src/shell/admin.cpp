@@ -12,6 +12,7 @@
 #include "shell/log_page.h"
 #include "shell/main_window.h"
 #include "shell/operators_window.h"
+#include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/permissions_window.h"
 #include "shell/startup.h"

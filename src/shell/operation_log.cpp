@@ -2,7 +2,7 @@
 
 #include "platform/convert.h"
 #include "platform/db.h"
-#include "shell/program_state.h"
+#include "shell/session.h"
 #include "store/main_database.h"
 
 namespace shell {

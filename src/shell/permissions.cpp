@@ -1,8 +1,7 @@
 #include "shell/permissions.h"
 
 #include "platform/db.h"
-#include "platform/dialogs.h"
-#include "shell/program_state.h"
+#include "shell/session.h"
 #include "store/main_database.h"
 
 namespace shell {
@@ -23,20 +22,6 @@ bool check_operator_permission(const QString& item) {
     const bool granted = platform::recordset_field_bool(records, 0);
     platform::recordset_close(records);
     return granted;
-}
-
-bool require_permission(const QString& item) {
-    if (check_operator_permission(item)) return true;
-    platform::message_box(QStringLiteral("您没有取得授权！"), platform::kDefaultCaption,
-                          platform::MsgIcon::Information);
-    return false;
-}
-
-bool require_administrator() {
-    if (current_operator == kAdministrator) return true;
-    platform::message_box(QStringLiteral("只有管理员才能进入！"), platform::kDefaultCaption,
-                          platform::MsgIcon::Information);
-    return false;
 }
 
 }  // namespace shell

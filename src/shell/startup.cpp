@@ -109,6 +109,7 @@ void on_program_exit() {
 
 void program_startup(const std::function<void(MainWindow&)>& install_subsystems) {
     std::fesetenv(FE_DFL_ENV);
+    platform::report_database_errors_in_boxes();
     init_program_variables();
     platform::set_exit_cleanup(&on_program_exit);
     init_exception_catcher();

@@ -68,37 +68,21 @@ void load_system_parameters() {
     platform::recordset_close(records);
 }
 
-double round_amount_to_halves(double amount) {
-    // Worked on the two-decimal text, as the cashier reads the amount: 52.396 is "52.40",
-    // so its first decimal is 4. The sign is put back afterwards; working on the signed
-    // text would carry -52.81 up to -51 instead of -53.
-    const bool negative = amount < 0;
-    const QString text = platform::format_number(std::fabs(amount), 2);
-    const qsizetype point = text.indexOf(QLatin1Char('.'));
-    const QString whole = point < 0 ? text : text.left(point);
-    const int first_decimal = point < 0 || point + 1 >= text.size()
-                                  ? 0
-                                  : text.at(point + 1).digitValue();
-    double result = platform::to_number(whole);
-    if (first_decimal >= 8) {
-        result += 1.0;
-    } else if (first_decimal >= 4) {
-        result += 0.5;
-    }
-    if (result == 0.0) return 0.0;  // never -0
-    return negative ? -result : result;
+platform::RoundingMode rounding_mode(const QString& rounding_enabled,
+                                     const QString& rounding_position) {
+    if (rounding_enabled != QStringLiteral("真")) return platform::RoundingMode::Cents;
+    if (rounding_position == kRoundingToTenths) return platform::RoundingMode::Halves;
+    return platform::RoundingMode::Units;
 }
 
-double apply_amount_rounding(double amount, const QString& rounding_enabled,
-                             const QString& rounding_position) {
-    if (rounding_enabled != QStringLiteral("真")) return platform::round_to(amount, 2);
-    if (rounding_position == kRoundingToTenths) return round_amount_to_halves(amount);
-    return platform::round_to(amount, 0);
+platform::RoundingMode rounding_mode(const SystemParameters& parameters) {
+    return rounding_mode(parameters.rounding_enabled, parameters.rounding_position);
 }
+
+platform::RoundingMode rounding_mode() { return rounding_mode(system_parameters); }
 
 double apply_amount_rounding(double amount, const SystemParameters& parameters) {
-    return apply_amount_rounding(amount, parameters.rounding_enabled,
-                                 parameters.rounding_position);
+    return platform::round_amount(amount, rounding_mode(parameters));
 }
 
 double apply_amount_rounding(double amount) {

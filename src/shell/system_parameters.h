@@ -3,6 +3,8 @@
 // one program-wide set of values, and the rounding of the amount a household is asked to pay.
 #include <QString>
 
+#include "platform/money.h"
+
 namespace shell {
 
 // Every text starts empty and every number 0; readers compare a text with one of its forms
@@ -43,17 +45,15 @@ void load_system_parameters();
 void apply_parameter_row(SystemParameters& parameters, const QString& key, int number,
                          const QString& text);
 
-// Rounding to halves ("十分位"): the amount written with two decimals has a first decimal
-// digit D; 0-3 drop the decimals, 4-7 make them .50, 8-9 go up to the next whole unit.
-// 10.03 -> 10.00, 10.40 -> 10.50, 52.396 (52.40) -> 52.50, 10.80 -> 11.00. A negative amount
-// is rounded like its absolute value, so -10.80 gives -11.00.
-double round_amount_to_halves(double amount);
+// The one place the rounding mode is read from the parameters: with rounding_enabled "真",
+// halves when rounding_position is "十分位" and whole yuan otherwise; without it, the fen.
+platform::RoundingMode rounding_mode(const QString& rounding_enabled,
+                                     const QString& rounding_position);
+platform::RoundingMode rounding_mode(const SystemParameters& parameters);
+// With the program's parameters.
+platform::RoundingMode rounding_mode();
 
-// The amount a household is asked to pay: with rounding_enabled "真", halves when
-// rounding_position is "十分位" and whole units otherwise; without it, cents. Halves of the
-// last place go away from zero.
-double apply_amount_rounding(double amount, const QString& rounding_enabled,
-                             const QString& rounding_position);
+// The amount a household is asked to pay, rounded by the parameters' mode.
 double apply_amount_rounding(double amount, const SystemParameters& parameters);
 // With the program's parameters.
 double apply_amount_rounding(double amount);

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     // A box, modal window or program end that a test did not script fails that test instead
     // of waiting for a user who is not there.
     UiScript unscripted;
+    platform::report_database_errors_in_boxes();
     return RUN_ALL_TESTS();
 }

@@ -23,6 +23,7 @@
 
 #include "platform/files.h"
 #include "shell/main_window.h"
+#include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
 #include "shell_fixture.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/db.h"
+#include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
 #include "shell_fixture.h"

@@ -2,7 +2,10 @@
 
 #include <limits>
 
-#include "lists/amount_text.h"
+#include "platform/files.h"
+#include "platform/money.h"
+
+using namespace platform;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "lists/amount_text.h"
+#include "platform/money.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -7,6 +7,8 @@
 #include <cstdint>
 
 #include "platform/convert.h"
+
+namespace platform {
 
 namespace {
 
@@ -177,10 +179,6 @@ QString numeral_words(const DecimalText& a, bool formal) {
     return text;
 }
 
-qsizetype last_separator(const QString& path) {
-    return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-}
-
 }  // namespace
 
 QString amount_to_chinese_money_text(double amount, bool formal_digits) {
@@ -197,12 +195,37 @@ QString amount_in_words(const QString& amount_text, bool money_mode, bool formal
     return money_mode ? money_words(a, formal_digits) : numeral_words(a, formal_digits);
 }
 
-QString path_directory_part(const QString& path) {
-    const qsizetype at = last_separator(path);
-    return at < 0 ? QString() : path.left(at + 1);
+double round_amount_to_halves(double amount) {
+    // Worked on the two-decimal text, as the cashier reads the amount: 52.396 is "52.40",
+    // so its first decimal is 4. The sign is put back afterwards; working on the signed
+    // text would carry -52.81 up to -51 instead of -53.
+    const bool negative = amount < 0;
+    const QString text = format_number(std::fabs(amount), 2);
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QString whole = point < 0 ? text : text.left(point);
+    const int first_decimal =
+        point < 0 || point + 1 >= text.size() ? 0 : text.at(point + 1).digitValue();
+    double result = to_number(whole);
+    if (first_decimal >= 8) {
+        result += 1.0;
+    } else if (first_decimal >= 4) {
+        result += 0.5;
+    }
+    if (result == 0.0) return 0.0;  // never -0
+    return negative ? -result : result;
 }
 
-QString path_file_name_part(const QString& path) {
-    const qsizetype at = last_separator(path);
-    return at < 0 ? path : path.mid(at + 1);
+double round_amount(double amount, RoundingMode mode) {
+    if (!std::isfinite(amount)) return 0.0;
+    double result = 0.0;
+    switch (mode) {
+        case RoundingMode::Cents: result = round_to(amount, 2); break;
+        case RoundingMode::Halves: result = round_amount_to_halves(amount); break;
+        case RoundingMode::Units: result = round_to(amount, 0); break;
+    }
+    return result == 0.0 ? 0.0 : result;  // never -0
 }
+
+double round_cents(double amount) { return round_amount(amount, RoundingMode::Cents); }
+
+}  // namespace platform
