@@ -256,25 +256,25 @@ private:
 
 bool load_sheet_into_scratch_table(const QString& permission_item, const QString& prompt,
                                    QWidget* owner) {
-    // 1.
+    // Only an operator holding the import's permission item.
     if (!shell::require_permission(permission_item)) return false;
-    // 2. Both workbook formats are read; the content decides which one a file is.
+    // Both workbook formats are read; the content decides which one a file is.
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
     request.filter = QStringLiteral("Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx|所有文件(*.*)|*.*");
     const QString file = platform::common_dialog_show(request, owner);
     if (file.isEmpty()) return false;
-    // 3.
+    // The sheet to read, Sheet1 proposed.
     QString sheet;
     if (!platform::input_box(prompt, kInfoCaption, QStringLiteral("Sheet1"), &sheet, owner) ||
         sheet.isEmpty()) {
         platform::message_box(QStringLiteral("您没有输入表名！"), kInfoCaption);
         return false;
     }
-    // 4. The table may not be there.
+    // The table may not be there.
     platform::Connection& connection = store::main_connection();
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
-    // 5. Through the program's Excel bridge.
+    // Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
                                               QStringLiteral(" FROM [Excel 8.0;DATABASE=") + file +
