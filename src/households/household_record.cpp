@@ -19,10 +19,6 @@ using platform::sql_quote;
 // rule is not getting anywhere (a number without digits to count), and the last one is given.
 constexpr int kMaxNumbersPassedOver = 100000;
 
-qint64 count_of(platform::Connection& connection, const QString& statement) {
-    return platform::query_integer(connection, statement);
-}
-
 bool all_digits(QStringView text) {
     return !text.isEmpty() &&
            std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
@@ -117,7 +113,7 @@ bool household_number_exists(const QString& number) {
 }
 
 bool household_number_exists(platform::Connection& connection, const QString& number) {
-    return count_of(connection, QStringLiteral("select count(*) from 用户信息表 where 户号=") + sql_quote(number)) > 0;
+    return platform::query_integer(connection, QStringLiteral("select count(*) from 用户信息表 where 户号=") + sql_quote(number)) > 0;
 }
 
 bool household_number_owned(const QString& number) {
@@ -126,13 +122,13 @@ bool household_number_owned(const QString& number) {
 
 bool household_number_owned(platform::Connection& connection, const QString& number) {
     const QString n = sql_quote(number);
-    if (count_of(connection, QStringLiteral("select count(*) from 用户表管理 where 父号=") + n +
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 用户表管理 where 父号=") + n +
                  QStringLiteral(" or 户号=") + sql_quote(number + QStringLiteral("01"))) > 0)
         return true;
-    if (count_of(connection, QStringLiteral("select count(*) from 抄表管理 where 父号=") + n) > 0) return true;
-    if (count_of(connection, QStringLiteral("select count(*) from 抄表总表 where 父号=") + n) > 0) return true;
-    if (count_of(connection, QStringLiteral("select count(*) from 预存明细 where 户号=") + n) > 0) return true;
-    if (count_of(connection, QStringLiteral("select count(*) from 减免设置 where 户号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 抄表管理 where 父号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 抄表总表 where 父号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 预存明细 where 户号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 减免设置 where 户号=") + n) > 0) return true;
 
     // Bills carry the household number or, after rebilling, a meter-account number; the
     // prefix match is narrowed down here (a LIKE pattern would take the number's own % and _

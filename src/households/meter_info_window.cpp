@@ -25,11 +25,6 @@ namespace {
 
 using platform::inform;
 
-// The rows of a one-column statement, in the order returned.
-QStringList column_values(const QString& sql) {
-    return platform::query_column(store::main_connection(), sql);
-}
-
 // Fills a combo box; the entry equal to `wanted` is selected (the last one when several
 // are), else the first; with select_first false and no match nothing is selected.
 void fill_combo(QComboBox* box, const QStringList& items, const QString& wanted,
@@ -69,10 +64,10 @@ MeterInfoWindow::MeterInfoWindow(MeterListPage* page, QWidget* parent)
         // Adding: fee items and readers, nothing chosen; the number box ready for typing.
         fill_combo(
             ui->组合框_收费项目,
-            column_values(QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
+            platform::query_column(store::main_connection(), QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
             QString(), false);
         fill_combo(ui->组合框_抄表人员,
-                   column_values(QStringLiteral("select 抄表员 from 抄表员")), QString(),
+                   platform::query_column(store::main_connection(), QStringLiteral("select 抄表员 from 抄表员")), QString(),
                    false);
         ui->编辑框_户号->setText(shell::system_parameters.household_number_prefix);
         ui->编辑框_户号->setCursorPosition(ui->编辑框_户号->text().size());
@@ -152,13 +147,13 @@ void MeterInfoWindow::load_meter_into_form() {
 
     fill_combo(
         ui->组合框_收费项目,
-        column_values(QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
+        platform::query_column(store::main_connection(), QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
         fee_item, true);
     fill_combo(ui->组合框_抄表人员,
-               column_values(QStringLiteral("select 抄表员 from 抄表员")), reader, true);
+               platform::query_column(store::main_connection(), QStringLiteral("select 抄表员 from 抄表员")), reader, true);
     fill_combo(
         ui->组合框_价格类别,
-        column_values(QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
+        platform::query_column(store::main_connection(), QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
                                     platform::sql_quote(ui->组合框_收费项目->currentText()) +
                                     QStringLiteral("order by 编号")),
         category, true);
@@ -196,7 +191,7 @@ void MeterInfoWindow::on_meter_fee_item_changed() {
     if (fee_item.isEmpty()) return;
     loading_ = true;
     fill_combo(ui->组合框_价格类别,
-               column_values(QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
+               platform::query_column(store::main_connection(), QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
                                  platform::sql_quote(fee_item) + QStringLiteral(" order by 编号")),
                QString(), false);
     loading_ = false;
