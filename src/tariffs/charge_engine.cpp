@@ -124,7 +124,8 @@ struct HouseholdCharges {
 };
 
 HouseholdCharges price_household(platform::Connection& connection, const QString& household,
-                                 const FeeItemSwitches& item, const QDate& today) {
+                                 const FeeItemSwitches& item, const QDate& today,
+                                 bool with_quantity_reduction = true) {
     HouseholdCharges c;
     const bool bill_zero = item.zero_usage == kOn && item.billing_mode == kBaseQuantityMode;
     const bool base_mode = item.billing_mode == kBaseQuantityMode;
@@ -178,7 +179,7 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
         q += r.loss;
         if (k == 1) {
             c.reduction_type = reduction_type_of(connection, household);
-            if (c.reduction_type == kReductionByQuantity) {
+            if (with_quantity_reduction && c.reduction_type == kReductionByQuantity) {
                 reduction_left =
                     whole(get_partial_reduction(connection, household, 1, kReductionByQuantity));
                 c.quantity_reduction = reduction_left;
@@ -314,7 +315,7 @@ FeeItemSwitches fee_item_switches(platform::Connection& connection, const QStrin
 
 PricedReadings price_household_readings(platform::Connection& connection,
                                         const QString& household, const FeeItemSwitches& item) {
-    const HouseholdCharges c = price_household(connection, household, item, platform::today());
+    const HouseholdCharges c = price_household(connection, household, item, platform::today(), false);
     PricedReadings out;
     for (const PricedReading& r : c.readings) out.reading_ids.push_back(r.id);
     out.amount = finite(c.billed);

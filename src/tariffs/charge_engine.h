@@ -67,9 +67,9 @@ ChargeOutcome rebill_meter_for_month(
     const shell::SystemParameters& parameters = shell::system_parameters);
 
 // What generate_household_charges would charge for the household's unbilled readings of one
-// fee item, without writing anything: the bill's charges before reductions by amount,
-// carry-over and balance (应收), its billable quantity and the readings. The reduction pass
-// builds its input records from this.
+// fee item, without writing anything: the bill's charges before any reduction, carry-over and
+// balance (应收), its billable quantity (before a quantity reduction) and the readings. The
+// reduction pass builds its input records from this.
 struct PricedReadings {
     std::vector<qint64> reading_ids;
     double amount = 0;    // 应收
