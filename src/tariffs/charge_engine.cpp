@@ -283,6 +283,27 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     return c;
 }
 
+// The household's prepaid balance after the grouped rebuild. A household without a valid
+// prepayment has nothing to rebuild: the work tables end empty and the balance is 0, as the
+// rebuild would leave them, without its seven other statements.
+double household_balance(platform::Connection& connection, const QString& household) {
+    if (!platform::query_exists(connection,
+                                QStringLiteral("select top 1 收据号 from 预存明细 where 户号=") +
+                                    sql_quote(household) + QStringLiteral(" and 标志=1"),
+                                platform::OnFailure::Quiet)) {
+        platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
+        platform::db_execute(connection, QStringLiteral("delete from 预存结余新"));
+        return 0;
+    }
+    rebuild_prepayment_balances(
+        connection,
+        QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,户号,"
+                       "预存金额,0,0 from 预存明细 where 户号=") +
+            sql_quote(household) + QStringLiteral(" and 标志=1"),
+        1);
+    return finite(grouped_balance_of(connection, household));
+}
+
 struct Writer {
     platform::Connection& connection;
     ChargeOutcome& out;
@@ -338,7 +359,6 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                                          const shell::SystemParameters& parameters) {
     ChargeOutcome out;
     const QDate today = platform::today();
-    platform::Transaction bill_run(connection);
     HouseholdCharges c = price_household(connection, household, item, today);
     if (!c.any) return out;  // nothing to bill (or the readings could not be read)
 
@@ -366,13 +386,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         }
     }
 
-    rebuild_prepayment_balances(
-        connection,
-        QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,户号,"
-                       "预存金额,0,0 from 预存明细 where 户号=") +
-            sql_quote(household) + QStringLiteral(" and 标志=1"),
-        1);
-    const double balance = finite(grouped_balance_of(connection, household));
+    const double balance = household_balance(connection, household);
     const double from_balance = money_positive(balance) ? round_to(total, 2) : 0.0;
     total -= balance;
     const bool settled = !money_positive(total);
@@ -438,6 +452,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         bill.prepaid_deduction = balance;
     }
 
+    // The writes of this bill: all of them or none.
+    platform::Transaction bill_run(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         if (out.bill_case == 'b') {
@@ -510,7 +526,6 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
                                      const shell::SystemParameters& parameters) {
     ChargeOutcome out;
     const QDate today = platform::today();
-    platform::Transaction bill_run(connection);
     const QDate first(date.year(), date.month(), 1);
     const QDate last = platform::last_day_of_month(first);
     platform::RecordSet rows;
@@ -709,6 +724,8 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         bill.payment_serial = L;
     }
 
+    // The writes of this bill: all of them or none.
+    platform::Transaction bill_run(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         const QString line_failed = QStringLiteral("添加附加费失败!") + kLineBreak;
