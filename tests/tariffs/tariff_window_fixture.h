@@ -40,6 +40,7 @@ protected:
         ProgramFolderTest::TearDown();
     }
 
+public:
     static QLineEdit* edit(QWidget* w, const char* name) { return unit<QLineEdit>(w, name); }
     static QComboBox* combo(QWidget* w, const char* name) { return unit<QComboBox>(w, name); }
     static QPushButton* button(QWidget* w, const char* name) { return unit<QPushButton>(w, name); }
@@ -86,6 +87,7 @@ protected:
         });
     }
 
+protected:
     QString log_rows_text() {
         QStringList lines;
         for (const QStringList& row : rows(s("select 上级项目,当前项目,备注 from 日志管理 order by ID")))
