@@ -35,9 +35,7 @@ QTableView* InvoicePage::invoice_list() const { return ui->列表框_发票设�
 
 void InvoicePage::fill_invoice_list() {
     lists::ListBuilder build(ui->列表框_发票设置, kInvoiceColumnClass);
-    const InvoiceRecount recount = refresh_current_invoice_number();
-    for (const QString& failure : recount.failures)
-        platform::message_box(failure, platform::kDefaultCaption, platform::MsgIcon::None);
+    refresh_current_invoice_number_showing_failures(this);
     platform::RecordSet r;
     if (platform::query_open(r, store::main_connection(), QStringLiteral("select * from 发票设置 ORDER  BY 编号"))) {
         using platform::recordset_field_text;
@@ -123,6 +121,14 @@ void InvoiceInfoWindow::on_invoice_save_click() {
 }
 
 void InvoiceInfoWindow::on_invoice_close_click() { reject(); }
+
+QString refresh_current_invoice_number_showing_failures(QWidget* parent) {
+    const InvoiceRecount recount = refresh_current_invoice_number();
+    for (const QString& failure : recount.failures)
+        platform::message_box(failure, platform::kDefaultCaption, platform::MsgIcon::None, platform::MsgButtons::Ok,
+                              parent);
+    return recount.current;
+}
 
 void on_menu_invoice_management(InvoicePage* page, const std::function<void()>& show_page) {
     if (!shell::require_permission(QStringLiteral("发票设置"))) return;

@@ -59,6 +59,10 @@ private:
     InvoicePage* page_;
 };
 
+// The recount of the invoice books on the main connection for a window: failed statements are
+// shown in plain boxes, and the number in use (shell::current_invoice_number) is returned.
+QString refresh_current_invoice_number_showing_failures(QWidget* parent = nullptr);
+
 // Menu 打印 > 发票管理: the permission "发票设置", content page 13, its list filled. `show_page`
 // selects the page (the main window's).
 void on_menu_invoice_management(InvoicePage* page, const std::function<void()>& show_page = {});
