@@ -15,6 +15,7 @@
 #include "shell/main_window.h"
 #include "shell/program_state.h"
 #include "shell/startup.h"
+#include "tariffs/tariffs_install.h"
 
 namespace {
 
@@ -60,5 +61,6 @@ int main(int argc, char* argv[]) {
         shell::install_administration(window);
         households::install(window);
         households::install_meters(window);
+        tariffs::install(window);
     });
 }

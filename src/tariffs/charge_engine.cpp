@@ -409,7 +409,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
     if (!context.ok) {
         out.result = 0;
         out.error = context.error;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
         return out;
     }
     HouseholdCharges c =
@@ -523,8 +523,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         const QString insert = bill_insert_statement(bill);
         Writer writer{connection, out};
         if (!writer.run(insert)) {
-            out.messages.push_back({out.error, false});
-            out.messages.push_back({insert, false});
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(plain_message(insert));
             return out;
         }
         for (const PricedReading& r : c.readings) {
@@ -536,8 +536,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                       QStringLiteral(",实收量=") + platform::sql_number(r.quantity) +
                       QStringLiteral(" where 编号=") + QString::number(r.id);
             if (!writer.run(update)) {
-                out.messages.push_back({out.error, false});
-                out.messages.push_back({update, false});
+                out.messages.push_back(plain_message(out.error));
+                out.messages.push_back(plain_message(update));
                 return out;
             }
         }
@@ -563,7 +563,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
         out.bill_case = 0;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
     }
     return out;
 }
@@ -689,7 +689,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!bill_number.ok) {
         out.result = 0;
         out.error = bill_number.error;
-        out.messages.push_back({numbering_failed, true});
+        out.messages.push_back(info_message(numbering_failed));
         return out;
     }
     const NumberOutcome serial = next_checked_payment_serial(
@@ -697,7 +697,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!serial.ok) {
         out.result = 0;
         out.error = serial.error;
-        out.messages.push_back({numbering_failed, true});
+        out.messages.push_back(info_message(numbering_failed));
         return out;
     }
     const qint64 N = bill_number.number;
@@ -782,14 +782,14 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         Writer writer{connection, out};
         for (const SurchargeLine& line : lines) {
             if (!writer.run(surcharge_line_insert_statement(line))) {
-                out.messages.push_back({line_failed + out.error, true});
+                out.messages.push_back(info_message(line_failed + out.error));
                 return out;
             }
         }
         const QString insert = bill_insert_statement(bill);
         if (!writer.run(insert)) {
-            out.messages.push_back({insert, false});
-            out.messages.push_back({QStringLiteral("添加收费失败!") + kLineBreak + out.error, true});
+            out.messages.push_back(plain_message(insert));
+            out.messages.push_back(info_message(QStringLiteral("添加收费失败!") + kLineBreak + out.error));
             return out;
         }
         for (qint64 id : ids) {
@@ -799,8 +799,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
             if (bill.payment_serial) update += QStringLiteral(",流水号=") + QString::number(L);
             update += QStringLiteral(" where 编号=") + QString::number(id);
             if (!writer.run(update)) {
-                out.messages.push_back(
-                    {QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error, true});
+                out.messages.push_back(info_message(QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error));
                 return out;
             }
         }
@@ -819,8 +818,8 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!record.type.isEmpty()) {
         Writer writer{connection, out};
         if (!writer.run(reduction_record_insert_statement(record))) {
-            out.messages.push_back({out.error, false});
-            out.messages.push_back({QStringLiteral("写减免明细出错!"), true});
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(info_message(QStringLiteral("写减免明细出错!")));
             return out;
         }
     }
@@ -829,7 +828,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
         out.bill_case = 0;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
     }
     return out;
 }
