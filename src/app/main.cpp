@@ -11,6 +11,7 @@
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
+#include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/program_state.h"
@@ -60,5 +61,6 @@ int main(int argc, char* argv[]) {
         shell::install_administration(window);
         households::install(window);
         households::install_meters(window);
+        reports::install(window);
     });
 }

@@ -1,0 +1,14 @@
+#pragma once
+// Puts receipt printing into the main window: the menu entry 打印参数设置
+// (on_main_menu_print_parameters_click, guarded by the permission "打印参数设置") and the
+// template designer control the designer host creates.
+namespace shell {
+class MainWindow;
+}
+
+namespace reports {
+
+// Call once at start-up, after the main window exists.
+void install(shell::MainWindow& window);
+
+}  // namespace reports
