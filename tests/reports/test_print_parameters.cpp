@@ -10,6 +10,8 @@
 #include "receipt_fixture.h"
 #include "reports/print_parameters.h"
 #include "reports/print_parameters_window.h"
+#include "reports/reports_install.h"
+#include "shell/main_window.h"
 
 namespace reports_test {
 namespace {
@@ -131,6 +133,16 @@ TEST_F(PrintParameters, MenuEntryNeedsThePermission) {
     ui.on_modal("reports::PrintParametersWindow", [](QDialog*) { return int(QDialog::Rejected); });
     reports::on_main_menu_print_parameters_click();
     EXPECT_EQ(ui.modal_windows(), QStringList{"reports::PrintParametersWindow"});
+}
+
+TEST_F(PrintParameters, InstallEnablesTheMenuEntryWithItsRule) {
+    shell::MainWindow window;
+    EXPECT_FALSE(window.has_action(s("on_main_menu_print_parameters_click")));
+    reports::install(window);
+    EXPECT_TRUE(window.has_action(s("on_main_menu_print_parameters_click")));
+    shell::current_operator = s("收费员乙");
+    ui.expect_box(s("您没有取得授权！"));
+    EXPECT_TRUE(window.run_action(s("on_main_menu_print_parameters_click")));
 }
 
 }  // namespace
