@@ -16,6 +16,7 @@
 #include "shell/main_window.h"
 #include "shell/program_state.h"
 #include "shell/startup.h"
+#include "tariffs/tariffs_install.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
         shell::install_administration(window);
         households::install(window);
         households::install_meters(window);
+        tariffs::install(window);
         reports::install(window);
     });
 }
