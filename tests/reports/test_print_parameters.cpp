@@ -140,6 +140,7 @@ TEST_F(PrintParameters, InstallEnablesTheMenuEntryWithItsRule) {
     EXPECT_FALSE(window.has_action(s("on_main_menu_print_parameters_click")));
     reports::install(window);
     EXPECT_TRUE(window.has_action(s("on_main_menu_print_parameters_click")));
+    EXPECT_TRUE(window.has_action(s("on_main_menu_print_cards_click")));
     shell::current_operator = s("收费员乙");
     ui.expect_box(s("您没有取得授权！"));
     EXPECT_TRUE(window.run_action(s("on_main_menu_print_parameters_click")));
