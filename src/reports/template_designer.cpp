@@ -349,7 +349,8 @@ void TemplateDesigner::refresh_panel() {
     field_box_->addItems(detail ? detail_fields_ : fields_);
     const QString field = it ? it->field : c ? c->field : QString();
     if (!field.isEmpty() && field_box_->findText(field) < 0) field_box_->addItem(field);
-    field_box_->setCurrentText(field);
+    if (field.isEmpty()) field_box_->setCurrentIndex(-1);
+    else field_box_->setCurrentText(field);
     field_box_->setEnabled((it && it->kind == ItemKind::Field) || c);
     x_box_->setEnabled(it);
     y_box_->setEnabled(it);
@@ -457,7 +458,13 @@ void DesignerCanvas::paintEvent(QPaintEvent*) {
         const Qt::Alignment a = align == ItemAlign::Center  ? Qt::AlignHCenter
                                 : align == ItemAlign::Right ? Qt::AlignRight
                                                             : Qt::AlignLeft;
-        p.drawText(r.adjusted(2, 0, -2, 0), a | Qt::AlignVCenter | Qt::TextWordWrap, text);
+        // A field's placeholder stays on one line, cut at the box, as its value would print.
+        const QRectF inner = r.adjusted(2, 0, -2, 0);
+        if (field)
+            p.drawText(inner, a | Qt::AlignVCenter,
+                       p.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(inner.width())));
+        else
+            p.drawText(inner, a | Qt::AlignVCenter | Qt::TextWordWrap, text);
     };
 
     for (DesignBand which : {DesignBand::Header, DesignBand::Footer}) {
