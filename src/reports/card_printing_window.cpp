@@ -10,10 +10,8 @@
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
-#include "platform/query.h"
 #include "reports/reading_handbook.h"
 #include "shell/main_window.h"
-#include "shell/system_parameters.h"
 #include "store/main_database.h"
 #include "ui_card_printing_window.h"
 
@@ -85,10 +83,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
     grid.AllowUserReorderColumn = false;
     grid.DisplayFocusRect = true;
 
-    QString office = shell::system_parameters.organisation_name;
-    if (office.isEmpty())
-        office = platform::query_text(main, QStringLiteral("select 文本 from pz where 项目名称='单位信息'"),
-                                      platform::OnFailure::Quiet);
+    const QString office = office_name(main);
     platform::GridReportTitle& title = grid.ReportTitles().AddBlankReportTitle();
     title.Text = handbook_title(office, reader, platform::today());
     title.Font = {QStringLiteral("黑体"), 15};

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/money.h"
 #include "platform/query.h"
+#include "shell/system_parameters.h"
 
 namespace reports {
 
@@ -52,6 +53,13 @@ QString print_connection_text() {
     // The engine's own spelling; the report engine finds the file whatever its letter case.
     QString folder = platform::program_directory();
     return QStringLiteral("ODBC;DBQ=") + folder + QStringLiteral("/Print.mdb;Driver={Microsoft Access Driver (*.mdb)};");
+}
+
+QString office_name(Connection& main) {
+    if (!shell::system_parameters.organisation_name.isEmpty())
+        return shell::system_parameters.organisation_name;
+    return platform::query_text(main, QStringLiteral("select 文本 from pz where 项目名称='单位信息'"),
+                                OnFailure::Quiet);
 }
 
 bool rebuild_print_database() {

@@ -23,6 +23,10 @@ QString print_database_path();
 // file name differs from print_database_path's; both name the same file).
 QString print_connection_text();
 
+// The office's name as receipts and the handbook print it: the loaded system parameter, or the
+// pz row when the parameters were not loaded.
+QString office_name(platform::Connection& main);
+
 // Replaces print.mdb by the shipped empty copy and opens it on print_connection(). False, with
 // the connection's error text set, when either step fails.
 bool rebuild_print_database();

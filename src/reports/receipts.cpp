@@ -5,8 +5,6 @@
 #include "reports/print_database.h"
 #include "reports/print_parameters.h"
 #include "reports/report_engine.h"
-#include "platform/query.h"
-#include "shell/system_parameters.h"
 #include "store/main_database.h"
 
 namespace reports {
@@ -28,12 +26,7 @@ bool print_template(const ReceiptTemplate& receipt, const QString& title,
         return false;
     }
     report.Title(title);
-    QString office = shell::system_parameters.organisation_name;
-    if (office.isEmpty())
-        office = platform::query_text(store::main_connection(),
-                                      QStringLiteral("select 文本 from pz where 项目名称='单位信息'"),
-                                      platform::OnFailure::Quiet);
-    report.set_text_variable(QStringLiteral("单位信息"), office);
+    report.set_text_variable(QStringLiteral("单位信息"), office_name(store::main_connection()));
     report.ConnectionString(print_connection_text());
     report.QuerySQL(receipt.query);
     if (ReportDetailGrid grid = report.DetailGrid(); !grid.empty() && !receipt.detail_query.isEmpty()) {

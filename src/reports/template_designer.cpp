@@ -19,7 +19,9 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "reports/print_database.h"
 #include "reports/report_engine.h"
+#include "store/main_database.h"
 
 namespace reports {
 
@@ -78,6 +80,8 @@ TemplateDesigner::TemplateDesigner(QWidget* parent) : QWidget(parent) {
     add_field->setObjectName(QStringLiteral("按钮_添加字段"));
     auto* remove = new QPushButton(QStringLiteral("删除"));
     remove->setObjectName(QStringLiteral("按钮_删除项目"));
+    auto* show_preview = new QPushButton(QStringLiteral("预览"));
+    show_preview->setObjectName(QStringLiteral("按钮_预览"));
     tools->addWidget(save_button_);
     tools->addSpacing(16);
     tools->addWidget(add_text);
@@ -85,6 +89,8 @@ TemplateDesigner::TemplateDesigner(QWidget* parent) : QWidget(parent) {
     tools->addWidget(new_field_box_);
     tools->addWidget(add_field);
     tools->addWidget(remove);
+    tools->addSpacing(16);
+    tools->addWidget(show_preview);
     tools->addStretch();
     root->addLayout(tools);
 
@@ -139,6 +145,7 @@ TemplateDesigner::TemplateDesigner(QWidget* parent) : QWidget(parent) {
     connect(add_field, &QPushButton::clicked, this,
             [this] { add_field_item(new_field_box_->currentText()); });
     connect(remove, &QPushButton::clicked, this, [this] { delete_selection(); });
+    connect(show_preview, &QPushButton::clicked, this, [this] { preview(); });
     connect(text_edit_, &QLineEdit::textEdited, this, [this] { apply_panel(); });
     connect(field_box_, &QComboBox::currentTextChanged, this, [this] { apply_panel(); });
     for (QDoubleSpinBox* box : {x_box_, y_box_, w_box_, h_box_, size_box_})
@@ -294,6 +301,19 @@ void TemplateDesigner::delete_selection() {
     }
     select({});
     changed();
+}
+
+void TemplateDesigner::preview() {
+    ReportEngine shown;
+    shown.set_report_template(design_);
+    if (report_) {
+        shown.Title(report_->title());
+        shown.ConnectionString(report_->connection_text());
+        shown.QuerySQL(report_->query());
+        shown.set_detail_source(report_->detail_connection_text(), report_->detail_query());
+    }
+    shown.set_text_variable(QStringLiteral("单位信息"), office_name(store::main_connection()));
+    shown.PrintPreview(true);
 }
 
 double TemplateDesigner::band_top(DesignBand which) const {

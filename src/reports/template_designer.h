@@ -65,6 +65,9 @@ public:
     void add_text_item();
     void add_field_item(const QString& field);
     void delete_selection();
+    // Shows the design as it would print, with the rows the last receipt left in the print
+    // database.
+    void preview();
 
     // Where an item (or detail column) lies on the page, millimetres from the paper's corner.
     QRectF selection_rect_mm(DesignSelection selection) const;

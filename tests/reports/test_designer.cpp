@@ -5,10 +5,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTest>
 
+#include "harness/pdf_text.h"
 #include "harness/units.h"
+#include "platform/grid.h"
+#include "reports/receipts.h"
 #include "receipt_fixture.h"
 #include "reports/print_parameters.h"
 #include "reports/report_designer_window.h"
@@ -36,6 +40,7 @@ protected:
         shell::set_designer_factory({});
         ReceiptTest::TearDown();
     }
+    static void kPreviewOff() { reports::kPrintPreviewKey.write(s("假")); }
     // Index of the first header item with this text.
     static int header_item(const TemplateDesigner& d, const QString& text) {
         const auto& items = d.design().header.items;
@@ -123,6 +128,34 @@ TEST_F(Designer, AddedFieldDeletedItemAndDeclinedSave) {
     reports::ReportEngine engine;
     ASSERT_TRUE(engine.LoadFromFile(path("grf/sf.grf")));
     EXPECT_EQ(engine.report_template(), before);
+}
+
+TEST_F(Designer, PreviewShowsTheUnsavedDesignWithTheLastReceiptsRows) {
+    add_two_bill_payment();
+    kPreviewOff();
+    reports::set_direct_print_file_for_tests(folder() + "/printed.pdf");
+    ASSERT_TRUE(reports::print_charge_receipt(kSerial));  // leaves its rows in print.mdb
+    reports::set_direct_print_file_for_tests(QString());
+
+    ReportDesignerWindow window;
+    TemplateDesigner* d = window.designer();
+    ASSERT_NE(d, nullptr);
+    const int label = header_item(*d, s("户号："));
+    ASSERT_GE(label, 0);
+    d->select({DesignBand::Header, label});
+    d->set_selection_text(s("用户编号："));
+    const QString pdf = folder() + "/design.pdf";
+    ui.on_modal("QPrintPreviewDialog", [&](QDialog* w) {
+        EXPECT_TRUE(platform::print_preview_to_pdf(*qobject_cast<QPrintPreviewDialog*>(w), pdf));
+        return int(QDialog::Accepted);
+    });
+    unit<QPushButton>(*d, "按钮_预览")->click();
+    const QString text = harness::read_pdf(pdf).all();
+    EXPECT_TRUE(text.contains(s("用户编号："))) << text.toStdString();
+    EXPECT_TRUE(text.contains(s("贰佰柒拾叁元整")));
+    EXPECT_TRUE(text.contains(s("物业服务中心")));
+    ui.expect_box(s("是否保存设计模板?"), platform::MsgResult::No);
+    window.reject();
 }
 
 TEST_F(Designer, MouseDragMovesAndTheCornerResizes) {
