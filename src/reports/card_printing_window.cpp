@@ -20,7 +20,8 @@ namespace reports {
 CardPrintingWindow::CardPrintingWindow(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::CardPrintingWindow>()) {
     ui->setupUi(this);
-    connect(ui->方式二_打印, &QPushButton::clicked, this, [this] { on_card_print_handbook_click(); });
+    connect(ui->方式二_打印, &QPushButton::clicked, this,
+            [this] { on_card_print_handbook_click(); });
     connect(ui->方式二_返回, &QPushButton::clicked, this, [this] { on_card_print_return_click(); });
     on_card_print_window_create();
 }
@@ -41,8 +42,9 @@ void CardPrintingWindow::on_card_print_handbook_click() {
     const double row_height = platform::to_number(ui->编辑框_每页行数->text());
     if (!(row_height > 1e-7)) return;
     ui->标签_提示->show();
-    print_reading_handbook(ui->方式二_抄表员选择框->currentText(), single, static_cast<int>(font_size),
-                           static_cast<int>(row_height), ui->标签_提示);
+    print_reading_handbook(ui->方式二_抄表员选择框->currentText(), single,
+                           static_cast<int>(font_size), static_cast<int>(row_height),
+                           ui->标签_提示);
 }
 
 void CardPrintingWindow::on_card_print_return_click() { reject(); }
@@ -78,7 +80,8 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
     setup->PrintGridlines = true;
     setup->CenterHorizontally = true;
     setup->PrintFixedRow = true;
-    setup->Footer = QStringLiteral("共&n页，第&p页 用户数：") + QString::number(lines.size()) + QStringLiteral("户");
+    setup->Footer = QStringLiteral("共&n页，第&p页 用户数：") + QString::number(lines.size()) +
+                    QStringLiteral("户");
     grid.DisplayRowIndex = false;
     grid.AllowUserReorderColumn = false;
     grid.DisplayFocusRect = true;
@@ -94,7 +97,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
         int width;
     };
     static const std::vector<Column> single_columns = {
-        {"户号", 80}, {"用户姓名", 90}, {"起数", 70}, {"止数", 70},
+        {"户号", 80},     {"用户姓名", 90}, {"起数", 70},     {"止数", 70},
         {"欠费金额", 95}, {"收费项目", 90}, {"居住街道", 85}, {"移动电话", 115}};
     static const std::vector<Column> double_columns = {
         {"户号", 60}, {"用户姓名", 80}, {"起数", 60}, {"止数", 60}, {"收费项目", 75},
@@ -111,7 +114,8 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
         for (size_t i = 0; i < lines.size(); ++i) {
             const HandbookLine& l = lines[i];
             const int r = static_cast<int>(i) + 1;
-            const QStringList cells = {l.account, l.name, l.start, QString(), l.arrears, l.item, l.street, l.mobile};
+            const QStringList cells = {l.account, l.name, l.start,  QString(),
+                                       l.arrears, l.item, l.street, l.mobile};
             for (int j = 0; j < cells.size(); ++j) grid.Cell(r, j + 1).Text = cells[j];
         }
     } else {

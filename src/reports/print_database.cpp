@@ -52,14 +52,15 @@ QString print_database_path() { return platform::app_path(platform::kPrintDataba
 QString print_connection_text() {
     // The engine's own spelling; the report engine finds the file whatever its letter case.
     QString folder = platform::program_directory();
-    return QStringLiteral("ODBC;DBQ=") + folder + QStringLiteral("/Print.mdb;Driver={Microsoft Access Driver (*.mdb)};");
+    return QStringLiteral("ODBC;DBQ=") + folder +
+           QStringLiteral("/Print.mdb;Driver={Microsoft Access Driver (*.mdb)};");
 }
 
 QString office_name(Connection& main) {
     if (!shell::system_parameters.organisation_name.isEmpty())
         return shell::system_parameters.organisation_name;
-    return platform::query_text(main, QStringLiteral("select 文本 from pz where 项目名称='单位信息'"),
-                                OnFailure::Quiet);
+    return platform::query_text(
+        main, QStringLiteral("select 文本 from pz where 项目名称='单位信息'"), OnFailure::Quiet);
 }
 
 bool rebuild_print_database() {
@@ -99,8 +100,10 @@ QString to_half_width(const QString& text) {
     QString out = text;
     for (QChar& c : out) {
         const char16_t u = c.unicode();
-        if (u >= 0xFF01 && u <= 0xFF5E) c = QChar(char16_t(u - 0xFEE0));
-        else if (u == 0x3000) c = QChar(u' ');
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            c = QChar(char16_t(u - 0xFEE0));
+        else if (u == 0x3000)
+            c = QChar(u' ');
     }
     return out;
 }
@@ -166,7 +169,8 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
     }
 
     // 2. A fresh print database.
-    if (!rebuild_print_database()) say(&build.messages, platform::db_last_error(print_connection()));
+    if (!rebuild_print_database())
+        say(&build.messages, platform::db_last_error(print_connection()));
 
     // 3. One reading line per reading, further tier lines after it.
     std::vector<qint64> bills;  // in the order first met
@@ -187,16 +191,18 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
             bills.push_back(bill);
         }
 
-        const QStringList bill_row = platform::query_rows(
-            main, "select 收费项目,价格类别 from 总收费 where 收据号=" + QString::number(bill))
-                                         .value(0);
+        const QStringList bill_row =
+            platform::query_rows(
+                main, "select 收费项目,价格类别 from 总收费 where 收据号=" + QString::number(bill))
+                .value(0);
         const QString item = bill_row.value(0), category = bill_row.value(1);
         const double multiplier = platform::query_number(
             main, "select 倍率,计量编号 from 用户表管理 where 父号=" + sql_quote(household) +
                       " and 价格类别=" + sql_quote(category) + " and 收费项目=" + sql_quote(item));
-        const QStringList mode_row = platform::query_rows(
-            main, "select 计费模式,阶梯收费 from 收费项目 where 项目名称=" + sql_quote(item))
-                                         .value(0);
+        const QStringList mode_row =
+            platform::query_rows(
+                main, "select 计费模式,阶梯收费 from 收费项目 where 项目名称=" + sql_quote(item))
+                .value(0);
         const QString billing_mode = mode_row.value(0), tiered = mode_row.value(1);
 
         double difference = end - start;
@@ -207,9 +213,10 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
             const QString day = platform::date_ymd_text(date);
             bool found = false;
             RecordSet base_rows;
-            platform::query_open(base_rows, main,
-                                 "select 基本方 from 基本方调整 where 用水类型=" + sql_quote(category) +
-                                     " and (抄表日起<=#" + day + "# and 抄表日止>=#" + day + "#)");
+            platform::query_open(
+                base_rows, main,
+                "select 基本方 from 基本方调整 where 用水类型=" + sql_quote(category) +
+                    " and (抄表日起<=#" + day + "# and 抄表日止>=#" + day + "#)");
             double base = 0;
             if (platform::recordset_record_count(base_rows) > 0) {
                 base = platform::recordset_field_number(base_rows, "基本方");
@@ -219,17 +226,19 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
                 base = platform::query_number(
                     main, "select 基本方 from 水价类别 where 水价类别=" + sql_quote(category));
             if (master)
-                base *= platform::query_rows(main, "select * from 用户表  where 父号=" +
-                                                       sql_quote(household) +
-                                                       " and 目前状态='正常'")
+                base *= platform::query_rows(
+                            main, "select * from 用户表  where 父号=" + sql_quote(household) +
+                                      " and 目前状态='正常'")
                             .size();
             if (u - base < -platform::kMoneyTolerance) q = base;
         }
 
         // A reduction granted on the bill is shared out over the readings it covered.
-        const QStringList reduction = platform::query_rows(
-            main, "select 抄表ID,减免类型,减免用量 from 减免明细 where 收据号=" + QString::number(bill))
-                                          .value(0);
+        const QStringList reduction =
+            platform::query_rows(main,
+                                 "select 抄表ID,减免类型,减免用量 from 减免明细 where 收据号=" +
+                                     QString::number(bill))
+                .value(0);
         if (!reduction.isEmpty()) {
             int ids = 0;
             for (const QString& id : reduction.value(0).split(QLatin1Char('|')))
@@ -240,21 +249,31 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
         const QString reading_day = "'" + platform::date_ymd_text(date) + "'";
         const QString base_extra = num(q - u);
         if (tiered == QStringLiteral("开启")) {
-            const std::vector<TierShare> shares = split_quantity_into_tiers(main, category, q, item);
+            const std::vector<TierShare> shares =
+                split_quantity_into_tiers(main, category, q, item);
             for (size_t k = 0; k < shares.size(); ++k) {
                 const TierShare& tier = shares[k];
                 QString sql;
                 if (k == 0) {
-                    sql = "insert into 电表信息 (起数,止数,用量,倍率,损耗,基本度数,实收,价格,金额,抄表日期,收费项目,价格类别) values (" +
-                          sql_quote(platform::to_text(start)) + "," + sql_quote(platform::to_text(end)) + "," +
-                          sql_quote(platform::to_text(difference)) + "," + sql_quote(platform::to_text(multiplier)) +
-                          "," + sql_quote(platform::to_text(loss)) + "," + base_extra + "," + num(tier.quantity) +
-                          "," + num4(tier.price) + "," + num4(tier.quantity * tier.price) + "," + reading_day +
-                          "," + sql_quote(item) + "," + sql_quote(category) + ")";
+                    sql =
+                        "insert into 电表信息 "
+                        "(起数,止数,用量,倍率,损耗,基本度数,实收,价格,金额,抄表日期,收费项目,"
+                        "价格类别) values (" +
+                        sql_quote(platform::to_text(start)) + "," +
+                        sql_quote(platform::to_text(end)) + "," +
+                        sql_quote(platform::to_text(difference)) + "," +
+                        sql_quote(platform::to_text(multiplier)) + "," +
+                        sql_quote(platform::to_text(loss)) + "," + base_extra + "," +
+                        num(tier.quantity) + "," + num4(tier.price) + "," +
+                        num4(tier.quantity * tier.price) + "," + reading_day + "," +
+                        sql_quote(item) + "," + sql_quote(category) + ")";
                 } else {
-                    sql = "insert into 电表信息 (实收,价格,金额,收费项目) values (" + num(tier.quantity) + "," +
-                          num4(tier.price) + "," + num4(tier.quantity * tier.price) + "," +
-                          sql_quote("第" + plain_chinese_numeral(static_cast<int>(k) + 1) + "阶梯") + ")";
+                    sql =
+                        "insert into 电表信息 (实收,价格,金额,收费项目) values (" +
+                        num(tier.quantity) + "," + num4(tier.price) + "," +
+                        num4(tier.quantity * tier.price) + "," +
+                        sql_quote("第" + plain_chinese_numeral(static_cast<int>(k) + 1) + "阶梯") +
+                        ")";
                 }
                 print_execute(sql, build, true);
             }
@@ -263,9 +282,11 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
                 main, "select 价格 from 水价类别 where 水价类别=" + sql_quote(category) +
                           " and 收费项目=" + sql_quote(item));
             print_execute(
-                "insert into 电表信息 (起数,止数,用量,倍率,损耗,基本度数,实收,价格,金额,抄表日期,收费项目,价格类别) values (" +
-                    num(start) + "," + num(end) + "," + num(difference) + "," + num(multiplier) + "," +
-                    num(loss) + "," + base_extra + "," + num(q) + "," + num4(price) + "," +
+                "insert into 电表信息 "
+                "(起数,止数,用量,倍率,损耗,基本度数,实收,价格,金额,抄表日期,收费项目,价格类别) "
+                "values (" +
+                    num(start) + "," + num(end) + "," + num(difference) + "," + num(multiplier) +
+                    "," + num(loss) + "," + base_extra + "," + num(q) + "," + num4(price) + "," +
                     num4(q * price) + "," + reading_day + "," + sql_quote(item) + "," +
                     sql_quote(category) + ")",
                 build, false);
@@ -275,9 +296,10 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
     // 4. Each bill's surcharges, once per bill.
     for (qint64 bill : bills) {
         RecordSet surcharges;
-        platform::query_open(surcharges, main,
-                             "select 附加费名称,价格,收费项目,价格类别,用量,金额 from 月附加费 where 收据号=" +
-                                 QString::number(bill));
+        platform::query_open(
+            surcharges, main,
+            "select 附加费名称,价格,收费项目,价格类别,用量,金额 from 月附加费 where 收据号=" +
+                QString::number(bill));
         for (; !platform::recordset_eof(surcharges); platform::recordset_move_next(surcharges)) {
             print_execute(
                 "insert into 电表信息 (起数,实收,价格,金额,收费项目,价格类别) values (" +
@@ -293,11 +315,12 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
 
     // 5. Sums over the payment's bills.
     RecordSet totals;
-    platform::query_open(totals, main,
-                         "select sum(实收金额) as 实收金额,sum(预存扣款) as 预存扣款,sum(应收金额) as 应收金额,"
-                         "sum(滞纳金) as 滞纳金,sum(减免金额) as 减免金额,sum(水损) as 水损,"
-                         "sum(减免用量) as 减免用量 from 总收费 where 流水号= " +
-                             serial_text);
+    platform::query_open(
+        totals, main,
+        "select sum(实收金额) as 实收金额,sum(预存扣款) as 预存扣款,sum(应收金额) as 应收金额,"
+        "sum(滞纳金) as 滞纳金,sum(减免金额) as 减免金额,sum(水损) as 水损,"
+        "sum(减免用量) as 减免用量 from 总收费 where 流水号= " +
+            serial_text);
     const double paid = platform::recordset_field_number(totals, "实收金额");
 
     // 6. Balances, collector and date: first and last bill of the payment.
@@ -306,13 +329,15 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
     {
         RecordSet balances;
         if (reading_count > 0 && first_parent == QLatin1String("0"))
-            platform::query_open(balances, main,
-                                 "select 收费日期,收费人员,上月接转,本月接转 from 总收费 where 流水号= " +
-                                     serial_text + " order by 收据号");
+            platform::query_open(
+                balances, main,
+                "select 收费日期,收费人员,上月接转,本月接转 from 总收费 where 流水号= " +
+                    serial_text + " order by 收据号");
         else if (reading_count > 0)
             platform::query_open(
                 balances, main,
-                "select 总收费.收费日期,总收费.收费人员,总收费.上月接转,总收费.本月接转,抄表总表.抄表日期 "
+                "select "
+                "总收费.收费日期,总收费.收费人员,总收费.上月接转,总收费.本月接转,抄表总表.抄表日期 "
                 "from 总收费,抄表总表 where 抄表总表.收据号= 总收费.收据号 and  抄表总表.流水号= " +
                     serial_text + " order by 总收费.收据号");
         const int n = platform::recordset_record_count(balances);
@@ -325,23 +350,26 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
         }
     }
     // The invoice number the payment wrote into its bills (the last one's, as the date).
-    invoice = platform::query_text(main, "select 发票号 from 总收费 where 流水号= " + serial_text +
-                                             " order by 收据号 desc");
+    invoice = platform::query_text(
+        main, "select 发票号 from 总收费 where 流水号= " + serial_text + " order by 收据号 desc");
 
     // 7. The receipt's one 用户信息 row.
     print_execute(
-        "insert into 用户信息 (户号,用户名,居住街道,详细地址,磁卡号码,系统流水,缴费性质,收费日期,上期结余,本期结余,"
+        "insert into 用户信息 "
+        "(户号,用户名,居住街道,详细地址,磁卡号码,系统流水,缴费性质,收费日期,上期结余,本期结余,"
         "应收金额,实收金额,预存扣款,减免金额,滞纳金,减免用量,收费人员,实收大写,发票号) values (" +
             sql_quote(household) + "," + sql_quote(name) + "," + sql_quote(street) + "," +
-            sql_quote(address) + "," + sql_quote(card) + "," + sql_quote(serial_display_text(serial)) +
-            ",'现金缴费'," + sql_quote(paid_on) + "," + num(before) + "," + num(after) + "," +
+            sql_quote(address) + "," + sql_quote(card) + "," +
+            sql_quote(serial_display_text(serial)) + ",'现金缴费'," + sql_quote(paid_on) + "," +
+            num(before) + "," + num(after) + "," +
             num(platform::recordset_field_number(totals, "应收金额")) + "," + num(paid) + "," +
             num(platform::recordset_field_number(totals, "预存扣款")) + "," +
             num(platform::recordset_field_number(totals, "减免金额")) + "," +
             num(platform::recordset_field_number(totals, "滞纳金")) + "," +
             num(std::trunc(platform::recordset_field_number(totals, "减免用量"))) + "," +
-            sql_quote(collector) + "," + sql_quote(platform::amount_in_words(platform::to_text(paid))) +
-            "," + sql_quote(invoice) + ")",
+            sql_quote(collector) + "," +
+            sql_quote(platform::amount_in_words(platform::to_text(paid))) + "," +
+            sql_quote(invoice) + ")",
         build, false);
     platform::db_close(print_connection());
     return build;
@@ -350,14 +378,15 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
 double household_prepay_balance(Connection& main, const QString& household,
                                 std::vector<ReceiptMessage>* messages) {
     const QString h = sql_quote(household);
-    if (!platform::query_exists(main, "select 收据号,户号,预存金额 from 预存明细 where 户号=" + h +
-                                          " and 标志=1"))
+    if (!platform::query_exists(
+            main, "select 收据号,户号,预存金额 from 预存明细 where 户号=" + h + " and 标志=1"))
         return 0;
     // The household's valid prepayments, merged into one row, less what its bills and those of
     // its meter accounts took from them.
     platform::db_execute(main, "delete from 预存结余");
     const QString insert =
-        "INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 from 预存明细 where 户号=" +
+        "INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 from 预存明细 where "
+        "户号=" +
         h + " and 标志=1";
     if (!platform::db_execute(main, insert)) {
         say(messages, platform::db_last_error(main));
@@ -368,14 +397,15 @@ double household_prepay_balance(Connection& main, const QString& household,
     const qint64 first = platform::query_integer(
         main, "select 编号 from 预存结余 where  户号=" + h + "  order by 编号");
     if (!platform::db_execute(main, "update 预存结余 set 预存金额=" + sql_number(paid_in) +
-                                        " where 户号=" + h + " and  编号=" + QString::number(first)))
+                                        " where 户号=" + h +
+                                        " and  编号=" + QString::number(first)))
         say(messages, platform::db_last_error(main));
-    platform::db_execute(main, "delete from 预存结余 where 户号=" + h + " and  编号<>" +
-                                   QString::number(first));
+    platform::db_execute(
+        main, "delete from 预存结余 where 户号=" + h + " and  编号<>" + QString::number(first));
     // Bills match by prefix: the household's own and its meter accounts'.
-    const double taken = platform::query_number(
-        main, "select sum(预存扣款)as 总金额 from 总收费 where 户号  like " +
-                  sql_quote(to_half_width(household) + "%") + " and 标志=1");
+    const double taken =
+        platform::query_number(main, "select sum(预存扣款)as 总金额 from 总收费 where 户号  like " +
+                                         sql_quote(to_half_width(household) + "%") + " and 标志=1");
     const QString update = "update 预存结余 set 已扣金额=" + sql_number(taken) +
                            ",结余金额=" + sql_number(paid_in - taken) + " where 户号=" + h;
     if (!platform::db_execute(main, update)) {
@@ -392,7 +422,8 @@ ReceiptBuild build_prepay_receipt(Connection& main, qint64 receipt_number) {
     RecordSet row;
     platform::query_open(
         row, main,
-        "select 用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,预存明细.预存金额,预存明细.预存日期,"
+        "select "
+        "用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,预存明细.预存金额,预存明细.预存日期,"
         "预存明细.收费人员,用户信息表.详细地址,用户信息表.磁卡号码 from 用户信息表,预存明细  where "
         "用户信息表.户号=预存明细.户号 and 收据号=" +
             QString::number(receipt_number));
@@ -402,12 +433,14 @@ ReceiptBuild build_prepay_receipt(Connection& main, qint64 receipt_number) {
 
     const double balance = household_prepay_balance(main, household, &build.messages);
 
-    if (!rebuild_print_database()) say(&build.messages, platform::db_last_error(print_connection()));
+    if (!rebuild_print_database())
+        say(&build.messages, platform::db_last_error(print_connection()));
     const QString sql =
-        "insert into 预存信息 (户号,用户名,居住街道,详细地址,系统流水,缴费性质,预存日期,上期结余,本期结余,"
+        "insert into 预存信息 "
+        "(户号,用户名,居住街道,详细地址,系统流水,缴费性质,预存日期,上期结余,本期结余,"
         "预存金额,收费人员,磁卡号码,预存大写) values (" +
-        sql_quote(household) + "," + sql_quote(platform::recordset_field_text(row, "用户名")) + "," +
-        sql_quote(platform::recordset_field_text(row, "居住街道")) + "," +
+        sql_quote(household) + "," + sql_quote(platform::recordset_field_text(row, "用户名")) +
+        "," + sql_quote(platform::recordset_field_text(row, "居住街道")) + "," +
         sql_quote(platform::recordset_field_text(row, "详细地址")) + "," +
         sql_quote(serial_display_text(receipt_number)) + ",'预存缴费'," +
         sql_quote(paid_on.isValid() ? platform::date_ymd_text(paid_on) : QString()) + "," +

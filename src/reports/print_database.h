@@ -74,7 +74,7 @@ ReceiptBuild build_charge_receipt(platform::Connection& main, qint64 serial);
 // prepayments less what every valid bill of the household and its meter accounts took from
 // them. Rebuilds the work table 预存结余 for that household on the way.
 double household_prepay_balance(platform::Connection& main, const QString& household,
-                                 std::vector<ReceiptMessage>* messages = nullptr);
+                                std::vector<ReceiptMessage>* messages = nullptr);
 
 // Fills the print database with the receipt of one prepayment (预存信息) and closes it. Not
 // printable when the row could not be written.

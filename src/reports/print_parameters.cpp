@@ -26,7 +26,9 @@ const std::array<ReceiptTemplate, 2>& templates() {
 
 }  // namespace
 
-bool receipts_open_preview() { return kPrintPreviewKey.read(shell::settings::kTrue) != shell::settings::kFalse; }
+bool receipts_open_preview() {
+    return kPrintPreviewKey.read(shell::settings::kTrue) != shell::settings::kFalse;
+}
 
 PrintParameters load_print_parameters() {
     PrintParameters p;
@@ -80,7 +82,8 @@ RestoreOutcome restore_receipt_template(const QString& name) {
     out.message = out.restored ? QStringLiteral("恢复") + name + QStringLiteral("设计模板成功!")
                                : QStringLiteral("恢复") + name + QStringLiteral("设计模板失败!");
     if (!platform::file_exists(shipped))
-        out.message += QStringLiteral("\n原始模板 %1 不存在，当前模板未改动。").arg(t->shipped_copy);
+        out.message +=
+            QStringLiteral("\n原始模板 %1 不存在，当前模板未改动。").arg(t->shipped_copy);
     return out;
 }
 

@@ -11,7 +11,8 @@
 
 namespace reports {
 
-inline const shell::SettingKey kPrintPreviewKey{QStringLiteral("控件注册"), QStringLiteral("打印预览")};
+inline const shell::SettingKey kPrintPreviewKey{QStringLiteral("控件注册"),
+                                                QStringLiteral("打印预览")};
 inline const shell::SettingKey kCopiesKey{QStringLiteral("打印设置"), QStringLiteral("发票张数")};
 
 // Whether receipts open the preview (anything but "假").
@@ -26,8 +27,8 @@ PrintParameters load_print_parameters();
 
 struct SaveOutcome {
     bool saved = false;
-    QString message;             // information box
-    bool focus_copies = false;   // the copies box takes the focus after the message
+    QString message;            // information box
+    bool focus_copies = false;  // the copies box takes the focus after the message
 };
 // Stores the selection (index 1 = "关闭") and the copies text, writes the log row.
 SaveOutcome save_print_parameters(int preview_index, const QString& copies_text);

@@ -19,7 +19,8 @@ PrintParametersWindow::PrintParametersWindow(QWidget* parent)
     connect(ui->按钮2, &QPushButton::clicked, this, [this] { on_print_parameters_return_click(); });
     connect(ui->按钮_发票设计, &QPushButton::clicked, this,
             [this] { on_print_parameters_design_click(); });
-    connect(ui->按钮4, &QPushButton::clicked, this, [this] { on_print_parameters_restore_click(); });
+    connect(ui->按钮4, &QPushButton::clicked, this,
+            [this] { on_print_parameters_restore_click(); });
     on_print_parameters_created();
 }
 
@@ -70,8 +71,8 @@ void PrintParametersWindow::on_print_parameters_restore_click() {
         return;
     const RestoreOutcome out = restore_receipt_template(name);
     if (!out.message.isEmpty())
-        platform::message_box(out.message, platform::kDefaultCaption, platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, this);
+        platform::message_box(out.message, platform::kDefaultCaption,
+                              platform::MsgIcon::Information, platform::MsgButtons::Ok, this);
 }
 
 void PrintParametersWindow::on_print_parameters_return_click() { reject(); }

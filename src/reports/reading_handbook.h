@@ -17,7 +17,8 @@ namespace reports {
 
 // Rebuilds 抄表信息 and 欠费信息 for one reader. A failing step is told and the next one still
 // runs; the handbook then shows what the tables hold.
-std::vector<ReceiptMessage> build_handbook_tables(platform::Connection& main, const QString& reader);
+std::vector<ReceiptMessage> build_handbook_tables(platform::Connection& main,
+                                                  const QString& reader);
 
 // One printed account: 户号, 用户名, 起数 (shortest form), 欠费金额 ("12.50(2)"), 收费项目,
 // 居住街道, 移动电话, in the reader's walking order.
@@ -26,7 +27,8 @@ struct HandbookLine {
 };
 std::vector<HandbookLine> handbook_lines(platform::Connection& main, const QString& reader);
 
-// The title printed on every page: office name + "抄表手册---当前抄表人员(" + reader + ")--" + date.
+// The title printed on every page: office name + "抄表手册---当前抄表人员(" + reader + ")--" +
+// date.
 QString handbook_title(const QString& office, const QString& reader, const QDate& day);
 
 // The readers offered for printing: every reader but "系统", in table order.

@@ -29,7 +29,8 @@ bool print_template(const ReceiptTemplate& receipt, const QString& title,
     report.set_text_variable(QStringLiteral("单位信息"), office_name(store::main_connection()));
     report.ConnectionString(print_connection_text());
     report.QuerySQL(receipt.query);
-    if (ReportDetailGrid grid = report.DetailGrid(); !grid.empty() && !receipt.detail_query.isEmpty()) {
+    if (ReportDetailGrid grid = report.DetailGrid();
+        !grid.empty() && !receipt.detail_query.isEmpty()) {
         grid.Recordset().ConnectionString(print_connection_text());
         grid.Recordset().QuerySQL(receipt.detail_query);
     }

@@ -20,7 +20,8 @@ namespace {
 // The program-wide holders exist from start-up on; a window opened without them (a test that
 // skipped start-up) makes them.
 void ensure_designer_objects() {
-    if (!shell::designer_report) shell::designer_report = std::make_unique<shell::ComponentHolder>();
+    if (!shell::designer_report)
+        shell::designer_report = std::make_unique<shell::ComponentHolder>();
     if (!shell::designer_ocx) shell::designer_ocx = std::make_unique<shell::ComponentHolder>();
     if (!shell::designer_host) {
         shell::designer_host = std::make_unique<shell::ReportDesigner>();
@@ -45,9 +46,12 @@ void ReportDesignerWindow::on_report_designer_created() {
     shell::designer_report->object = std::make_shared<ReportEngine>();
 
     QSize area(1280, 800);
-    if (shell::MainWindow* main = shell::main_window()) area = main->size();
-    else if (QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableSize();
-    if (!shell::designer_host->designer_create_window(this, 0, 0, area.width() - 30, area.height() - 50)) {
+    if (shell::MainWindow* main = shell::main_window())
+        area = main->size();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableSize();
+    if (!shell::designer_host->designer_create_window(this, 0, 0, area.width() - 30,
+                                                      area.height() - 50)) {
         platform::message_box(QStringLiteral("不能实例化报表设计器"), platform::kDefaultCaption,
                               platform::MsgIcon::Information, platform::MsgButtons::Ok, this);
         shell::designer_host->designer_release();
@@ -76,7 +80,8 @@ void ReportDesignerWindow::on_report_designer_created() {
         engine->Title(designer_template_name + QStringLiteral("设计"));
         engine->ConnectionString(print_connection_text());
         engine->QuerySQL(receipt->query);
-        if (ReportDetailGrid grid = engine->DetailGrid(); !grid.empty() && !receipt->detail_query.isEmpty()) {
+        if (ReportDetailGrid grid = engine->DetailGrid();
+            !grid.empty() && !receipt->detail_query.isEmpty()) {
             grid.Recordset().ConnectionString(print_connection_text());
             grid.Recordset().QuerySQL(receipt->detail_query);
         }

@@ -28,9 +28,12 @@ QString& direct_print_file() {
 
 Qt::Alignment qt_align(ItemAlign a) {
     switch (a) {
-        case ItemAlign::Center: return Qt::AlignHCenter;
-        case ItemAlign::Right: return Qt::AlignRight;
-        case ItemAlign::Left: break;
+        case ItemAlign::Center:
+            return Qt::AlignHCenter;
+        case ItemAlign::Right:
+            return Qt::AlignRight;
+        case ItemAlign::Left:
+            break;
     }
     return Qt::AlignLeft;
 }
@@ -132,7 +135,8 @@ private:
                 case ItemKind::Picture: {
                     const QImage image = QImage::fromData(it.picture);
                     if (image.isNull()) break;
-                    const QSizeF fitted = QSizeF(image.size()).scaled(box.size(), Qt::KeepAspectRatio);
+                    const QSizeF fitted =
+                        QSizeF(image.size()).scaled(box.size(), Qt::KeepAspectRatio);
                     p_.drawImage(QRectF(box.topLeft(), fitted), image);
                     if (it.border) {
                         p_.setPen(QPen(Qt::black, s_(0.2)));
@@ -289,7 +293,8 @@ ReportRows ReportEngine::read_detail_rows() const {
 void ReportEngine::apply_page_layout(QPagedPaintDevice& device) const {
     const TemplatePage& page = template_.page;
     const bool landscape = page.width > page.height;
-    const QSizeF upright = landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
+    const QSizeF upright =
+        landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
     const QPageLayout layout(QPageSize(upright, QPageSize::Millimeter),
                              landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                              QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);

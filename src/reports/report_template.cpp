@@ -55,8 +55,11 @@ struct Reader {
 
     bool format(const QJsonObject& o, QString* out) {
         if (!text(o, "format", out)) return false;
-        static const QStringList known = {QString(), QStringLiteral("0"), QStringLiteral("0.0"),
-                                          QStringLiteral("0.00"), QStringLiteral("0.000"),
+        static const QStringList known = {QString(),
+                                          QStringLiteral("0"),
+                                          QStringLiteral("0.0"),
+                                          QStringLiteral("0.00"),
+                                          QStringLiteral("0.000"),
                                           QStringLiteral("0.0000")};
         return known.contains(*out) ? true : fail(QStringLiteral("未知格式 %1").arg(*out));
     }
@@ -64,10 +67,14 @@ struct Reader {
     bool align(const QJsonObject& o, ItemAlign* out) {
         QString a;
         if (!text(o, "align", &a)) return false;
-        if (a.isEmpty() || a == QLatin1String("left")) *out = ItemAlign::Left;
-        else if (a == QLatin1String("center")) *out = ItemAlign::Center;
-        else if (a == QLatin1String("right")) *out = ItemAlign::Right;
-        else return fail(QStringLiteral("未知对齐 %1").arg(a));
+        if (a.isEmpty() || a == QLatin1String("left"))
+            *out = ItemAlign::Left;
+        else if (a == QLatin1String("center"))
+            *out = ItemAlign::Center;
+        else if (a == QLatin1String("right"))
+            *out = ItemAlign::Right;
+        else
+            return fail(QStringLiteral("未知对齐 %1").arg(a));
         return true;
     }
 
@@ -85,14 +92,18 @@ struct Reader {
     bool item(const QJsonObject& o, TemplateItem* out) {
         QString kind;
         if (!text(o, "kind", &kind)) return false;
-        if (kind == QLatin1String("text")) out->kind = ItemKind::Text;
-        else if (kind == QLatin1String("field")) out->kind = ItemKind::Field;
-        else if (kind == QLatin1String("picture")) out->kind = ItemKind::Picture;
-        else return fail(QStringLiteral("未知项目类型 %1").arg(kind));
-        if (!text(o, "name", &out->name) || !length(o, "x", &out->x) ||
-            !length(o, "y", &out->y) || !length(o, "w", &out->w, 0.1) ||
-            !length(o, "h", &out->h, 0.1) || !text(o, "text", &out->text) ||
-            !text(o, "field", &out->field) || !format(o, &out->format) || !align(o, &out->align) ||
+        if (kind == QLatin1String("text"))
+            out->kind = ItemKind::Text;
+        else if (kind == QLatin1String("field"))
+            out->kind = ItemKind::Field;
+        else if (kind == QLatin1String("picture"))
+            out->kind = ItemKind::Picture;
+        else
+            return fail(QStringLiteral("未知项目类型 %1").arg(kind));
+        if (!text(o, "name", &out->name) || !length(o, "x", &out->x) || !length(o, "y", &out->y) ||
+            !length(o, "w", &out->w, 0.1) || !length(o, "h", &out->h, 0.1) ||
+            !text(o, "text", &out->text) || !text(o, "field", &out->field) ||
+            !format(o, &out->format) || !align(o, &out->align) ||
             !flag(o, "border", &out->border) || !font(o, "font", &out->font))
             return false;
         if (out->kind == ItemKind::Field && out->field.trimmed().isEmpty())
@@ -150,9 +161,12 @@ QJsonObject font_json(const TemplateFont& f) {
 
 QString align_text(ItemAlign a) {
     switch (a) {
-        case ItemAlign::Center: return QStringLiteral("center");
-        case ItemAlign::Right: return QStringLiteral("right");
-        case ItemAlign::Left: break;
+        case ItemAlign::Center:
+            return QStringLiteral("center");
+        case ItemAlign::Right:
+            return QStringLiteral("right");
+        case ItemAlign::Left:
+            break;
     }
     return QStringLiteral("left");
 }
@@ -199,7 +213,9 @@ QByteArray template_to_json(const ReportTemplate& report) {
         const TemplateDetail& d = *report.detail;
         QJsonArray columns;
         for (const TemplateColumn& c : d.columns) {
-            QJsonObject o{{"title", c.title}, {"field", c.field}, {"width", c.width},
+            QJsonObject o{{"title", c.title},
+                          {"field", c.field},
+                          {"width", c.width},
                           {"align", align_text(c.align)}};
             if (!c.format.isEmpty()) o["format"] = c.format;
             columns.append(o);

@@ -123,7 +123,8 @@ TemplateDesigner::TemplateDesigner(QWidget* parent) : QWidget(parent) {
     border_box_->setObjectName(QStringLiteral("选择框_边框"));
     align_box_ = new QComboBox;
     align_box_->setObjectName(QStringLiteral("组合框_对齐"));
-    align_box_->addItems({QStringLiteral("左对齐"), QStringLiteral("居中"), QStringLiteral("右对齐")});
+    align_box_->addItems(
+        {QStringLiteral("左对齐"), QStringLiteral("居中"), QStringLiteral("右对齐")});
     form->addRow(QStringLiteral("文本："), text_edit_);
     form->addRow(QStringLiteral("字段："), field_box_);
     form->addRow(QStringLiteral("左："), x_box_);
@@ -191,7 +192,8 @@ TemplateItem* TemplateDesigner::selected_item() {
 TemplateColumn* TemplateDesigner::selected_column() {
     if (selection_.band != DesignBand::Detail || !design_.detail) return nullptr;
     auto& columns = design_.detail->columns;
-    if (selection_.index < 0 || selection_.index >= static_cast<int>(columns.size())) return nullptr;
+    if (selection_.index < 0 || selection_.index >= static_cast<int>(columns.size()))
+        return nullptr;
     return &columns[static_cast<size_t>(selection_.index)];
 }
 
@@ -322,7 +324,8 @@ double TemplateDesigner::band_top(DesignBand which) const {
     const double detail_top = header_top + design_.header.height;
     if (which == DesignBand::Detail) return detail_top;
     const double detail_height =
-        design_.detail ? design_.detail->header_height + kSampleRows * design_.detail->row_height : 0;
+        design_.detail ? design_.detail->header_height + kSampleRows * design_.detail->row_height
+                       : 0;
     return detail_top + detail_height;
 }
 
@@ -353,7 +356,8 @@ DesignSelection TemplateDesigner::hit_test(QPointF p) const {
     }
     if (design_.detail)
         for (int i = 0; i < static_cast<int>(design_.detail->columns.size()); ++i)
-            if (selection_rect_mm({DesignBand::Detail, i}).contains(p)) return {DesignBand::Detail, i};
+            if (selection_rect_mm({DesignBand::Detail, i}).contains(p))
+                return {DesignBand::Detail, i};
     return {};
 }
 
@@ -369,8 +373,10 @@ void TemplateDesigner::refresh_panel() {
     field_box_->addItems(detail ? detail_fields_ : fields_);
     const QString field = it ? it->field : c ? c->field : QString();
     if (!field.isEmpty() && field_box_->findText(field) < 0) field_box_->addItem(field);
-    if (field.isEmpty()) field_box_->setCurrentIndex(-1);
-    else field_box_->setCurrentText(field);
+    if (field.isEmpty())
+        field_box_->setCurrentIndex(-1);
+    else
+        field_box_->setCurrentText(field);
     field_box_->setEnabled((it && it->kind == ItemKind::Field) || c);
     x_box_->setEnabled(it);
     y_box_->setEnabled(it);
@@ -434,8 +440,8 @@ DesignerCanvas::DesignerCanvas(TemplateDesigner* designer) : QWidget(nullptr), d
 
 QSize DesignerCanvas::sizeHint() const {
     const ReportTemplate& t = designer_->design();
-    const double height = std::max(t.page.height, designer_->band_top(DesignBand::Footer) +
-                                                      t.footer.height + t.page.bottom);
+    const double height = std::max(
+        t.page.height, designer_->band_top(DesignBand::Footer) + t.footer.height + t.page.bottom);
     return QSize(static_cast<int>(t.page.width * kPixelsPerMm) + 1,
                  static_cast<int>(height * kPixelsPerMm) + 1);
 }
@@ -481,8 +487,9 @@ void DesignerCanvas::paintEvent(QPaintEvent*) {
         // A field's placeholder stays on one line, cut at the box, as its value would print.
         const QRectF inner = r.adjusted(2, 0, -2, 0);
         if (field)
-            p.drawText(inner, a | Qt::AlignVCenter,
-                       p.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(inner.width())));
+            p.drawText(
+                inner, a | Qt::AlignVCenter,
+                p.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(inner.width())));
         else
             p.drawText(inner, a | Qt::AlignVCenter | Qt::TextWordWrap, text);
     };
@@ -499,11 +506,15 @@ void DesignerCanvas::paintEvent(QPaintEvent*) {
             if (it.kind == ItemKind::Picture) {
                 const QImage image = QImage::fromData(it.picture);
                 if (!image.isNull())
-                    p.drawImage(QRectF(r.topLeft(), QSizeF(image.size()).scaled(r.size(), Qt::KeepAspectRatio)),
+                    p.drawImage(QRectF(r.topLeft(),
+                                       QSizeF(image.size()).scaled(r.size(), Qt::KeepAspectRatio)),
                                 image);
                 continue;
             }
-            draw_box(r, it.kind == ItemKind::Field ? QStringLiteral("[") + it.field + QStringLiteral("]") : it.text,
+            draw_box(r,
+                     it.kind == ItemKind::Field
+                         ? QStringLiteral("[") + it.field + QStringLiteral("]")
+                         : it.text,
                      it.font, it.align, it.border, it.kind == ItemKind::Field);
         }
     }
@@ -520,8 +531,8 @@ void DesignerCanvas::paintEvent(QPaintEvent*) {
             for (int r = 0; r < kSampleRows; ++r)
                 draw_box(QRectF(px(x), px(top + d.header_height + r * d.row_height), px(c.width),
                                 px(d.row_height)),
-                         r == 0 ? QStringLiteral("[") + c.field + QStringLiteral("]") : QString(), d.font,
-                         c.align, true, true);
+                         r == 0 ? QStringLiteral("[") + c.field + QStringLiteral("]") : QString(),
+                         d.font, c.align, true, true);
             x += c.width;
         }
     }
@@ -570,29 +581,40 @@ void DesignerCanvas::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
 void DesignerCanvas::keyPressEvent(QKeyEvent* event) {
     const double step = event->modifiers() & Qt::ShiftModifier ? 5.0 : 0.5;
     switch (event->key()) {
-        case Qt::Key_Delete: designer_->delete_selection(); return;
-        case Qt::Key_Left: designer_->move_selection(-step, 0); return;
-        case Qt::Key_Right: designer_->move_selection(step, 0); return;
-        case Qt::Key_Up: designer_->move_selection(0, -step); return;
-        case Qt::Key_Down: designer_->move_selection(0, step); return;
-        default: QWidget::keyPressEvent(event);
+        case Qt::Key_Delete:
+            designer_->delete_selection();
+            return;
+        case Qt::Key_Left:
+            designer_->move_selection(-step, 0);
+            return;
+        case Qt::Key_Right:
+            designer_->move_selection(step, 0);
+            return;
+        case Qt::Key_Up:
+            designer_->move_selection(0, -step);
+            return;
+        case Qt::Key_Down:
+            designer_->move_selection(0, step);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
     }
 }
 
 void install_template_designer() {
-    shell::set_designer_factory([](QWidget* host_window) -> std::shared_ptr<shell::DesignerControl> {
-        auto* designer = new TemplateDesigner(host_window);
-        auto* layout = new QVBoxLayout(host_window);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(designer);
-        designer->show();
-        // The host window owns the widget; the last holder of the control deletes it unless the
-        // host window has done so already.
-        QPointer<TemplateDesigner> guard(designer);
-        return std::shared_ptr<shell::DesignerControl>(designer, [guard](shell::DesignerControl*) {
-            delete guard.data();
+    shell::set_designer_factory(
+        [](QWidget* host_window) -> std::shared_ptr<shell::DesignerControl> {
+            auto* designer = new TemplateDesigner(host_window);
+            auto* layout = new QVBoxLayout(host_window);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addWidget(designer);
+            designer->show();
+            // The host window owns the widget; the last holder of the control deletes it unless the
+            // host window has done so already.
+            QPointer<TemplateDesigner> guard(designer);
+            return std::shared_ptr<shell::DesignerControl>(
+                designer, [guard](shell::DesignerControl*) { delete guard.data(); });
         });
-    });
 }
 
 }  // namespace reports

@@ -12,9 +12,9 @@
 #include "harness/pdf_text.h"
 #include "harness/units.h"
 #include "platform/grid.h"
-#include "reports/receipts.h"
 #include "receipt_fixture.h"
 #include "reports/print_parameters.h"
+#include "reports/receipts.h"
 #include "reports/report_designer_window.h"
 #include "reports/report_engine.h"
 #include "reports/template_designer.h"
@@ -64,7 +64,7 @@ TEST_F(Designer, OpensOnTheTemplateWithTheColumnsOfThePrintDatabase) {
     EXPECT_TRUE(d->detail_fields().contains(s("基本度数")));
     EXPECT_FALSE(d->dirty());
     ui.on_modal("x", [](QDialog*) { return 0; });  // nothing else may open
-    window.reject();  // unchanged: no question
+    window.reject();                               // unchanged: no question
     EXPECT_TRUE(ui.boxes().empty());
     EXPECT_FALSE(shell::designer_host->designer_get_object());
     EXPECT_FALSE(shell::designer_report->object);
@@ -86,7 +86,8 @@ TEST_F(Designer, EditedLabelIsSavedAndShownWhenReopened) {
         EXPECT_EQ(text->text(), s("用户编号："));
         EXPECT_TRUE(d->dirty());
         d->move_selection(1.5, 0);
-        ui.expect_box(s("是否保存设计模板?"), platform::MsgResult::Yes).expect_box(s("模板保存成功!"));
+        ui.expect_box(s("是否保存设计模板?"), platform::MsgResult::Yes)
+            .expect_box(s("模板保存成功!"));
         unit<QPushButton>(*d, "按钮_保存模板")->click();
         EXPECT_EQ(ui.boxes().at(0).caption, s("提示"));
         EXPECT_EQ(ui.boxes().at(0).icon, platform::MsgIcon::Question);
@@ -166,11 +167,14 @@ TEST_F(Designer, MouseDragMovesAndTheCornerResizes) {
     const int label = header_item(*d, s("户号："));
     const QRectF before = d->selection_rect_mm({DesignBand::Header, label});
     auto* canvas = d->canvas();
-    const auto px = [](QPointF mm) { return (mm * reports::DesignerCanvas::kPixelsPerMm).toPoint(); };
+    const auto px = [](QPointF mm) {
+        return (mm * reports::DesignerCanvas::kPixelsPerMm).toPoint();
+    };
     const QPoint start = px(before.center());
     QTest::mousePress(canvas, Qt::LeftButton, {}, start);
-    QMouseEvent move(QEvent::MouseMove, start + QPoint(40, 20), canvas->mapToGlobal(start + QPoint(40, 20)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, start + QPoint(40, 20),
+                     canvas->mapToGlobal(start + QPoint(40, 20)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &move);
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, start + QPoint(40, 20));
     const QRectF moved = d->selection_rect_mm({DesignBand::Header, label});
@@ -179,8 +183,9 @@ TEST_F(Designer, MouseDragMovesAndTheCornerResizes) {
 
     const QPoint corner = px(moved.bottomRight());
     QTest::mousePress(canvas, Qt::LeftButton, {}, corner);
-    QMouseEvent grow(QEvent::MouseMove, corner + QPoint(20, 8), canvas->mapToGlobal(corner + QPoint(20, 8)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent grow(QEvent::MouseMove, corner + QPoint(20, 8),
+                     canvas->mapToGlobal(corner + QPoint(20, 8)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &grow);
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, corner + QPoint(20, 8));
     const QRectF resized = d->selection_rect_mm({DesignBand::Header, label});

@@ -94,7 +94,8 @@ TEST_F(FirstWalk, DesignTheChargeReceiptAndPreviewIt) {
             QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, s("付款方式："));
             QCoreApplication::sendEvent(text, &typed);
             snap(w, s("designer_edited"));
-            ui.expect_box(s("是否保存设计模板?"), platform::MsgResult::Yes).expect_box(s("模板保存成功!"));
+            ui.expect_box(s("是否保存设计模板?"), platform::MsgResult::Yes)
+                .expect_box(s("模板保存成功!"));
             unit<QPushButton>(*designer, "按钮_保存模板")->click();
         } else {
             reopened_shows_change = select_label(*designer, s("付款方式："));

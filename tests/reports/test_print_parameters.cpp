@@ -28,9 +28,9 @@ TEST_F(PrintParameters, CopiesAreStoredInShortestFormOrRefused) {
         bool saved;
         const char* stored;
     };
-    for (const Case& c : {Case{"0", false, ""}, Case{"-1", false, ""}, Case{"", false, ""},
-                          Case{"abc", false, ""}, Case{"2.5", true, "2.5"}, Case{"3", true, "3"},
-                          Case{"02.50", true, "2.5"}}) {
+    for (const Case& c :
+         {Case{"0", false, ""}, Case{"-1", false, ""}, Case{"", false, ""}, Case{"abc", false, ""},
+          Case{"2.5", true, "2.5"}, Case{"3", true, "3"}, Case{"02.50", true, "2.5"}}) {
         platform::file_delete(path("pz.ini"));
         const reports::SaveOutcome out = reports::save_print_parameters(1, s(c.typed));
         EXPECT_EQ(out.saved, c.saved) << c.typed;
@@ -39,7 +39,9 @@ TEST_F(PrintParameters, CopiesAreStoredInShortestFormOrRefused) {
         EXPECT_EQ(kCopiesKey.read(), s(c.stored)) << c.typed;
         EXPECT_EQ(kPrintPreviewKey.read(), c.saved ? s("假") : QString()) << c.typed;
     }
-    EXPECT_EQ(count(s("select count(*) from 日志管理 where 上级项目='基本设置' and 当前项目='打印参数设置' and 备注='修改打印参数设置'")), 3);
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 上级项目='基本设置' and "
+                      "当前项目='打印参数设置' and 备注='修改打印参数设置'")),
+              3);
 }
 
 TEST_F(PrintParameters, PreviewSettingReadsAndWrites) {
@@ -92,7 +94,8 @@ TEST_F(PrintParameters, RestorePutsTheShippedTemplateBack) {
     EXPECT_EQ(live.readAll(), QByteArray("edited"));
     live.close();
 
-    ui.expect_box(s("确定要恢复收费发票"), platform::MsgResult::Yes).expect_box(s("恢复收费发票设计模板成功!"));
+    ui.expect_box(s("确定要恢复收费发票"), platform::MsgResult::Yes)
+        .expect_box(s("恢复收费发票设计模板成功!"));
     unit<QPushButton>(window, "按钮4")->click();
     QFile shipped(path("bak/sf.bak"));
     ASSERT_TRUE(live.open(QIODevice::ReadOnly) && shipped.open(QIODevice::ReadOnly));
@@ -129,7 +132,8 @@ TEST_F(PrintParameters, MenuEntryNeedsThePermission) {
     reports::on_main_menu_print_parameters_click();
     EXPECT_TRUE(ui.modal_windows().isEmpty());
 
-    exec(s("insert into 权限管理 (当前项目,人员姓名,权限标识) values ('打印参数设置','收费员甲',1)"));
+    exec(s(
+        "insert into 权限管理 (当前项目,人员姓名,权限标识) values ('打印参数设置','收费员甲',1)"));
     ui.on_modal("reports::PrintParametersWindow", [](QDialog*) { return int(QDialog::Rejected); });
     reports::on_main_menu_print_parameters_click();
     EXPECT_EQ(ui.modal_windows(), QStringList{"reports::PrintParametersWindow"});

@@ -64,17 +64,18 @@ TEST_F(PrintedReceipt, ChargeReceiptPreviewShowsEveryFigureTheCapitalsAndTheSeri
     EXPECT_NEAR(page_width_, 595.28, 1.0);
     EXPECT_NEAR(page_height_, 419.53, 1.0);
     for (const QString& expected :
-         {s("物业服务中心"), s("收费收据"), s("№000000001"), s("2024年3月5日"), s("FP001"), s("张三"), s("0001"),
-          s("东区"), s("1号楼101"), s("C001"), s("现金缴费"),
+         {s("物业服务中心"), s("收费收据"), s("№000000001"), s("2024年3月5日"), s("FP001"),
+          s("张三"), s("0001"), s("东区"), s("1号楼101"), s("C001"), s("现金缴费"),
           // the detail lines
-          s("45.0000"), s("47.5000"), s("2.5000"), s("2024-2-20"), s("2024-1-20"), s("9950"), s("250"),
-          s("50.0000"), s("第二阶梯"), s("60.0000"), s("第三阶梯"), s("40.0000"), s("污水处理费"), s("31.2000"),
-          s("水资源费"), s("7.8000"), s("电力附加"), s("5.0000"),
+          s("45.0000"), s("47.5000"), s("2.5000"), s("2024-2-20"), s("2024-1-20"), s("9950"),
+          s("250"), s("50.0000"), s("第二阶梯"), s("60.0000"), s("第三阶梯"), s("40.0000"),
+          s("污水处理费"), s("31.2000"), s("水资源费"), s("7.8000"), s("电力附加"), s("5.0000"),
           // the totals
           s("上期结余： 0.30"), s("本期结余： 0.45"), s("应收金额： 286.50"), s("减免金额： 10.00"),
           s("滞纳金： 1.50"), s("预存扣款： 5.00"), s("实收金额： 273.00"), s("贰佰柒拾叁元整"),
           s("收费人员： 李会计")})
-        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n"
+                                             << text.toStdString();
     // 45.00 belongs to the reading line only; the 9.99 stored with the readings is not printed.
     EXPECT_FALSE(text.contains("9.99"));
 }
@@ -85,10 +86,11 @@ TEST_F(PrintedReceipt, PrepayReceiptPrintsStraightAwayWhenThePreviewIsOff) {
     add_prepayment(1000000005, "0002", 100, "2024-03-05", 1);
     EXPECT_TRUE(reports::print_prepay_receipt(1000000005));  // no preview: none is scripted
     const QString text = printed_text();
-    for (const QString& expected : {s("预存收据"), s("№000000005"), s("2024-3-5"), s("李四"), s("预存缴费"),
-                                    s("上期结余： 0.00"), s("预存金额： 100.00"), s("本期结余： 100.00"),
-                                    s("壹佰元整"), s("李会计")})
-        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+    for (const QString& expected : {s("预存收据"), s("№000000005"), s("2024-3-5"), s("李四"),
+                                    s("预存缴费"), s("上期结余： 0.00"), s("预存金额： 100.00"),
+                                    s("本期结余： 100.00"), s("壹佰元整"), s("李会计")})
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n"
+                                             << text.toStdString();
 }
 
 TEST_F(PrintedReceipt, ATemplateThatDoesNotLoadPrintsNothingAndSaysSo) {
@@ -110,7 +112,9 @@ TEST_F(PrintedReceipt, ATemplateThatDoesNotLoadPrintsNothingAndSaysSo) {
 TEST_F(PrintedReceipt, APrepayRowThatCannotBeWrittenIsToldAndNotPrinted) {
     add_prepayment(1000000005, "0002", 100, "2024-03-05", 1);
     ASSERT_TRUE(platform::file_delete(path(platform::kShippedPrintDatabaseFile)));
-    ui.answer(platform::MsgResult::Ok).expect_box(s("insert into 预存信息")).answer(platform::MsgResult::Ok);
+    ui.answer(platform::MsgResult::Ok)
+        .expect_box(s("insert into 预存信息"))
+        .answer(platform::MsgResult::Ok);
     EXPECT_FALSE(reports::print_prepay_receipt(1000000005));
     ASSERT_EQ(ui.boxes().size(), 3u);
     EXPECT_EQ(ui.boxes()[1].icon, platform::MsgIcon::None);
@@ -119,8 +123,8 @@ TEST_F(PrintedReceipt, APrepayRowThatCannotBeWrittenIsToldAndNotPrinted) {
 
 TEST_F(PrintedReceipt, LongDetailRunsOntoFurtherPagesWithItsColumnTitles) {
     for (int i = 0; i < 40; ++i)
-        add_reading({"000101", "0001", double(i), double(i + 1), 1, 0, "2024-02-20", s("水费"), s("居民水"), 901,
-                     1000000012});
+        add_reading({"000101", "0001", double(i), double(i + 1), 1, 0, "2024-02-20", s("水费"),
+                     s("居民水"), 901, 1000000012});
     add_bill({"0001", 901, 1000000012, s("水费"), s("居民水"), 100, 0, 0, 0, 0, 0, 100, 0, 0});
     reports::set_direct_print_file_for_tests(pdf_);
     ASSERT_TRUE(reports::kPrintPreviewKey.write(s("假")));

@@ -2,13 +2,12 @@
 // damaged file is refused as a whole.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "harness/fixture.h"
 #include "reports/report_engine.h"
@@ -41,7 +40,9 @@ ReportTemplate every_kind_of_item() {
     picture.kind = ItemKind::Picture;
     picture.picture = QByteArray("\x89PNG\r\n\x1a\n\0\xff", 10);
     t.header = {30, {text, field}};
-    t.detail = TemplateDetail{5, 4.5, {s("宋体"), 8, false},
+    t.detail = TemplateDetail{5,
+                              4.5,
+                              {s("宋体"), 8, false},
                               {{s("起数"), s("起数"), 18, "", ItemAlign::Left},
                                {s("金额"), s("金额"), 22, "0.0000", ItemAlign::Right}}};
     t.footer = {12, {picture}};
@@ -69,7 +70,8 @@ TEST(ReportTemplate, ShippedTemplatesLoadAndTheEngineSavesThemUnchanged) {
     QTemporaryDir dir;
     for (const char* file : {"grf/sf.grf", "grf/yc.grf", "bak/sf.bak", "bak/yc.bak"}) {
         ReportEngine engine;
-        ASSERT_TRUE(engine.LoadFromFile(shipped(file))) << file << ": " << engine.load_error().toStdString();
+        ASSERT_TRUE(engine.LoadFromFile(shipped(file)))
+            << file << ": " << engine.load_error().toStdString();
         ASSERT_TRUE(engine.SaveToFile(dir.filePath("copy.grf")));
         ReportEngine again;
         ASSERT_TRUE(again.LoadFromFile(dir.filePath("copy.grf")));
@@ -83,13 +85,15 @@ TEST(ReportTemplate, ShippedTemplatesLoadAndTheEngineSavesThemUnchanged) {
 }
 
 TEST(ReportTemplate, DamagedTemplatesAreRefused) {
-    const QJsonObject good = QJsonDocument::fromJson(template_to_json(every_kind_of_item())).object();
+    const QJsonObject good =
+        QJsonDocument::fromJson(template_to_json(every_kind_of_item())).object();
     const auto with = [&](const std::function<void(QJsonObject&)>& change) {
         QJsonObject o = good;
         change(o);
         return QJsonDocument(o).toJson();
     };
-    const auto first_header_item = [](QJsonObject& o, const std::function<void(QJsonObject&)>& change) {
+    const auto first_header_item = [](QJsonObject& o,
+                                      const std::function<void(QJsonObject&)>& change) {
         QJsonArray bands = o["bands"].toArray();
         QJsonObject header = bands[0].toObject();
         QJsonArray items = header["items"].toArray();
