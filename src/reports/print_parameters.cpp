@@ -47,11 +47,10 @@ SaveOutcome save_print_parameters(int preview_index, const QString& copies_text)
     }
     kPrintPreviewKey.write(preview_index == 1 ? shell::settings::kFalse : shell::settings::kTrue);
     kCopiesKey.write(platform::to_text(copies));
+    // The settings are stored whatever becomes of the log row; a missing row is told first.
     if (!shell::write_operation_log(QStringLiteral("基本设置"), QStringLiteral("打印参数设置"),
-                                    QStringLiteral("修改打印参数设置"))) {
-        out.message = QStringLiteral("添加日志失败！");
-        return out;
-    }
+                                    QStringLiteral("修改打印参数设置")))
+        out.log_failure = QStringLiteral("添加日志失败！");
     out.saved = true;
     out.message = QStringLiteral("保存成功!");
     return out;

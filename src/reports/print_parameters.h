@@ -27,7 +27,8 @@ PrintParameters load_print_parameters();
 
 struct SaveOutcome {
     bool saved = false;
-    QString message;            // information box
+    QString log_failure;  // "添加日志失败！" when the log row was not written, shown first
+    QString message;      // information box
     bool focus_copies = false;  // the copies box takes the focus after the message
 };
 // Stores the selection (index 1 = "关闭") and the copies text, writes the log row.

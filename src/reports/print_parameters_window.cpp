@@ -35,6 +35,9 @@ void PrintParametersWindow::on_print_parameters_created() {
 void PrintParametersWindow::on_print_parameters_save_click() {
     const SaveOutcome out = save_print_parameters(ui->组合框_打印预览->currentIndex(),
                                                   ui->组合框_打印预览1->currentText());
+    if (!out.log_failure.isEmpty())
+        platform::message_box(out.log_failure, platform::kDefaultCaption,
+                              platform::MsgIcon::Information, platform::MsgButtons::Ok, this);
     platform::message_box(out.message, platform::kDefaultCaption, platform::MsgIcon::Information,
                           platform::MsgButtons::Ok, this);
     if (out.focus_copies) {

@@ -44,6 +44,15 @@ TEST_F(PrintParameters, CopiesAreStoredInShortestFormOrRefused) {
               3);
 }
 
+TEST_F(PrintParameters, AFailedLogRowIsToldAndTheSettingsStayStored) {
+    exec(s("drop table 日志管理"));
+    const reports::SaveOutcome out = reports::save_print_parameters(0, s("2"));
+    EXPECT_TRUE(out.saved);
+    EXPECT_EQ(out.log_failure, s("添加日志失败！"));
+    EXPECT_EQ(kCopiesKey.read(), s("2"));
+    EXPECT_EQ(kPrintPreviewKey.read(), s("真"));
+}
+
 TEST_F(PrintParameters, PreviewSettingReadsAndWrites) {
     EXPECT_TRUE(reports::receipts_open_preview());  // missing key: preview
     EXPECT_EQ(reports::load_print_parameters().preview_index, 0);
