@@ -4,9 +4,11 @@
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
+#include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/session.h"
+#include "tariffs/tariffs_install.h"
 
 namespace app {
 
@@ -18,6 +20,8 @@ void assemble_program(shell::MainWindow& window) {
     shell::install_administration(window);
     const households::HouseholdPages household_pages = households::install(window);
     households::install_meters(window, household_pages.add_page);
+    tariffs::install(window);
+    reports::install(window);
 }
 
 }  // namespace app

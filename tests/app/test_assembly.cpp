@@ -55,6 +55,11 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMenuHelp, "菜单_帮助", true},
         {a::kMenuAgreementText, "菜单_许可协议", true},
         {a::kMenuExit, "菜单_退出", true},
+        {a::kMenuSystemParameters, "菜单_系统参数设置", true},
+        {a::kMenuFeeItems, "菜单_收费项目设置", true},
+        {a::kMenuPriceCategories, "菜单_价格类别设置", true},
+        {a::kMenuBanks, "菜单_开户银行设置", true},
+        {a::kMainMenuPrintParameters, "菜单_打印参数设置", true},
         {a::kMainHouseholdAdd, "", true},
         {a::kHouseholdQueryWindow, "", true},
         {a::kMainMeterAdd, "", true},
@@ -63,8 +68,6 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainNavCounterCharging, "收费管理2_窗口收费", false},
         {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
         {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
-        {a::kMenuFeeItems, "菜单_收费项目设置", false},
-        {a::kMenuPriceCategories, "菜单_价格类别设置", false},
         {a::kReadingEntryWindow, "", false},
     };
     for (const Case& c : cases) {
