@@ -10,6 +10,7 @@
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
+#include "reading/reading_install.h"
 #include "lists/list_print.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
@@ -60,5 +61,6 @@ int main(int argc, char* argv[]) {
         shell::install_administration(window);
         households::install(window);
         households::install_meters(window);
+        reading::install(window);
     });
 }
