@@ -149,30 +149,6 @@ TEST_F(MonthlyPage, CommitRefusesAnEmptyOrNegativeBatchAndCancelChangesNothing) 
     page->on_main_commit_monthly_readings_click();
 }
 
-TEST_F(MonthlyPage, AFailedMoveKeepsTheBatchWholeAndCopiesNothingTwice) {
-    add_pending(s("000101"), s("0001"), 100, 110);
-    add_pending(s("000201"), s("0002"), 200, 210);
-    // The copy goes in, the emptying of the batch fails: neither may stay.
-    raw_exec("CREATE TRIGGER hold_batch BEFORE DELETE ON 抄表管理 "
-             "BEGIN SELECT RAISE(ABORT,'batch is locked'); END");
-    ui.expect_box(s("确定要把月抄表数据"), MsgResult::Ok).expect_box(s("batch is locked"));
-    page->on_main_commit_monthly_readings_click();
-    EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::None);
-    EXPECT_EQ(count(s("select count(*) from 抄表总表")), 0);
-    EXPECT_EQ(count(s("select count(*) from 抄表管理")), 2);
-
-    raw_exec("DROP TRIGGER hold_batch");
-    ui.expect_box(s("确定要把月抄表数据"), MsgResult::Ok).expect_box(s("操作成功！"));
-    page->on_main_commit_monthly_readings_click();
-    EXPECT_EQ(rows(s("select 户号,是否收费 from 抄表总表 order by 编号")),
-              (QList<QStringList>{{s("000101"), s("0")}, {s("000201"), s("0")}}));
-    EXPECT_EQ(count(s("select count(*) from 抄表管理")), 0);
-    EXPECT_TRUE(listed_accounts().isEmpty());
-    ui.expect_box(s("没有抄表数据。"));
-    page->on_main_commit_monthly_readings_click();
-    EXPECT_EQ(count(s("select count(*) from 抄表总表")), 2);
-}
-
 TEST_F(MonthlyPage, TheMoveCopiesEveryColumnInBatchOrder) {
     add_pending(s("000201"), s("0002"), 200, 210.25, s("水费"), s("居民"), s("2024-3-4"), 2.75);
     add_pending(s("000101"), s("0001"), 100, 110);
