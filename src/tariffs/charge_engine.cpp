@@ -125,7 +125,8 @@ struct HouseholdCharges {
 
 HouseholdCharges price_household(platform::Connection& connection, const QString& household,
                                  const FeeItemSwitches& item, const QDate& today,
-                                 bool with_quantity_reduction = true) {
+                                 bool with_quantity_reduction = true,
+                                 const QString* known_reduction_type = nullptr) {
     HouseholdCharges c;
     const bool bill_zero = item.zero_usage == kOn && item.billing_mode == kBaseQuantityMode;
     const bool base_mode = item.billing_mode == kBaseQuantityMode;
@@ -178,7 +179,8 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
         }
         q += r.loss;
         if (k == 1) {
-            c.reduction_type = reduction_type_of(connection, household);
+            c.reduction_type = known_reduction_type ? *known_reduction_type
+                                                    : reduction_type_of(connection, household);
             if (with_quantity_reduction && c.reduction_type == kReductionByQuantity) {
                 reduction_left =
                     whole(get_partial_reduction(connection, household, 1, kReductionByQuantity));
@@ -283,16 +285,60 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     return c;
 }
 
+// What one bill needs to know besides its readings, read in one statement: the household's
+// reduction type, its latest carry-over, whether it has a valid prepayment, whether the balance
+// work tables hold rows, and the largest bill number and payment serial. Nothing of it changes
+// while the bill is priced, so reading it at once gives what reading it step by step would.
+struct BillContext {
+    bool ok = false;
+    QString reduction_type;
+    double carry_over = 0;
+    bool has_prepayment = false;
+    bool work_tables_used = true;
+    qint64 largest_bill_number = 0;
+    qint64 largest_serial = 0;
+    QString error;
+};
+
+BillContext bill_context(platform::Connection& connection, const QString& household) {
+    BillContext context;
+    const QString who = sql_quote(household);
+    platform::RecordSet row;
+    context.ok = platform::query_open(
+        row, connection,
+        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
+            QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
+            QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
+                           "where 户号=") +
+            who +
+            QStringLiteral(" and 标志=1) as 预存,(select count(*) from 预存结余)+(select count(*) "
+                           "from 预存结余新) as 结余行,(select top 1 收据号 from 抄表总表 order by "
+                           "收据号 DESC) as 收据,(select top 1 流水号 from 总收费 order by 流水号 "
+                           "DESC) as 流水"),
+        platform::OnFailure::Quiet);
+    if (!context.ok) {
+        context.error = platform::db_last_error(connection);
+        return context;
+    }
+    context.reduction_type = platform::recordset_field_text(row, 0);
+    context.carry_over = finite(platform::recordset_field_number(row, 1));
+    context.has_prepayment = platform::recordset_field_number(row, 2) > 0;
+    context.work_tables_used = platform::recordset_field_number(row, 3) > 0;
+    context.largest_bill_number = static_cast<qint64>(platform::recordset_field_number(row, 4));
+    context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 5));
+    return context;
+}
+
 // The household's prepaid balance after the grouped rebuild. A household without a valid
 // prepayment has nothing to rebuild: the work tables end empty and the balance is 0, as the
 // rebuild would leave them, without its seven other statements.
-double household_balance(platform::Connection& connection, const QString& household) {
-    if (!platform::query_exists(connection,
-                                QStringLiteral("select top 1 收据号 from 预存明细 where 户号=") +
-                                    sql_quote(household) + QStringLiteral(" and 标志=1"),
-                                platform::OnFailure::Quiet)) {
-        platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
-        platform::db_execute(connection, QStringLiteral("delete from 预存结余新"));
+double household_balance(platform::Connection& connection, const QString& household,
+                         const BillContext& context) {
+    if (!context.has_prepayment) {
+        if (context.work_tables_used) {
+            platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
+            platform::db_execute(connection, QStringLiteral("delete from 预存结余新"));
+        }
         return 0;
     }
     rebuild_prepayment_balances(
@@ -359,7 +405,15 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                                          const shell::SystemParameters& parameters) {
     ChargeOutcome out;
     const QDate today = platform::today();
-    HouseholdCharges c = price_household(connection, household, item, today);
+    const BillContext context = bill_context(connection, household);
+    if (!context.ok) {
+        out.result = 0;
+        out.error = context.error;
+        out.messages.push_back({out.error, false});
+        return out;
+    }
+    HouseholdCharges c =
+        price_household(connection, household, item, today, true, &context.reduction_type);
     if (!c.any) return out;  // nothing to bill (or the readings could not be read)
 
     const double bill_price = money_positive(c.quantity) ? round_to(c.readings_charge / c.quantity, 2)
@@ -377,7 +431,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
     bool covered = false;
     double covered_amount = 0;
     if (personal) {
-        carry_in = carry_over_of(connection, household);
+        carry_in = context.carry_over;
         if (money_positive(total - carry_in)) {
             total -= carry_in;
         } else {
@@ -386,7 +440,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         }
     }
 
-    const double balance = household_balance(connection, household);
+    const double balance = household_balance(connection, household, context);
     const double from_balance = money_positive(balance) ? round_to(total, 2) : 0.0;
     total -= balance;
     const bool settled = !money_positive(total);
@@ -398,16 +452,12 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         carry_out = round_cents(asked - total);
     }
 
-    const NumberOutcome bill_number = next_bill_number_from_readings(connection);
-    const NumberOutcome serial = next_payment_serial(connection, kFixedNumberStart);
-    if (!bill_number.ok || !serial.ok) {
-        out.result = 0;
-        out.error = bill_number.ok ? serial.error : bill_number.error;
-        out.messages.push_back({out.error, false});
-        return out;
-    }
-    const qint64 N = bill_number.number;
-    const qint64 L = serial.number;
+    // Numbers: the largest plus 1, a largest of 0 (or none) counting as 1000000000.
+    const qint64 N = (context.largest_bill_number == 0 ? kFixedNumberStart
+                                                       : context.largest_bill_number) +
+                     1;
+    const qint64 L =
+        (context.largest_serial == 0 ? kFixedNumberStart : context.largest_serial) + 1;
 
     if (!personal) {
         carry_in = 0;
