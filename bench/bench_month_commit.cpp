@@ -36,16 +36,19 @@ QByteArray household_number(int i) {
 bool seed(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
     exec(db, "BEGIN");
-    exec(db, "insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
-             "(5,'居民','水费',2.5,0,0),(6,'商业','电费',0.6,0,0)");
-    exec(db, "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
-             "('污水费',0.8,'按用量','居民','水费')");
+    exec(db,
+         "insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
+         "(5,'居民','水费',2.5,0,0),(6,'商业','电费',0.6,0,0)");
+    exec(db,
+         "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
+         "('污水费',0.8,'按用量','居民','水费')");
     exec(db, "create table 待入库 as select * from 抄表管理 where 0");
     sqlite3_stmt* pending = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into 待入库 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
-                       "抄表人员,价格) values (?,?,?,?,?,0,'2024-03-05',?,?,'张三',?)",
-                       -1, &pending, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "insert into 待入库 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
+        "抄表人员,价格) values (?,?,?,?,?,0,'2024-03-05',?,?,'张三',?)",
+        -1, &pending, nullptr);
     for (int i = 1; i <= kHouseholds; ++i) {
         const QByteArray h = household_number(i);
         const QByteArray water = h + "01", power = h + "02";
@@ -100,14 +103,15 @@ const char kBillColumns[] =
     "户号,收据号,流水号,标志,收费标志,收费项目,价格类别,抄表人员,抄表日期,收费日期,收费人员,实收量,"
     "价格,水费金额,附加费金额,成本金额,差额,应收金额,减免金额,减免用量,上月接转,本月接转,实收金额,"
     "预存扣款,滞纳金,水损";
-const char kLineColumns[] = "户号,附加费名称,用量,价格,金额,收费日期,收据号,收费标志,收费项目,价格类别";
+const char kLineColumns[] =
+    "户号,附加费名称,用量,价格,金额,收费日期,收据号,收费标志,收费项目,价格类别";
 
 void capture(platform::Connection& c) {
     const auto take = [&](const char* columns, const char* table) {
         Rows out;
         for (const QStringList& row : platform::query_rows(
-                 c, QStringLiteral("select %1 from %2").arg(QString::fromUtf8(columns),
-                                                            QString::fromUtf8(table)))) {
+                 c, QStringLiteral("select %1 from %2")
+                        .arg(QString::fromUtf8(columns), QString::fromUtf8(table)))) {
             std::vector<QByteArray> cells;
             for (const QString& cell : row) cells.push_back(cell.toUtf8());
             out.push_back(cells);

@@ -31,23 +31,26 @@ bool seed(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
     exec(db, "BEGIN");
     sqlite3_stmt *household = nullptr, *meter = nullptr, *pending = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,建档时间) values "
-                       "(?,'0',?,?,?,'2024-01-01')",
-                       -1, &household, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,建档时间) values "
+        "(?,'0',?,?,?,'2024-01-01')",
+        -1, &household, nullptr);
     sqlite3_prepare_v2(db,
                        "insert into 用户表管理 (户号,父号,收费项目,价格类别,抄表人员,状态) values "
                        "(?,?,?,?,'张三','正常')",
                        -1, &meter, nullptr);
-    sqlite3_prepare_v2(db,
-                       "insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
-                       "抄表人员,价格) values (?,?,?,?,?,0,'2024-03-05',?,?,'张三',2.5)",
-                       -1, &pending, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
+        "抄表人员,价格) values (?,?,?,?,?,0,'2024-03-05',?,?,'张三',2.5)",
+        -1, &pending, nullptr);
     for (int i = 1; i <= kHouseholds; ++i) {
         const QByteArray h = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')).toUtf8();
         const QByteArray name = QStringLiteral("用户%1").arg(i).toUtf8();
         const QByteArray street = QStringLiteral("街道%1").arg(i % 40).toUtf8();
-        const QByteArray address = QStringLiteral("幸福小区%1栋%2号").arg(i % 90).arg(i % 300).toUtf8();
+        const QByteArray address =
+            QStringLiteral("幸福小区%1栋%2号").arg(i % 90).arg(i % 300).toUtf8();
         sqlite3_bind_text(household, 1, h.constData(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(household, 2, name.constData(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(household, 3, street.constData(), -1, SQLITE_TRANSIENT);

@@ -22,9 +22,10 @@ bool move_batch_to_history(platform::Connection& connection, qint64* rows, QStri
         move.active() &&
         platform::db_execute(
             connection,
-            QStringLiteral("INSERT INTO 抄表总表 (户号,起方,止方,用量,抄表日期,水损,抄表人员,收费项目,"
-                           "价格类别,父号,价格,实收量) SELECT 户号,起方,止方,用量,抄表日期,水损,抄表人员,"
-                           "收费项目,价格类别,父号,价格,实收量 from 抄表管理 ORDER  BY 编号"),
+            QStringLiteral(
+                "INSERT INTO 抄表总表 (户号,起方,止方,用量,抄表日期,水损,抄表人员,收费项目,"
+                "价格类别,父号,价格,实收量) SELECT 户号,起方,止方,用量,抄表日期,水损,抄表人员,"
+                "收费项目,价格类别,父号,价格,实收量 from 抄表管理 ORDER  BY 编号"),
             &copied) &&
         platform::db_execute(connection, QStringLiteral("delete from 抄表管理")) && move.commit();
     if (!done) {
@@ -40,8 +41,8 @@ bool move_batch_to_history(platform::Connection& connection, qint64* rows, QStri
 
 QStringList households_to_bill(platform::Connection& connection, const QString& fee_item,
                                const QString& zero_usage, const QString& billing_mode) {
-    const bool bills_zero_usage = zero_usage == QStringLiteral("开启") &&
-                                  billing_mode == QStringLiteral("基本用量模式");
+    const bool bills_zero_usage =
+        zero_usage == QStringLiteral("开启") && billing_mode == QStringLiteral("基本用量模式");
     return platform::query_column(
         connection,
         QStringLiteral("select distinct 抄表总表.父号 from 抄表总表 where 是否收费=0 ") +

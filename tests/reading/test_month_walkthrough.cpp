@@ -72,7 +72,8 @@ TEST_F(MonthWalkthrough, ANewClerkTypesThreeReadingsCommitsThemAndTheyAreBilled)
     EXPECT_EQ(platform::listview_row_count(page->monthly_list()), 3);
     shoot(&window, "3_monthly_page_three_readings");
 
-    ui.expect_box(s("确定要把月抄表数据加入到抄表总数据中吗？"), MsgResult::Ok).expect_box(s("操作成功！"));
+    ui.expect_box(s("确定要把月抄表数据加入到抄表总数据中吗？"), MsgResult::Ok)
+        .expect_box(s("操作成功！"));
     page->findChild<QPushButton*>(s("月抄表6"))->click();
     shoot(&window, "4_monthly_page_after_commit");
 

@@ -28,8 +28,9 @@ protected:
         power.order = 2;
         add_meter(power);
         add_water_household(s("0002"), s("乙"), 3, 200);
-        exec(s("insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
-               "('污水费',0.8,'按用量','居民','水费')"));
+        exec(
+            s("insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
+              "('污水费',0.8,'按用量','居民','水费')"));
         page = std::make_unique<reading::MonthlyReadingPage>();
     }
     void TearDown() override {
@@ -37,9 +38,9 @@ protected:
         ReadingTest::TearDown();
     }
     void month_of_three() {
-        add_pending(s("000101"), s("0001"), 100, 120);                          // 20 m3: 50 + 16
+        add_pending(s("000101"), s("0001"), 100, 120);  // 20 m3: 50 + 16
         add_pending(s("000102"), s("0001"), 0, 30, s("电费"), s("照明"), s("2024-3-4"), 0.6);  // 18
-        add_pending(s("000201"), s("0002"), 200, 208);                          // 8 m3: 20 + 6.4
+        add_pending(s("000201"), s("0002"), 200, 208);  // 8 m3: 20 + 6.4
     }
     void commit(const QStringList& after_question) {
         ui.expect_box(s("确定要把月抄表数据加入到抄表总数据中吗？"), MsgResult::Ok);
@@ -47,8 +48,9 @@ protected:
         page->on_main_commit_monthly_readings_click();
     }
     QList<QStringList> bills() {
-        return rows(s("select 户号,收据号,收费项目,价格类别,实收量,价格,附加费金额,应收金额,实收金额,"
-                      "收费标志,收费人员,抄表日期 from 总收费 order by 收据号"));
+        return rows(
+            s("select 户号,收据号,收费项目,价格类别,实收量,价格,附加费金额,应收金额,实收金额,"
+              "收费标志,收费人员,抄表日期 from 总收费 order by 收据号"));
     }
 
     std::unique_ptr<reading::MonthlyReadingPage> page;
@@ -87,8 +89,9 @@ TEST_F(MonthlyCommit, BillsEveryHouseholdFeeItemByFeeItem) {
 
 TEST_F(MonthlyCommit, AFailedMoveLeavesTheBatchWholeAndNothingBilled) {
     month_of_three();
-    raw_exec("CREATE TRIGGER hold_batch BEFORE DELETE ON 抄表管理 "
-             "BEGIN SELECT RAISE(ABORT,'batch is locked'); END");
+    raw_exec(
+        "CREATE TRIGGER hold_batch BEFORE DELETE ON 抄表管理 "
+        "BEGIN SELECT RAISE(ABORT,'batch is locked'); END");
     commit({s("batch is locked")});
     EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::None);
     EXPECT_EQ(count(s("select count(*) from 抄表管理")), 3);
@@ -105,9 +108,10 @@ TEST_F(MonthlyCommit, AFailedMoveLeavesTheBatchWholeAndNothingBilled) {
 
 TEST_F(MonthlyCommit, AFailingHouseholdStopsItsFeeItemAndIsBilledByTheNextCommit) {
     month_of_three();
-    raw_exec("CREATE TRIGGER refuse_0001_water BEFORE INSERT ON 总收费 "
-             "WHEN new.户号='0001' AND new.收费项目='水费' "
-             "BEGIN SELECT RAISE(ABORT,'disk is full'); END");
+    raw_exec(
+        "CREATE TRIGGER refuse_0001_water BEFORE INSERT ON 总收费 "
+        "WHEN new.户号='0001' AND new.收费项目='水费' "
+        "BEGIN SELECT RAISE(ABORT,'disk is full'); END");
     ui.expect_box(s("确定要把月抄表数据加入到抄表总数据中吗？"), MsgResult::Ok)
         .expect_box(s("操作成功！"))
         .expect_box(s("disk is full"))
@@ -135,8 +139,9 @@ TEST_F(MonthlyCommit, AFailingHouseholdStopsItsFeeItemAndIsBilledByTheNextCommit
 TEST_F(MonthlyCommit, ReductionsRunBeforeTheEngineAndZeroUsageFollowsTheFeeItem) {
     month_of_three();
     // 乙 is fully reduced: its reading is covered by a reduction record and gets no bill.
-    exec(s("insert into 减免设置 (户号,减免方式,减免期限,减免类型,减免金额,减免用量,减免次数) values "
-           "('0002','全部减免','永久','按金额',0,0,0)"));
+    exec(s(
+        "insert into 减免设置 (户号,减免方式,减免期限,减免类型,减免金额,减免用量,减免次数) values "
+        "('0002','全部减免','永久','按金额',0,0,0)"));
     // A zero reading of 甲's electricity is not billed while 电费 bills no zero usage.
     exec(s("delete from 抄表管理 where 户号='000102'"));
     add_pending(s("000102"), s("0001"), 30, 30, s("电费"), s("照明"), s("2024-3-4"), 0.6);
@@ -152,11 +157,13 @@ TEST_F(MonthlyCommit, ReductionsRunBeforeTheEngineAndZeroUsageFollowsTheFeeItem)
     EXPECT_EQ(out.rows_moved, 3);
     EXPECT_EQ(out.reductions_applied, 1);
     EXPECT_EQ(out.bills_written, 1);
-    EXPECT_EQ(rows(s("select 户号,收费项目 from 总收费")), (QList<QStringList>{{s("0001"), s("水费")}}));
+    EXPECT_EQ(rows(s("select 户号,收费项目 from 总收费")),
+              (QList<QStringList>{{s("0001"), s("水费")}}));
     EXPECT_EQ(value(s("select 是否收费 from 抄表总表 where 户号='000201'")), s("1"));
     EXPECT_EQ(value(s("select 是否收费 from 抄表总表 where 户号='000102'")), s("0"));
 
-    EXPECT_EQ(reading::households_to_bill(db(), s("电费"), s("开启"), s("实际用量模式")), QStringList());
+    EXPECT_EQ(reading::households_to_bill(db(), s("电费"), s("开启"), s("实际用量模式")),
+              QStringList());
     EXPECT_EQ(reading::households_to_bill(db(), s("电费"), s("开启"), s("基本用量模式")),
               QStringList{s("0001")});
 }

@@ -20,7 +20,8 @@ TEST_F(ReadingInstall, PagesEntriesAndF5) {
     shell::MainWindow window;
     reading::install(window);
     ASSERT_NE(reading::monthly_reading_page(), nullptr);
-    EXPECT_EQ(window.content_page_widget(shell::kPageMonthlyReadings), reading::monthly_reading_page());
+    EXPECT_EQ(window.content_page_widget(shell::kPageMonthlyReadings),
+              reading::monthly_reading_page());
     EXPECT_EQ(window.content_page_widget(shell::kPageMeterChanges), reading::meter_change_page());
     for (const char* name : {"抄表管理1_月抄表", "抄表管理1_固定抄表", "抄表管理1_换表管理",
                              "抄表管理1_生成物业费", "on_menu_meter_readers", "ReadingEntryWindow"})
@@ -63,8 +64,9 @@ TEST_F(ReadingInstall, PropertyFeeAndFixedReadingEntries) {
     m.reader = s("系统");
     add_meter(m);
 
-    ui.expect_box(s("该功能只能生成计量管理中收费项目为【物业】且计量状态为【正常】的表数据!\r\n"
-                    "每月只能生成一次,多次生成无效!"));
+    ui.expect_box(
+        s("该功能只能生成计量管理中收费项目为【物业】且计量状态为【正常】的表数据!\r\n"
+          "每月只能生成一次,多次生成无效!"));
     EXPECT_TRUE(window.run_action(s("抄表管理1_生成物业费")));
     EXPECT_EQ(window.content_tabs()->currentIndex(), shell::kPageMonthlyReadings);
     QTableView* list = reading::monthly_reading_page()->monthly_list();
@@ -79,7 +81,9 @@ TEST_F(ReadingInstall, PropertyFeeAndFixedReadingEntries) {
     EXPECT_EQ(ui.modal_windows(), QStringList{s("reading::FixedReadingsWindow")});
 
     shell::current_operator = s("王五");
-    ui.expect_box(s("您没有取得授权！")).expect_box(s("您没有取得授权！")).expect_box(s("您没有取得授权！"));
+    ui.expect_box(s("您没有取得授权！"))
+        .expect_box(s("您没有取得授权！"))
+        .expect_box(s("您没有取得授权！"));
     window.run_action(s("抄表管理1_生成物业费"));
     window.run_action(s("抄表管理1_固定抄表"));
     window.run_action(s("抄表管理1_换表管理"));
