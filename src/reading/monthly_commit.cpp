@@ -93,7 +93,12 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
             }
         }
     }
-    run.commit();
+    if (!run.commit()) {
+        // Nothing of the run stays; its readings are still unbilled for the next commit.
+        out.billing_error = platform::db_last_error(connection);
+        out.bills_written = 0;
+        if (hooks.show) hooks.show(out.billing_error, false);
+    }
     call(hooks.progress_close);
     return out;
 }
