@@ -10,12 +10,14 @@
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
-#include "reading/reading_install.h"
 #include "lists/list_print.h"
+#include "reading/reading_install.h"
+#include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/program_state.h"
 #include "shell/startup.h"
+#include "tariffs/tariffs_install.h"
 
 namespace {
 
@@ -61,6 +63,8 @@ int main(int argc, char* argv[]) {
         shell::install_administration(window);
         households::install(window);
         households::install_meters(window);
+        tariffs::install(window);
         reading::install(window);
+        reports::install(window);
     });
 }

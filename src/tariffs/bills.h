@@ -15,11 +15,12 @@ namespace tariffs {
 
 // One message for the user, in the order the routine produced it. A window shows each in a box
 // (with the information icon when asked, else plain); a batch run may collect them instead.
-struct Message {
+// (Not "Message": the tariff windows' outcome has a struct of that name in this namespace.)
+struct EngineMessage {
     QString text;
     bool information_icon = false;
 };
-using Messages = std::vector<Message>;
+using Messages = std::vector<EngineMessage>;
 
 inline const QString kCollectorUnknown = QStringLiteral("未知");     // born unpaid
 inline const QString kCollectorPrepaid = QStringLiteral("预存扣款");  // settled at birth
