@@ -57,7 +57,7 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
 
     auto show = [&](const tariffs::Messages& messages) {
         if (!hooks.show) return;
-        for (const tariffs::EngineMessage& m : messages) hooks.show(m.text, m.information_icon);
+        for (const tariffs::Message& m : messages) hooks.show(m.text, !m.plain);
     };
 
     // Reductions and billing as one run, committed at its end: each household's bill is whole

@@ -303,19 +303,27 @@ struct BillContext {
 BillContext bill_context(platform::Connection& connection, const QString& household) {
     BillContext context;
     const QString who = sql_quote(household);
+    const QString head =
+        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
+        QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
+        QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
+                       "where 户号=") +
+        who + QStringLiteral(" and 标志=1) as 预存,");
+    const QString tail = QStringLiteral(
+        " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
+        "流水号 from 总收费 order by 流水号 DESC) as 流水");
     platform::RecordSet row;
     context.ok = platform::query_open(
         row, connection,
-        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
-            QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
-            QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
-                           "where 户号=") +
-            who +
-            QStringLiteral(" and 标志=1) as 预存,(select count(*) from 预存结余)+(select count(*) "
-                           "from 预存结余新) as 结余行,(select top 1 收据号 from 抄表总表 order by "
-                           "收据号 DESC) as 收据,(select top 1 流水号 from 总收费 order by 流水号 "
-                           "DESC) as 流水"),
+        head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
+            tail,
         platform::OnFailure::Quiet);
+    bool tables_counted = context.ok;
+    if (!context.ok) {
+        // A work table that a failed rebuild left missing: count nothing, empty both anyway.
+        context.ok = platform::query_open(row, connection, head + QStringLiteral("1") + tail,
+                                          platform::OnFailure::Quiet);
+    }
     if (!context.ok) {
         context.error = platform::db_last_error(connection);
         return context;
@@ -323,7 +331,7 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
     context.reduction_type = platform::recordset_field_text(row, 0);
     context.carry_over = finite(platform::recordset_field_number(row, 1));
     context.has_prepayment = platform::recordset_field_number(row, 2) > 0;
-    context.work_tables_used = platform::recordset_field_number(row, 3) > 0;
+    context.work_tables_used = !tables_counted || platform::recordset_field_number(row, 3) > 0;
     context.largest_bill_number = static_cast<qint64>(platform::recordset_field_number(row, 4));
     context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 5));
     return context;
@@ -335,10 +343,7 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
 double household_balance(platform::Connection& connection, const QString& household,
                          const BillContext& context) {
     if (!context.has_prepayment) {
-        if (context.work_tables_used) {
-            platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
-            platform::db_execute(connection, QStringLiteral("delete from 预存结余新"));
-        }
+        if (context.work_tables_used) empty_prepayment_work_tables(connection);
         return 0;
     }
     rebuild_prepayment_balances(
@@ -409,7 +414,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
     if (!context.ok) {
         out.result = 0;
         out.error = context.error;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
         return out;
     }
     HouseholdCharges c =
@@ -523,8 +528,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         const QString insert = bill_insert_statement(bill);
         Writer writer{connection, out};
         if (!writer.run(insert)) {
-            out.messages.push_back({out.error, false});
-            out.messages.push_back({insert, false});
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(plain_message(insert));
             return out;
         }
         for (const PricedReading& r : c.readings) {
@@ -536,8 +541,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                       QStringLiteral(",实收量=") + platform::sql_number(r.quantity) +
                       QStringLiteral(" where 编号=") + QString::number(r.id);
             if (!writer.run(update)) {
-                out.messages.push_back({out.error, false});
-                out.messages.push_back({update, false});
+                out.messages.push_back(plain_message(out.error));
+                out.messages.push_back(plain_message(update));
                 return out;
             }
         }
@@ -563,7 +568,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
         out.bill_case = 0;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
     }
     return out;
 }
@@ -689,7 +694,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!bill_number.ok) {
         out.result = 0;
         out.error = bill_number.error;
-        out.messages.push_back({numbering_failed, true});
+        out.messages.push_back(info_message(numbering_failed));
         return out;
     }
     const NumberOutcome serial = next_checked_payment_serial(
@@ -697,7 +702,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!serial.ok) {
         out.result = 0;
         out.error = serial.error;
-        out.messages.push_back({numbering_failed, true});
+        out.messages.push_back(info_message(numbering_failed));
         return out;
     }
     const qint64 N = bill_number.number;
@@ -782,14 +787,14 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         Writer writer{connection, out};
         for (const SurchargeLine& line : lines) {
             if (!writer.run(surcharge_line_insert_statement(line))) {
-                out.messages.push_back({line_failed + out.error, true});
+                out.messages.push_back(info_message(line_failed + out.error));
                 return out;
             }
         }
         const QString insert = bill_insert_statement(bill);
         if (!writer.run(insert)) {
-            out.messages.push_back({insert, false});
-            out.messages.push_back({QStringLiteral("添加收费失败!") + kLineBreak + out.error, true});
+            out.messages.push_back(plain_message(insert));
+            out.messages.push_back(info_message(QStringLiteral("添加收费失败!") + kLineBreak + out.error));
             return out;
         }
         for (qint64 id : ids) {
@@ -799,8 +804,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
             if (bill.payment_serial) update += QStringLiteral(",流水号=") + QString::number(L);
             update += QStringLiteral(" where 编号=") + QString::number(id);
             if (!writer.run(update)) {
-                out.messages.push_back(
-                    {QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error, true});
+                out.messages.push_back(info_message(QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error));
                 return out;
             }
         }
@@ -819,8 +823,8 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!record.type.isEmpty()) {
         Writer writer{connection, out};
         if (!writer.run(reduction_record_insert_statement(record))) {
-            out.messages.push_back({out.error, false});
-            out.messages.push_back({QStringLiteral("写减免明细出错!"), true});
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(info_message(QStringLiteral("写减免明细出错!")));
             return out;
         }
     }
@@ -829,7 +833,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
         out.bill_case = 0;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
     }
     return out;
 }

@@ -203,7 +203,7 @@ TEST_F(EngineTest, RebillLineFailureLeavesNothing) {
     EXPECT_EQ(out.result, 0);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].text, s("添加附加费失败!\r\nno room"));
-    EXPECT_TRUE(out.messages[0].information_icon);
+    EXPECT_FALSE(out.messages[0].plain);
     EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=1")), 0);
 }
