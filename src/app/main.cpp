@@ -10,6 +10,7 @@
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
+#include "reading/reading_install.h"
 #include "lists/list_print.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
@@ -62,5 +63,6 @@ int main(int argc, char* argv[]) {
         households::install(window);
         households::install_meters(window);
         tariffs::install(window);
+        reading::install(window);
     });
 }
