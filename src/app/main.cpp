@@ -11,6 +11,7 @@
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "reading/reading_install.h"
+#include "reading/reading_queries_install.h"
 #include "lists/list_print.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
@@ -64,5 +65,6 @@ int main(int argc, char* argv[]) {
         households::install_meters(window);
         tariffs::install(window);
         reading::install(window);
+        reading::install_queries(window);
     });
 }
