@@ -408,6 +408,15 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
     QHash<QString, ItemLoss> losses;
     QHash<QString, double> prices;
     int step = 0;
+    constexpr int kRowsPerStatement = 100;
+    QString batch;
+    int batched = 0;
+    const auto flush = [&] {
+        const bool ok = batch.isEmpty() || platform::db_execute(connection, batch);
+        batch.clear();
+        batched = 0;
+        return ok;
+    };
     for (const DeviceRecord& d : records) {
         const auto meter = meters.constFind(d.account);
         if (meter == meters.constEnd()) {
@@ -441,11 +450,19 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
         p.loss = loss->automatic == kAutomaticLossOn ? loss_for_usage(usage, meter->rate, loss->digits) : 0;
         p.date = today;
         p.price = *price;
-        if (!platform::db_execute(connection, pending_insert_statement(p)))
+        // Rows go in many to a statement: the statement's own cost is most of a row's.
+        const QString statement = pending_insert_statement(p);
+        if (batch.isEmpty())
+            batch = statement;
+        else
+            batch += u',' + statement.mid(statement.indexOf(QStringLiteral(" values ")) + 8);
+        if (++batched == kRowsPerStatement && !flush())
             return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
         ++out.inserted;
         if (progress) progress(++step);
     }
+    if (!flush())
+        return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
     if (!transaction.commit())
         return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
     out.ok = true;
