@@ -10,9 +10,10 @@
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
+#include "lists/list_print.h"
 #include "reading/reading_install.h"
 #include "reading/reading_queries_install.h"
-#include "lists/list_print.h"
+#include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/program_state.h"
@@ -66,5 +67,6 @@ int main(int argc, char* argv[]) {
         tariffs::install(window);
         reading::install(window);
         reading::install_queries(window);
+        reports::install(window);
     });
 }

@@ -25,7 +25,8 @@ QString fixed_readings_list_statement() {
 
 namespace {
 
-FixedMeterInfo read_meter_info(platform::Connection& connection, const QString& sql, bool with_amounts) {
+FixedMeterInfo read_meter_info(platform::Connection& connection, const QString& sql,
+                               bool with_amounts) {
     FixedMeterInfo info;
     platform::RecordSet records;
     if (!platform::query_open(records, connection, sql) || platform::recordset_eof(records))
@@ -63,11 +64,12 @@ FixedMeterInfo find_fixed_meter(platform::Connection& connection, const QString&
 FixedMeterInfo load_fixed_reading(platform::Connection& connection, qint64 id) {
     return read_meter_info(
         connection,
-        QStringLiteral("select 用户表管理.户号,用户信息表.居住街道,用户信息表.用户名,"
-                       "用户信息表.详细地址,固定抄表.固定用量,固定抄表.水损,固定抄表.编号,"
-                       "用户表管理.收费项目,用户表管理.价格类别 from 用户信息表,用户表管理,固定抄表 "
-                       "where 用户表管理.户号=固定抄表.户号 and 用户信息表.户号=用户表管理.父号 and "
-                       "固定抄表.编号=") +
+        QStringLiteral(
+            "select 用户表管理.户号,用户信息表.居住街道,用户信息表.用户名,"
+            "用户信息表.详细地址,固定抄表.固定用量,固定抄表.水损,固定抄表.编号,"
+            "用户表管理.收费项目,用户表管理.价格类别 from 用户信息表,用户表管理,固定抄表 "
+            "where 用户表管理.户号=固定抄表.户号 and 用户信息表.户号=用户表管理.父号 and "
+            "固定抄表.编号=") +
             QString::number(id),
         true);
 }
@@ -89,9 +91,9 @@ FixedReadingOutcome save_fixed_reading(platform::Connection& connection,
         out.focus = Focus::Usage;
         return out;
     }
-    if (!platform::query_exists(connection,
-                                QStringLiteral("select 户号 from 用户表管理 where 户号=") +
-                                    sql_quote(account))) {
+    if (!platform::query_exists(
+            connection,
+            QStringLiteral("select 户号 from 用户表管理 where 户号=") + sql_quote(account))) {
         out.message = QStringLiteral("请在计量管理中设置计量表！");
         out.focus = Focus::AccountSelected;
         return out;
@@ -104,9 +106,9 @@ FixedReadingOutcome save_fixed_reading(platform::Connection& connection,
               QStringLiteral(",水损=") + sql_number(loss) + QStringLiteral(" where 编号=") +
               QString::number(form.id);
     } else {
-        if (platform::query_exists(connection,
-                                   QStringLiteral("select 户号 from 固定抄表 where 户号=") +
-                                       sql_quote(account))) {
+        if (platform::query_exists(
+                connection,
+                QStringLiteral("select 户号 from 固定抄表 where 户号=") + sql_quote(account))) {
             out.message = QStringLiteral("该用户已经有固定抄表记录，不能重复添加！");
             return out;
         }
@@ -124,8 +126,8 @@ FixedReadingOutcome save_fixed_reading(platform::Connection& connection,
 }
 
 bool delete_fixed_reading(platform::Connection& connection, qint64 id) {
-    return platform::db_execute(connection,
-                                QStringLiteral("Delete  from 固定抄表 where 编号=") + QString::number(id));
+    return platform::db_execute(
+        connection, QStringLiteral("Delete  from 固定抄表 where 编号=") + QString::number(id));
 }
 
 double fixed_start_reading(platform::Connection& connection, const QString& account,
@@ -163,18 +165,21 @@ FixedGenerationOutcome generate_fixed_readings(platform::Connection& connection,
         out.message = QStringLiteral("没有固定抄表数据！");
         return out;
     }
-    const QString this_month = QStringLiteral(" and ") + month_condition(QStringLiteral("抄表日期"), today);
+    const QString this_month =
+        QStringLiteral(" and ") + month_condition(QStringLiteral("抄表日期"), today);
     // One transaction for the run, committed at its end (also when a missing meter ends it): the
     // rows written before stay, and a failed insert skips its meter only.
     platform::Transaction run(connection);
     out.result = FixedGenerationOutcome::Result::Done;
     for (const Fixed& f : fixed) {
         const QString account = sql_quote(f.account);
-        if (platform::query_exists(connection, QStringLiteral("select 户号 from 抄表总表 where 户号=") +
-                                                   account + this_month))
+        if (platform::query_exists(
+                connection,
+                QStringLiteral("select 户号 from 抄表总表 where 户号=") + account + this_month))
             continue;
-        if (platform::query_exists(connection, QStringLiteral("select 户号 from 抄表管理 where 户号=") +
-                                                   account + this_month))
+        if (platform::query_exists(
+                connection,
+                QStringLiteral("select 户号 from 抄表管理 where 户号=") + account + this_month))
             continue;
         platform::RecordSet meter;
         if (!platform::query_open(meter, connection,

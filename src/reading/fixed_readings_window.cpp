@@ -112,9 +112,10 @@ void FixedReadingsWindow::on_fixed_readings_modify_click() {
 void FixedReadingsWindow::on_fixed_readings_delete_click() {
     const QString id = selected_id();
     if (id.isEmpty()) return;
-    if (platform::message_box(QStringLiteral("确定删除编号为【") + id + QStringLiteral("】的记录吗？"),
-                              QStringLiteral("警告"), platform::MsgIcon::Question,
-                              platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
+    if (platform::message_box(
+            QStringLiteral("确定删除编号为【") + id + QStringLiteral("】的记录吗？"),
+            QStringLiteral("警告"), platform::MsgIcon::Question,
+            platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
         return;
     if (delete_fixed_reading(store::main_connection(), whole_id(id))) {
         inform(QStringLiteral("执行成功！"));
@@ -125,7 +126,8 @@ void FixedReadingsWindow::on_fixed_readings_delete_click() {
 }
 
 void FixedReadingsWindow::on_fixed_readings_generate_click() {
-    const FixedGenerationOutcome out = generate_fixed_readings(store::main_connection(), platform::today());
+    const FixedGenerationOutcome out =
+        generate_fixed_readings(store::main_connection(), platform::today());
     inform(out.message);
     if (out.result != FixedGenerationOutcome::Result::Done) return;
     accept();
@@ -135,14 +137,17 @@ void FixedReadingsWindow::on_fixed_readings_generate_click() {
 // ---- FixedReadingInfoWindow -------------------------------------------------------------------
 
 FixedReadingInfoWindow::FixedReadingInfoWindow(FixedReadingsWindow* list_window, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::FixedReadingInfoWindow>()), list_window_(list_window) {
+    : QDialog(parent),
+      ui(std::make_unique<Ui::FixedReadingInfoWindow>()),
+      list_window_(list_window) {
     ui->setupUi(this);
     ui->编辑框_户号->installEventFilter(this);
     connect(ui->按钮_收费, &QPushButton::clicked, this, [this] { on_fixed_reading_save_click(); });
     connect(ui->按钮_取消, &QPushButton::clicked, this, [this] { reject(); });
     if (fixed_reading_edit_mode == 1) {
-        const FixedMeterInfo row = load_fixed_reading(
-            store::main_connection(), whole_id(list_window_ ? list_window_->selected_id() : QString()));
+        const FixedMeterInfo row =
+            load_fixed_reading(store::main_connection(),
+                               whole_id(list_window_ ? list_window_->selected_id() : QString()));
         ui->编辑框_户号->setText(row.account);
         ui->编辑框_户名->setText(row.name);
         ui->编辑框_街道->setText(row.street);

@@ -30,9 +30,9 @@ public:
     QString selected_id() const;
 
     void fill_fixed_readings_list();
-    void on_fixed_readings_add_click();     // 按钮1
-    void on_fixed_readings_modify_click();  // 删除1
-    void on_fixed_readings_delete_click();  // 删除
+    void on_fixed_readings_add_click();       // 按钮1
+    void on_fixed_readings_modify_click();    // 删除1
+    void on_fixed_readings_delete_click();    // 删除
     void on_fixed_readings_generate_click();  // 按钮2
 
     Ui::FixedReadingsWindow* form() const { return ui.get(); }

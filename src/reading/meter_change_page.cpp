@@ -34,7 +34,8 @@ void fill_meter_change_list(QWidget* window, QTableView* list, const QString& co
             return platform::recordset_field_text(records, QString::fromUtf16(name));
         };
         for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
-            const QDateTime changed = platform::recordset_field_date(records, QStringLiteral("换表日期"));
+            const QDateTime changed =
+                platform::recordset_field_date(records, QStringLiteral("换表日期"));
             build.append_row({text(u"编号"), text(u"户号"), text(u"用户名"), text(u"居住街道"),
                               text(u"详细地址"),
                               changed.isValid() ? platform::to_text(changed.date()) : QString(),
@@ -52,10 +53,14 @@ MeterChangePage::MeterChangePage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::MeterChangePage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->列表框_换表管理);
-    connect(ui->换表管理_查询, &QPushButton::clicked, this, [this] { on_meter_change_query_click(); });
-    connect(ui->换表管理_添加, &QPushButton::clicked, this, [this] { on_meter_change_add_click(); });
-    connect(ui->换表管理_修改, &QPushButton::clicked, this, [this] { on_meter_change_modify_click(); });
-    connect(ui->换表管理_删除, &QPushButton::clicked, this, [this] { on_meter_change_delete_click(); });
+    connect(ui->换表管理_查询, &QPushButton::clicked, this,
+            [this] { on_meter_change_query_click(); });
+    connect(ui->换表管理_添加, &QPushButton::clicked, this,
+            [this] { on_meter_change_add_click(); });
+    connect(ui->换表管理_修改, &QPushButton::clicked, this,
+            [this] { on_meter_change_modify_click(); });
+    connect(ui->换表管理_删除, &QPushButton::clicked, this,
+            [this] { on_meter_change_delete_click(); });
 }
 
 MeterChangePage::~MeterChangePage() = default;
@@ -100,10 +105,10 @@ void MeterChangePage::on_meter_change_delete_click() {
     const double whole = std::trunc(platform::to_number(cell));
     const qint64 id = std::fabs(whole) < 9e15 ? static_cast<qint64>(whole) : 0;
     platform::beep();
-    if (platform::message_box(QStringLiteral("确定编号为【") + QString::number(id) +
-                                  QStringLiteral("】的记录吗？"),
-                              QStringLiteral("警告"), platform::MsgIcon::Question,
-                              platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
+    if (platform::message_box(
+            QStringLiteral("确定编号为【") + QString::number(id) + QStringLiteral("】的记录吗？"),
+            QStringLiteral("警告"), platform::MsgIcon::Question,
+            platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
         return;
     const MeterChangeOutcome out = delete_meter_change(store::main_connection(), id);
     if (out.result != MeterChangeOutcome::Result::Done) return;

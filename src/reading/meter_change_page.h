@@ -44,7 +44,8 @@ private:
     std::unique_ptr<Ui::MeterChangePage> ui;
 };
 
-// The navigation entry 抄表管理1_换表管理: needs "换表管理"; lists today's changes and shows page 14.
+// The navigation entry 抄表管理1_换表管理: needs "换表管理"; lists today's changes and shows
+// page 14.
 void on_main_nav_meter_change_click(shell::MainWindow& window, MeterChangePage& page);
 
 }  // namespace reading

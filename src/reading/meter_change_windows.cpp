@@ -110,7 +110,8 @@ void MeterChangeEntryWindow::load_change_for_edit() {
 void MeterChangeEntryWindow::on_meter_change_account_lookup() {
     QLineEdit* box = ui->编辑框_户号;
     if (box->text().isEmpty()) return;
-    const MeterChangeAccount account = find_meter_change_account(store::main_connection(), box->text());
+    const MeterChangeAccount account =
+        find_meter_change_account(store::main_connection(), box->text());
     if (!account.found && box->text() != prefix()) {
         inform(QStringLiteral("无此用户！"));
         box->clear();
@@ -148,11 +149,20 @@ void MeterChangeEntryWindow::on_meter_change_save_click() {
         case MeterChangeOutcome::Result::Refused:
             inform(out.message);
             switch (out.focus) {
-                case MeterChangeOutcome::Focus::Account: ui->编辑框_户号->setFocus(); break;
-                case MeterChangeOutcome::Focus::Operator: ui->选择框_操作人员->setFocus(); break;
-                case MeterChangeOutcome::Focus::Year: ui->编辑框_年->setFocus(); break;
-                case MeterChangeOutcome::Focus::Month: ui->组合框_月->setFocus(); break;
-                case MeterChangeOutcome::Focus::None: break;
+                case MeterChangeOutcome::Focus::Account:
+                    ui->编辑框_户号->setFocus();
+                    break;
+                case MeterChangeOutcome::Focus::Operator:
+                    ui->选择框_操作人员->setFocus();
+                    break;
+                case MeterChangeOutcome::Focus::Year:
+                    ui->编辑框_年->setFocus();
+                    break;
+                case MeterChangeOutcome::Focus::Month:
+                    ui->组合框_月->setFocus();
+                    break;
+                case MeterChangeOutcome::Focus::None:
+                    break;
             }
             return;
         case MeterChangeOutcome::Result::Failed:
@@ -173,7 +183,8 @@ MeterChangeQueryWindow::MeterChangeQueryWindow(MeterChangePage* page, QWidget* p
     ui->setupUi(this);
     ui->日期框_起->setDate(platform::today());
     ui->日期框_止->setDate(platform::today());
-    connect(ui->按钮_确定, &QPushButton::clicked, this, [this] { on_meter_change_query_ok_click(); });
+    connect(ui->按钮_确定, &QPushButton::clicked, this,
+            [this] { on_meter_change_query_ok_click(); });
     connect(ui->按钮_取消, &QPushButton::clicked, this, [this] { reject(); });
 
     QStringList streets;

@@ -66,10 +66,11 @@ MeterChangeAccount find_meter_change_account(platform::Connection& connection,
 MeterChangeRow load_meter_change(platform::Connection& connection, qint64 id) {
     MeterChangeRow row;
     platform::RecordSet records;
-    if (!platform::query_open(records, connection,
-                              QStringLiteral("select 户号,旧表编号,新表编号,换表日期,换表起方,执行日期,"
-                                             "操作人员 from 换表管理 where 编号=") +
-                                  QString::number(id)) ||
+    if (!platform::query_open(
+            records, connection,
+            QStringLiteral("select 户号,旧表编号,新表编号,换表日期,换表起方,执行日期,"
+                           "操作人员 from 换表管理 where 编号=") +
+                QString::number(id)) ||
         platform::recordset_eof(records))
         return row;
     row.found = true;
@@ -84,8 +85,8 @@ MeterChangeRow load_meter_change(platform::Connection& connection, qint64 id) {
 }
 
 QStringList change_operator_names(platform::Connection& connection) {
-    return platform::query_column(connection,
-                                  QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
+    return platform::query_column(
+        connection, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
 }
 
 MeterChangeOutcome save_meter_change(platform::Connection& connection,
@@ -133,12 +134,13 @@ MeterChangeOutcome save_meter_change(platform::Connection& connection,
               QStringLiteral(",执行日期=") + sql_quote(execution) + QStringLiteral(" where 编号=") +
               QString::number(id);
     } else {
-        sql = QStringLiteral(
-                  "insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
-                  "values ( ") +
-              sql_quote(account) + u',' + sql_quote(old_number) + u',' + sql_quote(new_number) +
-              u',' + start + u',' + date + u',' + sql_quote(execution) + u',' +
-              sql_quote(form.operator_name) + u')';
+        sql =
+            QStringLiteral(
+                "insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
+                "values ( ") +
+            sql_quote(account) + u',' + sql_quote(old_number) + u',' + sql_quote(new_number) +
+            u',' + start + u',' + date + u',' + sql_quote(execution) + u',' +
+            sql_quote(form.operator_name) + u')';
     }
     if (!platform::db_execute(connection, sql)) {
         out.result = Result::Failed;
@@ -156,8 +158,9 @@ MeterChangeOutcome save_meter_change(platform::Connection& connection,
     }
     out.result = Result::Done;
     out.message = QStringLiteral("执行成功,请刷新显示！");
-    const QString remark = (form.edit ? QStringLiteral("换表修改户号:") : QStringLiteral("换表添加户号:")) +
-                           account + QStringLiteral("新表号:") + form.new_number;
+    const QString remark =
+        (form.edit ? QStringLiteral("换表修改户号:") : QStringLiteral("换表添加户号:")) + account +
+        QStringLiteral("新表号:") + form.new_number;
     out.log_failed = !shell::write_operation_log(kLogGroup, kLogItem, remark);
     return out;
 }
@@ -168,9 +171,10 @@ MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 
     QString old_number, account, new_number;
     {
         platform::RecordSet change;
-        if (!platform::query_open(change, connection,
-                                  QStringLiteral("select 旧表编号,户号,新表编号 from 换表管理 where 编号=") +
-                                      QString::number(id)))
+        if (!platform::query_open(
+                change, connection,
+                QStringLiteral("select 旧表编号,户号,新表编号 from 换表管理 where 编号=") +
+                    QString::number(id)))
             return out;
         old_number = platform::recordset_field_text(change, 0);
         account = platform::recordset_field_text(change, 1);
@@ -201,10 +205,17 @@ MeterChangeCondition meter_change_query_condition(const MeterChangeQuery& query)
     MeterChangeCondition out;
     QString order;
     switch (query.order) {
-        case 0: order = QStringLiteral(" ORDER  BY 用户表管理.编号   "); break;
-        case 1: order = QStringLiteral(" ORDER  BY 换表管理.编号"); break;
-        case 2: order = QStringLiteral(" ORDER  BY 用户信息表.居住街道"); break;
-        default: break;
+        case 0:
+            order = QStringLiteral(" ORDER  BY 用户表管理.编号   ");
+            break;
+        case 1:
+            order = QStringLiteral(" ORDER  BY 换表管理.编号");
+            break;
+        case 2:
+            order = QStringLiteral(" ORDER  BY 用户信息表.居住街道");
+            break;
+        default:
+            break;
     }
     auto needs_text = [&](const char16_t* refusal) {
         if (query.text.isEmpty()) out.refusal = QString::fromUtf16(refusal);
@@ -220,7 +231,8 @@ MeterChangeCondition meter_change_query_condition(const MeterChangeQuery& query)
             break;
         case MeterChangeCriterion::Name:
             if (!needs_text(u"待查询的户名不能为空！")) return out;
-            condition = QStringLiteral(" and 用户信息表.用户名  LIKE ") + sql_quote(query.text + u'%');
+            condition =
+                QStringLiteral(" and 用户信息表.用户名  LIKE ") + sql_quote(query.text + u'%');
             break;
         case MeterChangeCriterion::MeterNumber:
             if (!needs_text(u"待查询的计量编号不能为空！")) return out;

@@ -54,15 +54,15 @@ QStringList change_operator_names(platform::Connection& connection);
 // The entry window's form.
 struct MeterChangeForm {
     bool edit = false;
-    QString edited_id;        // 编号 of the change (edit)
-    QString account;          // 编辑框_户号
-    QString operator_name;    // 选择框_操作人员
-    QString year_text;        // 编辑框_年
-    QString month_text;       // 组合框_月
-    QString new_number;       // 编辑框_新表编号, as typed
-    QString old_number;       // 编辑框_水表编号
-    QString start_text;       // 编辑框_换表起方
-    QDate change_date;        // 日期框_预存收费
+    QString edited_id;      // 编号 of the change (edit)
+    QString account;        // 编辑框_户号
+    QString operator_name;  // 选择框_操作人员
+    QString year_text;      // 编辑框_年
+    QString month_text;     // 组合框_月
+    QString new_number;     // 编辑框_新表编号, as typed
+    QString old_number;     // 编辑框_水表编号
+    QString start_text;     // 编辑框_换表起方
+    QDate change_date;      // 日期框_预存收费
 };
 
 struct MeterChangeOutcome {

@@ -26,8 +26,9 @@ ReaderOutcome add_meter_reader(platform::Connection& connection, const QString& 
         return out;
     }
     out.name = platform::text_trim(typed);
-    if (platform::query_exists(connection, QStringLiteral("select 抄表员 from 抄表员 where 抄表员=") +
-                                               platform::sql_quote(out.name))) {
+    if (platform::query_exists(connection,
+                               QStringLiteral("select 抄表员 from 抄表员 where 抄表员=") +
+                                   platform::sql_quote(out.name))) {
         out.message = QStringLiteral("待添加的抄表人员名称重复！");
         return out;
     }

@@ -33,8 +33,8 @@ QString monthly_negative_reading_statement() {
 }
 
 bool delete_pending_account(platform::Connection& connection, const QString& account) {
-    return platform::db_execute(
-        connection, QStringLiteral("delete from 抄表管理 where 户号=") + platform::sql_quote(account));
+    return platform::db_execute(connection, QStringLiteral("delete from 抄表管理 where 户号=") +
+                                                platform::sql_quote(account));
 }
 
 bool clear_pending_batch(platform::Connection& connection) {
@@ -44,7 +44,8 @@ bool clear_pending_batch(platform::Connection& connection) {
 BatchState check_pending_batch(platform::Connection& connection) {
     if (!platform::query_exists(connection, QStringLiteral("select 用量 from 抄表管理")))
         return BatchState::Empty;
-    if (platform::query_exists(connection, QStringLiteral("select 用量 from 抄表管理 where 用量<0")))
+    if (platform::query_exists(connection,
+                               QStringLiteral("select 用量 from 抄表管理 where 用量<0")))
         return BatchState::NegativeUsage;
     return BatchState::Ready;
 }

@@ -40,6 +40,7 @@ struct CommitOutcome {
     int bills_written = 0;
     int reductions_applied = 0;
     QStringList failed_items;  // fee items whose pass stopped on an engine failure
+    QString billing_error;     // the run could not be committed: nothing of it was kept
 };
 
 // Steps after the question: move, reductions, billing. Billing runs also when the move failed

@@ -11,8 +11,8 @@
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "reading/monthly_commit.h"
-#include "reading/reading_rules.h"
 #include "reading/reading_entry_window.h"
+#include "reading/reading_rules.h"
 #include "shell/main_window.h"
 #include "shell/permission_prompts.h"
 #include "shell/session.h"
@@ -61,7 +61,7 @@ void fill_monthly_reading_list(QWidget* window, QTableView* list, const QString&
         // order.
         static const std::array<const char16_t*, 11> names = {
             u"户号", u"用户名", u"居住街道", u"收费项目", u"价格类别", u"起方",
-            u"止方", u"用量", u"水损", u"抄表人员", u"抄表日期"};
+            u"止方", u"用量",   u"水损",     u"抄表人员", u"抄表日期"};
         std::array<int, 11> field{};
         for (size_t i = 0; i < names.size(); ++i)
             field[i] = platform::recordset_field_index(records, QString::fromUtf16(names[i]));
@@ -83,7 +83,8 @@ MonthlyReadingPage::MonthlyReadingPage(QWidget* parent)
     ui->setupUi(this);
     platform::setup_report_view(ui->月抄表列表框);
     platform::listview_set_checkable(ui->月抄表列表框, true);
-    connect(ui->月抄表1, &QPushButton::clicked, this, [this] { on_main_monthly_reading_add_click(); });
+    connect(ui->月抄表1, &QPushButton::clicked, this,
+            [this] { on_main_monthly_reading_add_click(); });
     connect(ui->月抄表2, &QPushButton::clicked, this,
             [this] { on_main_monthly_reading_modify_click(); });
     connect(ui->月抄表3, &QPushButton::clicked, this,
@@ -141,8 +142,9 @@ void MonthlyReadingPage::on_main_monthly_reading_modify_click() {
         return;
     }
     if (item == kPropertyFeeItem) {
-        inform(QStringLiteral("当收费项目为【物业】时系统禁止修改，如果你要修改物业类型的用量，"
-                              "请到用户管理中修改用户物业面积！"));
+        inform(
+            QStringLiteral("当收费项目为【物业】时系统禁止修改，如果你要修改物业类型的用量，"
+                           "请到用户管理中修改用户物业面积！"));
         return;
     }
     shell::reading_form_mode = QStringLiteral("修改");

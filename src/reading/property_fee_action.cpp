@@ -18,9 +18,9 @@ namespace reading {
 void on_main_nav_generate_property_fee_click(shell::MainWindow* window) {
     if (!shell::require_permission(QStringLiteral("手动抄表"))) return;
     if (window) window->select_content_page(shell::kPageWelcome);
-    platform::inform(QStringLiteral(
-        "该功能只能生成计量管理中收费项目为【物业】且计量状态为【正常】的表数据!\r\n"
-        "每月只能生成一次,多次生成无效!"));
+    platform::inform(
+        QStringLiteral("该功能只能生成计量管理中收费项目为【物业】且计量状态为【正常】的表数据!\r\n"
+                       "每月只能生成一次,多次生成无效!"));
     {
         std::unique_ptr<lists::ProgressScope> progress;
         GenerationProgress hooks;

@@ -128,9 +128,10 @@ std::optional<double> loss_while_typing(platform::Connection& connection, const 
     if (multiplier) *multiplier = times;
     const double usage = entry_integer_usage(start, end, times, state);
     platform::RecordSet item;
-    if (!platform::query_open(item, connection,
-                              QStringLiteral("select 自动损耗,损耗位数 from 收费项目 where 项目名称=") +
-                                  sql_quote(fee_item)) ||
+    if (!platform::query_open(
+            item, connection,
+            QStringLiteral("select 自动损耗,损耗位数 from 收费项目 where 项目名称=") +
+                sql_quote(fee_item)) ||
         platform::recordset_field_text(item, 0) != kAutomaticLossOn)
         return std::nullopt;
     return loss_for_usage(usage, rate, platform::recordset_field_text(item, 1));
@@ -157,8 +158,9 @@ ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const 
         return refuse(QStringLiteral("止数减起度不能小于0！"), Focus::EndSelected);
     if (form.fee_item == kPropertyFeeItem) {
         out.account_to_prefix = true;
-        return refuse(QStringLiteral("该用户户号为物业不需要抄表,请点击物业抄表,系统自动生成抄表数据!"),
-                      Focus::AccountSelected);
+        return refuse(
+            QStringLiteral("该用户户号为物业不需要抄表,请点击物业抄表,系统自动生成抄表数据!"),
+            Focus::AccountSelected);
     }
     const QString meter = same_meter_condition(account, form.fee_item, form.category);
     if (!platform::query_exists(connection,
@@ -175,7 +177,8 @@ ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const 
                       Focus::AccountSelected);
     }
     out.multiplier = whole(platform::query_number(
-        connection, QStringLiteral("select 倍率 from 用户表管理 where 户号=") + sql_quote(account)));
+        connection,
+        QStringLiteral("select 倍率 from 用户表管理 where 户号=") + sql_quote(account)));
     out.usage = reading_usage(start, end, out.multiplier, form.state);
     const double loss = platform::to_number(form.loss_text);
 
@@ -207,10 +210,10 @@ ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const 
         return out;
     }
     out.result = Result::Saved;
-    const QString remark = form.modify ? QStringLiteral("修改户号：") + account +
-                                             QStringLiteral("的抄表记录，但未入抄表库。")
-                                       : QStringLiteral("添加户号：") + account +
-                                             QStringLiteral("的抄表记录。");
+    const QString remark =
+        form.modify
+            ? QStringLiteral("修改户号：") + account + QStringLiteral("的抄表记录，但未入抄表库。")
+            : QStringLiteral("添加户号：") + account + QStringLiteral("的抄表记录。");
     out.log_failed =
         !shell::write_operation_log(QStringLiteral("抄表管理"), QStringLiteral("抄表添加"), remark);
     return out;
@@ -228,8 +231,7 @@ qint64 next_meter_on_route(platform::Connection& connection, const QString& acco
     return platform::query_integer(
         connection, QStringLiteral("select top 1 编号 from 用户表管理 where 抄表序号>") +
                         platform::sql_number(order) + QStringLiteral(" and 抄表人员=") +
-                        sql_quote(reader) +
-                        QStringLiteral(" and 状态='正常' order by 抄表序号"));
+                        sql_quote(reader) + QStringLiteral(" and 状态='正常' order by 抄表序号"));
 }
 
 }  // namespace reading

@@ -44,7 +44,8 @@ ReadingEntryWindow::ReadingEntryWindow(QTableView* monthly_list, QWidget* parent
     ui->抄表日期框->setDate(platform::today());
     ui->户号->installEventFilter(this);
     ui->起方输入框->installEventFilter(this);
-    connect(ui->止方输入框, &QLineEdit::textChanged, this, [this] { on_add_reading_end_changed(); });
+    connect(ui->止方输入框, &QLineEdit::textChanged, this,
+            [this] { on_add_reading_end_changed(); });
     connect(ui->抄表确定, &QPushButton::clicked, this, [this] { on_add_reading_confirm_click(); });
     connect(ui->按钮5, &QPushButton::clicked, this, [this] { on_add_reading_close_click(); });
     on_add_reading_window_created();
@@ -130,7 +131,8 @@ void ReadingEntryWindow::show_meter_info_for_reading() {
     reading_entry_reader = meter.reader;
     reading_entry_household = meter.household;
     // Modify mode shows the pending row's values, not the account's.
-    if (!reading_entry_edit_fee_item.isEmpty()) reading_entry_fee_item = reading_entry_edit_fee_item;
+    if (!reading_entry_edit_fee_item.isEmpty())
+        reading_entry_fee_item = reading_entry_edit_fee_item;
     if (!reading_entry_edit_price_category.isEmpty())
         reading_entry_price_category = reading_entry_edit_price_category;
     if (!platform::text_trim(reading_entry_edit_reader).isEmpty())

@@ -63,12 +63,12 @@ QString month_condition(const QString& column, const QDate& date) {
 
 bool read_in_month(platform::Connection& connection, const QString& account,
                    const QString& fee_item, const QString& category, const QDate& date) {
-    return platform::query_number(
-               connection, QStringLiteral("select count(*) from 抄表总表 where 户号=") +
-                               sql_quote(account) + QStringLiteral(" and 收费项目=") +
-                               sql_quote(fee_item) + QStringLiteral(" and 价格类别=") +
-                               sql_quote(category) + QStringLiteral(" and ") +
-                               month_condition(QStringLiteral("抄表日期"), date)) > 0;
+    return platform::query_number(connection,
+                                  QStringLiteral("select count(*) from 抄表总表 where 户号=") +
+                                      sql_quote(account) + QStringLiteral(" and 收费项目=") +
+                                      sql_quote(fee_item) + QStringLiteral(" and 价格类别=") +
+                                      sql_quote(category) + QStringLiteral(" and ") +
+                                      month_condition(QStringLiteral("抄表日期"), date)) > 0;
 }
 
 bool account_read_in_month(platform::Connection& connection, const QString& account,
@@ -79,8 +79,8 @@ bool account_read_in_month(platform::Connection& connection, const QString& acco
                                       month_condition(QStringLiteral("抄表日期"), date)) > 0;
 }
 
-bool meter_change_start(platform::Connection& connection, const QString& account,
-                        const QDate& date, double* start) {
+bool meter_change_start(platform::Connection& connection, const QString& account, const QDate& date,
+                        double* start) {
     platform::RecordSet records;
     if (!platform::query_open(records, connection,
                               QStringLiteral("select 换表起方 from 换表管理 where 户号=") +
@@ -106,8 +106,7 @@ double start_reading(platform::Connection& connection, const QString& account,
         start = platform::recordset_field_number(last, 0);
     else
         start = platform::query_number(
-            connection,
-            QStringLiteral("select 开始起数 from 用户表管理 where 户号=") + same_meter);
+            connection, QStringLiteral("select 开始起数 from 用户表管理 where 户号=") + same_meter);
     meter_change_start(connection, account, date, &start);
     return start;
 }
@@ -127,9 +126,8 @@ QString pending_insert_statement(const PendingReading& r) {
                "抄表人员,父号,价格) values ( ") +
            sql_quote(r.account) + u',' + sql_number(r.start) + u',' + sql_number(r.end) + u',' +
            sql_number(r.usage) + u',' + platform::date_to_quoted(r.date) + u',' +
-           sql_number(r.loss) + u',' + sql_quote(r.fee_item) + u',' + sql_quote(r.category) +
-           u',' + sql_quote(r.reader) + u',' + sql_quote(r.household) + u',' +
-           sql_number(r.price) + u')';
+           sql_number(r.loss) + u',' + sql_quote(r.fee_item) + u',' + sql_quote(r.category) + u',' +
+           sql_quote(r.reader) + u',' + sql_quote(r.household) + u',' + sql_number(r.price) + u')';
 }
 
 }  // namespace reading

@@ -77,8 +77,8 @@ double start_reading(platform::Connection& connection, const QString& account,
                      const QString& fee_item, const QString& category, const QDate& date);
 
 // The 换表起方 of the account's first meter change executed in the date's month.
-bool meter_change_start(platform::Connection& connection, const QString& account,
-                        const QDate& date, double* start);
+bool meter_change_start(platform::Connection& connection, const QString& account, const QDate& date,
+                        double* start);
 
 // The unit price of a fee item and price category (水价类别.价格); 0 when there is none.
 double category_price(platform::Connection& connection, const QString& fee_item,

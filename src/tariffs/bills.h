@@ -7,19 +7,19 @@
 #include <optional>
 #include <vector>
 
+#include "tariffs/tariff_outcome.h"
+
 namespace platform {
 struct Connection;
 }
 
 namespace tariffs {
 
-// One message for the user, in the order the routine produced it. A window shows each in a box
-// (with the information icon when asked, else plain); a batch run may collect them instead.
-struct Message {
-    QString text;
-    bool information_icon = false;
-};
+// What to show, in order: a plain box (no icon) for the database's own text and statements, the
+// information icon for the system's own messages.
 using Messages = std::vector<Message>;
+inline Message plain_message(const QString& text) { return {text, kInfoCaption, true}; }
+inline Message info_message(const QString& text) { return {text, kInfoCaption, false}; }
 
 inline const QString kCollectorUnknown = QStringLiteral("未知");     // born unpaid
 inline const QString kCollectorPrepaid = QStringLiteral("预存扣款");  // settled at birth

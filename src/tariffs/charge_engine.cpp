@@ -125,7 +125,8 @@ struct HouseholdCharges {
 
 HouseholdCharges price_household(platform::Connection& connection, const QString& household,
                                  const FeeItemSwitches& item, const QDate& today,
-                                 bool with_quantity_reduction = true) {
+                                 bool with_quantity_reduction = true,
+                                 const QString* known_reduction_type = nullptr) {
     HouseholdCharges c;
     const bool bill_zero = item.zero_usage == kOn && item.billing_mode == kBaseQuantityMode;
     const bool base_mode = item.billing_mode == kBaseQuantityMode;
@@ -178,7 +179,8 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
         }
         q += r.loss;
         if (k == 1) {
-            c.reduction_type = reduction_type_of(connection, household);
+            c.reduction_type = known_reduction_type ? *known_reduction_type
+                                                    : reduction_type_of(connection, household);
             if (with_quantity_reduction && c.reduction_type == kReductionByQuantity) {
                 reduction_left =
                     whole(get_partial_reduction(connection, household, 1, kReductionByQuantity));
@@ -283,6 +285,76 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     return c;
 }
 
+// What one bill needs to know besides its readings, read in one statement: the household's
+// reduction type, its latest carry-over, whether it has a valid prepayment, whether the balance
+// work tables hold rows, and the largest bill number and payment serial. Nothing of it changes
+// while the bill is priced, so reading it at once gives what reading it step by step would.
+struct BillContext {
+    bool ok = false;
+    QString reduction_type;
+    double carry_over = 0;
+    bool has_prepayment = false;
+    bool work_tables_used = true;
+    qint64 largest_bill_number = 0;
+    qint64 largest_serial = 0;
+    QString error;
+};
+
+BillContext bill_context(platform::Connection& connection, const QString& household) {
+    BillContext context;
+    const QString who = sql_quote(household);
+    const QString head =
+        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
+        QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
+        QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
+                       "where 户号=") +
+        who + QStringLiteral(" and 标志=1) as 预存,");
+    const QString tail = QStringLiteral(
+        " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
+        "流水号 from 总收费 order by 流水号 DESC) as 流水");
+    platform::RecordSet row;
+    context.ok = platform::query_open(
+        row, connection,
+        head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
+            tail,
+        platform::OnFailure::Quiet);
+    bool tables_counted = context.ok;
+    if (!context.ok) {
+        // A work table that a failed rebuild left missing: count nothing, empty both anyway.
+        context.ok = platform::query_open(row, connection, head + QStringLiteral("1") + tail,
+                                          platform::OnFailure::Quiet);
+    }
+    if (!context.ok) {
+        context.error = platform::db_last_error(connection);
+        return context;
+    }
+    context.reduction_type = platform::recordset_field_text(row, 0);
+    context.carry_over = finite(platform::recordset_field_number(row, 1));
+    context.has_prepayment = platform::recordset_field_number(row, 2) > 0;
+    context.work_tables_used = !tables_counted || platform::recordset_field_number(row, 3) > 0;
+    context.largest_bill_number = static_cast<qint64>(platform::recordset_field_number(row, 4));
+    context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 5));
+    return context;
+}
+
+// The household's prepaid balance after the grouped rebuild. A household without a valid
+// prepayment has nothing to rebuild: the work tables end empty and the balance is 0, as the
+// rebuild would leave them, without its seven other statements.
+double household_balance(platform::Connection& connection, const QString& household,
+                         const BillContext& context) {
+    if (!context.has_prepayment) {
+        if (context.work_tables_used) empty_prepayment_work_tables(connection);
+        return 0;
+    }
+    rebuild_prepayment_balances(
+        connection,
+        QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,户号,"
+                       "预存金额,0,0 from 预存明细 where 户号=") +
+            sql_quote(household) + QStringLiteral(" and 标志=1"),
+        1);
+    return finite(grouped_balance_of(connection, household));
+}
+
 struct Writer {
     platform::Connection& connection;
     ChargeOutcome& out;
@@ -338,8 +410,15 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                                          const shell::SystemParameters& parameters) {
     ChargeOutcome out;
     const QDate today = platform::today();
-    platform::Transaction bill_run(connection);
-    HouseholdCharges c = price_household(connection, household, item, today);
+    const BillContext context = bill_context(connection, household);
+    if (!context.ok) {
+        out.result = 0;
+        out.error = context.error;
+        out.messages.push_back(plain_message(out.error));
+        return out;
+    }
+    HouseholdCharges c =
+        price_household(connection, household, item, today, true, &context.reduction_type);
     if (!c.any) return out;  // nothing to bill (or the readings could not be read)
 
     const double bill_price = money_positive(c.quantity) ? round_to(c.readings_charge / c.quantity, 2)
@@ -357,7 +436,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
     bool covered = false;
     double covered_amount = 0;
     if (personal) {
-        carry_in = carry_over_of(connection, household);
+        carry_in = context.carry_over;
         if (money_positive(total - carry_in)) {
             total -= carry_in;
         } else {
@@ -366,13 +445,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         }
     }
 
-    rebuild_prepayment_balances(
-        connection,
-        QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,户号,"
-                       "预存金额,0,0 from 预存明细 where 户号=") +
-            sql_quote(household) + QStringLiteral(" and 标志=1"),
-        1);
-    const double balance = finite(grouped_balance_of(connection, household));
+    const double balance = household_balance(connection, household, context);
     const double from_balance = money_positive(balance) ? round_to(total, 2) : 0.0;
     total -= balance;
     const bool settled = !money_positive(total);
@@ -384,16 +457,12 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         carry_out = round_cents(asked - total);
     }
 
-    const NumberOutcome bill_number = next_bill_number_from_readings(connection);
-    const NumberOutcome serial = next_payment_serial(connection, kFixedNumberStart);
-    if (!bill_number.ok || !serial.ok) {
-        out.result = 0;
-        out.error = bill_number.ok ? serial.error : bill_number.error;
-        out.messages.push_back({out.error, false});
-        return out;
-    }
-    const qint64 N = bill_number.number;
-    const qint64 L = serial.number;
+    // Numbers: the largest plus 1, a largest of 0 (or none) counting as 1000000000.
+    const qint64 N = (context.largest_bill_number == 0 ? kFixedNumberStart
+                                                       : context.largest_bill_number) +
+                     1;
+    const qint64 L =
+        (context.largest_serial == 0 ? kFixedNumberStart : context.largest_serial) + 1;
 
     if (!personal) {
         carry_in = 0;
@@ -438,6 +507,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         bill.prepaid_deduction = balance;
     }
 
+    // The writes of this bill: all of them or none.
+    platform::Transaction bill_run(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         if (out.bill_case == 'b') {
@@ -457,8 +528,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         const QString insert = bill_insert_statement(bill);
         Writer writer{connection, out};
         if (!writer.run(insert)) {
-            out.messages.push_back({out.error, false});
-            out.messages.push_back({insert, false});
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(plain_message(insert));
             return out;
         }
         for (const PricedReading& r : c.readings) {
@@ -470,8 +541,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                       QStringLiteral(",实收量=") + platform::sql_number(r.quantity) +
                       QStringLiteral(" where 编号=") + QString::number(r.id);
             if (!writer.run(update)) {
-                out.messages.push_back({out.error, false});
-                out.messages.push_back({update, false});
+                out.messages.push_back(plain_message(out.error));
+                out.messages.push_back(plain_message(update));
                 return out;
             }
         }
@@ -497,7 +568,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
         out.bill_case = 0;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
     }
     return out;
 }
@@ -510,7 +581,6 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
                                      const shell::SystemParameters& parameters) {
     ChargeOutcome out;
     const QDate today = platform::today();
-    platform::Transaction bill_run(connection);
     const QDate first(date.year(), date.month(), 1);
     const QDate last = platform::last_day_of_month(first);
     platform::RecordSet rows;
@@ -624,7 +694,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!bill_number.ok) {
         out.result = 0;
         out.error = bill_number.error;
-        out.messages.push_back({numbering_failed, true});
+        out.messages.push_back(info_message(numbering_failed));
         return out;
     }
     const NumberOutcome serial = next_checked_payment_serial(
@@ -632,7 +702,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!serial.ok) {
         out.result = 0;
         out.error = serial.error;
-        out.messages.push_back({numbering_failed, true});
+        out.messages.push_back(info_message(numbering_failed));
         return out;
     }
     const qint64 N = bill_number.number;
@@ -709,20 +779,22 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         bill.payment_serial = L;
     }
 
+    // The writes of this bill: all of them or none.
+    platform::Transaction bill_run(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         const QString line_failed = QStringLiteral("添加附加费失败!") + kLineBreak;
         Writer writer{connection, out};
         for (const SurchargeLine& line : lines) {
             if (!writer.run(surcharge_line_insert_statement(line))) {
-                out.messages.push_back({line_failed + out.error, true});
+                out.messages.push_back(info_message(line_failed + out.error));
                 return out;
             }
         }
         const QString insert = bill_insert_statement(bill);
         if (!writer.run(insert)) {
-            out.messages.push_back({insert, false});
-            out.messages.push_back({QStringLiteral("添加收费失败!") + kLineBreak + out.error, true});
+            out.messages.push_back(plain_message(insert));
+            out.messages.push_back(info_message(QStringLiteral("添加收费失败!") + kLineBreak + out.error));
             return out;
         }
         for (qint64 id : ids) {
@@ -732,8 +804,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
             if (bill.payment_serial) update += QStringLiteral(",流水号=") + QString::number(L);
             update += QStringLiteral(" where 编号=") + QString::number(id);
             if (!writer.run(update)) {
-                out.messages.push_back(
-                    {QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error, true});
+                out.messages.push_back(info_message(QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error));
                 return out;
             }
         }
@@ -752,8 +823,8 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     if (!record.type.isEmpty()) {
         Writer writer{connection, out};
         if (!writer.run(reduction_record_insert_statement(record))) {
-            out.messages.push_back({out.error, false});
-            out.messages.push_back({QStringLiteral("写减免明细出错!"), true});
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(info_message(QStringLiteral("写减免明细出错!")));
             return out;
         }
     }
@@ -762,7 +833,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
         out.bill_case = 0;
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
     }
     return out;
 }

@@ -28,11 +28,18 @@ bool reset_grouped_table(platform::Connection& connection, BalanceOutcome& out) 
     if (platform::db_execute(connection, kGroupedTableColumns)) return true;
     out.ok = false;
     out.error = platform::db_last_error(connection);
-    out.messages.push_back({out.error + kGroupedTableColumns, false});
+    out.messages.push_back(plain_message(out.error + kGroupedTableColumns));
     return false;
 }
 
 }  // namespace
+
+BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection) {
+    BalanceOutcome out;
+    run(connection, QStringLiteral("delete from 预存结余"), out);
+    reset_grouped_table(connection, out);
+    return out;
+}
 
 BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
                                            const QString& insert_statement, int /*flag*/) {
@@ -46,7 +53,7 @@ BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
                   "where 预存明细.标志=1 GROUP BY 预存明细.户号")
             : insert_statement;
     if (!run(connection, fill, out)) {
-        out.messages.push_back({out.error, false});
+        out.messages.push_back(plain_message(out.error));
         return out;
     }
     if (!run(connection,
@@ -83,8 +90,8 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
     BalanceOutcome out;
     platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
     if (!run(connection, insert_statement, out)) {
-        out.messages.push_back({platform::db_last_error(connection), false});
-        out.messages.push_back({insert_statement, false});
+        out.messages.push_back(plain_message(platform::db_last_error(connection)));
+        out.messages.push_back(plain_message(insert_statement));
     }
     // One row per household: the one with the smallest receipt number, holding the sum.
     const QStringList repeated = platform::query_column(
@@ -112,7 +119,7 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
                      QStringLiteral(" where 户号=") + who + QStringLiteral(" and  编号") +
                      (first.isEmpty() ? QStringLiteral(" is null") : u'=' + key),
                  out))
-            out.messages.push_back({platform::db_last_error(connection), false});
+            out.messages.push_back(plain_message(platform::db_last_error(connection)));
         run(connection,
             QStringLiteral("delete from 预存结余 where 户号=") + who +
                 (first.isEmpty() ? QStringLiteral(" and  编号 is not null")
@@ -135,8 +142,8 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
                                platform::sql_number(paid_in - taken) +
                                QStringLiteral(" where 户号=") + platform::sql_quote(h);
         if (!run(connection, update, out)) {
-            out.messages.push_back({update, false});
-            out.messages.push_back({platform::db_last_error(connection), false});
+            out.messages.push_back(plain_message(update));
+            out.messages.push_back(plain_message(platform::db_last_error(connection)));
         }
     }
     return out;

@@ -62,7 +62,7 @@ int apply_reduction_record(platform::Connection& connection, const QString& reco
     platform::Transaction reduction(connection);
     const NumberOutcome number = next_bill_number_from_readings(connection);
     if (!number.ok) {
-        if (messages) messages->push_back({number.error, false});
+        if (messages) messages->push_back(plain_message(number.error));
         return 0;
     }
     QString reading_list;
@@ -82,20 +82,18 @@ int apply_reduction_record(platform::Connection& connection, const QString& reco
                                 QStringLiteral("  where 编号=") +
                                 platform::sql_number(platform::to_number(id)))) {
             if (messages)
-                messages->push_back({QStringLiteral("修改抄表数据错误") +
-                                         platform::db_last_error(connection),
-                                     false});
+                messages->push_back(plain_message(QStringLiteral("修改抄表数据错误") +
+                                         platform::db_last_error(connection)));
             return 0;
         }
     }
     if (!platform::db_execute(connection, insert)) {
         if (messages)
-            messages->push_back(
-                {QStringLiteral("添加减免明细错误") + platform::db_last_error(connection), false});
+            messages->push_back(plain_message(QStringLiteral("添加减免明细错误") + platform::db_last_error(connection)));
         return 0;
     }
     if (!reduction.commit()) {
-        if (messages) messages->push_back({platform::db_last_error(connection), false});
+        if (messages) messages->push_back(plain_message(platform::db_last_error(connection)));
         return 0;
     }
     return 1;

@@ -113,9 +113,9 @@ protected:
         exec(s("insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
                "抄表人员,是否收费,价格) values (") +
              sql_quote(account) + u',' + sql_quote(household) + u',' + platform::sql_number(start) +
-             u',' + platform::sql_number(end) + u',' + platform::sql_number(end - start) + s(",0,") +
-             sql_quote(date) + u',' + sql_quote(item) + u',' + sql_quote(category) + s(",'张三',") +
-             QString::number(billed) + s(",2.5)"));
+             u',' + platform::sql_number(end) + u',' + platform::sql_number(end - start) +
+             s(",0,") + sql_quote(date) + u',' + sql_quote(item) + u',' + sql_quote(category) +
+             s(",'张三',") + QString::number(billed) + s(",2.5)"));
     }
 
     // A pending reading.
@@ -126,9 +126,9 @@ protected:
         exec(s("insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
                "抄表人员,价格) values (") +
              sql_quote(account) + u',' + sql_quote(household) + u',' + platform::sql_number(start) +
-             u',' + platform::sql_number(end) + u',' + platform::sql_number(end - start) + s(",0,") +
-             sql_quote(date) + u',' + sql_quote(item) + u',' + sql_quote(category) + s(",'张三',") +
-             platform::sql_number(price) + u')');
+             u',' + platform::sql_number(end) + u',' + platform::sql_number(end - start) +
+             s(",0,") + sql_quote(date) + u',' + sql_quote(item) + u',' + sql_quote(category) +
+             s(",'张三',") + platform::sql_number(price) + u')');
     }
 
     // A SQLite trigger that makes a statement fail (the layer's translator is not involved).

@@ -18,7 +18,8 @@ protected:
     void SetUp() override {
         ReadingTest::SetUp();
         for (int i = 1; i <= 6; ++i)
-            add_water_household(QStringLiteral("000%1").arg(i), QStringLiteral("户%1").arg(i), i, 100 * i);
+            add_water_household(QStringLiteral("000%1").arg(i), QStringLiteral("户%1").arg(i), i,
+                                100 * i);
     }
     void add_fixed(const QString& account, double usage, double loss = 0) {
         exec(s("insert into 固定抄表 (户号,固定用量,水损) values (") + sql_quote(account) + u',' +
@@ -78,8 +79,9 @@ TEST_F(FixedReadings, SaveRefusesAndTruncatesTheUsage) {
 TEST_F(FixedReadings, GenerationStartsWhereTheMeterStandsAndSkipsReadMeters) {
     add_history(s("000201"), s("0002"), 200, 250, s("2024-2-10"));
     add_history(s("000301"), s("0003"), 300, 320, s("2024-2-10"));
-    exec(s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
-           "values ('000301','M1','M9',7,'2024-3-1','2024-3','张三')"));
+    exec(
+        s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
+          "values ('000301','M1','M9',7,'2024-3-1','2024-3','张三')"));
     add_history(s("000401"), s("0004"), 400, 410, s("2024-3-1"));
     add_pending(s("000501"), s("0005"), 500, 510);
     exec(s("update 用户表管理 set 状态='报停' where 户号='000601'"));
@@ -97,17 +99,17 @@ TEST_F(FixedReadings, GenerationStartsWhereTheMeterStandsAndSkipsReadMeters) {
     EXPECT_EQ(out.message, s("系统查询用户计量表失败,请重新输入!"));
     EXPECT_EQ(out.missing_account, s("009901"));
     EXPECT_EQ(out.written, 4);
-    EXPECT_EQ(rows(s("select 户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,抄表人员,价格 "
-                     "from 抄表管理 where 户号<>'000501' order by 编号")),
-              (QList<QStringList>{
-                  {s("000101"), s("0001"), s("100"), s("105"), s("5"), s("0.5"), s("2024-03-05"),
-                   s("水费"), s("居民"), s("张三"), s("2.5")},
-                  {s("000201"), s("0002"), s("250"), s("260"), s("10"), s("0"), s("2024-03-05"),
-                   s("水费"), s("居民"), s("张三"), s("2.5")},
-                  {s("000301"), s("0003"), s("7"), s("10"), s("3"), s("0"), s("2024-03-05"),
-                   s("水费"), s("居民"), s("张三"), s("2.5")},
-                  {s("000601"), s("0006"), s("600"), s("606"), s("6"), s("0"), s("2024-03-05"),
-                   s("水费"), s("居民"), s("张三"), s("2.5")}}));
+    EXPECT_EQ(
+        rows(s("select 户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,抄表人员,价格 "
+               "from 抄表管理 where 户号<>'000501' order by 编号")),
+        (QList<QStringList>{{s("000101"), s("0001"), s("100"), s("105"), s("5"), s("0.5"),
+                             s("2024-03-05"), s("水费"), s("居民"), s("张三"), s("2.5")},
+                            {s("000201"), s("0002"), s("250"), s("260"), s("10"), s("0"),
+                             s("2024-03-05"), s("水费"), s("居民"), s("张三"), s("2.5")},
+                            {s("000301"), s("0003"), s("7"), s("10"), s("3"), s("0"),
+                             s("2024-03-05"), s("水费"), s("居民"), s("张三"), s("2.5")},
+                            {s("000601"), s("0006"), s("600"), s("606"), s("6"), s("0"),
+                             s("2024-03-05"), s("水费"), s("居民"), s("张三"), s("2.5")}}));
 
     exec(s("delete from 固定抄表 where 户号='009901'"));
     out = reading::generate_fixed_readings(db(), platform::today());
@@ -128,8 +130,9 @@ TEST_F(FixedReadings, WindowsListAddEditDeleteAndGenerate) {
     EXPECT_EQ(w.windowTitle(), s("固定抄表"));
     QTableView* list = w.fixed_list();
     EXPECT_EQ(platform::listview_column_title(list, 1), s("抄表户号"));
-    EXPECT_EQ(list_rows(list), (QList<QStringList>{{s("1"), s("000101"), s("户1"), s("水费"), s("居民"),
-                                                    s("东区"), s("户1的家"), s("5"), s("0")}}));
+    EXPECT_EQ(list_rows(list),
+              (QList<QStringList>{{s("1"), s("000101"), s("户1"), s("水费"), s("居民"), s("东区"),
+                                   s("户1的家"), s("5"), s("0")}}));
 
     ui.expect_box(s("请选择待修改的内容！"));
     button(&w, "删除1")->click();

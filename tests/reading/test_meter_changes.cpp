@@ -39,8 +39,12 @@ protected:
         f.change_date = QDate(2024, 3, 5);
         return f;
     }
-    MeterChangeOutcome save(const MeterChangeForm& f) { return reading::save_meter_change(db(), f); }
-    QString meter_number() { return value(s("select 计量编号 from 用户表管理 where 户号='000101'")); }
+    MeterChangeOutcome save(const MeterChangeForm& f) {
+        return reading::save_meter_change(db(), f);
+    }
+    QString meter_number() {
+        return value(s("select 计量编号 from 用户表管理 where 户号='000101'"));
+    }
     qint64 last_change() { return value(s("select max(编号) from 换表管理")).toLongLong(); }
 };
 
@@ -81,20 +85,24 @@ TEST_F(MeterChanges, AddWritesTheChangeTheNumberAndTheLog) {
     const MeterChangeOutcome out = save(f);
     EXPECT_EQ(out.result, MeterChangeOutcome::Result::Done);
     EXPECT_EQ(out.message, s("执行成功,请刷新显示！"));
-    EXPECT_EQ(rows(s("select 户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员 from 换表管理")),
-              (QList<QStringList>{{s("000101"), s("1001"), s("1002"), s("12.5"), s("2024-03-05"),
-                                   s("2012-9"), s("张三")}}));
+    EXPECT_EQ(
+        rows(s("select 户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员 from 换表管理")),
+        (QList<QStringList>{{s("000101"), s("1001"), s("1002"), s("12.5"), s("2024-03-05"),
+                             s("2012-9"), s("张三")}}));
     EXPECT_EQ(meter_number(), s("1002"));
     // The household's other meters keep their numbers.
     EXPECT_EQ(value(s("select 计量编号 from 用户表管理 where 户号='000201'")), s("M1"));
-    EXPECT_EQ(rows(s("select 上级项目,当前项目,备注 from 日志管理")),
-              (QList<QStringList>{{s("基本设置"), s("换表管理"), s("换表添加户号:000101新表号:1002")}}));
+    EXPECT_EQ(
+        rows(s("select 上级项目,当前项目,备注 from 日志管理")),
+        (QList<QStringList>{{s("基本设置"), s("换表管理"), s("换表添加户号:000101新表号:1002")}}));
 }
 
 TEST_F(MeterChanges, AnOlderChangeNeverWritesAStaleNumber) {
-    ASSERT_EQ(save(form(s("000101"), s("1001"), s("1002"))).result, MeterChangeOutcome::Result::Done);
+    ASSERT_EQ(save(form(s("000101"), s("1001"), s("1002"))).result,
+              MeterChangeOutcome::Result::Done);
     const qint64 first = last_change();
-    ASSERT_EQ(save(form(s("000101"), s("1002"), s("1003"))).result, MeterChangeOutcome::Result::Done);
+    ASSERT_EQ(save(form(s("000101"), s("1002"), s("1003"))).result,
+              MeterChangeOutcome::Result::Done);
     const qint64 second = last_change();
     ASSERT_EQ(meter_number(), s("1003"));
 
@@ -104,8 +112,9 @@ TEST_F(MeterChanges, AnOlderChangeNeverWritesAStaleNumber) {
     edit.edited_id = QString::number(first);
     EXPECT_EQ(save(edit).result, MeterChangeOutcome::Result::Done);
     EXPECT_EQ(meter_number(), s("1003"));
-    EXPECT_EQ(rows(s("select 户号,旧表编号,新表编号 from 换表管理 where 编号=") + QString::number(first)),
-              (QList<QStringList>{{s("000101"), s("1001"), s("1002A")}}));
+    EXPECT_EQ(
+        rows(s("select 户号,旧表编号,新表编号 from 换表管理 where 编号=") + QString::number(first)),
+        (QList<QStringList>{{s("000101"), s("1001"), s("1002A")}}));
 
     // Deleting it keeps 1003 too.
     MeterChangeOutcome out = reading::delete_meter_change(db(), first);
@@ -135,9 +144,11 @@ TEST_F(MeterChanges, QueryConditionsQuoteTheTextsAndRefuseEmptyInputs) {
         const char* refusal;
     };
     const Case cases[] = {
-        {C::Account, "0001'01", 0, " and 用户表管理.户号  = '0001''01' ORDER  BY 用户表管理.编号   ", ""},
+        {C::Account, "0001'01", 0,
+         " and 用户表管理.户号  = '0001''01' ORDER  BY 用户表管理.编号   ", ""},
         {C::Name, "张", 1, " and 用户信息表.用户名  LIKE '张%' ORDER  BY 换表管理.编号", ""},
-        {C::MeterNumber, "1002", 2, " and 换表管理.新表编号='1002' ORDER  BY 用户信息表.居住街道", ""},
+        {C::MeterNumber, "1002", 2, " and 换表管理.新表编号='1002' ORDER  BY 用户信息表.居住街道",
+         ""},
         {C::Street, "东区", -1, " and 用户信息表.居住街道='东区'", ""},
         {C::Operator, "张三", -1, " and 换表管理.操作人员='张三'", ""},
         {C::None, "", 0, "", ""},
@@ -171,8 +182,9 @@ TEST_F(MeterChanges, PageListsTodaysChangesAndTheWindowsAddEditAndQuery) {
     composite.number = s("000901");
     composite.household = s("0009");
     add_meter(composite);
-    exec(s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
-           "values ('000201','M0','M1',0,'2024-3-4','2024-3','张三')"));
+    exec(
+        s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
+          "values ('000201','M0','M1',0,'2024-3-4','2024-3','张三')"));
 
     reading::MeterChangePage page;
     reading::fill_meter_change_list(nullptr, page.change_list(),
@@ -221,8 +233,8 @@ TEST_F(MeterChanges, PageListsTodaysChangesAndTheWindowsAddEditAndQuery) {
                                     reading::meter_change_today_condition(platform::today()));
     ASSERT_EQ(platform::listview_row_count(page.change_list()), 1);
     EXPECT_EQ(list_rows(page.change_list()).front().mid(1),
-              (QStringList{s("000101"), s("甲"), s("东区"), s("甲的家"), s("2024年3月5日"), s("1001"),
-                           s("2002"), s("5"), s("2024-3"), s("张三")}));
+              (QStringList{s("000101"), s("甲"), s("东区"), s("甲的家"), s("2024年3月5日"),
+                           s("1001"), s("2002"), s("5"), s("2024-3"), s("张三")}));
 
     platform::listview_select_row(page.change_list(), 0);
     ui.on_modal(s("reading::MeterChangeEntryWindow"), [this](QDialog* w) {

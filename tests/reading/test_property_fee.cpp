@@ -44,7 +44,8 @@ protected:
         reading::GenerationProgress progress;
         progress.start = [&](int n) { steps = n; };
         progress.step = [&] { ++stepped; };
-        const int written = reading::generate_property_fee_readings(db(), platform::today(), progress);
+        const int written =
+            reading::generate_property_fee_readings(db(), platform::today(), progress);
         EXPECT_EQ(steps, stepped);
         return written;
     }
@@ -52,17 +53,17 @@ protected:
 
 TEST_F(PropertyFee, OneRowPerNormalAccountWithAnAreaAndNothingTheSecondTime) {
     EXPECT_EQ(generate(), 4);
-    EXPECT_EQ(rows(s("select 户号,父号,起方,止方,用量,抄表日期,水损,收费项目,价格类别,抄表人员,价格 "
-                     "from 抄表管理 order by 编号")),
-              (QList<QStringList>{
-                  {s("000101"), s("0001"), s("0"), s("0"), s("85.5"), s("2024-03-05"), s("0"),
-                   s("物业"), s("住宅"), s("系统"), s("1.2")},
-                  {s("000401"), s("0004"), s("0"), s("0"), s("100"), s("2024-03-05"), s("0"),
-                   s("物业"), s("住宅"), s("系统"), s("1.2")},
-                  {s("000402"), s("0004"), s("0"), s("0"), s("100"), s("2024-03-05"), s("0"),
-                   s("物业"), s("住宅"), s("系统"), s("1.2")},
-                  {s("000501"), s("0005"), s("0"), s("0"), s("50"), s("2024-03-05"), s("0"),
-                   s("物业"), s("商铺"), s("系统"), s("2")}}));
+    EXPECT_EQ(
+        rows(s("select 户号,父号,起方,止方,用量,抄表日期,水损,收费项目,价格类别,抄表人员,价格 "
+               "from 抄表管理 order by 编号")),
+        (QList<QStringList>{{s("000101"), s("0001"), s("0"), s("0"), s("85.5"), s("2024-03-05"),
+                             s("0"), s("物业"), s("住宅"), s("系统"), s("1.2")},
+                            {s("000401"), s("0004"), s("0"), s("0"), s("100"), s("2024-03-05"),
+                             s("0"), s("物业"), s("住宅"), s("系统"), s("1.2")},
+                            {s("000402"), s("0004"), s("0"), s("0"), s("100"), s("2024-03-05"),
+                             s("0"), s("物业"), s("住宅"), s("系统"), s("1.2")},
+                            {s("000501"), s("0005"), s("0"), s("0"), s("50"), s("2024-03-05"),
+                             s("0"), s("物业"), s("商铺"), s("系统"), s("2")}}));
     EXPECT_EQ(generate(), 0);
     EXPECT_EQ(count(s("select count(*) from 抄表管理")), 4);
 }

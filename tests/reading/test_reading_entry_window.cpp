@@ -70,10 +70,11 @@ TEST_F(ReadingEntry, AddsReadingsPlaysTheSoundAndWalksTheReadersRoute) {
 
     edit(&w, "止方输入框")->setText(s("112.5"));
     button(&w, "抄表确定")->click();
-    EXPECT_EQ(rows(s("select 户号,父号,起方,止方,用量,抄表日期,水损,收费项目,价格类别,抄表人员,价格 "
-                     "from 抄表管理")),
-              (QList<QStringList>{{s("000101"), s("0001"), s("100"), s("112.5"), s("12.5"),
-                                   s("2024-03-05"), s("0"), s("水费"), s("居民"), s("张三"), s("2.5")}}));
+    EXPECT_EQ(
+        rows(s("select 户号,父号,起方,止方,用量,抄表日期,水损,收费项目,价格类别,抄表人员,价格 "
+               "from 抄表管理")),
+        (QList<QStringList>{{s("000101"), s("0001"), s("100"), s("112.5"), s("12.5"),
+                             s("2024-03-05"), s("0"), s("水费"), s("居民"), s("张三"), s("2.5")}}));
     ASSERT_EQ(ui.sounds().size(), 1);
     EXPECT_EQ(ui.sounds().front(), reading::confirmation_sound_path());
     EXPECT_TRUE(QFile::exists(harness::shipped_program_folder() + s("/sound/confirm.wav")));
@@ -164,7 +165,8 @@ TEST_F(ReadingEntry, RefusalsInTheirOrderWriteNothing) {
     add_pending(s("000101"), s("0001"), 100, 110);
     type_account(w, s("000101"));
     edit(&w, "止方输入框")->setText(s("120"));
-    ui.expect_box(s("在临时抄表中已加入了该用户抄表记录！\r\n请点击【抄表入库】即可完成用户抄表。"));
+    ui.expect_box(
+        s("在临时抄表中已加入了该用户抄表记录！\r\n请点击【抄表入库】即可完成用户抄表。"));
     button(&w, "抄表确定")->click();
     EXPECT_EQ(ui.boxes().back().caption, s("抄表提示"));
     EXPECT_EQ(count(s("select count(*) from 抄表管理")), 1);
@@ -274,7 +276,8 @@ TEST_F(ReadingEntry, ModifyModeChangesTheSelectedPendingRowAndCloses) {
     EXPECT_EQ(rows(s("select 户号,起方,止方,用量,水损 from 抄表管理 order by 编号")),
               (QList<QStringList>{{s("000101"), s("100"), s("111.5"), s("11.5"), s("0.5")},
                                   {s("000201"), s("200"), s("205"), s("5"), s("0")}}));
-    EXPECT_EQ(value(s("select 备注 from 日志管理")), s("修改户号：000101的抄表记录，但未入抄表库。"));
+    EXPECT_EQ(value(s("select 备注 from 日志管理")),
+              s("修改户号：000101的抄表记录，但未入抄表库。"));
     EXPECT_EQ(ui.sounds().size(), 1);
     EXPECT_EQ(platform::listview_cell_text(list, 1, 6), s("111.5"));
 }

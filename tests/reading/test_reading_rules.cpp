@@ -51,9 +51,9 @@ TEST(ReadingRules, LossRoundsHalfAwayFromZeroToTheFeeItemsDecimals) {
         double loss;
     };
     const Case cases[] = {
-        {10.6, 10, "百分位", 1.06}, {10.6, 10, "十分位", 1.1}, {10.6, 10, "个位", 1},
-        {15, 5, "十分位", 0.8},     {25, 10, "个位", 3},       {10, 10, "", 1},
-        {25, 5, "按位", 1},         {10, 0, "百分位", 0},      {20, 5, "十分位", 1},
+        {10.6, 10, "百分位", 1.06},   {10.6, 10, "十分位", 1.1}, {10.6, 10, "个位", 1},
+        {15, 5, "十分位", 0.8},       {25, 10, "个位", 3},       {10, 10, "", 1},
+        {25, 5, "按位", 1},           {10, 0, "百分位", 0},      {20, 5, "十分位", 1},
         {1.005, 100, "百分位", 1.01},
     };
     for (const Case& c : cases) {
@@ -77,14 +77,18 @@ TEST_F(ReadingLookups, ReadInMonthIncludesTheLastDayAndNotTheNextMonth) {
     add_water_household(s("0001"), s("甲"), 1);
     add_history(s("000101"), s("0001"), 0, 5, s("2024-3-31"));
     EXPECT_TRUE(reading::read_in_month(db(), s("000101"), s("水费"), s("居民"), QDate(2024, 3, 1)));
-    EXPECT_FALSE(reading::read_in_month(db(), s("000101"), s("电费"), s("居民"), QDate(2024, 3, 1)));
-    EXPECT_FALSE(reading::read_in_month(db(), s("000101"), s("水费"), s("商业"), QDate(2024, 3, 1)));
+    EXPECT_FALSE(
+        reading::read_in_month(db(), s("000101"), s("电费"), s("居民"), QDate(2024, 3, 1)));
+    EXPECT_FALSE(
+        reading::read_in_month(db(), s("000101"), s("水费"), s("商业"), QDate(2024, 3, 1)));
     EXPECT_TRUE(reading::account_read_in_month(db(), s("000101"), QDate(2024, 3, 15)));
 
     add_water_household(s("0002"), s("乙"), 2);
     add_history(s("000201"), s("0002"), 0, 5, s("2024-4-1"));
-    EXPECT_FALSE(reading::read_in_month(db(), s("000201"), s("水费"), s("居民"), QDate(2024, 3, 20)));
-    EXPECT_TRUE(reading::read_in_month(db(), s("000201"), s("水费"), s("居民"), QDate(2024, 4, 30)));
+    EXPECT_FALSE(
+        reading::read_in_month(db(), s("000201"), s("水费"), s("居民"), QDate(2024, 3, 20)));
+    EXPECT_TRUE(
+        reading::read_in_month(db(), s("000201"), s("水费"), s("居民"), QDate(2024, 4, 30)));
     add_history(s("000201"), s("0002"), 5, 6, s("2024-2-29"));
     EXPECT_TRUE(reading::account_read_in_month(db(), s("000201"), QDate(2024, 2, 1)));
 }
@@ -102,15 +106,16 @@ TEST_F(ReadingLookups, StartReadingFromHistoryOpeningReadingAndMeterChange) {
     EXPECT_DOUBLE_EQ(reading::start_reading(db(), s("000101"), s("水费"), s("居民"), march), 141.5);
 
     // A change executed in another month is ignored; one of the reading's month wins.
-    exec(s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
-           "values ('000101','M1','M2',7,'2024-2-1','2024-2','张三')"));
+    exec(
+        s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
+          "values ('000101','M1','M2',7,'2024-2-1','2024-2','张三')"));
     EXPECT_DOUBLE_EQ(reading::start_reading(db(), s("000101"), s("水费"), s("居民"), march), 141.5);
-    exec(s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
-           "values ('000101','M2','M3',3,'2024-3-1','2024-3','张三')"));
+    exec(
+        s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
+          "values ('000101','M2','M3',3,'2024-3-1','2024-3','张三')"));
     EXPECT_DOUBLE_EQ(reading::start_reading(db(), s("000101"), s("水费"), s("居民"), march), 3);
-    EXPECT_DOUBLE_EQ(reading::start_reading(db(), s("000101"), s("水费"), s("居民"),
-                                            QDate(2024, 4, 1)),
-                     141.5);
+    EXPECT_DOUBLE_EQ(
+        reading::start_reading(db(), s("000101"), s("水费"), s("居民"), QDate(2024, 4, 1)), 141.5);
 }
 
 TEST_F(ReadingLookups, QuotesInNumbersAndNamesStayInsideTheirTexts) {
@@ -122,7 +127,8 @@ TEST_F(ReadingLookups, QuotesInNumbersAndNamesStayInsideTheirTexts) {
     m.category = s("居'民");
     add_meter(m);
     add_category(s("水费"), s("居'民"), 3.5, 0);
-    EXPECT_DOUBLE_EQ(reading::start_reading(db(), s("O'101"), s("水费"), s("居'民"), QDate(2024, 3, 5)), 7);
+    EXPECT_DOUBLE_EQ(
+        reading::start_reading(db(), s("O'101"), s("水费"), s("居'民"), QDate(2024, 3, 5)), 7);
     EXPECT_DOUBLE_EQ(reading::category_price(db(), s("水费"), s("居'民")), 3.5);
     reading::PendingReading row;
     row.account = s("O'101");
