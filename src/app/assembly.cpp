@@ -5,6 +5,7 @@
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
 #include "reading/reading_install.h"
+#include "reading/reading_queries_install.h"
 #include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
@@ -23,6 +24,7 @@ void assemble_program(shell::MainWindow& window) {
     households::install_meters(window, household_pages.add_page);
     tariffs::install(window);
     reading::install(window);
+    reading::install_queries(window);
     reports::install(window);
 }
 

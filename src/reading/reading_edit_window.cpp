@@ -1,0 +1,56 @@
+#include "reading/reading_edit_window.h"
+
+#include <QPushButton>
+
+#include "lists/progress_window.h"
+#include "platform/convert.h"
+#include "platform/dialogs.h"
+#include "reading/reading_edit.h"
+#include "store/main_database.h"
+#include "ui_reading_edit_window.h"
+
+namespace reading {
+
+ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::ReadingEditWindow>()) {
+    ui->setupUi(this);
+    const EditedReading r = load_edited_reading(store::main_connection(), reading_id);
+    ui->编辑框_户号->setText(r.household);
+    ui->编辑框_户名->setText(r.name);
+    ui->编辑框_收费项目->setText(r.fee_item);
+    ui->编辑框_价格类别->setText(r.category);
+    ui->编辑框_街道->setText(r.street);
+    ui->编辑框_地址->setText(r.address);
+    ui->编辑框_起->setText(platform::to_text(r.start));
+    ui->编辑框_止->setText(platform::to_text(r.end));
+    ui->编辑框_抄表户号->setText(r.meter);
+    ui->编辑框_水损->setText(platform::to_text(r.loss));
+    ui->日期框1->setDate(r.date.isValid() ? r.date : platform::today());
+    connect(ui->编辑框_止, &QLineEdit::textChanged, this, [this] { on_edit_reading_end_changed(); });
+    connect(ui->按钮1, &QPushButton::clicked, this, [this] { on_edit_reading_save_click(); });
+    connect(ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ReadingEditWindow::~ReadingEditWindow() = default;
+
+void ReadingEditWindow::on_edit_reading_end_changed() {
+    const UsageAndLoss computed = edit_usage_and_loss(
+        store::main_connection(), platform::to_number(ui->编辑框_起->text()),
+        platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()));
+    if (computed.loss_computed) ui->编辑框_水损->setText(platform::to_text(computed.loss));
+}
+
+void ReadingEditWindow::on_edit_reading_save_click() {
+    lists::ProgressWindow progress(parentWidget());
+    progress.open();
+    const EditOutcome outcome = correct_reading(
+        store::main_connection(), platform::to_number(ui->编辑框_起->text()),
+        platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()),
+        ui->日期框1->date());
+    progress.close();
+    if (outcome.log_failed) platform::inform(QStringLiteral("添加日志失败！"));
+    platform::inform(outcome.message);
+    if (outcome.ok) accept();
+}
+
+}  // namespace reading

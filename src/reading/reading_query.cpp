@@ -1,0 +1,161 @@
+#include "reading/reading_query.h"
+
+#include "platform/convert.h"
+#include "platform/db.h"
+#include "platform/query.h"
+
+namespace reading {
+
+namespace {
+
+using platform::OnFailure;
+using platform::sql_quote;
+
+QString date_literal(const QDate& d) {
+    return u'#' + QString::number(d.year()) + u'-' + QString::number(d.month()) + u'-' +
+           QString::number(d.day()) + u'#';
+}
+
+QString direction_text(const QString& direction) {
+    return direction == QStringLiteral("降序") ? QStringLiteral(" DESC") : QStringLiteral(" ASC");
+}
+
+QString date_cell(const platform::RecordSet& rows, const QString& name) {
+    if (platform::recordset_field_is_null(rows, name)) return {};
+    return platform::to_text(platform::recordset_field_date(rows, name));
+}
+
+}  // namespace
+
+const QString kUnreadListStatement = QStringLiteral(
+    "select 未抄表数据.抄表户号,未抄表数据.父号,未抄表数据.收费项目,未抄表数据.价格类别,未抄表数据.建表时间,"
+    "未抄表数据.计量编号,未抄表数据.抄表人员,用户信息表.居住街道,用户信息表.详细地址,用户信息表.固定电话,"
+    "用户信息表.移动电话,用户信息表.用户名 from 未抄表数据,用户信息表 where 用户信息表.户号=未抄表数据.父号");
+
+QString read_readings_statement(const QString& condition) {
+    return QStringLiteral(
+               "select 抄表总表.户号,抄表总表.父号,用户信息表.用户名,用户信息表.居住街道,用户信息表.详细地址,"
+               "抄表总表.抄表日期,抄表总表.起方,抄表总表.止方,抄表总表.抄表日期,抄表总表.编号,用户表管理.建表时间,"
+               "抄表总表.水损,抄表总表.收费项目,抄表总表.价格类别,抄表总表.抄表人员,用户表管理.计量编号,抄表总表.用量 "
+               "from 用户信息表,抄表总表,用户表管理  where 用户信息表.户号=抄表总表.父号  and "
+               "用户表管理.父号=用户信息表.户号 and 用户表管理.户号=抄表总表.户号 and ") +
+           condition;
+}
+
+QString card_number_condition(const QString& entry) {
+    return QStringLiteral("用户信息表.磁卡号码=") + sql_quote(platform::text_trim(entry)) +
+           QStringLiteral(" ORDER  BY 抄表总表.抄表日期");
+}
+
+QString household_condition(const QString& entry) {
+    return QStringLiteral("抄表总表.父号=") + sql_quote(platform::text_trim(entry)) +
+           QStringLiteral(" ORDER  BY 抄表总表.抄表日期");
+}
+
+QString read_readings_condition(const ReadQueryForm& f) {
+    QString c = QStringLiteral("抄表总表.抄表日期  between ") + date_literal(f.from) +
+                QStringLiteral(" and ") + date_literal(f.to);
+    if (f.by_fee_item) c += QStringLiteral(" and 抄表总表.收费项目=") + sql_quote(f.fee_item);
+    if (f.by_reader) c += QStringLiteral(" and 抄表总表.抄表人员=") + sql_quote(f.reader);
+    if (f.by_street) c += QStringLiteral(" and 用户信息表.居住街道=") + sql_quote(f.street);
+    if (f.order == QStringLiteral("抄表人员"))
+        c += QStringLiteral(" order by 抄表总表.抄表人员,用户表管理.抄表序号");
+    else if (f.order == QStringLiteral("居住街道"))
+        c += QStringLiteral(" order by 用户信息表.居住街道,用户表管理.抄表序号");
+    else if (f.order == QStringLiteral("抄表日期"))
+        c += QStringLiteral(" order by 抄表总表.抄表日期");
+    else
+        c += QStringLiteral(" order by 用户信息表.编号");
+    return c + direction_text(f.direction);
+}
+
+UnreadQueryOutcome run_unread_query(platform::Connection& connection, const UnreadQueryForm& f,
+                                    int reading_day) {
+    using Focus = UnreadQueryOutcome::Focus;
+    if (f.year.isEmpty()) return {false, QStringLiteral("请输入查询年！"), Focus::Year, {}};
+    if (f.month.isEmpty()) return {false, QStringLiteral("请输入查询月！"), Focus::Month, {}};
+    const int year = static_cast<int>(platform::to_number(f.year));
+    const int month = static_cast<int>(platform::to_number(f.month));
+    // A month that is no month cannot be queried; the literal would be no date.
+    if (year < 1 || month < 1 || month > 12)
+        return {false, QStringLiteral("请输入查询月！"), Focus::Month, {}};
+    if (f.by_fee_item && platform::text_trim(f.fee_item).isEmpty())
+        return {false, QStringLiteral("请选择待查询的收费项目!"), Focus::FeeItem, {}};
+    const int last = platform::days_in_month(year, month);
+    const int first = qBound(1, reading_day, last);
+    const QString from = u'#' + QString::number(year) + u'-' + QString::number(month) + u'-' +
+                         QString::number(first) + u'#';
+    const QString to = u'#' + QString::number(year) + u'-' + QString::number(month) + u'-' +
+                       QString::number(last) + u'#';
+    UnreadQueryOutcome out;
+    out.run = true;
+    if (!platform::db_execute(connection, QStringLiteral("delete from 未抄表数据")))
+        out.failures << platform::db_last_error(connection);
+    QString fill = QStringLiteral(
+                       "INSERT INTO 未抄表数据 (抄表户号,价格类别,计量编号,抄表人员,建表时间,父号,收费项目,居住街道,"
+                       "详细地址) select 用户表管理.户号,用户表管理.价格类别,用户表管理.计量编号,用户表管理.抄表人员,"
+                       "用户表管理.建表时间,用户表管理.父号,用户表管理.收费项目,用户信息表.居住街道,用户信息表.详细地址 "
+                       "from 用户表管理,用户信息表 where not exists  (select 抄表总表.户号 from 抄表总表 where "
+                       "抄表总表.户号=用户表管理.户号 and 抄表总表.抄表日期 between ") +
+                   from + QStringLiteral(" and ") + to +
+                   QStringLiteral(")  and 用户信息表.户号=用户表管理.父号 and 用户表管理.状态 ='正常'");
+    if (f.by_reader) fill += QStringLiteral(" and 用户表管理.抄表人员=") + sql_quote(f.reader);
+    if (f.by_street) fill += QStringLiteral(" and 用户信息表.居住街道=") + sql_quote(f.street);
+    if (f.by_fee_item)
+        fill += QStringLiteral(" and 用户表管理.收费项目=") + sql_quote(platform::text_trim(f.fee_item));
+    if (f.order == QStringLiteral("抄表人员"))
+        fill += QStringLiteral(" order by 用户表管理.抄表人员,用户表管理.抄表序号");
+    else if (f.order == QStringLiteral("居住街道"))
+        fill += QStringLiteral(" order by 用户信息表.居住街道,用户信息表.编号");
+    else
+        fill += QStringLiteral(" order by 用户信息表.编号");
+    fill += direction_text(f.direction);
+    if (!platform::db_execute(connection, fill))
+        out.failures << platform::db_last_error(connection) << fill;
+    return out;
+}
+
+QList<QStringList> reading_query_rows(platform::Connection& connection, const QString& statement,
+                                      int kind) {
+    QList<QStringList> out;
+    platform::RecordSet rows;
+    platform::query_open(rows, connection, statement, OnFailure::Quiet);
+    double usage = 0;
+    double loss = 0;
+    const int count = platform::recordset_is_open(rows) ? platform::recordset_record_count(rows) : 0;
+    out.reserve(count + 1);
+    for (; platform::recordset_is_open(rows) && !platform::recordset_eof(rows);
+         platform::recordset_move_next(rows)) {
+        const auto t = [&](const char16_t* name) {
+            return platform::recordset_field_text(rows, QString::fromUtf16(name));
+        };
+        const auto n = [&](const char16_t* name) {
+            return platform::recordset_field_number(rows, QString::fromUtf16(name));
+        };
+        if (kind == 1) {
+            usage += n(u"用量");
+            loss += n(u"水损");
+            out << QStringList{QString::number(static_cast<qint64>(n(u"编号"))), t(u"收费项目"), t(u"父号"),
+                               t(u"户号"), t(u"用户名"), t(u"计量编号"),
+                               date_cell(rows, QStringLiteral("建表时间")), t(u"价格类别"), t(u"居住街道"),
+                               t(u"详细地址"), platform::to_text(n(u"起方")), platform::to_text(n(u"止方")),
+                               platform::to_text(n(u"用量")), platform::to_text(n(u"水损")), t(u"抄表人员"),
+                               date_cell(rows, QStringLiteral("抄表日期"))};
+        } else {
+            out << QStringList{t(u"父号"), t(u"抄表户号"), t(u"用户名"), t(u"居住街道"), t(u"详细地址"),
+                               date_cell(rows, QStringLiteral("建表时间")), t(u"收费项目"), t(u"价格类别"),
+                               t(u"固定电话"), t(u"移动电话"), t(u"计量编号"), t(u"抄表人员")};
+        }
+    }
+    QStringList totals(kind == 1 ? 16 : 12);
+    totals[0] = QStringLiteral("合计");
+    totals[1] = QString::number(count) + QStringLiteral("户");
+    if (kind == 1) {
+        totals[12] = platform::to_text(usage);
+        totals[13] = platform::to_text(loss);
+    }
+    out << totals;
+    return out;
+}
+
+}  // namespace reading
