@@ -113,8 +113,9 @@ TEST_F(ListExport, WritesTheHeaderAndEveryRowAsText) {
     ASSERT_TRUE(excel::read_sheet(file, QStringLiteral("Sheet1$"), sheet, &error))
         << error.toStdString();
     ASSERT_EQ(sheet.rows.size(), 4u);
-    EXPECT_EQ(sheet.rows[1].cells[0].kind, excel::SheetCell::Kind::Text);
-    EXPECT_EQ(sheet.rows[2].cells[3].text, QStringLiteral("007"));
+    ASSERT_TRUE(sheet.rows[1].at(0) && sheet.rows[2].at(3));
+    EXPECT_EQ(sheet.rows[1].at(0)->kind, excel::SheetCell::Kind::Text);
+    EXPECT_EQ(sheet.rows[2].at(3)->text, QStringLiteral("007"));
 }
 
 TEST_F(ListExport, AListWithoutRowsGivesTheHeaderOnly) {
