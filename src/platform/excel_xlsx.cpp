@@ -43,6 +43,16 @@ public:
             if (error) *error = damaged_text(path_, QStringLiteral("缺少%1").arg(part));
             return false;
         }
+        // The size the zip declares is refused before anything is unpacked; the bytes are
+        // counted as they come as well, since a crafted zip may declare less than it holds.
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK &&
+            (info.uncompressed_size > quint64(kMaxPartBytes) ||
+             unpacked_ + qint64(info.uncompressed_size) > kMaxWorkbookBytes)) {
+            if (error)
+                *error = too_large(part, info.uncompressed_size > quint64(kMaxPartBytes));
+            return false;
+        }
         if (unzOpenCurrentFile(zip_) != UNZ_OK) {
             if (error) *error = damaged_text(path_, QStringLiteral("无法解压%1").arg(part));
             return false;
@@ -56,13 +66,10 @@ public:
                 return false;
             }
             if (out.size() + n > kMaxPartBytes || unpacked_ + n > kMaxWorkbookBytes) {
+                const bool part_too_large = out.size() + n > kMaxPartBytes;
                 unzCloseCurrentFile(zip_);
                 out.clear();
-                if (error)
-                    *error = too_large_text(
-                        path_, out.size() + n > kMaxPartBytes
-                                   ? QStringLiteral("%1解压后超过%2 MB").arg(part).arg(kMaxPartBytes >> 20)
-                                   : QStringLiteral("解压后超过%1 MB").arg(kMaxWorkbookBytes >> 20));
+                if (error) *error = too_large(part, part_too_large);
                 return false;
             }
             unpacked_ += n;
@@ -77,6 +84,13 @@ public:
     }
 
 private:
+    QString too_large(const QString& part, bool part_too_large) const {
+        return too_large_text(
+            path_, part_too_large
+                       ? QStringLiteral("%1解压后超过%2 MB").arg(part).arg(kMaxPartBytes >> 20)
+                       : QStringLiteral("解压后超过%1 MB").arg(kMaxWorkbookBytes >> 20));
+    }
+
     QString path_;
     unzFile zip_ = nullptr;
     qint64 unpacked_ = 0;
