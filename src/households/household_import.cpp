@@ -11,6 +11,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
+#include "platform/excel_bridge.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
 #include "shell/permission_prompts.h"
@@ -276,10 +277,12 @@ bool load_sheet_into_scratch_table(const QString& permission_item, const QString
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
     // 5. Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
+    // The file and sheet names are quoted into the statement: "]" or ";" in them is a name.
     if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
-                                              QStringLiteral(" FROM [Excel 8.0;DATABASE=") + file +
-                                              QStringLiteral("].[") + sheet +
-                                              QStringLiteral("$] "))) {
+                                              QStringLiteral(" FROM ") +
+                                              platform::excel_workbook_reference(file) +
+                                              u'.' + platform::bracketed_name(sheet + u'$') +
+                                              u' ')) {
         platform::message_box(
             QStringLiteral("导入数据库失败！\r\n") + platform::db_last_error(connection),
             kInfoCaption);
