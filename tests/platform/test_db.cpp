@@ -368,7 +368,7 @@ TEST_F(DbTest, DuplicateColumnIsRecognised) {
     EXPECT_FALSE(db_error_is_duplicate_column(conn));
     EXPECT_FALSE(
         db_execute(conn, QStringLiteral("ALTER TABLE 用户信息表 ADD COLUMN 停车费 float")));
-    EXPECT_TRUE(db_error_is_duplicate_column(conn));
+    EXPECT_TRUE(db_error_is_duplicate_column(conn)) << db_last_error(conn).toStdString();
     EXPECT_FALSE(db_execute(conn, QStringLiteral("select * from 没有的表")));
     EXPECT_FALSE(db_error_is_duplicate_column(conn));
 }
