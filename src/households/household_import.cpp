@@ -361,7 +361,8 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         }
         if (failed) break;
 
-        const QString name = cell_text(rows, c_name);
+        // Trimmed of blanks (full-width ones too), as the name query trims what it looks for.
+        const QString name = platform::text_trim(cell_text(rows, c_name));
         if (name.isEmpty()) continue;
 
         // A number column without a value writes 0; one that is no number stops the import.
@@ -470,7 +471,8 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
         QString category;
         for (const Field& field : fields) {
             const QString title = QString::fromUtf16(field.title);
-            const QString text = cell_text(rows, field.column);
+            QString text = cell_text(rows, field.column);
+            if (&field == &fields[0]) text = platform::text_trim(text);  // 用户名
             switch (field.kind) {
                 case Kind::Text:
                     if (text.isEmpty()) break;

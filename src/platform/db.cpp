@@ -422,7 +422,10 @@ sqlite3* db_handle(const Connection& c) { return c.db; }
 
 void db_schema_changed(Connection& c) { c.facts_stale = true; }
 
-QString sql_quote(const QString& value) {
+QString sql_quote(const QString& raw) {
+    // Every text value enters the database here: NUL and lone surrogates go, so no value can
+    // end its statement early or be stored as "?".
+    const QString value = clean_text(raw);
     QString out;
     out.reserve(value.size() + 2);
     out += QLatin1Char('\'');

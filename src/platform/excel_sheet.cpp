@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/convert.h"
 #include "platform/excel_isolation.h"
 #include "platform/excel_readers.h"
 
@@ -353,7 +354,7 @@ SheetTable make_sheet_table(const SheetData& sheet) {
     QSet<QString> taken;
     for (size_t column = 0; column < columns; ++column) {
         const SheetCell* cell = cell_at(*header, column);
-        QString name = cell ? cell_as_text(*cell).trimmed() : QString();
+        QString name = cell ? clean_text(cell_as_text(*cell)).trimmed() : QString();
         if (name.isEmpty()) name = QStringLiteral("F%1").arg(column + 1);
         if (taken.contains(fold_name(name))) {
             for (int suffix = 1;; ++suffix) {
@@ -396,8 +397,9 @@ SheetTable make_sheet_table(const SheetData& sheet) {
             if (is_empty(cell)) continue;
             const auto column = static_cast<size_t>(row->columns[i] - first_col);
             if (table.types[column] == ColumnType::Text) {
+                // A workbook's texts enter the database here: NUL and lone surrogates go.
                 values[column].kind = SheetCell::Kind::Text;
-                values[column].text = cell_as_text(cell);
+                values[column].text = clean_text(cell_as_text(cell));
             } else {
                 values[column] = cell;
             }

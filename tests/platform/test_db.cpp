@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "harness/file_helpers.h"
+#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/excel_bridge.h"
@@ -356,6 +357,25 @@ TEST_F(DbTest, DatesAreStoredSortableAndFoundByLiterals) {
     exec("insert into 日志管理 (操作人员) values ('x')");
     EXPECT_EQ(count("select * from 日志管理 where 发生时间=null"), 1);
     EXPECT_EQ(count("select * from 日志管理 where 发生时间<>null"), 3);
+}
+
+// NUL ends a text in SQLite's tokenizer, a lone surrogate half has no UTF-8 form: both are
+// dropped where a value enters a statement, and the rest of the text goes in whole.
+TEST_F(DbTest, NulAndLoneSurrogatesNeverReachTheDatabase) {
+    QString odd = QStringLiteral("王");
+    odd += QChar(0);
+    odd += QStringLiteral("小");
+    odd += QChar(0xD800);
+    odd += QStringLiteral("明");
+    odd += QChar(0xDC00);
+    odd += QStringLiteral("😀");
+    EXPECT_TRUE(db_execute(conn, QStringLiteral("insert into 街道(街道) values (") + sql_quote(odd) +
+                                     u')'))
+        << db_last_error(conn).toStdString();
+    EXPECT_EQ(first_text("select 街道 from 街道"), QStringLiteral("王小明😀"));
+    EXPECT_EQ(clean_text(odd), QStringLiteral("王小明😀"));
+    EXPECT_TRUE(text_is_clean(QStringLiteral("王小明😀")));
+    EXPECT_FALSE(text_is_clean(odd));
 }
 
 TEST_F(DbTest, TextComparesWithoutRegardToCase) {
