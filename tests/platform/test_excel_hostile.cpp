@@ -58,9 +58,13 @@ TEST_F(HostileWorkbook, CraftedFilesAreRefusedWithTheReason) {
     const Case cases[] = {
         // FreeXL sizes its cells from the first DIMENSION and frees them on the second.
         {"xls/second-dimension.xls", "已损坏，无法读取（工作表范围记录重复）"},
+        {"xls/second-dimension-smaller.xls", "已损坏，无法读取（工作表范围记录重复）"},
         // FreeXL reads past the shared strings there are.
         {"xls/sst-count-beyond-records.xls", "已损坏，无法读取（共享字符串表无效）"},
         {"xls/sst-string-beyond-records.xls", "已损坏，无法读取（共享字符串表无效）"},
+        // FreeXL reads these without a word, through bytes that are no part of any string.
+        {"xls/sst-continue-without-its-flags.xls", "已损坏，无法读取（共享字符串表无效）"},
+        {"xls/sst-rich-runs-beyond-records.xls", "已损坏，无法读取（共享字符串表无效）"},
         // 65,536 x 256 cells claimed: 0.9 GB in FreeXL before a cell is read.
         {"xls/dimension-whole-sheet.xls", "工作表范围超过4000000个单元格"},
         // A value in column XFD on each of 20,000 rows: a table 16,384 columns wide.
