@@ -40,7 +40,7 @@ QString reader_failed_text(const QString& path) {
         .arg(detail::file_label(path));
 }
 
-QDataStream& begin_stream(QByteArray& bytes, QDataStream& out, Reply reply) {
+QDataStream& begin_stream(QDataStream& out, Reply reply) {
     out.setVersion(QDataStream::Qt_6_0);
     out << kMagic << static_cast<quint8>(reply);
     return out;
@@ -170,14 +170,14 @@ bool run_sheet_reader(const QString& path, const QStringList& arguments, QByteAr
 QByteArray encode_sheet_failure(const QString& error) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    begin_stream(bytes, out, Reply::Failure) << error;
+    begin_stream(out, Reply::Failure) << error;
     return bytes;
 }
 
 QByteArray encode_sheet(const SheetData& sheet) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    begin_stream(bytes, out, Reply::Sheet) << sheet.name << quint64(sheet.rows.size());
+    begin_stream(out, Reply::Sheet) << sheet.name << quint64(sheet.rows.size());
     for (const SheetRow& row : sheet.rows) {
         out << qint32(row.index) << quint64(row.cells.size());
         for (size_t i = 0; i < row.cells.size(); ++i) {
@@ -195,7 +195,7 @@ QByteArray encode_sheet(const SheetData& sheet) {
 QByteArray encode_sheet_names(const QStringList& names) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    begin_stream(bytes, out, Reply::Names) << names;
+    begin_stream(out, Reply::Names) << names;
     return bytes;
 }
 
