@@ -11,6 +11,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
+#include "platform/excel_bridge.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
 #include "platform/money.h"
@@ -216,10 +217,12 @@ bool load_sheet_into_scratch_table(const QString& permission_item, const QString
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
     // Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
+    // The file and sheet names are quoted into the statement: "]" or ";" in them is a name.
     if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
-                                              QStringLiteral(" FROM [Excel 8.0;DATABASE=") + file +
-                                              QStringLiteral("].[") + sheet +
-                                              QStringLiteral("$] "))) {
+                                              QStringLiteral(" FROM ") +
+                                              platform::excel_workbook_reference(file) +
+                                              u'.' + platform::bracketed_name(sheet + u'$') +
+                                              u' ')) {
         platform::message_box(
             QStringLiteral("导入数据库失败！\r\n") + platform::db_last_error(connection),
             kInfoCaption);
@@ -289,7 +292,8 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         }
         if (failed) break;
 
-        const QString name = cell_text(rows, c_name);
+        // Trimmed of blanks (full-width ones too), as the name query trims what it looks for.
+        const QString name = platform::text_trim(cell_text(rows, c_name));
         if (name.isEmpty()) continue;
 
         // A number column without a value writes 0; one that is no number stops the import.
@@ -396,7 +400,8 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
         QString category;
         for (const Field& field : fields) {
             const QString title = QString::fromUtf16(field.title);
-            const QString text = cell_text(rows, field.column);
+            QString text = cell_text(rows, field.column);
+            if (&field == &fields[0]) text = platform::text_trim(text);  // 用户名
             switch (field.kind) {
                 case Kind::Text:
                     if (text.isEmpty()) break;

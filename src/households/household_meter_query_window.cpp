@@ -107,6 +107,8 @@ QString HouseholdMeterQueryWindow::build_meter_query() {
     } else if (ui->单选框_户名->isChecked()) {
         const QString name = text_trim(ui->编辑框_户名->text());
         if (name.isEmpty()) return refuse(QStringLiteral("请输入用户姓名！"), ui->编辑框_户名);
+        if (name.size() > platform::kMaxQueryTextLength)
+            return refuse(platform::kQueryTextTooLong, ui->编辑框_户名);
         condition = QStringLiteral("and (用户信息表.用户名 LIKE ") + sql_quote(name + u'%') +
                     QStringLiteral(" or 助记词 LIKE ") + sql_quote(name + u'%') + u')';
     } else if (ui->单选框_新表编号->isChecked()) {

@@ -97,6 +97,11 @@ QString HouseholdQueryWindow::build_query_statement() {
             ui->编辑框_户名->setFocus();
             return {};
         }
+        if (ui->编辑框_户名->text().size() > platform::kMaxQueryTextLength) {
+            inform(platform::kQueryTextTooLong);
+            ui->编辑框_户名->setFocus();
+            return {};
+        }
         // The name or its mnemonic starts with what was typed.
         const QString pattern = sql_quote(platform::text_trim(ui->编辑框_户名->text()) + QLatin1Char('%'));
         return select + QStringLiteral("用户名   LIKE ") + pattern + QStringLiteral(" or 助记词 LIKE ") +

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProgressBar>
+#include <QRandomGenerator>
 #include <QTableView>
 
 #include "lists/export_helper_window.h"
@@ -35,11 +36,34 @@ bool make_scratch_file(const QString& path) {
     return file.error() == QFileDevice::NoError;
 }
 
+// Removes the scratch database and its journals when the export ends, whichever way: the list
+// (names, identity numbers) must not stay in the temporary folder.
+struct ScratchRemover {
+    QString path;
+    ~ScratchRemover() {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-wal"));
+        QFile::remove(path + QStringLiteral("-shm"));
+        QFile::remove(path + QStringLiteral("-journal"));
+    }
+};
+
+// A key of this export alone, never written anywhere: what reaches the disk while the export
+// runs (and stays there should the program be killed) is unreadable.
+QString one_time_key() {
+    QByteArray bytes(32, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(bytes.data()),
+                                          bytes.size() / 4);
+    return QString::fromLatin1(bytes.toHex());
+}
+
 }  // namespace
 
 bool export_list_view_to_excel(QTableView* list, const QString& file, const QString& sheet,
                                bool sheet_given, QProgressBar* progress, bool show_progress) {
     if (!list) return false;
+    // Declared before the helper, so the file goes after the helper has closed it.
+    ScratchRemover remover{export_scratch_path()};
     // Destroying the helper closes its connection, whichever way this returns.
     ExportHelperWindow helper;
     platform::Connection& connection = helper.connection();
@@ -59,7 +83,9 @@ bool export_list_view_to_excel(QTableView* list, const QString& file, const QStr
     const QString select_list = names.join(u',');
     const QString insert_list = select_list + QStringLiteral(",排序");
 
-    if (!platform::db_open_access_file(connection, scratch, QString())) return false;
+    if (!platform::db_open_access_file(connection, scratch, one_time_key())) return false;
+    // Sorting and other temporary files stay in memory, never on disk unencrypted.
+    platform::db_execute(connection, QStringLiteral("PRAGMA temp_store=MEMORY"));
     platform::db_execute(connection, QStringLiteral("drop table tmp"));  // fresh file: none there
     if (!platform::db_execute(connection, QStringLiteral("create table tmp (") +
                                               definitions.join(u',') +
@@ -92,14 +118,16 @@ bool export_list_view_to_excel(QTableView* list, const QString& file, const QStr
         if (!transaction.commit()) return false;
     }
 
-    platform::file_delete(file);
+    // The old workbook is not deleted first: the bridge writes the new one beside it and
+    // renames it over the old one only when it is complete, so a failed export (a full disk)
+    // keeps the old file. The file name is quoted into the statement, whatever it holds.
     // The statement below is the bridge's work; the program's own bridge unless one is set.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     const QString target = sheet_given ? sheet : QStringLiteral("[Sheet1]");
-    return platform::db_execute(connection, QStringLiteral("SELECT ") + select_list +
-                                                QStringLiteral(" INTO [Excel 8.0;Database=") +
-                                                file + QStringLiteral("].") + target +
-                                                QStringLiteral(" FROM tmp  ORDER BY 排序"));
+    return platform::db_execute(
+        connection, QStringLiteral("SELECT ") + select_list + QStringLiteral(" INTO ") +
+                        platform::excel_workbook_reference(file, QStringLiteral("Database")) +
+                        u'.' + target + QStringLiteral(" FROM tmp  ORDER BY 排序"));
 }
 
 }  // namespace lists

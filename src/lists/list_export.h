@@ -1,6 +1,7 @@
 #pragma once
 // Export of a list to an Excel workbook (.xlsx). The list is copied into the table tmp of a
-// scratch database made afresh in the temporary folder (one text column per list column, named
+// scratch database made afresh in the temporary folder, keyed with a key of that export alone
+// and removed when the export ends (one text column per list column, named
 // after its title with every blank removed, then the row's position 排序), and the database
 // layer's Excel bridge writes the workbook from
 //     SELECT <names> INTO [Excel 8.0;Database=<file>].[Sheet1] FROM tmp  ORDER BY 排序

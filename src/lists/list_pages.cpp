@@ -336,7 +336,7 @@ void on_list_export_click(int page, QWidget* root) {
     request.filter = QStringLiteral("*.xlsx|*.xlsx");
     const QString file = platform::common_dialog_show(request, main_window);
     if (file.isEmpty()) return;
-    platform::file_delete(file);
+    // The chosen file stays until the new workbook takes its place whole.
 
     bool written = false;
     if (p->export_with_progress) {

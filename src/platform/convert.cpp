@@ -116,6 +116,41 @@ QString format_number(double value, int decimals) {
     return chars_to_qstring(buf, res.ptr);
 }
 
+bool text_is_clean(const QString& text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isNull()) return false;
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= n || !text[i + 1].isLowSurrogate()) return false;
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString clean_text(const QString& text) {
+    if (text_is_clean(text)) return text;
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isNull() || c.isLowSurrogate()) continue;
+        if (c.isHighSurrogate()) {
+            if (i + 1 < n && text[i + 1].isLowSurrogate()) {
+                out += c;
+                out += text[++i];
+            }
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 QString text_trim(const QString& text) {
     const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == QChar(0x3000); };
     qsizetype first = 0;

@@ -47,6 +47,17 @@ double round_to(double value, int decimals);
 // format_number(2.675, 2) -> "2.68", format_number(3, 2) -> "3.00". Non-finite gives 0.
 QString format_number(double value, int decimals);
 
+// Text as it may enter the system: without NUL characters (which end a text in the database
+// and in every C library) and without lone halves of surrogate pairs (which no file encoding
+// can hold). Everything else is kept as it is.
+QString clean_text(const QString& text);
+
+// The longest text a query looks for (a name, a number): a longer one is refused with
+// kQueryTextTooLong rather than handed to the database as a pattern it cannot use.
+inline constexpr int kMaxQueryTextLength = 100;
+inline const QString kQueryTextTooLong = QStringLiteral("查询内容过长，请输入不超过100个字！");
+bool text_is_clean(const QString& text);
+
 // Blanks (ASCII space, tab and the full-width blank U+3000) removed at both ends.
 QString text_trim(const QString& text);
 

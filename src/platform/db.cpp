@@ -28,7 +28,9 @@ QString from_utf8(const char* text, size_t size) {
 }
 QString from_utf8(const std::string& text) { return from_utf8(text.data(), text.size()); }
 
-void set_sqlite_error(Connection& c) { c.last_error = QString::fromUtf8(sqlite3_errmsg(c.db)); }
+void set_sqlite_error(Connection& c) {
+    c.last_error = database_error_text(sqlite3_errcode(c.db), QString::fromUtf8(sqlite3_errmsg(c.db)));
+}
 
 // Prepares exactly one statement: text after it (other than blanks and semicolons) fails, so a
 // value can never smuggle in a second statement.
@@ -77,6 +79,15 @@ bool run_one(Connection& c, const std::string& sql, qint64* changes = nullptr) {
 
 bool run_plain(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Whether the query gives a row (an error gives none, and leaves its text on the handle).
+bool has_row(sqlite3* db, const char* sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
+    const bool row = sqlite3_step(stmt) == SQLITE_ROW;
+    sqlite3_finalize(stmt);
+    return row;
 }
 
 void refresh_facts(Connection& c) {
@@ -268,6 +279,11 @@ void translate(Connection& c, const QString& jet, JetStatement& st) {
 Connection::~Connection() { db_close(*this); }
 
 bool db_open_access_file(Connection& c, const QString& path, const QString& password) {
+    return db_open_database_file(c, path, password, nullptr);
+}
+
+bool db_open_database_file(Connection& c, const QString& path, const QString& password,
+                           const char* required_row) {
     // Workbooks are read and written inside statements from the first open on, as the
     // engine's Excel driver always was; a test may put its own bridge in place afterwards.
     static const bool bridge_installed = (install_excel_bridge(), true);
@@ -284,7 +300,9 @@ bool db_open_access_file(Connection& c, const QString& path, const QString& pass
     // READWRITE without CREATE: SQLite itself refuses a file that vanished since the check.
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
         SQLITE_OK) {
-        c.last_error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        c.last_error = db ? database_error_text(sqlite3_errcode(db),
+                                                QString::fromUtf8(sqlite3_errmsg(db)))
+                          : database_error_text(SQLITE_NOMEM, QStringLiteral("out of memory"));
         sqlite3_close(db);
         return false;
     }
@@ -294,13 +312,25 @@ bool db_open_access_file(Connection& c, const QString& path, const QString& pass
     }
     // The key is only tried when a page is read: read the schema now, so a wrong key fails
     // here, before anything could write to the file.
-    if (!run_plain(db, "SELECT count(*) FROM sqlite_master")) {
-        c.last_error = QString::fromUtf8(sqlite3_errmsg(db));
+    if (!run_plain(db, "SELECT count(*) FROM sqlite_master") ||
+        (required_row && !has_row(db, required_row))) {
+        c.last_error =
+            database_error_text(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+        if (sqlite3_errcode(db) == SQLITE_OK)
+            c.last_error = QStringLiteral("数据库文件不是本系统的数据库。");
         sqlite3_close(db);
         return false;
     }
     run_plain(db, "PRAGMA journal_mode=WAL");
     run_plain(db, "PRAGMA synchronous=FULL");
+    // The journal's index file needs room of its own: a file that opened but cannot be read
+    // in WAL mode (a full disk) fails now, not at every later read.
+    if (required_row && !has_row(db, required_row)) {
+        c.last_error =
+            database_error_text(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close(db);
+        return false;
+    }
     c.db = db;
     ++c.generation;
     c.facts_stale = true;
@@ -329,7 +359,52 @@ bool db_execute(Connection& c, const QString& jet_sql, qint64* rows_affected) {
 QString db_last_error(const Connection& c) { return c.last_error; }
 
 bool db_error_is_duplicate_column(const Connection& c) {
-    return c.last_error.startsWith(QLatin1String("duplicate column name"));
+    return c.last_error.contains(QStringLiteral("（duplicate column name"));
+}
+
+QString database_error_text(int code, const QString& message) {
+    struct ByText {
+        const char* start;
+        const char16_t* text;
+    };
+    static const ByText by_text[] = {
+        {"no such table", u"找不到数据表"},
+        {"no such column", u"找不到字段"},
+        {"unrecognized token", u"语句中有无法识别的内容"},
+        {"near ", u"语句有语法错误"},
+        {"LIKE or GLOB pattern too complex", u"查询条件过长"},
+        {"duplicate column name", u"字段已经存在"},
+        {"table ", u"数据表已经存在"},
+        {"file is encrypted or is not a database", u"数据库文件已损坏或不是本系统的数据库"},
+    };
+    QString chinese;
+    for (const ByText& entry : by_text) {
+        if (message.startsWith(QLatin1String(entry.start)) &&
+            (qstrcmp(entry.start, "table ") != 0 || message.endsWith(QLatin1String("already exists")))) {
+            chinese = QString::fromUtf16(entry.text);
+            break;
+        }
+    }
+    if (chinese.isEmpty()) {
+        switch (code & 0xFF) {
+            case SQLITE_IOERR: chinese = QStringLiteral("磁盘读写错误"); break;
+            case SQLITE_FULL: chinese = QStringLiteral("磁盘已满"); break;
+            case SQLITE_CORRUPT:
+            case SQLITE_NOTADB: chinese = QStringLiteral("数据库文件已损坏或不是本系统的数据库"); break;
+            case SQLITE_CONSTRAINT: chinese = QStringLiteral("数据不符合约束"); break;
+            case SQLITE_BUSY:
+            case SQLITE_LOCKED: chinese = QStringLiteral("数据库正被占用"); break;
+            case SQLITE_READONLY: chinese = QStringLiteral("数据库是只读的"); break;
+            case SQLITE_CANTOPEN: chinese = QStringLiteral("无法打开数据库文件"); break;
+            case SQLITE_NOMEM: chinese = QStringLiteral("内存不足"); break;
+            case SQLITE_TOOBIG: chinese = QStringLiteral("数据过大"); break;
+            case SQLITE_PERM:
+            case SQLITE_AUTH: chinese = QStringLiteral("没有访问权限"); break;
+            case SQLITE_MISMATCH: chinese = QStringLiteral("数据类型不符"); break;
+            default: chinese = QStringLiteral("数据库操作失败"); break;
+        }
+    }
+    return chinese + QStringLiteral("（") + message + QStringLiteral("）");
 }
 
 void db_close(Connection& c) {
@@ -347,7 +422,10 @@ sqlite3* db_handle(const Connection& c) { return c.db; }
 
 void db_schema_changed(Connection& c) { c.facts_stale = true; }
 
-QString sql_quote(const QString& value) {
+QString sql_quote(const QString& raw) {
+    // Every text value enters the database here: NUL and lone surrogates go, so no value can
+    // end its statement early or be stored as "?".
+    const QString value = clean_text(raw);
     QString out;
     out.reserve(value.size() + 2);
     out += QLatin1Char('\'');

@@ -45,6 +45,13 @@ struct Connection {
 // Runs the WAL journal with synchronous=FULL.
 bool db_open_access_file(Connection& connection, const QString& path,
                          const QString& password = QString::fromLatin1(kDatabasePassword));
+// The same, and the file must answer `required_row` (a query) with a row before anything may
+// write to it: a file of another kind (empty, foreign) is refused untouched.
+bool db_open_database_file(Connection& connection, const QString& path, const QString& password,
+                           const char* required_row);
+// An error of the database as the user reads it: what went wrong in Chinese, the database's
+// own text in brackets ("找不到数据表（no such table: pz）").
+QString database_error_text(int sqlite_code, const QString& message);
 bool db_is_open(const Connection& connection);
 // Translates and runs one statement. False on failure, with db_last_error set; rows_affected
 // gets the rows inserted, changed or deleted.

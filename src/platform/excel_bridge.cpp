@@ -205,6 +205,21 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
 
 }  // namespace
 
+QString bracketed_name(const QString& name) {
+    QString inner = name;
+    inner.replace(QStringLiteral("]"), QStringLiteral("]]"));
+    return u'[' + inner + u']';
+}
+
+QString excel_workbook_reference(const QString& file, const QString& key) {
+    QString value = file;
+    const bool quote = value.contains(u';') || value.contains(u'"') ||
+                       value != value.trimmed() || value.startsWith(u'\t') ||
+                       value.endsWith(u'\t');
+    if (quote) value = u'"' + value.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+    return bracketed_name(QStringLiteral("Excel 8.0;") + key + u'=' + value);
+}
+
 ExcelBridge& install_excel_bridge() {
     static WorkbookBridge bridge;
     set_excel_bridge(&bridge);

@@ -25,6 +25,14 @@ public:
                              const QString& select_sql, QString* error) = 0;
 };
 
+// The workbook part of a bridge statement for a file, quoted so that any character of the
+// name reaches the bridge as it is: "[Excel 8.0;DATABASE=<file>]" (with `key` spelled as
+// given), the file in double quotes when it holds ";", a quote or blanks at its ends, and "]"
+// doubled. An ordinary name is written exactly as the statement has always read.
+QString excel_workbook_reference(const QString& file, const QString& key = QStringLiteral("DATABASE"));
+// A name in brackets with "]" doubled: "[Sheet1$]".
+QString bracketed_name(const QString& name);
+
 // The bridge in use: the workbook bridge of excel_install.h, installed when the first database
 // opens; nullptr removes it. The caller keeps ownership.
 void set_excel_bridge(ExcelBridge* bridge);

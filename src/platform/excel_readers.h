@@ -41,5 +41,8 @@ bool is_builtin_date_format(int id);
 // Texts shared by both readers.
 QString damaged_text(const QString& path, const QString& detail);
 QString file_label(const QString& path);
+// "工作簿“x”太大，无法导入（what）。"
+QString too_large_text(const QString& path, const QString& what);
+QString cell_limit_text();
 
 }  // namespace platform::excel::detail

@@ -6,8 +6,11 @@
 #include <QSet>
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 
+#include "platform/convert.h"
+#include "platform/excel_isolation.h"
 #include "platform/excel_readers.h"
 
 namespace platform::excel {
@@ -96,6 +99,14 @@ bool is_date_format_code(const QString& code) {
     return false;
 }
 
+QString too_large_text(const QString& path, const QString& what) {
+    return QStringLiteral("工作簿“%1”太大，无法导入（%2）。").arg(file_label(path), what);
+}
+
+QString cell_limit_text() {
+    return QStringLiteral("单元格超过%1个").arg(kMaxSheetCells);
+}
+
 bool is_builtin_date_format(int id) {
     return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
            (id >= 50 && id <= 58);
@@ -104,6 +115,53 @@ bool is_builtin_date_format(int id) {
 }  // namespace detail
 
 using namespace detail;
+
+const SheetCell* SheetRow::at(int column) const {
+    const auto it = std::lower_bound(columns.begin(), columns.end(), column);
+    if (it == columns.end() || *it != column) return nullptr;
+    return &cells[static_cast<size_t>(it - columns.begin())];
+}
+
+void SheetRow::set(int column, SheetCell cell) {
+    auto it = std::lower_bound(columns.begin(), columns.end(), column);
+    const auto at = static_cast<size_t>(it - columns.begin());
+    const bool there = it != columns.end() && *it == column;
+    if (cell.kind == SheetCell::Kind::Empty) {
+        if (there) {
+            columns.erase(it);
+            cells.erase(cells.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+        return;
+    }
+    if (there) {
+        cells[at] = std::move(cell);
+        return;
+    }
+    columns.insert(it, column);
+    cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(at), std::move(cell));
+}
+
+void SheetRow::sort_cells() {
+    std::vector<size_t> order(columns.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return columns[a] < columns[b]; });
+    std::vector<int> sorted_columns;
+    std::vector<SheetCell> sorted_cells;
+    sorted_columns.reserve(order.size());
+    sorted_cells.reserve(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        const size_t i = order[k];
+        if (!sorted_columns.empty() && sorted_columns.back() == columns[i]) {
+            sorted_cells.back() = std::move(cells[i]);
+            continue;
+        }
+        sorted_columns.push_back(columns[i]);
+        sorted_cells.push_back(std::move(cells[i]));
+    }
+    columns = std::move(sorted_columns);
+    cells = std::move(sorted_cells);
+}
 
 WorkbookFormat workbook_format_of(const QString& path) {
     QFile file(path);
@@ -148,14 +206,14 @@ bool names_of(const QString& path, WorkbookFormat format, QStringList& names, QS
 
 }  // namespace
 
-bool sheet_names(const QString& path, QStringList& out, QString* error) {
+bool sheet_names_here(const QString& path, QStringList& out, QString* error) {
     WorkbookFormat format{};
     if (!check_workbook(path, format, error)) return false;
     return names_of(path, format, out, error);
 }
 
-bool read_sheet(const QString& path, const QString& sheet_reference, SheetData& out,
-                QString* error) {
+bool read_sheet_here(const QString& path, const QString& sheet_reference, SheetData& out,
+                     QString* error) {
     out = SheetData{};
     WorkbookFormat format{};
     if (!check_workbook(path, format, error)) return false;
@@ -187,8 +245,37 @@ bool read_sheet(const QString& path, const QString& sheet_reference, SheetData& 
         out = SheetData{};
         return false;
     }
+    // The table made of the sheet has one column per column of the used range.
+    int first = INT_MAX, last = -1;
+    for (const SheetRow& row : out.rows) {
+        if (row.columns.empty()) continue;
+        first = std::min(first, row.columns.front());
+        last = std::max(last, row.columns.back());
+    }
+    if (last >= 0 && last - first + 1 > kMaxSheetColumns) {
+        out = SheetData{};
+        if (error)
+            *error = too_large_text(path, QStringLiteral("使用的列超过%1列").arg(kMaxSheetColumns));
+        return false;
+    }
     out.name = names[index];
     return true;
+}
+
+bool read_sheet(const QString& path, const QString& sheet_reference, SheetData& out,
+                QString* error) {
+    out = SheetData{};
+    QByteArray reply;
+    if (!run_sheet_reader(path, {QStringLiteral("sheet"), path, sheet_reference}, reply, error))
+        return false;
+    return decode_sheet(reply, path, out, error);
+}
+
+bool sheet_names(const QString& path, QStringList& out, QString* error) {
+    out.clear();
+    QByteArray reply;
+    if (!run_sheet_reader(path, {QStringLiteral("names"), path}, reply, error)) return false;
+    return decode_sheet_names(reply, path, out, error);
 }
 
 // ---- the sheet as a table ----------------------------------------------------------------
@@ -236,17 +323,17 @@ SheetTable make_sheet_table(const SheetData& sheet) {
     // The used range: the first row with a value holds the titles; columns from the first to
     // the last one holding a value in any row.
     const SheetRow* header = nullptr;
-    size_t first_col = SIZE_MAX;
-    size_t last_col = 0;
+    int first_col = INT_MAX;
+    int last_col = -1;
     std::vector<const SheetRow*> data;
     for (const SheetRow& row : sheet.rows) {
-        size_t first = SIZE_MAX, last = 0;
-        for (size_t c = 0; c < row.cells.size(); ++c) {
-            if (is_empty(row.cells[c])) continue;
-            first = std::min(first, c);
-            last = c;
+        int first = INT_MAX, last = -1;
+        for (size_t i = 0; i < row.cells.size(); ++i) {
+            if (is_empty(row.cells[i])) continue;
+            first = std::min(first, row.columns[i]);
+            last = std::max(last, row.columns[i]);
         }
-        if (first == SIZE_MAX) continue;
+        if (last < 0) continue;
         first_col = std::min(first_col, first);
         last_col = std::max(last_col, last);
         if (!header)
@@ -259,16 +346,15 @@ SheetTable make_sheet_table(const SheetData& sheet) {
         table.types.push_back(ColumnType::Text);
         return table;
     }
-    const size_t columns = last_col - first_col + 1;
+    const size_t columns = static_cast<size_t>(last_col - first_col + 1);
     auto cell_at = [&](const SheetRow& row, size_t column) -> const SheetCell* {
-        const size_t c = first_col + column;
-        return c < row.cells.size() ? &row.cells[c] : nullptr;
+        return row.at(first_col + static_cast<int>(column));
     };
 
     QSet<QString> taken;
     for (size_t column = 0; column < columns; ++column) {
         const SheetCell* cell = cell_at(*header, column);
-        QString name = cell ? cell_as_text(*cell).trimmed() : QString();
+        QString name = cell ? clean_text(cell_as_text(*cell)).trimmed() : QString();
         if (name.isEmpty()) name = QStringLiteral("F%1").arg(column + 1);
         if (taken.contains(fold_name(name))) {
             for (int suffix = 1;; ++suffix) {
@@ -283,33 +369,39 @@ SheetTable make_sheet_table(const SheetData& sheet) {
         table.names << name;
     }
 
+    // Column kinds from the cells there are, row by row (sparse rows give no empty cells).
+    std::vector<char> any(columns, 0), all_numbers(columns, 1), all_dates(columns, 1);
+    for (const SheetRow* row : data) {
+        for (size_t i = 0; i < row->cells.size(); ++i) {
+            const SheetCell& cell = row->cells[i];
+            if (is_empty(cell)) continue;
+            const auto column = static_cast<size_t>(row->columns[i] - first_col);
+            any[column] = 1;
+            all_numbers[column] &= cell.kind == SheetCell::Kind::Number ? 1 : 0;
+            all_dates[column] &= cell.kind == SheetCell::Kind::Date ? 1 : 0;
+        }
+    }
     table.types.assign(columns, ColumnType::Text);
     for (size_t column = 0; column < columns; ++column) {
-        bool any = false, all_numbers = true, all_dates = true;
-        for (const SheetRow* row : data) {
-            const SheetCell* cell = cell_at(*row, column);
-            if (!cell || is_empty(*cell)) continue;
-            any = true;
-            all_numbers = all_numbers && cell->kind == SheetCell::Kind::Number;
-            all_dates = all_dates && cell->kind == SheetCell::Kind::Date;
-        }
-        if (any && all_numbers)
+        if (any[column] && all_numbers[column])
             table.types[column] = ColumnType::Number;
-        else if (any && all_dates)
+        else if (any[column] && all_dates[column])
             table.types[column] = ColumnType::Date;
     }
 
     table.rows.reserve(data.size());
     for (const SheetRow* row : data) {
         std::vector<SheetCell> values(columns);
-        for (size_t column = 0; column < columns; ++column) {
-            const SheetCell* cell = cell_at(*row, column);
-            if (!cell || is_empty(*cell)) continue;
+        for (size_t i = 0; i < row->cells.size(); ++i) {
+            const SheetCell& cell = row->cells[i];
+            if (is_empty(cell)) continue;
+            const auto column = static_cast<size_t>(row->columns[i] - first_col);
             if (table.types[column] == ColumnType::Text) {
+                // A workbook's texts enter the database here: NUL and lone surrogates go.
                 values[column].kind = SheetCell::Kind::Text;
-                values[column].text = cell_as_text(*cell);
+                values[column].text = clean_text(cell_as_text(cell));
             } else {
-                values[column] = *cell;
+                values[column] = cell;
             }
         }
         table.rows.push_back(std::move(values));

@@ -12,6 +12,7 @@
 // none gives an empty cell); error values read as empty cells.
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <vector>
 
 namespace platform::excel {
@@ -28,11 +29,31 @@ struct SheetCell {
     QString text;
 };
 
-// The rows of a sheet that hold at least one non-empty cell, in sheet order.
+// The rows of a sheet that hold at least one non-empty cell, in sheet order. Rows are sparse:
+// only the non-empty cells are kept, each with its column, so a lone cell far to the right
+// costs one cell and not a row of sixteen thousand.
 struct SheetRow {
     int index = 0;                 // 0-based row number in the sheet
-    std::vector<SheetCell> cells;  // by 0-based column; may end early
+    std::vector<int> columns;      // 0-based column of each cell, increasing
+    std::vector<SheetCell> cells;  // the non-empty cells, one per entry of columns
+
+    // The cell in that column, or nullptr where the row has none.
+    const SheetCell* at(int column) const;
+    // Puts a cell in that column (replacing one there); an empty cell removes it.
+    void set(int column, SheetCell cell);
+    // After cells were appended out of column order: sorts them, the later of two cells in one
+    // column winning.
+    void sort_cells();
 };
+
+// Limits on what one workbook may make the program read, proportionate to a real office's
+// sheets (a register of 100,000 households with a few dozen columns is far inside them). A
+// workbook beyond them is refused with a message saying which limit it passed.
+inline constexpr int kMaxSheetCells = 4000000;          // non-empty cells of the sheet
+inline constexpr int kMaxSheetColumns = 1000;           // from the first to the last used column
+inline constexpr int kMaxSharedStrings = 4000000;       // shared texts of an .xlsx workbook
+inline constexpr qint64 kMaxPartBytes = qint64(256) << 20;      // one unpacked .xlsx part
+inline constexpr qint64 kMaxWorkbookBytes = qint64(512) << 20;  // all unpacked parts read
 
 struct SheetData {
     QString name;  // as the workbook spells it
@@ -50,12 +71,25 @@ WorkbookFormat workbook_format_of(const QString& path);
 // exact name first, then the name without its trailing "$".
 //
 // On failure returns false with a readable text in error (missing file, not a workbook,
-// damaged or password-protected workbook, no such sheet: the text lists the sheets there are).
+// damaged or password-protected workbook, no such sheet: the text lists the sheets there are;
+// a workbook beyond the limits above).
+//
+// A workbook is untrusted input, and FreeXL is a C library that trusts what it reads: the
+// work is done in a short-lived process of our own (the sheet reader beside the program, see
+// excel_isolation.h) with limits on memory and time. Whatever ends that process early (a
+// crash, exhausted memory, a hang) is a failure with a clear message; the caller's process is
+// never at risk.
 bool read_sheet(const QString& path, const QString& sheet_reference, SheetData& out,
                 QString* error);
 
-// The names of the workbook's worksheets in workbook order.
+// The names of the workbook's worksheets in workbook order (in the sheet reader as well).
 bool sheet_names(const QString& path, QStringList& out, QString* error);
+
+// The same two in this process, without isolation: what the sheet reader itself runs, and
+// what the fuzz targets exercise.
+bool read_sheet_here(const QString& path, const QString& sheet_reference, SheetData& out,
+                     QString* error);
+bool sheet_names_here(const QString& path, QStringList& out, QString* error);
 
 // ---- the sheet as a table ----------------------------------------------------------------
 

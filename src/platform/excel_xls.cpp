@@ -84,6 +84,11 @@ private:
     const void* handle_ = nullptr;
 };
 
+bool fail_text(QString* error, const QString& text) {
+    if (error) *error = text;
+    return false;
+}
+
 // FreeXL gives "HH:MM:SS" for a time of day; the database keeps date-times, and a time
 // without a date is the spreadsheet's day zero.
 QString freexl_date_text(unsigned char type, const char* text) {
@@ -111,16 +116,20 @@ bool xls_read_sheet(const QString& path, int sheet_index, SheetData& out, QStrin
     rc = freexl_worksheet_dimensions(xls, &rows, &columns);
     if (rc != FREEXL_OK) return XlsFile::fail(path, rc, error);
 
+    if (quint64(rows) * columns > quint64(kMaxSheetCells))
+        return fail_text(error, too_large_text(path, cell_limit_text()));
+
+    // Sparse rows: only cells that hold something are kept.
     std::vector<SheetRow> all(rows);
+    qint64 cells_kept = 0;
     for (unsigned int r = 0; r < rows; ++r) {
         SheetRow& row = all[r];
         row.index = static_cast<int>(r);
-        row.cells.resize(columns);
         for (unsigned short c = 0; c < columns; ++c) {
             FreeXL_CellValue value;
             rc = freexl_get_cell_value(xls, r, c, &value);
             if (rc != FREEXL_OK) return XlsFile::fail(path, rc, error);
-            SheetCell& cell = row.cells[c];
+            SheetCell cell;
             switch (value.type) {
                 case FREEXL_CELL_INT:
                     cell.kind = SheetCell::Kind::Number;
@@ -146,6 +155,10 @@ bool xls_read_sheet(const QString& path, int sheet_index, SheetData& out, QStrin
                 default:
                     break;  // FREEXL_CELL_NULL: blank, error value or formula
             }
+            if (cell.kind == SheetCell::Kind::Empty) continue;
+            row.columns.push_back(c);
+            row.cells.push_back(std::move(cell));
+            ++cells_kept;
         }
     }
 
@@ -162,19 +175,16 @@ bool xls_read_sheet(const QString& path, int sheet_index, SheetData& out, QStrin
                 all.resize(static_cast<size_t>(f.row) + 1);
                 for (size_t i = old; i < all.size(); ++i) all[i].index = static_cast<int>(i);
             }
-            auto& cells = all[static_cast<size_t>(f.row)].cells;
-            if (cells.size() <= static_cast<size_t>(f.column))
-                cells.resize(static_cast<size_t>(f.column) + 1);
-            SheetCell& cell = cells[static_cast<size_t>(f.column)];
-            if (cell.kind == SheetCell::Kind::Empty) cell = std::move(f.cell);
+            SheetRow& row = all[static_cast<size_t>(f.row)];
+            if (row.at(f.column)) continue;
+            if (++cells_kept > kMaxSheetCells)
+                return fail_text(error, too_large_text(path, cell_limit_text()));
+            row.set(f.column, std::move(f.cell));
         }
     }
 
-    for (SheetRow& row : all) {
-        while (!row.cells.empty() && row.cells.back().kind == SheetCell::Kind::Empty)
-            row.cells.pop_back();
+    for (SheetRow& row : all)
         if (!row.cells.empty()) out.rows.push_back(std::move(row));
-    }
     return true;
 }
 

@@ -25,7 +25,7 @@ namespace {
 
 constexpr uint32_t kEndOfChain = 0xFFFFFFFEu;
 constexpr uint32_t kSpecialMarkers = 0xFFFFFFFAu;  // from here on: DIFAT, FAT, end, free
-constexpr qint64 kMaxFileSize = qint64(512) << 20;
+constexpr qint64 kMaxFileSize = qint64(128) << 20;  // 65,536 full rows take far less
 
 class Bytes {
 public:
@@ -186,7 +186,10 @@ private:
 
 constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kFilePass = 0x002F, kDateMode = 0x0022,
                    kFormat = 0x041E, kXf = 0x00E0, kBoundSheet = 0x0085, kFormula = 0x0006,
-                   kString = 0x0207, kContinue = 0x003C, kLabel = 0x0204, kRString = 0x00D6;
+                   kString = 0x0207, kContinue = 0x003C, kLabel = 0x0204, kRString = 0x00D6,
+                   kSst = 0x00FC, kLabelSst = 0x00FD, kDimension = 0x0200, kNumber = 0x0203,
+                   kRk = 0x027E, kMulRk = 0x00BD, kBlank = 0x0201, kMulBlank = 0x00BE,
+                   kBoolErr = 0x0205;
 
 struct Record {
     uint16_t type;
@@ -234,6 +237,136 @@ bool read_unicode_string(const Bytes& s, const std::vector<Record>& chunks, qsiz
     return true;
 }
 
+// The shared string table: the SST record and the CONTINUE records after it hold exactly as
+// many strings as the SST announces, each string's head inside one record, its characters
+// running on into the next record only after a fresh flags byte. FreeXL reads and frees past
+// its buffers on a table that does not hold together. Gives the number of strings.
+bool check_shared_strings(const Bytes& s, const std::vector<Record>& chunks, uint32_t& unique) {
+    if (chunks.empty() || chunks[0].size < 8) return false;
+    unique = s.u32(chunks[0].data + 4);
+    size_t chunk = 0;
+    qsizetype pos = chunks[0].data + 8;
+    auto end = [&] { return chunks[chunk].data + chunks[chunk].size; };
+    // Skips n bytes that may run on into later records (rich-text runs, phonetic data).
+    auto skip = [&](qint64 n) {
+        while (n > 0) {
+            const qint64 here = std::min<qint64>(n, end() - pos);
+            pos += here;
+            n -= here;
+            if (n > 0) {
+                if (++chunk >= chunks.size()) return false;
+                pos = chunks[chunk].data;
+            }
+        }
+        return true;
+    };
+    for (uint32_t i = 0; i < unique; ++i) {
+        if (pos == end()) {  // a string may start a new record
+            if (++chunk >= chunks.size()) return false;
+            pos = chunks[chunk].data;
+        }
+        if (pos + 3 > end()) return false;
+        qint64 chars = s.u16(pos);
+        uint8_t flags = s.u8(pos + 2);
+        pos += 3;
+        if (flags & ~0x0Du) return false;
+        qint64 runs = 0, phonetic = 0;
+        if (flags & 0x08) {
+            if (pos + 2 > end()) return false;
+            runs = s.u16(pos);
+            pos += 2;
+        }
+        if (flags & 0x04) {
+            if (pos + 4 > end()) return false;
+            phonetic = s.u32(pos);
+            pos += 4;
+        }
+        while (chars > 0) {
+            const int width = (flags & 0x01) ? 2 : 1;
+            const qint64 fit = (end() - pos) / width;
+            if (fit >= chars) {
+                pos += chars * width;
+                break;
+            }
+            if ((end() - pos) % width != 0) return false;  // a character split between records
+            chars -= fit;
+            if (++chunk >= chunks.size()) return false;
+            pos = chunks[chunk].data;
+            if (chunks[chunk].size < 1) return false;
+            flags = s.u8(pos);
+            if (flags & ~0x01u) return false;
+            ++pos;
+        }
+        if (!skip(runs * 4) || !skip(phonetic)) return false;
+    }
+    return true;
+}
+
+bool is_cell_record(uint16_t type) {
+    switch (type) {
+        case kNumber:
+        case kRk:
+        case kMulRk:
+        case kLabelSst:
+        case kLabel:
+        case kRString:
+        case kBlank:
+        case kMulBlank:
+        case kBoolErr:
+        case kFormula:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// One sheet's substream, from its BOF to the matching EOF: at most one DIMENSION, ahead of
+// every cell, with a sane extent; every cell inside it. FreeXL sizes its cell array from the
+// first DIMENSION and frees it on a second, and places cells by their row and column.
+// An empty text when the sheet holds together, else what is wrong with it.
+QString check_sheet(const Bytes& s, qsizetype at, bool biff8, uint32_t strings) {
+    Record r{};
+    if (!record_at(s, at, r) || r.type != kBof) return QStringLiteral("工作表位置无效");
+    const bool worksheet = r.size >= 4 && s.u16(r.data + 2) == 0x0010;
+    int depth = 0;
+    bool dimension_seen = false;
+    uint32_t rows = 0, columns = 0;
+    for (; record_at(s, at, r); at = r.data + r.size) {
+        if (r.type == kBof) ++depth;
+        if (r.type == kEof && --depth == 0) return QString();
+        if (r.type == kDimension) {
+            if (dimension_seen) return QStringLiteral("工作表范围记录重复");
+            dimension_seen = true;
+            if (r.size < (biff8 ? 14 : 10)) return QStringLiteral("工作表范围记录无效");
+            const uint32_t first_row = biff8 ? s.u32(r.data) : s.u16(r.data);
+            rows = biff8 ? s.u32(r.data + 4) : s.u16(r.data + 2);
+            const qsizetype c = r.data + (biff8 ? 8 : 4);
+            const uint32_t first_column = s.u16(c);
+            columns = s.u16(c + 2);
+            if (first_row > rows || first_column > columns || rows > 65536 || columns > 256)
+                return QStringLiteral("工作表范围记录无效");
+            if (quint64(rows) * columns > quint64(kMaxSheetCells))
+                return QStringLiteral("工作表范围超过%1个单元格").arg(kMaxSheetCells);
+            continue;
+        }
+        if (!worksheet || depth != 1 || !is_cell_record(r.type)) continue;
+        if (!dimension_seen || r.size < 6) return QStringLiteral("单元格记录无效");
+        const uint32_t row = s.u16(r.data);
+        uint32_t first = s.u16(r.data + 2), last = first;
+        if (r.type == kMulRk || r.type == kMulBlank) {
+            // row, first column, n entries (6 bytes each for RK, 2 for blanks), last column
+            last = s.u16(r.data + r.size - 2);
+            const qsizetype entry = r.type == kMulRk ? 6 : 2;
+            if (last < first || 4 + (qsizetype(last - first) + 1) * entry + 2 != r.size)
+                return QStringLiteral("单元格记录无效");
+        }
+        if (row >= rows || last >= columns) return QStringLiteral("单元格超出工作表范围");
+        if (r.type == kLabelSst && (r.size < 10 || s.u32(r.data + 6) >= strings))
+            return QStringLiteral("共享字符串编号无效");
+    }
+    return QStringLiteral("工作表没有结束记录");
+}
+
 }  // namespace
 
 bool xls_check_structure(const QString& path, QString* error) {
@@ -262,9 +395,22 @@ bool xls_check_structure(const QString& path, QString* error) {
     const bool biff8 = r.size >= 2 && s.u16(r.data) == 0x0600;
     std::vector<qint64> sheets;
     bool in_globals = true;
+    bool sst_seen = false;
+    uint32_t strings = 0;
     qsizetype at = 0;
     for (; record_at(s, at, r); at = r.data + r.size) {
         if (in_globals && r.type == kEof) in_globals = false;
+        if (in_globals && r.type == kSst) {
+            if (sst_seen) return damaged(QStringLiteral("共享字符串表重复"));
+            sst_seen = true;
+            std::vector<Record> chunks{r};
+            Record more{};
+            for (qsizetype next = r.data + r.size;
+                 record_at(s, next, more) && more.type == kContinue; next = more.data + more.size)
+                chunks.push_back(more);
+            if (!check_shared_strings(s, chunks, strings))
+                return damaged(QStringLiteral("共享字符串表无效"));
+        }
         if (in_globals && biff8 && r.type == kFormat) {
             if (r.size < 5) return damaged(QStringLiteral("格式记录无效"));
             const int chars = s.u16(r.data + 2);
@@ -291,9 +437,10 @@ bool xls_check_structure(const QString& path, QString* error) {
     }
     // Trailing bytes too short for a record header are padding.
     if (s.size() - at >= 4) return damaged(QStringLiteral("记录超出数据流"));
-    for (qint64 sheet : sheets)
-        if (!record_at(s, sheet, r) || r.type != kBof)
-            return damaged(QStringLiteral("工作表位置无效"));
+    for (qint64 sheet : sheets) {
+        const QString problem = check_sheet(s, static_cast<qsizetype>(sheet), biff8, strings);
+        if (!problem.isEmpty()) return damaged(problem);
+    }
     return true;
 }
 
@@ -387,6 +534,7 @@ bool xls_formula_results(const QString& path, const QString& sheet_name,
                 }
             }
             out.push_back(std::move(cell));
+            if (out.size() > size_t(kMaxSheetCells)) return false;
         } else if (r.type == kString && string_pending) {
             string_pending = false;
             std::vector<Record> chunks{r};

@@ -17,7 +17,6 @@ namespace platform::excel::detail {
 
 namespace {
 
-constexpr qint64 kMaxPartSize = qint64(1) << 30;  // no sane sheet part is larger
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 
@@ -33,6 +32,7 @@ public:
     ZipArchive& operator=(const ZipArchive&) = delete;
 
     bool is_open() const { return zip_ != nullptr; }
+    // Unpacked bytes of every part read so far: a small zip must not unpack into gigabytes.
     bool has(const QString& part) {
         return zip_ && unzLocateFile(zip_, part.toUtf8().constData(), 2) == UNZ_OK;
     }
@@ -43,6 +43,16 @@ public:
             if (error) *error = damaged_text(path_, QStringLiteral("缺少%1").arg(part));
             return false;
         }
+        // The size the zip declares is refused before anything is unpacked; the bytes are
+        // counted as they come as well, since a crafted zip may declare less than it holds.
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK &&
+            (info.uncompressed_size > quint64(kMaxPartBytes) ||
+             unpacked_ + qint64(info.uncompressed_size) > kMaxWorkbookBytes)) {
+            if (error)
+                *error = too_large(part, info.uncompressed_size > quint64(kMaxPartBytes));
+            return false;
+        }
         if (unzOpenCurrentFile(zip_) != UNZ_OK) {
             if (error) *error = damaged_text(path_, QStringLiteral("无法解压%1").arg(part));
             return false;
@@ -50,11 +60,19 @@ public:
         char buffer[65536];
         for (;;) {
             const int n = unzReadCurrentFile(zip_, buffer, sizeof buffer);
-            if (n < 0 || out.size() + n > kMaxPartSize) {
+            if (n < 0) {
                 unzCloseCurrentFile(zip_);
                 if (error) *error = damaged_text(path_, QStringLiteral("无法解压%1").arg(part));
                 return false;
             }
+            if (out.size() + n > kMaxPartBytes || unpacked_ + n > kMaxWorkbookBytes) {
+                const bool part_too_large = out.size() + n > kMaxPartBytes;
+                unzCloseCurrentFile(zip_);
+                out.clear();
+                if (error) *error = too_large(part, part_too_large);
+                return false;
+            }
+            unpacked_ += n;
             if (n == 0) break;
             out.append(buffer, n);
         }
@@ -66,8 +84,16 @@ public:
     }
 
 private:
+    QString too_large(const QString& part, bool part_too_large) const {
+        return too_large_text(
+            path_, part_too_large
+                       ? QStringLiteral("%1解压后超过%2 MB").arg(part).arg(kMaxPartBytes >> 20)
+                       : QStringLiteral("解压后超过%1 MB").arg(kMaxWorkbookBytes >> 20));
+    }
+
     QString path_;
     unzFile zip_ = nullptr;
+    qint64 unpacked_ = 0;
 };
 
 // Relationship targets are relative to the folder of the part that names them, or absolute
@@ -189,8 +215,15 @@ bool read_shared_strings(ZipArchive& zip, const QString& path, const QString& pa
     if (!zip.read(part, bytes, error)) return false;
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si")) {
+            if (out.size() >= kMaxSharedStrings) {
+                if (error)
+                    *error = too_large_text(
+                        path, QStringLiteral("共享字符串超过%1个").arg(kMaxSharedStrings));
+                return false;
+            }
             out << read_string_item(xml);
+        }
     }
     return !xml_failed(xml, path, part, error);
 }
@@ -342,12 +375,14 @@ bool xlsx_read_sheet(const QString& path, int sheet_index, SheetData& out, QStri
     QXmlStreamReader xml(bytes);
     int row_index = -1;
     int next_column = 0;
+    qint64 cells_kept = 0;
     SheetRow row;
+    bool row_sorted = true;
     auto finish_row = [&] {
-        while (!row.cells.empty() && row.cells.back().kind == SheetCell::Kind::Empty)
-            row.cells.pop_back();
+        if (!row_sorted) row.sort_cells();
         if (!row.cells.empty()) out.rows.push_back(std::move(row));
         row = SheetRow{};
+        row_sorted = true;
     };
     bool sorted = true;
     while (!xml.atEnd()) {
@@ -449,8 +484,14 @@ bool xlsx_read_sheet(const QString& path, int sheet_index, SheetData& out, QStri
             }
         }
         if (cell.kind == SheetCell::Kind::Empty) continue;
-        if (row.cells.size() <= static_cast<size_t>(column)) row.cells.resize(column + 1);
-        row.cells[static_cast<size_t>(column)] = std::move(cell);
+        if (++cells_kept > kMaxSheetCells) {
+            if (error) *error = too_large_text(path, cell_limit_text());
+            return false;
+        }
+        // Appended as they come; a row written out of column order is sorted once at its end.
+        if (!row.columns.empty() && row.columns.back() >= column) row_sorted = false;
+        row.columns.push_back(column);
+        row.cells.push_back(std::move(cell));
     }
     if (xml_failed(xml, path, part, error)) return false;
     finish_row();

@@ -271,11 +271,22 @@ private:
         return is(i, Tok::Op) && text(i) == std::string_view(s);
     }
     bool is_name(size_t i) const { return is(i, Tok::Word) || is(i, Tok::Bracket); }
-    // The name a Word or Bracket token stands for.
+    // The name a Word or Bracket token stands for (as written: "]]" still doubled).
     std::string_view name(size_t i) const {
         std::string_view t = text(i);
         if (toks_[i].kind == Tok::Bracket) return t.substr(1, t.size() - 2);
         return t;
+    }
+    // The same with "]]" read as "]".
+    std::string plain_name(size_t i) const {
+        const std::string_view raw = name(i);
+        std::string out;
+        out.reserve(raw.size());
+        for (size_t k = 0; k < raw.size(); ++k) {
+            out.push_back(raw[k]);
+            if (raw[k] == ']' && k + 1 < raw.size() && raw[k + 1] == ']') ++k;
+        }
+        return out;
     }
     size_t matching_paren(size_t open) const;
     size_t statement_end() const;
@@ -377,7 +388,12 @@ bool Translator::tokenize() {
             }
         } else if (c == '[' || c == '#') {
             const char close = c == '[' ? ']' : '#';
-            const size_t end = in_.find(close, i + 1);
+            size_t end = in_.find(close, i + 1);
+            // Inside a bracketed name "]]" stands for one "]", so a file or sheet name may
+            // hold any character.
+            while (c == '[' && end != std::string_view::npos && end + 1 < n &&
+                   in_[end + 1] == ']')
+                end = in_.find(close, end + 2);
             if (end == std::string_view::npos) {
                 fail(c == '[' ? "Syntax error: name without its closing bracket."
                               : "Syntax error in date: no closing #.");
@@ -565,16 +581,43 @@ void Translator::statement_pass() {
 
 bool Translator::parse_excel_spec(size_t bracket, std::string& file) const {
     if (!is(bracket, Tok::Bracket)) return false;
-    std::string_view spec = trim_view(name(bracket));
+    const std::string whole = plain_name(bracket);
+    std::string_view spec = trim_view(whole);
     if (!starts_with_ci(spec, "excel")) return false;
     file.clear();
+    // "key=value" parts split at ";"; a value in double quotes ("" for a quote inside) may
+    // hold ";" and blanks, as a file name can.
     while (!spec.empty()) {
-        const size_t semi = spec.find(';');
-        std::string_view part = trim_view(spec.substr(0, semi));
-        spec = semi == std::string_view::npos ? std::string_view() : spec.substr(semi + 1);
-        const size_t eq = part.find('=');
-        if (eq != std::string_view::npos && equals_ci(trim_view(part.substr(0, eq)), "database"))
-            file.assign(trim_view(part.substr(eq + 1)));
+        size_t k = 0;
+        while (k < spec.size() && spec[k] != ';' && spec[k] != '=') ++k;
+        const std::string_view key = trim_view(spec.substr(0, k));
+        std::string value;
+        if (k < spec.size() && spec[k] == '=') {
+            size_t v = k + 1;
+            while (v < spec.size() && (spec[v] == ' ' || spec[v] == '\t')) ++v;
+            if (v < spec.size() && spec[v] == '"') {
+                for (++v; v < spec.size(); ++v) {
+                    if (spec[v] == '"') {
+                        if (v + 1 < spec.size() && spec[v + 1] == '"') {
+                            value.push_back('"');
+                            ++v;
+                            continue;
+                        }
+                        ++v;
+                        break;
+                    }
+                    value.push_back(spec[v]);
+                }
+                while (v < spec.size() && spec[v] != ';') ++v;
+            } else {
+                const size_t start = v;
+                while (v < spec.size() && spec[v] != ';') ++v;
+                value.assign(trim_view(spec.substr(start, v - start)));
+            }
+            k = v;
+        }
+        if (equals_ci(key, "database")) file = value;
+        spec = k < spec.size() ? spec.substr(k + 1) : std::string_view();
     }
     return true;
 }
@@ -612,12 +655,12 @@ void Translator::handle_select_into() {
                 "8.0;DATABASE=<file>].[<sheet>$].");
             return;
         }
-        std::string_view sheet = name(sheet_at);
-        if (!sheet.empty() && sheet.back() == '$') sheet.remove_suffix(1);
+        std::string sheet = plain_name(sheet_at);
+        if (!sheet.empty() && sheet.back() == '$') sheet.pop_back();
         out_.kind = JetStatement::Kind::ExcelRead;
         out_.file = file;
-        out_.sheet.assign(sheet);
-        out_.table.assign(name(into + 1));
+        out_.sheet = sheet;
+        out_.table = plain_name(into + 1);
         out_.changes_schema = true;
         return;
     }
@@ -634,11 +677,11 @@ void Translator::handle_select_into() {
                 "FROM ...");
             return;
         }
-        std::string_view sheet = name(sheet_at);
-        if (!sheet.empty() && sheet.back() == '$') sheet.remove_suffix(1);
+        std::string sheet = plain_name(sheet_at);
+        if (!sheet.empty() && sheet.back() == '$') sheet.pop_back();
         out_.kind = JetStatement::Kind::ExcelWrite;
         out_.file = file;
-        out_.sheet.assign(sheet);
+        out_.sheet = sheet;
         for (size_t i = into; i <= sheet_at; ++i) remove(i);
         return;
     }
@@ -860,7 +903,7 @@ void Translator::local_pass() {
         if (t.removed || t.edit >= 0) continue;
         switch (t.kind) {
             case Tok::Bracket:
-                replace(i, quote_identifier(name(i)));
+                replace(i, quote_identifier(plain_name(i)));
                 break;
             case Tok::DQuote: {
                 // Jet reads "text" as a quoted text; SQLite would read a name.

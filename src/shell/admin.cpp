@@ -91,7 +91,7 @@ void on_menu_backup_database(QWidget* owner) {
     if (result.ok())
         inform(QStringLiteral("数据备份成功 ！"));
     else
-        stop_box(QStringLiteral("数据备份失败！"));
+        stop_box(QStringLiteral("数据备份失败！\r\n") + result.reason);
 }
 
 void on_menu_restore_database(QWidget* owner) {
@@ -113,7 +113,7 @@ void on_menu_restore_database(QWidget* owner) {
         outcome = store::replace_main_database(source);
     }
     if (outcome != store::ReplaceOutcome::Replaced) {
-        stop_box(QStringLiteral("数据恢复失败！"));
+        stop_box(QStringLiteral("数据恢复失败！\r\n") + store::replace_outcome_reason(outcome));
         return;
     }
     inform(QStringLiteral("数据恢复成功！\r\n为防止数据读写错误，建议重新启动系统！"));
@@ -136,7 +136,7 @@ void on_menu_system_initialise(QWidget* owner) {
         outcome = store::replace_main_database(platform::app_path(platform::kShippedDatabaseFile));
     }
     if (outcome != store::ReplaceOutcome::Replaced) {
-        inform(QStringLiteral("数据初始化失败！"));
+        inform(QStringLiteral("数据初始化失败！\r\n") + store::replace_outcome_reason(outcome));
         return;
     }
     store::upgrade_database_schema();

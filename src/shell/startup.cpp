@@ -26,6 +26,7 @@
 #include "shell/skin.h"
 #include "shell/system_parameters.h"
 #include "shell/tips_window.h"
+#include "store/backup.h"
 #include "store/main_database.h"
 
 namespace shell {
@@ -137,6 +138,8 @@ void on_main_window_created(MainWindow& window) {
     }
     // The skin first, so the login window wears it.
     load_skin_settings();
+    // What a killed restore or initialisation left beside the database goes first.
+    store::clean_replacement_leftovers();
     // No program without its database.
     if (!store::open_main_database()) {
         info_box(QStringLiteral("数据连接失败!"));

@@ -1,5 +1,7 @@
 #include "store/backup.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -34,9 +36,22 @@ QString join_path(const QString& folder, const QString& name) {
     return QDir::cleanPath(f + QLatin1Char('/') + name);
 }
 
+// One file by identity (device and inode), so a hard link or another spelling of the live
+// file is the live file too.
 bool same_existing_file(const QString& a, const QString& b) {
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Writes a file's data, or a folder's entries (a rename), through to the disk.
+void sync_path(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 void remove_journal_files(const QString& database) {
@@ -53,8 +68,13 @@ bool keep_current_file(const QString& live, const QString& kept) {
     return platform::file_copy(live, kept, true);
 }
 
+// A rename is durable only once the folder holding it is synced.
 bool rename_over(const QString& from, const QString& to) {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    sync_path(from);
+    const bool renamed =
+        std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    if (renamed) sync_path(QFileInfo(to).absolutePath());
+    return renamed;
 }
 
 }  // namespace
@@ -118,10 +138,21 @@ AutomaticBackupOutcome backup_database() {
 
 ManualBackupResult backup_main_database_to(const QString& target) {
     ManualBackupResult result;
+    // A copy onto the live file itself would be no backup at all.
+    if (same_existing_file(target, main_database_path())) {
+        result.reopened = platform::db_is_open(main_connection());
+        result.reason = QStringLiteral("不能备份到正在使用的数据库文件上，请另选文件。");
+        return result;
+    }
     // Closing checkpoints the journal, so the file alone is the whole database.
     close_main_database();
     result.copied = platform::file_copy(main_database_path(), target, true);
+    if (result.copied) sync_path(target);
     result.reopened = reopen_main_database();
+    if (!result.copied)
+        result.reason = QStringLiteral("无法写入所选文件（磁盘空间不足或没有写入权限）。");
+    else if (!result.reopened)
+        result.reason = QStringLiteral("数据库无法重新打开。");
     return result;
 }
 
@@ -140,6 +171,35 @@ bool is_database_of_this_system(const QString& path) {
                                         platform::OnFailure::Quiet);
     platform::db_close(probe);
     return has_version;
+}
+
+QString replace_outcome_reason(ReplaceOutcome outcome) {
+    switch (outcome) {
+        case ReplaceOutcome::Replaced:
+            return QString();
+        case ReplaceOutcome::SameFile:
+            return QStringLiteral("所选文件就是正在使用的数据库文件。");
+        case ReplaceOutcome::NotADatabase:
+            return QStringLiteral("所选文件不是本系统的数据库，或已损坏。");
+        case ReplaceOutcome::CopyFailed:
+            return QStringLiteral("无法复制所选文件（磁盘空间不足或没有写入权限）。");
+        case ReplaceOutcome::SwapFailed:
+            return QStringLiteral("无法替换正在使用的数据库文件。");
+    }
+    return QString();
+}
+
+void clean_replacement_leftovers() {
+    const QString live = main_database_path();
+    const QString incoming = live + QStringLiteral(".new");
+    const QString kept = live + QStringLiteral(".old");
+    // Killed between keeping the old file and renaming the new one over it: the old file is
+    // the database (never the unchecked new one).
+    if (!QFileInfo::exists(live) && QFileInfo::exists(kept)) rename_over(kept, live);
+    for (const QString& leftover : {incoming, kept}) {
+        QFile::remove(leftover);
+        remove_journal_files(leftover);
+    }
 }
 
 ReplaceOutcome replace_main_database(const QString& source) {

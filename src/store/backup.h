@@ -67,6 +67,7 @@ void run_exit_backup();
 struct ManualBackupResult {
     bool copied = false;
     bool reopened = false;
+    QString reason;  // why it failed, for the user; a target that is the live file is refused
     bool ok() const { return copied && reopened; }
 };
 ManualBackupResult backup_main_database_to(const QString& target);
@@ -78,7 +79,7 @@ bool is_database_of_this_system(const QString& path);
 
 enum class ReplaceOutcome {
     Replaced,      // the live file is now a copy of the source, open again
-    SameFile,      // the source is the live file itself: nothing changed
+    SameFile,      // the source is the live file itself (by identity: a hard link is too)
     NotADatabase,  // missing, unreadable, another key, truncated, or without 版本
     CopyFailed,    // the copy beside the live file could not be written
     SwapFailed,    // the new file could not take the live file's place, or would not open
@@ -91,5 +92,13 @@ enum class ReplaceOutcome {
 // kept and, when it had been closed, reopened. The main connection is open afterwards unless
 // even the old file would not open again.
 ReplaceOutcome replace_main_database(const QString& source);
+
+// Why a replacement was refused, for the user ("" for Replaced).
+QString replace_outcome_reason(ReplaceOutcome outcome);
+
+// At start, before the database opens: removes what a restore or initialisation killed
+// half-way left beside the live file (DATA.mdb.new, DATA.mdb.old and their journals); should
+// the live file itself be missing, the kept old file becomes it again.
+void clean_replacement_leftovers();
 
 }  // namespace store

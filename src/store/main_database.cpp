@@ -89,7 +89,11 @@ QString main_database_path() { return platform::app_path(platform::kMainDatabase
 bool open_main_database() {
     platform::Connection& db = main_connection();
     if (platform::db_is_open(db)) close_main_database();
-    return platform::db_open_access_file(db, main_database_path());
+    // A file without the schema's version row (empty, or another database) is not ours: it is
+    // refused as it is, never turned into an empty database.
+    return platform::db_open_database_file(db, main_database_path(),
+                                           QString::fromLatin1(platform::kDatabasePassword),
+                                           "SELECT 版本号 FROM 版本 LIMIT 1");
 }
 
 void bind_main_record_sets() {

@@ -66,7 +66,7 @@ protected:
     // The workbook read back through the bridge's reader: field names, then the rows.
     QList<QStringList> read_back(const QString& file) {
         exec(QStringLiteral("drop table if exists 回读"));
-        exec(QStringLiteral("SELECT * INTO 回读 FROM [Excel 8.0;DATABASE=%1].[Sheet1$]").arg(file));
+        exec(QStringLiteral("SELECT * INTO 回读 FROM %1.[Sheet1$]").arg(excel_workbook_reference(file)));
         RecordSet records;
         recordset_bind_connection(records, store::main_connection());
         EXPECT_TRUE(recordset_open(records, QStringLiteral("select * from 回读")));
@@ -113,8 +113,9 @@ TEST_F(ListExport, WritesTheHeaderAndEveryRowAsText) {
     ASSERT_TRUE(excel::read_sheet(file, QStringLiteral("Sheet1$"), sheet, &error))
         << error.toStdString();
     ASSERT_EQ(sheet.rows.size(), 4u);
-    EXPECT_EQ(sheet.rows[1].cells[0].kind, excel::SheetCell::Kind::Text);
-    EXPECT_EQ(sheet.rows[2].cells[3].text, QStringLiteral("007"));
+    ASSERT_TRUE(sheet.rows[1].at(0) && sheet.rows[2].at(3));
+    EXPECT_EQ(sheet.rows[1].at(0)->kind, excel::SheetCell::Kind::Text);
+    EXPECT_EQ(sheet.rows[2].at(3)->text, QStringLiteral("007"));
 }
 
 TEST_F(ListExport, AListWithoutRowsGivesTheHeaderOnly) {
@@ -208,4 +209,77 @@ TEST_F(ListExport, EveryExportButtonSaysWhenTheExportFailed) {
             EXPECT_FALSE(qobject_cast<lists::ProgressWindow*>(w) && w->isVisible()) << c.page;
     }
     EXPECT_FALSE(ui.has_box(QStringLiteral("导出成功")));
+}
+
+// The old workbook goes only when the new one takes its place whole; any name reaches the
+// bridge as it is.
+TEST_F(ListExport, OldWorkbookStaysUntilTheNewOneIsCompleteWhateverItsName) {
+    auto list = make_list({"户号", "用户名"}, {{"0001", "张三"}});
+    for (const QString& name : {QStringLiteral("旧;表.xlsx"), QStringLiteral("a]b.xlsx"),
+                               QStringLiteral("x\"; y .xlsx"), QStringLiteral(" 前后空格 .xlsx")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString file = out(name);
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+        old.close();
+        ASSERT_TRUE(lists::export_list_view_to_excel(list.get(), file))
+            << db_last_error(store::main_connection()).toStdString();
+        EXPECT_EQ(read_back(file), (QList<QStringList>{{"户号", "用户名"}, {"0001", "张三"}}));
+        QFile::remove(file);
+    }
+    EXPECT_FALSE(QFile::exists(out(QStringLiteral("旧"))));
+    EXPECT_FALSE(QFile::exists(out(QStringLiteral("a"))));
+
+    // A workbook that cannot be written (a sheet name no workbook may hold) leaves the old
+    // file as it was.
+    const QString file = out(QStringLiteral("保留.xlsx"));
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents");
+    old.close();
+    EXPECT_FALSE(
+        lists::export_list_view_to_excel(list.get(), file, QStringLiteral("[a:b]"), true));
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old contents"));
+    // No half-written temporary file beside it either.
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("保留.xlsx.")),
+              QStringList());
+}
+
+// What the scratch database holds on disk while the workbook is written is unreadable
+// without the export's own key, and nothing of it stays afterwards.
+class ScratchWatchingBridge : public ExcelBridge {
+public:
+    bool read_sheet(Connection& c, const QString& file, const QString& sheet, const QString& table,
+                    QString* error) override {
+        return install_excel_bridge().read_sheet(c, file, sheet, table, error);
+    }
+    bool write_sheet(Connection& c, const QString& file, const QString& sheet,
+                     const QString& select, QString* error) override {
+        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+            QFile scratch(lists::export_scratch_path() + suffix);
+            if (scratch.open(QIODevice::ReadOnly)) on_disk += scratch.readAll();
+        }
+        return install_excel_bridge().write_sheet(c, file, sheet, select, error);
+    }
+    QByteArray on_disk;
+};
+
+TEST_F(ListExport, ScratchDatabaseHoldsNoPlainTextAndIsGoneAfterwards) {
+    ScratchWatchingBridge bridge;
+    set_excel_bridge(&bridge);
+    auto list = make_list({"用户名", "身份证号"}, {{"张三丰", "110101199001011234"}});
+    ASSERT_TRUE(lists::export_list_view_to_excel(list.get(), out(QStringLiteral("名单.xlsx"))));
+    ASSERT_FALSE(bridge.on_disk.isEmpty());
+    EXPECT_FALSE(bridge.on_disk.contains(QStringLiteral("张三丰").toUtf8()));
+    EXPECT_FALSE(bridge.on_disk.contains("110101199001011234"));
+    EXPECT_FALSE(bridge.on_disk.startsWith("SQLite format 3"));
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        EXPECT_FALSE(QFile::exists(lists::export_scratch_path() + suffix));
+    // A failed export leaves nothing either.
+    auto no_columns = make_list({}, {});
+    EXPECT_FALSE(lists::export_list_view_to_excel(no_columns.get(), out(QStringLiteral("x.xlsx"))));
+    EXPECT_FALSE(QFile::exists(lists::export_scratch_path()));
 }

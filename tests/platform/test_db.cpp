@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "harness/file_helpers.h"
+#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/excel_bridge.h"
@@ -358,6 +359,25 @@ TEST_F(DbTest, DatesAreStoredSortableAndFoundByLiterals) {
     EXPECT_EQ(count("select * from 日志管理 where 发生时间<>null"), 3);
 }
 
+// NUL ends a text in SQLite's tokenizer, a lone surrogate half has no UTF-8 form: both are
+// dropped where a value enters a statement, and the rest of the text goes in whole.
+TEST_F(DbTest, NulAndLoneSurrogatesNeverReachTheDatabase) {
+    QString odd = QStringLiteral("王");
+    odd += QChar(0);
+    odd += QStringLiteral("小");
+    odd += QChar(0xD800);
+    odd += QStringLiteral("明");
+    odd += QChar(0xDC00);
+    odd += QStringLiteral("😀");
+    EXPECT_TRUE(db_execute(conn, QStringLiteral("insert into 街道(街道) values (") + sql_quote(odd) +
+                                     u')'))
+        << db_last_error(conn).toStdString();
+    EXPECT_EQ(first_text("select 街道 from 街道"), QStringLiteral("王小明😀"));
+    EXPECT_EQ(clean_text(odd), QStringLiteral("王小明😀"));
+    EXPECT_TRUE(text_is_clean(QStringLiteral("王小明😀")));
+    EXPECT_FALSE(text_is_clean(odd));
+}
+
 TEST_F(DbTest, TextComparesWithoutRegardToCase) {
     exec("insert into 用户信息表 (户号,用户名) values ('A01','Wang')");
     EXPECT_EQ(count("select * from 用户信息表 where 户号='a01' and 用户名 like 'WA%'"), 1);
@@ -368,7 +388,7 @@ TEST_F(DbTest, DuplicateColumnIsRecognised) {
     EXPECT_FALSE(db_error_is_duplicate_column(conn));
     EXPECT_FALSE(
         db_execute(conn, QStringLiteral("ALTER TABLE 用户信息表 ADD COLUMN 停车费 float")));
-    EXPECT_TRUE(db_error_is_duplicate_column(conn));
+    EXPECT_TRUE(db_error_is_duplicate_column(conn)) << db_last_error(conn).toStdString();
     EXPECT_FALSE(db_execute(conn, QStringLiteral("select * from 没有的表")));
     EXPECT_FALSE(db_error_is_duplicate_column(conn));
 }

@@ -452,16 +452,23 @@ SheetCell number(double v) { return {SheetCell::Kind::Number, v, QString()}; }
 SheetCell date(const char* t) { return {SheetCell::Kind::Date, 0, QString::fromUtf8(t)}; }
 SheetCell none() { return {}; }
 
+// A row written out column by column from the first; empty cells hold a place and are left
+// out, as the readers leave them out.
+excel::SheetRow row(int index, std::initializer_list<SheetCell> cells) {
+    excel::SheetRow r;
+    r.index = index;
+    int column = 0;
+    for (const SheetCell& cell : cells) r.set(column++, cell);
+    return r;
+}
+
 TEST(ExcelSheetTable, TitlesAndUsedRange) {
     excel::SheetData sheet;
     // Data starts in the third column of the third row; titles blank, repeated in another
     // case, or padded.
-    sheet.rows.push_back(
-        {2, {none(), none(), text(" Name "), none(), text("name"), text("NAME1")}});
-    sheet.rows.push_back(
-        {3, {none(), none(), number(1), number(2), date("2024-01-01"), text("x")}});
-    sheet.rows.push_back(
-        {4, {none(), none(), none(), none(), none(), none(), none(), text("far")}});
+    sheet.rows.push_back(row(2, {none(), none(), text(" Name "), none(), text("name"), text("NAME1")}));
+    sheet.rows.push_back(row(3, {none(), none(), number(1), number(2), date("2024-01-01"), text("x")}));
+    sheet.rows.push_back(row(4, {none(), none(), none(), none(), none(), none(), none(), text("far")}));
     const excel::SheetTable t = excel::make_sheet_table(sheet);
     EXPECT_EQ(t.names, QStringList({"Name", "F2", "name1", "NAME11", "F5", "F6"}));
     using excel::ColumnType;
@@ -479,10 +486,10 @@ TEST(ExcelSheetTable, TitlesAndUsedRange) {
 
 TEST(ExcelSheetTable, MixedColumnsBecomeTextInShortestForm) {
     excel::SheetData sheet;
-    sheet.rows.push_back({0, {text("a")}});
-    sheet.rows.push_back({1, {number(10101)}});
-    sheet.rows.push_back({2, {date("2024-03-05")}});
-    sheet.rows.push_back({3, {number(0.1 + 0.2)}});
+    sheet.rows.push_back(row(0, {text("a")}));
+    sheet.rows.push_back(row(1, {number(10101)}));
+    sheet.rows.push_back(row(2, {date("2024-03-05")}));
+    sheet.rows.push_back(row(3, {number(0.1 + 0.2)}));
     const excel::SheetTable t = excel::make_sheet_table(sheet);
     ASSERT_EQ(t.types, std::vector<excel::ColumnType>{excel::ColumnType::Text});
     QStringList values;

@@ -164,6 +164,15 @@ const Case kCases[] = {
      "EXCEL WRITE /tmp/out.xlsx | Sheet1 <- SELECT 户号,用户名 FROM tmp  ORDER BY 排序"},
     {"excel keywords in any case", "select * into T from [excel 8.0;database=x.xls].[S1$]",
      "EXCEL READ x.xls | S1 -> T"},
+    // File and sheet names quoted: "]]" is one "]", a value in double quotes keeps ";",
+    // blanks and doubled quotes.
+    {"quoted workbook names",
+     "SELECT * INTO T FROM [Excel 8.0;DATABASE=\"/tmp/旧;表 \"\"x\"\".xls\"].[a]]b$] ",
+     "EXCEL READ /tmp/旧;表 \"x\".xls | a]b -> T"},
+    {"bracket doubled in a workbook name",
+     "SELECT a INTO [Excel 8.0;Database=/tmp/a]]b.xlsx].[Sheet1] FROM tmp",
+     "EXCEL WRITE /tmp/a]b.xlsx | Sheet1 <- SELECT a FROM tmp"},
+    {"bracket doubled in a plain name", "select [a]]b] from t", "select \"a]b\" from t"},
     // ---- statements that cannot be run
     {"impossible date", "select * from 总收费 where 收费日期=#2024-13-1#",
      "ERROR: Syntax error in date in query expression '#2024-13-1#'."},

@@ -91,7 +91,7 @@ TEST_F(BackupMenuTest, RestoreThroughTheMenuReloadsTheParameters) {
 
     ui.expect_box("确认要恢复以前备份的数据吗?", MsgResult::Yes)
         .expect_file(path("DATA/DATA.mdb"))
-        .expect_box("数据恢复失败！");
+        .expect_box("数据恢复失败！\r\n所选文件就是正在使用的数据库文件。");
     shell::on_menu_restore_database();
     EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Critical);
     EXPECT_TRUE(platform::db_is_open(store::main_connection()));
@@ -117,7 +117,8 @@ TEST_F(BackupMenuTest, InitialisationPutsTheShippedDatabaseBack) {
     exec("insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)");
     QFile shipped(path("bak/data.bak"));
     ASSERT_TRUE(shipped.resize(shipped.size() / 3));
-    ui.expect_box("确认要初始化所有数据", MsgResult::Ok).expect_box("数据初始化失败！");
+    ui.expect_box("确认要初始化所有数据", MsgResult::Ok)
+        .expect_box("数据初始化失败！\r\n所选文件不是本系统的数据库，或已损坏。");
     shell::on_menu_system_initialise();
     EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Information);
     EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='李四'"), 1);

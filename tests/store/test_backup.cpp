@@ -1,6 +1,8 @@
 // Backup, restore and initialisation: when the exit makes a backup, what the overwrite keeps,
 // and that a restore or initialisation either puts a whole database of this system in place or
 // leaves the live one exactly as it was.
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -298,6 +300,50 @@ TEST_F(RestoreRefusalTest, JournalLeftByTheOldDatabaseIsNotReadIntoTheNewOne) {
 
     EXPECT_EQ(store::replace_main_database(backup), store::ReplaceOutcome::Replaced);
     EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='张三'"), 0);
+}
+
+// The live file is known by its identity: a hard link to it, or a backup target that is the
+// live file, is refused with the reason and changes nothing.
+TEST_F(RestoreRefusalTest, LiveFileUnderAnotherNameIsTheLiveFile) {
+    exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
+    const QString live = path("DATA/DATA.mdb");
+    const QString link = path("bak/链接.mdb");
+    ASSERT_EQ(::link(QFile::encodeName(live).constData(), QFile::encodeName(link).constData()), 0);
+    EXPECT_EQ(store::replace_main_database(link), store::ReplaceOutcome::SameFile);
+    EXPECT_EQ(store::replace_outcome_reason(store::ReplaceOutcome::SameFile),
+              "所选文件就是正在使用的数据库文件。");
+    EXPECT_TRUE(platform::db_is_open(store::main_connection()));
+    EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='张三'"), 1);
+
+    for (const QString& target : {live, link, path("DATA/../DATA/DATA.mdb")}) {
+        SCOPED_TRACE(target.toStdString());
+        const store::ManualBackupResult result = store::backup_main_database_to(target);
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.reason, "不能备份到正在使用的数据库文件上，请另选文件。");
+        EXPECT_TRUE(platform::db_is_open(store::main_connection()));
+        EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='张三'"), 1);
+    }
+}
+
+// What a restore killed half-way leaves beside the live file goes at the next start; a live
+// file missing altogether comes back from the kept old one.
+TEST_F(BackupTest, LeftoversOfAKilledRestoreAreCleanedAtStart) {
+    exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
+    store::close_main_database();
+    const QString live = path("DATA/DATA.mdb");
+    for (const char* leftover : {".new", ".old", ".new-wal", ".old-shm"})
+        ASSERT_TRUE(QFile::copy(live, live + leftover));
+    store::clean_replacement_leftovers();
+    EXPECT_EQ(QDir(path("DATA")).entryList(QDir::Files), QStringList{"DATA.mdb"});
+
+    // Killed after the old file was kept and before the new one was renamed, with the live
+    // name gone: the old database is the one that opens.
+    ASSERT_TRUE(QFile::rename(live, live + ".old"));
+    harness::write_bytes(live + ".new", "half a copy");
+    store::clean_replacement_leftovers();
+    EXPECT_EQ(QDir(path("DATA")).entryList(QDir::Files), QStringList{"DATA.mdb"});
+    ASSERT_TRUE(store::reopen_main_database());
+    EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='张三'"), 1);
 }
 
 }  // namespace

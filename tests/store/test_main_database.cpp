@@ -164,4 +164,45 @@ TEST_F(MainDatabaseTest, AFailingStepKeepsTheOldVersion) {
     exec("select 价格, 实收量 from 抄表总表");  // what could be done is done
 }
 
+
+// A file that is not a database of this system (empty, or a database without the version
+// row) is refused and left exactly as it was; a database error reads in Chinese with the
+// database's own text.
+TEST_F(MainDatabaseTest, FileWithoutTheVersionRowIsRefusedUntouched) {
+    store::close_main_database();
+    const QString live = path(platform::kMainDatabaseFile);
+    struct Case {
+        const char* name;
+        QStringList statements;  // empty: a 0-byte file
+    };
+    const Case cases[] = {
+        {"empty file", {}},
+        {"foreign database", {"CREATE TABLE pz (名称 TEXT)", "INSERT INTO pz VALUES ('x')"}},
+        {"version table without a row", {"CREATE TABLE 版本 (版本号 TEXT)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.statements.isEmpty()) {
+            QFile::remove(live);
+            harness::write_bytes(live, QByteArray());
+        } else {
+            write_database(live, c.statements);
+        }
+        const QByteArray before = harness::read_bytes(live);
+        EXPECT_FALSE(store::open_main_database());
+        EXPECT_FALSE(platform::db_is_open(store::main_connection()));
+        EXPECT_EQ(harness::read_bytes(live), before);
+        EXPECT_FALSE(QFile::exists(live + QStringLiteral("-wal")));
+    }
+}
+
+TEST(DatabaseErrorText, IsChineseWithTheDatabaseOwnText) {
+    EXPECT_EQ(platform::database_error_text(1, QStringLiteral("no such table: pz")),
+              QStringLiteral("找不到数据表（no such table: pz）"));
+    EXPECT_EQ(platform::database_error_text(10, QStringLiteral("disk I/O error")),
+              QStringLiteral("磁盘读写错误（disk I/O error）"));
+    EXPECT_EQ(platform::database_error_text(1, QStringLiteral("LIKE or GLOB pattern too complex")),
+              QStringLiteral("查询条件过长（LIKE or GLOB pattern too complex）"));
+}
+
 }  // namespace

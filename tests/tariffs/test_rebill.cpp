@@ -202,7 +202,7 @@ TEST_F(EngineTest, RebillLineFailureLeavesNothing) {
         s("关闭"), params);
     EXPECT_EQ(out.result, 0);
     ASSERT_EQ(out.messages.size(), 1u);
-    EXPECT_EQ(out.messages[0].text, s("添加附加费失败!\r\nno room"));
+    EXPECT_EQ(out.messages[0].text, s("添加附加费失败!\r\n数据不符合约束（no room）"));
     EXPECT_FALSE(out.messages[0].plain);
     EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=1")), 0);

@@ -122,7 +122,7 @@ TEST_F(Reductions, FailedRecordLeavesTheReadingsUnbilled) {
     const auto out = tariffs::apply_all_reductions(db());
     EXPECT_EQ(out.applied, 0);
     ASSERT_EQ(out.messages.size(), 1u);
-    EXPECT_EQ(out.messages[0].text, s("添加减免明细错误full"));
+    EXPECT_EQ(out.messages[0].text, s("添加减免明细错误数据不符合约束（full）"));
     EXPECT_EQ(billed(), 0);
 }
 
