@@ -1,6 +1,9 @@
 #include "households/household_import.h"
 
 #include <QSet>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -13,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
+#include "platform/prepared.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/system_parameters.h"
@@ -159,15 +163,25 @@ bool open_scratch_table(RecordSet& rows, ImportReport& report) {
     return false;
 }
 
-// One row's statements, all or none of them.
-bool run_row(const QStringList& statements, ImportReport& report) {
+// What one row writes: its statements, run in order; false at the first that fails.
+using RowWork = std::function<bool()>;
+
+RowWork statements_work(QStringList statements) {
+    return [statements = std::move(statements)] {
+        platform::Connection& connection = store::main_connection();
+        for (const QString& statement : statements)
+            if (!platform::db_execute(connection, statement)) return false;
+        return true;
+    };
+}
+
+// One row's work, all or none of it.
+bool run_row(const RowWork& work, ImportReport& report) {
     platform::Connection& connection = store::main_connection();
     platform::Transaction row(connection);
-    for (const QString& statement : statements) {
-        if (!platform::db_execute(connection, statement)) {
-            report.error = platform::db_last_error(connection);
-            return false;
-        }
+    if (!work()) {
+        report.error = platform::db_last_error(connection);
+        return false;
     }
     if (row.commit()) return true;
     report.error = platform::db_last_error(connection);
@@ -183,11 +197,14 @@ class RowBatch {
 public:
     explicit RowBatch(ImportReport& report) : report_(report) {}
 
-    // A row's statements and the household number it reports (empty: none). False when the
-    // batch was due and a row of it failed.
-    bool add(QStringList statements, const QString& number = QString()) {
-        rows_.push_back({std::move(statements), number});
+    // A row's work and the household number it reports (empty: none). False when the batch
+    // was due and a row of it failed.
+    bool add(RowWork work, const QString& number = QString()) {
+        rows_.push_back({std::move(work), number});
         return rows_.size() < kBatchRows || flush();
+    }
+    bool add(QStringList statements, const QString& number = QString()) {
+        return add(statements_work(std::move(statements)), number);
     }
 
     // Applies what is pending; false when a row failed (report.error says why).
@@ -197,11 +214,8 @@ public:
         bool applied = true;
         {
             platform::Transaction batch(connection);
-            for (const Row& row : rows_) {
-                for (const QString& statement : row.statements)
-                    if (!(applied = platform::db_execute(connection, statement))) break;
-                if (!applied) break;
-            }
+            for (const Row& row : rows_)
+                if (!(applied = row.work())) break;
             applied = applied && batch.commit();
         }
         if (applied) {
@@ -210,7 +224,7 @@ public:
             return true;
         }
         for (const Row& row : rows_) {
-            if (!run_row(row.statements, report_)) {
+            if (!run_row(row.work, report_)) {
                 rows_.clear();
                 return false;
             }
@@ -238,7 +252,7 @@ public:
 private:
     static constexpr size_t kBatchRows = 256;
     struct Row {
-        QStringList statements;
+        RowWork work;
         QString number;
     };
     void done(const Row& row) {
@@ -249,6 +263,30 @@ private:
     ImportReport& report_;
     std::vector<Row> rows_;
 };
+
+// The two rows a new household writes, as bound values: the household and its property-fee
+// meter account.
+const char kHouseholdInsert[] =
+    "INSERT INTO 用户信息表 (户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,"
+    "身份证号,性质,父号,家庭人口,银行帐号,磁卡号码,开户银行,助记词,物业类别,物业面积) "
+    "VALUES (?,?,?,?,?,?,?,?,?,0,'0',?,?,?,?,?,?,?)";
+const char kMeterInsert[] =
+    "INSERT INTO 用户表管理 (户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,"
+    "建表时间,父号,状态) VALUES (?,?,?,?,?,?,?,?,?,?,?)";
+
+void bind_meter(platform::PreparedStatement& insert, const HouseholdMeter& meter) {
+    insert.bind_text(1, meter.number);
+    insert.bind_text(2, meter.fee_item);
+    insert.bind_text(3, meter.price_category);
+    insert.bind_number(4, meter.start_reading);
+    insert.bind_text(5, meter.reader);
+    insert.bind_number(6, meter.multiplier);
+    insert.bind_text(7, meter.meter_number);
+    insert.bind_integer(8, meter.reading_order);
+    insert.bind_text(9, platform::date_storage_text(meter.set_up));
+    insert.bind_text(10, meter.household);
+    insert.bind_text(11, meter.state);
+}
 
 }  // namespace
 
@@ -344,6 +382,12 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     bool failed = false;
     QString number = start;
     platform::Transaction all(connection);
+    platform::PreparedStatement insert_household(connection, kHouseholdInsert);
+    platform::PreparedStatement insert_meter(connection, kMeterInsert);
+    if (!insert_household.ok() || !insert_meter.ok()) {
+        report.error = platform::db_last_error(connection);
+        return report;
+    }
     RowBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         // Every row advances the number, a skipped one too; numbers in use are passed over.
@@ -362,7 +406,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         if (name.isEmpty()) continue;
 
         // A number column without a value writes 0; one that is no number stops the import.
-        QString numbers[2];
+        double numbers[2] = {0, 0};
         const int number_columns[2] = {c_persons, c_area};
         const QString number_titles[2] = {QStringLiteral("家庭人口"), QStringLiteral("物业面积")};
         for (int i = 0; i < 2 && !failed; ++i) {
@@ -370,10 +414,11 @@ ImportReport import_households_from_scratch(QWidget* owner) {
             double value = 0;
             switch (cell_number(text, &value)) {
                 case NumberCell::None:
-                    numbers[i] = QStringLiteral("0");
+                    numbers[i] = 0;
                     break;
                 case NumberCell::Value:
-                    numbers[i] = platform::sql_number(value);
+                    // As a statement would write it: at most 13 significant digits.
+                    numbers[i] = platform::to_number(platform::sql_number(value));
                     break;
                 case NumberCell::Bad:
                     report.error = QStringLiteral("用户名“") + name + QStringLiteral("”的") +
@@ -387,29 +432,47 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         if (!registered.isValid()) registered = today;
         const QString category = cell_text(rows, c_category);
 
-        const QString household_sql =
-            QStringLiteral(
-                "insert into "
-                "用户信息表(户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号,"
-                "性质,"
-                "父号,家庭人口,银行帐号,磁卡号码,开户银行,助记词,物业类别,物业面积) values (") +
-            sql_quote(number) + u',' + sql_quote(name) + u',' +
-            sql_quote(cell_text(rows, c_street)) + u',' + platform::date_to_quoted(registered) +
-            u',' + sql_quote(cell_text(rows, c_fixed)) + u',' +
-            sql_quote(cell_text(rows, c_mobile)) + u',' + sql_quote(cell_text(rows, c_remark)) +
-            u',' + sql_quote(cell_text(rows, c_address)) + u',' +
-            sql_quote(cell_text(rows, c_identity)) + QStringLiteral(",0,'0',") + numbers[0] + u',' +
-            sql_quote(cell_text(rows, c_account)) + u',' + sql_quote(cell_text(rows, c_card)) +
-            u',' + sql_quote(cell_text(rows, c_bank)) + u',' +
-            sql_quote(platform::text_trim(make_pinyin_initials(name))) + u',' +
-            sql_quote(category) + u',' + numbers[1] + u')';
+        // The row's values, bound when the batch applies it.
+        struct Values {
+            QString texts[14];  // in the order of the insert's text slots
+            double persons = 0, area = 0;
+            HouseholdMeter meter;
+        };
+        auto v = std::make_shared<Values>();
+        const int text_columns[] = {c_street, c_fixed, c_mobile, c_remark, c_address, c_identity,
+                                    c_account, c_card, c_bank};
+        v->texts[0] = number;
+        v->texts[1] = name;
+        for (size_t i = 0; i < std::size(text_columns); ++i)
+            v->texts[2 + i] = cell_text(rows, text_columns[i]);
+        v->texts[11] = platform::text_trim(make_pinyin_initials(name));
+        v->texts[12] = category;
+        v->texts[13] = platform::date_storage_text(registered);
+        v->persons = numbers[0];
+        v->area = numbers[1];
         // The household and its property-fee meter account go in together.
-        HouseholdMeter meter = property_fee_meter_account(
-            platform::text_trim(number), platform::text_trim(category), registered);
-        meter.reading_order = reading_order;
+        v->meter = property_fee_meter_account(platform::text_trim(number),
+                                              platform::text_trim(category), registered);
+        v->meter.reading_order = reading_order;
         ++reading_order;
         taken.take(number);
-        if (!batch.add({household_sql, meter_insert_statement(meter)}, number)) {
+        RowWork work = [v, &insert_household, &insert_meter] {
+            const QString* t = v->texts;
+            // 户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号
+            const QString* first[] = {&t[0], &t[1], &t[2], &t[13], &t[3],
+                                      &t[4], &t[5], &t[6], &t[7]};
+            int slot = 1;
+            for (const QString* text : first) insert_household.bind_text(slot++, *text);
+            insert_household.bind_number(slot++, v->persons);  // 家庭人口
+            // 银行帐号,磁卡号码,开户银行,助记词,物业类别
+            for (const QString* text : {&t[8], &t[9], &t[10], &t[11], &t[12]})
+                insert_household.bind_text(slot++, *text);
+            insert_household.bind_number(slot, v->area);  // 物业面积
+            if (!insert_household.execute()) return false;
+            bind_meter(insert_meter, v->meter);
+            return insert_meter.execute();
+        };
+        if (!batch.add(std::move(work), number)) {
             failed = true;
             break;
         }

@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -577,6 +579,10 @@ void recordset_move_next(RecordSet& rs) {
 
 void recordset_move_first(RecordSet& rs) { rs.position = 0; }
 
+void recordset_move_to(RecordSet& rs, int row) {
+    rs.position = row < 0 ? 0 : std::min(row, rs.row_count);
+}
+
 int recordset_field_count(const RecordSet& rs) { return rs.open ? rs.names.size() : 0; }
 
 QString recordset_field_name(const RecordSet& rs, int index) {
@@ -618,8 +624,13 @@ QDateTime recordset_field_date(const RecordSet& rs, int index) {
     const RecordSet::Cell* cell = cell_at(rs, index);
     if (!cell) return QDateTime();
     switch (cell->type) {
-        case RecordSet::CellType::Text:
+        case RecordSet::CellType::Text: {
+            // The stored form without a regular expression.
+            DateParts p;
+            if (parse_storage_date(rs.bytes.data() + cell->offset, cell->size, &p))
+                return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second));
             return parse_date_text(cell_text(rs, cell));
+        }
         case RecordSet::CellType::Integer:
         case RecordSet::CellType::Real: {
             // A date kept as a number (a workbook's cell): days since 30 December 1899.
@@ -671,5 +682,42 @@ bool recordset_field_is_null(const RecordSet& rs, const QString& name) {
 }
 
 void recordset_close(RecordSet& rs) { reset(rs); }
+
+std::string_view recordset_field_utf8(const RecordSet& rs, int index, std::string& scratch) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return {};
+    switch (cell->type) {
+        case RecordSet::CellType::Text:
+        case RecordSet::CellType::Blob:
+            return std::string_view(rs.bytes.data() + cell->offset, cell->size);
+        case RecordSet::CellType::Integer: {
+            char buf[24];
+            const auto res = std::to_chars(buf, buf + sizeof buf, cell->integer);
+            scratch.assign(buf, res.ptr);
+            return scratch;
+        }
+        case RecordSet::CellType::Real:
+            scratch = to_text(cell->real).toStdString();
+            return scratch;
+        case RecordSet::CellType::Null:
+            break;
+    }
+    return {};
+}
+
+bool recordset_field_date_parts(const RecordSet& rs, int index, DateParts* parts) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return false;
+    switch (cell->type) {
+        case RecordSet::CellType::Text:
+            return parse_date_parts(rs.bytes.data() + cell->offset, cell->size, parts);
+        case RecordSet::CellType::Integer:
+            return serial_date_parts(static_cast<double>(cell->integer), parts);
+        case RecordSet::CellType::Real:
+            return serial_date_parts(cell->real, parts);
+        default:
+            return false;
+    }
+}
 
 }  // namespace platform

@@ -226,6 +226,13 @@ QString ListModel::cell_text(int row, int column) const {
     return text_at(cell_slot(row, column));
 }
 
+std::string_view ListModel::cell_utf8(int row, int column) const {
+    if (!valid(row, column)) return {};
+    const CellRef& cell = cells_[cell_slot(row, column)];
+    if (cell.size == 0) return {};
+    return std::string_view(text_.data() + cell.offset, cell.size);
+}
+
 bool ListModel::set_cell_text(int row, int column, const QString& text) {
     if (!valid(row, column)) return false;
     store_text(cell_slot(row, column), text);

@@ -80,6 +80,18 @@ qint64 count_rows(const QString& query) {
     return count;
 }
 
+// Creates the indexes that keep the everyday actions as fast in a big register as in a small
+// one, where they are missing (a database shipped before they were added). A table that an old
+// database lacks is left for its own upgrade step; the version number does not depend on this.
+void create_missing_indexes() {
+    sqlite3* db = platform::db_handle(main_connection());
+    if (!db) return;
+    bool created = false;
+    for (const char* statement : kEverydayIndexes)
+        created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
+    if (created) platform::db_schema_changed(main_connection());
+}
+
 }  // namespace
 
 platform::Connection& main_connection() { return connection_object(); }
@@ -174,6 +186,7 @@ void upgrade_database_schema() {
             platform::db_execute(main_connection(), QStringLiteral("update 版本 set 版本号='2.2'"));
     }
     read_schema_version();
+    create_missing_indexes();
 }
 
 }  // namespace store

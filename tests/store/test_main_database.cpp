@@ -94,6 +94,37 @@ TEST_F(MainDatabaseTest, ShippedDatabaseNeedsNoUpgrade) {
     EXPECT_EQ(count("select count(*) from 查询列"), columns);
 }
 
+// The name of the index a CREATE INDEX statement makes.
+QString index_name(const char* statement) {
+    const QString text = QString::fromUtf8(statement);
+    const qsizetype from = text.indexOf(QStringLiteral("EXISTS ")) + 7;
+    return text.mid(from, text.indexOf(QStringLiteral(" ON ")) - from);
+}
+
+TEST_F(MainDatabaseTest, EverydayIndexesShipAndAreRestoredByTheUpgrade) {
+    for (const char* statement : store::kEverydayIndexes)
+        EXPECT_EQ(count("select count(*) from sqlite_master where type='index' and name='" +
+                        index_name(statement) + "'"),
+                  1)
+            << statement;
+    // A database shipped before them gets them at the next start.
+    for (const char* statement : store::kEverydayIndexes)
+        exec("DROP INDEX " + index_name(statement));
+    store::upgrade_database_schema();
+    for (const char* statement : store::kEverydayIndexes)
+        EXPECT_EQ(count("select count(*) from sqlite_master where type='index' and name='" +
+                        index_name(statement) + "'"),
+                  1)
+            << statement;
+    // The reading order of a new account is found in the index, not by reading the table.
+    QString plan;
+    for (const QStringList& row : rows("EXPLAIN QUERY PLAN select count(*),max(抄表序号) from "
+                                       "用户表管理 where 抄表人员='系统'"))
+        plan += row.join(' ');
+    EXPECT_TRUE(plan.contains("COVERING INDEX 用户表管理_抄表人员序号")) << plan.toStdString();
+    EXPECT_EQ(store::schema_version(), "2.2");
+}
+
 struct UpgradeCase {
     const char* name;
     bool has_property_category;
