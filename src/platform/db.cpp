@@ -405,6 +405,37 @@ void Transaction::rollback() {
 
 namespace {
 
+// The row buffers of the last big result, kept for the next one: a list of a hundred thousand
+// rows is read into tens of megabytes, and memory that fresh has to be faulted in page by page
+// again at every fill. One pair is kept, so at most one result's worth stays allocated.
+struct SpareBuffers {
+    std::vector<RecordSet::Cell> cells;
+    std::string bytes;
+};
+thread_local SpareBuffers t_spare;
+
+void keep_spare(RecordSet& rs) {
+    if (rs.cells.capacity() > t_spare.cells.capacity()) {
+        rs.cells.clear();
+        t_spare.cells.swap(rs.cells);
+    }
+    if (rs.bytes.capacity() > t_spare.bytes.capacity()) {
+        rs.bytes.clear();
+        t_spare.bytes.swap(rs.bytes);
+    }
+}
+
+void take_spare(RecordSet& rs) {
+    if (rs.cells.capacity() < t_spare.cells.capacity()) {
+        t_spare.cells.clear();
+        rs.cells.swap(t_spare.cells);
+    }
+    if (rs.bytes.capacity() < t_spare.bytes.capacity()) {
+        t_spare.bytes.clear();
+        rs.bytes.swap(t_spare.bytes);
+    }
+}
+
 void reset(RecordSet& rs) {
     rs.open = false;
     rs.row_count = 0;
@@ -414,7 +445,9 @@ void reset(RecordSet& rs) {
     rs.folded_index.clear();
     rs.cells.clear();
     rs.bytes.clear();
-    // A huge result should not stay in memory for the record set's whole life.
+    // A huge result should not stay in memory for the record set's whole life; it waits as
+    // the spare of the next one.
+    if (rs.cells.capacity() > (1u << 20) || rs.bytes.capacity() > (16u << 20)) keep_spare(rs);
     if (rs.cells.capacity() > (1u << 20)) std::vector<RecordSet::Cell>().swap(rs.cells);
     if (rs.bytes.capacity() > (16u << 20)) std::string().swap(rs.bytes);
 }
@@ -437,6 +470,7 @@ bool materialise(RecordSet& rs, const char* sql, size_t size) {
     Connection& c = *rs.connection;
     sqlite3_stmt* stmt = prepare_one(c, sql, size);
     if (!stmt) return fail_open(rs, &c, c.last_error);
+    take_spare(rs);
     const int columns = sqlite3_column_count(stmt);
     for (int i = 0; i < columns; ++i) {
         const QString field = QString::fromUtf8(sqlite3_column_name(stmt, i));
@@ -535,6 +569,8 @@ QString cell_text(const RecordSet& rs, const RecordSet::Cell* cell) {
 }
 
 }  // namespace
+
+RecordSet::~RecordSet() { keep_spare(*this); }
 
 void set_database_error_reporter(DatabaseErrorReporter reporter) {
     error_reporter() = std::move(reporter);

@@ -98,6 +98,7 @@ enum class OnFailure { Report, Quiet };
 struct RecordSet {
     RecordSet() = default;
     explicit RecordSet(Connection& bound) : connection(&bound) {}
+    ~RecordSet();  // hands big row buffers on to the next record set
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 

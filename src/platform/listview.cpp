@@ -72,6 +72,12 @@ void ListModel::finish_reset() {
 
 void ListModel::rebuild_with_column(int at, bool insert) {
     // columns_ already has its new shape; old rows have one column more or less.
+    // Without rows there is nothing to move; the cell storage keeps its capacity for the fill
+    // that follows (a list laid out afresh before every fill).
+    if (rows_ == 0) {
+        cells_.clear();
+        return;
+    }
     const size_t now_cols = columns_.size();
     const size_t old_cols = insert ? now_cols - 1 : now_cols + 1;
     std::vector<CellRef> cells;
