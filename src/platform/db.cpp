@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <mutex>
 
 #include "platform/convert.h"
 #include "platform/excel_bridge.h"
@@ -412,27 +413,38 @@ struct SpareBuffers {
     std::vector<RecordSet::Cell> cells;
     std::string bytes;
 };
-thread_local SpareBuffers t_spare;
+std::mutex g_spare_mutex;
+
+// Never destroyed: record sets of static storage are destroyed at exit in no fixed order.
+SpareBuffers& spare() {
+    static auto* buffers = new SpareBuffers;
+    return *buffers;
+}
 
 void keep_spare(RecordSet& rs) {
-    if (rs.cells.capacity() > t_spare.cells.capacity()) {
+    if (rs.cells.capacity() < 4096 && rs.bytes.capacity() < 65536) return;
+    const std::lock_guard lock(g_spare_mutex);
+    SpareBuffers& s = spare();
+    if (rs.cells.capacity() > s.cells.capacity()) {
         rs.cells.clear();
-        t_spare.cells.swap(rs.cells);
+        s.cells.swap(rs.cells);
     }
-    if (rs.bytes.capacity() > t_spare.bytes.capacity()) {
+    if (rs.bytes.capacity() > s.bytes.capacity()) {
         rs.bytes.clear();
-        t_spare.bytes.swap(rs.bytes);
+        s.bytes.swap(rs.bytes);
     }
 }
 
 void take_spare(RecordSet& rs) {
-    if (rs.cells.capacity() < t_spare.cells.capacity()) {
-        t_spare.cells.clear();
-        rs.cells.swap(t_spare.cells);
+    const std::lock_guard lock(g_spare_mutex);
+    SpareBuffers& s = spare();
+    if (rs.cells.capacity() < s.cells.capacity()) {
+        s.cells.clear();
+        rs.cells.swap(s.cells);
     }
-    if (rs.bytes.capacity() < t_spare.bytes.capacity()) {
-        t_spare.bytes.clear();
-        rs.bytes.swap(t_spare.bytes);
+    if (rs.bytes.capacity() < s.bytes.capacity()) {
+        s.bytes.clear();
+        rs.bytes.swap(s.bytes);
     }
 }
 
