@@ -5,6 +5,7 @@
 // dialog and modal window as a clerk at work would.
 #include <sqlcipher/sqlite3.h>
 
+#include <QDate>
 #include <QDialog>
 #include <QString>
 #include <cstdio>
@@ -68,8 +69,9 @@ inline std::string household_number(int i) {
 }
 
 // `count` households 000001 .. numbered, each with its property-fee meter account (reader 系统,
-// reading order i), registered and set up on `date` ("YYYY-MM-DD"), in one transaction.
-inline bool add_register(int count, const char* date) {
+// reading order i), registered and set up on `date` ("YYYY-MM-DD") or, with spread_days, on one
+// of that many days from it on, in one transaction.
+inline bool add_register(int count, const char* first_date, int spread_days = 0) {
     sqlite3* db = platform::db_handle(store::main_connection());
     if (!raw_exec("BEGIN")) return false;
     sqlite3_stmt* household = nullptr;
@@ -88,6 +90,13 @@ inline bool add_register(int count, const char* date) {
     char buf[64];
     for (int i = 1; ok && i <= count; ++i) {
         const std::string number = household_number(i);
+        std::string day = first_date;
+        if (spread_days > 0) {
+            const QDate d = QDate::fromString(QString::fromLatin1(first_date), Qt::ISODate)
+                                .addDays(i % spread_days);
+            day = d.toString(Qt::ISODate).toStdString();
+        }
+        const char* date = day.c_str();
         const auto text = [&](int slot, const char* format, auto... values) {
             std::snprintf(buf, sizeof buf, format, values...);
             sqlite3_bind_text(household, slot, buf, -1, SQLITE_TRANSIENT);

@@ -44,16 +44,32 @@ QString next_meter_account_number(platform::Connection& connection, const QStrin
     }
 }
 
+qint64 reader_account_count(platform::Connection& connection, const QString& reader,
+                            bool* ok) {
+    platform::RecordSet records;
+    platform::recordset_bind_connection(records, connection);
+    const bool opened = platform::recordset_open(
+        records,
+        QStringLiteral("select 户数 from 抄表员户数 where 抄表人员=") + platform::sql_quote(reader));
+    if (ok) *ok = opened;
+    if (!opened) return 0;
+    const auto count = static_cast<qint64>(platform::recordset_field_number(records, 0));
+    platform::recordset_close(records);
+    return count;
+}
+
 qint64 next_reading_order(platform::Connection& connection, const QString& reader) {
+    bool ok = false;
+    const qint64 count = reader_account_count(connection, reader, &ok);
+    if (!ok) return 0;
+    // The highest place straight from the index on (抄表人员, 抄表序号).
     platform::RecordSet records;
     platform::recordset_bind_connection(records, connection);
     if (!platform::recordset_open(
-            records,
-            QStringLiteral("select count(*),max(抄表序号) from 用户表管理 where 抄表人员=") +
-                platform::sql_quote(reader)))
+            records, QStringLiteral("select max(抄表序号) from 用户表管理 where 抄表人员=") +
+                         platform::sql_quote(reader)))
         return 0;
-    const auto count = static_cast<qint64>(platform::recordset_field_number(records, 0));
-    const auto highest = static_cast<qint64>(platform::recordset_field_number(records, 1));
+    const auto highest = static_cast<qint64>(platform::recordset_field_number(records, 0));
     platform::recordset_close(records);
     return std::max(count, highest) + 1;
 }
