@@ -11,10 +11,12 @@
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
+#include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/program_state.h"
 #include "shell/startup.h"
+#include "tariffs/tariffs_install.h"
 
 namespace {
 
@@ -60,5 +62,7 @@ int main(int argc, char* argv[]) {
         shell::install_administration(window);
         households::install(window);
         households::install_meters(window);
+        tariffs::install(window);
+        reports::install(window);
     });
 }
