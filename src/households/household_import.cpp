@@ -1,8 +1,6 @@
 #include "households/household_import.h"
 
 #include <QSet>
-#include <functional>
-#include <iterator>
 #include <memory>
 #include <algorithm>
 #include <cmath>
@@ -17,9 +15,12 @@
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
 #include "platform/prepared.h"
+#include "platform/money.h"
+#include "platform/query.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/system_parameters.h"
+#include "store/batch_scope.h"
 #include "store/main_database.h"
 
 namespace households {
@@ -82,7 +83,7 @@ QDate cell_date(const RecordSet& rows, int column) {
 // starts like a number but is none (12abc) is a bad value, which the statement must not see.
 enum class NumberCell { None, Value, Bad };
 NumberCell cell_number(const QString& text, double* value) {
-    if (std::fabs(platform::to_number(text)) <= 1e-7) return NumberCell::None;
+    if (platform::money_is_zero(platform::to_number(text))) return NumberCell::None;
     return read_plain_number(text, value) ? NumberCell::Value : NumberCell::Bad;
 }
 
@@ -137,14 +138,8 @@ private:
 
     static void add_column(platform::Connection& connection, const QString& sql,
                            QSet<QString>& into) {
-        RecordSet records;
-        platform::recordset_bind_connection(records, connection);
-        if (!platform::recordset_open(records, sql)) return;
-        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
-            const QString value = platform::recordset_field_text(records, 0);
+        for (const QString& value : platform::query_column(connection, sql))
             if (!value.isEmpty()) into.insert(fold(value));
-        }
-        platform::recordset_close(records);
     }
 
     QSet<QString> numbers_;
@@ -163,109 +158,51 @@ bool open_scratch_table(RecordSet& rows, ImportReport& report) {
     return false;
 }
 
-// What one row writes: its statements, run in order; false at the first that fails.
-using RowWork = std::function<bool()>;
-
-RowWork statements_work(QStringList statements) {
-    return [statements = std::move(statements)] {
-        platform::Connection& connection = store::main_connection();
-        for (const QString& statement : statements)
-            if (!platform::db_execute(connection, statement)) return false;
-        return true;
-    };
-}
-
-// One row's work, all or none of it.
-bool run_row(const RowWork& work, ImportReport& report) {
-    platform::Connection& connection = store::main_connection();
-    platform::Transaction row(connection);
-    if (!work()) {
-        report.error = platform::db_last_error(connection);
-        return false;
-    }
-    if (row.commit()) return true;
-    report.error = platform::db_last_error(connection);
-    return false;
-}
-
-// Rows applied whole or not at all, cheaply. A savepoint per row doubles the cost of a big
-// import (SQLCipher writes every page a savepoint guards to its journal, encrypted), so rows
-// go in batches under one savepoint; when a batch fails it is rolled back and its rows run
-// again one by one, each under its own savepoint, up to the failing one. The outcome is the
-// same as with a savepoint per row: every row before the failing one whole, nothing of it.
-class RowBatch {
+// The import's rows go through the store's batch scope (whole rows or nothing of them, the
+// rows before a failing one kept, the run committed at its end); each row that went in counts
+// in the report with the household number it reports.
+class ImportBatch {
 public:
-    explicit RowBatch(ImportReport& report) : report_(report) {}
+    explicit ImportBatch(ImportReport& report) : report_(report), scope_(store::main_connection()) {}
 
-    // A row's work and the household number it reports (empty: none). False when the batch
-    // was due and a row of it failed.
-    bool add(RowWork work, const QString& number = QString()) {
-        rows_.push_back({std::move(work), number});
-        return rows_.size() < kBatchRows || flush();
-    }
+    // A row's statements and the household number it reports (null: none). False when the
+    // batch was due and a row of it failed.
     bool add(QStringList statements, const QString& number = QString()) {
-        return add(statements_work(std::move(statements)), number);
+        return scope_.add_statements(std::move(statements), applied(number));
+    }
+    // A row whose writes are its own work (bound values on prepared statements).
+    bool add(store::BatchScope::RowWork work, const QString& number) {
+        return scope_.add(std::move(work), applied(number));
     }
 
-    // Applies what is pending; false when a row failed (report.error says why).
-    bool flush() {
-        if (rows_.empty()) return true;
-        platform::Connection& connection = store::main_connection();
-        bool applied = true;
-        {
-            platform::Transaction batch(connection);
-            for (const Row& row : rows_)
-                if (!(applied = row.work())) break;
-            applied = applied && batch.commit();
-        }
-        if (applied) {
-            for (const Row& row : rows_) done(row);
-            rows_.clear();
-            return true;
-        }
-        for (const Row& row : rows_) {
-            if (!run_row(row.work, report_)) {
-                rows_.clear();
-                return false;
-            }
-            done(row);
-        }
-        rows_.clear();
-        return true;
-    }
-
-    // Ends the run: applies what is pending, closes the sheet's rows and commits the run's
-    // transaction, even after a failing row, so what went in before it stays. A failed commit
-    // leaves nothing applied. True when every row went in.
-    bool finish(RecordSet& rows, platform::Transaction& all, bool failed) {
-        if (!flush()) failed = true;
+    // Ends the run: closes the sheet's rows, applies what is pending and commits, even after a
+    // failing row. A failed commit leaves nothing applied. True when every row went in.
+    bool finish(RecordSet& rows, bool failed) {
         platform::recordset_close(rows);
-        if (!all.commit() && !failed) {
-            report_.error = platform::db_last_error(store::main_connection());
+        const bool ok = scope_.finish(failed);
+        if (!ok && report_.error.isEmpty()) report_.error = scope_.error();
+        if (scope_.rows_applied() == 0) {
             report_.numbers.clear();
             report_.rows_applied = 0;
-            failed = true;
         }
-        return !failed;
+        return ok;
     }
 
 private:
-    static constexpr size_t kBatchRows = 256;
-    struct Row {
-        RowWork work;
-        QString number;
-    };
-    void done(const Row& row) {
-        if (!row.number.isNull()) report_.numbers << row.number;
-        ++report_.rows_applied;
+    store::BatchScope::Applied applied(const QString& number) {
+        return [this, number] {
+            if (!number.isNull()) report_.numbers << number;
+            ++report_.rows_applied;
+        };
     }
 
     ImportReport& report_;
-    std::vector<Row> rows_;
+    store::BatchScope scope_;
 };
 
 // The two rows a new household writes, as bound values: the household and its property-fee
-// meter account.
+// meter account. One prepared statement each for the whole run instead of a statement text per
+// row to translate and compile.
 const char kHouseholdInsert[] =
     "INSERT INTO 用户信息表 (户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,"
     "身份证号,性质,父号,家庭人口,银行帐号,磁卡号码,开户银行,助记词,物业类别,物业面积) "
@@ -294,25 +231,25 @@ void bind_meter(platform::PreparedStatement& insert, const HouseholdMeter& meter
 
 bool load_sheet_into_scratch_table(const QString& permission_item, const QString& prompt,
                                    QWidget* owner) {
-    // 1.
+    // Only an operator holding the import's permission item.
     if (!shell::require_permission(permission_item)) return false;
-    // 2. Both workbook formats are read; the content decides which one a file is.
+    // Both workbook formats are read; the content decides which one a file is.
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
     request.filter = QStringLiteral("Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx|所有文件(*.*)|*.*");
     const QString file = platform::common_dialog_show(request, owner);
     if (file.isEmpty()) return false;
-    // 3.
+    // The sheet to read, Sheet1 proposed.
     QString sheet;
     if (!platform::input_box(prompt, kInfoCaption, QStringLiteral("Sheet1"), &sheet, owner) ||
         sheet.isEmpty()) {
         platform::message_box(QStringLiteral("您没有输入表名！"), kInfoCaption);
         return false;
     }
-    // 4. The table may not be there.
+    // The table may not be there.
     platform::Connection& connection = store::main_connection();
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
-    // 5. Through the program's Excel bridge.
+    // Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
                                               QStringLiteral(" FROM [Excel 8.0;DATABASE=") + file +
@@ -361,34 +298,25 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     taken.load(connection);
     // Counting starts from the most recently created top-level household, or, in an empty
     // register, from the prefix and a run of zeros as wide as the numbers are.
-    QString start;
-    {
-        RecordSet last;
-        platform::recordset_bind_connection(last, connection);
-        if (platform::recordset_open(
-                last,
-                QStringLiteral(
-                    "select top 1 户号 from  用户信息表  where 父号='0' ORDER  BY 编号  DESC ")) &&
-            !platform::recordset_eof(last))
-            start = platform::recordset_field_text(last, 0);
-        else
-            start = prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
-                                     QLatin1Char('0'));
-        platform::recordset_close(last);
-    }
+    const QStringList last = platform::query_column(
+        connection,
+        QStringLiteral("select top 1 户号 from  用户信息表  where 父号='0' ORDER  BY 编号  DESC "));
+    const QString start =
+        !last.isEmpty() ? last.first()
+                        : prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
+                                           QLatin1Char('0'));
     qint64 reading_order = next_reading_order(connection, kSystemReader);
     const QDate today = platform::today();
 
     bool failed = false;
     QString number = start;
-    platform::Transaction all(connection);
     platform::PreparedStatement insert_household(connection, kHouseholdInsert);
     platform::PreparedStatement insert_meter(connection, kMeterInsert);
     if (!insert_household.ok() || !insert_meter.ok()) {
         report.error = platform::db_last_error(connection);
         return report;
     }
-    RowBatch batch(report);
+    ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         // Every row advances the number, a skipped one too; numbers in use are passed over.
         number = household_number_successor(number, prefix, false);
@@ -432,22 +360,30 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         if (!registered.isValid()) registered = today;
         const QString category = cell_text(rows, c_category);
 
-        // The row's values, bound when the batch applies it.
+        // The row's values, bound when its batch is applied (a failed batch is replayed, so
+        // the work keeps them unchanged).
         struct Values {
-            QString texts[14];  // in the order of the insert's text slots
+            QString texts[14];
             double persons = 0, area = 0;
             HouseholdMeter meter;
         };
         auto v = std::make_shared<Values>();
-        const int text_columns[] = {c_street, c_fixed, c_mobile, c_remark, c_address, c_identity,
-                                    c_account, c_card, c_bank};
+        // 户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号 | 家庭人口 |
+        // 银行帐号,磁卡号码,开户银行,助记词,物业类别 | 物业面积
         v->texts[0] = number;
         v->texts[1] = name;
-        for (size_t i = 0; i < std::size(text_columns); ++i)
-            v->texts[2 + i] = cell_text(rows, text_columns[i]);
-        v->texts[11] = platform::text_trim(make_pinyin_initials(name));
-        v->texts[12] = category;
-        v->texts[13] = platform::date_storage_text(registered);
+        v->texts[2] = cell_text(rows, c_street);
+        v->texts[3] = platform::date_storage_text(registered);
+        v->texts[4] = cell_text(rows, c_fixed);
+        v->texts[5] = cell_text(rows, c_mobile);
+        v->texts[6] = cell_text(rows, c_remark);
+        v->texts[7] = cell_text(rows, c_address);
+        v->texts[8] = cell_text(rows, c_identity);
+        v->texts[9] = cell_text(rows, c_account);
+        v->texts[10] = cell_text(rows, c_card);
+        v->texts[11] = cell_text(rows, c_bank);
+        v->texts[12] = platform::text_trim(make_pinyin_initials(name));
+        v->texts[13] = category;
         v->persons = numbers[0];
         v->area = numbers[1];
         // The household and its property-fee meter account go in together.
@@ -456,18 +392,13 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         v->meter.reading_order = reading_order;
         ++reading_order;
         taken.take(number);
-        RowWork work = [v, &insert_household, &insert_meter] {
-            const QString* t = v->texts;
-            // 户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号
-            const QString* first[] = {&t[0], &t[1], &t[2], &t[13], &t[3],
-                                      &t[4], &t[5], &t[6], &t[7]};
-            int slot = 1;
-            for (const QString* text : first) insert_household.bind_text(slot++, *text);
-            insert_household.bind_number(slot++, v->persons);  // 家庭人口
-            // 银行帐号,磁卡号码,开户银行,助记词,物业类别
-            for (const QString* text : {&t[8], &t[9], &t[10], &t[11], &t[12]})
-                insert_household.bind_text(slot++, *text);
-            insert_household.bind_number(slot, v->area);  // 物业面积
+        auto work = [v, &insert_household, &insert_meter](platform::Connection&) {
+            for (int slot = 1; slot <= 9; ++slot)
+                insert_household.bind_text(slot, v->texts[slot - 1]);
+            insert_household.bind_number(10, v->persons);
+            for (int slot = 11; slot <= 15; ++slot)
+                insert_household.bind_text(slot, v->texts[slot - 2]);
+            insert_household.bind_number(16, v->area);
             if (!insert_household.execute()) return false;
             bind_meter(insert_meter, v->meter);
             return insert_meter.execute();
@@ -478,7 +409,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         }
     }
     // A bad value ends the import after the rows before it.
-    if (!batch.finish(rows, all, failed)) return report;
+    if (!batch.finish(rows, failed)) return report;
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
     report.ok = true;
     return report;
@@ -488,7 +419,6 @@ ImportReport import_households_from_scratch(QWidget* owner) {
 
 ImportReport modify_households_from_scratch(QWidget* owner) {
     ImportReport report;
-    platform::Connection& connection = store::main_connection();
     RecordSet rows;
     if (!open_scratch_table(rows, report)) return report;
     const int c_number = column_of(rows, QStringLiteral("户号"));
@@ -518,8 +448,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
     wait.emplace(owner);
 
     bool failed = false;
-    platform::Transaction all(connection);
-    RowBatch batch(report);
+    ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
@@ -583,7 +512,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
             break;
         }
     }
-    report.ok = batch.finish(rows, all, failed);
+    report.ok = batch.finish(rows, failed);
     return report;
 }
 
@@ -591,7 +520,6 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
 
 ImportReport sort_meters_from_scratch(QWidget* owner) {
     ImportReport report;
-    platform::Connection& connection = store::main_connection();
     RecordSet rows;
     if (!open_scratch_table(rows, report)) return report;
     const int c_meter = column_of(rows, QStringLiteral("抄表户号"));
@@ -610,8 +538,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
     wait.emplace(owner);
 
     bool failed = false;
-    platform::Transaction all(connection);
-    RowBatch batch(report);
+    ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (cell_is_null(rows, c_meter)) continue;
         const QString meter = cell_text(rows, c_meter);
@@ -633,7 +560,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
             break;
         }
     }
-    report.ok = batch.finish(rows, all, failed);
+    report.ok = batch.finish(rows, failed);
     return report;
 }
 

@@ -135,7 +135,7 @@ int fill_household_list(QTableView* list, const QString& statement, KindPlace pl
     {
         lists::ProgressScope progress(progress_owner);
         lists::ListBuilder build(list, kHouseholdColumnClass);
-        platform::RecordSet& records = store::main_recordset(1);
+        platform::RecordSet records(store::main_connection());
         if (platform::recordset_open(records, statement)) {
             const int count = platform::recordset_record_count(records);
             progress.set_maximum(count);
@@ -173,7 +173,7 @@ void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window,
         lists::ProgressScope progress(main ? main : (window ? window : list->window()));
         lists::ListBuilder build(list, kHouseholdColumnClass);
         progress.set_maximum(static_cast<int>(numbers.size()));
-        platform::RecordSet& records = store::main_recordset(1);
+        platform::RecordSet records(store::main_connection());
         const KindWords kinds(KindPlace::AddList);
         std::string scratch;
         int found = 0;
@@ -232,7 +232,7 @@ void lay_out_household_query_columns(QTableView* list) {
     platform::ListModel* model = platform::listview_model(list);
     platform::ListModel::Filler fill(model);
     model->clear_columns();
-    platform::RecordSet& records = store::main_recordset(1);
+    platform::RecordSet records(store::main_connection());
     if (platform::recordset_open(records,
                                  QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
                                      platform::sql_quote(kHouseholdColumnClass) +
