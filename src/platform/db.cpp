@@ -435,16 +435,20 @@ void keep_spare(RecordSet& rs) {
     }
 }
 
+// Moves the rows read so far into the spare buffers when they are bigger. Called once a result
+// proves long, so that the small look-ups around a fill leave the spare to the fill itself.
 void take_spare(RecordSet& rs) {
     const std::lock_guard lock(g_spare_mutex);
     SpareBuffers& s = spare();
     if (rs.cells.capacity() < s.cells.capacity()) {
-        s.cells.clear();
+        s.cells.assign(rs.cells.begin(), rs.cells.end());
         rs.cells.swap(s.cells);
+        s.cells.clear();
     }
     if (rs.bytes.capacity() < s.bytes.capacity()) {
-        s.bytes.clear();
+        s.bytes.assign(rs.bytes);
         rs.bytes.swap(s.bytes);
+        s.bytes.clear();
     }
 }
 
@@ -482,7 +486,6 @@ bool materialise(RecordSet& rs, const char* sql, size_t size) {
     Connection& c = *rs.connection;
     sqlite3_stmt* stmt = prepare_one(c, sql, size);
     if (!stmt) return fail_open(rs, &c, c.last_error);
-    take_spare(rs);
     const int columns = sqlite3_column_count(stmt);
     for (int i = 0; i < columns; ++i) {
         const QString field = QString::fromUtf8(sqlite3_column_name(stmt, i));
@@ -501,7 +504,7 @@ bool materialise(RecordSet& rs, const char* sql, size_t size) {
     int rc;
     int rows = 0;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        ++rows;
+        if (++rows == 512) take_spare(rs);
         for (int i = 0; i < columns; ++i) {
             RecordSet::Cell cell;
             cell.size = 0;
