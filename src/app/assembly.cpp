@@ -4,6 +4,7 @@
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
+#include "reading/reading_install.h"
 #include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
@@ -21,6 +22,7 @@ void assemble_program(shell::MainWindow& window) {
     const households::HouseholdPages household_pages = households::install(window);
     households::install_meters(window, household_pages.add_page);
     tariffs::install(window);
+    reading::install(window);
     reports::install(window);
 }
 

@@ -29,8 +29,6 @@ const QString kBanksStatement = QStringLiteral("select * from 开户银行");
 const QString kCategoriesStatement =
     QStringLiteral("select 水价类别 from 水价类别 where 收费项目='物业'");
 
-using platform::inform;
-
 }  // namespace
 
 HouseholdEntryWindow::HouseholdEntryWindow(QWidget* parent)
