@@ -1,6 +1,7 @@
 #include "households/household_import.h"
 
 #include <QSet>
+#include <memory>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "platform/excel_bridge.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
+#include "platform/prepared.h"
 #include "platform/money.h"
 #include "platform/query.h"
 #include "shell/permission_prompts.h"
@@ -167,10 +169,11 @@ public:
     // A row's statements and the household number it reports (null: none). False when the
     // batch was due and a row of it failed.
     bool add(QStringList statements, const QString& number = QString()) {
-        return scope_.add_statements(std::move(statements), [this, number] {
-            if (!number.isNull()) report_.numbers << number;
-            ++report_.rows_applied;
-        });
+        return scope_.add_statements(std::move(statements), applied(number));
+    }
+    // A row whose writes are its own work (bound values on prepared statements).
+    bool add(store::BatchScope::RowWork work, const QString& number) {
+        return scope_.add(std::move(work), applied(number));
     }
 
     // Ends the run: closes the sheet's rows, applies what is pending and commits, even after a
@@ -187,9 +190,41 @@ public:
     }
 
 private:
+    store::BatchScope::Applied applied(const QString& number) {
+        return [this, number] {
+            if (!number.isNull()) report_.numbers << number;
+            ++report_.rows_applied;
+        };
+    }
+
     ImportReport& report_;
     store::BatchScope scope_;
 };
+
+// The two rows a new household writes, as bound values: the household and its property-fee
+// meter account. One prepared statement each for the whole run instead of a statement text per
+// row to translate and compile.
+const char kHouseholdInsert[] =
+    "INSERT INTO 用户信息表 (户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,"
+    "身份证号,性质,父号,家庭人口,银行帐号,磁卡号码,开户银行,助记词,物业类别,物业面积) "
+    "VALUES (?,?,?,?,?,?,?,?,?,0,'0',?,?,?,?,?,?,?)";
+const char kMeterInsert[] =
+    "INSERT INTO 用户表管理 (户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,"
+    "建表时间,父号,状态) VALUES (?,?,?,?,?,?,?,?,?,?,?)";
+
+void bind_meter(platform::PreparedStatement& insert, const HouseholdMeter& meter) {
+    insert.bind_text(1, meter.number);
+    insert.bind_text(2, meter.fee_item);
+    insert.bind_text(3, meter.price_category);
+    insert.bind_number(4, meter.start_reading);
+    insert.bind_text(5, meter.reader);
+    insert.bind_number(6, meter.multiplier);
+    insert.bind_text(7, meter.meter_number);
+    insert.bind_integer(8, meter.reading_order);
+    insert.bind_text(9, platform::date_storage_text(meter.set_up));
+    insert.bind_text(10, meter.household);
+    insert.bind_text(11, meter.state);
+}
 
 }  // namespace
 
@@ -278,6 +313,12 @@ ImportReport import_households_from_scratch(QWidget* owner) {
 
     bool failed = false;
     QString number = start;
+    platform::PreparedStatement insert_household(connection, kHouseholdInsert);
+    platform::PreparedStatement insert_meter(connection, kMeterInsert);
+    if (!insert_household.ok() || !insert_meter.ok()) {
+        report.error = platform::db_last_error(connection);
+        return report;
+    }
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         // Every row advances the number, a skipped one too; numbers in use are passed over.
@@ -297,7 +338,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         if (name.isEmpty()) continue;
 
         // A number column without a value writes 0; one that is no number stops the import.
-        QString numbers[2];
+        double numbers[2] = {0, 0};
         const int number_columns[2] = {c_persons, c_area};
         const QString number_titles[2] = {QStringLiteral("家庭人口"), QStringLiteral("物业面积")};
         for (int i = 0; i < 2 && !failed; ++i) {
@@ -305,10 +346,11 @@ ImportReport import_households_from_scratch(QWidget* owner) {
             double value = 0;
             switch (cell_number(text, &value)) {
                 case NumberCell::None:
-                    numbers[i] = QStringLiteral("0");
+                    numbers[i] = 0;
                     break;
                 case NumberCell::Value:
-                    numbers[i] = platform::sql_number(value);
+                    // As a statement would write it: at most 13 significant digits.
+                    numbers[i] = platform::to_number(platform::sql_number(value));
                     break;
                 case NumberCell::Bad:
                     report.error = QStringLiteral("用户名“") + name + QStringLiteral("”的") +
@@ -322,29 +364,50 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         if (!registered.isValid()) registered = today;
         const QString category = cell_text(rows, c_category);
 
-        const QString household_sql =
-            QStringLiteral(
-                "insert into "
-                "用户信息表(户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号,"
-                "性质,"
-                "父号,家庭人口,银行帐号,磁卡号码,开户银行,助记词,物业类别,物业面积) values (") +
-            sql_quote(number) + u',' + sql_quote(name) + u',' +
-            sql_quote(cell_text(rows, c_street)) + u',' + platform::date_to_quoted(registered) +
-            u',' + sql_quote(cell_text(rows, c_fixed)) + u',' +
-            sql_quote(cell_text(rows, c_mobile)) + u',' + sql_quote(cell_text(rows, c_remark)) +
-            u',' + sql_quote(cell_text(rows, c_address)) + u',' +
-            sql_quote(cell_text(rows, c_identity)) + QStringLiteral(",0,'0',") + numbers[0] + u',' +
-            sql_quote(cell_text(rows, c_account)) + u',' + sql_quote(cell_text(rows, c_card)) +
-            u',' + sql_quote(cell_text(rows, c_bank)) + u',' +
-            sql_quote(platform::text_trim(make_pinyin_initials(name))) + u',' +
-            sql_quote(category) + u',' + numbers[1] + u')';
+        // The row's values, bound when its batch is applied (a failed batch is replayed, so
+        // the work keeps them unchanged).
+        struct Values {
+            QString texts[14];
+            double persons = 0, area = 0;
+            HouseholdMeter meter;
+        };
+        auto v = std::make_shared<Values>();
+        // 户号,用户名,居住街道,建档时间,固定电话,移动电话,备注,详细地址,身份证号 | 家庭人口 |
+        // 银行帐号,磁卡号码,开户银行,助记词,物业类别 | 物业面积
+        v->texts[0] = number;
+        v->texts[1] = name;
+        v->texts[2] = cell_text(rows, c_street);
+        v->texts[3] = platform::date_storage_text(registered);
+        v->texts[4] = cell_text(rows, c_fixed);
+        v->texts[5] = cell_text(rows, c_mobile);
+        v->texts[6] = cell_text(rows, c_remark);
+        v->texts[7] = cell_text(rows, c_address);
+        v->texts[8] = cell_text(rows, c_identity);
+        v->texts[9] = cell_text(rows, c_account);
+        v->texts[10] = cell_text(rows, c_card);
+        v->texts[11] = cell_text(rows, c_bank);
+        v->texts[12] = platform::text_trim(make_pinyin_initials(name));
+        v->texts[13] = category;
+        v->persons = numbers[0];
+        v->area = numbers[1];
         // The household and its property-fee meter account go in together.
-        HouseholdMeter meter = property_fee_meter_account(
-            platform::text_trim(number), platform::text_trim(category), registered);
-        meter.reading_order = reading_order;
+        v->meter = property_fee_meter_account(platform::text_trim(number),
+                                              platform::text_trim(category), registered);
+        v->meter.reading_order = reading_order;
         ++reading_order;
         taken.take(number);
-        if (!batch.add({household_sql, meter_insert_statement(meter)}, number)) {
+        auto work = [v, &insert_household, &insert_meter](platform::Connection&) {
+            for (int slot = 1; slot <= 9; ++slot)
+                insert_household.bind_text(slot, v->texts[slot - 1]);
+            insert_household.bind_number(10, v->persons);
+            for (int slot = 11; slot <= 15; ++slot)
+                insert_household.bind_text(slot, v->texts[slot - 2]);
+            insert_household.bind_number(16, v->area);
+            if (!insert_household.execute()) return false;
+            bind_meter(insert_meter, v->meter);
+            return insert_meter.execute();
+        };
+        if (!batch.add(std::move(work), number)) {
             failed = true;
             break;
         }

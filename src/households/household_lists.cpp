@@ -1,8 +1,10 @@
 #include "households/household_lists.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QTableView>
 #include <array>
+#include <string>
 
 #include "lists/list_colours.h"
 #include "lists/list_columns.h"
@@ -73,58 +75,38 @@ struct Fields {
     }
 };
 
-const platform::RecordSet::Cell* cell_of(const platform::RecordSet& r, int field) {
-    if (field < 0 || platform::recordset_eof(r)) return nullptr;
-    const size_t fields = static_cast<size_t>(r.names.size());
-    return &r.cells[static_cast<size_t>(r.position) * fields + static_cast<size_t>(field)];
-}
-
-// A text field as stored, straight into the list.
-void put_text(platform::ListModel* model, int row, int column, const platform::RecordSet& r, int field) {
-    const platform::RecordSet::Cell* cell = cell_of(r, field);
-    if (!cell || cell->type == platform::RecordSet::CellType::Null) return;
-    if (cell->type == platform::RecordSet::CellType::Text)
-        model->set_cell_utf8(row, column, r.bytes.data() + cell->offset, cell->size);
-    else
-        model->set_cell_text(row, column, platform::recordset_field_text(r, field));
-}
-
-// 2012年9月28日 from the stored "2012-09-28" (a time of day is not shown).
-QString registration_text(const platform::RecordSet& r, int field) {
-    const platform::RecordSet::Cell* cell = cell_of(r, field);
-    if (!cell || cell->type == platform::RecordSet::CellType::Null) return {};
-    if (cell->type == platform::RecordSet::CellType::Text && cell->size >= 10) {
-        const char* s = r.bytes.data() + cell->offset;
-        const auto digits = [s](int from, int count) {
-            int value = 0;
-            for (int i = from; i < from + count; ++i) {
-                if (s[i] < '0' || s[i] > '9') return -1;
-                value = value * 10 + (s[i] - '0');
-            }
-            return value;
-        };
-        const int year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
-        if (year >= 0 && month > 0 && day > 0 && s[4] == '-' && s[7] == '-' &&
-            (cell->size == 10 || s[10] == ' '))
-            return QString::number(year) + u'年' + QString::number(month) + u'月' +
-                   QString::number(day) + u'日';
+// The kind word of every case, made once per fill by the rule itself.
+struct KindWords {
+    std::string word[2][2];  // [several meters][top-level household]
+    explicit KindWords(KindPlace place) {
+        for (int several = 0; several < 2; ++several)
+            for (int top = 0; top < 2; ++top)
+                word[several][top] = household_kind_word(several != 0,
+                                                         top ? QStringLiteral("0") : QStringLiteral("1"),
+                                                         place)
+                                         .toStdString();
     }
-    return platform::to_text(platform::recordset_field_date(r, field).date());
-}
+};
 
-void append_household(platform::ListModel* model, const platform::RecordSet& r, const Fields& f,
-                      KindPlace place) {
-    const int row = model->insert_row();
+void append_household(lists::ListBuilder& build, const platform::RecordSet& r, const Fields& f,
+                      const KindWords& kinds, std::string& scratch) {
+    const int row = build.append_empty_row();
     for (const Cell text_cell : {kNumber, kName, kCard, kStreet, kAddress, kIdentity, kBank, kAccount,
                                  kFixedPhone, kMobilePhone, kMnemonic, kCategory, kRemark})
-        put_text(model, row, text_cell, r, f.cell[text_cell]);
-    model->set_cell_text(row, kKind,
-                         household_kind_word(platform::recordset_field_bool(r, f.kind),
-                                             platform::recordset_field_text(r, f.parent), place));
-    model->set_cell_text(row, kRegistered, registration_text(r, f.cell[kRegistered]));
+        build.put_text(row, text_cell, r, f.cell[text_cell]);
+    const bool top = platform::recordset_field_utf8(r, f.parent, scratch) == "0";
+    build.put_utf8(row, kKind, kinds.word[platform::recordset_field_bool(r, f.kind) ? 1 : 0][top ? 1 : 0]);
+    // 2012年9月28日 (a time of day is not shown).
+    build.put_date(row, kRegistered, r, f.cell[kRegistered]);
     for (const Cell number_cell : {kPersons, kArea, kParking})
-        model->set_cell_text(row, number_cell,
-                             platform::to_text(platform::recordset_field_number(r, f.cell[number_cell])));
+        build.put_number(row, number_cell, r, f.cell[number_cell]);
+}
+
+// A household number as the table compares it (COLLATE NOCASE: ASCII letters without case).
+QString fold_number(QString number) {
+    for (QChar& ch : number)
+        if (ch >= u'A' && ch <= u'Z') ch = QChar(ch.unicode() + (u'a' - u'A'));
+    return number;
 }
 
 // The household lists draw their totals row in the list's own colours.
@@ -159,10 +141,11 @@ int fill_household_list(QTableView* list, const QString& statement, KindPlace pl
             progress.set_maximum(count);
             build.reserve_rows(count + 1);
             const Fields fields(records);
-            platform::ListModel* model = platform::listview_model(list);
+            const KindWords kinds(place);
+            std::string scratch;
             for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
                 progress.step();
-                append_household(model, records, fields, place);
+                append_household(build, records, fields, kinds, scratch);
                 ++listed;
             }
         }
@@ -190,19 +173,43 @@ void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window,
         lists::ProgressScope progress(main ? main : (window ? window : list->window()));
         lists::ListBuilder build(list, kHouseholdColumnClass);
         progress.set_maximum(static_cast<int>(numbers.size()));
-        platform::ListModel* model = platform::listview_model(list);
         platform::RecordSet records(store::main_connection());
+        const KindWords kinds(KindPlace::AddList);
+        std::string scratch;
         int found = 0;
-        for (const QString& number : numbers) {
-            progress.step();
-            if (!platform::recordset_open(records, QStringLiteral("select * from 用户信息表  where  户号=") +
-                                                       platform::sql_quote(number) +
-                                                       QStringLiteral(" and  父号='0'")))
-                continue;
-            if (platform::recordset_record_count(records) == 1) ++found;
+        // One statement per run of numbers rather than one per number (an import lists tens of
+        // thousands); the rows found are then put in the order of the numbers, each number's
+        // rows in table order, as a statement per number would list them.
+        constexpr qsizetype kNumbersPerStatement = 2000;
+        for (qsizetype from = 0; from < numbers.size(); from += kNumbersPerStatement) {
+            const QStringList run = numbers.mid(from, kNumbersPerStatement);
+            QStringList quoted;
+            quoted.reserve(run.size());
+            for (const QString& number : run) quoted << platform::sql_quote(number);
+            const bool opened = platform::recordset_open(
+                records, QStringLiteral("select * from 用户信息表  where  户号 in (") +
+                             quoted.join(u',') + QStringLiteral(") and  父号='0' ORDER BY 编号"));
+            // Rows by household number, compared as the table compares them.
+            QHash<QString, QList<int>> rows_of;
+            if (opened) {
+                const int number_field =
+                    platform::recordset_field_index(records, QStringLiteral("户号"));
+                for (int r = 0; !platform::recordset_eof(records);
+                     platform::recordset_move_next(records), ++r)
+                    rows_of[fold_number(platform::recordset_field_text(records, number_field))]
+                        .append(r);
+            }
             const Fields fields(records);
-            for (; !platform::recordset_eof(records); platform::recordset_move_next(records))
-                append_household(model, records, fields, KindPlace::AddList);
+            for (const QString& number : run) {
+                progress.step();
+                if (!opened) continue;
+                const QList<int> found_rows = rows_of.value(fold_number(number));
+                if (found_rows.size() == 1) ++found;
+                for (const int r : found_rows) {
+                    platform::recordset_move_to(records, r);
+                    append_household(build, records, fields, kinds, scratch);
+                }
+            }
         }
         platform::recordset_close(records);
         append_totals_row(build, QStringLiteral("用户数"), found);

@@ -32,16 +32,25 @@ QString next_meter_account_number(platform::Connection& connection, const QStrin
     }
 }
 
+qint64 reader_account_count(platform::Connection& connection, const QString& reader,
+                            bool* ok) {
+    return platform::query_integer(
+        connection,
+        QStringLiteral("select 户数 from 抄表员户数 where 抄表人员=") + platform::sql_quote(reader),
+        platform::OnFailure::Report, ok);
+}
+
 qint64 next_reading_order(platform::Connection& connection, const QString& reader) {
     bool ok = false;
-    const QList<QStringList> rows = platform::query_rows(
+    const qint64 count = reader_account_count(connection, reader, &ok);
+    if (!ok) return 0;
+    // The highest place straight from the index on (抄表人员, 抄表序号).
+    const qint64 highest = platform::query_integer(
         connection,
-        QStringLiteral("select count(*),max(抄表序号) from 用户表管理 where 抄表人员=") +
+        QStringLiteral("select max(抄表序号) from 用户表管理 where 抄表人员=") +
             platform::sql_quote(reader),
         platform::OnFailure::Report, &ok);
-    if (!ok || rows.isEmpty()) return 0;
-    const auto count = static_cast<qint64>(platform::to_number(rows.first().value(0)));
-    const auto highest = static_cast<qint64>(platform::to_number(rows.first().value(1)));
+    if (!ok) return 0;
     return std::max(count, highest) + 1;
 }
 

@@ -51,6 +51,12 @@ QString meter_suffix_text(int n);
 // be read.
 QString next_meter_account_number(platform::Connection& connection, const QString& household);
 
+// The number of the reader's meter accounts, as count(*) of 用户表管理 by 抄表人员 gives it, read
+// from the count the database keeps per reader (抄表员户数), so that it costs the same in any
+// register. `ok` is false when it cannot be read.
+qint64 reader_account_count(platform::Connection& connection, const QString& reader,
+                            bool* ok = nullptr);
+
 // The reading order of a new meter account of the reader: the end of the reader's walk, one
 // past the larger of the reader's account count and the highest 抄表序号 the reader has (a move
 // to a position can leave the highest number above the count; the count alone would then

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <cmath>
+#include <iterator>
 
 #include "households/household_import.h"
 #include "households/household_meter_query_window.h"
@@ -91,25 +92,39 @@ void MeterListPage::fill_meter_list(const QString& query) {
     if (platform::recordset_open(records, query)) {
         build.show_progress(platform::recordset_record_count(records));
         build.reserve_rows(platform::recordset_record_count(records));
-        auto text = [&](const char16_t* name) {
-            return platform::recordset_field_text(records, QString::fromUtf16(name));
+        // The sixteen fields by name once; each row's cells by position.
+        enum Form { Text, Whole, Number, Date };
+        struct Source {
+            const char16_t* name;
+            Form form;
         };
-        auto whole = [&](const char16_t* name) {
-            const double value =
-                platform::recordset_field_number(records, QString::fromUtf16(name));
-            return QString::number(static_cast<qint64>(std::trunc(value)));
-        };
+        static constexpr Source kCells[] = {
+            {u"编号", Whole},     {u"父号", Text},     {u"户号", Text},     {u"用户名", Text},
+            {u"磁卡号码", Text},  {u"居住街道", Text}, {u"详细地址", Text}, {u"建表时间", Date},
+            {u"收费项目", Text},  {u"价格类别", Text}, {u"计量编号", Text}, {u"开始起数", Number},
+            {u"倍率", Whole},     {u"状态", Text},     {u"抄表人员", Text}, {u"抄表序号", Whole}};
+        int fields[std::size(kCells)];
+        for (size_t k = 0; k < std::size(kCells); ++k)
+            fields[k] = platform::recordset_field_index(records, QString::fromUtf16(kCells[k].name));
         for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
-            const QDateTime set_up =
-                platform::recordset_field_date(records, QStringLiteral("建表时间"));
-            build.append_row({whole(u"编号"), text(u"父号"), text(u"户号"), text(u"用户名"),
-                              text(u"磁卡号码"), text(u"居住街道"), text(u"详细地址"),
-                              set_up.isValid() ? platform::to_text(set_up.date()) : QString(),
-                              text(u"收费项目"), text(u"价格类别"), text(u"计量编号"),
-                              platform::to_text(platform::recordset_field_number(
-                                  records, QStringLiteral("开始起数"))),
-                              whole(u"倍率"), text(u"状态"), text(u"抄表人员"),
-                              whole(u"抄表序号")});
+            const int row = build.append_empty_row();
+            for (size_t k = 0; k < std::size(kCells); ++k) {
+                const int column = static_cast<int>(k);
+                switch (kCells[k].form) {
+                    case Text:
+                        build.put_text(row, column, records, fields[k]);
+                        break;
+                    case Whole:
+                        build.put_whole(row, column, records, fields[k]);
+                        break;
+                    case Number:
+                        build.put_number(row, column, records, fields[k]);
+                        break;
+                    case Date:
+                        build.put_date(row, column, records, fields[k]);
+                        break;
+                }
+            }
         }
         platform::recordset_close(records);
     }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "households/meter_account.h"
 #include "platform/convert.h"
 #include "platform/query.h"
 
@@ -55,9 +56,7 @@ ReadingOrderOutcome move_meter_one_place(platform::Connection& connection, qint6
         outcome.messages << platform::information(QStringLiteral("已到首位。"));
         return outcome;
     }
-    if (!up && n == platform::query_integer(connection,
-                                            QStringLiteral("select count(*) from 用户表管理 where 抄表人员=") +
-                                                sql_quote(place.reader))) {
+    if (!up && n == reader_account_count(connection, place.reader)) {
         outcome.messages << platform::information(QStringLiteral("已到末位。"));
         return outcome;
     }

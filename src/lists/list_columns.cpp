@@ -1,9 +1,12 @@
 #include "lists/list_columns.h"
 
 #include <QTableView>
+#include <charconv>
+#include <cmath>
 
 #include "lists/list_colours.h"
 #include "lists/progress_window.h"
+#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/listview.h"
 #include "store/main_database.h"
@@ -88,7 +91,10 @@ void apply_query_column_visibility_and_widths(QTableView* list, const QString& c
 // ---- ListBuilder ------------------------------------------------------------------------------
 
 ListBuilder::ListBuilder(QTableView* list, const QString& column_class, QWidget* progress_owner)
-    : list_(list), class_(column_class), progress_owner_(progress_owner) {
+    : list_(list),
+      model_(platform::listview_model(list)),
+      class_(column_class),
+      progress_owner_(progress_owner) {
     refresh_list_colours(nullptr, list_, true);
     set_list_shown(list_, false);
     platform::listview_begin_fill(list_);
@@ -143,6 +149,48 @@ int ListBuilder::append_fields(const platform::RecordSet& records) {
 
 void ListBuilder::set_cell(int row, int column, const QString& text) {
     platform::listview_set_cell_text(list_, row, column, text);
+}
+
+int ListBuilder::append_empty_row() {
+    const int row = model_->insert_row();
+    step();
+    return row;
+}
+
+void ListBuilder::put_text(int row, int column, const platform::RecordSet& records, int field) {
+    put_utf8(row, column, platform::recordset_field_utf8(records, field, scratch_));
+}
+
+void ListBuilder::put_whole(int row, int column, const platform::RecordSet& records, int field) {
+    const auto value =
+        static_cast<qint64>(std::trunc(platform::recordset_field_number(records, field)));
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    put_utf8(row, column, std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+}
+
+void ListBuilder::put_number(int row, int column, const platform::RecordSet& records, int field) {
+    const double value = platform::recordset_field_number(records, field);
+    if (value == 0.0 || !std::isfinite(value)) {
+        put_utf8(row, column, "0");
+        return;
+    }
+    char buf[64];
+    // The form of platform::to_text: shortest, at most 13 significant digits.
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 13);
+    put_utf8(row, column, std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+}
+
+void ListBuilder::put_date(int row, int column, const platform::RecordSet& records, int field) {
+    platform::DateParts parts;
+    if (!platform::recordset_field_date_parts(records, field, &parts)) return;
+    scratch_.clear();
+    platform::append_date_text(scratch_, parts, false);
+    put_utf8(row, column, scratch_);
+}
+
+void ListBuilder::put_utf8(int row, int column, std::string_view text) {
+    model_->set_cell_utf8(row, column, text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void ListBuilder::colour_row(int row, const QColor& text) {

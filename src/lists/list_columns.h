@@ -18,12 +18,15 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QTableView;
 class QWidget;
 
 namespace platform {
 struct RecordSet;
+class ListModel;
 }
 
 namespace lists {
@@ -67,6 +70,20 @@ public:
     // Appends a row holding the current record's fields as text, field k in column k.
     int append_fields(const platform::RecordSet& records);
     void set_cell(int row, int column, const QString& text);
+
+    // Long lists: an empty row (the progress window advancing), then its cells written from the
+    // current record's fields by position, without a QString per cell.
+    int append_empty_row();
+    // The field as recordset_field_text gives it.
+    void put_text(int row, int column, const platform::RecordSet& records, int field);
+    // The whole part of the field's number, in digits.
+    void put_whole(int row, int column, const platform::RecordSet& records, int field);
+    // The field's number in shortest form (to_text).
+    void put_number(int row, int column, const platform::RecordSet& records, int field);
+    // The field's date as "2024年3月5日"; nothing when it is no date.
+    void put_date(int row, int column, const platform::RecordSet& records, int field);
+    // A text already in UTF-8.
+    void put_utf8(int row, int column, std::string_view text);
     // Draws every cell of the row in this text colour (totals rows).
     void colour_row(int row, const QColor& text = QColor(255, 0, 0));
     // Deletes the hidden columns, applies the widths, shows the list, closes the progress window.
@@ -76,6 +93,8 @@ private:
     void step();
 
     QTableView* list_;
+    platform::ListModel* model_;
+    std::string scratch_;
     QString class_;
     QWidget* progress_owner_;
     std::unique_ptr<ProgressWindow> progress_;

@@ -251,4 +251,91 @@ QDateTime parse_date_text(const QString& text) {
     return QDateTime(date, time);
 }
 
+// ---- dates without a QDateTime ---------------------------------------------------------------
+
+namespace {
+
+bool digits_at(const char* s, size_t from, size_t count, int* value) {
+    int v = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        if (s[i] < '0' || s[i] > '9') return false;
+        v = v * 10 + (s[i] - '0');
+    }
+    *value = v;
+    return true;
+}
+
+bool valid_parts(const DateParts& p) {
+    return p.month >= 1 && p.month <= 12 && p.day >= 1 &&
+           p.day <= QDate(p.year, p.month, 1).daysInMonth() && p.hour >= 0 && p.hour < 24 &&
+           p.minute >= 0 && p.minute < 60 && p.second >= 0 && p.second < 60;
+}
+
+void append_number(std::string& out, int value) {
+    char buf[16];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
+
+}  // namespace
+
+bool parse_storage_date(const char* s, size_t size, DateParts* parts) {
+    if (size != 10 && size != 19) return false;
+    DateParts p;
+    if (!digits_at(s, 0, 4, &p.year) || s[4] != '-' || !digits_at(s, 5, 2, &p.month) ||
+        s[7] != '-' || !digits_at(s, 8, 2, &p.day))
+        return false;
+    if (size == 19 && (s[10] != ' ' || !digits_at(s, 11, 2, &p.hour) || s[13] != ':' ||
+                       !digits_at(s, 14, 2, &p.minute) || s[16] != ':' ||
+                       !digits_at(s, 17, 2, &p.second)))
+        return false;
+    if (p.year < 1 || !valid_parts(p)) return false;
+    *parts = p;
+    return true;
+}
+
+bool parse_date_parts(const char* utf8, size_t size, DateParts* parts) {
+    if (parse_storage_date(utf8, size, parts)) return true;
+    const QDateTime moment =
+        parse_date_text(QString::fromUtf8(utf8, static_cast<qsizetype>(size)));
+    if (!moment.isValid()) return false;
+    const QDate d = moment.date();
+    const QTime t = moment.time();
+    *parts = DateParts{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+    return true;
+}
+
+bool serial_date_parts(double days, DateParts* parts) {
+    if (!std::isfinite(days) || days < -657434 || days > 2958465) return false;
+    const double whole = std::floor(days);
+    int seconds = static_cast<int>(std::lround((days - whole) * 86400.0));
+    QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
+    if (seconds >= 86400) {
+        date = date.addDays(1);
+        seconds -= 86400;
+    }
+    if (!date.isValid()) return false;
+    *parts = DateParts{date.year(), date.month(), date.day(), seconds / 3600, seconds / 60 % 60,
+                       seconds % 60};
+    return true;
+}
+
+void append_date_text(std::string& out, const DateParts& p, bool with_time) {
+    append_number(out, p.year);
+    out += "年";
+    append_number(out, p.month);
+    out += "月";
+    append_number(out, p.day);
+    out += "日";
+    if (!with_time || (p.hour == 0 && p.minute == 0 && p.second == 0)) return;
+    append_number(out, p.hour);
+    out += "时";
+    if (p.minute == 0 && p.second == 0) return;
+    append_number(out, p.minute);
+    out += "分";
+    if (p.second == 0) return;
+    append_number(out, p.second);
+    out += "秒";
+}
+
 }  // namespace platform

@@ -8,9 +8,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <mutex>
 
 #include "platform/convert.h"
 #include "platform/excel_bridge.h"
@@ -481,6 +484,52 @@ void Transaction::rollback() {
 
 namespace {
 
+// The row buffers of the last big result, kept for the next one: a list of a hundred thousand
+// rows is read into tens of megabytes, and memory that fresh has to be faulted in page by page
+// again at every fill. One pair is kept, so at most one result's worth stays allocated.
+struct SpareBuffers {
+    std::vector<RecordSet::Cell> cells;
+    std::string bytes;
+};
+std::mutex g_spare_mutex;
+
+// Never destroyed: record sets of static storage are destroyed at exit in no fixed order.
+SpareBuffers& spare() {
+    static auto* buffers = new SpareBuffers;
+    return *buffers;
+}
+
+void keep_spare(RecordSet& rs) {
+    if (rs.cells.capacity() < 4096 && rs.bytes.capacity() < 65536) return;
+    const std::lock_guard lock(g_spare_mutex);
+    SpareBuffers& s = spare();
+    if (rs.cells.capacity() > s.cells.capacity()) {
+        rs.cells.clear();
+        s.cells.swap(rs.cells);
+    }
+    if (rs.bytes.capacity() > s.bytes.capacity()) {
+        rs.bytes.clear();
+        s.bytes.swap(rs.bytes);
+    }
+}
+
+// Moves the rows read so far into the spare buffers when they are bigger. Called once a result
+// proves long, so that the small look-ups around a fill leave the spare to the fill itself.
+void take_spare(RecordSet& rs) {
+    const std::lock_guard lock(g_spare_mutex);
+    SpareBuffers& s = spare();
+    if (rs.cells.capacity() < s.cells.capacity()) {
+        s.cells.assign(rs.cells.begin(), rs.cells.end());
+        rs.cells.swap(s.cells);
+        s.cells.clear();
+    }
+    if (rs.bytes.capacity() < s.bytes.capacity()) {
+        s.bytes.assign(rs.bytes);
+        rs.bytes.swap(s.bytes);
+        s.bytes.clear();
+    }
+}
+
 void reset(RecordSet& rs) {
     rs.open = false;
     rs.row_count = 0;
@@ -490,7 +539,9 @@ void reset(RecordSet& rs) {
     rs.folded_index.clear();
     rs.cells.clear();
     rs.bytes.clear();
-    // A huge result should not stay in memory for the record set's whole life.
+    // A huge result should not stay in memory for the record set's whole life; it waits as
+    // the spare of the next one.
+    if (rs.cells.capacity() > (1u << 20) || rs.bytes.capacity() > (16u << 20)) keep_spare(rs);
     if (rs.cells.capacity() > (1u << 20)) std::vector<RecordSet::Cell>().swap(rs.cells);
     if (rs.bytes.capacity() > (16u << 20)) std::string().swap(rs.bytes);
 }
@@ -531,7 +582,7 @@ bool materialise(RecordSet& rs, const char* sql, size_t size) {
     int rc;
     int rows = 0;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        ++rows;
+        if (++rows == 512) take_spare(rs);
         for (int i = 0; i < columns; ++i) {
             RecordSet::Cell cell;
             cell.size = 0;
@@ -612,6 +663,8 @@ QString cell_text(const RecordSet& rs, const RecordSet::Cell* cell) {
 
 }  // namespace
 
+RecordSet::~RecordSet() { keep_spare(*this); }
+
 void set_database_error_reporter(DatabaseErrorReporter reporter) {
     error_reporter() = std::move(reporter);
 }
@@ -655,6 +708,10 @@ void recordset_move_next(RecordSet& rs) {
 
 void recordset_move_first(RecordSet& rs) { rs.position = 0; }
 
+void recordset_move_to(RecordSet& rs, int row) {
+    rs.position = row < 0 ? 0 : std::min(row, rs.row_count);
+}
+
 int recordset_field_count(const RecordSet& rs) { return rs.open ? rs.names.size() : 0; }
 
 QString recordset_field_name(const RecordSet& rs, int index) {
@@ -696,8 +753,13 @@ QDateTime recordset_field_date(const RecordSet& rs, int index) {
     const RecordSet::Cell* cell = cell_at(rs, index);
     if (!cell) return QDateTime();
     switch (cell->type) {
-        case RecordSet::CellType::Text:
+        case RecordSet::CellType::Text: {
+            // The stored form without a regular expression.
+            DateParts p;
+            if (parse_storage_date(rs.bytes.data() + cell->offset, cell->size, &p))
+                return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second));
             return parse_date_text(cell_text(rs, cell));
+        }
         case RecordSet::CellType::Integer:
         case RecordSet::CellType::Real: {
             // A date kept as a number (a workbook's cell): days since 30 December 1899.
@@ -749,5 +811,42 @@ bool recordset_field_is_null(const RecordSet& rs, const QString& name) {
 }
 
 void recordset_close(RecordSet& rs) { reset(rs); }
+
+std::string_view recordset_field_utf8(const RecordSet& rs, int index, std::string& scratch) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return {};
+    switch (cell->type) {
+        case RecordSet::CellType::Text:
+        case RecordSet::CellType::Blob:
+            return std::string_view(rs.bytes.data() + cell->offset, cell->size);
+        case RecordSet::CellType::Integer: {
+            char buf[24];
+            const auto res = std::to_chars(buf, buf + sizeof buf, cell->integer);
+            scratch.assign(buf, res.ptr);
+            return scratch;
+        }
+        case RecordSet::CellType::Real:
+            scratch = to_text(cell->real).toStdString();
+            return scratch;
+        case RecordSet::CellType::Null:
+            break;
+    }
+    return {};
+}
+
+bool recordset_field_date_parts(const RecordSet& rs, int index, DateParts* parts) {
+    const RecordSet::Cell* cell = cell_at(rs, index);
+    if (!cell) return false;
+    switch (cell->type) {
+        case RecordSet::CellType::Text:
+            return parse_date_parts(rs.bytes.data() + cell->offset, cell->size, parts);
+        case RecordSet::CellType::Integer:
+            return serial_date_parts(static_cast<double>(cell->integer), parts);
+        case RecordSet::CellType::Real:
+            return serial_date_parts(cell->real, parts);
+        default:
+            return false;
+    }
+}
 
 }  // namespace platform

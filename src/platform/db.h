@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/db_key.h"
@@ -104,6 +105,7 @@ enum class OnFailure { Report, Quiet };
 struct RecordSet {
     RecordSet() = default;
     explicit RecordSet(Connection& bound) : connection(&bound) {}
+    ~RecordSet();  // hands big row buffers on to the next record set
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 
@@ -149,6 +151,8 @@ int recordset_record_count(const RecordSet& records);
 bool recordset_eof(const RecordSet& records);
 void recordset_move_next(RecordSet& records);
 void recordset_move_first(RecordSet& records);
+// To row `row` (from 0); past the last row is end of file.
+void recordset_move_to(RecordSet& records, int row);
 int recordset_field_count(const RecordSet& records);
 QString recordset_field_name(const RecordSet& records, int index);
 // Position of a field by name, without regard to case; -1 when there is none.
@@ -173,5 +177,13 @@ bool recordset_field_bool(const RecordSet& records, int index);
 bool recordset_field_is_null(const RecordSet& records, const QString& name);
 bool recordset_field_is_null(const RecordSet& records, int index);
 void recordset_close(RecordSet& records);
+
+// For fillers of long lists, by position, without a QString or a QDateTime per field.
+struct DateParts;
+// The field's text as recordset_field_text gives it, in UTF-8: a stored text as a view into the
+// record set, a number written into `scratch` (and viewed there). Empty for NULL.
+std::string_view recordset_field_utf8(const RecordSet& records, int index, std::string& scratch);
+// The field's date, as recordset_field_date reads it, in parts; false when it is no date.
+bool recordset_field_date_parts(const RecordSet& records, int index, DateParts* parts);
 
 }  // namespace platform

@@ -104,6 +104,12 @@ void ListModel::finish_reset() {
 
 void ListModel::rebuild_with_column(int at, bool insert) {
     // columns_ already has its new shape; old rows have one column more or less.
+    // Without rows there is nothing to move; the cell storage keeps its capacity for the fill
+    // that follows (a list laid out afresh before every fill).
+    if (rows_ == 0) {
+        cells_.clear();
+        return;
+    }
     const size_t now_cols = columns_.size();
     const size_t old_cols = insert ? now_cols - 1 : now_cols + 1;
     std::vector<CellRef> cells;
@@ -261,6 +267,13 @@ bool ListModel::delete_row(int row) {
 QString ListModel::cell_text(int row, int column) const {
     if (!valid(row, column)) return {};
     return text_at(cell_slot(row, column));
+}
+
+std::string_view ListModel::cell_utf8(int row, int column) const {
+    if (!valid(row, column)) return {};
+    const CellRef& cell = cells_[cell_slot(row, column)];
+    if (cell.size == 0) return {};
+    return std::string_view(text_.data() + cell.offset, cell.size);
 }
 
 bool ListModel::set_cell_text(int row, int column, const QString& text) {

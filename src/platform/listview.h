@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <string_view>
 #include <vector>
 
 class QTableView;
@@ -59,6 +60,8 @@ public:
     int append_row(const QStringList& cells);
     bool delete_row(int row);
     QString cell_text(int row, int column) const;  // "" when out of range
+    // The same as the UTF-8 the list keeps, without a QString; valid until the list changes.
+    std::string_view cell_utf8(int row, int column) const;
     bool set_cell_text(int row, int column, const QString& text);
     // The same from UTF-8 bytes (a record set's text), without a QString in between.
     bool set_cell_utf8(int row, int column, const char* utf8, qsizetype size);

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <string>
 
 #include "lists/list_columns.h"
 #include "platform/convert.h"
@@ -59,6 +60,38 @@ QString log_query_statement(const LogQuery& q) {
     }
     sql += q.ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC");
     return sql;
+}
+
+void fill_log_list(QTableView* list, platform::RecordSet& records, const QString& statement) {
+    lists::ListBuilder build(list, kLogColumnClass);
+    if (platform::recordset_open(records, statement)) {
+        build.reserve_rows(platform::recordset_record_count(records));
+        const auto field = [&records](const char16_t* name) {
+            return platform::recordset_field_index(records, QString::fromUtf16(name));
+        };
+        const int id = field(u"ID"), when = field(u"发生时间"), item = field(u"当前项目"),
+                  group = field(u"上级项目"), person = field(u"操作人员"), remark = field(u"备注");
+        std::string time;
+        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+            const int row = build.append_empty_row();
+            build.put_text(row, 0, records, id);
+            time.clear();
+            platform::DateParts p;
+            if (platform::recordset_field_date_parts(records, when, &p)) {
+                // log_time_text's form, without a QDateTime per row.
+                time = std::to_string(p.year) + '-' + std::to_string(p.month) + '-' +
+                       std::to_string(p.day) + ' ' + std::to_string(p.hour) + ':' +
+                       std::to_string(p.minute) + ':' + std::to_string(p.second);
+            }
+            build.put_utf8(row, 1, time);
+            build.put_text(row, 2, records, item);
+            build.put_text(row, 3, records, group);
+            build.put_text(row, 4, records, person);
+            build.put_text(row, 5, records, remark);
+        }
+    }
+    platform::recordset_close(records);
+    build.finish();
 }
 
 LogQueryWindow::LogQueryWindow(QWidget* parent, QTableView* log_list)
@@ -153,26 +186,7 @@ void LogQueryWindow::on_log_query_ok_click() {
     query.sort_key = ui->收费排序分类->currentIndex();
     query.ascending = ui->收费排序方式->currentIndex() == 0;
 
-    if (log_list_) {
-        lists::ListBuilder build(log_list_, kLogColumnClass);
-        if (platform::recordset_open(记录集1, log_query_statement(query))) {
-            build.reserve_rows(platform::recordset_record_count(记录集1));
-            for (; !platform::recordset_eof(记录集1); platform::recordset_move_next(记录集1)) {
-                const QDateTime when =
-                    platform::recordset_field_date(记录集1, QStringLiteral("发生时间"));
-                build.append_row({
-                    platform::recordset_field_text(记录集1, QStringLiteral("ID")),
-                    when.isValid() ? log_time_text(when) : QString(),
-                    platform::recordset_field_text(记录集1, QStringLiteral("当前项目")),
-                    platform::recordset_field_text(记录集1, QStringLiteral("上级项目")),
-                    platform::recordset_field_text(记录集1, QStringLiteral("操作人员")),
-                    platform::recordset_field_text(记录集1, QStringLiteral("备注")),
-                });
-            }
-        }
-        platform::recordset_close(记录集1);
-        build.finish();
-    }
+    if (log_list_) fill_log_list(log_list_, 记录集1, log_query_statement(query));
     accept();
 }
 

@@ -30,6 +30,11 @@ struct LogQuery {
 };
 QString log_query_statement(const LogQuery& query);
 
+// Fills the log page's list from a statement on 日志管理 (class 日志管理): ID, the time as the log
+// writes it (2024-3-5 9:30:0), 当前项目, 上级项目, 操作人员, 备注. Reads its rows through
+// `records`, which is closed afterwards.
+void fill_log_list(QTableView* list, platform::RecordSet& records, const QString& statement);
+
 class LogQueryWindow : public QDialog {
     Q_OBJECT
 

@@ -1,4 +1,6 @@
 // The main database: opening with the key only, one file after closing, and the schema upgrade.
+#include <sqlcipher/sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -92,6 +94,82 @@ TEST_F(MainDatabaseTest, ShippedDatabaseNeedsNoUpgrade) {
     store::upgrade_database_schema();
     EXPECT_EQ(store::schema_version(), "2.2");
     EXPECT_EQ(count("select count(*) from 查询列"), columns);
+}
+
+// The name of the index a CREATE INDEX statement makes.
+QString index_name(const char* statement) {
+    const QString text = QString::fromUtf8(statement);
+    const qsizetype from = text.indexOf(QStringLiteral("EXISTS ")) + 7;
+    return text.mid(from, text.indexOf(QStringLiteral(" ON ")) - from);
+}
+
+TEST_F(MainDatabaseTest, EverydayIndexesShipAndAreRestoredByTheUpgrade) {
+    for (const char* statement : store::kEverydayIndexes)
+        EXPECT_EQ(count("select count(*) from sqlite_master where type='index' and name='" +
+                        index_name(statement) + "'"),
+                  1)
+            << statement;
+    // A database shipped before them gets them at the next start.
+    for (const char* statement : store::kEverydayIndexes)
+        exec("DROP INDEX " + index_name(statement));
+    store::upgrade_database_schema();
+    for (const char* statement : store::kEverydayIndexes)
+        EXPECT_EQ(count("select count(*) from sqlite_master where type='index' and name='" +
+                        index_name(statement) + "'"),
+                  1)
+            << statement;
+    // The reading order of a new account is found in the index, not by reading the table.
+    QString plan;
+    for (const QStringList& row : rows("EXPLAIN QUERY PLAN select count(*),max(抄表序号) from "
+                                       "用户表管理 where 抄表人员='系统'"))
+        plan += row.join(' ');
+    EXPECT_TRUE(plan.contains("COVERING INDEX 用户表管理_抄表人员序号")) << plan.toStdString();
+    EXPECT_EQ(store::schema_version(), "2.2");
+}
+
+// The per-reader count of meter accounts follows every insert, delete and change of reader, and
+// a database without it gets it, counted from its accounts, at the next start.
+TEST_F(MainDatabaseTest, ReaderCountsFollowTheMeterAccounts) {
+    const auto counts_match = [this] {
+        return rows("select 抄表人员, count(*) from 用户表管理 where 抄表人员 is not null "
+                    "group by 抄表人员 order by 抄表人员") ==
+               rows("select 抄表人员, 户数 from 抄表员户数 where 户数<>0 order by 抄表人员");
+    };
+    store::close_main_database();
+    {
+        // As a database shipped before the count has it.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path(platform::kMainDatabaseFile).toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_key(db, platform::kDatabasePassword, int(sizeof(platform::kDatabasePassword) - 1));
+        for (const char* sql :
+             {"DROP TRIGGER 用户表管理_户数_加", "DROP TRIGGER 用户表管理_户数_减",
+              "DROP TRIGGER 用户表管理_户数_换", "DROP TABLE 抄表员户数",
+              "INSERT INTO 用户表管理 (户号,抄表人员) VALUES ('000101','系统')",
+              "INSERT INTO 用户表管理 (户号,抄表人员) VALUES ('000201','系统')",
+              "INSERT INTO 用户表管理 (户号,抄表人员) VALUES ('000202','张三')",
+              "INSERT INTO 用户表管理 (户号,抄表人员) VALUES ('000203',NULL)"})
+            ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+    }
+    ASSERT_TRUE(store::reopen_main_database());
+    store::upgrade_database_schema();
+    EXPECT_EQ(rows("select 抄表人员, 户数 from 抄表员户数 order by 抄表人员"),
+              (QList<QStringList>{{"张三", "1"}, {"系统", "2"}}));
+
+    exec("insert into 用户表管理 (户号,抄表人员) values ('000301','张三')");
+    exec("insert into 用户表管理 (户号,抄表人员) values ('000302','李四')");
+    EXPECT_TRUE(counts_match());
+    exec("update 用户表管理 set 抄表人员='李四' where 户号='000101'");
+    exec("update 用户表管理 set 抄表人员=null where 户号='000201'");
+    exec("update 用户表管理 set 抄表人员='张三' where 户号='000203'");
+    exec("update 用户表管理 set 抄表序号=5 where 户号='000202'");  // not a change of reader
+    EXPECT_TRUE(counts_match());
+    exec("delete from 用户表管理 where 抄表人员='张三'");
+    EXPECT_TRUE(counts_match());
+    EXPECT_EQ(value("select 户数 from 抄表员户数 where 抄表人员='李四'"), "2");
+    // A second start changes nothing.
+    store::upgrade_database_schema();
+    EXPECT_TRUE(counts_match());
 }
 
 struct UpgradeCase {
