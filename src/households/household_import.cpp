@@ -212,7 +212,7 @@ const char kMeterInsert[] =
     "INSERT INTO 用户表管理 (户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,"
     "建表时间,父号,状态) VALUES (?,?,?,?,?,?,?,?,?,?,?)";
 
-void bind_meter(platform::PreparedStatement& insert, const HouseholdMeter& meter) {
+void bind_meter(platform::SqliteStatement& insert, const HouseholdMeter& meter) {
     insert.bind_text(1, meter.number);
     insert.bind_text(2, meter.fee_item);
     insert.bind_text(3, meter.price_category);
@@ -313,8 +313,8 @@ ImportReport import_households_from_scratch(QWidget* owner) {
 
     bool failed = false;
     QString number = start;
-    platform::PreparedStatement insert_household(connection, kHouseholdInsert);
-    platform::PreparedStatement insert_meter(connection, kMeterInsert);
+    platform::SqliteStatement insert_household(connection, kHouseholdInsert);
+    platform::SqliteStatement insert_meter(connection, kMeterInsert);
     if (!insert_household.ok() || !insert_meter.ok()) {
         report.error = platform::db_last_error(connection);
         return report;

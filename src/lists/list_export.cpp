@@ -118,7 +118,7 @@ bool export_list_view_to_excel(QTableView* list, const QString& file, const QStr
         std::string insert = "INSERT INTO tmp VALUES (";
         for (int c = 0; c <= columns; ++c) insert += c ? ",?" : "?";
         insert += ')';
-        platform::PreparedStatement row_insert(connection, insert.c_str());
+        platform::SqliteStatement row_insert(connection, insert.c_str());
         if (!row_insert.ok()) return false;
         const platform::ListModel* model = platform::listview_model(list);
         for (int r = 0; r < rows; ++r) {

@@ -15,12 +15,30 @@
 #include <functional>
 #include <mutex>
 
+#include <unordered_map>
+
 #include "platform/convert.h"
 #include "platform/excel_bridge.h"
 
 namespace platform {
 
+// The prepared statements of one open connection, by their Jet text. A statement in use is
+// marked busy, so a use inside another use of the same text prepares a copy of its own.
+struct StatementCache {
+    struct Entry {
+        sqlite3_stmt* stmt = nullptr;
+        bool busy = false;
+    };
+    std::unordered_map<QString, Entry> entries;
+};
+
 namespace {
+
+void drop_prepared_statements(Connection& c) {
+    if (!c.statements) return;
+    for (auto& [text, entry] : c.statements->entries) sqlite3_finalize(entry.stmt);
+    c.statements->entries.clear();
+}
 
 ExcelBridge* g_excel_bridge = nullptr;
 
@@ -279,7 +297,10 @@ void translate(Connection& c, const QString& jet, JetStatement& st) {
 
 // ---- connection ----------------------------------------------------------------------------
 
-Connection::~Connection() { db_close(*this); }
+Connection::~Connection() {
+    db_close(*this);
+    delete statements;
+}
 
 bool db_open_access_file(Connection& c, const QString& path, const QString& password) {
     return db_open_database_file(c, path, password, nullptr);
@@ -334,6 +355,10 @@ bool db_open_database_file(Connection& c, const QString& path, const QString& pa
         sqlite3_close(db);
         return false;
     }
+
+    // Every page read from the file is decrypted: a run over many rows keeps its working set
+    // in memory rather than decrypting the same pages again (32 MB at most, used only as needed).
+    run_plain(db, "PRAGMA cache_size=-32768");
     c.db = db;
     ++c.generation;
     c.facts_stale = true;
@@ -412,6 +437,7 @@ QString database_error_text(int code, const QString& message) {
 
 void db_close(Connection& c) {
     if (!c.db) return;
+    drop_prepared_statements(c);
     if (!sqlite3_get_autocommit(c.db)) run_plain(c.db, "ROLLBACK");
     run_plain(c.db, "PRAGMA wal_checkpoint(TRUNCATE)");
     run_plain(c.db, "PRAGMA journal_mode=DELETE");
@@ -560,10 +586,20 @@ bool fail_open(RecordSet& rs, Connection* c, const QString& error) {
     return false;
 }
 
+// Steps a prepared statement to its end, keeping its rows; the caller finalizes or resets it.
+bool materialise_rows(RecordSet& rs, sqlite3_stmt* stmt);
+
 bool materialise(RecordSet& rs, const char* sql, size_t size) {
     Connection& c = *rs.connection;
     sqlite3_stmt* stmt = prepare_one(c, sql, size);
     if (!stmt) return fail_open(rs, &c, c.last_error);
+    const bool ok = materialise_rows(rs, stmt);
+    sqlite3_finalize(stmt);
+    return ok;
+}
+
+bool materialise_rows(RecordSet& rs, sqlite3_stmt* stmt) {
+    Connection& c = *rs.connection;
     const int columns = sqlite3_column_count(stmt);
     for (int i = 0; i < columns; ++i) {
         const QString field = QString::fromUtf8(sqlite3_column_name(stmt, i));
@@ -621,10 +657,8 @@ bool materialise(RecordSet& rs, const char* sql, size_t size) {
     }
     if (rc != SQLITE_DONE) {
         set_sqlite_error(c);
-        sqlite3_finalize(stmt);
         return fail_open(rs, &c, c.last_error);
     }
-    sqlite3_finalize(stmt);
     rs.row_count = columns ? rows : 0;
     rs.position = 0;
     rs.open = true;
@@ -847,6 +881,145 @@ bool recordset_field_date_parts(const RecordSet& rs, int index, DateParts* parts
         default:
             return false;
     }
+}
+
+}  // namespace platform
+
+namespace platform {
+
+// ---- prepared statements -------------------------------------------------------------------
+
+PreparedStatement::PreparedStatement(Connection& c, const QString& jet_sql)
+    : connection_(&c), generation_(c.generation) {
+    if (!c.db) {
+        c.last_error = QString::fromLatin1(kClosedError);
+        return;
+    }
+    if (!c.statements) c.statements = new StatementCache;
+    StatementCache::Entry& entry = c.statements->entries[jet_sql];
+    if (entry.stmt && !entry.busy) {
+        stmt_ = entry.stmt;
+        entry.busy = true;
+        busy_ = &entry.busy;
+        return;
+    }
+    ScratchStatement scratch;
+    JetStatement& st = *scratch;
+    translate(c, jet_sql, st);
+    if (st.kind != JetStatement::Kind::Plain) {
+        c.last_error = st.kind == JetStatement::Kind::Invalid
+                           ? QString::fromStdString(st.error)
+                           : QStringLiteral("This statement cannot be prepared: ") + jet_sql;
+        if (!entry.stmt) c.statements->entries.erase(jet_sql);
+        return;
+    }
+    stmt_ = prepare_one(c, st.sql.data(), st.sql.size());
+    if (!stmt_) {
+        if (!entry.stmt) c.statements->entries.erase(jet_sql);
+        return;
+    }
+    if (st.changes_schema) c.facts_stale = true;
+    if (entry.stmt) {
+        owned_ = true;  // the cached one is in use further up
+    } else {
+        entry.stmt = stmt_;
+        entry.busy = true;
+        busy_ = &entry.busy;
+    }
+}
+
+PreparedStatement::~PreparedStatement() {
+    if (!usable()) return;
+    if (owned_) {
+        sqlite3_finalize(stmt_);
+        return;
+    }
+    // A connection closed meanwhile finalized it already.
+    if (connection_->db && connection_->generation == generation_) {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        *busy_ = false;
+    }
+}
+
+bool PreparedStatement::usable() const {
+    return stmt_ && connection_->db && connection_->generation == generation_;
+}
+
+void PreparedStatement::bind_text(int position, const QString& value) {
+    if (!usable()) return;
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(stmt_, position, utf8.constData(), static_cast<int>(utf8.size()),
+                      SQLITE_TRANSIENT);
+}
+
+void PreparedStatement::bind_number(int position, double value) {
+    if (!usable()) return;
+    // The value the statement's literal would have given: the text of sql_number, read back as
+    // SQLite reads a literal (an integer when it has no point and no exponent).
+    const QByteArray text = to_text(value).toLatin1();
+    if (!text.contains('.') && !text.contains('e') && !text.contains('E')) {
+        bool ok = false;
+        const qint64 whole = text.toLongLong(&ok);
+        if (ok) {
+            sqlite3_bind_int64(stmt_, position, whole);
+            return;
+        }
+    }
+    sqlite3_bind_double(stmt_, position, std::strtod(text.constData(), nullptr));
+}
+
+void PreparedStatement::bind_integer(int position, qint64 value) {
+    if (usable()) sqlite3_bind_int64(stmt_, position, value);
+}
+
+void PreparedStatement::bind_date(int position, const QDate& value) {
+    if (!usable()) return;
+    const QByteArray text =
+        value.isValid() ? value.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() : QByteArray();
+    sqlite3_bind_text(stmt_, position, text.constData(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+}
+
+void PreparedStatement::bind_null(int position) {
+    if (usable()) sqlite3_bind_null(stmt_, position);
+}
+
+bool PreparedStatement::execute(qint64* rows_affected) {
+    if (rows_affected) *rows_affected = 0;
+    Connection& c = *connection_;
+    if (!c.db || c.generation != generation_) {
+        c.last_error = QString::fromLatin1(kClosedError);
+        return false;
+    }
+    if (!stmt_) return false;
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        set_sqlite_error(c);
+        sqlite3_reset(stmt_);
+        return false;
+    }
+    if (rows_affected)
+        *rows_affected = sqlite3_column_count(stmt_) == 0 && !sqlite3_stmt_readonly(stmt_)
+                             ? sqlite3_changes(c.db)
+                             : 0;
+    sqlite3_reset(stmt_);
+    return true;
+}
+
+bool PreparedStatement::open(RecordSet& rs, OnFailure on_failure) {
+    reset(rs);
+    rs.connection = connection_;
+    rs.on_failure = on_failure;
+    if (!usable_connection(rs)) return false;
+    if (connection_->generation != generation_)
+        return fail_open(rs, connection_, QString::fromLatin1(kClosedError));
+    if (!stmt_) return fail_open(rs, connection_, connection_->last_error);
+    const bool ok = materialise_rows(rs, stmt_);
+    sqlite3_reset(stmt_);
+    return ok;
 }
 
 }  // namespace platform

@@ -20,8 +20,11 @@
 #include "platform/jet_sql.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace platform {
+
+struct StatementCache;
 
 // One open database file. Record sets bound to it keep working across a close and reopen.
 struct Connection {
@@ -37,6 +40,7 @@ struct Connection {
     bool facts_stale = true;  // set by every statement that changes the schema
     quint64 generation = 0;   // counts opens and closes; a transaction lives in one of them
     int savepoint_serial = 0;
+    StatementCache* statements = nullptr;  // prepared statements of this open, by Jet text
 };
 
 // Opens an existing database file; a missing file is never created. With a password the file
@@ -185,5 +189,40 @@ struct DateParts;
 std::string_view recordset_field_utf8(const RecordSet& records, int index, std::string& scratch);
 // The field's date, as recordset_field_date reads it, in parts; false when it is no date.
 bool recordset_field_date_parts(const RecordSet& records, int index, DateParts* parts);
+
+// A statement of a hot path, prepared once per connection: the Jet text, with `?` where values
+// go, is translated and prepared on first use and kept until the connection closes; each use
+// binds its values (1-based), runs, and leaves the statement reset for the next. A bound value
+// can never break or alter the statement. Only plain statements (no SELECT ... INTO, no update
+// over several tables, no Excel) can be prepared.
+class PreparedStatement {
+public:
+    PreparedStatement(Connection& connection, const QString& jet_sql);
+    ~PreparedStatement();  // resets it and clears its values
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
+
+    bool valid() const { return stmt_ != nullptr; }  // false: the connection's last error says why
+    void bind_text(int position, const QString& value);
+    // Stored exactly as sql_number's text in the statement would be: 13 significant digits, a
+    // whole number as an integer, never nan or inf (0).
+    void bind_number(int position, double value);
+    void bind_integer(int position, qint64 value);
+    // As a date column stores it: "YYYY-MM-DD"; an invalid date as "".
+    void bind_date(int position, const QDate& value);
+    void bind_null(int position);
+    // Runs the statement; rows_affected as db_execute gives it.
+    bool execute(qint64* rows_affected = nullptr);
+    // Runs a select into `records` (bound to the connection), as recordset_open does.
+    bool open(RecordSet& records, OnFailure on_failure = OnFailure::Report);
+
+private:
+    bool usable() const;
+    Connection* connection_;
+    sqlite3_stmt* stmt_ = nullptr;
+    bool owned_ = false;  // prepared for this use only (the cached one was busy)
+    bool* busy_ = nullptr;
+    quint64 generation_ = 0;  // the open it was prepared in
+};
 
 }  // namespace platform

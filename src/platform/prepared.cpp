@@ -6,7 +6,7 @@
 
 namespace platform {
 
-PreparedStatement::PreparedStatement(Connection& connection, const char* sqlite_sql)
+SqliteStatement::SqliteStatement(Connection& connection, const char* sqlite_sql)
     : connection_(connection) {
     sqlite3* db = db_handle(connection);
     if (!db) {
@@ -20,33 +20,33 @@ PreparedStatement::PreparedStatement(Connection& connection, const char* sqlite_
     }
 }
 
-PreparedStatement::~PreparedStatement() { sqlite3_finalize(statement_); }
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
 
-void PreparedStatement::bind_text(int slot, const QString& text) {
+void SqliteStatement::bind_text(int slot, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     bind_utf8(slot, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
-void PreparedStatement::bind_utf8(int slot, std::string_view utf8) {
+void SqliteStatement::bind_utf8(int slot, std::string_view utf8) {
     // An empty view may have no data pointer, which SQLite would bind as NULL.
     if (statement_)
         sqlite3_bind_text(statement_, slot, utf8.empty() ? "" : utf8.data(),
                           static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
-void PreparedStatement::bind_number(int slot, double value) {
+void SqliteStatement::bind_number(int slot, double value) {
     if (statement_) sqlite3_bind_double(statement_, slot, value);
 }
 
-void PreparedStatement::bind_integer(int slot, qint64 value) {
+void SqliteStatement::bind_integer(int slot, qint64 value) {
     if (statement_) sqlite3_bind_int64(statement_, slot, value);
 }
 
-void PreparedStatement::bind_null(int slot) {
+void SqliteStatement::bind_null(int slot) {
     if (statement_) sqlite3_bind_null(statement_, slot);
 }
 
-bool PreparedStatement::execute() {
+bool SqliteStatement::execute() {
     if (!statement_) return false;
     int rc;
     while ((rc = sqlite3_step(statement_)) == SQLITE_ROW) {

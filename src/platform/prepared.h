@@ -13,13 +13,13 @@ namespace platform {
 
 struct Connection;
 
-class PreparedStatement {
+class SqliteStatement {
 public:
     // Prepares `sqlite_sql` on the open connection; ok() tells whether it could be.
-    PreparedStatement(Connection& connection, const char* sqlite_sql);
-    ~PreparedStatement();
-    PreparedStatement(const PreparedStatement&) = delete;
-    PreparedStatement& operator=(const PreparedStatement&) = delete;
+    SqliteStatement(Connection& connection, const char* sqlite_sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     bool ok() const { return statement_ != nullptr; }
 

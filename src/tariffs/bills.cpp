@@ -80,6 +80,63 @@ QString reduction_record_insert_statement(const ReductionRecord& r) {
     return columns + values;
 }
 
+bool insert_bill(platform::Connection& connection, const ChargeRecord& b) {
+    QString columns = QStringLiteral(
+        "insert into 总收费 (户号,水费金额,附加费金额,成本金额,上月接转,本月接转,实收金额,"
+        "抄表日期,差额,收费人员,收据号,预存扣款,应收金额,实收量,滞纳金,减免金额,标志,水损,"
+        "减免用量,收费标志");
+    if (b.payment_serial) columns += QStringLiteral(",流水号");
+    columns += QStringLiteral(",价格,收费日期,收费项目,价格类别,抄表人员) values (?,?,?,?,?,?,?,?,?,"
+                              "?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?");
+    if (b.payment_serial) columns += QStringLiteral(",?");
+    columns += u')';
+    platform::PreparedStatement insert(connection, columns);
+    int at = 1;
+    insert.bind_text(at++, b.number);
+    insert.bind_number(at++, b.usage_charge);
+    insert.bind_number(at++, b.surcharge_total);
+    insert.bind_number(at++, b.cost);
+    insert.bind_number(at++, b.carry_in);
+    insert.bind_number(at++, b.carry_out);
+    insert.bind_number(at++, b.amount_to_collect);
+    insert.bind_date(at++, b.reading_date);
+    insert.bind_number(at++, b.difference);
+    insert.bind_text(at++, b.collector);
+    insert.bind_integer(at++, b.bill_number);
+    insert.bind_number(at++, b.prepaid_deduction);
+    insert.bind_number(at++, b.amount_billed);
+    insert.bind_number(at++, b.quantity);
+    insert.bind_number(at++, b.late_fee);
+    insert.bind_number(at++, b.reduction_amount);
+    insert.bind_integer(at++, b.valid);
+    insert.bind_number(at++, b.loss);
+    insert.bind_integer(at++, b.reduction_quantity);
+    insert.bind_integer(at++, b.unpaid);
+    if (b.payment_serial) insert.bind_integer(at++, *b.payment_serial);
+    insert.bind_number(at++, b.price);
+    insert.bind_date(at++, b.charge_date);
+    insert.bind_text(at++, b.fee_item);
+    insert.bind_text(at++, b.price_category);
+    insert.bind_text(at, b.reader);
+    return insert.execute();
+}
+
+bool insert_surcharge_line(platform::Connection& connection, const SurchargeLine& l) {
+    platform::PreparedStatement insert(
+        connection, QStringLiteral("insert into 月附加费 (户号,附加费名称,用量,价格,金额,收费日期,"
+                                   "收据号,收费标志,收费项目,价格类别) values (?,?,?,?,?,?,?,1,?,?)"));
+    insert.bind_text(1, l.number);
+    insert.bind_text(2, l.name);
+    insert.bind_number(3, l.quantity);
+    insert.bind_number(4, l.price);
+    insert.bind_number(5, l.amount);
+    insert.bind_date(6, l.date);
+    insert.bind_integer(7, l.bill_number);
+    insert.bind_text(8, l.fee_item);
+    insert.bind_text(9, l.price_category);
+    return insert.execute();
+}
+
 qint64 number_start(int payment_serial_digits) {
     const int digits = std::clamp(payment_serial_digits, 0, 17);
     qint64 value = 1;

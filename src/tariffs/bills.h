@@ -96,6 +96,11 @@ QString surcharge_line_insert_statement(const SurchargeLine& line);
 // 减免金额 only for "按金额", 减免用量 only for "按用量"; both for any other type.
 QString reduction_record_insert_statement(const ReductionRecord& record);
 
+// The same rows written through statements prepared once per connection, with the values
+// bound (what the statements above would store). False with the connection's last error.
+bool insert_bill(platform::Connection& connection, const ChargeRecord& bill);
+bool insert_surcharge_line(platform::Connection& connection, const SurchargeLine& line);
+
 // "1" followed by `digits` zeros as a number: the largest number that counts as taken while
 // none exists yet (9 digits: 1000000000). Fewer than 0 or more than 17 digits are clamped.
 qint64 number_start(int payment_serial_digits);

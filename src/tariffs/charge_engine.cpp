@@ -131,16 +131,16 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     const bool bill_zero = item.zero_usage == kOn && item.billing_mode == kBaseQuantityMode;
     const bool base_mode = item.billing_mode == kBaseQuantityMode;
     platform::RecordSet rows;
-    if (!platform::query_open(
-            rows, connection,
-            QStringLiteral("select 抄表总表.户号,抄表总表.用量,抄表总表.抄表日期,抄表总表.价格类别,"
-                           "抄表总表.编号,抄表总表.水损,抄表总表.价格,抄表总表.收费项目,"
-                           "抄表总表.抄表人员 from 抄表总表 where 抄表总表.是否收费=0 and ") +
-                (bill_zero ? QString() : QStringLiteral("抄表总表.用量>0 and ")) +
-                QStringLiteral("抄表总表.父号=") + sql_quote(household) +
-                QStringLiteral(" and 抄表总表.收费项目=") + sql_quote(item.fee_item) +
-                QStringLiteral(" order by 抄表总表.编号"),
-            platform::OnFailure::Quiet)) {
+    platform::PreparedStatement unbilled(
+        connection,
+        QStringLiteral("select 抄表总表.户号,抄表总表.用量,抄表总表.抄表日期,抄表总表.价格类别,"
+                       "抄表总表.编号,抄表总表.水损,抄表总表.价格,抄表总表.收费项目,"
+                       "抄表总表.抄表人员 from 抄表总表 where 抄表总表.是否收费=0 and ") +
+            (bill_zero ? QString() : QStringLiteral("抄表总表.用量>0 and ")) +
+            QStringLiteral("抄表总表.父号=? and 抄表总表.收费项目=? order by 抄表总表.编号"));
+    unbilled.bind_text(1, household);
+    unbilled.bind_text(2, item.fee_item);
+    if (!unbilled.open(rows, platform::OnFailure::Quiet)) {
         c.read_failed = true;
         c.error = platform::db_last_error(connection);
         return c;
@@ -241,17 +241,23 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     c.date = r.date;
     c.readings_charge = total;
 
-    const QList<QStringList> surcharges = platform::query_rows(
-        connection,
-        QStringLiteral("select 附加费.附加费名称,附加费.价格,附加费.计费方式 from 附加费 where "
-                       "附加费.水价类别=") +
-            sql_quote(r.category) + QStringLiteral(" and 附加费.收费项目=") +
-            sql_quote(r.fee_item),
-        platform::OnFailure::Quiet);
-    for (const QStringList& s : surcharges) {
-        const double price = platform::to_number(s.value(1));
-        SurchargeLine line{household, s.value(0), 0, price, 0, today, 0, r.fee_item, r.category};
-        if (s.value(2) == kReductionByQuantity) {
+    platform::RecordSet surcharges;
+    {
+        platform::PreparedStatement statement(
+            connection,
+            QStringLiteral("select 附加费.附加费名称,附加费.价格,附加费.计费方式 from 附加费 where "
+                           "附加费.水价类别=? and 附加费.收费项目=?"));
+        statement.bind_text(1, r.category);
+        statement.bind_text(2, r.fee_item);
+        statement.open(surcharges, platform::OnFailure::Quiet);
+    }
+    for (int i = 0, n = platform::recordset_record_count(surcharges); i < n;
+         ++i, platform::recordset_move_next(surcharges)) {
+        // Read as texts, as a row of texts would give them.
+        const double price = platform::to_number(platform::recordset_field_text(surcharges, 1));
+        SurchargeLine line{household, platform::recordset_field_text(surcharges, 0), 0, price, 0,
+                           today, 0, r.fee_item, r.category};
+        if (platform::recordset_field_text(surcharges, 2) == kReductionByQuantity) {
             line.quantity = c.quantity;
             line.amount = round_to(c.quantity * price, 2);
         } else if (money_positive(c.quantity)) {
@@ -302,7 +308,8 @@ struct BillContext {
 
 BillContext bill_context(platform::Connection& connection, const QString& household) {
     BillContext context;
-    const QString who = sql_quote(household);
+    // Prepared once per connection; the household is bound three times.
+    const QString who = QStringLiteral("?");
     const QString head =
         QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
         QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
@@ -312,17 +319,20 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
     const QString tail = QStringLiteral(
         " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
         "流水号 from 总收费 order by 流水号 DESC) as 流水");
+    const auto open = [&](platform::RecordSet& row, const QString& sql) {
+        platform::PreparedStatement statement(connection, sql);
+        for (int i = 1; i <= 3; ++i) statement.bind_text(i, household);
+        return statement.open(row, platform::OnFailure::Quiet);
+    };
     platform::RecordSet row;
-    context.ok = platform::query_open(
-        row, connection,
+    context.ok = open(
+        row,
         head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
-            tail,
-        platform::OnFailure::Quiet);
+            tail);
     bool tables_counted = context.ok;
     if (!context.ok) {
         // A work table that a failed rebuild left missing: count nothing, empty both anyway.
-        context.ok = platform::query_open(row, connection, head + QStringLiteral("1") + tail,
-                                          platform::OnFailure::Quiet);
+        context.ok = open(row, head + QStringLiteral("1") + tail);
     }
     if (!context.ok) {
         context.error = platform::db_last_error(connection);
@@ -360,9 +370,12 @@ struct Writer {
     ChargeOutcome& out;
     bool run(const QString& sql) {
         if (platform::db_execute(connection, sql)) return true;
+        failed();
+        return false;
+    }
+    void failed() {
         out.result = 0;
         out.error = platform::db_last_error(connection);
-        return false;
     }
 };
 
@@ -523,24 +536,38 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         // takes.
         for (SurchargeLine& line : c.lines) {
             line.bill_number = N;
-            platform::db_execute(connection, surcharge_line_insert_statement(line));
+            insert_surcharge_line(connection, line);
         }
-        const QString insert = bill_insert_statement(bill);
         Writer writer{connection, out};
-        if (!writer.run(insert)) {
+        if (!insert_bill(connection, bill)) {
+            writer.failed();
             out.messages.push_back(plain_message(out.error));
-            out.messages.push_back(plain_message(insert));
+            out.messages.push_back(plain_message(bill_insert_statement(bill)));
             return out;
         }
+        platform::PreparedStatement mark(
+            connection, bill.payment_serial
+                            ? QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=?,流水号=?,"
+                                             "价格=?,实收量=? where 编号=?")
+                            : QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=?,"
+                                             "价格=?,实收量=? where 编号=?"));
         for (const PricedReading& r : c.readings) {
             reading_ids += QString::number(r.id) + u'|';
-            QString update = QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=") +
-                             QString::number(N);
-            if (bill.payment_serial) update += QStringLiteral(",流水号=") + QString::number(L);
-            update += QStringLiteral(",价格=") + platform::sql_number(r.unit_price) +
-                      QStringLiteral(",实收量=") + platform::sql_number(r.quantity) +
-                      QStringLiteral(" where 编号=") + QString::number(r.id);
-            if (!writer.run(update)) {
+            int at = 1;
+            mark.bind_integer(at++, N);
+            if (bill.payment_serial) mark.bind_integer(at++, L);
+            mark.bind_number(at++, r.unit_price);
+            mark.bind_number(at++, r.quantity);
+            mark.bind_integer(at, r.id);
+            if (!mark.execute()) {
+                writer.failed();
+                QString update = QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=") +
+                                 QString::number(N);
+                if (bill.payment_serial)
+                    update += QStringLiteral(",流水号=") + QString::number(L);
+                update += QStringLiteral(",价格=") + platform::sql_number(r.unit_price) +
+                          QStringLiteral(",实收量=") + platform::sql_number(r.quantity) +
+                          QStringLiteral(" where 编号=") + QString::number(r.id);
                 out.messages.push_back(plain_message(out.error));
                 out.messages.push_back(plain_message(update));
                 return out;

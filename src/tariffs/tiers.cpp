@@ -14,12 +14,12 @@ void split_usage_into_tiers(platform::Connection& connection, const QString& cat
     quantities.clear();
     prices.clear();
     platform::RecordSet tiers;
-    const bool opened = platform::query_open(
-        tiers, connection,
-        QStringLiteral("select * from 阶梯信息 where 类别名称=") + platform::sql_quote(category) +
-            QStringLiteral(" and 收费项目=") + platform::sql_quote(fee_item) +
-            QStringLiteral(" ORDER  BY 阶梯序号"),
-        platform::OnFailure::Quiet);
+    platform::PreparedStatement statement(
+        connection,
+        QStringLiteral("select * from 阶梯信息 where 类别名称=? and 收费项目=? ORDER  BY 阶梯序号"));
+    statement.bind_text(1, category);
+    statement.bind_text(2, fee_item);
+    const bool opened = statement.open(tiers, platform::OnFailure::Quiet);
     if (ok) *ok = opened;
     if (!opened) return;
     const int count = platform::recordset_record_count(tiers);
