@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
@@ -29,6 +30,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "shell/agreement_window.h"
+#include "shell/help_window.h"
 #include "shell/interface_settings_window.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
@@ -706,7 +708,16 @@ void MainWindow::open_with_desktop(const QStringList& candidates) {
     if (!program.isEmpty()) launch_on_desktop(program, true);
 }
 
-void MainWindow::on_menu_help() { launch_on_desktop(platform::app_path(kHelpFile), false); }
+void MainWindow::on_menu_help() {
+    // The pages show in a window of the program's own, so help works where no desktop browser is;
+    // one window, brought to the front with its first page again.
+    static QPointer<HelpWindow> window;
+    if (!window) window = new HelpWindow(this);
+    window->show_page(platform::app_path(kHelpFile));
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 void MainWindow::on_main_nav_help_click() { on_menu_help(); }
 
