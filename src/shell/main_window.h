@@ -75,6 +75,7 @@
 //   F8 page 2: on_main_nav_counter_charging_click
 //   F9 unchanged: on_main_nav_card_charging_click
 #include <QMainWindow>
+#include <QPalette>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -186,8 +187,10 @@ public:
     // A null or empty picture shows the built-in one.
     void set_background_picture(const QPixmap& picture);
     QLabel* picture_box() const;
-    // The built-in welcome picture, drawn for the given size.
-    static QPixmap builtin_background_picture(QSize size = QSize(1280, 800));
+    // The built-in welcome picture, drawn for the given size in the colours of a palette (the
+    // picture box's, which the skin sets): Window the sky, Highlight the waves and the emblem,
+    // WindowText the writing.
+    static QPixmap builtin_background_picture(QSize size, const QPalette& colours);
 
     // ---- status bar 状态条1 ----
     // Appends a panel of the given width.
