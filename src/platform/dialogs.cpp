@@ -5,12 +5,14 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
+#include <QTreeView>
 #include <QUrl>
 #include <cstdlib>
 #include <vector>
@@ -260,6 +262,15 @@ std::unique_ptr<QFileDialog> make_file_dialog(const FileDialogRequest& request, 
         dialog->selectFile(request.file_name);
     dialog->setProxyModel(new ChineseFileList(dialog.get()));
     keep_tool_button_icons(dialog.get());
+    // Room for a whole date in the detailed list.
+    if (auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        const int unit = header->fontMetrics().horizontalAdvance(u'0');
+        header->resizeSection(0, unit * 34);
+        header->resizeSection(1, unit * 10);
+        header->resizeSection(2, unit * 20);
+        header->resizeSection(3, unit * 18);
+    }
     return dialog;
 }
 

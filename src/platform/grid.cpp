@@ -1,5 +1,6 @@
 #include "platform/grid.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -658,6 +659,10 @@ void GridControl::PrintPreview(const QString& zoom) {
     if (screen) preview.setGeometry(screen->availableGeometry());
     preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
     keep_tool_button_icons(&preview);
+    // The zoom box shows its whole percentage whatever padding a skin gives combo boxes.
+    for (QComboBox* zoom_box : preview.findChildren<QComboBox*>())
+        zoom_box->setMinimumWidth(
+            zoom_box->fontMetrics().horizontalAdvance(QStringLiteral("1000.0%")) + 48);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [this](QPrinter* target) {
                          QPainter painter;

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 #include "ui_help_window.h"
 
@@ -10,7 +11,21 @@ namespace shell {
 
 namespace {
 const QString kCaption = QStringLiteral("帮助");
-}
+
+// The pages' own style sheet is written for browsers; this is the part of it a text browser
+// draws (cell borders, headings, notes).
+const char kPageStyle[] = R"(
+body { color: #1d3557; }
+h1 { color: #1f4f8c; }
+h2 { color: #1f4f8c; }
+table { border-collapse: collapse; margin-top: 6px; margin-bottom: 12px; }
+th { background-color: #e8f0fa; border: 1px solid #b9cbe3; padding: 4px 10px; }
+td { border: 1px solid #b9cbe3; padding: 4px 10px; }
+a { color: #1f4f8c; }
+kbd { font-family: monospace; font-weight: bold; }
+.note { background-color: #fff8e1; }
+)";
+}  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::HelpWindow>()) {
     ui->setupUi(this);
@@ -18,6 +33,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::NonModal);
     QTextBrowser* browser = ui->浏览框_帮助;
+    browser->document()->setDefaultStyleSheet(QString::fromUtf8(kPageStyle));
     // Links between the pages stay inside; a web address goes to the desktop, where it has one.
     browser->setOpenLinks(true);
     browser->setOpenExternalLinks(true);

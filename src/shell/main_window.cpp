@@ -256,18 +256,8 @@ MainWindow::MainWindow(QWidget* parent)
     // reach a page past the permission check of the entry that leads there.
     ui->选择夹1->tabBar()->hide();
     ui->选择夹2->tabBar()->hide();
-    ui->选择夹1->setProperty("navPane", true);
-    ui->选择夹1->setStyleSheet(QString::fromUtf8(kNavigationLayout));
-    ui->分隔条1->setProperty("navSplitter", true);
-    // The arrow is a small picture in the gap, whatever padding a skin gives tool buttons.
-    ui->箭头->setProperty("navArrow", true);
-    ui->箭头->setStyleSheet(
-        QStringLiteral("QToolButton { padding: 0; min-height: 0; min-width: 0; }"));
     ui->箭头->setIconSize(QSize(10, 18));
     ui->箭头->raise();
-    // The skin gives the welcome picture its colours (background, text and selection colours of
-    // the box); the built-in picture is drawn in them.
-    ui->图片框1->setProperty("welcomePicture", true);
     ui->图片框1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 
     // The two context menus of the charge and prepayment lists live in the menu bar, hidden.
@@ -282,6 +272,15 @@ MainWindow::MainWindow(QWidget* parent)
     ui->主窗口区->installEventFilter(this);
     ui->分隔条1->installEventFilter(this);
     ui->图片框1->installEventFilter(this);
+
+    // The look comes from the skin, through the properties its rules select on (set in the form,
+    // so that they are there when a unit is first polished): navPane, navRole and current,
+    // navSplitter, navArrow, and welcomePicture, whose background, text and selection colours
+    // the built-in picture is drawn in.
+    ui->选择夹1->setStyleSheet(QString::fromUtf8(kNavigationLayout));
+    // The arrow is a small picture in the gap, whatever padding a skin gives tool buttons.
+    ui->箭头->setStyleSheet(
+        QStringLiteral("QToolButton { padding: 0; min-height: 0; min-width: 0; }"));
 
     select_navigation_page(kNavHouseholds);
     select_content_page(kPageWelcome);
@@ -544,6 +543,7 @@ void MainWindow::show_scaled_picture() {
     const QSize area = box->size();
     if (area.width() < 2 || area.height() < 2) return;
     if (background_.isNull()) {
+        box->ensurePolished();  // the skin's colours are in its palette once it is polished
         box->setPixmap(builtin_background_picture(area, box->palette()));
         return;
     }

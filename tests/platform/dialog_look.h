@@ -3,6 +3,7 @@
 // their icons, and which of its visible texts are not Chinese.
 #include <QApplication>
 #include <QFile>
+#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QRegularExpression>
@@ -28,6 +29,22 @@ public:
     ~SkinOn() { qApp->setStyleSheet(QString()); }
     SkinOn(const SkinOn&) = delete;
     SkinOn& operator=(const SkinOn&) = delete;
+};
+
+// The program's font (a CJK family at 10 points) for as long as it lives.
+class ProgramFont {
+public:
+    ProgramFont() : before_(QApplication::font()) {
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPointSize(10);
+        QApplication::setFont(font);
+    }
+    ~ProgramFont() { QApplication::setFont(before_); }
+    ProgramFont(const ProgramFont&) = delete;
+    ProgramFont& operator=(const ProgramFont&) = delete;
+
+private:
+    QFont before_;
 };
 
 // True when the button draws its icon: it looks different without it.

@@ -2,8 +2,10 @@
 // paper, read back from the PDF it writes with poppler's pdftotext and pdfinfo.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDialog>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QRegularExpression>
@@ -802,6 +804,19 @@ public:
                     overflow = true;
         }
         without_icons = dialog_look::tool_buttons_without_icons(window);
+        // The zoom box's text is not cut: with the caret at its end the text has not scrolled
+        // away from where it starts, and its end is inside the box's frame and padding.
+        for (QComboBox* box : window->findChildren<QComboBox*>()) {
+            if (!box->isVisible() || !box->lineEdit()) continue;
+            QLineEdit* edit = box->lineEdit();
+            edit->setCursorPosition(0);
+            const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+            edit->setCursorPosition(int(edit->text().size()));
+            const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+            if (end - start < edit->fontMetrics().horizontalAdvance(edit->text()) - 2 ||
+                end > edit->width() - 5)
+                cut_texts << edit->text();
+        }
         window->hide();
         return QDialog::Accepted;
     }
@@ -809,9 +824,11 @@ public:
     bool overflow = false;
     QRect geometry;
     QStringList without_icons;
+    QStringList cut_texts;
 };
 
 TEST_F(GridPrint, PrintPreviewFillsTheScreenWithEveryToolShowing) {
+    const dialog_look::ProgramFont font;
     for (const QString& skin : dialog_look::kSkins) {
         SCOPED_TRACE(skin.toStdString());
         const dialog_look::SkinOn look(skin);
@@ -827,6 +844,7 @@ TEST_F(GridPrint, PrintPreviewFillsTheScreenWithEveryToolShowing) {
                   QGuiApplication::primaryScreen()->availableGeometry().size());
         EXPECT_FALSE(backend.overflow);
         EXPECT_EQ(backend.without_icons, QStringList());
+        EXPECT_EQ(backend.cut_texts, QStringList());
     }
 }
 

@@ -237,12 +237,17 @@ TEST_F(SkinTest, NavigationPaneAndWelcomePictureFollowTheSkin) {
                           {"经典.she", QColor("#d4d0c8"), QColor("#c9c5bd")},
                           {"青翠.she", QColor("#eef8f2"), QColor("#d6eee0")}};
     QPushButton* header = window.findChild<QPushButton*>("抄表管理0");
+    QPushButton* current = window.findChild<QPushButton*>("用户管理0");
     ASSERT_NE(header, nullptr);
+    ASSERT_NE(current, nullptr);
     QList<QImage> headers;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.skin);
         skin_attach(path(QString("Skin/") + c.skin));
         QApplication::processEvents();
+        // The header of the page shown is marked out from the others.
+        current->resize(header->size());
+        EXPECT_NE(current->grab().toImage(), header->grab().toImage());
         // A spot of the pane between the page's entries and the group headers at its bottom.
         QTabWidget* pane = window.navigation_tabs();
         const QImage pane_image = pane->grab().toImage();
@@ -260,6 +265,21 @@ TEST_F(SkinTest, NavigationPaneAndWelcomePictureFollowTheSkin) {
     EXPECT_NE(headers[0], headers[1]);
     EXPECT_NE(headers[1], headers[2]);
     EXPECT_NE(headers[0], headers[2]);
+
+    // A window made while a skin is on (as at start-up) has the same look from the first.
+    skin_attach(path("Skin/经典.she"));
+    MainWindow later;
+    later.resize(1100, 760);
+    later.show();
+    QApplication::processEvents();
+    EXPECT_EQ(later.picture_box()->palette().color(QPalette::Window), QColor("#c9c5bd"));
+    const QImage shown = later.picture_box()->pixmap().toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(2, 2), window.picture_box()->pixmap().toImage().pixelColor(2, 2));
+    QPushButton* later_current = later.findChild<QPushButton*>("用户管理0");
+    QPushButton* later_header = later.findChild<QPushButton*>("抄表管理0");
+    later_current->resize(later_header->size());
+    EXPECT_NE(later_current->grab().toImage(), later_header->grab().toImage());
 }
 
 // ---- the engine --------------------------------------------------------------------------------
