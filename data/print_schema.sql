@@ -22,7 +22,9 @@ CREATE TABLE 用户信息 (
     滞纳金   REAL,
     减免用量 INTEGER,
     收费人员 TEXT COLLATE NOCASE,
-    实收大写 TEXT COLLATE NOCASE
+    实收大写 TEXT COLLATE NOCASE,
+    -- The invoice number of the payment's last bill, for the receipt to show.
+    发票号   TEXT COLLATE NOCASE
 );
 
 -- Detail lines of a charge receipt, in insertion order: reading lines, further tier lines,

@@ -4,14 +4,9 @@
 #include <QFont>
 #include <QFontDatabase>
 
-#include "households/households_install.h"
-#include "households/meters_install.h"
-#include "lists/list_pages.h"
-#include "lists/list_print.h"
+#include "app/assembly.h"
 #include "platform/chinese_ui.h"
-#include "shell/admin.h"
 #include "shell/main_window.h"
-#include "shell/program_state.h"
 #include "shell/startup.h"
 
 namespace {
@@ -40,15 +35,6 @@ int main(int argc, char* argv[]) {
     const platform::ChineseUi chinese_ui;
     use_cjk_font();
 
-    shell::program_startup([](shell::MainWindow& window) {
-        // Each subsystem puts its pages into the content area and registers its handlers here,
-        // in folder order.
-        lists::install_list_printing();
-        lists::set_list_kind_sources({[] { return shell::reading_query_kind; },
-                                      [] { return shell::charge_query_kind; },
-                                      [] { return shell::reduction_list_kind; }});
-        shell::install_administration(window);
-        households::install(window);
-        households::install_meters(window);
-    });
+    // Each subsystem puts its pages into the content area and registers its handlers there.
+    shell::program_startup([](shell::MainWindow& window) { app::assemble_program(window); });
 }

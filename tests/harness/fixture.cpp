@@ -32,6 +32,14 @@ void lay_out_program_folder(const QString& folder) {
     for (const QString& tail : {platform::kShippedDatabaseFile, platform::kShippedPrintDatabaseFile,
                                 platform::kMainDatabaseFile})
         QFile::setPermissions(folder + "/" + tail, QFile::ReadOwner | QFile::WriteOwner);
+    // The receipt templates and their shipped copies.
+    QDir(folder).mkpath(QStringLiteral("grf"));
+    for (const QString& tail : {QStringLiteral("grf/sf.grf"), QStringLiteral("grf/yc.grf"),
+                                QStringLiteral("bak/sf.bak"), QStringLiteral("bak/yc.bak")}) {
+        ASSERT_TRUE(QFile::copy(shipped + "/" + tail, folder + "/" + tail))
+            << "missing shipped file " << (shipped + "/" + tail).toStdString();
+        QFile::setPermissions(folder + "/" + tail, QFile::ReadOwner | QFile::WriteOwner);
+    }
     QFile ini(folder + "/" + platform::kIniFile);
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
 }

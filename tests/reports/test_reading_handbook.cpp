@@ -1,0 +1,194 @@
+// The meter-reading handbook: its scratch tables, the lines in walking order with the start
+// reading and the arrears, and the printed pages read back from the preview's PDF.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+
+#include "harness/pdf_text.h"
+#include "harness/units.h"
+#include "platform/grid.h"
+#include "receipt_fixture.h"
+#include "reports/card_printing_window.h"
+#include "reports/reading_handbook.h"
+
+namespace reports_test {
+namespace {
+
+using harness::unit;
+
+class Handbook : public ReceiptTest {
+protected:
+    void SetUp() override {
+        ReceiptTest::SetUp();
+        for (const char* reader : {"王抄表", "赵抄表", "空抄表"})
+            exec(s("insert into 抄表员 (抄表员) values ('") + s(reader) + "')");
+        exec(s("update 用户信息表 set 移动电话='13900000001' where 户号='0001'"));
+        exec(
+            s("update 用户表管理 set 抄表人员='王抄表', 开始起数=100, 抄表序号=2 where "
+              "户号='000101'"));
+        exec(
+            s("update 用户表管理 set 抄表人员='王抄表', 开始起数=5000, 抄表序号=1 where "
+              "户号='000102'"));
+        exec(
+            s("insert into 用户表管理 "
+              "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,抄表序号,父号,状态) values "
+              "('000201','水费','居民水',7,'王抄表',1,3,'0002','正常')"));
+        exec(
+            s("insert into 用户表管理 "
+              "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,抄表序号,父号,状态) values "
+              "('000202','水费','居民水',9,'王抄表',1,4,'0002','报停')"));
+        exec(
+            s("insert into 用户表管理 "
+              "(户号,收费项目,价格类别,开始起数,抄表人员,倍率,抄表序号,父号,状态) values "
+              "('000203','水费','居民水',11,'赵抄表',1,1,'0002','正常')"));
+        // 000101 has two committed readings: the newer one ends at 135.
+        add_reading(
+            {"000101", "0001", 100, 120, 20, 0, "2024-01-20", s("水费"), s("居民水"), 0, 0});
+        add_reading(
+            {"000101", "0001", 120, 135, 15, 0, "2024-02-20", s("水费"), s("居民水"), 0, 0});
+        // 000102 got a new meter this month, starting at 3; a change of last month does not count.
+        exec(s("insert into 换表管理 (户号,换表起方,执行日期) values ('000102',3,'2024-3')"));
+        exec(s("insert into 换表管理 (户号,换表起方,执行日期) values ('000201',99,'2024-2')"));
+        // Arrears of 0001 taken by 王抄表: two unpaid bills; a paid one, a void one and one of
+        // another reader do not count.
+        const auto bill = [this](qint64 number, double amount, int unpaid, int valid,
+                                 const char* reader) {
+            exec(s("insert into 总收费 (户号,收据号,标志,收费标志,实收金额,抄表人员) values "
+                   "('0001',") +
+                 QString::number(number) + "," + QString::number(valid) + "," +
+                 QString::number(unpaid) + "," + platform::sql_number(amount) + ",'" + s(reader) +
+                 "')");
+        };
+        bill(1, 10.5, 1, 1, "王抄表");
+        bill(2, 20, 1, 1, "王抄表");
+        bill(3, 40, 0, 1, "王抄表");
+        bill(4, 80, 1, 2, "王抄表");
+        bill(5, 160, 1, 1, "赵抄表");
+    }
+};
+
+TEST_F(Handbook, LinesInWalkingOrderWithStartReadingAndHouseholdArrears) {
+    EXPECT_TRUE(reports::build_handbook_tables(store::main_connection(), s("王抄表")).empty());
+    const std::vector<reports::HandbookLine> lines =
+        reports::handbook_lines(store::main_connection(), s("王抄表"));
+    ASSERT_EQ(lines.size(), 3u);
+    const auto row = [](const reports::HandbookLine& l) {
+        return QStringList{l.account, l.name, l.start, l.arrears, l.item, l.street, l.mobile};
+    };
+    EXPECT_EQ(row(lines[0]), (QStringList{"000102", s("张三"), "3", "30.50(2)", s("电费"),
+                                          s("东区"), "13900000001"}));
+    EXPECT_EQ(row(lines[1]), (QStringList{"000101", s("张三"), "135", "30.50(2)", s("水费"),
+                                          s("东区"), "13900000001"}));
+    EXPECT_EQ(row(lines[2]),
+              (QStringList{"000201", s("李四"), "7", "0.00(0)", s("水费"), s("西区"), ""}));
+    EXPECT_EQ(rows(s("select 户号,欠费,月数 from 欠费信息")),
+              (QList<QStringList>{{"0001", "30.5", "2"}}));
+
+    // Built again for another reader, the tables hold only that reader's accounts.
+    reports::build_handbook_tables(store::main_connection(), s("赵抄表"));
+    EXPECT_EQ(count(s("select count(*) from 抄表信息")), 1);
+    EXPECT_EQ(value(s("select 欠费 from 欠费信息 where 户号='0001'")), "160");
+}
+
+TEST_F(Handbook, TitleAndReaders) {
+    EXPECT_EQ(reports::handbook_title(s("物业服务中心"), s("王抄表"), QDate(2024, 3, 5)),
+              s("物业服务中心抄表手册---当前抄表人员(王抄表)--2024-3-5"));
+    EXPECT_EQ(reports::handbook_readers(store::main_connection()),
+              (QStringList{s("王抄表"), s("赵抄表"), s("空抄表")}));
+}
+
+class HandbookPrint : public Handbook {
+protected:
+    void SetUp() override {
+        Handbook::SetUp();
+        pdf_ = folder() + "/handbook.pdf";
+    }
+    void expect_preview() {
+        ui.on_modal("QPrintPreviewDialog", [this](QDialog* window) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
+            EXPECT_NE(preview, nullptr);
+            if (!preview) return int(QDialog::Rejected);
+            ++previews_;
+            EXPECT_TRUE(platform::print_preview_to_pdf(*preview, pdf_));
+            return int(QDialog::Accepted);
+        });
+    }
+    QString printed() {
+        QString text = harness::read_pdf(pdf_).all();
+        text.replace(QRegularExpression("[ \t]+"), " ");
+        return text;
+    }
+    QString pdf_;
+    int previews_ = 0;
+};
+
+TEST_F(HandbookPrint, WindowOffersTheReadersAndPrintsOneAccountALine) {
+    reports::CardPrintingWindow window;
+    EXPECT_EQ(window.windowTitle(), s("卡片打印"));
+    EXPECT_EQ(unit<QTabWidget>(window, "选择夹1")->currentIndex(), 1);
+    auto* readers = unit<QComboBox>(window, "方式二_抄表员选择框");
+    EXPECT_EQ(readers->count(), 3);
+    EXPECT_EQ(readers->currentText(), s("王抄表"));
+    EXPECT_TRUE(unit<QRadioButton>(window, "单选框_单行")->isChecked());
+    expect_preview();
+    unit<QPushButton>(window, "方式二_打印")->click();
+    EXPECT_EQ(previews_, 1);
+    EXPECT_TRUE(unit<QLabel>(window, "标签_提示")->isHidden());
+    const QString text = printed();
+    for (const QString& expected :
+         {s("物业服务中心抄表手册---当前抄表人员(王抄表)--2024-3-5"),
+          s("户号 用户姓名 起数 止数 欠费金额 收费项目 居住街道 移动电话"),
+          s("000102 张三 3 30.50(2) 电费 东区 13900000001"),
+          s("000101 张三 135 30.50(2) 水费 东区 13900000001"), s("000201 李四 7 0.00(0) 水费 西区"),
+          s("共1页，第1页 用户数：3户")})
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n"
+                                             << text.toStdString();
+    EXPECT_FALSE(text.contains("000202"));  // stopped
+    EXPECT_FALSE(text.contains("000203"));  // another reader's
+}
+
+TEST_F(HandbookPrint, TwoAccountsALineLeaveTheLastRightHalfEmpty) {
+    reports::CardPrintingWindow window;
+    unit<QRadioButton>(window, "单选框_双行")->setChecked(true);
+    unit<QLineEdit>(window, "编辑框_字体大小")->setText("10.5");
+    expect_preview();
+    unit<QPushButton>(window, "方式二_打印")->click();
+    const QString text = printed();
+    EXPECT_TRUE(
+        text.contains(s("户号 用户姓名 起数 止数 收费项目 户号 用户姓名 起数 止数 收费项目")));
+    EXPECT_TRUE(text.contains(s("000102 张三 3 电费 000101 张三 135 水费"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(s("000201 李四 7 水费\n"))) << text.toStdString();
+}
+
+TEST_F(HandbookPrint, BadSizesStopSilentlyAndAnEmptyReaderIsTold) {
+    reports::CardPrintingWindow window;
+    for (const char* size : {"", "abc", "0", "-3"}) {
+        unit<QLineEdit>(window, "编辑框_字体大小")->setText(s(size));
+        unit<QPushButton>(window, "方式二_打印")->click();  // nothing scripted: nothing may open
+    }
+    unit<QLineEdit>(window, "编辑框_字体大小")->setText("10");
+    unit<QLineEdit>(window, "编辑框_每页行数")->setText("0");
+    unit<QPushButton>(window, "方式二_打印")->click();
+    unit<QLineEdit>(window, "编辑框_每页行数")->setText("25");
+    unit<QComboBox>(window, "方式二_抄表员选择框")->setCurrentText(s("空抄表"));
+    ui.expect_box(s("没有待查询的数据！"));
+    unit<QPushButton>(window, "方式二_打印")->click();
+    EXPECT_TRUE(unit<QLabel>(window, "标签_提示")->isHidden());
+}
+
+TEST_F(HandbookPrint, MenuEntryOpensTheWindowForEveryOperator) {
+    shell::current_operator = s("收费员甲");
+    ui.on_modal("reports::CardPrintingWindow", [](QDialog*) { return int(QDialog::Rejected); });
+    reports::on_main_menu_print_cards_click();
+    EXPECT_EQ(ui.modal_windows(), QStringList{"reports::CardPrintingWindow"});
+}
+
+}  // namespace
+}  // namespace reports_test
