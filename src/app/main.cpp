@@ -3,23 +3,13 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "app/assembly.h"
+#include "platform/chinese_ui.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 
 namespace {
-
-void load_qt_translations(QApplication& app) {
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    // Lives as long as the application: Qt's buttons (Yes/No, Cancel) and its file dialogs.
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), folder))
-        QApplication::installTranslator(translator);
-}
 
 // The first CJK family the system has, so that no character falls back to a font of another
 // style in the middle of a caption.
@@ -41,8 +31,8 @@ void use_cjk_font() {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    load_qt_translations(app);
+    // Lives as long as the application: Qt's own buttons, dialogs and menus in Chinese.
+    const platform::ChineseUi chinese_ui;
     use_cjk_font();
 
     // Each subsystem puts its pages into the content area and registers its handlers there.

@@ -183,7 +183,11 @@ void MeterInfoWindow::on_meter_household_number_lost_focus() {
 }
 
 void MeterInfoWindow::on_meter_card_number_lost_focus() {
-    show_household(QStringLiteral("磁卡号码"), platform::text_trim(ui->编辑框_磁卡号码->text()));
+    // An empty box names no card: looking it up would find any household without one and put it
+    // in place of the household typed.
+    const QString card = platform::text_trim(ui->编辑框_磁卡号码->text());
+    if (card.isEmpty()) return;
+    show_household(QStringLiteral("磁卡号码"), card);
 }
 
 void MeterInfoWindow::on_meter_fee_item_changed() {

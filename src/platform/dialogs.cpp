@@ -1,18 +1,23 @@
 #include "platform/dialogs.h"
 
-#include "platform/db.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
+#include <QTreeView>
 #include <QUrl>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/db.h"
 
 namespace platform {
 
@@ -22,6 +27,53 @@ void (*g_exit_cleanup)() = nullptr;
 UiBackend* g_installed_backend = nullptr;
 
 QWidget* owner_or_active(QWidget* parent) { return parent ? parent : QApplication::activeWindow(); }
+
+// The file dialog's list as the operator reads it: Qt's file model formats dates and sizes with
+// the machine's locale, which need not be Chinese; here they follow the program's.
+class ChineseFileList final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role == Qt::DisplayRole && files && index.isValid()) {
+            const QModelIndex source = mapToSource(index);
+            switch (index.column()) {
+                case kSizeColumn:
+                    if (files->isDir(source)) return QString();
+                    return QLocale().formattedDataSize(files->size(source), 2,
+                                                       QLocale::DataSizeTraditionalFormat);
+                case kDateColumn:
+                    return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+                default:
+                    break;
+            }
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+            switch (section) {
+                case 0:
+                    return QStringLiteral("名称");
+                case kSizeColumn:
+                    return QStringLiteral("大小");
+                case 2:
+                    return QStringLiteral("类型");
+                case kDateColumn:
+                    return QStringLiteral("修改日期");
+                default:
+                    break;
+            }
+        }
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+
+private:
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
 
 QMessageBox::Icon qt_icon(MsgIcon icon) {
     switch (icon) {
@@ -104,21 +156,10 @@ public:
     }
 
     QString file_dialog(const FileDialogRequest& request, QWidget* parent) override {
-        QWidget* owner = owner_or_active(parent);
-        const QString filter = qt_file_filter(request.filter);
-        QString start = request.directory;
-        if (!request.file_name.isEmpty())
-            start =
-                start.isEmpty() ? request.file_name : start + QLatin1Char('/') + request.file_name;
-        switch (request.kind) {
-            case FileDialogRequest::Kind::Open:
-                return QFileDialog::getOpenFileName(owner, request.title, start, filter);
-            case FileDialogRequest::Kind::Save:
-                return QFileDialog::getSaveFileName(owner, request.title, start, filter);
-            case FileDialogRequest::Kind::Folder:
-                return QFileDialog::getExistingDirectory(owner, request.title, request.directory);
-        }
-        return {};
+        const std::unique_ptr<QFileDialog> dialog =
+            make_file_dialog(request, owner_or_active(parent));
+        if (dialog->exec() != QDialog::Accepted) return {};
+        return chosen_file(*dialog);
     }
 
     int run_modal(QDialog* window) override { return window ? window->exec() : QDialog::Rejected; }
@@ -195,6 +236,56 @@ QString qt_file_filter(const QString& filter) {
                                           : description + QStringLiteral(" (") + joined + u')');
     }
     return filters.join(QStringLiteral(";;"));
+}
+
+std::unique_ptr<QFileDialog> make_file_dialog(const FileDialogRequest& request, QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, request.title, request.directory,
+                                                qt_file_filter(request.filter));
+    // The desktop's dialog would speak the desktop's language and ignore the list model below.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    switch (request.kind) {
+        case FileDialogRequest::Kind::Open:
+            dialog->setFileMode(QFileDialog::ExistingFile);
+            dialog->setAcceptMode(QFileDialog::AcceptOpen);
+            break;
+        case FileDialogRequest::Kind::Save:
+            dialog->setFileMode(QFileDialog::AnyFile);
+            dialog->setAcceptMode(QFileDialog::AcceptSave);
+            break;
+        case FileDialogRequest::Kind::Folder:
+            dialog->setFileMode(QFileDialog::Directory);
+            dialog->setOption(QFileDialog::ShowDirsOnly, true);
+            dialog->setAcceptMode(QFileDialog::AcceptOpen);
+            break;
+    }
+    if (request.kind != FileDialogRequest::Kind::Folder && !request.file_name.isEmpty())
+        dialog->selectFile(request.file_name);
+    dialog->setProxyModel(new ChineseFileList(dialog.get()));
+    keep_tool_button_icons(dialog.get());
+    // Room for a whole date in the detailed list.
+    if (auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        const int unit = header->fontMetrics().horizontalAdvance(u'0');
+        header->resizeSection(0, unit * 34);
+        header->resizeSection(1, unit * 10);
+        header->resizeSection(2, unit * 20);
+        header->resizeSection(3, unit * 18);
+    }
+    return dialog;
+}
+
+QString chosen_file(const QFileDialog& dialog) {
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+void keep_tool_button_icons(QWidget* dialog) {
+    if (!dialog) return;
+    // The dialog's own rules win over the skin's where both set a property; colours and borders
+    // still come from the skin.
+    const QString rule =
+        QStringLiteral("QToolButton { padding: 2px; min-width: 0px; min-height: 0px; }");
+    if (!dialog->styleSheet().contains(rule)) dialog->setStyleSheet(dialog->styleSheet() + rule);
 }
 
 void report_database_errors_in_boxes() {

@@ -5,10 +5,12 @@
 // from a queue, drives modal windows through callbacks and records the end of the program.
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "platform/messages.h"
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 namespace platform {
@@ -58,6 +60,19 @@ void run_exit_cleanup();
 // 位图文件(*.bmp)|*.bmp") become Qt's ("所有图片 (*.jpg *.bmp);;位图文件 (*.bmp)"); a filter
 // without '|' is taken as Qt's already and returned unchanged.
 QString qt_file_filter(const QString& filter);
+
+// Qt's own file dialog for a request, never the desktop's, so that it looks alike everywhere:
+// its file list shows dates and sizes in Chinese (Qt formats them with the machine's locale),
+// and its tool buttons keep their icons under every skin.
+std::unique_ptr<QFileDialog> make_file_dialog(const FileDialogRequest& request,
+                                              QWidget* parent = nullptr);
+// The path chosen in an accepted file dialog.
+QString chosen_file(const QFileDialog& dialog);
+
+// Gives the icon-only tool buttons of one of Qt's own dialogs (the file dialog, the print
+// preview) the room their icons need: a skin pads buttons for their captions, which leaves an
+// icon-only button no room for its picture.
+void keep_tool_button_icons(QWidget* dialog);
 
 // Makes the database layer tell its failures (a record set that fails to open) in a plain box
 // with the provider's text, no caption and no icon. The program and the test harness call it

@@ -1,8 +1,10 @@
 #include "platform/grid.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -11,6 +13,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -192,6 +195,11 @@ void GridControl::apply_page_layout(QPagedPaintDevice& device) const {
 namespace {
 
 constexpr double kCellPaddingPx = 3.0;  // left and right inside a cell, at 96 dpi
+// Above and below the lines of a wrapped cell, at 96 dpi.
+constexpr double kWrappedRowPaddingPx = 2.0;
+// The smallest font a column shrinks to before its texts wrap, as a share of the cell font:
+// 10 points become 7, still easy to read on paper.
+constexpr double kMinFontScale = 0.7;
 
 QString expand_page_codes(const QString& text, int page, int pages) {
     QString out;
@@ -246,10 +254,12 @@ struct Plan {
     double page_w = 0, page_h = 0;
     QRectF content;
     double zoom = 1;
-    double row_h = 0;
+    double row_h = 0;  // the default row height
     QFont cell_font;
     bool fixed_column = false;
     std::vector<double> width;                // device width per grid column
+    std::vector<QFont> column_font;           // per grid column: the cell font, shrunk to fit
+    std::vector<double> height;               // device height per grid row, grown to fit
     std::vector<std::vector<int>> bands;      // data columns of each band
     std::vector<std::pair<int, int>> slices;  // rows [first, last) of each slice
     std::vector<TitleLine> first_titles, all_titles;
@@ -262,27 +272,30 @@ double title_block_height(const std::vector<TitleLine>& titles) {
     return h;
 }
 
-// One cell's text inside its box: on one line when it fits; else wrapped onto as many lines as
-// the row height holds, the last line elided; a row of one line elides.
-void draw_cell_text(QPainter& painter, QPagedPaintDevice& device, const QRectF& box,
-                    const QString& raw, Qt::Alignment align, const QFontMetricsF& fm) {
+// A cell's text with its own line breaks as "\n".
+QString normalised_cell_text(const QString& raw) {
     QString text = raw;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const bool multi_line = text.contains(u'\n');
-    if (!multi_line && fm.horizontalAdvance(text) <= box.width()) {
-        painter.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        return;
-    }
-    const int max_lines =
-        std::max(1, static_cast<int>(std::floor(box.height() / fm.lineSpacing())));
-    if (max_lines == 1) {
-        text.replace(u'\n', u' ');
-        painter.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine,
-                         fm.elidedText(text, Qt::ElideRight, box.width()));
-        return;
-    }
-    text.replace(u'\n', QChar::LineSeparator);
-    QTextLayout layout(text, painter.font(), &device);
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// The width a text needs on one line per line break of its own.
+double natural_width(const QString& text, const QFontMetricsF& fm) {
+    if (!text.contains(u'\n')) return fm.horizontalAdvance(text);
+    double widest = 0;
+    for (const QString& line : text.split(u'\n'))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    return widest;
+}
+
+// The lines a text takes in a width: its own line breaks, then breaks at word boundaries or,
+// inside a long word such as an account number, anywhere.
+QStringList wrapped_lines(const QString& text, const QFont& font, QPaintDevice* device,
+                          double width) {
+    QString laid = text;
+    laid.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(laid, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -291,18 +304,32 @@ void draw_cell_text(QPainter& painter, QPagedPaintDevice& device, const QRectF& 
     for (;;) {
         QTextLine line = layout.createLine();
         if (!line.isValid()) break;
-        line.setLineWidth(box.width());
-        if (lines.size() == max_lines - 1 && line.textStart() + line.textLength() < text.size()) {
-            // The last line that fits takes the rest of the text, elided.
-            QString rest = text.mid(line.textStart());
-            rest.replace(QChar::LineSeparator, u' ');
-            lines << fm.elidedText(rest, Qt::ElideRight, box.width());
-            break;
-        }
-        lines << text.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+        line.setLineWidth(width);
+        lines << laid.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
     }
     layout.endLayout();
+    if (lines.isEmpty()) lines << QString();
+    return lines;
+}
+
+// One cell's text inside its box, in the column's font: on one line when it fits, else wrapped
+// onto the lines its row was made tall enough for. Only a row capped at the page's height can
+// hold fewer lines than the text needs; its last line then ends elided.
+void draw_cell_text(QPainter& painter, QPaintDevice* device, const QRectF& box, const QString& raw,
+                    Qt::Alignment align, const QFont& font, const QFontMetricsF& fm) {
+    const QString text = normalised_cell_text(raw);
+    if (!text.contains(u'\n') && fm.horizontalAdvance(text) <= box.width()) {
+        painter.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        return;
+    }
+    QStringList lines = wrapped_lines(text, font, device, box.width());
     const double line_h = fm.lineSpacing();
+    const int max_lines = std::max(1, static_cast<int>(std::floor(box.height() / line_h + 1e-6)));
+    if (lines.size() > max_lines) {
+        const QString rest = lines.mid(max_lines - 1).join(u' ');
+        lines = lines.mid(0, max_lines - 1);
+        lines << fm.elidedText(rest, Qt::ElideRight, box.width());
+    }
     double ly = box.top() + (box.height() - lines.size() * line_h) / 2;
     for (const QString& line : lines) {
         painter.drawText(QRectF(box.left(), ly, box.width(), line_h),
@@ -394,6 +421,72 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
         if (title.PrintOnAllPages) plan.all_titles.push_back(line);
     }
 
+    // A printed list never hides what its cells hold: a column whose texts are wider than the
+    // column prints in a smaller font, down to kMinFontScale of the cell font; what is still too
+    // wide wraps, and its row grows to hold the lines.
+    const double pad = px(kCellPaddingPx);
+    const double line_pad = px(kWrappedRowPaddingPx);
+    const QFontMetricsF cell_metrics(plan.cell_font, &device);
+    // What a cell prints: an empty cell of the fixed column shows its row number when asked.
+    auto printed_text = [this](int r, int c) {
+        const QString& text = Cell(r, c).Text;
+        if (c == 0 && r > 0 && text.isEmpty() && DisplayRowIndex) return QString::number(r);
+        return text;
+    };
+    std::vector<int> printed_columns;
+    if (plan.fixed_column) printed_columns.push_back(0);
+    for (const std::vector<int>& b : plan.bands)
+        printed_columns.insert(printed_columns.end(), b.begin(), b.end());
+    plan.column_font.assign(cols_, plan.cell_font);
+    plan.height.assign(rows_, plan.row_h);
+    // A row never grows past what a page holds below the titles and the title row.
+    const double tallest_titles =
+        std::max(title_block_height(plan.first_titles), title_block_height(plan.all_titles));
+    const double row_cap = std::max(plan.row_h, content_h - tallest_titles - plan.row_h);
+    for (int c : printed_columns) {
+        const double inner = plan.width[c] - 2 * pad;
+        if (inner <= 0) continue;
+        std::vector<double> natural(rows_, 0.0);
+        std::vector<bool> broken(rows_, false);  // the text has line breaks of its own
+        double widest = 0;
+        bool any_broken = false;
+        for (int r = 0; r < rows_; ++r) {
+            const QString text = normalised_cell_text(printed_text(r, c));
+            if (text.isEmpty()) continue;
+            natural[r] = natural_width(text, cell_metrics);
+            widest = std::max(widest, natural[r]);
+            broken[r] = text.contains(u'\n');
+            any_broken = any_broken || broken[r];
+        }
+        if (widest <= inner && !any_broken) continue;
+        const double base_size = plan.cell_font.pointSizeF();
+        double scale = widest <= inner ? 1.0 : std::max(inner / widest, kMinFontScale);
+        QFont font = plan.cell_font;
+        font.setPointSizeF(base_size * scale);
+        // Glyph advances do not shrink exactly with the size: check the widest text again.
+        for (int attempt = 0; attempt < 4 && scale < 1.0 && scale > kMinFontScale; ++attempt) {
+            double longest = 0;
+            const QFontMetricsF fm(font, &device);
+            for (int r = 0; r < rows_; ++r)
+                if (natural[r] * scale > inner * 0.9)
+                    longest = std::max(longest,
+                                       natural_width(normalised_cell_text(printed_text(r, c)), fm));
+            if (longest <= inner) break;
+            scale = std::max(scale * inner / longest * 0.99, kMinFontScale);
+            font.setPointSizeF(base_size * scale);
+        }
+        plan.column_font[c] = font;
+        const QFontMetricsF fm(font, &device);
+        for (int r = 0; r < rows_; ++r) {
+            if (!broken[r] && natural[r] * scale <= inner * 0.9) continue;  // fits with room
+            const QString text = normalised_cell_text(printed_text(r, c));
+            if (!broken[r] && fm.horizontalAdvance(text) <= inner) continue;
+            const auto lines = wrapped_lines(text, font, &device, inner).size();
+            const double needed = static_cast<double>(lines) * fm.lineSpacing() + 2 * line_pad;
+            plan.height[r] = std::min(std::max(plan.height[r], needed), row_cap);
+        }
+    }
+
     // Row slices: the first slice shares its page with the first-page titles.
     const int data_rows = rows_ - 1;
     int next = 1;
@@ -402,17 +495,18 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
         const bool fixed_row = setup.PrintFixedRow || first;
         const double room = content_h -
                             title_block_height(first ? plan.first_titles : plan.all_titles) -
-                            (fixed_row ? plan.row_h : 0);
-        const int fit = std::max(1, static_cast<int>(std::floor(room / plan.row_h + 1e-6)));
-        const int last = std::min(next + fit, rows_);
+                            (fixed_row ? plan.height[0] : 0);
+        int last = next;
+        double used = 0;
+        while (last < rows_ && (last == next || used + plan.height[last] <= room + 1e-6))
+            used += plan.height[last++];
+        last = std::max(last, std::min(next + 1, rows_));
         plan.slices.emplace_back(next, last);
         next = last;
     } while (next <= data_rows);
 
     // ---- painting ----
     const int pages = plan.pages();
-    const QFontMetricsF cell_metrics(plan.cell_font, &device);
-    const double pad = px(kCellPaddingPx);
     const QColor ink = Qt::black;
     const QColor shade = setup.BlackAndWhite ? QColor(Qt::white) : QColor(0xE8, 0xE8, 0xE8);
     QPen grid_pen(ink);
@@ -454,7 +548,9 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
         std::vector<int> rows;
         if (fixed_row) rows.push_back(0);
         for (int r = first_row; r < end_row; ++r) rows.push_back(r);
-        const double table_h = cols.empty() ? 0 : rows.size() * plan.row_h;
+        double table_h = 0;
+        if (!cols.empty())
+            for (int r : rows) table_h += plan.height[r];
 
         double x0 = plan.content.left();
         if (setup.CenterHorizontally) x0 += std::max(0.0, (content_w - table_w) / 2);
@@ -481,38 +577,41 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
         if (!cols.empty() && !setup.BlackAndWhite) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(shade);
-            if (fixed_row) painter.drawRect(QRectF(x0, y, table_w, plan.row_h));
+            if (fixed_row) painter.drawRect(QRectF(x0, y, table_w, plan.height[0]));
             if (plan.fixed_column) painter.drawRect(QRectF(x0, y, plan.width[0], table_h));
             painter.setBrush(Qt::NoBrush);
         }
 
         // Cell texts.
-        painter.setFont(plan.cell_font);
         painter.setPen(ink);
         double row_y = y;
         for (int r : rows) {
             double cx = x0;
+            const double row_h = plan.height[r];
             for (int c : cols) {
-                QString text = Cell(r, c).Text;
-                if (c == 0 && r > 0 && text.isEmpty() && DisplayRowIndex) text = QString::number(r);
+                const QString text = printed_text(r, c);
                 const Qt::Alignment align = (r == 0 || c == 0) ? Qt::AlignHCenter : Qt::AlignLeft;
-                const QRectF box(cx + pad, row_y, plan.width[c] - 2 * pad, plan.row_h);
+                const QRectF box(cx + pad, row_y, plan.width[c] - 2 * pad, row_h);
                 if (!text.isEmpty() && box.width() > 0) {
                     painter.save();
-                    painter.setClipRect(QRectF(cx, row_y, plan.width[c], plan.row_h));
-                    draw_cell_text(painter, device, box, text, align, cell_metrics);
+                    painter.setClipRect(QRectF(cx, row_y, plan.width[c], row_h));
+                    painter.setFont(plan.column_font[c]);
+                    draw_cell_text(painter, &device, box, text, align, plan.column_font[c],
+                                   QFontMetricsF(plan.column_font[c], &device));
                     painter.restore();
                 }
                 cx += plan.width[c];
             }
-            row_y += plan.row_h;
+            row_y += row_h;
         }
 
         // Grid lines: one stroke per row and column boundary.
         if (setup.PrintGridlines && !cols.empty() && !rows.empty()) {
             painter.setPen(grid_pen);
-            for (size_t i = 0; i <= rows.size(); ++i) {
-                const double ly = y + i * plan.row_h;
+            double ly = y;
+            painter.drawLine(QPointF(x0, ly), QPointF(x0 + table_w, ly));
+            for (int r : rows) {
+                ly += plan.height[r];
                 painter.drawLine(QPointF(x0, ly), QPointF(x0 + table_w, ly));
             }
             double lx = x0;
@@ -553,6 +652,17 @@ void GridControl::PrintPreview(const QString& zoom) {
     apply_page_layout(printer);
     QPrintPreviewDialog preview(&printer, parent_);
     preview.setWindowTitle(QStringLiteral("打印预览"));
+    // The whole screen, so that every tool of the bar shows (a narrow preview hides the page
+    // setup and print buttons behind the bar's overflow handle); the screen's working area is
+    // also the normal size where no window manager carries out the maximise request.
+    const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
+    if (screen) preview.setGeometry(screen->availableGeometry());
+    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    keep_tool_button_icons(&preview);
+    // The zoom box shows its whole percentage whatever padding a skin gives combo boxes.
+    for (QComboBox* zoom_box : preview.findChildren<QComboBox*>())
+        zoom_box->setMinimumWidth(
+            zoom_box->fontMetrics().horizontalAdvance(QStringLiteral("1000.0%")) + 48);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [this](QPrinter* target) {
                          QPainter painter;

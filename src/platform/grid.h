@@ -28,9 +28,13 @@
 //     every page, other non-blank titles on the first page only; a blank title prints nothing),
 //     each taking 2 x its point size in height (1.5 x for every further wrapped line), then the
 //     table.
-//   - Rows are paged by DefaultRowHeight. With PrintFixedRow the title row repeats at the top
-//     of every page; without it, it prints above the first rows only. Column 0 prints only
-//     with PrintFixedColumn, then at the left of every page. Columns of width 0 are hidden.
+//   - No cell is cut: a column whose texts are wider than the column prints in a smaller font
+//     (down to 70% of DefaultFont); a text still too wide, or with line breaks of its own,
+//     wraps inside its column and its row grows to hold the lines (never past one page).
+//   - Rows are paged by their heights: DefaultRowHeight, or more for a row that grew. With
+//     PrintFixedRow the title row repeats at the top of every page; without it, it prints above
+//     the first rows only. Column 0 prints only with PrintFixedColumn, then at the left of every
+//     page. Columns of width 0 are hidden.
 //   - A table wider than the page is never cut: its columns are split into bands that fit the
 //     width, and every band is printed for each slice of rows (across, then down), so page 2
 //     holds the same rows as page 1 with the next columns.

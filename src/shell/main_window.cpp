@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
@@ -30,6 +31,7 @@
 #include "platform/files.h"
 #include "shell/action_names.h"
 #include "shell/agreement_window.h"
+#include "shell/help_window.h"
 #include "shell/interface_settings_window.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
@@ -176,6 +178,14 @@ void guarded(F&& work) {
     }
 }
 
+// `a` moved toward `b` by `share` (0..1).
+QColor mix_colours(const QColor& a, const QColor& b, qreal share) {
+    auto channel = [share](qreal x, qreal y) { return x + (y - x) * share; };
+    return QColor::fromRgbF(static_cast<float>(channel(a.redF(), b.redF())),
+                            static_cast<float>(channel(a.greenF(), b.greenF())),
+                            static_cast<float>(channel(a.blueF(), b.blueF())));
+}
+
 qreal wave_amplitude(qreal height, int layer) { return height * (layer == 0 ? 0.018 : 0.014); }
 
 // The arrow's two pictures: pointing left while the pane is open (a click collapses it),
@@ -221,26 +231,12 @@ QIcon entry_picture(const QColor& colour, const QString& caption) {
     return QIcon(picture);
 }
 
-const char kNavigationStyle[] = R"(
-QTabWidget::pane { border: 1px solid #9db3d1; background: #eef3fa; }
-QPushButton[navRole="header"] {
-    color: #1d3557; font-weight: bold; border: 1px solid #8aa6cb; border-radius: 3px;
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfdff, stop:1 #c8d8ee);
-}
-QPushButton[navRole="header"]:hover {
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dbe7f6);
-}
-QPushButton[navRole="header"][current="true"] {
-    border-color: #d0a13d;
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff6d9, stop:1 #f4cf72);
-}
-QPushButton[navRole="entry"] {
-    color: #1d3557; text-align: left; padding-left: 22px; border: 1px solid transparent;
-    border-radius: 3px; background: transparent;
-}
-QPushButton[navRole="entry"]:hover { background: #d9e6f7; border-color: #a8c0e0; }
-QPushButton[navRole="entry"]:pressed { background: #c3d6f0; }
-QPushButton[navRole="entry"]:disabled { color: #98a3b3; }
+// The navigation pane's layout, the same under every skin; its colours come from the skin,
+// which styles the pane (navPane), its headers and entries (navRole, current), the splitter
+// (navSplitter) and the arrow (navArrow).
+const char kNavigationLayout[] = R"(
+QPushButton[navRole="header"] { font-weight: bold; }
+QPushButton[navRole="entry"] { text-align: left; padding-left: 22px; }
 )";
 
 }  // namespace
@@ -260,20 +256,9 @@ MainWindow::MainWindow(QWidget* parent)
     // reach a page past the permission check of the entry that leads there.
     ui->选择夹1->tabBar()->hide();
     ui->选择夹2->tabBar()->hide();
-    ui->选择夹1->setStyleSheet(QString::fromUtf8(kNavigationStyle));
-    ui->分隔条1->setStyleSheet(QStringLiteral(
-        "QFrame { background: #e3eaf4; border-left: 1px solid #c7d3e3; border-right: 1px solid "
-        "#c7d3e3; } QFrame:hover { background: #d3deed; }"));
-    // The arrow is a bare picture in the gap, whatever a skin makes of tool buttons.
-    ui->箭头->setStyleSheet(
-        QStringLiteral("QToolButton { border: 1px solid #b5c5da; border-radius: 3px; background: "
-                       "#f7faff; padding: 0; "
-                       "min-height: 0; min-width: 0; } QToolButton:hover { background: #dce8f7; "
-                       "border-color: #6f95c6; }"));
     ui->箭头->setIconSize(QSize(10, 18));
     ui->箭头->raise();
     ui->图片框1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    ui->图片框1->setStyleSheet(QStringLiteral("QLabel { background: #ffffff; }"));
 
     // The two context menus of the charge and prepayment lists live in the menu bar, hidden.
     ui->菜单_收费查询->menuAction()->setVisible(false);
@@ -287,6 +272,15 @@ MainWindow::MainWindow(QWidget* parent)
     ui->主窗口区->installEventFilter(this);
     ui->分隔条1->installEventFilter(this);
     ui->图片框1->installEventFilter(this);
+
+    // The look comes from the skin, through the properties its rules select on (set in the form,
+    // so that they are there when a unit is first polished): navPane, navRole and current,
+    // navSplitter, navArrow, and welcomePicture, whose background, text and selection colours
+    // the built-in picture is drawn in.
+    ui->选择夹1->setStyleSheet(QString::fromUtf8(kNavigationLayout));
+    // The arrow is a small picture in the gap, whatever padding a skin gives tool buttons.
+    ui->箭头->setStyleSheet(
+        QStringLiteral("QToolButton { padding: 0; min-height: 0; min-width: 0; }"));
 
     select_navigation_page(kNavHouseholds);
     select_content_page(kPageWelcome);
@@ -463,17 +457,24 @@ void MainWindow::set_background_picture(const QPixmap& picture) {
 
 QLabel* MainWindow::picture_box() const { return ui->图片框1; }
 
-QPixmap MainWindow::builtin_background_picture(QSize size) {
+QPixmap MainWindow::builtin_background_picture(QSize size, const QPalette& colours) {
     size = size.expandedTo(QSize(320, 200));
     QPixmap picture(size);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal w = size.width();
     const qreal h = size.height();
+    const QColor base = colours.color(QPalette::Window);
+    const QColor accent = colours.color(QPalette::Highlight);
+    const QColor ink = colours.color(QPalette::WindowText);
+    auto with_alpha = [](QColor colour, int alpha) {
+        colour.setAlpha(alpha);
+        return colour;
+    };
 
     QLinearGradient sky(0, 0, 0, h);
-    sky.setColorAt(0, QColor(0xf4, 0xf8, 0xfd));
-    sky.setColorAt(1, QColor(0xd7, 0xe5, 0xf5));
+    sky.setColorAt(0, mix_colours(base, Qt::white, 0.6));
+    sky.setColorAt(1, base);
     painter.fillRect(picture.rect(), sky);
 
     // Two soft waves along the bottom.
@@ -489,8 +490,8 @@ QPixmap MainWindow::builtin_background_picture(QSize size) {
         wave.lineTo(w, h);
         wave.lineTo(0, h);
         wave.closeSubpath();
-        painter.fillPath(
-            wave, layer == 0 ? QColor(0x9f, 0xc2, 0xe9, 120) : QColor(0x5b, 0x8f, 0xcf, 150));
+        painter.fillPath(wave, layer == 0 ? with_alpha(mix_colours(accent, Qt::white, 0.45), 120)
+                                          : with_alpha(mix_colours(accent, Qt::white, 0.15), 150));
     }
 
     // A water drop as the emblem.
@@ -505,8 +506,8 @@ QPixmap MainWindow::builtin_background_picture(QSize size) {
     drop.cubicTo(centre.x() - r, centre.y() - r * 0.5, centre.x() - r * 0.4, centre.y() - r * 1.1,
                  centre.x(), centre.y() - r * 1.9);
     QLinearGradient dropFill(centre.x(), centre.y() - 2 * r, centre.x(), centre.y() + r);
-    dropFill.setColorAt(0, QColor(0x6f, 0xb6, 0xf2));
-    dropFill.setColorAt(1, QColor(0x1f, 0x64, 0xb5));
+    dropFill.setColorAt(0, mix_colours(accent, Qt::white, 0.4));
+    dropFill.setColorAt(1, accent);
     painter.fillPath(drop, dropFill);
     painter.setBrush(QColor(255, 255, 255, 150));
     painter.setPen(Qt::NoPen);
@@ -517,7 +518,7 @@ QPixmap MainWindow::builtin_background_picture(QSize size) {
     title.setBold(true);
     title.setLetterSpacing(QFont::PercentageSpacing, 110);
     painter.setFont(title);
-    painter.setPen(QColor(0x1d, 0x35, 0x57));
+    painter.setPen(ink);
     const QRectF title_box(0, h * 0.43, w, unit * 0.11);
     painter.drawText(title_box, Qt::AlignCenter, QStringLiteral("欢迎使用收费系统"));
 
@@ -526,14 +527,14 @@ QPixmap MainWindow::builtin_background_picture(QSize size) {
     subtitle.setBold(false);
     subtitle.setLetterSpacing(QFont::PercentageSpacing, 100);
     painter.setFont(subtitle);
-    painter.setPen(QColor(0x3b, 0x5f, 0x8f));
+    painter.setPen(mix_colours(ink, accent, 0.5));
     painter.drawText(QRectF(0, title_box.bottom(), w, unit * 0.06), Qt::AlignCenter,
                      QStringLiteral("用户 · 抄表 · 收费 · 预存 · 报表"));
 
     QFont keys = painter.font();
     keys.setPixelSize(std::max(11, static_cast<int>(unit * 0.022)));
     painter.setFont(keys);
-    painter.setPen(QColor(0x4a, 0x5d, 0x75));
+    painter.setPen(mix_colours(ink, base, 0.3));
     painter.drawText(QRectF(0, h * 0.66, w, unit * 0.05), Qt::AlignCenter,
                      QStringLiteral("F3 用户添加    F4 用户查询    F5 手动抄表    F6 计量管理    "
                                     "F7 预存添加    F8 窗口收费    F9 磁卡收费"));
@@ -545,10 +546,15 @@ void MainWindow::show_scaled_picture() {
     const QSize area = box->size();
     if (area.width() < 2 || area.height() < 2) return;
     if (background_.isNull()) {
-        box->setPixmap(builtin_background_picture(area));
+        box->ensurePolished();  // the skin's colours are in its palette once it is polished
+        box->setPixmap(builtin_background_picture(area, box->palette()));
         return;
     }
-    box->setPixmap(background_.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // The picture covers the whole page, its middle kept where its shape differs from the page's.
+    const QPixmap scaled =
+        background_.scaled(area, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    box->setPixmap(scaled.copy((scaled.width() - area.width()) / 2,
+                               (scaled.height() - area.height()) / 2, area.width(), area.height()));
 }
 
 // ---- status bar -------------------------------------------------------------------------------
@@ -709,7 +715,16 @@ void MainWindow::open_with_desktop(const QStringList& candidates) {
     if (!program.isEmpty()) launch_on_desktop(program, true);
 }
 
-void MainWindow::on_menu_help() { launch_on_desktop(platform::app_path(kHelpFile), false); }
+void MainWindow::on_menu_help() {
+    // The pages show in a window of the program's own, so help works where no desktop browser is;
+    // one window, brought to the front with its first page again.
+    static QPointer<HelpWindow> window;
+    if (!window) window = new HelpWindow(this);
+    window->show_page(platform::app_path(kHelpFile));
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 void MainWindow::on_main_nav_help_click() { on_menu_help(); }
 
@@ -745,7 +760,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->主窗口区 && event->type() == QEvent::Resize) {
         place_frame_units();
-    } else if (watched == ui->图片框1 && event->type() == QEvent::Resize) {
+    } else if (watched == ui->图片框1 &&
+               (event->type() == QEvent::Resize ||
+                (event->type() == QEvent::PaletteChange && background_.isNull()))) {
+        // A new size, or new skin colours for the built-in picture.
         show_scaled_picture();
     } else if (watched == ui->分隔条1) {
         // Dragging the splitter moves it alone; the pane follows when the button is released.

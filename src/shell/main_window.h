@@ -75,6 +75,7 @@
 //   F8 page 2: on_main_nav_counter_charging_click
 //   F9 unchanged: on_main_nav_card_charging_click
 #include <QMainWindow>
+#include <QPalette>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -135,16 +136,17 @@ inline const QString kSplitterSection = QStringLiteral("分割条");
 inline const QString kSplitterKey = QStringLiteral("数值");
 inline constexpr int kDefaultPaneWidth = 210;
 
-// The help pages under the program folder; the menu entry 帮助 opens the first one.
+// The help pages under the program folder; the menu entry 帮助 shows the first one in the
+// program's help window.
 inline const QString kHelpFile = QStringLiteral("help/index.html");
 
 // The hot keys' registration ids are their virtual-key codes, F3 = 114 .. F9 = 120, registered
 // in the order F3, F4, F5, F7, F8, F9, F6.
 inline constexpr std::array<int, 7> kHotKeyRegistrationOrder = {114, 115, 116, 118, 119, 120, 117};
 
-// What the frame hands to the desktop: a file to open with its default program (the help page)
-// or a program to start without waiting (calculator, text editor). Tests replace it so that
-// nothing is started; it returns whether the desktop took the request.
+// What the frame hands to the desktop: a file to open with its default program or a program to
+// start without waiting (calculator, text editor). Tests replace it so that nothing is started;
+// it returns whether the desktop took the request.
 using DesktopLauncher = std::function<bool(const QString& target, bool start_program)>;
 void set_desktop_launcher_for_tests(DesktopLauncher launcher);
 
@@ -186,8 +188,10 @@ public:
     // A null or empty picture shows the built-in one.
     void set_background_picture(const QPixmap& picture);
     QLabel* picture_box() const;
-    // The built-in welcome picture, drawn for the given size.
-    static QPixmap builtin_background_picture(QSize size = QSize(1280, 800));
+    // The built-in welcome picture, drawn for the given size in the colours of a palette (the
+    // picture box's, which the skin sets): Window the sky, Highlight the waves and the emblem,
+    // WindowText the writing.
+    static QPixmap builtin_background_picture(QSize size, const QPalette& colours);
 
     // ---- status bar 状态条1 ----
     // Appends a panel of the given width.

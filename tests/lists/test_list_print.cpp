@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -176,6 +177,58 @@ TEST_F(ListPrint, SixtyRowsPrintWithTitleColumnTitlesAndFooterOnEveryPage) {
         EXPECT_TRUE(out.pages.last().contains("幸福路60号"));
         EXPECT_TRUE(out.pages.last().contains("75.00"));
     }
+}
+
+// A printed list never hides what the list shows: dates, identity numbers and bank accounts a
+// little wider than their columns print whole on one line, a long address wraps in its column.
+TEST_F(ListPrint, LongCellsPrintWhole) {
+    struct Column {
+        const char* title;
+        int width;  // the shipped widths of the household list
+        const char* text;
+    };
+    const Column columns[] = {
+        {"户号", 80, "000123"},
+        {"建档时间", 110, "2026年12月10日"},
+        {"身份证号", 140, "11010119900101123X"},
+        {"银行帐号", 130, "6222000011112222333"},
+        {"详细地址", 150, "北京市朝阳区幸福路一百二十三号院东区北侧第十二栋三单元四楼"},
+        {"家庭人口", 60, "5"},
+    };
+    std::unique_ptr<QTableView> list(platform::make_report_view());
+    for (const Column& c : columns) platform::listview_insert_column(list.get(), c.title, c.width);
+    platform::listview_begin_fill(list.get());
+    QStringList row;
+    for (const Column& c : columns) row << c.text;
+    for (int r = 0; r < 3; ++r) platform::listview_model(list.get())->append_row(row);
+    platform::listview_end_fill(list.get());
+
+    on_page_setup(confirm);
+    lists::print_list_view(list.get());
+    const PdfText out = read_pdf(pdf_);
+    ASSERT_EQ(out.page_count, 1);
+    const QString& page = out.pages[0];
+    EXPECT_FALSE(page.contains(u'…'));
+    for (const Column& c : columns) {
+        if (QString(c.title) == "详细地址") continue;
+        EXPECT_EQ(page.count(c.title), 1) << c.title;
+        EXPECT_EQ(page.count(c.text), 3) << c.title << " " << page.toStdString();
+    }
+    // The address reads back whole from its own column, top to bottom, once per row.
+    const PdfWord* header = find_word(out.words[0], "详细地址");
+    ASSERT_NE(header, nullptr);
+    const double centre = (header->x_min + header->x_max) / 2, half = 150 * 0.75 / 2;
+    std::vector<PdfWord> inside;
+    for (const PdfWord& w : out.words[0])
+        if (w.x_min >= centre - half - 0.5 && w.x_max <= centre + half + 0.5 &&
+            w.text != "详细地址")
+            inside.push_back(w);
+    std::sort(inside.begin(), inside.end(),
+              [](const PdfWord& a, const PdfWord& b) { return a.y_min < b.y_min; });
+    QString joined;
+    for (const PdfWord& w : inside) joined += w.text;
+    EXPECT_EQ(joined, QString(columns[4].text).repeated(3));
+    EXPECT_GT(inside.size(), 3u) << "the address wraps";
 }
 
 TEST_F(ListPrint, BlankTitlePrintsNoTitleAndTheTableStartsAtTheTopMargin) {

@@ -2,15 +2,20 @@
 // paper, read back from the PDF it writes with poppler's pdftotext and pdfinfo.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDialog>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <cmath>
 #include <set>
 
+#include "dialog_look.h"
 #include "harness/pdf_text.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
@@ -355,50 +360,124 @@ TEST_F(GridPrint, ChineseTextReadsBackExactly) {
         EXPECT_NE(std::find(words.begin(), words.end(), text), words.end()) << text.toStdString();
 }
 
-TEST_F(GridPrint, LongCellTextStaysInsideItsCell) {
+// The words poppler reads inside one cell's column, top to bottom, left to right.
+std::vector<PdfWord> words_between(const std::vector<PdfWord>& words, double left, double right) {
+    std::vector<PdfWord> inside;
+    for (const PdfWord& w : words)
+        if (w.x_min >= left - 0.5 && w.x_max <= right + 0.5) inside.push_back(w);
+    std::sort(inside.begin(), inside.end(), [](const PdfWord& a, const PdfWord& b) {
+        return a.y_min != b.y_min ? a.y_min < b.y_min : a.x_min < b.x_min;
+    });
+    return inside;
+}
+
+// A printed list never hides data: a column whose texts are a little too wide prints them in
+// a smaller font on one line; what even the smallest font cannot hold wraps, and its row grows.
+TEST_F(GridPrint, LongCellsPrintWholeInsideTheirColumns) {
+    struct Case {
+        const char* name;
+        int width;  // px
+        const char* text;
+        bool wraps;
+    };
+    const Case cases[] = {
+        {"identity number", 110, "110101199001011234", false},
+        {"date", 80, "2026年12月10日", false},
+        {"bank account", 120, "6222000011112222333", false},
+        {"letters", 60, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", true},
+        {"address", 60, "北京市朝阳区幸福路一百二十三号院", true},
+        {"own line break", 120, "第一行\r\n第二行", true},
+    };
+    for (const Case& c : cases) {
+        GridControl grid;
+        set_list_defaults(grid);
+        grid.PageSetup()->CenterHorizontally = false;
+        grid.Cols(3);
+        grid.Rows(4);
+        grid.Column(1).Width = c.width;
+        grid.Column(2).Width = 80;
+        grid.Cell(0, 1).Text = "内容";
+        grid.Cell(0, 2).Text = "右邻";
+        grid.Cell(1, 1).Text = "短";
+        grid.Cell(2, 1).Text = c.text;
+        grid.Cell(2, 2).Text = "同行";
+        grid.Cell(3, 1).Text = "下行";
+        const PdfText out = print(grid, "long");
+        ASSERT_EQ(out.page_count, 1) << c.name;
+
+        const double left = 1.5 * kPtPerCm, right = left + c.width * kPtPerPx;
+        const std::vector<PdfWord> inside = words_between(out.words[0], left, right);
+        QString joined;
+        std::set<double> line_tops;
+        const PdfWord *whole = nullptr, *below = nullptr, *first = nullptr, *last = nullptr;
+        for (const PdfWord& w : inside) {
+            if (w.text == "下行") below = &w;
+            if (w.text == "短" || w.text == "内容" || w.text == "下行") continue;
+            if (!first) first = &w;
+            last = &w;
+            joined += w.text;
+            line_tops.insert(std::round(w.y_min));
+            if (w.text == QString(c.text)) whole = &w;
+        }
+        QString expected = c.text;
+        expected.remove("\r\n");
+        EXPECT_EQ(joined, expected) << c.name;
+        EXPECT_FALSE(out.pages[0].contains(u'…')) << c.name;
+        ASSERT_NE(first, nullptr) << c.name;
+        ASSERT_NE(below, nullptr) << c.name;
+        if (c.wraps) {
+            EXPECT_GE(line_tops.size(), 2u) << c.name;
+        } else {
+            ASSERT_NE(whole, nullptr) << c.name << " on one line";
+            // The column's font shrank: the word box is lower than the 10-point font's.
+            EXPECT_LT((whole->y_max - whole->y_min) / 10, kBoxPerPoint - 0.05) << c.name;
+        }
+        // The row below starts under the last line; the neighbour cell of the same row stays
+        // in its own column.
+        EXPECT_GT(below->y_min, last->y_max) << c.name;
+        const PdfWord* neighbour = find_word(out.words[0], "同行");
+        ASSERT_NE(neighbour, nullptr) << c.name;
+        EXPECT_GE(neighbour->x_min, right) << c.name;
+        const double centre = (neighbour->y_min + neighbour->y_max) / 2;
+        EXPECT_GT(centre, first->y_min) << c.name;
+        EXPECT_LT(centre, last->y_max) << c.name;
+    }
+}
+
+TEST_F(GridPrint, RowsThatGrowStillPageEveryRowOnce) {
     GridControl grid;
     set_list_defaults(grid);
-    grid.PageSetup()->CenterHorizontally = false;
-    grid.Cols(3);
-    grid.Rows(3);
-    grid.Column(1).Width = 60;
-    grid.Column(2).Width = 80;
-    grid.Cell(1, 1).Text = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    grid.Cell(1, 2).Text = "右邻";
-    const QString long_text = "北京市朝阳区幸福路一百二十三号院";
-    grid.Cell(2, 1).Text = long_text;
-
-    // One row height: the first row of 20 px holds one line and elides; the second text gets a
-    // separate grid with tall rows below.
-    grid.DefaultRowHeight = 20;
-    PdfText out = print(grid, "elided");
-    ASSERT_EQ(out.page_count, 1);
-    const double cell_left = 1.5 * kPtPerCm, cell_right = cell_left + 60 * kPtPerPx;
-    EXPECT_FALSE(out.pages[0].contains("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    EXPECT_TRUE(out.pages[0].contains("ABC"));
-    EXPECT_TRUE(out.pages[0].contains(u'…'));
-    EXPECT_NE(find_word(out.words[0], "右邻"), nullptr);
-    for (const PdfWord& w : out.words[0]) {
-        if (w.text.startsWith("ABC") || w.text.startsWith("北京")) {
-            EXPECT_GE(w.x_min, cell_left - 0.5) << w.text.toStdString();
-            EXPECT_LE(w.x_max, cell_right + 0.5) << w.text.toStdString();
+    add_title(grid, "抄表查询");
+    fill_list(grid, 60);
+    // Every third street is too long for its 160 px column even in the smallest font.
+    for (int r = 3; r <= 60; r += 3)
+        grid.Cell(r, 3).Text = QString("幸福路%1号院东区北侧第十二栋三单元四楼靠西的那一户").arg(r);
+    const PdfText out = print(grid);
+    ASSERT_GE(out.page_count, 2);
+    std::vector<int> all;
+    for (int p = 0; p < out.page_count; ++p) {
+        const auto rows = rows_on(out.pages[p]);
+        all.insert(all.end(), rows.begin(), rows.end());
+        EXPECT_TRUE(
+            out.pages[p].contains(QString("共%1页，第%2页").arg(out.page_count).arg(p + 1)));
+        for (const PdfWord& w : out.words[p]) {
+            if (w.text.startsWith("共")) continue;  // the footer, in the bottom margin
+            EXPECT_LT(w.y_max, out.page_height - 2.5 * kPtPerCm + 1) << w.text.toStdString();
         }
     }
-
-    // Rows of 80 px hold several lines: the text wraps inside the cell and reads back whole.
-    grid.Cell(1, 1).Text.clear();
-    grid.DefaultRowHeight = 80;
-    out = print(grid, "wrapped");
-    QString joined;
-    std::set<double> lines;
-    for (const PdfWord& w : out.words[0]) {
-        if (w.x_min >= cell_left - 0.5 && w.x_max <= cell_right + 0.5) {
-            joined += w.text;
-            lines.insert(w.y_min);
-        }
-    }
-    EXPECT_EQ(joined, long_text);
-    EXPECT_GE(lines.size(), 2u);
+    EXPECT_EQ(all, range(1, 60));
+    EXPECT_FALSE(out.all().contains(u'…'));
+    // Each long street reads back whole from the street column (the table of 460 px is centred:
+    // the column starts 200 px right of the table's left edge and is 160 px wide).
+    const double column_left = (out.page_width - 460 * kPtPerPx) / 2 + 200 * kPtPerPx;
+    QString streets;
+    for (const auto& words : out.words)
+        for (const PdfWord& w : words_between(words, column_left, column_left + 160 * kPtPerPx))
+            streets += w.text;
+    for (int r = 3; r <= 60; r += 3)
+        EXPECT_TRUE(
+            streets.contains(QString("幸福路%1号院东区北侧第十二栋三单元四楼靠西的那一户").arg(r)))
+            << r;
 }
 
 // ---- placement on the page -------------------------------------------------------------------
@@ -707,6 +786,66 @@ TEST_F(GridPrint, PrintPreviewOpensModallyAndPrintsWhatItShows) {
     }
     EXPECT_EQ(all, range(1, 30));
     EXPECT_TRUE(out.pages.last().contains(QString("共%1页，第%1页").arg(out.page_count)));
+}
+
+// The preview opens over the whole screen with every tool of its bar showing, icons drawn,
+// under every skin.
+class PreviewLook : public PreviewToPdf {
+public:
+    PreviewLook() : PreviewToPdf(QString()) {}
+    int run_modal(QDialog* window) override {
+        window->show();
+        maximised = window->windowState().testFlag(Qt::WindowMaximized);
+        geometry = window->geometry();
+        for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+            // A bar too narrow for its tools shows its overflow handle.
+            for (QToolButton* button : bar->findChildren<QToolButton*>())
+                if (button->objectName() == "qt_toolbar_ext_button" && button->isVisible())
+                    overflow = true;
+        }
+        without_icons = dialog_look::tool_buttons_without_icons(window);
+        // The zoom box's text is not cut: with the caret at its end the text has not scrolled
+        // away from where it starts, and its end is inside the box's frame and padding.
+        for (QComboBox* box : window->findChildren<QComboBox*>()) {
+            if (!box->isVisible() || !box->lineEdit()) continue;
+            QLineEdit* edit = box->lineEdit();
+            edit->setCursorPosition(0);
+            const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+            edit->setCursorPosition(int(edit->text().size()));
+            const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+            if (end - start < edit->fontMetrics().horizontalAdvance(edit->text()) - 2 ||
+                end > edit->width() - 5)
+                cut_texts << edit->text();
+        }
+        window->hide();
+        return QDialog::Accepted;
+    }
+    bool maximised = false;
+    bool overflow = false;
+    QRect geometry;
+    QStringList without_icons;
+    QStringList cut_texts;
+};
+
+TEST_F(GridPrint, PrintPreviewFillsTheScreenWithEveryToolShowing) {
+    const dialog_look::ProgramFont font;
+    for (const QString& skin : dialog_look::kSkins) {
+        SCOPED_TRACE(skin.toStdString());
+        const dialog_look::SkinOn look(skin);
+        GridControl grid;
+        set_list_defaults(grid);
+        fill_list(grid, 3);
+        PreviewLook backend;
+        platform::set_ui_backend(&backend);
+        grid.PrintPreview("100");
+        platform::set_ui_backend(nullptr);
+        EXPECT_TRUE(backend.maximised);
+        EXPECT_EQ(backend.geometry.size(),
+                  QGuiApplication::primaryScreen()->availableGeometry().size());
+        EXPECT_FALSE(backend.overflow);
+        EXPECT_EQ(backend.without_icons, QStringList());
+        EXPECT_EQ(backend.cut_texts, QStringList());
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
@@ -17,12 +18,16 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <map>
 #include <memory>
 
+#include "harness/units.h"
 #include "platform/files.h"
 #include "shell/action_names.h"
+#include "shell/help_window.h"
 #include "shell/main_window.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
@@ -533,21 +538,61 @@ TEST_F(HotKeyTest, KeysAreShortcutsOfTheMainWindowOnlyAndNotOfOurModalDialogs) {
 
 // ---- the frame's own entries -----------------------------------------------------------------
 
-TEST_F(MainWindowTest, HelpEntriesOpenTheHelpPageOfTheProgramFolder) {
-    QStringList opened;
-    shell::set_desktop_launcher_for_tests([&](const QString& target, bool start_program) {
-        EXPECT_FALSE(start_program);
-        opened << target;
-        return true;
+TEST_F(MainWindowTest, HelpEntriesShowTheHelpPagesInTheProgramsOwnWindow) {
+    // Nothing goes to the desktop: help works where no browser is installed.
+    shell::set_desktop_launcher_for_tests([&](const QString& target, bool) {
+        ADD_FAILURE() << "handed to the desktop: " << target.toStdString();
+        return false;
     });
+    // The build lays the help pages into the program folder; this test's folder gets a copy.
+    const QString shipped = harness::shipped_program_folder() + QStringLiteral("/help");
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("help")));
+    for (const QString& name : QDir(shipped).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(shipped + u'/' + name, folder() + QStringLiteral("/help/") + name));
+
     button(QStringLiteral("系统设置4_帮助"))->click();
-    action(QStringLiteral("菜单_帮助"))->trigger();
+    auto windows = window_->findChildren<shell::HelpWindow*>();
+    ASSERT_EQ(windows.size(), 1);
+    shell::HelpWindow* help = windows.front();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    QTextBrowser* browser = help->browser();
     const QString page = platform::app_path(shell::kHelpFile);
-    EXPECT_EQ(opened, QStringList({page, page}));
     EXPECT_TRUE(page.startsWith(folder()));
-    // The build lays the help pages into the program folder.
+    EXPECT_EQ(browser->source(), QUrl::fromLocalFile(page));
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("收费系统帮助"));
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("本系统能做什么")));
+
+    // The pages link to each other; 后退 and 首页 come back.
+    auto* back = harness::unit<QPushButton>(help, "按钮_后退");
+    EXPECT_FALSE(back->isEnabled());
+    browser->setSource(QUrl(QStringLiteral("start.html")));
+    EXPECT_EQ(browser->source().fileName(), QStringLiteral("start.html"));
+    EXPECT_FALSE(browser->toPlainText().isEmpty());
+    EXPECT_TRUE(back->isEnabled());
+    back->click();
+    EXPECT_EQ(browser->source(), QUrl::fromLocalFile(page));
+    browser->setSource(QUrl(QStringLiteral("faq.html")));
+    harness::unit<QPushButton>(help, "按钮_首页")->click();
+    EXPECT_EQ(browser->source(), QUrl::fromLocalFile(page));
+
+    // The menu entry brings the same window back with its first page.
+    browser->setSource(QUrl(QStringLiteral("daily.html")));
+    harness::unit<QPushButton>(help, "按钮_关闭")->click();
+    EXPECT_FALSE(help->isVisible());
+    action(QStringLiteral("菜单_帮助"))->trigger();
+    EXPECT_EQ(window_->findChildren<shell::HelpWindow*>().size(), 1);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(browser->source(), QUrl::fromLocalFile(page));
+}
+
+TEST_F(MainWindowTest, HelpWithoutItsPagesSaysSoInItsWindow) {
+    shell::set_desktop_launcher_for_tests([](const QString&, bool) { return false; });
+    action(QStringLiteral("菜单_帮助"))->trigger();
+    auto windows = window_->findChildren<shell::HelpWindow*>();
+    ASSERT_EQ(windows.size(), 1);
     EXPECT_TRUE(
-        QFile::exists(harness::shipped_program_folder() + QStringLiteral("/") + shell::kHelpFile));
+        windows.front()->browser()->toPlainText().startsWith(QStringLiteral("找不到帮助文件")));
 }
 
 TEST_F(MainWindowTest, TipsAgreementAndUiSettingsOpenModally) {

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <string>
 
@@ -187,6 +188,98 @@ TEST_F(SkinTest, BackgroundPictureGoesToTheMainWindow) {
     load_skin_settings();
     EXPECT_TRUE(centre_colour().isValid());
     EXPECT_NE(centre_colour(), QColor(255, 0, 0));
+}
+
+// A picture that is not the page's shape still covers the whole page: no bands at its edges.
+TEST_F(SkinTest, BackgroundPictureFillsThePage) {
+    MainWindow window;
+    window.resize(1000, 700);
+    window.show();
+    for (const QSize size : {QSize(200, 50), QSize(50, 200)}) {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(QColor(0, 128, 0));
+        const QString file = path(QString("绿%1.png").arg(size.width()));
+        ASSERT_TRUE(picture.save(file));
+        keys::kBackgroundPicture.write(file);
+        load_skin_settings();
+        const QImage shown = window.picture_box()->pixmap().toImage();
+        ASSERT_EQ(shown.size(), window.picture_box()->size());
+        const int w = shown.width() - 1, h = shown.height() - 1;
+        for (const QPoint corner : {QPoint(0, 0), QPoint(w, 0), QPoint(0, h), QPoint(w, h),
+                                    QPoint(w / 2, 0), QPoint(0, h / 2)})
+            EXPECT_EQ(shown.pixelColor(corner), QColor(0, 128, 0))
+                << size.width() << " " << corner.x() << "," << corner.y();
+    }
+}
+
+// The navigation pane and the built-in welcome picture take their colours from the skin: the
+// frame sets none of its own.
+TEST_F(SkinTest, NavigationPaneAndWelcomePictureFollowTheSkin) {
+    MainWindow window;
+    window.resize(1100, 760);
+    window.show();
+    const QList<QWidget*> units = {window.navigation_tabs(), window.picture_box(),
+                                   window.findChild<QWidget*>("分隔条1"),
+                                   window.findChild<QWidget*>("箭头")};
+    for (QWidget* unit_with_look : units) {
+        ASSERT_NE(unit_with_look, nullptr);
+        EXPECT_FALSE(unit_with_look->styleSheet().contains(u'#'))
+            << unit_with_look->objectName().toStdString();
+        EXPECT_FALSE(unit_with_look->styleSheet().contains("rgb"))
+            << unit_with_look->objectName().toStdString();
+    }
+    struct Case {
+        const char* skin;
+        QColor pane;     // the pane's background in the skin
+        QColor picture;  // the welcome picture's colour in the skin
+    };
+    const Case cases[] = {{"默认.she", QColor("#eef3fa"), QColor("#d7e5f5")},
+                          {"经典.she", QColor("#d4d0c8"), QColor("#c9c5bd")},
+                          {"青翠.she", QColor("#eef8f2"), QColor("#d6eee0")}};
+    QPushButton* header = window.findChild<QPushButton*>("抄表管理0");
+    QPushButton* current = window.findChild<QPushButton*>("用户管理0");
+    ASSERT_NE(header, nullptr);
+    ASSERT_NE(current, nullptr);
+    QList<QImage> headers;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.skin);
+        skin_attach(path(QString("Skin/") + c.skin));
+        QApplication::processEvents();
+        // The header of the page shown is marked out from the others.
+        current->resize(header->size());
+        EXPECT_NE(current->grab().toImage(), header->grab().toImage());
+        // A spot of the pane between the page's entries and the group headers at its bottom.
+        QTabWidget* pane = window.navigation_tabs();
+        const QImage pane_image = pane->grab().toImage();
+        EXPECT_EQ(pane_image.pixelColor(pane->width() / 2, pane->height() / 2), c.pane);
+        headers << header->grab().toImage();
+        // The built-in picture: its sky ends in the skin's colour at the bottom edge.
+        EXPECT_EQ(window.picture_box()->palette().color(QPalette::Window), c.picture);
+        const QImage shown = window.picture_box()->pixmap().toImage();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_EQ(shown.size(), window.picture_box()->size());
+        const QColor top = shown.pixelColor(2, 2);
+        EXPECT_GT(top.lightness(), c.picture.lightness());  // the sky lightens toward the top
+        EXPECT_LT(std::abs(top.hue() - c.picture.hue()) % 360, 40) << top.name().toStdString();
+    }
+    EXPECT_NE(headers[0], headers[1]);
+    EXPECT_NE(headers[1], headers[2]);
+    EXPECT_NE(headers[0], headers[2]);
+
+    // A window made while a skin is on (as at start-up) has the same look from the first.
+    skin_attach(path("Skin/经典.she"));
+    MainWindow later;
+    later.resize(1100, 760);
+    later.show();
+    QApplication::processEvents();
+    EXPECT_EQ(later.picture_box()->palette().color(QPalette::Window), QColor("#c9c5bd"));
+    const QImage shown = later.picture_box()->pixmap().toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(2, 2), window.picture_box()->pixmap().toImage().pixelColor(2, 2));
+    QPushButton* later_current = later.findChild<QPushButton*>("用户管理0");
+    QPushButton* later_header = later.findChild<QPushButton*>("抄表管理0");
+    later_current->resize(later_header->size());
+    EXPECT_NE(later_current->grab().toImage(), later_header->grab().toImage());
 }
 
 // ---- the engine --------------------------------------------------------------------------------
