@@ -1,0 +1,180 @@
+#include "tariffs/bills.h"
+
+#include <algorithm>
+
+#include "platform/convert.h"
+#include "platform/db.h"
+#include "platform/query.h"
+
+namespace tariffs {
+
+using platform::sql_number;
+using platform::sql_quote;
+
+namespace {
+
+QString integer_text(qint64 value) { return QString::number(value); }
+
+// The largest value of a numbering column: the first row of the column sorted descending.
+NumberOutcome largest(platform::Connection& connection, const QString& sql) {
+    NumberOutcome out;
+    out.number = platform::query_integer(connection, sql, platform::OnFailure::Quiet, &out.ok);
+    if (!out.ok) out.error = platform::db_last_error(connection);
+    return out;
+}
+
+}  // namespace
+
+QString bill_insert_statement(const ChargeRecord& b) {
+    QString columns = QStringLiteral(
+        "insert into 总收费 (户号,水费金额,附加费金额,成本金额,上月接转,本月接转,实收金额,"
+        "抄表日期,差额,收费人员,收据号,预存扣款,应收金额,实收量,滞纳金,减免金额,标志,水损,"
+        "减免用量,收费标志");
+    if (b.payment_serial) columns += QStringLiteral(",流水号");
+    columns += QStringLiteral(",价格,收费日期,收费项目,价格类别,抄表人员) values ( ");
+    QString values = sql_quote(b.number) + u',' + sql_number(b.usage_charge) + u',' +
+                     sql_number(b.surcharge_total) + u',' + sql_number(b.cost) + u',' +
+                     sql_number(b.carry_in) + u',' + sql_number(b.carry_out) + u',' +
+                     sql_number(b.amount_to_collect) + u',' +
+                     platform::date_to_quoted(b.reading_date) + u',' +
+                     sql_number(b.difference) + u',' + sql_quote(b.collector) + u',' +
+                     integer_text(b.bill_number) + u',' + sql_number(b.prepaid_deduction) +
+                     u',' + sql_number(b.amount_billed) + u',' + sql_number(b.quantity) + u',' +
+                     sql_number(b.late_fee) + u',' + sql_number(b.reduction_amount) + u',' +
+                     integer_text(b.valid) + u',' + sql_number(b.loss) + u',' +
+                     integer_text(b.reduction_quantity) + u',' + integer_text(b.unpaid);
+    if (b.payment_serial) values += u',' + integer_text(*b.payment_serial);
+    values += u',' + sql_number(b.price) + u',' + platform::date_to_quoted(b.charge_date) + u',' +
+              sql_quote(b.fee_item) + u',' + sql_quote(b.price_category) + u',' +
+              sql_quote(b.reader) + u')';
+    return columns + values;
+}
+
+QString surcharge_line_insert_statement(const SurchargeLine& l) {
+    return QStringLiteral(
+               "insert into 月附加费 (户号,附加费名称,用量,价格,金额,收费日期,收据号,收费标志,"
+               "收费项目,价格类别) values ( ") +
+           sql_quote(l.number) + u',' + sql_quote(l.name) + u',' + sql_number(l.quantity) +
+           u',' + sql_number(l.price) + u',' + sql_number(l.amount) + u',' +
+           platform::date_to_quoted(l.date) + u',' + integer_text(l.bill_number) +
+           QStringLiteral(",1,") + sql_quote(l.fee_item) + u',' + sql_quote(l.price_category) +
+           u')';
+}
+
+QString reduction_record_insert_statement(const ReductionRecord& r) {
+    const bool by_amount = r.type == kReductionByAmount;
+    const bool by_quantity = r.type == kReductionByQuantity;
+    QString columns = QStringLiteral("insert into 减免明细 (户号");
+    QString values = sql_quote(r.number);
+    if (!by_quantity) {
+        columns += QStringLiteral(",减免金额");
+        values += u',' + sql_number(r.amount);
+    }
+    if (!by_amount) {
+        columns += QStringLiteral(",减免用量");
+        values += u',' + integer_text(r.quantity);
+    }
+    columns += QStringLiteral(",抄表ID,减免日期,收据号,减免类型) values ( ");
+    values += u',' + sql_quote(r.reading_ids) + u',' + platform::date_to_quoted(r.date) + u',' +
+              integer_text(r.bill_number) + u',' + sql_quote(r.type) + u')';
+    return columns + values;
+}
+
+qint64 number_start(int payment_serial_digits) {
+    const int digits = std::clamp(payment_serial_digits, 0, 17);
+    qint64 value = 1;
+    for (int i = 0; i < digits; ++i) value *= 10;
+    return value;
+}
+
+NumberOutcome next_bill_number_from_readings(platform::Connection& connection) {
+    NumberOutcome out = largest(
+        connection, QStringLiteral("select top 1 收据号 from 抄表总表 order by 收据号 DESC"));
+    if (!out.ok) return out;
+    out.number = (out.number == 0 ? kFixedNumberStart : out.number) + 1;
+    return out;
+}
+
+NumberOutcome next_payment_serial(platform::Connection& connection, qint64 start) {
+    NumberOutcome out = largest(
+        connection, QStringLiteral("select top 1 流水号 from 总收费 order by 流水号 DESC"));
+    if (!out.ok) return out;
+    out.number = (out.number == 0 ? start : out.number) + 1;
+    return out;
+}
+
+NumberOutcome next_checked_payment_serial(platform::Connection& connection, qint64 start) {
+    NumberOutcome out = next_payment_serial(connection, start);
+    if (!out.ok) return out;
+    bool read = false;
+    out.taken = payment_serial_taken(connection, out.number, &read);
+    if (!read) out.error = platform::db_last_error(connection);
+    out.ok = read && !out.taken;
+    return out;
+}
+
+NumberOutcome next_rebill_bill_number(platform::Connection& connection,
+                                      int payment_serial_digits) {
+    bool any = false;
+    const bool has_bills = platform::query_exists(
+        connection, QStringLiteral("select top 1 收据号 from 总收费"), platform::OnFailure::Quiet,
+        &any);
+    NumberOutcome out;
+    if (!any) {
+        out.error = platform::db_last_error(connection);
+        return out;
+    }
+    qint64 base = number_start(payment_serial_digits);
+    if (has_bills) {
+        out = largest(connection,
+                      QStringLiteral("select top 1 收据号 from 总收费 order by 收据号 DESC"));
+        if (!out.ok) return out;
+        base = out.number;
+    }
+    // A reduction pass numbers its records past the readings, not past the bills.
+    NumberOutcome reduced = largest(
+        connection, QStringLiteral("select top 1 收据号 from 减免明细 order by 收据号 DESC"));
+    if (!reduced.ok) return reduced;
+    out.number = std::max(base, reduced.number) + 1;
+    bool read = false;
+    out.taken = bill_number_taken(connection, out.number, &read);
+    if (!read) out.error = platform::db_last_error(connection);
+    out.ok = read && !out.taken;
+    return out;
+}
+
+bool bill_number_taken(platform::Connection& connection, qint64 bill_number, bool* ok) {
+    bool read1 = false, read2 = false;
+    const bool taken =
+        platform::query_exists(connection,
+                               QStringLiteral("select top 1 收据号 from 总收费 where 收据号=") +
+                                   integer_text(bill_number),
+                               platform::OnFailure::Quiet, &read1) ||
+        platform::query_exists(connection,
+                               QStringLiteral("select top 1 收据号 from 减免明细 where 收据号=") +
+                                   integer_text(bill_number),
+                               platform::OnFailure::Quiet, &read2);
+    if (ok) *ok = read1 && (taken || read2);
+    return taken;
+}
+
+bool payment_serial_taken(platform::Connection& connection, qint64 serial, bool* ok) {
+    return platform::query_exists(
+        connection,
+        QStringLiteral("select top 1 流水号 from 总收费 where 流水号=") + integer_text(serial),
+        platform::OnFailure::Quiet, ok);
+}
+
+QString half_width(const QString& text) {
+    QString out = text;
+    for (QChar& ch : out) {
+        const char16_t u = ch.unicode();
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            ch = QChar(static_cast<char16_t>(u - 0xFEE0));
+        else if (u == 0x3000)
+            ch = QChar(u' ');
+    }
+    return out;
+}
+
+}  // namespace tariffs

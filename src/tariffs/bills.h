@@ -1,0 +1,130 @@
+#pragma once
+// Bills (总收费), their surcharge lines (月附加费) and reduction records (减免明细): the row
+// records, their insert statements, the bill states, and the numbering of 收据号 and 流水号.
+// Numbers are 64-bit: "1" followed by 收费编码位数 zeros passes 2^31 from ten digits on.
+#include <QDate>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "tariffs/tariff_outcome.h"
+
+namespace platform {
+struct Connection;
+}
+
+namespace tariffs {
+
+// What to show, in order: a plain box (no icon) for the database's own text and statements, the
+// information icon for the system's own messages.
+using Messages = std::vector<Message>;
+inline Message plain_message(const QString& text) { return {text, kInfoCaption, true}; }
+inline Message info_message(const QString& text) { return {text, kInfoCaption, false}; }
+
+inline const QString kCollectorUnknown = QStringLiteral("未知");     // born unpaid
+inline const QString kCollectorPrepaid = QStringLiteral("预存扣款");  // settled at birth
+inline const QString kParkingFeeName = QStringLiteral("停车费");
+inline const QString kReductionByAmount = QStringLiteral("按金额");
+inline const QString kReductionByQuantity = QStringLiteral("按用量");
+// The fixed start of the monthly commit's numbers: the first 收据号 and 流水号 are 1000000001.
+inline constexpr qint64 kFixedNumberStart = 1000000000;
+
+// 标志 and 收费标志.
+inline constexpr int kBillValid = 1;
+inline constexpr int kBillVoidMarker = 2;
+inline constexpr int kBillUnpaid = 1;
+inline constexpr int kBillPaid = 0;
+
+// One row of 总收费 as the engines write it. payment_serial empty: the column is not written.
+struct ChargeRecord {
+    QString number;  // 户号
+    qint64 bill_number = 0;                // 收据号
+    std::optional<qint64> payment_serial;  // 流水号
+    int valid = kBillValid;                // 标志
+    int unpaid = kBillUnpaid;              // 收费标志
+    QString fee_item;                      // 收费项目
+    QString price_category;                // 价格类别
+    QString reader;                        // 抄表人员
+    QDate reading_date;                    // 抄表日期
+    QDate charge_date;                     // 收费日期
+    QString collector;                     // 收费人员
+    double quantity = 0;                   // 实收量
+    double price = 0;                      // 价格
+    double usage_charge = 0;               // 水费金额
+    double surcharge_total = 0;            // 附加费金额
+    double cost = 0;                       // 成本金额
+    double difference = 0;                 // 差额
+    double amount_billed = 0;              // 应收金额
+    double reduction_amount = 0;           // 减免金额
+    qint64 reduction_quantity = 0;         // 减免用量
+    double carry_in = 0;                   // 上月接转 (positive: the household's credit)
+    double carry_out = 0;                  // 本月接转
+    double amount_to_collect = 0;          // 实收金额
+    double prepaid_deduction = 0;          // 预存扣款
+    double late_fee = 0;                   // 滞纳金
+    double loss = 0;                       // 水损
+};
+
+// One row of 月附加费.
+struct SurchargeLine {
+    QString number;  // 户号
+    QString name;    // 附加费名称 ("停车费" for the parking fee)
+    double quantity = 0;
+    double price = 0;
+    double amount = 0;
+    QDate date;  // 收费日期: the day the line was written
+    qint64 bill_number = 0;
+    QString fee_item;
+    QString price_category;
+};
+
+// One row of 减免明细 (编号 comes from the database).
+struct ReductionRecord {
+    QString number;  // 户号
+    double amount = 0;        // 减免金额
+    qint64 quantity = 0;      // 减免用量
+    QString reading_ids;      // 抄表ID: "1201|1202|"
+    QDate date;               // 减免日期
+    qint64 bill_number = 0;   // 收据号
+    QString type;             // 减免类型: "按金额" or "按用量"
+};
+
+// Insert statements; texts through sql_quote, numbers in shortest form (never nan/inf), dates
+// quoted 'Y-M-D'. The bill statement leaves 流水号 out when the record has none.
+QString bill_insert_statement(const ChargeRecord& bill);
+QString surcharge_line_insert_statement(const SurchargeLine& line);
+// 减免金额 only for "按金额", 减免用量 only for "按用量"; both for any other type.
+QString reduction_record_insert_statement(const ReductionRecord& record);
+
+// "1" followed by `digits` zeros as a number: the largest number that counts as taken while
+// none exists yet (9 digits: 1000000000). Fewer than 0 or more than 17 digits are clamped.
+qint64 number_start(int payment_serial_digits);
+
+struct NumberOutcome {
+    bool ok = false;  // false: the database could not be read (error says why) or, for the
+                      // checked numbers, the number was taken
+    bool taken = false;
+    qint64 number = 0;
+    QString error;
+};
+
+// 收据号 of the monthly commit and of the reduction pass: the largest 抄表总表.收据号 plus 1, a
+// largest of 0 (or none) counting as 1000000000. No uniqueness test.
+NumberOutcome next_bill_number_from_readings(platform::Connection& connection);
+// 流水号: the largest 总收费.流水号 plus 1, a largest of 0 (or none) counting as `start`.
+NumberOutcome next_payment_serial(platform::Connection& connection, qint64 start);
+// As next_payment_serial, then refused (taken) when a bill already carries it.
+NumberOutcome next_checked_payment_serial(platform::Connection& connection, qint64 start);
+// 收据号 of rebilling: the largest 总收费.收据号 plus 1, number_start(digits) when 总收费 has no
+// row; never a number a reduction record (减免明细) already carries, so the largest of both
+// tables counts. Refused (taken) when a bill or a reduction record carries the number.
+NumberOutcome next_rebill_bill_number(platform::Connection& connection,
+                                      int payment_serial_digits);
+bool bill_number_taken(platform::Connection& connection, qint64 bill_number, bool* ok = nullptr);
+bool payment_serial_taken(platform::Connection& connection, qint64 serial, bool* ok = nullptr);
+
+// Full-width ASCII letters, digits and signs (and the full-width blank) as their half-width
+// forms: how household numbers read from rows are compared.
+QString half_width(const QString& text);
+
+}  // namespace tariffs

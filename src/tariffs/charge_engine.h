@@ -1,0 +1,81 @@
+#pragma once
+// The charge engine: turns a household's unbilled readings of one fee item into one bill
+// (generate_household_charges, the monthly commit), and bills a meter account's unbilled
+// readings of one month again after a reading edit (rebill_meter_for_month).
+//
+// Each run writes its bill, the bill's surcharge lines, the billing marks of its readings and
+// its reduction record in one transaction (a savepoint inside the caller's): a failure leaves
+// nothing of that bill behind and hands back the database's text. Surcharge lines are written
+// only with a bill, just before it.
+#include <QDate>
+#include <QString>
+#include <vector>
+
+#include "shell/system_parameters.h"
+#include "tariffs/bills.h"
+
+namespace platform {
+struct Connection;
+}
+
+namespace tariffs {
+
+// The fee item's stored switches, as 收费项目 holds them.
+struct FeeItemSwitches {
+    QString zero_usage;    // 收零用量: "开启" or "关闭"
+    QString billing_mode;  // 计费模式: "实际用量模式" or "基本用量模式"
+    QString fee_item;      // 项目名称
+    QString tiered;        // 阶梯收费: "开启" or "关闭"
+};
+
+// Reads the switches of a fee item from 收费项目; empty texts when it has no row.
+FeeItemSwitches fee_item_switches(platform::Connection& connection, const QString& fee_item);
+
+struct ChargeOutcome {
+    // 1 when the run ended normally, with or without a bill; 0 when a write failed (then
+    // nothing of the bill was kept). The monthly commit stops billing the fee item on 0.
+    int result = 1;
+    bool bill_written = false;
+    // generate_household_charges: 'a' paid from carry-over, 'b' unpaid, 'c' paid from the
+    // balance, 'd' paid from the balance after rounding to nothing; 0 without a bill.
+    // rebill_meter_for_month: 'b' due, 'c' paid from the balance, 0 without a bill.
+    char bill_case = 0;
+    qint64 bill_number = 0;     // 收据号 of the bill written
+    qint64 payment_serial = 0;  // 流水号 when it was born paid
+    QString error;              // the database's text of a failed write
+    Messages messages;          // what to show, in order
+    bool ok() const { return result == 1; }
+};
+
+// Bills the unbilled readings (是否收费 0) of the household (父号) for the fee item. Reads the
+// carry-over switch and the rounding rule from `parameters`, the day from platform::today().
+ChargeOutcome generate_household_charges(
+    platform::Connection& connection, const QString& household, const QString& zero_usage,
+    const QString& billing_mode, const QString& fee_item, const QString& tiered,
+    const shell::SystemParameters& parameters = shell::system_parameters);
+ChargeOutcome generate_household_charges(
+    platform::Connection& connection, const QString& household, const FeeItemSwitches& item,
+    const shell::SystemParameters& parameters = shell::system_parameters);
+
+// Bills the unbilled readings of one meter account (户号) in the calendar month of `date` for
+// the fee item, the bill's collector being `collector` ("未知" from the reading edit). A run
+// that finds no reading does nothing.
+ChargeOutcome rebill_meter_for_month(
+    platform::Connection& connection, const QString& meter_account, const QString& collector,
+    const QDate& date, const QString& zero_usage, const QString& billing_mode,
+    const QString& fee_item, const QString& tiered,
+    const shell::SystemParameters& parameters = shell::system_parameters);
+
+// What generate_household_charges would charge for the household's unbilled readings of one
+// fee item, without writing anything: the bill's charges before any reduction, carry-over and
+// balance (应收), its billable quantity (before a quantity reduction) and the readings. The
+// reduction pass builds its input records from this.
+struct PricedReadings {
+    std::vector<qint64> reading_ids;
+    double amount = 0;    // 应收
+    double quantity = 0;  // billable quantity (Q)
+};
+PricedReadings price_household_readings(platform::Connection& connection,
+                                        const QString& household, const FeeItemSwitches& item);
+
+}  // namespace tariffs

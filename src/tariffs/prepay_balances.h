@@ -1,0 +1,39 @@
+#pragma once
+// Prepaid balances, rebuilt from the valid prepayments (预存明细) and the bills (总收费) into the
+// work tables 预存结余 and 预存结余新 whenever one is needed.
+#include <QString>
+
+#include "tariffs/bills.h"
+
+namespace platform {
+struct Connection;
+}
+
+namespace tariffs {
+
+struct BalanceOutcome {
+    bool ok = true;     // every step succeeded
+    QString error;      // the database's text of the first failure
+    Messages messages;  // what to show, in order (plain boxes)
+};
+
+// The grouped rebuild: 预存结余 gets the caller's rows (or, for an empty statement, every
+// household's valid prepayments), the deductions (预存扣款 > 0) and the amounts due of the
+// valid bills whose 户号 equals a household's, and 预存结余新 one row per household with
+// 结余金额 = 预存金额 − 已扣金额 and 标记 1 where something is due. Stops at the first failure.
+// `flag` is kept for the callers; it changes nothing.
+BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
+                                           const QString& insert_statement, int flag = 1);
+
+// The per-row rebuild: 预存结余 gets the caller's rows (编号,户号,预存金额), merged to one row
+// per household, each with 已扣金额 = the 预存扣款 of every valid bill whose 户号 begins with
+// the household number and 结余金额 = 预存金额 − 已扣金额. Goes on after a failure.
+BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
+                                         const QString& insert_statement);
+
+// 结余金额 of the household in 预存结余新 (after the grouped rebuild) or 预存结余 (after the
+// per-row one); 0 without a row.
+double grouped_balance_of(platform::Connection& connection, const QString& household);
+double per_row_balance_of(platform::Connection& connection, const QString& household);
+
+}  // namespace tariffs
