@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "charging/charging_install.h"
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
         households::install(window);
         households::install_meters(window);
         tariffs::install(window);
+        charging::install(window);
         reports::install(window);
     });
 }
