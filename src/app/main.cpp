@@ -12,6 +12,7 @@
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
 #include "lists/list_print.h"
+#include "reading/reading_install.h"
 #include "reports/reports_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
@@ -64,6 +65,7 @@ int main(int argc, char* argv[]) {
         households::install(window);
         households::install_meters(window);
         tariffs::install(window);
+        reading::install(window);
         charging::install(window);
         reports::install(window);
     });

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/listview.h"
 #include "platform/query.h"
+#include "reading/confirmation_sound.h"
 #include "shell/main_window.h"
 #include "shell/operation_log.h"
 #include "shell/permission_prompts.h"
@@ -51,10 +52,6 @@ void fill_rows(QTableView* view, const QList<QStringList>& rows) {
 }
 
 }  // namespace
-
-QString confirmation_sound_path() {
-    return platform::program_directory() + QStringLiteral("/sound/confirm.wav");
-}
 
 ChargingWindow::ChargingWindow(Kind kind, QWidget* parent)
     : QDialog(parent), kind_(kind), ui(std::make_unique<Ui::ChargingWindowForm>()) {
@@ -237,7 +234,7 @@ void ChargingWindow::on_charge_click() {
         if (outcome.focus_collector) ui->收费人员选择框->setFocus();
         return;
     }
-    platform::play_sound(confirmation_sound_path());
+    platform::play_sound(reading::confirmation_sound_path());
     ui->收费按钮->setEnabled(false);
     if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
                                     QStringLiteral("添加收费记录") + ui->编辑框_户号->text()))

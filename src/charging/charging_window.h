@@ -82,7 +82,4 @@ public:
 void on_main_nav_counter_charging_click(shell::MainWindow* main_window);
 void on_main_nav_card_charging_click(shell::MainWindow* main_window);
 
-// The stored confirmation clip under the program folder.
-QString confirmation_sound_path();
-
 }  // namespace charging

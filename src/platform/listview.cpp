@@ -40,8 +40,38 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         }
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        case Qt::CheckStateRole:
+            if (!checkable_ || index.column() != 0) return {};
+            return row_checked(index.row()) ? Qt::Checked : Qt::Unchecked;
         default:
             return {};
+    }
+}
+
+bool ListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !checkable_ || !index.isValid() || index.column() != 0)
+        return false;
+    set_row_checked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+void ListModel::set_checkable(bool checkable) {
+    if (checkable_ == checkable) return;
+    checkable_ = checkable;
+    if (!filling() && rows_ > 0 && !columns_.empty())
+        emit dataChanged(index(0, 0), index(rows_ - 1, 0), {Qt::CheckStateRole});
+}
+
+bool ListModel::row_checked(int row) const {
+    return row >= 0 && row < static_cast<int>(checked_.size()) && checked_[size_t(row)] != 0;
+}
+
+void ListModel::set_row_checked(int row, bool checked) {
+    if (row < 0 || row >= static_cast<int>(checked_.size())) return;
+    checked_[size_t(row)] = checked ? 1 : 0;
+    if (!filling() && !columns_.empty()) {
+        const QModelIndex i = index(row, 0);
+        emit dataChanged(i, i, {Qt::CheckStateRole});
     }
 }
 
@@ -57,6 +87,8 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
 
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
+    if (checkable_ && index.column() == 0)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
@@ -132,6 +164,7 @@ void ListModel::clear_columns() {
     if (!filling()) start_reset();
     columns_.clear();
     cells_.clear();
+    checked_.clear();
     text_.clear();
     garbage_ = 0;
     rows_ = 0;
@@ -168,6 +201,7 @@ void ListModel::clear_rows() {
     const int last = rows_ - 1;
     if (!filling()) beginRemoveRows(QModelIndex(), 0, last);
     cells_.clear();
+    checked_.clear();
     text_.clear();  // keeps its capacity for the refill
     garbage_ = 0;
     rows_ = 0;
@@ -188,6 +222,7 @@ int ListModel::insert_row(int at) {
         cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(at) * cols),
                       cols, CellRef());
     if (at < rows_) shift_colours(false, at, 1);
+    checked_.insert(checked_.begin() + at, 0);
     ++rows_;
     if (!filling()) endInsertRows();
     return at;
@@ -201,6 +236,7 @@ int ListModel::append_row(const QStringList& cells) {
     cells_.resize(first + cols);
     for (size_t c = 0; c < cols && c < static_cast<size_t>(cells.size()); ++c)
         store_text(first + c, cells[static_cast<qsizetype>(c)]);
+    checked_.push_back(0);
     ++rows_;
     if (!filling()) endInsertRows();
     return row;
@@ -216,6 +252,7 @@ bool ListModel::delete_row(int row) {
         garbage_ += it->size;
     cells_.erase(first, first + static_cast<std::ptrdiff_t>(cols));
     shift_colours(false, row, -1);
+    checked_.erase(checked_.begin() + row);
     --rows_;
     if (!filling()) endRemoveRows();
     return true;
@@ -541,6 +578,18 @@ void listview_clear_cell_colour(QTableView* view, int row, int column) {
 }
 
 void listview_clear_cell_colours(QTableView* view) { listview_model(view)->clear_cell_colours(); }
+
+void listview_set_checkable(QTableView* view, bool checkable) {
+    listview_model(view)->set_checkable(checkable);
+}
+
+bool listview_row_checked(QTableView* view, int row) {
+    return listview_model(view)->row_checked(row);
+}
+
+void listview_set_row_checked(QTableView* view, int row, bool checked) {
+    listview_model(view)->set_row_checked(row, checked);
+}
 
 void listview_begin_fill(QTableView* view) { listview_model(view)->begin_fill(); }
 

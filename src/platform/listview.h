@@ -36,6 +36,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     // ---- columns ----
     // Appends (at < 0 or past the end) or inserts a column; returns its index. Existing rows
@@ -61,6 +62,13 @@ public:
     bool set_cell_text(int row, int column, const QString& text);
     // The same from UTF-8 bytes (a record set's text), without a QString in between.
     bool set_cell_utf8(int row, int column, const char* utf8, qsizetype size);
+
+    // ---- a check box per row, in the first column (lists whose rows are ticked) ----
+    // Rows start unticked; a row keeps its tick when rows before it are deleted.
+    void set_checkable(bool checkable);
+    bool checkable() const { return checkable_; }
+    bool row_checked(int row) const;
+    void set_row_checked(int row, bool checked);
 
     // ---- cell colours, kept by row and column until cleared ----
     // Both colours invalid removes the cell's entry.
@@ -127,6 +135,8 @@ private:
     void compact_text();
 
     std::vector<Column> columns_;
+    std::vector<char> checked_;  // one per row
+    bool checkable_ = false;
     std::vector<CellRef> cells_;  // row-major, columns_.size() per row
     std::vector<char> text_;
     size_t garbage_ = 0;  // bytes of text_ no cell refers to any more
@@ -179,6 +189,10 @@ void listview_set_cell_colour(QTableView* view, int row, int column, const QColo
                               const QColor& background = {});
 void listview_clear_cell_colour(QTableView* view, int row, int column);
 void listview_clear_cell_colours(QTableView* view);
+// Check boxes in the first column, one per row.
+void listview_set_checkable(QTableView* view, bool checkable);
+bool listview_row_checked(QTableView* view, int row);
+void listview_set_row_checked(QTableView* view, int row, bool checked);
 void listview_begin_fill(QTableView* view);
 void listview_end_fill(QTableView* view);
 

@@ -303,19 +303,27 @@ struct BillContext {
 BillContext bill_context(platform::Connection& connection, const QString& household) {
     BillContext context;
     const QString who = sql_quote(household);
+    const QString head =
+        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
+        QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
+        QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
+                       "where 户号=") +
+        who + QStringLiteral(" and 标志=1) as 预存,");
+    const QString tail = QStringLiteral(
+        " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
+        "流水号 from 总收费 order by 流水号 DESC) as 流水");
     platform::RecordSet row;
     context.ok = platform::query_open(
         row, connection,
-        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
-            QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
-            QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
-                           "where 户号=") +
-            who +
-            QStringLiteral(" and 标志=1) as 预存,(select count(*) from 预存结余)+(select count(*) "
-                           "from 预存结余新) as 结余行,(select top 1 收据号 from 抄表总表 order by "
-                           "收据号 DESC) as 收据,(select top 1 流水号 from 总收费 order by 流水号 "
-                           "DESC) as 流水"),
+        head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
+            tail,
         platform::OnFailure::Quiet);
+    bool tables_counted = context.ok;
+    if (!context.ok) {
+        // A work table that a failed rebuild left missing: count nothing, empty both anyway.
+        context.ok = platform::query_open(row, connection, head + QStringLiteral("1") + tail,
+                                          platform::OnFailure::Quiet);
+    }
     if (!context.ok) {
         context.error = platform::db_last_error(connection);
         return context;
@@ -323,7 +331,7 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
     context.reduction_type = platform::recordset_field_text(row, 0);
     context.carry_over = finite(platform::recordset_field_number(row, 1));
     context.has_prepayment = platform::recordset_field_number(row, 2) > 0;
-    context.work_tables_used = platform::recordset_field_number(row, 3) > 0;
+    context.work_tables_used = !tables_counted || platform::recordset_field_number(row, 3) > 0;
     context.largest_bill_number = static_cast<qint64>(platform::recordset_field_number(row, 4));
     context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 5));
     return context;
@@ -335,10 +343,7 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
 double household_balance(platform::Connection& connection, const QString& household,
                          const BillContext& context) {
     if (!context.has_prepayment) {
-        if (context.work_tables_used) {
-            platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
-            platform::db_execute(connection, QStringLiteral("delete from 预存结余新"));
-        }
+        if (context.work_tables_used) empty_prepayment_work_tables(connection);
         return 0;
     }
     rebuild_prepayment_balances(

@@ -34,6 +34,13 @@ bool reset_grouped_table(platform::Connection& connection, BalanceOutcome& out) 
 
 }  // namespace
 
+BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection) {
+    BalanceOutcome out;
+    run(connection, QStringLiteral("delete from 预存结余"), out);
+    reset_grouped_table(connection, out);
+    return out;
+}
+
 BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
                                            const QString& insert_statement, int /*flag*/) {
     BalanceOutcome out;

@@ -25,6 +25,10 @@ struct BalanceOutcome {
 BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
                                            const QString& insert_statement, int flag = 1);
 
+// What the grouped rebuild leaves for a household without a valid prepayment: both work tables
+// empty (预存结余新 created anew when it is missing).
+BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection);
+
 // The per-row rebuild: 预存结余 gets the caller's rows (编号,户号,预存金额), merged to one row
 // per household, each with 已扣金额 = the 预存扣款 of every valid bill whose 户号 begins with
 // the household number and 结余金额 = 预存金额 − 已扣金额. Goes on after a failure.

@@ -290,3 +290,37 @@ TEST(ListViewSetup, APlainTableViewBecomesAReportList) {
     EXPECT_EQ(listview_model(&view), model);  // set up once
     EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
 }
+
+TEST_F(ListView, RowTicksStayWithTheirRowsAndShowInTheFirstColumn) {
+    listview_insert_column(view(), QStringLiteral("户号"), 50);
+    listview_insert_column(view(), QStringLiteral("用户名"), 50);
+    ListModel* model = listview_model(view());
+    for (const char* n : {"1", "2", "3", "4"}) model->append_row({QString::fromLatin1(n), QString()});
+    // Not checkable: no box is shown and nothing can be ticked by the user.
+    EXPECT_FALSE(model->data(model->index(0, 0), Qt::CheckStateRole).isValid());
+    EXPECT_FALSE(model->setData(model->index(0, 0), Qt::Checked, Qt::CheckStateRole));
+
+    listview_set_checkable(view(), true);
+    EXPECT_EQ(model->data(model->index(1, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_FALSE(model->data(model->index(1, 1), Qt::CheckStateRole).isValid());
+    EXPECT_TRUE(model->flags(model->index(1, 0)) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(model->flags(model->index(1, 1)) & Qt::ItemIsUserCheckable);
+    EXPECT_TRUE(model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    listview_set_row_checked(view(), 3, true);
+    EXPECT_EQ(model->data(model->index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+
+    // Deleting and inserting rows before a ticked row moves its tick along with it.
+    listview_delete_row(view(), 0);
+    EXPECT_TRUE(listview_row_checked(view(), 0));
+    EXPECT_FALSE(listview_row_checked(view(), 1));
+    EXPECT_TRUE(listview_row_checked(view(), 2));
+    model->insert_row(0);
+    EXPECT_FALSE(listview_row_checked(view(), 0));
+    EXPECT_TRUE(listview_row_checked(view(), 1));
+    EXPECT_TRUE(listview_row_checked(view(), 3));
+    EXPECT_FALSE(listview_row_checked(view(), 9));
+
+    listview_clear_rows(view());
+    model->append_row({QStringLiteral("5"), QString()});
+    EXPECT_FALSE(listview_row_checked(view(), 0));
+}

@@ -354,3 +354,39 @@ TEST_F(EngineTest, QuotesInNamesStayText) {
 
 }  // namespace
 }  // namespace tariffs_test
+
+namespace tariffs_test {
+namespace {
+
+// The balance work tables end as the grouped rebuild leaves them, also when the household has
+// no prepayment and the tables held another household's rows or one of them was missing.
+TEST_F(EngineTest, WorkTablesEndAsTheRebuildLeavesThem) {
+    sixty_three(*this);
+    exec(s("insert into 预存结余新 (户号,预存金额,已扣金额,结余金额,应扣金额) values ('H9',5,0,5,0)"));
+    EXPECT_TRUE(tariffs::generate_household_charges(db(), s("H1"), s("关闭"), s("实际用量模式"),
+                                                    s("水费"), s("关闭"), params)
+                    .bill_written);
+    EXPECT_EQ(count(s("select count(*) from 预存结余新")), 0);
+    EXPECT_EQ(count(s("select count(*) from 预存结余")), 0);
+
+    reading("H2", "H201", 10, "水费", "居民", 2.35);
+    exec(s("DROP TABLE 预存结余新"));
+    EXPECT_EQ(tariffs::generate_household_charges(db(), s("H2"), s("关闭"), s("实际用量模式"),
+                                                  s("水费"), s("关闭"), params)
+                  .bill_case,
+              'b');
+    EXPECT_EQ(count(s("select count(*) from 预存结余新")), 0);
+
+    reading("H3", "H301", 10, "水费", "居民", 2.35);
+    prepayment(1, "H3", 100);
+    EXPECT_EQ(tariffs::generate_household_charges(db(), s("H3"), s("关闭"), s("实际用量模式"),
+                                                  s("水费"), s("关闭"), params)
+                  .bill_case,
+              'c');
+    expect_columns(s("select * from 预存结余新"),
+                   {{"户号", "H3"}, {"预存金额", "100"}, {"已扣金额", "0"}, {"结余金额", "100"}},
+                   "balance");
+}
+
+}  // namespace
+}  // namespace tariffs_test

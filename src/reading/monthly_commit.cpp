@@ -1,0 +1,106 @@
+#include "reading/monthly_commit.h"
+
+#include "platform/db.h"
+#include "platform/query.h"
+#include "tariffs/charge_engine.h"
+#include "tariffs/reductions.h"
+
+namespace reading {
+
+namespace {
+
+void call(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
+}  // namespace
+
+bool move_batch_to_history(platform::Connection& connection, qint64* rows, QString* error) {
+    qint64 copied = 0;
+    platform::Transaction move(connection);
+    const bool done =
+        move.active() &&
+        platform::db_execute(
+            connection,
+            QStringLiteral(
+                "INSERT INTO 抄表总表 (户号,起方,止方,用量,抄表日期,水损,抄表人员,收费项目,"
+                "价格类别,父号,价格,实收量) SELECT 户号,起方,止方,用量,抄表日期,水损,抄表人员,"
+                "收费项目,价格类别,父号,价格,实收量 from 抄表管理 ORDER  BY 编号"),
+            &copied) &&
+        platform::db_execute(connection, QStringLiteral("delete from 抄表管理")) && move.commit();
+    if (!done) {
+        // Read before the rollback, which may set an error of its own.
+        if (error) *error = platform::db_last_error(connection);
+        move.rollback();
+        if (rows) *rows = 0;
+        return false;
+    }
+    if (rows) *rows = copied;
+    return true;
+}
+
+QStringList households_to_bill(platform::Connection& connection, const QString& fee_item,
+                               const QString& zero_usage, const QString& billing_mode) {
+    const bool bills_zero_usage =
+        zero_usage == QStringLiteral("开启") && billing_mode == QStringLiteral("基本用量模式");
+    return platform::query_column(
+        connection,
+        QStringLiteral("select distinct 抄表总表.父号 from 抄表总表 where 是否收费=0 ") +
+            (bills_zero_usage ? QString() : QStringLiteral("and 用量>0 ")) +
+            QStringLiteral("and 父号<>'0' and 收费项目=") + platform::sql_quote(fee_item));
+}
+
+CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& hooks) {
+    CommitOutcome out;
+    out.moved = move_batch_to_history(connection, &out.rows_moved, &out.move_error);
+    if (hooks.after_move) hooks.after_move(out.moved, out.move_error);
+
+    auto show = [&](const tariffs::Messages& messages) {
+        if (!hooks.show) return;
+        for (const tariffs::Message& m : messages) hooks.show(m.text, !m.plain);
+    };
+
+    // Reductions and billing as one run, committed at its end: each household's bill is whole
+    // or absent (the engine's savepoint), and what was billed before a failure stays.
+    platform::Transaction run(connection);
+    const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection);
+    out.reductions_applied = reductions.applied;
+    show(reductions.messages);
+
+    call(hooks.progress_open);
+    const QList<QStringList> items = platform::query_rows(
+        connection,
+        QStringLiteral("select 项目名称,计费模式,收零用量,阶梯收费 from 收费项目 order by 编号"));
+    for (const QStringList& row : items) {
+        tariffs::FeeItemSwitches item;
+        item.fee_item = row.value(0);
+        item.billing_mode = row.value(1);
+        item.zero_usage = row.value(2);
+        item.tiered = row.value(3);
+        const QStringList households =
+            households_to_bill(connection, item.fee_item, item.zero_usage, item.billing_mode);
+        if (hooks.progress_maximum) hooks.progress_maximum(static_cast<int>(households.size()));
+        for (const QString& household : households) {
+            call(hooks.progress_step);
+            const tariffs::ChargeOutcome charge =
+                tariffs::generate_household_charges(connection, household, item);
+            show(charge.messages);
+            if (charge.bill_written) ++out.bills_written;
+            if (!charge.ok()) {
+                out.failed_items << item.fee_item;
+                if (hooks.show) hooks.show(QStringLiteral("生成数据有错误!"), true);
+                break;
+            }
+        }
+    }
+    if (!run.commit()) {
+        // Nothing of the run stays; its readings are still unbilled for the next commit.
+        out.billing_error = platform::db_last_error(connection);
+        out.bills_written = 0;
+        if (hooks.show) hooks.show(out.billing_error, false);
+    }
+    call(hooks.progress_close);
+    return out;
+}
+
+}  // namespace reading

@@ -1,0 +1,59 @@
+#pragma once
+// The month's commit ("抄表入库"): the pending batch moves into the reading history, the
+// reduction settings are applied, and the charge engine bills every household that has
+// unbilled readings, fee item by fee item in 收费项目.编号 order.
+//
+// The copy into 抄表总表 and the emptying of 抄表管理 are one transaction: a failure keeps
+// neither, so the batch stays whole and pending, nothing of it is in the history, and a second
+// commit cannot copy it twice. Billing then runs in one transaction of its own, committed at its
+// end; each household's bill is all or nothing inside it (the engine's own savepoint), so a
+// failing household leaves nothing behind and the households before it stay billed. Only
+// unbilled readings are billed, so committing again never bills a reading twice.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace platform {
+struct Connection;
+}
+
+namespace reading {
+
+struct CommitHooks {
+    // After the move: moved, or the connection's error text when it failed.
+    std::function<void(bool moved, const QString& error)> after_move;
+    // A message of the reduction pass or the engine, or "生成数据有错误!" when a fee item's pass
+    // stops; in order.
+    std::function<void(const QString& text, bool information_icon)> show;
+    // The progress window: opened before billing, its maximum set per fee item to the number of
+    // households, advanced per household, closed after the last pass.
+    std::function<void()> progress_open;
+    std::function<void(int steps)> progress_maximum;
+    std::function<void()> progress_step;
+    std::function<void()> progress_close;
+};
+
+struct CommitOutcome {
+    bool moved = false;
+    qint64 rows_moved = 0;
+    QString move_error;
+    int bills_written = 0;
+    int reductions_applied = 0;
+    QStringList failed_items;  // fee items whose pass stopped on an engine failure
+    QString billing_error;     // the run could not be committed: nothing of it was kept
+};
+
+// Steps after the question: move, reductions, billing. Billing runs also when the move failed
+// (it bills what the history already holds unbilled).
+CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& hooks = {});
+
+// The move alone: copy the batch in 编号 order into the history (是否收费 from its default, 0)
+// and empty the batch, all or nothing. rows gets the number of rows moved.
+bool move_batch_to_history(platform::Connection& connection, qint64* rows, QString* error);
+
+// The households a fee item's pass bills: distinct 父号 of unbilled history rows of the item
+// (of positive usage unless the item bills zero usage under 基本用量模式).
+QStringList households_to_bill(platform::Connection& connection, const QString& fee_item,
+                               const QString& zero_usage, const QString& billing_mode);
+
+}  // namespace reading
