@@ -7,18 +7,9 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "charging/charging_install.h"
-#include "households/households_install.h"
-#include "households/meters_install.h"
-#include "lists/list_pages.h"
-#include "lists/list_print.h"
-#include "reading/reading_install.h"
-#include "reports/reports_install.h"
-#include "shell/admin.h"
+#include "app/assembly.h"
 #include "shell/main_window.h"
-#include "shell/program_state.h"
 #include "shell/startup.h"
-#include "tariffs/tariffs_install.h"
 
 namespace {
 
@@ -54,19 +45,6 @@ int main(int argc, char* argv[]) {
     load_qt_translations(app);
     use_cjk_font();
 
-    shell::program_startup([](shell::MainWindow& window) {
-        // Each subsystem puts its pages into the content area and registers its handlers here,
-        // in folder order.
-        lists::install_list_printing();
-        lists::set_list_kind_sources({[] { return shell::reading_query_kind; },
-                                      [] { return shell::charge_query_kind; },
-                                      [] { return shell::reduction_list_kind; }});
-        shell::install_administration(window);
-        households::install(window);
-        households::install_meters(window);
-        tariffs::install(window);
-        reading::install(window);
-        charging::install(window);
-        reports::install(window);
-    });
+    // Each subsystem puts its pages into the content area and registers its handlers there.
+    shell::program_startup([](shell::MainWindow& window) { app::assemble_program(window); });
 }

@@ -13,6 +13,7 @@
 #include <QString>
 #include <memory>
 
+#include "households/household_entry.h"
 #include "platform/db.h"
 
 class QComboBox;
@@ -47,16 +48,13 @@ public:
     Ui::HouseholdEntryWindow* form() const { return ui.get(); }
 
 private:
-    struct Values;
-    Values read_values() const;
-    bool add_household(const Values& v);
-    bool modify_household(const Values& v);
+    HouseholdEntry read_entry() const;
+    // Shows the outcome's boxes and gives the refused box the focus.
+    void show_outcome(const HouseholdSaveOutcome& outcome);
     void prepare_next_entry(const QString& number_used);
-    void show_statement_failure(const QString& statement, bool with_statement);
     void select_or_add(QComboBox* combo, const QString& value);
 
     std::unique_ptr<Ui::HouseholdEntryWindow> ui;
-    platform::RecordSet records_;  // 记录集1
     bool add_mode_ = true;
 };
 

@@ -13,9 +13,12 @@
 #include "platform/dialogs.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
+#include "platform/money.h"
+#include "platform/query.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/system_parameters.h"
+#include "store/batch_scope.h"
 #include "store/main_database.h"
 
 namespace households {
@@ -78,7 +81,7 @@ QDate cell_date(const RecordSet& rows, int column) {
 // starts like a number but is none (12abc) is a bad value, which the statement must not see.
 enum class NumberCell { None, Value, Bad };
 NumberCell cell_number(const QString& text, double* value) {
-    if (std::fabs(platform::to_number(text)) <= 1e-7) return NumberCell::None;
+    if (platform::money_is_zero(platform::to_number(text))) return NumberCell::None;
     return read_plain_number(text, value) ? NumberCell::Value : NumberCell::Bad;
 }
 
@@ -133,14 +136,8 @@ private:
 
     static void add_column(platform::Connection& connection, const QString& sql,
                            QSet<QString>& into) {
-        RecordSet records;
-        platform::recordset_bind_connection(records, connection);
-        if (!platform::recordset_open(records, sql)) return;
-        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
-            const QString value = platform::recordset_field_text(records, 0);
+        for (const QString& value : platform::query_column(connection, sql))
             if (!value.isEmpty()) into.insert(fold(value));
-        }
-        platform::recordset_close(records);
     }
 
     QSet<QString> numbers_;
@@ -159,95 +156,38 @@ bool open_scratch_table(RecordSet& rows, ImportReport& report) {
     return false;
 }
 
-// One row's statements, all or none of them.
-bool run_row(const QStringList& statements, ImportReport& report) {
-    platform::Connection& connection = store::main_connection();
-    platform::Transaction row(connection);
-    for (const QString& statement : statements) {
-        if (!platform::db_execute(connection, statement)) {
-            report.error = platform::db_last_error(connection);
-            return false;
-        }
-    }
-    if (row.commit()) return true;
-    report.error = platform::db_last_error(connection);
-    return false;
-}
-
-// Rows applied whole or not at all, cheaply. A savepoint per row doubles the cost of a big
-// import (SQLCipher writes every page a savepoint guards to its journal, encrypted), so rows
-// go in batches under one savepoint; when a batch fails it is rolled back and its rows run
-// again one by one, each under its own savepoint, up to the failing one. The outcome is the
-// same as with a savepoint per row: every row before the failing one whole, nothing of it.
-class RowBatch {
+// The import's rows go through the store's batch scope (whole rows or nothing of them, the
+// rows before a failing one kept, the run committed at its end); each row that went in counts
+// in the report with the household number it reports.
+class ImportBatch {
 public:
-    explicit RowBatch(ImportReport& report) : report_(report) {}
+    explicit ImportBatch(ImportReport& report) : report_(report), scope_(store::main_connection()) {}
 
-    // A row's statements and the household number it reports (empty: none). False when the
+    // A row's statements and the household number it reports (null: none). False when the
     // batch was due and a row of it failed.
     bool add(QStringList statements, const QString& number = QString()) {
-        rows_.push_back({std::move(statements), number});
-        return rows_.size() < kBatchRows || flush();
+        return scope_.add_statements(std::move(statements), [this, number] {
+            if (!number.isNull()) report_.numbers << number;
+            ++report_.rows_applied;
+        });
     }
 
-    // Applies what is pending; false when a row failed (report.error says why).
-    bool flush() {
-        if (rows_.empty()) return true;
-        platform::Connection& connection = store::main_connection();
-        bool applied = true;
-        {
-            platform::Transaction batch(connection);
-            for (const Row& row : rows_) {
-                for (const QString& statement : row.statements)
-                    if (!(applied = platform::db_execute(connection, statement))) break;
-                if (!applied) break;
-            }
-            applied = applied && batch.commit();
-        }
-        if (applied) {
-            for (const Row& row : rows_) done(row);
-            rows_.clear();
-            return true;
-        }
-        for (const Row& row : rows_) {
-            if (!run_row(row.statements, report_)) {
-                rows_.clear();
-                return false;
-            }
-            done(row);
-        }
-        rows_.clear();
-        return true;
-    }
-
-    // Ends the run: applies what is pending, closes the sheet's rows and commits the run's
-    // transaction, even after a failing row, so what went in before it stays. A failed commit
-    // leaves nothing applied. True when every row went in.
-    bool finish(RecordSet& rows, platform::Transaction& all, bool failed) {
-        if (!flush()) failed = true;
+    // Ends the run: closes the sheet's rows, applies what is pending and commits, even after a
+    // failing row. A failed commit leaves nothing applied. True when every row went in.
+    bool finish(RecordSet& rows, bool failed) {
         platform::recordset_close(rows);
-        if (!all.commit() && !failed) {
-            report_.error = platform::db_last_error(store::main_connection());
+        const bool ok = scope_.finish(failed);
+        if (!ok && report_.error.isEmpty()) report_.error = scope_.error();
+        if (scope_.rows_applied() == 0) {
             report_.numbers.clear();
             report_.rows_applied = 0;
-            failed = true;
         }
-        return !failed;
+        return ok;
     }
 
 private:
-    static constexpr size_t kBatchRows = 256;
-    struct Row {
-        QStringList statements;
-        QString number;
-    };
-    void done(const Row& row) {
-        if (!row.number.isNull()) report_.numbers << row.number;
-        ++report_.rows_applied;
-    }
-
     ImportReport& report_;
-    std::vector<Row> rows_;
+    store::BatchScope scope_;
 };
 
 }  // namespace
@@ -256,25 +196,25 @@ private:
 
 bool load_sheet_into_scratch_table(const QString& permission_item, const QString& prompt,
                                    QWidget* owner) {
-    // 1.
+    // Only an operator holding the import's permission item.
     if (!shell::require_permission(permission_item)) return false;
-    // 2. Both workbook formats are read; the content decides which one a file is.
+    // Both workbook formats are read; the content decides which one a file is.
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
     request.filter = QStringLiteral("Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx|所有文件(*.*)|*.*");
     const QString file = platform::common_dialog_show(request, owner);
     if (file.isEmpty()) return false;
-    // 3.
+    // The sheet to read, Sheet1 proposed.
     QString sheet;
     if (!platform::input_box(prompt, kInfoCaption, QStringLiteral("Sheet1"), &sheet, owner) ||
         sheet.isEmpty()) {
         platform::message_box(QStringLiteral("您没有输入表名！"), kInfoCaption);
         return false;
     }
-    // 4. The table may not be there.
+    // The table may not be there.
     platform::Connection& connection = store::main_connection();
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
-    // 5. Through the program's Excel bridge.
+    // Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
                                               QStringLiteral(" FROM [Excel 8.0;DATABASE=") + file +
@@ -323,28 +263,19 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     taken.load(connection);
     // Counting starts from the most recently created top-level household, or, in an empty
     // register, from the prefix and a run of zeros as wide as the numbers are.
-    QString start;
-    {
-        RecordSet last;
-        platform::recordset_bind_connection(last, connection);
-        if (platform::recordset_open(
-                last,
-                QStringLiteral(
-                    "select top 1 户号 from  用户信息表  where 父号='0' ORDER  BY 编号  DESC ")) &&
-            !platform::recordset_eof(last))
-            start = platform::recordset_field_text(last, 0);
-        else
-            start = prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
-                                     QLatin1Char('0'));
-        platform::recordset_close(last);
-    }
+    const QStringList last = platform::query_column(
+        connection,
+        QStringLiteral("select top 1 户号 from  用户信息表  where 父号='0' ORDER  BY 编号  DESC "));
+    const QString start =
+        !last.isEmpty() ? last.first()
+                        : prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
+                                           QLatin1Char('0'));
     qint64 reading_order = next_reading_order(connection, kSystemReader);
     const QDate today = platform::today();
 
     bool failed = false;
     QString number = start;
-    platform::Transaction all(connection);
-    RowBatch batch(report);
+    ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         // Every row advances the number, a skipped one too; numbers in use are passed over.
         number = household_number_successor(number, prefix, false);
@@ -415,7 +346,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
         }
     }
     // A bad value ends the import after the rows before it.
-    if (!batch.finish(rows, all, failed)) return report;
+    if (!batch.finish(rows, failed)) return report;
     platform::db_execute(connection, QStringLiteral("DROP TABLE ") + kScratchTable);
     report.ok = true;
     return report;
@@ -425,7 +356,6 @@ ImportReport import_households_from_scratch(QWidget* owner) {
 
 ImportReport modify_households_from_scratch(QWidget* owner) {
     ImportReport report;
-    platform::Connection& connection = store::main_connection();
     RecordSet rows;
     if (!open_scratch_table(rows, report)) return report;
     const int c_number = column_of(rows, QStringLiteral("户号"));
@@ -455,8 +385,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
     wait.emplace(owner);
 
     bool failed = false;
-    platform::Transaction all(connection);
-    RowBatch batch(report);
+    ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
@@ -520,7 +449,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
             break;
         }
     }
-    report.ok = batch.finish(rows, all, failed);
+    report.ok = batch.finish(rows, failed);
     return report;
 }
 
@@ -528,7 +457,6 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
 
 ImportReport sort_meters_from_scratch(QWidget* owner) {
     ImportReport report;
-    platform::Connection& connection = store::main_connection();
     RecordSet rows;
     if (!open_scratch_table(rows, report)) return report;
     const int c_meter = column_of(rows, QStringLiteral("抄表户号"));
@@ -547,8 +475,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
     wait.emplace(owner);
 
     bool failed = false;
-    platform::Transaction all(connection);
-    RowBatch batch(report);
+    ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (cell_is_null(rows, c_meter)) continue;
         const QString meter = cell_text(rows, c_meter);
@@ -570,7 +497,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
             break;
         }
     }
-    report.ok = batch.finish(rows, all, failed);
+    report.ok = batch.finish(rows, failed);
     return report;
 }
 

@@ -153,7 +153,7 @@ int fill_household_list(QTableView* list, const QString& statement, KindPlace pl
     {
         lists::ProgressScope progress(progress_owner);
         lists::ListBuilder build(list, kHouseholdColumnClass);
-        platform::RecordSet& records = store::main_recordset(1);
+        platform::RecordSet records(store::main_connection());
         if (platform::recordset_open(records, statement)) {
             const int count = platform::recordset_record_count(records);
             progress.set_maximum(count);
@@ -191,7 +191,7 @@ void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window,
         lists::ListBuilder build(list, kHouseholdColumnClass);
         progress.set_maximum(static_cast<int>(numbers.size()));
         platform::ListModel* model = platform::listview_model(list);
-        platform::RecordSet& records = store::main_recordset(1);
+        platform::RecordSet records(store::main_connection());
         int found = 0;
         for (const QString& number : numbers) {
             progress.step();
@@ -225,7 +225,7 @@ void lay_out_household_query_columns(QTableView* list) {
     platform::ListModel* model = platform::listview_model(list);
     platform::ListModel::Filler fill(model);
     model->clear_columns();
-    platform::RecordSet& records = store::main_recordset(1);
+    platform::RecordSet records(store::main_connection());
     if (platform::recordset_open(records,
                                  QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
                                      platform::sql_quote(kHouseholdColumnClass) +

@@ -1,5 +1,7 @@
 #include "households/household_number.h"
 
+namespace households {
+
 namespace {
 
 // ASCII or full-width digit value, or -1.
@@ -37,3 +39,5 @@ QString household_number_successor(const QString& number, const QString& prefix,
         digits.prepend(u'1');
     return head + digits;
 }
+
+}  // namespace households

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace households {
+
 // The household number that follows `number`: the digit run after the prefix is counted up by one,
 // keeping its width (0009 -> 0010) and growing by one digit when it is all nines
 // (9999 -> 10000, A9999 -> A10000). The prefix is found at its first occurrence, with or without
@@ -10,3 +12,5 @@
 // Full-width digits count as digits; the result is written in ASCII digits.
 QString household_number_successor(const QString& number, const QString& prefix,
                                    bool prefix_ignores_case);
+
+}  // namespace households

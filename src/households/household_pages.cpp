@@ -72,7 +72,7 @@ void open_household_form_for_modify(QTableView* list, const QString& source, QWi
     if (!shell::require_permission(QStringLiteral("用户修改"))) return;
     QString number;
     if (!take_selection(list, QStringLiteral("请选择待修改的记录！"), &number)) return;
-    platform::RecordSet& records = store::main_recordset(1);
+    platform::RecordSet records(store::main_connection());
     QString parent;
     if (platform::recordset_open(records, QStringLiteral("select 父号 from 用户信息表 where 户号=") +
                                               platform::sql_quote(number)))

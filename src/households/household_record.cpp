@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/db.h"
+#include "platform/query.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 
@@ -17,15 +18,6 @@ using platform::sql_quote;
 // Numbers are searched one after the other; a run of taken numbers longer than this means the
 // rule is not getting anywhere (a number without digits to count), and the last one is given.
 constexpr int kMaxNumbersPassedOver = 100000;
-
-qint64 count_of(const QString& statement) {
-    platform::RecordSet records;
-    platform::recordset_bind_connection(records, store::main_connection());
-    if (!platform::recordset_open(records, statement)) return 0;
-    const qint64 count = static_cast<qint64>(platform::recordset_field_number(records, 0));
-    platform::recordset_close(records);
-    return count;
-}
 
 bool all_digits(QStringView text) {
     return !text.isEmpty() &&
@@ -78,62 +70,75 @@ QString household_kind_word(bool several_meters, const QString& parent_number, K
 }
 
 QString household_number_successor(const QString& number, bool prefix_matched_with_case) {
-    return ::household_number_successor(number, shell::system_parameters.household_number_prefix,
+    return households::household_number_successor(number, shell::system_parameters.household_number_prefix,
                                         !prefix_matched_with_case);
 }
 
-QString next_household_number(platform::RecordSet& records) {
+QString next_household_number(platform::Connection& connection) {
     const QString& prefix = shell::system_parameters.household_number_prefix;
     QString proposal;
-    if (platform::recordset_open(
-            records,
-            QStringLiteral("select top 1 户号 from 用户信息表  where 父号='0' ORDER  BY 编号 DESC ")) &&
-        !platform::recordset_eof(records)) {
-        proposal = household_number_successor(platform::recordset_field_text(records, 0), prefix, true);
+    bool ok = false;
+    const QStringList last = platform::query_column(
+        connection,
+        QStringLiteral("select top 1 户号 from 用户信息表  where 父号='0' ORDER  BY 编号 DESC "),
+        platform::OnFailure::Report, &ok);
+    if (ok && !last.isEmpty()) {
+        proposal = household_number_successor(last.first(), prefix, true);
     } else {
         const int zeros = std::max(shell::system_parameters.household_number_digits - 1, 0);
         proposal = prefix + QString(zeros, QLatin1Char('0')) + QLatin1Char('1');
     }
-    platform::recordset_close(records);
-    return first_free_household_number(proposal, true);
+    return first_free_household_number(connection, proposal, true);
 }
 
 QString first_free_household_number(const QString& number, bool prefix_ignores_case) {
+    return first_free_household_number(store::main_connection(), number, prefix_ignores_case);
+}
+
+QString first_free_household_number(platform::Connection& connection, const QString& number,
+                                    bool prefix_ignores_case) {
     const QString& prefix = shell::system_parameters.household_number_prefix;
     QString candidate = number;
     for (int passed = 0; passed < kMaxNumbersPassedOver; ++passed) {
-        if (!household_number_exists(candidate) && !household_number_owned(candidate)) break;
+        if (!household_number_exists(connection, candidate) &&
+            !household_number_owned(connection, candidate))
+            break;
         candidate = household_number_successor(candidate, prefix, prefix_ignores_case);
     }
     return candidate;
 }
 
 bool household_number_exists(const QString& number) {
-    return count_of(QStringLiteral("select count(*) from 用户信息表 where 户号=") + sql_quote(number)) > 0;
+    return household_number_exists(store::main_connection(), number);
+}
+
+bool household_number_exists(platform::Connection& connection, const QString& number) {
+    return platform::query_integer(connection, QStringLiteral("select count(*) from 用户信息表 where 户号=") + sql_quote(number)) > 0;
 }
 
 bool household_number_owned(const QString& number) {
+    return household_number_owned(store::main_connection(), number);
+}
+
+bool household_number_owned(platform::Connection& connection, const QString& number) {
     const QString n = sql_quote(number);
-    if (count_of(QStringLiteral("select count(*) from 用户表管理 where 父号=") + n +
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 用户表管理 where 父号=") + n +
                  QStringLiteral(" or 户号=") + sql_quote(number + QStringLiteral("01"))) > 0)
         return true;
-    if (count_of(QStringLiteral("select count(*) from 抄表管理 where 父号=") + n) > 0) return true;
-    if (count_of(QStringLiteral("select count(*) from 抄表总表 where 父号=") + n) > 0) return true;
-    if (count_of(QStringLiteral("select count(*) from 预存明细 where 户号=") + n) > 0) return true;
-    if (count_of(QStringLiteral("select count(*) from 减免设置 where 户号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 抄表管理 where 父号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 抄表总表 where 父号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 预存明细 where 户号=") + n) > 0) return true;
+    if (platform::query_integer(connection, QStringLiteral("select count(*) from 减免设置 where 户号=") + n) > 0) return true;
 
     // Bills carry the household number or, after rebilling, a meter-account number; the
     // prefix match is narrowed down here (a LIKE pattern would take the number's own % and _
     // as wildcards, which only lets more rows through).
-    platform::RecordSet bills;
-    platform::recordset_bind_connection(bills, store::main_connection());
-    if (!platform::recordset_open(bills, QStringLiteral("select distinct 户号 from 总收费 where 户号 like ") +
-                                             sql_quote(number + QLatin1Char('%'))))
-        return false;
+    const QStringList bills = platform::query_column(
+        connection, QStringLiteral("select distinct 户号 from 总收费 where 户号 like ") +
+                        sql_quote(number + QLatin1Char('%')));
     bool owned = false;
-    for (; !owned && !platform::recordset_eof(bills); platform::recordset_move_next(bills))
-        owned = bill_number_belongs_to(platform::recordset_field_text(bills, 0), number);
-    platform::recordset_close(bills);
+    for (const QString& bill : bills)
+        if ((owned = bill_number_belongs_to(bill, number))) break;
     return owned;
 }
 

@@ -15,6 +15,7 @@
 #include "households/pinyin.h"
 
 namespace platform {
+struct Connection;
 struct RecordSet;
 }
 
@@ -65,8 +66,6 @@ enum class KindPlace {
 };
 QString household_kind_word(bool several_meters, const QString& parent_number, KindPlace place);
 
-// Both forms of the successor are callable from inside this namespace.
-using ::household_number_successor;
 // household_number_successor with the configured prefix household_number_prefix; the prefix is
 // matched with regard to letter case when `prefix_matched_with_case` is true (continuous entry),
 // without it otherwise (the number proposed when the form opens).
@@ -75,22 +74,25 @@ QString household_number_successor(const QString& number, bool prefix_matched_wi
 // The number proposed for a new household: the successor of the last household's number (the
 // top-level row with the highest 编号, prefix matched without regard to case), or, with no
 // household yet, the prefix followed by household_number_digits - 1 zeros and "1". Numbers in
-// use or owned by a deleted household's data are passed over. Runs its statement on `records`
-// (closed again afterwards).
-QString next_household_number(platform::RecordSet& records);
+// use or owned by a deleted household's data are passed over.
+QString next_household_number(platform::Connection& connection);
 
 // The first number from `number` on (itself included) that no household has and no deleted
 // household's data owns, counting on with household_number_successor.
 QString first_free_household_number(const QString& number, bool prefix_ignores_case);
+QString first_free_household_number(platform::Connection& connection, const QString& number,
+                                    bool prefix_ignores_case);
 
 // A household row (of any 父号) has this number.
-bool household_number_exists(const QString& number);
+bool household_number_exists(const QString& number);  // on the main connection
+bool household_number_exists(platform::Connection& connection, const QString& number);
 
 // Data of a household that is no longer in the register still carries this number: its meter
 // accounts (用户表管理 父号, or the property-fee account number + "01"), readings (抄表管理 and
 // 抄表总表 父号), bills (总收费 户号: the household number or one of its meter-account numbers,
 // the number followed by two or three digits), prepayments (预存明细 户号) or reduction settings
 // (减免设置 户号). Text compares without regard to case, as the tables do.
-bool household_number_owned(const QString& number);
+bool household_number_owned(const QString& number);  // on the main connection
+bool household_number_owned(platform::Connection& connection, const QString& number);
 
 }  // namespace households

@@ -13,11 +13,13 @@ namespace households {
 class HouseholdAddPage;
 class HouseholdQueryPage;
 
-// Call once at start-up, after the main window exists.
-void install(shell::MainWindow& window);
+// The pages install() put into the main window (which owns them).
+struct HouseholdPages {
+    HouseholdAddPage* add_page = nullptr;
+    HouseholdQueryPage* query_page = nullptr;
+};
 
-// The pages install() put into the main window (null before).
-HouseholdAddPage* household_add_page();
-HouseholdQueryPage* household_query_page();
+// Call once at start-up, after the main window exists.
+HouseholdPages install(shell::MainWindow& window);
 
 }  // namespace households

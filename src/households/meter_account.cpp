@@ -6,6 +6,7 @@
 
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "platform/query.h"
 
 namespace households {
 
@@ -13,19 +14,6 @@ QString meter_form_mode;
 int edited_meter_id = 0;
 QString edited_meter_household;
 
-namespace {
-
-// The first field of the first row as a number; false when the statement cannot run.
-bool read_number(platform::Connection& connection, const QString& sql, double* value) {
-    platform::RecordSet records;
-    platform::recordset_bind_connection(records, connection);
-    if (!platform::recordset_open(records, sql)) return false;
-    *value = platform::recordset_field_number(records, 0);
-    platform::recordset_close(records);
-    return true;
-}
-
-}  // namespace
 
 QString meter_suffix_text(int n) {
     return n < 10 ? QStringLiteral("0") + QString::number(n) : QString::number(n);
@@ -34,27 +22,26 @@ QString meter_suffix_text(int n) {
 QString next_meter_account_number(platform::Connection& connection, const QString& household) {
     for (int n = 1;; ++n) {
         const QString number = household + meter_suffix_text(n);
-        double taken = 0;
-        if (!read_number(connection,
-                         QStringLiteral("select count(*) from 用户表管理 where 户号=") +
-                             platform::sql_quote(number),
-                         &taken))
-            return QString();
-        if (taken < 0.5) return number;
+        bool ok = false;
+        const bool taken = platform::query_exists(
+            connection,
+            QStringLiteral("select 户号 from 用户表管理 where 户号=") + platform::sql_quote(number),
+            platform::OnFailure::Report, &ok);
+        if (!ok) return QString();
+        if (!taken) return number;
     }
 }
 
 qint64 next_reading_order(platform::Connection& connection, const QString& reader) {
-    platform::RecordSet records;
-    platform::recordset_bind_connection(records, connection);
-    if (!platform::recordset_open(
-            records,
-            QStringLiteral("select count(*),max(抄表序号) from 用户表管理 where 抄表人员=") +
-                platform::sql_quote(reader)))
-        return 0;
-    const auto count = static_cast<qint64>(platform::recordset_field_number(records, 0));
-    const auto highest = static_cast<qint64>(platform::recordset_field_number(records, 1));
-    platform::recordset_close(records);
+    bool ok = false;
+    const QList<QStringList> rows = platform::query_rows(
+        connection,
+        QStringLiteral("select count(*),max(抄表序号) from 用户表管理 where 抄表人员=") +
+            platform::sql_quote(reader),
+        platform::OnFailure::Report, &ok);
+    if (!ok || rows.isEmpty()) return 0;
+    const auto count = static_cast<qint64>(platform::to_number(rows.first().value(0)));
+    const auto highest = static_cast<qint64>(platform::to_number(rows.first().value(1)));
     return std::max(count, highest) + 1;
 }
 

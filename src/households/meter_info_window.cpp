@@ -9,10 +9,12 @@
 #include <cmath>
 
 #include "households/meter_account.h"
+#include "households/meter_entry.h"
 #include "households/meter_list_page.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
+#include "platform/query.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 #include "ui_meter_info_window.h"
@@ -22,23 +24,6 @@ namespace households {
 namespace {
 
 using platform::inform;
-
-// The rows of a one-column statement, in the order returned.
-QStringList column_values(platform::RecordSet& records, const QString& sql) {
-    QStringList values;
-    if (!platform::recordset_open(records, sql)) return values;
-    for (; !platform::recordset_eof(records); platform::recordset_move_next(records))
-        values << platform::recordset_field_text(records, 0);
-    platform::recordset_close(records);
-    return values;
-}
-
-double first_number(platform::RecordSet& records, const QString& sql) {
-    if (!platform::recordset_open(records, sql)) return 0;
-    const double value = platform::recordset_field_number(records, 0);
-    platform::recordset_close(records);
-    return value;
-}
 
 // Fills a combo box; the entry equal to `wanted` is selected (the last one when several
 // are), else the first; with select_first false and no match nothing is selected.
@@ -74,24 +59,22 @@ MeterInfoWindow::MeterInfoWindow(MeterListPage* page, QWidget* parent)
     connect(ui->按钮_收费, &QPushButton::clicked, this, [this] { on_meter_form_save_click(); });
     connect(ui->按钮_取消, &QPushButton::clicked, this, [this] { reject(); });
 
-    // 1. The window's own record set on the main connection.
-    platform::recordset_bind_connection(records_, store::main_connection());
     loading_ = true;
     if (meter_form_mode == QStringLiteral("添加")) {
-        // 2. Fee items and readers, nothing chosen; the number box ready for typing.
+        // Adding: fee items and readers, nothing chosen; the number box ready for typing.
         fill_combo(
             ui->组合框_收费项目,
-            column_values(records_, QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
+            platform::query_column(store::main_connection(), QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
             QString(), false);
         fill_combo(ui->组合框_抄表人员,
-                   column_values(records_, QStringLiteral("select 抄表员 from 抄表员")), QString(),
+                   platform::query_column(store::main_connection(), QStringLiteral("select 抄表员 from 抄表员")), QString(),
                    false);
         ui->编辑框_户号->setText(shell::system_parameters.household_number_prefix);
         ui->编辑框_户号->setCursorPosition(ui->编辑框_户号->text().size());
         ui->编辑框_户号->setFocus();
         loading_ = false;
     } else {
-        // 3. The account to modify, its household, and the save button ready.
+        // Modifying: the account, its household, and the save button ready.
         load_meter_into_form();
         loading_ = false;
         on_meter_household_number_lost_focus();
@@ -104,7 +87,6 @@ MeterInfoWindow::~MeterInfoWindow() {
     // The boxes lose their focus while the window is taken down; the look-ups must not run then.
     ui->编辑框_户号->removeEventFilter(this);
     ui->编辑框_磁卡号码->removeEventFilter(this);
-    platform::recordset_close(records_);
 }
 
 bool MeterInfoWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -130,27 +112,26 @@ void MeterInfoWindow::load_meter_into_form() {
     edited_meter_id = static_cast<int>(std::trunc(platform::to_number(cell)));
 
     // A failed open finds no row either (its own box comes first).
-    if (!platform::recordset_open(records_, QStringLiteral("select * from 用户表管理 where 编号=") +
+    platform::RecordSet records(store::main_connection());
+    if (!platform::recordset_open(records, QStringLiteral("select * from 用户表管理 where 编号=") +
                                                 QString::number(edited_meter_id)) ||
-        platform::recordset_eof(records_)) {
-        platform::recordset_close(records_);
+        platform::recordset_eof(records)) {
         inform(QStringLiteral("系统出错,错误编号:1002!"));
         return;
     }
-    auto text = [this](const char16_t* name) {
-        return platform::recordset_field_text(records_, QString::fromUtf16(name));
+    auto text = [&records](const char16_t* name) {
+        return platform::recordset_field_text(records, QString::fromUtf16(name));
     };
     const QString fee_item = text(u"收费项目");
     const QString reader = text(u"抄表人员");
     const QString category = text(u"价格类别");
     const QString meter_number = text(u"计量编号");
     const QString state = text(u"状态");
-    const double start = platform::recordset_field_number(records_, QStringLiteral("开始起数"));
+    const double start = platform::recordset_field_number(records, QStringLiteral("开始起数"));
     const auto multiplier = static_cast<qint64>(
-        std::trunc(platform::recordset_field_number(records_, QStringLiteral("倍率"))));
-    const QDateTime set_up = platform::recordset_field_date(records_, QStringLiteral("建表时间"));
+        std::trunc(platform::recordset_field_number(records, QStringLiteral("倍率"))));
+    const QDateTime set_up = platform::recordset_field_date(records, QStringLiteral("建表时间"));
     edited_meter_household = text(u"父号");
-    platform::recordset_close(records_);
 
     if (state == QStringLiteral("正常"))
         ui->组合框_当前状态->setCurrentIndex(0);
@@ -166,33 +147,33 @@ void MeterInfoWindow::load_meter_into_form() {
 
     fill_combo(
         ui->组合框_收费项目,
-        column_values(records_, QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
+        platform::query_column(store::main_connection(), QStringLiteral("select 项目名称 from 收费项目 order by 编号")),
         fee_item, true);
     fill_combo(ui->组合框_抄表人员,
-               column_values(records_, QStringLiteral("select 抄表员 from 抄表员")), reader, true);
+               platform::query_column(store::main_connection(), QStringLiteral("select 抄表员 from 抄表员")), reader, true);
     fill_combo(
         ui->组合框_价格类别,
-        column_values(records_, QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
+        platform::query_column(store::main_connection(), QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
                                     platform::sql_quote(ui->组合框_收费项目->currentText()) +
                                     QStringLiteral("order by 编号")),
         category, true);
 }
 
 bool MeterInfoWindow::show_household(const QString& column, const QString& value) {
+    platform::RecordSet records(store::main_connection());
     if (!platform::recordset_open(
-            records_,
+            records,
             QStringLiteral("select 户号,用户名,磁卡号码,居住街道,详细地址 from 用户信息表 where ") +
                 column + u'=' + platform::sql_quote(value)))
         return false;
-    const bool found = !platform::recordset_eof(records_);
+    const bool found = !platform::recordset_eof(records);
     if (found) {
-        ui->编辑框_户号->setText(platform::recordset_field_text(records_, 0));
-        ui->编辑框_户名->setText(platform::recordset_field_text(records_, 1));
-        ui->编辑框_磁卡号码->setText(platform::recordset_field_text(records_, 2));
-        ui->编辑框_居住街道->setText(platform::recordset_field_text(records_, 3));
-        ui->编辑框_详细地址->setText(platform::recordset_field_text(records_, 4));
+        ui->编辑框_户号->setText(platform::recordset_field_text(records, 0));
+        ui->编辑框_户名->setText(platform::recordset_field_text(records, 1));
+        ui->编辑框_磁卡号码->setText(platform::recordset_field_text(records, 2));
+        ui->编辑框_居住街道->setText(platform::recordset_field_text(records, 3));
+        ui->编辑框_详细地址->setText(platform::recordset_field_text(records, 4));
     }
-    platform::recordset_close(records_);
     if (found) ui->组合框_收费项目->setFocus();
     return found;
 }
@@ -210,8 +191,7 @@ void MeterInfoWindow::on_meter_fee_item_changed() {
     if (fee_item.isEmpty()) return;
     loading_ = true;
     fill_combo(ui->组合框_价格类别,
-               column_values(records_,
-                             QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
+               platform::query_column(store::main_connection(), QStringLiteral("select 水价类别 from 水价类别 where 收费项目=") +
                                  platform::sql_quote(fee_item) + QStringLiteral(" order by 编号")),
                QString(), false);
     loading_ = false;
@@ -224,106 +204,33 @@ void MeterInfoWindow::on_meter_reader_changed() {
 }
 
 void MeterInfoWindow::on_meter_form_save_click() {
-    const QString household = platform::text_trim(ui->编辑框_户号->text());
-    const bool adding = meter_form_mode == QStringLiteral("添加");
+    MeterEntry entry;
+    entry.adding = meter_form_mode == QStringLiteral("添加");
+    entry.edited_id = edited_meter_id;
+    entry.edited_household = edited_meter_household;
+    entry.household = ui->编辑框_户号->text();
+    entry.fee_item = ui->组合框_收费项目->currentText();
+    entry.price_category = ui->组合框_价格类别->currentText();
+    entry.reader = ui->组合框_抄表人员->currentText();
+    entry.start_reading = ui->编辑框_开始起码->text();
+    entry.multiplier = ui->编辑框_倍率->text();
+    entry.meter_number = ui->编辑框_新表编号->text();
+    entry.set_up = ui->日期框_建表时间->date();
+    entry.state = ui->组合框_当前状态->currentText();
 
-    // 1. The household must exist.
-    if (first_number(records_, QStringLiteral("select count(*) from 用户信息表 where 户号=") +
-                                   platform::sql_quote(household)) < 0.5) {
-        inform(QStringLiteral("没此用户，请在用户管理中添加用户信息!"));
+    const MeterSaveOutcome outcome = save_meter_account(store::main_connection(), entry);
+    platform::show_messages(outcome.messages);
+    if (outcome.focus == MeterField::Household)
         ui->编辑框_户号->setFocus();
-        return;
-    }
-    // 2. Fee item, price category and reader are required.
-    const QString fee_item = ui->组合框_收费项目->currentText();
-    const QString category = ui->组合框_价格类别->currentText();
-    if (fee_item.isEmpty() || category.isEmpty() || ui->组合框_抄表人员->currentText().isEmpty()) {
-        inform(QStringLiteral("收费项目、价格类别、抄表人员不能为空！"));
-        return;
-    }
-    // 3. A positive multiplier.
-    if (platform::to_number(ui->编辑框_倍率->text()) <= 1e-7) {
-        inform(QStringLiteral("倍率不能小于等于0！"));
+    else if (outcome.focus == MeterField::Multiplier)
         ui->编辑框_倍率->setFocus();
-        return;
-    }
-    // 4. One account per fee item, unless the household has several meters (性质 set).
-    platform::RecordSet kind;
-    platform::recordset_bind_connection(kind, store::main_connection());
-    bool several_meters = false;
-    if (platform::recordset_open(kind, QStringLiteral("select 性质 from 用户信息表 where 户号=") +
-                                           platform::sql_quote(household))) {
-        several_meters = platform::recordset_field_bool(kind, 0);
-        platform::recordset_close(kind);
-    }
-    if (!several_meters) {
-        QString sql = QStringLiteral("select count(*) from 用户表管理 where 父号=") +
-                      platform::sql_quote(household) + QStringLiteral(" and 收费项目=") +
-                      platform::sql_quote(fee_item);
-        if (!adding) sql += QStringLiteral(" and 编号<>") + QString::number(edited_meter_id);
-        if (first_number(records_, sql) >= 1) {
-            inform(QStringLiteral("该用户的收费项目已经添加!"));
-            return;
-        }
-    }
-    // 5. The values.
-    const bool property_fee = platform::text_trim(fee_item) == kPropertyFeeItem;
-    const QString reader =
-        property_fee ? kSystemReader : platform::text_trim(ui->组合框_抄表人员->currentText());
-    const double start = platform::to_number(ui->编辑框_开始起码->text());
-    double multiplier = 0;
-    // What the database would refuse saves nothing (and says nothing); nothing typed reaches the
-    // statement unconverted.
-    if (!read_plain_number(ui->编辑框_倍率->text(), &multiplier)) return;
-    const QString meter_number = platform::text_trim(ui->编辑框_新表编号->text());
-    const QDate set_up = ui->日期框_建表时间->date();
-    const QString state = ui->组合框_当前状态->currentText();
-
-    QString statement;
-    if (adding) {
-        // 6. A number no account has, at the end of the reader's walk.
-        HouseholdMeter meter;
-        meter.number = next_meter_account_number(store::main_connection(), household);
-        meter.reading_order = next_reading_order(store::main_connection(), reader);
-        if (meter.number.isEmpty() || meter.reading_order == 0) return;
-        meter.fee_item = fee_item;
-        meter.price_category = category;
-        meter.start_reading = start;
-        meter.reader = reader;
-        meter.multiplier = multiplier;
-        meter.meter_number = meter_number;
-        meter.set_up = set_up;
-        meter.household = household;
-        meter.state = state;
-        statement = meter_insert_statement(meter);
-    } else {
-        // 7. Number, household and reading order stay as they are.
-        statement = QStringLiteral("update 用户表管理 set 收费项目=") +
-                    platform::sql_quote(fee_item) + QStringLiteral(",价格类别=") +
-                    platform::sql_quote(category) + QStringLiteral(",开始起数=") +
-                    platform::sql_number(start) + QStringLiteral(",抄表人员=") +
-                    platform::sql_quote(reader) + QStringLiteral(",倍率=") +
-                    platform::sql_number(multiplier) + QStringLiteral(",计量编号=") +
-                    platform::sql_quote(meter_number) + QStringLiteral(",建表时间=") +
-                    platform::date_to_quoted(set_up) + QStringLiteral(",状态=") +
-                    platform::sql_quote(state) + QStringLiteral(" where 编号=") +
-                    QString::number(edited_meter_id);
-    }
-    // 8. A refused statement leaves the form open.
-    if (!platform::db_execute(store::main_connection(), statement)) return;
-    // 9. The household's property category follows its property-fee account.
-    if (property_fee)
-        platform::db_execute(store::main_connection(),
-                             QStringLiteral("update 用户信息表 set 物业类别=") +
-                                 platform::sql_quote(category) + QStringLiteral("where 户号=") +
-                                 platform::sql_quote(adding ? household : edited_meter_household));
-    // 10, 11.
-    inform(QStringLiteral("执行成功!"));
+    if (!outcome.saved) return;
+    // Saved: the form closes and the page shows every account set up on the form's date.
     accept();
     if (page_)
         page_->fill_meter_list(meter_list_base_query() +
                                QStringLiteral("and 用户表管理.建表时间=") +
-                               platform::date_to_sql_literal(set_up) +
+                               platform::date_to_sql_literal(entry.set_up) +
                                QStringLiteral(" ORDER BY  用户表管理.编号 DESC"));
 }
 

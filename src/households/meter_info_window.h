@@ -48,7 +48,6 @@ private:
 
     std::unique_ptr<Ui::MeterInfoWindow> ui;
     MeterListPage* page_;
-    platform::RecordSet records_;  // 记录集1
     bool loading_ = false;         // combo boxes being filled: no selection handlers
 };
 

@@ -8,7 +8,9 @@
 #include "households/household_import.h"
 #include "households/household_meter_query_window.h"
 #include "households/meter_account.h"
+#include "households/meter_entry.h"
 #include "households/meter_info_window.h"
+#include "households/reading_order.h"
 #include "lists/list_columns.h"
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -33,64 +35,6 @@ using platform::inform;
 bool ask(const QString& text, const QString& caption) {
     return platform::message_box(text, caption, MsgIcon::Question, MsgButtons::YesNo) ==
            MsgResult::Yes;
-}
-
-struct MeterPlace {
-    bool found = false;
-    qint64 order = 0;
-    QString reader;
-};
-
-MeterPlace read_place(qint64 meter_id) {
-    MeterPlace place;
-    platform::RecordSet records;
-    platform::recordset_bind_connection(records, store::main_connection());
-    if (!platform::recordset_open(
-            records, QStringLiteral("select 抄表序号,编号,抄表人员 from 用户表管理 where 编号=") +
-                         QString::number(meter_id)))
-        return place;
-    if (!platform::recordset_eof(records)) {
-        place.found = true;
-        place.order = static_cast<qint64>(
-            platform::recordset_field_number(records, QStringLiteral("抄表序号")));
-        place.reader = platform::recordset_field_text(records, QStringLiteral("抄表人员"));
-    }
-    platform::recordset_close(records);
-    return place;
-}
-
-// 编号 of the first account of the reader at this reading order, or 0.
-qint64 account_at(const QString& reader, qint64 order) {
-    platform::RecordSet records;
-    platform::recordset_bind_connection(records, store::main_connection());
-    if (!platform::recordset_open(records,
-                                  QStringLiteral("select 编号 from 用户表管理 where 抄表序号=") +
-                                      QString::number(order) + QStringLiteral(" and 抄表人员=") +
-                                      platform::sql_quote(reader)))
-        return 0;
-    const auto id = static_cast<qint64>(platform::recordset_field_number(records, 0));
-    platform::recordset_close(records);
-    return id;
-}
-
-// The number of the reader's meter accounts.
-qint64 reader_account_count(const QString& reader) {
-    platform::RecordSet records;
-    platform::recordset_bind_connection(records, store::main_connection());
-    if (!platform::recordset_open(
-            records, QStringLiteral("select count(*) from 用户表管理 where 抄表人员=") +
-                         platform::sql_quote(reader)))
-        return 0;
-    const auto count = static_cast<qint64>(platform::recordset_field_number(records, 0));
-    platform::recordset_close(records);
-    return count;
-}
-
-bool set_order(qint64 meter_id, qint64 order) {
-    return platform::db_execute(store::main_connection(),
-                                QStringLiteral("update 用户表管理 set 抄表序号=") +
-                                    QString::number(order) + QStringLiteral(" where 编号=") +
-                                    QString::number(meter_id));
 }
 
 }  // namespace
@@ -216,45 +160,23 @@ void MeterListPage::on_main_meter_delete_click() {
     if (!ask(QStringLiteral("确定要删除编号【") + QString::number(id) + QStringLiteral("】吗？"),
              QStringLiteral("提示删除")))
         return;
-    // Readings and bills of the account stay where they are; the list is refreshed by the
-    // next query.
-    if (platform::db_execute(
-            store::main_connection(),
-            QStringLiteral("delete from 用户表管理 where 编号=") + QString::number(id)))
-        inform(QStringLiteral("删除成功，请刷新显示！"));
+    // The list is refreshed by the next query.
+    platform::show_messages(delete_meter_account(store::main_connection(), id));
+}
+
+void MeterListPage::show_move(const ReadingOrderOutcome& outcome) {
+    platform::show_messages(outcome.messages);
+    if (!outcome.moved) return;
+    if (ask(outcome.refill_question, QStringLiteral("提示"))) refill_reader(outcome.reader);
+    inform(outcome.done_message);
 }
 
 void MeterListPage::move_by_one(Move direction) {
     if (!shell::require_permission(QStringLiteral("用户排序"))) return;
     const qint64 id = selected_meter_id(QStringLiteral("请选择待移动的记录！"));
     if (id == 0) return;
-    const MeterPlace place = read_place(id);
-    if (!place.found) return;
-    const qint64 n = place.order;
-    if (direction == Move::Up && n <= 1) {
-        inform(QStringLiteral("已到首位。"));
-        return;
-    }
-    if (direction == Move::Down && n == reader_account_count(place.reader)) {
-        inform(QStringLiteral("已到末位。"));
-        return;
-    }
-    const qint64 target = direction == Move::Up ? n - 1 : n + 1;
-    const qint64 partner = account_at(place.reader, target);
-    {
-        // Both places change or neither, so no two accounts are left on one place; a failed
-        // statement is not reported as a move.
-        platform::Transaction swap(store::main_connection());
-        if (!set_order(id, target) || (partner != 0 && partner != id && !set_order(partner, n)) ||
-            !swap.commit())
-            return;
-    }
-    const bool up = direction == Move::Up;
-    if (ask(up ? QStringLiteral("序号上移成功，是否刷新列表？")
-               : QStringLiteral("序号下移成功，是否刷新列表？"),
-            QStringLiteral("提示")))
-        refill_reader(place.reader);
-    inform(up ? QStringLiteral("序号上移成功！") : QStringLiteral("序号下移成功！"));
+    show_move(move_meter_one_place(store::main_connection(), id,
+                                   direction == Move::Up ? OneStep::Up : OneStep::Down));
 }
 
 void MeterListPage::on_main_meter_move_up_click() { move_by_one(Move::Up); }
@@ -270,49 +192,10 @@ void MeterListPage::on_main_meter_move_to_click() {
                              QString(), &answer, window()) ||
         answer.isEmpty())
         return;
-    const double typed = std::trunc(platform::to_number(answer));
-    if (typed < 1) {
-        inform(QStringLiteral("待设置的序号不能小于１。"));
-        return;
-    }
-    // Above any walk there can be; keeps the arithmetic below in range.
-    qint64 position = typed > 1e12 ? qint64(1e12) : static_cast<qint64>(typed);
-
-    QString reader;
-    bool moved = false;
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const MeterPlace place = read_place(id);
-        reader = place.reader;
-        // The whole renumbering or none of it: a half-done one leaves two accounts on one place.
-        platform::Transaction renumber(store::main_connection());
-        moved = place.found && set_order(id, position);
-        if (moved) {
-            platform::RecordSet records;
-            platform::recordset_bind_connection(records, store::main_connection());
-            moved = platform::recordset_open(
-                records, QStringLiteral("select 编号 from 用户表管理 where 抄表人员= ") +
-                             platform::sql_quote(reader) + QStringLiteral(" and 编号<>") +
-                             QString::number(id) + QStringLiteral(" and 抄表序号>=") +
-                             QString::number(position) +
-                             QStringLiteral(" ORDER  BY 抄表序号,编号"));
-            for (; moved && !platform::recordset_eof(records);
-                 platform::recordset_move_next(records)) {
-                const auto other =
-                    static_cast<qint64>(platform::recordset_field_number(records, 0));
-                moved = set_order(other, ++position);
-            }
-            platform::recordset_close(records);
-        }
-        moved = moved && renumber.commit();
-        QApplication::restoreOverrideCursor();
-        if (!place.found) return;
-    }
-    // A failed statement shows nothing and is not reported as a move.
-    if (!moved) return;
-    if (ask(QStringLiteral("序号移动成功，是否刷新列表？"), QStringLiteral("提示")))
-        refill_reader(reader);
-    inform(QStringLiteral("序号移动成功！"));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ReadingOrderOutcome outcome = move_meter_to_place(store::main_connection(), id, answer);
+    QApplication::restoreOverrideCursor();
+    show_move(outcome);
 }
 
 void MeterListPage::refill_reader(const QString& reader) {

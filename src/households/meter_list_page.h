@@ -23,6 +23,8 @@ class MainWindow;
 
 namespace households {
 
+struct ReadingOrderOutcome;
+
 // The 查询列 class of the meter list.
 inline const QString kMeterColumnClass = QStringLiteral("用户表管理");
 
@@ -61,6 +63,8 @@ public:
 private:
     enum class Move { Up, Down };
     void move_by_one(Move direction);
+    // A move's message, or its refill question and closing message.
+    void show_move(const ReadingOrderOutcome& outcome);
     // Refills with every account of the reader in reading order.
     void refill_reader(const QString& reader);
 

@@ -10,13 +10,12 @@ class MainWindow;
 
 namespace households {
 
+class HouseholdAddPage;
 class MeterListPage;
 
-// Call once at start-up, best after households::install (the imports go behind its page 0's
-// buttons; when page 0 is not there yet they are put there once the event loop runs).
-void install_meters(shell::MainWindow& window);
-
-// The page install_meters put into the main window (null before).
-MeterListPage* meter_list_page();
+// Call once at start-up, after households::install, with the household page it returned (the
+// imports go behind its buttons; without one they stay where they are). Returns the page put
+// into the main window (which owns it).
+MeterListPage* install_meters(shell::MainWindow& window, HouseholdAddPage* household_add_page);
 
 }  // namespace households

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace households {
+
 namespace {
 
 struct PinyinEntry {
@@ -39,3 +41,5 @@ QString make_pinyin_initials(const QString& name) {
     }
     return mnemonic;
 }
+
+}  // namespace households

@@ -207,6 +207,10 @@ MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon,
     return ui_backend().message_box(text, caption, icon, buttons, parent);
 }
 
+void show_messages(const Messages& messages, QWidget* parent) {
+    for (const Message& m : messages) message_box(m.text, m.caption, m.icon, MsgButtons::Ok, parent);
+}
+
 bool input_box(const QString& prompt, const QString& caption, const QString& initial,
                QString* answer, QWidget* parent) {
     return ui_backend().input_box(prompt, caption, initial, answer, parent);

@@ -6,17 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/messages.h"
+
 class QDialog;
 class QWidget;
 
 namespace platform {
-
-enum class MsgIcon { None, Information, Warning, Question, Critical };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgResult { Ok, Cancel, Yes, No };
-
-// The caption a box shows when its caller names none.
-inline const QString kDefaultCaption = QStringLiteral("信息：");
 
 struct FileDialogRequest {
     enum class Kind { Open, Save, Folder } kind = Kind::Open;
@@ -76,6 +71,8 @@ MsgResult message_box(const QString& text, const QString& caption = kDefaultCapt
 inline void inform(const QString& text, const QString& caption = kDefaultCaption) {
     message_box(text, caption);
 }
+// Shows a core routine's messages one after the other, in order.
+void show_messages(const Messages& messages, QWidget* parent = nullptr);
 // What closing a box without choosing (Esc, the close box) answers: whatever can be refused is.
 MsgResult escape_answer(MsgButtons buttons);
 bool input_box(const QString& prompt, const QString& caption, const QString& initial,

@@ -12,6 +12,7 @@
 #include "reading/monthly_reading_page.h"
 #include "reading/property_fee_action.h"
 #include "reading/reading_entry_window.h"
+#include "shell/action_names.h"
 #include "shell/main_window.h"
 #include "ui_monthly_reading_page.h"
 
@@ -48,20 +49,20 @@ void install(shell::MainWindow& window) {
     g_changes = changes;
 
     shell::MainWindow* w = &window;
-    window.register_action(QStringLiteral("on_main_nav_monthly_reading_click"),
+    window.register_action(shell::action::kMainNavMonthlyReading,
                            [w, monthly] { on_main_nav_monthly_reading_click(*w, *monthly); });
     // F5's second step: the reading window in add mode, without an owner.
-    window.register_action(QStringLiteral("ReadingEntryWindow"), [monthly] {
+    window.register_action(shell::action::kReadingEntryWindow, [monthly] {
         ReadingEntryWindow entry(monthly->monthly_list());
         platform::window_open_modal(&entry);
     });
-    window.register_action(QStringLiteral("on_main_nav_fixed_reading_click"),
+    window.register_action(shell::action::kMainNavFixedReading,
                            [w] { on_main_nav_fixed_reading_click(w); });
-    window.register_action(QStringLiteral("on_main_nav_meter_change_click"),
+    window.register_action(shell::action::kMainNavMeterChange,
                            [w, changes] { on_main_nav_meter_change_click(*w, *changes); });
-    window.register_action(QStringLiteral("on_main_nav_generate_property_fee_click"),
+    window.register_action(shell::action::kMainNavGeneratePropertyFee,
                            [w] { on_main_nav_generate_property_fee_click(w); });
-    window.register_action(QStringLiteral("on_menu_meter_readers"),
+    window.register_action(shell::action::kMenuMeterReaders,
                            [w] { on_menu_meter_readers(w); });
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/db.h"
-#include "platform/dialogs.h"
+#include "platform/messages.h"
 
 namespace reports {
 

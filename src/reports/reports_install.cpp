@@ -5,6 +5,7 @@
 #include "reports/print_parameters_window.h"
 #include "reports/receipts.h"
 #include "reports/template_designer.h"
+#include "shell/action_names.h"
 #include "shell/main_window.h"
 
 namespace reports {
@@ -13,9 +14,9 @@ void install(shell::MainWindow& window) {
     install_template_designer();
     charging::charge_receipt_printer() = [](qint64 serial) { return print_charge_receipt(serial); };
     shell::MainWindow* w = &window;
-    window.register_action(QStringLiteral("on_main_menu_print_parameters_click"),
+    window.register_action(shell::action::kMainMenuPrintParameters,
                            [w] { on_main_menu_print_parameters_click(w); });
-    window.register_action(QStringLiteral("on_main_menu_print_cards_click"),
+    window.register_action(shell::action::kMainMenuPrintCards,
                            [w] { on_main_menu_print_cards_click(w); });
 }
 

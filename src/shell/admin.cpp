@@ -7,6 +7,7 @@
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "shell/action_names.h"
 #include "shell/backup_settings_window.h"
 #include "shell/change_password_window.h"
 #include "shell/log_page.h"
@@ -151,22 +152,22 @@ void install_administration(MainWindow& window) {
 
     MainWindow* w = &window;
     const ShowPage welcome = [w] { w->select_content_page(kPageWelcome); };
-    window.register_action(QStringLiteral("on_menu_operator_settings"),
+    window.register_action(action::kMenuOperatorSettings,
                            [w, welcome] { on_menu_operator_settings(w, welcome); });
-    window.register_action(QStringLiteral("on_menu_operator_permissions"),
+    window.register_action(action::kMenuOperatorPermissions,
                            [w, welcome] { on_menu_operator_permissions(w, welcome); });
-    window.register_action(QStringLiteral("on_menu_log_management"), [w, page] {
+    window.register_action(action::kMenuLogManagement, [w, page] {
         on_menu_log_management(page, [w] { w->select_content_page(kPageOperationLog); });
     });
-    window.register_action(QStringLiteral("on_main_nav_change_password_click"),
+    window.register_action(action::kMainNavChangePassword,
                            [w, welcome] { on_main_nav_change_password_click(w, welcome); });
-    window.register_action(QStringLiteral("on_menu_backup_settings"),
+    window.register_action(action::kMenuBackupSettings,
                            [w] { on_menu_backup_settings(w); });
-    window.register_action(QStringLiteral("on_menu_backup_database"),
+    window.register_action(action::kMenuBackupDatabase,
                            [w] { on_menu_backup_database(w); });
-    window.register_action(QStringLiteral("on_menu_restore_database"),
+    window.register_action(action::kMenuRestoreDatabase,
                            [w] { on_menu_restore_database(w); });
-    window.register_action(QStringLiteral("on_menu_system_initialise"),
+    window.register_action(action::kMenuSystemInitialise,
                            [w] { on_menu_system_initialise(w); });
     set_exit_backup_action(store::run_exit_backup);
 }

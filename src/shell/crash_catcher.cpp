@@ -1,5 +1,7 @@
 #include "shell/crash_catcher.h"
 
+namespace shell {
+
 // clang-format off
 constexpr std::array<uint8_t, 256> kOneByteOpcodeFlags = {
     //  x0   x1   x2   x3   x4   x5   x6   x7   x8   x9   xA   xB   xC   xD   xE   xF
@@ -296,3 +298,5 @@ void free_hook_tables() {
     std::vector<uint8_t>().swap(state.one_byte_opcode_flags);
     std::vector<uint8_t>().swap(state.two_byte_opcode_flags);
 }
+
+}  // namespace shell

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+namespace shell {
+
 // ---- instruction-length decoder --------------------------------------------------------------
 
 // Flags of the opcode tables. Entries combine them: 6 = ModRM + imm8, 18 = ModRM + imm32,
@@ -123,3 +125,5 @@ int init_exception_catcher();
 void load_opcode_tables();
 // The catcher's part of the exit clean-up: frees the table copies.
 void free_hook_tables();
+
+}  // namespace shell

@@ -28,6 +28,7 @@
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "shell/action_names.h"
 #include "shell/agreement_window.h"
 #include "shell/interface_settings_window.h"
 #include "shell/permissions.h"
@@ -62,79 +63,78 @@ struct NavEntry {
 };
 
 const NavEntry kNavEntries[] = {
-    {0, {"用户管理_添加按钮", "on_main_nav_household_list_click"}},
-    {0, {"用户管理_用户查询", "on_main_nav_household_query_click"}},
-    {0, {"用户管理_用户表管理", "on_main_nav_household_meters_click"}},
-    {1, {"抄表管理1_月抄表", "on_main_nav_monthly_reading_click"}},
-    {1, {"抄表管理1_抄表查询", "on_main_nav_reading_query_click"}},
-    {1, {"抄表管理1_抄表机", "on_main_nav_handheld_click"}},
-    {1, {"抄表管理1_固定抄表", "on_main_nav_fixed_reading_click"}},
-    {1, {"抄表管理1_换表管理", "on_main_nav_meter_change_click"}},
-    {1, {"抄表管理1_生成物业费", "on_main_nav_generate_property_fee_click"}},
-    {2, {"收费管理2_窗口收费", "on_main_nav_counter_charging_click"}},
-    {2, {"收费管理2_磁卡收费", "on_main_nav_card_charging_click"}},
-    {2, {"收费管理2_批量收费", "on_main_nav_batch_charging_click"}},
-    {2, {"收费管理2_收费查询", "on_main_nav_charge_query_click"}},
-    {3, {"数据报表3_收费日报表", "on_main_nav_daily_charge_report_click"}},
-    {3, {"数据报表3_收费月报表", "on_main_nav_monthly_charge_report_click"}},
-    {3, {"数据报表3_收费统计", "on_main_nav_annual_charge_ledger_click"}},
-    {3, {"数据报表3_成本核算表", "on_main_nav_annual_charge_report_click"}},
-    {3, {"数据报表3_抄表月报表", "on_main_nav_monthly_reading_report_click"}},
-    {3, {"数据报表3_用户月报表", "on_main_nav_monthly_household_report_click"}},
-    {3, {"数据报表3_用户年报表", "on_main_nav_annual_household_report_click"}},
-    {4, {"系统设置4_密码", "on_main_nav_change_password_click"}},
-    {4, {"系统设置4_帮助", "on_main_nav_help_click"}},
-    {4, {"系统设置4_退出", "on_main_nav_exit_click"}},
-    {5, {"预存管理_预存添加", "on_main_nav_add_prepayment_click"}},
-    {5, {"预存管理_预存查询", "on_main_nav_prepay_query_click"}},
-    {5, {"预存管理_预存扣款", "on_main_nav_prepay_deduction_click"}},
-    {5, {"预存管理_扣款查询", "on_main_nav_deduction_query_click"}},
+    {0, {"用户管理_添加按钮", action::kMainNavHouseholdList}},
+    {0, {"用户管理_用户查询", action::kMainNavHouseholdQuery}},
+    {0, {"用户管理_用户表管理", action::kMainNavHouseholdMeters}},
+    {1, {"抄表管理1_月抄表", action::kMainNavMonthlyReading}},
+    {1, {"抄表管理1_抄表查询", action::kMainNavReadingQuery}},
+    {1, {"抄表管理1_抄表机", action::kMainNavHandheld}},
+    {1, {"抄表管理1_固定抄表", action::kMainNavFixedReading}},
+    {1, {"抄表管理1_换表管理", action::kMainNavMeterChange}},
+    {1, {"抄表管理1_生成物业费", action::kMainNavGeneratePropertyFee}},
+    {2, {"收费管理2_窗口收费", action::kMainNavCounterCharging}},
+    {2, {"收费管理2_磁卡收费", action::kMainNavCardCharging}},
+    {2, {"收费管理2_批量收费", action::kMainNavBatchCharging}},
+    {2, {"收费管理2_收费查询", action::kMainNavChargeQuery}},
+    {3, {"数据报表3_收费日报表", action::kMainNavDailyChargeReport}},
+    {3, {"数据报表3_收费月报表", action::kMainNavMonthlyChargeReport}},
+    {3, {"数据报表3_收费统计", action::kMainNavAnnualChargeLedger}},
+    {3, {"数据报表3_成本核算表", action::kMainNavAnnualChargeReport}},
+    {3, {"数据报表3_抄表月报表", action::kMainNavMonthlyReadingReport}},
+    {3, {"数据报表3_用户月报表", action::kMainNavMonthlyHouseholdReport}},
+    {3, {"数据报表3_用户年报表", action::kMainNavAnnualHouseholdReport}},
+    {4, {"系统设置4_密码", action::kMainNavChangePassword}},
+    {4, {"系统设置4_帮助", action::kMainNavHelp}},
+    {4, {"系统设置4_退出", action::kMainNavExit}},
+    {5, {"预存管理_预存添加", action::kMainNavAddPrepayment}},
+    {5, {"预存管理_预存查询", action::kMainNavPrepayQuery}},
+    {5, {"预存管理_预存扣款", action::kMainNavPrepayDeduction}},
+    {5, {"预存管理_扣款查询", action::kMainNavDeductionQuery}},
 };
 
 // Menu actions by object name in the form, with the handler name they are registered under.
 const NamedEntry kMenuEntries[] = {
-    {"菜单_系统参数设置", "on_menu_system_parameters"},
-    {"菜单_打印参数设置", "on_main_menu_print_parameters_click"},
-    {"菜单_收费项目设置", "on_menu_fee_items"},
-    {"菜单_价格类别设置", "on_menu_price_categories"},
-    {"菜单_居住街道设置", "on_menu_streets_click"},
-    {"菜单_抄表人员设置", "on_menu_meter_readers"},
-    {"菜单_操作人员设置", "on_menu_operator_settings"},
-    {"菜单_操作人员权限设置", "on_menu_operator_permissions"},
-    {"菜单_附加费设置", "on_menu_surcharges"},
-    {"菜单_开户银行设置", "on_menu_banks"},
-    {"菜单_单月收费基本度数调整", "on_menu_monthly_base_adjust"},
-    {"菜单_减免管理", "on_main_menu_reductions_click"},
-    {"菜单_滞纳金设置", "on_main_menu_late_fee_click"},
-    {"菜单_阶梯价格设置", "on_menu_tiered_prices"},
-    {"菜单_系统初始化", "on_menu_system_initialise"},
-    {"菜单_数据库备份设置", "on_menu_backup_settings"},
-    {"菜单_数据库备份", "on_menu_backup_database"},
-    {"菜单_数据库恢复", "on_menu_restore_database"},
-    {"菜单_日志管理", "on_menu_log_management"},
-    {"菜单_退出", "on_menu_exit"},
-    {"菜单_发票管理", "on_menu_invoice_management"},
-    {"菜单_打印卡片", "on_main_menu_print_cards_click"},
-    {"菜单_收据重打", "on_main_menu_reprint_receipt_click"},
-    {"菜单_界面设置", "on_menu_ui_settings"},
-    {"菜单_计算器", "on_menu_calculator"},
-    {"菜单_记事本", "on_menu_notepad"},
-    {"菜单_帮助", "on_menu_help"},
-    {"菜单_导航提示", "on_menu_navigation_hint"},
-    {"菜单_许可协议", "on_menu_agreement_text"},
-    {"收费查询_修改", "on_main_charge_popup_edit_click"},
-    {"收费查询_作废", "on_main_charge_popup_void_click"},
-    {"收费查询_导出", "on_main_charge_popup_export_click"},
-    {"收费查询_打印", "on_main_charge_popup_print_click"},
-    {"收费查询_重打收据", "on_main_charge_popup_reprint_click"},
-    {"预存查询_修改", "on_main_prepay_popup_edit_click"},
-    {"预存查询_作废", "on_main_prepay_popup_void_click"},
-    {"预存查询_重打收据", "on_main_prepay_popup_reprint_click"},
+    {"菜单_系统参数设置", action::kMenuSystemParameters},
+    {"菜单_打印参数设置", action::kMainMenuPrintParameters},
+    {"菜单_收费项目设置", action::kMenuFeeItems},
+    {"菜单_价格类别设置", action::kMenuPriceCategories},
+    {"菜单_居住街道设置", action::kMenuStreets},
+    {"菜单_抄表人员设置", action::kMenuMeterReaders},
+    {"菜单_操作人员设置", action::kMenuOperatorSettings},
+    {"菜单_操作人员权限设置", action::kMenuOperatorPermissions},
+    {"菜单_附加费设置", action::kMenuSurcharges},
+    {"菜单_开户银行设置", action::kMenuBanks},
+    {"菜单_单月收费基本度数调整", action::kMenuMonthlyBaseAdjust},
+    {"菜单_减免管理", action::kMainMenuReductions},
+    {"菜单_滞纳金设置", action::kMainMenuLateFee},
+    {"菜单_阶梯价格设置", action::kMenuTieredPrices},
+    {"菜单_系统初始化", action::kMenuSystemInitialise},
+    {"菜单_数据库备份设置", action::kMenuBackupSettings},
+    {"菜单_数据库备份", action::kMenuBackupDatabase},
+    {"菜单_数据库恢复", action::kMenuRestoreDatabase},
+    {"菜单_日志管理", action::kMenuLogManagement},
+    {"菜单_退出", action::kMenuExit},
+    {"菜单_发票管理", action::kMenuInvoiceManagement},
+    {"菜单_打印卡片", action::kMainMenuPrintCards},
+    {"菜单_收据重打", action::kMainMenuReprintReceipt},
+    {"菜单_界面设置", action::kMenuUiSettings},
+    {"菜单_计算器", action::kMenuCalculator},
+    {"菜单_记事本", action::kMenuNotepad},
+    {"菜单_帮助", action::kMenuHelp},
+    {"菜单_导航提示", action::kMenuNavigationHint},
+    {"菜单_许可协议", action::kMenuAgreementText},
+    {"收费查询_修改", action::kMainChargePopupEdit},
+    {"收费查询_作废", action::kMainChargePopupVoid},
+    {"收费查询_导出", action::kMainChargePopupExport},
+    {"收费查询_打印", action::kMainChargePopupPrint},
+    {"收费查询_重打收据", action::kMainChargePopupReprint},
+    {"预存查询_修改", action::kMainPrepayPopupEdit},
+    {"预存查询_作废", action::kMainPrepayPopupVoid},
+    {"预存查询_重打收据", action::kMainPrepayPopupReprint},
 };
 
 // Steps the hot keys run that no entry of the frame shows.
-const char* const kHotKeyOnlySteps[] = {"on_main_household_add_click", "HouseholdQueryWindow",
-                                        "ReadingEntryWindow", "on_main_meter_add_click"};
+const char* const kHotKeyOnlySteps[] = {action::kMainHouseholdAdd, action::kHouseholdQueryWindow, action::kReadingEntryWindow, action::kMainMeterAdd};
 
 const QStringList kCalculators = {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
                                   QStringLiteral("galculator"),       QStringLiteral("mate-calc"),
@@ -351,20 +351,20 @@ void MainWindow::bind_entries() {
         add_binding(QString::fromUtf8(step), QString(), nullptr, nullptr);
 
     // The frame's own entries.
-    register_action(QStringLiteral("on_menu_exit"), [this] { on_menu_exit(); });
-    register_action(QStringLiteral("on_main_nav_exit_click"), [this] { on_main_nav_exit_click(); });
-    register_action(QStringLiteral("on_menu_help"), [this] { on_menu_help(); });
-    register_action(QStringLiteral("on_main_nav_help_click"), [this] { on_main_nav_help_click(); });
-    register_action(QStringLiteral("on_menu_ui_settings"), [this] { on_menu_ui_settings(); });
-    register_action(QStringLiteral("on_menu_navigation_hint"),
+    register_action(action::kMenuExit, [this] { on_menu_exit(); });
+    register_action(action::kMainNavExit, [this] { on_main_nav_exit_click(); });
+    register_action(action::kMenuHelp, [this] { on_menu_help(); });
+    register_action(action::kMainNavHelp, [this] { on_main_nav_help_click(); });
+    register_action(action::kMenuUiSettings, [this] { on_menu_ui_settings(); });
+    register_action(action::kMenuNavigationHint,
                     [this] { on_menu_navigation_hint(); });
-    register_action(QStringLiteral("on_menu_agreement_text"), [this] { on_menu_agreement_text(); });
+    register_action(action::kMenuAgreementText, [this] { on_menu_agreement_text(); });
     // The desktop's calculator and text editor, when it has them; otherwise the entries stay
     // disabled rather than doing nothing.
     if (!first_installed_program(kCalculators).isEmpty())
-        register_action(QStringLiteral("on_menu_calculator"), [this] { on_menu_calculator(); });
+        register_action(action::kMenuCalculator, [this] { on_menu_calculator(); });
     if (!first_installed_program(kTextEditors).isEmpty())
-        register_action(QStringLiteral("on_menu_notepad"), [this] { on_menu_notepad(); });
+        register_action(action::kMenuNotepad, [this] { on_menu_notepad(); });
 }
 
 void MainWindow::enable_binding(Binding& binding) {
@@ -378,7 +378,10 @@ bool MainWindow::register_action(const QString& name, std::function<void()> acti
     const QString canonical = alias != aliases_.end() ? alias->second : name;
     const auto it = bindings_.find(canonical);
     if (it == bindings_.end()) {
+        // A misspelt name would leave its entry disabled without a word: loud in a debug build,
+        // logged and refused otherwise.
         qWarning("register_action: the main window has no entry named %s", qUtf8Printable(name));
+        Q_ASSERT_X(false, "MainWindow::register_action", "unknown action name");
         return false;
     }
     it->second.action = std::move(action);

@@ -157,8 +157,9 @@ public:
 
     // ---- action registry ----
     // Binds a handler to a navigation entry, menu entry or hot-key step (names above) and
-    // enables its controls; an empty function unbinds and disables them again. Returns false,
-    // changing nothing, for a name the frame does not know.
+    // enables its controls; an empty function unbinds and disables them again. A name the frame
+    // does not know (use the constants of action_names.h) changes nothing: it stops a debug
+    // build, and otherwise is logged as a warning and returns false.
     bool register_action(const QString& name, std::function<void()> action);
     bool has_action(const QString& name) const;
     // Runs the named action; false when none is registered.

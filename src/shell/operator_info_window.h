@@ -30,14 +30,8 @@ public:
     Ui::OperatorInfoWindow* form() const { return ui.get(); }
 
 private:
-    void add_operator(const QString& name, const QString& digest, bool permitted);
-    void modify_operator(const QString& name, const QString& digest, bool permitted);
-    // True (after the message) when another operator, or the administrator, has this name.
-    bool refuse_duplicate_name(const QString& name, const QString& own_name);
-
     std::unique_ptr<Ui::OperatorInfoWindow> ui;
     QTableView* operators_list_;
-    platform::RecordSet 记录集1;
 };
 
 }  // namespace shell

@@ -13,7 +13,7 @@ bool check_operator_permission(const QString& item) {
     const QString sql = QStringLiteral("select 权限标识 from 权限管理 where 当前项目=") +
                         platform::sql_quote(item) + QStringLiteral(" and 人员姓名=") +
                         platform::sql_quote(current_operator);
-    platform::RecordSet& records = store::main_recordset(1);
+    platform::RecordSet records(store::main_connection());
     if (!platform::recordset_open(records, sql) || platform::recordset_record_count(records) == 0) {
         platform::recordset_close(records);
         return false;

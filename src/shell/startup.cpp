@@ -127,24 +127,24 @@ void program_startup(const std::function<void(MainWindow&)>& install_subsystems)
 }
 
 void on_main_window_created(MainWindow& window) {
-    // 1.
+    // Nothing of the main window shows before the login is through.
     window.hide();
-    // 2.
+    // One running program per program folder.
     if (is_another_instance_running()) {
         platform::message_box(QStringLiteral("收费系统已运行!"), platform::kDefaultCaption,
                               platform::MsgIcon::Warning);
         platform::end_program(0);
     }
-    // 3.
+    // The skin first, so the login window wears it.
     load_skin_settings();
-    // 4.
+    // No program without its database.
     if (!store::open_main_database()) {
         info_box(QStringLiteral("数据连接失败!"));
         platform::end_program(0);
     }
-    // 5.
+    // The main window's record sets on the connection just opened.
     store::bind_main_record_sets();
-    // 6. The login window ends the program itself when the operator does not get in.
+    // The login window ends the program itself when the operator does not get in.
     {
         LoginWindow login(nullptr, [&window] { window.select_content_page(kPageWelcome); });
         platform::window_open_modal(&login);
@@ -154,38 +154,38 @@ void on_main_window_created(MainWindow& window) {
         store::close_main_database();
         platform::end_program(0);
     }
-    // 7.
+    // Both tab bars stay hidden while the window is put together; the welcome page first.
     window.navigation_tabs()->hide();
     window.content_tabs()->hide();
     window.select_content_page(kPageWelcome);
-    // 8.
+    // The parameters every subsystem reads.
     load_system_parameters();
-    // 9.
+    // An older database is brought to the current schema.
     store::upgrade_database_schema();
-    // 10.
+    // The title names the organisation.
     window.setWindowTitle(system_parameters.organisation_name + QStringLiteral("收费系统"));
-    // 11.
+    // Version and operator in the status bar.
     window.add_status_panel(QStringLiteral("当前版本：1.3"), 200);
     window.add_status_panel(QStringLiteral("当前用户：") + current_operator, 200);
-    // 12.
+    // The household form opens from the list of today's households until a query says otherwise.
     household_form_source = QStringLiteral("假");
-    // 13.
+    // F3 to F9.
     window.register_hot_keys();
-    // 14.
+    // The household group first, then both tab bars shown.
     window.select_navigation_page(kNavHouseholds);
     window.navigation_tabs()->show();
     window.content_tabs()->show();
-    // 15. The screen's working area is also the window's normal size, so the window fills the
+    // Maximised. The screen's working area is also the window's normal size, so the window fills the
     // screen where no window manager carries out the maximise request.
     if (const QScreen* screen = window.screen()) window.setGeometry(screen->availableGeometry());
     window.setWindowState(window.windowState() | Qt::WindowMaximized);
-    // 16.
+    // The navigation pane at its stored width.
     window.layout_navigation_bar();
-    // 17.
+    // Shown and given the focus.
     window.show();
     window.activateWindow();
     window.setFocus();
-    // 18.
+    // The navigation tips, unless the operator switched them off.
     if (tips_shown_at_startup()) {
         NavigationTipsWindow tips(&window);
         platform::window_open_modal(&tips);

@@ -50,8 +50,7 @@ void apply_parameter_row(SystemParameters& p, const QString& key, int number,
 }
 
 void load_system_parameters() {
-    platform::RecordSet& records = store::main_recordset(1);
-    platform::recordset_bind_connection(records, store::main_connection());
+    platform::RecordSet records(store::main_connection());
     if (!platform::recordset_open(records, QStringLiteral("select * from pz"))) return;
     platform::recordset_move_first(records);
     const int count = platform::recordset_record_count(records);

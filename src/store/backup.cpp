@@ -9,12 +9,10 @@
 
 #include "platform/convert.h"
 #include "platform/db.h"
-#include "platform/dialogs.h"
+#include "platform/query.h"
 #include "platform/files.h"
 #include "store/main_database.h"
 
-#define SQLITE_HAS_CODEC 1
-#include <sqlcipher/sqlite3.h>
 
 namespace store {
 
@@ -39,22 +37,6 @@ QString join_path(const QString& folder, const QString& name) {
 bool same_existing_file(const QString& a, const QString& b) {
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
-// The first column of the first row of a statement, on a raw handle, without the provider's
-// error box: a file under inspection may well fail, and that is an answer, not an error.
-bool first_value(sqlite3* db, const char* sql, QString* value) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return false;
-    }
-    const bool row = sqlite3_step(statement) == SQLITE_ROW;
-    if (row)
-        *value =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    return row;
 }
 
 void remove_journal_files(const QString& database) {
@@ -111,43 +93,27 @@ ExitBackupDecision decide_exit_backup(const BackupSettings& settings, const QDat
     return settings.ask == kTrue ? ExitBackupDecision::AskFirst : ExitBackupDecision::BackUp;
 }
 
-bool backup_database() {
+AutomaticBackupOutcome backup_database() {
+    AutomaticBackupOutcome outcome;
     const BackupSettings settings = read_backup_settings();
     const QDateTime moment = platform::now();
     const QString target = join_path(automatic_backup_folder(settings), backup_file_name(moment));
     if (!platform::file_copy(main_database_path(), target, true)) {
-        platform::message_box(QStringLiteral("数据备份失败！"), platform::kDefaultCaption,
-                              platform::MsgIcon::Critical, platform::MsgButtons::Ok);
-        return false;
+        outcome.message = {QStringLiteral("数据备份失败！"), platform::kDefaultCaption,
+                           platform::MsgIcon::Critical};
+        return outcome;
     }
     // The previous backup goes only now that its successor is complete, and never when the
     // two are one file (two exits within the same second).
     if (settings.overwrite == kYes && !settings.last_file.isEmpty() &&
         !same_existing_file(settings.last_file, target))
         platform::file_delete(settings.last_file);
-    platform::message_box(QStringLiteral("数据备份成功 ！"), platform::kDefaultCaption,
-                          platform::MsgIcon::Information);
     platform::ini_write_text(kBackupSection, QStringLiteral("备份日期"),
                              platform::date_ymd_text(moment.date()));
     platform::ini_write_text(kBackupSection, QStringLiteral("备份文件"), target);
-    return true;
-}
-
-void run_exit_backup() {
-    switch (decide_exit_backup(read_backup_settings(), platform::today())) {
-        case ExitBackupDecision::None:
-            return;
-        case ExitBackupDecision::AskFirst:
-            platform::beep();
-            if (platform::message_box(QStringLiteral("请问退出时是否备份数据库?"),
-                                      platform::kDefaultCaption, platform::MsgIcon::Question,
-                                      platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
-                return;
-            break;
-        case ExitBackupDecision::BackUp:
-            break;
-    }
-    backup_database();
+    outcome.made = true;
+    outcome.message = platform::information(QStringLiteral("数据备份成功 ！"));
+    return outcome;
 }
 
 ManualBackupResult backup_main_database_to(const QString& target) {
@@ -163,12 +129,15 @@ bool is_database_of_this_system(const QString& path) {
     if (!platform::file_exists(path)) return false;
     platform::Connection probe;
     if (!platform::db_open_access_file(probe, path)) return false;
-    sqlite3* db = platform::db_handle(probe);
-    QString check;
-    QString version;
+    // A file under inspection may well fail a query: that is an answer, not an error to show.
+    bool ok = false;
     const bool whole =
-        first_value(db, "PRAGMA quick_check", &check) && check == QLatin1String("ok");
-    const bool has_version = whole && first_value(db, "SELECT 版本号 FROM 版本 LIMIT 1", &version);
+        platform::query_text(probe, QStringLiteral("PRAGMA quick_check"), platform::OnFailure::Quiet,
+                             &ok) == QLatin1String("ok") &&
+        ok;
+    const bool has_version =
+        whole && platform::query_exists(probe, QStringLiteral("select top 1 版本号 from 版本"),
+                                        platform::OnFailure::Quiet);
     platform::db_close(probe);
     return has_version;
 }

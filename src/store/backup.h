@@ -11,6 +11,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "platform/messages.h"
+
 namespace store {
 
 // The pz.ini keys of the automatic backup, as they are stored (all texts).
@@ -47,13 +49,17 @@ ExitBackupDecision decide_exit_backup(const BackupSettings& settings, const QDat
 
 // The automatic backup: copies the (closed) database file to the backup folder under the
 // name of now. On success, and with 覆盖备份 "是", the previous backup named by 备份文件 is
-// deleted — only then, and never when it is the file just written; shows "数据备份成功 ！" and
-// stores 备份日期 and 备份文件. On failure shows "数据备份失败！" and changes nothing.
-// Returns whether the backup was made.
-bool backup_database();
+// deleted — only then, and never when it is the file just written; stores 备份日期 and 备份文件;
+// the message is "数据备份成功 ！". On failure the message is "数据备份失败！" (a critical box)
+// and nothing changes.
+struct AutomaticBackupOutcome {
+    bool made = false;
+    platform::Message message;
+};
+AutomaticBackupOutcome backup_database();
 
 // The whole exit step, run after the database is closed: decide, ask when the settings say so
-// (beep, Yes/No), and back up.
+// (beep, Yes/No), back up and show the message (backup_prompts.cpp, with the windows).
 void run_exit_backup();
 
 // The manual backup's file work: closes the main database, copies its file to target (replacing

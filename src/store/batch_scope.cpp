@@ -62,6 +62,7 @@ bool BatchScope::flush() {
     for (const Row& row : rows_) {
         if (!run_one(row)) {
             rows_.clear();
+            row_failed_ = true;
             return false;
         }
         applied(row);
@@ -73,7 +74,8 @@ bool BatchScope::flush() {
 bool BatchScope::finish(bool failed) {
     if (finished_) return false;
     finished_ = true;
-    if (!flush()) failed = true;
+    // A row that failed in an earlier batch fails the run as well as one failing now.
+    if (!flush() || row_failed_) failed = true;
     if (!active()) return false;
     if (!run_->commit()) {
         if (!failed) error_ = platform::db_last_error(connection_);

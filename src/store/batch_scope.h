@@ -66,6 +66,7 @@ private:
     QString error_;
     qint64 rows_applied_ = 0;
     bool finished_ = false;
+    bool row_failed_ = false;
 };
 
 }  // namespace store

@@ -4,8 +4,7 @@
 #include <initializer_list>
 
 #include "platform/files.h"
-
-#include <sqlcipher/sqlite3.h>
+#include "platform/query.h"
 
 namespace store {
 
@@ -26,9 +25,9 @@ QString& version_text() {
     return version;
 }
 
-// Reads the first column of the first row of 版本, opened whole by table name, on 记录集1.
+// Reads the first column of the first row of 版本, opened whole by table name.
 void read_schema_version() {
-    platform::RecordSet& rs = main_recordset(1);
+    platform::RecordSet rs(main_connection());
     version_text().clear();
     if (platform::recordset_open_table(rs, QStringLiteral("版本"))) {
         if (!platform::recordset_eof(rs)) version_text() = platform::recordset_field_text(rs, 0);
@@ -46,7 +45,7 @@ bool run_upgrade_step(const QString& statement) {
 
 // Renumbers the columns of the read-readings list from position 2 on, making room for 编号.
 bool shift_read_reading_columns() {
-    platform::RecordSet& rs = main_recordset(1);
+    platform::RecordSet rs(main_connection());
     if (!platform::recordset_open(
             rs, QStringLiteral("select 编号 from 查询列 where 类名='已抄表查询' order by 排序")))
         return false;
@@ -68,16 +67,10 @@ bool shift_read_reading_columns() {
 // The first column of the first row of a count query (plain SQLite), or -1 when it cannot run
 // (a table an old database lacks): the upgrade asks quietly, without the provider's error box.
 qint64 count_rows(const QString& query) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(platform::db_handle(main_connection()), query.toUtf8().constData(), -1,
-                           &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return -1;
-    }
+    bool ok = false;
     const qint64 count =
-        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : 0;
-    sqlite3_finalize(statement);
-    return count;
+        platform::query_integer(main_connection(), query, platform::OnFailure::Quiet, &ok);
+    return ok ? count : -1;
 }
 
 }  // namespace

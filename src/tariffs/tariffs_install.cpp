@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "lists/list_pages.h"
+#include "shell/action_names.h"
 #include "shell/main_window.h"
 #include "tariffs/direct_entry_windows.h"
 #include "tariffs/fee_items_window.h"
@@ -32,14 +33,14 @@ void install(shell::MainWindow& window) {
     invoice_page_slot() = page;
 
     shell::MainWindow* w = &window;
-    window.register_action(QStringLiteral("on_menu_system_parameters"), [w] { on_menu_system_parameters(w); });
-    window.register_action(QStringLiteral("on_menu_fee_items"), [w] { on_menu_fee_items(w); });
-    window.register_action(QStringLiteral("on_menu_price_categories"), [w] { on_menu_price_categories(w); });
-    window.register_action(QStringLiteral("on_menu_tiered_prices"), [w] { on_menu_tiered_prices(w); });
-    window.register_action(QStringLiteral("on_menu_surcharges"), [w] { on_menu_surcharges(w); });
-    window.register_action(QStringLiteral("on_menu_monthly_base_adjust"), [w] { on_menu_monthly_base_adjust(w); });
-    window.register_action(QStringLiteral("on_menu_banks"), [w] { on_menu_banks(w); });
-    window.register_action(QStringLiteral("on_menu_invoice_management"), [w, page] {
+    window.register_action(shell::action::kMenuSystemParameters, [w] { on_menu_system_parameters(w); });
+    window.register_action(shell::action::kMenuFeeItems, [w] { on_menu_fee_items(w); });
+    window.register_action(shell::action::kMenuPriceCategories, [w] { on_menu_price_categories(w); });
+    window.register_action(shell::action::kMenuTieredPrices, [w] { on_menu_tiered_prices(w); });
+    window.register_action(shell::action::kMenuSurcharges, [w] { on_menu_surcharges(w); });
+    window.register_action(shell::action::kMenuMonthlyBaseAdjust, [w] { on_menu_monthly_base_adjust(w); });
+    window.register_action(shell::action::kMenuBanks, [w] { on_menu_banks(w); });
+    window.register_action(shell::action::kMenuInvoiceManagement, [w, page] {
         on_menu_invoice_management(page, [w] { w->select_content_page(shell::kPageInvoices); });
     });
 }

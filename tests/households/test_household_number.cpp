@@ -2,6 +2,8 @@
 
 #include "households/household_number.h"
 
+using namespace households;
+
 namespace {
 
 struct SuccessorCase {

@@ -255,22 +255,23 @@ protected:
     void SetUp() override {
         HouseholdPages::SetUp();
         window = std::make_unique<shell::MainWindow>();
-        households::install(*window);
+        pages = households::install(*window);
     }
     void TearDown() override {
         window.reset();
         HouseholdPages::TearDown();
     }
     std::unique_ptr<shell::MainWindow> window;
+    households::HouseholdPages pages;
 };
 
 TEST_F(InstalledPages, EntriesHotKeysAndTheStreetsMenuWork) {
     for (const char* name : {"用户管理_添加按钮", "用户管理_用户查询", "on_main_nav_household_list_click",
                              "on_main_household_add_click", "HouseholdQueryWindow", "on_menu_streets_click"})
         EXPECT_TRUE(window->has_action(s(name))) << name;
-    EXPECT_EQ(window->content_page_widget(0), households::household_add_page());
-    EXPECT_EQ(window->content_page_widget(1), households::household_query_page());
-    EXPECT_EQ(lists::list_page_root(1), households::household_query_page());
+    EXPECT_EQ(window->content_page_widget(0), pages.add_page);
+    EXPECT_EQ(window->content_page_widget(1), pages.query_page);
+    EXPECT_EQ(lists::list_page_root(1), pages.query_page);
 
     // 用户管理_用户查询: page 1 with the shown columns and no rows.
     ASSERT_TRUE(window->run_action(s("用户管理_用户查询")));

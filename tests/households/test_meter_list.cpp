@@ -245,9 +245,8 @@ TEST_F(MeterPage, DeletingAsksThenRemovesOnlyTheAccount) {
 
 TEST_F(MeterPage, InTheMainWindowF6OpensThePageAndTheForm) {
     shell::MainWindow window;
-    households::install(window);
-    households::install_meters(window);
-    auto* meters = households::meter_list_page();
+    const households::HouseholdPages pages = households::install(window);
+    auto* meters = households::install_meters(window, pages.add_page);
     ASSERT_NE(meters, nullptr);
     EXPECT_EQ(window.content_page_widget(shell::kPageMeters), meters);
     window.select_navigation_page(shell::kNavReports);
@@ -267,23 +266,18 @@ TEST_F(MeterPage, InTheMainWindowF6OpensThePageAndTheForm) {
     window.on_main_hotkey_pressed(117);
 }
 
-TEST_F(MeterPage, TheImportsGoBehindTheHouseholdPageButtonsWhicheverInstallsFirst) {
-    for (bool meters_first : {false, true}) {
-        SCOPED_TRACE(meters_first);
-        shell::MainWindow window;
-        if (meters_first) households::install_meters(window);
-        households::install(window);
-        if (!meters_first) households::install_meters(window);
-        QCoreApplication::processEvents();  // the deferred wiring
-        QWidget* add_page = window.content_page_widget(shell::kPageTodaysHouseholds);
-        ASSERT_NE(add_page, nullptr);
-        EXPECT_TRUE(button(add_page, "用户_添加导入")->isEnabled());
-        EXPECT_TRUE(button(add_page, "用户_修改导入")->isEnabled());
-        // The button runs the import frame: here its file dialog, cancelled.
-        ui.expect_file(QString());
-        button(add_page, "用户_添加导入")->click();
-        EXPECT_EQ(ui.file_requests().size(), meters_first ? 2u : 1u);
-    }
+TEST_F(MeterPage, TheImportsGoBehindTheHouseholdPageButtons) {
+    shell::MainWindow window;
+    const households::HouseholdPages pages = households::install(window);
+    households::install_meters(window, pages.add_page);
+    QWidget* add_page = window.content_page_widget(shell::kPageTodaysHouseholds);
+    ASSERT_EQ(add_page, static_cast<QWidget*>(pages.add_page));
+    EXPECT_TRUE(button(add_page, "用户_添加导入")->isEnabled());
+    EXPECT_TRUE(button(add_page, "用户_修改导入")->isEnabled());
+    // The button runs the import frame: here its file dialog, cancelled.
+    ui.expect_file(QString());
+    button(add_page, "用户_添加导入")->click();
+    EXPECT_EQ(ui.file_requests().size(), 1u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "households/pinyin.h"
 
+using namespace households;
+
 namespace {
 
 struct MnemonicCase {

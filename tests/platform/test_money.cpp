@@ -15,6 +15,43 @@ struct WordsCase {
 };
 
 // Money mode with capital digits, as every receipt asks for it.
+// The compare helpers at the tolerance's edge, on both signs: within 1e-7 is equal (and zero),
+// beyond it is not.
+TEST(MoneyCompare, TheToleranceDecides) {
+    struct Case {
+        double a, b;
+        bool equal, greater, less;
+    } cases[] = {
+        {10.0, 10.0, true, false, false},
+        {10.00000005, 10.0, true, false, false},
+        {10.0, 10.00000005, true, false, false},
+        {10.0000002, 10.0, false, true, false},
+        {10.0, 10.0000002, false, false, true},
+        {-3.0000002, -3.0, false, false, true},
+        {-3.00000005, -3.0, true, false, false},
+        {0.1 + 0.2, 0.3, true, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(money_equal(c.a, c.b), c.equal) << c.a << " " << c.b;
+        EXPECT_EQ(money_greater(c.a, c.b), c.greater) << c.a << " " << c.b;
+        EXPECT_EQ(money_less(c.a, c.b), c.less) << c.a << " " << c.b;
+    }
+    struct Sign {
+        double amount;
+        bool zero, positive, negative;
+    } signs[] = {
+        {0.0, true, false, false},          {-0.0, true, false, false},
+        {5e-8, true, false, false},         {-5e-8, true, false, false},
+        {2e-7, false, true, false},         {-2e-7, false, false, true},
+        {0.01, false, true, false},         {-0.01, false, false, true},
+    };
+    for (const Sign& c : signs) {
+        EXPECT_EQ(money_is_zero(c.amount), c.zero) << c.amount;
+        EXPECT_EQ(money_positive(c.amount), c.positive) << c.amount;
+        EXPECT_EQ(money_negative(c.amount), c.negative) << c.amount;
+    }
+}
+
 TEST(AmountInWords, MoneyTextOfReceiptAmounts) {
     const WordsCase cases[] = {
         {"0.5", "伍角整"},

@@ -42,8 +42,8 @@ TEST_F(MonthWalkthrough, ANewClerkTypesThreeReadingsCommitsThemAndTheyAreBilled)
     shell::current_operator = s("赵敏");
 
     shell::MainWindow window;
-    households::install(window);
-    households::install_meters(window);
+    const households::HouseholdPages pages = households::install(window);
+    households::install_meters(window, pages.add_page);
     reading::install(window);
     window.resize(1400, 860);
     window.show();

@@ -9,6 +9,8 @@
 #include "shell/program_state.h"
 #include "shell/startup.h"
 
+using namespace shell;
+
 namespace {
 
 // "55 8B EC" -> {0x55, 0x8B, 0xEC}

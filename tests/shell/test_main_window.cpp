@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "platform/files.h"
+#include "shell/action_names.h"
 #include "shell/main_window.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
@@ -178,12 +179,47 @@ TEST_F(MainWindowTest, EntriesWithoutActionAreDisabledAndRegisteringEnablesThem)
     window_->charge_query_menu()->actions().at(1)->trigger();
     EXPECT_EQ(runs, 1111);
 
-    // Unbinding disables again; a name the frame does not know changes nothing.
+    // Unbinding disables again.
     EXPECT_TRUE(window_->register_action(QStringLiteral("用户管理_添加按钮"), {}));
     EXPECT_FALSE(button(QStringLiteral("用户管理_添加按钮"))->isEnabled());
     EXPECT_FALSE(window_->run_action(QStringLiteral("用户管理_添加按钮")));
-    EXPECT_FALSE(window_->register_action(QStringLiteral("on_menu_no_such_entry"), [] {}));
+}
+
+// The messages Qt logs while one lives.
+class LogCapture {
+public:
+    LogCapture() : previous_(qInstallMessageHandler(&LogCapture::handle)) { messages().clear(); }
+    ~LogCapture() { qInstallMessageHandler(previous_); }
+    static QStringList& messages() {
+        static QStringList captured;
+        return captured;
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& text) { messages() << text; }
+    QtMessageHandler previous_;
+};
+
+TEST_F(MainWindowTest, AnUnknownActionNameFailsLoudly) {
+    const auto register_unknown = [this] {
+        return window_->register_action(QStringLiteral("on_menu_no_such_entry"), [] {});
+    };
+#ifdef QT_NO_DEBUG
+    // Released: refused, logged, nothing changed.
+    LogCapture log;
+    EXPECT_FALSE(register_unknown());
     EXPECT_FALSE(window_->has_action(QStringLiteral("on_menu_no_such_entry")));
+    ASSERT_EQ(log.messages().size(), 1);
+    EXPECT_TRUE(log.messages()[0].contains(QStringLiteral("no entry named on_menu_no_such_entry")));
+    // Every name of action_names.h is one the frame knows.
+    for (const char* name : {shell::action::kMainNavHouseholdList, shell::action::kMenuStreets,
+                             shell::action::kReadingEntryWindow, shell::action::kMainMeterAdd})
+        EXPECT_TRUE(window_->register_action(QString::fromUtf8(name), [] {})) << name;
+    EXPECT_EQ(log.messages().size(), 1);
+#else
+    // A debug build stops at once.
+    EXPECT_DEATH(register_unknown(), "unknown action name");
+#endif
 }
 
 // ---- menus -----------------------------------------------------------------------------------

@@ -1,0 +1,37 @@
+#pragma once
+// Adding and modifying an operator (收费员) with the grant rows (权限管理) that follow its name:
+// the rules of the operator form, without the form. The form hands over its name and password
+// as typed; the outcome says whether the form closes, which box gets the focus after a
+// refusal, and the boxes to show, in order.
+#include <QString>
+
+#include "platform/db.h"
+#include "platform/messages.h"
+
+namespace shell {
+
+enum class OperatorField { None, Name, Password };
+
+struct OperatorSaveOutcome {
+    bool saved = false;
+    bool close_form = false;  // the form is done (after a save, and after a failed rename)
+    OperatorField focus = OperatorField::None;
+    platform::Messages messages;
+};
+
+// A new operator (name trimmed, the password's MD5) with a grant row, not granted, for every
+// permission item that is not a group header (权限项目 首项=0), all or nothing. Refused: an empty
+// name ("操作人员不能为空！"), an empty password ("密码不能为空！"), a name in use
+// ("待添加的操作人员名称重复!"). A failed insert of the operator gives the database's text; a
+// failed grant row "写入权限项目失败！"; both keep the form open.
+OperatorSaveOutcome add_operator(platform::Connection& connection, const QString& typed_name,
+                                 const QString& password, bool may_log_in);
+
+// Renames the operator `name_before` (and its grant rows, in the same step) and replaces its
+// password and login permission. The same refusals; its own name (in any letter case) is no
+// duplicate. On success "修改成功!", on failure the database's text; the form closes either way.
+OperatorSaveOutcome modify_operator(platform::Connection& connection, const QString& name_before,
+                                    const QString& typed_name, const QString& password,
+                                    bool may_log_in);
+
+}  // namespace shell

@@ -1,0 +1,93 @@
+// The program's assembly on a main window of its own: which navigation entries, menu entries
+// and hot-key steps end up with a handler (and so enabled), and which stay disabled because
+// their subsystem is not there yet.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+
+#include "app/assembly.h"
+#include "harness/fixture.h"
+#include "shell/action_names.h"
+#include "shell/main_window.h"
+#include "shell/program_state.h"
+
+namespace {
+
+QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class Assembly : public harness::ProgramFolderTest {
+protected:
+    void SetUp() override {
+        ProgramFolderTest::SetUp();
+        shell::init_program_variables();
+    }
+    void TearDown() override {
+        shell::free_program_variables();
+        ProgramFolderTest::TearDown();
+    }
+};
+
+TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
+    shell::MainWindow window;
+    app::assemble_program(window);
+    namespace a = shell::action;
+    struct Case {
+        const char* action;
+        const char* unit;  // the button or menu action showing it; "" for a hot-key step
+        bool enabled;
+    } cases[] = {
+        {a::kMainNavHouseholdList, "用户管理_添加按钮", true},
+        {a::kMainNavHouseholdQuery, "用户管理_用户查询", true},
+        {a::kMainNavHouseholdMeters, "用户管理_用户表管理", true},
+        {a::kMainNavChangePassword, "系统设置4_密码", true},
+        {a::kMainNavHelp, "系统设置4_帮助", true},
+        {a::kMainNavExit, "系统设置4_退出", true},
+        {a::kMenuStreets, "菜单_居住街道设置", true},
+        {a::kMenuOperatorSettings, "菜单_操作人员设置", true},
+        {a::kMenuOperatorPermissions, "菜单_操作人员权限设置", true},
+        {a::kMenuLogManagement, "菜单_日志管理", true},
+        {a::kMenuBackupSettings, "菜单_数据库备份设置", true},
+        {a::kMenuBackupDatabase, "菜单_数据库备份", true},
+        {a::kMenuRestoreDatabase, "菜单_数据库恢复", true},
+        {a::kMenuSystemInitialise, "菜单_系统初始化", true},
+        {a::kMenuUiSettings, "菜单_界面设置", true},
+        {a::kMenuHelp, "菜单_帮助", true},
+        {a::kMenuAgreementText, "菜单_许可协议", true},
+        {a::kMenuExit, "菜单_退出", true},
+        {a::kMenuSystemParameters, "菜单_系统参数设置", true},
+        {a::kMenuFeeItems, "菜单_收费项目设置", true},
+        {a::kMenuPriceCategories, "菜单_价格类别设置", true},
+        {a::kMenuBanks, "菜单_开户银行设置", true},
+        {a::kMainMenuPrintParameters, "菜单_打印参数设置", true},
+        {a::kMainNavMonthlyReading, "抄表管理1_月抄表", true},
+        {a::kMenuMeterReaders, "菜单_抄表人员设置", true},
+        {a::kReadingEntryWindow, "", true},
+        {a::kMainHouseholdAdd, "", true},
+        {a::kHouseholdQueryWindow, "", true},
+        {a::kMainMeterAdd, "", true},
+        // Subsystems still to come.
+        {a::kMainNavCounterCharging, "收费管理2_窗口收费", false},
+        {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
+        {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(window.has_action(s(c.action)), c.enabled) << c.action;
+        if (!*c.unit) continue;
+        QObject* unit = window.findChild<QObject*>(s(c.unit));
+        ASSERT_NE(unit, nullptr) << c.unit;
+        if (auto* button = qobject_cast<QAbstractButton*>(unit))
+            EXPECT_EQ(button->isEnabled(), c.enabled) << c.unit;
+        else if (auto* action = qobject_cast<QAction*>(unit))
+            EXPECT_EQ(action->isEnabled(), c.enabled) << c.unit;
+        else
+            ADD_FAILURE() << c.unit << " is neither a button nor a menu action";
+    }
+    // The pages the subsystems put into the content area.
+    for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
+                     shell::kPageOperationLog, shell::kPageMeters})
+        EXPECT_NE(window.content_page_widget(page), nullptr) << page;
+    EXPECT_EQ(window.content_page_widget(shell::kPageChargeQuery), nullptr);
+}
+
+}  // namespace

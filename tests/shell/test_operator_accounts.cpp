@@ -1,0 +1,105 @@
+// Adding and renaming operators without the form: refusals, the grant rows that come and go
+// with the name, all or nothing.
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "shell/operator_accounts.h"
+#include "shell/session.h"
+#include "shell_fixture.h"
+#include "store/main_database.h"
+
+namespace {
+
+using shell::OperatorField;
+
+QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class OperatorAccounts : public shell_test::ProgramStateTest {
+protected:
+    void SetUp() override {
+        ProgramStateTest::SetUp();
+        shell::current_operator = s("管理员");
+    }
+    platform::Connection& db() { return store::main_connection(); }
+    qint64 grants(const char* name) {
+        return count(s("select count(*) from 权限管理 where 人员姓名='") + s(name) + u'\'');
+    }
+};
+
+TEST_F(OperatorAccounts, RefusalsOfBothModes) {
+    ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
+    struct Case {
+        const char* what;
+        bool modify;
+        const char* name;
+        const char* password;
+        const char* message;
+        OperatorField focus;
+    } cases[] = {
+        {"blank name", false, "  ", "1", "操作人员不能为空！", OperatorField::Name},
+        {"no password", false, "李四", "", "密码不能为空！", OperatorField::Password},
+        {"name in use, blanks around it", false, " 管理员 ", "1", "待添加的操作人员名称重复!", OperatorField::Name},
+        {"rename onto another operator", true, "管理员", "1", "待添加的操作人员名称重复!",
+         OperatorField::Name},
+    };
+    for (const Case& c : cases) {
+        const auto outcome = c.modify ? shell::modify_operator(db(), s("张三"), s(c.name), s(c.password), true)
+                                      : shell::add_operator(db(), s(c.name), s(c.password), true);
+        EXPECT_FALSE(outcome.saved) << c.what;
+        EXPECT_FALSE(outcome.close_form) << c.what;
+        EXPECT_EQ(outcome.focus, c.focus) << c.what;
+        ASSERT_EQ(outcome.messages.size(), 1) << c.what;
+        EXPECT_EQ(outcome.messages[0].text, s(c.message)) << c.what;
+    }
+    EXPECT_EQ(count(s("select count(*) from 收费员")), 2);
+}
+
+TEST_F(OperatorAccounts, AnOperatorComesAndIsRenamedWithItsGrantRows) {
+    const qint64 items = count(s("select count(*) from 权限项目 where 首项=0"));
+    ASSERT_GT(items, 0);
+    auto outcome = shell::add_operator(db(), s(" 张三 "), s("pw"), false);
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_TRUE(outcome.close_form);
+    ASSERT_FALSE(outcome.messages.isEmpty());
+    EXPECT_EQ(outcome.messages[0].text, s("添加成功，请在权限管理中分配权限！"));
+    EXPECT_EQ(rows(s("select 收费人员,密码,许可 from 收费员 where 收费人员='张三'")),
+              (QList<QStringList>{{s("张三"), platform::md5_hex(s("pw")), s("0")}}));
+    EXPECT_EQ(grants("张三"), items);
+    EXPECT_EQ(count(s("select count(*) from 权限管理 where 人员姓名='张三' and 权限标识<>0")), 0);
+
+    // Its own name is no duplicate.
+    outcome = shell::modify_operator(db(), s("张三"), s("张三"), s("new"), true);
+    EXPECT_TRUE(outcome.saved);
+    outcome = shell::modify_operator(db(), s("张三"), s("王五"), s("new"), true);
+    EXPECT_TRUE(outcome.saved);
+    ASSERT_FALSE(outcome.messages.isEmpty());
+    EXPECT_EQ(outcome.messages.last().text, s("修改成功!"));
+    EXPECT_EQ(grants("张三"), 0);
+    EXPECT_EQ(grants("王五"), items);
+    EXPECT_EQ(value(s("select 许可 from 收费员 where 收费人员='王五'")), s("1"));
+}
+
+TEST_F(OperatorAccounts, AFailedGrantRowLeavesNoOperatorAndAFailedRenameNoHalf) {
+    exec(s("CREATE TRIGGER 拒绝 BEFORE INSERT ON 权限管理 WHEN new.当前项目=(select max(项目名称) "
+           "from 权限项目 where 首项=0) BEGIN SELECT RAISE(ABORT,'refused'); END"));
+    auto outcome = shell::add_operator(db(), s("张三"), s("1"), true);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_FALSE(outcome.close_form);
+    ASSERT_EQ(outcome.messages.size(), 1);
+    EXPECT_EQ(outcome.messages[0].text, s("写入权限项目失败！"));
+    EXPECT_EQ(count(s("select count(*) from 收费员 where 收费人员='张三'")), 0);
+    EXPECT_EQ(grants("张三"), 0);
+    exec(s("DROP TRIGGER 拒绝"));
+
+    ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
+    exec(s("CREATE TRIGGER 拒绝 BEFORE UPDATE ON 权限管理 BEGIN SELECT RAISE(ABORT,'refused'); END"));
+    outcome = shell::modify_operator(db(), s("张三"), s("王五"), s("2"), true);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_TRUE(outcome.close_form);
+    ASSERT_EQ(outcome.messages.size(), 1);
+    EXPECT_TRUE(outcome.messages[0].text.contains(s("refused")));
+    EXPECT_EQ(outcome.messages[0].icon, platform::MsgIcon::None);
+    EXPECT_EQ(count(s("select count(*) from 收费员 where 收费人员='王五'")), 0);
+}
+
+}  // namespace
