@@ -1,5 +1,6 @@
 #include "app/assembly.h"
 
+#include "charging/charging_install.h"
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
@@ -25,6 +26,7 @@ void assemble_program(shell::MainWindow& window) {
     tariffs::install(window);
     reading::install(window);
     reading::install_queries(window);
+    charging::install(window);
     reports::install(window);
 }
 

@@ -66,8 +66,10 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainHouseholdAdd, "", true},
         {a::kHouseholdQueryWindow, "", true},
         {a::kMainMeterAdd, "", true},
+        {a::kMainNavCounterCharging, "收费管理2_窗口收费", true},
+        {a::kMainNavCardCharging, "收费管理2_磁卡收费", true},
+        {a::kMainNavBatchCharging, "收费管理2_批量收费", true},
         // Subsystems still to come.
-        {a::kMainNavCounterCharging, "收费管理2_窗口收费", false},
         {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
         {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
     };

@@ -1,0 +1,20 @@
+#include "charging/charging_hooks.h"
+
+namespace charging {
+
+std::function<bool(qint64)>& charge_receipt_printer() {
+    static std::function<bool(qint64)> printer;
+    return printer;
+}
+
+int print_charge_receipts(qint64 serial, int copies) {
+    if (!charge_receipt_printer()) return 0;
+    int printed = 0;
+    for (int i = 0; i < copies; ++i) {
+        charge_receipt_printer()(serial);
+        ++printed;
+    }
+    return printed;
+}
+
+}  // namespace charging

@@ -1,0 +1,319 @@
+#include "charging/charging_window.h"
+
+#include <QTableView>
+
+#include "charging/charging_hooks.h"
+#include "charging/payments.h"
+#include "platform/convert.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/listview.h"
+#include "platform/query.h"
+#include "reading/confirmation_sound.h"
+#include "shell/main_window.h"
+#include "shell/operation_log.h"
+#include "shell/permission_prompts.h"
+#include "shell/permissions.h"
+#include "shell/session.h"
+#include "shell/settings_keys.h"
+#include "shell/system_parameters.h"
+#include "store/main_database.h"
+#include "tariffs/invoices.h"
+#include "tariffs/late_fees.h"
+#include "ui_charging_window.h"
+
+namespace charging {
+
+namespace {
+
+const QString kInvoiceOn = QStringLiteral("开启");
+
+void show_messages(const Messages& messages, QWidget* parent) {
+    for (const Message& m : messages)
+        platform::message_box(m.text, m.plain ? QString() : m.caption,
+                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
+                              platform::MsgButtons::Ok, parent);
+}
+
+void set_columns(QTableView* view, const std::vector<std::pair<QString, int>>& columns) {
+    platform::listview_clear_rows(view);
+    platform::listview_clear_columns(view);
+    for (const auto& [title, width] : columns) platform::listview_insert_column(view, title, width);
+}
+
+void fill_rows(QTableView* view, const QList<QStringList>& rows) {
+    platform::listview_begin_fill(view);
+    for (const QStringList& cells : rows) {
+        const int row = platform::listview_insert_row(view);
+        for (int c = 0; c < cells.size(); ++c)
+            platform::listview_set_cell_text(view, row, c, cells[c]);
+    }
+    platform::listview_end_fill(view);
+}
+
+}  // namespace
+
+ChargingWindow::ChargingWindow(Kind kind, QWidget* parent)
+    : QDialog(parent), kind_(kind), ui(std::make_unique<Ui::ChargingWindowForm>()) {
+    ui->setupUi(this);
+    platform::setup_report_view(ui->表单);
+    platform::setup_report_view(ui->表单1);
+    if (kind_ == Kind::Card) {
+        // The card window has no household search.
+        delete ui->分组框_户号查询;
+        ui->分组框_户号查询 = nullptr;
+        ui->标签_编辑框_户号->setText(QStringLiteral("卡号："));
+    }
+    ui->日期框_收费日期->setDate(platform::today());
+    connect(ui->查询按钮, &QPushButton::clicked, this, [this] { on_query_click(); });
+    connect(ui->实收, &QLineEdit::textChanged, this, [this] { on_received_changed(); });
+    connect(ui->找零计算, &QPushButton::clicked, this, [this] { on_change_calc_click(); });
+    connect(ui->收费按钮, &QPushButton::clicked, this, [this] { on_charge_click(); });
+    connect(ui->按钮3, &QPushButton::clicked, this, [this] { on_close_click(); });
+    on_window_create();
+}
+
+ChargingWindow::~ChargingWindow() = default;
+
+QString ChargingWindow::base_caption() const {
+    return kind_ == Kind::Counter ? QStringLiteral("窗口收费") : QStringLiteral("磁卡收费");
+}
+
+std::vector<qint64>& ChargingWindow::bill_numbers_slot() {
+    return kind_ == Kind::Counter ? shell::counter_bill_numbers : shell::card_bill_numbers;
+}
+const std::vector<qint64>& ChargingWindow::bill_numbers() const {
+    return kind_ == Kind::Counter ? shell::counter_bill_numbers : shell::card_bill_numbers;
+}
+
+bool ChargingWindow::refresh_invoice(bool on_opening) {
+    if (shell::system_parameters.invoice_management != kInvoiceOn) return true;
+    if (on_opening && shell::current_operator == shell::kAdministrator) {
+        platform::inform(QStringLiteral("管理员不能收费!"));
+        return false;
+    }
+    const tariffs::InvoiceRecount recount = tariffs::refresh_current_invoice_number();
+    for (const QString& failure : recount.failures)
+        platform::message_box(failure, QString(), platform::MsgIcon::None, platform::MsgButtons::Ok,
+                              this);
+    if (tariffs::current_invoice_number().isEmpty()) {
+        platform::inform(QStringLiteral("发票已经用完，请设置发票！"));
+        return false;
+    }
+    setWindowTitle(base_caption() + QStringLiteral("  当前发票号：") +
+                   tariffs::current_invoice_number());
+    return true;
+}
+
+void ChargingWindow::on_window_create() {
+    setWindowTitle(base_caption());
+    if (!refresh_invoice(true)) {
+        opened_ = false;
+        return;
+    }
+    if (shell::system_parameters.invoice_management != kInvoiceOn)
+        shell::current_invoice_number.clear();
+
+    ui->收费人员选择框->clear();
+    if (shell::current_operator == shell::kAdministrator) {
+        ui->收费人员选择框->addItems(
+            platform::query_column(store::main_connection(),
+                                   QStringLiteral("select * from 收费员 where 收费人员<>'管理员'"),
+                                   platform::OnFailure::Quiet));
+        ui->收费人员选择框->setCurrentIndex(-1);
+    } else {
+        ui->收费人员选择框->addItem(shell::current_operator);
+        ui->收费人员选择框->setCurrentIndex(0);
+    }
+    const QString copies = shell::settings::kReceiptCopies.read();
+    ui->打印张数->setText(std::abs(platform::to_number(copies)) <= 1e-7 ? QStringLiteral("2")
+                                                                        : copies);
+
+    set_columns(ui->表单, {{QStringLiteral("项目"), 60},
+                           {QStringLiteral("起数"), 60},
+                           {QStringLiteral("止数"), 60},
+                           {QStringLiteral("用量"), 50},
+                           {QStringLiteral("价格"), 60},
+                           {QStringLiteral("金额"), 70},
+                           {QStringLiteral("抄表日期"), 100}});
+    set_columns(ui->表单1, {{QStringLiteral("项目"), 90},
+                            {QStringLiteral("名称"), 90},
+                            {QStringLiteral("用量"), 90},
+                            {QStringLiteral("价格"), 90},
+                            {QStringLiteral("金额"), 90}});
+    bill_numbers_slot().clear();
+    ui->编辑框_户号->setText(
+        kind_ == Kind::Counter ? shell::system_parameters.household_number_prefix : QString());
+    ui->编辑框_户号->end(false);
+    ui->编辑框_户号->setFocus();
+}
+
+void ChargingWindow::on_query_click() {
+    if (!refresh_invoice(false)) return;
+    const QString prefix = shell::system_parameters.household_number_prefix;
+    const QString entry = ui->编辑框_户号->text();
+    LookupBy by;
+    QString key;
+    if (!entry.isEmpty() && platform::text_trim(entry) != prefix) {
+        by = kind_ == Kind::Counter ? LookupBy::Number : LookupBy::Card;
+        key = entry;
+    } else if (!ui->编辑框_用户名->text().isEmpty()) {
+        by = LookupBy::Name;
+        key = ui->编辑框_用户名->text();
+    } else {
+        platform::inform(kind_ == Kind::Counter ? QStringLiteral("用户姓名或户号不能为空！")
+                                                : QStringLiteral("用户姓名或卡号不能为空！"));
+        ui->编辑框_户号->setFocus();
+        ui->收费按钮->setEnabled(false);
+        return;
+    }
+    platform::Connection& db = store::main_connection();
+    const HouseholdFound found = find_household(db, by, key);
+    if (!found.found) {
+        platform::inform(kNoSuchHousehold);
+        return;
+    }
+    ui->编辑框_用户名->setText(found.name);
+    ui->标签_详细地址->setText(found.address);
+    ui->标签_居住街道->setText(found.street);
+    if (kind_ == Kind::Counter) ui->编辑框_户号->setText(found.number);
+    ui->标签_用户性质->setText(found.meter_label());
+    if (count_unpaid_bills(db, found.number, kind_ == Kind::Card) == 0) {
+        platform::inform(kNothingToPay, kNothingToPayCaption);
+        ui->编辑框_户号->setFocus();
+        ui->收费按钮->setEnabled(false);
+        return;
+    }
+    tariffs::apply_late_fees_to_unpaid_charges(db, found.number);
+    fill_charging_bill(found.number);
+    ui->收款金额->clear();
+    ui->找零->clear();
+}
+
+void ChargingWindow::fill_charging_bill(const QString& household) {
+    const ChargingBill bill = load_charging_bill(store::main_connection(), household);
+    platform::listview_clear_rows(ui->表单);
+    platform::listview_clear_rows(ui->表单1);
+    bill_numbers_slot() = bill.bill_numbers;
+    fill_rows(ui->表单, bill.readings);
+    fill_rows(ui->表单1, bill.surcharges);
+    ui->本月金额->setText(bill.amount_billed_text());
+    ui->实收->setText(bill.to_collect_text());
+    ui->滞纳金->setText(bill.late_fee_text());
+    ui->上月结存->setText(bill.carry_in_text());
+    ui->本月结余->setText(bill.carry_out_text());
+    carry_over_ = platform::to_number(ui->本月结余->text());
+    ui->应收->setText(bill.due_text());
+    ui->减免金额->setText(bill.reduction_text());
+    ui->预存扣款->setText(bill.prepaid_text());
+    ui->收费按钮->setEnabled(true);
+    ui->收费按钮->setFocus();
+}
+
+void ChargingWindow::on_received_changed() {
+    ui->本月结余->setText(carry_over_after_received(ui->实收->text(), ui->应收->text(),
+                                                    ui->减免金额->text(), ui->预存扣款->text()));
+}
+
+void ChargingWindow::on_change_calc_click() {
+    ui->找零->setText(change_due(ui->收款金额->text(), ui->实收->text()));
+}
+
+void ChargingWindow::on_charge_click() {
+    PaymentRequest request;
+    request.bills = bill_numbers();
+    request.collector = ui->收费人员选择框->currentText();
+    request.date = ui->日期框_收费日期->date();
+    request.invoice_number = shell::current_invoice_number;
+    request.rule = kind_ == Kind::Counter ? SerialRule::Counter : SerialRule::Coded;
+    request.carry_over = CarryOverChange{platform::to_number(ui->本月结余->text()), carry_over_};
+    const PaymentOutcome outcome = take_payment(store::main_connection(), request,
+                                                shell::system_parameters.payment_serial_digits);
+    show_messages(outcome.messages, this);
+    if (!outcome.done) {
+        if (outcome.focus_collector) ui->收费人员选择框->setFocus();
+        return;
+    }
+    platform::play_sound(reading::confirmation_sound_path());
+    ui->收费按钮->setEnabled(false);
+    if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
+                                    QStringLiteral("添加收费记录") + ui->编辑框_户号->text()))
+        platform::inform(QStringLiteral("添加日志失败！"));
+    if (ui->打印选择框->isChecked())
+        print_charge_receipts(outcome.serial, receipt_copies(ui->打印张数->text()));
+    ui->编辑框_户号->setText(
+        kind_ == Kind::Counter ? shell::system_parameters.household_number_prefix : QString());
+    ui->编辑框_户号->end(false);
+    ui->编辑框_户号->setFocus();
+}
+
+void ChargingWindow::on_close_click() { close(); }
+
+CounterChargingWindow::CounterChargingWindow(QWidget* parent)
+    : ChargingWindow(Kind::Counter, parent) {
+    setObjectName(QStringLiteral("CounterChargingWindow"));
+    form()->组合框_查询方式->addItems({kSearchByName, kSearchByMeter, kSearchByStreet});
+    form()->组合框_查询方式->setCurrentIndex(-1);
+    platform::setup_report_view(form()->抄表机_列表框);
+    set_columns(form()->抄表机_列表框, {{QStringLiteral("户号"), 90},
+                                        {QStringLiteral("用户名"), 90},
+                                        {QStringLiteral("电表编号"), 90},
+                                        {QStringLiteral("居住街道"), 90},
+                                        {QStringLiteral("详细地址"), 120}});
+    connect(form()->按钮_户号查询, &QPushButton::clicked, this,
+            [this] { on_counter_household_search_click(); });
+    connect(form()->抄表机_列表框, &QTableView::doubleClicked, this,
+            [this] { on_counter_household_list_double_click(); });
+}
+
+void CounterChargingWindow::on_counter_household_search_click() {
+    const QString content = platform::text_trim(form()->编辑框_查询内容->text());
+    if (content.isEmpty()) {
+        platform::inform(QStringLiteral("请输入查询内容！"));
+        form()->编辑框_查询内容->setFocus();
+        return;
+    }
+    platform::listview_clear_rows(form()->抄表机_列表框);
+    const QList<QStringList> rows = search_households(
+        store::main_connection(), form()->组合框_查询方式->currentText(), content);
+    QList<QStringList> shown;
+    for (const QStringList& r : rows)
+        shown.append({r.value(0), r.value(1), r.value(2), r.value(3), r.value(4)});
+    fill_rows(form()->抄表机_列表框, shown);
+}
+
+void CounterChargingWindow::on_counter_household_list_double_click() {
+    const int row = platform::listview_selected_row(form()->抄表机_列表框);
+    if (row < 0) return;
+    const QString number = platform::listview_cell_text(form()->抄表机_列表框, row, 0);
+    if (number.isEmpty()) return;
+    form()->编辑框_户号->setText(number);
+    on_query_click();
+}
+
+CardChargingWindow::CardChargingWindow(QWidget* parent) : ChargingWindow(Kind::Card, parent) {
+    setObjectName(QStringLiteral("CardChargingWindow"));
+}
+
+namespace {
+
+template <typename Window>
+void open_charging_window(shell::MainWindow* main_window, const QString& item) {
+    if (!shell::require_permission(item)) return;
+    if (main_window) main_window->select_content_page(shell::kPageWelcome);
+    Window window(main_window);
+    if (!window.opened()) return;
+    platform::window_open_modal(&window);
+}
+
+}  // namespace
+
+void on_main_nav_counter_charging_click(shell::MainWindow* main_window) {
+    open_charging_window<CounterChargingWindow>(main_window, QStringLiteral("窗口收费"));
+}
+
+void on_main_nav_card_charging_click(shell::MainWindow* main_window) {
+    open_charging_window<CardChargingWindow>(main_window, QStringLiteral("磁卡收费"));
+}
+
+}  // namespace charging

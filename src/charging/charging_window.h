@@ -1,0 +1,85 @@
+#pragma once
+// The counter charging window (窗口收费) and its twin keyed by card number (磁卡收费): find a
+// household, show its unpaid bills and figures, let the cashier change the amount received and
+// work out the change, and pay every shown bill under one serial through take_payment. The
+// sound, the log row and the receipts follow only a committed payment.
+#include <QDialog>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "charging/charging_bill.h"
+
+namespace Ui {
+class ChargingWindowForm;
+}
+namespace shell {
+class MainWindow;
+}
+
+namespace charging {
+
+class ChargingWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class Kind { Counter, Card };
+    ~ChargingWindow() override;
+
+    Ui::ChargingWindowForm* form() const { return ui.get(); }
+    // False when opening refused the operator or found no invoice: the window is not shown.
+    bool opened() const { return opened_; }
+    double carry_over() const { return carry_over_; }
+    const std::vector<qint64>& bill_numbers() const;
+
+    void on_query_click();
+    void on_received_changed();
+    void on_change_calc_click();
+    void on_charge_click();
+    void on_close_click();
+
+protected:
+    ChargingWindow(Kind kind, QWidget* parent);
+    // The caption's first words: "窗口收费" or "磁卡收费".
+    QString base_caption() const;
+
+private:
+    void on_window_create();
+    void fill_charging_bill(const QString& household);
+    std::vector<qint64>& bill_numbers_slot();
+    // Refreshes the invoice number when invoices are managed; false when none is left.
+    bool refresh_invoice(bool on_opening);
+
+    Kind kind_;
+    std::unique_ptr<Ui::ChargingWindowForm> ui;
+    bool opened_ = true;
+    double carry_over_ = 0;
+};
+
+class CounterChargingWindow : public ChargingWindow {
+    Q_OBJECT
+
+public:
+    explicit CounterChargingWindow(QWidget* parent = nullptr);
+    const std::vector<qint64>& counter_bill_numbers() const { return bill_numbers(); }
+    void on_counter_query_click() { on_query_click(); }
+    void on_counter_charge_click() { on_charge_click(); }
+    void on_counter_household_search_click();
+    void on_counter_household_list_double_click();
+    void on_counter_received_got_focus() {}
+};
+
+class CardChargingWindow : public ChargingWindow {
+    Q_OBJECT
+
+public:
+    explicit CardChargingWindow(QWidget* parent = nullptr);
+    void on_card_query_click() { on_query_click(); }
+    void on_card_charge_click() { on_charge_click(); }
+};
+
+// The navigation entries (F8, F9): permission, the welcome page, then the window, modally.
+void on_main_nav_counter_charging_click(shell::MainWindow* main_window);
+void on_main_nav_card_charging_click(shell::MainWindow* main_window);
+
+}  // namespace charging

@@ -1,0 +1,121 @@
+// Batch charging: which households a reader and street select, one serial per household in
+// list order, every bill beginning with the household number paid, and a run that stops at a
+// failing household keeping the households before it.
+#include "charging/batch_charging.h"
+#include "charging_fixture.h"
+
+namespace charging_test {
+namespace {
+
+class BatchCharging : public ChargingTest {
+protected:
+    void SetUp() override {
+        ChargingTest::SetUp();
+        shell::system_parameters.payment_serial_digits = 6;
+        household("0001", "甲", "东区");
+        household("0002", "乙", "西区");
+        household("0003", "丙", "东区");
+        meter("0001", "000101", "张三");
+        meter("0002", "000201", "张三");
+        meter("0002", "000202", "张三");
+        meter("0003", "000301", "李四");
+        bill("000101", 11, 10, 10);
+        bill("0001", 12, 5,
+             5.5);  // keyed by the household: paid with it, found only through 000101
+        bill("000201", 21, 7, 7);
+        bill("000202", 22, 8, 8);
+        bill("000301", 31, 9, 9);
+    }
+    QStringList serials() {
+        QStringList out;
+        for (const QStringList& r : rows(s("select 收据号,流水号 from 总收费 order by 收据号")))
+            out << r.join(u':');
+        return out;
+    }
+    QStringList texts(const charging::Messages& messages) {
+        QStringList out;
+        for (const auto& m : messages) out << m.text;
+        return out;
+    }
+};
+
+TEST_F(BatchCharging, ChecksBeforeTheQuestion) {
+    EXPECT_EQ(charging::check_batch_request({s(""), s(""), s("李四")}).message,
+              s("请选择抄表人员或居住街道！"));
+    EXPECT_EQ(charging::check_batch_request({s(""), s("东区"), s("")}).focus,
+              charging::BatchField::Collector);
+    EXPECT_TRUE(charging::check_batch_request({s("张三"), s(""), s("李四")}).ok);
+    EXPECT_EQ(charging::batch_condition({s("张三"), s(" "), s("x")}),
+              s(" and 用户表管理.抄表人员='张三'"));
+    EXPECT_EQ(charging::batch_condition({s("张三"), s("东区"), s("x")}),
+              s(" and 用户表管理.抄表人员='张三' and 用户信息表.居住街道='东区'"));
+}
+
+TEST_F(BatchCharging, OneSerialPerHouseholdInListOrder) {
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+    ASSERT_TRUE(out.charged);
+    EXPECT_EQ(texts(out.messages), QStringList{s("批量收费完成！")});
+    EXPECT_EQ(out.batch.households_charged, 2);
+    EXPECT_EQ(out.batch.bills_paid, 4);
+    // 0002 has two matching rows, so it comes first.
+    EXPECT_EQ(serials(), (QStringList{s("11:1000002"), s("12:1000002"), s("21:1000001"),
+                                      s("22:1000001"), s("31:")}));
+    EXPECT_EQ(rows(s("select distinct 收费人员,收费日期,发票号 from 总收费 where 收费标志=0")),
+              (QList<QStringList>{{s("王收"), s("2024-03-20"), s("")}}));
+    EXPECT_EQ(value(s("select 实收金额 from 总收费 where 收据号=12")), s("5.5"));
+    EXPECT_EQ(rows(s("select 流水号 from 抄表总表 where 收据号 in (11,12) order by 收据号")),
+              (QList<QStringList>{{s("1000002")}, {s("1000002")}}));
+    EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='批量收费'")),
+              s("执行批量收费；把抄表人员：张三的抄表内容，作为收费人员：王收收费记录。"));
+}
+
+TEST_F(BatchCharging, ReaderAndStreetTogether) {
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("张三"), s("东区"), s("王收")}, QDate(2024, 3, 20));
+    EXPECT_EQ(out.batch.households_charged, 1);
+    EXPECT_EQ(serials(),
+              (QStringList{s("11:1000001"), s("12:1000001"), s("21:"), s("22:"), s("31:")}));
+}
+
+TEST_F(BatchCharging, NothingToCharge) {
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("无人"), s(""), s("王收")}, QDate(2024, 3, 20));
+    EXPECT_FALSE(out.charged);
+    EXPECT_EQ(texts(out.messages), QStringList{s("没有待收费的记录！")});
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='批量收费'")), 0);
+}
+
+TEST_F(BatchCharging, AFailingHouseholdStopsTheRunAndKeepsTheOnesBefore) {
+    fail_readings_of(12);  // the second household's second bill
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+    EXPECT_TRUE(out.batch.stopped);
+    EXPECT_EQ(out.batch.households_charged, 1);
+    ASSERT_EQ(out.messages.size(), 2u);
+    EXPECT_TRUE(out.messages[0].plain);
+    EXPECT_TRUE(out.messages[0].text.contains(s("boom")));
+    EXPECT_EQ(out.messages[1].text, s("批量收费完成！"));
+    // Nothing of household 0001 is paid, not even its first bill.
+    EXPECT_EQ(serials(),
+              (QStringList{s("11:"), s("12:"), s("21:1000001"), s("22:1000001"), s("31:")}));
+    EXPECT_EQ(count(s("select count(*) from 抄表总表 where 收据号=11 and 流水号 is not null")), 0);
+}
+
+TEST_F(BatchCharging, PrepaymentsSettleFirst) {
+    bool settled = false;
+    charging::batch_pay_from_prepayments_hook() = [this, &settled] {
+        settled = true;
+        exec(s(
+            "update 总收费 set 收费标志=0,收费人员='预存扣款',流水号=500 where 收据号 in (21,22)"));
+    };
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+    charging::batch_pay_from_prepayments_hook() = nullptr;
+    EXPECT_TRUE(settled);
+    EXPECT_EQ(out.batch.households_charged, 1);
+    EXPECT_EQ(value(s("select 流水号 from 总收费 where 收据号=11")), s("501"));
+}
+
+}  // namespace
+}  // namespace charging_test

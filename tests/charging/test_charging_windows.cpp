@@ -1,0 +1,136 @@
+// The counter and card windows driven as a cashier would: look a household up, change the
+// amount received, charge; the sound, the log row and the receipts follow the payment.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "charging/charging_hooks.h"
+#include "charging/charging_window.h"
+#include "charging_fixture.h"
+#include "ui_charging_window.h"
+
+namespace charging_test {
+namespace {
+
+class ChargingWindows : public ChargingTest {
+protected:
+    void SetUp() override {
+        ChargingTest::SetUp();
+        shell::current_operator = s("李四");
+        household("0001", "王五", "东区", "3号楼", "C77");
+        meter("0001", "000101");
+        bill("0001", 101, 50.00, 50.00, 0, 0, 20, 2.5);
+        bill("0001", 102, 45.80, 45.50, 0, -0.30, 13, 3.5, "电费");
+        charging::charge_receipt_printer() = [this](qint64 serial) {
+            printed.push_back(serial);
+            return true;
+        };
+    }
+    void TearDown() override {
+        charging::charge_receipt_printer() = nullptr;
+        ChargingTest::TearDown();
+    }
+    std::vector<qint64> printed;
+};
+
+TEST_F(ChargingWindows, CounterQueryChangeAndCharge) {
+    charging::CounterChargingWindow w;
+    ASSERT_TRUE(w.opened());
+    Ui::ChargingWindowForm* f = w.form();
+    EXPECT_EQ(w.windowTitle(), s("窗口收费"));
+    EXPECT_EQ(f->收费人员选择框->currentText(), s("李四"));
+    EXPECT_EQ(f->打印张数->text(), s("2"));  // no 发票张数 in pz.ini
+    EXPECT_FALSE(f->收费按钮->isEnabled());
+
+    f->编辑框_户号->setText(s("0001"));
+    w.on_counter_query_click();
+    EXPECT_TRUE(f->收费按钮->isEnabled());
+    EXPECT_EQ(f->应收->text(), s("95.80"));
+    EXPECT_EQ(f->实收->text(), s("95.50"));
+    EXPECT_EQ(f->本月结余->text(), s("-0.30"));
+    EXPECT_EQ(f->标签_用户性质->text(), s("计量表正常:1"));
+    EXPECT_EQ(w.counter_bill_numbers(), (std::vector<qint64>{101, 102}));
+
+    f->实收->setText(s("100.00"));
+    EXPECT_EQ(f->本月结余->text(), s("4.20"));
+    f->收款金额->setText(s("100"));
+    w.on_change_calc_click();
+    EXPECT_EQ(f->找零->text(), s("0.00"));
+    f->打印张数->setText(s("2.9"));
+
+    w.on_counter_charge_click();
+    EXPECT_TRUE(ui.box_texts().isEmpty()) << ui.box_texts().join(u'|').toStdString();
+    EXPECT_EQ(ui.sounds().size(), 1);
+    EXPECT_EQ(printed, (std::vector<qint64>{1000000001, 1000000001}));
+    EXPECT_FALSE(f->收费按钮->isEnabled());
+    EXPECT_EQ(f->编辑框_户号->text(), s(""));
+    EXPECT_EQ(
+        rows(s("select 收据号,流水号,收费人员,实收金额,本月接转 from 总收费 order by 收据号")),
+        (QList<QStringList>{{s("101"), s("1000000001"), s("李四"), s("50"), s("0")},
+                            {s("102"), s("1000000001"), s("李四"), s("50"), s("4.2")}}));
+    EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='窗口收费'")),
+              s("添加收费记录0001"));
+}
+
+TEST_F(ChargingWindows, CounterRefusals) {
+    charging::CounterChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    ui.expect_box(s("用户姓名或户号不能为空！"));
+    w.on_counter_query_click();
+    ui.expect_box(s("无此用户!"));
+    f->编辑框_户号->setText(s("9999"));
+    w.on_counter_query_click();
+    household("0002", "孙七");
+    ui.expect_box(s("该用户本月未抄表或已缴费！"));
+    f->编辑框_户号->setText(s("0002"));
+    w.on_counter_query_click();
+    EXPECT_EQ(ui.boxes().back().caption, s("提示"));
+    EXPECT_FALSE(f->收费按钮->isEnabled());
+}
+
+TEST_F(ChargingWindows, AFailedPaymentPlaysNothingAndPrintsNothing) {
+    charging::CounterChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    f->编辑框_户号->setText(s("0001"));
+    w.on_counter_query_click();
+    fail_readings_of(102);
+    ui.expect_box(s("boom"));
+    w.on_counter_charge_click();
+    EXPECT_TRUE(ui.sounds().isEmpty());
+    EXPECT_TRUE(printed.empty());
+    EXPECT_TRUE(f->收费按钮->isEnabled());
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='窗口收费'")), 0);
+}
+
+TEST_F(ChargingWindows, AdministratorMayNotChargeUnderInvoices) {
+    shell::current_operator = s("管理员");
+    shell::system_parameters.invoice_management = s("开启");
+    ui.expect_box(s("管理员不能收费!"));
+    charging::CounterChargingWindow w;
+    EXPECT_FALSE(w.opened());
+}
+
+TEST_F(ChargingWindows, CardWindowUsesTheCodedSerial) {
+    shell::system_parameters.payment_serial_digits = 6;
+    charging::CardChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    EXPECT_EQ(w.windowTitle(), s("磁卡收费"));
+    EXPECT_EQ(f->分组框_户号查询, nullptr);
+    f->编辑框_户号->setText(s("C77"));
+    w.on_card_query_click();
+    EXPECT_EQ(f->编辑框_户号->text(), s("C77"));
+    EXPECT_EQ(f->编辑框_用户名->text(), s("王五"));
+    f->打印选择框->setChecked(false);
+    w.on_card_charge_click();
+    EXPECT_TRUE(printed.empty());
+    EXPECT_EQ(value(s("select distinct 流水号 from 总收费")), s("1000001"));
+    EXPECT_EQ(f->编辑框_户号->text(), s(""));
+    EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='窗口收费'")),
+              s("添加收费记录C77"));
+}
+
+}  // namespace
+}  // namespace charging_test

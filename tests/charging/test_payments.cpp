@@ -1,0 +1,153 @@
+// Paying bills: where serials start and continue, a payment of two bills under one serial with
+// the carry-over change, and a payment that fails half way leaving nothing paid.
+#include "charging/charging_hooks.h"
+#include "charging/payments.h"
+#include "charging_fixture.h"
+
+namespace charging_test {
+namespace {
+
+using charging::SerialRule;
+
+struct SerialCase {
+    const char* label;
+    SerialRule rule;
+    int digits;
+    qint64 existing;  // a paid bill's serial already there (0: none)
+    int existing_flag;
+    qint64 expected;
+};
+
+const SerialCase kSerials[] = {
+    {"counter, none yet", SerialRule::Counter, 6, 0, 1, 1000000001},
+    {"coded six digits, none yet", SerialRule::Coded, 6, 0, 1, 1000001},
+    {"coded no digits, none yet", SerialRule::Coded, 0, 0, 1, 2},
+    {"card after counter", SerialRule::Coded, 6, 1000000007, 1, 1000000008},
+    {"counter after card", SerialRule::Counter, 6, 1000005, 1, 1000006},
+    {"a voided payment's serial stays taken", SerialRule::Counter, 6, 1000000042, 2, 1000000043},
+    {"ten digits pass 2^31", SerialRule::Coded, 10, 0, 1, 10000000001},
+};
+
+class Serials : public ChargingTest {};
+
+TEST_F(Serials, StartAndContinue) {
+    for (const SerialCase& c : kSerials) {
+        exec(s("delete from 总收费"));
+        if (c.existing)
+            exec(s("insert into 总收费 (户号,收据号,标志,收费标志,流水号) values ('x',1,") +
+                 QString::number(c.existing_flag) + s(",0,") + QString::number(c.existing) + u')');
+        const charging::SerialOutcome out =
+            charging::allocate_payment_serial(db(), c.rule, c.digits);
+        EXPECT_TRUE(out.ok) << c.label;
+        EXPECT_EQ(out.serial, c.expected) << c.label;
+    }
+}
+
+TEST(PaymentStatements, AsWritten) {
+    EXPECT_EQ(
+        charging::bill_payment_statement(s("李四"), QDate(2024, 3, 5), s("0012"), 1000000001, 77),
+        s("update 总收费 set 收费标志=0,收费人员='李四',收费日期=#2024-3-5#,发票号='0012',"
+          "流水号=1000000001 where 收据号=77"));
+    EXPECT_EQ(
+        charging::bill_payment_statement(s("O'Brien"), QDate(2024, 12, 25), std::nullopt, 5, 8),
+        s("update 总收费 set 收费标志=0,收费人员='O''Brien',收费日期=#2024-12-25#,流水号=5 "
+          "where 收据号=8"));
+    EXPECT_EQ(charging::readings_serial_statement(12, 34),
+              s("update 抄表总表 set 流水号=12 where 收据号=34"));
+}
+
+class TakePayment : public ChargingTest {
+protected:
+    void SetUp() override {
+        ChargingTest::SetUp();
+        household("0001", "王五");
+        bill("0001", 101, 50.00, 50.00, 0, 0, 20, 2.5);
+        bill("0001", 102, 45.80, 45.50, 0, -0.30, 13, 3.5, "电费");
+    }
+    charging::PaymentRequest request() {
+        charging::PaymentRequest r;
+        r.bills = {101, 102};
+        r.collector = s("李四");
+        r.date = QDate(2024, 3, 18);
+        r.invoice_number = s("0000123");
+        return r;
+    }
+};
+
+TEST_F(TakePayment, TwoBillsOneSerialAndTheCarryOverChange) {
+    charging::PaymentRequest r = request();
+    // The cashier took 100.00 instead of 95.50: 本期结余 -0.30 became 4.20.
+    r.carry_over = charging::CarryOverChange{4.20, -0.30};
+    const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
+    ASSERT_TRUE(out.done);
+    EXPECT_TRUE(out.messages.empty());
+    EXPECT_EQ(out.serial, 1000000001);
+    EXPECT_EQ(
+        rows(s(
+            "select 收据号,收费标志,收费人员,收费日期,发票号,流水号,实收金额,本月接转 from 总收费 "
+            "order by 收据号")),
+        (QList<QStringList>{{s("101"), s("0"), s("李四"), s("2024-03-18"), s("0000123"),
+                             s("1000000001"), s("50"), s("0")},
+                            // 45.50 + 4.20 - (-0.30) = 50.00
+                            {s("102"), s("0"), s("李四"), s("2024-03-18"), s("0000123"),
+                             s("1000000001"), s("50"), s("4.2")}}));
+    EXPECT_EQ(rows(s("select 流水号 from 抄表总表 order by 收据号")),
+              (QList<QStringList>{{s("1000000001")}, {s("1000000001")}}));
+}
+
+TEST_F(TakePayment, CarryOverLeftAsShownWritesNoChange) {
+    charging::PaymentRequest r = request();
+    r.carry_over = charging::CarryOverChange{-0.30, -0.30};
+    r.invoice_number = s("");
+    ASSERT_TRUE(charging::take_payment(db(), r, 9).done);
+    EXPECT_EQ(value(s("select 实收金额 from 总收费 where 收据号=102")), s("45.5"));
+    EXPECT_EQ(value(s("select 本月接转 from 总收费 where 收据号=102")), s("-0.3"));
+    EXPECT_EQ(value(s("select 发票号 from 总收费 where 收据号=101")), s(""));
+}
+
+TEST_F(TakePayment, FailureHalfWayLeavesNothingPaid) {
+    fail_readings_of(102);
+    const charging::PaymentOutcome out = charging::take_payment(db(), request(), 9);
+    EXPECT_FALSE(out.done);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_TRUE(out.messages[0].plain);
+    EXPECT_TRUE(out.messages[0].text.contains(s("boom"))) << out.messages[0].text.toStdString();
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=1 and 流水号 is null")), 2);
+    EXPECT_EQ(count(s("select count(*) from 抄表总表 where 流水号 is not null")), 0);
+    // The serial was never used, so the next payment gets it.
+    exec(s("drop trigger 坏"));
+    EXPECT_EQ(charging::take_payment(db(), request(), 9).serial, 1000000001);
+}
+
+TEST_F(TakePayment, NoCollectorWritesNothing) {
+    charging::PaymentRequest r = request();
+    r.collector.clear();
+    const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
+    EXPECT_FALSE(out.done);
+    EXPECT_TRUE(out.focus_collector);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].text, s("请选择收费人员！"));
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+}
+
+TEST_F(TakePayment, CardRuleStartsFromTheCodedValue) {
+    charging::PaymentRequest r = request();
+    r.rule = SerialRule::Coded;
+    EXPECT_EQ(charging::take_payment(db(), r, 6).serial, 1000001);
+}
+
+TEST(ReceiptHook, PrintsEachCopyOfTheSerial) {
+    std::vector<qint64> printed;
+    charging::charge_receipt_printer() = [&printed](qint64 serial) {
+        printed.push_back(serial);
+        return true;
+    };
+    EXPECT_EQ(charging::print_charge_receipts(1000000009, 3), 3);
+    EXPECT_EQ(printed, (std::vector<qint64>{1000000009, 1000000009, 1000000009}));
+    EXPECT_EQ(charging::print_charge_receipts(1, 0), 0);
+    charging::charge_receipt_printer() = nullptr;
+    EXPECT_EQ(charging::print_charge_receipts(1, 2), 0);
+}
+
+}  // namespace
+}  // namespace charging_test
