@@ -1,5 +1,7 @@
 #include "households/household_pages.h"
 
+#include "households/register_writes.h"
+
 #include <QPushButton>
 #include <QTableView>
 
@@ -98,9 +100,9 @@ bool delete_selected_household(QTableView* list, DeletionPage page) {
         MsgIcon::Question, on_query_page ? MsgButtons::YesNo : MsgButtons::OkCancel);
     if (answer != (on_query_page ? MsgResult::Yes : MsgResult::Ok)) return false;
 
-    const bool deleted = platform::db_execute(
-        store::main_connection(),
-        QStringLiteral("delete from 用户信息表 where 户号=") + platform::sql_quote(number));
+    const RegisterWrite outcome =
+        delete_household(store::main_connection(), number, /*write_log=*/on_query_page);
+    const bool deleted = outcome.written;
     platform::beep();
     if (!on_query_page) {
         if (deleted) {
@@ -112,9 +114,7 @@ bool delete_selected_household(QTableView* list, DeletionPage page) {
         return deleted;
     }
     if (deleted) {
-        if (!shell::write_operation_log(QStringLiteral("用户管理"), QStringLiteral("用户删除"),
-                                        QStringLiteral("户号：") + number))
-            inform(QStringLiteral("添加日志失败！"));
+        if (outcome.log_failed) inform(QStringLiteral("添加日志失败！"));
         inform(QStringLiteral("删除户号【") + number + QStringLiteral("】成功！"), QStringLiteral("删除成功"));
     } else {
         inform(QStringLiteral("删除户号【") + number + QStringLiteral("】失败！"), QStringLiteral("删除失败"));

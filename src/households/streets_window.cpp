@@ -1,5 +1,7 @@
 #include "households/streets_window.h"
 
+#include "households/register_writes.h"
+
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,11 +20,6 @@
 namespace households {
 
 namespace {
-
-using platform::sql_quote;
-
-const QString kLogGroup = QStringLiteral("基本设置");
-const QString kLogItem = QStringLiteral("居住街道设置");
 
 using platform::inform;
 
@@ -66,19 +63,13 @@ void StreetsWindow::on_streets_add_click() {
         return;
     }
     const QString name = platform::text_trim(ui->编辑框1->text());
-    bool duplicate = false;
-    if (platform::recordset_open(records_, QStringLiteral("select * from 街道 where 街道=") + sql_quote(name)))
-        duplicate = !platform::recordset_eof(records_);
-    platform::recordset_close(records_);
-    if (duplicate) {
+    const RegisterWrite outcome = add_street(store::main_connection(), name);
+    if (outcome.duplicate) {
         inform(QStringLiteral("待添加的街道名称重复！"));
         return;
     }
-    if (!platform::db_execute(store::main_connection(),
-                              QStringLiteral("insert into 街道(街道) values (") + sql_quote(name) + QStringLiteral(" )")))
-        return;
-    if (!shell::write_operation_log(kLogGroup, kLogItem, QStringLiteral("添加街道【") + name + QStringLiteral("】")))
-        inform(QStringLiteral("添加日志失败！"));
+    if (!outcome.written) return;
+    if (outcome.log_failed) inform(QStringLiteral("添加日志失败！"));
     inform(QStringLiteral("添加街道【") + name + QStringLiteral("】成功！"), QStringLiteral("添加成功"));
     fill_street_list();
     ui->编辑框1->clear();
@@ -98,11 +89,9 @@ void StreetsWindow::on_streets_delete_click() {
                               platform::kDefaultCaption, platform::MsgIcon::Question,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
         return;
-    if (!platform::db_execute(store::main_connection(),
-                              QStringLiteral("delete from 街道 where 街道=") + sql_quote(name)))
-        return;
-    if (!shell::write_operation_log(kLogGroup, kLogItem, QStringLiteral("删除街道【") + name + QStringLiteral("】")))
-        inform(QStringLiteral("添加日志失败！"));
+    const RegisterWrite outcome = delete_street(store::main_connection(), name);
+    if (!outcome.written) return;
+    if (outcome.log_failed) inform(QStringLiteral("添加日志失败！"));
     inform(QStringLiteral("删除街道【") + name + QStringLiteral("】成功！"), QStringLiteral("删除成功"));
     fill_street_list();
 }
