@@ -13,25 +13,13 @@ using platform::OnFailure;
 
 QString amount(double value) { return report_amount_text(value); }
 
-double sum_of(platform::Connection& main, const QString& sql) {
-    return platform::query_number(main, sql, OnFailure::Quiet);
-}
+double sum_of(platform::Connection& main, const QString& sql) { return report_sum(main, sql); }
 
 QStringList group_names(platform::Connection& main, const QString& sql) {
-    QStringList names;
-    for (const QString& name : platform::query_column(main, sql, OnFailure::Quiet))
-        if (!name.isEmpty()) names << name;
-    return names;
+    return report_group_names(main, sql);
 }
 
 }  // namespace
-
-QString report_amount_text(double value) {
-    const double rounded = platform::round_cents(value);
-    QString text = QString::number(rounded, 'f', 2);
-    if (text == QStringLiteral("-0.00")) text = QStringLiteral("0.00");
-    return text;
-}
 
 StatisticsReport build_daily_charge_report(platform::Connection& main,
                                            const QString& year_text, const QString& month_text,

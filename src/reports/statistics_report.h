@@ -1,0 +1,34 @@
+#pragma once
+// What every statistics report hands to the statistics page: its columns with their width
+// divisors, its rows, the total cells to paint red and how many groups (days, months) it walked.
+// The builders read the database only; each cell is its own count or sum.
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+#include "platform/db.h"
+
+namespace reports {
+
+inline const QString kByCollector = QStringLiteral("按收费人员");
+inline const QString kByStreet = QStringLiteral("按居住街道");
+
+struct StatisticsReport {
+    QStringList columns;
+    std::vector<double> divisors;  // width = list width / divisor, truncated
+    std::vector<QStringList> rows;
+    std::vector<std::pair<int, int>> red_cells;  // (row, column)
+    int progress_steps = 0;                      // days, months or groups walked
+};
+
+// Amount text with 2 decimals, halves away from zero, no thousands separator.
+QString report_amount_text(double amount);
+
+// A count or a sum over the main database; a query that fails or matches nothing gives 0.
+double report_sum(platform::Connection& main, const QString& sql);
+
+// The first column of every row of the query, in the order returned, without empty names.
+QStringList report_group_names(platform::Connection& main, const QString& sql);
+
+}  // namespace reports
