@@ -69,6 +69,9 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainNavCounterCharging, "收费管理2_窗口收费", true},
         {a::kMainNavCardCharging, "收费管理2_磁卡收费", true},
         {a::kMainNavBatchCharging, "收费管理2_批量收费", true},
+        // Hidden in the menu bar, and so never enabled there; its handler shows the page.
+        {a::kMainMenuReductions, "", true},
+        {a::kMainMenuLateFee, "菜单_滞纳金设置", true},
         // Subsystems still to come.
         {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
         {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
@@ -87,7 +90,7 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     }
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
-                     shell::kPageOperationLog, shell::kPageMeters})
+                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageReductions})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
     EXPECT_EQ(window.content_page_widget(shell::kPageChargeQuery), nullptr);
 }
