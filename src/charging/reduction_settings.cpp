@@ -139,7 +139,7 @@ ReductionOutcome save_reduction_setting(platform::Connection& connection,
         QStringLiteral("select 用户名,性质 from 用户表 where 户号=") + sql_quote(form.household));
     if (!ok) return database_failure(connection);
     if (platform::recordset_eof(r))
-        return refused(kNoSuchHousehold, ReductionField::Household, true);
+        return refused(kNoReductionHousehold, ReductionField::Household, true);
     // The look-up refuses a master meter when the box is left; a save that skipped it must
     // not slip one through.
     if (platform::recordset_field_bool(r, QStringLiteral("性质")))

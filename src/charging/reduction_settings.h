@@ -30,7 +30,7 @@ inline const QString kNotApplicable = QStringLiteral("--");
 // The first cell of the settings list's totals row.
 inline const QString kSettingsTotalsCell = QStringLiteral("用户数");
 
-inline const QString kNoSuchHousehold = QStringLiteral("无此用户！");
+inline const QString kNoReductionHousehold = QStringLiteral("无此用户！");
 inline const QString kMasterMeterRefused = QStringLiteral("用户性质为总表无效!");
 inline const QString kSettingExists =
     QStringLiteral("减免设置中已有该用户记录，请在点击该记录进行修改！");

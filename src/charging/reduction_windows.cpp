@@ -124,7 +124,7 @@ void ReductionSettingsWindow::on_reduction_household_lookup() {
         case Result::Nothing:
             return;
         case Result::Missing:
-            platform::inform(kNoSuchHousehold);
+            platform::inform(kNoReductionHousehold);
             box->clear();
             box->setFocus();
             return;
