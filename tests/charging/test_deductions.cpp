@@ -1,7 +1,9 @@
 // The deduction list: which bills the three queries find, the cells and the totals row they
 // give (without a window), and the page as a user drives it: the navigation entry, the query
 // window, the two quick queries, hidden columns and the export.
+#include <QApplication>
 #include <QDateEdit>
+#include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -23,6 +25,16 @@ namespace charging_test {
 namespace {
 
 using Rows = QList<QStringList>;
+
+// Screenshots of a walk through the page go to FEE_SCREENSHOT_DIR when it is set (run under
+// xvfb-run to look at them).
+void shoot(QWidget* w, const char* name) {
+    const QString folder = qEnvironmentVariable("FEE_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    QApplication::processEvents();
+    w->grab().save(folder + u'/' + QString::fromUtf8(name) + QStringLiteral(".png"));
+}
 
 class DeductionTest : public ChargingTest {
 protected:
@@ -313,6 +325,24 @@ TEST_F(DeductionPageTest, ExportWritesTheListAsShown) {
         back << cells;
     }
     EXPECT_EQ(back, (Rows{kTitles, k100, k107, totals("21.50")}));
+}
+
+TEST_F(DeductionPageTest, ACashierLooksUpTheMonthsDeductionsInTheMainWindow) {
+    window->resize(1400, 860);
+    window->show();
+    harness::unit<QPushButton>(window.get(), "预存管理_扣款查询")->click();
+    EXPECT_EQ(window->content_tabs()->currentIndex(), shell::kPageDeductions);
+    shoot(window.get(), "1_deduction_page_empty");
+    ui.on_modal(s("DeductionQueryWindow"), [&](QDialog* d) {
+        harness::unit<QDateEdit>(d, "日期框_止")->setDate(QDate(2024, 3, 31));
+        shoot(d, "2_deduction_query_window");
+        harness::unit<QPushButton>(d, "按钮_查询")->click();
+        return d->result();
+    });
+    click("扣款明细_查询");
+    EXPECT_EQ(shown().size(), 5);
+    EXPECT_FALSE(list->isHidden());
+    shoot(window.get(), "3_deduction_page_march");
 }
 
 }  // namespace
