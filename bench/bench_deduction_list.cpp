@@ -58,8 +58,8 @@ bool seed(sqlite3* db) {
         std::snprintf(number, sizeof number, "%06d", h + 1);
         const std::string name = "用户" + std::to_string(h + 1);
         const std::string street = "街道" + std::to_string(h % 40);
-        const std::string address = std::to_string(h % 300) + "号楼" + std::to_string(h % 6 + 1) +
-                                    "单元";
+        const std::string address =
+            std::to_string(h % 300) + "号楼" + std::to_string(h % 6 + 1) + "单元";
         sqlite3_bind_text(household, 1, number, -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(household, 2, name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(household, 3, street.c_str(), -1, SQLITE_TRANSIENT);
@@ -115,8 +115,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     harness::lay_out_program_folder(dir.path());
     platform::set_program_directory_for_tests(dir.path());
-    if (!store::reopen_main_database() ||
-        !seed(platform::db_handle(store::main_connection()))) {
+    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection()))) {
         std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir.path()));
         return 1;
     }

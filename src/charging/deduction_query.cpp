@@ -44,8 +44,7 @@ QString deduction_card_statement(const QString& card) {
            platform::sql_quote(card) + kValidInReceiptOrder;
 }
 
-DeductionListSummary read_deduction_rows(platform::Connection& connection,
-                                         const QString& statement,
+DeductionListSummary read_deduction_rows(platform::Connection& connection, const QString& statement,
                                          const std::function<void(int count)>& start,
                                          const std::function<void(const DeductionCells&)>& row) {
     DeductionListSummary summary;
@@ -93,8 +92,7 @@ QStringList deduction_totals_row(double total) {
     return cells;
 }
 
-QList<QStringList> deduction_list_rows(platform::Connection& connection,
-                                       const QString& statement) {
+QList<QStringList> deduction_list_rows(platform::Connection& connection, const QString& statement) {
     QList<QStringList> rows;
     const DeductionListSummary summary = read_deduction_rows(
         connection, statement, [&rows](int count) { rows.reserve(count + 1); },

@@ -45,8 +45,7 @@ struct DeductionListSummary {
 // Opens the statement (which returns the fields 户号, 用户名, 居住街道, 详细地址, 预存扣款 and
 // 收费日期, read by name), calls `start` with the number of bills, then `row` once per bill in
 // the statement's order.
-DeductionListSummary read_deduction_rows(platform::Connection& connection,
-                                         const QString& statement,
+DeductionListSummary read_deduction_rows(platform::Connection& connection, const QString& statement,
                                          const std::function<void(int count)>& start,
                                          const std::function<void(const DeductionCells&)>& row);
 

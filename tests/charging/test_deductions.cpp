@@ -46,8 +46,8 @@ protected:
         deducted("0001", 102, 12.345, "2024-03-31", 1, 1);  // unpaid, part settled
         deducted("0001", 103, 5, "2024-04-01");
         deducted("0002", 104, 0, "2024-03-05");
-        deducted("0002", 105, 7.5, "2024-03-05", 2, 0);     // a void row
-        deducted("000201", 106, 8, "2024-03-05");          // a meter account, no household row
+        deducted("0002", 105, 7.5, "2024-03-05", 2, 0);  // a void row
+        deducted("000201", 106, 8, "2024-03-05");        // a meter account, no household row
         deducted("0002", 107, 20, "2024-03-15");
         deducted("0002", 100, 1.5, "2024-03-20 10:30:00");  // booked last, listed first
     }
@@ -56,25 +56,25 @@ protected:
                   int valid = 1, int unpaid = 0) {
         exec(s("insert into 总收费 (户号,收据号,标志,收费标志,收费人员,收费日期,实收金额,预存扣款) "
                "values (") +
-             q(s(number)) + u',' + QString::number(receipt) + u',' + QString::number(valid) +
-             u',' + QString::number(unpaid) + s(",'预存扣款',") + q(s(date)) + s(",0,") +
-             n(amount) + u')');
+             q(s(number)) + u',' + QString::number(receipt) + u',' + QString::number(valid) + u',' +
+             QString::number(unpaid) + s(",'预存扣款',") + q(s(date)) + s(",0,") + n(amount) +
+             u')');
     }
 
     Rows list_rows(const QString& statement) {
         return charging::deduction_list_rows(db(), statement);
     }
 
-    const QStringList k100 = {s("0002"), s("赵六"), s("西区"), s("5号楼"), s("1.50"),
-                                    s("2024年3月20日10时30分")};
-    const QStringList k101 = {s("0001"), s("王五"), s("东区"), s("3号楼"), s("30.00"),
-                              s("2024年3月1日")};
-    const QStringList k102 = {s("0001"), s("王五"), s("东区"), s("3号楼"), s("12.35"),
-                              s("2024年3月31日")};
-    const QStringList k103 = {s("0001"), s("王五"), s("东区"), s("3号楼"), s("5.00"),
-                              s("2024年4月1日")};
-    const QStringList k107 = {s("0002"), s("赵六"), s("西区"), s("5号楼"), s("20.00"),
-                              s("2024年3月15日")};
+    const QStringList k100 = {s("0002"),  s("赵六"), s("西区"),
+                              s("5号楼"), s("1.50"), s("2024年3月20日10时30分")};
+    const QStringList k101 = {s("0001"),  s("王五"),  s("东区"),
+                              s("3号楼"), s("30.00"), s("2024年3月1日")};
+    const QStringList k102 = {s("0001"),  s("王五"),  s("东区"),
+                              s("3号楼"), s("12.35"), s("2024年3月31日")};
+    const QStringList k103 = {s("0001"),  s("王五"), s("东区"),
+                              s("3号楼"), s("5.00"), s("2024年4月1日")};
+    const QStringList k107 = {s("0002"),  s("赵六"),  s("西区"),
+                              s("5号楼"), s("20.00"), s("2024年3月15日")};
     static QStringList totals(const char* amount) {
         return {s("合计："), s(""), s(""), s(""), s(amount), s("")};
     }
@@ -83,8 +83,9 @@ protected:
 TEST_F(DeductionTest, PeriodKeepsValidDeductedBillsOfHouseholdsInReceiptOrder) {
     // Paid and unpaid alike; no void row, no bill without a deduction, none booked under a
     // number without a household row; both days of the period included.
-    EXPECT_EQ(list_rows(charging::deduction_period_statement(QDate(2024, 3, 1), QDate(2024, 3, 31))),
-              (Rows{k100, k101, k102, k107, totals("63.85")}));
+    EXPECT_EQ(
+        list_rows(charging::deduction_period_statement(QDate(2024, 3, 1), QDate(2024, 3, 31))),
+        (Rows{k100, k101, k102, k107, totals("63.85")}));
 
     struct Case {
         QDate from, to;
@@ -114,8 +115,8 @@ TEST_F(DeductionTest, QuickQueriesMatchHouseholdOrCardExactly) {
 TEST_F(DeductionTest, TypedQuotesAreLookedForAndCannotWidenTheQuery) {
     household("0'3", "O'Neil", "北区", "7'号", "C'9");
     deducted("0'3", 108, 2, "2024-03-02");
-    const QStringList row = {s("0'3"), s("O'Neil"), s("北区"), s("7'号"), s("2.00"),
-                             s("2024年3月2日")};
+    const QStringList row = {s("0'3"),  s("O'Neil"), s("北区"),
+                             s("7'号"), s("2.00"),   s("2024年3月2日")};
     EXPECT_EQ(list_rows(charging::deduction_household_statement(s("0'3"))),
               (Rows{row, totals("2.00")}));
     EXPECT_EQ(list_rows(charging::deduction_card_statement(s("C'9"))), (Rows{row, totals("2.00")}));
@@ -199,8 +200,8 @@ protected:
     std::unique_ptr<shell::MainWindow> window;
     charging::DeductionPage* page = nullptr;
     QTableView* list = nullptr;
-    const QStringList kTitles = {s("户号"), s("用户姓名"), s("居住街道"), s("详细地址"),
-                                 s("扣款金额"), s("扣款日期")};
+    const QStringList kTitles = {s("户号"),     s("用户姓名"), s("居住街道"),
+                                 s("详细地址"), s("扣款金额"), s("扣款日期")};
 };
 
 TEST_F(DeductionPageTest, NavigationEntryShowsThePageWithAnEmptyLaidOutList) {
@@ -213,8 +214,8 @@ TEST_F(DeductionPageTest, NavigationEntryShowsThePageWithAnEmptyLaidOutList) {
     EXPECT_EQ(window->content_tabs()->currentIndex(), shell::kPageDeductions);
     EXPECT_EQ(window->content_page_widget(shell::kPageDeductions), page);
     EXPECT_EQ(platform::listview_row_count(list), 0);
-    EXPECT_EQ(titles(), (QStringList{s("户号"), s("用户姓名"), s("详细地址"), s("扣款金额"),
-                                     s("扣款日期")}));
+    EXPECT_EQ(titles(),
+              (QStringList{s("户号"), s("用户姓名"), s("详细地址"), s("扣款金额"), s("扣款日期")}));
     EXPECT_EQ(widths(), (QList<int>{80, 80, 120, 80, 100}));
     EXPECT_EQ(window->focusWidget(), harness::unit<QPushButton>(page, "扣款明细_查询"));
     EXPECT_TRUE(ui.boxes().empty());
@@ -294,7 +295,8 @@ TEST_F(DeductionPageTest, QuickQueriesAskAndFillOrDoNothing) {
 }
 
 TEST_F(DeductionPageTest, HiddenColumnsDropTheirCellsAndTheShownOnesTakeTheirWidths) {
-    exec(s("update 查询列 set 显示='假' where 类名='扣款明细' and 列名 in ('用户姓名','扣款日期')"));
+    exec(
+        s("update 查询列 set 显示='假' where 类名='扣款明细' and 列名 in ('用户姓名','扣款日期')"));
     exec(s("update 查询列 set 列宽=150 where 类名='扣款明细' and 列名='详细地址'"));
     charging::fill_deduction_list(list, charging::deduction_household_statement(s("0001")));
     EXPECT_EQ(titles(), (QStringList{s("户号"), s("居住街道"), s("详细地址"), s("扣款金额")}));
