@@ -229,6 +229,7 @@ TEST_F(DeductionPageTest, QueryWindowStartsAtTheMonthAndFillsThePeriod) {
         EXPECT_EQ(d->windowTitle(), s("扣款查询"));
         EXPECT_EQ(from->date(), QDate(2024, 3, 1));
         EXPECT_EQ(to->date(), QDate(2024, 3, 20));
+        EXPECT_EQ(d->focusWidget(), harness::unit<QPushButton>(d, "按钮_查询"));
         to->setDate(QDate(2024, 3, 31));
         harness::unit<QPushButton>(d, "按钮_查询")->click();
         EXPECT_FALSE(d->isVisible());
