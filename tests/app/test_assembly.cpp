@@ -69,6 +69,7 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainNavCounterCharging, "收费管理2_窗口收费", true},
         {a::kMainNavCardCharging, "收费管理2_磁卡收费", true},
         {a::kMainNavBatchCharging, "收费管理2_批量收费", true},
+        {a::kMainNavDeductionQuery, "预存管理_扣款查询", true},
         // Hidden in the menu bar, and so never enabled there; its handler shows the page.
         {a::kMainMenuReductions, "", true},
         {a::kMainMenuLateFee, "菜单_滞纳金设置", true},
@@ -90,7 +91,8 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     }
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
-                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageReductions})
+                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageDeductions,
+                     shell::kPageReductions})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
     EXPECT_EQ(window.content_page_widget(shell::kPageChargeQuery), nullptr);
 }
