@@ -32,7 +32,8 @@ void LateFeeWindow::on_late_fee_window_create() {
     const LateFeeForm form = late_fee_form_from(shell::system_parameters);
     ui->组合框_状态->setCurrentText(form.state);
     ui->组合框_计算方式->setCurrentText(form.method);
-    ui->组合框_日期->setCurrentIndex(late_fee_day_index(shell::system_parameters.late_fee_start_day));
+    ui->组合框_日期->setCurrentIndex(
+        late_fee_day_index(shell::system_parameters.late_fee_start_day));
     ui->编辑框_利率->setText(form.value);
     on_late_fee_method_changed();
     ui->按钮_返回->setFocus();
@@ -49,7 +50,8 @@ void LateFeeWindow::on_late_fee_save_click() {
     form.state = ui->组合框_状态->currentText();
     form.method = ui->组合框_计算方式->currentText();
     form.value = ui->编辑框_利率->text();
-    form.start_day = ui->组合框_日期->currentIndex() < 0 ? QString() : ui->组合框_日期->currentText();
+    form.start_day =
+        ui->组合框_日期->currentIndex() < 0 ? QString() : ui->组合框_日期->currentText();
     const LateFeeSaveOutcome outcome = save_late_fee_settings(store::main_connection(), form);
     platform::show_messages(outcome.messages, this);
     if (outcome.done) accept();

@@ -65,9 +65,10 @@ ReductionQueryStatement reduction_details_statement(const ReductionQuery& query)
             break;
     }
     statement.sql =
-        QStringLiteral("select 减免明细.编号,减免明细.户号,用户表.用户名,用户表.居住街道,用户表.详细地址,"
-                       "减免明细.减免金额,减免明细.抄表ID,减免明细.减免日期,减免明细.减免用量,"
-                       "减免明细.减免类型 from 减免明细,用户表 where 用户表.户号=减免明细.户号") +
+        QStringLiteral(
+            "select 减免明细.编号,减免明细.户号,用户表.用户名,用户表.居住街道,用户表.详细地址,"
+            "减免明细.减免金额,减免明细.抄表ID,减免明细.减免日期,减免明细.减免用量,"
+            "减免明细.减免类型 from 减免明细,用户表 where 用户表.户号=减免明细.户号") +
         condition + kOrder;
     return statement;
 }

@@ -118,13 +118,14 @@ void ReductionPage::on_reduction_edit_click() {
 
 void ReductionPage::on_reduction_apply_click() {
     if (!shell::require_permission(QStringLiteral("执行减免"))) return;
-    const tariffs::ReductionRunOutcome run = tariffs::apply_all_reductions(store::main_connection());
+    const tariffs::ReductionRunOutcome run =
+        tariffs::apply_all_reductions(store::main_connection());
     // A run with failures is not reported as a success.
     for (const tariffs::Message& message : run.messages)
-        platform::message_box(message.text, message.caption,
-                              message.plain ? platform::MsgIcon::None
-                                            : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, this);
+        platform::message_box(
+            message.text, message.caption,
+            message.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
+            platform::MsgButtons::Ok, this);
     if (run.messages.empty()) inform(QStringLiteral("执行成功！"));
 }
 

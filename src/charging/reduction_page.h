@@ -35,10 +35,10 @@ public:
     // The details form from a details statement, from the column class 减免明细.
     void fill_reduction_details_list(const QString& sql);
 
-    void on_reduction_query_click();    // 减免管理__减免查询
-    void on_reduction_add_click();      // 减免管理_添加
-    void on_reduction_edit_click();     // 减免管理__减免修改, and a double-click on the list
-    void on_reduction_apply_click();    // 减免管理__执行减免
+    void on_reduction_query_click();  // 减免管理__减免查询
+    void on_reduction_add_click();    // 减免管理_添加
+    void on_reduction_edit_click();   // 减免管理__减免修改, and a double-click on the list
+    void on_reduction_apply_click();  // 减免管理__执行减免
     void on_reduction_details_click();  // 减免管理_减免明细
     void on_reduction_delete_click();   // 减免管理_删除
 

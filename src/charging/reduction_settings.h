@@ -71,10 +71,10 @@ ReductionHouseholdLookup look_up_reduction_household(platform::Connection& conne
 struct ReductionSettingForm {
     QString household;
     bool by_quantity = false;  // 组合框_减免类型 "按用量减免" (else "按金额减免")
-    QString amount_mode = kReductionFull;  // 选择框_减免方式
-    QString amount = kNotApplicable;       // 编辑框_减免金额
-    QString amount_period = kReductionForever;  // 选择框_减免期限
-    QString amount_times = kNotApplicable;      // 编辑框_减免次数
+    QString amount_mode = kReductionFull;         // 选择框_减免方式
+    QString amount = kNotApplicable;              // 编辑框_减免金额
+    QString amount_period = kReductionForever;    // 选择框_减免期限
+    QString amount_times = kNotApplicable;        // 编辑框_减免次数
     QString quantity_mode = kReductionFull;       // 选择框_减免用量方式
     QString quantity = kNotApplicable;            // 编辑框_减免用量
     QString quantity_period = kReductionForever;  // 选择框_减免用量期限

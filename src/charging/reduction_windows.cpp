@@ -44,8 +44,8 @@ ReductionSettingsWindow::ReductionSettingsWindow(ReductionPage* page, QWidget* p
     : QDialog(parent), ui(std::make_unique<Ui::ReductionSettingsWindow>()), page_(page) {
     ui->setupUi(this);
     // Nothing applies until a partial or counted reduction is chosen.
-    for (QLineEdit* value : {ui->编辑框_减免金额, ui->编辑框_减免次数, ui->编辑框_减免用量,
-                             ui->编辑框_减免用量次数})
+    for (QLineEdit* value :
+         {ui->编辑框_减免金额, ui->编辑框_减免次数, ui->编辑框_减免用量, ui->编辑框_减免用量次数})
         value->setText(kNotApplicable);
     const std::pair<QComboBox*, QLineEdit*> choices[] = {
         {ui->选择框_减免方式, ui->编辑框_减免金额},
@@ -166,12 +166,23 @@ void ReductionSettingsWindow::on_reduction_save_click() {
     if (!outcome.done) {
         QLineEdit* box = nullptr;
         switch (outcome.focus) {
-            case ReductionField::Household: box = ui->编辑框_户号; break;
-            case ReductionField::Amount: box = ui->编辑框_减免金额; break;
-            case ReductionField::AmountTimes: box = ui->编辑框_减免次数; break;
-            case ReductionField::Quantity: box = ui->编辑框_减免用量; break;
-            case ReductionField::QuantityTimes: box = ui->编辑框_减免用量次数; break;
-            case ReductionField::None: break;
+            case ReductionField::Household:
+                box = ui->编辑框_户号;
+                break;
+            case ReductionField::Amount:
+                box = ui->编辑框_减免金额;
+                break;
+            case ReductionField::AmountTimes:
+                box = ui->编辑框_减免次数;
+                break;
+            case ReductionField::Quantity:
+                box = ui->编辑框_减免用量;
+                break;
+            case ReductionField::QuantityTimes:
+                box = ui->编辑框_减免用量次数;
+                break;
+            case ReductionField::None:
+                break;
         }
         if (box) {
             box->setFocus();

@@ -32,8 +32,8 @@ TEST_F(LateFeeSettings, DayPositions) {
     struct Case {
         const char* stored;
         int index;
-    } cases[] = {{"每月最后一天", 28}, {"28", 27}, {"15", 14}, {"1", 0},   {"0", -1},
-                 {"", -1},             {"abc", -1}, {"30", -1}, {"2.5", -1}, {"-3", -1}};
+    } cases[] = {{"每月最后一天", 28}, {"28", 27}, {"15", 14},  {"1", 0},  {"0", -1}, {"", -1},
+                 {"abc", -1},          {"30", -1}, {"2.5", -1}, {"-3", -1}};
     for (const Case& c : cases)
         EXPECT_EQ(charging::late_fee_day_index(s(c.stored)), c.index) << c.stored;
 }

@@ -39,14 +39,17 @@ protected:
         shell::system_parameters.household_number_prefix = s("00");
         household("0001", "王五", "东区", "3号楼");
         household("0002", "赵六", "西区", "5号楼");
-        exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,性质) "
-               "values ('0009','0','总表户','东区','9号楼',1)"));
+        exec(
+            s("insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,性质) "
+              "values ('0009','0','总表户','东区','9号楼',1)"));
         exec(s("insert into 街道(街道) values ('东区')"));
         exec(s("insert into 街道(街道) values ('西区')"));
-        exec(s("insert into 减免设置 (户号,减免方式,减免期限,减免金额,减免次数,减免类型) "
-               "values ('0001','部分减免','次数',12.5,3,'按金额')"));
-        exec(s("insert into 减免设置 (户号,减免方式,减免期限,减免用量,减免次数,减免类型) "
-               "values ('0002','全部减免','永久',0,0,'按用量')"));
+        exec(
+            s("insert into 减免设置 (户号,减免方式,减免期限,减免金额,减免次数,减免类型) "
+              "values ('0001','部分减免','次数',12.5,3,'按金额')"));
+        exec(
+            s("insert into 减免设置 (户号,减免方式,减免期限,减免用量,减免次数,减免类型) "
+              "values ('0002','全部减免','永久',0,0,'按用量')"));
     }
     void TearDown() override {
         shell::reduction_list_kind.clear();
@@ -168,11 +171,13 @@ TEST_F(ReductionWindows, DeleteASetting) {
 }
 
 TEST_F(ReductionWindows, DetailsQueryListsAndDeletesAnUnchargedRecord) {
-    exec(s("insert into 抄表总表 (编号,户号,父号,用量,抄表日期,是否收费,收据号) values "
-           "(41,'0001','0001',5,'2024-3-1',1,90),(42,'0001','0001',6,'2024-3-1',1,90)"));
-    exec(s("insert into 减免明细 (户号,减免金额,减免用量,抄表ID,减免日期,收据号,减免类型) values "
-           "('0001',12.5,0,'41|42|','2024-3-2',0,'按金额'),"
-           "('0002',0,4,'43|','2024-3-5',1000007,'按用量')"));
+    exec(
+        s("insert into 抄表总表 (编号,户号,父号,用量,抄表日期,是否收费,收据号) values "
+          "(41,'0001','0001',5,'2024-3-1',1,90),(42,'0001','0001',6,'2024-3-1',1,90)"));
+    exec(
+        s("insert into 减免明细 (户号,减免金额,减免用量,抄表ID,减免日期,收据号,减免类型) values "
+          "('0001',12.5,0,'41|42|','2024-3-2',0,'按金额'),"
+          "('0002',0,4,'43|','2024-3-5',1000007,'按用量')"));
     page.fill_reduction_settings_list();
     ui.on_modal(s("ReductionQueryWindow"), [&](QDialog* d) {
         auto* w = static_cast<charging::ReductionQueryWindow*>(d);
@@ -196,8 +201,8 @@ TEST_F(ReductionWindows, DetailsQueryListsAndDeletesAnUnchargedRecord) {
     EXPECT_EQ(row_cells(list(), 0),
               (QStringList{s("1"), s("0001"), s("王五"), s("东区"), s("3号楼"), s("12.50"), s("0"),
                            s("41|42"), s("2024年3月2日"), s("按金额")}));
-    EXPECT_EQ(row_cells(list(), 2).mid(0, 7), (QStringList{s("合计:"), s("2"), s(""), s(""),
-                                                           s(""), s("12.50"), s("4")}));
+    EXPECT_EQ(row_cells(list(), 2).mid(0, 7),
+              (QStringList{s("合计:"), s("2"), s(""), s(""), s(""), s("12.50"), s("4")}));
 
     ui.expect_box(s("只能修改减免设置!"));
     page.on_reduction_edit_click();
@@ -222,14 +227,16 @@ TEST_F(ReductionWindows, DetailsQueryListsAndDeletesAnUnchargedRecord) {
 }
 
 TEST_F(ReductionWindows, AHiddenKeyColumnRefusesDeleteInBothForms) {
-    exec(s("insert into 减免明细 (户号,减免金额,减免用量,抄表ID,减免日期,收据号,减免类型) values "
-           "('0001',1,0,'1|','2024-3-2',0,'按金额')"));
+    exec(
+        s("insert into 减免明细 (户号,减免金额,减免用量,抄表ID,减免日期,收据号,减免类型) values "
+          "('0001',1,0,'1|','2024-3-2',0,'按金额')"));
     exec(s("update 查询列 set 显示='假' where 类名='减免明细' and 列名='编号'"));
     exec(s("update 查询列 set 显示='假' where 类名='减免设置' and 列名='户号'"));
-    page.fill_reduction_details_list(s("select 减免明细.编号,减免明细.户号,用户表.用户名,用户表.居住街道,"
-                                       "用户表.详细地址,减免明细.减免金额,减免明细.抄表ID,减免明细.减免日期,"
-                                       "减免明细.减免用量,减免明细.减免类型 from 减免明细,用户表 "
-                                       "where 用户表.户号=减免明细.户号"));
+    page.fill_reduction_details_list(
+        s("select 减免明细.编号,减免明细.户号,用户表.用户名,用户表.居住街道,"
+          "用户表.详细地址,减免明细.减免金额,减免明细.抄表ID,减免明细.减免日期,"
+          "减免明细.减免用量,减免明细.减免类型 from 减免明细,用户表 "
+          "where 用户表.户号=减免明细.户号"));
     select(0);
     ui.expect_box(s("请在查询列在设置显示户号列!"));
     page.on_reduction_delete_click();

@@ -25,8 +25,9 @@ protected:
         ChargingTest::SetUp();
         household("0001", "王五", "东区", "3号楼");
         household("0002", "赵六", "西区", "5号楼");
-        exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,性质) "
-               "values ('0009','0','总表户','东区','9号楼',1)"));
+        exec(
+            s("insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,性质) "
+              "values ('0009','0','总表户','东区','9号楼',1)"));
     }
 
     void setting(const char* number, const char* mode, const char* period, double amount,
@@ -41,8 +42,8 @@ protected:
         exec(s("insert into 减免明细 (户号,减免金额,减免用量,抄表ID,减免日期,收据号,减免类型) "
                "values (") +
              q(s(number)) + u',' + n(amount) + u',' + QString::number(quantity) + u',' +
-             q(s(readings)) + u',' + q(s(date)) + u',' + QString::number(bill) + u',' +
-             q(s(type)) + u')');
+             q(s(readings)) + u',' + q(s(date)) + u',' + QString::number(bill) + u',' + q(s(type)) +
+             u')');
     }
     // A billed reading of the household; returns its 编号.
     QString reading(const char* number) {
@@ -56,9 +57,9 @@ protected:
         const QByteArray sql = (s("create trigger 坏 before ") + s(kind) + s(" on ") + s(table) +
                                 s(" when ") + s(when) + s(" begin select raise(abort,'boom'); end"))
                                    .toUtf8();
-        ASSERT_EQ(sqlite3_exec(platform::db_handle(db()), sql.constData(), nullptr, nullptr,
-                               nullptr),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(platform::db_handle(db()), sql.constData(), nullptr, nullptr, nullptr),
+            SQLITE_OK);
     }
 
     static ReductionSettingForm amount_form(const char* number) {
@@ -79,12 +80,10 @@ TEST_F(Reductions, SettingsListShowsEachKnownHouseholdWithItsValuesAndTheTotals)
     const charging::ReductionList list = charging::read_reduction_settings_list(db());
     ASSERT_TRUE(list.ok);
     ASSERT_EQ(list.rows.size(), 3u);
-    EXPECT_EQ(list.rows[0], (QStringList{s("0002"), s("赵六"), s("西区"), s("5号楼"),
-                                         s("部分减免"), s("次数"), s("12.50"), s("3"), s("0"),
-                                         s("按金额")}));
-    EXPECT_EQ(list.rows[1], (QStringList{s("0001"), s("王五"), s("东区"), s("3号楼"),
-                                         s("全部减免"), s("永久"), s("--"), s("--"), s("4"),
-                                         s("按用量")}));
+    EXPECT_EQ(list.rows[0], (QStringList{s("0002"), s("赵六"), s("西区"), s("5号楼"), s("部分减免"),
+                                         s("次数"), s("12.50"), s("3"), s("0"), s("按金额")}));
+    EXPECT_EQ(list.rows[1], (QStringList{s("0001"), s("王五"), s("东区"), s("3号楼"), s("全部减免"),
+                                         s("永久"), s("--"), s("--"), s("4"), s("按用量")}));
     EXPECT_EQ(list.rows[2][0], s("0003"));
     EXPECT_EQ(list.rows[2][6], s("0.00"));
     EXPECT_EQ(list.totals, (QStringList{s("用户数"), s("3")}));
@@ -99,8 +98,8 @@ TEST_F(Reductions, HouseholdLookUp) {
         const char* prefix;
         R result;
     } cases[] = {
-        {"", "", R::Nothing},        {"00", "00", R::Nothing},  // only the prefix
-        {"0404", "", R::Missing},    {"0'1", "", R::Missing},   // a quote is just a character
+        {"", "", R::Nothing},         {"00", "00", R::Nothing},  // only the prefix
+        {"0404", "", R::Missing},     {"0'1", "", R::Missing},   // a quote is just a character
         {"0009", "", R::MasterMeter}, {"0002", "00", R::Found},
     };
     for (const Case& c : cases)
@@ -125,8 +124,9 @@ TEST_F(Reductions, SaveRefusalsWriteNothing) {
     } cases[] = {
         {"unknown household", [](ReductionSettingForm& f) { f.household = s("0404"); },
          "无此用户！", ReductionField::Household},
-        {"quote in the household", [](ReductionSettingForm& f) { f.household = s("0001' or '1'='1"); },
-         "无此用户！", ReductionField::Household},
+        {"quote in the household",
+         [](ReductionSettingForm& f) { f.household = s("0001' or '1'='1"); }, "无此用户！",
+         ReductionField::Household},
         {"master meter", [](ReductionSettingForm& f) { f.household = s("0009"); },
          "用户性质为总表无效!", ReductionField::Household},
         {"counted without a count",
@@ -142,8 +142,8 @@ TEST_F(Reductions, SaveRefusalsWriteNothing) {
          },
          "减免金额不能小于0！", ReductionField::Amount},
         {"partial amount left as --",
-         [](ReductionSettingForm& f) { f.amount_mode = s("部分减免"); },
-         "减免金额不能小于0！", ReductionField::Amount},
+         [](ReductionSettingForm& f) { f.amount_mode = s("部分减免"); }, "减免金额不能小于0！",
+         ReductionField::Amount},
         {"partial quantity, empty",
          [](ReductionSettingForm& f) {
              f.by_quantity = true;
@@ -183,11 +183,12 @@ TEST_F(Reductions, AddWritesTheFormOnceAndRefusesASecondSetting) {
     form.quantity_period = s("次数");
     form.quantity_times = s("2");
     EXPECT_TRUE(charging::save_reduction_setting(db(), form, {}).done);
-    EXPECT_EQ(rows(s("select 户号,减免方式,减免期限,减免金额,减免用量,减免次数,减免类型 from 减免设置 "
-                     "order by 编号")),
-              (QList<QStringList>{
-                  {s("0001"), s("全部减免"), s("永久"), s("0"), s("0"), s("0"), s("按金额")},
-                  {s("0002"), s("部分减免"), s("次数"), s("0"), s("5"), s("2"), s("按用量")}}));
+    EXPECT_EQ(
+        rows(s("select 户号,减免方式,减免期限,减免金额,减免用量,减免次数,减免类型 from 减免设置 "
+               "order by 编号")),
+        (QList<QStringList>{
+            {s("0001"), s("全部减免"), s("永久"), s("0"), s("0"), s("0"), s("按金额")},
+            {s("0002"), s("部分减免"), s("次数"), s("0"), s("5"), s("2"), s("按用量")}}));
 
     const charging::ReductionOutcome again =
         charging::save_reduction_setting(db(), amount_form("0001"), {});
@@ -200,7 +201,8 @@ TEST_F(Reductions, AddWritesTheFormOnceAndRefusesASecondSetting) {
 
 TEST_F(Reductions, EditRewritesTheEditedHouseholdAndKeepsTheOtherTypesValue) {
     setting("0001", "部分减免", "次数", 12.5, 0, 3, "按金额");
-    const charging::LoadedReductionSetting loaded = charging::load_reduction_setting(db(), s("0001"));
+    const charging::LoadedReductionSetting loaded =
+        charging::load_reduction_setting(db(), s("0001"));
     ASSERT_TRUE(loaded.found);
     EXPECT_FALSE(loaded.form.by_quantity);
     EXPECT_EQ(loaded.form.amount_mode, s("部分减免"));
@@ -215,9 +217,9 @@ TEST_F(Reductions, EditRewritesTheEditedHouseholdAndKeepsTheOtherTypesValue) {
     const charging::ReductionOutcome out = charging::save_reduction_setting(db(), form, s("0001"));
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("修改成功！")});
-    EXPECT_EQ(rows(s("select 减免方式,减免期限,减免金额,减免用量,减免次数,减免类型 from 减免设置")),
-              (QList<QStringList>{{s("部分减免"), s("永久"), s("12.5"), s("7"), s("0"),
-                                   s("按用量")}}));
+    EXPECT_EQ(
+        rows(s("select 减免方式,减免期限,减免金额,减免用量,减免次数,减免类型 from 减免设置")),
+        (QList<QStringList>{{s("部分减免"), s("永久"), s("12.5"), s("7"), s("0"), s("按用量")}}));
 
     const charging::LoadedReductionSetting reloaded =
         charging::load_reduction_setting(db(), s("0001"));
@@ -247,8 +249,9 @@ TEST_F(Reductions, DeleteSettingRemovesItsRowAndLogsIt) {
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("删除减免设置成功!")});
     EXPECT_EQ(rows(s("select 户号 from 减免设置")), (QList<QStringList>{{s("0002")}}));
-    EXPECT_EQ(rows(s("select 上级项目,当前项目,备注 from 日志管理")),
-              (QList<QStringList>{{s("减免管理"), s("减免删除"), s("删除户号：0001的减免设置。")}}));
+    EXPECT_EQ(
+        rows(s("select 上级项目,当前项目,备注 from 日志管理")),
+        (QList<QStringList>{{s("减免管理"), s("减免删除"), s("删除户号：0001的减免设置。")}}));
 
     fail("delete", "减免设置", "1");
     const charging::ReductionOutcome failed = charging::delete_reduction_setting(db(), s("0002"));
@@ -290,17 +293,17 @@ TEST_F(Reductions, DetailsListCellsAndTotals) {
     record("0001", 12.5, 0, "5|6|", "2024-3-1", 0);
     record("０００３", 0.25, 4, "7|", "2024-3-10", 0, "按用量");
     const charging::ReductionList list = charging::read_reduction_details_list(
-        db(), charging::reduction_details_statement({charging::ReductionQuery::By::Street,
-                                                     s("东区"), {}, {}})
+        db(), charging::reduction_details_statement(
+                  {charging::ReductionQuery::By::Street, s("东区"), {}, {}})
                   .sql);
     ASSERT_EQ(list.rows.size(), 2u);
-    EXPECT_EQ(list.rows[0], (QStringList{s("1"), s("0001"), s("王五"), s("东区"), s("3号楼"),
-                                         s("12.50"), s("0"), s("5|6"), s("2024年3月1日"),
-                                         s("按金额")}));
+    EXPECT_EQ(list.rows[0],
+              (QStringList{s("1"), s("0001"), s("王五"), s("东区"), s("3号楼"), s("12.50"), s("0"),
+                           s("5|6"), s("2024年3月1日"), s("按金额")}));
     EXPECT_EQ(list.rows[1][1], s("0003"));
     EXPECT_EQ(list.rows[1][7], s("7"));
-    EXPECT_EQ(list.totals, (QStringList{s("合计:"), s("2"), s(""), s(""), s(""), s("12.75"),
-                                        s("4")}));
+    EXPECT_EQ(list.totals,
+              (QStringList{s("合计:"), s("2"), s(""), s(""), s(""), s("12.75"), s("4")}));
 }
 
 // ---- deleting a reduction record ----------------------------------------------------------
