@@ -1,8 +1,10 @@
 // The reductions page, its two windows and the late-fee window, driven as a clerk would: the
 // settings list and its edits, the details query, deletion in both forms, the refusals on the
 // totals rows and on a hidden key column, and the late-fee rule saved from its window.
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -152,6 +154,32 @@ TEST_F(ReductionWindows, AddThroughTheWindow) {
               (QList<QStringList>{{s("0002"), s("部分减免"), s("永久"), s("6"), s("按用量")}}));
     ASSERT_EQ(platform::listview_row_count(list()), 2);
     EXPECT_EQ(platform::listview_cell_text(list(), 0, 0), s("0002"));
+}
+
+TEST_F(ReductionWindows, LeavingTheHouseholdBoxLooksItUpAndEnterMovesOn) {
+    charging::ReductionSettingsWindow w(&page);
+    Ui::ReductionSettingsWindow* f = w.form();
+    w.show();
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    f->编辑框_户号->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(f->编辑框_户号->hasFocus());
+
+    f->编辑框_户号->setText(s("0001"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(f->编辑框_户号, &enter);
+    QApplication::processEvents();
+    EXPECT_TRUE(f->按钮_添加->hasFocus());
+    EXPECT_EQ(f->编辑框_户名->text(), s("王五"));
+
+    f->编辑框_户号->setFocus();
+    f->编辑框_户号->setText(s("0009"));
+    ui.expect_box(s("用户性质为总表无效!"));
+    f->编辑框_地址->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(f->编辑框_户号->text(), s("00"));
+    EXPECT_TRUE(f->编辑框_户号->hasFocus());
 }
 
 TEST_F(ReductionWindows, DeleteASetting) {
