@@ -10,6 +10,7 @@
 #include "reading/reading_install.h"
 #include "reading/reading_queries_install.h"
 #include "reports/reports_install.h"
+#include "reports/statistics_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/session.h"
@@ -32,6 +33,7 @@ void assemble_program(shell::MainWindow& window) {
     charging::install_deductions(window);
     charging::install_reductions(window);
     reports::install(window);
+    reports::install_statistics(window);
 }
 
 }  // namespace app
