@@ -1,5 +1,6 @@
 #include "app/assembly.h"
 
+#include "charging/charge_queries_install.h"
 #include "charging/charging_install.h"
 #include "households/households_install.h"
 #include "households/meters_install.h"
@@ -27,6 +28,7 @@ void assemble_program(shell::MainWindow& window) {
     reading::install(window);
     reading::install_queries(window);
     charging::install(window);
+    charging::install_charge_queries(window);
     reports::install(window);
 }
 
