@@ -35,7 +35,8 @@ ChargeRecordEditWindow::ChargeRecordEditWindow(qint64 serial, QWidget* parent)
     for (const char16_t* title :
          {u"实用金额", u"实收金额", u"应收金额", u"预存扣款", u"本期结余", u"收费人员"})
         platform::listview_insert_column(list, QString::fromUtf16(title), 70);
-    platform::listview_insert_column(list, QStringLiteral("收费日期"), 90);
+    // Wide enough for a whole date such as 2024年12月31日.
+    platform::listview_insert_column(list, QStringLiteral("收费日期"), 120);
     connect(list, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { on_edit_list_double_click(index.row()); });
     connect(ui->按钮1, &QPushButton::clicked, this, [this] { on_edit_save_click(); });
