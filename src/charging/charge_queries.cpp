@@ -1,5 +1,10 @@
 #include "charging/charge_queries.h"
 
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <unordered_set>
+
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -13,12 +18,6 @@ using platform::sql_quote;
 
 const QString kNumero = QStringLiteral("№");
 
-QString date_cell(const platform::RecordSet& rows, const QString& name) {
-    if (platform::recordset_field_is_null(rows, name)) return {};
-    return platform::to_text(platform::recordset_field_date(rows, name));
-}
-
-QString money(double value) { return platform::format_number(value, 2); }
 
 }  // namespace
 
@@ -165,52 +164,123 @@ QString distinct_serial_count_statement(const QString& paid_statement) {
            u')';
 }
 
-QList<QStringList> paid_charge_rows(platform::Connection& connection, const QString& statement) {
-    QList<QStringList> out;
-    const qint64 invoices = platform::query_integer(
-        connection, distinct_serial_count_statement(statement), OnFailure::Quiet);
+int TextRowSink::add_row() {
+    rows_.append(QStringList());
+    return static_cast<int>(rows_.size()) - 1;
+}
+
+void TextRowSink::put(int row, int column, std::string_view utf8) {
+    QStringList& cells = rows_[row];
+    while (cells.size() <= column) cells.append(QString());
+    cells[column] = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+namespace {
+
+// Writes one list's cells from the current record: field texts, amounts and dates without a
+// QString per cell, since query lists run to a hundred thousand rows.
+class CellWriter {
+public:
+    CellWriter(const platform::RecordSet& rows, ListRowSink& sink) : rows_(rows), sink_(sink) {}
+
+    int field(const char16_t* name) const {
+        return platform::recordset_is_open(rows_)
+                   ? platform::recordset_field_index(rows_, QString::fromUtf16(name))
+                   : -1;
+    }
+    double number(int f) const { return f < 0 ? 0.0 : platform::recordset_field_number(rows_, f); }
+    std::string_view text(int f) {
+        if (f < 0) return {};
+        return platform::recordset_field_utf8(rows_, f, scratch_);
+    }
+    void put_text(int row, int column, int f) { sink_.put(row, column, text(f)); }
+    void put_money(int row, int column, double value, int decimals = 2) {
+        double rounded = platform::round_to(value, decimals);
+        if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
+        char buf[400];
+        const auto end = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed,
+                                       decimals);
+        sink_.put(row, column, std::string_view(buf, static_cast<size_t>(end.ptr - buf)));
+    }
+    void put_date(int row, int column, int f) {
+        platform::DateParts parts;
+        if (f < 0 || !platform::recordset_field_date_parts(rows_, f, &parts)) return;
+        scratch_.clear();
+        platform::append_date_text(scratch_, parts, true);
+        sink_.put(row, column, scratch_);
+    }
+    void put(int row, int column, const QString& value) {
+        const QByteArray utf8 = value.toUtf8();
+        sink_.put(row, column, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    }
+
+private:
+    const platform::RecordSet& rows_;
+    ListRowSink& sink_;
+    std::string scratch_;
+};
+
+}  // namespace
+
+int write_paid_charge_rows(platform::Connection& connection, const QString& statement,
+                           ListRowSink& sink) {
     platform::RecordSet rows;
     platform::query_open(rows, connection, statement, OnFailure::Quiet);
     const bool open = platform::recordset_is_open(rows);
     const int count = open ? platform::recordset_record_count(rows) : 0;
-    out.reserve(count + 1);
+    sink.begin(count + 1);
+    CellWriter w(rows, sink);
+    const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
+              f_street = w.field(u"居住街道"), f_received = w.field(u"实收金额"),
+              f_prepaid = w.field(u"预存扣款"), f_date = w.field(u"收费日期"),
+              f_serial = w.field(u"流水号"), f_reader = w.field(u"抄表人员"),
+              f_collector = w.field(u"收费人员"), f_item = w.field(u"收费项目"),
+              f_invoice = w.field(u"发票号");
+    // The invoice count is the number of distinct serials among these very rows (an empty
+    // serial counting once, as the distinct select counts its NULL), so it is counted here
+    // rather than by a second pass over the tables.
+    std::unordered_set<std::string> serials;
     double received_sum = 0;
     double prepaid_sum = 0;
     for (; open && !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-        const auto t = [&](const char16_t* name) {
-            return platform::recordset_field_text(rows, QString::fromUtf16(name));
-        };
-        const auto n = [&](const char16_t* name) {
-            return platform::recordset_field_number(rows, QString::fromUtf16(name));
-        };
-        const double received = n(u"实收金额");
-        const double prepaid = n(u"预存扣款");
+        const int row = sink.add_row();
+        const double received = w.number(f_received);
+        const double prepaid = w.number(f_prepaid);
         received_sum += received;
         prepaid_sum += prepaid;
-        const QString serial = t(u"流水号");
-        out << QStringList{t(u"户号"),
-                           t(u"用户名"),
-                           t(u"居住街道"),
-                           money(received),
-                           money(prepaid),
-                           money(received + prepaid),
-                           date_cell(rows, QStringLiteral("收费日期")),
-                           serial.isEmpty() ? QString()
-                                            : number_display_text(static_cast<qint64>(n(u"流水号"))),
-                           t(u"抄表人员"),
-                           t(u"收费人员"),
-                           t(u"收费项目"),
-                           t(u"发票号")};
+        w.put_text(row, 0, f_household);
+        w.put_text(row, 1, f_name);
+        w.put_text(row, 2, f_street);
+        w.put_money(row, 3, received);
+        w.put_money(row, 4, prepaid);
+        w.put_money(row, 5, received + prepaid);
+        w.put_date(row, 6, f_date);
+        const std::string serial(w.text(f_serial));
+        serials.insert(serial);
+        if (!serial.empty())
+            w.put(row, 7, number_display_text(static_cast<qint64>(w.number(f_serial))));
+        w.put_text(row, 8, f_reader);
+        w.put_text(row, 9, f_collector);
+        w.put_text(row, 10, f_item);
+        w.put_text(row, 11, f_invoice);
     }
-    QStringList totals(12);
-    totals[0] = QStringLiteral("合计");
-    totals[1] = QStringLiteral("发票张数:") + QString::number(invoices);
-    totals[2] = QStringLiteral("记录数:") + QString::number(count);
-    totals[3] = money(received_sum);
-    totals[4] = money(prepaid_sum);
-    totals[5] = money(received_sum + prepaid_sum);
-    out << totals;
-    return out;
+    const int totals = sink.add_row();
+    w.put(totals, 0, QStringLiteral("合计"));
+    w.put(totals, 1, QStringLiteral("发票张数:") + QString::number(serials.size()));
+    w.put(totals, 2, QStringLiteral("记录数:") + QString::number(count));
+    w.put_money(totals, 3, received_sum);
+    w.put_money(totals, 4, prepaid_sum);
+    w.put_money(totals, 5, received_sum + prepaid_sum);
+    return totals;
+}
+
+QList<QStringList> paid_charge_rows(platform::Connection& connection, const QString& statement) {
+    TextRowSink sink;
+    write_paid_charge_rows(connection, statement, sink);
+    QList<QStringList> rows = sink.rows();
+    for (QStringList& row : rows)
+        while (row.size() < 12) row.append(QString());
+    return rows;
 }
 
 QString unpaid_work_table(const QString& operator_name) {
@@ -254,55 +324,68 @@ platform::Messages build_unpaid_charge_table(platform::Connection& connection,
     return failures;
 }
 
-QList<QStringList> unpaid_charge_rows(platform::Connection& connection, const QString& statement) {
-    QList<QStringList> out;
+int write_unpaid_charge_rows(platform::Connection& connection, const QString& statement,
+                             ListRowSink& sink) {
     platform::RecordSet rows;
     platform::query_open(rows, connection, statement, OnFailure::Quiet);
     const bool open = platform::recordset_is_open(rows);
     const int count = open ? platform::recordset_record_count(rows) : 0;
-    out.reserve(count + 1);
+    sink.begin(count + 1);
+    CellWriter w(rows, sink);
+    const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
+              f_street = w.field(u"居住街道"), f_address = w.field(u"详细地址"),
+              f_phone = w.field(u"固定电话"), f_mobile = w.field(u"移动电话"),
+              f_start = w.field(u"起数"), f_end = w.field(u"止数"), f_usage = w.field(u"用量"),
+              f_price = w.field(u"价格"), f_owed = w.field(u"欠费金额"),
+              f_prepaid = w.field(u"预存扣款"), f_reader = w.field(u"抄表人员"),
+              f_date = w.field(u"抄表日期"), f_item = w.field(u"收费项目"),
+              f_category = w.field(u"价格类别"), f_meters = w.field(u"性质");
     double usage_sum = 0;
     double owed_sum = 0;
     double prepaid_sum = 0;
     for (; open && !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-        const auto t = [&](const char16_t* name) {
-            return platform::recordset_field_text(rows, QString::fromUtf16(name));
-        };
-        const auto n = [&](const char16_t* name) {
-            return platform::recordset_field_number(rows, QString::fromUtf16(name));
-        };
-        const bool several_meters = platform::recordset_field_bool(rows, QStringLiteral("性质"));
-        const double usage = n(u"用量");
-        const double owed = n(u"欠费金额");
-        const double prepaid = n(u"预存扣款");
+        const int row = sink.add_row();
+        const bool several_meters = f_meters >= 0 && platform::recordset_field_bool(rows, f_meters);
+        const double usage = w.number(f_usage);
+        const double owed = w.number(f_owed);
+        const double prepaid = w.number(f_prepaid);
         usage_sum += usage;
         owed_sum += owed;
         prepaid_sum += prepaid;
-        out << QStringList{t(u"户号"),
-                           t(u"用户名"),
-                           t(u"居住街道"),
-                           t(u"详细地址"),
-                           t(u"固定电话"),
-                           t(u"移动电话"),
-                           several_meters ? QStringLiteral("--") : platform::to_text(n(u"起数")),
-                           several_meters ? QStringLiteral("--") : platform::to_text(n(u"止数")),
-                           platform::to_text(usage),
-                           platform::format_number(n(u"价格"), 4),
-                           money(owed),
-                           money(prepaid),
-                           t(u"抄表人员"),
-                           date_cell(rows, QStringLiteral("抄表日期")),
-                           t(u"收费项目"),
-                           t(u"价格类别")};
+        w.put_text(row, 0, f_household);
+        w.put_text(row, 1, f_name);
+        w.put_text(row, 2, f_street);
+        w.put_text(row, 3, f_address);
+        w.put_text(row, 4, f_phone);
+        w.put_text(row, 5, f_mobile);
+        // A household of several meters has no single start and end reading.
+        w.put(row, 6, several_meters ? QStringLiteral("--") : platform::to_text(w.number(f_start)));
+        w.put(row, 7, several_meters ? QStringLiteral("--") : platform::to_text(w.number(f_end)));
+        w.put(row, 8, platform::to_text(usage));
+        w.put_money(row, 9, w.number(f_price), 4);
+        w.put_money(row, 10, owed);
+        w.put_money(row, 11, prepaid);
+        w.put_text(row, 12, f_reader);
+        w.put_date(row, 13, f_date);
+        w.put_text(row, 14, f_item);
+        w.put_text(row, 15, f_category);
     }
-    QStringList totals(16);
-    totals[0] = QStringLiteral("合计：");
-    totals[1] = QString::number(count);
-    totals[8] = platform::to_text(usage_sum);
-    totals[10] = money(owed_sum);
-    totals[11] = money(prepaid_sum);
-    out << totals;
-    return out;
+    const int totals = sink.add_row();
+    w.put(totals, 0, QStringLiteral("合计："));
+    w.put(totals, 1, QString::number(count));
+    w.put(totals, 8, platform::to_text(usage_sum));
+    w.put_money(totals, 10, owed_sum);
+    w.put_money(totals, 11, prepaid_sum);
+    return totals;
+}
+
+QList<QStringList> unpaid_charge_rows(platform::Connection& connection, const QString& statement) {
+    TextRowSink sink;
+    write_unpaid_charge_rows(connection, statement, sink);
+    QList<QStringList> rows = sink.rows();
+    for (QStringList& row : rows)
+        while (row.size() < 16) row.append(QString());
+    return rows;
 }
 
 }  // namespace charging

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <string_view>
 
 #include "platform/messages.h"
 
@@ -88,9 +89,34 @@ QString serial_paid_statement(qint64 serial);
 QString distinct_serial_count_statement(const QString& paid_statement);
 
 // ---- rows ----
+// Where a list's rows go: a page's list (written cell by cell, as long lists must be) or a
+// table of texts.
+class ListRowSink {
+public:
+    virtual ~ListRowSink() = default;
+    // Called once, before the first row, with the number of rows to come (totals included).
+    virtual void begin(int rows) = 0;
+    // A new empty row; its index.
+    virtual int add_row() = 0;
+    virtual void put(int row, int column, std::string_view utf8) = 0;
+};
+// Collects the rows as texts.
+class TextRowSink : public ListRowSink {
+public:
+    void begin(int rows) override { rows_.reserve(rows); }
+    int add_row() override;
+    void put(int row, int column, std::string_view utf8) override;
+    const QList<QStringList>& rows() const { return rows_; }
+
+private:
+    QList<QStringList> rows_;
+};
+
 // The paid form's rows, twelve cells by position, then the totals row ("合计", "发票张数:"
 // with the distinct serials, "记录数:" with the rows, the two sums and their total). A
-// statement that cannot be opened gives the totals row alone.
+// statement that cannot be opened gives the totals row alone. Returns the totals row's index.
+int write_paid_charge_rows(platform::Connection& connection, const QString& statement,
+                           ListRowSink& sink);
 QList<QStringList> paid_charge_rows(platform::Connection& connection, const QString& statement);
 
 // ---- arrears through the work table ----
@@ -106,7 +132,9 @@ platform::Messages build_unpaid_charge_table(platform::Connection& connection,
                                              const QString& operator_name,
                                              const QString& arrears_statement);
 // The arrears form's rows, sixteen cells by position, then the totals row ("合计：", the
-// count, the sums of 用量, 欠费金额 and 预存扣款).
+// count, the sums of 用量, 欠费金额 and 预存扣款). Returns the totals row's index.
+int write_unpaid_charge_rows(platform::Connection& connection, const QString& statement,
+                             ListRowSink& sink);
 QList<QStringList> unpaid_charge_rows(platform::Connection& connection, const QString& statement);
 
 }  // namespace charging

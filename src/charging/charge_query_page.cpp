@@ -36,13 +36,29 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-void fill_rows(QTableView* list, const QString& column_class, const QList<QStringList>& rows,
-               QWidget* window) {
+// Writes a list's rows straight into the page's list as the core hands them over.
+class BuilderSink : public ListRowSink {
+public:
+    explicit BuilderSink(lists::ListBuilder& build) : build_(build) {}
+    void begin(int rows) override {
+        build_.show_progress(rows - 1);
+        build_.reserve_rows(rows);
+    }
+    int add_row() override { return build_.append_empty_row(); }
+    void put(int row, int column, std::string_view utf8) override {
+        build_.put_utf8(row, column, utf8);
+    }
+
+private:
+    lists::ListBuilder& build_;
+};
+
+void fill_rows(QTableView* list, const QString& column_class,
+               int (*write)(platform::Connection&, const QString&, ListRowSink&),
+               const QString& statement, QWidget* window) {
     lists::ListBuilder build(list, column_class, window);
-    build.show_progress(static_cast<int>(rows.size()) - 1);
-    build.reserve_rows(static_cast<int>(rows.size()));
-    for (qsizetype i = 0; i + 1 < rows.size(); ++i) build.append_row(rows[i]);
-    build.colour_row(build.append_row(rows.back()));
+    BuilderSink sink(build);
+    build.colour_row(write(store::main_connection(), statement, sink));
     build.finish();
     list->setFocus();
 }
@@ -59,14 +75,12 @@ QString ask(const QString& prompt, const QString& caption, const QString& initia
 
 void fill_paid_charge_list(QTableView* list, const QString& statement, QWidget* window) {
     shell::charge_query_kind = kPaidChargeKind;
-    fill_rows(list, kPaidChargeClass, paid_charge_rows(store::main_connection(), statement),
-              window);
+    fill_rows(list, kPaidChargeClass, write_paid_charge_rows, statement, window);
 }
 
 void fill_unpaid_charge_list(QTableView* list, const QString& statement, QWidget* window) {
     shell::charge_query_kind = kUnpaidChargeKind;
-    fill_rows(list, kUnpaidChargeClass, unpaid_charge_rows(store::main_connection(), statement),
-              window);
+    fill_rows(list, kUnpaidChargeClass, write_unpaid_charge_rows, statement, window);
 }
 
 void build_unpaid_charge_table(QTableView* list, const QString& arrears_statement,

@@ -325,7 +325,19 @@ TEST_F(ChargeQueryPageTest, PopupOnDataRowsAndItsReprint) {
     EXPECT_FALSE(page->popup_allowed());  // the paid totals row
     platform::listview_select_row(list, 1);
     EXPECT_TRUE(page->popup_allowed());
-    const QList<QAction*> items = window->charge_query_menu()->actions();
+    // A right-click selects the row under the mouse and pops the menu up there, not on the
+    // totals row.
+    window->show();
+    window->run_action(s(a::kMainNavChargeQuery));
+    list_household("0001");
+    QMenu* menu = window->charge_query_menu();
+    page->on_main_charge_list_right_click(list->visualRect(list->model()->index(2, 0)).center());
+    EXPECT_FALSE(menu->isVisible());
+    page->on_main_charge_list_right_click(list->visualRect(list->model()->index(1, 0)).center());
+    EXPECT_EQ(platform::listview_selected_row(list), 1);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    const QList<QAction*> items = menu->actions();
     ASSERT_EQ(items.size(), 7);
     EXPECT_TRUE(items[1]->isEnabled());
 
