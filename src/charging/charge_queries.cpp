@@ -135,35 +135,6 @@ QString serial_paid_statement(qint64 serial) {
            QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.收据号");
 }
 
-namespace {
-
-// Where each occurrence of a key word (any case) stands outside quoted values, so that a typed
-// value reading "from" or "order" cannot move the cut.
-QList<qsizetype> unquoted_positions(const QString& sql, const QString& word) {
-    QList<qsizetype> found;
-    bool quoted = false;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        if (sql[i] == u'\'') {
-            quoted = !quoted;  // a doubled quote inside a value toggles twice
-            continue;
-        }
-        if (!quoted && sql.mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0)
-            found << i;
-    }
-    return found;
-}
-
-}  // namespace
-
-QString distinct_serial_count_statement(const QString& paid_statement) {
-    const QList<qsizetype> froms = unquoted_positions(paid_statement, QStringLiteral("from"));
-    QString tail = froms.isEmpty() ? QString() : paid_statement.mid(froms.back());
-    const QList<qsizetype> orders = unquoted_positions(tail, QStringLiteral("order"));
-    if (!orders.isEmpty()) tail.truncate(orders.front());
-    return QStringLiteral("select count(*) from (select distinct 总收费.流水号 ") + tail +
-           u')';
-}
-
 int TextRowSink::add_row() {
     rows_.append(QStringList());
     return static_cast<int>(rows_.size()) - 1;

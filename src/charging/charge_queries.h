@@ -84,10 +84,6 @@ QString invoice_paid_statement(const QString& invoice_number);
 QString serial_lookup_statement(qint64 serial);
 QString serial_paid_statement(qint64 serial);
 
-// The number of distinct payment serials of a paid-form statement: its text from the last
-// "from" up to its "order" inside a count of distinct 总收费.流水号.
-QString distinct_serial_count_statement(const QString& paid_statement);
-
 // ---- rows ----
 // Where a list's rows go: a page's list (written cell by cell, as long lists must be) or a
 // table of texts.

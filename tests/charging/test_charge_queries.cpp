@@ -67,18 +67,6 @@ TEST(PaidQueryStatement, TickedEmptyConditionsRefusedInOrder) {
                     "总收费.收费标志=0 ORDER  BY 总收费.流水号,总收费.收据号"));
 }
 
-TEST(PaidQueryStatement, InvoiceCountCutsAtTheStatementsOwnWordsOnly) {
-    EXPECT_EQ(charging::distinct_serial_count_statement(
-                  s("select a from 总收费 where x=1 ORDER  BY 总收费.收据号")),
-              s("select count(*) from (select distinct 总收费.流水号 from 总收费 where x=1 )"));
-    // A typed value holding "from" or "order" does not move the cut.
-    const QString typed = charging::household_paid_statement(s("order 'from' x"));
-    const QString count = charging::distinct_serial_count_statement(typed);
-    EXPECT_TRUE(count.contains(s("'order ''from'' x'"))) << count.toStdString();
-    EXPECT_TRUE(count.contains(s("from 用户信息表,总收费"))) << count.toStdString();
-    EXPECT_FALSE(count.contains(s("ORDER"))) << count.toStdString();
-}
-
 class ChargeQueries : public ChargingTest {
 protected:
     void SetUp() override {
