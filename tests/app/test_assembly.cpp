@@ -76,8 +76,15 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainChargePopupPrint, "收费查询_打印", true},
         {a::kMainChargePopupReprint, "收费查询_重打收据", true},
         {a::kMainMenuReprintReceipt, "菜单_收据重打", true},
+        {a::kMainNavDeductionQuery, "预存管理_扣款查询", true},
+        {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", true},
+        {a::kMainNavMonthlyChargeReport, "数据报表3_收费月报表", true},
+        {a::kMainNavMonthlyReadingReport, "数据报表3_抄表月报表", true},
+        {a::kMainNavMonthlyHouseholdReport, "数据报表3_用户月报表", true},
+        {a::kMainNavAnnualHouseholdReport, "数据报表3_用户年报表", true},
+        {a::kMainNavAnnualChargeReport, "数据报表3_成本核算表", true},
+        {a::kMainNavAnnualChargeLedger, "数据报表3_收费统计", true},
         // Subsystems still to come.
-        {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
         {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
     };
     for (const Case& c : cases) {
@@ -94,7 +101,8 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     }
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
-                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageChargeQuery})
+                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageDeductions,
+                     shell::kPageStatistics, shell::kPageChargeQuery})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
 }
 
