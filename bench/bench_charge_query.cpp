@@ -50,14 +50,12 @@ bool add_paid_bills(const QString& path) {
         std::to_string(kRows - 1) +
         ") INSERT INTO 总收费 (户号,收据号,流水号,发票号,标志,收费标志,收费项目,抄表人员,收费日期,"
         "收费人员,实收金额,预存扣款) SELECT printf('%06d',i/" +
-        std::to_string(kBillsEach) +
-        "+1),i+1,1000000001+i/" + std::to_string(kBillsEach) +
+        std::to_string(kBillsEach) + "+1),i+1,1000000001+i/" + std::to_string(kBillsEach) +
         ",'',1,0,'水费','张三','2024-03-05','李四',12.5+i%7,0 FROM n";
-    const bool ok =
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, households.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, bills.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+                    sqlite3_exec(db, households.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+                    sqlite3_exec(db, bills.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+                    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
 }
@@ -110,9 +108,8 @@ int main(int argc, char** argv) {
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("charge query page fill",
-                         "BM_PaidChargePage/iterations:5/real_time", "page",
-                         "BM_PaidChargeRaw/iterations:5/real_time", "raw", "2");
+    reporter.print_ratio("charge query page fill", "BM_PaidChargePage/iterations:5/real_time",
+                         "page", "BM_PaidChargeRaw/iterations:5/real_time", "raw", "2");
 
     g_page = nullptr;
     store::close_main_database();

@@ -18,7 +18,6 @@ using platform::sql_quote;
 
 const QString kNumero = QStringLiteral("№");
 
-
 }  // namespace
 
 QString number_display_text(qint64 number) {
@@ -39,8 +38,10 @@ qint64 number_from_display(const QString& text) {
 
 QString paid_select() {
     return QStringLiteral(
-        "select 用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,总收费.抄表人员,总收费.收费人员,"
-        "总收费.收费日期,总收费.实收金额,总收费.发票号,总收费.预存扣款,总收费.流水号,总收费.收费项目 "
+        "select "
+        "用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,总收费.抄表人员,总收费.收费人员,"
+        "总收费.收费日期,总收费.实收金额,总收费.发票号,总收费.预存扣款,总收费.流水号,总收费."
+        "收费项目 "
         "from 用户信息表,总收费 where 总收费.户号=用户信息表.户号");
 }
 
@@ -80,10 +81,13 @@ PaidQueryOutcome paid_query_statement(const PaidQueryForm& f) {
 
 QString unpaid_query_statement(const UnpaidQueryForm& f) {
     QString sql = QStringLiteral(
-        "select 用户信息表.户号,用户信息表.用户名,总收费.价格类别,用户信息表.居住街道,用户信息表.详细地址,0,0,"
+        "select "
+        "用户信息表.户号,用户信息表.用户名,总收费.价格类别,用户信息表.居住街道,用户信息表.详细地址,"
+        "0,0,"
         "总收费.实收量,总收费.价格,总收费.实收金额,总收费.预存扣款,总收费.抄表日期,总收费.抄表人员,"
         "用户信息表.移动电话,用户信息表.固定电话,总收费.收费项目,用户信息表.性质,总收费.收据号 "
-        "from 用户信息表,总收费 where 总收费.户号=用户信息表.户号 and 总收费.收费标志=1 and 总收费.标志=1 ");
+        "from 用户信息表,总收费 where 总收费.户号=用户信息表.户号 and 总收费.收费标志=1 and "
+        "总收费.标志=1 ");
     if (f.by_reading_date)
         sql += QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
                QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to);
@@ -169,8 +173,8 @@ public:
         double rounded = platform::round_to(value, decimals);
         if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
         char buf[400];
-        const auto end = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed,
-                                       decimals);
+        const auto end =
+            std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
         sink_.put(row, column, std::string_view(buf, static_cast<size_t>(end.ptr - buf)));
     }
     void put_date(int row, int column, int f) {
@@ -182,7 +186,8 @@ public:
     }
     void put(int row, int column, const QString& value) {
         const QByteArray utf8 = value.toUtf8();
-        sink_.put(row, column, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        sink_.put(row, column,
+                  std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
     }
 
 private:
@@ -285,8 +290,9 @@ platform::Messages build_unpaid_charge_table(platform::Connection& connection,
                        "[移动电话] varchar(50),[固定电话] varchar(50),[收费项目] varchar(50),"
                        "[收据号] int,[性质] bit)"));
     run(QStringLiteral("INSERT INTO ") + table +
-        QStringLiteral("(户号,用户名,价格类别,居住街道,详细地址,起数,止数,用量,价格,欠费金额,预存扣款,"
-                       "抄表日期,抄表人员,移动电话,固定电话,收费项目,性质,收据号) ") +
+        QStringLiteral(
+            "(户号,用户名,价格类别,居住街道,详细地址,起数,止数,用量,价格,欠费金额,预存扣款,"
+            "抄表日期,抄表人员,移动电话,固定电话,收费项目,性质,收据号) ") +
         arrears_statement);
     run(QStringLiteral("update ") + table + QStringLiteral(",抄表总表 set ") + table +
         QStringLiteral(".起数=抄表总表.起方,") + table +

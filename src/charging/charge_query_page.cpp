@@ -179,8 +179,9 @@ void ChargeQueryPage::on_main_charge_by_invoice_click() {
 
 void ChargeQueryPage::on_main_charge_by_serial_click() {
     if (!shell::require_permission(QStringLiteral("收费查询"))) return;
-    const QString entry = ask(QStringLiteral("请输入待查询的流水号："),
-                              QStringLiteral("已收费查询--按流水号"), QStringLiteral("№"), window());
+    const QString entry =
+        ask(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
+            QStringLiteral("№"), window());
     if (entry.isEmpty()) return;
     // Voided bills carry serial 0: an entry that is no serial finds nothing.
     const qint64 serial = number_from_display(entry);
@@ -269,7 +270,8 @@ void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& 
     platform::listview_clear_columns(list);
     const QList<QStringList> columns = platform::query_rows(
         store::main_connection(),
-        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='收费查询' order by 排序"),
+        QStringLiteral(
+            "select 列名,列宽 from 查询列 where 显示='真' and 类名='收费查询' order by 排序"),
         platform::OnFailure::Quiet);
     for (const QStringList& c : columns)
         platform::listview_insert_column(list, c.value(0),

@@ -24,8 +24,7 @@ namespace charging {
 // to "已收费查询").
 void fill_paid_charge_list(QTableView* list, const QString& statement, QWidget* window = nullptr);
 // Fills the arrears form from a statement on the work table (sets "未收费查询").
-void fill_unpaid_charge_list(QTableView* list, const QString& statement,
-                             QWidget* window = nullptr);
+void fill_unpaid_charge_list(QTableView* list, const QString& statement, QWidget* window = nullptr);
 // Rebuilds the operator's work table from an arrears statement (each failing step's text in a
 // box without icon) and lists it.
 void build_unpaid_charge_table(QTableView* list, const QString& arrears_statement,

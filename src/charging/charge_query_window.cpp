@@ -36,12 +36,15 @@ ChargeQueryWindow::ChargeQueryWindow(QTableView* list, QWidget* parent)
         platform::query_column(db, QStringLiteral("select 街道 from 街道"), quiet);
     const QStringList items =
         platform::query_column(db, QStringLiteral("select 项目名称 from 收费项目"), quiet);
-    for (QComboBox* c : {ui->已收费组合框_抄表人员, ui->未收费组合框_抄表人员}) c->addItems(readers);
-    for (QComboBox* c : {ui->已收费组合框_居住街道, ui->未收费组合框_居住街道}) c->addItems(streets);
+    for (QComboBox* c : {ui->已收费组合框_抄表人员, ui->未收费组合框_抄表人员})
+        c->addItems(readers);
+    for (QComboBox* c : {ui->已收费组合框_居住街道, ui->未收费组合框_居住街道})
+        c->addItems(streets);
     for (QComboBox* c : {ui->已收费组合框_收费项目, ui->未收费组合框_收费项目}) c->addItems(items);
-    for (QComboBox* c : {ui->已收费组合框_收费人员, ui->已收费组合框_抄表人员, ui->未收费组合框_抄表人员,
-                         ui->已收费组合框_居住街道, ui->未收费组合框_居住街道, ui->已收费组合框_收费项目,
-                         ui->未收费组合框_收费项目})
+    for (QComboBox* c :
+         {ui->已收费组合框_收费人员, ui->已收费组合框_抄表人员, ui->未收费组合框_抄表人员,
+          ui->已收费组合框_居住街道, ui->未收费组合框_居住街道, ui->已收费组合框_收费项目,
+          ui->未收费组合框_收费项目})
         c->setCurrentIndex(-1);
 
     ui->选择夹_窗口->setCurrentIndex(0);
@@ -109,9 +112,8 @@ void ChargeQueryWindow::on_charge_query_unpaid_ok_click() {
 }
 
 void ChargeQueryWindow::on_charge_query_void_ok_click() {
-    const QString statement =
-        void_rows_statement(ui->作废单选框_所有日期->isChecked(), ui->年选择框->value(),
-                            ui->月选择框->value());
+    const QString statement = void_rows_statement(ui->作废单选框_所有日期->isChecked(),
+                                                  ui->年选择框->value(), ui->月选择框->value());
     accept();
     fill_paid_charge_list(list_, statement, parentWidget());
 }

@@ -61,7 +61,8 @@ ChargeRecordEditWindow::ChargeRecordEditWindow(qint64 serial, QWidget* parent)
                                    money(bill.carry_over),
                                    bill.collector,
                                    platform::to_text(bill.date)};
-        for (int c = 0; c < cells.size(); ++c) platform::listview_set_cell_text(list, row, c, cells[c]);
+        for (int c = 0; c < cells.size(); ++c)
+            platform::listview_set_cell_text(list, row, c, cells[c]);
     }
     if (bills.isEmpty()) return;
     remember(bills.back());

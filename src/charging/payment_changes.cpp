@@ -79,10 +79,11 @@ QString void_refusal(platform::Connection& connection, qint64 serial,
         payment_owner_refusal(connection, serial, operator_name, kVoidNotOwner, kVoidNoCollector);
     if (!owner.isEmpty()) return owner;
     // Voiding again would turn the void row itself into an unpaid bill and record a second one.
-    if (!platform::query_exists(connection,
-                                QStringLiteral("select 收据号 from 总收费 where 标志=1 and 流水号=") +
-                                    QString::number(serial),
-                                OnFailure::Quiet))
+    if (!platform::query_exists(
+            connection,
+            QStringLiteral("select 收据号 from 总收费 where 标志=1 and 流水号=") +
+                QString::number(serial),
+            OnFailure::Quiet))
         return kAlreadyVoided;
     return {};
 }
@@ -105,7 +106,8 @@ VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
     platform::RecordSet first;
     if (!platform::query_open(
             first, connection,
-            QStringLiteral("select 预存扣款,实收金额,收费日期,收费人员,户号,发票号 from 总收费 where 标志=1 and 流水号=") +
+            QStringLiteral("select 预存扣款,实收金额,收费日期,收费人员,户号,发票号 from 总收费 "
+                           "where 标志=1 and 流水号=") +
                 s,
             OnFailure::Quiet))
         return failed();
@@ -119,18 +121,21 @@ VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
     const QString invoice = platform::recordset_field_text(first, QStringLiteral("发票号"));
     bool ok = false;
     const double sum = platform::query_number(
-        connection,
-        QStringLiteral("select sum(实收金额) from 总收费 where 标志=1 and 流水号=") + s,
+        connection, QStringLiteral("select sum(实收金额) from 总收费 where 标志=1 and 流水号=") + s,
         OnFailure::Quiet, &ok);
     if (!ok) return failed();
 
     const QString bills =
-        QStringLiteral("update 总收费 set 收费标志=1,流水号=0,收费人员=NULL where 标志=1 and 流水号=") + s;
+        QStringLiteral(
+            "update 总收费 set 收费标志=1,流水号=0,收费人员=NULL where 标志=1 and 流水号=") +
+        s;
     if (!platform::db_execute(connection, bills)) return failed();
     const QString readings = QStringLiteral("update 抄表总表 set 流水号=null where 流水号=") + s;
     if (!platform::db_execute(connection, readings)) return failed();
     const QString void_row =
-        QStringLiteral("insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志,收据号) values ( ") +
+        QStringLiteral(
+            "insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志,收据号) values "
+            "( ") +
         platform::sql_quote(household) + u',' + platform::sql_number(sum) + u',' +
         (date.isValid() ? platform::date_to_sql_literal(date) : QStringLiteral("null")) + u',' +
         platform::sql_quote(collector) + u',' + s + u',' + platform::sql_quote(invoice) +
@@ -167,11 +172,11 @@ QList<ChargeRecordFields> serial_charge_records(platform::Connection& connection
                                                 bool* ok) {
     QList<ChargeRecordFields> out;
     platform::RecordSet rows;
-    const bool opened = platform::query_open(
-        rows, connection,
-        QStringLiteral("select * from 总收费 where 流水号=") + QString::number(serial) +
-            QStringLiteral(" ORDER  BY 收据号"),
-        OnFailure::Quiet);
+    const bool opened =
+        platform::query_open(rows, connection,
+                             QStringLiteral("select * from 总收费 where 流水号=") +
+                                 QString::number(serial) + QStringLiteral(" ORDER  BY 收据号"),
+                             OnFailure::Quiet);
     if (ok) *ok = opened;
     for (; opened && !platform::recordset_eof(rows); platform::recordset_move_next(rows))
         out << read_fields(rows);
@@ -206,22 +211,23 @@ ChargeEditOutcome save_charge_record_edit(platform::Connection& connection,
     const auto number = [](const QString& text) {
         return platform::sql_number(platform::to_number(text));
     };
-    const QString sql =
-        QStringLiteral("update 总收费 set 实收金额=") + platform::sql_number(*received) +
-        QStringLiteral(",本月接转=") + number(r.carry_over) + QStringLiteral(",成本金额=") +
-        number(r.cost) + QStringLiteral(",应收金额=") + number(r.billed) +
-        QStringLiteral(",收费人员=") + platform::sql_quote(r.collector) +
-        QStringLiteral(",预存扣款=") + number(r.prepaid) + QStringLiteral(",收费日期=") +
-        platform::date_to_quoted(r.date) + QStringLiteral(" where 收据号=") +
-        QString::number(r.bill_number);
+    const QString sql = QStringLiteral("update 总收费 set 实收金额=") +
+                        platform::sql_number(*received) + QStringLiteral(",本月接转=") +
+                        number(r.carry_over) + QStringLiteral(",成本金额=") + number(r.cost) +
+                        QStringLiteral(",应收金额=") + number(r.billed) +
+                        QStringLiteral(",收费人员=") + platform::sql_quote(r.collector) +
+                        QStringLiteral(",预存扣款=") + number(r.prepaid) +
+                        QStringLiteral(",收费日期=") + platform::date_to_quoted(r.date) +
+                        QStringLiteral(" where 收据号=") + QString::number(r.bill_number);
     platform::Transaction transaction(connection);
     if (!transaction.active() || !platform::db_execute(connection, sql) || !transaction.commit())
         return out;
     out.done = true;
     const QString remark = QStringLiteral("修改收据号：") + number_display_text(r.bill_number) +
-                           QStringLiteral("把原实收金额：") + platform::to_text(r.original_received) +
-                           QStringLiteral("修改为：") + r.received + QStringLiteral("把原收费人员：") +
-                           r.original_collector + QStringLiteral("修改为：") + r.collector;
+                           QStringLiteral("把原实收金额：") +
+                           platform::to_text(r.original_received) + QStringLiteral("修改为：") +
+                           r.received + QStringLiteral("把原收费人员：") + r.original_collector +
+                           QStringLiteral("修改为：") + r.collector;
     if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("收费修改"), remark))
         out.messages << platform::information(kLogFailed);
     out.messages << platform::information(QStringLiteral("修改成功！"));

@@ -40,8 +40,7 @@ inline const QString kAlreadyVoided = QStringLiteral("该流水号的收费记�
 
 // The checks before the question: who may void, and whether anything of the serial is left
 // to void (a serial whose only row is its void row is refused). Empty: go on.
-QString void_refusal(platform::Connection& connection, qint64 serial,
-                     const QString& operator_name);
+QString void_refusal(platform::Connection& connection, qint64 serial, const QString& operator_name);
 // "确定作废流水号为【<cell>】的记录吗？"
 QString void_question(const QString& cell);
 
@@ -61,8 +60,7 @@ inline const QString kEditVoided = QStringLiteral("此收据已经作废不能�
 inline const QString kLookupFailed = QStringLiteral("查找失败！");
 
 // The checks of 修改 for the serial: owner, then a void row. Empty: the window may open.
-QString edit_refusal(platform::Connection& connection, qint64 serial,
-                     const QString& operator_name);
+QString edit_refusal(platform::Connection& connection, qint64 serial, const QString& operator_name);
 
 // One bill as the edit window shows it.
 struct ChargeRecordFields {
@@ -93,7 +91,7 @@ extern QString edited_bill_original_collector;
 
 struct ChargeEditRequest {
     qint64 bill_number = 0;
-    QString received;  // 实收 as typed: must be a number
+    QString received;                           // 实收 as typed: must be a number
     QString carry_over, cost, billed, prepaid;  // read as numbers, empty or no number is 0
     QString collector;
     QDate date;

@@ -41,8 +41,9 @@ std::vector<qint64> reprintable_numbers(platform::Connection& connection, Reprin
     const QString b = QString::number(last);
     const QString sql =
         scheme == ReprintScheme::Charge
-            ? QStringLiteral("select distinct 抄表总表.流水号 from 总收费,抄表总表 where "
-                             "抄表总表.收据号=总收费.收据号 and 抄表总表.流水号>=") +
+            ? QStringLiteral(
+                  "select distinct 抄表总表.流水号 from 总收费,抄表总表 where "
+                  "抄表总表.收据号=总收费.收据号 and 抄表总表.流水号>=") +
                   a + QStringLiteral(" and 抄表总表.流水号<=") + b +
                   QStringLiteral(" order by 抄表总表.流水号")
             : QStringLiteral("select distinct 收据号 from 预存明细 where 收据号>=") + a +

@@ -41,7 +41,7 @@ void ReceiptReprintWindow::on_reprint_scheme_changed(int) {
 void ReceiptReprintWindow::on_reprint_print_click() {
     ReprintRequest r;
     r.scheme = ui->组合框_打印方案->currentText() == kChargeScheme ? ReprintScheme::Charge
-                                                                 : ReprintScheme::Prepay;
+                                                                   : ReprintScheme::Prepay;
     r.first = ui->编辑框_收据号1->text();
     r.last = ui->编辑框_收据号2->text();
     r.per_pause = ui->编辑框_张数->text();
@@ -51,8 +51,8 @@ void ReceiptReprintWindow::on_reprint_print_click() {
     QApplication::restoreOverrideCursor();
     if (!out.run) {
         platform::inform(out.message);
-        QLineEdit* box = out.focus == ReprintOutcome::Focus::PerPause ? ui->编辑框_张数
-                                                                       : ui->编辑框_收据号2;
+        QLineEdit* box =
+            out.focus == ReprintOutcome::Focus::PerPause ? ui->编辑框_张数 : ui->编辑框_收据号2;
         box->setFocus();
         box->selectAll();
         return;

@@ -23,10 +23,10 @@ public:
 
     Ui::ReceiptReprintWindow* form() const { return ui.get(); }
 
-    void on_reprint_first_changed();         // 编辑框_收据号1
+    void on_reprint_first_changed();            // 编辑框_收据号1
     void on_reprint_scheme_changed(int index);  // 组合框_打印方案
-    void on_reprint_print_click();           // 按钮1
-    void on_reprint_close_click();           // 按钮2
+    void on_reprint_print_click();              // 按钮1
+    void on_reprint_close_click();              // 按钮2
 
 private:
     std::unique_ptr<Ui::ReceiptReprintWindow> ui;

@@ -17,8 +17,8 @@ TEST(NumberDisplay, FirstOneBecomesTheSignAndBack) {
         qint64 number;
         const char* shown;
     };
-    const Case cases[] = {{1000000001, "№000000001"}, {2100001, "2№00001"}, {2, "2"},
-                          {10000000001, "№0000000001"}};
+    const Case cases[] = {
+        {1000000001, "№000000001"}, {2100001, "2№00001"}, {2, "2"}, {10000000001, "№0000000001"}};
     for (const Case& c : cases) {
         EXPECT_EQ(charging::number_display_text(c.number), s(c.shown)) << c.number;
         EXPECT_EQ(charging::number_from_display(s(c.shown)), c.number) << c.shown;
@@ -38,7 +38,8 @@ TEST(PaidQueryStatement, TickedEmptyConditionsRefusedInOrder) {
         Focus focus;
     };
     PaidQueryForm all_empty;
-    all_empty.by_collector = all_empty.by_street = all_empty.by_reader = all_empty.by_fee_item = true;
+    all_empty.by_collector = all_empty.by_street = all_empty.by_reader = all_empty.by_fee_item =
+        true;
     PaidQueryForm street_empty = all_empty;
     street_empty.collector = s("李四");
     PaidQueryForm reader_empty = street_empty;
@@ -78,8 +79,8 @@ protected:
         bill("0002", 201, 12.5, 12.5, 0, 0, 5, 2.5);
         bill("0002", 202, 7, 7, 0, 0, 2, 3.5);  // left unpaid
         exec(s("update 总收费 set 预存扣款=1.25 where 收据号=201"));
-        const char* usage[][3] = {{"101", "20", "2.5"}, {"102", "10", "3"}, {"201", "5", "2.5"},
-                                  {"202", "2", "3.5"}};
+        const char* usage[][3] = {
+            {"101", "20", "2.5"}, {"102", "10", "3"}, {"201", "5", "2.5"}, {"202", "2", "3.5"}};
         for (const auto& u : usage)
             exec(s("update 总收费 set 价格类别='居民',实收量=") + s(u[1]) + s(",价格=") + s(u[2]) +
                  s(" where 收据号=") + s(u[0]));
@@ -113,9 +114,9 @@ TEST_F(ChargeQueries, PaidRowsAndTotalsCountDistinctSerials) {
     EXPECT_EQ(rows[2][4], s("1.25"));
     EXPECT_EQ(rows[2][5], s("13.75"));
     EXPECT_EQ(rows[2][7], s("№000000002"));
-    EXPECT_EQ(rows[3], (QStringList{s("合计"), s("发票张数:2"), s("记录数:3"), s("92.50"),
-                                    s("1.25"), s("93.75"), s(""), s(""), s(""), s(""), s(""),
-                                    s("")}));
+    EXPECT_EQ(rows[3],
+              (QStringList{s("合计"), s("发票张数:2"), s("记录数:3"), s("92.50"), s("1.25"),
+                           s("93.75"), s(""), s(""), s(""), s(""), s(""), s("")}));
 }
 
 TEST_F(ChargeQueries, ConditionsAndQuickLookUpsKeepTypedQuotesAsValues) {
@@ -147,10 +148,11 @@ TEST_F(ChargeQueries, ConditionsAndQuickLookUpsKeepTypedQuotesAsValues) {
 }
 
 TEST_F(ChargeQueries, VoidRowsOfOneMonthOrAllDates) {
-    exec(s("insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志) values "
-           "('0001',80,'2024-2-29','李四',1000000005,'',2),"
-           "('0002',12.5,'2024-3-1','李四',1000000006,'',2),"
-           "('0002',3,'2024-3-31','李四',1000000007,'',2)"));
+    exec(
+        s("insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志) values "
+          "('0001',80,'2024-2-29','李四',1000000005,'',2),"
+          "('0002',12.5,'2024-3-1','李四',1000000006,'',2),"
+          "('0002',3,'2024-3-31','李四',1000000007,'',2)"));
     const auto serials = [&](const QString& sql) {
         QStringList out;
         for (const QStringList& row : charging::paid_charge_rows(db(), sql)) out << row[7];
@@ -161,8 +163,7 @@ TEST_F(ChargeQueries, VoidRowsOfOneMonthOrAllDates) {
     EXPECT_EQ(serials(charging::void_rows_statement(false, 2024, 2)),
               (QStringList{s("№000000005"), s("")}));
     EXPECT_EQ(serials(charging::void_rows_statement(true, 0, 0)).size(), 4);
-    EXPECT_EQ(charging::paid_charge_rows(db(), charging::void_rows_statement(true, 0, 0))
-                  .back()[1],
+    EXPECT_EQ(charging::paid_charge_rows(db(), charging::void_rows_statement(true, 0, 0)).back()[1],
               s("发票张数:3"));
 }
 
@@ -174,23 +175,21 @@ TEST_F(ChargeQueries, ArrearsTableIsTheOperatorsOwnWithReadingsAndMeterFlag) {
     charging::UnpaidQueryForm f;
     f.by_street = true;
     f.street = s("东'区");
-    EXPECT_TRUE(charging::build_unpaid_charge_table(db(), s("李四"),
-                                                    charging::unpaid_query_statement(f))
-                    .isEmpty());
+    EXPECT_TRUE(
+        charging::build_unpaid_charge_table(db(), s("李四"), charging::unpaid_query_statement(f))
+            .isEmpty());
     QList<QStringList> rows =
         charging::unpaid_charge_rows(db(), charging::unpaid_list_statement(s("李四")));
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0], (QStringList{s("0001"), s("王五"), s("东'区"), s("3号楼"), s("010-1"),
-                                    s("139"), s("100"), s("120"), s("20"), s("2.5000"),
-                                    s("50.00"), s("0.00"), s(""), s("2024年3月1日"), s("水费"),
-                                    s("居民")}));
-    EXPECT_EQ(rows[2], (QStringList{s("合计："), s("2"), s(""), s(""), s(""), s(""), s(""),
-                                    s(""), s("30"), s(""), s("80.00"), s("0.00"), s(""), s(""),
-                                    s(""), s("")}));
+                                    s("139"), s("100"), s("120"), s("20"), s("2.5000"), s("50.00"),
+                                    s("0.00"), s(""), s("2024年3月1日"), s("水费"), s("居民")}));
+    EXPECT_EQ(rows[2],
+              (QStringList{s("合计："), s("2"), s(""), s(""), s(""), s(""), s(""), s(""), s("30"),
+                           s(""), s("80.00"), s("0.00"), s(""), s(""), s(""), s("")}));
 
     // Run again, for every street: the table is replaced, not added to.
-    charging::build_unpaid_charge_table(db(), s("李四"),
-                                        charging::unpaid_query_statement({}));
+    charging::build_unpaid_charge_table(db(), s("李四"), charging::unpaid_query_statement({}));
     rows = charging::unpaid_charge_rows(db(), charging::unpaid_list_statement(s("李四")));
     ASSERT_EQ(rows.size(), 5);
     EXPECT_EQ(rows[2][6], s("--"));  // several meters: no single start reading
@@ -211,9 +210,9 @@ TEST_F(ChargeQueries, ArrearsStepsReportEachFailureAndGoOn) {
     EXPECT_EQ(rows[0][1], s("0"));
     // A bracket in an operator's name cannot close the table's name early.
     EXPECT_EQ(charging::unpaid_work_table(s("a]b[c")), s("T_WSFCXabc"));
-    EXPECT_TRUE(charging::build_unpaid_charge_table(db(), s("a]b"),
-                                                    charging::unpaid_query_statement({}))
-                    .isEmpty());
+    EXPECT_TRUE(
+        charging::build_unpaid_charge_table(db(), s("a]b"), charging::unpaid_query_statement({}))
+            .isEmpty());
 }
 
 TEST_F(ChargeQueries, StatementThatCannotOpenGivesTheTotalsRowAlone) {

@@ -86,17 +86,19 @@ TEST_F(PaymentChanges, VoidReturnsEveryBillAndRecordsOneVoidRow) {
     const charging::VoidOutcome out = charging::void_payment(db(), serial);
     EXPECT_TRUE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(s("作废成功！"))}));
-    EXPECT_EQ(rows(s("select 收据号,收费标志,流水号,ifnull(收费人员,'NULL'),实收金额,标志 from 总收费 "
-                     "where 户号='0001' order by 收据号")),
-              (QList<QStringList>{{s(""), s(""), s("1000000001"), s("李四"), s("89.5"), s("2")},
-                                  {s("101"), s("1"), s("0"), s("NULL"), s("50"), s("1")},
-                                  {s("102"), s("1"), s("0"), s("NULL"), s("29.5"), s("1")},
-                                  {s("103"), s("1"), s("0"), s("NULL"), s("10"), s("1")}}));
+    EXPECT_EQ(
+        rows(s("select 收据号,收费标志,流水号,ifnull(收费人员,'NULL'),实收金额,标志 from 总收费 "
+               "where 户号='0001' order by 收据号")),
+        (QList<QStringList>{{s(""), s(""), s("1000000001"), s("李四"), s("89.5"), s("2")},
+                            {s("101"), s("1"), s("0"), s("NULL"), s("50"), s("1")},
+                            {s("102"), s("1"), s("0"), s("NULL"), s("29.5"), s("1")},
+                            {s("103"), s("1"), s("0"), s("NULL"), s("10"), s("1")}}));
     EXPECT_EQ(rows(s("select 收费日期,发票号 from 总收费 where 标志=2")),
               (QList<QStringList>{{s("2024-03-18"), s("F-9")}}));
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 流水号 is null and 父号='0001'")), 3);
     EXPECT_EQ(value(s("select 流水号 from 抄表总表 where 收据号=201")), s("1000000002"));
-    EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='收费作废'")), s("流水号№000000001"));
+    EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='收费作废'")),
+              s("流水号№000000001"));
     EXPECT_EQ(value(s("select 操作人员 from 日志管理 where 当前项目='收费作废'")), s("李四"));
 
     // The serial stays taken, and voiding it again is refused before anything is asked.
@@ -157,8 +159,8 @@ TEST_F(PaymentChanges, EditLoadsTheSerialsBillsAndSavesOneBill) {
     r.bill_number = 102;
     r.received = s("28.8");
     r.carry_over = s("0.7");
-    r.cost = s("");      // empty: 0
-    r.billed = s("x");   // no number: 0
+    r.cost = s("");     // empty: 0
+    r.billed = s("x");  // no number: 0
     r.prepaid = s("1.5");
     r.collector = s("O'Neil");
     r.date = QDate(2024, 3, 19);
@@ -167,10 +169,11 @@ TEST_F(PaymentChanges, EditLoadsTheSerialsBillsAndSavesOneBill) {
     const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r);
     EXPECT_TRUE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(s("修改成功！"))}));
-    EXPECT_EQ(rows(s("select 实收金额,本月接转,成本金额,应收金额,收费人员,预存扣款,收费日期 from 总收费 "
-                     "where 收据号=102")),
-              (QList<QStringList>{{s("28.8"), s("0.7"), s("0"), s("0"), s("O'Neil"), s("1.5"),
-                                   s("2024-03-19")}}));
+    EXPECT_EQ(
+        rows(s("select 实收金额,本月接转,成本金额,应收金额,收费人员,预存扣款,收费日期 from 总收费 "
+               "where 收据号=102")),
+        (QList<QStringList>{
+            {s("28.8"), s("0.7"), s("0"), s("0"), s("O'Neil"), s("1.5"), s("2024-03-19")}}));
     EXPECT_EQ(value(s("select 收费人员 from 总收费 where 收据号=101")), s("李四"));
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='收费修改'")),
               s("修改收据号：№02把原实收金额：29.5修改为：28.8把原收费人员：李四修改为：O Neil"));
@@ -255,8 +258,7 @@ TEST_F(ReceiptReprint, RangePrintsExistingSerialsAndPausesAfterEverySecond) {
     r.pause = s("3");
     const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r);
     EXPECT_TRUE(out.run);
-    EXPECT_EQ(printed,
-              (std::vector<qint64>{1000000001, 1000000002, 1000000003, 1000000004}));
+    EXPECT_EQ(printed, (std::vector<qint64>{1000000001, 1000000002, 1000000003, 1000000004}));
     EXPECT_EQ(out.printed, printed);
     EXPECT_EQ(waits, (std::vector<std::pair<size_t, int>>{{2, 3000}, {4, 3000}}));
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='收据重打' order by rowid desc")),
@@ -293,8 +295,9 @@ TEST_F(ReceiptReprint, RefusalsComeBeforeTheRange) {
 }
 
 TEST_F(ReceiptReprint, PrepaymentReceiptsWhateverTheirFlagAndNoPauseAtZeroSeconds) {
-    exec(s("insert into 预存明细 (收据号,户号,预存金额,标志) values (1000007,'0001',100,1),"
-           "(1000008,'0001',50,2),(1000010,'0002',20,1)"));
+    exec(
+        s("insert into 预存明细 (收据号,户号,预存金额,标志) values (1000007,'0001',100,1),"
+          "(1000008,'0001',50,2),(1000010,'0002',20,1)"));
     charging::ReprintRequest r;
     r.scheme = charging::ReprintScheme::Prepay;
     r.first = s("№000007");
