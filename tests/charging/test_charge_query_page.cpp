@@ -341,6 +341,12 @@ TEST_F(ChargeQueryPageTest, PopupOnDataRowsAndItsReprint) {
     ASSERT_EQ(items.size(), 7);
     EXPECT_TRUE(items[1]->isEnabled());
 
+    // 导出 proposes the page's file name; cancelling writes nothing.
+    ui.expect_file(QString());
+    window->run_action(s(a::kMainChargePopupExport));
+    ASSERT_EQ(ui.file_requests().size(), 1u);
+    EXPECT_EQ(ui.file_requests()[0].file_name, s(" 收费查询明细表.xlsx"));
+
     window->run_action(s(a::kMainChargePopupReprint));
     EXPECT_EQ(printed, (std::vector<qint64>{first}));
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='流水号重打'")),
