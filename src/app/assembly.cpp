@@ -1,5 +1,6 @@
 #include "app/assembly.h"
 
+#include "charging/charge_queries_install.h"
 #include "charging/charging_install.h"
 #include "charging/deductions_install.h"
 #include "charging/reductions_install.h"
@@ -30,6 +31,7 @@ void assemble_program(shell::MainWindow& window) {
     reading::install(window);
     reading::install_queries(window);
     charging::install(window);
+    charging::install_charge_queries(window);
     charging::install_deductions(window);
     charging::install_reductions(window);
     reports::install(window);
