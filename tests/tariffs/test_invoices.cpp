@@ -96,6 +96,25 @@ TEST_F(Invoices, RecountCountsEachUsedNumberOnce) {
              t.book(s("200"), s("201"), 2);
          },
          {s("100|0|0|0|1"), s("200|0|0|0|0")}, "200"},
+        {"a row neither valid nor void voids its number",
+         [](Invoices& t) {
+             t.book(s("001"), s("010"), 10);
+             t.bill(s("001"), 10, 0);
+         },
+         {s("002|1|1|0|0")}, "002"},
+        {"a number on a bill is counted from the bill alone",
+         [](Invoices& t) {
+             t.book(s("001"), s("010"), 10);
+             t.bill(s("001"), 10);
+             t.prepayment(s("001"), 100);
+         },
+         {s("002|1|0|10|0")}, "002"},
+        {"the amount invoiced as summed, not rounded",
+         [](Invoices& t) {
+             t.book(s("001"), s("010"), 10);
+             t.bill(s("001"), 10.125);
+         },
+         {s("002|1|0|10.125|0")}, "002"},
         {"a gap is the next number",
          [](Invoices& t) {
              t.book(s("1"), s("9"), 9);
