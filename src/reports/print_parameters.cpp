@@ -80,9 +80,6 @@ RestoreOutcome restore_receipt_template(const QString& name) {
                    platform::file_copy(shipped, platform::app_path(t->file), true);
     out.message = out.restored ? QStringLiteral("恢复") + name + QStringLiteral("设计模板成功!")
                                : QStringLiteral("恢复") + name + QStringLiteral("设计模板失败!");
-    if (!platform::file_exists(shipped))
-        out.message +=
-            QStringLiteral("\n原始模板 %1 不存在，当前模板未改动。").arg(t->shipped_copy);
     return out;
 }
 

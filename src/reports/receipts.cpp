@@ -16,14 +16,15 @@ void show(const std::vector<ReceiptMessage>& messages) {
         platform::message_box(m.text, platform::kDefaultCaption, m.icon);
 }
 
-// Loads the template and prints or previews it. A template that does not load prints
-// nothing: a receipt without its layout would be a blank page handed to the household.
+// Loads the template and prints or previews it. A template that does not load is told; the
+// charge receipt then still prints or previews (without its layout), the prepayment receipt
+// stops there.
 bool print_template(const ReceiptTemplate& receipt, const QString& title,
-                    const QString& load_failure) {
+                    const QString& load_failure, bool print_without_template) {
     ReportEngine report;
     if (!report.LoadFromFile(platform::app_path(receipt.file))) {
         platform::message_box(load_failure);
-        return false;
+        if (!print_without_template) return false;
     }
     report.Title(title);
     report.set_text_variable(QStringLiteral("单位信息"), office_name(store::main_connection()));
@@ -44,7 +45,7 @@ bool print_charge_receipt(qint64 serial) {
     const ReceiptBuild build = build_charge_receipt(store::main_connection(), serial);
     show(build.messages);
     return print_template(*find_receipt_template(kChargeTemplateName),
-                          QStringLiteral("收费发票打印"), QStringLiteral("加载报表模板失败!"));
+                          QStringLiteral("收费发票打印"), QStringLiteral("加载报表模板失败!"), true);
 }
 
 bool print_prepay_receipt(qint64 receipt_number) {
@@ -52,7 +53,7 @@ bool print_prepay_receipt(qint64 receipt_number) {
     show(build.messages);
     if (!build.printable) return false;
     return print_template(*find_receipt_template(kPrepayTemplateName),
-                          QStringLiteral("预存发票打印"), QStringLiteral("加载报表模板失败！"));
+                          QStringLiteral("预存发票打印"), QStringLiteral("加载报表模板失败！"), false);
 }
 
 }  // namespace reports

@@ -2,7 +2,8 @@
 // Printing the two receipts. Each call builds the print database for one receipt, loads its
 // template and prints one copy, or opens the preview when [控件注册] 打印预览 is not "假".
 // Callers print several copies by calling again. Both answer whether the receipt was printed
-// (or previewed): a template that does not load prints nothing.
+// (or previewed). A template that does not load is told; the charge receipt is printed all the
+// same, the prepayment receipt is not.
 #include <QtGlobal>
 
 namespace reports {

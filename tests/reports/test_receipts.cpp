@@ -93,20 +93,39 @@ TEST_F(PrintedReceipt, PrepayReceiptPrintsStraightAwayWhenThePreviewIsOff) {
                                              << text.toStdString();
 }
 
-TEST_F(PrintedReceipt, ATemplateThatDoesNotLoadPrintsNothingAndSaysSo) {
+TEST_F(PrintedReceipt, ATemplateThatDoesNotLoadIsToldAndOnlyTheChargeReceiptStillPrints) {
     add_two_bill_payment();
-    QFile damaged(path("grf/sf.grf"));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    damaged.write("{\"format\": \"feeoffice-report\", \"version\": 1, \"bands\": [");
-    damaged.close();
-    ui.expect_box(s("加载报表模板失败!"));
-    EXPECT_FALSE(reports::print_charge_receipt(kSerial));  // no preview scripted: none may open
-    EXPECT_EQ(ui.boxes().at(0).icon, platform::MsgIcon::Information);
-
-    ASSERT_TRUE(platform::file_delete(path("grf/yc.grf")));
     add_prepayment(1000000005, "0002", 100, "2024-03-05", 1);
-    ui.expect_box(s("加载报表模板失败！"));
-    EXPECT_FALSE(reports::print_prepay_receipt(1000000005));
+    expect_preview();  // a preview that should not open is counted all the same
+    struct Case {
+        const char* file;
+        bool damaged;  // else missing
+        const char* message;
+        bool charge;
+        int previews;
+    };
+    for (const Case& c : {Case{"grf/sf.grf", true, "加载报表模板失败!", true, 1},
+                          Case{"grf/sf.grf", false, "加载报表模板失败!", true, 1},
+                          Case{"grf/yc.grf", true, "加载报表模板失败！", false, 0},
+                          Case{"grf/yc.grf", false, "加载报表模板失败！", false, 0}}) {
+        SCOPED_TRACE(std::string(c.file) + (c.damaged ? " damaged" : " missing"));
+        platform::file_delete(path(c.file));
+        if (c.damaged) {
+            QFile damaged(path(c.file));
+            ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            damaged.write("{\"format\": \"feeoffice-report\", \"version\": 1, \"bands\": [");
+        }
+        previews_ = 0;
+        const size_t before = ui.boxes().size();
+        ui.expect_box(s(c.message));
+        const bool printed = c.charge ? reports::print_charge_receipt(kSerial)
+                                      : reports::print_prepay_receipt(1000000005);
+        EXPECT_EQ(printed, c.previews > 0);
+        EXPECT_EQ(previews_, c.previews);
+        ASSERT_EQ(ui.boxes().size(), before + 1);
+        EXPECT_EQ(ui.boxes().back().text, s(c.message));
+        EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::Information);
+    }
 }
 
 TEST_F(PrintedReceipt, APrepayRowThatCannotBeWrittenIsToldAndNotPrinted) {
