@@ -4,6 +4,8 @@
 
 #include "charge_statistics_fixture.h"
 #include "reports/yearly_charge_ledger.h"
+#include "reports/monthly_charge_statistics.h"
+#include "reports/yearly_charge_report.h"
 
 namespace reports_test {
 namespace {
@@ -62,6 +64,30 @@ TEST_F(YearlyChargeLedger, YearEndingInJune) {
     EXPECT_EQ(rows[0].first(), s("2023年7月"));
     EXPECT_EQ(rows[5], s("2023年12月|0|7.00|7.00|0.00|7.00|0.00|7.00|0.00").split('|'));
     EXPECT_EQ(rows[11].first(), s("2024年6月"));
+}
+
+// The year and month are taken as typed: a text that names no date finds nothing, and no
+// report shows a box or stops half-way.
+TEST_F(YearlyChargeLedger, TextsThatAreNoDateFindNothing) {
+    for (const char* year : {"abc", "", "-5"}) {
+        const auto ledger_rows =
+            reports::build_yearly_charge_ledger(store::main_connection(), s(year), s("3"),
+                                                s("按月份"), rule("固定日期", 25))
+                .rows;
+        ASSERT_EQ(ledger_rows.size(), 25u) << year;
+        EXPECT_EQ(ledger_rows.back(), s("合计|0|0.00|0.00|0.00|0.00|0.00|0.00|0.00").split('|'))
+            << year;
+        const auto monthly = reports::build_monthly_charge_statistics(
+            store::main_connection(), s(year), s("13"), reports::kByStreet, rule());
+        EXPECT_EQ(monthly.rows.back(),
+                  (s("合计|0|0|0|0.00|0.00|0.00|0.00%|0.00|") + s(year) + s("年13月")).split('|'))
+            << year;
+        const auto yearly = reports::build_annual_charge_report(
+            store::main_connection(), s(year), s("3"), reports::kByCollector, rule("固定日期", 25));
+        EXPECT_EQ(yearly.rows.back(),
+                  (s("合计|0|0.00|0|0.00|0.00|") + s(year) + s("年")).split('|'))
+            << year;
+    }
 }
 
 }  // namespace
