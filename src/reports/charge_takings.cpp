@@ -4,6 +4,7 @@
 
 #include "platform/money.h"
 #include "platform/query.h"
+#include "reports/typed_literals.h"
 
 namespace reports {
 
@@ -164,12 +165,15 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
     }
     report.progress_steps = static_cast<int>(groups.size());
     const int width = static_cast<int>(report.columns.size());
+    // The bounds carry the box texts as typed: one that names no day matches nothing, and is
+    // never run, so no text typed into a box becomes part of a statement.
+    const bool usable = report_literal_is_day(s) && report_literal_is_day(e);
 
     if (by_street) {
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
-            const StreetCells c = street_cells(main, g, s, e, shape.yearly);
+            const StreetCells c = usable ? street_cells(main, g, s, e, shape.yearly) : StreetCells();
             QStringList row = {g, count_text(c.read), count_text(c.paid), count_text(c.unpaid),
                                report_amount_text(c.collected)};
             if (shape.yearly) row << count_text(c.prepay_rows);
@@ -197,7 +201,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         qint64 serials = 0, prepay_rows = 0;
         double window = 0, prepay = 0;
         for (const QString& g : groups) {
-            const CollectorCells c = collector_cells(main, g, s, e);
+            const CollectorCells c = usable ? collector_cells(main, g, s, e) : CollectorCells();
             report.rows.push_back({g, count_text(c.serials), report_amount_text(c.window),
                                    count_text(c.prepay_rows), report_amount_text(c.prepay),
                                    report_amount_text(c.window + c.prepay), shape.period_text});

@@ -2,6 +2,7 @@
 
 #include "platform/convert.h"
 #include "platform/query.h"
+#include "reports/typed_literals.h"
 
 namespace reports {
 
@@ -19,9 +20,14 @@ LedgerMonth ledger_month(platform::Connection& main, const ReportYearMonth& mont
     const QString u = report_date_literal(month.end);
     // The calendar month the row is named after.
     const QDate first(month.end.year(), month.end.month(), 1);
-    const QString calendar = QStringLiteral("抄表日期 >=") + report_date_literal(first) +
-                             QStringLiteral(" and 抄表日期 <=") +
-                             report_date_literal(first.addDays(first.daysInMonth() - 1));
+    const QString first_literal = report_date_literal(first);
+    const QString last_literal = report_date_literal(first.addDays(first.daysInMonth() - 1));
+    // A year the database cannot hold (no date, or more than four digits) matches nothing.
+    if (!report_literal_is_day(t) || !report_literal_is_day(u) ||
+        !report_literal_is_day(first_literal) || !report_literal_is_day(last_literal))
+        return m;
+    const QString calendar = QStringLiteral("抄表日期 >=") + first_literal +
+                             QStringLiteral(" and 抄表日期 <=") + last_literal;
     m.usage = report_sum(main, QStringLiteral("select sum(用量) from 抄表总表 where ") + calendar);
     const auto billed = platform::query_rows(
         main,

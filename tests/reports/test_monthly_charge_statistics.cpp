@@ -80,6 +80,9 @@ TEST_F(MonthlyChargeStatistics, PeriodEdges) {
         {"a month typed with a leading zero keeps it", "2024", "03", rule(),
          "合计|5|55.30|3|85.50|140.80|2024年03月"},
         {"a month without business", "2024", "6", rule(), "合计|0|0.00|0|0.00|0.00|2024年6月"},
+        // A typed text that names no day matches nothing; the label keeps it as typed.
+        {"a month text that is no day", "2024", "3# or 1=1 or 收费日期>=#2000-1-1",
+         rule("固定日期", 5), "合计|0|0.00|0|0.00|0.00|2024年3# or 1=1 or 收费日期>=#2000-1-1月"},
     };
     for (const Case& c : cases) {
         const auto report = reports::build_monthly_charge_statistics(

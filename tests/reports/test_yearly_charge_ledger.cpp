@@ -5,6 +5,7 @@
 #include "charge_statistics_fixture.h"
 #include "reports/yearly_charge_ledger.h"
 #include "reports/monthly_charge_statistics.h"
+#include "reports/statistics_builders.h"
 #include "reports/yearly_charge_report.h"
 
 namespace reports_test {
@@ -87,6 +88,20 @@ TEST_F(YearlyChargeLedger, TextsThatAreNoDateFindNothing) {
         EXPECT_EQ(yearly.rows.back(),
                   (s("合计|0|0.00|0|0.00|0.00|") + s(year) + s("年")).split('|'))
             << year;
+    }
+}
+
+// The statistics page finds each of the three charge summaries by its report name.
+TEST(ChargeSummaryBuilders, AreFoundByReportName) {
+    const std::pair<const char*, reports::StatisticsBuilder> cases[] = {
+        {"收费月统计", &reports::build_monthly_charge_statistics},
+        {"收费年报表", &reports::build_annual_charge_report},
+        {"收费年台帐", &reports::build_yearly_charge_ledger},
+    };
+    for (const auto& [name, builder] : cases) {
+        const reports::StatisticsBuilder* found = reports::statistics_builder(s(name));
+        ASSERT_NE(found, nullptr) << name;
+        EXPECT_EQ(*found, builder) << name;
     }
 }
 
