@@ -143,9 +143,9 @@ QString g_total;  // the 收费金额 of the report's 合计, checked against th
 void BM_YearlyReportByStreet(benchmark::State& state) {
     const auto rule = calendar_rule();
     for (auto _ : state) {
-        const auto report = reports::build_annual_charge_report(
-            store::main_connection(), QStringLiteral("2024"), QStringLiteral("1"),
-            reports::kByStreet, rule);
+        const auto report =
+            reports::build_annual_charge_report(store::main_connection(), QStringLiteral("2024"),
+                                                QStringLiteral("1"), reports::kByStreet, rule);
         if (report.rows.size() != 2 * kStreets + 1) state.SkipWithError("rows missing");
         g_total = report.rows.back().value(4);
     }
@@ -175,33 +175,36 @@ void BM_RawGroupedSums(benchmark::State& state) {
     for (auto _ : state) {
         std::map<std::string, StreetSums> sums;
         for_each_row(db, "select 居住街道 from 街道", [&](sqlite3_stmt* s) { sums[street_of(s)]; });
-        for_each_row(db,
-                     "select u.居住街道, count(*) from 抄表总表 r join 用户信息表 u on "
-                     "r.父号=u.户号 where r.抄表日期>='2024-01-01' and r.抄表日期<='2024-12-31' "
-                     "group by u.居住街道",
-                     [&](sqlite3_stmt* s) { sums[street_of(s)].read = sqlite3_column_int64(s, 1); });
-        for_each_row(db,
-                     "select u.居住街道, sum(b.收费标志=0), sum(b.收费标志=1), "
-                     "total(case when b.收费标志=0 then b.实收金额 end), total(b.预存扣款) from 总收费 "
-                     "b join 用户信息表 u on b.户号=u.户号 where b.收费日期>='2024-01-01' and "
-                     "b.收费日期<='2024-12-31' and b.标志=1 group by u.居住街道",
-                     [&](sqlite3_stmt* s) {
-                         StreetSums& x = sums[street_of(s)];
-                         x.paid = sqlite3_column_int64(s, 1);
-                         x.unpaid = sqlite3_column_int64(s, 2);
-                         x.collected = sqlite3_column_double(s, 3);
-                         x.deduction = sqlite3_column_double(s, 4);
-                     });
-        for_each_row(db,
-                     "select u.居住街道, count(*), total(p.预存金额) from 预存明细 p join 用户表管理 a "
-                     "on p.抄表户号=a.户号 join 用户信息表 u on p.户号=u.户号 where "
-                     "p.预存日期>='2024-01-01' and p.预存日期<='2024-12-31' and p.标志=1 group by "
-                     "u.居住街道",
-                     [&](sqlite3_stmt* s) {
-                         StreetSums& x = sums[street_of(s)];
-                         x.prepay_rows = sqlite3_column_int64(s, 1);
-                         x.prepay = sqlite3_column_double(s, 2);
-                     });
+        for_each_row(
+            db,
+            "select u.居住街道, count(*) from 抄表总表 r join 用户信息表 u on "
+            "r.父号=u.户号 where r.抄表日期>='2024-01-01' and r.抄表日期<='2024-12-31' "
+            "group by u.居住街道",
+            [&](sqlite3_stmt* s) { sums[street_of(s)].read = sqlite3_column_int64(s, 1); });
+        for_each_row(
+            db,
+            "select u.居住街道, sum(b.收费标志=0), sum(b.收费标志=1), "
+            "total(case when b.收费标志=0 then b.实收金额 end), total(b.预存扣款) from 总收费 "
+            "b join 用户信息表 u on b.户号=u.户号 where b.收费日期>='2024-01-01' and "
+            "b.收费日期<='2024-12-31' and b.标志=1 group by u.居住街道",
+            [&](sqlite3_stmt* s) {
+                StreetSums& x = sums[street_of(s)];
+                x.paid = sqlite3_column_int64(s, 1);
+                x.unpaid = sqlite3_column_int64(s, 2);
+                x.collected = sqlite3_column_double(s, 3);
+                x.deduction = sqlite3_column_double(s, 4);
+            });
+        for_each_row(
+            db,
+            "select u.居住街道, count(*), total(p.预存金额) from 预存明细 p join 用户表管理 a "
+            "on p.抄表户号=a.户号 join 用户信息表 u on p.户号=u.户号 where "
+            "p.预存日期>='2024-01-01' and p.预存日期<='2024-12-31' and p.标志=1 group by "
+            "u.居住街道",
+            [&](sqlite3_stmt* s) {
+                StreetSums& x = sums[street_of(s)];
+                x.prepay_rows = sqlite3_column_int64(s, 1);
+                x.prepay = sqlite3_column_double(s, 2);
+            });
         collected_total = 0;
         for (const auto& [name, x] : sums) collected_total += x.collected;
         if (sums.size() != kStreets) state.SkipWithError("streets missing");
@@ -231,8 +234,9 @@ int main(int argc, char** argv) {
     }
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("yearly charge report by street", "BM_YearlyReportByStreet/iterations:3/real_time",
-                         "report", "BM_RawGroupedSums/iterations:3/real_time", "raw", "3");
+    reporter.print_ratio("yearly charge report by street",
+                         "BM_YearlyReportByStreet/iterations:3/real_time", "report",
+                         "BM_RawGroupedSums/iterations:3/real_time", "raw", "3");
     store::close_main_database();
     benchmark::Shutdown();
     return 0;

@@ -35,21 +35,24 @@ struct CollectorCells {
 CollectorCells collector_cells(platform::Connection& main, const QString& g, const QString& s,
                                const QString& e) {
     CollectorCells cells;
-    const QString range = QStringLiteral("收费日期>=") + s + QStringLiteral(" and 收费日期 <= ") + e;
+    const QString range =
+        QStringLiteral("收费日期>=") + s + QStringLiteral(" and 收费日期 <= ") + e;
     if (g == kEarlierDeduction) {
-        cells.serials = count_of(main, QStringLiteral("select count(*) from 总收费 where ") + range +
-                                           QStringLiteral(" and 收费人员='未知' and 标志=1 and "
-                                                          "收费标志=1 and 预存扣款>0"));
+        cells.serials =
+            count_of(main, QStringLiteral("select count(*) from 总收费 where ") + range +
+                               QStringLiteral(" and 收费人员='未知' and 标志=1 and "
+                                              "收费标志=1 and 预存扣款>0"));
         // Unpaid bills took no money at the window: the first field is the constant 0.
-        cells.window = report_sum(main, QStringLiteral("select 0,sum(预存扣款) from 总收费 where ") +
-                                            range +
-                                            QStringLiteral(" and 收费人员='未知' and 标志=1 and "
-                                                           "收费标志=1"));
+        cells.window =
+            report_sum(main, QStringLiteral("select 0,sum(预存扣款) from 总收费 where ") + range +
+                                 QStringLiteral(" and 收费人员='未知' and 标志=1 and "
+                                                "收费标志=1"));
     } else {
         cells.serials = count_of(
-            main, QStringLiteral("select count(*) from (select distinct 流水号 from 总收费 where ") +
-                      range + QStringLiteral(" and 收费人员=") + sql_quote(g) +
-                      QStringLiteral(" and 标志=1 and 收费标志=0)"));
+            main,
+            QStringLiteral("select count(*) from (select distinct 流水号 from 总收费 where ") +
+                range + QStringLiteral(" and 收费人员=") + sql_quote(g) +
+                QStringLiteral(" and 标志=1 and 收费标志=0)"));
         cells.window = report_sum(
             main, QStringLiteral("select sum(实收金额),sum(预存扣款) from 总收费 where ") + range +
                       QStringLiteral(" and 收费人员=") + sql_quote(g) +
@@ -76,8 +79,9 @@ StreetCells street_cells(platform::Connection& main, const QString& g, const QSt
     StreetCells cells;
     const QString street = QStringLiteral(" and 用户信息表.居住街道=") + sql_quote(g);
     const QString bills_of_street =
-        QStringLiteral("from 总收费,用户信息表 where 总收费.户号=用户信息表.户号 and "
-                       "总收费.收费日期>=") +
+        QStringLiteral(
+            "from 总收费,用户信息表 where 总收费.户号=用户信息表.户号 and "
+            "总收费.收费日期>=") +
         s + QStringLiteral(" and 总收费.收费日期 <= ") + e + street;
     cells.read = count_of(main, QStringLiteral("select count(*) from 抄表总表,用户信息表 where "
                                                "抄表总表.父号=用户信息表.户号 and "
@@ -99,12 +103,13 @@ StreetCells street_cells(platform::Connection& main, const QString& g, const QSt
         // Reached through the prepayment's meter account: a row without one counts for no
         // street.
         const auto [amount, rows] = sum_and_count(
-            main, QStringLiteral("select sum(预存明细.预存金额) as 预存金额合计,count(预存明细.户号) "
-                                 "as 用户数 from 预存明细,用户表管理,用户信息表 where "
-                                 "预存明细.户号=用户信息表.户号 and "
-                                 "预存明细.抄表户号=用户表管理.户号 and 预存明细.预存日期>=") +
-                      s + QStringLiteral(" and 预存明细.预存日期 <= ") + e + street +
-                      QStringLiteral(" and 预存明细.标志=1"));
+            main,
+            QStringLiteral("select sum(预存明细.预存金额) as 预存金额合计,count(预存明细.户号) "
+                           "as 用户数 from 预存明细,用户表管理,用户信息表 where "
+                           "预存明细.户号=用户信息表.户号 and "
+                           "预存明细.抄表户号=用户表管理.户号 and 预存明细.预存日期>=") +
+                s + QStringLiteral(" and 预存明细.预存日期 <= ") + e + street +
+                QStringLiteral(" and 预存明细.标志=1"));
         cells.prepay = amount;
         cells.prepay_rows = rows;
     } else {
@@ -115,10 +120,10 @@ StreetCells street_cells(platform::Connection& main, const QString& g, const QSt
                       s + QStringLiteral(" and 预存明细.预存日期 <= ") + e + street +
                       QStringLiteral(" and 预存明细.标志=1"));
     }
-    cells.deduction = report_sum(
-        main, QStringLiteral("select sum(总收费.预存扣款) ") + bills_of_street +
-                  (yearly ? QStringLiteral(" and 总收费.标志=1")
-                          : QStringLiteral(" and 总收费.标志=1 and 总收费.收费标志=0")));
+    cells.deduction =
+        report_sum(main, QStringLiteral("select sum(总收费.预存扣款) ") + bills_of_street +
+                             (yearly ? QStringLiteral(" and 总收费.标志=1")
+                                     : QStringLiteral(" and 总收费.标志=1 and 总收费.收费标志=0")));
     return cells;
 }
 
@@ -154,13 +159,16 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
             report.divisors.push_back(divisor);
         groups = report_group_names(main, QStringLiteral("select 街道 from 街道"));
     } else {
-        report.columns = {QStringLiteral("收费人员"),     QStringLiteral("窗口收费户数"),
-                          QStringLiteral("窗口收费金额"), QStringLiteral("预存缴费户数"),
-                          shape.collector_prepay_title,   QStringLiteral("金额小计"),
+        report.columns = {QStringLiteral("收费人员"),
+                          QStringLiteral("窗口收费户数"),
+                          QStringLiteral("窗口收费金额"),
+                          QStringLiteral("预存缴费户数"),
+                          shape.collector_prepay_title,
+                          QStringLiteral("金额小计"),
                           shape.period_title};
         report.divisors.assign(7, 11);
-        groups = report_group_names(main,
-                                    QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
+        groups = report_group_names(
+            main, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
         groups << kSettledFromBalance << kEarlierDeduction;
     }
     report.progress_steps = static_cast<int>(groups.size());
@@ -173,7 +181,8 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
-            const StreetCells c = usable ? street_cells(main, g, s, e, shape.yearly) : StreetCells();
+            const StreetCells c =
+                usable ? street_cells(main, g, s, e, shape.yearly) : StreetCells();
             QStringList row = {g, count_text(c.read), count_text(c.paid), count_text(c.unpaid),
                                report_amount_text(c.collected)};
             if (shape.yearly) row << count_text(c.prepay_rows);

@@ -6,8 +6,7 @@ namespace reports {
 
 StatisticsReport build_monthly_charge_statistics(platform::Connection& main,
                                                  const QString& year_text,
-                                                 const QString& month_text,
-                                                 const QString& grouping,
+                                                 const QString& month_text, const QString& grouping,
                                                  const ReportPeriodRule& rule) {
     const ReportPeriod period = rule.report_month_bounds(year_text, month_text);
     ChargeTakingsShape shape;

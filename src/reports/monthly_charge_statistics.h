@@ -12,8 +12,7 @@ namespace reports {
 
 StatisticsReport build_monthly_charge_statistics(platform::Connection& main,
                                                  const QString& year_text,
-                                                 const QString& month_text,
-                                                 const QString& grouping,
+                                                 const QString& month_text, const QString& grouping,
                                                  const ReportPeriodRule& rule);
 
 }  // namespace reports

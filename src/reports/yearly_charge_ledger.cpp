@@ -36,19 +36,21 @@ LedgerMonth ledger_month(platform::Connection& main, const ReportYearMonth& mont
         OnFailure::Quiet);
     if (!billed.isEmpty() && billed.first().size() >= 2)
         m.billed = billed.first()[0].toDouble() + billed.first()[1].toDouble();
-    m.window = report_sum(main, QStringLiteral("select sum(实收金额) from 总收费 where 收费日期 >= ") +
-                                    t + QStringLiteral(" and 收费日期 <= ") + u +
-                                    QStringLiteral(" and 标志=1 and 收费标志=0"));
-    m.prepaid = report_sum(main, QStringLiteral("select sum(预存金额) as 预存金额合计  from 预存明细 "
-                                                "where 预存日期>=") +
-                                     t + QStringLiteral(" and 预存日期 <= ") + u +
-                                     QStringLiteral(" and 标志=1"));
-    m.deduction = report_sum(main, QStringLiteral("select sum(预存扣款) from 总收费 where 抄表日期 >= ") +
-                                       t + QStringLiteral(" and 抄表日期 <= ") + u +
-                                       QStringLiteral(" and 标志=1 "));
-    m.unpaid = report_sum(main, QStringLiteral("select sum(实收金额) from 总收费 where 抄表日期 >= ") +
-                                    t + QStringLiteral(" and 抄表日期 <= ") + u +
-                                    QStringLiteral(" and 标志=1 and 收费标志=1"));
+    m.window =
+        report_sum(main, QStringLiteral("select sum(实收金额) from 总收费 where 收费日期 >= ") + t +
+                             QStringLiteral(" and 收费日期 <= ") + u +
+                             QStringLiteral(" and 标志=1 and 收费标志=0"));
+    m.prepaid = report_sum(
+        main, QStringLiteral("select sum(预存金额) as 预存金额合计  from 预存明细 "
+                             "where 预存日期>=") +
+                  t + QStringLiteral(" and 预存日期 <= ") + u + QStringLiteral(" and 标志=1"));
+    m.deduction = report_sum(
+        main, QStringLiteral("select sum(预存扣款) from 总收费 where 抄表日期 >= ") + t +
+                  QStringLiteral(" and 抄表日期 <= ") + u + QStringLiteral(" and 标志=1 "));
+    m.unpaid =
+        report_sum(main, QStringLiteral("select sum(实收金额) from 总收费 where 抄表日期 >= ") + t +
+                             QStringLiteral(" and 抄表日期 <= ") + u +
+                             QStringLiteral(" and 标志=1 and 收费标志=1"));
     return m;
 }
 
@@ -71,11 +73,10 @@ StatisticsReport build_yearly_charge_ledger(platform::Connection& main, const QS
                                             const QString& /*grouping*/,
                                             const ReportPeriodRule& rule) {
     StatisticsReport report;
-    report.columns = {QStringLiteral("报表月份"), QStringLiteral("抄表用量"),
-                      QStringLiteral("应收金额"), QStringLiteral("窗口收费"),
-                      QStringLiteral("预存收费"), QStringLiteral("收费合计"),
-                      QStringLiteral("预存扣款"), QStringLiteral("已收合计"),
-                      QStringLiteral("未收金额")};
+    report.columns = {
+        QStringLiteral("报表月份"), QStringLiteral("抄表用量"), QStringLiteral("应收金额"),
+        QStringLiteral("窗口收费"), QStringLiteral("预存收费"), QStringLiteral("收费合计"),
+        QStringLiteral("预存扣款"), QStringLiteral("已收合计"), QStringLiteral("未收金额")};
     report.divisors.assign(report.columns.size(), 11);
     const auto months = rule.report_year_months(year_text, false);
     report.progress_steps = static_cast<int>(months.size());

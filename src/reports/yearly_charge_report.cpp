@@ -5,8 +5,7 @@
 namespace reports {
 
 StatisticsReport build_annual_charge_report(platform::Connection& main, const QString& year_text,
-                                            const QString& /*month_text*/,
-                                            const QString& grouping,
+                                            const QString& /*month_text*/, const QString& grouping,
                                             const ReportPeriodRule& rule) {
     // From the start of the first month of the report year to the end of its twelfth.
     const auto months = rule.report_year_months(year_text, false);

@@ -16,8 +16,9 @@ class ChargeStatisticsTest : public ReceiptTest {
 protected:
     void SetUp() override {
         ReceiptTest::SetUp();
-        exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values "
-               "('0003','0','王五','河''西')"));
+        exec(
+            s("insert into 用户信息表 (户号,父号,用户名,居住街道) values "
+              "('0003','0','王五','河''西')"));
         for (const char* name : {"李会计", "王出纳", "", "欧'阳"})
             exec(s("insert into 收费员 (收费人员,密码,许可) values (") +
                  platform::sql_quote(s(name)) + ",'',1)");
@@ -84,7 +85,8 @@ protected:
     }
 
     // 日结算方式 and 月结算方式 with their days: an empty mode text gives the calendar form.
-    static reports::ReportPeriodRule rule(const char* day_mode = "每月月底", int settlement_day = 25,
+    static reports::ReportPeriodRule rule(const char* day_mode = "每月月底",
+                                          int settlement_day = 25,
                                           const char* month_mode = "每年12月",
                                           int settlement_month = 11) {
         shell::SystemParameters p;

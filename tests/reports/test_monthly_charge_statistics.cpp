@@ -20,14 +20,21 @@ TEST_F(MonthlyChargeStatistics, ByCollectorInACalendarMonth) {
     EXPECT_EQ(report.divisors, std::vector<double>(7, 11));
     // The administrator and the empty name are no groups; the two pseudo-collectors follow.
     EXPECT_EQ(report.progress_steps, 5);
-    EXPECT_EQ(report.rows, lines({
-        "李会计|1|19.75|1|50.00|69.75|2024年3月",  // two bills under one serial count once
-        "||||||", "王出纳|1|30.00|1|25.50|55.50|2024年3月",  // paid on the month's last day
-        "||||||", "欧'阳|1|5.55|1|10.00|15.55|2024年3月",    // a quote in the name
-        "||||||", "预存扣款|1|0.00|0|0.00|0.00|2024年3月",
-        "||||||", "前期扣款|1|0.00|0|0.00|0.00|2024年3月",   // unpaid with a deduction only
-        "||||||", "合计|5|55.30|3|85.50|140.80|2024年3月",
-    }));
+    EXPECT_EQ(
+        report.rows,
+        lines({
+            "李会计|1|19.75|1|50.00|69.75|2024年3月",  // two bills under one serial count once
+            "||||||",
+            "王出纳|1|30.00|1|25.50|55.50|2024年3月",  // paid on the month's last day
+            "||||||",
+            "欧'阳|1|5.55|1|10.00|15.55|2024年3月",  // a quote in the name
+            "||||||",
+            "预存扣款|1|0.00|0|0.00|0.00|2024年3月",
+            "||||||",
+            "前期扣款|1|0.00|0|0.00|0.00|2024年3月",  // unpaid with a deduction only
+            "||||||",
+            "合计|5|55.30|3|85.50|140.80|2024年3月",
+        }));
     ASSERT_EQ(report.red_cells.size(), 7u);
     for (int column = 0; column < 7; ++column)
         EXPECT_EQ(report.red_cells[column], std::make_pair(10, column));
@@ -42,18 +49,17 @@ TEST_F(MonthlyChargeStatistics, ByStreetInACalendarMonth) {
     EXPECT_EQ(report.divisors, (std::vector<double>{12.833333333333334, 15.4, 14, 14, 15.4, 15.4,
                                                     15.4, 15.4, 15.4, 12.833333333333334}));
     EXPECT_EQ(report.progress_steps, 4);
-    EXPECT_EQ(filled(report.rows),
-              lines({
-                  // Three paid bills on two readings: the rate is not capped.
-                  "东区|2|3|0|19.75|25.50|45.25|150.00%|20.00|2024年3月",
-                  // The deduction of an unpaid bill is not counted in a month.
-                  "西区|1|1|2|30.00|50.00|80.00|100.00%|0.00|2024年3月",
-                  "空街|0|0|0|0.00|0.00|0.00|0.00%|0.00|2024年3月",
-                  // Paid bills but no reading in the month.
-                  "河'西|0|1|0|5.55|10.00|15.55|0.00%|0.00|2024年3月",
-                  // The rate of the totals, not the mean of the rows.
-                  "合计|3|5|2|55.30|85.50|140.80|166.67%|20.00|2024年3月",
-              }));
+    EXPECT_EQ(filled(report.rows), lines({
+                                       // Three paid bills on two readings: the rate is not capped.
+                                       "东区|2|3|0|19.75|25.50|45.25|150.00%|20.00|2024年3月",
+                                       // The deduction of an unpaid bill is not counted in a month.
+                                       "西区|1|1|2|30.00|50.00|80.00|100.00%|0.00|2024年3月",
+                                       "空街|0|0|0|0.00|0.00|0.00|0.00%|0.00|2024年3月",
+                                       // Paid bills but no reading in the month.
+                                       "河'西|0|1|0|5.55|10.00|15.55|0.00%|0.00|2024年3月",
+                                       // The rate of the totals, not the mean of the rows.
+                                       "合计|3|5|2|55.30|85.50|140.80|166.67%|20.00|2024年3月",
+                                   }));
     EXPECT_EQ(report.rows.size(), 9u);
     ASSERT_EQ(report.red_cells.size(), 10u);
     EXPECT_EQ(report.red_cells.front(), std::make_pair(8, 0));
@@ -70,7 +76,8 @@ TEST_F(MonthlyChargeStatistics, PeriodEdges) {
     };
     const Case cases[] = {
         // 6 February to 5 March: the leap day and the 5th are in, the 10th and the 31st out.
-        {"settlement day 5", "2024", "3", rule("固定日期", 5), "合计|2|27.75|2|60.00|87.75|2024年3月"},
+        {"settlement day 5", "2024", "3", rule("固定日期", 5),
+         "合计|2|27.75|2|60.00|87.75|2024年3月"},
         // 26 December of the year before to 25 January: the 25th of December is out.
         {"January with settlement day 25", "2024", "1", rule("固定日期", 25),
          "合计|1|3.00|0|0.00|3.00|2024年1月"},
@@ -114,8 +121,8 @@ TEST_F(MonthlyChargeStatistics, OnlyTheAdministratorLeavesThePseudoCollectors) {
     EXPECT_EQ(monthly.rows, lines({"预存扣款|1|0.00|0|0.00|0.00|2024年3月", "||||||",
                                    "前期扣款|1|0.00|0|0.00|0.00|2024年3月", "||||||",
                                    "合计|2|0.00|0|0.00|0.00|2024年3月"}));
-    const auto yearly = reports::build_annual_charge_report(
-        store::main_connection(), s("2024"), s("3"), reports::kByCollector, rule());
+    const auto yearly = reports::build_annual_charge_report(store::main_connection(), s("2024"),
+                                                            s("3"), reports::kByCollector, rule());
     EXPECT_EQ(yearly.rows, lines({"预存扣款|1|0.00|0|0.00|0.00|2024年", "||||||",
                                   "前期扣款|1|0.00|0|0.00|0.00|2024年", "||||||",
                                   "合计|2|0.00|0|0.00|0.00|2024年"}));

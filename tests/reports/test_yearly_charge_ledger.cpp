@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "charge_statistics_fixture.h"
-#include "reports/yearly_charge_ledger.h"
 #include "reports/monthly_charge_statistics.h"
 #include "reports/statistics_builders.h"
+#include "reports/yearly_charge_ledger.h"
 #include "reports/yearly_charge_report.h"
 
 namespace reports_test {
