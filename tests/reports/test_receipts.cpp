@@ -102,26 +102,33 @@ TEST_F(PrintedReceipt, ATemplateThatDoesNotLoadIsToldAndOnlyTheChargeReceiptStil
         bool damaged;  // else missing
         const char* message;
         bool charge;
-        int previews;
+        bool preview;  // [控件注册] 打印预览 on, else straight to the printer
+        bool printed;
     };
-    for (const Case& c : {Case{"grf/sf.grf", true, "加载报表模板失败!", true, 1},
-                          Case{"grf/sf.grf", false, "加载报表模板失败!", true, 1},
-                          Case{"grf/yc.grf", true, "加载报表模板失败！", false, 0},
-                          Case{"grf/yc.grf", false, "加载报表模板失败！", false, 0}}) {
-        SCOPED_TRACE(std::string(c.file) + (c.damaged ? " damaged" : " missing"));
+    for (const Case& c : {Case{"grf/sf.grf", true, "加载报表模板失败!", true, true, true},
+                          Case{"grf/sf.grf", false, "加载报表模板失败!", true, true, true},
+                          Case{"grf/sf.grf", false, "加载报表模板失败!", true, false, true},
+                          Case{"grf/yc.grf", true, "加载报表模板失败！", false, true, false},
+                          Case{"grf/yc.grf", false, "加载报表模板失败！", false, false, false}}) {
+        SCOPED_TRACE(std::string(c.file) + (c.damaged ? " damaged" : " missing") +
+                     (c.preview ? " preview" : " direct"));
         platform::file_delete(path(c.file));
+        platform::file_delete(pdf_);
         if (c.damaged) {
             QFile damaged(path(c.file));
             ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
             damaged.write("{\"format\": \"feeoffice-report\", \"version\": 1, \"bands\": [");
         }
+        ASSERT_TRUE(reports::kPrintPreviewKey.write(c.preview ? s("真") : s("假")));
+        reports::set_direct_print_file_for_tests(c.preview ? QString() : pdf_);
         previews_ = 0;
         const size_t before = ui.boxes().size();
         ui.expect_box(s(c.message));
         const bool printed = c.charge ? reports::print_charge_receipt(kSerial)
                                       : reports::print_prepay_receipt(1000000005);
-        EXPECT_EQ(printed, c.previews > 0);
-        EXPECT_EQ(previews_, c.previews);
+        EXPECT_EQ(printed, c.printed);
+        EXPECT_EQ(previews_, c.printed && c.preview ? 1 : 0);
+        EXPECT_EQ(QFile::exists(pdf_), c.printed);
         ASSERT_EQ(ui.boxes().size(), before + 1);
         EXPECT_EQ(ui.boxes().back().text, s(c.message));
         EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::Information);
