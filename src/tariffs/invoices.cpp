@@ -100,8 +100,11 @@ InvoiceRecount refresh_current_invoice_number(platform::Connection& connection) 
     const QList<QStringList> books = platform::query_rows(
         connection, QStringLiteral("select 编号,发票起号,总张数 from [发票设置] where [用完标志]=0 ORDER  BY [编号]"));
     platform::Transaction transaction(connection);
-    auto run = [&](const QString& sql) {
-        if (!platform::db_execute(connection, sql)) recount.failures << platform::db_last_error(connection) << sql;
+    // Only the failed closing of a book shows its statement too.
+    auto run = [&](const QString& sql, bool show_statement = false) {
+        if (platform::db_execute(connection, sql)) return;
+        recount.failures << platform::db_last_error(connection);
+        if (show_statement) recount.failures << sql;
     };
     for (const QStringList& book : books) {
         const QString& id = book.at(0);
@@ -123,7 +126,8 @@ InvoiceRecount refresh_current_invoice_number(platform::Connection& connection) 
         }
         // A book of no numbers (or a negative count from a mistyped book) has nothing to hand out.
         run(QStringLiteral("update [发票设置] set [用完标志]=") + (used >= total ? u'1' : u'0') +
-            QStringLiteral(" where [编号]=") + id);
+                QStringLiteral(" where [编号]=") + id,
+            used >= total);
         run(QStringLiteral("update [发票设置] set [当前发票号]=") + sql_quote(current) + QStringLiteral(",[已使用]=") +
             QString::number(used) + QStringLiteral(",[作废]=") + QString::number(voided) +
             QStringLiteral(",[总开票金额]=") + sql_number(amount) +
