@@ -66,9 +66,9 @@ QStringList prepayment_collectors(platform::Connection& connection) {
         platform::OnFailure::Quiet);
 }
 
-HouseholdFound find_prepaying_household(platform::Connection& connection, const QString& number,
+PrepayHousehold find_prepaying_household(platform::Connection& connection, const QString& number,
                                         const QString& card) {
-    HouseholdFound found;
+    PrepayHousehold found;
     const QString n = platform::text_trim(number);
     const QString c = platform::text_trim(card);
     if (n.isEmpty() && c.isEmpty()) return found;

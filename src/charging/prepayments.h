@@ -38,12 +38,12 @@ qint64 next_prepayment_receipt_number(platform::Connection& connection, bool* ok
 // The operators a collector may be chosen from: every one but the administrator.
 QStringList prepayment_collectors(platform::Connection& connection);
 
-struct HouseholdFound {
+struct PrepayHousehold {
     bool found = false;
     QString street, name, address, card, number;
 };
 // By household number when one is given (a prefix left in the box counts), else by card.
-HouseholdFound find_prepaying_household(platform::Connection& connection, const QString& number,
+PrepayHousehold find_prepaying_household(platform::Connection& connection, const QString& number,
                                         const QString& card);
 
 enum class PrepayField { None, Household, Collector, Amount };

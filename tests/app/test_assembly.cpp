@@ -69,9 +69,13 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainNavCounterCharging, "收费管理2_窗口收费", true},
         {a::kMainNavCardCharging, "收费管理2_磁卡收费", true},
         {a::kMainNavBatchCharging, "收费管理2_批量收费", true},
+        {a::kMainNavAddPrepayment, "预存管理_预存添加", true},
+        {a::kMainNavPrepayQuery, "预存管理_预存查询", true},
+        {a::kMainPrepayPopupEdit, "", true},
+        {a::kMainPrepayPopupVoid, "", true},
+        {a::kMainPrepayPopupReprint, "", true},
         // Subsystems still to come.
         {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
-        {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(window.has_action(s(c.action)), c.enabled) << c.action;
@@ -87,7 +91,7 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     }
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
-                     shell::kPageOperationLog, shell::kPageMeters})
+                     shell::kPageOperationLog, shell::kPageMeters, shell::kPagePrepayments})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
     EXPECT_EQ(window.content_page_widget(shell::kPageChargeQuery), nullptr);
 }
