@@ -1,6 +1,7 @@
 #include "app/assembly.h"
 
 #include "charging/charging_install.h"
+#include "charging/deductions_install.h"
 #include "charging/prepayments_install.h"
 #include "households/households_install.h"
 #include "households/meters_install.h"
@@ -28,6 +29,7 @@ void assemble_program(shell::MainWindow& window) {
     reading::install(window);
     reading::install_queries(window);
     charging::install(window);
+    charging::install_deductions(window);
     charging::install_prepayments(window);
     reports::install(window);
 }

@@ -74,6 +74,7 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainPrepayPopupEdit, "", true},
         {a::kMainPrepayPopupVoid, "", true},
         {a::kMainPrepayPopupReprint, "", true},
+        {a::kMainNavDeductionQuery, "预存管理_扣款查询", true},
         // Subsystems still to come.
         {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
     };
@@ -91,7 +92,8 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     }
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
-                     shell::kPageOperationLog, shell::kPageMeters, shell::kPagePrepayments})
+                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageDeductions,
+                     shell::kPagePrepayments})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
     EXPECT_EQ(window.content_page_widget(shell::kPageChargeQuery), nullptr);
 }
