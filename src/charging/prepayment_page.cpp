@@ -46,13 +46,21 @@ void set_prepayment_page(PrepaymentPage* page) { g_page = page; }
 
 void fill_prepayment_list(QTableView* list, const QString& statement, QWidget* window) {
     if (!list) return;
-    const PrepaymentListRows rows = prepayment_list_rows(store::main_connection(), statement);
     lists::refresh_list_colours(window, list, true);
     lists::ListBuilder build(list, kPrepayColumnClass, window);
-    build.show_progress(static_cast<int>(rows.rows.size()) - 1);
-    build.reserve_rows(static_cast<int>(rows.rows.size()));
-    for (qsizetype i = 0; i + 1 < rows.rows.size(); ++i) build.append_row(rows.rows[i]);
-    build.colour_row(build.append_row(rows.rows.back()), lists::colour_from_bgr(255));
+    const PrepaymentListSummary summary = read_prepayment_rows(
+        store::main_connection(), statement,
+        [&build](int count) {
+            build.show_progress(count);
+            build.reserve_rows(count + 1);
+        },
+        [&build](const PrepaymentCells& cells) {
+            const int row = build.append_empty_row();
+            for (int k = 0; k < kPrepayListCells; ++k)
+                build.put_utf8(row, k, cells[static_cast<size_t>(k)]);
+        });
+    build.colour_row(build.append_row(prepayment_totals_row(summary.total)),
+                     lists::colour_from_bgr(255));
     build.finish();
 }
 

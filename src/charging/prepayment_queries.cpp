@@ -1,5 +1,9 @@
 #include "charging/prepayment_queries.h"
 
+#include <charconv>
+#include <cmath>
+#include <string>
+
 #include "charging/prepayments.h"
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -99,37 +103,123 @@ QString prepayments_of_day_statement(const QDate& day) {
            ymd_literal(day) + QStringLiteral(" ORDER  BY 预存明细.收据号 DESC");
 }
 
+namespace {
+
+// An amount with two decimals, rounded as every amount is shown.
+std::string_view two_decimals(double value, char (&out)[64]) {
+    double rounded = platform::round_to(value, 2);
+    if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
+    const auto res = std::to_chars(out, out + sizeof out, rounded, std::chars_format::fixed, 2);
+    return std::string_view(out, static_cast<size_t>(res.ptr - out));
+}
+
+// Full-width forms start with the bytes EF BC / EF BD (U+FF01..U+FF5E) or are E3 80 80 (the
+// full-width blank); a number without them is already half-width.
+bool may_be_full_width(std::string_view text) {
+    return text.find('\xEF') != std::string_view::npos ||
+           text.find("\xE3\x80\x80") != std::string_view::npos;
+}
+
+}  // namespace
+
+PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
+                                           const QString& statement,
+                                           const std::function<void(int count)>& start,
+                                           const std::function<void(const PrepaymentCells&)>& row) {
+    PrepaymentListSummary summary;
+    platform::RecordSet records;
+    summary.opened = platform::query_open(records, connection, statement, platform::OnFailure::Quiet);
+    if (!summary.opened) {
+        if (start) start(0);
+        return summary;
+    }
+    if (start) start(platform::recordset_record_count(records));
+    const auto field = [&records](const char16_t* name) {
+        return platform::recordset_field_index(records, QString::fromUtf16(name));
+    };
+    const int receipt = field(u"收据号"), number = field(u"户号"), name = field(u"用户名"),
+              card = field(u"磁卡号码"), street = field(u"居住街道"), address = field(u"详细地址"),
+              phone = field(u"固定电话"), mobile = field(u"移动电话"), amount = field(u"预存金额"),
+              day = field(u"预存日期"), collector = field(u"收费人员"), invoice = field(u"发票号"),
+              flag = field(u"标志");
+    // Cells read as text, by position in the list, with the field each comes from.
+    const std::array<std::pair<int, int>, 8> texts = {{{2, name},
+                                                       {3, card},
+                                                       {4, street},
+                                                       {5, address},
+                                                       {6, phone},
+                                                       {7, mobile},
+                                                       {10, collector},
+                                                       {11, invoice}}};
+    std::string scratch[kPrepayListCells];
+    std::string receipt_text, number_text, date_text;
+    char amount_text[64];
+    const std::string_view mark = "\xE2\x84\x96";  // №
+    const std::string_view void_text = "作废", valid_text = "正常";
+    PrepaymentCells cells;
+    for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+        receipt_text.clear();
+        if (receipt >= 0) {
+            receipt_text = platform::recordset_field_utf8(records, receipt, scratch[0]);
+            const size_t one = receipt_text.find('1');
+            if (one != std::string::npos) receipt_text.replace(one, 1, mark);
+        }
+        cells[0] = receipt_text;
+        cells[1] = {};
+        if (number >= 0) {
+            const std::string_view raw = platform::recordset_field_utf8(records, number, scratch[1]);
+            if (may_be_full_width(raw)) {
+                number_text = tariffs::half_width(QString::fromUtf8(
+                                                      raw.data(), static_cast<qsizetype>(raw.size())))
+                                  .toStdString();
+                cells[1] = number_text;
+            } else {
+                cells[1] = raw;
+            }
+        }
+        for (const auto& [position, index] : texts)
+            cells[static_cast<size_t>(position)] =
+                index >= 0 ? platform::recordset_field_utf8(records, index,
+                                                            scratch[static_cast<size_t>(position)])
+                           : std::string_view();
+        const double value = amount >= 0 ? platform::recordset_field_number(records, amount) : 0;
+        summary.total += value;
+        cells[8] = two_decimals(value, amount_text);
+        date_text.clear();
+        platform::DateParts parts;
+        if (day >= 0 && platform::recordset_field_date_parts(records, day, &parts))
+            platform::append_date_text(date_text, parts, false);
+        cells[9] = date_text;
+        cells[12] = flag >= 0 && platform::recordset_field_number(records, flag) == 2 ? void_text
+                                                                                     : valid_text;
+        ++summary.rows;
+        if (row) row(cells);
+    }
+    return summary;
+}
+
+QStringList prepayment_totals_row(double total) {
+    QStringList totals(kPrepayListCells);
+    totals[0] = kTotalsCell;
+    totals[8] = platform::format_number(total, 2);
+    return totals;
+}
+
 PrepaymentListRows prepayment_list_rows(platform::Connection& connection,
                                         const QString& statement) {
     PrepaymentListRows out;
-    platform::RecordSet records;
-    out.opened = platform::query_open(records, connection, statement, platform::OnFailure::Quiet);
-    if (out.opened) {
-        out.rows.reserve(platform::recordset_record_count(records) + 1);
-        auto text = [&records](const char* name) {
-            return platform::recordset_field_text(records, QString::fromUtf8(name));
-        };
-        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
-            const QString receipt = text("收据号");
-            const double amount =
-                platform::recordset_field_number(records, QStringLiteral("预存金额"));
-            const QDateTime day = platform::recordset_field_date(records, QStringLiteral("预存日期"));
-            const int flag = static_cast<int>(
-                platform::recordset_field_number(records, QStringLiteral("标志")));
-            out.rows.append(
-                {receipt.isEmpty() ? QString() : receipt_display_text(receipt.toLongLong()),
-                 tariffs::half_width(text("户号")), text("用户名"), text("磁卡号码"),
-                 text("居住街道"), text("详细地址"), text("固定电话"), text("移动电话"),
-                 platform::format_number(amount, 2),
-                 day.isValid() ? platform::to_text(day.date()) : QString(), text("收费人员"),
-                 text("发票号"), flag == 2 ? QStringLiteral("作废") : QStringLiteral("正常")});
-            out.total += amount;
-        }
-    }
-    QStringList totals(kPrepayListCells);
-    totals[0] = kTotalsCell;
-    totals[8] = platform::format_number(out.total, 2);
-    out.rows.append(totals);
+    const PrepaymentListSummary summary = read_prepayment_rows(
+        connection, statement, [&out](int count) { out.rows.reserve(count + 1); },
+        [&out](const PrepaymentCells& cells) {
+            QStringList texts;
+            texts.reserve(kPrepayListCells);
+            for (std::string_view cell : cells)
+                texts << QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
+            out.rows << texts;
+        });
+    out.opened = summary.opened;
+    out.total = summary.total;
+    out.rows << prepayment_totals_row(summary.total);
     return out;
 }
 

@@ -6,6 +6,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
+#include <functional>
+#include <string_view>
 
 namespace platform {
 struct Connection;
@@ -44,6 +47,28 @@ QString prepayments_of_day_statement(const QDate& day);
 
 inline constexpr int kPrepayListCells = 13;
 inline const QString kTotalsCell = QStringLiteral("合计：");
+
+// One prepayment as the list shows it, in UTF-8, by position: receipt number in list form,
+// 户号 in half-width, 用户名, 磁卡号码, 居住街道, 详细地址, 固定电话, 移动电话, 预存金额 with 2
+// decimals, 预存日期 as "2024年3月5日", 收费人员, 发票号, "作废" or "正常". The views are valid
+// only during the call that hands them over.
+using PrepaymentCells = std::array<std::string_view, kPrepayListCells>;
+
+struct PrepaymentListSummary {
+    bool opened = false;  // false: the statement could not be opened
+    int rows = 0;
+    double total = 0;  // every row's amount, void ones included
+};
+
+// Opens the statement (columns read by name; one it lacks leaves its cell empty), calls `start`
+// with the number of rows, then `row` once per prepayment in the statement's order.
+PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
+                                           const QString& statement,
+                                           const std::function<void(int count)>& start,
+                                           const std::function<void(const PrepaymentCells&)>& row);
+
+// The totals row: "合计：" first, the total with 2 decimals under 预存金额.
+QStringList prepayment_totals_row(double total);
 
 struct PrepaymentListRows {
     bool opened = true;       // false: the statement failed (only the totals row)

@@ -265,6 +265,13 @@ TEST_F(PrepaymentQueries, ListRowsAndTotals) {
     list = charging::prepayment_list_rows(db(),
                                           charging::prepayments_by_invoice_statement(s("00012")));
     EXPECT_EQ(list.rows.size(), 2);
+    // A number typed in full-width forms is listed in half-width.
+    household("００３", "丙");
+    charging::take_prepayment(db(), form("００３", "1"), QString(), today);
+    list = charging::prepayment_list_rows(
+        db(), charging::prepayment_query_head() + s(" and 预存明细.收据号=1000000003"));
+    EXPECT_EQ(list.rows[0].value(1), s("003"));
+
     list = charging::prepayment_list_rows(db(), s("select nonsense"));
     EXPECT_FALSE(list.opened);
     EXPECT_EQ(list.rows, (QList<QStringList>{{s("合计："), s(""), s(""), s(""), s(""), s(""),
