@@ -1,8 +1,12 @@
 #include "charging/prepay_settlement.h"
 
+#include <memory>
+
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/money.h"
+#include "platform/prepared.h"
+#include "store/batch_scope.h"
 #include "platform/query.h"
 #include "shell/permissions.h"
 #include "shell/system_parameters.h"
@@ -21,44 +25,101 @@ struct UnpaidBill {
     double prepaid = 0;     // 预存扣款
 };
 
-// Settles one bill from the running balance, or leaves it when the balance falls short. The
-// bill row and its readings go in together or not at all.
-Step settle_bill(platform::Connection& connection, double& balance, const UnpaidBill& bill,
-                 const QDate& today, int digits, SettlementOutcome& out) {
-    if (balance - bill.to_collect < -platform::kMoneyTolerance) return Step::Uncovered;
-    platform::Transaction transaction(connection);
-    if (!transaction.active()) {
-        out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-        return Step::Failed;
+// A run of settlements in one batch scope: the decisions (coverage, running balance, serial)
+// are made as the bills are read, the two updates of each settled bill are one row of the
+// scope, so each bill goes in whole or not at all and a failing bill ends the run with the
+// bills before it kept. Nothing but this run writes 流水号 while it holds its transaction, so
+// after the first allocation (the largest stored plus one, tested) the next free serial is the
+// last one plus one.
+class Settler {
+public:
+    Settler(platform::Connection& connection, const QDate& today, SettlementOutcome& out)
+        : connection_(connection),
+          out_(out),
+          scope_(connection),
+          today_(platform::date_storage_text(today)),
+          digits_(shell::system_parameters.payment_serial_digits),
+          statements_(std::make_shared<Statements>(connection)) {}
+
+    bool active() const { return scope_.active(); }
+
+    // Queues the bill when the running balance covers it. Uncovered ends the household's turn,
+    // Failed the run.
+    Step settle(double& balance, const UnpaidBill& bill) {
+        if (balance - bill.to_collect < -platform::kMoneyTolerance) return Step::Uncovered;
+        if (!statements_->bill.ok() || !statements_->readings.ok()) {
+            out_.messages.push_back(tariffs::plain_message(platform::db_last_error(connection_)));
+            return Step::Failed;
+        }
+        qint64 serial = last_serial_ + 1;
+        if (last_serial_ == 0) {
+            const SerialOutcome allocated =
+                allocate_payment_serial(connection_, SerialRule::Coded, digits_);
+            if (!allocated.ok) {
+                out_.messages.insert(out_.messages.end(), allocated.messages.begin(),
+                                     allocated.messages.end());
+                return Step::Failed;
+            }
+            serial = allocated.serial;
+        }
+        last_serial_ = serial;
+        balance -= bill.to_collect;
+        const SettledBill settled{bill.number, serial, bill.to_collect};
+        const double prepaid = bill.prepaid + bill.to_collect;
+        auto work = [statements = statements_, settled, prepaid,
+                     today = today_](platform::Connection&) {
+            statements->bill.bind_number(1, prepaid);
+            statements->bill.bind_text(2, kPrepaidCollector);
+            statements->bill.bind_text(3, today);
+            statements->bill.bind_integer(4, settled.serial);
+            statements->bill.bind_integer(5, settled.bill_number);
+            statements->readings.bind_integer(1, settled.serial);
+            statements->readings.bind_integer(2, settled.bill_number);
+            return statements->bill.execute() && statements->readings.execute();
+        };
+        if (!scope_.add(work, [this, settled] { out_.settled.push_back(settled); })) {
+            failed_in_scope_ = true;
+            return Step::Failed;
+        }
+        return Step::Settled;
     }
-    const SerialOutcome serial = allocate_payment_serial(connection, SerialRule::Coded, digits);
-    if (!serial.ok) {
-        out.messages.insert(out.messages.end(), serial.messages.begin(), serial.messages.end());
-        return Step::Failed;
+
+    // Applies what is queued and commits: false when a bill or the commit failed.
+    bool finish(bool stopped) {
+        const bool ok = scope_.finish(stopped);
+        if (!ok && (failed_in_scope_ || !stopped)) {
+            out_.messages.push_back(tariffs::plain_message(scope_.error()));
+            if (scope_.rows_applied() == 0) out_.settled.clear();
+        }
+        return ok;
     }
-    const QString bill_sql =
-        QStringLiteral("update 总收费 set 收费标志=0,实收金额=0,预存扣款=") +
-        platform::sql_number(bill.prepaid + bill.to_collect) + QStringLiteral(",收费人员=") +
-        platform::sql_quote(kPrepaidCollector) + QStringLiteral(",收费日期=") +
-        platform::date_to_sql_literal(today) + QStringLiteral(",流水号=") +
-        QString::number(serial.serial) + QStringLiteral(" where 收据号=") +
-        QString::number(bill.number);
-    if (!platform::db_execute(connection, bill_sql) ||
-        !platform::db_execute(connection, readings_serial_statement(serial.serial, bill.number)) ||
-        !transaction.commit()) {
-        out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-        return Step::Failed;
-    }
-    out.settled.push_back({bill.number, serial.serial, bill.to_collect});
-    balance -= bill.to_collect;
-    return Step::Settled;
-}
+
+private:
+    struct Statements {
+        explicit Statements(platform::Connection& connection)
+            : bill(connection,
+                   "update 总收费 set 收费标志=0,实收金额=0,预存扣款=?,收费人员=?,收费日期=?,"
+                   "流水号=? where 收据号=?"),
+              readings(connection, "update 抄表总表 set 流水号=? where 收据号=?") {}
+        platform::SqliteStatement bill;
+        platform::SqliteStatement readings;
+    };
+
+    platform::Connection& connection_;
+    SettlementOutcome& out_;
+    store::BatchScope scope_;
+    QString today_;
+    int digits_;
+    std::shared_ptr<Statements> statements_;
+    qint64 last_serial_ = 0;
+    bool failed_in_scope_ = false;
+};
 
 // The households' turns: each one's balance as the rebuild left it, its late fees brought up to
 // date, then its bills until one is not covered. False when a failure ended the run.
-bool settle_households(platform::Connection& connection, const QStringList& households,
-                       bool grouped, const QDate& today, SettlementOutcome& out) {
-    const int digits = shell::system_parameters.payment_serial_digits;
+bool settle_households(platform::Connection& connection, Settler& settler,
+                       const QStringList& households, bool grouped, const QDate& today,
+                       SettlementOutcome& out) {
     for (const QString& household : households) {
         double balance = grouped ? tariffs::grouped_balance_of(connection, household)
                                  : tariffs::per_row_balance_of(connection, household);
@@ -67,20 +128,19 @@ bool settle_households(platform::Connection& connection, const QStringList& hous
         const QString which =
             grouped ? QStringLiteral("户号=") + platform::sql_quote(household)
                     : QStringLiteral("户号 like ") + platform::sql_quote(household + u'%');
-        bool ok = true;
-        const QList<QStringList> rows = platform::query_rows(
-            connection,
-            QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") + which +
-                QStringLiteral(" and 标志=1 and 收费标志=1"),
-            platform::OnFailure::Quiet, &ok);
-        if (!ok) {
+        platform::RecordSet bills;
+        if (!platform::query_open(bills, connection,
+                                  QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") +
+                                      which + QStringLiteral(" and 标志=1 and 收费标志=1"),
+                                  platform::OnFailure::Quiet)) {
             out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
             return false;
         }
-        for (const QStringList& row : rows) {
-            const UnpaidBill bill{platform::to_number(row.value(0)), row.value(1).toLongLong(),
-                                  platform::to_number(row.value(2))};
-            const Step step = settle_bill(connection, balance, bill, today, digits, out);
+        for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
+            const UnpaidBill bill{platform::recordset_field_number(bills, 0),
+                                  static_cast<qint64>(platform::recordset_field_number(bills, 1)),
+                                  platform::recordset_field_number(bills, 2)};
+            const Step step = settler.settle(balance, bill);
             if (step == Step::Failed) return false;
             if (step == Step::Uncovered) break;
         }
@@ -95,21 +155,17 @@ QStringList households_of(platform::Connection& connection, const QString& sql) 
     return households;
 }
 
-// The run inside one transaction; the bills settled before a failure are kept.
+// The run in one batch scope; the bills settled before a failure are kept.
 template <typename Work>
-SettlementOutcome in_one_transaction(platform::Connection& connection, Work work) {
+SettlementOutcome settlement_run(platform::Connection& connection, const QDate& today, Work work) {
     SettlementOutcome out;
-    platform::Transaction transaction(connection);
-    if (!transaction.active()) {
+    Settler settler(connection, today, out);
+    if (!settler.active()) {
         out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
         return out;
     }
-    out.completed = work(out);
-    if (!transaction.commit()) {
-        out.completed = false;
-        out.settled.clear();
-        out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-    }
+    const bool ran = work(settler, out);
+    out.completed = settler.finish(!ran) && ran;
     return out;
 }
 
@@ -118,7 +174,7 @@ SettlementOutcome in_one_transaction(platform::Connection& connection, Work work
 SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& connection,
                                                         const QString& household,
                                                         const QDate& today) {
-    return in_one_transaction(connection, [&](SettlementOutcome& out) {
+    return settlement_run(connection, today, [&](Settler& settler, SettlementOutcome& out) {
         const QString h = platform::sql_quote(household);
         const tariffs::BalanceOutcome rebuilt = tariffs::rebuild_prepayment_balances(
             connection,
@@ -131,7 +187,7 @@ SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& co
         out.messages.insert(out.messages.end(), rebuilt.messages.begin(), rebuilt.messages.end());
         if (!rebuilt.ok) return false;
         return settle_households(
-            connection,
+            connection, settler,
             households_of(connection,
                           QStringLiteral("select 户号 from 预存结余新 where (预存金额-已扣金额)>0")),
             true, today, out);
@@ -140,13 +196,13 @@ SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& co
 
 SettlementOutcome pay_all_households_from_prepayments(platform::Connection& connection,
                                                       const QDate& today) {
-    return in_one_transaction(connection, [&](SettlementOutcome& out) {
+    return settlement_run(connection, today, [&](Settler& settler, SettlementOutcome& out) {
         const tariffs::BalanceOutcome rebuilt = tariffs::recompute_prepay_balances(
             connection, QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额) select "
                                        "收据号,户号,预存金额 from 预存明细 where 标志=1"));
         out.messages.insert(out.messages.end(), rebuilt.messages.begin(), rebuilt.messages.end());
         return settle_households(
-            connection,
+            connection, settler,
             households_of(connection,
                           QStringLiteral("select 户号 from 预存结余 where (预存金额-已扣金额)>0")),
             false, today, out);
