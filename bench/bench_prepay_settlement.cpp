@@ -3,8 +3,8 @@
 // second is not) through pay_all_households_from_prepayments, the run the balance page's 执行扣款
 // and batch charging start, against a competent raw run of the same work with prepared sqlite3
 // statements in one transaction: the prepayments from one grouped query, each household's
-// deductions and unpaid bills by the index range of its prefix, a new serial per settled bill, the bill and its readings updated.
-// Prints the ratio run/raw; the target is at most 5.
+// deductions and unpaid bills by the index range of its prefix, a new serial per settled bill, the
+// bill and its readings updated. Prints the ratio run/raw; the target is at most 5.
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -183,7 +183,8 @@ void BM_RawSettlement(benchmark::State& state) {
                 ++settled;
             }
         }
-        for (sqlite3_stmt* stmt : {balances, taken, bills, top, bill, reading}) sqlite3_finalize(stmt);
+        for (sqlite3_stmt* stmt : {balances, taken, bills, top, bill, reading})
+            sqlite3_finalize(stmt);
         if (!exec(db, "COMMIT") || settled != kHouseholds) state.SkipWithError("raw run failed");
     }
     state.SetItemsProcessed(state.iterations() * kHouseholds);

@@ -6,10 +6,10 @@
 #include "platform/db.h"
 #include "platform/money.h"
 #include "platform/prepared.h"
-#include "store/batch_scope.h"
 #include "platform/query.h"
 #include "shell/permissions.h"
 #include "shell/system_parameters.h"
+#include "store/batch_scope.h"
 #include "tariffs/late_fees.h"
 #include "tariffs/prepay_balances.h"
 
@@ -123,16 +123,17 @@ bool settle_households(platform::Connection& connection, Settler& settler,
     for (const QString& household : households) {
         double balance = grouped ? tariffs::grouped_balance_of(connection, household)
                                  : tariffs::per_row_balance_of(connection, household);
-        tariffs::apply_late_fees_to_unpaid_charges(connection, household,
-                                                   shell::system_parameters, today);
+        tariffs::apply_late_fees_to_unpaid_charges(connection, household, shell::system_parameters,
+                                                   today);
         const QString which =
             grouped ? QStringLiteral("户号=") + platform::sql_quote(household)
                     : QStringLiteral("户号 like ") + platform::sql_quote(household + u'%');
         platform::RecordSet bills;
-        if (!platform::query_open(bills, connection,
-                                  QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") +
-                                      which + QStringLiteral(" and 标志=1 and 收费标志=1"),
-                                  platform::OnFailure::Quiet)) {
+        if (!platform::query_open(
+                bills, connection,
+                QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") + which +
+                    QStringLiteral(" and 标志=1 and 收费标志=1"),
+                platform::OnFailure::Quiet)) {
             out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
             return false;
         }
@@ -188,8 +189,9 @@ SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& co
         if (!rebuilt.ok) return false;
         return settle_households(
             connection, settler,
-            households_of(connection,
-                          QStringLiteral("select 户号 from 预存结余新 where (预存金额-已扣金额)>0")),
+            households_of(
+                connection,
+                QStringLiteral("select 户号 from 预存结余新 where (预存金额-已扣金额)>0")),
             true, today, out);
     });
 }
@@ -209,8 +211,7 @@ SettlementOutcome pay_all_households_from_prepayments(platform::Connection& conn
     });
 }
 
-SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection,
-                                             const QDate& today) {
+SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection, const QDate& today) {
     if (!shell::check_operator_permission(kPrepayDeductionItem)) {
         SettlementOutcome out;
         out.refused = true;
@@ -228,13 +229,11 @@ DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection,
     if (!out.run.completed) return out;
     const qint64 carrying = platform::query_integer(
         connection,
-        QStringLiteral(
-            "select count(*) from 总收费 where 预存扣款>0 and 收费标志=1 and 标志=1"),
+        QStringLiteral("select count(*) from 总收费 where 预存扣款>0 and 收费标志=1 and 标志=1"),
         platform::OnFailure::Quiet);
     out.show_shortfall_list = carrying > 0;
-    out.messages.push_back(tariffs::info_message(out.show_shortfall_list
-                                                     ? kDeductionsDoneWithShortfall
-                                                     : kDeductionsDone));
+    out.messages.push_back(tariffs::info_message(
+        out.show_shortfall_list ? kDeductionsDoneWithShortfall : kDeductionsDone));
     return out;
 }
 

@@ -67,7 +67,6 @@ struct DeductionRunOutcome {
 
 // The balance page's 执行扣款: permission, the run, then "操作完成!" (with the shortfall line
 // when a valid unpaid bill carries a prepaid part).
-DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection,
-                                              const QDate& today);
+DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection, const QDate& today);
 
 }  // namespace charging

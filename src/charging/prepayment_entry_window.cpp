@@ -1,8 +1,8 @@
 #include "charging/prepayment_entry_window.h"
 
 #include <QApplication>
-#include <cmath>
 #include <QTableView>
+#include <cmath>
 
 #include "charging/charging_bill.h"
 #include "charging/charging_hooks.h"
@@ -13,8 +13,8 @@
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "platform/money.h"
-#include "shell/session.h"
 #include "shell/permissions.h"
+#include "shell/session.h"
 #include "shell/settings_keys.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
@@ -166,21 +166,26 @@ void PrepaymentEntryWindow::on_prepay_charge_click() {
     PrepaymentOutcome outcome;
     {
         WaitCursor wait;
-        outcome = modify ? modify_prepayment(store::main_connection(), receipt_, former_amount_,
-                                             entry)
-                         : take_prepayment(store::main_connection(), entry,
-                                           shell::current_invoice_number, platform::today());
+        outcome = modify
+                      ? modify_prepayment(store::main_connection(), receipt_, former_amount_, entry)
+                      : take_prepayment(store::main_connection(), entry,
+                                        shell::current_invoice_number, platform::today());
     }
     show_boxes(outcome.messages, this);
     if (!outcome.done) {
         switch (outcome.focus) {
-        case PrepayField::Household:
-            ui->编辑框_户号->setFocus();
-            if (outcome.select_text) ui->编辑框_户号->selectAll();
-            break;
-        case PrepayField::Collector: ui->收费人员选择框->setFocus(); break;
-        case PrepayField::Amount: ui->编辑框_预存金额->setFocus(); break;
-        case PrepayField::None: break;
+            case PrepayField::Household:
+                ui->编辑框_户号->setFocus();
+                if (outcome.select_text) ui->编辑框_户号->selectAll();
+                break;
+            case PrepayField::Collector:
+                ui->收费人员选择框->setFocus();
+                break;
+            case PrepayField::Amount:
+                ui->编辑框_预存金额->setFocus();
+                break;
+            case PrepayField::None:
+                break;
         }
         return;
     }

@@ -69,13 +69,16 @@ PrepaymentPage::PrepaymentPage(QWidget* parent)
     ui->setupUi(this);
     platform::setup_report_view(ui->预存明细_列表框);
     ui->预存明细_列表框->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->预存明细_查询, &QPushButton::clicked, this, [this] { on_main_prepay_query_click(); });
+    connect(ui->预存明细_查询, &QPushButton::clicked, this,
+            [this] { on_main_prepay_query_click(); });
     connect(ui->预存明细_按磁卡号, &QPushButton::clicked, this,
             [this] { on_main_prepay_by_card_click(); });
     connect(ui->预存明细_按发票号, &QPushButton::clicked, this,
             [this] { on_main_prepay_by_invoice_click(); });
-    connect(ui->预存明细_修改, &QPushButton::clicked, this, [this] { on_main_prepay_edit_click(); });
-    connect(ui->预存明细_删除, &QPushButton::clicked, this, [this] { on_main_prepay_void_click(); });
+    connect(ui->预存明细_修改, &QPushButton::clicked, this,
+            [this] { on_main_prepay_edit_click(); });
+    connect(ui->预存明细_删除, &QPushButton::clicked, this,
+            [this] { on_main_prepay_void_click(); });
     connect(ui->预存明细_列表框, &QTableView::doubleClicked, this,
             [this] { on_main_prepay_list_double_click(); });
     connect(ui->预存明细_列表框, &QWidget::customContextMenuRequested, this,
@@ -108,16 +111,16 @@ void PrepaymentPage::quick_query(const QString& prompt, const QString& caption, 
     if (!platform::input_box(prompt, caption, QString(), &answer, window()) || answer.isEmpty())
         return;
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    fill_prepayment_list(ui->预存明细_列表框,
-                         by_card ? prepayments_by_card_statement(answer)
-                                 : prepayments_by_invoice_statement(answer),
-                         window());
+    fill_prepayment_list(
+        ui->预存明细_列表框,
+        by_card ? prepayments_by_card_statement(answer) : prepayments_by_invoice_statement(answer),
+        window());
     QApplication::restoreOverrideCursor();
 }
 
 void PrepaymentPage::on_main_prepay_by_card_click() {
-    quick_query(QStringLiteral("请输入待查询的磁卡号码："), QStringLiteral("扣款明细查询--按磁卡号码"),
-                true);
+    quick_query(QStringLiteral("请输入待查询的磁卡号码："),
+                QStringLiteral("扣款明细查询--按磁卡号码"), true);
 }
 
 void PrepaymentPage::on_main_prepay_by_invoice_click() {

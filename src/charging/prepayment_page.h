@@ -33,13 +33,13 @@ public:
     QTableView* prepay_list() const;
     Ui::PrepaymentPage* form() const { return ui.get(); }
 
-    void on_main_prepay_query_click();            // 预存明细_查询
-    void on_main_prepay_by_card_click();          // 预存明细_按磁卡号
-    void on_main_prepay_by_invoice_click();       // 预存明细_按发票号
-    void on_main_prepay_edit_click();             // 预存明细_修改 and the popup's 修改
-    void on_main_prepay_void_click();             // 预存明细_删除 and the popup's 作废
-    void on_main_prepay_reprint_click();          // the popup's 重打收据
-    void on_main_prepay_list_double_click();      // 预存明细_列表框
+    void on_main_prepay_query_click();        // 预存明细_查询
+    void on_main_prepay_by_card_click();      // 预存明细_按磁卡号
+    void on_main_prepay_by_invoice_click();   // 预存明细_按发票号
+    void on_main_prepay_edit_click();         // 预存明细_修改 and the popup's 修改
+    void on_main_prepay_void_click();         // 预存明细_删除 and the popup's 作废
+    void on_main_prepay_reprint_click();      // the popup's 重打收据
+    void on_main_prepay_list_double_click();  // 预存明细_列表框
     // Right click: the popup menu over a prepayment row; true when it was shown.
     bool on_main_prepay_list_right_click(const QPoint& global_position);
 

@@ -32,52 +32,53 @@ PrepaymentQueryOutcome build_prepayment_query(const PrepaymentQuery& query) {
         " ORDER  BY 用户信息表.编号   ",    " ORDER  BY 用户信息表.编号 DESC",
         " ORDER  BY 预存明细.收据号   ",    " ORDER  BY 预存明细.收据号 DESC",
         " ORDER  BY 用户信息表.居住街道  ", " ORDER  BY 用户信息表.居住街道 DESC"};
-    const QString order = query.order >= 0 && query.order < 6
-                              ? QString::fromUtf8(orders[query.order])
-                              : QString();
+    const QString order =
+        query.order >= 0 && query.order < 6 ? QString::fromUtf8(orders[query.order]) : QString();
     QString status;
     if (query.status == 1) status = QStringLiteral(" and 预存明细.标志=1");
     if (query.status == 2) status = QStringLiteral(" and 预存明细.标志=2");
 
     QString condition;
     switch (query.by) {
-    case PrepayQueryBy::Household: {
-        const QString number = platform::text_trim(query.household);
-        if (number.isEmpty()) {
-            out.refusal = QStringLiteral("待查询的户号不能为空！");
-            return out;
+        case PrepayQueryBy::Household: {
+            const QString number = platform::text_trim(query.household);
+            if (number.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的户号不能为空！");
+                return out;
+            }
+            condition = QStringLiteral(" and 用户信息表.户号  = ") + platform::sql_quote(number);
+            break;
         }
-        condition = QStringLiteral(" and 用户信息表.户号  = ") + platform::sql_quote(number);
-        break;
-    }
-    case PrepayQueryBy::Name:
-        if (query.name.isEmpty()) {
-            out.refusal = QStringLiteral("待查询的户名不能为空！");
-            return out;
-        }
-        condition =
-            QStringLiteral(" and 用户信息表.用户名  LIKE ") + platform::sql_quote(query.name + u'%');
-        break;
-    case PrepayQueryBy::Street:
-        if (query.street.isEmpty()) {
-            out.refusal = QStringLiteral("待查询的居住街道不能为空！");
-            return out;
-        }
-        condition = QStringLiteral(" and 用户信息表.居住街道=") + platform::sql_quote(query.street);
-        break;
-    case PrepayQueryBy::Collector:
-        if (query.collector.isEmpty()) {
-            out.refusal = QStringLiteral("待查询的收费人员不能为空！");
-            return out;
-        }
-        condition = QStringLiteral(" and 预存明细.收费人员=") + platform::sql_quote(query.collector);
-        break;
-    case PrepayQueryBy::Date:
-        condition = QStringLiteral(" and 预存明细.预存日期 between ") + ymd_literal(query.from) +
-                    QStringLiteral(" and ") + ymd_literal(query.to);
-        break;
-    case PrepayQueryBy::None:
-        break;
+        case PrepayQueryBy::Name:
+            if (query.name.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的户名不能为空！");
+                return out;
+            }
+            condition = QStringLiteral(" and 用户信息表.用户名  LIKE ") +
+                        platform::sql_quote(query.name + u'%');
+            break;
+        case PrepayQueryBy::Street:
+            if (query.street.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的居住街道不能为空！");
+                return out;
+            }
+            condition =
+                QStringLiteral(" and 用户信息表.居住街道=") + platform::sql_quote(query.street);
+            break;
+        case PrepayQueryBy::Collector:
+            if (query.collector.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的收费人员不能为空！");
+                return out;
+            }
+            condition =
+                QStringLiteral(" and 预存明细.收费人员=") + platform::sql_quote(query.collector);
+            break;
+        case PrepayQueryBy::Date:
+            condition = QStringLiteral(" and 预存明细.预存日期 between ") +
+                        ymd_literal(query.from) + QStringLiteral(" and ") + ymd_literal(query.to);
+            break;
+        case PrepayQueryBy::None:
+            break;
     }
     out.ok = true;
     out.statement = prepayment_query_head() + condition + status + order;
@@ -128,7 +129,8 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
                                            const std::function<void(const PrepaymentCells&)>& row) {
     PrepaymentListSummary summary;
     platform::RecordSet records;
-    summary.opened = platform::query_open(records, connection, statement, platform::OnFailure::Quiet);
+    summary.opened =
+        platform::query_open(records, connection, statement, platform::OnFailure::Quiet);
     if (!summary.opened) {
         if (start) start(0);
         return summary;
@@ -167,10 +169,11 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
         cells[0] = receipt_text;
         cells[1] = {};
         if (number >= 0) {
-            const std::string_view raw = platform::recordset_field_utf8(records, number, scratch[1]);
+            const std::string_view raw =
+                platform::recordset_field_utf8(records, number, scratch[1]);
             if (may_be_full_width(raw)) {
-                number_text = tariffs::half_width(QString::fromUtf8(
-                                                      raw.data(), static_cast<qsizetype>(raw.size())))
+                number_text = tariffs::half_width(
+                                  QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())))
                                   .toStdString();
                 cells[1] = number_text;
             } else {
@@ -191,7 +194,7 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
             platform::append_date_text(date_text, parts, false);
         cells[9] = date_text;
         cells[12] = flag >= 0 && platform::recordset_field_number(records, flag) == 2 ? void_text
-                                                                                     : valid_text;
+                                                                                      : valid_text;
         ++summary.rows;
         if (row) row(cells);
     }

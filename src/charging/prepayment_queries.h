@@ -80,7 +80,6 @@ struct PrepaymentListRows {
 // number in list form, 户号 in half-width, 用户名, 磁卡号码, 居住街道, 详细地址, 固定电话,
 // 移动电话, 预存金额 with 2 decimals, 预存日期, 收费人员, 发票号, "作废" or "正常"; then
 // "合计：" with the total of every row's amount, void ones included.
-PrepaymentListRows prepayment_list_rows(platform::Connection& connection,
-                                        const QString& statement);
+PrepaymentListRows prepayment_list_rows(platform::Connection& connection, const QString& statement);
 
 }  // namespace charging

@@ -17,8 +17,8 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
     : QDialog(parent), ui(std::make_unique<Ui::PrepaymentQueryWindow>()), list_(prepay_list) {
     ui->setupUi(this);
     platform::Connection& db = store::main_connection();
-    ui->组合框_居住街道->addItems(
-        platform::query_column(db, QStringLiteral("select 街道 from 街道"), platform::OnFailure::Quiet));
+    ui->组合框_居住街道->addItems(platform::query_column(
+        db, QStringLiteral("select 街道 from 街道"), platform::OnFailure::Quiet));
     ui->组合框_居住街道->setCurrentIndex(-1);
     ui->组合框_收费人员->addItems(prepayment_collectors(db));
     ui->组合框_收费人员->setCurrentIndex(-1);
@@ -31,7 +31,8 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
     ui->编辑框_户号->selectAll();
     ui->编辑框_户号->setFocus();
     connect(ui->单选框_户名, &QRadioButton::clicked, this, [this] { ui->编辑框_户名->setFocus(); });
-    connect(ui->单选框_按户号, &QRadioButton::clicked, this, [this] { ui->编辑框_户号->setFocus(); });
+    connect(ui->单选框_按户号, &QRadioButton::clicked, this,
+            [this] { ui->编辑框_户号->setFocus(); });
     connect(ui->单选框_居住街道, &QRadioButton::clicked, this,
             [this] { ui->组合框_居住街道->setFocus(); });
     connect(ui->按钮_确定, &QPushButton::clicked, this, [this] { on_prepay_query_ok_click(); });
@@ -71,11 +72,20 @@ void PrepaymentQueryWindow::on_prepay_query_ok_click() {
     if (!out.ok) {
         platform::inform(out.refusal);
         switch (q.by) {
-        case PrepayQueryBy::Household: ui->编辑框_户号->setFocus(); break;
-        case PrepayQueryBy::Name: ui->编辑框_户名->setFocus(); break;
-        case PrepayQueryBy::Street: ui->组合框_居住街道->setFocus(); break;
-        case PrepayQueryBy::Collector: ui->组合框_收费人员->setFocus(); break;
-        default: break;
+            case PrepayQueryBy::Household:
+                ui->编辑框_户号->setFocus();
+                break;
+            case PrepayQueryBy::Name:
+                ui->编辑框_户名->setFocus();
+                break;
+            case PrepayQueryBy::Street:
+                ui->组合框_居住街道->setFocus();
+                break;
+            case PrepayQueryBy::Collector:
+                ui->组合框_收费人员->setFocus();
+                break;
+            default:
+                break;
         }
         return;
     }

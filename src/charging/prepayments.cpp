@@ -28,8 +28,7 @@ PrepaymentOutcome refused(const QString& text, PrepayField focus, bool select = 
 bool run_committed(platform::Connection& connection, const QString& sql, Messages& messages,
                    qint64* rows = nullptr) {
     platform::Transaction transaction(connection);
-    if (transaction.active() && platform::db_execute(connection, sql, rows) &&
-        transaction.commit())
+    if (transaction.active() && platform::db_execute(connection, sql, rows) && transaction.commit())
         return true;
     messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
     return false;
@@ -67,7 +66,7 @@ QStringList prepayment_collectors(platform::Connection& connection) {
 }
 
 PrepayHousehold find_prepaying_household(platform::Connection& connection, const QString& number,
-                                        const QString& card) {
+                                         const QString& card) {
     PrepayHousehold found;
     const QString n = platform::text_trim(number);
     const QString c = platform::text_trim(card);
@@ -93,16 +92,16 @@ PrepayHousehold find_prepaying_household(platform::Connection& connection, const
 PrepaymentOutcome check_prepayment_form(platform::Connection& connection,
                                         const PrepaymentForm& form) {
     const QString household = platform::text_trim(form.household);
-    if (household.isEmpty()) return refused(QStringLiteral("请输入用户号！"), PrepayField::Household);
+    if (household.isEmpty())
+        return refused(QStringLiteral("请输入用户号！"), PrepayField::Household);
     if (form.collector.isEmpty())
         return refused(QStringLiteral("请选择收费人员！"), PrepayField::Collector);
     if (!platform::money_positive(platform::to_number(form.amount)))
         return refused(QStringLiteral("预存金额不能小于等于零！"), PrepayField::Amount);
-    if (!platform::query_exists(
-            connection,
-            QStringLiteral("select 用户名 from 用户信息表 where 户号=") +
-                platform::sql_quote(household),
-            platform::OnFailure::Quiet))
+    if (!platform::query_exists(connection,
+                                QStringLiteral("select 用户名 from 用户信息表 where 户号=") +
+                                    platform::sql_quote(household),
+                                platform::OnFailure::Quiet))
         return refused(QStringLiteral("无此用户！"), PrepayField::Household, true);
     PrepaymentOutcome out;
     out.done = true;
@@ -123,8 +122,9 @@ PrepaymentOutcome take_prepayment(platform::Connection& connection, const Prepay
         return out;
     }
     const QString insert =
-        QStringLiteral("insert into 预存明细 (户号,预存金额,收费人员,预存日期,收据号,发票号,标志,"
-                       "抄表户号) values ( ") +
+        QStringLiteral(
+            "insert into 预存明细 (户号,预存金额,收费人员,预存日期,收据号,发票号,标志,"
+            "抄表户号) values ( ") +
         platform::sql_quote(household) + u',' + platform::sql_number(amount) + u',' +
         platform::sql_quote(form.collector) + u',' + platform::date_to_sql_literal(form.date) +
         u',' + QString::number(receipt) + u',' + platform::sql_quote(invoice_number) +
@@ -135,8 +135,8 @@ PrepaymentOutcome take_prepayment(platform::Connection& connection, const Prepay
     if (!shell::write_operation_log(kPrepayGroup, QStringLiteral("预存添加"),
                                     QStringLiteral("添加预存户号：") + household +
                                         QStringLiteral(" 用户姓名：") + form.name +
-                                        QStringLiteral(" 预存金额：") +
-                                        platform::to_text(amount) + QStringLiteral("元。")))
+                                        QStringLiteral(" 预存金额：") + platform::to_text(amount) +
+                                        QStringLiteral("元。")))
         out.messages.push_back(tariffs::info_message(kLogFailure));
     out.settlement = pay_household_charges_from_prepayment(connection, household, today);
     out.messages.insert(out.messages.end(), out.settlement.messages.begin(),
@@ -151,13 +151,12 @@ PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 rec
     if (!out.done) return out;
     out.done = false;
     const double amount = platform::to_number(form.amount);
-    const QString update =
-        QStringLiteral("update 预存明细 set 户号=") +
-        platform::sql_quote(platform::text_trim(form.household)) + QStringLiteral(",预存金额=") +
-        platform::sql_number(amount) + QStringLiteral(",收费人员=") +
-        platform::sql_quote(form.collector) + QStringLiteral(",预存日期=") +
-        platform::date_to_quoted(form.date) + QStringLiteral(" where 收据号=") +
-        QString::number(receipt);
+    const QString update = QStringLiteral("update 预存明细 set 户号=") +
+                           platform::sql_quote(platform::text_trim(form.household)) +
+                           QStringLiteral(",预存金额=") + platform::sql_number(amount) +
+                           QStringLiteral(",收费人员=") + platform::sql_quote(form.collector) +
+                           QStringLiteral(",预存日期=") + platform::date_to_quoted(form.date) +
+                           QStringLiteral(" where 收据号=") + QString::number(receipt);
     qint64 changed = 0;
     if (!run_committed(connection, update, out.messages, &changed)) return out;
     if (changed == 0) {
@@ -169,12 +168,12 @@ PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 rec
     }
     out.done = true;
     out.receipt = receipt;
-    if (!shell::write_operation_log(
-            kPrepayGroup, QStringLiteral("预存修改"),
-            QStringLiteral("修改预存户号：") + form.household + QStringLiteral(" 用户姓名：") +
-                form.name + QStringLiteral(" 预存金额：") + platform::to_text(amount) +
-                QStringLiteral("元 以前金额：") + platform::to_text(former_amount) +
-                QStringLiteral("元。")))
+    if (!shell::write_operation_log(kPrepayGroup, QStringLiteral("预存修改"),
+                                    QStringLiteral("修改预存户号：") + form.household +
+                                        QStringLiteral(" 用户姓名：") + form.name +
+                                        QStringLiteral(" 预存金额：") + platform::to_text(amount) +
+                                        QStringLiteral("元 以前金额：") +
+                                        platform::to_text(former_amount) + QStringLiteral("元。")))
         out.messages.push_back(tariffs::info_message(kLogFailure));
     out.messages.push_back(tariffs::info_message(QStringLiteral("修改成功！")));
     return out;
@@ -215,8 +214,7 @@ QString prepayment_owner_refusal(platform::Connection& connection, qint64 receip
 }
 
 QString void_question(const QString& receipt_cell) {
-    return QStringLiteral("确定要作废预存收据号【") + receipt_cell +
-           QStringLiteral("】的记录吗？");
+    return QStringLiteral("确定要作废预存收据号【") + receipt_cell + QStringLiteral("】的记录吗？");
 }
 
 VoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
@@ -229,9 +227,9 @@ VoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
         QStringLiteral("update 预存明细 set 标志=2 where 收据号=") + QString::number(receipt),
         errors, &changed);
     if (!stored || changed == 0) {
-        out.messages.push_back({QStringLiteral("作废预存记录收据号【") + receipt_cell +
-                                    QStringLiteral("】失败！"),
-                                QStringLiteral("作废失败"), false});
+        out.messages.push_back(
+            {QStringLiteral("作废预存记录收据号【") + receipt_cell + QStringLiteral("】失败！"),
+             QStringLiteral("作废失败"), false});
         return out;
     }
     out.done = true;

@@ -44,24 +44,24 @@ struct PrepayHousehold {
 };
 // By household number when one is given (a prefix left in the box counts), else by card.
 PrepayHousehold find_prepaying_household(platform::Connection& connection, const QString& number,
-                                        const QString& card);
+                                         const QString& card);
 
 enum class PrepayField { None, Household, Collector, Amount };
 
 struct PrepaymentForm {
     QString household;  // as typed (trimmed here)
     QString collector;
-    QString amount;     // the amount box's text
+    QString amount;  // the amount box's text
     QDate date;
-    QString name;       // the name box, for the log remark
+    QString name;  // the name box, for the log remark
 };
 
 struct PrepaymentOutcome {
-    bool done = false;        // the row was stored (or changed)
-    qint64 receipt = 0;       // its receipt number
-    Messages messages;        // in order
+    bool done = false;   // the row was stored (or changed)
+    qint64 receipt = 0;  // its receipt number
+    Messages messages;   // in order
     PrepayField focus = PrepayField::None;
-    bool select_text = false;  // the focused box's text is selected
+    bool select_text = false;      // the focused box's text is selected
     SettlementOutcome settlement;  // what the new prepayment settled
 };
 

@@ -38,9 +38,9 @@ void install_prepayments(shell::MainWindow& window) {
             batch_pay_from_prepayments(store::main_connection(), platform::today());
         QApplication::restoreOverrideCursor();
         for (const Message& m : out.messages)
-            platform::message_box(m.text, m.plain ? QString() : m.caption,
-                                  m.plain ? platform::MsgIcon::None
-                                          : platform::MsgIcon::Information);
+            platform::message_box(
+                m.text, m.plain ? QString() : m.caption,
+                m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information);
     };
 }
 

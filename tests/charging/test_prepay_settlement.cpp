@@ -33,8 +33,7 @@ protected:
     }
     QStringList reading_serials() {
         QStringList out;
-        for (const QStringList& r :
-             rows(s("select 收据号,流水号 from 抄表总表 order by 收据号")))
+        for (const QStringList& r : rows(s("select 收据号,流水号 from 抄表总表 order by 收据号")))
             out << r.join(u':');
         return out;
     }
@@ -60,9 +59,9 @@ TEST_F(PrepaySettlement, TheFirstUncoveredBillEndsTheHouseholdsTurn) {
     EXPECT_TRUE(out.messages.empty());
     ASSERT_EQ(out.settled.size(), 1u);
     EXPECT_EQ(out.settled[0].serial, 1000001);
-    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 F9"),
-                                    s("12 1  80 0 未知 2024-03-01 "),
-                                    s("13 1  10 0 未知 2024-03-01 ")}));
+    EXPECT_EQ(bills(),
+              (QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 F9"),
+                           s("12 1  80 0 未知 2024-03-01 "), s("13 1  10 0 未知 2024-03-01 ")}));
     EXPECT_EQ(reading_serials(), (QStringList{s("11:1000001"), s("12:"), s("13:")}));
     // The balance tables as the grouped rebuild left them before the bill was settled.
     EXPECT_EQ(value(s("select 结余金额 from 预存结余新 where 户号='0001'")), s("100"));
@@ -77,8 +76,8 @@ TEST_F(PrepaySettlement, CoverageWithinTheTolerance) {
         {50, 50.00000005, 0, true, "50.00000005"},
         {50, 50.01, 0, false, "0"},
         {50, 50, 0, true, "50"},
-        {0.01, 0, 0, true, "0"},        // nothing due: settled at any balance
-        {20, 12.5, 7.5, true, "20"},    // the former amount is added to what was settled before
+        {0.01, 0, 0, true, "0"},      // nothing due: settled at any balance
+        {20, 12.5, 7.5, true, "20"},  // the former amount is added to what was settled before
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.to_collect);
@@ -117,16 +116,16 @@ TEST_F(PrepaySettlement, SerialsContinueTheLargestStored) {
     bill("0001", 12, 2, 2);
     bill("0001", 13, 3, 3);
     charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
-    EXPECT_EQ(reading_serials(), (QStringList{s("5:"), s("11:1000000008"), s("12:1000000009"),
-                                              s("13:1000000010")}));
+    EXPECT_EQ(reading_serials(),
+              (QStringList{s("5:"), s("11:1000000008"), s("12:1000000009"), s("13:1000000010")}));
 }
 
 TEST_F(PrepaySettlement, OneHouseholdMatchesExactlyTheRunMatchesByPrefix) {
     meter("0001", "000101");
     prepayment("0001", 1000000001, 100);
     bill("000101", 11, 30, 30);  // booked under the meter account only
-    EXPECT_TRUE(charging::pay_household_charges_from_prepayment(db(), s("0001"), today)
-                    .settled.empty());
+    EXPECT_TRUE(
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.empty());
     EXPECT_EQ(value(s("select 收费标志 from 总收费 where 收据号=11")), s("1"));
 
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
@@ -146,9 +145,9 @@ TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
     EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!\r\n以下是余额不足的用户请查看!")});
     EXPECT_TRUE(run.show_shortfall_list);
     // 0001: 30 − 3 already taken = 27 covers 20, not the next 20; 0002: 5 does not cover 10.
-    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
-                                    s("12 1  20 3 未知 2024-03-01 "),
-                                    s("21 1  10 0 未知 2024-03-01 ")}));
+    EXPECT_EQ(bills(),
+              (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
+                           s("12 1  20 3 未知 2024-03-01 "), s("21 1  10 0 未知 2024-03-01 ")}));
 }
 
 TEST_F(PrepaySettlement, TheRunsOfEveryHouseholdNeedTheRight) {
@@ -184,12 +183,11 @@ TEST_F(PrepaySettlement, AFailureEndsTheRunKeepingTheBillsBefore) {
     EXPECT_TRUE(run.messages[0].text.contains(s("boom")));
     EXPECT_TRUE(run.messages[0].plain);
     // Bill 12 is not half paid: neither its row nor its readings carry the serial.
-    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 10 预存扣款 2024-03-20 "),
-                                    s("12 1  10 0 未知 2024-03-01 "),
-                                    s("13 1  10 0 未知 2024-03-01 "),
-                                    s("31 1  10 0 未知 2024-03-01 ")}));
-    EXPECT_EQ(reading_serials(),
-              (QStringList{s("11:1000001"), s("12:"), s("13:"), s("31:")}));
+    EXPECT_EQ(
+        bills(),
+        (QStringList{s("11 0 1000001 0 10 预存扣款 2024-03-20 "), s("12 1  10 0 未知 2024-03-01 "),
+                     s("13 1  10 0 未知 2024-03-01 "), s("31 1  10 0 未知 2024-03-01 ")}));
+    EXPECT_EQ(reading_serials(), (QStringList{s("11:1000001"), s("12:"), s("13:"), s("31:")}));
 }
 
 TEST_F(PrepaySettlement, AQuoteInAHouseholdNumberStaysText) {

@@ -27,8 +27,9 @@ protected:
     }
     QStringList stored() {
         QStringList out;
-        for (const QStringList& r : rows(s("select 收据号,户号,预存金额,预存日期,收费人员,发票号,标志,"
-                                           "抄表户号 from 预存明细 order by 收据号")))
+        for (const QStringList& r :
+             rows(s("select 收据号,户号,预存金额,预存日期,收费人员,发票号,标志,"
+                    "抄表户号 from 预存明细 order by 收据号")))
             out << r.join(u' ');
         return out;
     }
@@ -75,9 +76,10 @@ TEST_F(Prepayments, ANewPrepaymentIsStoredLoggedAndPaysTheBills) {
               s("添加预存户号：0001 用户姓名：甲 预存金额：40.5元。"));
     // 40.5 covers the 30 bill, not the 50 one.
     ASSERT_EQ(out.settlement.settled.size(), 1u);
-    EXPECT_EQ(rows(s("select 收据号,收费标志,预存扣款,收费人员,流水号 from 总收费 order by 收据号")),
-              (QList<QStringList>{{s("11"), s("0"), s("30"), s("预存扣款"), s("1000001")},
-                                  {s("12"), s("1"), s("0"), s("未知"), s("")}}));
+    EXPECT_EQ(
+        rows(s("select 收据号,收费标志,预存扣款,收费人员,流水号 from 总收费 order by 收据号")),
+        (QList<QStringList>{{s("11"), s("0"), s("30"), s("预存扣款"), s("1000001")},
+                            {s("12"), s("1"), s("0"), s("未知"), s("")}}));
 }
 
 TEST_F(Prepayments, ReceiptNumbersNeverComeBack) {
@@ -92,8 +94,9 @@ TEST_F(Prepayments, ReceiptNumbersNeverComeBack) {
 }
 
 TEST_F(Prepayments, AFailedInsertStoresNothingAndSaysWhy) {
-    exec(s("create trigger 坏 before insert on 预存明细 begin select raise(abort,'disk full'); "
-           "end"));
+    exec(
+        s("create trigger 坏 before insert on 预存明细 begin select raise(abort,'disk full'); "
+          "end"));
     bill("0001", 11, 1, 1);
     const charging::PrepaymentOutcome out =
         charging::take_prepayment(db(), form("0001", "10"), QString(), today);
@@ -158,8 +161,7 @@ TEST_F(Prepayments, OnlyTheAdministratorOrTheCollectorMayChangeARow) {
 TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
     bill("0001", 11, 10, 10);
     charging::take_prepayment(db(), form("0001", "10"), QString(), today);
-    const charging::VoidOutcome out =
-        charging::void_prepayment(db(), 1000000001, s("№000000001"));
+    const charging::VoidOutcome out = charging::void_prepayment(db(), 1000000001, s("№000000001"));
     EXPECT_TRUE(out.done);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].text, s("作废预存记录收据号【№000000001】成功！"));
@@ -203,13 +205,17 @@ TEST_F(PrepaymentQueries, QueryWindowStatements) {
         const char* refusal;
     } cases[] = {
         {{B::Household, s(" 0001 "), {}, {}, {}, {}, {}, 1, 0},
-         " and 用户信息表.户号  = '0001' and 预存明细.标志=1 ORDER  BY 用户信息表.编号   ", ""},
+         " and 用户信息表.户号  = '0001' and 预存明细.标志=1 ORDER  BY 用户信息表.编号   ",
+         ""},
         {{B::Name, {}, s("王'"), {}, {}, {}, {}, 2, 5},
-         " and 用户信息表.用户名  LIKE '王''%' and 预存明细.标志=2 ORDER  BY 用户信息表.居住街道 DESC",
+         " and 用户信息表.用户名  LIKE '王''%' and 预存明细.标志=2 ORDER  BY 用户信息表.居住街道 "
+         "DESC",
          ""},
         {{B::Street, {}, {}, s("东区"), {}, {}, {}, 0, 3},
-         " and 用户信息表.居住街道='东区' ORDER  BY 预存明细.收据号 DESC", ""},
-        {{B::Collector, {}, {}, {}, s("李四"), {}, {}, -1, -1}, " and 预存明细.收费人员='李四'",
+         " and 用户信息表.居住街道='东区' ORDER  BY 预存明细.收据号 DESC",
+         ""},
+        {{B::Collector, {}, {}, {}, s("李四"), {}, {}, -1, -1},
+         " and 预存明细.收费人员='李四'",
          ""},
         {{B::Date, {}, {}, {}, {}, QDate(2024, 3, 1), QDate(2024, 3, 31), 0, 2},
          " and 预存明细.预存日期 between #2024-3-1# and #2024-3-31# ORDER  BY 预存明细.收据号   ",
@@ -240,13 +246,12 @@ TEST_F(PrepaymentQueries, ListRowsAndTotals) {
     charging::PrepaymentQuery query;
     query.by = charging::PrepayQueryBy::None;
     query.order = 2;
-    charging::PrepaymentListRows list = charging::prepayment_list_rows(
-        db(), charging::build_prepayment_query(query).statement);
+    charging::PrepaymentListRows list =
+        charging::prepayment_list_rows(db(), charging::build_prepayment_query(query).statement);
     ASSERT_EQ(list.rows.size(), 3);
-    EXPECT_EQ(list.rows[0],
-              (QStringList{s("№000000001"), s("0001"), s("甲"), s("C1"), s("东区"), s("1号楼"),
-                           s("555"), s("139"), s("10.46"), s("2024年3月18日"), s("李四"),
-                           s("00012"), s("正常")}));
+    EXPECT_EQ(list.rows[0], (QStringList{s("№000000001"), s("0001"), s("甲"), s("C1"), s("东区"),
+                                         s("1号楼"), s("555"), s("139"), s("10.46"),
+                                         s("2024年3月18日"), s("李四"), s("00012"), s("正常")}));
     EXPECT_EQ(list.rows[1].value(12), s("作废"));
     EXPECT_EQ(list.rows[2].value(0), s("合计："));
     EXPECT_EQ(list.rows[2].value(8), s("30.46"));  // void rows count too
@@ -274,9 +279,8 @@ TEST_F(PrepaymentQueries, ListRowsAndTotals) {
 
     list = charging::prepayment_list_rows(db(), s("select nonsense"));
     EXPECT_FALSE(list.opened);
-    EXPECT_EQ(list.rows, (QList<QStringList>{{s("合计："), s(""), s(""), s(""), s(""), s(""),
-                                              s(""), s(""), s("0.00"), s(""), s(""), s(""),
-                                              s("")}}));
+    EXPECT_EQ(list.rows, (QList<QStringList>{{s("合计："), s(""), s(""), s(""), s(""), s(""), s(""),
+                                              s(""), s("0.00"), s(""), s(""), s(""), s("")}}));
 }
 
 }  // namespace
