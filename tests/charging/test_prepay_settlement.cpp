@@ -2,6 +2,7 @@
 // what a settled bill and its readings carry, one serial per bill, the exact and the prefix
 // match of household numbers, the permission of the all-households runs, and a failure that
 // ends a run keeping what was settled before it.
+#include "charging/batch_charging.h"
 #include "charging/prepay_settlement.h"
 #include "charging_fixture.h"
 
@@ -188,6 +189,26 @@ TEST_F(PrepaySettlement, AFailureEndsTheRunKeepingTheBillsBefore) {
         (QStringList{s("11 0 1000001 0 10 预存扣款 2024-03-20 "), s("12 1  10 0 未知 2024-03-01 "),
                      s("13 1  10 0 未知 2024-03-01 "), s("31 1  10 0 未知 2024-03-01 ")}));
     EXPECT_EQ(reading_serials(), (QStringList{s("11:1000001"), s("12:"), s("13:"), s("31:")}));
+}
+
+TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
+    meter("0001", "000101", "张三");
+    meter("0002", "000201", "张三");
+    prepayment("0001", 1000000001, 25);
+    bill("000101", 11, 20, 20);
+    bill("000101", 12, 20, 20);
+    bill("000201", 21, 7, 7);
+    charging::batch_pay_from_prepayments_hook() = [this] {
+        charging::batch_pay_from_prepayments(db(), today);
+    };
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, today);
+    charging::batch_pay_from_prepayments_hook() = nullptr;
+    EXPECT_EQ(out.batch.bills_paid, 2);
+    // 11 from the balance under its own serial; 12 and 21 in the batch, one serial each.
+    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
+                                    s("12 0 1000002 20 0 王收 2024-03-20 "),
+                                    s("21 0 1000003 7 0 王收 2024-03-20 ")}));
 }
 
 TEST_F(PrepaySettlement, AQuoteInAHouseholdNumberStaysText) {
