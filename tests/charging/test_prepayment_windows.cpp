@@ -160,6 +160,15 @@ TEST_F(PrepaymentWindows, NoInvoiceLeftClosesTheAddWindow) {
     EXPECT_FALSE(w.opened());
 }
 
+TEST_F(PrepaymentWindows, ThePrepaymentCarriesTheCurrentInvoiceNumber) {
+    shell::system_parameters.invoice_management = s("开启");
+    exec(s("insert into 发票设置 (发票起号,发票止号,总张数,用完标志) values ('001','100',100,0)"));
+    take("0002", "10");
+    charging::PrepaymentEntryWindow w(nullptr);
+    EXPECT_EQ(w.windowTitle(), s("预存添加  当前发票号：002"));
+    EXPECT_EQ(value(s("select 发票号 from 预存明细")), s("001"));
+}
+
 TEST_F(PrepaymentWindows, TheCopiesSettingPrefillsTheNumber) {
     exec(s("update pz set 文本='88' where 项目名称='编码前缀'"));
     shell::system_parameters.household_number_prefix = s("88");
@@ -206,6 +215,15 @@ TEST_F(PrepaymentWindows, PageListsChangesVoidsAndReprints) {
     page.on_main_prepay_void_click();
     ui.expect_box(s("您不是管理员不能操作!"));
     page.on_main_prepay_list_double_click();
+
+    // The administrator's double-click on the totals row finds nothing to change.
+    shell::current_operator = s("管理员");
+    platform::listview_select_row(list, 2);
+    const qsizetype modals = ui.modal_windows().size();
+    ui.expect_box(s("请在列设置中选择显示收据号列！"));
+    page.on_main_prepay_list_double_click();
+    EXPECT_EQ(ui.modal_windows().size(), modals);
+    shell::current_operator = s("李四");
 
     // Change the own row: the list shows the day's prepayments afterwards.
     platform::listview_select_row(list, 0);
