@@ -7,6 +7,11 @@ std::function<bool(qint64)>& charge_receipt_printer() {
     return printer;
 }
 
+std::function<bool(qint64)>& prepay_receipt_printer() {
+    static std::function<bool(qint64)> printer;
+    return printer;
+}
+
 int print_charge_receipts(qint64 serial, int copies) {
     if (!charge_receipt_printer()) return 0;
     int printed = 0;
@@ -15,11 +20,6 @@ int print_charge_receipts(qint64 serial, int copies) {
         ++printed;
     }
     return printed;
-}
-
-std::function<bool(qint64)>& prepay_receipt_printer() {
-    static std::function<bool(qint64)> printer;
-    return printer;
 }
 
 int print_prepay_receipts(qint64 receipt_number, int copies) {
