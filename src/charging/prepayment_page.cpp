@@ -187,11 +187,11 @@ void PrepaymentPage::on_main_prepay_void_click() {
         return;
     }
     platform::beep();
-    if (platform::message_box(void_question(cell), kVoidQuestionCaption,
+    if (platform::message_box(prepayment_void_question(cell), kPrepaymentVoidCaption,
                               platform::MsgIcon::Question, platform::MsgButtons::YesNo,
                               window()) != platform::MsgResult::Yes)
         return;
-    const VoidOutcome outcome = void_prepayment(store::main_connection(), receipt, cell);
+    const PrepaymentVoidOutcome outcome = void_prepayment(store::main_connection(), receipt, cell);
     platform::beep();
     show_boxes(outcome.messages, window());
 }

@@ -213,13 +213,13 @@ QString prepayment_owner_refusal(platform::Connection& connection, qint64 receip
     return {};
 }
 
-QString void_question(const QString& receipt_cell) {
+QString prepayment_void_question(const QString& receipt_cell) {
     return QStringLiteral("确定要作废预存收据号【") + receipt_cell + QStringLiteral("】的记录吗？");
 }
 
-VoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
-                            const QString& receipt_cell) {
-    VoidOutcome out;
+PrepaymentVoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
+                                      const QString& receipt_cell) {
+    PrepaymentVoidOutcome out;
     Messages errors;
     qint64 changed = 0;
     const bool stored = run_committed(

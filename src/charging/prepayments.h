@@ -95,16 +95,16 @@ QString prepayment_owner_refusal(platform::Connection& connection, qint64 receip
                                  const QString& operator_name, RowAction action);
 
 // The question asked before a void, with its caption.
-QString void_question(const QString& receipt_cell);
-inline const QString kVoidQuestionCaption = QStringLiteral("提示作废");
+QString prepayment_void_question(const QString& receipt_cell);
+inline const QString kPrepaymentVoidCaption = QStringLiteral("提示作废");
 
-struct VoidOutcome {
+struct PrepaymentVoidOutcome {
     bool done = false;
     Messages messages;  // the log failure, then the result with its caption
 };
 // Marks the prepayment void (标志 2) and logs it. A receipt number without a valid row fails:
 // nothing was voided.
-VoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
-                            const QString& receipt_cell);
+PrepaymentVoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
+                                      const QString& receipt_cell);
 
 }  // namespace charging

@@ -161,7 +161,8 @@ TEST_F(Prepayments, OnlyTheAdministratorOrTheCollectorMayChangeARow) {
 TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
     bill("0001", 11, 10, 10);
     charging::take_prepayment(db(), form("0001", "10"), QString(), today);
-    const charging::VoidOutcome out = charging::void_prepayment(db(), 1000000001, s("№000000001"));
+    const charging::PrepaymentVoidOutcome out =
+        charging::void_prepayment(db(), 1000000001, s("№000000001"));
     EXPECT_TRUE(out.done);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].text, s("作废预存记录收据号【№000000001】成功！"));
@@ -171,7 +172,7 @@ TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='预存作废'")),
               s("作废收据号：№000000001"));
     // A receipt without a row voids nothing and says so.
-    const charging::VoidOutcome none = charging::void_prepayment(db(), 5, s("5"));
+    const charging::PrepaymentVoidOutcome none = charging::void_prepayment(db(), 5, s("5"));
     EXPECT_FALSE(none.done);
     EXPECT_EQ(none.messages[0].caption, s("作废失败"));
 }
