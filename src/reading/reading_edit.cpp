@@ -116,12 +116,9 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, double start,
 EditOutcome correct_reading(platform::Connection& connection, double start, double end,
                             double typed_loss, const QDate& date) {
     EditOutcome out;
+    // An end below the start is taken as typed: the usage turns negative and the billing passes
+    // leave the reading unbilled unless its fee item bills every usage.
     const UsageAndLoss computed = edit_usage_and_loss(connection, start, end, typed_loss);
-    // A negative usage would be billed as a credit; the entry window refuses it, so does this.
-    if (start - end > kReadingTolerance) {
-        out.message = QStringLiteral("止数减起度不能小于0！");
-        return out;
-    }
     platform::Transaction transaction(connection);
     const auto failed = [&](const QString& what) {
         const QString error = platform::db_last_error(connection);
@@ -138,8 +135,11 @@ EditOutcome correct_reading(platform::Connection& connection, double start, doub
                                               QStringLiteral(",抄表日期=") +
                                               platform::date_to_sql_literal(date) +
                                               QStringLiteral(" where 编号=") +
-                                              QString::number(edited_reading_id)))
-        return failed(QStringLiteral("修改失败！"));
+                                              QString::number(edited_reading_id))) {
+        // Nothing was changed yet: the window stays open without a word.
+        transaction.rollback();
+        return out;
+    }
     out.log_failed = !shell::write_operation_log(
         QStringLiteral("抄表管理"), QStringLiteral("抄表修改"),
         QStringLiteral("修改抄表库户号：") + edited_reading_meter + QStringLiteral("的抄表内容； 起数：") +
@@ -222,10 +222,10 @@ EditOutcome delete_reading(platform::Connection& connection, qint64 id) {
     const QString N = QString::number(bill);
     platform::Transaction transaction(connection);
     qint64 removed = 0;
+    // A reading already gone (a stale list) deletes nothing, which is no failure.
     if (!platform::db_execute(connection,
                               QStringLiteral("delete from 抄表总表 where 编号=") + QString::number(id),
-                              &removed) ||
-        removed == 0) {
+                              &removed)) {
         transaction.rollback();
         out.message = QStringLiteral("删除失败！");
         return out;

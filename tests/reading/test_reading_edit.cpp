@@ -70,13 +70,28 @@ TEST_F(ReadingEditTest, CorrectionComputesTheLossOfTheExactUsage) {
     EXPECT_DOUBLE_EQ(reading::edit_usage_and_loss(db(), 0, 10.6, 99).loss, 99);
 }
 
-TEST_F(ReadingEditTest, EndBelowStartIsRefusedAndNothingChanges) {
+TEST_F(ReadingEditTest, EndBelowStartIsTakenAndTheNegativeReadingStaysUnbilled) {
     reading::load_edited_reading(db(), id_of(s("000101")));
     const auto outcome = reading::correct_reading(db(), 10, 5, 0, QDate(2024, 3, 1));
+    ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
+    EXPECT_EQ(outcome.message, s("修改成功！"));
+    // 水费 bills only positive usage: the corrected reading waits unbilled, its partner is
+    // billed again on its own (4 * 2.5).
+    EXPECT_EQ(rows(s("select 起方,止方,用量,是否收费 from 抄表总表 where 户号='000101'")),
+              (QList<QStringList>{{s("10"), s("5"), s("-5"), s("0")}}));
+    EXPECT_EQ(rows(s("select 户号,应收金额 from 总收费")),
+              (QList<QStringList>{{s("000102"), s("10")}}));
+}
+
+TEST_F(ReadingEditTest, AFailedUpdateSaysNothingAndChangesNothing) {
+    reading::load_edited_reading(db(), id_of(s("000101")));
+    raw_exec("create trigger refuse before update on 抄表总表 begin select raise(abort,'no'); end");
+    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1));
     EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.message, s("止数减起度不能小于0！"));
-    EXPECT_EQ(value(s("select 止方 from 抄表总表 where 户号='000101'")), s("10"));
-    EXPECT_EQ(value(s("select count(*) from 总收费")), s("1"));
+    EXPECT_EQ(outcome.message, s(""));
+    EXPECT_EQ(value(s("select count(*) from 日志管理 where 当前项目='抄表修改'")), s("0"));
+    EXPECT_EQ(rows(s("select 收据号,应收金额 from 总收费")),
+              (QList<QStringList>{{QString::number(bill), s("35")}}));
 }
 
 TEST_F(ReadingEditTest, AFailedRebillLeavesTheReadingAndItsBillAsTheyWere) {
@@ -124,7 +139,17 @@ TEST_F(ReadingEditTest, AFailedDeletionChangesNothing) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, s("删除失败！"));
     EXPECT_EQ(value(s("select count(*) from 抄表总表")), s("2"));
-    EXPECT_EQ(reading::delete_reading(db(), 999999).message, s("删除失败！"));
+}
+
+TEST_F(ReadingEditTest, DeletingAReadingAlreadyGoneStillSucceeds) {
+    // A stale list still shows a deleted reading; only a failing statement is a failure.
+    const qint64 id = id_of(s("000101"));
+    ASSERT_TRUE(reading::delete_reading(db(), id).ok);
+    const auto again = reading::delete_reading(db(), id);
+    EXPECT_TRUE(again.ok);
+    EXPECT_EQ(again.message, s("删除成功！"));
+    EXPECT_EQ(rows(s("select 户号,是否收费 from 抄表总表")),
+              (QList<QStringList>{{s("000102"), s("0")}}));
 }
 
 }  // namespace

@@ -161,17 +161,22 @@ TEST_F(ReadingQueryTest, UnreadConditionsAndRefusals) {
         UnreadQueryForm form;
         const char* message;
         Focus focus;
+        const char* work_rows_after;  // the missing year or month stops before 未抄表数据 is emptied
     };
     UnreadQueryForm no_item = month("2024", "4");
     no_item.by_fee_item = true;
     no_item.fee_item = s("  ");
-    for (const Case& c : {Case{month("", "4"), "请输入查询年！", Focus::Year},
-                          Case{month("2024", ""), "请输入查询月！", Focus::Month},
-                          Case{no_item, "请选择待查询的收费项目!", Focus::FeeItem}}) {
+    for (const Case& c : {Case{month("", "4"), "请输入查询年！", Focus::Year, "2"},
+                          Case{month("2024", ""), "请输入查询月！", Focus::Month, "2"},
+                          Case{no_item, "请选择待查询的收费项目!", Focus::FeeItem, "0"}}) {
+        UnreadQueryForm all = month("2024", "4");
+        all.order = s("抄表人员");
+        ASSERT_EQ(unread(all).size(), 2);
         const auto outcome = reading::run_unread_query(db(), c.form, 1);
         EXPECT_FALSE(outcome.run);
         EXPECT_EQ(outcome.message, s(c.message));
         EXPECT_EQ(outcome.focus, c.focus);
+        EXPECT_EQ(value(s("select count(*) from 未抄表数据")), s(c.work_rows_after)) << c.message;
     }
 }
 
