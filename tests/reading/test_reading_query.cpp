@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "reading/reading_query.h"
+#include "reading/reading_query_page.h"
 #include "reading_fixture.h"
 
 namespace reading_test {
@@ -115,6 +116,32 @@ TEST_F(ReadingQueryTest, QuickLookUps) {
         db(), reading::read_readings_statement(reading::household_condition(s("0001"))), 1);
     ASSERT_EQ(by_household.size(), 3);
     EXPECT_EQ(by_household[1][15], s("2024年4月1日"));
+}
+
+TEST_F(ReadingQueryTest, CardLookUpEndsOnlyOnAnEmptyEntry) {
+    exec(s("update 用户信息表 set 磁卡号码='' where 户号='0001'"));
+    reading::ReadingQueryPage page;
+    QTableView* list = page.query_list();
+    const auto listed = [&] {
+        QStringList out;
+        const int column = platform::listview_column_index(list, s("抄表户号"));
+        for (int row = 0; row < platform::listview_row_count(list); ++row)
+            out << platform::listview_cell_text(list, row, column);
+        return out;
+    };
+    // Blanks are no empty entry: trimmed, they find the household without a card number.
+    ui.expect_input(s(" "));
+    page.on_main_reading_query_by_card_click();
+    EXPECT_EQ(listed(), (QStringList{s("000101"), s("000101"), s("")}));
+    ui.expect_input(s("C3"));
+    page.on_main_reading_query_by_card_click();
+    EXPECT_EQ(listed(), (QStringList{s("000301"), s("")}));
+    // An empty entry or a cancel leaves the list as it was.
+    ui.expect_input(s(""));
+    page.on_main_reading_query_by_card_click();
+    ui.cancel_input();
+    page.on_main_reading_query_by_card_click();
+    EXPECT_EQ(listed(), (QStringList{s("000301"), s("")}));
 }
 
 TEST_F(ReadingQueryTest, UnreadAccountsCountFromTheReadingDay) {
