@@ -22,4 +22,14 @@ int print_charge_receipts(qint64 serial, int copies) {
     return printed;
 }
 
+int print_prepay_receipts(qint64 receipt_number, int copies) {
+    if (!prepay_receipt_printer()) return 0;
+    int printed = 0;
+    for (int i = 0; i < copies; ++i) {
+        prepay_receipt_printer()(receipt_number);
+        ++printed;
+    }
+    return printed;
+}
+
 }  // namespace charging

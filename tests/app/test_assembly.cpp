@@ -69,6 +69,11 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainNavCounterCharging, "收费管理2_窗口收费", true},
         {a::kMainNavCardCharging, "收费管理2_磁卡收费", true},
         {a::kMainNavBatchCharging, "收费管理2_批量收费", true},
+        {a::kMainNavAddPrepayment, "预存管理_预存添加", true},
+        {a::kMainNavPrepayQuery, "预存管理_预存查询", true},
+        {a::kMainPrepayPopupEdit, "", true},
+        {a::kMainPrepayPopupVoid, "", true},
+        {a::kMainPrepayPopupReprint, "", true},
         {a::kMainNavChargeQuery, "收费管理2_收费查询", true},
         {a::kMainChargePopupEdit, "收费查询_修改", true},
         {a::kMainChargePopupVoid, "收费查询_作废", true},
@@ -88,7 +93,7 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainMenuReductions, "", true},
         {a::kMainMenuLateFee, "菜单_滞纳金设置", true},
         // Subsystems still to come.
-        {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
+        {a::kMainNavPrepayDeduction, "预存管理_预存扣款", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(window.has_action(s(c.action)), c.enabled) << c.action;
@@ -105,7 +110,8 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
                      shell::kPageOperationLog, shell::kPageMeters, shell::kPageDeductions,
-                     shell::kPageStatistics, shell::kPageReductions, shell::kPageChargeQuery})
+                     shell::kPageStatistics, shell::kPageReductions, shell::kPageChargeQuery,
+                     shell::kPagePrepayments})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
 }
 
