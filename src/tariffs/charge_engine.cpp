@@ -1,6 +1,7 @@
 #include "tariffs/charge_engine.h"
 
 #include <cmath>
+#include <optional>
 
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -418,9 +419,14 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                                       parameters);
 }
 
-ChargeOutcome generate_household_charges(platform::Connection& connection,
-                                         const QString& household, const FeeItemSwitches& item,
-                                         const shell::SystemParameters& parameters) {
+namespace {
+
+// One household's bill. With `own_savepoint` its writes are all or nothing by themselves;
+// without, the caller's savepoint guards them and must be rolled back when the outcome is not
+// ok (a failed write may leave the writes before it).
+ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
+                               const FeeItemSwitches& item,
+                               const shell::SystemParameters& parameters, bool own_savepoint) {
     ChargeOutcome out;
     const QDate today = platform::today();
     const BillContext context = bill_context(connection, household);
@@ -521,7 +527,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
     }
 
     // The writes of this bill: all of them or none.
-    platform::Transaction bill_run(connection);
+    std::optional<platform::Transaction> bill_run;
+    if (own_savepoint) bill_run.emplace(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         if (out.bill_case == 'b') {
@@ -590,7 +597,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         Writer writer{connection, out};
         if (!writer.run(reduction_record_insert_statement(record))) return out;
     }
-    if (!bill_run.commit()) {
+    if (bill_run && !bill_run->commit()) {
         out.result = 0;
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
@@ -598,6 +605,71 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         out.messages.push_back(plain_message(out.error));
     }
     return out;
+}
+
+}  // namespace
+
+ChargeOutcome generate_household_charges(platform::Connection& connection,
+                                         const QString& household, const FeeItemSwitches& item,
+                                         const shell::SystemParameters& parameters) {
+    return charge_household(connection, household, item, parameters, true);
+}
+
+// ---- runs over many households -------------------------------------------------------------
+
+BillRun::BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
+                 const shell::SystemParameters& parameters, size_t batch_households)
+    : connection_(connection),
+      item_(item),
+      billed_(std::move(billed)),
+      parameters_(parameters),
+      scope_(connection, batch_households) {}
+
+BillRun::~BillRun() { finish(); }
+
+bool BillRun::add(const QString& household) {
+    if (failed_ || finished_) return false;
+    const size_t slot = outcomes_.size();
+    outcomes_.emplace_back();
+    const bool ok = scope_.add(
+        [this, household, slot](platform::Connection& connection) {
+            // Run again after a failed batch: the outcome of this run is the one that counts.
+            ChargeOutcome& out = outcomes_[slot];
+            out = charge_household(connection, household, item_, parameters_, false);
+            last_run_ = slot;
+            return out.ok();
+        },
+        [this, slot] { deliver(slot); });
+    if (!ok) stopped();
+    return ok;
+}
+
+bool BillRun::finish() {
+    if (finished_) return !failed_;
+    finished_ = true;
+    if (!scope_.finish(failed_) && !failed_) stopped();
+    outcomes_.clear();
+    return !failed_;
+}
+
+void BillRun::deliver(size_t slot) {
+    if (billed_) billed_(outcomes_[slot]);
+    // Told: its messages and figures are no longer needed.
+    outcomes_[slot] = ChargeOutcome();
+}
+
+void BillRun::stopped() {
+    failed_ = true;
+    if (last_run_ < outcomes_.size() && !outcomes_[last_run_].ok()) {
+        deliver(last_run_);
+        return;
+    }
+    // Every bill went in but the savepoint around it could not be kept.
+    ChargeOutcome out;
+    out.result = 0;
+    out.error = scope_.error();
+    out.messages.push_back(plain_message(out.error));
+    if (billed_) billed_(out);
 }
 
 ChargeOutcome rebill_meter_for_month(platform::Connection& connection,

@@ -9,9 +9,11 @@
 // only with a bill, just before it.
 #include <QDate>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "shell/system_parameters.h"
+#include "store/batch_scope.h"
 #include "tariffs/bills.h"
 
 namespace platform {
@@ -56,6 +58,48 @@ ChargeOutcome generate_household_charges(
 ChargeOutcome generate_household_charges(
     platform::Connection& connection, const QString& household, const FeeItemSwitches& item,
     const shell::SystemParameters& parameters = shell::system_parameters);
+
+// Bills one fee item for many households in the caller's transaction, as the month's commit
+// does: each household's outcome is that of generate_household_charges, its bill all or
+// nothing, the households before a failing one billed, none after it. The households are
+// written in batches under one savepoint each rather than one savepoint per bill (SQLCipher
+// journals an encrypted copy of every page a savepoint guards, which would cost more than the
+// bill); a failing batch is rolled back and billed again household by household.
+class BillRun {
+public:
+    // Told each household's outcome, in order, once its bill went in, and the failing
+    // household's outcome (nothing of its bill kept). Bills are written only after a household
+    // is added, in batches: an outcome may be told some households later, at the latest by
+    // finish().
+    using Billed = std::function<void(const ChargeOutcome&)>;
+
+    BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
+            const shell::SystemParameters& parameters = shell::system_parameters,
+            size_t batch_households = 256);
+    ~BillRun();  // finishes the run
+    BillRun(const BillRun&) = delete;
+    BillRun& operator=(const BillRun&) = delete;
+
+    // Queues a household. False once a household failed (its outcome told): no later household
+    // is billed, and the caller stops adding.
+    bool add(const QString& household);
+    // Bills what is queued and keeps what went in; false when a household failed.
+    bool finish();
+
+private:
+    void deliver(size_t slot);
+    void stopped();
+
+    platform::Connection& connection_;
+    FeeItemSwitches item_;
+    Billed billed_;
+    const shell::SystemParameters& parameters_;
+    store::BatchScope scope_;
+    std::vector<ChargeOutcome> outcomes_;  // by the order households were added
+    size_t last_run_ = static_cast<size_t>(-1);
+    bool failed_ = false;
+    bool finished_ = false;
+};
 
 // Bills the unbilled readings of one meter account (户号) in the calendar month of `date` for
 // the fee item, the bill's collector being `collector` ("未知" from the reading edit). A run
