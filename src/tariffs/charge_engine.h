@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "shell/system_parameters.h"
@@ -95,6 +96,7 @@ private:
     Billed billed_;
     const shell::SystemParameters& parameters_;
     store::BatchScope scope_;
+    std::unique_ptr<struct PriceBook> prices_;  // read once per run
     std::vector<ChargeOutcome> outcomes_;  // by the order households were added
     size_t last_run_ = static_cast<size_t>(-1);
     bool failed_ = false;
