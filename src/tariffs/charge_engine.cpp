@@ -390,14 +390,14 @@ struct BillContext {
 BillContext bill_context(platform::Connection& connection, const QString& household) {
     BillContext context;
     // Prepared once per connection; the household is bound three times.
-    const QString who = QStringLiteral("?");
-    const QString head =
+    static const QString who = QStringLiteral("?");
+    static const QString head =
         QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
         QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
         QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
                        "where 户号=") +
         who + QStringLiteral(" and 标志=1) as 预存,");
-    const QString tail = QStringLiteral(
+    static const QString tail = QStringLiteral(
         " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
         "流水号 from 总收费 order by 流水号 DESC) as 流水");
     const auto open = [&](platform::RecordSet& row, const QString& sql) {
@@ -405,15 +405,16 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
         for (int i = 1; i <= 3; ++i) statement.bind_text(i, household);
         return statement.open(row, platform::OnFailure::Quiet);
     };
-    platform::RecordSet row;
-    context.ok = open(
-        row,
+    static const QString with_tables =
         head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
-            tail);
+        tail;
+    static const QString without_tables = head + QStringLiteral("1") + tail;
+    platform::RecordSet row;
+    context.ok = open(row, with_tables);
     bool tables_counted = context.ok;
     if (!context.ok) {
         // A work table that a failed rebuild left missing: count nothing, empty both anyway.
-        context.ok = open(row, head + QStringLiteral("1") + tail);
+        context.ok = open(row, without_tables);
     }
     if (!context.ok) {
         context.error = platform::db_last_error(connection);
@@ -699,55 +700,64 @@ BillRun::BillRun(platform::Connection& connection, const FeeItemSwitches& item, 
       item_(item),
       billed_(std::move(billed)),
       parameters_(parameters),
-      scope_(connection, batch_households),
+      batch_households_(batch_households == 0 ? 1 : batch_households),
       prices_(std::make_unique<PriceBook>()) {}
 
 BillRun::~BillRun() { finish(); }
 
 bool BillRun::add(const QString& household) {
     if (failed_ || finished_) return false;
-    const size_t slot = outcomes_.size();
-    outcomes_.emplace_back();
-    const bool ok = scope_.add(
-        [this, household, slot](platform::Connection& connection) {
-            // Run again after a failed batch: the outcome of this run is the one that counts.
-            ChargeOutcome& out = outcomes_[slot];
-            out = charge_household(connection, household, item_, parameters_, false,
-                                   prices_.get());
-            last_run_ = slot;
-            return out.ok();
-        },
-        [this, slot] { deliver(slot); });
-    if (!ok) stopped();
-    return ok;
+    if (!batch_) {
+        batch_ = std::make_unique<platform::Transaction>(connection_);
+        if (!batch_->active()) {
+            // No batch savepoint to fall back on: this household guards its own bill.
+            batch_.reset();
+            return alone(household);
+        }
+    }
+    ChargeOutcome out =
+        charge_household(connection_, household, item_, parameters_, false, prices_.get());
+    if (!out.ok()) return replay(household);
+    pending_.push_back({household, std::move(out)});
+    return pending_.size() < batch_households_ || flush();
 }
 
 bool BillRun::finish() {
     if (finished_) return !failed_;
+    if (!failed_) flush();
     finished_ = true;
-    if (!scope_.finish(failed_) && !failed_) stopped();
-    outcomes_.clear();
     return !failed_;
 }
 
-void BillRun::deliver(size_t slot) {
-    if (billed_) billed_(outcomes_[slot]);
-    // Told: its messages and figures are no longer needed.
-    outcomes_[slot] = ChargeOutcome();
+bool BillRun::flush() {
+    if (!batch_) return true;
+    if (!batch_->commit()) return replay(QString());
+    batch_.reset();
+    for (Pending& p : pending_)
+        if (billed_) billed_(p.outcome);
+    pending_.clear();
+    return true;
 }
 
-void BillRun::stopped() {
-    failed_ = true;
-    if (last_run_ < outcomes_.size() && !outcomes_[last_run_].ok()) {
-        deliver(last_run_);
-        return;
-    }
-    // Every bill went in but the savepoint around it could not be kept.
-    ChargeOutcome out;
-    out.result = 0;
-    out.error = scope_.error();
-    out.messages.push_back(plain_message(out.error));
+bool BillRun::alone(const QString& household) {
+    const ChargeOutcome out = charge_household(connection_, household, item_, parameters_, true,
+                                               prices_.get());
     if (billed_) billed_(out);
+    if (!out.ok()) failed_ = true;
+    return !failed_;
+}
+
+bool BillRun::replay(const QString& failing) {
+    // Back to the batch's start, then each household of it under its own savepoint, the
+    // failing one last: what its savepoint rolled back is what nothing of its bill means.
+    if (batch_) batch_->rollback();
+    batch_.reset();
+    std::vector<Pending> batch;
+    batch.swap(pending_);
+    for (const Pending& p : batch)
+        if (!alone(p.household)) return false;
+    if (failing.isNull()) return true;
+    return alone(failing);
 }
 
 ChargeOutcome rebill_meter_for_month(platform::Connection& connection,

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "shell/system_parameters.h"
-#include "store/batch_scope.h"
+#include "platform/db.h"
 #include "tariffs/bills.h"
 
 namespace platform {
@@ -68,10 +68,9 @@ ChargeOutcome generate_household_charges(
 // bill); a failing batch is rolled back and billed again household by household.
 class BillRun {
 public:
-    // Told each household's outcome, in order, once its bill went in, and the failing
-    // household's outcome (nothing of its bill kept). Bills are written only after a household
-    // is added, in batches: an outcome may be told some households later, at the latest by
-    // finish().
+    // Told each household's outcome, in order: a billed household's once its batch was kept
+    // (some households later, at the latest by finish()), a failing household's (nothing of
+    // its bill kept) right after those before it.
     using Billed = std::function<void(const ChargeOutcome&)>;
 
     BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
@@ -81,24 +80,30 @@ public:
     BillRun(const BillRun&) = delete;
     BillRun& operator=(const BillRun&) = delete;
 
-    // Queues a household. False once a household failed (its outcome told): no later household
-    // is billed, and the caller stops adding.
+    // Bills a household. Its outcome is told once its batch went in (the bills of a batch are
+    // kept together), a failing household's at once. False once a household failed: no later
+    // household is billed, and the caller stops adding.
     bool add(const QString& household);
-    // Bills what is queued and keeps what went in; false when a household failed.
+    // Keeps what is pending and tells its outcomes; false when a household failed.
     bool finish();
 
 private:
-    void deliver(size_t slot);
-    void stopped();
+    struct Pending {
+        QString household;
+        ChargeOutcome outcome;
+    };
+    bool flush();
+    bool alone(const QString& household);
+    bool replay(const QString& failing);
 
     platform::Connection& connection_;
     FeeItemSwitches item_;
     Billed billed_;
     const shell::SystemParameters& parameters_;
-    store::BatchScope scope_;
-    std::unique_ptr<struct PriceBook> prices_;  // read once per run
-    std::vector<ChargeOutcome> outcomes_;  // by the order households were added
-    size_t last_run_ = static_cast<size_t>(-1);
+    size_t batch_households_;
+    std::unique_ptr<struct PriceBook> prices_;     // read once per run
+    std::unique_ptr<platform::Transaction> batch_;  // the savepoint of the batch under way
+    std::vector<Pending> pending_;                  // billed in it, not yet told
     bool failed_ = false;
     bool finished_ = false;
 };
