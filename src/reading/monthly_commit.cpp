@@ -61,7 +61,7 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
     };
 
     // Reductions and billing as one run, committed at its end: each household's bill is whole
-    // or absent (the engine's savepoint), and what was billed before a failure stays.
+    // or absent (the engine's bill run), and what was billed before a failure stays.
     platform::Transaction run(connection);
     const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection);
     out.reductions_applied = reductions.applied;
