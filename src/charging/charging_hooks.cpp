@@ -7,6 +7,11 @@ std::function<bool(qint64)>& charge_receipt_printer() {
     return printer;
 }
 
+std::function<bool(qint64)>& prepay_receipt_printer() {
+    static std::function<bool(qint64)> printer;
+    return printer;
+}
+
 int print_charge_receipts(qint64 serial, int copies) {
     if (!charge_receipt_printer()) return 0;
     int printed = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// What charging calls but later folders provide: the charge receipt is printed by the reports
+// What charging calls but later folders provide: the receipts are printed by the reports
 // folder, which comes after this one, so the program's assembly sets the printer here.
 #include <QtGlobal>
 #include <functional>
@@ -8,6 +8,8 @@ namespace charging {
 
 // Prints one copy of the charge receipt of a payment serial; unset: nothing prints.
 std::function<bool(qint64 serial)>& charge_receipt_printer();
+// Prints one copy of the receipt of a prepayment (its 收据号); unset: nothing prints.
+std::function<bool(qint64 receipt_number)>& prepay_receipt_printer();
 
 // Prints `copies` copies of the serial's receipt through the printer set above; how many were
 // handed to it.
