@@ -1,6 +1,7 @@
 #include "app/assembly.h"
 
 #include "charging/charging_install.h"
+#include "charging/deductions_install.h"
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
@@ -8,6 +9,7 @@
 #include "reading/reading_install.h"
 #include "reading/reading_queries_install.h"
 #include "reports/reports_install.h"
+#include "reports/statistics_install.h"
 #include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/session.h"
@@ -27,7 +29,9 @@ void assemble_program(shell::MainWindow& window) {
     reading::install(window);
     reading::install_queries(window);
     charging::install(window);
+    charging::install_deductions(window);
     reports::install(window);
+    reports::install_statistics(window);
 }
 
 }  // namespace app

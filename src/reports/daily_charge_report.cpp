@@ -64,6 +64,9 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
         double sub_window = 0, sub_prepay = 0, sub_total = 0, sub_deduction = 0;
         for (const QString& g : groups) {
             qint64 window_count = 0, prepay_count = 0;
+            // The name goes between the statement's own quotes, with its quotes doubled.
+            const QString quoted = platform::sql_quote(g);
+            const QString name_in_quotes = quoted.mid(1, quoted.size() - 2);
             double window_amount = 0, prepay_amount = 0, deduction = 0;
             if (by_collector && g == QStringLiteral("未知")) {
                 const auto rows = platform::query_rows(
@@ -71,7 +74,7 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
                     QStringLiteral("select count(总收费.收据号) as 收费户数,sum(总收费.实收金额) as "
                                    "收费金额,sum(总收费.预存扣款) as 预存扣款 from 总收费 where "
                                    "总收费.收费日期=") +
-                        d + QStringLiteral(" and 总收费.收费人员='") + g +
+                        d + QStringLiteral(" and 总收费.收费人员='") + name_in_quotes +
                         QStringLiteral("' and 总收费.标志=1 and ( 总收费.预存扣款>0 or "
                                        "总收费.收费标志=0)"),
                     OnFailure::Quiet);
@@ -83,14 +86,14 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
                 window_amount = sum_of(
                     main, QStringLiteral("select sum(总收费.实收金额) as 收费金额 from 总收费,用户信息表 "
                                          "where 总收费.户号=用户信息表.户号 and 总收费.收费日期=") +
-                              d + filter + g +
+                              d + filter + name_in_quotes +
                               QStringLiteral("' and 总收费.标志=1 and 总收费.收费标志=0"));
                 const QString serials = QStringLiteral(
                     "select count(*) as 收费户数 from (select distinct 流水号 from 总收费 where "
                     "标志=1 and (预存扣款>0 or 收费标志=0) and 收费日期=");
                 if (by_collector) {
                     window_count = platform::query_integer(
-                        main, serials + d + QStringLiteral(" and 总收费.收费人员='") + g +
+                        main, serials + d + QStringLiteral(" and 总收费.收费人员='") + name_in_quotes +
                                   QStringLiteral("')"),
                         OnFailure::Quiet);
                 } else {
@@ -98,13 +101,13 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
                         main, serials + d +
                                   QStringLiteral(" and 户号 in (select 户号 from 用户信息表 where "
                                                  "用户信息表.居住街道='") +
-                                  g + QStringLiteral("'))"),
+                                  name_in_quotes + QStringLiteral("'))"),
                         OnFailure::Quiet);
                 }
                 deduction = sum_of(
                     main, QStringLiteral("select sum(总收费.预存扣款) as 预存扣款 from 总收费,用户信息表 "
                                          "where 总收费.户号=用户信息表.户号 and 总收费.收费日期=") +
-                              d + filter + g +
+                              d + filter + name_in_quotes +
                               QStringLiteral("' and 总收费.标志=1 and ( 总收费.预存扣款>0 or "
                                              "总收费.收费标志=0)"));
                 const QString prepay_sql =
@@ -112,12 +115,12 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
                         ? QStringLiteral("select count(预存明细.户号) as 收费户数, "
                                          "sum(预存明细.预存金额) as 预存金额合计 from 预存明细  where "
                                          "预存明细.预存日期=") +
-                              d + QStringLiteral(" and 预存明细.收费人员='") + g +
+                              d + QStringLiteral(" and 预存明细.收费人员='") + name_in_quotes +
                               QStringLiteral("' and 预存明细.标志=1")
                         : QStringLiteral("select count(预存明细.户号) as 收费户数, "
                                          "sum(预存明细.预存金额) as 预存金额合计 from 预存明细,用户信息表 "
                                          "where  预存明细.户号=用户信息表.户号 and 预存明细.预存日期=") +
-                              d + QStringLiteral(" and 用户信息表.居住街道='") + g +
+                              d + QStringLiteral(" and 用户信息表.居住街道='") + name_in_quotes +
                               QStringLiteral("' and 预存明细.标志=1");
                 const auto rows = platform::query_rows(main, prepay_sql, OnFailure::Quiet);
                 if (!rows.isEmpty() && rows.first().size() >= 2) {

@@ -8,6 +8,8 @@
 #include "platform/money.h"
 #include "platform/query.h"
 #include "shell/system_parameters.h"
+#include "tariffs/prepay_balances.h"
+#include "tariffs/tiers.h"
 
 namespace reports {
 
@@ -122,27 +124,6 @@ QString plain_chinese_numeral(int number) {
     return QString::number(number);
 }
 
-std::vector<TierShare> split_quantity_into_tiers(Connection& main, const QString& category,
-                                                 double quantity, const QString& item) {
-    const QList<QStringList> tiers = platform::query_rows(
-        main, "select 阶梯止量,类别价格 from 阶梯信息 where 类别名称=" + sql_quote(category) +
-                  " and 收费项目=" + sql_quote(item) + " order by 阶梯序号");
-    std::vector<TierShare> shares;
-    double previous_stop = 0;
-    for (int k = 0; k < tiers.size(); ++k) {
-        const double stop = platform::to_number(tiers[k].value(0));
-        const double price = platform::to_number(tiers[k].value(1));
-        const bool last = k == tiers.size() - 1;
-        if (last || quantity - stop <= platform::kMoneyTolerance) {
-            shares.push_back({quantity - previous_stop, price});
-            break;
-        }
-        shares.push_back({stop - previous_stop, price});
-        previous_stop = stop;
-    }
-    return shares;
-}
-
 ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
     ReceiptBuild build;
     const QString serial_text = QString::number(serial);
@@ -249,10 +230,12 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
         const QString reading_day = "'" + platform::date_ymd_text(date) + "'";
         const QString base_extra = num(q - u);
         if (tiered == QStringLiteral("开启")) {
-            const std::vector<TierShare> shares =
-                split_quantity_into_tiers(main, category, q, item);
-            for (size_t k = 0; k < shares.size(); ++k) {
-                const TierShare& tier = shares[k];
+            std::vector<double> quantities, prices;
+            tariffs::split_usage_into_tiers(main, category, q, quantities, prices, item);
+            for (size_t k = 0; k < quantities.size() && k < prices.size(); ++k) {
+                const struct {
+                    double quantity, price;
+                } tier{quantities[k], prices[k]};
                 QString sql;
                 if (k == 0) {
                     sql =
@@ -383,35 +366,12 @@ double household_prepay_balance(Connection& main, const QString& household,
         return 0;
     // The household's valid prepayments, merged into one row, less what its bills and those of
     // its meter accounts took from them.
-    platform::db_execute(main, "delete from 预存结余");
-    const QString insert =
-        "INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 from 预存明细 where "
-        "户号=" +
-        h + " and 标志=1";
-    if (!platform::db_execute(main, insert)) {
-        say(messages, platform::db_last_error(main));
-        say(messages, insert);
-    }
-    const double paid_in = platform::query_number(
-        main, "select sum(预存金额) as 总金额  from  预存结余   where 户号=" + h + " ");
-    const qint64 first = platform::query_integer(
-        main, "select 编号 from 预存结余 where  户号=" + h + "  order by 编号");
-    if (!platform::db_execute(main, "update 预存结余 set 预存金额=" + sql_number(paid_in) +
-                                        " where 户号=" + h +
-                                        " and  编号=" + QString::number(first)))
-        say(messages, platform::db_last_error(main));
-    platform::db_execute(
-        main, "delete from 预存结余 where 户号=" + h + " and  编号<>" + QString::number(first));
-    // Bills match by prefix: the household's own and its meter accounts'.
-    const double taken =
-        platform::query_number(main, "select sum(预存扣款)as 总金额 from 总收费 where 户号  like " +
-                                         sql_quote(to_half_width(household) + "%") + " and 标志=1");
-    const QString update = "update 预存结余 set 已扣金额=" + sql_number(taken) +
-                           ",结余金额=" + sql_number(paid_in - taken) + " where 户号=" + h;
-    if (!platform::db_execute(main, update)) {
-        say(messages, update);
-        say(messages, platform::db_last_error(main));
-    }
+    const tariffs::BalanceOutcome rebuilt = tariffs::recompute_prepay_balances(
+        main, "INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 from 预存明细 "
+              "where 户号=" + h + " and 标志=1");
+    for (const auto& message : rebuilt.messages)
+        say(messages, message.text,
+            message.plain ? platform::MsgIcon::None : platform::MsgIcon::Information);
     const QStringList balance =
         platform::query_column(main, "select 结余金额 from 预存结余 where 户号=" + h);
     return balance.size() == 1 ? platform::to_number(balance.first()) : 0;

@@ -53,18 +53,6 @@ struct ReceiptBuild {
     std::vector<ReceiptMessage> messages;
 };
 
-// One tier's share of a quantity.
-struct TierShare {
-    double quantity = 0;
-    double price = 0;
-};
-// The tiers of a price category and fee item (阶梯信息 by 阶梯序号): each tier below the
-// quantity takes its own width, the tier the quantity ends in takes the rest of it, the last
-// tier takes whatever is left. No tier rows give no shares.
-std::vector<TierShare> split_quantity_into_tiers(platform::Connection& main,
-                                                 const QString& category, double quantity,
-                                                 const QString& item);
-
 // Fills the print database with the charge receipt of one payment serial (用户信息 and
 // 电表信息) and closes it. Reads the payment's readings, bills and the tariff tables; writes
 // nothing into the main database.

@@ -69,8 +69,15 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainNavCounterCharging, "收费管理2_窗口收费", true},
         {a::kMainNavCardCharging, "收费管理2_磁卡收费", true},
         {a::kMainNavBatchCharging, "收费管理2_批量收费", true},
+        {a::kMainNavDeductionQuery, "预存管理_扣款查询", true},
+        {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", true},
+        {a::kMainNavMonthlyChargeReport, "数据报表3_收费月报表", true},
+        {a::kMainNavMonthlyReadingReport, "数据报表3_抄表月报表", true},
+        {a::kMainNavMonthlyHouseholdReport, "数据报表3_用户月报表", true},
+        {a::kMainNavAnnualHouseholdReport, "数据报表3_用户年报表", true},
+        {a::kMainNavAnnualChargeReport, "数据报表3_成本核算表", true},
+        {a::kMainNavAnnualChargeLedger, "数据报表3_收费统计", true},
         // Subsystems still to come.
-        {a::kMainNavDailyChargeReport, "数据报表3_收费日报表", false},
         {a::kMainNavAddPrepayment, "预存管理_预存添加", false},
     };
     for (const Case& c : cases) {
@@ -87,7 +94,8 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
     }
     // The pages the subsystems put into the content area.
     for (int page : {shell::kPageTodaysHouseholds, shell::kPageHouseholdQuery,
-                     shell::kPageOperationLog, shell::kPageMeters})
+                     shell::kPageOperationLog, shell::kPageMeters, shell::kPageDeductions,
+                     shell::kPageStatistics})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
     EXPECT_EQ(window.content_page_widget(shell::kPageChargeQuery), nullptr);
 }

@@ -18,7 +18,7 @@ namespace {
 using namespace households_test;
 
 QString fixture(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+    return QStringLiteral(FEE_SOURCE_DIR "/tests/households") +
            QStringLiteral("/import_fixtures/") + name;
 }
 

@@ -20,7 +20,7 @@ using namespace households_test;
 class RoundTrip : public HouseholdTest {};
 
 QString fixture(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+    return QStringLiteral(FEE_SOURCE_DIR "/tests/households") +
            QStringLiteral("/import_fixtures/") + name;
 }
 

@@ -33,7 +33,7 @@ using harness::read_bytes;
 using harness::write_bytes;
 
 QString fixture(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/excel_fixtures/") +
+    return QStringLiteral(FEE_SOURCE_DIR "/tests/platform") + QStringLiteral("/excel_fixtures/") +
            name;
 }
 

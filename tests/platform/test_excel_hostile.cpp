@@ -21,12 +21,12 @@ using namespace platform::excel;
 namespace {
 
 QString regression(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+    return QStringLiteral(FEE_SOURCE_DIR "/tests/platform") +
            QStringLiteral("/../../fuzz/regressions/") + name;
 }
 
 QString fixture(const QString& name) {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/excel_fixtures/") +
+    return QStringLiteral(FEE_SOURCE_DIR "/tests/platform") + QStringLiteral("/excel_fixtures/") +
            name;
 }
 

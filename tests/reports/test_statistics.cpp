@@ -95,6 +95,21 @@ TEST_F(Statistics, DailyChargeReportByStreet) {
     EXPECT_EQ(report.rows, rows);
 }
 
+TEST_F(Statistics, DailyChargeReportCountsNamesWithAQuote) {
+    exec(s("update 收费员 set 收费人员='王''出纳' where 收费人员='王出纳'"));
+    exec(s("update 总收费 set 收费人员='王''出纳' where 收费人员='王出纳'"));
+    exec(s("update 街道 set 街道='西''区' where 街道='西区'"));
+    exec(s("update 用户信息表 set 居住街道='西''区' where 居住街道='西区'"));
+    const auto by_collector = reports::build_daily_charge_report(
+        store::main_connection(), s("2024"), s("3"), reports::kByCollector, calendar_rule());
+    ASSERT_GE(by_collector.rows.size(), 2u);
+    EXPECT_EQ(by_collector.rows[1], s("王'出纳|1|30.00|0|0.00|30.00|0.00|").split(QLatin1Char('|')));
+    const auto by_street = reports::build_daily_charge_report(
+        store::main_connection(), s("2024"), s("3"), reports::kByStreet, calendar_rule());
+    ASSERT_GE(by_street.rows.size(), 2u);
+    EXPECT_EQ(by_street.rows[1], s("西'区|1|30.00|1|50.00|80.00|0.00|").split(QLatin1Char('|')));
+}
+
 TEST_F(Statistics, DailyChargeReportInASettlementMonth) {
     // 结算日期 5: March runs from 6 February to 5 March, so only the 5th has business and
     // April's 1st belongs to April.

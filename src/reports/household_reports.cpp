@@ -1,0 +1,120 @@
+#include "reports/household_reports.h"
+
+#include "platform/query.h"
+#include "reports/typed_literals.h"
+
+namespace reports {
+
+namespace {
+
+using platform::OnFailure;
+
+const QString kStreets = QStringLiteral("select 街道 from 街道");
+
+qint64 count_of(platform::Connection& main, const QString& sql) {
+    return platform::query_integer(main, sql, OnFailure::Quiet);
+}
+
+// "select count(*) from 用户信息表 where  居住街道='<street>'": the street quoted as a value, so a
+// quote in its name stays part of the name.
+QString street_count(const QString& street) {
+    return QStringLiteral("select count(*) from 用户信息表 where  居住街道=") +
+           platform::sql_quote(street);
+}
+
+QString label_of(int year, int month) {
+    return QString::number(year) + QStringLiteral("年") + QString::number(month) +
+           QStringLiteral("月");
+}
+
+}  // namespace
+
+StatisticsReport build_monthly_household_report(platform::Connection& main,
+                                                const QString& year_text,
+                                                const QString& month_text, const QString&,
+                                                const ReportPeriodRule&) {
+    StatisticsReport report;
+    report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
+                      QStringLiteral("总户数"), QStringLiteral("报表日期")};
+    report.divisors = {11, 11, 11, 11};
+
+    // Always the calendar month of the boxes, whatever the settlement rule says.
+    shell::SystemParameters calendar;
+    const ReportPeriod month =
+        ReportPeriodRule(calendar).report_month_bounds(year_text, month_text);
+    const bool month_usable =
+        report_literal_is_day(month.start_literal) && report_literal_is_day(month.end_literal);
+    const QString label =
+        label_of(report_text_number(year_text), report_text_number(month_text));
+
+    const QStringList streets = report_group_names(main, kStreets);
+    report.progress_steps = static_cast<int>(streets.size());
+    qint64 total_new = 0, total_all = 0;
+    for (const QString& street : streets) {
+        const qint64 added =
+            month_usable ? count_of(main, street_count(street) + QStringLiteral(" and 建档时间>=") +
+                                              month.start_literal +
+                                              QStringLiteral(" and 建档时间<=") +
+                                              month.end_literal + QStringLiteral(" and 父号='0'"))
+                         : 0;
+        const qint64 all = count_of(main, street_count(street) + QStringLiteral(" and 父号='0'"));
+        report.rows.push_back({street, QString::number(added), QString::number(all), label});
+        report.rows.push_back(QStringList(4, QString()));
+        total_new += added;
+        total_all += all;
+    }
+    const int total_row = static_cast<int>(report.rows.size());
+    report.rows.push_back(
+        {QStringLiteral("合计"), QString::number(total_new), QString::number(total_all), label});
+    for (int column = 0; column < 4; ++column) report.red_cells.push_back({total_row, column});
+    return report;
+}
+
+StatisticsReport build_annual_household_report(platform::Connection& main,
+                                               const QString& year_text, const QString&,
+                                               const QString&, const ReportPeriodRule& rule) {
+    StatisticsReport report;
+    report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
+                      QStringLiteral("当前户数"), QStringLiteral("报表日期")};
+    report.divisors = {11, 11, 11, 11};
+
+    const std::vector<ReportYearMonth> months = rule.report_year_months(year_text, true);
+    const QStringList streets = report_group_names(main, kStreets);
+    report.progress_steps = static_cast<int>(months.size());
+    qint64 year_new = 0, last_current = 0;
+    for (const ReportYearMonth& month : months) {
+        const QString b = report_date_literal(month.start);
+        const QString e = report_date_literal(month.end);
+        const bool usable = report_literal_is_day(b) && report_literal_is_day(e);
+        qint64 month_new = 0, month_current = 0;
+        for (const QString& street : streets) {
+            const qint64 added =
+                usable ? count_of(main, street_count(street) + QStringLiteral(" and 建档时间>=") +
+                                            b + QStringLiteral(" and 建档时间<=") + e +
+                                            QStringLiteral(" and 父号='0'"))
+                       : 0;
+            const qint64 current =
+                usable ? count_of(main, street_count(street) +
+                                            QStringLiteral("   and 建档时间<=") + e +
+                                            QStringLiteral(" and 父号='0'"))
+                       : 0;
+            report.rows.push_back(
+                {street, QString::number(added), QString::number(current), QString()});
+            month_new += added;
+            month_current += current;
+        }
+        report.rows.push_back({QStringLiteral("小计"), QString::number(month_new),
+                               QString::number(month_current),
+                               usable ? month.label : QString()});
+        report.rows.push_back(QStringList(4, QString()));
+        year_new += month_new;
+        last_current = month_current;
+    }
+    const int total_row = static_cast<int>(report.rows.size());
+    report.rows.push_back({QStringLiteral("合计"), QString::number(year_new),
+                           QString::number(last_current), year_text + QStringLiteral("年")});
+    for (int column = 0; column < 4; ++column) report.red_cells.push_back({total_row, column});
+    return report;
+}
+
+}  // namespace reports
