@@ -216,6 +216,8 @@ const char kMeterInsert[] =
     "INSERT INTO 用户表管理 (户号,收费项目,价格类别,开始起数,抄表人员,倍率,计量编号,抄表序号,"
     "建表时间,父号,状态) VALUES (?,?,?,?,?,?,?,?,?,?,?)";
 
+const char kMeterOrderUpdate[] = "UPDATE 用户表管理 SET 抄表序号=?,抄表人员=? WHERE 户号=?";
+
 void bind_meter(platform::SqliteStatement& insert, const HouseholdMeter& meter) {
     insert.bind_text(1, meter.number);
     insert.bind_text(2, meter.fee_item);
@@ -546,6 +548,12 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
     std::optional<WaitScope> wait;
     wait.emplace(owner);
 
+    // One prepared statement for the run; the values are bound as sql_quote would write them.
+    platform::SqliteStatement update(store::main_connection(), kMeterOrderUpdate);
+    if (!update.ok()) {
+        report.error = platform::db_last_error(store::main_connection());
+        return report;
+    }
     bool failed = false;
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
@@ -561,10 +569,15 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
             failed = true;
             break;
         }
-        if (!batch.add({QStringLiteral("update 用户表管理 set 抄表序号=") +
-                        QString::number(static_cast<qint64>(order)) + QStringLiteral(",抄表人员=") +
-                        sql_quote(cell_text(rows, c_reader)) + QStringLiteral(" where 户号=") +
-                        sql_quote(meter)})) {
+        auto work = [&update, order = static_cast<qint64>(order),
+                     reader = platform::clean_text(cell_text(rows, c_reader)),
+                     meter = platform::clean_text(meter)](platform::Connection&) {
+            update.bind_integer(1, order);
+            update.bind_text(2, reader);
+            update.bind_text(3, meter);
+            return update.execute();
+        };
+        if (!batch.add(std::move(work), QString())) {
             failed = true;
             break;
         }

@@ -217,6 +217,7 @@ TEST_P(Import, SortSetsReaderAndOrderOfTheNamedAccounts) {
     EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("张师傅"), s("2")},
                                               {s("000202"), s("张师傅"), s("1")},
                                               {s("000302"), QString(), s("4")}}));
+    expect_reader_counts_fresh();
 
     // An empty order stops at its row, with the reason after the message.
     ui.expect_box(s("批量修改出错,请检模版!抄表户号“000102”"));
