@@ -261,6 +261,9 @@ CREATE INDEX 总收费_流水号 ON 总收费 (流水号);
 CREATE INDEX 用户表管理_抄表人员序号 ON 用户表管理 (抄表人员, 抄表序号);
 CREATE INDEX 用户表管理_建表时间 ON 用户表管理 (建表时间);
 CREATE INDEX 用户信息表_建档时间 ON 用户信息表 (建档时间);
+-- The statistics count and sum street by street, one statement per cell: each reaches the
+-- street's households through this index instead of reading the whole register.
+CREATE INDEX 用户信息表_居住街道 ON 用户信息表 (居住街道);
 
 -- How many meter accounts each reader has, kept by the triggers below: the reading order of a
 -- new account and the end of a reader's walk need that count, and counting a reader who reads

@@ -1,7 +1,10 @@
 #include "app/assembly.h"
 
+#include "charging/charge_queries_install.h"
 #include "charging/charging_install.h"
 #include "charging/deductions_install.h"
+#include "charging/prepayments_install.h"
+#include "charging/reductions_install.h"
 #include "households/households_install.h"
 #include "households/meters_install.h"
 #include "lists/list_pages.h"
@@ -29,7 +32,10 @@ void assemble_program(shell::MainWindow& window) {
     reading::install(window);
     reading::install_queries(window);
     charging::install(window);
+    charging::install_charge_queries(window);
     charging::install_deductions(window);
+    charging::install_prepayments(window);
+    charging::install_reductions(window);
     reports::install(window);
     reports::install_statistics(window);
 }

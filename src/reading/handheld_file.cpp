@@ -227,14 +227,17 @@ ExportOutcome export_handheld_file(platform::Connection& connection, const QStri
     const QString create_failed = QStringLiteral("创建数据库失败!经测试目录名不能为汉字。");
     if (scheme.isEmpty())
         return {false, QStringLiteral("请选择抄表机数据库配置方案！"), true};
+    // The chosen file goes first, whatever happens after.
+    QFile::remove(path);
     const std::vector<SchemeField> fields = scheme_fields(connection, scheme);
     if (fields.empty())
         return {false, create_failed + QStringLiteral("方案【") + scheme + QStringLiteral("】没有字段。")};
     // Fields that could not be written are refused before any file exists.
     for (const SchemeField& f : fields) {
-        if (!handheld_data_items().contains(f.item))
-            return {false, create_failed + QStringLiteral("字段【") + f.name +
-                               QStringLiteral("】的对应字段【") + f.item + QStringLiteral("】无效。")};
+        // A field that carries no known item has no value to write: the first record fails.
+        if (!rows.empty() && !handheld_data_items().contains(f.item))
+            return {false, QStringLiteral("字段【") + f.name + QStringLiteral("】的对应字段【") + f.item +
+                               QStringLiteral("】无效，无法写入记录。")};
         const int width = dbf_width(f);
         if (width < 1 || width > 254 || (dbf_type(f) == 'N' && width > 20))
             return {false, create_failed + QStringLiteral("字段【") + f.name +
@@ -242,7 +245,6 @@ ExportOutcome export_handheld_file(platform::Connection& connection, const QStri
         if (gbk_cut(f.name, kFieldNameBytes).isEmpty())
             return {false, create_failed + QStringLiteral("字段名称为空。")};
     }
-    QFile::remove(path);
     const QByteArray native = QFile::encodeName(path);
     DBFHandle dbf = DBFCreateEx(native.constData(), kGbkCodePage);
     if (!dbf)
@@ -363,6 +365,8 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
                                       bool clear_pending, const QDate& today,
                                       const std::function<void(int)>& progress) {
     ImportOutcome out;
+    // One transaction for speed only: a failing record is reported and skipped, and what went
+    // in before and after it stays.
     platform::Transaction transaction(connection);
     const auto failed = [&](const QString& text) {
         transaction.rollback();
@@ -371,9 +375,7 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
         out.message = text;
         return out;
     };
-    if (clear_pending &&
-        !platform::db_execute(connection, QStringLiteral("delete from 抄表管理")))
-        return failed(QStringLiteral("删除临时抄表记录失败！\r\n") + platform::db_last_error(connection));
+    out.cleared = clear_pending && platform::db_execute(connection, QStringLiteral("delete from 抄表管理"));
     // Every meter account with its price category, read once: the first row of an account is
     // the one its own look-up would have found.
     struct Meter {
@@ -410,12 +412,18 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
     int step = 0;
     constexpr int kRowsPerStatement = 100;
     QString batch;
-    int batched = 0;
+    QStringList batched;
+    // A batch that fails goes again row by row, so only the failing records are left out.
     const auto flush = [&] {
-        const bool ok = batch.isEmpty() || platform::db_execute(connection, batch);
+        if (!batch.isEmpty() && !platform::db_execute(connection, batch)) {
+            for (const QString& statement : batched) {
+                if (platform::db_execute(connection, statement)) continue;
+                out.failures << QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection);
+                --out.inserted;
+            }
+        }
         batch.clear();
-        batched = 0;
-        return ok;
+        batched.clear();
     };
     for (const DeviceRecord& d : records) {
         const auto meter = meters.constFind(d.account);
@@ -456,13 +464,12 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
             batch = statement;
         else
             batch += u',' + statement.mid(statement.indexOf(QStringLiteral(" values ")) + 8);
-        if (++batched == kRowsPerStatement && !flush())
-            return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
+        batched << statement;
         ++out.inserted;
+        if (batched.size() == kRowsPerStatement) flush();
         if (progress) progress(++step);
     }
-    if (!flush())
-        return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
+    flush();
     if (!transaction.commit())
         return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
     out.ok = true;

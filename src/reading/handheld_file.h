@@ -95,10 +95,12 @@ struct ImportOutcome {
     bool ok = false;
     QString message;
     int inserted = 0;
+    bool cleared = false;          // the batch was emptied first
+    QStringList failures;          // one message per record whose insert failed
     QStringList unknown_accounts;  // records skipped: no such meter account
 };
 // Adds one pending reading per record dated `today`, after emptying the batch when
-// `clear_pending`; all or nothing.
+// `clear_pending`. A record whose insert fails is left out with its message; the rest stays.
 ImportOutcome import_handheld_records(platform::Connection& connection,
                                       const std::vector<DeviceRecord>& records,
                                       bool clear_pending, const QDate& today,

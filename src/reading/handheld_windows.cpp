@@ -372,7 +372,8 @@ void HandheldImportWindow::on_handheld_import_file_click() {
         inform(outcome.message);
         return;
     }
-    if (clear) inform(QStringLiteral("删除临时抄表记录成功!"));
+    if (outcome.cleared) inform(QStringLiteral("删除临时抄表记录成功!"));
+    for (const QString& failure : outcome.failures) inform(failure);
     show_skipped_accounts(outcome.unknown_accounts);
     inform(outcome.message);
     accept();
@@ -426,7 +427,7 @@ void on_main_monthly_batch_import_click(QWidget* owner, QTableView* monthly_list
         });
     progress.close();
     if (!outcome.ok) {
-        inform(outcome.message);
+        if (!outcome.message.isEmpty()) inform(outcome.message);
         return;
     }
     save_account_list(owner, outcome.end_below_start,

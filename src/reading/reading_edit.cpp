@@ -222,10 +222,10 @@ EditOutcome delete_reading(platform::Connection& connection, qint64 id) {
     const QString N = QString::number(bill);
     platform::Transaction transaction(connection);
     qint64 removed = 0;
+    // A reading already gone (a stale list) deletes nothing, which is no failure.
     if (!platform::db_execute(connection,
                               QStringLiteral("delete from 抄表总表 where 编号=") + QString::number(id),
-                              &removed) ||
-        removed == 0) {
+                              &removed)) {
         transaction.rollback();
         out.message = QStringLiteral("删除失败！");
         return out;

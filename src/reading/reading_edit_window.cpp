@@ -49,7 +49,7 @@ void ReadingEditWindow::on_edit_reading_save_click() {
         ui->日期框1->date());
     progress.close();
     if (outcome.log_failed) platform::inform(QStringLiteral("添加日志失败！"));
-    platform::inform(outcome.message);
+    if (!outcome.message.isEmpty()) platform::inform(outcome.message);
     if (outcome.ok) accept();
 }
 

@@ -76,9 +76,11 @@ ReadingImportOutcome import_readings_from_workbook(platform::Connection& connect
     platform::Transaction transaction(connection);
     QHash<QString, QStringList> item_losses;
     int step = 0;
+    bool any_account = false;
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (progress) progress(++step, total);
         if (platform::recordset_field_is_null(rows, account_field)) continue;
+        any_account = true;
         const QString account = tariffs::half_width(cell_text(rows, account_field));
         if (platform::text_trim(account).isEmpty()) continue;
         if (platform::query_exists(connection, QStringLiteral("select 止方 from 抄表管理 where 户号=") +
@@ -143,14 +145,8 @@ ReadingImportOutcome import_readings_from_workbook(platform::Connection& connect
         p.loss = loss->value(0) == kAutomaticLossOn ? loss_for_usage(p.usage, rate, loss->value(1)) : 0;
         p.date = today;
         p.price = category_price(connection, p.fee_item, p.category);
-        if (!platform::db_execute(connection, pending_insert_statement(p))) {
-            const QString error = platform::db_last_error(connection);
-            transaction.rollback();
-            out = {};
-            out.message = kFailed + error;
-            return out;
-        }
-        ++out.inserted;
+        // A row that will not go in is passed over; the rows around it stay.
+        if (platform::db_execute(connection, pending_insert_statement(p))) ++out.inserted;
     }
     if (!transaction.commit()) {
         const QString error = platform::db_last_error(connection);
@@ -158,7 +154,8 @@ ReadingImportOutcome import_readings_from_workbook(platform::Connection& connect
         out.message = kFailed + error;
         return out;
     }
-    out.ok = true;
+    // A sheet without a single 户号 ends the run quietly, before the lists and the refill.
+    out.ok = any_account;
     return out;
 }
 

@@ -17,7 +17,7 @@ namespace reading {
 inline const QString kReadingScratchTable = QStringLiteral("导入暂存表");
 
 struct ReadingImportOutcome {
-    bool ok = false;
+    bool ok = false;  // false, without a message, when no row has a 户号
     QString message;  // the failure to show ("抄表导入失败!\r\n" + why); empty when ok
     int inserted = 0;
     QStringList end_below_start;  // 户号 whose sheet end lies below the start
@@ -31,8 +31,8 @@ double import_start_reading(platform::Connection& connection, const QString& acc
                             const QDate& today);
 
 // Runs the import of one sheet of a workbook (.xls or .xlsx). A workbook that cannot be read,
-// or a sheet without 户号 or 止数, is refused and nothing is written; the rows go in all
-// together.
+// or a sheet without 户号 or 止数, is refused and nothing is written; a row whose insert fails
+// is passed over.
 ReadingImportOutcome import_readings_from_workbook(platform::Connection& connection,
                                                    const QString& file, const QString& sheet,
                                                    const QDate& today,

@@ -79,8 +79,6 @@ UnreadQueryOutcome run_unread_query(platform::Connection& connection, const Unre
     // A month that is no month cannot be queried; the literal would be no date.
     if (year < 1 || month < 1 || month > 12)
         return {false, QStringLiteral("请输入查询月！"), Focus::Month, {}};
-    if (f.by_fee_item && platform::text_trim(f.fee_item).isEmpty())
-        return {false, QStringLiteral("请选择待查询的收费项目!"), Focus::FeeItem, {}};
     const int last = platform::days_in_month(year, month);
     const int first = qBound(1, reading_day, last);
     const QString from = u'#' + QString::number(year) + u'-' + QString::number(month) + u'-' +
@@ -91,6 +89,13 @@ UnreadQueryOutcome run_unread_query(platform::Connection& connection, const Unre
     out.run = true;
     if (!platform::db_execute(connection, QStringLiteral("delete from 未抄表数据")))
         out.failures << platform::db_last_error(connection);
+    // Asked for only once the work table has been emptied: the refusal leaves it empty.
+    if (f.by_fee_item && platform::text_trim(f.fee_item).isEmpty()) {
+        out.run = false;
+        out.message = QStringLiteral("请选择待查询的收费项目!");
+        out.focus = Focus::FeeItem;
+        return out;
+    }
     QString fill = QStringLiteral(
                        "INSERT INTO 未抄表数据 (抄表户号,价格类别,计量编号,抄表人员,建表时间,父号,收费项目,居住街道,"
                        "详细地址) select 用户表管理.户号,用户表管理.价格类别,用户表管理.计量编号,用户表管理.抄表人员,"

@@ -69,9 +69,10 @@ void ReadingQueryPage::on_main_reading_query_click() {
 void ReadingQueryPage::on_main_reading_query_by_card_click() {
     if (!shell::require_permission(QStringLiteral("抄表查询"))) return;
     QString entry;
+    // Only an empty entry ends it; blanks are trimmed into the condition.
     if (!platform::input_box(QStringLiteral("请输入待查询的磁卡号码："), platform::kDefaultCaption,
                              QString(), &entry, window()) ||
-        platform::text_trim(entry).isEmpty())
+        entry.isEmpty())
         return;
     fill_reading_query_list(ui->抄表查询列表框,
                             read_readings_statement(card_number_condition(entry)), 1, window());

@@ -88,6 +88,8 @@ void ReadingQueryWindow::on_reading_query_unread_ok_click() {
     f.direction = ui->收费排序方式1->currentText();
     const UnreadQueryOutcome outcome =
         run_unread_query(store::main_connection(), f, shell::system_parameters.reading_day);
+    for (const QString& failure : outcome.failures)
+        platform::message_box(failure, platform::kDefaultCaption, platform::MsgIcon::None);
     if (!outcome.run) {
         platform::inform(outcome.message);
         using Focus = UnreadQueryOutcome::Focus;
@@ -96,8 +98,6 @@ void ReadingQueryWindow::on_reading_query_unread_ok_click() {
         if (outcome.focus == Focus::FeeItem) ui->未收费组合框_收费项目->setFocus();
         return;
     }
-    for (const QString& failure : outcome.failures)
-        platform::message_box(failure, platform::kDefaultCaption, platform::MsgIcon::None);
     accept();
     fill_reading_query_list(list_, kUnreadListStatement, 2, parentWidget());
 }

@@ -197,18 +197,11 @@ Question invoice_delete_question(const QString& number) {
 Outcome delete_invoice_book(platform::Connection& connection, const QString& number) {
     Outcome outcome;
     const QString id = sql_number(platform::to_number(number));
-    platform::RecordSet r;
-    if (!platform::query_open(r, connection, QStringLiteral("select 发票起号,发票止号 from 发票设置 where 编号=") + id))
-        return outcome;
-    const QString first = platform::recordset_field_text(r, 0);
-    const QString last = platform::recordset_field_text(r, 1);
-    platform::recordset_close(r);
-    // Any number of the book on a payment or prepayment, not just its first: digit strings of
-    // one width sort as their numbers do.
-    QString condition = QStringLiteral("发票号=") + sql_quote(first);
-    if (all_digits(first) && all_digits(last) && first.size() == last.size())
-        condition += QStringLiteral(" or (发票号>=") + sql_quote(first) + QStringLiteral(" and 发票号<=") +
-                     sql_quote(last) + QStringLiteral(" and length(发票号)=") + QString::number(first.size()) + u')';
+    // Numbers are handed out from the first on, so a book whose first number nobody carries
+    // is taken as unused.
+    const QString first =
+        platform::query_text(connection, QStringLiteral("select 发票起号 from 发票设置 where 编号=") + id);
+    const QString condition = QStringLiteral("发票号=") + sql_quote(first);
     for (const QString& table : {QStringLiteral("总收费"), QStringLiteral("预存明细")}) {
         if (platform::query_exists(connection, QStringLiteral("select 收费人员 from ") + table +
                                                    QStringLiteral(" where ") + condition)) {

@@ -65,7 +65,7 @@ Outcome add_invoice_book(platform::Connection& connection, const InvoiceBook& bo
 QString invoice_delete_refusal(platform::Connection& connection, const QString& number,
                                const QString& operator_name);
 Question invoice_delete_question(const QString& number);
-// Deletes the book unless a payment or prepayment carries one of its numbers.
+// Deletes the book unless a payment or prepayment carries its first number.
 Outcome delete_invoice_book(platform::Connection& connection, const QString& number);
 
 }  // namespace tariffs

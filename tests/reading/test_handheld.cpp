@@ -336,7 +336,21 @@ TEST_F(HandheldTest, ExportRefusesSchemesItCannotWriteAndLeavesNoFile) {
                     .message.startsWith(s("创建数据库失败!经测试目录名不能为汉字。")));
     exec(s("insert into 抄表机_方案 (字段名称,字段类型,字段长度,对应字段,方案名称,编号) values "
            "('X','文本型',5,'别的','空',1)"));
-    EXPECT_FALSE(reading::export_handheld_file(db(), s("空"), path, {}).ok);
+    // A field of no known item: an empty route still gets its table, a route row is refused
+    // with the record's failure, not the table's.
+    EXPECT_TRUE(reading::export_handheld_file(db(), s("空"), path, {}).ok);
+    EXPECT_TRUE(QFile::exists(path));
+    const auto unknown = reading::export_handheld_file(db(), s("空"), path, {reading::HandheldRow{}});
+    EXPECT_FALSE(unknown.ok);
+    EXPECT_FALSE(unknown.message.startsWith(s("创建数据库失败!")));
+    // An earlier file of the chosen name is gone even when the scheme cannot be written.
+    EXPECT_FALSE(QFile::exists(path));
+    QFile old_file(path);
+    ASSERT_TRUE(old_file.open(QIODevice::WriteOnly));
+    old_file.write("old");
+    old_file.close();
+    EXPECT_FALSE(reading::export_handheld_file(db(), s("没有字段的方案"), path, {}).ok);
+    EXPECT_FALSE(QFile::exists(path));
     // A value wider than its numeric field stops the export; no partial file stays.
     add_scheme(s("窄"));
     add_field(s("窄"), s("SY"), 2, s("4"), s("上月度数"));
@@ -385,16 +399,29 @@ TEST_F(HandheldTest, DamagedDeviceFilesAreRefusedAndNothingIsWritten) {
     QFile::remove(path);
 }
 
-TEST_F(HandheldTest, ImportIsAllOrNothing) {
+TEST_F(HandheldTest, AFailingRecordIsReportedAndTheOthersStay) {
     add_water_household(s("0001"), s("甲"), 1);
     add_pending(s("000101"), s("0001"), 0, 1);
     raw_exec("create trigger refuse before insert on 抄表管理 when new.起方=7 begin "
              "select raise(abort,'refused'); end");
-    const std::vector<reading::DeviceRecord> records = {{s("000101"), 1, 2}, {s("000101"), 7, 9}};
-    const auto outcome = reading::import_handheld_records(db(), records, true, QDate(2024, 3, 5));
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_TRUE(outcome.message.startsWith(s("加入抄表数据失败!\r\n")));
-    EXPECT_EQ(rows(s("select 户号,止方 from 抄表管理")), (QList<QStringList>{{s("000101"), s("1")}}));
+    struct Case {
+        bool clear;
+        QList<QStringList> left;
+    };
+    for (const Case& c : {Case{true, {{s("000101"), s("2")}, {s("000101"), s("11")}}},
+                          Case{false, {{s("000101"), s("1")}, {s("000101"), s("2")}, {s("000101"), s("11")}}}}) {
+        exec(s("delete from 抄表管理"));
+        add_pending(s("000101"), s("0001"), 0, 1);
+        const std::vector<reading::DeviceRecord> records = {
+            {s("000101"), 1, 2}, {s("000101"), 7, 9}, {s("000101"), 10, 11}};
+        const auto outcome = reading::import_handheld_records(db(), records, c.clear, QDate(2024, 3, 5));
+        EXPECT_TRUE(outcome.ok);
+        EXPECT_EQ(outcome.cleared, c.clear);
+        EXPECT_EQ(outcome.inserted, 2);
+        ASSERT_EQ(outcome.failures.size(), 1);
+        EXPECT_TRUE(outcome.failures[0].startsWith(s("加入抄表数据失败!\r\n")));
+        EXPECT_EQ(rows(s("select 户号,止方 from 抄表管理 order by 编号")), c.left);
+    }
 }
 
 }  // namespace

@@ -79,6 +79,17 @@ TEST_F(ReadingEditTest, EndBelowStartIsRefusedAndNothingChanges) {
     EXPECT_EQ(value(s("select count(*) from 总收费")), s("1"));
 }
 
+TEST_F(ReadingEditTest, AFailedUpdateIsReportedAndChangesNothing) {
+    reading::load_edited_reading(db(), id_of(s("000101")));
+    raw_exec("create trigger refuse before update on 抄表总表 begin select raise(abort,'no'); end");
+    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(outcome.message.startsWith(s("修改失败！"))) << outcome.message.toStdString();
+    EXPECT_EQ(value(s("select count(*) from 日志管理 where 当前项目='抄表修改'")), s("0"));
+    EXPECT_EQ(rows(s("select 收据号,应收金额 from 总收费")),
+              (QList<QStringList>{{QString::number(bill), s("35")}}));
+}
+
 TEST_F(ReadingEditTest, AFailedRebillLeavesTheReadingAndItsBillAsTheyWere) {
     reading::load_edited_reading(db(), id_of(s("000101")));
     raw_exec("create trigger refuse before insert on 总收费 begin select raise(abort,'full'); end");
@@ -124,7 +135,17 @@ TEST_F(ReadingEditTest, AFailedDeletionChangesNothing) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, s("删除失败！"));
     EXPECT_EQ(value(s("select count(*) from 抄表总表")), s("2"));
-    EXPECT_EQ(reading::delete_reading(db(), 999999).message, s("删除失败！"));
+}
+
+TEST_F(ReadingEditTest, DeletingAReadingAlreadyGoneStillSucceeds) {
+    // A stale list still shows a deleted reading; only a failing statement is a failure.
+    const qint64 id = id_of(s("000101"));
+    ASSERT_TRUE(reading::delete_reading(db(), id).ok);
+    const auto again = reading::delete_reading(db(), id);
+    EXPECT_TRUE(again.ok);
+    EXPECT_EQ(again.message, s("删除成功！"));
+    EXPECT_EQ(rows(s("select 户号,是否收费 from 抄表总表")),
+              (QList<QStringList>{{s("000102"), s("0")}}));
 }
 
 }  // namespace

@@ -102,5 +102,22 @@ TEST_F(ReadingImportTest, UnreadableWorkbooksAndSheetsAreRefusedAndNothingIsWrit
     EXPECT_EQ(value(s("select count(*) from 抄表管理")), s("1"));
 }
 
+TEST_F(ReadingImportTest, AFailingRowIsPassedOverAndASheetWithoutAccountsEndsQuietly) {
+    raw_exec("create trigger refuse before insert on 抄表管理 when new.户号='000201' begin "
+             "select raise(abort,'refused'); end");
+    const QString file = workbook({{"户号", "止数"}, {"1010101", "130"}, {"000201", "60"}, {"000501", "20"}});
+    const auto outcome = reading::import_readings_from_workbook(db(), file, s("Sheet1"), QDate(2024, 3, 5));
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_TRUE(outcome.message.isEmpty());
+    EXPECT_EQ(outcome.inserted, 2);
+    EXPECT_EQ(rows(s("select 户号 from 抄表管理 where 户号<>'000401' order by 编号")),
+              (QList<QStringList>{{s("1010101")}, {s("000501")}}));
+
+    const QString empty = workbook({{"户号", "止数"}, {nullptr, "5"}}, true, s("empty.xlsx"));
+    const auto quiet = reading::import_readings_from_workbook(db(), empty, s("Sheet1"), QDate(2024, 3, 5));
+    EXPECT_FALSE(quiet.ok);
+    EXPECT_TRUE(quiet.message.isEmpty());
+}
+
 }  // namespace
 }  // namespace reading_test

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "reading/reading_query.h"
+#include "reading/reading_query_page.h"
 #include "reading_fixture.h"
 
 namespace reading_test {
@@ -117,6 +118,32 @@ TEST_F(ReadingQueryTest, QuickLookUps) {
     EXPECT_EQ(by_household[1][15], s("2024年4月1日"));
 }
 
+TEST_F(ReadingQueryTest, CardLookUpEndsOnlyOnAnEmptyEntry) {
+    exec(s("update 用户信息表 set 磁卡号码='' where 户号='0001'"));
+    reading::ReadingQueryPage page;
+    QTableView* list = page.query_list();
+    const auto listed = [&] {
+        QStringList out;
+        const int column = platform::listview_column_index(list, s("抄表户号"));
+        for (int row = 0; row < platform::listview_row_count(list); ++row)
+            out << platform::listview_cell_text(list, row, column);
+        return out;
+    };
+    // Blanks are no empty entry: trimmed, they find the household without a card number.
+    ui.expect_input(s(" "));
+    page.on_main_reading_query_by_card_click();
+    EXPECT_EQ(listed(), (QStringList{s("000101"), s("000101"), s("")}));
+    ui.expect_input(s("C3"));
+    page.on_main_reading_query_by_card_click();
+    EXPECT_EQ(listed(), (QStringList{s("000301"), s("")}));
+    // An empty entry or a cancel leaves the list as it was.
+    ui.expect_input(s(""));
+    page.on_main_reading_query_by_card_click();
+    ui.cancel_input();
+    page.on_main_reading_query_by_card_click();
+    EXPECT_EQ(listed(), (QStringList{s("000301"), s("")}));
+}
+
 TEST_F(ReadingQueryTest, UnreadAccountsCountFromTheReadingDay) {
     exec(s("update pz set 值=15 where 项目名称='抄表日期'"));
     shell::load_system_parameters();
@@ -161,17 +188,22 @@ TEST_F(ReadingQueryTest, UnreadConditionsAndRefusals) {
         UnreadQueryForm form;
         const char* message;
         Focus focus;
+        const char* work_rows_after;  // the missing year or month stops before 未抄表数据 is emptied
     };
     UnreadQueryForm no_item = month("2024", "4");
     no_item.by_fee_item = true;
     no_item.fee_item = s("  ");
-    for (const Case& c : {Case{month("", "4"), "请输入查询年！", Focus::Year},
-                          Case{month("2024", ""), "请输入查询月！", Focus::Month},
-                          Case{no_item, "请选择待查询的收费项目!", Focus::FeeItem}}) {
+    for (const Case& c : {Case{month("", "4"), "请输入查询年！", Focus::Year, "2"},
+                          Case{month("2024", ""), "请输入查询月！", Focus::Month, "2"},
+                          Case{no_item, "请选择待查询的收费项目!", Focus::FeeItem, "0"}}) {
+        UnreadQueryForm all = month("2024", "4");
+        all.order = s("抄表人员");
+        ASSERT_EQ(unread(all).size(), 2);
         const auto outcome = reading::run_unread_query(db(), c.form, 1);
         EXPECT_FALSE(outcome.run);
         EXPECT_EQ(outcome.message, s(c.message));
         EXPECT_EQ(outcome.focus, c.focus);
+        EXPECT_EQ(value(s("select count(*) from 未抄表数据")), s(c.work_rows_after)) << c.message;
     }
 }
 

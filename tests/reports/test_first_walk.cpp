@@ -106,6 +106,7 @@ TEST_F(FirstWalk, DesignTheChargeReceiptAndPreviewIt) {
     });
     ui.on_modal(s("reports::PrintParametersWindow"), [&](QDialog* w) {
         snap(w, s("print_parameters"));
+        unit<QComboBox>(*w, "组合框_当前发票")->setCurrentText(s("收费发票"));
         unit<QPushButton>(*w, "按钮_发票设计")->click();
         unit<QPushButton>(*w, "按钮_发票设计")->click();
         return int(QDialog::Rejected);

@@ -1,0 +1,282 @@
+#include "charging/charge_query_page.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+
+#include "charging/charge_queries.h"
+#include "charging/charge_query_window.h"
+#include "charging/charge_record_edit_window.h"
+#include "charging/payment_changes.h"
+#include "charging/receipt_reprint.h"
+#include "lists/list_columns.h"
+#include "platform/convert.h"
+#include "platform/dialogs.h"
+#include "platform/listview.h"
+#include "platform/query.h"
+#include "shell/main_window.h"
+#include "shell/permission_prompts.h"
+#include "shell/session.h"
+#include "shell/system_parameters.h"
+#include "store/main_database.h"
+#include "ui_charge_query_page.h"
+
+namespace charging {
+
+namespace {
+
+using platform::inform;
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Writes a list's rows straight into the page's list as the core hands them over.
+class BuilderSink : public ListRowSink {
+public:
+    explicit BuilderSink(lists::ListBuilder& build) : build_(build) {}
+    void begin(int rows) override {
+        build_.show_progress(rows - 1);
+        build_.reserve_rows(rows);
+    }
+    int add_row() override { return build_.append_empty_row(); }
+    void put(int row, int column, std::string_view utf8) override {
+        build_.put_utf8(row, column, utf8);
+    }
+
+private:
+    lists::ListBuilder& build_;
+};
+
+void fill_rows(QTableView* list, const QString& column_class,
+               int (*write)(platform::Connection&, const QString&, ListRowSink&),
+               const QString& statement, QWidget* window) {
+    lists::ListBuilder build(list, column_class, window);
+    BuilderSink sink(build);
+    build.colour_row(write(store::main_connection(), statement, sink));
+    build.finish();
+    list->setFocus();
+}
+
+// Asks for one quick look-up's entry; empty when cancelled or left blank.
+QString ask(const QString& prompt, const QString& caption, const QString& initial,
+            QWidget* parent) {
+    QString entry;
+    if (!platform::input_box(prompt, caption, initial, &entry, parent)) return {};
+    return platform::text_trim(entry);
+}
+
+}  // namespace
+
+void fill_paid_charge_list(QTableView* list, const QString& statement, QWidget* window) {
+    shell::charge_query_kind = kPaidChargeKind;
+    fill_rows(list, kPaidChargeClass, write_paid_charge_rows, statement, window);
+}
+
+void fill_unpaid_charge_list(QTableView* list, const QString& statement, QWidget* window) {
+    shell::charge_query_kind = kUnpaidChargeKind;
+    fill_rows(list, kUnpaidChargeClass, write_unpaid_charge_rows, statement, window);
+}
+
+void build_unpaid_charge_table(QTableView* list, const QString& arrears_statement,
+                               QWidget* window) {
+    const platform::Messages failures = charging::build_unpaid_charge_table(
+        store::main_connection(), shell::current_operator, arrears_statement);
+    platform::show_messages(failures, window);
+    fill_unpaid_charge_list(list, unpaid_list_statement(shell::current_operator), window);
+}
+
+QString selected_serial_cell(QTableView* list) {
+    int column = platform::listview_column_index(list, kSerialColumnTitle);
+    if (column < 0) column = 0;
+    const int row = platform::listview_selected_row(list);
+    if (row < 0 || column >= platform::listview_column_count(list)) return {};
+    return platform::listview_cell_text(list, row, column);
+}
+
+ChargeQueryPage::ChargeQueryPage(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ChargeQueryPage>()) {
+    ui->setupUi(this);
+    platform::setup_report_view(ui->收费查询列表框);
+    const auto on = [this](QPushButton* button, void (ChargeQueryPage::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    on(ui->收费_查询, &ChargeQueryPage::on_main_charge_query_click);
+    on(ui->收费_按户号, &ChargeQueryPage::on_main_charge_by_household_click);
+    on(ui->收费_按磁卡号, &ChargeQueryPage::on_main_charge_by_card_click);
+    on(ui->收费_按发票号, &ChargeQueryPage::on_main_charge_by_invoice_click);
+    on(ui->收费_按收据号, &ChargeQueryPage::on_main_charge_by_serial_click);
+    on(ui->收费_修改, &ChargeQueryPage::on_main_charge_edit_click);
+    on(ui->收费_作废, &ChargeQueryPage::on_main_charge_void_click);
+    connect(ui->收费查询列表框, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { on_main_charge_list_right_click(position); });
+}
+
+ChargeQueryPage::~ChargeQueryPage() = default;
+
+QTableView* ChargeQueryPage::query_list() const { return ui->收费查询列表框; }
+
+bool ChargeQueryPage::popup_allowed() const {
+    QTableView* list = ui->收费查询列表框;
+    const int row = platform::listview_selected_row(list);
+    if (row < 0 || platform::listview_column_count(list) == 0) return false;
+    const QString first = platform::listview_cell_text(list, row, 0);
+    return !first.isEmpty() && first != QStringLiteral("合计");
+}
+
+void ChargeQueryPage::on_main_charge_list_right_click(const QPoint& position) {
+    QTableView* list = ui->收费查询列表框;
+    const QModelIndex item = list->indexAt(position);
+    if (!item.isValid()) return;
+    platform::listview_select_row(list, item.row());
+    if (!popup_ || !popup_allowed()) return;
+    popup_->popup(list->viewport()->mapToGlobal(position));
+}
+
+void ChargeQueryPage::on_main_charge_query_click() {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
+    ChargeQueryWindow query(ui->收费查询列表框, window());
+    platform::window_open_modal(&query);
+}
+
+void ChargeQueryPage::on_main_charge_by_household_click() {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
+    const QString household =
+        ask(QStringLiteral("请输入待查询的户号："), QStringLiteral("已收费查询--按户号"),
+            shell::system_parameters.household_number_prefix, window());
+    if (household.isEmpty()) return;
+    WaitCursor wait;
+    fill_paid_charge_list(ui->收费查询列表框, household_paid_statement(household), window());
+}
+
+void ChargeQueryPage::on_main_charge_by_card_click() {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
+    const QString card = ask(QStringLiteral("请输入待查询的磁卡号码："),
+                             QStringLiteral("已收费查询--按磁卡号码"), QString(), window());
+    if (card.isEmpty()) return;
+    WaitCursor wait;
+    fill_paid_charge_list(ui->收费查询列表框, card_paid_statement(card), window());
+}
+
+void ChargeQueryPage::on_main_charge_by_invoice_click() {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
+    const QString invoice = ask(QStringLiteral("请输入待查询的发票号："),
+                                QStringLiteral("已收费查询--按发票号"), QString(), window());
+    if (invoice.isEmpty()) return;
+    if (!platform::query_exists(store::main_connection(), invoice_lookup_statement(invoice),
+                                platform::OnFailure::Quiet)) {
+        inform(QStringLiteral("无效发票号!"));
+        return;
+    }
+    WaitCursor wait;
+    fill_paid_charge_list(ui->收费查询列表框, invoice_paid_statement(invoice), window());
+}
+
+void ChargeQueryPage::on_main_charge_by_serial_click() {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
+    const QString entry =
+        ask(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
+            QStringLiteral("№"), window());
+    if (entry.isEmpty()) return;
+    // Voided bills carry serial 0: an entry that is no serial finds nothing.
+    const qint64 serial = number_from_display(entry);
+    if (serial <= 0 ||
+        !platform::query_exists(store::main_connection(), serial_lookup_statement(serial),
+                                platform::OnFailure::Quiet)) {
+        inform(QStringLiteral("无效收据号!"));
+        return;
+    }
+    WaitCursor wait;
+    fill_paid_charge_list(ui->收费查询列表框, serial_paid_statement(serial), window());
+}
+
+void ChargeQueryPage::on_main_charge_void_click() {
+    if (!shell::require_permission(QStringLiteral("收费作废"))) return;
+    const QString cell = selected_serial_cell(ui->收费查询列表框);
+    const SelectedSerial selected = selected_serial(cell);
+    if (selected.state == SelectedSerial::State::Empty) {
+        inform(QStringLiteral("请选择待作废的记录！"));
+        return;
+    }
+    if (selected.state == SelectedSerial::State::NotSerial) {
+        inform(QStringLiteral("请在列设置中选择显示系统流水列！"));
+        return;
+    }
+    platform::Connection& db = store::main_connection();
+    const QString refusal = void_refusal(db, selected.serial, shell::current_operator);
+    if (!refusal.isEmpty()) {
+        inform(refusal);
+        return;
+    }
+    platform::beep();
+    if (platform::message_box(void_question(cell), QStringLiteral("警告"),
+                              platform::MsgIcon::Question, platform::MsgButtons::OkCancel,
+                              window()) != platform::MsgResult::Ok)
+        return;
+    platform::show_messages(void_payment(db, selected.serial).messages, window());
+}
+
+void ChargeQueryPage::on_main_charge_edit_click() {
+    if (!shell::require_permission(QStringLiteral("收费修改"))) return;
+    if (shell::charge_query_kind == kUnpaidChargeKind) {
+        inform(QStringLiteral("只能修改已收费的记录!"));
+        return;
+    }
+    const SelectedSerial selected = selected_serial(selected_serial_cell(ui->收费查询列表框));
+    if (selected.state == SelectedSerial::State::Empty) {
+        inform(QStringLiteral("请选择待修改的记录！"));
+        return;
+    }
+    if (selected.state == SelectedSerial::State::NotSerial) {
+        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
+        return;
+    }
+    const QString refusal =
+        edit_refusal(store::main_connection(), selected.serial, shell::current_operator);
+    if (!refusal.isEmpty()) {
+        inform(refusal);
+        return;
+    }
+    ChargeRecordEditWindow edit(selected.serial, window());
+    platform::window_open_modal(&edit);
+}
+
+void ChargeQueryPage::on_main_charge_reprint_click() {
+    if (!shell::require_permission(QStringLiteral("流水号重打"))) return;
+    const QString cell = selected_serial_cell(ui->收费查询列表框);
+    const SelectedSerial selected = selected_serial(cell);
+    if (selected.state == SelectedSerial::State::Empty) {
+        inform(QStringLiteral("请选择待修改的记录！"));
+        return;
+    }
+    if (selected.state == SelectedSerial::State::NotSerial) {
+        inform(QStringLiteral("请在列设置中选择显示系统流水列！"));
+        return;
+    }
+    platform::show_messages(reprint_payment_receipt(selected.serial, cell), window());
+}
+
+void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& page) {
+    window.select_content_page(shell::kPageChargeQuery);
+    shell::charge_query_kind = kPaidChargeKind;
+    QTableView* list = page.query_list();
+    platform::listview_clear_cell_colours(list);
+    platform::listview_clear_rows(list);
+    platform::listview_clear_columns(list);
+    const QList<QStringList> columns = platform::query_rows(
+        store::main_connection(),
+        QStringLiteral(
+            "select 列名,列宽 from 查询列 where 显示='真' and 类名='收费查询' order by 排序"),
+        platform::OnFailure::Quiet);
+    for (const QStringList& c : columns)
+        platform::listview_insert_column(list, c.value(0),
+                                         static_cast<int>(platform::to_number(c.value(1))));
+    page.form()->收费_查询->setFocus();
+}
+
+}  // namespace charging

@@ -1,0 +1,72 @@
+#pragma once
+// Settling unpaid bills from prepaid balances: a settled bill is paid with no cash taken
+// (收费标志 0, 实收金额 0, its former 实收金额 added to 预存扣款, collector "预存扣款", today,
+// a serial of its own by the coded rule, the same serial on its readings). A household's bills
+// are settled whole, in the order the database returns them, until the first one its running
+// balance cannot cover.
+//
+// Each bill is all or nothing (the bill row and its readings together); a run is one
+// transaction that keeps the bills settled before a failure, so a failure ends the run without
+// undoing them, and nothing of a run is visible before its commit.
+#include <QDate>
+#include <QString>
+#include <vector>
+
+#include "charging/payments.h"
+
+namespace platform {
+struct Connection;
+}
+
+namespace charging {
+
+inline const QString kPrepaidCollector = QStringLiteral("预存扣款");
+// The permission item of settling every household (the balance page and batch charging).
+inline const QString kPrepayDeductionItem = QStringLiteral("预存扣款");
+inline const QString kNotAuthorised = QStringLiteral("您没有取得授权！");
+inline const QString kDeductionsDone = QStringLiteral("操作完成!");
+inline const QString kDeductionsDoneWithShortfall =
+    QStringLiteral("操作完成!\r\n以下是余额不足的用户请查看!");
+
+struct SettledBill {
+    qint64 bill_number = 0;  // 收据号
+    qint64 serial = 0;       // 流水号
+    double amount = 0;       // the 实收金额 moved into 预存扣款
+};
+
+struct SettlementOutcome {
+    bool completed = false;  // ran to its end (false: refused, or a failure ended it early)
+    bool refused = false;    // the operator lacks 预存扣款
+    std::vector<SettledBill> settled;
+    Messages messages;  // the refusal or the failure, in order
+};
+
+// One household right after a prepayment: the grouped balance rebuild over the household's
+// valid prepayments (counted only while a valid unpaid bill carries exactly its number), then
+// its bills whose 户号 equals the number. No message on success.
+SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& connection,
+                                                        const QString& household,
+                                                        const QDate& today);
+
+// Every household with valid prepayments and a positive balance: the per-row rebuild, then
+// per household the bills whose 户号 begins with its number (its meter accounts' too). No
+// permission check and no closing message.
+SettlementOutcome pay_all_households_from_prepayments(platform::Connection& connection,
+                                                      const QDate& today);
+
+// Batch charging's settlement before it charges: the permission 预存扣款, then the run above.
+SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection, const QDate& today);
+
+struct DeductionRunOutcome {
+    SettlementOutcome run;
+    // After a complete run: some valid unpaid bill already carries a prepaid part, so the
+    // balance page lists the households with an amount due (after the messages).
+    bool show_shortfall_list = false;
+    Messages messages;  // the refusal or failure, else the closing message
+};
+
+// The balance page's 执行扣款: permission, the run, then "操作完成!" (with the shortfall line
+// when a valid unpaid bill carries a prepaid part).
+DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection, const QDate& today);
+
+}  // namespace charging

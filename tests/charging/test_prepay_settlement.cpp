@@ -1,0 +1,224 @@
+// Settling unpaid bills from prepaid balances: which bills a balance covers and in what order,
+// what a settled bill and its readings carry, one serial per bill, the exact and the prefix
+// match of household numbers, the permission of the all-households runs, and a failure that
+// ends a run keeping what was settled before it.
+#include "charging/batch_charging.h"
+#include "charging/prepay_settlement.h"
+#include "charging_fixture.h"
+
+namespace charging_test {
+namespace {
+
+class PrepaySettlement : public ChargingTest {
+protected:
+    void SetUp() override {
+        ChargingTest::SetUp();
+        shell::system_parameters.payment_serial_digits = 6;
+        household("0001", "甲");
+        household("0002", "乙");
+    }
+    void prepayment(const char* number, qint64 receipt, double amount, int flag = 1) {
+        exec(s("insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,发票号,标志,抄表户号) "
+               "values (") +
+             QString::number(receipt) + u',' + q(s(number)) + u',' + n(amount) +
+             s(",'2024-3-1','李四','',") + QString::number(flag) + s(",'')"));
+    }
+    // 收据号: 收费标志 流水号 实收金额 预存扣款 收费人员 收费日期 发票号, in 收据号 order.
+    QStringList bills() {
+        QStringList out;
+        for (const QStringList& r :
+             rows(s("select 收据号,收费标志,流水号,实收金额,预存扣款,收费人员,收费日期,发票号 from "
+                    "总收费 order by 收据号")))
+            out << r.join(u' ');
+        return out;
+    }
+    QStringList reading_serials() {
+        QStringList out;
+        for (const QStringList& r : rows(s("select 收据号,流水号 from 抄表总表 order by 收据号")))
+            out << r.join(u':');
+        return out;
+    }
+    QStringList texts(const charging::Messages& messages) {
+        QStringList out;
+        for (const auto& m : messages) out << m.text;
+        return out;
+    }
+    const QDate today{2024, 3, 20};
+};
+
+TEST_F(PrepaySettlement, TheFirstUncoveredBillEndsTheHouseholdsTurn) {
+    prepayment("0001", 1000000001, 60);
+    prepayment("0001", 1000000002, 40);
+    prepayment("0001", 1000000003, 500, 2);  // void: not counted
+    bill("0001", 11, 30, 30);
+    bill("0001", 12, 80, 80);
+    bill("0001", 13, 10, 10);
+    exec(s("update 总收费 set 发票号='F9' where 收据号=11"));
+    const charging::SettlementOutcome out =
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+    EXPECT_TRUE(out.completed);
+    EXPECT_TRUE(out.messages.empty());
+    ASSERT_EQ(out.settled.size(), 1u);
+    EXPECT_EQ(out.settled[0].serial, 1000001);
+    EXPECT_EQ(bills(),
+              (QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 F9"),
+                           s("12 1  80 0 未知 2024-03-01 "), s("13 1  10 0 未知 2024-03-01 ")}));
+    EXPECT_EQ(reading_serials(), (QStringList{s("11:1000001"), s("12:"), s("13:")}));
+    // The balance tables as the grouped rebuild left them before the bill was settled.
+    EXPECT_EQ(value(s("select 结余金额 from 预存结余新 where 户号='0001'")), s("100"));
+}
+
+TEST_F(PrepaySettlement, CoverageWithinTheTolerance) {
+    struct Case {
+        double balance, to_collect, already_prepaid;
+        bool settled;
+        const char* prepaid_after;
+    } cases[] = {
+        {50, 50.00000005, 0, true, "50.00000005"},
+        {50, 50.01, 0, false, "0"},
+        {50, 50, 0, true, "50"},
+        {0.01, 0, 0, true, "0"},      // nothing due: settled at any balance
+        {20, 12.5, 7.5, true, "20"},  // the former amount is added to what was settled before
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.to_collect);
+        exec(s("delete from 预存明细"));
+        exec(s("delete from 总收费"));
+        exec(s("delete from 抄表总表"));
+        prepayment("0001", 1000000001, c.balance + c.already_prepaid);
+        bill("0001", 11, c.to_collect + c.already_prepaid, c.to_collect);
+        exec(s("update 总收费 set 预存扣款=") + n(c.already_prepaid));
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+        EXPECT_EQ(value(s("select 收费标志 from 总收费")), c.settled ? s("0") : s("1"));
+        EXPECT_EQ(value(s("select 预存扣款 from 总收费")),
+                  c.settled ? s(c.prepaid_after) : n(c.already_prepaid));
+    }
+}
+
+TEST_F(PrepaySettlement, ACreditBillRaisesTheRunningBalance) {
+    prepayment("0001", 1000000001, 10);
+    bill("0001", 11, -5, -5);
+    bill("0001", 12, 15, 15);
+    bill("0001", 13, 0.5, 0.5);
+    const auto out = charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+    // 10 + 5 covers 15; then 0 is left for 0.5.
+    ASSERT_EQ(out.settled.size(), 2u);
+    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 -5 预存扣款 2024-03-20 "),
+                                    s("12 0 1000002 0 15 预存扣款 2024-03-20 "),
+                                    s("13 1  0.5 0 未知 2024-03-01 ")}));
+}
+
+TEST_F(PrepaySettlement, SerialsContinueTheLargestStored) {
+    household("0003", "丙");
+    bill("0003", 5, 1, 1);
+    exec(s("update 总收费 set 收费标志=0,流水号=1000000007 where 收据号=5"));
+    prepayment("0001", 1000000001, 100);
+    bill("0001", 11, 1, 1);
+    bill("0001", 12, 2, 2);
+    bill("0001", 13, 3, 3);
+    charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+    EXPECT_EQ(reading_serials(),
+              (QStringList{s("5:"), s("11:1000000008"), s("12:1000000009"), s("13:1000000010")}));
+}
+
+TEST_F(PrepaySettlement, OneHouseholdMatchesExactlyTheRunMatchesByPrefix) {
+    meter("0001", "000101");
+    prepayment("0001", 1000000001, 100);
+    bill("000101", 11, 30, 30);  // booked under the meter account only
+    EXPECT_TRUE(
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.empty());
+    EXPECT_EQ(value(s("select 收费标志 from 总收费 where 收据号=11")), s("1"));
+
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});
+    EXPECT_FALSE(run.show_shortfall_list);
+    EXPECT_EQ(bills(), QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 ")});
+}
+
+TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
+    prepayment("0001", 1000000001, 30);
+    prepayment("0002", 1000000002, 5);
+    bill("0001", 11, 20, 20);
+    bill("0001", 12, 20, 20);
+    bill("0002", 21, 10, 10);
+    exec(s("update 总收费 set 预存扣款=3 where 收据号=12"));  // a part already settled
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!\r\n以下是余额不足的用户请查看!")});
+    EXPECT_TRUE(run.show_shortfall_list);
+    // 0001: 30 − 3 already taken = 27 covers 20, not the next 20; 0002: 5 does not cover 10.
+    EXPECT_EQ(bills(),
+              (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
+                           s("12 1  20 3 未知 2024-03-01 "), s("21 1  10 0 未知 2024-03-01 ")}));
+}
+
+TEST_F(PrepaySettlement, TheRunsOfEveryHouseholdNeedTheRight) {
+    shell::current_operator = s("李四");
+    prepayment("0001", 1000000001, 30);
+    bill("0001", 11, 20, 20);
+    for (bool batch : {true, false}) {
+        const charging::Messages messages =
+            batch ? charging::batch_pay_from_prepayments(db(), today).messages
+                  : charging::execute_prepay_deductions(db(), today).messages;
+        EXPECT_EQ(texts(messages), QStringList{s("您没有取得授权！")});
+    }
+    EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
+    exec(s("insert into 权限管理 (当前项目,人员姓名,权限标识) values ('预存扣款','李四',1)"));
+    const charging::SettlementOutcome out = charging::batch_pay_from_prepayments(db(), today);
+    EXPECT_TRUE(out.completed);
+    EXPECT_TRUE(out.messages.empty());
+    EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("0"));
+}
+
+TEST_F(PrepaySettlement, AFailureEndsTheRunKeepingTheBillsBefore) {
+    household("0003", "丙");
+    prepayment("0001", 1000000001, 100);
+    prepayment("0003", 1000000002, 100);
+    bill("0001", 11, 10, 10);
+    bill("0001", 12, 10, 10);
+    bill("0001", 13, 10, 10);
+    bill("0003", 31, 10, 10);
+    fail_readings_of(12);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    EXPECT_FALSE(run.run.completed);
+    ASSERT_EQ(texts(run.messages).size(), 1);  // the failure, and no closing message
+    EXPECT_TRUE(run.messages[0].text.contains(s("boom")));
+    EXPECT_TRUE(run.messages[0].plain);
+    // Bill 12 is not half paid: neither its row nor its readings carry the serial.
+    EXPECT_EQ(
+        bills(),
+        (QStringList{s("11 0 1000001 0 10 预存扣款 2024-03-20 "), s("12 1  10 0 未知 2024-03-01 "),
+                     s("13 1  10 0 未知 2024-03-01 "), s("31 1  10 0 未知 2024-03-01 ")}));
+    EXPECT_EQ(reading_serials(), (QStringList{s("11:1000001"), s("12:"), s("13:"), s("31:")}));
+}
+
+TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
+    meter("0001", "000101", "张三");
+    meter("0002", "000201", "张三");
+    prepayment("0001", 1000000001, 25);
+    bill("000101", 11, 20, 20);
+    bill("000101", 12, 20, 20);
+    bill("000201", 21, 7, 7);
+    charging::batch_pay_from_prepayments_hook() = [this] {
+        charging::batch_pay_from_prepayments(db(), today);
+    };
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, today);
+    charging::batch_pay_from_prepayments_hook() = nullptr;
+    EXPECT_EQ(out.batch.bills_paid, 2);
+    // 11 from the balance under its own serial; 12 and 21 in the batch, one serial each.
+    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
+                                    s("12 0 1000002 20 0 王收 2024-03-20 "),
+                                    s("21 0 1000003 7 0 王收 2024-03-20 ")}));
+}
+
+TEST_F(PrepaySettlement, AQuoteInAHouseholdNumberStaysText) {
+    exec(s("insert into 用户信息表 (户号,父号,用户名) values ('9''9','0','奥')"));
+    prepayment("9'9", 1000000001, 10);
+    bill("9'9", 11, 10, 10);
+    const auto out = charging::pay_household_charges_from_prepayment(db(), s("9'9"), today);
+    EXPECT_TRUE(out.completed);
+    EXPECT_EQ(out.settled.size(), 1u);
+}
+
+}  // namespace
+}  // namespace charging_test
