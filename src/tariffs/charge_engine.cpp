@@ -618,11 +618,15 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         }
         // The lines go in with their bill only, so none is left under a number a later bill
         // takes.
+        Writer writer{connection, out};
         for (SurchargeLine& line : c.lines) {
             line.bill_number = N;
-            insert_surcharge_line(connection, line);
+            if (!insert_surcharge_line(connection, line)) {
+                writer.failed();
+                out.messages.push_back(plain_message(out.error));
+                return out;
+            }
         }
-        Writer writer{connection, out};
         if (!insert_bill(connection, bill)) {
             writer.failed();
             out.messages.push_back(plain_message(out.error));

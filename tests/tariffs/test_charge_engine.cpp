@@ -365,6 +365,18 @@ TEST_F(EngineTest, FailedBillInsertLeavesNothingAndReportsTheDatabaseText) {
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=1")), 0);
 }
 
+TEST_F(EngineTest, FailedSurchargeLineStopsTheBill) {
+    sixty_three(*this);
+    exec(s("create trigger refuse before insert on 月附加费 begin select raise(abort,'no room'); end"));
+    const ChargeOutcome out = tariffs::generate_household_charges(
+        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+    EXPECT_EQ(out.result, 0);
+    EXPECT_FALSE(out.bill_written);
+    EXPECT_NE(out.error.indexOf(s("no room")), -1);
+    EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
+    EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=1")), 0);
+}
+
 TEST_F(EngineTest, FailedReadingUpdateTakesTheBillBack) {
     sixty_three(*this);
     reduction_setting("H1", "部分减免", "永久", "按金额", 1, 0);
