@@ -65,11 +65,9 @@ void show_household_balances(QTableView* list, const QString& insert_statement,
     tariffs::Messages messages;
     {
         households::WaitScope wait(window);
-        messages = tariffs::recompute_prepay_balances(store::main_connection(), insert_statement)
-                       .messages;
+        messages = rebuild_balances_with_amounts_due(store::main_connection(), insert_statement);
     }
     show_boxes(messages, window);
-    show_boxes(compute_prepay_amounts_due(store::main_connection()).messages, window);
     fill_prepay_balance_list(list, balance_list_statement(order_clause), window);
 }
 
@@ -99,15 +97,7 @@ void BalancePage::on_main_balance_query_click() {
 }
 
 void BalancePage::quick_query(const QString& insert_statement) {
-    WaitCursor cursor;
-    tariffs::Messages messages;
-    {
-        households::WaitScope wait(window());
-        messages = rebuild_balances_with_amounts_due(store::main_connection(), insert_statement);
-    }
-    show_boxes(messages, window());
-    fill_prepay_balance_list(ui->预存扣款_列表框, balance_list_statement(kBalanceReceiptOrder),
-                             window());
+    show_household_balances(ui->预存扣款_列表框, insert_statement, kBalanceReceiptOrder, window());
 }
 
 void BalancePage::on_main_balance_by_household_click() {
@@ -130,7 +120,12 @@ void BalancePage::on_main_balance_by_card_click() {
 
 void BalancePage::on_main_balance_shortfall_click() {
     WaitCursor cursor;
-    show_boxes(mark_households_with_amounts_due(store::main_connection()).messages, window());
+    tariffs::Messages messages;
+    {
+        households::WaitScope wait(window());
+        messages = mark_households_with_amounts_due(store::main_connection()).messages;
+    }
+    show_boxes(messages, window());
     fill_prepay_balance_list(ui->预存扣款_列表框, shortfall_list_statement(), window());
 }
 

@@ -80,6 +80,9 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
         fail();
         return out;
     }
+    // One commit for the whole pass instead of one per household; a failed update undoes only
+    // itself, so the pass still goes on after it.
+    platform::Transaction batch(connection);
     for (const QString& number : households) {
         const QString h = tariffs::half_width(number);
         bool read = false;
@@ -101,6 +104,7 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
                                                   platform::sql_quote(h)))
             fail();
     }
+    if (!batch.commit()) fail();
     return out;
 }
 
