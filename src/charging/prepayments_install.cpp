@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "charging/balance_page.h"
 #include "charging/batch_charging.h"
 #include "charging/prepay_settlement.h"
 #include "charging/prepayment_page.h"
@@ -20,7 +21,13 @@ void install_prepayments(shell::MainWindow& window) {
     lists::wire_list_page(shell::kPagePrepayments, page);
     set_prepayment_page(page);
 
+    auto* balances = new BalancePage;
+    window.set_content_page_widget(shell::kPageBalances, balances);
+    lists::wire_list_page(shell::kPageBalances, balances);
+
     shell::MainWindow* w = &window;
+    window.register_action(shell::action::kMainNavPrepayDeduction,
+                           [w, balances] { on_main_nav_prepay_deduction_click(w, *balances); });
     window.register_action(shell::action::kMainNavAddPrepayment,
                            [w] { on_main_nav_add_prepayment_click(w); });
     window.register_action(shell::action::kMainNavPrepayQuery,

@@ -93,7 +93,7 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         {a::kMainMenuReductions, "", true},
         {a::kMainMenuLateFee, "菜单_滞纳金设置", true},
         // Subsystems still to come.
-        {a::kMainNavPrepayDeduction, "预存管理_预存扣款", false},
+        {a::kMainNavPrepayDeduction, "预存管理_预存扣款", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(window.has_action(s(c.action)), c.enabled) << c.action;

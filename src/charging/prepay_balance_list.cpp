@@ -1,0 +1,293 @@
+#include "charging/prepay_balance_list.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "platform/convert.h"
+#include "platform/db.h"
+#include "platform/query.h"
+
+namespace charging {
+
+namespace {
+
+const QString kInsertJoined = QStringLiteral(
+    "INSERT INTO 预存结余 (编号,户号,预存金额) select 预存明细.收据号,预存明细.户号,"
+    "预存明细.预存金额 from 预存明细,用户信息表 where ");
+
+std::string_view two_decimals(double value, char (&out)[64]) {
+    double rounded = platform::round_to(value, 2);
+    if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
+    const auto res = std::to_chars(out, out + sizeof out, rounded, std::chars_format::fixed, 2);
+    return std::string_view(out, static_cast<size_t>(res.ptr - out));
+}
+
+// Full-width forms start with EF BC / EF BD or are E3 80 80 (the full-width blank).
+bool may_be_full_width(std::string_view text) {
+    return text.find('\xEF') != std::string_view::npos ||
+           text.find("\xE3\x80\x80") != std::string_view::npos;
+}
+
+}  // namespace
+
+QString balance_household_insert(const QString& household) {
+    return QStringLiteral(
+               "INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 from "
+               "预存明细 where 户号=") +
+           platform::sql_quote(household) + QStringLiteral(" and 标志=1");
+}
+
+QString balance_card_insert(const QString& card) {
+    return kInsertJoined + QStringLiteral("预存明细.户号=用户信息表.户号 and 用户信息表.磁卡号码=") +
+           platform::sql_quote(card) + QStringLiteral(" and 标志=1");
+}
+
+QString balance_shortfall_insert() {
+    return kInsertJoined + QStringLiteral("用户信息表.户号=预存明细.户号  and 预存明细.标志=1");
+}
+
+QString balance_list_statement(const QString& order_clause) {
+    return QStringLiteral(
+               "select 预存结余.应扣金额,预存结余.户号,预存结余.预存金额,预存结余.已扣金额,"
+               "预存结余.结余金额,用户信息表.用户名,用户信息表.居住街道,用户信息表.详细地址,"
+               "用户信息表.移动电话,预存结余.应扣金额,用户信息表.固定电话,用户信息表.磁卡号码 "
+               "from 预存结余,用户信息表 where 用户信息表.户号=预存结余.户号 ") +
+           order_clause;
+}
+
+QString shortfall_list_statement() {
+    return QStringLiteral(
+        "select 预存结余.应扣金额,预存结余.户号,预存结余.预存金额,预存结余.已扣金额,"
+        "预存结余.结余金额,用户信息表.用户名,用户信息表.居住街道,用户信息表.详细地址,"
+        "用户信息表.固定电话,用户信息表.移动电话,用户信息表.磁卡号码 from 预存结余,用户信息表 "
+        "where 用户信息表.户号=预存结余.户号 and 预存结余.标记=1 ORDER  BY 预存结余.编号");
+}
+
+tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connection) {
+    tariffs::BalanceOutcome out;
+    const auto fail = [&out, &connection] {
+        const QString error = platform::db_last_error(connection);
+        if (out.ok) out.error = error;
+        out.ok = false;
+        out.messages.push_back(tariffs::plain_message(error));
+    };
+    bool opened = false;
+    const QStringList households = platform::query_column(
+        connection, QStringLiteral("select 户号 from 预存结余"), platform::OnFailure::Quiet,
+        &opened);
+    if (!opened) {
+        fail();
+        return out;
+    }
+    // One commit for the whole pass instead of one per household; a failed update undoes only
+    // itself, so the pass still goes on after it.
+    platform::Transaction batch(connection);
+    for (const QString& number : households) {
+        const QString h = tariffs::half_width(number);
+        bool read = false;
+        // A household's own bills and those of its meter accounts (its number plus a suffix).
+        const double due = platform::query_number(
+            connection,
+            QStringLiteral("select sum(实收金额) from 总收费 where 标志=1 and 收费标志=1 and 户号 "
+                           "like ") +
+                platform::sql_quote(h + u'%'),
+            platform::OnFailure::Quiet, &read);
+        // A sum that could not be read is no amount due of 0: the row keeps what it had.
+        if (!read) {
+            fail();
+            continue;
+        }
+        if (!platform::db_execute(connection, QStringLiteral("update 预存结余 set 应扣金额=") +
+                                                  platform::sql_number(due) +
+                                                  QStringLiteral(" where  户号=") +
+                                                  platform::sql_quote(h)))
+            fail();
+    }
+    if (!batch.commit()) fail();
+    return out;
+}
+
+tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
+                                                    const QString& insert_statement) {
+    tariffs::Messages messages =
+        tariffs::recompute_prepay_balances(connection, insert_statement).messages;
+    const tariffs::Messages due = compute_prepay_amounts_due(connection).messages;
+    messages.insert(messages.end(), due.begin(), due.end());
+    return messages;
+}
+
+tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& connection) {
+    tariffs::BalanceOutcome out;
+    out.messages = rebuild_balances_with_amounts_due(connection, balance_shortfall_insert());
+    if (!platform::db_execute(connection,
+                              QStringLiteral("update 预存结余 set 标记=1 where 应扣金额>0"))) {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(tariffs::plain_message(out.error));
+    }
+    return out;
+}
+
+BalanceListSummary read_balance_rows(platform::Connection& connection, const QString& statement,
+                                     const std::function<void(int count)>& start,
+                                     const std::function<void(const BalanceCells&)>& row) {
+    BalanceListSummary summary;
+    platform::RecordSet records;
+    summary.opened = platform::query_open(records, connection, statement);
+    if (!summary.opened) {
+        if (start) start(0);
+        return summary;
+    }
+    if (start) start(platform::recordset_record_count(records));
+    const auto field = [&records](const char16_t* name) {
+        return platform::recordset_field_index(records, QString::fromUtf16(name));
+    };
+    const int number = field(u"户号");
+    const std::array<std::pair<int, int>, 6> texts = {{{1, field(u"用户名")},
+                                                       {2, field(u"磁卡号码")},
+                                                       {3, field(u"居住街道")},
+                                                       {4, field(u"详细地址")},
+                                                       {5, field(u"固定电话")},
+                                                       {6, field(u"移动电话")}}};
+    const int prepaid = field(u"预存金额"), deducted = field(u"已扣金额"),
+              balance = field(u"结余金额"), due = field(u"应扣金额");
+    std::string scratch[7];
+    std::string number_text;
+    char amounts[5][64];
+    const auto number_of = [&records](int index) {
+        return index >= 0 ? platform::recordset_field_number(records, index) : 0.0;
+    };
+    BalanceCells cells;
+    for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+        cells[0] = {};
+        if (number >= 0) {
+            const std::string_view raw =
+                platform::recordset_field_utf8(records, number, scratch[0]);
+            if (may_be_full_width(raw)) {
+                number_text = tariffs::half_width(
+                                  QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())))
+                                  .toStdString();
+                cells[0] = number_text;
+            } else {
+                cells[0] = raw;
+            }
+        }
+        for (const auto& [position, index] : texts)
+            cells[static_cast<size_t>(position)] =
+                index >= 0 ? platform::recordset_field_utf8(records, index,
+                                                            scratch[static_cast<size_t>(position)])
+                           : std::string_view();
+        const double p = number_of(prepaid), d = number_of(deducted), b = number_of(balance),
+                     a = number_of(due);
+        summary.total.prepaid += p;
+        summary.total.deducted += d;
+        summary.total.balance += b;
+        summary.total.due += a;
+        cells[7] = two_decimals(p, amounts[0]);
+        cells[8] = two_decimals(d, amounts[1]);
+        cells[9] = two_decimals(b, amounts[2]);
+        cells[10] = two_decimals(a, amounts[3]);
+        cells[11] = two_decimals(b - a, amounts[4]);
+        ++summary.rows;
+        if (row) row(cells);
+    }
+    return summary;
+}
+
+QStringList balance_totals_row(const BalanceTotals& total) {
+    QStringList cells(kBalanceListCells);
+    cells[0] = kBalanceTotalsCell;
+    cells[7] = platform::format_number(total.prepaid, 2);
+    cells[8] = platform::format_number(total.deducted, 2);
+    cells[9] = platform::format_number(total.balance, 2);
+    cells[10] = platform::format_number(total.due, 2);
+    cells[11] = platform::format_number(total.balance - total.due, 2);
+    return cells;
+}
+
+QList<QStringList> balance_list_rows(platform::Connection& connection, const QString& statement) {
+    QList<QStringList> rows;
+    const BalanceListSummary summary = read_balance_rows(
+        connection, statement, [&rows](int count) { rows.reserve(count + 1); },
+        [&rows](const BalanceCells& cells) {
+            QStringList texts;
+            texts.reserve(kBalanceListCells);
+            for (std::string_view cell : cells)
+                texts << QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
+            rows << texts;
+        });
+    rows << balance_totals_row(summary.total);
+    return rows;
+}
+
+HouseholdBalanceQueryOutcome build_household_balance_query(const HouseholdBalanceQuery& query) {
+    HouseholdBalanceQueryOutcome out;
+    switch (query.order) {
+        case 0:
+            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.户号");
+            break;
+        case 1:
+            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.户号 DESC");
+            break;
+        case 2:
+            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.居住街道 ");
+            break;
+        case 3:
+            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.居住街道 DESC");
+            break;
+        default:
+            break;
+    }
+    QString condition;
+    switch (query.by) {
+        case BalanceQueryBy::Household:
+            if (query.household.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的户号不能为空！");
+                return out;
+            }
+            condition = QStringLiteral(" and 用户信息表.户号  = ") + platform::sql_quote(query.household);
+            break;
+        case BalanceQueryBy::Name:
+            if (query.name.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的户名不能为空！");
+                return out;
+            }
+            condition = QStringLiteral(" and 用户信息表.用户名  LIKE ") +
+                        platform::sql_quote(query.name + u'%');
+            break;
+        case BalanceQueryBy::Collector:
+            if (query.collector.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的收费人员不能为空！");
+                return out;
+            }
+            condition = QStringLiteral(" and 预存明细.收费人员=") + platform::sql_quote(query.collector);
+            break;
+        case BalanceQueryBy::Street:
+            if (query.street.isEmpty()) {
+                out.refusal = QStringLiteral("待查询的街道不能为空！");
+                return out;
+            }
+            condition = QStringLiteral(" and 用户信息表.居住街道=") + platform::sql_quote(query.street);
+            break;
+        case BalanceQueryBy::Date:
+            condition = QStringLiteral(" and 预存明细.预存日期 between #") +
+                        platform::date_ymd_text(query.from) + QStringLiteral("# and #") +
+                        platform::date_ymd_text(query.to) + u'#';
+            break;
+        case BalanceQueryBy::All:
+            break;
+    }
+    out.insert_statement = kInsertJoined + QStringLiteral("用户信息表.户号=预存明细.户号 ") +
+                           condition + QStringLiteral(" and 预存明细.标志=1");
+    out.ok = true;
+    return out;
+}
+
+QStringList balance_query_collectors(platform::Connection& connection) {
+    return platform::query_column(
+        connection, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"),
+        platform::OnFailure::Quiet);
+}
+
+}  // namespace charging
