@@ -77,6 +77,7 @@ std::vector<ListPage> make_table() {
                       s(u"用户查询_查询"), s(u"查询_导出"), fixed_name(s(u"用户查询表.xlsx")),
                       s(u"查询_打印"), s(u"查询_列设置"), s(u"查询_保存列宽")));
     t.back().export_with_progress = true;
+    t.back().export_says_failure = true;
     t.push_back(entry(
         3, s(u"抄表查询"), s(u"抄表查询列表框"),
         [] { return reading_query_class(read_kind(kind_sources().reading_query_kind)); },
@@ -91,6 +92,7 @@ std::vector<ListPage> make_table() {
                    unit_text(root, QStringLiteral("抄表统计2")) + QStringLiteral("查询统计.xlsx");
         },
         s(u"抄表统计5"), {}, {}));
+    t.back().export_says_failure = true;
     t.back().export_failure_icon = platform::MsgIcon::None;
     t.push_back(entry(5, s(u"月抄表"), s(u"月抄表列表框"), fixed(s(u"月抄表")), {}, s(u"月抄表4"),
                       fixed_name(s(u"月抄表用户表.xlsx")), s(u"月抄表5"), s(u"月抄表_列设置"),
@@ -350,7 +352,7 @@ void on_list_export_click(int page, QWidget* root) {
     }
     if (written)
         platform::message_box(QStringLiteral("导出成功！"));
-    else
+    else if (p->export_says_failure)
         platform::message_box(QStringLiteral("导出失败!"), platform::kDefaultCaption,
                               p->export_failure_icon);
 }

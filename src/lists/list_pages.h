@@ -47,6 +47,8 @@ struct ListPage {
     QString export_button;
     ExportNameProvider export_file_name;
     bool export_with_progress = false;  // shows ProgressWindow while exporting
+    // Whether a failed export says "导出失败!" (with this icon); the other pages say nothing.
+    bool export_says_failure = false;
     platform::MsgIcon export_failure_icon = platform::MsgIcon::Information;
     QString print_button;
     QString column_settings_button;  // empty: the page has none

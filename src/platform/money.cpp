@@ -141,16 +141,10 @@ QString money_words(const DecimalText& a, bool formal) {
         if (high > 99'999'999) return kOverflow;
     }
     QString text = group_text(high, formal) + QStringLiteral("亿");
-    if (low_cents == 0) {
-        text += QStringLiteral("元整");
-    } else if (low_cents < 100) {
-        // Only jiao and fen below the 亿: the yuan and the zeros between still have to be said.
-        text += QStringLiteral("元零") + money_text_from_cents(low_cents, false, formal);
-    } else {
-        // A low group with leading zeros is read after 零, as zeros inside any amount are.
-        if (low_cents < kCentsPerYi / 10) text += QStringLiteral("零");
-        text += money_text_from_cents(low_cents, false, formal);
-    }
+    // The low group is read on its own, as receipts have always printed it: no 零 between 亿
+    // and a low group with leading zeros.
+    text += low_cents == 0 ? QStringLiteral("元整")
+                           : money_text_from_cents(low_cents, false, formal);
     if (a.negative) text.prepend(QStringLiteral("负"));
     return text;
 }

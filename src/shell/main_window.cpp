@@ -26,6 +26,7 @@
 #include <exception>
 #include <numbers>
 
+#include "lists/list_colours.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -754,6 +755,9 @@ void MainWindow::on_main_charge_popup_open() { select_content_page(kPageReadingQ
 void MainWindow::closeEvent(QCloseEvent* event) {
     // on_main_query_close ends the program on Yes; the window itself never closes on its own.
     event->ignore();
+    // A close request drops every list's cell colours, whatever the answer: after a declined
+    // quit they come back only as the lists are coloured again.
+    lists::refresh_list_colours(this, nullptr, false);
     guarded([] { on_main_query_close(); });
 }
 

@@ -182,13 +182,15 @@ TEST_F(ListExport, QueryPageExportsWithProgressAndSaysSo) {
     EXPECT_EQ(ui.boxes().size(), 1u);
 }
 
-TEST_F(ListExport, EveryExportButtonSaysWhenTheExportFailed) {
+// The households query and the statistics say "导出失败!"; the other pages say nothing.
+TEST_F(ListExport, FailedExportIsSaidOnlyWhereThePageSaysIt) {
     struct Case {
         int page;
+        bool says;
         MsgIcon failure_icon;
     };
-    for (const Case c : {Case{1, MsgIcon::Information}, Case{5, MsgIcon::Information},
-                         Case{12, MsgIcon::Information}, Case{4, MsgIcon::None}}) {
+    for (const Case c : {Case{1, true, MsgIcon::Information}, Case{5, false, MsgIcon::None},
+                         Case{12, false, MsgIcon::None}, Case{4, true, MsgIcon::None}}) {
         const lists::ListPage* p = lists::list_page(c.page);
         QWidget page;
         auto* list = make_report_view(&page);
@@ -200,9 +202,11 @@ TEST_F(ListExport, EveryExportButtonSaysWhenTheExportFailed) {
         lists::wire_list_page(c.page, &page);
 
         const size_t before = ui.boxes().size();
-        ui.expect_file(out("无此目录/导出.xlsx")).expect_box(QStringLiteral("导出失败!"));
+        ui.expect_file(out("无此目录/导出.xlsx"));
+        if (c.says) ui.expect_box(QStringLiteral("导出失败!"));
         button->click();
-        ASSERT_EQ(ui.boxes().size(), before + 1) << c.page;
+        ASSERT_EQ(ui.boxes().size(), before + (c.says ? 1 : 0)) << c.page;
+        if (!c.says) continue;
         EXPECT_EQ(ui.boxes().back().text, QStringLiteral("导出失败!")) << c.page;
         EXPECT_EQ(ui.boxes().back().icon, c.failure_icon) << c.page;
         for (QWidget* w : QApplication::topLevelWidgets())  // closed on failure too

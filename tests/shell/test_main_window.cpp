@@ -25,6 +25,8 @@
 #include <memory>
 
 #include "harness/units.h"
+#include "lists/list_colours.h"
+#include "platform/listview.h"
 #include "platform/files.h"
 #include "shell/action_names.h"
 #include "shell/help_window.h"
@@ -616,6 +618,31 @@ TEST_F(MainWindowTest, TipsAgreementAndUiSettingsOpenModally) {
                                                QStringLiteral("shell::UiSettingsWindow")}));
     EXPECT_EQ(tips_page, shell::kPageWelcome);
     EXPECT_EQ(tips_owner, window_.get());
+}
+
+// A close request clears the lists' cell colours even when the quit is declined; they come
+// back only with the next colouring.
+TEST_F(MainWindowTest, DeclinedCloseDropsListColoursUntilTheNextColouring) {
+    QTableView* list = platform::make_report_view(window_.get());
+    platform::listview_insert_column(list, QStringLiteral("合计"), 80);
+    platform::listview_insert_column(list, QStringLiteral("金额"), 80);
+    platform::listview_model(list)->append_row({QStringLiteral("合计"), QStringLiteral("5")});
+    const auto red = [list](int column) {
+        return platform::listview_model(list)->cell_colour(0, column).text == QColor(255, 0, 0);
+    };
+    lists::set_list_item_colour(window_.get(), list, 0, 0, lists::kTotalsRowColour);
+    lists::set_list_item_colour(window_.get(), list, 0, 1, lists::kTotalsRowColour);
+    ASSERT_TRUE(red(0) && red(1));
+
+    ui.expect_box(QStringLiteral("程序即将退出"), platform::MsgResult::No);
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(ui.has_box(QStringLiteral("程序即将退出")));
+    EXPECT_FALSE(red(0));
+    EXPECT_FALSE(red(1));
+
+    lists::set_list_item_colour(window_.get(), list, 0, 1, lists::kTotalsRowColour);
+    EXPECT_FALSE(red(0));
+    EXPECT_TRUE(red(1));
 }
 
 TEST_F(MainWindowTest, MainWindowIsReachableWhileItLives) {
