@@ -267,23 +267,28 @@ CREATE INDEX 用户信息表_居住街道 ON 用户信息表 (居住街道);
 
 -- How many meter accounts each reader has, kept by the triggers below: the reading order of a
 -- new account and the end of a reader's walk need that count, and counting a reader who reads
--- every property-fee account would read the whole register.
+-- every property-fee account would read the whole register. The triggers' updates say OR IGNORE
+-- (their NOT NULL count can never fail): a trigger that might abort makes SQLite keep a statement
+-- journal for every insert, delete and change of reader, and with encryption that journal costs
+-- more than the row itself.
 CREATE TABLE 抄表员户数 (
     抄表人员 TEXT COLLATE NOCASE PRIMARY KEY,
     户数     INTEGER NOT NULL DEFAULT 0
 );
 CREATE TRIGGER 用户表管理_户数_加 AFTER INSERT ON 用户表管理 WHEN NEW.抄表人员 IS NOT NULL BEGIN
     INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数) VALUES (NEW.抄表人员, 0);
-    UPDATE 抄表员户数 SET 户数 = 户数 + 1 WHERE 抄表人员 = NEW.抄表人员;
+    UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 + 1 WHERE 抄表人员 = NEW.抄表人员;
 END;
 CREATE TRIGGER 用户表管理_户数_减 AFTER DELETE ON 用户表管理 WHEN OLD.抄表人员 IS NOT NULL BEGIN
-    UPDATE 抄表员户数 SET 户数 = 户数 - 1 WHERE 抄表人员 = OLD.抄表人员;
+    UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 - 1 WHERE 抄表人员 = OLD.抄表人员;
 END;
 CREATE TRIGGER 用户表管理_户数_换 AFTER UPDATE OF 抄表人员 ON 用户表管理 BEGIN
-    UPDATE 抄表员户数 SET 户数 = 户数 - 1 WHERE OLD.抄表人员 IS NOT NULL AND 抄表人员 = OLD.抄表人员;
+    UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 - 1
+        WHERE OLD.抄表人员 IS NOT NULL AND 抄表人员 = OLD.抄表人员;
     INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数)
         SELECT NEW.抄表人员, 0 WHERE NEW.抄表人员 IS NOT NULL;
-    UPDATE 抄表员户数 SET 户数 = 户数 + 1 WHERE NEW.抄表人员 IS NOT NULL AND 抄表人员 = NEW.抄表人员;
+    UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 + 1
+        WHERE NEW.抄表人员 IS NOT NULL AND 抄表人员 = NEW.抄表人员;
 END;
 
 

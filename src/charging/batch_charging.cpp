@@ -53,6 +53,18 @@ QStringList collect_batch_households(platform::Connection& connection, const Bat
                 "用户表管理.父号=用户信息表.户号 and  总收费.收费标志=1 and 总收费.标志=1") +
                 batch_condition(request)))
         messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
+    // The charge engine keys a household's bills by the household number, which pairs with no
+    // meter account above; such a household is found once through its accounts, after the
+    // households found by their accounts' own bills.
+    if (!platform::db_execute(
+            connection,
+            QStringLiteral(
+                "INSERT INTO 未收费数据 (户号) select distinct 用户表管理.父号 from "
+                "用户表管理,总收费,用户信息表 where 总收费.户号=用户表管理.父号 and "
+                "用户表管理.父号=用户信息表.户号 and  总收费.收费标志=1 and 总收费.标志=1") +
+                batch_condition(request) +
+                QStringLiteral(" and 用户表管理.父号 not in (select 户号 from 未收费数据)")))
+        messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
 
     QStringList households;
     QSet<QString> seen;

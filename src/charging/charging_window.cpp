@@ -1,5 +1,9 @@
 #include "charging/charging_window.h"
 
+#include <QHeaderView>
+#include <QFontMetrics>
+#include <algorithm>
+#include <QScrollBar>
 #include <QTableView>
 
 #include "charging/charging_hooks.h"
@@ -41,6 +45,12 @@ void set_columns(QTableView* view, const std::vector<std::pair<QString, int>>& c
     for (const auto& [title, width] : columns) platform::listview_insert_column(view, title, width);
 }
 
+// A list never narrower than its columns, so the layout cannot cut the last ones off.
+void keep_columns_visible(QTableView* view) {
+    view->setMinimumWidth(view->horizontalHeader()->length() + 2 * view->frameWidth() +
+                          view->verticalScrollBar()->sizeHint().width());
+}
+
 void fill_rows(QTableView* view, const QList<QStringList>& rows) {
     platform::listview_begin_fill(view);
     for (const QStringList& cells : rows) {
@@ -49,6 +59,18 @@ void fill_rows(QTableView* view, const QList<QStringList>& rows) {
             platform::listview_set_cell_text(view, row, c, cells[c]);
     }
     platform::listview_end_fill(view);
+    // The set widths are the least a column gets: a price or amount wider than that widens it.
+    const QFontMetrics metrics(view->font());
+    const int shown_rows = std::min(platform::listview_row_count(view), 200);
+    for (int c = 0; c < platform::listview_column_count(view); ++c) {
+        int needed = 0;
+        for (int r = 0; r < shown_rows; ++r)
+            needed = std::max(needed, metrics.horizontalAdvance(
+                                          platform::listview_cell_text(view, r, c)) + 16);
+        if (needed > platform::listview_column_width(view, c))
+            platform::listview_set_column_width(view, c, needed);
+    }
+    keep_columns_visible(view);
 }
 
 }  // namespace
@@ -141,6 +163,8 @@ void ChargingWindow::on_window_create() {
                             {QStringLiteral("用量"), 90},
                             {QStringLiteral("价格"), 90},
                             {QStringLiteral("金额"), 90}});
+    keep_columns_visible(ui->表单);
+    keep_columns_visible(ui->表单1);
     bill_numbers_slot().clear();
     ui->编辑框_户号->setText(
         kind_ == Kind::Counter ? shell::system_parameters.household_number_prefix : QString());
@@ -255,11 +279,12 @@ CounterChargingWindow::CounterChargingWindow(QWidget* parent)
     form()->组合框_查询方式->addItems({kSearchByName, kSearchByMeter, kSearchByStreet});
     form()->组合框_查询方式->setCurrentIndex(-1);
     platform::setup_report_view(form()->抄表机_列表框);
-    set_columns(form()->抄表机_列表框, {{QStringLiteral("户号"), 90},
-                                        {QStringLiteral("用户名"), 90},
-                                        {QStringLiteral("电表编号"), 90},
-                                        {QStringLiteral("居住街道"), 90},
-                                        {QStringLiteral("详细地址"), 120}});
+    set_columns(form()->抄表机_列表框, {{QStringLiteral("户号"), 70},
+                                        {QStringLiteral("用户名"), 70},
+                                        {QStringLiteral("电表编号"), 80},
+                                        {QStringLiteral("居住街道"), 70},
+                                        {QStringLiteral("详细地址"), 100}});
+    keep_columns_visible(form()->抄表机_列表框);
     connect(form()->按钮_户号查询, &QPushButton::clicked, this,
             [this] { on_counter_household_search_click(); });
     connect(form()->抄表机_列表框, &QTableView::doubleClicked, this,

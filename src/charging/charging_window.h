@@ -42,10 +42,10 @@ protected:
     ChargingWindow(Kind kind, QWidget* parent);
     // The caption's first words: "窗口收费" or "磁卡收费".
     QString base_caption() const;
+    void fill_charging_bill(const QString& household);
 
 private:
     void on_window_create();
-    void fill_charging_bill(const QString& household);
     std::vector<qint64>& bill_numbers_slot();
     // Refreshes the invoice number when invoices are managed; false when none is left.
     bool refresh_invoice(bool on_opening);
@@ -67,6 +67,11 @@ public:
     void on_counter_household_search_click();
     void on_counter_household_list_double_click();
     void on_counter_received_got_focus() {}
+    void on_counter_received_changed() { on_received_changed(); }
+    void on_counter_change_calc_click() { on_change_calc_click(); }
+    void on_counter_close_click() { on_close_click(); }
+    void fill_counter_charging_bill(const QString& household) { fill_charging_bill(household); }
+    double counter_carry_over() const { return carry_over(); }
 };
 
 class CardChargingWindow : public ChargingWindow {
@@ -76,6 +81,12 @@ public:
     explicit CardChargingWindow(QWidget* parent = nullptr);
     void on_card_query_click() { on_query_click(); }
     void on_card_charge_click() { on_charge_click(); }
+    void on_card_received_changed() { on_received_changed(); }
+    void on_card_change_calc_click() { on_change_calc_click(); }
+    void on_card_close_click() { on_close_click(); }
+    void fill_card_charging_bill(const QString& household) { fill_charging_bill(household); }
+    const std::vector<qint64>& card_bill_numbers() const { return bill_numbers(); }
+    double card_carry_over() const { return carry_over(); }
 };
 
 // The navigation entries (F8, F9): permission, the welcome page, then the window, modally.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -561,6 +562,8 @@ void reset(RecordSet& rs) {
     rs.row_count = 0;
     rs.position = 0;
     rs.names.clear();
+    rs.tables.clear();
+    rs.indexed = false;
     rs.exact_index.clear();
     rs.folded_index.clear();
     rs.cells.clear();
@@ -601,19 +604,12 @@ bool materialise(RecordSet& rs, const char* sql, size_t size) {
 bool materialise_rows(RecordSet& rs, sqlite3_stmt* stmt) {
     Connection& c = *rs.connection;
     const int columns = sqlite3_column_count(stmt);
+    rs.names.reserve(columns);
+    rs.tables.resize(static_cast<size_t>(columns));
     for (int i = 0; i < columns; ++i) {
-        const QString field = QString::fromUtf8(sqlite3_column_name(stmt, i));
-        rs.names << field;
-        if (!rs.exact_index.contains(field)) rs.exact_index.insert(field, i);
-        const QString folded = field.toCaseFolded();
-        if (!rs.folded_index.contains(folded)) rs.folded_index.insert(folded, i);
-    }
-    for (int i = 0; i < columns; ++i) {
-        if (const char* table = sqlite3_column_table_name(stmt, i)) {
-            const QString qualified =
-                (QString::fromUtf8(table) + QLatin1Char('.') + rs.names[i]).toCaseFolded();
-            if (!rs.folded_index.contains(qualified)) rs.folded_index.insert(qualified, i);
-        }
+        rs.names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+        if (const char* table = sqlite3_column_table_name(stmt, i))
+            rs.tables[static_cast<size_t>(i)] = table;
     }
     int rc;
     int rows = 0;
@@ -753,6 +749,24 @@ QString recordset_field_name(const RecordSet& rs, int index) {
 }
 
 int recordset_field_index(const RecordSet& rs, const QString& name) {
+    if (!rs.indexed) {
+        // The first field of a name wins; then the table.column forms, after every plain name.
+        const int columns = static_cast<int>(rs.names.size());
+        for (int i = 0; i < columns; ++i) {
+            const QString& field = rs.names[i];
+            if (!rs.exact_index.contains(field)) rs.exact_index.insert(field, i);
+            const QString folded = field.toCaseFolded();
+            if (!rs.folded_index.contains(folded)) rs.folded_index.insert(folded, i);
+        }
+        for (int i = 0; i < columns && static_cast<size_t>(i) < rs.tables.size(); ++i) {
+            const std::string& table = rs.tables[static_cast<size_t>(i)];
+            if (table.empty()) continue;
+            const QString qualified =
+                (QString::fromStdString(table) + QLatin1Char('.') + rs.names[i]).toCaseFolded();
+            if (!rs.folded_index.contains(qualified)) rs.folded_index.insert(qualified, i);
+        }
+        rs.indexed = true;
+    }
     auto exact = rs.exact_index.constFind(name);
     if (exact != rs.exact_index.constEnd()) return exact.value();
     return rs.folded_index.value(name.toCaseFolded(), -1);
@@ -955,6 +969,11 @@ void PreparedStatement::bind_text(int position, const QString& value) {
 
 void PreparedStatement::bind_number(int position, double value) {
     if (!usable()) return;
+    // A whole number of up to 13 digits is written as its digits: an integer, without the text.
+    if (std::trunc(value) == value && std::fabs(value) < 1e13) {
+        sqlite3_bind_int64(stmt_, position, static_cast<qint64>(value));
+        return;
+    }
     // The value the statement's literal would have given: the text of sql_number, read back as
     // SQLite reads a literal (an integer when it has no point and no exponent).
     const QByteArray text = to_text(value).toLatin1();
@@ -975,6 +994,13 @@ void PreparedStatement::bind_integer(int position, qint64 value) {
 
 void PreparedStatement::bind_date(int position, const QDate& value) {
     if (!usable()) return;
+    if (value.isValid() && value.year() >= 1 && value.year() <= 9999) {
+        char text[16];
+        const int size = std::snprintf(text, sizeof text, "%04d-%02d-%02d", value.year(),
+                                       value.month(), value.day());
+        sqlite3_bind_text(stmt_, position, text, size, SQLITE_TRANSIENT);
+        return;
+    }
     const QByteArray text =
         value.isValid() ? value.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() : QByteArray();
     sqlite3_bind_text(stmt_, position, text.constData(), static_cast<int>(text.size()),

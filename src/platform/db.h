@@ -129,8 +129,11 @@ struct RecordSet {
     int row_count = 0;
     int position = 0;  // current row; row_count means end of file
     QStringList names;
-    QHash<QString, int> exact_index;   // field name -> position
-    QHash<QString, int> folded_index;  // case-folded names, and table.column forms
+    std::vector<std::string> tables;  // each field's table (UTF-8), empty for an expression
+    // Field positions by name, built at the first look-up by name: most reads go by position.
+    mutable bool indexed = false;
+    mutable QHash<QString, int> exact_index;   // field name -> position
+    mutable QHash<QString, int> folded_index;  // case-folded names, and table.column forms
     std::vector<Cell> cells;           // row_count * names.size(), row by row
     std::string bytes;                 // UTF-8 texts of all cells
     OnFailure on_failure = OnFailure::Report;  // of the open under way

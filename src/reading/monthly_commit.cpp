@@ -61,7 +61,7 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
     };
 
     // Reductions and billing as one run, committed at its end: each household's bill is whole
-    // or absent (the engine's savepoint), and what was billed before a failure stays.
+    // or absent (the engine's bill run), and what was billed before a failure stays.
     platform::Transaction run(connection);
     const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection);
     out.reductions_applied = reductions.applied;
@@ -80,17 +80,17 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
         const QStringList households =
             households_to_bill(connection, item.fee_item, item.zero_usage, item.billing_mode);
         if (hooks.progress_maximum) hooks.progress_maximum(static_cast<int>(households.size()));
-        for (const QString& household : households) {
-            call(hooks.progress_step);
-            const tariffs::ChargeOutcome charge =
-                tariffs::generate_household_charges(connection, household, item);
+        tariffs::BillRun bills(connection, item, [&](const tariffs::ChargeOutcome& charge) {
             show(charge.messages);
             if (charge.bill_written) ++out.bills_written;
-            if (!charge.ok()) {
-                out.failed_items << item.fee_item;
-                if (hooks.show) hooks.show(QStringLiteral("生成数据有错误!"), true);
-                break;
-            }
+        });
+        for (const QString& household : households) {
+            call(hooks.progress_step);
+            if (!bills.add(household)) break;
+        }
+        if (!bills.finish()) {
+            out.failed_items << item.fee_item;
+            if (hooks.show) hooks.show(QStringLiteral("生成数据有错误!"), true);
         }
     }
     if (!run.commit()) {

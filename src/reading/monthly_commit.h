@@ -6,7 +6,7 @@
 // The copy into 抄表总表 and the emptying of 抄表管理 are one transaction: a failure keeps
 // neither, so the batch stays whole and pending, nothing of it is in the history, and a second
 // commit cannot copy it twice. Billing then runs in one transaction of its own, committed at its
-// end; each household's bill is all or nothing inside it (the engine's own savepoint), so a
+// end; each household's bill is all or nothing inside it (the engine's bill run), so a
 // failing household leaves nothing behind and the households before it stay billed. Only
 // unbilled readings are billed, so committing again never bills a reading twice.
 #include <QString>

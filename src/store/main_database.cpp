@@ -1,6 +1,8 @@
 #include "store/main_database.h"
 
 #include <array>
+#include <string>
+#include <vector>
 #include <initializer_list>
 
 #include "platform/files.h"
@@ -89,35 +91,36 @@ void create_missing_indexes() {
 }
 
 // The count of meter accounts per reader and the triggers that keep it, for a database made
-// before they were shipped; the counts start from the accounts there are. All or nothing.
+// before they were shipped, or whose triggers are of an older text; the counts start from the
+// accounts there are. All or nothing.
 void create_reader_counts() {
     sqlite3* db = platform::db_handle(main_connection());
-    if (!db || count_rows(QStringLiteral("select count(*) from 用户表管理")) < 0 ||
+    if (!db || count_rows(QStringLiteral("select count(*) from 用户表管理")) < 0) return;
+    const bool table_missing =
         count_rows(QStringLiteral(
-            "select count(*) from sqlite_master where type='table' and name='抄表员户数'")) > 0)
-        return;
-    static const char* const statements[] = {
-        "CREATE TABLE 抄表员户数 (抄表人员 TEXT COLLATE NOCASE PRIMARY KEY, 户数 INTEGER NOT NULL "
-        "DEFAULT 0)",
-        "CREATE TRIGGER 用户表管理_户数_加 AFTER INSERT ON 用户表管理 WHEN NEW.抄表人员 IS NOT NULL "
-        "BEGIN INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数) VALUES (NEW.抄表人员, 0); "
-        "UPDATE 抄表员户数 SET 户数 = 户数 + 1 WHERE 抄表人员 = NEW.抄表人员; END",
-        "CREATE TRIGGER 用户表管理_户数_减 AFTER DELETE ON 用户表管理 WHEN OLD.抄表人员 IS NOT NULL "
-        "BEGIN UPDATE 抄表员户数 SET 户数 = 户数 - 1 WHERE 抄表人员 = OLD.抄表人员; END",
-        "CREATE TRIGGER 用户表管理_户数_换 AFTER UPDATE OF 抄表人员 ON 用户表管理 BEGIN "
-        "UPDATE 抄表员户数 SET 户数 = 户数 - 1 WHERE OLD.抄表人员 IS NOT NULL AND 抄表人员 = "
-        "OLD.抄表人员; "
-        "INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数) SELECT NEW.抄表人员, 0 WHERE "
-        "NEW.抄表人员 IS NOT NULL; "
-        "UPDATE 抄表员户数 SET 户数 = 户数 + 1 WHERE NEW.抄表人员 IS NOT NULL AND 抄表人员 = "
-        "NEW.抄表人员; END",
-        "INSERT INTO 抄表员户数 (抄表人员, 户数) SELECT 抄表人员, count(*) FROM 用户表管理 WHERE "
-        "抄表人员 IS NOT NULL GROUP BY 抄表人员",
-    };
+            "select count(*) from sqlite_master where type='table' and name='抄表员户数'")) == 0;
+    const bool triggers_current =
+        count_rows(QStringLiteral("select count(*) from sqlite_master where type='trigger' and "
+                                  "name like '用户表管理_户数_%' and sql like '%UPDATE OR IGNORE%'")) ==
+        static_cast<qint64>(std::size(kReaderCountTriggers));
+    if (!table_missing && triggers_current) return;
+    std::vector<std::string> statements;
+    if (table_missing)
+        statements.emplace_back(
+            "CREATE TABLE 抄表员户数 (抄表人员 TEXT COLLATE NOCASE PRIMARY KEY, 户数 INTEGER NOT "
+            "NULL DEFAULT 0)");
+    for (const char* name : {"用户表管理_户数_加", "用户表管理_户数_减", "用户表管理_户数_换"})
+        statements.push_back(std::string("DROP TRIGGER IF EXISTS ") + name);
+    for (const char* trigger : kReaderCountTriggers) statements.emplace_back(trigger);
+    // Counted afresh: triggers of another text may not have kept them.
+    statements.emplace_back("DELETE FROM 抄表员户数");
+    statements.emplace_back(
+            "INSERT INTO 抄表员户数 (抄表人员, 户数) SELECT 抄表人员, count(*) FROM 用户表管理 "
+            "WHERE 抄表人员 IS NOT NULL GROUP BY 抄表人员");
     platform::Transaction transaction(main_connection());
     bool ok = transaction.active();
-    for (const char* statement : statements)
-        ok = ok && sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const std::string& statement : statements)
+        ok = ok && sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     if (ok && transaction.commit()) platform::db_schema_changed(main_connection());
 }
 

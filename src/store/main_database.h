@@ -41,10 +41,29 @@ inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 用户信息表_居住街道 ON 用户信息表 (居住街道)",
 };
 
+// The triggers that keep 抄表员户数 (the count of meter accounts per reader), as the upgrade
+// creates them. Their updates say OR IGNORE although the count can never be NULL: a trigger
+// statement that might abort makes SQLite keep a statement journal for every row written to
+// 用户表管理, and with encryption that journal costs more than the row itself.
+inline constexpr const char* kReaderCountTriggers[] = {
+    "CREATE TRIGGER 用户表管理_户数_加 AFTER INSERT ON 用户表管理 WHEN NEW.抄表人员 IS NOT NULL "
+    "BEGIN INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数) VALUES (NEW.抄表人员, 0); "
+    "UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 + 1 WHERE 抄表人员 = NEW.抄表人员; END",
+    "CREATE TRIGGER 用户表管理_户数_减 AFTER DELETE ON 用户表管理 WHEN OLD.抄表人员 IS NOT NULL "
+    "BEGIN UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 - 1 WHERE 抄表人员 = OLD.抄表人员; END",
+    "CREATE TRIGGER 用户表管理_户数_换 AFTER UPDATE OF 抄表人员 ON 用户表管理 BEGIN "
+    "UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 - 1 WHERE OLD.抄表人员 IS NOT NULL AND "
+    "抄表人员 = OLD.抄表人员; "
+    "INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数) SELECT NEW.抄表人员, 0 WHERE "
+    "NEW.抄表人员 IS NOT NULL; "
+    "UPDATE OR IGNORE 抄表员户数 SET 户数 = 户数 + 1 WHERE NEW.抄表人员 IS NOT NULL AND "
+    "抄表人员 = NEW.抄表人员; END",
+};
+
 // Brings an open database from "2.0" or "2.1" to "2.2". A statement that fails because what it
 // adds is there already counts as done; any other failure keeps the version where it was, so
 // the next start tries again. Whatever the version, the everyday indexes are created where
-// missing.
+// missing, and the per-reader counts with their triggers (older triggers replaced).
 void upgrade_database_schema();
 
 }  // namespace store

@@ -81,16 +81,22 @@ QString reduction_record_insert_statement(const ReductionRecord& r) {
 }
 
 bool insert_bill(platform::Connection& connection, const ChargeRecord& b) {
-    QString columns = QStringLiteral(
-        "insert into 总收费 (户号,水费金额,附加费金额,成本金额,上月接转,本月接转,实收金额,"
-        "抄表日期,差额,收费人员,收据号,预存扣款,应收金额,实收量,滞纳金,减免金额,标志,水损,"
-        "减免用量,收费标志");
-    if (b.payment_serial) columns += QStringLiteral(",流水号");
-    columns += QStringLiteral(",价格,收费日期,收费项目,价格类别,抄表人员) values (?,?,?,?,?,?,?,?,?,"
-                              "?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?");
-    if (b.payment_serial) columns += QStringLiteral(",?");
-    columns += u')';
-    platform::PreparedStatement insert(connection, columns);
+    // The two statements, with and without 流水号, built once.
+    static const auto statement = [](bool serial) {
+        QString columns = QStringLiteral(
+            "insert into 总收费 (户号,水费金额,附加费金额,成本金额,上月接转,本月接转,实收金额,"
+            "抄表日期,差额,收费人员,收据号,预存扣款,应收金额,实收量,滞纳金,减免金额,标志,水损,"
+            "减免用量,收费标志");
+        if (serial) columns += QStringLiteral(",流水号");
+        columns += QStringLiteral(",价格,收费日期,收费项目,价格类别,抄表人员) values (?,?,?,?,?,?,?,?,"
+                                  "?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?");
+        if (serial) columns += QStringLiteral(",?");
+        columns += u')';
+        return columns;
+    };
+    static const QString with_serial = statement(true);
+    static const QString without_serial = statement(false);
+    platform::PreparedStatement insert(connection, b.payment_serial ? with_serial : without_serial);
     int at = 1;
     insert.bind_text(at++, b.number);
     insert.bind_number(at++, b.usage_charge);

@@ -1,6 +1,8 @@
 #include "tariffs/charge_engine.h"
 
 #include <cmath>
+#include <map>
+#include <optional>
 
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -123,21 +125,108 @@ struct HouseholdCharges {
     QString error;
 };
 
+// A surcharge of a category and fee item as the bill reads it.
+struct SurchargeRow {
+    QString name;  // 附加费名称
+    double price = 0;
+    QString mode;  // 计费方式
+};
+
+std::vector<SurchargeRow> read_surcharge_rows(platform::Connection& connection,
+                                              const QString& category, const QString& fee_item) {
+    std::vector<SurchargeRow> out;
+    platform::RecordSet surcharges;
+    platform::PreparedStatement statement(
+        connection,
+        QStringLiteral("select 附加费.附加费名称,附加费.价格,附加费.计费方式 from 附加费 where "
+                       "附加费.水价类别=? and 附加费.收费项目=?"));
+    statement.bind_text(1, category);
+    statement.bind_text(2, fee_item);
+    statement.open(surcharges, platform::OnFailure::Quiet);
+    for (int i = 0, n = platform::recordset_record_count(surcharges); i < n;
+         ++i, platform::recordset_move_next(surcharges)) {
+        // Read as texts, as a row of texts would give them.
+        out.push_back({platform::recordset_field_text(surcharges, 0),
+                       platform::to_number(platform::recordset_field_text(surcharges, 1)),
+                       platform::recordset_field_text(surcharges, 2)});
+    }
+    return out;
+}
+
+}  // namespace
+
+// The price book of a run: tiers and surcharges by category and fee item, read once. A run
+// writes none of them, so what it read first is what every later read would give.
+struct PriceBook {
+    using Key = std::pair<QString, QString>;
+    std::map<Key, std::vector<TierStep>> tiers;
+    std::map<Key, std::vector<SurchargeRow>> surcharges;
+};
+
+namespace {
+
+// The tiers of a category, from the run's price book when there is one.
+const std::vector<TierStep>& tier_steps(platform::Connection& connection, PriceBook* book,
+                                        const QString& category, const QString& fee_item,
+                                        std::vector<TierStep>& scratch) {
+    if (!book) return scratch = read_tier_steps(connection, category, fee_item);
+    auto [at, added] = book->tiers.try_emplace({category, fee_item});
+    if (added) at->second = read_tier_steps(connection, category, fee_item);
+    return at->second;
+}
+
+const std::vector<SurchargeRow>& surcharge_rows(platform::Connection& connection,
+                                                PriceBook* book, const QString& category,
+                                                const QString& fee_item,
+                                                std::vector<SurchargeRow>& scratch) {
+    if (!book) return scratch = read_surcharge_rows(connection, category, fee_item);
+    auto [at, added] = book->surcharges.try_emplace({category, fee_item});
+    if (added) at->second = read_surcharge_rows(connection, category, fee_item);
+    return at->second;
+}
+
+// The columns of the unbilled readings, by their position in the select below.
+Reading read_unbilled(const platform::RecordSet& rows) {
+    Reading r;
+    r.number = half_width(platform::recordset_field_text(rows, 0));
+    r.usage = platform::recordset_field_number(rows, 1);
+    // The stored form directly; anything else as a date field reads it.
+    std::string scratch;
+    const std::string_view stored = platform::recordset_field_utf8(rows, 2, scratch);
+    platform::DateParts day;
+    r.date = platform::parse_storage_date(stored.data(), stored.size(), &day)
+                 ? QDate(day.year, day.month, day.day)
+                 : platform::recordset_field_date(rows, 2).date();
+    r.category = platform::recordset_field_text(rows, 3);
+    r.id = static_cast<qint64>(platform::recordset_field_number(rows, 4));
+    r.loss = platform::recordset_field_number(rows, 5);
+    r.price = platform::recordset_field_number(rows, 6);
+    r.fee_item = platform::recordset_field_text(rows, 7);
+    r.reader = platform::recordset_field_text(rows, 8);
+    return r;
+}
+
+const QString kUnbilledColumns = QStringLiteral(
+    "select 抄表总表.户号,抄表总表.用量,抄表总表.抄表日期,抄表总表.价格类别,抄表总表.编号,"
+    "抄表总表.水损,抄表总表.价格,抄表总表.收费项目,抄表总表.抄表人员 from 抄表总表 where "
+    "抄表总表.是否收费=0 and ");
+const QString kUnbilledHousehold =
+    QStringLiteral("抄表总表.父号=? and 抄表总表.收费项目=? order by 抄表总表.编号");
+const QString kUnbilledAnyUsage = kUnbilledColumns + kUnbilledHousehold;
+const QString kUnbilledPositiveUsage =
+    kUnbilledColumns + QStringLiteral("抄表总表.用量>0 and ") + kUnbilledHousehold;
+
 HouseholdCharges price_household(platform::Connection& connection, const QString& household,
                                  const FeeItemSwitches& item, const QDate& today,
                                  bool with_quantity_reduction = true,
-                                 const QString* known_reduction_type = nullptr) {
+                                 const QString* known_reduction_type = nullptr,
+                                 PriceBook* book = nullptr) {
     HouseholdCharges c;
     const bool bill_zero = item.zero_usage == kOn && item.billing_mode == kBaseQuantityMode;
     const bool base_mode = item.billing_mode == kBaseQuantityMode;
     platform::RecordSet rows;
     platform::PreparedStatement unbilled(
-        connection,
-        QStringLiteral("select 抄表总表.户号,抄表总表.用量,抄表总表.抄表日期,抄表总表.价格类别,"
-                       "抄表总表.编号,抄表总表.水损,抄表总表.价格,抄表总表.收费项目,"
-                       "抄表总表.抄表人员 from 抄表总表 where 抄表总表.是否收费=0 and ") +
-            (bill_zero ? QString() : QStringLiteral("抄表总表.用量>0 and ")) +
-            QStringLiteral("抄表总表.父号=? and 抄表总表.收费项目=? order by 抄表总表.编号"));
+        connection, bill_zero ? kUnbilledAnyUsage : kUnbilledPositiveUsage);
     unbilled.bind_text(1, household);
     unbilled.bind_text(2, item.fee_item);
     if (!unbilled.open(rows, platform::OnFailure::Quiet)) {
@@ -154,8 +243,9 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     qint64 reduction_left = 0;
     std::vector<double> quantities, prices;
     Reading r;
+    std::vector<TierStep> tiers_read;
     for (int k = 1; k <= count; ++k, platform::recordset_move_next(rows)) {
-        r = read_reading(rows);
+        r = read_unbilled(rows);
         double q = r.usage;
         if (base_mode) {
             bool found = false;
@@ -200,8 +290,9 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
         if (money_positive(q)) {
             double amount = 0;
             if (item.tiered == kOn) {
-                split_usage_into_tiers(connection, r.category, q, quantities, prices,
-                                       r.fee_item);
+                split_usage_over_tiers(
+                    tier_steps(connection, book, r.category, r.fee_item, tiers_read), q,
+                    quantities, prices);
                 amount = tier_charge(quantities, prices);
                 unit_price = quantities.empty() ? 0.0 : round_to(amount / q, 4);
             } else if (r.category == kMixedUse) {
@@ -241,23 +332,13 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
     c.date = r.date;
     c.readings_charge = total;
 
-    platform::RecordSet surcharges;
-    {
-        platform::PreparedStatement statement(
-            connection,
-            QStringLiteral("select 附加费.附加费名称,附加费.价格,附加费.计费方式 from 附加费 where "
-                           "附加费.水价类别=? and 附加费.收费项目=?"));
-        statement.bind_text(1, r.category);
-        statement.bind_text(2, r.fee_item);
-        statement.open(surcharges, platform::OnFailure::Quiet);
-    }
-    for (int i = 0, n = platform::recordset_record_count(surcharges); i < n;
-         ++i, platform::recordset_move_next(surcharges)) {
-        // Read as texts, as a row of texts would give them.
-        const double price = platform::to_number(platform::recordset_field_text(surcharges, 1));
-        SurchargeLine line{household, platform::recordset_field_text(surcharges, 0), 0, price, 0,
+    std::vector<SurchargeRow> surcharges_read;
+    for (const SurchargeRow& surcharge :
+         surcharge_rows(connection, book, r.category, r.fee_item, surcharges_read)) {
+        const double price = surcharge.price;
+        SurchargeLine line{household, surcharge.name, 0, price, 0,
                            today, 0, r.fee_item, r.category};
-        if (platform::recordset_field_text(surcharges, 2) == kReductionByQuantity) {
+        if (surcharge.mode == kReductionByQuantity) {
             line.quantity = c.quantity;
             line.amount = round_to(c.quantity * price, 2);
         } else if (money_positive(c.quantity)) {
@@ -309,14 +390,14 @@ struct BillContext {
 BillContext bill_context(platform::Connection& connection, const QString& household) {
     BillContext context;
     // Prepared once per connection; the household is bound three times.
-    const QString who = QStringLiteral("?");
-    const QString head =
+    static const QString who = QStringLiteral("?");
+    static const QString head =
         QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
         QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
         QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
                        "where 户号=") +
         who + QStringLiteral(" and 标志=1) as 预存,");
-    const QString tail = QStringLiteral(
+    static const QString tail = QStringLiteral(
         " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
         "流水号 from 总收费 order by 流水号 DESC) as 流水");
     const auto open = [&](platform::RecordSet& row, const QString& sql) {
@@ -324,15 +405,16 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
         for (int i = 1; i <= 3; ++i) statement.bind_text(i, household);
         return statement.open(row, platform::OnFailure::Quiet);
     };
-    platform::RecordSet row;
-    context.ok = open(
-        row,
+    static const QString with_tables =
         head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
-            tail);
+        tail;
+    static const QString without_tables = head + QStringLiteral("1") + tail;
+    platform::RecordSet row;
+    context.ok = open(row, with_tables);
     bool tables_counted = context.ok;
     if (!context.ok) {
         // A work table that a failed rebuild left missing: count nothing, empty both anyway.
-        context.ok = open(row, head + QStringLiteral("1") + tail);
+        context.ok = open(row, without_tables);
     }
     if (!context.ok) {
         context.error = platform::db_last_error(connection);
@@ -356,12 +438,7 @@ double household_balance(platform::Connection& connection, const QString& househ
         if (context.work_tables_used) empty_prepayment_work_tables(connection);
         return 0;
     }
-    rebuild_prepayment_balances(
-        connection,
-        QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,户号,"
-                       "预存金额,0,0 from 预存明细 where 户号=") +
-            sql_quote(household) + QStringLiteral(" and 标志=1"),
-        1);
+    rebuild_household_prepayment_balances(connection, household);
     return finite(grouped_balance_of(connection, household));
 }
 
@@ -418,9 +495,15 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
                                       parameters);
 }
 
-ChargeOutcome generate_household_charges(platform::Connection& connection,
-                                         const QString& household, const FeeItemSwitches& item,
-                                         const shell::SystemParameters& parameters) {
+namespace {
+
+// One household's bill. With `own_savepoint` its writes are all or nothing by themselves;
+// without, the caller's savepoint guards them and must be rolled back when the outcome is not
+// ok (a failed write may leave the writes before it).
+ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
+                               const FeeItemSwitches& item,
+                               const shell::SystemParameters& parameters, bool own_savepoint,
+                               PriceBook* book = nullptr) {
     ChargeOutcome out;
     const QDate today = platform::today();
     const BillContext context = bill_context(connection, household);
@@ -431,7 +514,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         return out;
     }
     HouseholdCharges c =
-        price_household(connection, household, item, today, true, &context.reduction_type);
+        price_household(connection, household, item, today, true, &context.reduction_type, book);
     if (!c.any) return out;  // nothing to bill (or the readings could not be read)
 
     const double bill_price = money_positive(c.quantity) ? round_to(c.readings_charge / c.quantity, 2)
@@ -521,7 +604,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
     }
 
     // The writes of this bill: all of them or none.
-    platform::Transaction bill_run(connection);
+    std::optional<platform::Transaction> bill_run;
+    if (own_savepoint) bill_run.emplace(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         if (out.bill_case == 'b') {
@@ -590,7 +674,7 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         Writer writer{connection, out};
         if (!writer.run(reduction_record_insert_statement(record))) return out;
     }
-    if (!bill_run.commit()) {
+    if (bill_run && !bill_run->commit()) {
         out.result = 0;
         out.error = platform::db_last_error(connection);
         out.bill_written = false;
@@ -598,6 +682,82 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
         out.messages.push_back(plain_message(out.error));
     }
     return out;
+}
+
+}  // namespace
+
+ChargeOutcome generate_household_charges(platform::Connection& connection,
+                                         const QString& household, const FeeItemSwitches& item,
+                                         const shell::SystemParameters& parameters) {
+    return charge_household(connection, household, item, parameters, true);
+}
+
+// ---- runs over many households -------------------------------------------------------------
+
+BillRun::BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
+                 const shell::SystemParameters& parameters, size_t batch_households)
+    : connection_(connection),
+      item_(item),
+      billed_(std::move(billed)),
+      parameters_(parameters),
+      batch_households_(batch_households == 0 ? 1 : batch_households),
+      prices_(std::make_unique<PriceBook>()) {}
+
+BillRun::~BillRun() { finish(); }
+
+bool BillRun::add(const QString& household) {
+    if (failed_ || finished_) return false;
+    if (!batch_) {
+        batch_ = std::make_unique<platform::Transaction>(connection_);
+        if (!batch_->active()) {
+            // No batch savepoint to fall back on: this household guards its own bill.
+            batch_.reset();
+            return alone(household);
+        }
+    }
+    ChargeOutcome out =
+        charge_household(connection_, household, item_, parameters_, false, prices_.get());
+    if (!out.ok()) return replay(household);
+    pending_.push_back({household, std::move(out)});
+    return pending_.size() < batch_households_ || flush();
+}
+
+bool BillRun::finish() {
+    if (finished_) return !failed_;
+    if (!failed_) flush();
+    finished_ = true;
+    return !failed_;
+}
+
+bool BillRun::flush() {
+    if (!batch_) return true;
+    if (!batch_->commit()) return replay(QString());
+    batch_.reset();
+    for (Pending& p : pending_)
+        if (billed_) billed_(p.outcome);
+    pending_.clear();
+    return true;
+}
+
+bool BillRun::alone(const QString& household) {
+    const ChargeOutcome out = charge_household(connection_, household, item_, parameters_, true,
+                                               prices_.get());
+    if (billed_) billed_(out);
+    if (!out.ok()) failed_ = true;
+    return !failed_;
+}
+
+bool BillRun::replay(const QString& failing) {
+    // Back to the batch's start, then each household of it under its own savepoint, the
+    // failing one last: what its savepoint rolled back is what nothing of its bill means.
+    if (batch_) batch_->rollback();
+    batch_.reset();
+    std::vector<Pending> batch;
+    batch.swap(pending_);
+    for (const Pending& p : batch)
+        if (!alone(p.household)) return false;
+    if (failing.isNull()) return true;
+    return alone(failing);
 }
 
 ChargeOutcome rebill_meter_for_month(platform::Connection& connection,

@@ -9,9 +9,12 @@
 // only with a bill, just before it.
 #include <QDate>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "shell/system_parameters.h"
+#include "platform/db.h"
 #include "tariffs/bills.h"
 
 namespace platform {
@@ -56,6 +59,54 @@ ChargeOutcome generate_household_charges(
 ChargeOutcome generate_household_charges(
     platform::Connection& connection, const QString& household, const FeeItemSwitches& item,
     const shell::SystemParameters& parameters = shell::system_parameters);
+
+// Bills one fee item for many households in the caller's transaction, as the month's commit
+// does: each household's outcome is that of generate_household_charges, its bill all or
+// nothing, the households before a failing one billed, none after it. The households are
+// written in batches under one savepoint each rather than one savepoint per bill (SQLCipher
+// journals an encrypted copy of every page a savepoint guards, which would cost more than the
+// bill); a failing batch is rolled back and billed again household by household.
+class BillRun {
+public:
+    // Told each household's outcome, in order: a billed household's once its batch was kept
+    // (some households later, at the latest by finish()), a failing household's (nothing of
+    // its bill kept) right after those before it.
+    using Billed = std::function<void(const ChargeOutcome&)>;
+
+    BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
+            const shell::SystemParameters& parameters = shell::system_parameters,
+            size_t batch_households = 256);
+    ~BillRun();  // finishes the run
+    BillRun(const BillRun&) = delete;
+    BillRun& operator=(const BillRun&) = delete;
+
+    // Bills a household. Its outcome is told once its batch went in (the bills of a batch are
+    // kept together), a failing household's at once. False once a household failed: no later
+    // household is billed, and the caller stops adding.
+    bool add(const QString& household);
+    // Keeps what is pending and tells its outcomes; false when a household failed.
+    bool finish();
+
+private:
+    struct Pending {
+        QString household;
+        ChargeOutcome outcome;
+    };
+    bool flush();
+    bool alone(const QString& household);
+    bool replay(const QString& failing);
+
+    platform::Connection& connection_;
+    FeeItemSwitches item_;
+    Billed billed_;
+    const shell::SystemParameters& parameters_;
+    size_t batch_households_;
+    std::unique_ptr<struct PriceBook> prices_;     // read once per run
+    std::unique_ptr<platform::Transaction> batch_;  // the savepoint of the batch under way
+    std::vector<Pending> pending_;                  // billed in it, not yet told
+    bool failed_ = false;
+    bool finished_ = false;
+};
 
 // Bills the unbilled readings of one meter account (户号) in the calendar month of `date` for
 // the fee item, the bill's collector being `collector` ("未知" from the reading edit). A run

@@ -26,7 +26,9 @@ struct NumberUse {
     double amount = 0;  // of the valid rows
 };
 
-// Every invoice number a bill, void row or prepayment carries.
+// Every invoice number a bill, void row or prepayment carries. The bills are asked first: a
+// number they carry is counted from them alone, and only a number no bill carries is looked
+// for among the prepayments. A row that is not a valid one (标志 other than 1) voids it.
 QHash<QString, NumberUse> used_invoice_numbers(platform::Connection& connection) {
     QHash<QString, NumberUse> used;
     const std::pair<QString, QString> sources[] = {
@@ -39,14 +41,18 @@ QHash<QString, NumberUse> used_invoice_numbers(platform::Connection& connection)
                                   QStringLiteral("select 发票号,") + amount + QStringLiteral(",标志 from ") + table +
                                       QStringLiteral(" where 发票号<>''")))
             continue;
+        QHash<QString, NumberUse> found;
         for (; !platform::recordset_eof(r); platform::recordset_move_next(r)) {
-            NumberUse& use = used[platform::recordset_field_text(r, 0)];
+            const QString number = platform::recordset_field_text(r, 0);
+            if (used.contains(number)) continue;
+            NumberUse& use = found[number];
             const double flag = platform::recordset_field_number(r, 2);
-            if (std::fabs(flag - 2) < 0.5)
-                use.voided = true;
-            else if (std::fabs(flag - 1) < 0.5)
+            if (std::fabs(flag - 1) < 0.5)
                 use.amount += platform::recordset_field_number(r, 1);
+            else
+                use.voided = true;
         }
+        used.insert(found);
     }
     return used;
 }
@@ -94,8 +100,11 @@ InvoiceRecount refresh_current_invoice_number(platform::Connection& connection) 
     const QList<QStringList> books = platform::query_rows(
         connection, QStringLiteral("select 编号,发票起号,总张数 from [发票设置] where [用完标志]=0 ORDER  BY [编号]"));
     platform::Transaction transaction(connection);
-    auto run = [&](const QString& sql) {
-        if (!platform::db_execute(connection, sql)) recount.failures << platform::db_last_error(connection) << sql;
+    // Only the failed closing of a book shows its statement too.
+    auto run = [&](const QString& sql, bool show_statement = false) {
+        if (platform::db_execute(connection, sql)) return;
+        recount.failures << platform::db_last_error(connection);
+        if (show_statement) recount.failures << sql;
     };
     for (const QStringList& book : books) {
         const QString& id = book.at(0);
@@ -117,10 +126,11 @@ InvoiceRecount refresh_current_invoice_number(platform::Connection& connection) 
         }
         // A book of no numbers (or a negative count from a mistyped book) has nothing to hand out.
         run(QStringLiteral("update [发票设置] set [用完标志]=") + (used >= total ? u'1' : u'0') +
-            QStringLiteral(" where [编号]=") + id);
+                QStringLiteral(" where [编号]=") + id,
+            used >= total);
         run(QStringLiteral("update [发票设置] set [当前发票号]=") + sql_quote(current) + QStringLiteral(",[已使用]=") +
             QString::number(used) + QStringLiteral(",[作废]=") + QString::number(voided) +
-            QStringLiteral(",[总开票金额]=") + sql_number(platform::round_to(amount, 2)) +
+            QStringLiteral(",[总开票金额]=") + sql_number(amount) +
             QStringLiteral(" where [编号]=") + id);
     }
     if (!transaction.commit()) recount.failures << platform::db_last_error(connection);

@@ -5,9 +5,10 @@
 //
 // A number counts as used once, however many rows carry it: every bill of one payment carries
 // the payment's number, and a voided payment leaves its number on its void row (标志 2) and may
-// leave it on its bills too. A number some void row carries counts as voided; any other used
-// number as invoiced, with the sum of its valid rows' amounts. So the book's current number is
-// never one that a payment already carries.
+// leave it on its bills too. A number some row other than a valid one (标志 1) carries counts
+// as voided; any other used number as invoiced, with the sum of its valid rows' amounts. A
+// number on bills is counted from the bills alone, the prepayments only for the others. So the
+// book's current number is never one that a payment already carries.
 #include <QDate>
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,7 @@
 #include "tariffs/prepay_balances.h"
 
+#include <functional>
+
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -15,6 +17,15 @@ bool run(platform::Connection& connection, const QString& sql, BalanceOutcome& o
     return false;
 }
 
+// A fixed statement of the rebuilds, prepared once per connection.
+bool run_fixed(platform::Connection& connection, const QString& sql, BalanceOutcome& out) {
+    platform::PreparedStatement statement(connection, sql);
+    if (statement.execute()) return true;
+    if (out.ok) out.error = platform::db_last_error(connection);
+    out.ok = false;
+    return false;
+}
+
 const QString kGroupedTableColumns = QStringLiteral(
     "CREATE TABLE [预存结余新]([户号] varchar(50) ,[预存金额] float,[已扣金额] float,"
     "[结余金额] float,[应扣金额] float,[标记] int)");
@@ -23,7 +34,8 @@ const QString kGroupedTableColumns = QStringLiteral(
 // gives what dropping and creating it would, without changing the schema on every bill of a
 // run; a table that is missing (or cannot be emptied) is dropped and created anew.
 bool reset_grouped_table(platform::Connection& connection, BalanceOutcome& out) {
-    if (platform::db_execute(connection, QStringLiteral("delete from 预存结余新"))) return true;
+    if (platform::PreparedStatement(connection, QStringLiteral("delete from 预存结余新")).execute())
+        return true;
     platform::db_execute(connection, QStringLiteral("DROP TABLE [预存结余新]"));
     if (platform::db_execute(connection, kGroupedTableColumns)) return true;
     out.ok = false;
@@ -36,27 +48,25 @@ bool reset_grouped_table(platform::Connection& connection, BalanceOutcome& out) 
 
 BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection) {
     BalanceOutcome out;
-    run(connection, QStringLiteral("delete from 预存结余"), out);
+    run_fixed(connection, QStringLiteral("delete from 预存结余"), out);
     reset_grouped_table(connection, out);
     return out;
 }
 
-BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
-                                           const QString& insert_statement, int /*flag*/) {
+namespace {
+
+// The grouped rebuild after 预存结余 was filled by `fill`.
+BalanceOutcome rebuild_grouped(platform::Connection& connection,
+                               const std::function<bool()>& fill) {
     BalanceOutcome out;
-    if (!run(connection, QStringLiteral("delete from 预存结余"), out)) return out;
-    const QString fill =
-        insert_statement.isEmpty()
-            ? QStringLiteral(
-                  "insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select 预存明细.户号,"
-                  "SUM (预存明细.预存金额) as 预存金额,0 as 扣款金额,0 as 应收金额 from 预存明细 "
-                  "where 预存明细.标志=1 GROUP BY 预存明细.户号")
-            : insert_statement;
-    if (!run(connection, fill, out)) {
+    if (!run_fixed(connection, QStringLiteral("delete from 预存结余"), out)) return out;
+    if (!fill()) {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
         out.messages.push_back(plain_message(out.error));
         return out;
     }
-    if (!run(connection,
+    if (!run_fixed(connection,
              QStringLiteral(
                  "insert into  预存结余 (户号,预存金额,已扣金额,应扣金额)  select 总收费.户号,0 as "
                  "预存金额,SUM (总收费.预存扣款) as 扣款金额,0 as 应收金额 from 总收费 where "
@@ -64,7 +74,7 @@ BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
                  "预存结余) GROUP BY 总收费.户号"),
              out))
         return out;
-    if (!run(connection,
+    if (!run_fixed(connection,
              QStringLiteral(
                  "insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select 总收费.户号,0 as "
                  "预存金额,0 as 扣款金额, sum (总收费.实收金额) as 应收金额 from 总收费 where "
@@ -73,16 +83,42 @@ BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
              out))
         return out;
     if (!reset_grouped_table(connection, out)) return out;
-    if (!run(connection,
+    if (!run_fixed(connection,
              QStringLiteral("insert into  预存结余新 (户号,预存金额,已扣金额,应扣金额)  select  "
                             "户号,sum(预存金额) as 预存金额,sum(已扣金额) as 已扣金额 ,SUM(应扣金额) "
                             "as 应扣金额 from 预存结余 GROUP BY 户号"),
              out))
         return out;
-    if (!run(connection, QStringLiteral("update 预存结余新 set 结余金额=预存金额-已扣金额"), out))
+    if (!run_fixed(connection, QStringLiteral("update 预存结余新 set 结余金额=预存金额-已扣金额"), out))
         return out;
-    run(connection, QStringLiteral("update 预存结余新 set 标记=1 where 应扣金额>0"), out);
+    run_fixed(connection, QStringLiteral("update 预存结余新 set 标记=1 where 应扣金额>0"), out);
     return out;
+}
+
+}  // namespace
+
+BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
+                                           const QString& insert_statement, int /*flag*/) {
+    const QString fill =
+        insert_statement.isEmpty()
+            ? QStringLiteral(
+                  "insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select 预存明细.户号,"
+                  "SUM (预存明细.预存金额) as 预存金额,0 as 扣款金额,0 as 应收金额 from 预存明细 "
+                  "where 预存明细.标志=1 GROUP BY 预存明细.户号")
+            : insert_statement;
+    return rebuild_grouped(connection, [&] { return platform::db_execute(connection, fill); });
+}
+
+BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& connection,
+                                                     const QString& household) {
+    return rebuild_grouped(connection, [&] {
+        platform::PreparedStatement fill(
+            connection,
+            QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,"
+                           "户号,预存金额,0,0 from 预存明细 where 户号=? and 标志=1"));
+        fill.bind_text(1, household);
+        return fill.execute();
+    });
 }
 
 BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
@@ -150,10 +186,12 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
 }
 
 double grouped_balance_of(platform::Connection& connection, const QString& household) {
-    return platform::query_number(
-        connection,
-        QStringLiteral("select 结余金额 from 预存结余新 where 户号=") + platform::sql_quote(household),
-        platform::OnFailure::Quiet);
+    platform::PreparedStatement balance(
+        connection, QStringLiteral("select 结余金额 from 预存结余新 where 户号=?"));
+    balance.bind_text(1, household);
+    platform::RecordSet row;
+    if (!balance.open(row, platform::OnFailure::Quiet) || platform::recordset_eof(row)) return 0.0;
+    return platform::recordset_field_number(row, 0);
 }
 
 double per_row_balance_of(platform::Connection& connection, const QString& household) {

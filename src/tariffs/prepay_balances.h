@@ -25,6 +25,11 @@ struct BalanceOutcome {
 BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
                                            const QString& insert_statement, int flag = 1);
 
+// The grouped rebuild for one household: 预存结余 filled with its valid prepayments (编号 from
+// 收据号, nothing deducted or due yet), as the charge engine rebuilds before each bill.
+BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& connection,
+                                                     const QString& household);
+
 // What the grouped rebuild leaves for a household without a valid prepayment: both work tables
 // empty (预存结余新 created anew when it is missing).
 BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection);

@@ -8,11 +8,9 @@
 
 namespace tariffs {
 
-void split_usage_into_tiers(platform::Connection& connection, const QString& category,
-                            double usage, std::vector<double>& quantities,
-                            std::vector<double>& prices, const QString& fee_item, bool* ok) {
-    quantities.clear();
-    prices.clear();
+std::vector<TierStep> read_tier_steps(platform::Connection& connection, const QString& category,
+                                      const QString& fee_item, bool* ok) {
+    std::vector<TierStep> steps;
     platform::RecordSet tiers;
     platform::PreparedStatement statement(
         connection,
@@ -21,12 +19,25 @@ void split_usage_into_tiers(platform::Connection& connection, const QString& cat
     statement.bind_text(2, fee_item);
     const bool opened = statement.open(tiers, platform::OnFailure::Quiet);
     if (ok) *ok = opened;
-    if (!opened) return;
+    if (!opened) return steps;
     const int count = platform::recordset_record_count(tiers);
+    const int price = platform::recordset_field_index(tiers, QStringLiteral("类别价格"));
+    const int stop = platform::recordset_field_index(tiers, QStringLiteral("阶梯止量"));
+    for (int k = 1; k <= count; ++k, platform::recordset_move_next(tiers))
+        steps.push_back({platform::recordset_field_number(tiers, price),
+                         platform::recordset_field_number(tiers, stop)});
+    return steps;
+}
+
+void split_usage_over_tiers(const std::vector<TierStep>& tiers, double usage,
+                            std::vector<double>& quantities, std::vector<double>& prices) {
+    quantities.clear();
+    prices.clear();
+    const size_t count = tiers.size();
     double previous = 0;
-    for (int k = 1; k <= count; ++k, platform::recordset_move_next(tiers)) {
-        const double price = platform::recordset_field_number(tiers, QStringLiteral("类别价格"));
-        const double stop = platform::recordset_field_number(tiers, QStringLiteral("阶梯止量"));
+    for (size_t k = 1; k <= count; ++k) {
+        const double price = tiers[k - 1].price;
+        const double stop = tiers[k - 1].stop;
         const bool last = k == count;
         prices.push_back(price);
         if (stop - usage >= -platform::kMoneyTolerance) {
@@ -37,6 +48,13 @@ void split_usage_into_tiers(platform::Connection& connection, const QString& cat
         quantities.push_back(last ? usage - previous : stop - previous);
         previous = stop;
     }
+}
+
+void split_usage_into_tiers(platform::Connection& connection, const QString& category,
+                            double usage, std::vector<double>& quantities,
+                            std::vector<double>& prices, const QString& fee_item, bool* ok) {
+    split_usage_over_tiers(read_tier_steps(connection, category, fee_item, ok), usage, quantities,
+                           prices);
 }
 
 double tier_charge(const std::vector<double>& quantities, const std::vector<double>& prices) {

@@ -22,6 +22,18 @@ void split_usage_into_tiers(platform::Connection& connection, const QString& cat
                             std::vector<double>& prices, const QString& fee_item,
                             bool* ok = nullptr);
 
+// The tiers of a category and fee item as the split reads them, in 阶梯序号 order; `ok` false
+// when the look-up failed. A run over many households reads them once.
+struct TierStep {
+    double price = 0;  // 类别价格
+    double stop = 0;   // 阶梯止量
+};
+std::vector<TierStep> read_tier_steps(platform::Connection& connection, const QString& category,
+                                      const QString& fee_item, bool* ok = nullptr);
+// The split of split_usage_into_tiers over tiers already read.
+void split_usage_over_tiers(const std::vector<TierStep>& tiers, double usage,
+                            std::vector<double>& quantities, std::vector<double>& prices);
+
 // The sum over the tiers of round(quantity x price, 2): how both engines price a split.
 double tier_charge(const std::vector<double>& quantities, const std::vector<double>& prices);
 

@@ -78,6 +78,20 @@ TEST_F(BatchCharging, ReaderAndStreetTogether) {
               (QStringList{s("11:1000001"), s("12:1000001"), s("21:"), s("22:"), s("31:")}));
 }
 
+TEST_F(BatchCharging, AHouseholdWhoseBillsCarryItsOwnNumberIsChargedToo) {
+    // The engine keys bills by the household number: 0004 has no bill under its account.
+    household("0004", "丁", "东区");
+    meter("0004", "000401", "李四");
+    meter("0004", "000402", "李四");
+    bill("0004", 41, 6, 6);
+    const charging::BatchRunOutcome out =
+        charging::run_batch_charging(db(), {s("李四"), s(""), s("王收")}, QDate(2024, 3, 20));
+    ASSERT_TRUE(out.charged);
+    EXPECT_EQ(out.batch.households_charged, 2);
+    EXPECT_EQ(rows(s("select 收据号,流水号 from 总收费 where 收据号 in (31,41) order by 收据号")),
+              (QList<QStringList>{{s("31"), s("1000001")}, {s("41"), s("1000002")}}));
+}
+
 TEST_F(BatchCharging, NothingToCharge) {
     const charging::BatchRunOutcome out =
         charging::run_batch_charging(db(), {s("无人"), s(""), s("王收")}, QDate(2024, 3, 20));

@@ -2,13 +2,17 @@
 // amount received, charge; the sound, the log row and the receipts follow the payment.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 
 #include "charging/charging_hooks.h"
 #include "charging/charging_window.h"
 #include "charging_fixture.h"
+#include "platform/listview.h"
 #include "ui_charging_window.h"
 
 namespace charging_test {
@@ -130,6 +134,42 @@ TEST_F(ChargingWindows, CardWindowUsesTheCodedSerial) {
     EXPECT_EQ(f->编辑框_户号->text(), s(""));
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='窗口收费'")),
               s("添加收费记录C77"));
+}
+
+// Long prices and amounts and a search hit: no list is narrower than its columns and no cell
+// is narrower than its text, while no column is narrower than the width it was given.
+TEST_F(ChargingWindows, ListsCutNoText) {
+    bill("0001", 103, 15241.58, 15241.58, 0, 0, 12345.5, 1234.5678);
+    surcharge_line("0001", 103, "污水处理费", 12345.5, 0.95);
+    charging::CounterChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    f->编辑框_户号->setText(s("0001"));
+    w.on_counter_query_click();
+    f->组合框_查询方式->setCurrentIndex(0);
+    f->编辑框_查询内容->setText(s("王"));
+    w.on_counter_household_search_click();
+    const struct {
+        QTableView* view;
+        std::vector<int> least;
+    } lists[] = {{f->表单, {60, 60, 60, 50, 60, 70, 100}},
+                 {f->表单1, {90, 90, 90, 90, 90}},
+                 {f->抄表机_列表框, {}}};
+    for (const auto& list : lists) {
+        SCOPED_TRACE(list.view->objectName().toStdString());
+        ASSERT_GE(platform::listview_row_count(list.view), 1);
+        EXPECT_GE(list.view->minimumWidth(), list.view->horizontalHeader()->length());
+        const QFontMetrics metrics(list.view->font());
+        for (int c = 0; c < platform::listview_column_count(list.view); ++c) {
+            const int width = platform::listview_column_width(list.view, c);
+            if (c < static_cast<int>(list.least.size())) {
+                EXPECT_GE(width, list.least[static_cast<size_t>(c)]);
+            }
+            for (int r = 0; r < platform::listview_row_count(list.view); ++r)
+                EXPECT_LT(metrics.horizontalAdvance(platform::listview_cell_text(list.view, r, c)),
+                          width)
+                    << r << ',' << c;
+        }
+    }
 }
 
 }  // namespace

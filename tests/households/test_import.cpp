@@ -41,6 +41,13 @@ protected:
         households::on_main_meter_batch_sort_import_click(nullptr);
     }
 
+    // The kept per-reader counts against a fresh count of the meter accounts.
+    void expect_reader_counts_fresh() {
+        EXPECT_EQ(rows(s("select 抄表人员, 户数 from 抄表员户数 where 户数<>0 order by 抄表人员")),
+                  rows(s("select 抄表人员, count(*) from 用户表管理 where 抄表人员 is not null "
+                         "group by 抄表人员 order by 抄表人员")));
+    }
+
     bool scratch_table_exists() {
         return count(s("select count(*) from sqlite_master where name='导入暂存表'")) == 1;
     }
@@ -94,6 +101,8 @@ TEST_P(Import, AddGivesEveryNamedRowTheNextFreeNumberAndItsPropertyFeeAccount) {
                              s("000000"), s("3"), s("2023-12-31"), s("0005"), s("正常")},
                             {s("000701"), s("物业"), s("住宅"), s("0"), s("系统"), s("1"),
                              s("000000"), s("4"), s("2024-03-05"), s("0007"), s("正常")}}));
+    EXPECT_EQ(value(s("select 户数 from 抄表员户数 where 抄表人员='系统'")), s("4"));
+    expect_reader_counts_fresh();
     EXPECT_FALSE(scratch_table_exists());
 }
 
@@ -139,6 +148,9 @@ TEST_P(Import, ARowTheDatabaseRefusesLeavesNothingHalfAndTheRowsBeforeItStay) {
               (QList<QStringList>{{s("0001"), s("王小明")}, {s("0002"), s("李四")}}));
     EXPECT_EQ(rows(s("select 户号 from 用户表管理 order by 编号")),
               (QList<QStringList>{{s("000101")}, {s("000201")}}));
+    // The batch that failed was undone and replayed: the counts hold the two accounts only.
+    expect_reader_counts_fresh();
+    EXPECT_EQ(value(s("select 户数 from 抄表员户数 where 抄表人员='系统'")), s("2"));
     EXPECT_TRUE(shown.isEmpty());
 }
 
@@ -205,6 +217,7 @@ TEST_P(Import, SortSetsReaderAndOrderOfTheNamedAccounts) {
     EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("张师傅"), s("2")},
                                               {s("000202"), s("张师傅"), s("1")},
                                               {s("000302"), QString(), s("4")}}));
+    expect_reader_counts_fresh();
 
     // An empty order stops at its row, with the reason after the message.
     ui.expect_box(s("批量修改出错,请检模版!抄表户号“000102”"));

@@ -247,6 +247,7 @@ TEST_F(ReadingOrderTest, MovingToAPlaceRenumbersTheRestConsecutivelyInTheirOrder
         const char* moved;
         const char* typed;
         QList<int> after;
+        const char* before_move = nullptr;  // a statement that spoils the walk first
     } cases[] = {
         {"forward over a gap", {1, 2, 3, 4, 5}, "000105", "2", {1, 3, 4, 5, 2}},
         // 000103 and 000104 share place 3: in 编号 order behind the moved one; the gap after
@@ -254,10 +255,19 @@ TEST_F(ReadingOrderTest, MovingToAPlaceRenumbersTheRestConsecutivelyInTheirOrder
         {"shared places and gaps", {1, 5, 3, 3, 9}, "000101", "3", {3, 6, 4, 5, 7}},
         {"backward: the old place stays free", {1, 2, 3, 4}, "000101", "3", {3, 2, 4, 5}},
         {"beyond the end", {1, 2, 3}, "000101", "7.9", {7, 2, 3}},
+        {"the whole walk one place on", {1, 2, 3, 4, 5}, "000105", "1", {2, 3, 4, 5, 1}},
+        {"a walk far behind closes up", {1, 10, 11, 12}, "000101", "2", {2, 3, 4, 5}},
+        // 000102 and 000104 move one on, 000103 between them keeps its place.
+        {"a tie split by the move", {1, 2, 4, 4, 6}, "000101", "2", {2, 3, 4, 5, 6}},
+        {"a place between whole numbers", {1, 2, 3, 4}, "000104", "2", {1, 3, 4, 2},
+         "update 用户表管理 set 抄表序号=2.5 where 户号='000103'"},
+        {"a place that is no number comes last", {1, 2, 3, 4}, "000101", "1", {1, 2, 4, 3},
+         "update 用户表管理 set 抄表序号='x' where 户号='000103'"},
     };
     for (const Case& c : cases) {
         exec(s("delete from 用户表管理"));
         walk(c.before);
+        if (c.before_move) exec(s(c.before_move));
         const auto outcome = households::move_meter_to_place(db(), id_of(s(c.moved)), s(c.typed));
         EXPECT_TRUE(outcome.moved) << c.what;
         EXPECT_EQ(outcome.reader, s("张师傅")) << c.what;

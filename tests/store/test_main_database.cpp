@@ -172,6 +172,45 @@ TEST_F(MainDatabaseTest, ReaderCountsFollowTheMeterAccounts) {
     EXPECT_TRUE(counts_match());
 }
 
+// Triggers of the first shipped text (an update that may abort, so every write to 用户表管理
+// kept an encrypted statement journal) are replaced at the next start and the counts made
+// afresh; the shipped triggers are left as they are.
+TEST_F(MainDatabaseTest, OlderReaderCountTriggersAreReplacedAndCountedAfresh) {
+    const QString trigger_texts =
+        "select group_concat(sql, ';') from (select sql from sqlite_master where type='trigger' "
+        "and name like '用户表管理_户数_%' order by name)";
+    const QString shipped = value(trigger_texts);
+    store::upgrade_database_schema();
+    EXPECT_EQ(value(trigger_texts), shipped);
+
+    exec("DROP TRIGGER 用户表管理_户数_加");
+    exec("DROP TRIGGER 用户表管理_户数_减");
+    exec("CREATE TRIGGER 用户表管理_户数_加 AFTER INSERT ON 用户表管理 WHEN NEW.抄表人员 IS NOT "
+         "NULL BEGIN INSERT OR IGNORE INTO 抄表员户数 (抄表人员, 户数) VALUES (NEW.抄表人员, 0); "
+         "UPDATE 抄表员户数 SET 户数 = 户数 + 1 WHERE 抄表人员 = NEW.抄表人员; END");
+    exec("insert into 用户表管理 (户号,抄表人员) values ('000101','系统')");
+    exec("insert into 用户表管理 (户号,抄表人员) values ('000201','张三')");
+    // A count gone wrong while the delete trigger was missing.
+    exec("delete from 用户表管理 where 户号='000201'");
+    EXPECT_EQ(value("select 户数 from 抄表员户数 where 抄表人员='张三'"), "1");
+
+    store::upgrade_database_schema();
+    EXPECT_EQ(count("select count(*) from sqlite_master where type='trigger' and name like "
+                    "'用户表管理_户数_%' and sql like '%UPDATE OR IGNORE%'"),
+              3);
+    const auto counts_match = [this] {
+        return rows("select 抄表人员, count(*) from 用户表管理 where 抄表人员 is not null "
+                    "group by 抄表人员 order by 抄表人员") ==
+               rows("select 抄表人员, 户数 from 抄表员户数 where 户数<>0 order by 抄表人员");
+    };
+    EXPECT_TRUE(counts_match());
+    exec("insert into 用户表管理 (户号,抄表人员) values ('000301','张三')");
+    exec("update 用户表管理 set 抄表人员='张三' where 户号='000101'");
+    exec("delete from 用户表管理 where 户号='000301'");
+    EXPECT_TRUE(counts_match());
+    EXPECT_EQ(value("select 户数 from 抄表员户数 where 抄表人员='张三'"), "1");
+}
+
 struct UpgradeCase {
     const char* name;
     bool has_property_category;

@@ -1,10 +1,14 @@
 // Invoice books: the recount of used numbers (one table of cases), and the invoice page's add
 // and delete through InvoiceInfoWindow and the page's buttons.
+#define SQLITE_HAS_CODEC 1
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
 
 #include "tariff_window_fixture.h"
 #include "tariffs/invoice_page.h"
 #include "tariffs/invoices.h"
+#include "platform/db.h"
+#include "store/main_database.h"
 
 using namespace tariffs_test;
 using platform::MsgResult;
@@ -96,6 +100,25 @@ TEST_F(Invoices, RecountCountsEachUsedNumberOnce) {
              t.book(s("200"), s("201"), 2);
          },
          {s("100|0|0|0|1"), s("200|0|0|0|0")}, "200"},
+        {"a row neither valid nor void voids its number",
+         [](Invoices& t) {
+             t.book(s("001"), s("010"), 10);
+             t.bill(s("001"), 10, 0);
+         },
+         {s("002|1|1|0|0")}, "002"},
+        {"a number on a bill is counted from the bill alone",
+         [](Invoices& t) {
+             t.book(s("001"), s("010"), 10);
+             t.bill(s("001"), 10);
+             t.prepayment(s("001"), 100);
+         },
+         {s("002|1|0|10|0")}, "002"},
+        {"the amount invoiced as summed, not rounded",
+         [](Invoices& t) {
+             t.book(s("001"), s("010"), 10);
+             t.bill(s("001"), 10.125);
+         },
+         {s("002|1|0|10.125|0")}, "002"},
         {"a gap is the next number",
          [](Invoices& t) {
              t.book(s("1"), s("9"), 9);
@@ -131,6 +154,22 @@ TEST_F(Invoices, UsedUpBooksAreNotCountedAgain) {
     exec(s("delete from 总收费"));
     tariffs::refresh_current_invoice_number();
     EXPECT_EQ(rows(s("select 当前发票号,已使用,用完标志 from 发票设置")), (QList<QStringList>{{s("02"), s("2"), s("1")}}));
+}
+
+// A book that cannot be written: the failed closing of a used-up book shows the database's text
+// and the statement, every other failed update only the text.
+TEST_F(Invoices, FailedUpdatesAreReported) {
+    book(s("01"), s("01"), 1);
+    book(s("05"), s("09"), 5);
+    bill(s("01"), 1);
+    ASSERT_EQ(sqlite3_exec(platform::db_handle(store::main_connection()),
+                           "create trigger 坏 before update on 发票设置 begin select raise(abort,'boom'); end",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const tariffs::InvoiceRecount recount = tariffs::refresh_current_invoice_number();
+    ASSERT_EQ(recount.failures.size(), 5);
+    for (int i : {0, 2, 3, 4}) EXPECT_TRUE(recount.failures[i].contains(s("boom"))) << i;
+    EXPECT_EQ(recount.failures[1], s("update [发票设置] set [用完标志]=1 where [编号]=1"));
 }
 
 TEST(InvoiceNumbers, CountUpKeepingTheirWidth) {
