@@ -26,6 +26,10 @@ QString household_number_successor(const QString& number, const QString& prefix,
             run_start = at + prefix.size();
         }
     }
+    // Text between the prefix (or the start) and the first digit is kept: a number typed in
+    // another form (B0012 with no prefix set) goes on as B0013 instead of starting over at 1.
+    while (run_start < number.size() && digit_value(number[run_start]) < 0)
+        head += number[run_start++];
     QString digits;
     for (qsizetype i = run_start; i < number.size() && digit_value(number[i]) >= 0; ++i)
         digits += QChar(u'0' + digit_value(number[i]));

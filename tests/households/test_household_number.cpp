@@ -41,12 +41,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Case: the form matches the prefix in any case and writes it as configured;
         // continuous entry matches it exactly.
         SuccessorCase{"A", true, "a0009", "A0010"}, SuccessorCase{"AB", true, "ab0100", "AB0101"},
-        SuccessorCase{"A", false, "a0009", "1"}, SuccessorCase{"A", false, "aA0009", "aA0010"},
+        SuccessorCase{"A", false, "a0009", "a0010"}, SuccessorCase{"A", false, "aA0009", "aA0010"},
         // Text before the prefix is kept, text after the digit run is dropped.
         SuccessorCase{"A", true, "XA0012", "XA0013"}, SuccessorCase{"", false, "0012-3", "0013"},
+        // A number that does not start with its digit run keeps what stands before the run.
+        SuccessorCase{"", false, "B0012", "B0013"}, SuccessorCase{"A", true, "A-0099", "A-0100"},
         // Full-width digits count and are written back as ASCII digits.
         SuccessorCase{"", false, "００１９", "0020"},
         // No digit run at all: counting starts at 1.
-        SuccessorCase{"", false, "", "1"}, SuccessorCase{"A", true, "A", "A1"}));
+        SuccessorCase{"", false, "", "1"}, SuccessorCase{"A", true, "A", "A1"},
+        SuccessorCase{"", false, "abc", "abc1"}));
 
 }  // namespace

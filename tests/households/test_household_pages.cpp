@@ -294,9 +294,9 @@ TEST_F(InstalledPages, EntriesHotKeysAndTheStreetsMenuWork) {
 
     // F3: today's households on page 0, then the form in add mode.
     ui.on_modal(s("households::HouseholdEntryWindow"), [&](QDialog* w) {
-        // The last household registered is A0005, whose number has no digits after an empty
-        // prefix: counting starts again at 1.
-        EXPECT_EQ(edit(w, "编辑框_户号")->text(), s("1"));
+        // The last household registered is A0005: with an empty prefix its letter is kept and
+        // its digits counted on.
+        EXPECT_EQ(edit(w, "编辑框_户号")->text(), s("A0006"));
         button(w, "返回")->click();
         return w->result();
     });
