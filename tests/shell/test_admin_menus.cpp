@@ -143,6 +143,11 @@ TEST_F(BackupSettingsTest, OpensWithTheStoredSettingsOrTheirDefaults) {
         EXPECT_EQ(unit<QLineEdit>(&window, "编辑框_路径")->text(), path("bak"));
         EXPECT_EQ(unit<QLabel>(&window, "周期显示")->text(), "1天");
         EXPECT_EQ(unit<QComboBox>(&window, "组合框_覆盖")->currentText(), "否");
+        // Saved untouched, the cycle is the one the window shows.
+        unit<QRadioButton>(&window, "自动备份按键")->setChecked(true);
+        ui.expect_box("保存设置成功!");
+        window.on_backup_settings_save_click();
+        EXPECT_EQ(key("备份方式", "备份周期"), "1");
     }
     set_key("备份方式", "自动备份", "真");
     set_key("备份提示", "提示", "真");
