@@ -1,6 +1,5 @@
 // The program's assembly on a main window of its own: which navigation entries, menu entries
-// and hot-key steps end up with a handler (and so enabled), and which stay disabled because
-// their subsystem is not there yet.
+// and hot-key steps end up with a handler (and so enabled), and the pages it fills.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -92,7 +91,6 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
         // Hidden in the menu bar, and so never enabled there; its handler shows the page.
         {a::kMainMenuReductions, "", true},
         {a::kMainMenuLateFee, "菜单_滞纳金设置", true},
-        // Subsystems still to come.
         {a::kMainNavPrepayDeduction, "预存管理_预存扣款", true},
     };
     for (const Case& c : cases) {
@@ -113,6 +111,17 @@ TEST_F(Assembly, EntriesWithAHandlerAreEnabledAndTheOthersNot) {
                      shell::kPageStatistics, shell::kPageReductions, shell::kPageChargeQuery,
                      shell::kPagePrepayments})
         EXPECT_NE(window.content_page_widget(page), nullptr) << page;
+}
+
+TEST_F(Assembly, EveryEntryOfTheFrameHasAHandler) {
+    shell::MainWindow window;
+    app::assemble_program(window);
+    // The calculator and notepad start the desktop's own programs, when there are any.
+    const QStringList desktop_programs{s("on_menu_calculator"), s("on_menu_notepad")};
+    QStringList missing;
+    for (const QString& name : window.action_names())
+        if (!window.has_action(name) && !desktop_programs.contains(name)) missing << name;
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(u' ').toStdString();
 }
 
 }  // namespace
