@@ -1,6 +1,7 @@
 #include "charging/prepay_settlement.h"
 
 #include <memory>
+#include <set>
 
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -84,6 +85,13 @@ public:
         return Step::Settled;
     }
 
+    // Writes the queued bills now, so that the next reads see them paid; false when one failed.
+    bool catch_up() {
+        if (scope_.apply_pending()) return true;
+        failed_in_scope_ = true;
+        return false;
+    }
+
     // Applies what is queued and commits: false when a bill or the commit failed.
     bool finish(bool stopped) {
         const bool ok = scope_.finish(stopped);
@@ -120,7 +128,19 @@ private:
 bool settle_households(platform::Connection& connection, Settler& settler,
                        const QStringList& households, bool grouped, const QDate& today,
                        SettlementOutcome& out) {
+    // Households whose turn came already. When one number begins with another, their prefix
+    // matches share bills: what the earlier turn settled must be written before the later one
+    // brings late fees up to date and reads its unpaid bills.
+    std::set<QString> served;
+    const auto shares_bills = [&served](const QString& household) {
+        for (qsizetype k = 1; k <= household.size(); ++k)
+            if (served.count(household.left(k))) return true;
+        const auto longer = served.lower_bound(household);
+        return longer != served.end() && longer->startsWith(household);
+    };
     for (const QString& household : households) {
+        if (!grouped && shares_bills(household) && !settler.catch_up()) return false;
+        served.insert(household);
         double balance = grouped ? tariffs::grouped_balance_of(connection, household)
                                  : tariffs::per_row_balance_of(connection, household);
         tariffs::apply_late_fees_to_unpaid_charges(connection, household, shell::system_parameters,

@@ -40,6 +40,8 @@ bool BatchScope::run_one(const Row& row) {
     return false;
 }
 
+bool BatchScope::apply_pending() { return flush(); }
+
 bool BatchScope::flush() {
     if (rows_.empty()) return true;
     if (!active()) {

@@ -39,6 +39,8 @@ public:
     bool add(RowWork work, Applied on_applied = {});
     // A row of plain statements, run in order.
     bool add_statements(QStringList statements, Applied on_applied = {});
+    // Applies the queued rows now, for work that must read what they wrote; false as add.
+    bool apply_pending();
 
     // Applies what is pending and commits the run (what went in before a failing row stays).
     // True when every row went in and the commit succeeded; a failed commit leaves nothing

@@ -211,6 +211,22 @@ TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
                                     s("21 0 1000003 7 0 王收 2024-03-20 ")}));
 }
 
+// A household number that begins with another's: the first turn's prefix match settles the
+// longer number's bills, and the later turn must find them paid, not settle them again.
+TEST_F(PrepaySettlement, ABillSettledInOneTurnIsPaidForTheNext) {
+    household("00011", "丁");
+    prepayment("0001", 1000000001, 100);
+    prepayment("00011", 1000000002, 50);
+    bill("00011", 21, 20, 20);
+    bill("00011", 22, 3, 3);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    EXPECT_TRUE(run.run.completed);
+    EXPECT_EQ(run.run.settled.size(), 2u);
+    EXPECT_EQ(bills(), (QStringList{s("21 0 1000001 0 20 预存扣款 2024-03-20 "),
+                                    s("22 0 1000002 0 3 预存扣款 2024-03-20 ")}));
+    EXPECT_EQ(reading_serials(), (QStringList{s("21:1000001"), s("22:1000002")}));
+}
+
 TEST_F(PrepaySettlement, AQuoteInAHouseholdNumberStaysText) {
     exec(s("insert into 用户信息表 (户号,父号,用户名) values ('9''9','0','奥')"));
     prepayment("9'9", 1000000001, 10);
