@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::print_page_ratio(reporter, "deduction page fill", "BM_DeductionPage",
-                            "BM_DeductionRaw", 5);
+    bench::print_page_ratio(reporter, "deduction page fill", "BM_DeductionPage", "BM_DeductionRaw",
+                            5);
 
     g_page = nullptr;
     benchmark::Shutdown();
