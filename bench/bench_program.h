@@ -5,13 +5,17 @@
 #include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "bench_common.h"
 #include "harness/fixture.h"
+#include "platform/convert.h"
 #include "platform/files.h"
 #include "shell/program_state.h"
 #include "shell/session.h"
@@ -20,14 +24,15 @@
 
 namespace bench {
 
-// A fresh program folder with the shipped database, made the program directory for the run.
-// At the end it closes the main database, ends the session if one was started, and forgets the
-// folder, in that order.
+// A fresh program folder with the shipped database (the temporary folder itself, or the
+// subfolder named), made the program directory for the run. At the end it closes the main
+// database, ends the session if one was started, and forgets the folder, in that order.
 class ProgramFolder {
 public:
-    ProgramFolder() {
-        harness::lay_out_program_folder(dir_.path());
-        platform::set_program_directory_for_tests(dir_.path());
+    explicit ProgramFolder(const QString& subfolder = QString())
+        : path_(subfolder.isEmpty() ? dir_.path() : dir_.filePath(subfolder)) {
+        harness::lay_out_program_folder(path_);
+        platform::set_program_directory_for_tests(path_);
     }
     ~ProgramFolder() {
         store::close_main_database();
@@ -37,7 +42,7 @@ public:
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
-    QString path() const { return dir_.path(); }
+    QString path() const { return path_; }
 
     // The program-wide values as after the administrator's login.
     void start_session() {
@@ -49,12 +54,13 @@ public:
 
     // Says the database could not be prepared; the program's exit status.
     int cannot_prepare() const {
-        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir_.path()));
+        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(path_));
         return 1;
     }
 
 private:
     QTemporaryDir dir_;
+    QString path_;
     bool session_ = false;
 };
 
@@ -74,6 +80,21 @@ inline void print_page_ratio(const RatioReporter& reporter, const char* what,
                              const std::string& page, const std::string& raw, int iterations) {
     const std::string suffix = "/iterations:" + std::to_string(iterations) + "/real_time";
     reporter.print_ratio(what, page + suffix, "page", raw + suffix, "raw", "2");
+}
+
+// The counter as the charging benchmarks run it: 2024-03-20 09:00, no late fees, nine-digit
+// payment serials, the administrator at work.
+inline void start_charging_day() {
+    platform::set_clock_for_tests(QDateTime(QDate(2024, 3, 20), QTime(9, 0)));
+    shell::load_system_parameters();
+    shell::system_parameters.late_fee_enabled = QStringLiteral("关闭");
+    shell::system_parameters.payment_serial_digits = 9;
+    shell::current_operator = QStringLiteral("管理员");
+}
+
+// H00001, H00002, ...: the household numbers of the charging and reading benchmarks.
+inline QByteArray household_number(int i) {
+    return QStringLiteral("H%1").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
 }
 
 inline bool exec_raw(sqlite3* db, const char* sql) {
@@ -128,5 +149,57 @@ private:
     bool with_contacts_;
     char number_[16] = {};
 };
+
+// Households H00001..H<count> in one transaction, each with one 水费 meter account <household>01
+// read by 张三 and two unpaid bills of 12.50 (receipt numbers 2i and 2i+1) with one reading
+// each; `also(i, household)` adds a benchmark's own rows of household i in the same transaction.
+inline bool seed_unpaid_bills(sqlite3* db, int count,
+                              const std::function<void(int, const QByteArray&)>& also = {}) {
+    exec_raw(db, "BEGIN");
+    sqlite3_stmt *household = nullptr, *meter = nullptr, *bill = nullptr, *reading = nullptr;
+    sqlite3_prepare_v2(
+        db, "insert into 用户信息表 (户号,父号,用户名,居住街道) values (?,'0','户','东区')", -1,
+        &household, nullptr);
+    sqlite3_prepare_v2(db,
+                       "insert into 用户表管理 (户号,父号,收费项目,抄表人员,状态) values "
+                       "(?,?,'水费','张三','正常')",
+                       -1, &meter, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "insert into 总收费 (户号,收据号,标志,收费标志,收费人员,收费项目,抄表日期,收费日期,"
+        "应收金额,实收金额,上月接转,本月接转,滞纳金,减免金额,预存扣款) values "
+        "(?,?,1,1,'未知','水费','2024-03-01','2024-03-01',12.5,12.5,0,0,0,0,0)",
+        -1, &bill, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "insert into 抄表总表 (户号,父号,起方,止方,用量,实收量,价格,抄表日期,收费项目,"
+        "是否收费,收据号) values (?,?,0,5,5,5,2.5,'2024-03-01','水费',1,?)",
+        -1, &reading, nullptr);
+    for (int i = 1; i <= count; ++i) {
+        const QByteArray h = household_number(i), m = h + "01";
+        sqlite3_bind_text(household, 1, h.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(household);
+        sqlite3_reset(household);
+        sqlite3_bind_text(meter, 1, m.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(meter, 2, h.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(meter);
+        sqlite3_reset(meter);
+        if (also) also(i, h);
+        for (int k = 0; k < 2; ++k) {
+            const qint64 receipt = 2LL * i + k;
+            sqlite3_bind_text(bill, 1, m.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int64(bill, 2, receipt);
+            sqlite3_step(bill);
+            sqlite3_reset(bill);
+            sqlite3_bind_text(reading, 1, m.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(reading, 2, h.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int64(reading, 3, receipt);
+            sqlite3_step(reading);
+            sqlite3_reset(reading);
+        }
+    }
+    for (sqlite3_stmt* stmt : {household, meter, bill, reading}) sqlite3_finalize(stmt);
+    return exec_raw(db, "COMMIT");
+}
 
 }  // namespace bench
