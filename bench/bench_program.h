@@ -43,6 +43,8 @@ public:
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
     QString path() const { return path_; }
+    // A file beside the program folder, for what a benchmark writes and reads itself.
+    QString scratch_path(const QString& name) const { return dir_.filePath(name); }
 
     // The program-wide values as after the administrator's login.
     void start_session() {
