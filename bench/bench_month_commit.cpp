@@ -39,7 +39,7 @@ bool seed(platform::Connection& c) {
         "抄表人员,价格) values (?,?,?,?,?,0,'2024-03-05',?,?,'张三',?)",
         -1, &pending, nullptr);
     for (int i = 1; i <= kHouseholds; ++i) {
-        const QByteArray h = bench::household_number(i);
+        const QByteArray h = bench::household_code(i);
         const QByteArray water = h + "01", power = h + "02";
         const double start = 100 + i % 500;
         const double usage = 5 + i % 31;

@@ -95,7 +95,7 @@ inline void start_charging_day() {
 }
 
 // H00001, H00002, ...: the household numbers of the charging and reading benchmarks.
-inline QByteArray household_number(int i) {
+inline QByteArray household_code(int i) {
     return QStringLiteral("H%1").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
 }
 
@@ -178,7 +178,7 @@ inline bool seed_unpaid_bills(sqlite3* db, int count,
         "是否收费,收据号) values (?,?,0,5,5,5,2.5,'2024-03-01','水费',1,?)",
         -1, &reading, nullptr);
     for (int i = 1; i <= count; ++i) {
-        const QByteArray h = household_number(i), m = h + "01";
+        const QByteArray h = household_code(i), m = h + "01";
         sqlite3_bind_text(household, 1, h.constData(), -1, SQLITE_TRANSIENT);
         sqlite3_step(household);
         sqlite3_reset(household);
