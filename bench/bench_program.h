@@ -84,6 +84,23 @@ inline void print_page_ratio(const RatioReporter& reporter, const char* what,
     reporter.print_ratio(what, page + suffix, "page", raw + suffix, "raw", "2");
 }
 
+// Runs the benchmarks of a list page on a Page as the main window holds it, shown (`shown`
+// points at it meanwhile), prints its fill ratio and shuts the library down; the exit status.
+template <class Page>
+int run_page_benchmarks(Page*& shown, const char* what, const std::string& page,
+                        const std::string& raw, int iterations) {
+    Page on_screen;
+    on_screen.resize(1200, 700);
+    on_screen.show();
+    shown = &on_screen;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    print_page_ratio(reporter, what, page, raw, iterations);
+    shown = nullptr;
+    benchmark::Shutdown();
+    return 0;
+}
+
 // The counter as the charging benchmarks run it: 2024-03-20 09:00, no late fees, nine-digit
 // payment serials, the administrator at work.
 inline void start_charging_day() {
