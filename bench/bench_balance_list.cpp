@@ -79,17 +79,6 @@ int main(int argc, char** argv) {
     if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection())))
         return folder.cannot_prepare();
 
-    // The page as the main window holds it, shown.
-    charging::BalancePage page;
-    page.resize(1200, 700);
-    page.show();
-    g_page = &page;
-
-    bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::print_page_ratio(reporter, "balance page fill", "BM_BalancePage", "BM_BalanceRaw", 5);
-
-    g_page = nullptr;
-    benchmark::Shutdown();
-    return 0;
+    return bench::run_page_benchmarks(g_page, "balance page fill", "BM_BalancePage",
+                                      "BM_BalanceRaw", 5);
 }

@@ -82,17 +82,6 @@ int main(int argc, char** argv) {
         return folder.cannot_prepare();
     folder.start_session();
 
-    charging::ChargeQueryPage page;
-    page.resize(1200, 700);
-    page.show();
-    g_page = &page;
-
-    bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::print_page_ratio(reporter, "charge query page fill", "BM_PaidChargePage",
-                            "BM_PaidChargeRaw", 5);
-
-    g_page = nullptr;
-    benchmark::Shutdown();
-    return 0;
+    return bench::run_page_benchmarks(g_page, "charge query page fill", "BM_PaidChargePage",
+                                      "BM_PaidChargeRaw", 5);
 }
