@@ -1,7 +1,7 @@
 #pragma once
 // The frame of a benchmark program: the temporary program folder it runs in, the operator
-// session some jobs need, the raw side of a list comparison, and the household rows the list
-// benchmarks seed with raw statements.
+// session some jobs need, the shown list page with its ratio line, the raw side of a list
+// comparison, and the rows the list and charging benchmarks seed with raw statements.
 #include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
