@@ -7,16 +7,12 @@
 // row, the widths applied. Prints the ratio page/raw; the target is at most 2.
 #include <QApplication>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
-#include <string>
 
-#include "bench_common.h"
+#include "bench_program.h"
 #include "charging/balance_page.h"
 #include "charging/prepay_balance_list.h"
-#include "harness/fixture.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "platform/listview.h"
 #include "store/main_database.h"
 
@@ -32,41 +28,20 @@ const char kRaw[] =
 
 charging::BalancePage* g_page = nullptr;
 
-bool exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 bool seed(sqlite3* db) {
-    if (!exec(db, "BEGIN")) return false;
-    sqlite3_stmt* household = nullptr;
+    if (!bench::exec_raw(db, "BEGIN")) return false;
+    bench::HouseholdInserter household(db, true);
     sqlite3_stmt* balance = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,磁卡号码,"
-                       "固定电话,移动电话) values (?,'0',?,?,?,?,'0571-8888','13900000000')",
-                       -1, &household, nullptr);
     sqlite3_prepare_v2(db,
                        "insert into 预存结余 (编号,户号,预存金额,已扣金额,结余金额,应扣金额) "
                        "values (?,?,?,?,?,?)",
                        -1, &balance, nullptr);
-    bool ok = household && balance;
+    bool ok = household.ready() && balance;
     for (int h = 0; ok && h < kHouseholds; ++h) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%06d", h + 1);
-        const std::string name = "用户" + std::to_string(h + 1);
-        const std::string street = "街道" + std::to_string(h % 40);
-        const std::string address =
-            std::to_string(h % 300) + "号楼" + std::to_string(h % 6 + 1) + "单元";
-        const std::string card = "C" + std::to_string(h + 1);
-        sqlite3_bind_text(household, 1, number, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 3, street.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 4, address.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 5, card.c_str(), -1, SQLITE_TRANSIENT);
-        ok = sqlite3_step(household) == SQLITE_DONE;
-        sqlite3_reset(household);
+        ok = household.add(h);
         const double prepaid = 50.0 + (h % 997) * 0.37, taken = (h % 13) * 1.1;
         sqlite3_bind_int64(balance, 1, 1000000001 + h);
-        sqlite3_bind_text(balance, 2, number, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(balance, 2, household.number(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_double(balance, 3, prepaid);
         sqlite3_bind_double(balance, 4, taken);
         sqlite3_bind_double(balance, 5, prepaid - taken);
@@ -74,9 +49,8 @@ bool seed(sqlite3* db) {
         ok = ok && sqlite3_step(balance) == SQLITE_DONE;
         sqlite3_reset(balance);
     }
-    sqlite3_finalize(household);
     sqlite3_finalize(balance);
-    return exec(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+    return bench::exec_raw(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
 void BM_BalancePage(benchmark::State& state) {
@@ -90,14 +64,7 @@ void BM_BalancePage(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kHouseholds);
 }
 
-void BM_BalanceRaw(benchmark::State& state) {
-    sqlite3* db = bench::open_raw(store::main_database_path(), false);
-    for (auto _ : state)
-        if (bench::read_every_field(db, kRaw) != kHouseholds)
-            state.SkipWithError("raw read incomplete");
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations() * kHouseholds);
-}
+void BM_BalanceRaw(benchmark::State& state) { bench::time_raw_read(state, kRaw, kHouseholds); }
 
 BENCHMARK(BM_BalancePage)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_BalanceRaw)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -108,28 +75,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    harness::lay_out_program_folder(dir.path());
-    platform::set_program_directory_for_tests(dir.path());
-    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection()))) {
-        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir.path()));
-        return 1;
-    }
+    bench::ProgramFolder folder;
+    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection())))
+        return folder.cannot_prepare();
 
-    // The page as the main window holds it, shown.
-    charging::BalancePage page;
-    page.resize(1200, 700);
-    page.show();
-    g_page = &page;
-
-    bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("balance page fill", "BM_BalancePage/iterations:5/real_time", "page",
-                         "BM_BalanceRaw/iterations:5/real_time", "raw", "2");
-
-    g_page = nullptr;
-    store::close_main_database();
-    platform::set_program_directory_for_tests(QString());
-    benchmark::Shutdown();
-    return 0;
+    return bench::run_page_benchmarks(g_page, "balance page fill", "BM_BalancePage",
+                                      "BM_BalanceRaw", 5);
 }

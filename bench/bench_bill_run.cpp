@@ -5,15 +5,12 @@
 // (the bills, their surcharge lines and the readings' billing columns) in one transaction,
 // measured in the same run. Prints the ratio engine/raw; the target is at most 3.
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <vector>
 
-#include "bench_common.h"
-#include "harness/fixture.h"
+#include "bench_program.h"
 #include "platform/convert.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "platform/query.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
@@ -27,19 +24,19 @@ shell::SystemParameters g_parameters;
 
 QString household_number(int i) { return QStringLiteral("H%1").arg(i, 5, 10, QLatin1Char('0')); }
 
-bool exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 bool seed(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
-    exec(db, "BEGIN");
-    exec(db, "insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
-             "(5,'居民','水费',9,0,0),(6,'商业','电费',0.6,0,0)");
-    exec(db, "insert into 阶梯信息 (类别名称,收费项目,阶梯序号,阶梯起量,阶梯止量,类别价格) values "
-             "('居民','水费',1,0,10,1.5),('居民','水费',2,10,20,2),('居民','水费',3,20,30,3)");
-    exec(db, "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
-             "('污水费',0.8,'按用量','居民','水费')");
+    bench::exec_raw(db, "BEGIN");
+    bench::exec_raw(db,
+                    "insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
+                    "(5,'居民','水费',9,0,0),(6,'商业','电费',0.6,0,0)");
+    bench::exec_raw(
+        db,
+        "insert into 阶梯信息 (类别名称,收费项目,阶梯序号,阶梯起量,阶梯止量,类别价格) values "
+        "('居民','水费',1,0,10,1.5),('居民','水费',2,10,20,2),('居民','水费',3,20,30,3)");
+    bench::exec_raw(db,
+                    "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
+                    "('污水费',0.8,'按用量','居民','水费')");
     sqlite3_stmt* reading = nullptr;
     sqlite3_prepare_v2(db,
                        "insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,"
@@ -71,28 +68,28 @@ bool seed(platform::Connection& c) {
         if (i % 10 == 0) {
             const QByteArray sql = "insert into 预存明细 (收据号,户号,预存金额,预存日期,标志) values (" +
                                    QByteArray::number(i) + ",'" + h + "',100,'2024-02-01',1)";
-            exec(db, sql.constData());
+            bench::exec_raw(db, sql.constData());
         }
         if (i % 7 == 0) {
             const QByteArray sql =
                 "insert into 总收费 (户号,收据号,标志,收费标志,本月接转,预存扣款,实收金额) values ('" + h +
                 "'," + QByteArray::number(i) + ",1,0,0.3,0,0)";
-            exec(db, sql.constData());
+            bench::exec_raw(db, sql.constData());
         }
     }
     sqlite3_finalize(reading);
     sqlite3_finalize(other);
-    return exec(db, "COMMIT");
+    return bench::exec_raw(db, "COMMIT");
 }
 
 void reset(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
-    exec(db, "BEGIN");
-    exec(db, "delete from 总收费 where 收据号>=1000000000");
-    exec(db, "delete from 月附加费");
-    exec(db, "delete from 减免明细");
-    exec(db, "update 抄表总表 set 是否收费=0,收据号=null,流水号=null,实收量=null");
-    exec(db, "COMMIT");
+    bench::exec_raw(db, "BEGIN");
+    bench::exec_raw(db, "delete from 总收费 where 收据号>=1000000000");
+    bench::exec_raw(db, "delete from 月附加费");
+    bench::exec_raw(db, "delete from 减免明细");
+    bench::exec_raw(db, "update 抄表总表 set 是否收费=0,收据号=null,流水号=null,实收量=null");
+    bench::exec_raw(db, "COMMIT");
 }
 
 // The rows the engine wrote, kept as the raw side's input.
@@ -138,7 +135,7 @@ void BM_RawRows(benchmark::State& state) {
         state.PauseTiming();
         reset(c);
         state.ResumeTiming();
-        exec(db, "BEGIN");
+        bench::exec_raw(db, "BEGIN");
         sqlite3_stmt *bill = nullptr, *line = nullptr, *reading = nullptr;
         sqlite3_prepare_v2(db,
                            "insert into 总收费 (户号,收据号,流水号,标志,收费标志,收费项目,价格类别,"
@@ -165,7 +162,7 @@ void BM_RawRows(benchmark::State& state) {
         sqlite3_finalize(bill);
         sqlite3_finalize(line);
         sqlite3_finalize(reading);
-        if (!exec(db, "COMMIT")) state.SkipWithError("commit failed");
+        if (!bench::exec_raw(db, "COMMIT")) state.SkipWithError("commit failed");
     }
     state.SetItemsProcessed(state.iterations() * kHouseholds * 2);
 }
@@ -207,14 +204,9 @@ BENCHMARK(BM_RawRows)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    harness::lay_out_program_folder(folder);
-    platform::set_program_directory_for_tests(folder);
-    if (!store::open_main_database() || !seed(store::main_connection())) {
-        std::fprintf(stderr, "could not prepare the database\n");
-        return 1;
-    }
+    bench::ProgramFolder folder(QStringLiteral("program"));
+    if (!store::open_main_database() || !seed(store::main_connection()))
+        return folder.cannot_prepare();
     platform::set_clock_for_tests(QDateTime(QDate(2024, 3, 20), QTime(9, 0)));
     g_parameters.personal_account = QStringLiteral("开启");
     g_parameters.rounding_enabled = QStringLiteral("真");
@@ -240,7 +232,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.print_ratio("bill run", "BM_BillRun/iterations:2/real_time", "engine",
                          "BM_RawRows/iterations:2/real_time", "raw rows", "3");
-    store::close_main_database();
     benchmark::Shutdown();
     return 0;
 }

@@ -9,18 +9,12 @@
 
 #include <QApplication>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
 
-#include "bench_common.h"
+#include "bench_program.h"
 #include "charging/charge_queries.h"
 #include "charging/charge_query_page.h"
-#include "harness/fixture.h"
-#include "platform/files.h"
 #include "platform/listview.h"
-#include "shell/program_state.h"
-#include "shell/session.h"
-#include "shell/system_parameters.h"
 #include "store/main_database.h"
 
 namespace {
@@ -52,10 +46,8 @@ bool add_paid_bills(const QString& path) {
         "收费人员,实收金额,预存扣款) SELECT printf('%06d',i/" +
         std::to_string(kBillsEach) + "+1),i+1,1000000001+i/" + std::to_string(kBillsEach) +
         ",'',1,0,'水费','张三','2024-03-05','李四',12.5+i%7,0 FROM n";
-    const bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
-                    sqlite3_exec(db, households.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
-                    sqlite3_exec(db, bills.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
-                    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool ok = bench::exec_raw(db, "BEGIN") && bench::exec_raw(db, households.c_str()) &&
+                    bench::exec_raw(db, bills.c_str()) && bench::exec_raw(db, "COMMIT");
     sqlite3_close(db);
     return ok;
 }
@@ -71,13 +63,8 @@ void BM_PaidChargePage(benchmark::State& state) {
 }
 
 void BM_PaidChargeRaw(benchmark::State& state) {
-    sqlite3* db = bench::open_raw(store::main_database_path(), false);
     const std::string sql = paid_statement().toStdString();
-    for (auto _ : state)
-        if (bench::read_every_field(db, sql.c_str()) != kRows)
-            state.SkipWithError("raw read incomplete");
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations() * kRows);
+    bench::time_raw_read(state, sql.c_str(), kRows);
 }
 
 BENCHMARK(BM_PaidChargePage)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -89,32 +76,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    harness::lay_out_program_folder(dir.path());
-    platform::set_program_directory_for_tests(dir.path());
-    if (!add_paid_bills(dir.path() + QStringLiteral("/DATA/DATA.mdb")) ||
-        !store::reopen_main_database()) {
-        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir.path()));
-        return 1;
-    }
-    shell::init_program_variables();
-    shell::current_operator = QStringLiteral("管理员");
-    shell::load_system_parameters();
+    bench::ProgramFolder folder;
+    if (!add_paid_bills(folder.path() + QStringLiteral("/DATA/DATA.mdb")) ||
+        !store::reopen_main_database())
+        return folder.cannot_prepare();
+    folder.start_session();
 
-    charging::ChargeQueryPage page;
-    page.resize(1200, 700);
-    page.show();
-    g_page = &page;
-
-    bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("charge query page fill", "BM_PaidChargePage/iterations:5/real_time",
-                         "page", "BM_PaidChargeRaw/iterations:5/real_time", "raw", "2");
-
-    g_page = nullptr;
-    store::close_main_database();
-    shell::free_program_variables();
-    platform::set_program_directory_for_tests(QString());
-    benchmark::Shutdown();
-    return 0;
+    return bench::run_page_benchmarks(g_page, "charge query page fill", "BM_PaidChargePage",
+                                      "BM_PaidChargeRaw", 5);
 }

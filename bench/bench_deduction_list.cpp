@@ -9,18 +9,13 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
-#include <string>
 
-#include "bench_common.h"
+#include "bench_program.h"
 #include "charging/deduction_page.h"
 #include "charging/deduction_query_window.h"
-#include "harness/fixture.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "platform/listview.h"
-#include "store/main_database.h"
 
 namespace {
 
@@ -36,40 +31,21 @@ const char kRaw[] =
 
 charging::DeductionPage* g_page = nullptr;
 
-bool exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 bool seed(sqlite3* db) {
-    if (!exec(db, "BEGIN")) return false;
-    sqlite3_stmt* household = nullptr;
+    if (!bench::exec_raw(db, "BEGIN")) return false;
+    bench::HouseholdInserter household(db, false);
     sqlite3_stmt* bill = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,磁卡号码) "
-                       "values (?,'0',?,?,?,'')",
-                       -1, &household, nullptr);
     sqlite3_prepare_v2(db,
                        "insert into 总收费 (户号,收据号,标志,收费标志,收费人员,收费日期,实收金额,"
                        "预存扣款) values (?,?,1,0,'预存扣款',?,0,?)",
                        -1, &bill, nullptr);
-    bool ok = household && bill;
+    bool ok = household.ready() && bill;
     for (int h = 0; ok && h < kHouseholds; ++h) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%06d", h + 1);
-        const std::string name = "用户" + std::to_string(h + 1);
-        const std::string street = "街道" + std::to_string(h % 40);
-        const std::string address =
-            std::to_string(h % 300) + "号楼" + std::to_string(h % 6 + 1) + "单元";
-        sqlite3_bind_text(household, 1, number, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 3, street.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 4, address.c_str(), -1, SQLITE_TRANSIENT);
-        ok = sqlite3_step(household) == SQLITE_DONE;
-        sqlite3_reset(household);
+        ok = household.add(h);
         for (int k = 0; ok && k < 2; ++k) {
             char date[16];
             std::snprintf(date, sizeof date, "2024-03-%02d", (h + k * 7) % 31 + 1);
-            sqlite3_bind_text(bill, 1, number, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(bill, 1, household.number(), -1, SQLITE_TRANSIENT);
             // Receipt numbers not in household order, as bills of a month are.
             sqlite3_bind_int64(bill, 2, 1 + static_cast<sqlite3_int64>(k) * kHouseholds + h);
             sqlite3_bind_text(bill, 3, date, -1, SQLITE_TRANSIENT);
@@ -78,9 +54,8 @@ bool seed(sqlite3* db) {
             sqlite3_reset(bill);
         }
     }
-    sqlite3_finalize(household);
     sqlite3_finalize(bill);
-    return exec(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+    return bench::exec_raw(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
 void BM_DeductionPage(benchmark::State& state) {
@@ -95,13 +70,7 @@ void BM_DeductionPage(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
-void BM_DeductionRaw(benchmark::State& state) {
-    sqlite3* db = bench::open_raw(store::main_database_path(), false);
-    for (auto _ : state)
-        if (bench::read_every_field(db, kRaw) != kRows) state.SkipWithError("raw read incomplete");
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations() * kRows);
-}
+void BM_DeductionRaw(benchmark::State& state) { bench::time_raw_read(state, kRaw, kRows); }
 
 BENCHMARK(BM_DeductionPage)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_DeductionRaw)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -112,28 +81,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    harness::lay_out_program_folder(dir.path());
-    platform::set_program_directory_for_tests(dir.path());
-    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection()))) {
-        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir.path()));
-        return 1;
-    }
+    bench::ProgramFolder folder;
+    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection())))
+        return folder.cannot_prepare();
 
-    // The page as the main window holds it, shown.
-    charging::DeductionPage page;
-    page.resize(1200, 700);
-    page.show();
-    g_page = &page;
-
-    bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("deduction page fill", "BM_DeductionPage/iterations:5/real_time", "page",
-                         "BM_DeductionRaw/iterations:5/real_time", "raw", "2");
-
-    g_page = nullptr;
-    store::close_main_database();
-    platform::set_program_directory_for_tests(QString());
-    benchmark::Shutdown();
-    return 0;
+    return bench::run_page_benchmarks(g_page, "deduction page fill", "BM_DeductionPage",
+                                      "BM_DeductionRaw", 5);
 }

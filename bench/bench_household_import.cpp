@@ -10,12 +10,10 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
-#include "bench_common.h"
-#include "harness/fixture.h"
+#include "bench_program.h"
 #include "households/household_import.h"
 #include "households/household_lists.h"
 #include "households/household_pages.h"
@@ -24,7 +22,6 @@
 #include "platform/excel_install.h"
 #include "platform/files.h"
 #include "platform/listview.h"
-#include "shell/program_state.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 
@@ -32,7 +29,7 @@ namespace {
 
 constexpr int kRows = 20000;
 
-QTemporaryDir* g_dir = nullptr;
+bench::ProgramFolder* g_folder = nullptr;
 QString g_sheet_file;
 QStringList g_imported;
 households::HouseholdAddPage* g_page = nullptr;
@@ -62,7 +59,7 @@ public:
 BenchUser* g_user = nullptr;
 
 bool write_sheet() {
-    g_sheet_file = g_dir->filePath(QStringLiteral("households.xlsx"));
+    g_sheet_file = g_folder->scratch_path(QStringLiteral("households.xlsx"));
     const QByteArray path = QFile::encodeName(g_sheet_file);
     lxw_workbook* workbook = workbook_new(path.constData());
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Sheet1");
@@ -148,23 +145,15 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    g_dir = &dir;
-    if (!dir.isValid() || !write_sheet()) {
+    bench::ProgramFolder folder(QStringLiteral("program"));
+    g_folder = &folder;
+    if (!write_sheet()) {
         std::fprintf(stderr, "could not write the sheet\n");
         return 1;
     }
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    harness::lay_out_program_folder(folder);
-    platform::set_program_directory_for_tests(folder);
-    if (!store::open_main_database()) {
-        std::fprintf(stderr, "could not open the database\n");
-        return 1;
-    }
+    if (!store::open_main_database()) return folder.cannot_prepare();
     store::bind_main_record_sets();
-    shell::init_program_variables();
-    shell::current_operator = QStringLiteral("管理员");
-    shell::load_system_parameters();
+    folder.start_session();
     platform::install_excel_bridge();
     BenchUser user;
     g_user = &user;
@@ -182,8 +171,7 @@ int main(int argc, char** argv) {
     g_page = nullptr;
 
     platform::set_ui_backend(nullptr);
-    store::close_main_database();
-    shell::free_program_variables();
+    g_folder = nullptr;
     benchmark::Shutdown();
     return 0;
 }

@@ -13,12 +13,10 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
 
-#include "bench_common.h"
+#include "bench_program.h"
 #include "bench_register.h"
-#include "harness/fixture.h"
 #include "households/household_lists.h"
 #include "households/household_pages.h"
 #include "households/meter_account.h"
@@ -28,9 +26,6 @@
 #include "platform/listview.h"
 #include "shell/log_page.h"
 #include "shell/log_query_window.h"
-#include "shell/program_state.h"
-#include "shell/session.h"
-#include "shell/system_parameters.h"
 #include "store/main_database.h"
 
 namespace {
@@ -94,12 +89,7 @@ void BM_LogPage(benchmark::State& state) {
 }
 
 void raw_read(benchmark::State& state, const std::string& sql) {
-    sqlite3* db = bench::open_raw(store::main_database_path(), false);
-    for (auto _ : state)
-        if (bench::read_every_field(db, sql.c_str()) != kRows)
-            state.SkipWithError("raw read incomplete");
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations() * kRows);
+    bench::time_raw_read(state, sql.c_str(), kRows);
 }
 
 void BM_MeterRaw(benchmark::State& state) { raw_read(state, meter_query().toStdString()); }
@@ -124,17 +114,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    harness::lay_out_program_folder(dir.path());
-    platform::set_program_directory_for_tests(dir.path());
+    bench::ProgramFolder folder;
     if (!store::reopen_main_database() || !bench::add_register(kRows, kRegistered) ||
-        !bench::add_log_rows(kRows, 2024)) {
-        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir.path()));
-        return 1;
-    }
-    shell::init_program_variables();
-    shell::current_operator = QStringLiteral("管理员");
-    shell::load_system_parameters();
+        !bench::add_log_rows(kRows, 2024))
+        return folder.cannot_prepare();
+    folder.start_session();
     platform::set_clock_for_tests(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
 
     // The pages as the main window holds them, shown.
@@ -155,8 +139,7 @@ int main(int argc, char** argv) {
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto ratio = [&reporter](const char* what, const char* page, const char* raw) {
-        reporter.print_ratio(what, std::string(page) + "/iterations:5/real_time", "page",
-                             std::string(raw) + "/iterations:5/real_time", "raw", "2");
+        bench::print_page_ratio(reporter, what, page, raw, 5);
     };
     ratio("meter page fill", "BM_MeterPage", "BM_MeterRaw");
     ratio("today's households page fill", "BM_TodaysHouseholdsPage", "BM_TodaysHouseholdsRaw");
@@ -168,9 +151,6 @@ int main(int argc, char** argv) {
     g_query = nullptr;
     g_log = nullptr;
     platform::clear_clock_for_tests();
-    store::close_main_database();
-    shell::free_program_variables();
-    platform::set_program_directory_for_tests(QString());
     benchmark::Shutdown();
     return 0;
 }

@@ -6,15 +6,12 @@
 // surcharge lines. Both sides start from the same pending batch. Prints the ratio commit/raw;
 // the target is at most 3.
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <vector>
 
-#include "bench_common.h"
-#include "harness/fixture.h"
+#include "bench_program.h"
 #include "platform/convert.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "platform/query.h"
 #include "reading/monthly_commit.h"
 #include "shell/system_parameters.h"
@@ -24,25 +21,17 @@ namespace {
 
 constexpr int kHouseholds = 20000;
 
-bool exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-QByteArray household_number(int i) {
-    return QStringLiteral("H%1").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
-}
-
 // The pending batch is kept in a table of its own and laid into 抄表管理 before every run.
 bool seed(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
-    exec(db, "BEGIN");
-    exec(db,
-         "insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
-         "(5,'居民','水费',2.5,0,0),(6,'商业','电费',0.6,0,0)");
-    exec(db,
-         "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
-         "('污水费',0.8,'按用量','居民','水费')");
-    exec(db, "create table 待入库 as select * from 抄表管理 where 0");
+    bench::exec_raw(db, "BEGIN");
+    bench::exec_raw(db,
+                    "insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
+                    "(5,'居民','水费',2.5,0,0),(6,'商业','电费',0.6,0,0)");
+    bench::exec_raw(db,
+                    "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
+                    "('污水费',0.8,'按用量','居民','水费')");
+    bench::exec_raw(db, "create table 待入库 as select * from 抄表管理 where 0");
     sqlite3_stmt* pending = nullptr;
     sqlite3_prepare_v2(
         db,
@@ -50,7 +39,7 @@ bool seed(platform::Connection& c) {
         "抄表人员,价格) values (?,?,?,?,?,0,'2024-03-05',?,?,'张三',?)",
         -1, &pending, nullptr);
     for (int i = 1; i <= kHouseholds; ++i) {
-        const QByteArray h = household_number(i);
+        const QByteArray h = bench::household_code(i);
         const QByteArray water = h + "01", power = h + "02";
         const double start = 100 + i % 500;
         const double usage = 5 + i % 31;
@@ -74,21 +63,21 @@ bool seed(platform::Connection& c) {
         }
     }
     sqlite3_finalize(pending);
-    return exec(db, "COMMIT");
+    return bench::exec_raw(db, "COMMIT");
 }
 
 // Back to the month before the commit: no history, no bills, the batch pending.
 void reset(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
-    exec(db, "BEGIN");
-    exec(db, "delete from 抄表总表");
-    exec(db, "delete from sqlite_sequence where name='抄表总表'");
-    exec(db, "delete from 总收费");
-    exec(db, "delete from 月附加费");
-    exec(db, "delete from 减免明细");
-    exec(db, "delete from 抄表管理");
-    exec(db, "insert into 抄表管理 select * from 待入库");
-    exec(db, "COMMIT");
+    bench::exec_raw(db, "BEGIN");
+    bench::exec_raw(db, "delete from 抄表总表");
+    bench::exec_raw(db, "delete from sqlite_sequence where name='抄表总表'");
+    bench::exec_raw(db, "delete from 总收费");
+    bench::exec_raw(db, "delete from 月附加费");
+    bench::exec_raw(db, "delete from 减免明细");
+    bench::exec_raw(db, "delete from 抄表管理");
+    bench::exec_raw(db, "insert into 抄表管理 select * from 待入库");
+    bench::exec_raw(db, "COMMIT");
 }
 
 using Rows = std::vector<std::vector<QByteArray>>;
@@ -156,12 +145,12 @@ void BM_RawRows(benchmark::State& state) {
         state.PauseTiming();
         reset(c);
         state.ResumeTiming();
-        exec(db, "BEGIN");
+        bench::exec_raw(db, "BEGIN");
         insert_all(prepare_insert(db, "抄表总表", kHistoryColumns), g_written.history);
-        exec(db, "delete from 抄表管理");
+        bench::exec_raw(db, "delete from 抄表管理");
         insert_all(prepare_insert(db, "总收费", kBillColumns), g_written.bills);
         insert_all(prepare_insert(db, "月附加费", kLineColumns), g_written.lines);
-        if (!exec(db, "COMMIT")) state.SkipWithError("commit failed");
+        if (!bench::exec_raw(db, "COMMIT")) state.SkipWithError("commit failed");
     }
     state.SetItemsProcessed(state.iterations() * kHouseholds * 2);
 }
@@ -187,14 +176,9 @@ BENCHMARK(BM_RawRows)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    harness::lay_out_program_folder(folder);
-    platform::set_program_directory_for_tests(folder);
-    if (!store::open_main_database() || !seed(store::main_connection())) {
-        std::fprintf(stderr, "could not prepare the database\n");
-        return 1;
-    }
+    bench::ProgramFolder folder(QStringLiteral("program"));
+    if (!store::open_main_database() || !seed(store::main_connection()))
+        return folder.cannot_prepare();
     store::bind_main_record_sets();
     platform::set_clock_for_tests(QDateTime(QDate(2024, 3, 20), QTime(9, 0)));
     shell::load_system_parameters();
@@ -212,7 +196,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.print_ratio("month commit", "BM_MonthCommit/iterations:2/real_time", "commit",
                          "BM_RawRows/iterations:2/real_time", "raw rows", "3");
-    store::close_main_database();
     benchmark::Shutdown();
     return 0;
 }

@@ -7,13 +7,10 @@
 // Prints the ratio page/raw; the target is at most 2.
 #include <QApplication>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
 
-#include "bench_common.h"
-#include "harness/fixture.h"
+#include "bench_program.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "platform/listview.h"
 #include "reading/monthly_batch.h"
 #include "reading/monthly_reading_page.h"
@@ -103,12 +100,7 @@ void BM_FillMonthlyPage(benchmark::State& state) {
 
 void BM_ReadRaw(benchmark::State& state) {
     const QByteArray sql = reading::monthly_reading_statement().toUtf8();
-    sqlite3* db = bench::open_raw(store::main_database_path(), false);
-    for (auto _ : state)
-        if (bench::read_every_field(db, sql.constData()) != kHouseholds * 2)
-            state.SkipWithError("rows missing");
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations() * kHouseholds * 2);
+    bench::time_raw_read(state, sql.constData(), kHouseholds * 2);
 }
 
 BENCHMARK(BM_FillMonthlyPage)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
@@ -120,14 +112,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    harness::lay_out_program_folder(folder);
-    platform::set_program_directory_for_tests(folder);
-    if (!store::open_main_database() || !seed(store::main_connection())) {
-        std::fprintf(stderr, "could not prepare the database\n");
-        return 1;
-    }
+    bench::ProgramFolder folder(QStringLiteral("program"));
+    if (!store::open_main_database() || !seed(store::main_connection()))
+        return folder.cannot_prepare();
     store::bind_main_record_sets();
     // The list on a shown page of a shown window, as on the main window.
     QWidget window;
@@ -139,9 +126,7 @@ int main(int argc, char** argv) {
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("monthly page fill", "BM_FillMonthlyPage/iterations:10/real_time", "page",
-                         "BM_ReadRaw/iterations:10/real_time", "raw", "2");
-    store::close_main_database();
+    bench::print_page_ratio(reporter, "monthly page fill", "BM_FillMonthlyPage", "BM_ReadRaw", 10);
     benchmark::Shutdown();
     return 0;
 }

@@ -10,16 +10,13 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <string>
 
-#include "bench_common.h"
+#include "bench_program.h"
 #include "charging/prepayment_page.h"
 #include "charging/prepayment_query_window.h"
-#include "harness/fixture.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "platform/listview.h"
 #include "store/main_database.h"
 
@@ -38,38 +35,17 @@ const char kRaw[] =
 
 charging::PrepaymentPage* g_page = nullptr;
 
-bool exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 bool seed(sqlite3* db) {
-    if (!exec(db, "BEGIN")) return false;
-    sqlite3_stmt* household = nullptr;
+    if (!bench::exec_raw(db, "BEGIN")) return false;
+    bench::HouseholdInserter household(db, true);
     sqlite3_stmt* prepayment = nullptr;
-    sqlite3_prepare_v2(db,
-                       "insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,磁卡号码,"
-                       "固定电话,移动电话) values (?,'0',?,?,?,?,'0571-8888','13900000000')",
-                       -1, &household, nullptr);
     sqlite3_prepare_v2(db,
                        "insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,发票号,标志,"
                        "抄表户号) values (?,?,?,?,'李四',?,?,'')",
                        -1, &prepayment, nullptr);
-    bool ok = household && prepayment;
+    bool ok = household.ready() && prepayment;
     for (int h = 0; ok && h < kHouseholds; ++h) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%06d", h + 1);
-        const std::string name = "用户" + std::to_string(h + 1);
-        const std::string street = "街道" + std::to_string(h % 40);
-        const std::string address =
-            std::to_string(h % 300) + "号楼" + std::to_string(h % 6 + 1) + "单元";
-        const std::string card = "C" + std::to_string(h + 1);
-        sqlite3_bind_text(household, 1, number, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 3, street.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 4, address.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(household, 5, card.c_str(), -1, SQLITE_TRANSIENT);
-        ok = sqlite3_step(household) == SQLITE_DONE;
-        sqlite3_reset(household);
+        ok = household.add(h);
         for (int k = 0; ok && k < 2; ++k) {
             char date[16];
             std::snprintf(date, sizeof date, "2024-03-%02d", (h + k * 7) % 31 + 1);
@@ -77,7 +53,7 @@ bool seed(sqlite3* db) {
                 1000000001 + static_cast<sqlite3_int64>(k) * kHouseholds + h;
             const std::string invoice = std::to_string(receipt % 100000);
             sqlite3_bind_int64(prepayment, 1, receipt);
-            sqlite3_bind_text(prepayment, 2, number, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(prepayment, 2, household.number(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_double(prepayment, 3, 50.0 + (h % 997) * 0.37 + k * 0.005);
             sqlite3_bind_text(prepayment, 4, date, -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(prepayment, 5, invoice.c_str(), -1, SQLITE_TRANSIENT);
@@ -86,9 +62,8 @@ bool seed(sqlite3* db) {
             sqlite3_reset(prepayment);
         }
     }
-    sqlite3_finalize(household);
     sqlite3_finalize(prepayment);
-    return exec(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+    return bench::exec_raw(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
 void BM_PrepaymentPage(benchmark::State& state) {
@@ -104,13 +79,7 @@ void BM_PrepaymentPage(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
-void BM_PrepaymentRaw(benchmark::State& state) {
-    sqlite3* db = bench::open_raw(store::main_database_path(), false);
-    for (auto _ : state)
-        if (bench::read_every_field(db, kRaw) != kRows) state.SkipWithError("raw read incomplete");
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations() * kRows);
-}
+void BM_PrepaymentRaw(benchmark::State& state) { bench::time_raw_read(state, kRaw, kRows); }
 
 BENCHMARK(BM_PrepaymentPage)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_PrepaymentRaw)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
@@ -121,28 +90,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    harness::lay_out_program_folder(dir.path());
-    platform::set_program_directory_for_tests(dir.path());
-    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection()))) {
-        std::fprintf(stderr, "cannot prepare the database in %s\n", qPrintable(dir.path()));
-        return 1;
-    }
+    bench::ProgramFolder folder;
+    if (!store::reopen_main_database() || !seed(platform::db_handle(store::main_connection())))
+        return folder.cannot_prepare();
 
-    // The page as the main window holds it, shown.
-    charging::PrepaymentPage page;
-    page.resize(1200, 700);
-    page.show();
-    g_page = &page;
-
-    bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratio("prepayment page fill", "BM_PrepaymentPage/iterations:5/real_time", "page",
-                         "BM_PrepaymentRaw/iterations:5/real_time", "raw", "2");
-
-    g_page = nullptr;
-    store::close_main_database();
-    platform::set_program_directory_for_tests(QString());
-    benchmark::Shutdown();
-    return 0;
+    return bench::run_page_benchmarks(g_page, "prepayment page fill", "BM_PrepaymentPage",
+                                      "BM_PrepaymentRaw", 5);
 }

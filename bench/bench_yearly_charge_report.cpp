@@ -6,15 +6,12 @@
 // main connection, the texts of the cells and the totals. Prints the ratio report/raw; the
 // target is at most 3.
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 #include <map>
 
-#include "bench_common.h"
-#include "harness/fixture.h"
+#include "bench_program.h"
 #include "platform/db.h"
-#include "platform/files.h"
 #include "reports/statistics_report.h"
 #include "reports/yearly_charge_report.h"
 #include "shell/system_parameters.h"
@@ -25,15 +22,11 @@ namespace {
 constexpr int kStreets = 200;
 constexpr int kHouseholds = 20000;
 
-bool exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 QByteArray street_name(int i) { return QStringLiteral("街道%1").arg(i).toUtf8(); }
 
 bool seed(platform::Connection& c) {
     sqlite3* db = platform::db_handle(c);
-    exec(db, "BEGIN");
+    bench::exec_raw(db, "BEGIN");
     sqlite3_stmt *street = nullptr, *household = nullptr, *meter = nullptr, *reading = nullptr,
                  *bill = nullptr, *prepay = nullptr;
     sqlite3_prepare_v2(db, "insert into 街道 (街道) values (?)", -1, &street, nullptr);
@@ -128,7 +121,7 @@ bool seed(platform::Connection& c) {
     }
     for (sqlite3_stmt* stmt : {street, household, meter, reading, bill, prepay})
         sqlite3_finalize(stmt);
-    return exec(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+    return bench::exec_raw(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 
 reports::ReportPeriodRule calendar_rule() {
@@ -224,20 +217,14 @@ BENCHMARK(BM_RawGroupedSums)->Unit(benchmark::kMillisecond)->Iterations(3)->UseR
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("program"));
-    harness::lay_out_program_folder(folder);
-    platform::set_program_directory_for_tests(folder);
-    if (!store::open_main_database() || !seed(store::main_connection())) {
-        std::fprintf(stderr, "could not prepare the database\n");
-        return 1;
-    }
+    bench::ProgramFolder folder(QStringLiteral("program"));
+    if (!store::open_main_database() || !seed(store::main_connection()))
+        return folder.cannot_prepare();
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.print_ratio("yearly charge report by street",
                          "BM_YearlyReportByStreet/iterations:3/real_time", "report",
                          "BM_RawGroupedSums/iterations:3/real_time", "raw", "3");
-    store::close_main_database();
     benchmark::Shutdown();
     return 0;
 }
