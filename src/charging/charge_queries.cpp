@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "charging/list_cells.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -170,12 +171,8 @@ public:
     }
     void put_text(int row, int column, int f) { sink_.put(row, column, text(f)); }
     void put_money(int row, int column, double value, int decimals = 2) {
-        double rounded = platform::round_to(value, decimals);
-        if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
-        char buf[400];
-        const auto end =
-            std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
-        sink_.put(row, column, std::string_view(buf, static_cast<size_t>(end.ptr - buf)));
+        char buf[kAmountCellSize];
+        sink_.put(row, column, amount_cell(value, buf, decimals));
     }
     void put_date(int row, int column, int f) {
         platform::DateParts parts;

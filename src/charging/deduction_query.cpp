@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "charging/list_cells.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -17,13 +18,6 @@ const QString kSelect = QStringLiteral(
     "总收费.预存扣款,总收费.收费日期 from 总收费,用户信息表 where 用户信息表.户号=总收费.户号");
 const QString kValidInReceiptOrder = QStringLiteral(" and 总收费.标志=1 ORDER  BY 总收费.收据号");
 
-// An amount with two decimals, rounded as every amount is shown, into `out`.
-std::string_view two_decimals(double value, char (&out)[64]) {
-    double rounded = platform::round_to(value, 2);
-    if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
-    const auto res = std::to_chars(out, out + sizeof out, rounded, std::chars_format::fixed, 2);
-    return std::string_view(out, static_cast<size_t>(res.ptr - out));
-}
 
 }  // namespace
 
@@ -64,7 +58,7 @@ DeductionListSummary read_deduction_rows(platform::Connection& connection, const
     // Four texts may need scratch room at once (a number stored in a text column).
     std::string scratch[4];
     std::string date_text;
-    char amount[64];
+    char amount[kAmountCellSize];
     DeductionCells cells;
     for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
         cells[0] = platform::recordset_field_utf8(records, number, scratch[0]);
@@ -73,7 +67,7 @@ DeductionListSummary read_deduction_rows(platform::Connection& connection, const
         cells[3] = platform::recordset_field_utf8(records, address, scratch[3]);
         const double value = platform::recordset_field_number(records, deducted);
         summary.total += value;
-        cells[4] = two_decimals(value, amount);
+        cells[4] = amount_cell(value, amount);
         date_text.clear();
         platform::DateParts parts;
         if (platform::recordset_field_date_parts(records, date, &parts))

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "charging/list_cells.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -16,18 +17,7 @@ const QString kInsertJoined = QStringLiteral(
     "INSERT INTO 预存结余 (编号,户号,预存金额) select 预存明细.收据号,预存明细.户号,"
     "预存明细.预存金额 from 预存明细,用户信息表 where ");
 
-std::string_view two_decimals(double value, char (&out)[64]) {
-    double rounded = platform::round_to(value, 2);
-    if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
-    const auto res = std::to_chars(out, out + sizeof out, rounded, std::chars_format::fixed, 2);
-    return std::string_view(out, static_cast<size_t>(res.ptr - out));
-}
 
-// Full-width forms start with EF BC / EF BD or are E3 80 80 (the full-width blank).
-bool may_be_full_width(std::string_view text) {
-    return text.find('\xEF') != std::string_view::npos ||
-           text.find("\xE3\x80\x80") != std::string_view::npos;
-}
 
 }  // namespace
 
@@ -154,7 +144,7 @@ BalanceListSummary read_balance_rows(platform::Connection& connection, const QSt
               balance = field(u"结余金额"), due = field(u"应扣金额");
     std::string scratch[7];
     std::string number_text;
-    char amounts[5][64];
+    char amounts[5][kAmountCellSize];
     const auto number_of = [&records](int index) {
         return index >= 0 ? platform::recordset_field_number(records, index) : 0.0;
     };
@@ -162,16 +152,8 @@ BalanceListSummary read_balance_rows(platform::Connection& connection, const QSt
     for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
         cells[0] = {};
         if (number >= 0) {
-            const std::string_view raw =
-                platform::recordset_field_utf8(records, number, scratch[0]);
-            if (may_be_full_width(raw)) {
-                number_text = tariffs::half_width(
-                                  QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())))
-                                  .toStdString();
-                cells[0] = number_text;
-            } else {
-                cells[0] = raw;
-            }
+            cells[0] = half_width_cell(
+                platform::recordset_field_utf8(records, number, scratch[0]), number_text);
         }
         for (const auto& [position, index] : texts)
             cells[static_cast<size_t>(position)] =
@@ -184,11 +166,11 @@ BalanceListSummary read_balance_rows(platform::Connection& connection, const QSt
         summary.total.deducted += d;
         summary.total.balance += b;
         summary.total.due += a;
-        cells[7] = two_decimals(p, amounts[0]);
-        cells[8] = two_decimals(d, amounts[1]);
-        cells[9] = two_decimals(b, amounts[2]);
-        cells[10] = two_decimals(a, amounts[3]);
-        cells[11] = two_decimals(b - a, amounts[4]);
+        cells[7] = amount_cell(p, amounts[0]);
+        cells[8] = amount_cell(d, amounts[1]);
+        cells[9] = amount_cell(b, amounts[2]);
+        cells[10] = amount_cell(a, amounts[3]);
+        cells[11] = amount_cell(b - a, amounts[4]);
         ++summary.rows;
         if (row) row(cells);
     }

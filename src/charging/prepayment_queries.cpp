@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "charging/list_cells.h"
 #include "charging/prepayments.h"
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -106,20 +107,7 @@ QString prepayments_of_day_statement(const QDate& day) {
 
 namespace {
 
-// An amount with two decimals, rounded as every amount is shown.
-std::string_view two_decimals(double value, char (&out)[64]) {
-    double rounded = platform::round_to(value, 2);
-    if (!std::isfinite(rounded) || rounded == 0.0) rounded = 0.0;
-    const auto res = std::to_chars(out, out + sizeof out, rounded, std::chars_format::fixed, 2);
-    return std::string_view(out, static_cast<size_t>(res.ptr - out));
-}
 
-// Full-width forms start with the bytes EF BC / EF BD (U+FF01..U+FF5E) or are E3 80 80 (the
-// full-width blank); a number without them is already half-width.
-bool may_be_full_width(std::string_view text) {
-    return text.find('\xEF') != std::string_view::npos ||
-           text.find("\xE3\x80\x80") != std::string_view::npos;
-}
 
 }  // namespace
 
@@ -155,7 +143,7 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
                                                        {11, invoice}}};
     std::string scratch[kPrepayListCells];
     std::string receipt_text, number_text, date_text;
-    char amount_text[64];
+    char amount_text[kAmountCellSize];
     const std::string_view mark = "\xE2\x84\x96";  // №
     const std::string_view void_text = "作废", valid_text = "正常";
     PrepaymentCells cells;
@@ -169,16 +157,8 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
         cells[0] = receipt_text;
         cells[1] = {};
         if (number >= 0) {
-            const std::string_view raw =
-                platform::recordset_field_utf8(records, number, scratch[1]);
-            if (may_be_full_width(raw)) {
-                number_text = tariffs::half_width(
-                                  QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())))
-                                  .toStdString();
-                cells[1] = number_text;
-            } else {
-                cells[1] = raw;
-            }
+            cells[1] = half_width_cell(
+                platform::recordset_field_utf8(records, number, scratch[1]), number_text);
         }
         for (const auto& [position, index] : texts)
             cells[static_cast<size_t>(position)] =
@@ -187,7 +167,7 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
                            : std::string_view();
         const double value = amount >= 0 ? platform::recordset_field_number(records, amount) : 0;
         summary.total += value;
-        cells[8] = two_decimals(value, amount_text);
+        cells[8] = amount_cell(value, amount_text);
         date_text.clear();
         platform::DateParts parts;
         if (day >= 0 && platform::recordset_field_date_parts(records, day, &parts))
