@@ -1,0 +1,40 @@
+#include "tariffs/household_bills.h"
+
+#include "platform/db.h"
+#include "platform/query.h"
+
+namespace tariffs {
+
+QString household_bills_condition(const QString& household, const QString& number_column) {
+    return households_bills_condition(platform::sql_quote(household), number_column);
+}
+
+QString households_bills_condition(const QString& households_select,
+                                   const QString& number_column) {
+    return QStringLiteral("(") + number_column + QStringLiteral(" in (") + households_select +
+           QStringLiteral(") or ") + number_column +
+           QStringLiteral(" in (select 户号 from 用户表管理 where 父号 in (") + households_select +
+           QStringLiteral(")))");
+}
+
+QString bill_household_expression(const QString& number_column) {
+    return QStringLiteral("coalesce((select max(父号) from 用户表管理 where 用户表管理.户号=") +
+           number_column + QStringLiteral("),") + number_column + QStringLiteral(")");
+}
+
+QStringList household_account_numbers(platform::Connection& connection, const QString& household,
+                                      bool* ok) {
+    bool read = false;
+    QStringList numbers = platform::query_column(
+        connection,
+        QStringLiteral("select 户号 from 用户表管理 where 父号=") + platform::sql_quote(household) +
+            QStringLiteral(" order by 编号"),
+        platform::OnFailure::Quiet, &read);
+    if (ok) *ok = read;
+    if (!read) return {};
+    numbers.removeAll(household);
+    numbers.prepend(household);
+    return numbers;
+}
+
+}  // namespace tariffs

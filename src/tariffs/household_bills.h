@@ -1,0 +1,40 @@
+#pragma once
+// Which rows belong to a household. A household's bills (and its readings, surcharge lines and
+// reduction records, all keyed the same way) carry either the household's own number or the
+// number of one of its meter accounts (用户表管理.父号 = the household): the monthly commit and
+// a rebill after a reading correction key a bill by the meter account. Numbers are matched
+// exactly, never as a text prefix, so household 0001 never takes 00011's bills.
+//
+// Every reader of a household's bills, balance or deductions builds its condition here: the
+// counter and card windows, batch charging, settling from balances, the balance rebuilds,
+// prepayment settlement, the deduction list, charge queries, receipts and the reports' street
+// and collector groupings.
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+struct Connection;
+}
+
+namespace tariffs {
+
+// "(c='0001' or c in (select 户号 from 用户表管理 where 父号='0001'))" for column c.
+QString household_bills_condition(const QString& household,
+                                  const QString& number_column = QStringLiteral("户号"));
+
+// The same for every household a subquery selects ("select 户号 from 用户信息表 where ..."):
+// the rows of all of them.
+QString households_bills_condition(const QString& households_select,
+                                   const QString& number_column = QStringLiteral("户号"));
+
+// The household a row's number belongs to, as an SQL expression over the column: the meter
+// account's 父号, or the number itself where no meter account carries it (a household's own
+// number). For grouping bills by a household's street or any other household column.
+QString bill_household_expression(const QString& number_column);
+
+// The numbers a household's rows may carry: its own first, then its meter accounts' in the order
+// they were made. Empty with ok false when the register cannot be read.
+QStringList household_account_numbers(platform::Connection& connection, const QString& household,
+                                      bool* ok = nullptr);
+
+}  // namespace tariffs
