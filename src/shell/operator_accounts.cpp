@@ -128,4 +128,111 @@ OperatorSaveOutcome modify_operator(platform::Connection& connection, const QStr
     return outcome;
 }
 
+namespace {
+
+bool log_change(const QString& remark) {
+    return write_operation_log(QStringLiteral("基本设置"), QStringLiteral("操作人员设置"), remark);
+}
+
+}  // namespace
+
+OperatorWriteOutcome delete_operator(platform::Connection& connection, const QString& name) {
+    OperatorWriteOutcome outcome;
+    {
+        // The operator and its grant rows go together or not at all: a half-done delete would
+        // leave grant rows that a later operator of the same name silently inherits.
+        platform::Transaction transaction(connection);
+        const bool deleted =
+            transaction.active() &&
+            platform::db_execute(connection, QStringLiteral("delete from 收费员 where 收费人员=") +
+                                                 sql_quote(name)) &&
+            platform::db_execute(connection, QStringLiteral("delete from  权限管理 where 人员姓名=") +
+                                                 sql_quote(name)) &&
+            transaction.commit();
+        if (!deleted) {
+            outcome.messages << platform::database_error(platform::db_last_error(connection));
+            transaction.rollback();
+            return outcome;
+        }
+    }
+    outcome.done = true;
+    if (!log_change(QStringLiteral("删除操作人员：") + name))
+        outcome.messages << information(QStringLiteral("添加日志失败！"));
+    outcome.messages << information(QStringLiteral("删除操作人员【") + name + QStringLiteral("】成功！"),
+                                    QStringLiteral("删除成功"));
+    return outcome;
+}
+
+OperatorWriteOutcome change_operator_password(platform::Connection& connection,
+                                              const QString& operator_name,
+                                              const QString& old_password,
+                                              const QString& new_password,
+                                              const QString& repeated_password) {
+    OperatorWriteOutcome outcome;
+    const QString stored = platform::query_text(
+        connection,
+        QStringLiteral("select 密码 from 收费员 where 收费人员=") + sql_quote(operator_name));
+    if (new_password.isEmpty()) {
+        outcome.messages << information(QStringLiteral("密码不能为空！"));
+        return outcome;
+    }
+    if (new_password != repeated_password) {
+        outcome.clear_password_boxes = true;
+        outcome.messages << information(QStringLiteral("两次密码不相符，请重新输入！"));
+        return outcome;
+    }
+    if (platform::md5_hex(old_password).compare(stored, Qt::CaseSensitive) != 0) {
+        outcome.messages << platform::Message{QStringLiteral("旧密码没有被确认！"),
+                                              platform::kDefaultCaption, platform::MsgIcon::Critical};
+        return outcome;
+    }
+    if (!platform::db_execute(connection, QStringLiteral("update 收费员 set 密码=") +
+                                              sql_quote(platform::md5_hex(new_password)) +
+                                              QStringLiteral(" where 收费人员=") +
+                                              sql_quote(operator_name))) {
+        // As a failed query reports itself: the provider's text in a plain box.
+        outcome.messages << platform::Message{platform::db_last_error(connection), QString(),
+                                              platform::MsgIcon::None};
+        return outcome;
+    }
+    outcome.done = true;
+    outcome.messages << information(QStringLiteral("密码修改成功！"));
+    return outcome;
+}
+
+OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
+                                          const QString& operator_name,
+                                          const std::vector<std::pair<QString, bool>>& grants) {
+    OperatorWriteOutcome outcome;
+    const auto failure = [&] {
+        outcome.messages << platform::database_error(QStringLiteral("写登陆人员用户权限失败！") +
+                                                     platform::db_last_error(connection));
+        return outcome;
+    };
+    {
+        // One transaction for speed; what ran before a failing statement is kept.
+        platform::Transaction transaction(connection);
+        for (const auto& [item, granted] : grants) {
+            // A group node's statement names a group, which no grant row carries, so ticking a
+            // group alone grants nothing.
+            if (!platform::db_execute(
+                    connection,
+                    QStringLiteral("update 权限管理 set 权限标识=") +
+                        (granted ? QStringLiteral("1") : QStringLiteral("0")) +
+                        QStringLiteral(" where 人员姓名=") + sql_quote(operator_name) +
+                        QStringLiteral(" and 当前项目=") + sql_quote(platform::text_trim(item)))) {
+                OperatorWriteOutcome failed = failure();
+                transaction.commit();
+                return failed;
+            }
+        }
+        if (!transaction.commit()) return failure();
+    }
+    outcome.done = true;
+    if (!log_change(QStringLiteral("调整了操作人员：") + operator_name + QStringLiteral("的权限！")))
+        outcome.messages << information(QStringLiteral("添加日志失败！"));
+    outcome.messages << information(QStringLiteral("权限设置成功！"));
+    return outcome;
+}
+
 }  // namespace shell

@@ -4,6 +4,8 @@
 // as typed; the outcome says whether the form closes, which box gets the focus after a
 // refusal, and the boxes to show, in order.
 #include <QString>
+#include <utility>
+#include <vector>
 
 #include "platform/db.h"
 #include "platform/messages.h"
@@ -33,5 +35,33 @@ OperatorSaveOutcome add_operator(platform::Connection& connection, const QString
 OperatorSaveOutcome modify_operator(platform::Connection& connection, const QString& name_before,
                                     const QString& typed_name, const QString& password,
                                     bool may_log_in);
+
+// What a delete, a password change or a save of grants did: done, and the boxes to show.
+struct OperatorWriteOutcome {
+    bool done = false;
+    bool clear_password_boxes = false;  // the three boxes of the password form start again
+    platform::Messages messages;
+};
+
+// Deletes the operator and its grant rows together, logs it and says "删除操作人员【n】成功！";
+// on failure nothing is deleted and the database's text is the message.
+OperatorWriteOutcome delete_operator(platform::Connection& connection, const QString& name);
+
+// The logged-in operator changes the password: refused for an empty new password
+// ("密码不能为空！"), two typings that differ ("两次密码不相符，请重新输入！", the boxes cleared) and
+// an old password that is not the stored one ("旧密码没有被确认！"). Stores the new password's MD5.
+OperatorWriteOutcome change_operator_password(platform::Connection& connection,
+                                              const QString& operator_name,
+                                              const QString& old_password,
+                                              const QString& new_password,
+                                              const QString& repeated_password);
+
+// One grant per permission item as the tree shows it (item name, granted). Written in one
+// transaction for speed; as before, what was written before a failing statement stays, and the
+// failure reads "写登陆人员用户权限失败！" with the database's text. Logs the change and says
+// "权限设置成功！".
+OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
+                                          const QString& operator_name,
+                                          const std::vector<std::pair<QString, bool>>& grants);
 
 }  // namespace shell

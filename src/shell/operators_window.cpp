@@ -5,6 +5,7 @@
 
 #include "platform/db.h"
 #include "platform/dialogs.h"
+#include "shell/operator_accounts.h"
 #include "platform/listview.h"
 #include "shell/operation_log.h"
 #include "shell/operator_info_window.h"
@@ -106,30 +107,7 @@ void OperatorsWindow::on_operators_delete_click() {
                               platform::kDefaultCaption, platform::MsgIcon::Question,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
         return;
-    platform::Connection& db = store::main_connection();
-    // The operator and its grant rows go together or not at all: a half-done delete would
-    // leave grant rows that a later operator of the same name silently inherits.
-    {
-        platform::Transaction transaction(db);
-        const bool deleted =
-            platform::db_execute(db, QStringLiteral("delete from 收费员 where 收费人员=") +
-                                         platform::sql_quote(name)) &&
-            platform::db_execute(db, QStringLiteral("delete from  权限管理 where 人员姓名=") +
-                                         platform::sql_quote(name)) &&
-            transaction.commit();
-        if (!deleted) {
-            const QString error = platform::db_last_error(db);
-            transaction.rollback();
-            platform::message_box(error, platform::kDefaultCaption, platform::MsgIcon::None);
-            fill_operators_list();
-            return;
-        }
-    }
-    if (!write_operation_log(QStringLiteral("基本设置"), QStringLiteral("操作人员设置"),
-                             QStringLiteral("删除操作人员：") + name))
-        inform(QStringLiteral("添加日志失败！"));
-    platform::message_box(QStringLiteral("删除操作人员【") + name + QStringLiteral("】成功！"),
-                          QStringLiteral("删除成功"), platform::MsgIcon::Information);
+    platform::show_messages(delete_operator(store::main_connection(), name).messages);
     fill_operators_list();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
+#include "shell/operator_accounts.h"
 #include "shell/operation_log.h"
 #include "store/main_database.h"
 #include "ui_permissions_window.h"
@@ -162,46 +163,13 @@ void PermissionsWindow::on_permissions_tree_check_changed(QTreeWidgetItem* node,
 }
 
 void PermissionsWindow::on_permissions_save_click() {
-    QTreeWidget* tree = ui->树型框_权限;
-    platform::Connection& db = store::main_connection();
-    bool failed = false;
-    {
-        // One transaction for speed; what ran before a failing statement is kept.
-        platform::Transaction transaction(db);
-        for (QTreeWidgetItemIterator it(tree); *it && !failed; ++it) {
-            QTreeWidgetItem* node = *it;
-            // A group's placeholder stands for items never read: they are not touched. A group
-            // node's statement names a group, which no grant row carries, so ticking a group
-            // alone grants nothing.
-            if (node->text(0) == kPermissionPlaceholder) continue;
-            const QString flag =
-                node->checkState(0) == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
-            if (!platform::db_execute(
-                    db, QStringLiteral("update 权限管理 set 权限标识=") + flag +
-                            QStringLiteral(" where 人员姓名=") +
-                            platform::sql_quote(permission_operator) +
-                            QStringLiteral(" and 当前项目=") +
-                            platform::sql_quote(platform::text_trim(node->text(0))))) {
-                const QString error = platform::db_last_error(db);
-                failed = true;
-                transaction.commit();
-                platform::message_box(QStringLiteral("写登陆人员用户权限失败！") + error,
-                                      platform::kDefaultCaption, platform::MsgIcon::None);
-            }
-        }
-        if (failed) return;
-        if (!transaction.commit()) {
-            platform::message_box(
-                QStringLiteral("写登陆人员用户权限失败！") + platform::db_last_error(db),
-                platform::kDefaultCaption, platform::MsgIcon::None);
-            return;
-        }
-    }
-    if (!write_operation_log(
-            QStringLiteral("基本设置"), QStringLiteral("操作人员设置"),
-            QStringLiteral("调整了操作人员：") + permission_operator + QStringLiteral("的权限！")))
-        inform(QStringLiteral("添加日志失败！"));
-    inform(QStringLiteral("权限设置成功！"));
+    // A group's placeholder stands for items never read: they are not touched.
+    std::vector<std::pair<QString, bool>> grants;
+    for (QTreeWidgetItemIterator it(ui->树型框_权限); *it; ++it)
+        if ((*it)->text(0) != kPermissionPlaceholder)
+            grants.emplace_back((*it)->text(0), (*it)->checkState(0) == Qt::Checked);
+    platform::show_messages(
+        save_operator_grants(store::main_connection(), permission_operator, grants).messages);
 }
 
 void PermissionsWindow::on_permissions_close_click() { close(); }

@@ -2,7 +2,9 @@
 // with the name, all or nothing.
 #include <gtest/gtest.h>
 
+#include "platform/convert.h"
 #include "platform/files.h"
+#include "platform/query.h"
 #include "shell/operator_accounts.h"
 #include "shell/session.h"
 #include "shell_fixture.h"
@@ -102,4 +104,71 @@ TEST_F(OperatorAccounts, AFailedGrantRowLeavesNoOperatorAndAFailedRenameNoHalf) 
     EXPECT_EQ(count(s("select count(*) from 收费员 where 收费人员='王五'")), 0);
 }
 
+TEST_F(OperatorAccounts, ADeleteTakesTheGrantRowsOrNothing) {
+    ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
+    ASSERT_TRUE(shell::add_operator(db(), s("O'Brien"), s("1"), true).saved);
+    exec(s("CREATE TRIGGER 拒绝 BEFORE DELETE ON 权限管理 WHEN old.人员姓名='张三' BEGIN "
+           "SELECT RAISE(ABORT,'refused'); END"));
+    auto outcome = shell::delete_operator(db(), s("张三"));
+    EXPECT_FALSE(outcome.done);
+    ASSERT_EQ(outcome.messages.size(), 1);
+    EXPECT_TRUE(outcome.messages[0].text.contains(s("refused")));
+    EXPECT_EQ(outcome.messages[0].icon, platform::MsgIcon::None);
+    EXPECT_EQ(count(s("select count(*) from 收费员 where 收费人员='张三'")), 1);
+    EXPECT_GT(grants("张三"), 0);
+
+    outcome = shell::delete_operator(db(), s("O'Brien"));
+    EXPECT_TRUE(outcome.done);
+    ASSERT_FALSE(outcome.messages.isEmpty());
+    EXPECT_EQ(outcome.messages.last().text, s("删除操作人员【O'Brien】成功！"));
+    EXPECT_EQ(outcome.messages.last().caption, s("删除成功"));
+    EXPECT_EQ(count(s("select count(*) from 收费员 where 收费人员='O''Brien'")), 0);
+    EXPECT_EQ(grants("O''Brien"), 0);
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 备注 like '%删除操作人员%'")), 1);
+}
+
+TEST_F(OperatorAccounts, PasswordChangeRefusalsAndTheStoredHash) {
+    ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("old"), true).saved);
+    struct Case {
+        const char* what;
+        const char* old_password;
+        const char* typed;
+        const char* repeated;
+        const char* message;
+        bool cleared;
+    } cases[] = {
+        {"empty new password", "old", "", "", "密码不能为空！", false},
+        {"typings differ", "old", "a", "b", "两次密码不相符，请重新输入！", true},
+        {"wrong old password", "OLD", "a", "a", "旧密码没有被确认！", false},
+        {"changed", "old", "新密码", "新密码", "密码修改成功！", false},
+        {"the old one no longer works", "old", "b", "b", "旧密码没有被确认！", false},
+    };
+    for (const Case& c : cases) {
+        const auto outcome = shell::change_operator_password(
+            db(), s("张三"), s(c.old_password), s(c.typed), s(c.repeated));
+        ASSERT_EQ(outcome.messages.size(), 1) << c.what;
+        EXPECT_EQ(outcome.messages[0].text, s(c.message)) << c.what;
+        EXPECT_EQ(outcome.clear_password_boxes, c.cleared) << c.what;
+    }
+    EXPECT_EQ(value(s("select 密码 from 收费员 where 收费人员='张三'")),
+              platform::md5_hex(s("新密码")));
+}
+
+TEST_F(OperatorAccounts, GrantsFollowTheTreeAndAreLogged) {
+    ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
+    const QStringList items = platform::query_column(
+        db(), s("select 项目名称 from 权限项目 where 首项=0 order by ID"));
+    ASSERT_GE(items.size(), 2);
+    // A group name matches no grant row; item names arrive with the tree's blanks around them.
+    const auto outcome = shell::save_operator_grants(
+        db(), s("张三"), {{s("某个分组"), true}, {u' ' + items[0] + u' ', true}, {items[1], false}});
+    EXPECT_TRUE(outcome.done);
+    ASSERT_FALSE(outcome.messages.isEmpty());
+    EXPECT_EQ(outcome.messages.last().text, s("权限设置成功！"));
+    EXPECT_EQ(rows(s("select 当前项目 from 权限管理 where 人员姓名='张三' and 权限标识<>0")),
+              (QList<QStringList>{{platform::text_trim(items[0])}}));
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 备注 like '%调整了操作人员：张三%'")), 1);
+}
+
 }  // namespace
+
