@@ -1,6 +1,7 @@
 #include "lists/column_settings_window.h"
 
 #include "lists/list_pages.h"
+#include "lists/list_settings.h"
 #include "platform/dialogs.h"
 #include "store/main_database.h"
 #include "ui_column_settings_window.h"
@@ -46,13 +47,9 @@ void ColumnSettingsWindow::load_column_lists() {
 void ColumnSettingsWindow::on_column_settings_remove_click() {
     const QListWidgetItem* selected = ui->列表框2->currentItem();
     if (!selected || !selected->isSelected()) return;
-    platform::Connection& connection = store::main_connection();
-    if (!platform::db_execute(
-            connection, QStringLiteral("update 查询列 set 显示='假' where 列名=") +
-                            platform::sql_quote(selected->text()) + QStringLiteral(" and 类名=") +
-                            platform::sql_quote(column_settings_class)))
-        platform::message_box(platform::db_last_error(connection), platform::kDefaultCaption,
-                              platform::MsgIcon::None);
+    platform::show_messages(
+        set_column_shown(store::main_connection(), column_settings_class, selected->text(), false)
+            .messages);
     load_column_lists();
 }
 
@@ -65,13 +62,8 @@ void ColumnSettingsWindow::on_column_settings_add_click() {
             return;
         }
     }
-    platform::Connection& connection = store::main_connection();
-    if (!platform::db_execute(connection,
-                              QStringLiteral("update  查询列 set 显示='真' where 类名=") +
-                                  platform::sql_quote(column_settings_class) +
-                                  QStringLiteral(" and 列名=") + platform::sql_quote(text)))
-        platform::message_box(platform::db_last_error(connection), platform::kDefaultCaption,
-                              platform::MsgIcon::None);
+    platform::show_messages(
+        set_column_shown(store::main_connection(), column_settings_class, text, true).messages);
     load_column_lists();
 }
 

@@ -12,6 +12,7 @@
 
 #include "lists/column_settings_window.h"
 #include "lists/list_export.h"
+#include "lists/list_settings.h"
 #include "lists/progress_window.h"
 #include "platform/db.h"
 #include "platform/files.h"
@@ -290,31 +291,15 @@ void on_list_column_settings_click(int page) {
 }
 
 bool save_list_column_widths(QTableView* list, const QString& column_class) {
-    platform::Connection& connection = store::main_connection();
+    std::vector<std::pair<QString, int>> widths;
     const int columns = list ? platform::listview_column_count(list) : 0;
-    QString failure;
-    {
-        platform::Transaction transaction(connection);
-        for (int k = 0; k < columns && failure.isEmpty(); ++k) {
-            const QString statement =
-                QStringLiteral("update 查询列 set 列宽=") +
-                QString::number(std::max(0, platform::listview_column_width(list, k))) +
-                QStringLiteral(" where 类名=") + platform::sql_quote(column_class) +
-                QStringLiteral(" and 列名=") +
-                platform::sql_quote(platform::listview_column_title(list, k));
-            if (!platform::db_execute(connection, statement))
-                failure = platform::db_last_error(connection);
-        }
-        if (failure.isEmpty() && !transaction.commit())
-            failure = platform::db_last_error(connection);
-        if (!failure.isEmpty()) transaction.rollback();
-    }
-    if (!failure.isEmpty()) {
-        platform::message_box(failure);
-        return false;
-    }
-    platform::message_box(QStringLiteral("保存列宽成功，下次自动显示！"));
-    return true;
+    for (int k = 0; k < columns; ++k)
+        widths.emplace_back(platform::listview_column_title(list, k),
+                            platform::listview_column_width(list, k));
+    const ListSettingOutcome outcome =
+        save_column_widths(store::main_connection(), column_class, widths);
+    platform::show_messages(outcome.messages);
+    return outcome.done;
 }
 
 void on_list_save_widths_click(int page, QWidget* root) {

@@ -4,8 +4,8 @@
 
 #include "platform/db.h"
 #include "platform/dialogs.h"
-#include "shell/operator_accounts.h"
 #include "platform/files.h"
+#include "shell/operator_accounts.h"
 #include "shell/program_state.h"
 #include "store/main_database.h"
 #include "ui_change_password_window.h"

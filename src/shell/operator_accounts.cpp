@@ -35,7 +35,8 @@ OperatorSaveOutcome check(platform::Connection& connection, const QString& typed
     // A name of blanks alone would be stored empty: it is no name.
     if (platform::text_trim(typed_name).isEmpty())
         return refusal(QStringLiteral("操作人员不能为空！"), OperatorField::Name);
-    if (password.isEmpty()) return refusal(QStringLiteral("密码不能为空！"), OperatorField::Password);
+    if (password.isEmpty())
+        return refusal(QStringLiteral("密码不能为空！"), OperatorField::Password);
     QString sql = QStringLiteral("select 收费人员 from 收费员 where 收费人员=") +
                   sql_quote(platform::text_trim(typed_name));
     // A rename may keep its own name (or change only its letter case).
@@ -104,17 +105,16 @@ OperatorSaveOutcome modify_operator(platform::Connection& connection, const QStr
         // operator would be refused everything.
         platform::Transaction transaction(connection);
         const bool changed =
+            platform::db_execute(connection,
+                                 QStringLiteral("update 收费员 set 密码=") +
+                                     sql_quote(platform::md5_hex(password)) +
+                                     (may_log_in ? QStringLiteral(",许可=1,收费人员=")
+                                                 : QStringLiteral(",许可=0, 收费人员=")) +
+                                     sql_quote(name) + QStringLiteral(" where 收费人员=") +
+                                     sql_quote(name_before)) &&
             platform::db_execute(
-                connection, QStringLiteral("update 收费员 set 密码=") +
-                                sql_quote(platform::md5_hex(password)) +
-                                (may_log_in ? QStringLiteral(",许可=1,收费人员=")
-                                            : QStringLiteral(",许可=0, 收费人员=")) +
-                                sql_quote(name) + QStringLiteral(" where 收费人员=") +
-                                sql_quote(name_before)) &&
-            platform::db_execute(connection, QStringLiteral("update 权限管理 set 人员姓名=") +
-                                                 sql_quote(name) +
-                                                 QStringLiteral("  where 人员姓名=") +
-                                                 sql_quote(name_before)) &&
+                connection, QStringLiteral("update 权限管理 set 人员姓名=") + sql_quote(name) +
+                                QStringLiteral("  where 人员姓名=") + sql_quote(name_before)) &&
             transaction.commit();
         if (!changed) {
             outcome.messages << platform::database_error(platform::db_last_error(connection));
@@ -122,8 +122,8 @@ OperatorSaveOutcome modify_operator(platform::Connection& connection, const QStr
         }
     }
     outcome.saved = true;
-    log_or_say(outcome, QStringLiteral("把原操作人员：") + name_before + QStringLiteral("修改为：") +
-                            name + QStringLiteral("。"));
+    log_or_say(outcome, QStringLiteral("把原操作人员：") + name_before +
+                            QStringLiteral("修改为：") + name + QStringLiteral("。"));
     outcome.messages << information(QStringLiteral("修改成功!"));
     return outcome;
 }
@@ -146,8 +146,9 @@ OperatorWriteOutcome delete_operator(platform::Connection& connection, const QSt
             transaction.active() &&
             platform::db_execute(connection, QStringLiteral("delete from 收费员 where 收费人员=") +
                                                  sql_quote(name)) &&
-            platform::db_execute(connection, QStringLiteral("delete from  权限管理 where 人员姓名=") +
-                                                 sql_quote(name)) &&
+            platform::db_execute(
+                connection,
+                QStringLiteral("delete from  权限管理 where 人员姓名=") + sql_quote(name)) &&
             transaction.commit();
         if (!deleted) {
             outcome.messages << platform::database_error(platform::db_last_error(connection));
@@ -158,8 +159,9 @@ OperatorWriteOutcome delete_operator(platform::Connection& connection, const QSt
     outcome.done = true;
     if (!log_change(QStringLiteral("删除操作人员：") + name))
         outcome.messages << information(QStringLiteral("添加日志失败！"));
-    outcome.messages << information(QStringLiteral("删除操作人员【") + name + QStringLiteral("】成功！"),
-                                    QStringLiteral("删除成功"));
+    outcome.messages << information(
+        QStringLiteral("删除操作人员【") + name + QStringLiteral("】成功！"),
+        QStringLiteral("删除成功"));
     return outcome;
 }
 
@@ -169,9 +171,9 @@ OperatorWriteOutcome change_operator_password(platform::Connection& connection,
                                               const QString& new_password,
                                               const QString& repeated_password) {
     OperatorWriteOutcome outcome;
-    const QString stored = platform::query_text(
-        connection,
-        QStringLiteral("select 密码 from 收费员 where 收费人员=") + sql_quote(operator_name));
+    const QString stored =
+        platform::query_text(connection, QStringLiteral("select 密码 from 收费员 where 收费人员=") +
+                                             sql_quote(operator_name));
     if (new_password.isEmpty()) {
         outcome.messages << information(QStringLiteral("密码不能为空！"));
         return outcome;
@@ -183,7 +185,8 @@ OperatorWriteOutcome change_operator_password(platform::Connection& connection,
     }
     if (platform::md5_hex(old_password).compare(stored, Qt::CaseSensitive) != 0) {
         outcome.messages << platform::Message{QStringLiteral("旧密码没有被确认！"),
-                                              platform::kDefaultCaption, platform::MsgIcon::Critical};
+                                              platform::kDefaultCaption,
+                                              platform::MsgIcon::Critical};
         return outcome;
     }
     if (!platform::db_execute(connection, QStringLiteral("update 收费员 set 密码=") +
@@ -216,11 +219,11 @@ OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
             // A group node's statement names a group, which no grant row carries, so ticking a
             // group alone grants nothing.
             if (!platform::db_execute(
-                    connection,
-                    QStringLiteral("update 权限管理 set 权限标识=") +
-                        (granted ? QStringLiteral("1") : QStringLiteral("0")) +
-                        QStringLiteral(" where 人员姓名=") + sql_quote(operator_name) +
-                        QStringLiteral(" and 当前项目=") + sql_quote(platform::text_trim(item)))) {
+                    connection, QStringLiteral("update 权限管理 set 权限标识=") +
+                                    (granted ? QStringLiteral("1") : QStringLiteral("0")) +
+                                    QStringLiteral(" where 人员姓名=") + sql_quote(operator_name) +
+                                    QStringLiteral(" and 当前项目=") +
+                                    sql_quote(platform::text_trim(item)))) {
                 OperatorWriteOutcome failed = failure();
                 transaction.commit();
                 return failed;
@@ -229,7 +232,8 @@ OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
         if (!transaction.commit()) return failure();
     }
     outcome.done = true;
-    if (!log_change(QStringLiteral("调整了操作人员：") + operator_name + QStringLiteral("的权限！")))
+    if (!log_change(QStringLiteral("调整了操作人员：") + operator_name +
+                    QStringLiteral("的权限！")))
         outcome.messages << information(QStringLiteral("添加日志失败！"));
     outcome.messages << information(QStringLiteral("权限设置成功！"));
     return outcome;

@@ -48,8 +48,9 @@ struct OperatorWriteOutcome {
 OperatorWriteOutcome delete_operator(platform::Connection& connection, const QString& name);
 
 // The logged-in operator changes the password: refused for an empty new password
-// ("密码不能为空！"), two typings that differ ("两次密码不相符，请重新输入！", the boxes cleared) and
-// an old password that is not the stored one ("旧密码没有被确认！"). Stores the new password's MD5.
+// ("密码不能为空！"), two typings that differ ("两次密码不相符，请重新输入！", the boxes cleared)
+// and an old password that is not the stored one ("旧密码没有被确认！"). Stores the new password's
+// MD5.
 OperatorWriteOutcome change_operator_password(platform::Connection& connection,
                                               const QString& operator_name,
                                               const QString& old_password,

@@ -5,9 +5,9 @@
 
 #include "platform/db.h"
 #include "platform/dialogs.h"
-#include "shell/operator_accounts.h"
 #include "platform/listview.h"
 #include "shell/operation_log.h"
+#include "shell/operator_accounts.h"
 #include "shell/operator_info_window.h"
 #include "store/main_database.h"
 #include "ui_operators_window.h"

@@ -8,8 +8,8 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/dialogs.h"
-#include "shell/operator_accounts.h"
 #include "shell/operation_log.h"
+#include "shell/operator_accounts.h"
 #include "store/main_database.h"
 #include "ui_permissions_window.h"
 

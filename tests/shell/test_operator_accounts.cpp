@@ -40,13 +40,15 @@ TEST_F(OperatorAccounts, RefusalsOfBothModes) {
     } cases[] = {
         {"blank name", false, "  ", "1", "操作人员不能为空！", OperatorField::Name},
         {"no password", false, "李四", "", "密码不能为空！", OperatorField::Password},
-        {"name in use, blanks around it", false, " 管理员 ", "1", "待添加的操作人员名称重复!", OperatorField::Name},
+        {"name in use, blanks around it", false, " 管理员 ", "1", "待添加的操作人员名称重复!",
+         OperatorField::Name},
         {"rename onto another operator", true, "管理员", "1", "待添加的操作人员名称重复!",
          OperatorField::Name},
     };
     for (const Case& c : cases) {
-        const auto outcome = c.modify ? shell::modify_operator(db(), s("张三"), s(c.name), s(c.password), true)
-                                      : shell::add_operator(db(), s(c.name), s(c.password), true);
+        const auto outcome =
+            c.modify ? shell::modify_operator(db(), s("张三"), s(c.name), s(c.password), true)
+                     : shell::add_operator(db(), s(c.name), s(c.password), true);
         EXPECT_FALSE(outcome.saved) << c.what;
         EXPECT_FALSE(outcome.close_form) << c.what;
         EXPECT_EQ(outcome.focus, c.focus) << c.what;
@@ -82,8 +84,9 @@ TEST_F(OperatorAccounts, AnOperatorComesAndIsRenamedWithItsGrantRows) {
 }
 
 TEST_F(OperatorAccounts, AFailedGrantRowLeavesNoOperatorAndAFailedRenameNoHalf) {
-    exec(s("CREATE TRIGGER 拒绝 BEFORE INSERT ON 权限管理 WHEN new.当前项目=(select max(项目名称) "
-           "from 权限项目 where 首项=0) BEGIN SELECT RAISE(ABORT,'refused'); END"));
+    exec(
+        s("CREATE TRIGGER 拒绝 BEFORE INSERT ON 权限管理 WHEN new.当前项目=(select max(项目名称) "
+          "from 权限项目 where 首项=0) BEGIN SELECT RAISE(ABORT,'refused'); END"));
     auto outcome = shell::add_operator(db(), s("张三"), s("1"), true);
     EXPECT_FALSE(outcome.saved);
     EXPECT_FALSE(outcome.close_form);
@@ -94,7 +97,8 @@ TEST_F(OperatorAccounts, AFailedGrantRowLeavesNoOperatorAndAFailedRenameNoHalf) 
     exec(s("DROP TRIGGER 拒绝"));
 
     ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
-    exec(s("CREATE TRIGGER 拒绝 BEFORE UPDATE ON 权限管理 BEGIN SELECT RAISE(ABORT,'refused'); END"));
+    exec(s(
+        "CREATE TRIGGER 拒绝 BEFORE UPDATE ON 权限管理 BEGIN SELECT RAISE(ABORT,'refused'); END"));
     outcome = shell::modify_operator(db(), s("张三"), s("王五"), s("2"), true);
     EXPECT_FALSE(outcome.saved);
     EXPECT_TRUE(outcome.close_form);
@@ -107,8 +111,9 @@ TEST_F(OperatorAccounts, AFailedGrantRowLeavesNoOperatorAndAFailedRenameNoHalf) 
 TEST_F(OperatorAccounts, ADeleteTakesTheGrantRowsOrNothing) {
     ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
     ASSERT_TRUE(shell::add_operator(db(), s("O'Brien"), s("1"), true).saved);
-    exec(s("CREATE TRIGGER 拒绝 BEFORE DELETE ON 权限管理 WHEN old.人员姓名='张三' BEGIN "
-           "SELECT RAISE(ABORT,'refused'); END"));
+    exec(
+        s("CREATE TRIGGER 拒绝 BEFORE DELETE ON 权限管理 WHEN old.人员姓名='张三' BEGIN "
+          "SELECT RAISE(ABORT,'refused'); END"));
     auto outcome = shell::delete_operator(db(), s("张三"));
     EXPECT_FALSE(outcome.done);
     ASSERT_EQ(outcome.messages.size(), 1);
@@ -144,8 +149,8 @@ TEST_F(OperatorAccounts, PasswordChangeRefusalsAndTheStoredHash) {
         {"the old one no longer works", "old", "b", "b", "旧密码没有被确认！", false},
     };
     for (const Case& c : cases) {
-        const auto outcome = shell::change_operator_password(
-            db(), s("张三"), s(c.old_password), s(c.typed), s(c.repeated));
+        const auto outcome = shell::change_operator_password(db(), s("张三"), s(c.old_password),
+                                                             s(c.typed), s(c.repeated));
         ASSERT_EQ(outcome.messages.size(), 1) << c.what;
         EXPECT_EQ(outcome.messages[0].text, s(c.message)) << c.what;
         EXPECT_EQ(outcome.clear_password_boxes, c.cleared) << c.what;
@@ -156,19 +161,20 @@ TEST_F(OperatorAccounts, PasswordChangeRefusalsAndTheStoredHash) {
 
 TEST_F(OperatorAccounts, GrantsFollowTheTreeAndAreLogged) {
     ASSERT_TRUE(shell::add_operator(db(), s("张三"), s("1"), true).saved);
-    const QStringList items = platform::query_column(
-        db(), s("select 项目名称 from 权限项目 where 首项=0 order by ID"));
+    const QStringList items =
+        platform::query_column(db(), s("select 项目名称 from 权限项目 where 首项=0 order by ID"));
     ASSERT_GE(items.size(), 2);
     // A group name matches no grant row; item names arrive with the tree's blanks around them.
     const auto outcome = shell::save_operator_grants(
-        db(), s("张三"), {{s("某个分组"), true}, {u' ' + items[0] + u' ', true}, {items[1], false}});
+        db(), s("张三"),
+        {{s("某个分组"), true}, {u' ' + items[0] + u' ', true}, {items[1], false}});
     EXPECT_TRUE(outcome.done);
     ASSERT_FALSE(outcome.messages.isEmpty());
     EXPECT_EQ(outcome.messages.last().text, s("权限设置成功！"));
     EXPECT_EQ(rows(s("select 当前项目 from 权限管理 where 人员姓名='张三' and 权限标识<>0")),
               (QList<QStringList>{{platform::text_trim(items[0])}}));
-    EXPECT_EQ(count(s("select count(*) from 日志管理 where 备注 like '%调整了操作人员：张三%'")), 1);
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 备注 like '%调整了操作人员：张三%'")),
+              1);
 }
 
 }  // namespace
-
