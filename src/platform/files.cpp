@@ -97,7 +97,7 @@ bool ini_write_text(const QString& section, const QString& key, const QString& v
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return commit_whole_file(file);
 }
 
 bool file_exists(const QString& path) { return QFileInfo(path).isFile(); }
@@ -124,7 +124,15 @@ bool file_copy(const QString& from, const QString& to, bool overwrite) {
         copy.cancelWriting();
         return false;
     }
-    return copy.commit();
+    return commit_whole_file(copy);
+}
+
+bool commit_whole_file(QSaveFile& file) {
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 bool file_delete(const QString& path) {

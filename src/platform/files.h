@@ -3,6 +3,8 @@
 // file copies, MD5 digests and a private scratch folder.
 #include <QString>
 
+class QSaveFile;
+
 namespace platform {
 
 // Files under the program folder, one constant for every spelling the program uses for them
@@ -40,6 +42,11 @@ bool folder_exists(const QString& path);
 // or writing fails. The target is replaced whole or not at all (written beside it, then
 // renamed over it). Copying a file onto itself succeeds and leaves it untouched.
 bool file_copy(const QString& from, const QString& to, bool overwrite);
+// Finishes a file written through QSaveFile only when every byte reached the disk: the buffered
+// rest is flushed and checked first (QSaveFile::commit alone renames a file cut short by a full
+// disk over the old one and reports success). On failure the old file stays and the new one is
+// dropped.
+bool commit_whole_file(QSaveFile& file);
 // False when there was nothing to delete or it could not be deleted.
 bool file_delete(const QString& path);
 // Creates the folder and any missing parents; true when it exists afterwards.

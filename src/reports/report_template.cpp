@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/convert.h"
+#include "platform/files.h"
 
 namespace reports {
 
@@ -303,7 +304,7 @@ bool save_template_file(const ReportTemplate& report, const QString& path) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return platform::commit_whole_file(file);
 }
 
 QString format_template_value(const QString& stored_text, double number, bool is_null,

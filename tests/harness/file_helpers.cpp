@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <QFile>
 
@@ -40,6 +43,23 @@ void write_database(const QString& path, const QByteArray& key, const QStringLis
     EXPECT_EQ(rc, SQLITE_OK) << path.toStdString();
     if (rc == SQLITE_OK) run_statements(db, key, statements);
     sqlite3_close(db);
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    before_ = limit.rlim_cur;
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(before_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, old_handler_);
 }
 
 }  // namespace harness

@@ -18,4 +18,18 @@ void write_bytes(const QString& path, const QByteArray& bytes);
 // or statement fails the test, and nothing after it runs.
 void write_database(const QString& path, const QByteArray& key, const QStringList& statements);
 
+// While it lives, no file of this process grows past `bytes` (the process's file size limit, its
+// signal ignored): a write beyond it fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long before_ = 0;
+    void (*old_handler_)(int) = nullptr;
+};
+
 }  // namespace harness

@@ -146,6 +146,18 @@ TEST_F(ProgramFolder, FileCopyOverwriteRulesAndCopyOntoItself) {
     EXPECT_EQ(read_bytes(path("sub/deeper/a.bak")), "second");
 }
 
+TEST_F(ProgramFolder, ACopyCutShortByAFullDiskFailsAndKeepsTheOldFile) {
+    const QString a = path("a.mdb");
+    const QString b = path("b.mdb");
+    write_bytes(b, "old backup");
+    write_bytes(a, QByteArray(64 * 1024, 'x'));
+    {
+        harness::FileSizeLimit limit(1024);
+        EXPECT_FALSE(file_copy(a, b, true));
+    }
+    EXPECT_EQ(read_bytes(b), "old backup");
+}
+
 TEST_F(ProgramFolder, FileDeleteAndExists) {
     write_bytes(path("x.tmp"), "x");
     EXPECT_TRUE(file_exists(path("x.tmp")));

@@ -2,6 +2,7 @@
 // damaged file is refused as a whole.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "harness/file_helpers.h"
 #include "harness/fixture.h"
 #include "reports/report_engine.h"
 #include "reports/report_template.h"
@@ -184,6 +186,28 @@ TEST(ReportTemplate, SaveToAnUnwritablePlaceFailsAndKeepsTheOldFile) {
     ReportEngine engine;
     engine.set_report_template(every_kind_of_item());
     EXPECT_FALSE(engine.SaveToFile(dir.filePath("no/such/folder/t.grf")));
+
+    // A save that cannot be written whole (here the file size limit stops it half way, as a
+    // full disk would) leaves the template that was there before.
+    const QString path = dir.filePath("t.grf");
+    ReportTemplate old_template;
+    ASSERT_TRUE(save_template_file(old_template, path));
+    QFile old_file(path);
+    ASSERT_TRUE(old_file.open(QIODevice::ReadOnly));
+    const QByteArray old_bytes = old_file.readAll();
+    old_file.close();
+    ASSERT_GT(template_to_json(every_kind_of_item()).size(), old_bytes.size() + 64);
+
+    bool saved = true;
+    {
+        harness::FileSizeLimit limit(old_bytes.size() + 16);
+        saved = engine.SaveToFile(path);
+    }
+    EXPECT_FALSE(saved);
+
+    ASSERT_TRUE(old_file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old_file.readAll(), old_bytes);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"t.grf"});
 }
 
 TEST(ReportTemplate, ValuesShowAsTheirFormatSays) {
