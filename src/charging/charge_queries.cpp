@@ -9,6 +9,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "tariffs/household_bills.h"
 
 namespace charging {
 
@@ -18,6 +19,13 @@ using platform::OnFailure;
 using platform::sql_quote;
 
 const QString kNumero = QStringLiteral("№");
+
+// Each bill with the household it belongs to: a bill keyed by a meter account's number (a rebill
+// after a reading correction) is its household's.
+QString bill_household_join() {
+    return QStringLiteral("用户信息表.户号=") +
+           tariffs::bill_household_expression(QStringLiteral("总收费.户号"));
+}
 
 }  // namespace
 
@@ -39,11 +47,12 @@ qint64 number_from_display(const QString& text) {
 
 QString paid_select() {
     return QStringLiteral(
-        "select "
-        "用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,总收费.抄表人员,总收费.收费人员,"
+               "select "
+               "用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,总收费.抄表人员,总收费.收费人员,"
         "总收费.收费日期,总收费.实收金额,总收费.发票号,总收费.预存扣款,总收费.流水号,总收费."
         "收费项目 "
-        "from 用户信息表,总收费 where 总收费.户号=用户信息表.户号");
+        "from 用户信息表,总收费 where ") +
+           bill_household_join();
 }
 
 PaidQueryOutcome paid_query_statement(const PaidQueryForm& f) {
@@ -87,8 +96,9 @@ QString unpaid_query_statement(const UnpaidQueryForm& f) {
         "0,0,"
         "总收费.实收量,总收费.价格,总收费.实收金额,总收费.预存扣款,总收费.抄表日期,总收费.抄表人员,"
         "用户信息表.移动电话,用户信息表.固定电话,总收费.收费项目,用户信息表.性质,总收费.收据号 "
-        "from 用户信息表,总收费 where 总收费.户号=用户信息表.户号 and 总收费.收费标志=1 and "
-        "总收费.标志=1 ");
+        "from 用户信息表,总收费 where ") +
+                  bill_household_join() +
+                  QStringLiteral(" and 总收费.收费标志=1 and 总收费.标志=1 ");
     if (f.by_reading_date)
         sql += QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
                QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to);
@@ -109,8 +119,10 @@ QString void_rows_statement(bool all_dates, int year, int month) {
 }
 
 QString household_paid_statement(const QString& household) {
-    return paid_select() + QStringLiteral(" and 总收费.户号=") +
-           sql_quote(platform::text_trim(household)) +
+    const QString h = platform::text_trim(household);
+    return paid_select() + QStringLiteral(" and 用户信息表.户号=") + sql_quote(h) +
+           QStringLiteral(" and ") +
+           tariffs::household_bills_condition(h, QStringLiteral("总收费.户号")) +
            QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.收据号");
 }
 

@@ -8,16 +8,20 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "tariffs/household_bills.h"
 
 namespace charging {
 
 namespace {
 
-const QString kSelect = QStringLiteral(
-    "select 用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,用户信息表.详细地址,"
-    "总收费.预存扣款,总收费.收费日期 from 总收费,用户信息表 where 用户信息表.户号=总收费.户号");
+// Each bill with the household it belongs to: a bill keyed by a meter account's number is its
+// household's.
+const QString kSelect =
+    QStringLiteral(
+        "select 用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,用户信息表.详细地址,"
+        "总收费.预存扣款,总收费.收费日期 from 总收费,用户信息表 where 用户信息表.户号=") +
+    tariffs::bill_household_expression(QStringLiteral("总收费.户号"));
 const QString kValidInReceiptOrder = QStringLiteral(" and 总收费.标志=1 ORDER  BY 总收费.收据号");
-
 
 }  // namespace
 
@@ -30,7 +34,9 @@ QString deduction_period_statement(const QDate& from, const QDate& to) {
 
 QString deduction_household_statement(const QString& household) {
     return kSelect + QStringLiteral("  and 总收费.预存扣款>0 and 用户信息表.户号=") +
-           platform::sql_quote(household) + kValidInReceiptOrder;
+           platform::sql_quote(household) + QStringLiteral(" and ") +
+           tariffs::household_bills_condition(household, QStringLiteral("总收费.户号")) +
+           kValidInReceiptOrder;
 }
 
 QString deduction_card_statement(const QString& card) {

@@ -1,7 +1,7 @@
 #pragma once
 // The deduction list (content page 扣款明细): the valid bills that carry a part settled from a
 // prepaid balance (总收费.预存扣款 > 0, paid or not), one row per bill, joined to the household
-// booked under the same 户号, in 收据号 order. The three ways of asking (a period of 收费日期,
+// the bill belongs to (its own number or one of its meter accounts'), in 收据号 order. The three ways of asking (a period of 收费日期,
 // one household number, one card number) differ only in their condition; the list's six cells
 // and its totals row are the same for all of them.
 #include <QDate>
@@ -26,7 +26,7 @@ inline constexpr int kDeductionCellCount = 6;
 
 // Bills with 收费日期 from `from` to `to`, both days included.
 QString deduction_period_statement(const QDate& from, const QDate& to);
-// Bills of the household whose 户号 is exactly `household`.
+// Bills of the household numbered exactly `household` (its meter accounts' included).
 QString deduction_household_statement(const QString& household);
 // Bills of the households whose 磁卡号码 is exactly `card`.
 QString deduction_card_statement(const QString& card);

@@ -5,6 +5,7 @@
 #include "charging/charge_queries.h"
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "platform/money.h"
 #include "platform/query.h"
 #include "shell/operation_log.h"
 #include "shell/permissions.h"
@@ -34,12 +35,9 @@ ChargeRecordFields read_fields(const platform::RecordSet& rows) {
     return f;
 }
 
-// A money box's text as a number for the statement; nothing when it is no number.
+// A money box's text as a number for the statement; nothing when it is no amount.
 std::optional<double> strict_number(const QString& text) {
-    bool ok = false;
-    const double value = platform::text_trim(text).toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return value;
+    return platform::parse_typed_amount(text);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "tariffs/household_bills.h"
 
 namespace charging {
 
@@ -55,63 +56,56 @@ QString shortfall_list_statement() {
 }
 
 tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connection) {
+    // One statement for every household: what its valid unpaid bills (its own number's and its
+    // meter accounts') still ask.
     tariffs::BalanceOutcome out;
-    const auto fail = [&out, &connection] {
-        const QString error = platform::db_last_error(connection);
-        if (out.ok) out.error = error;
+    platform::PreparedStatement due(
+        connection,
+        QStringLiteral("update 预存结余 set 应扣金额=coalesce((select sum(b.实收金额) from 总收费 b "
+                       "where b.标志=1 and b.收费标志=1 and ") +
+            tariffs::households_bills_condition(QStringLiteral("预存结余.户号"),
+                                                QStringLiteral("b.户号")) +
+            QStringLiteral("),0)"));
+    if (!due.execute()) {
         out.ok = false;
-        out.messages.push_back(tariffs::plain_message(error));
-    };
-    bool opened = false;
-    const QStringList households = platform::query_column(
-        connection, QStringLiteral("select 户号 from 预存结余"), platform::OnFailure::Quiet,
-        &opened);
-    if (!opened) {
-        fail();
-        return out;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(tariffs::plain_message(out.error));
     }
-    // One commit for the whole pass instead of one per household; a failed update undoes only
-    // itself, so the pass still goes on after it.
-    platform::Transaction batch(connection);
-    for (const QString& number : households) {
-        const QString h = tariffs::half_width(number);
-        bool read = false;
-        // A household's own bills and those of its meter accounts (its number plus a suffix).
-        const double due = platform::query_number(
-            connection,
-            QStringLiteral("select sum(实收金额) from 总收费 where 标志=1 and 收费标志=1 and 户号 "
-                           "like ") +
-                platform::sql_quote(h + u'%'),
-            platform::OnFailure::Quiet, &read);
-        // A sum that could not be read is no amount due of 0: the row keeps what it had.
-        if (!read) {
-            fail();
-            continue;
-        }
-        if (!platform::db_execute(connection, QStringLiteral("update 预存结余 set 应扣金额=") +
-                                                  platform::sql_number(due) +
-                                                  QStringLiteral(" where  户号=") +
-                                                  platform::sql_quote(h)))
-            fail();
-    }
-    if (!batch.commit()) fail();
     return out;
 }
 
 tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
                                                     const QString& insert_statement) {
+    // The rebuild and the amounts due in one transaction: one sync for the whole query.
+    platform::Transaction transaction(connection);
+    if (!transaction.active())
+        return {tariffs::plain_message(platform::db_last_error(connection))};
     tariffs::Messages messages =
         tariffs::recompute_prepay_balances(connection, insert_statement).messages;
     const tariffs::Messages due = compute_prepay_amounts_due(connection).messages;
     messages.insert(messages.end(), due.begin(), due.end());
+    if (!transaction.commit())
+        messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
     return messages;
 }
 
 tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& connection) {
     tariffs::BalanceOutcome out;
+    platform::Transaction transaction(connection);
+    if (!transaction.active()) {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(tariffs::plain_message(out.error));
+        return out;
+    }
     out.messages = rebuild_balances_with_amounts_due(connection, balance_shortfall_insert());
     if (!platform::db_execute(connection,
                               QStringLiteral("update 预存结余 set 标记=1 where 应扣金额>0"))) {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(tariffs::plain_message(out.error));
+    }
+    if (!transaction.commit() && out.ok) {
         out.ok = false;
         out.error = platform::db_last_error(connection);
         out.messages.push_back(tariffs::plain_message(out.error));

@@ -35,13 +35,13 @@ inline const QString kBalanceReceiptOrder = QStringLiteral(" ORDER  BY 预存结
 // The households marked by the 余额不足 action, by receipt number.
 QString shortfall_list_statement();
 
-// Fills 应扣金额 of every row of 预存结余: the 实收金额 of the valid unpaid bills whose 户号
-// begins with the row's household number. A failed read or write is reported and the pass goes
-// on with the next row (the row keeps what it had).
+// Fills 应扣金额 of every row of 预存结余: the 实收金额 of the household's valid unpaid bills
+// (its own number's and its meter accounts'), in one statement. A failure is reported and every
+// row keeps what it had.
 tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connection);
 
-// The database part of an action that shows balances: the per-row rebuild with the insert
-// statement, then the amounts due. Returns every message of both, in order.
+// The database part of an action that shows balances, in one transaction: the per-row rebuild
+// with the insert statement, then the amounts due. Returns every message of both, in order.
 tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
                                                     const QString& insert_statement);
 

@@ -6,6 +6,7 @@
 #include "platform/query.h"
 #include "shell/operation_log.h"
 #include "shell/permissions.h"
+#include "shell/system_parameters.h"
 #include "tariffs/bills.h"
 
 namespace charging {
@@ -15,6 +16,7 @@ int prepayment_entry_mode = 0;
 namespace {
 
 const QString kLogFailure = QStringLiteral("添加日志失败！");
+const QString kInvoiceManagementOn = QStringLiteral("开启");
 
 PrepaymentOutcome refused(const QString& text, PrepayField focus, bool select = false) {
     PrepaymentOutcome out;
@@ -96,7 +98,8 @@ PrepaymentOutcome check_prepayment_form(platform::Connection& connection,
         return refused(QStringLiteral("请输入用户号！"), PrepayField::Household);
     if (form.collector.isEmpty())
         return refused(QStringLiteral("请选择收费人员！"), PrepayField::Collector);
-    if (!platform::money_positive(platform::to_number(form.amount)))
+    const std::optional<double> amount = platform::parse_typed_amount(form.amount);
+    if (!amount || !platform::money_positive(*amount))
         return refused(QStringLiteral("预存金额不能小于等于零！"), PrepayField::Amount);
     if (!platform::query_exists(connection,
                                 QStringLiteral("select 用户名 from 用户信息表 where 户号=") +
@@ -114,31 +117,54 @@ PrepaymentOutcome take_prepayment(platform::Connection& connection, const Prepay
     if (!out.done) return out;
     out.done = false;
     const QString household = platform::text_trim(form.household);
-    const double amount = platform::to_number(form.amount);
-    bool ok = true;
-    const qint64 receipt = next_prepayment_receipt_number(connection, &ok);
-    if (!ok) {
+    const double amount = *platform::parse_typed_amount(form.amount);
+    // A number another window left behind is no invoice of this deposit.
+    const QString invoice =
+        shell::system_parameters.invoice_management == kInvoiceManagementOn ? invoice_number
+                                                                             : QString();
+    const auto failed = [&out, &connection] {
         out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
         return out;
-    }
-    const QString insert =
-        QStringLiteral(
-            "insert into 预存明细 (户号,预存金额,收费人员,预存日期,收据号,发票号,标志,"
-            "抄表户号) values ( ") +
-        platform::sql_quote(household) + u',' + platform::sql_number(amount) + u',' +
-        platform::sql_quote(form.collector) + u',' + platform::date_to_sql_literal(form.date) +
-        u',' + QString::number(receipt) + u',' + platform::sql_quote(invoice_number) +
-        QStringLiteral(",1,'')");
-    if (!run_committed(connection, insert, out.messages)) return out;
-    out.done = true;
-    out.receipt = receipt;
+    };
+    // The deposit and the bills it settles are one transaction: never a stored deposit with
+    // its bills left unpaid, nor bills paid from a deposit that is not there.
+    platform::Transaction transaction(connection);
+    if (!transaction.active()) return failed();
+    bool ok = true;
+    const qint64 receipt = next_prepayment_receipt_number(connection, &ok);
+    if (!ok) return failed();
+    platform::PreparedStatement insert(
+        connection, QStringLiteral("insert into 预存明细 (户号,预存金额,收费人员,预存日期,收据号,"
+                                   "发票号,标志,抄表户号) values (?,?,?,?,?,?,1,'')"));
+    insert.bind_text(1, household);
+    insert.bind_number(2, amount);
+    insert.bind_text(3, form.collector);
+    insert.bind_date(4, form.date);
+    insert.bind_integer(5, receipt);
+    insert.bind_text(6, invoice);
+    if (!insert.execute()) return failed();
+    Messages log_failure;
     if (!shell::write_operation_log(kPrepayGroup, QStringLiteral("预存添加"),
                                     QStringLiteral("添加预存户号：") + household +
                                         QStringLiteral(" 用户姓名：") + form.name +
                                         QStringLiteral(" 预存金额：") + platform::to_text(amount) +
                                         QStringLiteral("元。")))
-        out.messages.push_back(tariffs::info_message(kLogFailure));
+        log_failure.push_back(tariffs::info_message(kLogFailure));
     out.settlement = pay_household_charges_from_prepayment(connection, household, today);
+    if (!out.settlement.completed) {
+        // Nothing stays: the window keeps the form for another try.
+        transaction.rollback();
+        out.settlement.settled.clear();
+        out.messages = out.settlement.messages;
+        return out;
+    }
+    if (!transaction.commit()) {
+        out.settlement.settled.clear();
+        return failed();
+    }
+    out.done = true;
+    out.receipt = receipt;
+    out.messages = log_failure;
     out.messages.insert(out.messages.end(), out.settlement.messages.begin(),
                         out.settlement.messages.end());
     out.messages.push_back(tariffs::info_message(QStringLiteral("添加成功！")));
@@ -150,7 +176,7 @@ PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 rec
     PrepaymentOutcome out = check_prepayment_form(connection, form);
     if (!out.done) return out;
     out.done = false;
-    const double amount = platform::to_number(form.amount);
+    const double amount = *platform::parse_typed_amount(form.amount);
     const QString update = QStringLiteral("update 预存明细 set 户号=") +
                            platform::sql_quote(platform::text_trim(form.household)) +
                            QStringLiteral(",预存金额=") + platform::sql_number(amount) +

@@ -1,8 +1,8 @@
 #pragma once
 // Prepayments (预存明细): taking one, changing one, voiding one, and the receipt numbers the
-// lists show. A new prepayment is stored in a transaction of its own and stays stored whatever
-// happens after: the household's unpaid bills are then settled from its balance in a second
-// one. A void keeps the row (标志 2), so its receipt number is never handed out again.
+// lists show. A new prepayment and the settlement of the household's unpaid bills from its
+// balance are one transaction: both stay, or neither. A void keeps the row (标志 2), so its
+// receipt number is never handed out again.
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -51,7 +51,7 @@ enum class PrepayField { None, Household, Collector, Amount };
 struct PrepaymentForm {
     QString household;  // as typed (trimmed here)
     QString collector;
-    QString amount;  // the amount box's text
+    QString amount;  // the amount box's text: a plain decimal, at most 2 decimals
     QDate date;
     QString name;  // the name box, for the log remark
 };
@@ -66,12 +66,15 @@ struct PrepaymentOutcome {
 };
 
 // The checks both modes share, in the window's order: household number, collector, an amount
-// above zero, and a household of that number.
+// above zero (the box's whole text a plain decimal with at most 2 decimals, below 1e9), and a
+// household of that number.
 PrepaymentOutcome check_prepayment_form(platform::Connection& connection,
                                         const PrepaymentForm& form);
 
-// A new prepayment: the checks, the row (with `invoice_number`), the log row, the settlement of
-// the household's bills from its balance (dated `today`), then "添加成功！".
+// A new prepayment: the checks, the row, the log row and the settlement of the household's
+// bills from its balance (dated `today`) in one transaction, then "添加成功！". The row carries
+// `invoice_number` only while invoice management is on, else an empty 发票号. When the
+// settlement fails nothing is stored and its messages say why.
 PrepaymentOutcome take_prepayment(platform::Connection& connection, const PrepaymentForm& form,
                                   const QString& invoice_number, const QDate& today);
 

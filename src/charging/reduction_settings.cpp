@@ -152,9 +152,13 @@ ReductionOutcome save_reduction_setting(platform::Connection& connection,
     if (period == kReductionCounted && not_above_zero(times))
         return refused(kCountTooSmall, form.by_quantity ? ReductionField::QuantityTimes
                                                         : ReductionField::AmountTimes);
-    if (mode == kReductionPartial && not_above_zero(value))
+    // A partial reduction's box is read whole ("1,000.50" is no 1.00, "12abc" no 12).
+    const std::optional<double> typed = platform::parse_typed_amount(value);
+    if (mode == kReductionPartial && (!typed || !platform::money_positive(*typed)))
         return refused(kAmountTooSmall,
                        form.by_quantity ? ReductionField::Quantity : ReductionField::Amount);
+    const QString value_text =
+        mode == kReductionPartial ? platform::sql_number(*typed) : number_text(value);
 
     const QString value_column =
         form.by_quantity ? QStringLiteral("减免用量") : QStringLiteral("减免金额");
@@ -169,12 +173,12 @@ ReductionOutcome save_reduction_setting(platform::Connection& connection,
         if (exists) return refused(kSettingExists, ReductionField::None);
         sql = QStringLiteral("insert into 减免设置 (户号,减免方式,减免期限,") + value_column +
               QStringLiteral(",减免次数,减免类型) values ( ") + sql_quote(form.household) + u',' +
-              sql_quote(mode) + u',' + sql_quote(period) + u',' + number_text(value) + u',' +
+              sql_quote(mode) + u',' + sql_quote(period) + u',' + value_text + u',' +
               number_text(times) + u',' + sql_quote(type) + u')';
     } else {
         sql = QStringLiteral("update 减免设置 set 减免方式=") + sql_quote(mode) +
               QStringLiteral(",减免期限=") + sql_quote(period) + u',' + value_column + u'=' +
-              number_text(value) + QStringLiteral(",减免次数=") + number_text(times) +
+              value_text + QStringLiteral(",减免次数=") + number_text(times) +
               QStringLiteral(",减免类型=") + sql_quote(type) + QStringLiteral(" where 户号=") +
               sql_quote(edited_household);
     }

@@ -222,4 +222,14 @@ double round_amount(double amount, RoundingMode mode) {
 
 double round_cents(double amount) { return round_amount(amount, RoundingMode::Cents); }
 
+std::optional<double> parse_typed_amount(const QString& text) {
+    static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+(\\.\\d{0,2})?|\\.\\d{1,2})$"));
+    const QString trimmed = text_trim(text);
+    if (!plain.match(trimmed).hasMatch()) return std::nullopt;
+    bool ok = false;
+    const double value = trimmed.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::fabs(value) >= kLargestTypedAmount) return std::nullopt;
+    return value;
+}
+
 }  // namespace platform

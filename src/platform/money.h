@@ -4,6 +4,7 @@
 // tolerance, and amounts in Chinese capitals are written here too.
 #include <QString>
 #include <cmath>
+#include <optional>
 
 namespace platform {
 
@@ -31,6 +32,14 @@ double round_amount(double amount, RoundingMode mode);
 double round_amount_to_halves(double amount);
 // round_amount(amount, RoundingMode::Cents).
 double round_cents(double amount);
+
+// Amounts typed into a box are at most this large (in absolute value).
+inline constexpr double kLargestTypedAmount = 1e9;
+
+// An amount box's whole text as an amount: a plain decimal ("12", "-3.5", "0.05", ".5"), blanks
+// around it allowed, at most 2 decimals and below kLargestTypedAmount. Anything else (grouping
+// commas, exponents, trailing text, "nan", an empty box) is no amount.
+std::optional<double> parse_typed_amount(const QString& text);
 
 // The capital text of an amount given in decimal figures ("1234.5", "-3", "100"), which is how
 // receipts hand it over. Money mode (every caller): yuan, jiao and fen, 整 when there is no fen.

@@ -17,6 +17,12 @@ QString households_bills_condition(const QString& households_select,
            QStringLiteral(")))");
 }
 
+QString household_numbers_select(const QString& households_select) {
+    return QStringLiteral("select 户号 as 账号,户号 as 所属户号 from (") + households_select +
+           QStringLiteral(") union select 户号,父号 from 用户表管理 where 父号 in (") +
+           households_select + u')';
+}
+
 QString bill_household_expression(const QString& number_column) {
     return QStringLiteral("coalesce((select max(父号) from 用户表管理 where 用户表管理.户号=") +
            number_column + QStringLiteral("),") + number_column + QStringLiteral(")");

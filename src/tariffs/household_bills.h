@@ -27,6 +27,11 @@ QString household_bills_condition(const QString& household,
 QString households_bills_condition(const QString& households_select,
                                    const QString& number_column = QStringLiteral("户号"));
 
+// Every number the households of a subquery may key their rows by, paired with the household:
+// rows (账号, 所属户号), the household's own number and each of its meter accounts'. Joining
+// 总收费 on 户号 = 账号 and grouping by 所属户号 sums each household's bills in one statement.
+QString household_numbers_select(const QString& households_select);
+
 // The household a row's number belongs to, as an SQL expression over the column: the meter
 // account's 父号, or the number itself where no meter account carries it (a household's own
 // number). For grouping bills by a household's street or any other household column.

@@ -5,6 +5,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "tariffs/household_bills.h"
 
 namespace tariffs {
 
@@ -55,43 +56,65 @@ BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection) {
 
 namespace {
 
-// The grouped rebuild after 预存结余 was filled by `fill`.
-BalanceOutcome rebuild_grouped(platform::Connection& connection,
-                               const std::function<bool()>& fill) {
-    BalanceOutcome out;
-    if (!run_fixed(connection, QStringLiteral("delete from 预存结余"), out)) return out;
+void rebuild_grouped_steps(platform::Connection& connection, const std::function<bool()>& fill,
+                           BalanceOutcome& out) {
+    if (!run_fixed(connection, QStringLiteral("delete from 预存结余"), out)) return;
     if (!fill()) {
         out.ok = false;
         out.error = platform::db_last_error(connection);
         out.messages.push_back(plain_message(out.error));
-        return out;
+        return;
     }
+    // Each household's deductions and amounts due over all of its bills: its own number's and
+    // its meter accounts'.
+    static const QString numbers =
+        household_numbers_select(QStringLiteral("select 户号 from 预存结余"));
     if (!run_fixed(connection,
-             QStringLiteral(
-                 "insert into  预存结余 (户号,预存金额,已扣金额,应扣金额)  select 总收费.户号,0 as "
-                 "预存金额,SUM (总收费.预存扣款) as 扣款金额,0 as 应收金额 from 总收费 where "
-                 "总收费.标志=1  and 总收费.预存扣款>0 and 总收费.户号 in (select 户号 from "
-                 "预存结余) GROUP BY 总收费.户号"),
-             out))
-        return out;
+                   QStringLiteral("insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select "
+                                  "n.所属户号,0,SUM (b.预存扣款),0 from 总收费 b,(") +
+                       numbers +
+                       QStringLiteral(") n where b.户号=n.账号 and b.标志=1 and b.预存扣款>0 "
+                                      "GROUP BY n.所属户号"),
+                   out))
+        return;
     if (!run_fixed(connection,
-             QStringLiteral(
-                 "insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select 总收费.户号,0 as "
-                 "预存金额,0 as 扣款金额, sum (总收费.实收金额) as 应收金额 from 总收费 where "
-                 "总收费.标志=1 and 总收费.收费标志=1  and  总收费.户号 in(select 户号 from "
-                 "预存结余) GROUP BY 总收费.户号"),
-             out))
-        return out;
-    if (!reset_grouped_table(connection, out)) return out;
+                   QStringLiteral("insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select "
+                                  "n.所属户号,0,0,sum (b.实收金额) from 总收费 b,(") +
+                       numbers +
+                       QStringLiteral(") n where b.户号=n.账号 and b.标志=1 and b.收费标志=1 "
+                                      "GROUP BY n.所属户号"),
+                   out))
+        return;
+    if (!reset_grouped_table(connection, out)) return;
     if (!run_fixed(connection,
              QStringLiteral("insert into  预存结余新 (户号,预存金额,已扣金额,应扣金额)  select  "
                             "户号,sum(预存金额) as 预存金额,sum(已扣金额) as 已扣金额 ,SUM(应扣金额) "
                             "as 应扣金额 from 预存结余 GROUP BY 户号"),
              out))
-        return out;
+        return;
     if (!run_fixed(connection, QStringLiteral("update 预存结余新 set 结余金额=预存金额-已扣金额"), out))
-        return out;
+        return;
     run_fixed(connection, QStringLiteral("update 预存结余新 set 标记=1 where 应扣金额>0"), out);
+}
+
+// The grouped rebuild after 预存结余 was filled by `fill`.
+BalanceOutcome rebuild_grouped(platform::Connection& connection,
+                               const std::function<bool()>& fill) {
+    // One transaction: one sync for the whole rebuild. What went in before a failing step stays.
+    BalanceOutcome out;
+    platform::Transaction transaction(connection);
+    if (!transaction.active()) {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(plain_message(out.error));
+        return out;
+    }
+    rebuild_grouped_steps(connection, fill, out);
+    if (!transaction.commit()) {
+        if (out.ok) out.error = platform::db_last_error(connection);
+        out.ok = false;
+        out.messages.push_back(plain_message(platform::db_last_error(connection)));
+    }
     return out;
 }
 
@@ -123,64 +146,53 @@ BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& conne
 
 BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
                                          const QString& insert_statement) {
+    // One transaction of a few set-based statements, whatever the number of households; a
+    // failing statement is reported and the rest still run, and what went in is committed.
     BalanceOutcome out;
-    platform::db_execute(connection, QStringLiteral("delete from 预存结余"));
+    platform::Transaction transaction(connection);
+    if (!transaction.active()) {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(plain_message(out.error));
+        return out;
+    }
+    const auto report = [&](bool done) {
+        if (!done) out.messages.push_back(plain_message(platform::db_last_error(connection)));
+    };
+    BalanceOutcome ignored;
+    run_fixed(connection, QStringLiteral("delete from 预存结余"), ignored);
     if (!run(connection, insert_statement, out)) {
         out.messages.push_back(plain_message(platform::db_last_error(connection)));
         out.messages.push_back(plain_message(insert_statement));
     }
     // One row per household: the one with the smallest receipt number, holding the sum.
-    const QStringList repeated = platform::query_column(
+    // Only the kept row is updated, so each sum is taken before any row of its household
+    // changed.
+    static const QString kept = QStringLiteral(
+        "rowid=(select top 1 t.rowid from 预存结余 t where t.户号=预存结余.户号 order by "
+        "t.编号,t.rowid)");
+    report(run_fixed(connection,
+                     QStringLiteral("update 预存结余 set 预存金额=(select sum(t.预存金额) from "
+                                    "预存结余 t where t.户号=预存结余.户号) where 户号 in (select "
+                                    "户号 from 预存结余 group by 户号 having count(户号)>1) and ") +
+                         kept,
+                     out));
+    report(run_fixed(connection, QStringLiteral("delete from 预存结余 where not ") + kept, out));
+    // What every bill of the household (its own number's and its meter accounts') took.
+    report(run_fixed(
         connection,
-        QStringLiteral("select 户号 from 预存结余 where 户号 in (select 户号 from  预存结余  "
-                       "group  by  户号  having  count(户号) > 1)"),
-        platform::OnFailure::Quiet);
-    QStringList households;
-    for (const QString& h : repeated)
-        if (!households.contains(h)) households << h;
-    for (const QString& h : households) {
-        const QString who = platform::sql_quote(h);
-        const double sum = platform::query_number(
-            connection,
-            QStringLiteral("select sum(预存金额) as 总金额  from  预存结余   where 户号=") + who,
-            platform::OnFailure::Quiet);
-        const QString first = platform::query_text(
-            connection,
-            QStringLiteral("select 编号 from 预存结余 where  户号=") + who +
-                QStringLiteral("  order by 编号"),
-            platform::OnFailure::Quiet);
-        const QString key = first.isEmpty() ? QStringLiteral("null") : first;
-        if (!run(connection,
-                 QStringLiteral("update 预存结余 set 预存金额=") + platform::sql_number(sum) +
-                     QStringLiteral(" where 户号=") + who + QStringLiteral(" and  编号") +
-                     (first.isEmpty() ? QStringLiteral(" is null") : u'=' + key),
-                 out))
-            out.messages.push_back(plain_message(platform::db_last_error(connection)));
-        run(connection,
-            QStringLiteral("delete from 预存结余 where 户号=") + who +
-                (first.isEmpty() ? QStringLiteral(" and  编号 is not null")
-                                 : QStringLiteral(" and  编号<>") + key),
-            out);
-    }
-    const QList<QStringList> rows = platform::query_rows(
-        connection, QStringLiteral("select 预存金额,户号 from 预存结余"), platform::OnFailure::Quiet);
-    for (const QStringList& row : rows) {
-        const double paid_in = platform::to_number(row.value(0));
-        const QString h = half_width(row.value(1));
-        // A household's own bills and those of its meter accounts (its number plus a suffix).
-        const double taken = platform::query_number(
-            connection,
-            QStringLiteral("select sum(预存扣款)as 总金额 from 总收费 where 户号  like ") +
-                platform::sql_quote(h + u'%') + QStringLiteral(" and 标志=1"),
-            platform::OnFailure::Quiet);
-        const QString update = QStringLiteral("update 预存结余 set 已扣金额=") +
-                               platform::sql_number(taken) + QStringLiteral(",结余金额=") +
-                               platform::sql_number(paid_in - taken) +
-                               QStringLiteral(" where 户号=") + platform::sql_quote(h);
-        if (!run(connection, update, out)) {
-            out.messages.push_back(plain_message(update));
-            out.messages.push_back(plain_message(platform::db_last_error(connection)));
-        }
+        QStringLiteral("update 预存结余 set 已扣金额=coalesce((select sum(b.预存扣款) from 总收费 b "
+                       "where b.标志=1 and ") +
+            households_bills_condition(QStringLiteral("预存结余.户号"), QStringLiteral("b.户号")) +
+            QStringLiteral("),0)"),
+        out));
+    report(run_fixed(connection,
+                     QStringLiteral("update 预存结余 set 结余金额=coalesce(预存金额,0)-已扣金额"),
+                     out));
+    if (!transaction.commit()) {
+        if (out.ok) out.error = platform::db_last_error(connection);
+        out.ok = false;
+        out.messages.push_back(plain_message(platform::db_last_error(connection)));
     }
     return out;
 }

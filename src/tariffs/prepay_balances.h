@@ -17,9 +17,12 @@ struct BalanceOutcome {
     Messages messages;  // what to show, in order (plain boxes)
 };
 
+// A household's bills are those of its own number and of its meter accounts
+// (tariffs/household_bills.h), in both rebuilds. Each rebuild runs in one transaction.
+//
 // The grouped rebuild: 预存结余 gets the caller's rows (or, for an empty statement, every
-// household's valid prepayments), the deductions (预存扣款 > 0) and the amounts due of the
-// valid bills whose 户号 equals a household's, and 预存结余新 one row per household with
+// household's valid prepayments), then per household the deductions (预存扣款 > 0) and the
+// amounts due of its valid bills, and 预存结余新 one row per household with
 // 结余金额 = 预存金额 − 已扣金额 and 标记 1 where something is due. Stops at the first failure.
 // `flag` is kept for the callers; it changes nothing.
 BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
@@ -35,8 +38,8 @@ BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& conne
 BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection);
 
 // The per-row rebuild: 预存结余 gets the caller's rows (编号,户号,预存金额), merged to one row
-// per household, each with 已扣金额 = the 预存扣款 of every valid bill whose 户号 begins with
-// the household number and 结余金额 = 预存金额 − 已扣金额. Goes on after a failure.
+// per household (the smallest 编号, holding the sum), each with 已扣金额 = the 预存扣款 of every
+// valid bill of the household and 结余金额 = 预存金额 − 已扣金额. Goes on after a failure.
 BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
                                          const QString& insert_statement);
 

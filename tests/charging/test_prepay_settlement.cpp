@@ -1,7 +1,7 @@
 // Settling unpaid bills from prepaid balances: which bills a balance covers and in what order,
-// what a settled bill and its readings carry, one serial per bill, the exact and the prefix
-// match of household numbers, the permission of the all-households runs, and a failure that
-// ends a run keeping what was settled before it.
+// what a settled bill and its readings carry, one serial per bill, a household's bills under its
+// meter accounts, the permission of the all-households runs, and a failure or a bill paid
+// meanwhile that rolls back the whole run.
 #include "charging/batch_charging.h"
 #include "charging/prepay_settlement.h"
 #include "charging_fixture.h"
@@ -121,18 +121,19 @@ TEST_F(PrepaySettlement, SerialsContinueTheLargestStored) {
               (QStringList{s("5:"), s("11:1000000008"), s("12:1000000009"), s("13:1000000010")}));
 }
 
-TEST_F(PrepaySettlement, OneHouseholdMatchesExactlyTheRunMatchesByPrefix) {
+TEST_F(PrepaySettlement, BillsUnderAMeterAccountAreTheHouseholds) {
     meter("0001", "000101");
     prepayment("0001", 1000000001, 100);
     bill("000101", 11, 30, 30);  // booked under the meter account only
-    EXPECT_TRUE(
-        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.empty());
-    EXPECT_EQ(value(s("select 收费标志 from 总收费 where 收据号=11")), s("1"));
-
+    EXPECT_EQ(
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.size(),
+        1u);
+    bill("000101", 12, 20, 20);
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});
     EXPECT_FALSE(run.show_shortfall_list);
-    EXPECT_EQ(bills(), QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 ")});
+    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 "),
+                                    s("12 0 1000002 0 20 预存扣款 2024-03-20 ")}));
 }
 
 TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
@@ -169,7 +170,7 @@ TEST_F(PrepaySettlement, TheRunsOfEveryHouseholdNeedTheRight) {
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("0"));
 }
 
-TEST_F(PrepaySettlement, AFailureEndsTheRunKeepingTheBillsBefore) {
+TEST_F(PrepaySettlement, AFailureRollsBackTheWholeRun) {
     household("0003", "丙");
     prepayment("0001", 1000000001, 100);
     prepayment("0003", 1000000002, 100);
@@ -180,15 +181,16 @@ TEST_F(PrepaySettlement, AFailureEndsTheRunKeepingTheBillsBefore) {
     fail_readings_of(12);
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     EXPECT_FALSE(run.run.completed);
+    EXPECT_TRUE(run.run.settled.empty());
     ASSERT_EQ(texts(run.messages).size(), 1);  // the failure, and no closing message
     EXPECT_TRUE(run.messages[0].text.contains(s("boom")));
     EXPECT_TRUE(run.messages[0].plain);
-    // Bill 12 is not half paid: neither its row nor its readings carry the serial.
+    // Not even bill 11, settled before the failure, stays paid.
     EXPECT_EQ(
         bills(),
-        (QStringList{s("11 0 1000001 0 10 预存扣款 2024-03-20 "), s("12 1  10 0 未知 2024-03-01 "),
+        (QStringList{s("11 1  10 0 未知 2024-03-01 "), s("12 1  10 0 未知 2024-03-01 "),
                      s("13 1  10 0 未知 2024-03-01 "), s("31 1  10 0 未知 2024-03-01 ")}));
-    EXPECT_EQ(reading_serials(), (QStringList{s("11:1000001"), s("12:"), s("13:"), s("31:")}));
+    EXPECT_EQ(reading_serials(), (QStringList{s("11:"), s("12:"), s("13:"), s("31:")}));
 }
 
 TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
@@ -211,20 +213,18 @@ TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
                                     s("21 0 1000003 7 0 王收 2024-03-20 ")}));
 }
 
-// A household number that begins with another's: the first turn's prefix match settles the
-// longer number's bills, and the later turn must find them paid, not settle them again.
-TEST_F(PrepaySettlement, ABillSettledInOneTurnIsPaidForTheNext) {
+// A household number that begins with another's: each household settles its own bills only.
+TEST_F(PrepaySettlement, ANumberBeginningWithAnothersIsAnotherHousehold) {
     household("00011", "丁");
     prepayment("0001", 1000000001, 100);
     prepayment("00011", 1000000002, 50);
     bill("00011", 21, 20, 20);
-    bill("00011", 22, 3, 3);
+    bill("00011", 22, 40, 40);
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     EXPECT_TRUE(run.run.completed);
-    EXPECT_EQ(run.run.settled.size(), 2u);
+    // 00011's 50 covers 20, not the next 40; 0001's 100 is not spent on them.
     EXPECT_EQ(bills(), (QStringList{s("21 0 1000001 0 20 预存扣款 2024-03-20 "),
-                                    s("22 0 1000002 0 3 预存扣款 2024-03-20 ")}));
-    EXPECT_EQ(reading_serials(), (QStringList{s("21:1000001"), s("22:1000002")}));
+                                    s("22 1  40 0 未知 2024-03-01 ")}));
 }
 
 TEST_F(PrepaySettlement, AQuoteInAHouseholdNumberStaysText) {

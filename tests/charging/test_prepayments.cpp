@@ -49,6 +49,12 @@ TEST_F(Prepayments, FormRefusalsInOrder) {
         {form("0001", "-5"), "预存金额不能小于等于零！", F::Amount},
         {form("0001", "abc"), "预存金额不能小于等于零！", F::Amount},
         {form("0001", "0.00000001"), "预存金额不能小于等于零！", F::Amount},
+        // The whole box, not the number it begins with.
+        {form("0001", "1,000.50"), "预存金额不能小于等于零！", F::Amount},
+        {form("0001", "12abc"), "预存金额不能小于等于零！", F::Amount},
+        {form("0001", "1e308"), "预存金额不能小于等于零！", F::Amount},
+        {form("0001", "10.456"), "预存金额不能小于等于零！", F::Amount},
+        {form("0001", "1000000000"), "预存金额不能小于等于零！", F::Amount},
         {form("9999", "10"), "无此用户！", F::Household},
         {form("0001' or '1'='1", "10"), "无此用户！", F::Household},
     };
@@ -64,6 +70,7 @@ TEST_F(Prepayments, FormRefusalsInOrder) {
 }
 
 TEST_F(Prepayments, ANewPrepaymentIsStoredLoggedAndPaysTheBills) {
+    shell::system_parameters.invoice_management = s("开启");
     bill("0001", 11, 30, 30);
     bill("0001", 12, 50, 50);
     const charging::PrepaymentOutcome out =
@@ -108,20 +115,30 @@ TEST_F(Prepayments, AFailedInsertStoresNothingAndSaysWhy) {
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
 }
 
-TEST_F(Prepayments, AFailedSettlementKeepsThePrepayment) {
+// Without invoice management a deposit has no invoice, whatever number another window left.
+TEST_F(Prepayments, WithoutInvoiceManagementTheInvoiceIsEmpty) {
+    shell::system_parameters.invoice_management = s("关闭");
+    ASSERT_TRUE(charging::take_prepayment(db(), form("0001", "10"), s("00012"), today).done);
+    EXPECT_EQ(value(s("select 发票号 from 预存明细")), s(""));
+}
+
+// The deposit and the bills it pays go together: a settlement that fails stores no deposit.
+TEST_F(Prepayments, AFailedSettlementStoresNothing) {
     bill("0001", 11, 10, 10);
     fail_readings_of(11);
     const charging::PrepaymentOutcome out =
         charging::take_prepayment(db(), form("0001", "10"), QString(), today);
-    EXPECT_TRUE(out.done);
-    ASSERT_EQ(out.messages.size(), 2u);
+    EXPECT_FALSE(out.done);
+    ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_TRUE(out.messages[0].text.contains(s("boom")));
-    EXPECT_EQ(out.messages[1].text, s("添加成功！"));
-    EXPECT_EQ(count(s("select count(*) from 预存明细 where 标志=1")), 1);
+    EXPECT_TRUE(out.settlement.settled.empty());
+    EXPECT_EQ(count(s("select count(*) from 预存明细")), 0);
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='预存添加'")), 0);
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
 }
 
 TEST_F(Prepayments, ModifyingChangesTheRowAndSettlesNothing) {
+    shell::system_parameters.invoice_management = s("开启");
     bill("0001", 11, 30, 30);
     charging::take_prepayment(db(), form("0001", "10"), s("7"), today);
     const charging::StoredPrepayment loaded = charging::load_prepayment(db(), 1000000001);
@@ -241,7 +258,8 @@ TEST_F(PrepaymentQueries, QueryWindowStatements) {
 
 TEST_F(PrepaymentQueries, ListRowsAndTotals) {
     exec(s("update 用户信息表 set 固定电话='555',移动电话='139' where 户号='0001'"));
-    charging::take_prepayment(db(), form("0001", "10.456"), s("00012"), today);
+    shell::system_parameters.invoice_management = s("开启");
+    charging::take_prepayment(db(), form("0001", "10.46"), s("00012"), today);
     charging::take_prepayment(db(), form("0002", "20"), QString(), today);
     charging::void_prepayment(db(), 1000000002, s("№000000002"));
     charging::PrepaymentQuery query;

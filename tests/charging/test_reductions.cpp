@@ -141,6 +141,25 @@ TEST_F(Reductions, SaveRefusalsWriteNothing) {
              f.amount = s("0");
          },
          "减免金额不能小于0！", ReductionField::Amount},
+        // The whole box, not the number it begins with.
+        {"partial amount with a grouping comma",
+         [](ReductionSettingForm& f) {
+             f.amount_mode = s("部分减免");
+             f.amount = s("1,000.50");
+         },
+         "减免金额不能小于0！", ReductionField::Amount},
+        {"partial amount followed by text",
+         [](ReductionSettingForm& f) {
+             f.amount_mode = s("部分减免");
+             f.amount = s("12abc");
+         },
+         "减免金额不能小于0！", ReductionField::Amount},
+        {"partial amount beyond any bill",
+         [](ReductionSettingForm& f) {
+             f.amount_mode = s("部分减免");
+             f.amount = s("1e308");
+         },
+         "减免金额不能小于0！", ReductionField::Amount},
         {"partial amount left as --",
          [](ReductionSettingForm& f) { f.amount_mode = s("部分减免"); }, "减免金额不能小于0！",
          ReductionField::Amount},

@@ -188,4 +188,17 @@ TEST(PathParts, SplitAtTheLastSeparator) {
     }
 }
 
+// A typed amount is the box's whole text or nothing: "1,000.50" is no 1.00, "12abc" no 12.
+TEST(TypedAmount, TheWholeTextIsAPlainDecimal) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"12", 12},          {" 60.00 ", 60},   {"-3.5", -3.5},   {"+0.05", 0.05},
+        {".5", 0.5},         {"7.", 7},         {"999999999.99", 999999999.99},
+        {"1,000.50", {}},    {"12abc", {}},     {"1e308", {}},    {"1e2", {}},
+        {"0.001", {}},       {"1000000000", {}}, {"nan", {}},     {"inf", {}},
+        {"", {}},            {".", {}},         {"--1", {}},      {"1 2", {}},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(parse_typed_amount(QString::fromUtf8(text)), expected) << text;
+}
+
 }  // namespace

@@ -20,29 +20,31 @@ public:
         prepayment(11, "H1", 50);
         prepayment(13, "H1", 1000, 2);  // void
         earlier_bill("H1", 1, 0, 20);              // paid from the balance
-        earlier_bill("H101", 2, 0, 5);             // under a meter account
+        exec(s("insert into 用户表管理 (户号,父号,收费项目) values ('H101','H1','水费')"));
+        earlier_bill("H101", 2, 0, 5);             // under a meter account of H1
+        earlier_bill("H11", 5, 0, 7, 1, 9);        // another household's, though it begins H1
         earlier_bill("H1", 3, 0, -4);              // a negative deduction
         earlier_bill("H1", 4, 0, 0, 1, 30);        // unpaid, 30 due
         prepayment(14, "H2", 10);
     }
 };
 
-TEST_F(Balances, GroupedRebuildMatchesBillsExactly) {
+TEST_F(Balances, GroupedRebuildTakesTheHouseholdsBills) {
     const auto out = tariffs::rebuild_prepayment_balances(db(), s(kOneHouseholdGrouped), 1);
     EXPECT_TRUE(out.ok) << out.error.toStdString();
     expect_columns(s("select * from 预存结余新 where 户号='H1'"),
-                   {{"预存金额", "150"}, {"已扣金额", "20"}, {"结余金额", "130"},
+                   {{"预存金额", "150"}, {"已扣金额", "25"}, {"结余金额", "125"},
                     {"应扣金额", "30"}, {"标记", "1"}},
                    "H1");
     EXPECT_EQ(count(s("select count(*) from 预存结余新")), 1);
-    EXPECT_DOUBLE_EQ(tariffs::grouped_balance_of(db(), s("H1")), 130);
+    EXPECT_DOUBLE_EQ(tariffs::grouped_balance_of(db(), s("H1")), 125);
     // Every household with an empty statement.
     EXPECT_TRUE(tariffs::rebuild_prepayment_balances(db(), QString(), 1).ok);
     expect_columns(s("select * from 预存结余新 where 户号='H2'"),
                    {{"预存金额", "10"}, {"已扣金额", "0"}, {"结余金额", "10"}, {"标记", ""}}, "H2");
 }
 
-TEST_F(Balances, PerRowRebuildMergesAndMatchesByPrefix) {
+TEST_F(Balances, PerRowRebuildMergesAndTakesTheHouseholdsBills) {
     const auto out = tariffs::recompute_prepay_balances(db(), s(kOneHouseholdPerRow));
     EXPECT_TRUE(out.ok) << out.error.toStdString();
     ASSERT_EQ(count(s("select count(*) from 预存结余")), 1);
