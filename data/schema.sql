@@ -252,6 +252,10 @@ CREATE INDEX 用户表管理_父号 ON 用户表管理 (父号);
 CREATE INDEX 总收费_户号 ON 总收费 (户号);
 CREATE INDEX 总收费_收据号 ON 总收费 (收据号);
 CREATE INDEX 总收费_流水号 ON 总收费 (流水号);
+-- The statistics read one period of bills at a time, by day of payment or of reading, and must
+-- not read the whole history to find it.
+CREATE INDEX 总收费_收费日期 ON 总收费 (收费日期);
+CREATE INDEX 总收费_抄表日期 ON 总收费 (抄表日期);
 
 -- What a clerk does all day must not slow down as the register grows: the reading order of a
 -- new account (count and highest 抄表序号 of a reader) and the moves within a reader's walk,
@@ -385,6 +389,8 @@ CREATE INDEX 抄表总表_户号日期 ON 抄表总表 (户号, 抄表日期);
 CREATE INDEX 抄表总表_父号 ON 抄表总表 (父号);
 CREATE INDEX 抄表总表_收据号 ON 抄表总表 (收据号);
 CREATE INDEX 抄表总表_流水号 ON 抄表总表 (流水号);
+-- The statistics read one reading window or month of readings at a time.
+CREATE INDEX 抄表总表_抄表日期 ON 抄表总表 (抄表日期);
 
 -- Result of the last unread-meters query; emptied and refilled by every such query.
 CREATE TABLE 未抄表数据 (

@@ -1,130 +1,115 @@
 #include "reports/charge_takings.h"
 
+#include <QHash>
 #include <cmath>
 
 #include "platform/money.h"
 #include "platform/query.h"
 #include "reports/typed_literals.h"
+#include "tariffs/household_bills.h"
 
 namespace reports {
 
 namespace {
 
 using platform::OnFailure;
-using platform::sql_quote;
-
-qint64 count_of(platform::Connection& main, const QString& sql) {
-    return platform::query_integer(main, sql, OnFailure::Quiet);
-}
-
-// A sum and a count from one statement, in that field order; no row or a failure gives zeros.
-std::pair<double, qint64> sum_and_count(platform::Connection& main, const QString& sql) {
-    const auto rows = platform::query_rows(main, sql, OnFailure::Quiet);
-    if (rows.isEmpty() || rows.first().size() < 2) return {0, 0};
-    return {rows.first()[0].toDouble(), rows.first()[1].toLongLong()};
-}
 
 QString count_text(qint64 count) { return QString::number(count); }
 
-// Per collector: window payments (serials and amount), prepayments taken (rows and amount).
-struct CollectorCells {
-    qint64 serials = 0, prepay_rows = 0;
-    double window = 0, prepay = 0;
+// The figures of every group over the period come from a few grouped statements, each bounded
+// by the period first: one pass over the period's bills, readings and prepayments, however many
+// groups there are and however long the history.
+struct Figures {
+    qint64 a = 0, b = 0, c = 0, d = 0;
+    double x = 0, y = 0, z = 0;
 };
+using FigureMap = QHash<QString, Figures>;
 
-CollectorCells collector_cells(platform::Connection& main, const QString& g, const QString& s,
-                               const QString& e) {
-    CollectorCells cells;
-    const QString range =
-        QStringLiteral("收费日期>=") + s + QStringLiteral(" and 收费日期 <= ") + e;
-    if (g == kEarlierDeduction) {
-        cells.serials =
-            count_of(main, QStringLiteral("select count(*) from 总收费 where ") + range +
-                               QStringLiteral(" and 收费人员='未知' and 标志=1 and "
-                                              "收费标志=1 and 预存扣款>0"));
-        // Unpaid bills took no money at the window: the first field is the constant 0.
-        cells.window =
-            report_sum(main, QStringLiteral("select 0,sum(预存扣款) from 总收费 where ") + range +
-                                 QStringLiteral(" and 收费人员='未知' and 标志=1 and "
-                                                "收费标志=1"));
-    } else {
-        cells.serials = count_of(
-            main,
-            QStringLiteral("select count(*) from (select distinct 流水号 from 总收费 where ") +
-                range + QStringLiteral(" and 收费人员=") + sql_quote(g) +
-                QStringLiteral(" and 标志=1 and 收费标志=0)"));
-        cells.window = report_sum(
-            main, QStringLiteral("select sum(实收金额),sum(预存扣款) from 总收费 where ") + range +
-                      QStringLiteral(" and 收费人员=") + sql_quote(g) +
-                      QStringLiteral(" and 标志=1 and 收费标志=0"));
-    }
-    const auto [amount, rows] = sum_and_count(
-        main, QStringLiteral("select sum(预存金额) as 预存金额合计 , count(户号) as 用户数 from "
-                             "预存明细 where 预存日期>=") +
-                  s + QStringLiteral(" and 预存日期 <= ") + e + QStringLiteral(" and 收费人员=") +
-                  sql_quote(g) + QStringLiteral(" and 标志=1"));
-    cells.prepay = amount;
-    cells.prepay_rows = rows;
-    return cells;
+// Rows of (group, numbers...) keyed by the group as the database compares it.
+QList<QStringList> grouped_rows(platform::Connection& main, const QString& sql) {
+    return platform::query_rows(main, sql, OnFailure::Quiet);
 }
 
-// Per street: readings, paid and unpaid bills, amounts paid and prepaid, deductions.
-struct StreetCells {
-    qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
-    double collected = 0, prepay = 0, deduction = 0;
-};
+QString range(const QString& column, const QString& s, const QString& e) {
+    return column + QStringLiteral(">=") + s + QStringLiteral(" and ") + column +
+           QStringLiteral(" <= ") + e;
+}
 
-StreetCells street_cells(platform::Connection& main, const QString& g, const QString& s,
-                         const QString& e, bool yearly) {
-    StreetCells cells;
-    const QString street = QStringLiteral(" and 用户信息表.居住街道=") + sql_quote(g);
-    const QString bills_of_street =
-        QStringLiteral(
-            "from 总收费,用户信息表 where 总收费.户号=用户信息表.户号 and "
-            "总收费.收费日期>=") +
-        s + QStringLiteral(" and 总收费.收费日期 <= ") + e + street;
-    cells.read = count_of(main, QStringLiteral("select count(*) from 抄表总表,用户信息表 where "
-                                               "抄表总表.父号=用户信息表.户号 and "
-                                               "抄表总表.抄表日期>=") +
-                                    s + QStringLiteral(" and 抄表总表.抄表日期 <= ") + e + street);
-    cells.paid = count_of(
-        main, QStringLiteral("select count(*) from 总收费 where 总收费.收费日期>=") + s +
-                  QStringLiteral(" and 总收费.收费日期 <= ") + e +
-                  QStringLiteral(" and 总收费.标志=1 and 总收费.收费标志=0 and 总收费.户号 in "
-                                 "(select 用户信息表.户号 from 用户信息表 where "
-                                 "用户信息表.居住街道=") +
-                  sql_quote(g) + QStringLiteral(")"));
-    cells.unpaid = count_of(main, QStringLiteral("select count(*) ") + bills_of_street +
-                                      QStringLiteral(" and 总收费.标志=1 and 总收费.收费标志=1"));
-    cells.collected =
-        report_sum(main, QStringLiteral("select sum(总收费.实收金额) ") + bills_of_street +
-                             QStringLiteral(" and 总收费.标志=1 and 总收费.收费标志=0"));
-    if (yearly) {
-        // Reached through the prepayment's meter account: a row without one counts for no
-        // street.
-        const auto [amount, rows] = sum_and_count(
-            main,
-            QStringLiteral("select sum(预存明细.预存金额) as 预存金额合计,count(预存明细.户号) "
-                           "as 用户数 from 预存明细,用户表管理,用户信息表 where "
-                           "预存明细.户号=用户信息表.户号 and "
-                           "预存明细.抄表户号=用户表管理.户号 and 预存明细.预存日期>=") +
-                s + QStringLiteral(" and 预存明细.预存日期 <= ") + e + street +
-                QStringLiteral(" and 预存明细.标志=1"));
-        cells.prepay = amount;
-        cells.prepay_rows = rows;
-    } else {
-        cells.prepay = report_sum(
-            main, QStringLiteral("select sum(预存明细.预存金额) as 预存金额合计  from "
-                                 "预存明细,用户信息表 where 预存明细.户号=用户信息表.户号 and "
-                                 "预存明细.预存日期>=") +
-                      s + QStringLiteral(" and 预存明细.预存日期 <= ") + e + street +
-                      QStringLiteral(" and 预存明细.标志=1"));
+// Per collector: window payments (serials and amount) and prepayments taken (rows and amount).
+// a = serials, x = window amount, b = prepayment rows, y = prepaid amount.
+FigureMap collector_figures(platform::Connection& main, const QString& s, const QString& e) {
+    FigureMap figures;
+    // Bills paid under one serial count once; bills without a serial count as one more.
+    for (const QStringList& row : grouped_rows(
+             main, QStringLiteral("select 收费人员,count(distinct 流水号)+max(流水号 is null),"
+                                  "total(实收金额) from 总收费 where ") +
+                       range(QStringLiteral("收费日期"), s, e) +
+                       QStringLiteral(" and 标志=1 and 收费标志=0 group by 收费人员"))) {
+        Figures& f = figures[report_group_key(row.value(0))];
+        f.a = row.value(1).toLongLong();
+        f.x = row.value(2).toDouble();
     }
-    cells.deduction =
-        report_sum(main, QStringLiteral("select sum(总收费.预存扣款) ") + bills_of_street +
-                             (yearly ? QStringLiteral(" and 总收费.标志=1")
-                                     : QStringLiteral(" and 总收费.标志=1 and 总收费.收费标志=0")));
-    return cells;
+    // Unpaid bills that already carry a deduction took no money at the window.
+    figures[report_group_key(kEarlierDeduction)].a = platform::query_integer(
+        main,
+        QStringLiteral("select count(*) from 总收费 where ") +
+            range(QStringLiteral("收费日期"), s, e) +
+            QStringLiteral(" and 收费人员='未知' and 标志=1 and 收费标志=1 and 预存扣款>0"),
+        OnFailure::Quiet);
+    for (const QStringList& row : grouped_rows(
+             main, QStringLiteral("select 收费人员,count(户号),total(预存金额) from 预存明细 where ") +
+                       range(QStringLiteral("预存日期"), s, e) +
+                       QStringLiteral(" and 标志=1 group by 收费人员"))) {
+        Figures& f = figures[report_group_key(row.value(0))];
+        f.b = row.value(1).toLongLong();
+        f.y = row.value(2).toDouble();
+    }
+    return figures;
+}
+
+// Per street: a = readings, b = paid bills, c = unpaid bills, d = prepayment rows,
+// x = collected, y = prepaid, z = deductions. A bill belongs to the street of its household,
+// also when it is keyed by one of the household's meter accounts.
+FigureMap street_figures(platform::Connection& main, const QString& s, const QString& e,
+                         bool yearly) {
+    FigureMap figures;
+    for (const QStringList& row : grouped_rows(
+             main, QStringLiteral("select 用户信息表.居住街道,count(*) from 抄表总表,用户信息表 where "
+                                  "抄表总表.父号=用户信息表.户号 and ") +
+                       range(QStringLiteral("抄表总表.抄表日期"), s, e) +
+                       QStringLiteral(" group by 用户信息表.居住街道")))
+        figures[report_group_key(row.value(0))].a = row.value(1).toLongLong();
+    // A month counts the deductions of paid bills, a year those of every valid bill.
+    const QString deducted = yearly ? QStringLiteral("总收费.预存扣款")
+                                    : QStringLiteral(
+                                          "case when 总收费.收费标志=0 then 总收费.预存扣款 end");
+    for (const QStringList& row : grouped_rows(
+             main,
+             QStringLiteral("select 用户信息表.居住街道,sum(总收费.收费标志=0),sum(总收费.收费标志=1),"
+                            "total(case when 总收费.收费标志=0 then 总收费.实收金额 end),total(") +
+                 deducted +
+                 QStringLiteral(") from 总收费 cross join 用户信息表 on 用户信息表.户号=") +
+                 tariffs::bill_household_expression(QStringLiteral("总收费.户号")) +
+                 QStringLiteral(" where ") + range(QStringLiteral("总收费.收费日期"), s, e) +
+                 QStringLiteral(" and 总收费.标志=1 group by 用户信息表.居住街道"))) {
+        Figures& f = figures[report_group_key(row.value(0))];
+        f.b = row.value(1).toLongLong();
+        f.c = row.value(2).toLongLong();
+        f.x = row.value(3).toDouble();
+        f.z = row.value(4).toDouble();
+    }
+    // Prepayments belong to the street of the household they were paid for.
+    for (const QStringList& row : grouped_rows(
+             main, QStringLiteral("select 用户信息表.居住街道,count(预存明细.户号),"
+                                  "total(预存明细.预存金额) from 预存明细,用户信息表 where "
+                                  "预存明细.户号=用户信息表.户号 and ") +
+                       range(QStringLiteral("预存明细.预存日期"), s, e) +
+                       QStringLiteral(" and 预存明细.标志=1 group by 用户信息表.居住街道"))) {
+        Figures& f = figures[report_group_key(row.value(0))];
+        f.d = row.value(1).toLongLong();
+        f.y = row.value(2).toDouble();
+    }
+    return figures;
 }
 
 }  // namespace
@@ -178,11 +163,15 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
     const bool usable = report_literal_is_day(s) && report_literal_is_day(e);
 
     if (by_street) {
+        const FigureMap figures = usable ? street_figures(main, s, e, shape.yearly) : FigureMap();
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
-            const StreetCells c =
-                usable ? street_cells(main, g, s, e, shape.yearly) : StreetCells();
+            const Figures f = figures.value(report_group_key(g));
+            const struct {
+                qint64 read, paid, unpaid, prepay_rows;
+                double collected, prepay, deduction;
+            } c{f.a, f.b, f.c, f.d, f.x, f.y, f.z};
             QStringList row = {g, count_text(c.read), count_text(c.paid), count_text(c.unpaid),
                                report_amount_text(c.collected)};
             if (shape.yearly) row << count_text(c.prepay_rows);
@@ -207,10 +196,17 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
               << report_amount_text(deduction) << shape.period_text;
         report.rows.push_back(total);
     } else {
+        const FigureMap figures = usable ? collector_figures(main, s, e) : FigureMap();
         qint64 serials = 0, prepay_rows = 0;
         double window = 0, prepay = 0;
         for (const QString& g : groups) {
-            const CollectorCells c = usable ? collector_cells(main, g, s, e) : CollectorCells();
+            const Figures f = figures.value(report_group_key(g));
+            // 前期扣款 took nothing at the window: its bills are unpaid.
+            const bool earlier = g == kEarlierDeduction;
+            const struct {
+                qint64 serials, prepay_rows;
+                double window, prepay;
+            } c{f.a, f.b, earlier ? 0 : f.x, f.y};
             report.rows.push_back({g, count_text(c.serials), report_amount_text(c.window),
                                    count_text(c.prepay_rows), report_amount_text(c.prepay),
                                    report_amount_text(c.window + c.prepay), shape.period_text});

@@ -1,5 +1,8 @@
 #include "reports/household_reports.h"
 
+#include <QHash>
+#include <utility>
+
 #include "platform/query.h"
 #include "reports/typed_literals.h"
 
@@ -11,20 +14,31 @@ using platform::OnFailure;
 
 const QString kStreets = QStringLiteral("select 街道 from 街道");
 
-qint64 count_of(platform::Connection& main, const QString& sql) {
-    return platform::query_integer(main, sql, OnFailure::Quiet);
-}
-
-// "select count(*) from 用户信息表 where  居住街道='<street>'": the street quoted as a value, so a
-// quote in its name stays part of the name.
-QString street_count(const QString& street) {
-    return QStringLiteral("select count(*) from 用户信息表 where  居住街道=") +
-           platform::sql_quote(street);
-}
-
 QString label_of(int year, int month) {
     return QString::number(year) + QStringLiteral("年") + QString::number(month) +
            QStringLiteral("月");
+}
+
+// For every street at once (keyed by report_group_key): the households (父号 '0') registered
+// from b to e, and those registered up to e or, without e, at all. One statement over the
+// register instead of two per street.
+QHash<QString, std::pair<qint64, qint64>> street_counts(platform::Connection& main,
+                                                        const QString& b, const QString& e,
+                                                        bool up_to_end) {
+    QHash<QString, std::pair<qint64, qint64>> counts;
+    const QString added =
+        QStringLiteral("sum(建档时间>=") + b + QStringLiteral(" and 建档时间<=") + e +
+        QStringLiteral(")");
+    const QString all = up_to_end ? QStringLiteral("sum(建档时间<=") + e + QStringLiteral(")")
+                                  : QStringLiteral("count(*)");
+    for (const QStringList& row : platform::query_rows(
+             main,
+             QStringLiteral("select 居住街道,") + added + QLatin1Char(',') + all +
+                 QStringLiteral(" from 用户信息表 where 父号='0' group by 居住街道"),
+             OnFailure::Quiet))
+        counts[report_group_key(row.value(0))] = {row.value(1).toLongLong(),
+                                                  row.value(2).toLongLong()};
+    return counts;
 }
 
 }  // namespace
@@ -49,15 +63,13 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
 
     const QStringList streets = report_group_names(main, kStreets);
     report.progress_steps = static_cast<int>(streets.size());
+    // A month that names no day still counts every household; it adds none.
+    const auto counts = street_counts(
+        main, month_usable ? month.start_literal : QStringLiteral("#9999-12-31#"),
+        month_usable ? month.end_literal : QStringLiteral("#1000-1-1#"), false);
     qint64 total_new = 0, total_all = 0;
     for (const QString& street : streets) {
-        const qint64 added =
-            month_usable ? count_of(main, street_count(street) + QStringLiteral(" and 建档时间>=") +
-                                              month.start_literal +
-                                              QStringLiteral(" and 建档时间<=") +
-                                              month.end_literal + QStringLiteral(" and 父号='0'"))
-                         : 0;
-        const qint64 all = count_of(main, street_count(street) + QStringLiteral(" and 父号='0'"));
+        const auto [added, all] = counts.value(report_group_key(street));
         report.rows.push_back({street, QString::number(added), QString::number(all), label});
         report.rows.push_back(QStringList(4, QString()));
         total_new += added;
@@ -87,17 +99,10 @@ StatisticsReport build_annual_household_report(platform::Connection& main,
         const QString e = report_date_literal(month.end);
         const bool usable = report_literal_is_day(b) && report_literal_is_day(e);
         qint64 month_new = 0, month_current = 0;
+        const auto counts = usable ? street_counts(main, b, e, true)
+                                   : QHash<QString, std::pair<qint64, qint64>>();
         for (const QString& street : streets) {
-            const qint64 added =
-                usable ? count_of(main, street_count(street) + QStringLiteral(" and 建档时间>=") +
-                                            b + QStringLiteral(" and 建档时间<=") + e +
-                                            QStringLiteral(" and 父号='0'"))
-                       : 0;
-            const qint64 current =
-                usable ? count_of(main, street_count(street) +
-                                            QStringLiteral("   and 建档时间<=") + e +
-                                            QStringLiteral(" and 父号='0'"))
-                       : 0;
+            const auto [added, current] = counts.value(report_group_key(street));
             report.rows.push_back(
                 {street, QString::number(added), QString::number(current), QString()});
             month_new += added;

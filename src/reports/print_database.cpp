@@ -9,6 +9,7 @@
 #include "platform/query.h"
 #include "shell/system_parameters.h"
 #include "tariffs/prepay_balances.h"
+#include "tariffs/base_quantity.h"
 #include "tariffs/tiers.h"
 
 namespace reports {
@@ -191,21 +192,9 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
 
         double q = u;
         if (billing_mode == QStringLiteral("基本用量模式")) {
-            const QString day = platform::date_ymd_text(date);
-            bool found = false;
-            RecordSet base_rows;
-            platform::query_open(
-                base_rows, main,
-                "select 基本方 from 基本方调整 where 用水类型=" + sql_quote(category) +
-                    " and (抄表日起<=#" + day + "# and 抄表日止>=#" + day + "#)");
-            double base = 0;
-            if (platform::recordset_record_count(base_rows) > 0) {
-                base = platform::recordset_field_number(base_rows, "基本方");
-                found = true;
-            }
-            if (!found)
-                base = platform::query_number(
-                    main, "select 基本方 from 水价类别 where 水价类别=" + sql_quote(category));
+            // The bill's own base: the engine's look-up, matched with the fee item.
+            double base =
+                tariffs::category_base_quantity(main, category, item, date).value_or(0);
             if (master)
                 base *= platform::query_rows(
                             main, "select * from 用户表  where 父号=" + sql_quote(household) +

@@ -1,5 +1,7 @@
 #include "reports/reading_statistics_report.h"
 
+#include <QHash>
+
 #include "platform/convert.h"
 #include "platform/query.h"
 #include "reports/typed_literals.h"
@@ -13,25 +15,21 @@ using platform::OnFailure;
 struct Grouping {
     QString title;
     QString source;  // the group names
-    QString column;  // the column the group name is compared with
+    QString column;  // the column that holds the group name
 };
 
 // By the selector's text; the three groupings of the reading report's entry.
 Grouping grouping_of(const QString& grouping) {
     if (grouping == kByReader)
         return {QStringLiteral("抄表人员"), QStringLiteral("select * from 抄表员"),
-                QStringLiteral(" 用户表管理.抄表人员=")};
+                QStringLiteral("用户表管理.抄表人员")};
     if (grouping == kByStreet)
         return {QStringLiteral("居住街道"), QStringLiteral("select * from 街道"),
-                QStringLiteral(" 用户信息表.居住街道=")};
+                QStringLiteral("用户信息表.居住街道")};
     if (grouping == kByFeeItem)
         return {QStringLiteral("收费项目"), QStringLiteral("select 项目名称 from 收费项目 "),
-                QStringLiteral(" 用户表管理.收费项目=")};
+                QStringLiteral("用户表管理.收费项目")};
     return {};
-}
-
-qint64 count_of(platform::Connection& main, const QString& sql) {
-    return platform::query_integer(main, sql, OnFailure::Quiet);
 }
 
 }  // namespace
@@ -69,32 +67,50 @@ StatisticsReport build_reading_statistics_report(platform::Connection& main,
         g.source.isEmpty() ? QStringList() : report_group_names(main, g.source);
     report.progress_steps = static_cast<int>(groups.size());
 
-    const QString accounts = QStringLiteral(
-        "select count(*) from 用户表管理,用户信息表 where 用户信息表.户号=用户表管理.父号 and ");
-    const QString in_window = QStringLiteral(" and 抄表总表.抄表日期>=") + window.start_literal +
-                              QStringLiteral(" and 抄表总表.抄表日期 <= ") + window.end_literal +
-                              QStringLiteral(" and ");
+    // Two grouped statements: the meter accounts of every group by state, and the readings of
+    // the window (bounded by the window first) by group.
+    struct Counts {
+        qint64 all = 0, stopped = 0, active = 0, read = 0;
+        double usage = 0;
+    };
+    QHash<QString, Counts> counts;
+    if (!g.column.isEmpty()) {
+        for (const QStringList& row : platform::query_rows(
+                 main,
+                 QStringLiteral("select ") + g.column +
+                     QStringLiteral(",count(*),sum(状态='报停'),sum(状态='正常') from "
+                                    "用户表管理,用户信息表 where 用户信息表.户号=用户表管理.父号 "
+                                    "group by ") +
+                     g.column,
+                 OnFailure::Quiet)) {
+            Counts& c = counts[report_group_key(row.value(0))];
+            c.all = row.value(1).toLongLong();
+            c.stopped = row.value(2).toLongLong();
+            c.active = row.value(3).toLongLong();
+        }
+        if (window_usable)
+            for (const QStringList& row : platform::query_rows(
+                     main,
+                     QStringLiteral("select ") + g.column +
+                         QStringLiteral(",count(*),total(抄表总表.用量) from 抄表总表,用户表管理,"
+                                        "用户信息表 where 抄表总表.抄表日期>=") +
+                         window.start_literal + QStringLiteral(" and 抄表总表.抄表日期 <= ") +
+                         window.end_literal +
+                         QStringLiteral(" and 抄表总表.户号=用户表管理.户号 and "
+                                        "用户信息表.户号=抄表总表.父号 group by ") +
+                         g.column,
+                     OnFailure::Quiet)) {
+                Counts& c = counts[report_group_key(row.value(0))];
+                c.read = row.value(1).toLongLong();
+                c.usage = row.value(2).toDouble();
+            }
+    }
     qint64 total_all = 0, total_stopped = 0, total_active = 0, total_read = 0, total_unread = 0;
     double total_usage = 0;
     for (const QString& name : groups) {
-        // The name goes into the condition as a quoted value, so a quote in it stays text.
-        const QString k = g.column + platform::sql_quote(name);
-        const qint64 all = count_of(main, accounts + k);
-        const qint64 stopped = count_of(main, accounts + k + QStringLiteral(" and 状态='报停'"));
-        const qint64 active = count_of(main, accounts + k + QStringLiteral(" and 状态='正常'"));
-        qint64 read = 0;
-        double usage = 0;
-        if (window_usable) {
-            read = count_of(main, QStringLiteral("select count(*) from 用户表管理,抄表总表,用户信息表 "
-                                                 "where  抄表总表.户号=用户表管理.户号 and "
-                                                 "用户信息表.户号=抄表总表.父号") +
-                                      in_window + k);
-            usage = report_sum(main, QStringLiteral("select sum(抄表总表.用量) as 用量 from "
-                                                    "用户表管理,抄表总表,用户信息表 where "
-                                                    "用户表管理.户号=抄表总表.户号 and "
-                                                    "用户信息表.户号=抄表总表.父号") +
-                                         in_window + k);
-        }
+        const Counts c = counts.value(report_group_key(name));
+        const qint64 all = c.all, stopped = c.stopped, active = c.active, read = c.read;
+        const double usage = c.usage;
         const qint64 unread = active - read;
         report.rows.push_back({name, QString::number(all), QString::number(stopped),
                                QString::number(active), QString::number(read),

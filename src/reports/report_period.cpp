@@ -19,6 +19,11 @@ int days_in(int year, int month) {
     return first.isValid() ? first.daysInMonth() : 0;
 }
 
+// The settlement day of the month of `month`, or its last day where the month is shorter.
+QDate settlement_day_of(const QDate& month, int settlement_day) {
+    return QDate(month.year(), month.month(), qBound(1, settlement_day, month.daysInMonth()));
+}
+
 }  // namespace
 
 int report_text_number(const QString& text) {
@@ -50,10 +55,12 @@ ReportPeriod ReportPeriodRule::report_month_bounds(const QString& year_text,
         const int settlement = parameters_.settlement_day;
         const int previous_year = month == 1 ? year - 1 : year;
         const int previous_month = month == 1 ? 12 : month - 1;
-        period.start = QDate(previous_year, previous_month, settlement).addDays(1);
+        period.start =
+            settlement_day_of(QDate(previous_year, previous_month, 1), settlement).addDays(1);
         period.start_literal = report_date_literal(period.start);
-        period.end = QDate(year, month, settlement);
-        period.end_literal = typed_literal(year_text, month_text, settlement);
+        period.end = settlement_day_of(QDate(year, month, 1), settlement);
+        period.end_literal = typed_literal(year_text, month_text,
+                                           period.end.isValid() ? period.end.day() : settlement);
     } else {
         period.start = QDate(year, month, 1);
         period.start_literal = typed_literal(year_text, month_text, 1);
@@ -87,25 +94,26 @@ std::vector<ReportYearMonth> ReportPeriodRule::report_year_months(const QString&
         first_month = parameters_.settlement_month + 1;
     }
     std::vector<ReportYearMonth> months;
-    QDate start, end;
+    const QDate first(first_year, first_month, 1);
+    if (!first.isValid()) {
+        // A year that names no date: twelve months that match nothing.
+        months.assign(12, ReportYearMonth{});
+        return months;
+    }
     if (parameters_.day_settlement_mode == kFixedDay && !calendar_only) {
-        start = QDate(first_year, first_month, parameters_.settlement_day).addDays(1).addMonths(-1);
-        end = start.addMonths(1).addDays(-1);
+        // Each month ends on its own settlement day and the next starts the day after, so the
+        // months of a year (and the years themselves) neither overlap nor leave a gap, whatever
+        // the lengths of the months.
+        QDate start = settlement_day_of(first.addMonths(-1), parameters_.settlement_day).addDays(1);
         for (int i = 0; i < 12; ++i) {
-            if (i > 0) {
-                // Each bound steps from the previous one, so a bound pulled back to a short
-                // month's last day stays there.
-                start = start.addMonths(1);
-                end = end.addMonths(1);
-            }
+            const QDate end = settlement_day_of(first.addMonths(i), parameters_.settlement_day);
             months.push_back({start, end, {}});
+            start = end.addDays(1);
         }
     } else {
-        start = QDate(first_year, first_month, 1);
         for (int i = 0; i < 12; ++i) {
-            if (i > 0) start = start.addMonths(1);
-            end = QDate(start.year(), start.month(), start.daysInMonth());
-            months.push_back({start, end, {}});
+            const QDate start = first.addMonths(i);
+            months.push_back({start, QDate(start.year(), start.month(), start.daysInMonth()), {}});
         }
     }
     for (auto& month : months)

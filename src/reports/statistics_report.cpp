@@ -16,6 +16,13 @@ double report_sum(platform::Connection& main, const QString& sql) {
     return platform::query_number(main, sql, platform::OnFailure::Quiet);
 }
 
+QString report_group_key(const QString& name) {
+    QString key = name;
+    for (QChar& c : key)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
+    return key;
+}
+
 QStringList report_group_names(platform::Connection& main, const QString& sql) {
     QStringList names;
     for (const QString& name : platform::query_column(main, sql, platform::OnFailure::Quiet))

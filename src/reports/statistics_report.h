@@ -28,6 +28,10 @@ QString report_amount_text(double amount);
 // A count or a sum over the main database; a query that fails or matches nothing gives 0.
 double report_sum(platform::Connection& main, const QString& sql);
 
+// A group name as the database compares names (text columns ignore the case of ASCII
+// letters): the key that matches a group to the rows of a grouped statement.
+QString report_group_key(const QString& name);
+
 // The first column of every row of the query, in the order returned, without empty names.
 QStringList report_group_names(platform::Connection& main, const QString& sql);
 

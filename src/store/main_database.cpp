@@ -84,9 +84,13 @@ qint64 count_rows(const QString& query) {
 void create_missing_indexes() {
     sqlite3* db = platform::db_handle(main_connection());
     if (!db) return;
+    // All in one transaction: one sync for the lot, and a start that stops half-way leaves
+    // none of them half-built. An index whose table is missing is skipped, the others go on.
+    platform::Transaction transaction(main_connection());
     bool created = false;
     for (const char* statement : kEverydayIndexes)
         created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
+    if (transaction.active() && !transaction.commit()) created = false;
     if (created) platform::db_schema_changed(main_connection());
 }
 

@@ -39,6 +39,9 @@ inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 用户信息表_建档时间 ON 用户信息表 (建档时间)",
     "CREATE INDEX IF NOT EXISTS 抄表管理_父号 ON 抄表管理 (父号)",
     "CREATE INDEX IF NOT EXISTS 用户信息表_居住街道 ON 用户信息表 (居住街道)",
+    "CREATE INDEX IF NOT EXISTS 总收费_收费日期 ON 总收费 (收费日期)",
+    "CREATE INDEX IF NOT EXISTS 总收费_抄表日期 ON 总收费 (抄表日期)",
+    "CREATE INDEX IF NOT EXISTS 抄表总表_抄表日期 ON 抄表总表 (抄表日期)",
 };
 
 // The triggers that keep 抄表员户数 (the count of meter accounts per reader), as the upgrade

@@ -8,6 +8,7 @@
 #include "platform/db.h"
 #include "platform/money.h"
 #include "platform/query.h"
+#include "tariffs/base_quantity.h"
 #include "tariffs/prepay_balances.h"
 #include "tariffs/tiers.h"
 
@@ -63,22 +64,6 @@ Reading read_reading(const platform::RecordSet& rows) {
     r.category_base = platform::recordset_field_number(rows, QStringLiteral("基本方"));
     r.reader = platform::recordset_field_text(rows, QStringLiteral("抄表人员"));
     return r;
-}
-
-// The base quantity of a category on a day from the monthly windows, matched with the fee
-// item; `found` false when no window covers the day.
-double window_base(platform::Connection& connection, const QString& category,
-                   const QString& fee_item, const QDate& day, bool* found) {
-    platform::RecordSet rows;
-    *found = platform::query_open(
-                 rows, connection,
-                 QStringLiteral("select 基本方 from 基本方调整 where 用水类型=") +
-                     sql_quote(category) + QStringLiteral(" and (抄表日起<=") +
-                     date_literal(day) + QStringLiteral(" and 抄表日止>=") + date_literal(day) +
-                     QStringLiteral(" and 收费项目=") + sql_quote(fee_item) + u')',
-                 platform::OnFailure::Quiet) &&
-             platform::recordset_record_count(rows) > 0;
-    return *found ? platform::recordset_field_number(rows, 0) : 0.0;
 }
 
 QString reduction_type_of(platform::Connection& connection, const QString& number) {
@@ -248,23 +233,10 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
         r = read_unbilled(rows);
         double q = r.usage;
         if (base_mode) {
-            bool found = false;
-            const double from_window = window_base(connection, r.category, item.fee_item, r.date,
-                                                   &found);
-            if (found) {
-                base = from_window;
-            } else {
-                // A category without a row keeps the previous reading's base.
-                platform::RecordSet category;
-                if (platform::query_open(category, connection,
-                                         QStringLiteral("select 基本方 from 水价类别 where 水价类别=") +
-                                             sql_quote(r.category) +
-                                             QStringLiteral(" and 收费项目=") +
-                                             sql_quote(item.fee_item),
-                                         platform::OnFailure::Quiet) &&
-                    platform::recordset_record_count(category) > 0)
-                    base = platform::recordset_field_number(category, 0);
-            }
+            // A category without a row keeps the previous reading's base.
+            if (const auto found =
+                    category_base_quantity(connection, r.category, item.fee_item, r.date))
+                base = *found;
             q = platform::money_less(r.usage, base) ? base : r.usage;
         }
         q += r.loss;
@@ -813,9 +785,9 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         U += u;
         double q = u;
         if (billing_mode == kBaseQuantityMode) {
-            bool found = false;
-            const double from_window = window_base(connection, r.category, fee_item, r.date, &found);
-            const double base = found ? from_window : r.category_base;
+            const double base =
+                category_base_quantity(connection, r.category, fee_item, r.date)
+                    .value_or(r.category_base);
             q = platform::money_less(u, base) ? base : u;
         }
         reduction_type = reduction_type_of(connection, r.number);

@@ -2,8 +2,12 @@
 // figure is worked out by hand from the rows the fixture lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "charge_statistics_fixture.h"
+#include "reports/daily_charge_report.h"
 #include "reports/monthly_charge_statistics.h"
+#include "reports/statistics_builders.h"
 #include "reports/yearly_charge_report.h"
 
 namespace reports_test {
@@ -111,6 +115,65 @@ TEST_F(MonthlyChargeStatistics, VoidRowsCountNowhere) {
     // Readings are no bills: they stay.
     EXPECT_EQ(by_street.rows.back(),
               s("合计|3|0|0|0.00|0.00|0.00|0.00%|0.00|2024年3月").split('|'));
+}
+
+// A household's bills are those keyed by its own number or one of its meter accounts' (a rebill
+// keys the bill 000101); the neighbour 00011 on another street keeps its own.
+TEST_F(MonthlyChargeStatistics, BillsOfAMeterAccountCountForTheirHousehold) {
+    exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values ('00011','0','赵六','西区')"));
+    bill("000101", 20, 120, "2024-03-08", "2024-03-08", "李会计", 11.00, 2.00, 0);
+    bill("00011", 21, 121, "2024-03-08", "2024-03-08", "王出纳", 4.00, 0, 0);
+    using Builder = reports::StatisticsBuilder;
+    struct Case {
+        const char* what;
+        Builder build;
+        QString grouping;
+        std::vector<const char*> rows;  // each must be in the report
+    };
+    const Case cases[] = {
+        {"monthly by street", &reports::build_monthly_charge_statistics, reports::kByStreet,
+         {"东区|2|4|0|30.75|25.50|56.25|200.00%|22.00|2024年3月",
+          "西区|1|2|2|34.00|50.00|84.00|200.00%|0.00|2024年3月"}},
+        {"yearly by street", &reports::build_annual_charge_report, reports::kByStreet,
+         {"东区|3|6|0|1038.75|2|85.50|1124.25|200.00%|22.00|2024年",
+          "西区|1|2|2|34.00|1|50.00|84.00|200.00%|5.00|2024年"}},
+        {"daily by street", &reports::build_daily_charge_report, reports::kByStreet,
+         {"东区|1|11.00|0|0.00|11.00|2.00|", "西区|1|4.00|0|0.00|4.00|0.00|",
+          "小计|2|15.00|0|0.00|15.00|2.00|2024年3月8日"}},
+        {"daily by collector", &reports::build_daily_charge_report, reports::kByCollector,
+         {"李会计|1|11.00|0|0.00|11.00|2.00|", "王出纳|1|4.00|0|0.00|4.00|0.00|"}},
+    };
+    for (const Case& c : cases) {
+        const auto report =
+            c.build(store::main_connection(), s("2024"), s("3"), c.grouping, rule());
+        for (const char* row : c.rows)
+            EXPECT_NE(std::find(report.rows.begin(), report.rows.end(), s(row).split('|')),
+                      report.rows.end())
+                << c.what << ": " << row;
+    }
+}
+
+// Every valid bill and prepayment of the fixture belongs to a listed street and a listed
+// collector, so both groupings of both reports add up to the same takings.
+TEST_F(MonthlyChargeStatistics, BothGroupingsOfBothReportsAgree) {
+    bill("000101", 20, 120, "2024-03-08", "2024-03-08", "李会计", 11.00, 2.00, 0);
+    for (const auto build :
+         {&reports::build_monthly_charge_statistics, &reports::build_annual_charge_report}) {
+        const bool yearly = build == &reports::build_annual_charge_report;
+        const QStringList by_collector =
+            build(store::main_connection(), s("2024"), s("3"), reports::kByCollector, rule())
+                .rows.back();
+        const QStringList by_street =
+            build(store::main_connection(), s("2024"), s("3"), reports::kByStreet, rule())
+                .rows.back();
+        // Window takings, prepayments and their sum.
+        EXPECT_EQ(by_collector[2], by_street[4]) << yearly;
+        EXPECT_EQ(by_collector[4], by_street[yearly ? 6 : 5]) << yearly;
+        EXPECT_EQ(by_collector[5], by_street[yearly ? 7 : 6]) << yearly;
+        if (yearly) {
+            EXPECT_EQ(by_collector[3], by_street[5]);  // prepayment rows
+        }
+    }
 }
 
 // Both charge summaries show the pseudo-collectors even without any operator of their own.

@@ -113,6 +113,34 @@ TEST_F(ReceiptTest, BaseQuantityTopsUpAShortUsage) {
     EXPECT_EQ(print_rows(kMeterColumns)[0].mid(5, 2), (QStringList{"0", "20"}));
 }
 
+// One category name under two fee items, each with its own base: the receipt prints the base
+// of the bill's fee item, as the engine billed it, and a monthly window of the other fee item
+// does not apply.
+TEST_F(ReceiptTest, BaseQuantityIsTheBillsFeeItems) {
+    exec(s("update 收费项目 set 计费模式='基本用量模式' where 项目名称 in ('水费','电费')"));
+    exec(s("update 收费项目 set 阶梯收费='关闭' where 项目名称='电费'"));
+    exec(s("insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
+           "(4,'居民','电费',0.5,120,0)"));
+    exec(s("insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values "
+           "(5,'居民','水费',2,8,0)"));
+    add_reading(
+        {"000101", "0001", 100, 103, 3, 0, "2024-02-20", s("水费"), s("居民"), 801, 1000000004});
+    add_bill({"0001", 801, 1000000004, s("水费"), s("居民"), 16, 0, 0, 0, 0, 0, 16, 0, 0});
+    const auto printed = [&] {
+        build_charge_receipt(store::main_connection(), 1000000004);
+        const QList<QStringList> lines = print_rows(kMeterColumns);
+        return lines.size() == 1 ? lines[0].mid(5, 4) : QStringList();
+    };
+    // 基本度数, 实收, 价格, 金额: the water base of 8 at 2.00.
+    EXPECT_EQ(printed(), (QStringList{"5", "8", "2", "16"}));
+    exec(s("insert into 基本方调整 (抄表日起,抄表日止,用水类型,基本方,收费项目) values "
+           "('2024-02-01','2024-02-29','居民',200,'电费')"));
+    EXPECT_EQ(printed(), (QStringList{"5", "8", "2", "16"}));
+    exec(s("insert into 基本方调整 (抄表日起,抄表日止,用水类型,基本方,收费项目) values "
+           "('2024-02-01','2024-02-29','居民',10,'水费')"));
+    EXPECT_EQ(printed(), (QStringList{"7", "10", "2", "20"}));
+}
+
 TEST_F(ReceiptTest, SerialWithoutReadingsHasSumsButNoHousehold) {
     add_bill({"0001", 701, 1000000003, s("物业"), s("住宅"), 60, 0, 0, 2, 0, 0, 62, 0, 0});
     build_charge_receipt(store::main_connection(), 1000000003);

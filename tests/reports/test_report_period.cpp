@@ -82,7 +82,7 @@ TEST(ReportPeriod, SettlementYearEndsInTheSettlementMonth) {
     EXPECT_EQ(months[11].label, QStringLiteral("2012年6月"));
 }
 
-TEST(ReportPeriod, SettlementDay28StepsFromTheShortFebruary) {
+TEST(ReportPeriod, SettlementDay28EndsEveryMonthOnItsOwn28th) {
     const ReportPeriodRule rule(parameters("固定日期", 28, "每年12月", 6));
     const auto months = rule.report_year_months(QStringLiteral("2013"), false);
     ASSERT_EQ(months.size(), 12u);
@@ -90,10 +90,51 @@ TEST(ReportPeriod, SettlementDay28StepsFromTheShortFebruary) {
     EXPECT_EQ(months[0].end, QDate(2013, 1, 28));
     EXPECT_EQ(months[1].start, QDate(2013, 1, 29));
     EXPECT_EQ(months[1].end, QDate(2013, 2, 28));
-    EXPECT_EQ(months[2].start, QDate(2013, 2, 28));
+    // The 28th of February is February's, not March's too.
+    EXPECT_EQ(months[2].start, QDate(2013, 3, 1));
     EXPECT_EQ(months[2].end, QDate(2013, 3, 28));
-    for (std::size_t i = 3; i < months.size(); ++i) EXPECT_EQ(months[i].start.day(), 28);
+    for (std::size_t i = 3; i < months.size(); ++i) EXPECT_EQ(months[i].start.day(), 29);
     EXPECT_EQ(months[11].end, QDate(2013, 12, 28));
+}
+
+// Every day lies in exactly one month of exactly one report year, and each month is the one
+// report_month_bounds gives for it.
+TEST(ReportPeriod, SettlementMonthsNeitherOverlapNorLeaveAGap) {
+    struct Case {
+        const char* month_mode;
+        int settlement_month;
+        int settlement_day;
+    };
+    const Case cases[] = {{"每年12月", 6, 28}, {"实际月份", 1, 28}, {"实际月份", 6, 20},
+                          {"实际月份", 11, 1}, {"每年12月", 6, 25}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.month_mode) + " " + std::to_string(c.settlement_month) + " " +
+                     std::to_string(c.settlement_day));
+        const ReportPeriodRule rule(
+            parameters("固定日期", c.settlement_day, c.month_mode, c.settlement_month));
+        QDate next;
+        for (int year = 2010; year <= 2013; ++year) {
+            for (const auto& month : rule.report_year_months(QString::number(year), false)) {
+                if (next.isValid()) {
+                    EXPECT_EQ(month.start, next);
+                }
+                EXPECT_LE(month.start, month.end);
+                const auto bounds = rule.report_month_bounds(QString::number(month.end.year()),
+                                                             QString::number(month.end.month()));
+                EXPECT_EQ(bounds.start, month.start);
+                EXPECT_EQ(bounds.end, month.end);
+                next = month.end.addDays(1);
+            }
+        }
+    }
+    // 实际月份 with 结算月份 1: the year 2011 runs from 29 January 2010 to 28 January 2011, so a
+    // deposit of 30 January 2011 lies in the year 2012.
+    const ReportPeriodRule january(parameters("固定日期", 28, "实际月份", 1));
+    const auto y2011 = january.report_year_months(QStringLiteral("2011"), false);
+    EXPECT_EQ(y2011.front().start, QDate(2010, 1, 29));
+    EXPECT_EQ(y2011.back().end, QDate(2011, 1, 28));
+    EXPECT_EQ(january.report_year_months(QStringLiteral("2012"), false).front().start,
+              QDate(2011, 1, 29));
 }
 
 TEST(ReportPeriod, CalendarYears) {

@@ -67,6 +67,38 @@ TEST_F(YearlyChargeLedger, YearEndingInJune) {
     EXPECT_EQ(rows[11].first(), s("2024年6月"));
 }
 
+// With 结算日期 28 each payment lies in one month only: a year of 10.00 paid on every 28th is
+// 120.00, not more; with 实际月份 1 a deposit made after the 28th of January lies in the next
+// report year.
+TEST_F(YearlyChargeLedger, SettlementDay28CountsEachDayOnce) {
+    exec(s("delete from 总收费"));
+    exec(s("delete from 预存明细"));
+    for (int month = 1; month <= 12; ++month) {
+        const QByteArray day = QDate(2023, month, 28).toString(Qt::ISODate).toUtf8();
+        bill("0001", month, 600 + month, day.constData(), day.constData(), "李会计", 10, 0, 0);
+    }
+    prepayment(9100, "0002", 7, "2023-01-30", "李会计", 1, "");
+    const auto rows = filled(reports::build_yearly_charge_ledger(store::main_connection(), s("2023"),
+                                                                 s("3"), s("按月份"),
+                                                                 rule("固定日期", 28))
+                                 .rows);
+    ASSERT_EQ(rows.size(), 13u);
+    for (int month = 0; month < 12; ++month) EXPECT_EQ(rows[month][3], s("10.00")) << month;
+    EXPECT_EQ(rows[12][3], s("120.00"));
+    EXPECT_EQ(rows[1][4], s("7.00"));  // 29 January to 28 February
+
+    const auto january = rule("固定日期", 28, "实际月份", 1);
+    const auto year2024 = filled(reports::build_yearly_charge_ledger(
+                                     store::main_connection(), s("2024"), s("3"), s("按月份"),
+                                     january)
+                                     .rows);
+    EXPECT_EQ(year2024.front().first(), s("2023年2月"));
+    EXPECT_EQ(year2024.front()[4], s("7.00"));
+    const auto report = reports::build_annual_charge_report(
+        store::main_connection(), s("2024"), s("3"), reports::kByCollector, january);
+    EXPECT_EQ(report.rows.back()[4], s("7.00"));
+}
+
 // The year and month are taken as typed: a text that names no date finds nothing, and no
 // report shows a box or stops half-way.
 TEST_F(YearlyChargeLedger, TextsThatAreNoDateFindNothing) {

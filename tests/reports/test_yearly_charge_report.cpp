@@ -50,14 +50,14 @@ TEST_F(YearlyChargeReport, ByStreetInACalendarYear) {
     EXPECT_EQ(report.progress_steps, 4);
     EXPECT_EQ(filled(report.rows),
               lines({
-                  // Only the prepayment on an existing meter account counts for a street.
-                  "东区|3|5|0|1027.75|1|25.50|1053.25|166.67%|20.00|2024年",
+                  // Prepayments count for the street of their household, as by collector.
+                  "东区|3|5|0|1027.75|2|85.50|1113.25|166.67%|20.00|2024年",
                   // The deduction of an unpaid bill counts in a year.
-                  "西区|1|1|2|30.00|0|0.00|30.00|100.00%|5.00|2024年",
+                  "西区|1|1|2|30.00|1|50.00|80.00|100.00%|5.00|2024年",
                   "空街|0|0|0|0.00|0|0.00|0.00|0.00%|0.00|2024年",
                   // A reading counts for the household's street whatever its meter number.
-                  "河'西|1|1|0|5.55|0|0.00|5.55|100.00%|0.00|2024年",
-                  "合计|5|7|2|1063.30|1|25.50|1088.80|140.00%|25.00|2024年",
+                  "河'西|1|1|0|5.55|1|10.00|15.55|100.00%|0.00|2024年",
+                  "合计|5|7|2|1063.30|4|145.50|1208.80|140.00%|25.00|2024年",
               }));
     ASSERT_EQ(report.red_cells.size(), 11u);
     EXPECT_EQ(report.red_cells.back(), std::make_pair(8, 10));
