@@ -48,10 +48,11 @@ qint64 number_from_display(const QString& text) {
 QString paid_select() {
     return QStringLiteral(
                "select "
-               "用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,总收费.抄表人员,总收费.收费人员,"
-        "总收费.收费日期,总收费.实收金额,总收费.发票号,总收费.预存扣款,总收费.流水号,总收费."
-        "收费项目 "
-        "from 用户信息表,总收费 where ") +
+               "用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,总收费.抄表人员,总收费."
+               "收费人员,"
+               "总收费.收费日期,总收费.实收金额,总收费.发票号,总收费.预存扣款,总收费.流水号,总收费."
+               "收费项目 "
+               "from 用户信息表,总收费 where ") +
            bill_household_join();
 }
 
@@ -90,15 +91,17 @@ PaidQueryOutcome paid_query_statement(const PaidQueryForm& f) {
 }
 
 QString unpaid_query_statement(const UnpaidQueryForm& f) {
-    QString sql = QStringLiteral(
-        "select "
-        "用户信息表.户号,用户信息表.用户名,总收费.价格类别,用户信息表.居住街道,用户信息表.详细地址,"
-        "0,0,"
-        "总收费.实收量,总收费.价格,总收费.实收金额,总收费.预存扣款,总收费.抄表日期,总收费.抄表人员,"
-        "用户信息表.移动电话,用户信息表.固定电话,总收费.收费项目,用户信息表.性质,总收费.收据号 "
-        "from 用户信息表,总收费 where ") +
-                  bill_household_join() +
-                  QStringLiteral(" and 总收费.收费标志=1 and 总收费.标志=1 ");
+    QString sql =
+        QStringLiteral(
+            "select "
+            "用户信息表.户号,用户信息表.用户名,总收费.价格类别,用户信息表.居住街道,用户信息表."
+            "详细地址,"
+            "0,0,"
+            "总收费.实收量,总收费.价格,总收费.实收金额,总收费.预存扣款,总收费.抄表日期,总收费."
+            "抄表人员,"
+            "用户信息表.移动电话,用户信息表.固定电话,总收费.收费项目,用户信息表.性质,总收费.收据号 "
+            "from 用户信息表,总收费 where ") +
+        bill_household_join() + QStringLiteral(" and 总收费.收费标志=1 and 总收费.标志=1 ");
     if (f.by_reading_date)
         sql += QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
                QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to);

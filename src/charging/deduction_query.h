@@ -1,9 +1,9 @@
 #pragma once
 // The deduction list (content page 扣款明细): the valid bills that carry a part settled from a
 // prepaid balance (总收费.预存扣款 > 0, paid or not), one row per bill, joined to the household
-// the bill belongs to (its own number or one of its meter accounts'), in 收据号 order. The three ways of asking (a period of 收费日期,
-// one household number, one card number) differ only in their condition; the list's six cells
-// and its totals row are the same for all of them.
+// the bill belongs to (its own number or one of its meter accounts'), in 收据号 order. The three
+// ways of asking (a period of 收费日期, one household number, one card number) differ only in their
+// condition; the list's six cells and its totals row are the same for all of them.
 #include <QDate>
 #include <QList>
 #include <QString>

@@ -81,7 +81,8 @@ public:
     // run stays.
     bool finish(bool ran) {
         if (ran && transaction_.commit()) return true;
-        if (ran) out_.messages.push_back(tariffs::plain_message(platform::db_last_error(connection_)));
+        if (ran)
+            out_.messages.push_back(tariffs::plain_message(platform::db_last_error(connection_)));
         transaction_.rollback();
         out_.settled.clear();
         return false;

@@ -40,7 +40,7 @@ struct SettlementOutcome {
     bool completed = false;  // ran to its end and committed (false: refused, or nothing stays)
     bool refused = false;    // the operator lacks 预存扣款
     std::vector<SettledBill> settled;  // what the committed run settled
-    Messages messages;  // the refusal or the failure, in order
+    Messages messages;                 // the refusal or the failure, in order
 };
 
 // One household right after a prepayment: the grouped balance rebuild over the household's

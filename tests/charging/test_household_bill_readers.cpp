@@ -39,7 +39,8 @@ protected:
     }
     static QStringList settled(const charging::SettlementOutcome& out) {
         QStringList numbers;
-        for (const charging::SettledBill& b : out.settled) numbers << QString::number(b.bill_number);
+        for (const charging::SettledBill& b : out.settled)
+            numbers << QString::number(b.bill_number);
         return numbers;
     }
     // The given cells of every row of a list.
@@ -63,7 +64,7 @@ TEST_F(HouseholdBillReaders, TakeTheMeterAccountsBillsAndNotTheNeighbours) {
     bill_of("000101", 3, 30, 0, true);    // due, under the meter account (a rebill)
     bill_of("00011", 4, 7, 7, false);     // the neighbour's
     bill_of("00011", 5, 9, 0, true);
-    bill_of("0001101", 6, 6, 2, true);    // the neighbour's meter account, partly prepaid
+    bill_of("0001101", 6, 6, 2, true);  // the neighbour's meter account, partly prepaid
     struct Case {
         const char* reader;
         std::function<QStringList()> read;
@@ -73,22 +74,22 @@ TEST_F(HouseholdBillReaders, TakeTheMeterAccountsBillsAndNotTheNeighbours) {
         {"grouped rebuild (the engine's and one household's settlement)",
          [&] {
              tariffs::rebuild_household_prepayment_balances(db(), s("0001"));
-             return rows(s("select 预存金额,已扣金额,应扣金额,结余金额 from 预存结余新"))
-                 .value(0);
+             return rows(s("select 预存金额,已扣金额,应扣金额,结余金额 from 预存结余新")).value(0);
          },
          {s("100"), s("30"), s("30"), s("70")}},
         {"per-row rebuild and amounts due (the balance list)",
          [&] {
              charging::rebuild_balances_with_amounts_due(
                  db(), charging::balance_household_insert(s("0001")));
-             return cells(charging::balance_list_rows(
-                              db(), charging::balance_list_statement(charging::kBalanceReceiptOrder)),
+             return cells(charging::balance_list_rows(db(), charging::balance_list_statement(
+                                                                charging::kBalanceReceiptOrder)),
                           {0, 7, 8, 9, 10});
          },
          {s("0001 100.00 30.00 70.00 30.00"), s("合计： 100.00 30.00 70.00 30.00")}},
         {"settling one household after a prepayment",
          [&] {
-             return settled(charging::pay_household_charges_from_prepayment(db(), s("0001"), today));
+             return settled(
+                 charging::pay_household_charges_from_prepayment(db(), s("0001"), today));
          },
          {s("3")}},
         {"执行扣款",
@@ -103,13 +104,12 @@ TEST_F(HouseholdBillReaders, TakeTheMeterAccountsBillsAndNotTheNeighbours) {
          {s("0001 10.00"), s("0001 20.00"), s("合计： 30.00")}},
         {"deduction list by period: each bill under its household",
          [&] {
-             return cells(charging::deduction_list_rows(
-                              db(), charging::deduction_period_statement(QDate(2024, 1, 1),
-                                                                         QDate(2024, 12, 31))),
-                          {0, 4});
+             return cells(
+                 charging::deduction_list_rows(db(), charging::deduction_period_statement(
+                                                         QDate(2024, 1, 1), QDate(2024, 12, 31))),
+                 {0, 4});
          },
-         {s("0001 10.00"), s("0001 20.00"), s("00011 7.00"), s("00011 2.00"),
-          s("合计： 39.00")}},
+         {s("0001 10.00"), s("0001 20.00"), s("00011 7.00"), s("00011 2.00"), s("合计： 39.00")}},
         {"paid charges by household",
          [&] {
              return cells(
@@ -145,9 +145,13 @@ TEST_F(HouseholdBillReaders, ADepositIsSpentOnce) {
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     ASSERT_EQ(settled(run.run), QStringList{s("1")});
 
-    exec(s("insert into 水价类别 (水价类别,收费项目,价格,基本方,电损率) values ('居民','水费',4.15,0,0)"));
-    exec(s("insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,抄表人员,"
-           "是否收费,价格) values ('000101','0001',0,10,10,0,'2024-4-1','水费','居民','张三',0,4.15)"));
+    exec(
+        s("insert into 水价类别 (水价类别,收费项目,价格,基本方,电损率) values "
+          "('居民','水费',4.15,0,0)"));
+    exec(
+        s("insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,抄表人员,"
+          "是否收费,价格) values "
+          "('000101','0001',0,10,10,0,'2024-4-1','水费','居民','张三',0,4.15)"));
     shell::SystemParameters parameters = shell::system_parameters;
     parameters.personal_account = s("关闭");
     parameters.rounding_enabled = s("假");
@@ -167,8 +171,9 @@ TEST_F(HouseholdBillReaders, ABillPaidMeanwhileRollsBackTheRun) {
     prepayment("0001", 100);
     bill_of("0001", 1, 10, 0, true);
     bill_of("000101", 2, 20, 0, true);
-    exec(s("create trigger 抢先 after update on 抄表总表 when new.收据号=1 begin update 总收费 set "
-           "收费标志=0,收费人员='王收' where 收据号=2; end"));
+    exec(
+        s("create trigger 抢先 after update on 抄表总表 when new.收据号=1 begin update 总收费 set "
+          "收费标志=0,收费人员='王收' where 收据号=2; end"));
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     EXPECT_FALSE(run.run.completed);
     EXPECT_TRUE(run.run.settled.empty());
@@ -183,8 +188,9 @@ TEST_F(HouseholdBillReaders, ABillPaidMeanwhileRollsBackTheRun) {
 TEST_F(HouseholdBillReaders, AFailedRebuildIsReportedNotCompleted) {
     prepayment("0001", 100);
     bill_of("0001", 1, 10, 0, true);
-    exec(s("create trigger 坏 before update of 已扣金额 on 预存结余 begin select "
-           "raise(abort,'disk full'); end"));
+    exec(
+        s("create trigger 坏 before update of 已扣金额 on 预存结余 begin select "
+          "raise(abort,'disk full'); end"));
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     EXPECT_FALSE(run.run.completed);
     ASSERT_FALSE(run.messages.empty());

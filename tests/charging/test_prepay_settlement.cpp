@@ -126,8 +126,7 @@ TEST_F(PrepaySettlement, BillsUnderAMeterAccountAreTheHouseholds) {
     prepayment("0001", 1000000001, 100);
     bill("000101", 11, 30, 30);  // booked under the meter account only
     EXPECT_EQ(
-        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.size(),
-        1u);
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.size(), 1u);
     bill("000101", 12, 20, 20);
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
     EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});
@@ -186,10 +185,9 @@ TEST_F(PrepaySettlement, AFailureRollsBackTheWholeRun) {
     EXPECT_TRUE(run.messages[0].text.contains(s("boom")));
     EXPECT_TRUE(run.messages[0].plain);
     // Not even bill 11, settled before the failure, stays paid.
-    EXPECT_EQ(
-        bills(),
-        (QStringList{s("11 1  10 0 未知 2024-03-01 "), s("12 1  10 0 未知 2024-03-01 "),
-                     s("13 1  10 0 未知 2024-03-01 "), s("31 1  10 0 未知 2024-03-01 ")}));
+    EXPECT_EQ(bills(),
+              (QStringList{s("11 1  10 0 未知 2024-03-01 "), s("12 1  10 0 未知 2024-03-01 "),
+                           s("13 1  10 0 未知 2024-03-01 "), s("31 1  10 0 未知 2024-03-01 ")}));
     EXPECT_EQ(reading_serials(), (QStringList{s("11:"), s("12:"), s("13:"), s("31:")}));
 }
 
