@@ -3,6 +3,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "platform/typed_period.h"
 
 namespace reading {
 
@@ -74,11 +75,13 @@ UnreadQueryOutcome run_unread_query(platform::Connection& connection, const Unre
     using Focus = UnreadQueryOutcome::Focus;
     if (f.year.isEmpty()) return {false, QStringLiteral("请输入查询年！"), Focus::Year, {}};
     if (f.month.isEmpty()) return {false, QStringLiteral("请输入查询月！"), Focus::Month, {}};
-    const int year = static_cast<int>(platform::to_number(f.year));
-    const int month = static_cast<int>(platform::to_number(f.month));
-    // A month that is no month cannot be queried; the literal would be no date.
-    if (year < 1 || month < 1 || month > 12)
-        return {false, QStringLiteral("请输入查询月！"), Focus::Month, {}};
+    // A year or month that names no date cannot be queried: the literal would be no date.
+    const auto typed_year = platform::typed_year(platform::text_trim(f.year));
+    if (!typed_year) return {false, QStringLiteral("请输入查询年！"), Focus::Year, {}};
+    const auto typed_month = platform::typed_month(platform::text_trim(f.month));
+    if (!typed_month) return {false, QStringLiteral("请输入查询月！"), Focus::Month, {}};
+    const int year = *typed_year;
+    const int month = *typed_month;
     const int last = platform::days_in_month(year, month);
     const int first = qBound(1, reading_day, last);
     const QString from = u'#' + QString::number(year) + u'-' + QString::number(month) + u'-' +

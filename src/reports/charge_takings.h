@@ -1,8 +1,9 @@
 #pragma once
 // What the monthly charge statistics and the yearly charge report share: one row per collector
-// (with the two pseudo-collectors) or per street over one period, each cell its own count or
-// sum, an empty row after each group and a red 合计 row over all groups. The two reports differ
-// in their period, in a few street conditions and in some column titles.
+// (with the two pseudo-collectors) or per street over one period, read by a few statements
+// grouped by collector or street and bounded by the period, an empty row after each group and a
+// red 合计 row over all groups. The two reports differ in their period, in one street condition
+// and in some column titles.
 #include <QString>
 #include <QStringList>
 
@@ -21,8 +22,8 @@ struct ChargeTakingsShape {
     QString period_title;                // 报表月份 or 报表年份
     QString period_text;                 // the text of the period column in every data row
     QString collector_prepay_title;      // 预存收费金额 or 收费金额
-    // The yearly report: a 预存户数 column, prepayments reached through their meter account,
-    // and deductions of every valid bill rather than of paid ones only.
+    // The yearly report: a 预存户数 column, and deductions of every valid bill rather than of
+    // paid ones only.
     bool yearly = false;
 };
 

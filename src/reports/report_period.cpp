@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/typed_period.h"
+
 namespace reports {
 
 namespace {
@@ -25,6 +27,15 @@ QDate settlement_day_of(const QDate& month, int settlement_day) {
 }
 
 }  // namespace
+
+PeriodBoxCheck check_report_period_boxes(const QString& year_text, const QString& month_text,
+                                         bool with_month) {
+    using Box = PeriodBoxCheck::Box;
+    if (!platform::typed_year(year_text)) return {Box::Year, QStringLiteral("请输入查询年！")};
+    if (with_month && !platform::typed_month(month_text))
+        return {Box::Month, QStringLiteral("请输入查询月！")};
+    return {};
+}
 
 int report_text_number(const QString& text) {
     bool ok = false;

@@ -45,6 +45,18 @@ private:
     shell::SystemParameters parameters_;
 };
 
+// Whether the year box, and for a report of one month the month box, name a period: digits
+// only, a four-digit year and a month 1 to 12. Otherwise the refusal of the first box that does
+// not ("请输入查询年！" or "请输入查询月！") and which box to give the focus.
+struct PeriodBoxCheck {
+    enum class Box { None, Year, Month };
+    Box box = Box::None;
+    QString message;
+    bool ok() const { return box == Box::None; }
+};
+PeriodBoxCheck check_report_period_boxes(const QString& year_text, const QString& month_text,
+                                         bool with_month);
+
 // The box texts as numbers, truncated toward zero (a text that is not a number gives 0).
 int report_text_number(const QString& text);
 

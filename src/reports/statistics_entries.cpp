@@ -78,6 +78,12 @@ const StatisticsEntry* statistics_entry(const QString& unit_or_handler) {
     return nullptr;
 }
 
+const StatisticsEntry* statistics_entry_of_report(const QString& report_name) {
+    for (const StatisticsEntry& entry : statistics_entries())
+        if (entry.report_name == report_name) return &entry;
+    return nullptr;
+}
+
 int statistics_column_width(int list_width, double divisor) {
     if (divisor <= 0) return 0;
     return static_cast<int>(std::trunc(list_width / divisor));

@@ -31,6 +31,9 @@ const std::vector<StatisticsEntry>& statistics_entries();
 // The entry of a navigation unit or handler name, or null.
 const StatisticsEntry* statistics_entry(const QString& unit_or_handler);
 
+// The entry that chooses a report name, or null.
+const StatisticsEntry* statistics_entry_of_report(const QString& report_name);
+
 // A column width: the list width divided by the divisor, the fraction dropped.
 int statistics_column_width(int list_width, double divisor);
 

@@ -12,6 +12,7 @@
 #include "lists/list_pages.h"
 #include "lists/progress_window.h"
 #include "platform/convert.h"
+#include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "reports/statistics_builders.h"
 #include "shell/main_window.h"
@@ -90,6 +91,18 @@ void StatisticsPage::prepare_for(const StatisticsEntry& entry) {
 }
 
 void StatisticsPage::on_main_stats_run_click() {
+    // A box that names no period is refused before anything changes.
+    if (const StatisticsEntry* entry = statistics_entry_of_report(current_report_name)) {
+        const PeriodBoxCheck check =
+            check_report_period_boxes(ui->抄表统计年选择框->text(), ui->抄表统计月选择框->text(),
+                                      entry->layout == kYearAndMonth);
+        if (!check.ok()) {
+            platform::inform(check.message);
+            if (check.box == PeriodBoxCheck::Box::Year) ui->抄表统计年选择框->setFocus();
+            if (check.box == PeriodBoxCheck::Box::Month) ui->抄表统计月选择框->setFocus();
+            return;
+        }
+    }
     QTableView* list = ui->抄表统计列表框;
     platform::listview_clear_rows(list);
     // The red totals of the previous report must not colour the rows of this one.

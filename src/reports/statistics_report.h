@@ -1,7 +1,8 @@
 #pragma once
 // What every statistics report hands to the statistics page: its columns with their width
 // divisors, its rows, the total cells to paint red and how many groups (days, months) it walked.
-// The builders read the database only; each cell is its own count or sum.
+// The builders read the database only, each period through a few grouped statements bounded by
+// the period, never the whole history once per group.
 #include <QString>
 #include <QStringList>
 #include <utility>

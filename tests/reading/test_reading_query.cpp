@@ -195,6 +195,11 @@ TEST_F(ReadingQueryTest, UnreadConditionsAndRefusals) {
     no_item.fee_item = s("  ");
     for (const Case& c : {Case{month("", "4"), "请输入查询年！", Focus::Year, "2"},
                           Case{month("2024", ""), "请输入查询月！", Focus::Month, "2"},
+                          // A text that names no year or month is refused as an empty one.
+                          Case{month("1e308", "4"), "请输入查询年！", Focus::Year, "2"},
+                          Case{month("99", "4"), "请输入查询年！", Focus::Year, "2"},
+                          Case{month("2024", "1e308"), "请输入查询月！", Focus::Month, "2"},
+                          Case{month("2024", "13"), "请输入查询月！", Focus::Month, "2"},
                           Case{no_item, "请选择待查询的收费项目!", Focus::FeeItem, "0"}}) {
         UnreadQueryForm all = month("2024", "4");
         all.order = s("抄表人员");

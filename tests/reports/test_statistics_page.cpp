@@ -237,6 +237,42 @@ TEST_F(StatisticsPageTest, QueryTakesTheBoxesAndTheSelectedGrouping) {
     EXPECT_EQ(platform::listview_cell_text(list_, 0, 8), s("2024年2月"));
 }
 
+// A year or month box that names no period is refused with the query's own message, the focus
+// goes to that box and the list keeps the last report; a yearly report ignores the month box.
+TEST_F(StatisticsPageTest, ABoxThatNamesNoPeriodIsRefused) {
+    seed_streets();
+    ASSERT_TRUE(window_->run_action(s("数据报表3_收费日报表")));
+    query();
+    const int rows = platform::listview_row_count(list_);
+    ASSERT_GT(rows, 0);
+    auto* year = unit<QLineEdit>(page_, "抄表统计年选择框");
+    auto* month = unit<QLineEdit>(page_, "抄表统计月选择框");
+    struct Case {
+        const char* year;
+        const char* month;
+        const char* message;
+        QLineEdit* focus;
+    };
+    const Case cases[] = {
+        {"", "3", "请输入查询年！", year},     {"abc", "3", "请输入查询年！", year},
+        {"99", "3", "请输入查询年！", year},   {"1e308", "3", "请输入查询年！", year},
+        {"2024", "", "请输入查询月！", month}, {"2024", "13", "请输入查询月！", month},
+        {"2024", "3#", "请输入查询月！", month},
+    };
+    for (const Case& c : cases) {
+        year->setText(s(c.year));
+        month->setText(s(c.month));
+        ui.expect_box(s(c.message));
+        query();
+        EXPECT_EQ(c.focus->window()->focusWidget(), c.focus) << c.year << " " << c.month;
+        EXPECT_EQ(platform::listview_row_count(list_), rows) << c.year << " " << c.month;
+    }
+    ASSERT_TRUE(window_->run_action(s("数据报表3_收费统计")));
+    month->setText(s("x"));
+    query();
+    EXPECT_EQ(platform::listview_row_count(list_), 25);
+}
+
 TEST_F(StatisticsPageTest, AReportWithoutABuilderLeavesTheListEmpty) {
     seed_streets();
     ASSERT_TRUE(window_->run_action(s("数据报表3_用户月报表")));
