@@ -136,7 +136,8 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
     std::vector<qint64> serial_of(n, 0);
     const QString bills_sql =
         QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and ") +
-        tariffs::households_bills_condition(QStringLiteral("?")) + QStringLiteral(" order by 收据号");
+        tariffs::households_bills_condition(QStringLiteral("?")) +
+        QStringLiteral(" order by 收据号");
     bool failed = false;
     for (qsizetype i = 0; i < households.size(); ++i) {
         if (progress.step) progress.step();
@@ -165,7 +166,8 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
                 return true;
             }
             if (serial_of[at] == 0) serial_of[at] = next_serial++;
-            result = pay_bills_under_serial(c, bills, collector, today, std::nullopt, serial_of[at]);
+            result =
+                pay_bills_under_serial(c, bills, collector, today, std::nullopt, serial_of[at]);
             bill_counts[at] = bills.size();
             return result.done;
         };
@@ -238,10 +240,10 @@ BatchRunOutcome run_batch_charging(platform::Connection& connection, const Batch
     if (out.charged && !shell::write_operation_log(kChargingGroup, QStringLiteral("批量收费"),
                                                    batch_log_remark(request)))
         out.messages.push_back(tariffs::info_message(kLogFailed));
-    out.messages.push_back(tariffs::info_message(
-        out.batch.stopped ? batch_stopped_text(out.batch.households_charged)
-        : out.charged     ? kBatchDone
-                          : kBatchNothingToCharge));
+    out.messages.push_back(
+        tariffs::info_message(out.batch.stopped ? batch_stopped_text(out.batch.households_charged)
+                              : out.charged     ? kBatchDone
+                                                : kBatchNothingToCharge));
     return out;
 }
 

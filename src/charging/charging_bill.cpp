@@ -58,7 +58,8 @@ QString ChargingBill::prepaid_text() const { return two(prepaid); }
 
 ChargingBill load_charging_bill(platform::Connection& connection, const QString& household) {
     ChargingBill bill;
-    const QString bills_of = tariffs::household_bills_condition(household, QStringLiteral("总收费.户号"));
+    const QString bills_of =
+        tariffs::household_bills_condition(household, QStringLiteral("总收费.户号"));
     for (const QString& b : platform::query_column(
              connection,
              QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and ") +

@@ -108,8 +108,9 @@ VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
     platform::RecordSet paid;
     {
         platform::PreparedStatement select(
-            connection, QStringLiteral("select 预存扣款,实收金额,收费日期,收费人员,户号,发票号 from "
-                                       "总收费 where 标志=1 and 收费标志=0 and 流水号=?"));
+            connection,
+            QStringLiteral("select 预存扣款,实收金额,收费日期,收费人员,户号,发票号 from "
+                           "总收费 where 标志=1 and 收费标志=0 and 流水号=?"));
         select.bind_integer(1, serial);
         if (!select.open(paid, OnFailure::Quiet)) return failed();
     }

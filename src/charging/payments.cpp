@@ -40,7 +40,8 @@ SerialOutcome next_batch_serial_number(platform::Connection& connection) {
 
 bool claim_write_lock(platform::Connection& connection) {
     // A write that changes nothing still takes the lock, and keeps it to the transaction's end.
-    return platform::db_execute(connection, QStringLiteral("update 总收费 set 流水号=流水号 where 1=0"));
+    return platform::db_execute(connection,
+                                QStringLiteral("update 总收费 set 流水号=流水号 where 1=0"));
 }
 
 double CarryOverChange::shortfall() const {
@@ -53,8 +54,8 @@ namespace {
 QString two(double value) { return platform::format_number(value, 2); }
 
 QString underpayment_text(const CarryOverChange& change, bool personal_account_open) {
-    const QString head = QStringLiteral("实收金额比应交金额少") + two(change.shortfall()) +
-                         QStringLiteral("元");
+    const QString head =
+        QStringLiteral("实收金额比应交金额少") + two(change.shortfall()) + QStringLiteral("元");
     if (!personal_account_open)
         return head + QStringLiteral("。个人帐户未开启，欠款不能转入下期，请按应交金额收费！");
     return head + QStringLiteral("，本期结余") + two(change.shown) +
@@ -86,8 +87,8 @@ PaymentOutcome apply_carry_over(platform::Connection& connection, const PaymentR
     const double difference = change.shown - change.original;
     std::vector<double> received(request.bills.size(), 0);
     {
-        platform::PreparedStatement read(connection,
-                                         QStringLiteral("select 实收金额 from 总收费 where 收据号=?"));
+        platform::PreparedStatement read(
+            connection, QStringLiteral("select 实收金额 from 总收费 where 收据号=?"));
         for (size_t i = 0; i < request.bills.size(); ++i) {
             read.bind_integer(1, request.bills[i]);
             platform::RecordSet rows;
@@ -141,8 +142,7 @@ UnderpaymentCheck check_underpayment(const PaymentRequest& request, bool persona
 PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
                                       const std::vector<qint64>& bills, const QString& collector,
                                       const QDate& date,
-                                      const std::optional<QString>& invoice_number,
-                                      qint64 serial) {
+                                      const std::optional<QString>& invoice_number, qint64 serial) {
     platform::PreparedStatement pay(
         connection,
         invoice_number
@@ -194,9 +194,9 @@ PaymentOutcome take_payment(platform::Connection& connection, const PaymentReque
         out.messages = serial.messages;
         return out;
     }
-    PaymentOutcome out = pay_bills_under_serial(connection, request.bills, request.collector,
-                                                request.date, request.invoice_number,
-                                                serial.serial);
+    PaymentOutcome out =
+        pay_bills_under_serial(connection, request.bills, request.collector, request.date,
+                               request.invoice_number, serial.serial);
     if (out.done && request.carry_over &&
         std::fabs(request.carry_over->shown - request.carry_over->original) >
             platform::kMoneyTolerance)

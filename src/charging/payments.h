@@ -107,7 +107,6 @@ PaymentOutcome take_payment(platform::Connection& connection, const PaymentReque
 PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
                                       const std::vector<qint64>& bills, const QString& collector,
                                       const QDate& date,
-                                      const std::optional<QString>& invoice_number,
-                                      qint64 serial);
+                                      const std::optional<QString>& invoice_number, qint64 serial);
 
 }  // namespace charging

@@ -37,7 +37,8 @@ protected:
     }
     std::vector<qint64> paid() {
         std::vector<qint64> out;
-        for (const QString& b : column(s("select 收据号 from 总收费 where 收费标志=0 order by 收据号")))
+        for (const QString& b :
+             column(s("select 收据号 from 总收费 where 收费标志=0 order by 收据号")))
             out.push_back(b.toLongLong());
         return out;
     }
@@ -59,7 +60,8 @@ TEST_F(HouseholdBillReaders, OwnAndMeterAccountBillsButNeverANeighbours) {
         const char* reader;
         std::function<std::vector<qint64>()> bills;  // or, for the unpaid test, {count}
     } readers[] = {
-        {"unpaid test", [&] { return std::vector<qint64>{charging::count_unpaid_bills(db(), s("0001"))}; }},
+        {"unpaid test",
+         [&] { return std::vector<qint64>{charging::count_unpaid_bills(db(), s("0001"))}; }},
         {"bill list", [&] { return charging::load_charging_bill(db(), s("0001")).bill_numbers; }},
         {"counter window",
          [&] {
@@ -89,9 +91,9 @@ TEST_F(HouseholdBillReaders, OwnAndMeterAccountBillsButNeverANeighbours) {
         exec(s("update 总收费 set 收费标志=1,流水号=null"));
         std::vector<qint64> bills = r.bills();
         std::sort(bills.begin(), bills.end());
-        const std::vector<qint64> expected =
-            r.reader == std::string_view("unpaid test") ? std::vector<qint64>{2}
-                                                        : std::vector<qint64>{7, 8};
+        const std::vector<qint64> expected = r.reader == std::string_view("unpaid test")
+                                                 ? std::vector<qint64>{2}
+                                                 : std::vector<qint64>{7, 8};
         EXPECT_EQ(bills, expected);
     }
     EXPECT_EQ(count(s("select count(*) from 总收费 where 收据号 in (9,10) and 流水号 is not null")),

@@ -156,8 +156,8 @@ TEST_F(PaymentRace, EachBillPaidOnceAndNoSerialTwice) {
     for (size_t i = before; i < order.size(); ++i) take(order[i]);
     ASSERT_TRUE(batch.waitForFinished(20000));
     said += QString::fromUtf8(batch.readAllStandardOutput());
-    ASSERT_EQ(batch.exitCode(), 0) << said.toStdString()
-                                   << batch.readAllStandardError().toStdString();
+    ASSERT_EQ(batch.exitCode(), 0)
+        << said.toStdString() << batch.readAllStandardError().toStdString();
     EXPECT_TRUE(said.contains(QStringLiteral("charged %1").arg(kHouseholds - before)))
         << said.toStdString();
     EXPECT_EQ(refused, static_cast<int>(order.size() - before));

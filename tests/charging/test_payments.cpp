@@ -151,10 +151,13 @@ TEST_F(TakePayment, RefusedWholeWhenNothingOrNotEverythingIsUnpaid) {
         const char* message;
     } cases[] = {
         {"no bill", {}, "", "该用户本月未抄表或已缴费！"},
-        {"paid meanwhile by another payment", {101, 102},
+        {"paid meanwhile by another payment",
+         {101, 102},
          "update 总收费 set 收费标志=0,流水号=555 where 收据号=102",
          "该用户的收费记录已被修改,请重新查询！"},
-        {"voided row", {101, 102}, "update 总收费 set 标志=2 where 收据号=102",
+        {"voided row",
+         {101, 102},
+         "update 总收费 set 标志=2 where 收据号=102",
          "该用户的收费记录已被修改,请重新查询！"},
         {"gone", {101, 109}, "", "该用户的收费记录已被修改,请重新查询！"},
     };
@@ -200,7 +203,9 @@ TEST_F(TakePayment, AShortfallIsArrearsOnlyWhenConfirmedAndNeverANegativeAmount)
     for (const ShortfallCase& c : cases) {
         SCOPED_TRACE(c.label);
         exec(s("update 总收费 set 收费标志=1,流水号=null,实收金额=50,本月接转=0 where 收据号=101"));
-        exec(s("update 总收费 set 收费标志=1,流水号=null,实收金额=45.5,本月接转=-0.3 where 收据号=102"));
+        exec(
+            s("update 总收费 set 收费标志=1,流水号=null,实收金额=45.5,本月接转=-0.3 where "
+              "收据号=102"));
         charging::PaymentRequest r = request();
         r.carry_over = charging::CarryOverChange{c.shown, -0.30};
         r.arrears_confirmed = c.confirmed;
@@ -228,8 +233,9 @@ TEST(Underpayment, RefusedWithTheAccountClosedAskedWithItOpen) {
     r.carry_over = charging::CarryOverChange{-10.30, -0.30};
     const charging::UnderpaymentCheck closed = charging::check_underpayment(r, false);
     EXPECT_EQ(closed.step, charging::UnderpaymentStep::Refuse);
-    EXPECT_EQ(closed.text,
-              s("实收金额比应交金额少10.00元。个人帐户未开启，欠款不能转入下期，请按应交金额收费！"));
+    EXPECT_EQ(
+        closed.text,
+        s("实收金额比应交金额少10.00元。个人帐户未开启，欠款不能转入下期，请按应交金额收费！"));
     const charging::UnderpaymentCheck open = charging::check_underpayment(r, true);
     EXPECT_EQ(open.step, charging::UnderpaymentStep::Ask);
     EXPECT_EQ(open.text, s("实收金额比应交金额少10.00元，本期结余-10.30元将作为欠款转入下期账单。"
