@@ -96,6 +96,7 @@ PaymentOutcome apply_carry_over(platform::Connection& connection, const PaymentR
             received[i] = platform::recordset_field_number(rows, 0);
         }
     }
+    const std::vector<double> before = received;
     if (difference > 0) {
         received.back() += difference;
     } else {
@@ -115,6 +116,7 @@ PaymentOutcome apply_carry_over(platform::Connection& connection, const PaymentR
                                    "流水号=? and 收费标志=0"));
     for (size_t i = 0; i < request.bills.size(); ++i) {
         const bool is_last = i + 1 == request.bills.size();
+        if (!is_last && received[i] == before[i]) continue;
         platform::PreparedStatement& write = is_last ? last : amount;
         int slot = 1;
         if (is_last) write.bind_number(slot++, platform::to_number(two(change.shown)));
