@@ -3,7 +3,8 @@
 // as collected by one collector, one serial per household, dated today, without invoice number,
 // receipt or sound. The run is one batch scope: each household's late fees and payment go in
 // whole or not at all, and a household that fails stops the run with the households before it
-// kept.
+// kept. Only bills still unpaid are paid, so a household paid at the counter meanwhile is not
+// paid twice.
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -37,7 +38,8 @@ struct BatchCheck {
     BatchField focus = BatchField::None;
 };
 
-// The refusals before the question: no reader and no street, then no collector.
+// The refusals before the question: no reader and no street, then no collector (blank after
+// trimming ASCII and full-width blanks counts as none).
 BatchCheck check_batch_request(const BatchRequest& request);
 QString batch_confirmation_text(const QString& collector);
 // " and 用户表管理.抄表人员='r'" and/or " and 用户信息表.居住街道='s'".
@@ -52,10 +54,13 @@ struct BatchProgress {
 };
 
 // Refills 未收费数据 and returns its distinct household numbers, those with several rows first.
-// A failed refill adds the database's text to `messages` and the run goes on.
+// A failed refill adds the database's text to `messages`, returns no household and leaves
+// `refilled` false: the run must not take what the table holds for the truth.
 QStringList collect_batch_households(platform::Connection& connection, const BatchRequest& request,
-                                     Messages& messages, const BatchProgress& progress = {});
+                                     Messages& messages, const BatchProgress& progress = {},
+                                     bool* refilled = nullptr);
 
+// What a run committed: counts and serials only of what went in.
 struct BatchOutcome {
     int households_charged = 0;
     int bills_paid = 0;
@@ -65,8 +70,9 @@ struct BatchOutcome {
     Messages messages;     // the failure, if any
 };
 
-// Charges the households in list order: late fees, then every unpaid valid bill whose 户号
-// begins with the household number, under one coded-rule serial per household.
+// Charges the households in list order: late fees, then every unpaid valid bill of the household
+// (its own number's and its meter accounts'), under one coded-rule serial per household. The
+// run holds the write lock throughout and takes consecutive serials from the first free one.
 BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
                                        const QStringList& households, const QString& collector,
                                        const QDate& today, const BatchProgress& progress = {});
@@ -75,14 +81,19 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
 // subsystem. Unset: nothing is settled.
 std::function<void()>& batch_pay_from_prepayments_hook();
 
+// "批量收费未完成！已收费N户。": the last word of a run that stopped on a failure.
+QString batch_stopped_text(int households_charged);
+
 struct BatchRunOutcome {
-    bool charged = false;  // households were charged (the log row was attempted)
+    bool charged = false;  // households were charged and committed (the log row was attempted)
     BatchOutcome batch;
     Messages messages;  // in order: refill failure, stop reason, log failure, then the last word
 };
 
 // The run after the confirmation: the prepayment settlement, the household list, the charging,
-// the log row and the closing message.
+// the log row and the closing message. A request without reader and street (blank after
+// trimming) is refused here as well; a failed refill or run is reported with the database's
+// text, never with "批量收费完成！".
 BatchRunOutcome run_batch_charging(platform::Connection& connection, const BatchRequest& request,
                                    const QDate& today, const BatchProgress& progress = {});
 

@@ -3,6 +3,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "tariffs/household_bills.h"
 
 namespace charging {
 
@@ -38,15 +39,12 @@ HouseholdFound find_household(platform::Connection& connection, LookupBy by, con
     return out;
 }
 
-qint64 count_unpaid_bills(platform::Connection& connection, const QString& household,
-                          bool by_prefix) {
-    const QString sql = by_prefix ? QStringLiteral("select count(*) from 总收费 where 户号 LIKE ") +
-                                        platform::sql_quote(household + u'%') +
-                                        QStringLiteral(" and 收费标志=1")
-                                  : QStringLiteral("select count(*) from 总收费 where 户号 =") +
-                                        platform::sql_quote(platform::text_trim(household)) +
-                                        QStringLiteral(" and 收费标志=1 and 标志=1");
-    return platform::query_integer(connection, sql, platform::OnFailure::Quiet);
+qint64 count_unpaid_bills(platform::Connection& connection, const QString& household) {
+    return platform::query_integer(
+        connection,
+        QStringLiteral("select count(*) from 总收费 where 收费标志=1 and 标志=1 and ") +
+            tariffs::household_bills_condition(platform::text_trim(household)),
+        platform::OnFailure::Quiet);
 }
 
 QString ChargingBill::amount_billed_text() const { return two(amount_billed); }
@@ -60,11 +58,12 @@ QString ChargingBill::prepaid_text() const { return two(prepaid); }
 
 ChargingBill load_charging_bill(platform::Connection& connection, const QString& household) {
     ChargingBill bill;
-    const QString h = platform::sql_quote(household);
+    const QString bills_of =
+        tariffs::household_bills_condition(household, QStringLiteral("总收费.户号"));
     for (const QString& b : platform::query_column(
              connection,
-             QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and 户号=") + h +
-                 QStringLiteral(" order by 收据号"),
+             QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and ") +
+                 bills_of + QStringLiteral(" order by 收据号"),
              platform::OnFailure::Quiet))
         bill.bill_numbers.push_back(b.toLongLong());
 
@@ -123,9 +122,8 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
         QStringLiteral(
             "select sum(实收金额) as 实收金额,sum(预存扣款) as 预存扣款,sum(应收金额) as "
             "应收金额,sum(滞纳金) as 滞纳金,sum(减免金额) as 减免金额,sum(水损) as "
-            "水损,sum(减免用量) as 减免用量 from 总收费 where 收费标志=1 and 标志=1 and "
-            "总收费.户号=") +
-            h,
+            "水损,sum(减免用量) as 减免用量 from 总收费 where 收费标志=1 and 标志=1 and ") +
+            bills_of,
         platform::OnFailure::Quiet);
     if (!sums.isEmpty()) {
         const QStringList& r = sums.first();
@@ -139,8 +137,8 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
         connection,
         QStringLiteral(
             "select 总收费.收费日期,总收费.收费人员,总收费.上月接转,总收费.本月接转 from "
-            "总收费 where 总收费.收费标志=1 and 总收费.标志=1 and 总收费.户号=") +
-            h + QStringLiteral(" order by 总收费.收据号"),
+            "总收费 where 总收费.收费标志=1 and 总收费.标志=1 and ") +
+            bills_of + QStringLiteral(" order by 总收费.收据号"),
         platform::OnFailure::Quiet);
     if (!carries.isEmpty()) {
         bill.carry_in = platform::to_number(carries.first().value(2));

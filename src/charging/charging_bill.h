@@ -34,10 +34,9 @@ struct HouseholdFound {
 // The first household whose 户号, 用户名 or 磁卡号码 equals the trimmed key.
 HouseholdFound find_household(platform::Connection& connection, LookupBy by, const QString& key);
 
-// The unpaid test before the bills are shown: valid unpaid bills keyed by the household number
-// (counter), or unpaid bills whose number begins with it, valid or void (card).
-qint64 count_unpaid_bills(platform::Connection& connection, const QString& household,
-                          bool by_prefix);
+// The unpaid test before the bills are shown: the household's valid unpaid bills, those keyed by
+// its own number and by its meter accounts' numbers.
+qint64 count_unpaid_bills(platform::Connection& connection, const QString& household);
 
 struct ChargingBill {
     std::vector<qint64> bill_numbers;  // ascending 收据号
@@ -61,7 +60,8 @@ struct ChargingBill {
     QString prepaid_text() const;
 };
 
-// The household's unpaid valid bills keyed by its number, as the windows list them.
+// The household's unpaid valid bills (its own number's and its meter accounts'), as the windows
+// list them, in 收据号 order.
 ChargingBill load_charging_bill(platform::Connection& connection, const QString& household);
 
 // 本期结余 after the cashier changed 实收: 实收 − 应收 + 减免金额 + 预存扣款 (texts read as

@@ -202,7 +202,7 @@ void ChargingWindow::on_query_click() {
     ui->标签_居住街道->setText(found.street);
     if (kind_ == Kind::Counter) ui->编辑框_户号->setText(found.number);
     ui->标签_用户性质->setText(found.meter_label());
-    if (count_unpaid_bills(db, found.number, kind_ == Kind::Card) == 0) {
+    if (count_unpaid_bills(db, found.number) == 0) {
         platform::inform(kNothingToPay, kNothingToPayCaption);
         ui->编辑框_户号->setFocus();
         ui->收费按钮->setEnabled(false);
@@ -230,8 +230,10 @@ void ChargingWindow::fill_charging_bill(const QString& household) {
     ui->应收->setText(bill.due_text());
     ui->减免金额->setText(bill.reduction_text());
     ui->预存扣款->setText(bill.prepaid_text());
-    ui->收费按钮->setEnabled(true);
-    ui->收费按钮->setFocus();
+    // Nothing listed, nothing to charge: the bills may have been paid since the unpaid test.
+    const bool listed = !bill.bill_numbers.empty();
+    ui->收费按钮->setEnabled(listed);
+    if (listed) ui->收费按钮->setFocus();
 }
 
 void ChargingWindow::on_received_changed() {
@@ -251,11 +253,26 @@ void ChargingWindow::on_charge_click() {
     request.invoice_number = shell::current_invoice_number;
     request.rule = kind_ == Kind::Counter ? SerialRule::Counter : SerialRule::Coded;
     request.carry_over = CarryOverChange{platform::to_number(ui->本月结余->text()), carry_over_};
+    const UnderpaymentCheck shortfall = check_underpayment(
+        request, shell::system_parameters.personal_account == QStringLiteral("开启"));
+    if (shortfall.step == UnderpaymentStep::Refuse) {
+        platform::inform(shortfall.text);
+        ui->实收->setFocus();
+        return;
+    }
+    if (shortfall.step == UnderpaymentStep::Ask) {
+        if (platform::message_box(shortfall.text, platform::kDefaultCaption,
+                                  platform::MsgIcon::Question, platform::MsgButtons::OkCancel,
+                                  this) != platform::MsgResult::Ok)
+            return;
+        request.arrears_confirmed = true;
+    }
     const PaymentOutcome outcome = take_payment(store::main_connection(), request,
                                                 shell::system_parameters.payment_serial_digits);
     show_messages(outcome.messages, this);
     if (!outcome.done) {
         if (outcome.focus_collector) ui->收费人员选择框->setFocus();
+        if (outcome.bills_changed) ui->收费按钮->setEnabled(false);
         return;
     }
     platform::play_sound(reading::confirmation_sound_path());

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "charging/charge_queries.h"
+#include "charging/payments.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/money.h"
@@ -79,7 +80,7 @@ QString void_refusal(platform::Connection& connection, qint64 serial,
     // Voiding again would turn the void row itself into an unpaid bill and record a second one.
     if (!platform::query_exists(
             connection,
-            QStringLiteral("select 收据号 from 总收费 where 标志=1 and 流水号=") +
+            QStringLiteral("select 收据号 from 总收费 where 标志=1 and 收费标志=0 and 流水号=") +
                 QString::number(serial),
             OnFailure::Quiet))
         return kAlreadyVoided;
@@ -92,53 +93,66 @@ QString void_question(const QString& cell) {
 
 VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
     VoidOutcome out;
-    const QString s = QString::number(serial);
     const auto failed = [&](const QString& statement = QString()) {
         if (!statement.isEmpty()) out.messages << platform::database_error(statement);
         out.messages << platform::database_error(platform::db_last_error(connection));
         return out;
     };
     platform::Transaction transaction(connection);
-    if (!transaction.active()) return failed();
+    if (!transaction.active() || !claim_write_lock(connection)) return failed();
 
-    platform::RecordSet first;
-    if (!platform::query_open(
-            first, connection,
-            QStringLiteral("select 预存扣款,实收金额,收费日期,收费人员,户号,发票号 from 总收费 "
-                           "where 标志=1 and 流水号=") +
-                s,
-            OnFailure::Quiet))
-        return failed();
-    if (platform::recordset_eof(first)) {
+    // Only the serial's paid valid bills are voided: never its void row, never a bill that is
+    // unpaid again.
+    platform::RecordSet paid;
+    {
+        platform::PreparedStatement select(
+            connection,
+            QStringLiteral("select 预存扣款,实收金额,收费日期,收费人员,户号,发票号 from "
+                           "总收费 where 标志=1 and 收费标志=0 and 流水号=?"));
+        select.bind_integer(1, serial);
+        if (!select.open(paid, OnFailure::Quiet)) return failed();
+    }
+    if (platform::recordset_eof(paid)) {
         out.messages << platform::information(kAlreadyVoided);
         return out;
     }
-    const QDate date = platform::recordset_field_date(first, QStringLiteral("收费日期")).date();
-    const QString collector = platform::recordset_field_text(first, QStringLiteral("收费人员"));
-    const QString household = platform::recordset_field_text(first, QStringLiteral("户号"));
-    const QString invoice = platform::recordset_field_text(first, QStringLiteral("发票号"));
-    bool ok = false;
-    const double sum = platform::query_number(
-        connection, QStringLiteral("select sum(实收金额) from 总收费 where 标志=1 and 流水号=") + s,
-        OnFailure::Quiet, &ok);
-    if (!ok) return failed();
+    const QDate date = platform::recordset_field_date(paid, QStringLiteral("收费日期")).date();
+    const QString collector = platform::recordset_field_text(paid, QStringLiteral("收费人员"));
+    const QString household = platform::recordset_field_text(paid, QStringLiteral("户号"));
+    const QString invoice = platform::recordset_field_text(paid, QStringLiteral("发票号"));
+    const qint64 bills = platform::recordset_record_count(paid);
+    double sum = 0;
+    for (; !platform::recordset_eof(paid); platform::recordset_move_next(paid))
+        sum += platform::recordset_field_number(paid, QStringLiteral("实收金额"));
 
-    const QString bills =
-        QStringLiteral(
-            "update 总收费 set 收费标志=1,流水号=0,收费人员=NULL where 标志=1 and 流水号=") +
-        s;
-    if (!platform::db_execute(connection, bills)) return failed();
-    const QString readings = QStringLiteral("update 抄表总表 set 流水号=null where 流水号=") + s;
-    if (!platform::db_execute(connection, readings)) return failed();
-    const QString void_row =
-        QStringLiteral(
-            "insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志,收据号) values "
-            "( ") +
-        platform::sql_quote(household) + u',' + platform::sql_number(sum) + u',' +
-        (date.isValid() ? platform::date_to_sql_literal(date) : QStringLiteral("null")) + u',' +
-        platform::sql_quote(collector) + u',' + s + u',' + platform::sql_quote(invoice) +
-        QStringLiteral(",2,null)");
-    if (!platform::db_execute(connection, void_row)) return failed(void_row);
+    platform::PreparedStatement unpay(
+        connection, QStringLiteral("update 总收费 set 收费标志=1,流水号=0,收费人员=NULL where "
+                                   "标志=1 and 收费标志=0 and 流水号=?"));
+    unpay.bind_integer(1, serial);
+    qint64 changed = 0;
+    if (!unpay.execute(&changed)) return failed();
+    if (changed != bills) {
+        out.messages << platform::information(kPaymentChanged);
+        return out;  // rolled back as the transaction goes out of scope
+    }
+    platform::PreparedStatement readings(
+        connection, QStringLiteral("update 抄表总表 set 流水号=null where 流水号=?"));
+    readings.bind_integer(1, serial);
+    if (!readings.execute()) return failed();
+    const QString void_row = QStringLiteral(
+        "insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志,收据号) values "
+        "(?,?,?,?,?,?,2,null)");
+    platform::PreparedStatement insert(connection, void_row);
+    insert.bind_text(1, household);
+    insert.bind_number(2, sum);
+    if (date.isValid())
+        insert.bind_date(3, date);
+    else
+        insert.bind_null(3);
+    insert.bind_text(4, collector);
+    insert.bind_integer(5, serial);
+    insert.bind_text(6, invoice);
+    if (!insert.execute()) return failed(void_row);
     if (!transaction.commit()) return failed();
 
     out.done = true;

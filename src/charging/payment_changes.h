@@ -48,10 +48,11 @@ struct VoidOutcome {
     bool done = false;
     platform::Messages messages;  // "作废成功！", or "添加日志失败！", or what failed
 };
-// Returns every bill of the serial to unpaid (收费标志 1, 流水号 0, no collector), clears the
-// serial from their readings and adds the void row (户号, date, collector and invoice of the
-// first bill, the sum of 实收金额, the serial, 标志 2), all in one transaction; then writes the
-// log row.
+// Returns every paid valid bill of the serial to unpaid (收费标志 1, 流水号 0, no collector),
+// clears the serial from their readings and adds the void row (户号, date, collector and
+// invoice of the first bill, the sum of 实收金额, the serial, 标志 2), all in one transaction
+// that holds the write lock from its start; then writes the log row. A serial with no paid bill
+// left is refused (kAlreadyVoided); bills that changed under the void roll it back whole.
 VoidOutcome void_payment(platform::Connection& connection, qint64 serial);
 
 // ---- edit ----

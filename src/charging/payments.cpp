@@ -1,7 +1,9 @@
 #include "charging/payments.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "charging/charging_bill.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/money.h"
@@ -36,103 +38,173 @@ SerialOutcome next_batch_serial_number(platform::Connection& connection) {
                                    shell::system_parameters.payment_serial_digits);
 }
 
-QString bill_payment_statement(const QString& collector, const QDate& date,
-                               const std::optional<QString>& invoice_number, qint64 serial,
-                               qint64 bill_number) {
-    QString sql = QStringLiteral("update 总收费 set 收费标志=0,收费人员=") +
-                  platform::sql_quote(collector) + QStringLiteral(",收费日期=") +
-                  platform::date_to_sql_literal(date);
-    if (invoice_number) sql += QStringLiteral(",发票号=") + platform::sql_quote(*invoice_number);
-    sql += QStringLiteral(",流水号=") + QString::number(serial) + QStringLiteral(" where 收据号=") +
-           QString::number(bill_number);
-    return sql;
+bool claim_write_lock(platform::Connection& connection) {
+    // A write that changes nothing still takes the lock, and keeps it to the transaction's end.
+    return platform::db_execute(connection,
+                                QStringLiteral("update 总收费 set 流水号=流水号 where 1=0"));
 }
 
-QString readings_serial_statement(qint64 serial, qint64 bill_number) {
-    return QStringLiteral("update 抄表总表 set 流水号=") + QString::number(serial) +
-           QStringLiteral(" where 收据号=") + QString::number(bill_number);
+double CarryOverChange::shortfall() const {
+    const double short_by = original - shown;
+    return short_by > platform::kMoneyTolerance ? short_by : 0;
 }
 
 namespace {
 
-bool run(platform::Connection& connection, const QString& sql, PaymentOutcome& out) {
-    if (platform::db_execute(connection, sql)) return true;
+QString two(double value) { return platform::format_number(value, 2); }
+
+QString underpayment_text(const CarryOverChange& change, bool personal_account_open) {
+    const QString head =
+        QStringLiteral("实收金额比应交金额少") + two(change.shortfall()) + QStringLiteral("元");
+    if (!personal_account_open)
+        return head + QStringLiteral("。个人帐户未开启，欠款不能转入下期，请按应交金额收费！");
+    return head + QStringLiteral("，本期结余") + two(change.shown) +
+           QStringLiteral("元将作为欠款转入下期账单。\r\n确定收费吗？");
+}
+
+PaymentOutcome failed(platform::Connection& connection) {
+    PaymentOutcome out;
     out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-    return false;
+    return out;
+}
+
+PaymentOutcome refused(const QString& text) {
+    PaymentOutcome out;
+    out.messages.push_back(tariffs::info_message(text));
+    return out;
+}
+
+PaymentOutcome changed_meanwhile() {
+    PaymentOutcome out = refused(kPaymentChanged);
+    out.bills_changed = true;
+    return out;
+}
+
+// Spreads the cashier's change of the carry-over over the paid bills (see CarryOverChange).
+PaymentOutcome apply_carry_over(platform::Connection& connection, const PaymentRequest& request,
+                                qint64 serial) {
+    const CarryOverChange& change = *request.carry_over;
+    const double difference = change.shown - change.original;
+    std::vector<double> received(request.bills.size(), 0);
+    {
+        platform::PreparedStatement read(
+            connection, QStringLiteral("select 实收金额 from 总收费 where 收据号=?"));
+        for (size_t i = 0; i < request.bills.size(); ++i) {
+            read.bind_integer(1, request.bills[i]);
+            platform::RecordSet rows;
+            if (!read.open(rows, platform::OnFailure::Quiet)) return failed(connection);
+            received[i] = platform::recordset_field_number(rows, 0);
+        }
+    }
+    const std::vector<double> before = received;
+    if (difference > 0) {
+        received.back() += difference;
+    } else {
+        double short_by = -difference;
+        for (size_t i = received.size(); i-- > 0 && short_by > platform::kMoneyTolerance;) {
+            const double taken = std::clamp(received[i], 0.0, short_by);
+            received[i] -= taken;
+            short_by -= taken;
+        }
+        if (short_by > platform::kMoneyTolerance) return refused(kReceivedBelowZero);
+    }
+    platform::PreparedStatement amount(
+        connection,
+        QStringLiteral("update 总收费 set 实收金额=? where 收据号=? and 流水号=? and 收费标志=0"));
+    platform::PreparedStatement last(
+        connection, QStringLiteral("update 总收费 set 本月接转=?,实收金额=? where 收据号=? and "
+                                   "流水号=? and 收费标志=0"));
+    for (size_t i = 0; i < request.bills.size(); ++i) {
+        const bool is_last = i + 1 == request.bills.size();
+        if (!is_last && received[i] == before[i]) continue;
+        platform::PreparedStatement& write = is_last ? last : amount;
+        int slot = 1;
+        if (is_last) write.bind_number(slot++, platform::to_number(two(change.shown)));
+        write.bind_number(slot++, received[i]);
+        write.bind_integer(slot++, request.bills[i]);
+        write.bind_integer(slot, serial);
+        qint64 changed = 0;
+        if (!write.execute(&changed)) return failed(connection);
+        if (changed != 1) return changed_meanwhile();
+    }
+    PaymentOutcome out;
+    out.done = true;
+    out.serial = serial;
+    return out;
 }
 
 }  // namespace
 
-PaymentOutcome pay_bills_unguarded(platform::Connection& connection, const PaymentRequest& request,
-                                   int payment_serial_digits) {
+UnderpaymentCheck check_underpayment(const PaymentRequest& request, bool personal_account_open) {
+    if (!request.carry_over || request.carry_over->shortfall() == 0) return {};
+    return {personal_account_open ? UnderpaymentStep::Ask : UnderpaymentStep::Refuse,
+            underpayment_text(*request.carry_over, personal_account_open)};
+}
+
+PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
+                                      const std::vector<qint64>& bills, const QString& collector,
+                                      const QDate& date,
+                                      const std::optional<QString>& invoice_number, qint64 serial) {
+    platform::PreparedStatement pay(
+        connection,
+        invoice_number
+            ? QStringLiteral("update 总收费 set 收费标志=0,收费人员=?,收费日期=?,流水号=?,发票号=? "
+                             "where 收据号=? and 收费标志=1 and 标志=1")
+            : QStringLiteral("update 总收费 set 收费标志=0,收费人员=?,收费日期=?,流水号=? "
+                             "where 收据号=? and 收费标志=1 and 标志=1"));
+    platform::PreparedStatement readings(
+        connection, QStringLiteral("update 抄表总表 set 流水号=? where 收据号=?"));
+    for (const qint64 bill : bills) {
+        int slot = 1;
+        pay.bind_text(slot++, collector);
+        pay.bind_date(slot++, date);
+        pay.bind_integer(slot++, serial);
+        if (invoice_number) pay.bind_text(slot++, *invoice_number);
+        pay.bind_integer(slot, bill);
+        qint64 changed = 0;
+        if (!pay.execute(&changed)) return failed(connection);
+        // Paid meanwhile (by another cashier, a batch run or a balance), voided, or gone.
+        if (changed != 1) return changed_meanwhile();
+        readings.bind_integer(1, serial);
+        readings.bind_integer(2, bill);
+        if (!readings.execute()) return failed(connection);
+    }
     PaymentOutcome out;
-    if (request.collector.isEmpty()) {
-        out.messages.push_back(tariffs::info_message(kNoCollector));
-        out.focus_collector = true;
-        return out;
-    }
-    const SerialOutcome serial =
-        allocate_payment_serial(connection, request.rule, payment_serial_digits);
-    if (!serial.ok) {
-        out.messages = serial.messages;
-        return out;
-    }
-    for (size_t i = 0; i < request.bills.size(); ++i) {
-        const qint64 bill = request.bills[i];
-        if (!run(connection,
-                 bill_payment_statement(request.collector, request.date, request.invoice_number,
-                                        serial.serial, bill),
-                 out) ||
-            !run(connection, readings_serial_statement(serial.serial, bill), out))
-            return out;
-        const bool last = i + 1 == request.bills.size();
-        if (last && request.carry_over &&
-            std::fabs(request.carry_over->shown - request.carry_over->original) >
-                platform::kMoneyTolerance) {
-            bool ok = true;
-            const double received = platform::query_number(
-                connection,
-                QStringLiteral("select 实收金额 from 总收费 where  收据号=") +
-                    QString::number(bill),
-                platform::OnFailure::Quiet, &ok);
-            if (!ok) {
-                out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-                return out;
-            }
-            const double adjusted =
-                received + request.carry_over->shown - request.carry_over->original;
-            if (!run(connection,
-                     QStringLiteral("update 总收费 set 本月接转=") +
-                         platform::sql_number(request.carry_over->shown) +
-                         QStringLiteral(",实收金额=") + platform::sql_number(adjusted) +
-                         QStringLiteral(" where 收据号=") + QString::number(bill),
-                     out))
-                return out;
-        }
-    }
     out.done = true;
-    out.serial = serial.serial;
+    out.serial = serial;
     return out;
 }
 
 PaymentOutcome take_payment(platform::Connection& connection, const PaymentRequest& request,
                             int payment_serial_digits) {
+    // A payment of nothing would use a serial and log and print a receipt of nothing.
+    if (request.bills.empty()) return refused(kNothingToPay);
+    if (request.collector.isEmpty()) {
+        PaymentOutcome out = refused(kNoCollector);
+        out.focus_collector = true;
+        return out;
+    }
+    if (request.carry_over && request.carry_over->shortfall() > 0 && !request.arrears_confirmed)
+        return refused(underpayment_text(*request.carry_over, false));
+
     platform::Transaction transaction(connection);
-    if (!transaction.active()) {
+    if (!transaction.active() || !claim_write_lock(connection)) return failed(connection);
+    const SerialOutcome serial =
+        allocate_payment_serial(connection, request.rule, payment_serial_digits);
+    if (!serial.ok) {
         PaymentOutcome out;
-        out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
+        out.messages = serial.messages;
         return out;
     }
-    PaymentOutcome out = pay_bills_unguarded(connection, request, payment_serial_digits);
-    if (!out.done) {
-        transaction.rollback();
-        return out;
-    }
-    if (!transaction.commit()) {
-        out.done = false;
-        out.serial = 0;
-        out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-    }
+    PaymentOutcome out =
+        pay_bills_under_serial(connection, request.bills, request.collector, request.date,
+                               request.invoice_number, serial.serial);
+    if (out.done && request.carry_over &&
+        std::fabs(request.carry_over->shown - request.carry_over->original) >
+            platform::kMoneyTolerance)
+        out = apply_carry_over(connection, request, serial.serial);
+    if (!out.done) return out;  // the transaction rolls back as it goes out of scope
+    if (!transaction.commit()) return failed(connection);
     return out;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// Paying bills: the payment serial (流水号) that ties the bills of one payment together, the two
+// Paying bills: the payment serial (流水号) that ties the bills of one payment together, the
 // statements that mark a bill and its readings paid, and take_payment, which pays a list of
 // bills under one new serial. A payment is all or nothing: it runs in one transaction, so a
-// failure half way leaves none of its bills paid and its serial unused.
+// failure half way leaves none of its bills paid and its serial unused. A bill is paid only
+// while it is still unpaid: a payment prepared from a list that another cashier or a batch run
+// paid meanwhile is refused whole.
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -26,6 +28,9 @@ enum class SerialRule { Counter, Coded };
 
 inline const QString kSerialFailure = QStringLiteral("系统计算收据号失败，本次收费失败！");
 inline const QString kNoCollector = QStringLiteral("请选择收费人员！");
+// A bill of the payment was no longer unpaid when it was to be paid.
+inline const QString kPaymentChanged = QStringLiteral("该用户的收费记录已被修改,请重新查询！");
+inline const QString kReceivedBelowZero = QStringLiteral("实收金额不能小于零！");
 
 qint64 serial_start(SerialRule rule, int payment_serial_digits);
 
@@ -42,20 +47,21 @@ SerialOutcome allocate_payment_serial(platform::Connection& connection, SerialRu
 // The coded rule with the parameters' 收费编码位数: one serial per household of a batch.
 SerialOutcome next_batch_serial_number(platform::Connection& connection);
 
-// "update 总收费 set 收费标志=0,收费人员='c',收费日期=#y-m-d#,发票号='i',流水号=s where 收据号=b";
-// without an invoice number (a batch) the 发票号 part is left out.
-QString bill_payment_statement(const QString& collector, const QDate& date,
-                               const std::optional<QString>& invoice_number, qint64 serial,
-                               qint64 bill_number);
-// "update 抄表总表 set 流水号=s where 收据号=b".
-QString readings_serial_statement(qint64 serial, qint64 bill_number);
+// Takes the file's write lock as the first step of a money transaction, waiting while another
+// program writes. Reading first and writing later would let another program commit in between:
+// the serial read would then be stale and the write fail at once instead of waiting. False with
+// the database's text when the lock could not be had.
+bool claim_write_lock(platform::Connection& connection);
 
 // The cashier's change of the carry-over: 本期结余 as shown when paying and as it was when the
-// bills were shown. When they differ, the last bill's 实收金额 takes the difference and its
-// 本月接转 the shown figure.
+// bills were shown. The difference is what the cashier took more (or less) than the bills ask:
+// more goes onto the last bill's 实收金额; less is taken off the bills' 实收金额 from the last
+// one back, never below zero. The last bill's 本月接转 takes the shown figure either way.
 struct CarryOverChange {
     double shown = 0;
     double original = 0;
+    // What was received short of what the bills ask; 0 when nothing is short.
+    double shortfall() const;
 };
 
 struct PaymentRequest {
@@ -65,24 +71,42 @@ struct PaymentRequest {
     std::optional<QString> invoice_number;  // empty optional: no 发票号 written (batch)
     SerialRule rule = SerialRule::Counter;
     std::optional<CarryOverChange> carry_over;
+    // The cashier confirmed that a shortfall stays as arrears on the household's account.
+    bool arrears_confirmed = false;
 };
+
+// What to do before paying when less was received than the bills ask. With the household
+// account closed (个人帐户 not 开启) no later bill takes up a carry-over, so the debt would be
+// lost: refused. With it open the arrears go to the next bill: asked first.
+enum class UnderpaymentStep { None, Refuse, Ask };
+struct UnderpaymentCheck {
+    UnderpaymentStep step = UnderpaymentStep::None;
+    QString text;  // the refusal, or the question
+};
+UnderpaymentCheck check_underpayment(const PaymentRequest& request, bool personal_account_open);
 
 struct PaymentOutcome {
     bool done = false;
     qint64 serial = 0;
     Messages messages;             // what to show, in order (nothing on success)
     bool focus_collector = false;  // refused for want of a collector
+    bool bills_changed = false;    // a bill was no longer unpaid: the list shown is stale
 };
 
 // Pays the bills under one new serial in one transaction: for each bill the payment statement
-// and the readings statement, then the carry-over change on the last one. Nothing is written
-// when the collector is empty, the serial is taken or any statement fails (its text is the
-// message, shown without icon).
+// (only while it is unpaid) and the readings statement, then the carry-over change. Nothing is
+// written when there is no bill, no collector, an unconfirmed shortfall, the serial is taken, a
+// bill was paid meanwhile (kPaymentChanged) or any statement fails (its text is the message,
+// shown without icon).
 PaymentOutcome take_payment(platform::Connection& connection, const PaymentRequest& request,
                             int payment_serial_digits);
 
-// The same steps inside a transaction the caller owns (a batch row): no transaction of its own.
-PaymentOutcome pay_bills_unguarded(platform::Connection& connection, const PaymentRequest& request,
-                                   int payment_serial_digits);
+// Marks the bills and their readings paid under `serial`, inside a transaction the caller owns
+// (the batch run). Each bill must still be unpaid and valid; otherwise kPaymentChanged and the
+// caller rolls back. Bound statements, prepared once per connection.
+PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
+                                      const std::vector<qint64>& bills, const QString& collector,
+                                      const QDate& date,
+                                      const std::optional<QString>& invoice_number, qint64 serial);
 
 }  // namespace charging

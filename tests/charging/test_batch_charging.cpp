@@ -1,6 +1,9 @@
 // Batch charging: which households a reader and street select, one serial per household in
-// list order, every bill beginning with the household number paid, and a run that stops at a
-// failing household keeping the households before it.
+// list order, every bill of the household paid, a run that stops at a failing household keeping
+// the households before it and saying so, and blank choices refused.
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
 #include "charging/batch_charging.h"
 #include "charging_fixture.h"
 
@@ -109,11 +112,72 @@ TEST_F(BatchCharging, AFailingHouseholdStopsTheRunAndKeepsTheOnesBefore) {
     ASSERT_EQ(out.messages.size(), 2u);
     EXPECT_TRUE(out.messages[0].plain);
     EXPECT_TRUE(out.messages[0].text.contains(s("boom")));
-    EXPECT_EQ(out.messages[1].text, s("批量收费完成！"));
+    EXPECT_EQ(out.messages[1].text, s("批量收费未完成！已收费1户。"));
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='批量收费'")), 1);
     // Nothing of household 0001 is paid, not even its first bill.
     EXPECT_EQ(serials(),
               (QStringList{s("11:"), s("12:"), s("21:1000001"), s("22:1000001"), s("31:")}));
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 收据号=11 and 流水号 is not null")), 0);
+}
+
+// A failure is reported with the database's text, and only what was committed is counted.
+TEST_F(BatchCharging, NoSuccessAfterAFailure) {
+    const struct {
+        const char* label;
+        const char* fault;  // a trigger
+        const char* said;   // the database's text
+        const char* last;   // the last word, if any
+    } cases[] = {
+        {"the refill fails",
+         "create trigger 坏 before insert on 未收费数据 begin select raise(abort,'disk full'); end",
+         "disk full", nullptr},
+        {"the first household fails",
+         "create trigger 坏 before update on 抄表总表 begin select raise(abort,'disk full'); end",
+         "disk full", "批量收费未完成！已收费0户。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(sqlite3_exec(platform::db_handle(db()), c.fault, nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        const charging::BatchRunOutcome out =
+            charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+        exec(s("drop trigger 坏"));
+        EXPECT_FALSE(out.charged);
+        EXPECT_EQ(out.batch.households_charged, 0);
+        EXPECT_EQ(out.batch.bills_paid, 0);
+        ASSERT_FALSE(out.messages.empty());
+        EXPECT_TRUE(out.messages[0].plain);
+        EXPECT_TRUE(out.messages[0].text.contains(s(c.said))) << out.messages[0].text.toStdString();
+        const QStringList said = texts(out.messages);
+        EXPECT_FALSE(said.contains(s("批量收费完成！")));
+        EXPECT_FALSE(said.contains(s("没有待收费的记录！")));
+        if (c.last) {
+            EXPECT_EQ(said.back(), s(c.last));
+        }
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+        EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='批量收费'")), 0);
+    }
+}
+
+// One blank reader or street must never select the whole register.
+TEST_F(BatchCharging, BlankReaderAndStreetAreRefused) {
+    const char* blanks[] = {" ", "　", " 　\t", "\t"};
+    for (const char* blank : blanks) {
+        SCOPED_TRACE(blank);
+        for (const charging::BatchRequest& request :
+             {charging::BatchRequest{s(blank), s(""), s("王收")},
+              charging::BatchRequest{s(""), s(blank), s("王收")},
+              charging::BatchRequest{s(blank), s(blank), s("王收")}}) {
+            EXPECT_EQ(charging::check_batch_request(request).message,
+                      s("请选择抄表人员或居住街道！"));
+            const charging::BatchRunOutcome out =
+                charging::run_batch_charging(db(), request, QDate(2024, 3, 20));
+            EXPECT_EQ(texts(out.messages), QStringList{s("请选择抄表人员或居住街道！")});
+        }
+        EXPECT_EQ(charging::check_batch_request({s("张三"), s(""), s(blank)}).message,
+                  s("请选择收费人员！"));
+    }
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
 }
 
 TEST_F(BatchCharging, PrepaymentsSettleFirst) {

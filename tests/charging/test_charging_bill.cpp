@@ -1,5 +1,5 @@
-// What the counter and card windows show: the household look-ups, the unpaid tests, the bill's
-// lists and figures, the cashier's arithmetic and the household search.
+// What the counter and card windows show: the household look-ups, the bill's lists and figures,
+// the cashier's arithmetic and the household search.
 #include "charging/charging_bill.h"
 #include "charging_fixture.h"
 
@@ -30,14 +30,6 @@ TEST_F(ChargingBillTest, LookUpByNumberNameAndCard) {
               s("0001"));
     EXPECT_EQ(charging::find_household(db(), charging::LookupBy::Card, s("C77")).number, s("0001"));
     EXPECT_FALSE(charging::find_household(db(), charging::LookupBy::Number, s("0'9")).found);
-}
-
-TEST_F(ChargingBillTest, UnpaidTests) {
-    bill("000101", 7, 10, 10);  // keyed by a meter account
-    EXPECT_EQ(charging::count_unpaid_bills(db(), s("0001"), false), 0);
-    EXPECT_EQ(charging::count_unpaid_bills(db(), s("0001"), true), 1);
-    bill("0001", 8, 10, 10);
-    EXPECT_EQ(charging::count_unpaid_bills(db(), s("0001"), false), 1);
 }
 
 TEST_F(ChargingBillTest, ListsAndFiguresOfTwoBills) {

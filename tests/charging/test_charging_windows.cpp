@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
 
 #include "charging/charging_hooks.h"
 #include "charging/charging_window.h"
@@ -107,6 +108,73 @@ TEST_F(ChargingWindows, AFailedPaymentPlaysNothingAndPrintsNothing) {
     EXPECT_TRUE(f->收费按钮->isEnabled());
     EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
     EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='窗口收费'")), 0);
+}
+
+// Nothing listed, nothing to charge: 收费 stays off, and a charge of nothing (or of bills paid
+// since they were listed) plays, logs and prints nothing.
+TEST_F(ChargingWindows, NoChargeOfNothingOrOfBillsPaidMeanwhile) {
+    household("0002", "孙七", "东区", "5号楼", "C88");
+    charging::CounterChargingWindow counter;
+    charging::CardChargingWindow card;
+    const std::pair<charging::ChargingWindow*, std::function<void()>> windows[] = {
+        {&counter, [&] { counter.fill_counter_charging_bill(s("0002")); }},
+        {&card, [&] { card.fill_card_charging_bill(s("0002")); }},
+    };
+    for (const auto& [w, fill] : windows) {
+        SCOPED_TRACE(w->windowTitle().toStdString());
+        w->form()->收费按钮->setEnabled(true);
+        fill();
+        EXPECT_FALSE(w->form()->收费按钮->isEnabled());
+        ui.expect_box(s("该用户本月未抄表或已缴费！"));
+        w->on_charge_click();
+    }
+
+    counter.form()->编辑框_户号->setText(s("0001"));
+    counter.on_counter_query_click();
+    ASSERT_TRUE(counter.form()->收费按钮->isEnabled());
+    // Another program pays the second bill in between.
+    exec(s("update 总收费 set 收费标志=0,流水号=777 where 收据号=102"));
+    ui.expect_box(s("该用户的收费记录已被修改,请重新查询！"));
+    counter.on_counter_charge_click();
+    EXPECT_FALSE(counter.form()->收费按钮->isEnabled());
+    EXPECT_EQ(value(s("select 收费标志 from 总收费 where 收据号=101")), s("1"));
+
+    EXPECT_TRUE(ui.sounds().isEmpty());
+    EXPECT_TRUE(printed.empty());
+    EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='窗口收费'")), 0);
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 流水号>1000000000")), 0);
+}
+
+// The cashier takes 90.00 for 95.50.
+TEST_F(ChargingWindows, ShortfallRefusedWithoutAccountAskedWithOne) {
+    const struct {
+        const char* account;
+        platform::MsgResult answer;
+        bool paid;
+    } cases[] = {
+        {"关闭", platform::MsgResult::Ok, false},
+        {"开启", platform::MsgResult::Cancel, false},
+        {"开启", platform::MsgResult::Ok, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.account) + (c.paid ? " paid" : ""));
+        exec(s("update 总收费 set 收费标志=1,流水号=null"));
+        shell::system_parameters.personal_account = s(c.account);
+        charging::CounterChargingWindow w;
+        Ui::ChargingWindowForm* f = w.form();
+        f->编辑框_户号->setText(s("0001"));
+        w.on_counter_query_click();
+        f->实收->setText(s("90.00"));
+        ASSERT_EQ(f->本月结余->text(), s("-5.80"));
+        ui.expect_box(s("实收金额比应交金额少5.50元"), c.answer);
+        w.on_counter_charge_click();
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), c.paid ? 2 : 0);
+        EXPECT_EQ(f->收费按钮->isEnabled(), !c.paid);
+    }
+    EXPECT_EQ(ui.boxes()[0].icon, platform::MsgIcon::Information);
+    EXPECT_EQ(ui.boxes()[1].icon, platform::MsgIcon::Question);
+    EXPECT_EQ(rows(s("select 实收金额,本月接转 from 总收费 order by 收据号")),
+              (QList<QStringList>{{s("50"), s("0")}, {s("40"), s("-5.8")}}));
 }
 
 TEST_F(ChargingWindows, AdministratorMayNotChargeUnderInvoices) {

@@ -110,6 +110,28 @@ TEST_F(PaymentChanges, VoidReturnsEveryBillAndRecordsOneVoidRow) {
     EXPECT_EQ(pay({101, 102, 103}, "李四"), 1000000003);
 }
 
+// Only bills still paid under the serial are voided: a bill made unpaid again since (its serial
+// left on it) is neither voided nor counted in the void row.
+TEST_F(PaymentChanges, VoidTakesOnlyThePaidBillsOfTheSerial) {
+    const qint64 serial = pay({101, 102}, "李四");
+    exec(s("update 总收费 set 收费标志=1 where 收据号=102"));
+    EXPECT_TRUE(charging::void_payment(db(), serial).done);
+    EXPECT_EQ(value(s("select 实收金额 from 总收费 where 标志=2")), s("50"));
+    EXPECT_EQ(rows(s("select 收据号,流水号 from 总收费 where 标志=1 and 收据号 in (101,102) "
+                     "order by 收据号")),
+              (QList<QStringList>{{s("101"), s("0")}, {s("102"), s("1000000001")}}));
+
+    // None of its bills paid any more: nothing to void, nothing written.
+    const qint64 other = pay({103}, "李四");
+    exec(s("update 总收费 set 收费标志=1 where 收据号=103"));
+    EXPECT_EQ(charging::void_refusal(db(), other, s("管理员")), charging::kAlreadyVoided);
+    const QList<QStringList> before = rows(s("select * from 总收费 order by 收据号"));
+    const charging::VoidOutcome out = charging::void_payment(db(), other);
+    EXPECT_FALSE(out.done);
+    EXPECT_EQ(out.messages, (platform::Messages{platform::information(charging::kAlreadyVoided)}));
+    EXPECT_EQ(rows(s("select * from 总收费 order by 收据号")), before);
+}
+
 TEST_F(PaymentChanges, VoidThatFailsHalfWayLeavesThePaymentAsItWas) {
     const qint64 serial = pay({101, 102}, "李四");
     const QList<QStringList> before = rows(s("select * from 总收费 order by 收据号"));

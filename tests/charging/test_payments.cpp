@@ -1,5 +1,6 @@
 // Paying bills: where serials start and continue, a payment of two bills under one serial with
-// the carry-over change, and a payment that fails half way leaving nothing paid.
+// the carry-over change, a shortfall that never leaves a negative amount, and payments that are
+// refused whole: of nothing, of a bill paid meanwhile, or failing half way.
 #include "charging/charging_hooks.h"
 #include "charging/payments.h"
 #include "charging_fixture.h"
@@ -41,19 +42,6 @@ TEST_F(Serials, StartAndContinue) {
         EXPECT_TRUE(out.ok) << c.label;
         EXPECT_EQ(out.serial, c.expected) << c.label;
     }
-}
-
-TEST(PaymentStatements, AsWritten) {
-    EXPECT_EQ(
-        charging::bill_payment_statement(s("李四"), QDate(2024, 3, 5), s("0012"), 1000000001, 77),
-        s("update 总收费 set 收费标志=0,收费人员='李四',收费日期=#2024-3-5#,发票号='0012',"
-          "流水号=1000000001 where 收据号=77"));
-    EXPECT_EQ(
-        charging::bill_payment_statement(s("O'Brien"), QDate(2024, 12, 25), std::nullopt, 5, 8),
-        s("update 总收费 set 收费标志=0,收费人员='O''Brien',收费日期=#2024-12-25#,流水号=5 "
-          "where 收据号=8"));
-    EXPECT_EQ(charging::readings_serial_statement(12, 34),
-              s("update 抄表总表 set 流水号=12 where 收据号=34"));
 }
 
 class TakePayment : public ChargingTest {
@@ -134,6 +122,124 @@ TEST_F(TakePayment, CardRuleStartsFromTheCodedValue) {
     charging::PaymentRequest r = request();
     r.rule = SerialRule::Coded;
     EXPECT_EQ(charging::take_payment(db(), r, 6).serial, 1000001);
+}
+
+TEST_F(TakePayment, ValuesGoInAsTyped) {
+    charging::PaymentRequest r = request();
+    r.collector = s("O'Brien");
+    r.invoice_number = s("0'12");
+    r.date = QDate(2024, 12, 5);
+    ASSERT_TRUE(charging::take_payment(db(), r, 9).done);
+    EXPECT_EQ(rows(s("select distinct 收费人员,发票号,收费日期 from 总收费")),
+              (QList<QStringList>{{s("O'Brien"), s("0'12"), s("2024-12-05")}}));
+    // Without an invoice number (a batch) the bills keep the 发票号 they had.
+    exec(s("update 总收费 set 收费标志=1,发票号='old'"));
+    const charging::PaymentOutcome batch = charging::pay_bills_under_serial(
+        db(), {101}, s("王收"), QDate(2024, 3, 20), std::nullopt, 77);
+    ASSERT_TRUE(batch.done);
+    EXPECT_EQ(rows(s("select 收费人员,发票号,流水号 from 总收费 where 收据号=101")),
+              (QList<QStringList>{{s("王收"), s("old"), s("77")}}));
+    EXPECT_EQ(value(s("select 流水号 from 抄表总表 where 收据号=101")), s("77"));
+}
+
+// A payment that cannot pay every bill it lists writes nothing and uses no serial.
+TEST_F(TakePayment, RefusedWholeWhenNothingOrNotEverythingIsUnpaid) {
+    const struct {
+        const char* label;
+        std::vector<qint64> bills;
+        const char* before;  // what happened to the bills meanwhile
+        const char* message;
+    } cases[] = {
+        {"no bill", {}, "", "该用户本月未抄表或已缴费！"},
+        {"paid meanwhile by another payment",
+         {101, 102},
+         "update 总收费 set 收费标志=0,流水号=555 where 收据号=102",
+         "该用户的收费记录已被修改,请重新查询！"},
+        {"voided row",
+         {101, 102},
+         "update 总收费 set 标志=2 where 收据号=102",
+         "该用户的收费记录已被修改,请重新查询！"},
+        {"gone", {101, 109}, "", "该用户的收费记录已被修改,请重新查询！"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        exec(s("update 总收费 set 收费标志=1,标志=1,流水号=null"));
+        if (*c.before) exec(s(c.before));
+        const QList<QStringList> before = rows(s("select * from 总收费 order by 收据号"));
+        charging::PaymentRequest r = request();
+        r.bills = c.bills;
+        const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
+        EXPECT_FALSE(out.done);
+        ASSERT_EQ(out.messages.size(), 1u);
+        EXPECT_EQ(out.messages[0].text, s(c.message));
+        EXPECT_EQ(rows(s("select * from 总收费 order by 收据号")), before);
+        EXPECT_EQ(count(s("select count(*) from 抄表总表 where 流水号 is not null")), 0);
+    }
+    exec(s("update 总收费 set 收费标志=1,标志=1,流水号=null"));
+    EXPECT_EQ(charging::take_payment(db(), request(), 9).serial, 1000000001);
+}
+
+// The bills ask 95.50 (50.00 + 45.50) and 本期结余 shows -0.30.
+struct ShortfallCase {
+    const char* label;
+    double shown;  // 本期结余 after the cashier changed 实收
+    bool confirmed;
+    bool done;
+    const char* received_101;
+    const char* received_102;
+    const char* message;
+};
+
+TEST_F(TakePayment, AShortfallIsArrearsOnlyWhenConfirmedAndNeverANegativeAmount) {
+    const ShortfallCase cases[] = {
+        {"90.00 received, not confirmed", -5.80, false, false, "50", "45.5",
+         "实收金额比应交金额少5.50元。个人帐户未开启，欠款不能转入下期，请按应交金额收费！"},
+        {"90.00 received, confirmed", -5.80, true, true, "50", "40", ""},
+        // 45.50 short: the last bill goes to 0, the first takes the rest.
+        {"40.00 received, confirmed", -55.80, true, true, "40", "0", ""},
+        {"nothing received", -95.80, true, true, "0", "0", ""},
+        {"less than nothing", -96.80, true, false, "50", "45.5", "实收金额不能小于零！"},
+    };
+    for (const ShortfallCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        exec(s("update 总收费 set 收费标志=1,流水号=null,实收金额=50,本月接转=0 where 收据号=101"));
+        exec(
+            s("update 总收费 set 收费标志=1,流水号=null,实收金额=45.5,本月接转=-0.3 where "
+              "收据号=102"));
+        charging::PaymentRequest r = request();
+        r.carry_over = charging::CarryOverChange{c.shown, -0.30};
+        r.arrears_confirmed = c.confirmed;
+        const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
+        EXPECT_EQ(out.done, c.done);
+        EXPECT_EQ(value(s("select 实收金额 from 总收费 where 收据号=101")), s(c.received_101));
+        EXPECT_EQ(value(s("select 实收金额 from 总收费 where 收据号=102")), s(c.received_102));
+        if (c.done) {
+            EXPECT_TRUE(out.messages.empty());
+            EXPECT_EQ(platform::to_number(value(s("select 本月接转 from 总收费 where 收据号=102"))),
+                      c.shown);
+        } else {
+            ASSERT_EQ(out.messages.size(), 1u);
+            EXPECT_EQ(out.messages[0].text, s(c.message));
+            EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+        }
+    }
+}
+
+TEST(Underpayment, RefusedWithTheAccountClosedAskedWithItOpen) {
+    charging::PaymentRequest r;
+    EXPECT_EQ(charging::check_underpayment(r, false).step, charging::UnderpaymentStep::None);
+    r.carry_over = charging::CarryOverChange{4.20, -0.30};  // more received: no question
+    EXPECT_EQ(charging::check_underpayment(r, false).step, charging::UnderpaymentStep::None);
+    r.carry_over = charging::CarryOverChange{-10.30, -0.30};
+    const charging::UnderpaymentCheck closed = charging::check_underpayment(r, false);
+    EXPECT_EQ(closed.step, charging::UnderpaymentStep::Refuse);
+    EXPECT_EQ(
+        closed.text,
+        s("实收金额比应交金额少10.00元。个人帐户未开启，欠款不能转入下期，请按应交金额收费！"));
+    const charging::UnderpaymentCheck open = charging::check_underpayment(r, true);
+    EXPECT_EQ(open.step, charging::UnderpaymentStep::Ask);
+    EXPECT_EQ(open.text, s("实收金额比应交金额少10.00元，本期结余-10.30元将作为欠款转入下期账单。"
+                           "\r\n确定收费吗？"));
 }
 
 TEST(ReceiptHook, PrintsEachCopyOfTheSerial) {

@@ -1,0 +1,192 @@
+// Two programs on one data file: a cashier takes counter payments while a second program runs
+// batch charging over the same households. Each bill is paid exactly once, no serial is used
+// for two households, and a counter payment that lost the race is refused as changed meanwhile
+// (or waited for the batch to finish) instead of paying the bills a second time.
+//
+// The second program is this test executable again, running PaymentRaceChild on the parent's
+// program folder.
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <set>
+
+#include "charging/batch_charging.h"
+#include "charging/charging_bill.h"
+#include "charging/payments.h"
+#include "charging_fixture.h"
+#include "platform/files.h"
+
+namespace charging_test {
+namespace {
+
+const char* const kRaceFolder = "FEE_RACE_FOLDER";
+constexpr int kHouseholds = 40;
+constexpr int kBusyMilliseconds = 10000;  // generous: CI machines may be busy
+
+// Both programs charge with the same parameters.
+void race_parameters() {
+    shell::system_parameters.payment_serial_digits = 6;
+    shell::system_parameters.late_fee_enabled = QStringLiteral("关闭");
+    shell::system_parameters.invoice_management = QStringLiteral("关闭");
+    shell::current_operator = QStringLiteral("管理员");
+}
+
+// The second program: batch charging of reader 张三's households, started by PaymentRace. Once
+// it holds the write lock and is about to charge, it says "holding" and waits for the parent's
+// word, so that the parent's next payment meets a batch in progress.
+TEST(PaymentRaceChild, BatchCharging) {
+    const QString folder = qEnvironmentVariable(kRaceFolder);
+    if (folder.isEmpty()) GTEST_SKIP() << "runs only as the second program of PaymentRace";
+    platform::set_program_directory_for_tests(folder);
+    ASSERT_TRUE(store::open_main_database());
+    sqlite3_busy_timeout(platform::db_handle(store::main_connection()), kBusyMilliseconds);
+    race_parameters();
+    platform::Connection& db = store::main_connection();
+    charging::Messages messages;
+    bool refilled = false;
+    const QStringList households = charging::collect_batch_households(
+        db, {QStringLiteral("张三"), QString(), QStringLiteral("王收")}, messages, {}, &refilled);
+    ASSERT_TRUE(refilled);
+    bool told = false;
+    charging::BatchProgress progress;
+    progress.step = [&told] {
+        if (told) return;
+        told = true;
+        std::puts("holding");
+        std::fflush(stdout);
+        char word[8];
+        if (!std::fgets(word, sizeof word, stdin)) std::puts("no word from the parent");
+    };
+    const charging::BatchOutcome out = charging::batch_charge_unpaid_bills(
+        db, households, QStringLiteral("王收"), QDate(2024, 3, 20), progress);
+    std::printf("charged %d\n", out.households_charged);
+    EXPECT_FALSE(out.stopped);
+    EXPECT_TRUE(told);
+    store::close_main_database();
+    platform::set_program_directory_for_tests(QString());
+}
+
+class PaymentRace : public ChargingTest {
+protected:
+    void SetUp() override {
+        ChargingTest::SetUp();
+        race_parameters();
+        std::mt19937 random(20241211);
+        platform::Transaction seeding(db());
+        for (int h = 0; h < kHouseholds; ++h) {
+            const QByteArray number = QString::asprintf("R%03d", h).toUtf8();
+            const QByteArray account = number + "01";
+            household(number.constData(), "户");
+            meter(number.constData(), account.constData(), "张三");
+            const int bills = 1 + static_cast<int>(random() % 3);
+            for (int k = 0; k < bills; ++k) {
+                // Some bills keyed by the household, some by its meter account.
+                const qint64 receipt = 1000 + h * 10 + k;
+                bill(random() % 2 ? number.constData() : account.constData(), receipt, 10 + k,
+                     10 + k);
+                households_of[receipt] = QString::fromUtf8(number);
+            }
+            order.push_back(QString::fromUtf8(number));
+        }
+        ASSERT_TRUE(seeding.commit());
+        std::shuffle(order.begin(), order.end(), random);
+        sqlite3_busy_timeout(platform::db_handle(db()), kBusyMilliseconds);
+    }
+
+    // A counter payment of the bills the cashier saw listed for the household.
+    charging::PaymentOutcome pay(const std::vector<qint64>& listed) {
+        charging::PaymentRequest r;
+        r.bills = listed;
+        r.collector = s("李四");
+        r.date = QDate(2024, 3, 20);
+        r.invoice_number = QString();
+        return charging::take_payment(db(), r, 6);
+    }
+
+    std::map<qint64, QString> households_of;  // bill -> household
+    std::vector<QString> order;               // the order the cashier takes households in
+};
+
+TEST_F(PaymentRace, EachBillPaidOnceAndNoSerialTwice) {
+    // The cashier looked every household up before the batch ran: these lists go stale.
+    std::map<QString, std::vector<qint64>> listed;
+    for (const QString& h : order) listed[h] = charging::load_charging_bill(db(), h).bill_numbers;
+
+    std::map<QString, qint64> counter_serials;  // households the counter charged
+    int refused = 0;
+    const auto take = [&](const QString& h) {
+        const charging::PaymentOutcome out = pay(listed[h]);
+        if (out.done) {
+            counter_serials[h] = out.serial;
+            return;
+        }
+        ++refused;
+        ASSERT_EQ(out.messages.size(), 1u) << h.toStdString();
+        EXPECT_EQ(out.messages[0].text, charging::kPaymentChanged) << h.toStdString();
+    };
+
+    // A quarter before the second program starts: the batch must leave these alone.
+    const size_t before = order.size() / 4;
+    for (size_t i = 0; i < before; ++i) take(order[i]);
+    ASSERT_EQ(counter_serials.size(), before);
+
+    QProcess batch;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kRaceFolder), folder());
+    batch.setProcessEnvironment(environment);
+    batch.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=PaymentRaceChild.BatchCharging")});
+    ASSERT_TRUE(batch.waitForStarted(10000));
+    QString said;
+    while (!said.contains(QStringLiteral("holding")) && batch.waitForReadyRead(20000))
+        said += QString::fromUtf8(batch.readAllStandardOutput());
+    ASSERT_TRUE(said.contains(QStringLiteral("holding"))) << said.toStdString();
+    // The batch holds the lock: the next payment waits for it to commit, then finds its bills
+    // paid; so does every later one.
+    batch.write("go\n");
+    batch.waitForBytesWritten(10000);
+    batch.closeWriteChannel();
+    for (size_t i = before; i < order.size(); ++i) take(order[i]);
+    ASSERT_TRUE(batch.waitForFinished(20000));
+    said += QString::fromUtf8(batch.readAllStandardOutput());
+    ASSERT_EQ(batch.exitCode(), 0)
+        << said.toStdString() << batch.readAllStandardError().toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("charged %1").arg(kHouseholds - before)))
+        << said.toStdString();
+    EXPECT_EQ(refused, static_cast<int>(order.size() - before));
+
+    // Every bill paid once: by the counter under the serial it reported, else by the batch.
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 标志=1 and 收费标志<>0")), 0);
+    std::map<qint64, std::set<QString>> households_of_serial;
+    for (const QStringList& r : rows(s("select 收据号,流水号,收费人员 from 总收费 where 标志=1"))) {
+        const QString h = households_of[r.value(0).toLongLong()];
+        const qint64 serial = r.value(1).toLongLong();
+        households_of_serial[serial].insert(h);
+        const auto counter = counter_serials.find(h);
+        if (counter != counter_serials.end()) {
+            EXPECT_EQ(serial, counter->second) << r.join(u',').toStdString();
+            EXPECT_EQ(r.value(2), s("李四"));
+        } else {
+            EXPECT_EQ(r.value(2), s("王收")) << r.join(u',').toStdString();
+        }
+    }
+    // One serial per household, none shared.
+    EXPECT_EQ(households_of_serial.size(), static_cast<size_t>(kHouseholds));
+    for (const auto& [serial, households] : households_of_serial)
+        EXPECT_EQ(households.size(), 1u) << serial;
+    // Each reading carries its bill's serial.
+    EXPECT_EQ(count(s("select count(*) from 抄表总表,总收费 where 抄表总表.收据号=总收费.收据号 "
+                      "and (抄表总表.流水号 is null or 抄表总表.流水号<>总收费.流水号)")),
+              0);
+    EXPECT_EQ(static_cast<int>(counter_serials.size()) + refused, kHouseholds);
+}
+
+}  // namespace
+}  // namespace charging_test
