@@ -110,12 +110,13 @@ void ChargingWindow::set_up_keyboard() {
     ui->收费按钮->setText(QStringLiteral("收  费&S"));
     ui->找零计算->setText(QStringLiteral("找零计算&Z"));
     ui->按钮3->setText(QStringLiteral("返  回&F"));
-    // Enter on the focused 收费 button charges; the other buttons never take Enter.
-    ui->收费按钮->setAutoDefault(true);
     ui->收费人员选择框->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ui->收费人员选择框->setMinimumContentsLength(8);
-    for (QLineEdit* edit : {ui->编辑框_户号, ui->编辑框_用户名, ui->实收, ui->收款金额})
-        edit->installEventFilter(this);
+    // No button is ever a default one, so an Enter elsewhere never charges by surprise; Enter
+    // on the focused 收费 button charges.
+    for (QWidget* unit : std::initializer_list<QWidget*>{ui->编辑框_户号, ui->编辑框_用户名, ui->实收,
+                                                         ui->收款金额, ui->收费按钮})
+        unit->installEventFilter(this);
     QWidget* chain[] = {ui->编辑框_户号, ui->收款金额,        ui->收费按钮,       ui->实收,
                         ui->找零计算,    ui->收费人员选择框, ui->打印选择框,     ui->打印张数,
                         ui->按钮3,       ui->编辑框_用户名,  ui->查询按钮,       ui->找零,
@@ -134,6 +135,8 @@ bool ChargingWindow::eventFilter(QObject* watched, QEvent* event) {
         ui->收款金额->setFocus();
     else if (watched == ui->收款金额)
         on_amount_entered();
+    else if (watched == ui->收费按钮 && ui->收费按钮->isEnabled())
+        ui->收费按钮->click();
     else
         return QDialog::eventFilter(watched, event);
     return true;
@@ -352,6 +355,8 @@ CounterChargingWindow::CounterChargingWindow(QWidget* parent)
                                         {QStringLiteral("居住街道"), 70},
                                         {QStringLiteral("详细地址"), 100}});
     keep_columns_visible(form()->抄表机_列表框);
+    connect(form()->编辑框_查询内容, &QLineEdit::returnPressed, this,
+            [this] { on_counter_household_search_click(); });
     connect(form()->按钮_户号查询, &QPushButton::clicked, this,
             [this] { on_counter_household_search_click(); });
     connect(form()->抄表机_列表框, &QTableView::doubleClicked, this,
