@@ -10,6 +10,7 @@
 // list of page 0, "真": the query list of page 1), whose selected row names the household to
 // modify.
 #include <QDialog>
+#include <QTableView>
 #include <QString>
 #include <memory>
 
@@ -51,6 +52,7 @@ private:
     HouseholdEntry read_entry() const;
     // Shows the outcome's boxes and gives the refused box the focus.
     void show_outcome(const HouseholdSaveOutcome& outcome);
+    static void reselect_household(QTableView* list, const QString& number);
     void prepare_next_entry(const QString& number_used);
     void select_or_add(QComboBox* combo, const QString& value);
 
