@@ -286,9 +286,14 @@ TEST_F(ChargingWindows, NoCollectorOffersTheOperatorsWindow) {
             EXPECT_TRUE(shell::add_operator(db(), s("赵六"), s("1"), true).saved);
             return 0;
         });
+    exec(s("insert into 街道 (街道) values ('东区')"));
+    exec(s("insert into 抄表员 (抄表员) values ('张三')"));
     charging::BatchChargingWindow batch;
     EXPECT_EQ(batch.form()->组合框_收费人员->count(), 1);
     EXPECT_EQ(batch.form()->组合框_收费人员->itemText(0), s("赵六"));
+    // The streets and readers are offered too.
+    EXPECT_GE(batch.form()->组合框_居住街道->findText(s("东区")), 0);
+    EXPECT_GE(batch.form()->组合框_抄表人员->findText(s("张三")), 0);
     // With a collector there, nothing is asked.
     charging::CounterChargingWindow w;
     EXPECT_EQ(w.form()->收费人员选择框->count(), 1);
