@@ -5,9 +5,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <algorithm>
 #include <QScrollBar>
 #include <QTableView>
+#include <algorithm>
 
 #include "charging/charging_hooks.h"
 #include "charging/payments.h"
@@ -114,12 +114,12 @@ void ChargingWindow::set_up_keyboard() {
     ui->收费人员选择框->setMinimumContentsLength(8);
     // No button is ever a default one, so an Enter elsewhere never charges by surprise; Enter
     // on the focused 收费 button charges.
-    for (QWidget* unit : std::initializer_list<QWidget*>{ui->编辑框_户号, ui->编辑框_用户名, ui->实收,
-                                                         ui->收款金额, ui->收费按钮})
+    for (QWidget* unit : std::initializer_list<QWidget*>{ui->编辑框_户号, ui->编辑框_用户名,
+                                                         ui->实收, ui->收款金额, ui->收费按钮})
         unit->installEventFilter(this);
-    QWidget* chain[] = {ui->编辑框_户号, ui->收款金额,        ui->收费按钮,       ui->实收,
-                        ui->找零计算,    ui->收费人员选择框, ui->打印选择框,     ui->打印张数,
-                        ui->按钮3,       ui->编辑框_用户名,  ui->查询按钮,       ui->找零,
+    QWidget* chain[] = {ui->编辑框_户号,    ui->收款金额,       ui->收费按钮,   ui->实收,
+                        ui->找零计算,       ui->收费人员选择框, ui->打印选择框, ui->打印张数,
+                        ui->按钮3,          ui->编辑框_用户名,  ui->查询按钮,   ui->找零,
                         ui->日期框_收费日期};
     for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 }

@@ -209,7 +209,8 @@ ReductionOutcome delete_reduction_setting(platform::Connection& connection,
 }
 
 bool may_use_reductions() {
-    for (const char* item : {"减免查询", "减免添加", "减免修改", "减免删除", "减免明细", "执行减免"})
+    for (const char* item :
+         {"减免查询", "减免添加", "减免修改", "减免删除", "减免明细", "执行减免"})
         if (shell::check_operator_permission(QString::fromUtf8(item))) return true;
     return false;
 }

@@ -10,8 +10,8 @@
 // list of page 0, "真": the query list of page 1), whose selected row names the household to
 // modify.
 #include <QDialog>
-#include <QTableView>
 #include <QString>
+#include <QTableView>
 #include <memory>
 
 #include "households/household_entry.h"

@@ -3,10 +3,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -16,6 +14,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
 
 #include "platform/db.h"
 #include "platform/dialogs.h"

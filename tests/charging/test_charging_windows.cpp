@@ -2,22 +2,22 @@
 // amount received, charge; the sound, the log row and the receipts follow the payment.
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
-#include <QKeySequence>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
-#include "charging/charging_hooks.h"
 #include "charging/batch_charging_window.h"
+#include "charging/charging_hooks.h"
 #include "charging/charging_window.h"
-#include "shell/operator_accounts.h"
 #include "charging_fixture.h"
 #include "platform/listview.h"
+#include "shell/operator_accounts.h"
 #include "ui_batch_charging_window.h"
 #include "ui_charging_window.h"
 

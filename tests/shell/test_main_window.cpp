@@ -27,8 +27,8 @@
 
 #include "harness/units.h"
 #include "lists/list_colours.h"
-#include "platform/listview.h"
 #include "platform/files.h"
+#include "platform/listview.h"
 #include "shell/action_names.h"
 #include "shell/help_window.h"
 #include "shell/main_window.h"

@@ -92,9 +92,8 @@ TEST_F(SkinTest, ShippedDateColumnsHoldAWholeDate) {
              rows(QStringLiteral("select 类名,列名,列宽 from 查询列 where 显示='真' and "
                                  "(列名 like '%日期%' or 列名 like '%时间%')"))) {
             ++dates;
-            EXPECT_GE(row[2].toInt(), needed) << name.toStdString() << ' '
-                                              << row[0].toStdString() << ' '
-                                              << row[1].toStdString();
+            EXPECT_GE(row[2].toInt(), needed)
+                << name.toStdString() << ' ' << row[0].toStdString() << ' ' << row[1].toStdString();
         }
         EXPECT_GT(dates, 10);
     }
