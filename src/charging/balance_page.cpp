@@ -37,6 +37,18 @@ void show_boxes(const tariffs::Messages& messages, QWidget* parent) {
                               platform::MsgButtons::Ok, parent);
 }
 
+// The list keeps what it shows (the households' insert and order, or the shortfall), so that
+// a deduction run can show the same households again with the figures it changed.
+const char kShownInsert[] = "shown_balance_insert";
+const char kShownOrder[] = "shown_balance_order";
+const char kShownShortfall[] = "shown_balance_shortfall";
+
+void remember_shown(QTableView* list, const QString& insert, const QString& order, bool shortfall) {
+    list->setProperty(kShownInsert, insert);
+    list->setProperty(kShownOrder, order);
+    list->setProperty(kShownShortfall, shortfall);
+}
+
 }  // namespace
 
 void fill_prepay_balance_list(QTableView* list, const QString& statement, QWidget* window) {
@@ -69,6 +81,7 @@ void show_household_balances(QTableView* list, const QString& insert_statement,
     }
     show_boxes(messages, window);
     fill_prepay_balance_list(list, balance_list_statement(order_clause), window);
+    if (list) remember_shown(list, insert_statement, order_clause, false);
 }
 
 BalancePage::BalancePage(QWidget* parent)
@@ -127,6 +140,7 @@ void BalancePage::on_main_balance_shortfall_click() {
     }
     show_boxes(messages, window());
     fill_prepay_balance_list(ui->预存扣款_列表框, shortfall_list_statement(), window());
+    remember_shown(ui->预存扣款_列表框, {}, {}, true);
 }
 
 void BalancePage::on_main_balance_deduct_click() {
@@ -136,7 +150,13 @@ void BalancePage::on_main_balance_deduct_click() {
         out = execute_prepay_deductions(store::main_connection(), platform::today());
     }
     show_boxes(out.messages, window());
-    if (out.show_shortfall_list) on_main_balance_shortfall_click();
+    QTableView* list = ui->预存扣款_列表框;
+    if (out.show_shortfall_list || (!out.run.refused && list->property(kShownShortfall).toBool()))
+        on_main_balance_shortfall_click();
+    else if (!out.run.refused && !list->property(kShownInsert).toString().isEmpty())
+        // The households listed before, with their new 当前应扣 and 预计结余.
+        show_household_balances(list, list->property(kShownInsert).toString(),
+                                list->property(kShownOrder).toString(), window());
 }
 
 HouseholdBalanceWindow::HouseholdBalanceWindow(QTableView* balance_list, QWidget* parent)

@@ -8,6 +8,7 @@
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/query.h"
+#include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/permission_prompts.h"
 #include "store/main_database.h"
@@ -27,9 +28,7 @@ BatchChargingWindow::~BatchChargingWindow() = default;
 
 void BatchChargingWindow::on_batch_window_create() {
     platform::Connection& db = store::main_connection();
-    ui->组合框_收费人员->addItems(
-        platform::query_column(db, QStringLiteral("select * from 收费员 where 收费人员<>'管理员'"),
-                               platform::OnFailure::Quiet));
+    ui->组合框_收费人员->addItems(shell::offer_collector_setup(this));
     ui->组合框_收费人员->setCurrentIndex(-1);
     ui->组合框_抄表人员->addItems(platform::query_column(
         db, QStringLiteral("select * from 抄表员 "), platform::OnFailure::Quiet));

@@ -53,9 +53,13 @@ private:
     lists::ListBuilder& build_;
 };
 
+// The statement the list was last filled by, so that a void can show it again.
+const char kShownStatement[] = "shown_charge_statement";
+
 void fill_rows(QTableView* list, const QString& column_class,
                int (*write)(platform::Connection&, const QString&, ListRowSink&),
                const QString& statement, QWidget* window) {
+    list->setProperty(kShownStatement, statement);
     lists::ListBuilder build(list, column_class, window);
     BuilderSink sink(build);
     build.colour_row(write(store::main_connection(), statement, sink));
@@ -218,7 +222,17 @@ void ChargeQueryPage::on_main_charge_void_click() {
                               platform::MsgIcon::Question, platform::MsgButtons::OkCancel,
                               window()) != platform::MsgResult::Ok)
         return;
-    platform::show_messages(void_payment(db, selected.serial).messages, window());
+    const VoidOutcome out = void_payment(db, selected.serial);
+    platform::show_messages(out.messages, window());
+    if (!out.done) return;
+    // The list shows the bills as they are now, not as paid.
+    QTableView* list = ui->收费查询列表框;
+    const QString statement = list->property(kShownStatement).toString();
+    if (statement.isEmpty()) return;
+    if (shell::charge_query_kind == kUnpaidChargeKind)
+        fill_unpaid_charge_list(list, statement, window());
+    else
+        fill_paid_charge_list(list, statement, window());
 }
 
 void ChargeQueryPage::on_main_charge_edit_click() {

@@ -1,10 +1,13 @@
 #include "charging/charging_window.h"
 
-#include <QHeaderView>
+#include <QComboBox>
 #include <QFontMetrics>
-#include <algorithm>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
+#include <algorithm>
 
 #include "charging/charging_hooks.h"
 #include "charging/payments.h"
@@ -14,6 +17,7 @@
 #include "platform/listview.h"
 #include "platform/query.h"
 #include "reading/confirmation_sound.h"
+#include "shell/admin.h"
 #include "shell/main_window.h"
 #include "shell/operation_log.h"
 #include "shell/permission_prompts.h"
@@ -87,6 +91,7 @@ ChargingWindow::ChargingWindow(Kind kind, QWidget* parent)
         ui->标签_编辑框_户号->setText(QStringLiteral("卡号："));
     }
     ui->日期框_收费日期->setDate(platform::today());
+    set_up_keyboard();
     connect(ui->查询按钮, &QPushButton::clicked, this, [this] { on_query_click(); });
     connect(ui->实收, &QLineEdit::textChanged, this, [this] { on_received_changed(); });
     connect(ui->找零计算, &QPushButton::clicked, this, [this] { on_change_calc_click(); });
@@ -96,6 +101,68 @@ ChargingWindow::ChargingWindow(Kind kind, QWidget* parent)
 }
 
 ChargingWindow::~ChargingWindow() = default;
+
+// A cashier works the counter from the keyboard: 户号, Enter, amount, Enter (change), Enter
+// (charge). Every button has an Alt key, Tab goes 户号 → 本次收款 → 收费 without walking
+// through the date's fields, and the collector combo is wide enough for a name.
+void ChargingWindow::set_up_keyboard() {
+    ui->查询按钮->setText(QStringLiteral("查  询&Q"));
+    ui->收费按钮->setText(QStringLiteral("收  费&S"));
+    ui->找零计算->setText(QStringLiteral("找零计算&Z"));
+    ui->按钮3->setText(QStringLiteral("返  回&F"));
+    ui->收费人员选择框->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ui->收费人员选择框->setMinimumContentsLength(8);
+    // No button is ever a default one, so an Enter elsewhere never charges by surprise; Enter
+    // on the focused 收费 button charges.
+    for (QWidget* unit : std::initializer_list<QWidget*>{ui->编辑框_户号, ui->编辑框_用户名,
+                                                         ui->实收, ui->收款金额, ui->收费按钮})
+        unit->installEventFilter(this);
+    QWidget* chain[] = {ui->编辑框_户号,    ui->收款金额,       ui->收费按钮,   ui->实收,
+                        ui->找零计算,       ui->收费人员选择框, ui->打印选择框, ui->打印张数,
+                        ui->按钮3,          ui->编辑框_用户名,  ui->查询按钮,   ui->找零,
+                        ui->日期框_收费日期};
+    for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
+
+bool ChargingWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return QDialog::eventFilter(watched, event);
+    // The Enter is used up here, so it never reaches a button that has just got the focus.
+    if (watched == ui->编辑框_户号 || watched == ui->编辑框_用户名)
+        on_query_click();
+    else if (watched == ui->实收)
+        ui->收款金额->setFocus();
+    else if (watched == ui->收款金额)
+        on_amount_entered();
+    else if (watched == ui->收费按钮 && ui->收费按钮->isEnabled())
+        ui->收费按钮->click();
+    else
+        return QDialog::eventFilter(watched, event);
+    return true;
+}
+
+void ChargingWindow::on_amount_entered() {
+    // An empty amount means the cashier was handed the exact sum: no change to work out.
+    if (!platform::text_trim(ui->收款金额->text()).isEmpty()) on_change_calc_click();
+    if (ui->收费按钮->isEnabled()) ui->收费按钮->setFocus();
+}
+
+void ChargingWindow::clear_bill(bool clear_household) {
+    if (clear_household) {
+        ui->编辑框_用户名->clear();
+        ui->标签_详细地址->clear();
+        ui->标签_居住街道->clear();
+        ui->标签_用户性质->clear();
+    }
+    show_bill(ChargingBill{});
+    ui->实收->clear();
+    ui->收款金额->clear();
+    ui->找零->clear();
+    ui->收费按钮->setEnabled(false);
+    ui->编辑框_户号->selectAll();
+    ui->编辑框_户号->setFocus();
+}
 
 QString ChargingWindow::base_caption() const {
     return kind_ == Kind::Counter ? QStringLiteral("窗口收费") : QStringLiteral("磁卡收费");
@@ -138,10 +205,7 @@ void ChargingWindow::on_window_create() {
 
     ui->收费人员选择框->clear();
     if (shell::current_operator == shell::kAdministrator) {
-        ui->收费人员选择框->addItems(
-            platform::query_column(store::main_connection(),
-                                   QStringLiteral("select * from 收费员 where 收费人员<>'管理员'"),
-                                   platform::OnFailure::Quiet));
+        ui->收费人员选择框->addItems(shell::offer_collector_setup(this));
         ui->收费人员选择框->setCurrentIndex(-1);
     } else {
         ui->收费人员选择框->addItem(shell::current_operator);
@@ -195,6 +259,8 @@ void ChargingWindow::on_query_click() {
     const HouseholdFound found = find_household(db, by, key);
     if (!found.found) {
         platform::inform(kNoSuchHousehold);
+        // Nothing of the household shown before may stay payable under a number just refused.
+        clear_bill(by != LookupBy::Name);
         return;
     }
     ui->编辑框_用户名->setText(found.name);
@@ -204,18 +270,22 @@ void ChargingWindow::on_query_click() {
     ui->标签_用户性质->setText(found.meter_label());
     if (count_unpaid_bills(db, found.number) == 0) {
         platform::inform(kNothingToPay, kNothingToPayCaption);
-        ui->编辑框_户号->setFocus();
-        ui->收费按钮->setEnabled(false);
+        clear_bill(false);
         return;
     }
     tariffs::apply_late_fees_to_unpaid_charges(db, found.number);
     fill_charging_bill(found.number);
     ui->收款金额->clear();
     ui->找零->clear();
+    // The next thing the cashier types is the sum handed over.
+    ui->收款金额->setFocus();
 }
 
 void ChargingWindow::fill_charging_bill(const QString& household) {
-    const ChargingBill bill = load_charging_bill(store::main_connection(), household);
+    show_bill(load_charging_bill(store::main_connection(), household));
+}
+
+void ChargingWindow::show_bill(const ChargingBill& bill) {
     platform::listview_clear_rows(ui->表单);
     platform::listview_clear_rows(ui->表单1);
     bill_numbers_slot() = bill.bill_numbers;
@@ -231,9 +301,7 @@ void ChargingWindow::fill_charging_bill(const QString& household) {
     ui->减免金额->setText(bill.reduction_text());
     ui->预存扣款->setText(bill.prepaid_text());
     // Nothing listed, nothing to charge: the bills may have been paid since the unpaid test.
-    const bool listed = !bill.bill_numbers.empty();
-    ui->收费按钮->setEnabled(listed);
-    if (listed) ui->收费按钮->setFocus();
+    ui->收费按钮->setEnabled(!bill.bill_numbers.empty());
 }
 
 void ChargingWindow::on_received_changed() {
@@ -302,6 +370,8 @@ CounterChargingWindow::CounterChargingWindow(QWidget* parent)
                                         {QStringLiteral("居住街道"), 70},
                                         {QStringLiteral("详细地址"), 100}});
     keep_columns_visible(form()->抄表机_列表框);
+    connect(form()->编辑框_查询内容, &QLineEdit::returnPressed, this,
+            [this] { on_counter_household_search_click(); });
     connect(form()->按钮_户号查询, &QPushButton::clicked, this,
             [this] { on_counter_household_search_click(); });
     connect(form()->抄表机_列表框, &QTableView::doubleClicked, this,

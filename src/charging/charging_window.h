@@ -43,9 +43,16 @@ protected:
     // The caption's first words: "窗口收费" or "磁卡收费".
     QString base_caption() const;
     void fill_charging_bill(const QString& household);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void on_window_create();
+    void set_up_keyboard();
+    // Enter in 本次收款: the change, then the focus on 收费 so that the next Enter charges.
+    void on_amount_entered();
+    void show_bill(const ChargingBill& bill);
+    // After a failed look-up: no bill, figure or household of before stays on screen.
+    void clear_bill(bool clear_household);
     std::vector<qint64>& bill_numbers_slot();
     // Refreshes the invoice number when invoices are managed; false when none is left.
     bool refresh_invoice(bool on_opening);

@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "platform/money.h"
+#include "shell/admin.h"
 #include "shell/permissions.h"
 #include "shell/session.h"
 #include "shell/settings_keys.h"
@@ -99,6 +100,7 @@ void PrepaymentEntryWindow::on_window_create() {
         return;
     }
     if (shell::current_operator == shell::kAdministrator) {
+        shell::offer_collector_setup(this);
         fill_collectors(nullptr);
     } else {
         ui->收费人员选择框->clear();

@@ -5,6 +5,7 @@
 #include "platform/money.h"
 #include "platform/query.h"
 #include "shell/operation_log.h"
+#include "shell/permissions.h"
 #include "tariffs/bills.h"
 
 namespace charging {
@@ -209,6 +210,13 @@ ReductionOutcome delete_reduction_setting(platform::Connection& connection,
         outcome.messages << information(QStringLiteral("添加日志失败！"));
     outcome.messages << information(QStringLiteral("删除减免设置成功!"));
     return outcome;
+}
+
+bool may_use_reductions() {
+    for (const char* item :
+         {"减免查询", "减免添加", "减免修改", "减免删除", "减免明细", "执行减免"})
+        if (shell::check_operator_permission(QString::fromUtf8(item))) return true;
+    return false;
 }
 
 }  // namespace charging

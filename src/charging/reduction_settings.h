@@ -111,4 +111,8 @@ QString reduction_setting_delete_question(const QString& household);
 ReductionOutcome delete_reduction_setting(platform::Connection& connection,
                                           const QString& household);
 
+// Whether the current operator holds any of the reduction rights, and so may reach the
+// reductions page at all.
+bool may_use_reductions();
+
 }  // namespace charging

@@ -1,9 +1,12 @@
 #include "charging/reductions_install.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPointer>
 
 #include "charging/late_fee_window.h"
 #include "charging/reduction_page.h"
+#include "charging/reduction_settings.h"
 #include "lists/list_pages.h"
 #include "shell/action_names.h"
 #include "shell/main_window.h"
@@ -27,6 +30,13 @@ void install_reductions(shell::MainWindow& window) {
     shell::MainWindow* w = &window;
     window.register_action(shell::action::kMainMenuReductions,
                            [w, page] { on_main_menu_reductions_click(*w, *page); });
+    // The page has no navigation entry of its own: its menu item shows to whoever holds a
+    // reduction right, decided when the menu opens, since the operator logs in after start-up.
+    if (QAction* entry = window.findChild<QAction*>(QStringLiteral("菜单_减免管理"))) {
+        if (QMenu* menu = window.findChild<QMenu*>(QStringLiteral("菜单_基本设置")))
+            QObject::connect(menu, &QMenu::aboutToShow, entry,
+                             [entry] { entry->setVisible(may_use_reductions()); });
+    }
     window.register_action(shell::action::kMainMenuLateFee,
                            [w] { on_main_menu_late_fee_click(w); });
 }

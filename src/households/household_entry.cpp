@@ -160,9 +160,9 @@ HouseholdSaveOutcome modify_household(platform::Connection& connection,
                                     QStringLiteral("户号：") + entry.number +
                                         QStringLiteral("用户名：") + text_trim(entry.name)))
         outcome.messages << information(QStringLiteral("添加日志失败！"));
-    outcome.messages << information(QStringLiteral("修改用户【") + entry.name +
-                                        QStringLiteral("】成功,请刷新显示！"),
-                                    QStringLiteral("提示"));
+    outcome.messages << information(
+        QStringLiteral("修改用户【") + entry.name + QStringLiteral("】成功！"),
+        QStringLiteral("提示"));
     return outcome;
 }
 

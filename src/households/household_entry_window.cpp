@@ -162,7 +162,17 @@ void HouseholdEntryWindow::on_household_form_save_click() {
     if (!add_mode_) {
         const HouseholdSaveOutcome outcome = modify_household(store::main_connection(), entry);
         show_outcome(outcome);
-        if (outcome.saved) accept();
+        if (outcome.saved) {
+            // The list the form was opened from shows the household as saved, still selected.
+            const bool from_query = shell::household_form_source == QStringLiteral("真");
+            if (from_query)
+                refill_household_query_list();
+            else
+                fill_todays_households_list();
+            reselect_household(from_query ? household_query_list() : todays_households_list(),
+                               platform::text_trim(entry.number));
+            accept();
+        }
         return;
     }
     const HouseholdSaveOutcome outcome = add_household(store::main_connection(), entry);
@@ -188,5 +198,16 @@ void HouseholdEntryWindow::prepare_next_entry(const QString& number_used) {
 }
 
 void HouseholdEntryWindow::on_household_form_back_click() { reject(); }
+
+void HouseholdEntryWindow::reselect_household(QTableView* list, const QString& number) {
+    if (!list) return;
+    int column = platform::listview_column_index(list, QStringLiteral("户号"));
+    if (column < 0) column = 0;
+    for (int row = 0; row < platform::listview_row_count(list); ++row)
+        if (platform::listview_cell_text(list, row, column) == number) {
+            platform::listview_select_row(list, row);
+            return;
+        }
+}
 
 }  // namespace households

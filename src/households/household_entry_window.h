@@ -11,6 +11,7 @@
 // modify.
 #include <QDialog>
 #include <QString>
+#include <QTableView>
 #include <memory>
 
 #include "households/household_entry.h"
@@ -51,6 +52,7 @@ private:
     HouseholdEntry read_entry() const;
     // Shows the outcome's boxes and gives the refused box the focus.
     void show_outcome(const HouseholdSaveOutcome& outcome);
+    static void reselect_household(QTableView* list, const QString& number);
     void prepare_next_entry(const QString& number_used);
     void select_or_add(QComboBox* combo, const QString& value);
 

@@ -218,11 +218,22 @@ void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window,
     list->setFocus();
 }
 
+// The statement the query list was last filled by, so that a change can show it again.
+const char kShownQueryStatement[] = "shown_household_statement";
+
 void fill_household_query_list(const QString& statement) {
     QTableView* list = household_query_list();
     if (!list) return;
+    list->setProperty(kShownQueryStatement, statement);
     fill_household_list(list, statement, KindPlace::QueryList, QStringLiteral("当前："),
                         progress_owner_for(list));
+}
+
+void refill_household_query_list() {
+    QTableView* list = household_query_list();
+    if (!list) return;
+    const QString statement = list->property(kShownQueryStatement).toString();
+    if (!statement.isEmpty()) fill_household_query_list(statement);
 }
 
 void lay_out_household_query_columns(QTableView* list) {

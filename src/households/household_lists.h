@@ -44,6 +44,8 @@ void fill_todays_households_list();
 void fill_household_list_by_numbers(const QStringList& numbers, QWidget* window, QTableView* list);
 // Page 1 with the rows of the statement and the totals row "当前：".
 void fill_household_query_list(const QString& statement);
+// The query list again by the statement it was last filled by (nothing when never filled).
+void refill_household_query_list();
 
 // Page 1 as its navigation entry leaves it: no rows, one column per shown 查询列 row of class
 // 用户信息 with its stored width. The list stays empty until a query runs.

@@ -29,6 +29,8 @@ ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
     connect(ui->编辑框_止, &QLineEdit::textChanged, this, [this] { on_edit_reading_end_changed(); });
     connect(ui->按钮1, &QPushButton::clicked, this, [this] { on_edit_reading_save_click(); });
     connect(ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
+    // Saving is the window's one action: Enter in any box saves.
+    ui->按钮1->setDefault(true);
 }
 
 ReadingEditWindow::~ReadingEditWindow() = default;

@@ -48,6 +48,11 @@ ReadingEntryWindow::ReadingEntryWindow(QTableView* monthly_list, QWidget* parent
             [this] { on_add_reading_end_changed(); });
     connect(ui->抄表确定, &QPushButton::clicked, this, [this] { on_add_reading_confirm_click(); });
     connect(ui->按钮5, &QPushButton::clicked, this, [this] { on_add_reading_close_click(); });
+    // From the keyboard: Enter in 户号 goes on to the end reading (leaving the box looks the
+    // account up), Enter there or in the loss adds the reading.
+    connect(ui->户号, &QLineEdit::returnPressed, this, [this] { ui->止方输入框->setFocus(); });
+    for (QLineEdit* box : {ui->止方输入框, ui->编辑框_水损})
+        connect(box, &QLineEdit::returnPressed, ui->抄表确定, &QPushButton::click);
     on_add_reading_window_created();
 }
 
@@ -116,7 +121,7 @@ void ReadingEntryWindow::on_add_reading_window_created() {
     ui->户号->setEnabled(false);
     show_meter_info_for_reading();
     setWindowTitle(QStringLiteral("抄表修改"));
-    ui->抄表确定->setText(QStringLiteral("保存"));
+    ui->抄表确定->setText(QStringLiteral("保存&B"));
 }
 
 void ReadingEntryWindow::show_meter_info_for_reading() {

@@ -1,7 +1,10 @@
 #include "reports/report_engine.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -11,6 +14,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
 
 #include "platform/db.h"
 #include "platform/dialogs.h"
@@ -344,7 +349,20 @@ bool ReportEngine::PrintPreview(bool) {
                      });
     if (auto* view = preview.findChild<QPrintPreviewWidget*>())
         view->setZoomMode(QPrintPreviewWidget::FitInView);
-    preview.resize(1000, 760);
+    // The screen's working area, as the list preview, so the bar shows every tool (the print
+    // button too) at its normal size; the zoom box shows its whole percentage.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        preview.setGeometry(screen->availableGeometry());
+    platform::keep_tool_button_icons(&preview);
+    for (QComboBox* zoom_box : preview.findChildren<QComboBox*>())
+        zoom_box->setMinimumWidth(
+            zoom_box->fontMetrics().horizontalAdvance(QStringLiteral("1000.0%")) + 48);
+    // Fitting again once the window has its size puts the fitted zoom into the zoom box, which
+    // otherwise keeps the factor of the first, smaller layout.
+    QTimer::singleShot(0, &preview, [&preview] {
+        if (auto* fit = preview.findChild<QAction*>(QStringLiteral("fitPageAction")))
+            fit->trigger();
+    });
     platform::window_open_modal(&preview);
     return true;
 }

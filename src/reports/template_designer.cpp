@@ -154,6 +154,9 @@ TemplateDesigner::TemplateDesigner(QWidget* parent) : QWidget(parent) {
     for (QCheckBox* box : {bold_box_, border_box_})
         connect(box, &QCheckBox::toggled, this, [this] { apply_panel(); });
     connect(align_box_, &QComboBox::currentIndexChanged, this, [this] { apply_panel(); });
+    // Inside a dialog every button would be a default one, and Enter in a property box would
+    // press "保存模板"; Enter there only finishes the value.
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
     refresh_panel();
 }
 

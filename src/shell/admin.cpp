@@ -12,10 +12,12 @@
 #include "shell/change_password_window.h"
 #include "shell/log_page.h"
 #include "shell/main_window.h"
+#include "shell/operator_accounts.h"
 #include "shell/operators_window.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/permissions_window.h"
+#include "shell/session.h"
 #include "shell/startup.h"
 #include "shell/system_parameters.h"
 #include "store/backup.h"
@@ -48,6 +50,19 @@ void on_menu_operator_settings(QWidget* owner, const ShowPage& show_welcome_page
     if (show_welcome_page) show_welcome_page();
     OperatorsWindow window(owner);
     platform::window_open_modal(&window);
+}
+
+QStringList offer_collector_setup(QWidget* owner) {
+    platform::Connection& db = store::main_connection();
+    QStringList collectors = collector_names(db);
+    if (!collectors.isEmpty() || current_operator != kAdministrator) return collectors;
+    if (platform::message_box(kNoCollectorHint + QStringLiteral("\n现在打开操作人员设置吗？"),
+                              platform::kDefaultCaption, platform::MsgIcon::Question,
+                              platform::MsgButtons::YesNo, owner) != platform::MsgResult::Yes)
+        return collectors;
+    OperatorsWindow window(owner);
+    platform::window_open_modal(&window);
+    return collector_names(db);
 }
 
 void on_menu_operator_permissions(QWidget* owner, const ShowPage& show_welcome_page) {

@@ -7,6 +7,7 @@
 // The handlers are free functions so that tests drive them without a main window; the main
 // window's part (owner of the modal windows, page selection) comes in as arguments.
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -30,6 +31,9 @@ using ShowPage = std::function<void()>;
 
 // 操作人员设置 (administrator only): the welcome page, then OperatorsWindow modally.
 void on_menu_operator_settings(QWidget* owner = nullptr, const ShowPage& show_welcome_page = {});
+// When the administrator opens a window that takes money and no collector exists yet: says so
+// once and offers the operators window right away. Returns the collectors there are afterwards.
+QStringList offer_collector_setup(QWidget* owner = nullptr);
 // 操作人员权限设置 (administrator only): the welcome page, then PermissionsWindow modally.
 void on_menu_operator_permissions(QWidget* owner = nullptr, const ShowPage& show_welcome_page = {});
 // 日志管理 (administrator only): shows page 12 and lays out the log list's columns, no rows.

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
 
@@ -46,6 +47,20 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     connect(browser, &QTextBrowser::backwardAvailable, ui->按钮_后退, &QPushButton::setEnabled);
     connect(browser, &QTextBrowser::forwardAvailable, ui->按钮_前进, &QPushButton::setEnabled);
     connect(browser, &QTextBrowser::sourceChanged, this, &HelpWindow::on_source_changed);
+    place_on_screen();
+}
+
+void HelpWindow::place_on_screen() {
+    // Wholly on the working area of the screen it opens on, frame included, and centred there,
+    // whatever the size the form asks for.
+    const QScreen* on = parentWidget() ? parentWidget()->screen() : screen();
+    if (!on) return;
+    const QRect area = on->availableGeometry();
+    const QSize frame(16, 48);  // the window manager's border and title bar, about
+    resize(size().boundedTo(area.size() - frame));
+    const QSize outer = size() + frame;
+    move(area.x() + (area.width() - outer.width()) / 2,
+         area.y() + (area.height() - outer.height()) / 2);
 }
 
 HelpWindow::~HelpWindow() = default;

@@ -29,6 +29,7 @@ public:
     QTextBrowser* browser() const;
 
 private:
+    void place_on_screen();
     void on_source_changed(const QUrl& source);
 
     std::unique_ptr<Ui::HelpWindow> ui;

@@ -240,3 +240,13 @@ OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
 }
 
 }  // namespace shell
+
+namespace shell {
+
+QStringList collector_names(platform::Connection& connection) {
+    return platform::query_column(
+        connection, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"),
+        platform::OnFailure::Quiet);
+}
+
+}  // namespace shell

@@ -4,6 +4,7 @@
 // as typed; the outcome says whether the form closes, which box gets the focus after a
 // refusal, and the boxes to show, in order.
 #include <QString>
+#include <QStringList>
 #include <utility>
 #include <vector>
 
@@ -64,5 +65,17 @@ OperatorWriteOutcome change_operator_password(platform::Connection& connection,
 OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
                                           const QString& operator_name,
                                           const std::vector<std::pair<QString, bool>>& grants);
+
+}  // namespace shell
+
+namespace shell {
+
+// What a window says when the administrator has no collector to choose: a fresh install has
+// only "管理员", who cannot be a payment's collector.
+inline const QString kNoCollectorHint =
+    QStringLiteral("还没有收费人员，请先在“操作人员设置”中添加收费人员。");
+
+// The collectors the administrator chooses from: every operator but "管理员", in stored order.
+QStringList collector_names(platform::Connection& connection);
 
 }  // namespace shell

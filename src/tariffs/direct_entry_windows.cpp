@@ -77,6 +77,8 @@ BanksWindow::BanksWindow(QWidget* parent)
     : MaintenanceListWindow(TariffTable::Banks, parent), ui(std::make_unique<Ui::BanksWindow>()) {
     ui->setupUi(this);
     set_up({ui->超级列表框1, ui->按钮1, nullptr, ui->删除, ui->按钮3});
+    // Enter in the name box adds the bank.
+    connect(ui->编辑框1, &QLineEdit::returnPressed, ui->按钮1, &QPushButton::click);
     ui->编辑框1->setFocus();
 }
 

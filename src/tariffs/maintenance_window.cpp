@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
 #include "platform/dialogs.h"
@@ -129,6 +130,8 @@ MaintenanceInfoDialog::MaintenanceInfoDialog(const QString& mode, QWidget* paren
 
 void MaintenanceInfoDialog::wire(QAbstractButton* ok, QAbstractButton* cancel) {
     connect(ok, &QAbstractButton::clicked, this, [this] { on_ok_click(); });
+    // Each of these dialogs has one obvious action: Enter in any of its boxes saves.
+    if (auto* button = qobject_cast<QPushButton*>(ok)) button->setDefault(true);
     connect(cancel, &QAbstractButton::clicked, this, [this] { on_cancel_click(); });
 }
 

@@ -61,8 +61,8 @@ std::vector<ListColumn> tariff_list_columns(TariffTable table) {
             return {c(u"收费项目", 70), c(u"类别名称", 80), c(u"类别价格", 70),
                     c(u"基本度数", 70), c(u"损耗比例", 70), c(u"编号", 50)};
         case TariffTable::Tiers:
-            return {c(u"收费项目", 60), c(u"类别名称", 100), c(u"类别价格", 85),
-                    c(u"阶梯区间", 80), c(u"阶梯序号", 70)};
+            return {c(u"收费项目", 80), c(u"类别名称", 100), c(u"类别价格", 85), c(u"阶梯区间", 80),
+                    c(u"阶梯序号", 70)};
         case TariffTable::Surcharges:
             return {c(u"收费项目", 80), c(u"价格类别", 70), c(u"计费方式", 80),
                     c(u"附加费名称", 86), c(u"价格", 60)};

@@ -46,6 +46,8 @@ TierInfoWindow::TierInfoWindow(QWidget* parent, const QString& mode, const QStri
     ui->setupUi(this);
     wire(ui->按钮_确定, ui->按钮_取消);
     ui->编辑框_起量->installEventFilter(this);
+    // The start is never typed: Tab passes it by, and only a click into it is told so.
+    ui->编辑框_起量->setFocusPolicy(Qt::ClickFocus);
     if (mode == kModeModify) {
         fix_combo(ui->组合框_收费项目, row.value(0));
         fix_combo(ui->组合框_类别名称, row.value(1));

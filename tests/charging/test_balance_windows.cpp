@@ -134,5 +134,20 @@ TEST_F(BalanceWindows, DeductingNeedsTheRightThenListsWhoStillOwes) {
     EXPECT_EQ(first_cells(page.balance_list()), (QStringList{s("0002"), s("合计：")}));
 }
 
+// After a deduction run the list shows the households it showed before, with what is now due.
+TEST_F(BalanceWindows, DeductingRefreshesTheHouseholdsShown) {
+    charging::BalancePage page;
+    ui.expect_input(s("0001"));
+    page.form()->预存结余_指定户号->click();
+    ASSERT_EQ(first_cells(page.balance_list()), (QStringList{s("0001"), s("合计：")}));
+    EXPECT_EQ(platform::listview_column_title(page.balance_list(), 10), s("当前应扣"));
+    EXPECT_EQ(platform::listview_cell_text(page.balance_list(), 0, 10), s("30.00"));
+    ui.expect_box(s("操作完成!"));
+    page.form()->预存结余_执行扣款->click();
+    EXPECT_EQ(first_cells(page.balance_list()), (QStringList{s("0001"), s("合计：")}));
+    EXPECT_EQ(platform::listview_cell_text(page.balance_list(), 0, 10), s("0.00"));
+    EXPECT_EQ(platform::listview_cell_text(page.balance_list(), 0, 9), s("70.00"));
+}
+
 }  // namespace
 }  // namespace charging_test

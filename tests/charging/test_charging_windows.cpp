@@ -1,19 +1,25 @@
 // The counter and card windows driven as a cashier would: look a household up, change the
 // amount received, charge; the sound, the log row and the receipts follow the payment.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <functional>
 
+#include "charging/batch_charging_window.h"
 #include "charging/charging_hooks.h"
 #include "charging/charging_window.h"
 #include "charging_fixture.h"
 #include "platform/listview.h"
+#include "shell/operator_accounts.h"
+#include "ui_batch_charging_window.h"
 #include "ui_charging_window.h"
 
 namespace charging_test {
@@ -238,6 +244,128 @@ TEST_F(ChargingWindows, ListsCutNoText) {
                     << r << ',' << c;
         }
     }
+}
+
+void press(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QApplication::processEvents();
+}
+
+void show_active(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    QApplication::processEvents();
+}
+
+// The whole counter cycle from the keyboard: 户号, Enter, amount, Enter, Enter.
+TEST_F(ChargingWindows, CounterCycleFromTheKeyboard) {
+    charging::CounterChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    show_active(&w);
+    ASSERT_TRUE(f->编辑框_户号->hasFocus());
+
+    f->编辑框_户号->setText(s("0001"));
+    press(f->编辑框_户号, Qt::Key_Return);
+    EXPECT_EQ(w.counter_bill_numbers(), (std::vector<qint64>{101, 102}));
+    EXPECT_TRUE(f->收款金额->hasFocus());
+
+    f->收款金额->setText(s("100"));
+    press(f->收款金额, Qt::Key_Return);
+    EXPECT_EQ(f->找零->text(), s("4.50"));
+    EXPECT_TRUE(f->收费按钮->hasFocus());
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);  // not charged yet
+
+    press(f->收费按钮, Qt::Key_Return);
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 2);
+    EXPECT_EQ(printed.size(), 2u);
+    EXPECT_TRUE(f->编辑框_户号->hasFocus());
+}
+
+// Tab goes 户号 → 本次收款 → 收费, and every button has an Alt key of its own.
+TEST_F(ChargingWindows, TabOrderAndAltKeys) {
+    for (const bool card : {false, true}) {
+        SCOPED_TRACE(card ? "card" : "counter");
+        std::unique_ptr<charging::ChargingWindow> w;
+        if (card)
+            w = std::make_unique<charging::CardChargingWindow>();
+        else
+            w = std::make_unique<charging::CounterChargingWindow>();
+        Ui::ChargingWindowForm* f = w->form();
+        show_active(w.get());
+        f->编辑框_户号->setText(card ? s("C77") : s("0001"));
+        press(f->编辑框_户号, Qt::Key_Enter);  // the card reader's Enter
+        ASSERT_TRUE(f->收款金额->hasFocus());
+        f->编辑框_户号->setFocus();
+        press(f->编辑框_户号, Qt::Key_Tab);
+        EXPECT_TRUE(f->收款金额->hasFocus());
+        press(f->收款金额, Qt::Key_Tab);
+        EXPECT_TRUE(f->收费按钮->hasFocus());
+
+        QList<QKeySequence> keys;
+        for (QPushButton* b : {f->查询按钮, f->收费按钮, f->找零计算, f->按钮3}) {
+            const QKeySequence key = QKeySequence::mnemonic(b->text());
+            EXPECT_FALSE(key.isEmpty()) << b->objectName().toStdString();
+            EXPECT_FALSE(keys.contains(key)) << b->objectName().toStdString();
+            keys.append(key);
+        }
+        EXPECT_GE(f->收费人员选择框->minimumSizeHint().width(),
+                  QFontMetrics(f->收费人员选择框->font()).horizontalAdvance(s("收费人员甲")));
+    }
+}
+
+// A look-up that finds nothing to pay leaves nothing of the household before on screen.
+TEST_F(ChargingWindows, FailedLookUpClearsTheBillShownBefore) {
+    household("0002", "孙七");
+    charging::CounterChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    for (const char* number : {"0002", "9999"}) {
+        SCOPED_TRACE(number);
+        f->编辑框_户号->setText(s("0001"));
+        w.on_counter_query_click();
+        ASSERT_TRUE(f->收费按钮->isEnabled());
+        f->编辑框_户号->setText(s(number));
+        ui.answer(platform::MsgResult::Ok);
+        w.on_counter_query_click();
+        EXPECT_FALSE(f->收费按钮->isEnabled());
+        EXPECT_TRUE(w.counter_bill_numbers().empty());
+        EXPECT_EQ(platform::listview_row_count(f->表单), 0);
+        EXPECT_EQ(platform::listview_row_count(f->表单1), 0);
+        EXPECT_EQ(f->应收->text(), s("0.00"));
+        EXPECT_EQ(f->实收->text(), s(""));
+        EXPECT_EQ(f->本月结余->text(), s("0.00"));
+        EXPECT_NE(f->编辑框_用户名->text(), s("王五"));
+    }
+    EXPECT_EQ(ui.box_texts(), (QStringList{s("该用户本月未抄表或已缴费！"), s("无此用户!")}));
+}
+
+// A fresh install has no collector: the administrator is told once what to do and the
+// operators window is one answer away; a collector added there is offered at once.
+TEST_F(ChargingWindows, NoCollectorOffersTheOperatorsWindow) {
+    shell::current_operator = s("管理员");
+    ui.expect_box(s("请先在“操作人员设置”中添加收费人员"), platform::MsgResult::No);
+    {
+        charging::CounterChargingWindow w;
+        EXPECT_EQ(w.form()->收费人员选择框->count(), 0);
+    }
+    ui.expect_box(s("请先在“操作人员设置”中添加收费人员"), platform::MsgResult::Yes)
+        .on_modal(s("OperatorsWindow"), [this](QDialog*) {
+            EXPECT_TRUE(shell::add_operator(db(), s("赵六"), s("1"), true).saved);
+            return 0;
+        });
+    exec(s("insert into 街道 (街道) values ('东区')"));
+    exec(s("insert into 抄表员 (抄表员) values ('张三')"));
+    charging::BatchChargingWindow batch;
+    EXPECT_EQ(batch.form()->组合框_收费人员->count(), 1);
+    EXPECT_EQ(batch.form()->组合框_收费人员->itemText(0), s("赵六"));
+    // The streets and readers are offered too.
+    EXPECT_GE(batch.form()->组合框_居住街道->findText(s("东区")), 0);
+    EXPECT_GE(batch.form()->组合框_抄表人员->findText(s("张三")), 0);
+    // With a collector there, nothing is asked.
+    charging::CounterChargingWindow w;
+    EXPECT_EQ(w.form()->收费人员选择框->count(), 1);
+    EXPECT_EQ(ui.boxes().size(), 2u);
 }
 
 }  // namespace

@@ -216,7 +216,7 @@ TEST_F(DeductionPageTest, NavigationEntryShowsThePageWithAnEmptyLaidOutList) {
     EXPECT_EQ(platform::listview_row_count(list), 0);
     EXPECT_EQ(titles(),
               (QStringList{s("户号"), s("用户姓名"), s("详细地址"), s("扣款金额"), s("扣款日期")}));
-    EXPECT_EQ(widths(), (QList<int>{80, 80, 120, 80, 100}));
+    EXPECT_EQ(widths(), (QList<int>{80, 80, 120, 80, 120}));
     EXPECT_EQ(window->focusWidget(), harness::unit<QPushButton>(page, "扣款明细_查询"));
     EXPECT_TRUE(ui.boxes().empty());
 }
@@ -239,7 +239,7 @@ TEST_F(DeductionPageTest, QueryWindowStartsAtTheMonthAndFillsThePeriod) {
     click("扣款明细_查询");
     ASSERT_TRUE(ran);
     EXPECT_EQ(titles(), kTitles);
-    EXPECT_EQ(widths(), (QList<int>{80, 80, 100, 120, 80, 100}));
+    EXPECT_EQ(widths(), (QList<int>{80, 80, 100, 120, 80, 120}));
     EXPECT_EQ(shown(), (Rows{k100, k101, k102, k107, totals("63.85")}));
     expect_last_row_red();
     EXPECT_FALSE(list->isHidden());

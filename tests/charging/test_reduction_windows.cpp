@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -15,8 +16,10 @@
 #include "charging/reduction_page.h"
 #include "charging/reduction_settings.h"
 #include "charging/reduction_windows.h"
+#include "charging/reductions_install.h"
 #include "charging_fixture.h"
 #include "platform/listview.h"
+#include "shell/main_window.h"
 #include "ui_late_fee_window.h"
 #include "ui_reduction_page.h"
 #include "ui_reduction_query_window.h"
@@ -275,6 +278,26 @@ TEST_F(ReductionWindows, AHiddenKeyColumnRefusesDeleteInBothForms) {
     page.on_reduction_edit_click();
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 1);
     EXPECT_EQ(count(s("select count(*) from 减免设置")), 2);
+}
+
+// The page has no navigation entry: its menu item shows to whoever holds a reduction right.
+TEST_F(ReductionWindows, MenuEntryShowsToHoldersOfAReductionRight) {
+    shell::MainWindow window;
+    charging::install_reductions(window);
+    auto* entry = window.findChild<QAction*>(s("菜单_减免管理"));
+    auto* menu = window.findChild<QMenu*>(s("菜单_基本设置"));
+    ASSERT_TRUE(entry && menu);
+    const auto visible_to = [&](const char* who) {
+        shell::current_operator = s(who);
+        emit menu->aboutToShow();
+        return entry->isVisible();
+    };
+    EXPECT_TRUE(visible_to("管理员"));
+    EXPECT_FALSE(visible_to("李四"));
+    exec(s("insert into 权限管理 (权限标识,当前项目,人员姓名) values (1,'减免查询','李四')"));
+    EXPECT_TRUE(visible_to("李四"));
+    ASSERT_TRUE(window.run_action(s("on_main_menu_reductions_click")));
+    EXPECT_EQ(window.content_tabs()->currentIndex(), shell::kPageReductions);
 }
 
 TEST_F(ReductionWindows, PermissionsAndTheReductionRun) {

@@ -261,7 +261,7 @@ TEST_F(HouseholdModify, ChangesTheHouseholdAndMirrorsThePropertyCategory) {
     add_page->on_main_nav_household_list_click();
     QTableView* list = add_page->household_list();
     platform::listview_select_row(list, row_of(list, s("0001")));
-    ui.expect_box(s("修改用户【王晓明】成功,请刷新显示！"));
+    ui.expect_box(s("修改用户【王晓明】成功！"));
     ui.on_modal(s(kForm), [&](QDialog* w) {
         EXPECT_EQ(w->windowTitle(), s("用户修改"));
         EXPECT_EQ(button(w, "按钮_添加")->text(), s("保  存&U"));
@@ -290,15 +290,16 @@ TEST_F(HouseholdModify, ChangesTheHouseholdAndMirrorsThePropertyCategory) {
     EXPECT_EQ(rows(s("select 户号,价格类别 from 用户表管理 order by 编号")),
               (QList<QStringList>{{s("000101"), s("商铺")}, {s("000102"), s("居民")}}));
     EXPECT_EQ(log_rows(), (QList<QStringList>{{s("用户管理"), s("用户修改"), s("户号：0001用户名：王晓明")}}));
-    // The list is not refreshed by a modification.
-    EXPECT_EQ(platform::listview_cell_text(list, row_of(list, s("0001")), 1), s("王小明"));
+    // The list shows the household as saved, still selected.
+    EXPECT_EQ(platform::listview_cell_text(list, row_of(list, s("0001")), 1), s("王晓明"));
+    EXPECT_EQ(platform::listview_selected_row(list), row_of(list, s("0001")));
 }
 
 TEST_F(HouseholdModify, FromTheQueryListWithSourceTrue) {
     households::fill_household_query_list(s("select * from 用户信息表 ORDER  BY 编号  "));
     QTableView* list = query_page->household_list();
     platform::listview_select_row(list, row_of(list, s("0001")));
-    ui.expect_box(s("成功,请刷新显示！"));
+    ui.expect_box(s("修改用户【王小明】成功！"));
     ui.on_modal(s(kForm), [&](QDialog* w) {
         EXPECT_EQ(edit(w, "编辑框_户号")->text(), s("0001"));
         edit(w, "编辑框_备注")->setText(s("改过"));
@@ -308,6 +309,9 @@ TEST_F(HouseholdModify, FromTheQueryListWithSourceTrue) {
     query_page->on_main_household_query_modify_click();
     EXPECT_EQ(shell::household_form_source, s("真"));
     EXPECT_EQ(value(s("select 备注 from 用户信息表 where 户号='0001'")), s("改过"));
+    const int remark = platform::listview_column_index(list, s("备注"));
+    ASSERT_GE(remark, 0);
+    EXPECT_EQ(platform::listview_cell_text(list, row_of(list, s("0001")), remark), s("改过"));
 }
 
 TEST_F(HouseholdModify, OpeningRefusals) {

@@ -126,8 +126,9 @@ TEST_F(UseCaseTest, ModifyingAHouseholdMirrorsItsCategoryOrChangesNothing) {
     exec(s("DROP TRIGGER 拒绝_UPDATE"));
     outcome = households::modify_household(db(), e);
     EXPECT_TRUE(outcome.saved);
-    EXPECT_EQ(outcome.messages, (platform::Messages{{s("修改用户【王大明】成功,请刷新显示！"), s("提示"),
-                                                     MsgIcon::Information}}));
+    EXPECT_EQ(
+        outcome.messages,
+        (platform::Messages{{s("修改用户【王大明】成功！"), s("提示"), MsgIcon::Information}}));
     EXPECT_EQ(value(s("select 用户名||物业类别 from 用户信息表")), s("王大明商铺"));
     EXPECT_EQ(value(s("select 价格类别 from 用户表管理 where 户号='000101'")), s("商铺"));
 }

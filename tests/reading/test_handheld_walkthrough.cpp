@@ -7,6 +7,8 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QFile>
+#include <QKeySequence>
+#include <QPushButton>
 #include <QTableView>
 
 #include "reading/handheld_schemes.h"
@@ -45,6 +47,19 @@ protected:
         reading::current_handheld_scheme.clear();
     }
 };
+
+// No two buttons of the scheme window share an Alt key.
+TEST_F(HandheldWalkthrough, SchemeWindowButtonsHaveDistinctAltKeys) {
+    reading::ReadingDataExportWindow w;
+    QList<QKeySequence> keys;
+    for (QPushButton* button : w.findChildren<QPushButton*>()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        if (key.isEmpty()) continue;
+        EXPECT_FALSE(keys.contains(key)) << button->objectName().toStdString();
+        keys.append(key);
+    }
+    EXPECT_EQ(keys.size(), 4);
+}
 
 TEST_F(HandheldWalkthrough, ExportImportAndCorrect) {
     reading::HandheldPage page;

@@ -3,7 +3,9 @@
 // guard, and modify mode from the monthly page.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include "harness/fixture.h"
@@ -255,6 +257,28 @@ TEST_F(ReadingEntry, OnlyTheAdministratorMayTypeAStartReading) {
     EXPECT_EQ(value(s("select 起方 || '/' || 用量 from 抄表管理")), s("90.0/5.0"));
 }
 
+// From the keyboard: the account, Enter, the end reading, Enter adds it.
+TEST_F(ReadingEntry, EnterWalksToTheEndReadingAndAdds) {
+    ReadingEntryWindow w(page->monthly_list());
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QApplication::processEvents();
+    const auto enter = [](QWidget* box) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(box, &key);
+        QApplication::processEvents();
+    };
+    edit(&w, "户号")->setFocus();
+    edit(&w, "户号")->setText(s("000101"));
+    enter(edit(&w, "户号"));
+    ASSERT_TRUE(edit(&w, "止方输入框")->hasFocus());
+    EXPECT_EQ(text_of(w, "起方输入框"), s("100"));
+    edit(&w, "止方输入框")->setText(s("112.5"));
+    enter(edit(&w, "止方输入框"));
+    EXPECT_EQ(rows(s("select 户号,止方 from 抄表管理")),
+              (QList<QStringList>{{s("000101"), s("112.5")}}));
+}
+
 TEST_F(ReadingEntry, ModifyModeChangesTheSelectedPendingRowAndCloses) {
     add_pending(s("000101"), s("0001"), 100, 110);
     add_pending(s("000201"), s("0002"), 200, 205);
@@ -264,7 +288,7 @@ TEST_F(ReadingEntry, ModifyModeChangesTheSelectedPendingRowAndCloses) {
     shell::reading_form_mode = s("修改");
     ReadingEntryWindow w(list);
     EXPECT_EQ(w.windowTitle(), s("抄表修改"));
-    EXPECT_EQ(button(&w, "抄表确定")->text(), s("保存"));
+    EXPECT_EQ(button(&w, "抄表确定")->text(), s("保存&B"));
     EXPECT_FALSE(edit(&w, "户号")->isEnabled());
     EXPECT_EQ(text_of(w, "户号"), s("000101"));
     EXPECT_EQ(text_of(w, "起方输入框"), s("100"));

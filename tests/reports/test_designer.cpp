@@ -2,6 +2,7 @@
 // made in it are saved with the save question, and a reopened designer shows them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -103,6 +104,27 @@ TEST_F(Designer, EditedLabelIsSavedAndShownWhenReopened) {
     EXPECT_DOUBLE_EQ(d->design().header.items[static_cast<size_t>(label)].x, 1.5);
     EXPECT_EQ(header_item(*d, s("户号：")), -1);
     again.reject();
+}
+
+// Enter in a property box finishes the value; it does not press 保存模板.
+TEST_F(Designer, EnterInAPropertyBoxAsksNothing) {
+    ReportDesignerWindow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    TemplateDesigner* d = window.designer();
+    ASSERT_NE(d, nullptr);
+    d->select({DesignBand::Header, header_item(*d, s("户号："))});
+    auto* text = unit<QLineEdit>(*d, "编辑框_项目文本");
+    text->setFocus();
+    QApplication::processEvents();
+    QTest::keyClicks(text, QStringLiteral("No"));
+    QTest::keyClick(text, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_TRUE(d->dirty());
+    EXPECT_TRUE(window.isVisible());
+    ui.expect_box(s("是否保存设计模板?"), platform::MsgResult::No);
+    window.reject();
 }
 
 TEST_F(Designer, AddedFieldDeletedItemAndDeclinedSave) {

@@ -89,6 +89,15 @@ TEST_F(PrintParameters, WindowLoadsSavesAndRefuses) {
     EXPECT_EQ(window.result(), int(QDialog::Accepted));
 }
 
+// A fresh settings file: the window offers one copy, so saving it as it opens is accepted.
+TEST_F(PrintParameters, FirstSaveOnAFreshSettingsFileIsAccepted) {
+    reports::PrintParametersWindow window;
+    EXPECT_EQ(unit<QComboBox>(window, "组合框_打印预览1")->currentText(), s("1"));
+    ui.expect_box(s("保存成功!"));
+    unit<QPushButton>(window, "按钮1")->click();
+    EXPECT_EQ(kCopiesKey.read(), s("1"));
+}
+
 TEST_F(PrintParameters, RestorePutsTheShippedTemplateBack) {
     QFile live(path("grf/sf.grf"));
     ASSERT_TRUE(live.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,12 +15,14 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <string>
 
 #include "harness/fixture.h"
 #include "harness/units.h"
 #include "platform/files.h"
+#include "platform/listview.h"
 #include "shell/colour_adjust_window.h"
 #include "shell/interface_settings_window.h"
 #include "shell/main_window.h"
@@ -72,6 +75,28 @@ QImage render_sample() {
     sample.resize(200, 90);
     sample.ensurePolished();
     return sample.grab().toImage();
+}
+
+// Every shipped date column of a list holds a whole date in the list's font under each skin.
+TEST_F(SkinTest, ShippedDateColumnsHoldAWholeDate) {
+    const QStringList skins = QDir(path("Skin")).entryList({"*.she"}, QDir::Files);
+    for (const QString& name : skins) {
+        skin_attach(path("Skin/" + name));
+        QTableView view;
+        platform::setup_report_view(&view);
+        view.ensurePolished();
+        const int needed =
+            QFontMetrics(view.font()).horizontalAdvance(QStringLiteral("2024年12月31日")) + 12;
+        int dates = 0;
+        for (const QStringList& row :
+             rows(QStringLiteral("select 类名,列名,列宽 from 查询列 where 显示='真' and "
+                                 "(列名 like '%日期%' or 列名 like '%时间%')"))) {
+            ++dates;
+            EXPECT_GE(row[2].toInt(), needed)
+                << name.toStdString() << ' ' << row[0].toStdString() << ' ' << row[1].toStdString();
+        }
+        EXPECT_GT(dates, 10);
+    }
 }
 
 // ---- start-up ----------------------------------------------------------------------------------

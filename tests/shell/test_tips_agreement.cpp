@@ -6,12 +6,15 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "harness/fixture.h"
 #include "harness/units.h"
 #include "platform/db.h"
 #include "shell/agreement_window.h"
+#include "shell/main_window.h"
 #include "shell/settings_keys.h"
 #include "shell/tips_window.h"
 #include "store/main_database.h"
@@ -101,6 +104,24 @@ TEST_F(TipsWindowTest, RunsModallyAndCountsAfreshEachTime) {
         platform::window_open_modal(&window);
     }
     EXPECT_EQ(ui.modal_windows().size(), 2);
+}
+
+// A hot key the tips name is the entry the navigation shows with that key.
+TEST_F(TipsWindowTest, NamesTheHotKeysAsTheNavigationDoes) {
+    NavigationTipsWindow window;
+    QTextDocument tips;
+    tips.setHtml(unit<QLabel>(window, "标签_内容")->text());
+    MainWindow main;
+    QStringList entries;
+    for (QPushButton* button : main.findChildren<QPushButton*>()) entries << button->text();
+    const QRegularExpression named(QStringLiteral("(F[3-9]) ([^，。]+)"));
+    int keys = 0;
+    for (auto it = named.globalMatch(tips.toPlainText()); it.hasNext(); ++keys) {
+        const QRegularExpressionMatch m = it.next();
+        EXPECT_TRUE(entries.contains(m.captured(2) + u'(' + m.captured(1) + u')'))
+            << m.captured(0).toStdString();
+    }
+    EXPECT_EQ(keys, 7);
 }
 
 // ---- agreement window --------------------------------------------------------------------------

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -60,6 +62,12 @@ protected:
     QTemporaryDir lock_folder_;
 };
 
+void press(QWidget* widget, int key) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+    QApplication::processEvents();
+}
+
 TEST_F(MenuWalk, EveryTariffEntryOpensItsWindow) {
     shell::MainWindow window;
     tariffs::install(window);
@@ -89,7 +97,7 @@ TEST_F(MenuWalk, EveryTariffEntryOpensItsWindow) {
         unit<QLineEdit>(d, "编辑框_名称")->setText(s("居民"));
         unit<QLineEdit>(d, "编辑框_价格")->setText(s("2.5"));
         snap(d, s("03_price_category_info"));
-        unit<QPushButton>(d, "按钮_确定")->click();
+        press(unit<QLineEdit>(d, "编辑框_价格"), Qt::Key_Return);  // saves
         return d->result();
     });
     ui.on_modal(s("tariffs::PriceCategoriesWindow"), [this](QDialog* w) {
@@ -106,9 +114,14 @@ TEST_F(MenuWalk, EveryTariffEntryOpensItsWindow) {
         TariffTest::choose(unit<QComboBox>(d, "组合框_收费项目"), s("水费"));
         TariffTest::choose(unit<QComboBox>(d, "组合框_类别名称"), s("居民"));
         unit<QLineEdit>(d, "编辑框_价格")->setText(tier == 1 ? s("2.5") : s("3.2"));
+        // Tab passes the start box by without a word.
+        QApplication::setActiveWindow(d);
+        unit<QLineEdit>(d, "编辑框_价格")->setFocus();
+        press(unit<QLineEdit>(d, "编辑框_价格"), Qt::Key_Tab);
+        EXPECT_TRUE(unit<QLineEdit>(d, "编辑框_止量")->hasFocus());
         unit<QLineEdit>(d, "编辑框_止量")->setText(tier == 1 ? s("100") : s("200"));
         snap(d, s("05_tier_info_%1").arg(tier));
-        unit<QPushButton>(d, "按钮_确定")->click();
+        press(unit<QLineEdit>(d, "编辑框_止量"), Qt::Key_Return);
         return d->result();
     });
     ui.on_modal(s("tariffs::TieredPricesWindow"), [this](QDialog* w) {
@@ -146,7 +159,7 @@ TEST_F(MenuWalk, EveryTariffEntryOpensItsWindow) {
 
     ui.on_modal(s("tariffs::BanksWindow"), [this](QDialog* w) {
         unit<QLineEdit>(w, "编辑框1")->setText(s("工商银行"));
-        unit<QPushButton>(w, "按钮1")->click();
+        press(unit<QLineEdit>(w, "编辑框1"), Qt::Key_Return);
         snap(w, s("10_banks"));
         return int(QDialog::Rejected);
     });

@@ -3,6 +3,10 @@
 // messages, log rows and the rows written.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
+#include <memory>
+
+#include "shell/skin.h"
 #include "tariff_window_fixture.h"
 #include "tariffs/direct_entry_windows.h"
 #include "tariffs/fee_items_window.h"
@@ -426,3 +430,28 @@ TEST_F(TariffTest, BanksAddTrimmedNamesOnceAndDeleteAfterYes) {
 }
 
 }  // namespace
+
+namespace tariffs_test {
+namespace {
+
+// No list of the price book cuts a column's title, in the skin the program starts with.
+TEST_F(TariffTest, ListHeadersAreWhole) {
+    shell::skin_attach(harness::shipped_program_folder() + s("/Skin/默认.she"));
+    std::vector<std::unique_ptr<QDialog>> windows;
+    windows.push_back(std::make_unique<tariffs::FeeItemsWindow>());
+    windows.push_back(std::make_unique<tariffs::PriceCategoriesWindow>());
+    windows.push_back(std::make_unique<tariffs::TieredPricesWindow>());
+    windows.push_back(std::make_unique<tariffs::SurchargesWindow>());
+    for (const auto& window : windows) {
+        window->show();
+        QHeaderView* header = window->findChild<QTableView*>()->horizontalHeader();
+        for (int c = 0; c < header->count(); ++c)
+            EXPECT_LE(header->sectionSizeHint(c), header->sectionSize(c))
+                << window->metaObject()->className() << ' '
+                << header->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+    }
+    shell::skin_reset();
+}
+
+}  // namespace
+}  // namespace tariffs_test
