@@ -327,6 +327,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     }
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (wait) wait->keep_painted();
         // Every row advances the number, a skipped one too; numbers in use are passed over.
         number = household_number_successor(number, prefix, false);
         for (int passed = 0; taken.taken(number); ++passed) {
@@ -460,6 +461,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
     bool failed = false;
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (wait) wait->keep_painted();
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
         // The totals row of the imported-households list.
@@ -557,6 +559,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
     bool failed = false;
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (wait) wait->keep_painted();
         if (cell_is_null(rows, c_meter)) continue;
         const QString meter = cell_text(rows, c_meter);
         const QString order_text = cell_text(rows, c_order);

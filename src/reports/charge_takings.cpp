@@ -137,7 +137,8 @@ QString report_rate_text(double collected, double read) {
 }
 
 StatisticsReport build_charge_takings(platform::Connection& main, const QString& grouping,
-                                      const ChargeTakingsShape& shape) {
+                                      const ChargeTakingsShape& shape,
+                                      const ReportProgress& progress) {
     StatisticsReport report;
     const bool by_street = grouping == kByStreet;
     const QString& s = shape.start_literal;
@@ -172,6 +173,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         groups << kSettledFromBalance << kEarlierDeduction;
     }
     report.progress_steps = static_cast<int>(groups.size());
+    GroupProgress group_done(progress, report.progress_steps);
     const int width = static_cast<int>(report.columns.size());
     // The bounds carry the box texts as typed: one that names no day matches nothing, and is
     // never run, so no text typed into a box becomes part of a statement.
@@ -181,6 +183,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
+            group_done();
             const StreetCells c =
                 usable ? street_cells(main, g, s, e, shape.yearly) : StreetCells();
             QStringList row = {g, count_text(c.read), count_text(c.paid), count_text(c.unpaid),
@@ -210,6 +213,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         qint64 serials = 0, prepay_rows = 0;
         double window = 0, prepay = 0;
         for (const QString& g : groups) {
+            group_done();
             const CollectorCells c = usable ? collector_cells(main, g, s, e) : CollectorCells();
             report.rows.push_back({g, count_text(c.serials), report_amount_text(c.window),
                                    count_text(c.prepay_rows), report_amount_text(c.prepay),

@@ -24,7 +24,8 @@ QStringList group_names(platform::Connection& main, const QString& sql) {
 StatisticsReport build_daily_charge_report(platform::Connection& main,
                                            const QString& year_text, const QString& month_text,
                                            const QString& grouping,
-                                           const ReportPeriodRule& rule) {
+                                           const ReportPeriodRule& rule,
+                                           const ReportProgress& progress) {
     StatisticsReport report;
     const bool by_collector = grouping == kByCollector;
     report.columns = {by_collector ? QStringLiteral("收费人员") : QStringLiteral("居住街道"),
@@ -51,7 +52,9 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
                          ? static_cast<int>(period.start.daysTo(period.end)) + 1
                          : 0;
     report.progress_steps = std::max(days, 0);
+    GroupProgress day_done(progress, report.progress_steps);
     for (int i = 0; i < days; ++i) {
+        day_done();
         const QDate day = period.start.addDays(i);
         const QString d = report_date_literal(day);
         if (!platform::query_exists(main, QStringLiteral("select 收据号 from 总收费 where 收费日期=") + d,

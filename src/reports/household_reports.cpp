@@ -32,7 +32,8 @@ QString label_of(int year, int month) {
 StatisticsReport build_monthly_household_report(platform::Connection& main,
                                                 const QString& year_text,
                                                 const QString& month_text, const QString&,
-                                                const ReportPeriodRule&) {
+                                                const ReportPeriodRule&,
+                                                const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
                       QStringLiteral("总户数"), QStringLiteral("报表日期")};
@@ -50,7 +51,9 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
     const QStringList streets = report_group_names(main, kStreets);
     report.progress_steps = static_cast<int>(streets.size());
     qint64 total_new = 0, total_all = 0;
+    GroupProgress street_done(progress, report.progress_steps);
     for (const QString& street : streets) {
+        street_done();
         const qint64 added =
             month_usable ? count_of(main, street_count(street) + QStringLiteral(" and 建档时间>=") +
                                               month.start_literal +
@@ -72,7 +75,8 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
 
 StatisticsReport build_annual_household_report(platform::Connection& main,
                                                const QString& year_text, const QString&,
-                                               const QString&, const ReportPeriodRule& rule) {
+                                               const QString&, const ReportPeriodRule& rule,
+                                               const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
                       QStringLiteral("当前户数"), QStringLiteral("报表日期")};
@@ -82,7 +86,9 @@ StatisticsReport build_annual_household_report(platform::Connection& main,
     const QStringList streets = report_group_names(main, kStreets);
     report.progress_steps = static_cast<int>(months.size());
     qint64 year_new = 0, last_current = 0;
+    GroupProgress month_done(progress, report.progress_steps);
     for (const ReportYearMonth& month : months) {
+        month_done();
         const QString b = report_date_literal(month.start);
         const QString e = report_date_literal(month.end);
         const bool usable = report_literal_is_day(b) && report_literal_is_day(e);
