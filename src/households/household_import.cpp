@@ -259,11 +259,17 @@ bool load_sheet_into_scratch_table(const QString& permission_item, const QString
     // Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     // The file and sheet names are quoted into the statement: "]" or ";" in them is a name.
-    if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
-                                              QStringLiteral(" FROM ") +
-                                              platform::excel_workbook_reference(file) +
-                                              u'.' + platform::bracketed_name(sheet + u'$') +
-                                              u' ')) {
+    bool read = false;
+    {
+        // A large workbook takes seconds to read: the wait window stands meanwhile.
+        WaitScope wait(owner);
+        read = platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
+                                                    QStringLiteral(" FROM ") +
+                                                    platform::excel_workbook_reference(file) +
+                                                    u'.' + platform::bracketed_name(sheet + u'$') +
+                                                    u' ');
+    }
+    if (!read) {
         platform::message_box(
             QStringLiteral("导入数据库失败！\r\n") + platform::db_last_error(connection),
             kInfoCaption);
