@@ -88,9 +88,18 @@ bool is_user_input(QEvent::Type type) {
     }
 }
 
-class InputDropper : public QObject {
+// Drops what the user asks of the windows while work runs on this thread: closing a window
+// (the window system's request) always, clicks and keys when `input`.
+class UserRequestDropper : public QObject {
 public:
-    bool eventFilter(QObject*, QEvent* event) override { return is_user_input(event->type()); }
+    explicit UserRequestDropper(bool input) : input_(input) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close && event->spontaneous()) return true;
+        return input_ && is_user_input(event->type());
+    }
+
+private:
+    bool input_;
 };
 
 }  // namespace
@@ -99,7 +108,10 @@ void keep_screen_painted(bool now) {
     if (!QCoreApplication::instance()) return;
     static QElapsedTimer since;
     if (!now && since.isValid() && since.elapsed() < paint_interval_ms) return;
+    UserRequestDropper dropper(false);
+    QCoreApplication::instance()->installEventFilter(&dropper);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::instance()->removeEventFilter(&dropper);
     since.start();
 }
 
@@ -110,7 +122,7 @@ void set_screen_paint_interval(int milliseconds) {
 void drop_pending_user_input() {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return;
-    InputDropper dropper;
+    UserRequestDropper dropper(true);
     app->installEventFilter(&dropper);
     QCoreApplication::processEvents();
     app->removeEventFilter(&dropper);

@@ -52,8 +52,8 @@ void set_progress_position(QProgressBar* bar, int position);
 
 // Long work runs on the user-interface thread, so nothing is drawn unless it lets the event
 // loop in now and then. This does, at most a few times a second (at once with `now`), and
-// without the user's input: clicks and keys wait until the work is over, where a BusyGuard
-// drops them.
+// without the user's input: clicks and keys wait until the work is over, where the closing
+// progress or wait window (or a BusyGuard) drops them; a request to close a window is dropped.
 void keep_screen_painted(bool now = false);
 
 // Test-only: repaint at every advance (0), or a few times a second again (-1).
@@ -111,7 +111,8 @@ private:
     bool trigger_was_enabled_ = false;
 };
 
-// Lets the event loop handle what is waiting, dropping the user's clicks and keys.
+// Lets the event loop handle what is waiting, dropping the user's clicks, keys and requests to
+// close a window.
 void drop_pending_user_input();
 
 }  // namespace lists
