@@ -7,9 +7,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "lists/progress_window.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
-#include "lists/progress_window.h"
 #include "platform/grid.h"
 #include "reports/reading_handbook.h"
 #include "shell/main_window.h"
