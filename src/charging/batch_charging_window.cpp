@@ -42,6 +42,9 @@ void BatchChargingWindow::on_batch_window_create() {
 }
 
 void BatchChargingWindow::on_batch_query_click() {
+    // A click on the button while the batch runs does not charge a second time.
+    lists::BusyGuard busy(running_, ui->查询按钮);
+    if (!busy.running()) return;
     BatchRequest request{ui->组合框_抄表人员->currentText(), ui->组合框_居住街道->currentText(),
                          ui->组合框_收费人员->currentText()};
     const BatchCheck check = check_batch_request(request);

@@ -27,6 +27,7 @@ public:
 private:
     void on_batch_window_create();
     std::unique_ptr<Ui::BatchChargingWindow> ui;
+    bool running_ = false;  // a batch is being charged
 };
 
 void on_main_nav_batch_charging_click(shell::MainWindow* main_window);

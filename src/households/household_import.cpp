@@ -259,11 +259,17 @@ bool load_sheet_into_scratch_table(const QString& permission_item, const QString
     // Through the program's Excel bridge.
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     // The file and sheet names are quoted into the statement: "]" or ";" in them is a name.
-    if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
-                                              QStringLiteral(" FROM ") +
-                                              platform::excel_workbook_reference(file) +
-                                              u'.' + platform::bracketed_name(sheet + u'$') +
-                                              u' ')) {
+    bool read = false;
+    {
+        // A large workbook takes seconds to read: the wait window stands meanwhile.
+        WaitScope wait(owner);
+        read = platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
+                                                    QStringLiteral(" FROM ") +
+                                                    platform::excel_workbook_reference(file) +
+                                                    u'.' + platform::bracketed_name(sheet + u'$') +
+                                                    u' ');
+    }
+    if (!read) {
         platform::message_box(
             QStringLiteral("导入数据库失败！\r\n") + platform::db_last_error(connection),
             kInfoCaption);
@@ -327,6 +333,7 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     }
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (wait) wait->keep_painted();
         // Every row advances the number, a skipped one too; numbers in use are passed over.
         number = household_number_successor(number, prefix, false);
         for (int passed = 0; taken.taken(number); ++passed) {
@@ -460,6 +467,7 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
     bool failed = false;
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (wait) wait->keep_painted();
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
         // The totals row of the imported-households list.
@@ -557,6 +565,7 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
     bool failed = false;
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        if (wait) wait->keep_painted();
         if (cell_is_null(rows, c_meter)) continue;
         const QString meter = cell_text(rows, c_meter);
         const QString order_text = cell_text(rows, c_order);

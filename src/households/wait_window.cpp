@@ -60,7 +60,8 @@ QPixmap WaitWindow::wait_picture() {
 
 void WaitWindow::open() {
     lists::show_centred_over_owner(this);
-    // The rows are applied without returning to the event loop: paint now or never.
+    lists::keep_screen_painted(true);
+    // The rows are applied on this thread: drawn now, then kept drawn by keep_painted().
     repaint();
 }
 
@@ -69,8 +70,12 @@ WaitScope::WaitScope(QWidget* owner) : window_(std::make_unique<WaitWindow>(owne
     window_->open();
 }
 
+void WaitScope::keep_painted() { lists::keep_screen_painted(); }
+
 WaitScope::~WaitScope() {
     window_->close();
+    // What the user clicked or typed while the rows were applied is not done after it.
+    lists::drop_pending_user_input();
     QApplication::restoreOverrideCursor();
 }
 

@@ -40,6 +40,8 @@ public:
     WaitScope& operator=(const WaitScope&) = delete;
 
     WaitWindow& window() { return *window_; }
+    // Called per row of the work: lets the window repaint a few times a second.
+    void keep_painted();
 
 private:
     std::unique_ptr<WaitWindow> window_;

@@ -77,7 +77,6 @@ std::vector<ListPage> make_table() {
     t.push_back(entry(1, s(u"查询窗口"), s(u"用户查询列表框"), fixed(s(u"用户信息")),
                       s(u"用户查询_查询"), s(u"查询_导出"), fixed_name(s(u"用户查询表.xlsx")),
                       s(u"查询_打印"), s(u"查询_列设置"), s(u"查询_保存列宽")));
-    t.back().export_with_progress = true;
     t.back().export_says_failure = true;
     t.push_back(entry(
         3, s(u"抄表查询"), s(u"抄表查询列表框"),
@@ -315,6 +314,12 @@ void on_list_export_click(int page, QWidget* root) {
     root = root_or_wired(page, root);
     QTableView* list = list_page_list(page, root);
     if (!p || !list) return;
+    // One export at a time: a click on 导出 while a list is written does not export again.
+    static bool exporting = false;
+    BusyGuard busy(exporting, root && !p->export_button.isEmpty()
+                                  ? root->findChild<QWidget*>(p->export_button)
+                                  : nullptr);
+    if (!busy.running()) return;
     QWidget* main_window = root ? root->window() : nullptr;
 
     platform::FileDialogRequest request;
@@ -325,15 +330,14 @@ void on_list_export_click(int page, QWidget* root) {
     if (file.isEmpty()) return;
     // The chosen file stays until the new workbook takes its place whole.
 
+    // Every list shows its rows going out: a long list takes seconds.
     bool written = false;
-    if (p->export_with_progress) {
+    {
         ProgressWindow progress(main_window);
         progress.open();
         written =
             export_list_view_to_excel(list, file, QString(), false, progress.progress_bar(), true);
         progress.close();
-    } else {
-        written = export_list_view_to_excel(list, file);
     }
     if (written)
         platform::message_box(QStringLiteral("导出成功！"));

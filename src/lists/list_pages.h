@@ -46,7 +46,6 @@ struct ListPage {
     QString query_button;  // the page's own (not wired here); empty: none
     QString export_button;
     ExportNameProvider export_file_name;
-    bool export_with_progress = false;  // shows ProgressWindow while exporting
     // Whether a failed export says "导出失败!" (with this icon); the other pages say nothing.
     bool export_says_failure = false;
     platform::MsgIcon export_failure_icon = platform::MsgIcon::Information;

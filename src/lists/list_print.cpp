@@ -4,6 +4,7 @@
 
 #include "lists/list_pages.h"
 #include "lists/page_setup_window.h"
+#include "lists/progress_window.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/grid.h"
@@ -66,6 +67,14 @@ void print_list_view(QTableView* list) {
         first.PrintOnAllPages = true;
     }
 
+    // The rows are copied and then the pages painted before the preview shows: the progress
+    // window moves by rows, then by pages, and goes when the last page is painted.
+    ProgressScope progress(list->window());
+    grid.page_painted = [&progress](int page, int pages) {
+        progress.advance(page, pages);
+        if (page == pages) progress.close();
+    };
+
     const int columns = platform::listview_column_count(list);
     grid.Cols(columns + 1);
     for (int k = 1; k <= columns; ++k) {
@@ -75,9 +84,11 @@ void print_list_view(QTableView* list) {
 
     const int rows = platform::listview_row_count(list);
     grid.Rows(rows + 1);
-    for (int r = 1; r <= rows; ++r)
+    for (int r = 1; r <= rows; ++r) {
         for (int k = 1; k <= columns; ++k)
             grid.Cell(r, k).Text = platform::listview_cell_text(list, r - 1, k - 1);
+        progress.advance(r, rows);
+    }
 
     grid.AutoRedraw = true;
     grid.Refresh();

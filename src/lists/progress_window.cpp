@@ -1,5 +1,8 @@
 #include "lists/progress_window.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
@@ -17,11 +20,20 @@ ProgressWindow::ProgressWindow(QWidget* owner)
     setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
-ProgressWindow::~ProgressWindow() = default;
+ProgressWindow::~ProgressWindow() {
+    // What the user clicked or typed while the work ran is not done after it.
+    if (opened_) drop_pending_user_input();
+}
 
 QProgressBar* ProgressWindow::progress_bar() const { return ui->进度条; }
 
-void ProgressWindow::open() { show_centred_over_owner(this); }
+void ProgressWindow::open() {
+    opened_ = true;
+    show_centred_over_owner(this);
+    keep_screen_painted(true);
+    // Drawn now, whatever comes next.
+    repaint();
+}
 
 void ProgressWindow::set_maximum(int steps) {
     ui->进度条->setRange(0, steps > 0 ? steps : 0);
@@ -48,8 +60,77 @@ void show_centred_over_owner(QWidget* window) {
     window->raise();
 }
 
+namespace {
+
+// A repaint a few times a second shows the work moving; each run of the loop costs a little.
+constexpr qint64 kPaintIntervalMs = 150;
+qint64 paint_interval_ms = kPaintIntervalMs;
+
+bool is_user_input(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Drops what the user asks of the windows while work runs on this thread: closing a window
+// (the window system's request) always, clicks and keys when `input`.
+class UserRequestDropper : public QObject {
+public:
+    explicit UserRequestDropper(bool input) : input_(input) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close && event->spontaneous()) return true;
+        return input_ && is_user_input(event->type());
+    }
+
+private:
+    bool input_;
+};
+
+}  // namespace
+
+void keep_screen_painted(bool now) {
+    if (!QCoreApplication::instance()) return;
+    static QElapsedTimer since;
+    if (!now && since.isValid() && since.elapsed() < paint_interval_ms) return;
+    UserRequestDropper dropper(false);
+    QCoreApplication::instance()->installEventFilter(&dropper);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::instance()->removeEventFilter(&dropper);
+    since.start();
+}
+
+void set_screen_paint_interval(int milliseconds) {
+    paint_interval_ms = milliseconds < 0 ? kPaintIntervalMs : milliseconds;
+}
+
+void drop_pending_user_input() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return;
+    UserRequestDropper dropper(true);
+    app->installEventFilter(&dropper);
+    QCoreApplication::processEvents();
+    app->removeEventFilter(&dropper);
+}
+
 void set_progress_position(QProgressBar* bar, int position) {
     if (!bar) return;
+    keep_screen_painted();
     const int low = bar->minimum();
     const int high = bar->maximum();
     position = std::clamp(position, low, std::max(low, high));
@@ -72,5 +153,30 @@ ProgressScope::ProgressScope(QWidget* owner, int steps)
 }
 
 ProgressScope::~ProgressScope() { window_->close(); }
+
+void ProgressScope::advance(int done, int total) {
+    if (total != total_) {
+        total_ = total;
+        window_->set_maximum(total);
+    }
+    window_->set_position(done);
+}
+
+BusyGuard::BusyGuard(bool& running, QWidget* trigger) : running_(running), trigger_(trigger) {
+    if (running_) return;
+    running_ = owner_ = true;
+    if (trigger_) {
+        trigger_was_enabled_ = trigger_->isEnabled();
+        trigger_->setEnabled(false);
+    }
+}
+
+BusyGuard::~BusyGuard() {
+    if (!owner_) return;
+    // The button is still disabled and the flag still set while the waiting input goes.
+    drop_pending_user_input();
+    if (trigger_ && trigger_was_enabled_) trigger_->setEnabled(true);
+    running_ = false;
+}
 
 }  // namespace lists

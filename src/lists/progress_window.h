@@ -2,7 +2,9 @@
 // A small window without caption holding one progress bar. List fillers and long jobs open it
 // over the main window without a modal loop, set the bar's maximum to their number of steps,
 // advance it per step and close it at the end.
+#include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QProgressBar;
@@ -36,6 +38,7 @@ public:
 private:
     std::unique_ptr<Ui::ProgressWindow> ui;
     int position_ = 0;
+    bool opened_ = false;
 };
 
 // Shows a window the way the busy windows stand: its size fitted, centred over its owner's
@@ -46,6 +49,18 @@ void show_centred_over_owner(QWidget* window);
 // Moves a bar to this position. The bar is only told when the change shows (or at its end):
 // a list of 100,000 rows steps it 100,000 times, and each repaint costs far more than a row.
 void set_progress_position(QProgressBar* bar, int position);
+
+// Long work runs on the user-interface thread, so nothing is drawn unless it lets the event
+// loop in now and then. This does, at most a few times a second (at once with `now`), and
+// without the user's input: clicks and keys wait until the work is over, where the closing
+// progress or wait window (or a BusyGuard) drops them; a request to close a window is dropped.
+void keep_screen_painted(bool now = false);
+
+// Test-only: repaint at every advance (0), or a few times a second again (-1).
+void set_screen_paint_interval(int milliseconds);
+
+// The work in hand of a long action: `done` of `total` units (rows, households, pages, groups).
+using ProgressCallback = std::function<void(int done, int total)>;
 
 // Opens a ProgressWindow on construction and closes it on destruction, so every way out of a
 // long job closes it.
@@ -61,9 +76,43 @@ public:
     void set_maximum(int steps) { window_->set_maximum(steps); }
     void set_position(int position) { window_->set_position(position); }
     void step() { window_->step(); }
+    // A new total starts the bar again; then the bar stands at `done`.
+    void advance(int done, int total);
+    // What a core routine calls back with as it works.
+    ProgressCallback callback() {
+        return [this](int done, int total) { advance(done, total); };
+    }
+    // Takes the window away before the scope ends (a preview that has painted its pages).
+    void close() { window_->close(); }
 
 private:
     std::unique_ptr<ProgressWindow> window_;
+    int total_ = -1;
 };
+
+// One run at a time of the action a button starts: the button is disabled while it runs, and
+// the clicks and keys the user made meanwhile are dropped when it ends, so none of them starts
+// it again. A second guard on the same flag while the first lives is not `running()`: the
+// caller returns at once.
+class BusyGuard {
+public:
+    BusyGuard(bool& running, QWidget* trigger = nullptr);
+    ~BusyGuard();
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+    // False when the action was already running.
+    bool running() const { return owner_; }
+
+private:
+    bool& running_;
+    bool owner_ = false;
+    QPointer<QWidget> trigger_;
+    bool trigger_was_enabled_ = false;
+};
+
+// Lets the event loop handle what is waiting, dropping the user's clicks, keys and requests to
+// close a window.
+void drop_pending_user_input();
 
 }  // namespace lists

@@ -626,6 +626,7 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
                        true, page + 1);
         draw_page_text(setup.Footer, setup.FooterFont, setup.FooterAlignment, setup.FooterMargin,
                        false, page + 1);
+        if (page_painted) page_painted(page + 1, pages);
     }
     painter.restore();
     return pages;

@@ -45,6 +45,7 @@
 //     prints and reads back from a PDF exactly whatever name a caller uses.
 #include <QString>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -208,6 +209,10 @@ public:
 
     // Nothing is drawn on screen, so there is nothing to repaint.
     void Refresh() {}
+
+    // Told after each page is painted (page, pages): a preview of many pages paints them all
+    // before it shows, so its caller can show that it works.
+    std::function<void(int page, int pages)> page_painted;
 
     // Opens the print preview at the zoom given as percent text ("100"; other text fits the
     // page width), through window_open_modal, and returns when it closes. Printing is done from

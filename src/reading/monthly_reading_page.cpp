@@ -212,6 +212,9 @@ void MonthlyReadingPage::on_main_monthly_reading_clear_all_click() {
 }
 
 void MonthlyReadingPage::on_main_commit_monthly_readings_click() {
+    // A click on 抄表入库 while the month is being committed does not commit again.
+    lists::BusyGuard busy(committing_, ui->月抄表6);
+    if (!busy.running()) return;
     if (!shell::require_permission(QStringLiteral("抄表入库"))) return;
     switch (check_pending_batch(store::main_connection())) {
         case BatchState::Empty:
@@ -239,7 +242,6 @@ void MonthlyReadingPage::on_main_commit_monthly_readings_click() {
             return;
         }
         refill();
-        inform(QStringLiteral("操作成功！"), kInfoCaption);
     };
     hooks.show = [](const QString& text, bool information_icon) {
         platform::message_box(text, platform::kDefaultCaption,
@@ -255,7 +257,11 @@ void MonthlyReadingPage::on_main_commit_monthly_readings_click() {
         if (progress) progress->step();
     };
     hooks.progress_close = [&progress] { progress.reset(); };
-    commit_month(store::main_connection(), hooks);
+    const CommitOutcome outcome = commit_month(store::main_connection(), hooks);
+    progress.reset();
+    // Success is told once the billing has committed too, never while it is still to run.
+    if (outcome.moved && outcome.billing_error.isEmpty() && outcome.failed_items.isEmpty())
+        inform(QStringLiteral("操作成功！"), kInfoCaption);
 }
 
 void on_main_nav_monthly_reading_click(shell::MainWindow& window, MonthlyReadingPage& page) {

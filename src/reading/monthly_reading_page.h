@@ -58,6 +58,7 @@ private:
 
     std::unique_ptr<Ui::MonthlyReadingPage> ui;
     std::function<void()> batch_import_;
+    bool committing_ = false;  // 抄表入库 is running
 };
 
 // The navigation entry 抄表管理1_月抄表 (also F5's first step): needs "抄表添加"; shows page 5

@@ -124,7 +124,8 @@ UnreadQueryOutcome run_unread_query(platform::Connection& connection, const Unre
 }
 
 QList<QStringList> reading_query_rows(platform::Connection& connection, const QString& statement,
-                                      int kind) {
+                                      int kind,
+                                      const std::function<void(int done, int total)>& progress) {
     QList<QStringList> out;
     platform::RecordSet rows;
     platform::query_open(rows, connection, statement, OnFailure::Quiet);
@@ -154,6 +155,7 @@ QList<QStringList> reading_query_rows(platform::Connection& connection, const QS
                                date_cell(rows, QStringLiteral("建表时间")), t(u"收费项目"), t(u"价格类别"),
                                t(u"固定电话"), t(u"移动电话"), t(u"计量编号"), t(u"抄表人员")};
         }
+        if (progress) progress(static_cast<int>(out.size()), count);
     }
     QStringList totals(kind == 1 ? 16 : 12);
     totals[0] = QStringLiteral("合计");

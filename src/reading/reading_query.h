@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace platform {
 struct Connection;
@@ -62,8 +63,9 @@ extern const QString kUnreadListStatement;
 
 // The list's rows for a statement, cells by position as the page shows them, the totals row
 // (合计, the count followed by 户, and for readings the total 用量 and 水损) last.
-// kind 1: readings; kind 2: unread meter accounts.
-QList<QStringList> reading_query_rows(platform::Connection& connection, const QString& statement,
-                                      int kind);
+// kind 1: readings; kind 2: unread meter accounts. `progress` is told after each record read.
+QList<QStringList> reading_query_rows(
+    platform::Connection& connection, const QString& statement, int kind,
+    const std::function<void(int done, int total)>& progress = {});
 
 }  // namespace reading

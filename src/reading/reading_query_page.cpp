@@ -4,6 +4,7 @@
 #include <QTableView>
 
 #include "lists/list_columns.h"
+#include "lists/progress_window.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
@@ -33,7 +34,12 @@ using platform::MsgResult;
 void fill_reading_query_list(QTableView* list, const QString& statement, int kind,
                              QWidget* window) {
     shell::reading_query_kind = kind == 1 ? kReadQueryKind : kUnreadQueryKind;
-    const QList<QStringList> rows = reading_query_rows(store::main_connection(), statement, kind);
+    QList<QStringList> rows;
+    {
+        // The records are read before the list fills: the window shows from the start.
+        lists::ProgressScope progress(window);
+        rows = reading_query_rows(store::main_connection(), statement, kind, progress.callback());
+    }
     lists::ListBuilder build(list, shell::reading_query_kind, window);
     build.show_progress(static_cast<int>(rows.size()) - 1);
     build.reserve_rows(static_cast<int>(rows.size()));

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "lists/progress_window.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/grid.h"
@@ -36,6 +37,9 @@ void CardPrintingWindow::on_card_print_window_create() {
 }
 
 void CardPrintingWindow::on_card_print_handbook_click() {
+    // A click on 打印 while the handbook is built does not build it again.
+    lists::BusyGuard busy(printing_, ui->方式二_打印);
+    if (!busy.running()) return;
     const bool single = ui->单选框_单行->isChecked();
     const double font_size = platform::to_number(ui->编辑框_字体大小->text());
     if (!(font_size > 1e-7)) return;
@@ -52,16 +56,27 @@ void CardPrintingWindow::on_card_print_return_click() { reject(); }
 void print_reading_handbook(const QString& reader, bool single_line, int font_size, int row_height,
                             QWidget* hint) {
     platform::Connection& main = store::main_connection();
-    for (const ReceiptMessage& m : build_handbook_tables(main, reader))
-        platform::message_box(m.text, platform::kDefaultCaption, m.icon);
+    // The tables by statements, the grid by accounts, then the pages: the progress window goes
+    // when the last page is painted and the preview shows.
+    auto progress = std::make_unique<lists::ProgressScope>(shell::main_window());
+    const std::vector<ReceiptMessage> table_messages =
+        build_handbook_tables(main, reader, progress->callback());
     const std::vector<HandbookLine> lines = handbook_lines(main, reader);
+    if (!table_messages.empty() || lines.empty()) progress.reset();
+    for (const ReceiptMessage& m : table_messages)
+        platform::message_box(m.text, platform::kDefaultCaption, m.icon);
     if (lines.empty()) {
         if (hint) hint->hide();
         platform::message_box(QStringLiteral("没有待查询的数据！"));
         return;
     }
 
+    if (!progress) progress = std::make_unique<lists::ProgressScope>(shell::main_window());
     platform::GridControl grid(shell::main_window());
+    grid.page_painted = [&progress](int page, int pages) {
+        progress->advance(page, pages);
+        if (page == pages) progress->close();
+    };
     grid.Appearance = 1;
     grid.DrawMode = 0;
     grid.FixedRowColStyle = 1;
@@ -117,6 +132,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
             const QStringList cells = {l.account, l.name, l.start,  QString(),
                                        l.arrears, l.item, l.street, l.mobile};
             for (int j = 0; j < cells.size(); ++j) grid.Cell(r, j + 1).Text = cells[j];
+            progress->advance(r, static_cast<int>(lines.size()));
         }
     } else {
         const int rows = static_cast<int>((lines.size() + 1) / 2);
@@ -127,6 +143,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
             const int first = i % 2 == 0 ? 1 : 6;
             const QStringList cells = {l.account, l.name, l.start, QString(), l.item};
             for (int j = 0; j < cells.size(); ++j) grid.Cell(r, first + j).Text = cells[j];
+            progress->advance(static_cast<int>(i) + 1, static_cast<int>(lines.size()));
         }
     }
     grid.AutoRedraw = true;

@@ -29,6 +29,7 @@ public:
 
 private:
     std::unique_ptr<Ui::CardPrintingWindow> ui;
+    bool printing_ = false;  // a handbook is being built
 };
 
 // Builds the handbook tables for the reader and opens the print preview of the handbook; says

@@ -122,7 +122,8 @@ QString report_rate_text(double collected, double read) {
 }
 
 StatisticsReport build_charge_takings(platform::Connection& main, const QString& grouping,
-                                      const ChargeTakingsShape& shape) {
+                                      const ChargeTakingsShape& shape,
+                                      const ReportProgress& progress) {
     StatisticsReport report;
     const bool by_street = grouping == kByStreet;
     const QString& s = shape.start_literal;
@@ -157,6 +158,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         groups << kSettledFromBalance << kEarlierDeduction;
     }
     report.progress_steps = static_cast<int>(groups.size());
+    GroupProgress group_done(progress, report.progress_steps);
     const int width = static_cast<int>(report.columns.size());
     // The bounds carry the box texts as typed: one that names no day matches nothing, and is
     // never run, so no text typed into a box becomes part of a statement.
@@ -167,6 +169,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
+            group_done();
             const Figures f = figures.value(report_group_key(g));
             const struct {
                 qint64 read, paid, unpaid, prepay_rows;
@@ -200,6 +203,7 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
         qint64 serials = 0, prepay_rows = 0;
         double window = 0, prepay = 0;
         for (const QString& g : groups) {
+            group_done();
             const Figures f = figures.value(report_group_key(g));
             // 前期扣款 took nothing at the window: its bills are unpaid.
             const bool earlier = g == kEarlierDeduction;

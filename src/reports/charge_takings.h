@@ -28,7 +28,8 @@ struct ChargeTakingsShape {
 };
 
 StatisticsReport build_charge_takings(platform::Connection& main, const QString& grouping,
-                                      const ChargeTakingsShape& shape);
+                                      const ChargeTakingsShape& shape,
+                                      const ReportProgress& progress = {});
 
 // "0.00%" unless both counts are above zero; otherwise collected / read × 100 with 2 decimals.
 QString report_rate_text(double collected, double read);

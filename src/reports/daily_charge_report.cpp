@@ -109,7 +109,8 @@ QSet<QString> business_days(platform::Connection& main, const ReportPeriod& peri
 StatisticsReport build_daily_charge_report(platform::Connection& main,
                                            const QString& year_text, const QString& month_text,
                                            const QString& grouping,
-                                           const ReportPeriodRule& rule) {
+                                           const ReportPeriodRule& rule,
+                                           const ReportProgress& progress) {
     StatisticsReport report;
     const bool by_collector = grouping == kByCollector;
     report.columns = {by_collector ? QStringLiteral("收费人员") : QStringLiteral("居住街道"),
@@ -137,9 +138,11 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
                          ? static_cast<int>(period.start.daysTo(period.end)) + 1
                          : 0;
     report.progress_steps = std::max(days, 0);
+    GroupProgress day_done(progress, report.progress_steps);
     const QSet<QString> open_days = days > 0 ? business_days(main, period) : QSet<QString>();
     const DayMap cells = days > 0 ? month_figures(main, period, by_collector) : DayMap();
     for (int i = 0; i < days; ++i) {
+        day_done();
         const QDate day = period.start.addDays(i);
         const QString day_text = day.toString(Qt::ISODate);
         if (!open_days.contains(day_text)) continue;

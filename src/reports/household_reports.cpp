@@ -46,7 +46,8 @@ QHash<QString, std::pair<qint64, qint64>> street_counts(platform::Connection& ma
 StatisticsReport build_monthly_household_report(platform::Connection& main,
                                                 const QString& year_text,
                                                 const QString& month_text, const QString&,
-                                                const ReportPeriodRule&) {
+                                                const ReportPeriodRule&,
+                                                const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
                       QStringLiteral("总户数"), QStringLiteral("报表日期")};
@@ -68,7 +69,9 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
         main, month_usable ? month.start_literal : QStringLiteral("#9999-12-31#"),
         month_usable ? month.end_literal : QStringLiteral("#1000-1-1#"), false);
     qint64 total_new = 0, total_all = 0;
+    GroupProgress street_done(progress, report.progress_steps);
     for (const QString& street : streets) {
+        street_done();
         const auto [added, all] = counts.value(report_group_key(street));
         report.rows.push_back({street, QString::number(added), QString::number(all), label});
         report.rows.push_back(QStringList(4, QString()));
@@ -84,7 +87,8 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
 
 StatisticsReport build_annual_household_report(platform::Connection& main,
                                                const QString& year_text, const QString&,
-                                               const QString&, const ReportPeriodRule& rule) {
+                                               const QString&, const ReportPeriodRule& rule,
+                                               const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
                       QStringLiteral("当前户数"), QStringLiteral("报表日期")};
@@ -94,7 +98,9 @@ StatisticsReport build_annual_household_report(platform::Connection& main,
     const QStringList streets = report_group_names(main, kStreets);
     report.progress_steps = static_cast<int>(months.size());
     qint64 year_new = 0, last_current = 0;
+    GroupProgress month_done(progress, report.progress_steps);
     for (const ReportYearMonth& month : months) {
+        month_done();
         const QString b = report_date_literal(month.start);
         const QString e = report_date_literal(month.end);
         const bool usable = report_literal_is_day(b) && report_literal_is_day(e);

@@ -17,12 +17,14 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
                                                 const QString& year_text,
                                                 const QString& month_text,
                                                 const QString& grouping,
-                                                const ReportPeriodRule& rule);
+                                                const ReportPeriodRule& rule,
+                                 const ReportProgress& progress = {});
 
 StatisticsReport build_annual_household_report(platform::Connection& main,
                                                const QString& year_text,
                                                const QString& month_text,
                                                const QString& grouping,
-                                               const ReportPeriodRule& rule);
+                                               const ReportPeriodRule& rule,
+                                 const ReportProgress& progress = {});
 
 }  // namespace reports

@@ -13,6 +13,7 @@ namespace reports {
 StatisticsReport build_monthly_charge_statistics(platform::Connection& main,
                                                  const QString& year_text,
                                                  const QString& month_text, const QString& grouping,
-                                                 const ReportPeriodRule& rule);
+                                                 const ReportPeriodRule& rule,
+                                 const ReportProgress& progress = {});
 
 }  // namespace reports

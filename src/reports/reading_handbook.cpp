@@ -16,10 +16,18 @@ void tell(std::vector<ReceiptMessage>& messages, const QString& text,
 
 }  // namespace
 
-std::vector<ReceiptMessage> build_handbook_tables(platform::Connection& main,
-                                                  const QString& reader) {
+std::vector<ReceiptMessage> build_handbook_tables(
+    platform::Connection& main, const QString& reader,
+    const std::function<void(int done, int total)>& progress) {
     std::vector<ReceiptMessage> messages;
-    const auto run = [&main](const QString& sql) { return platform::db_execute(main, sql); };
+    // Nine statements below, each a step of the progress.
+    constexpr int kStatements = 9;
+    int done = 0;
+    const auto run = [&](const QString& sql) {
+        const bool ok = platform::db_execute(main, sql);
+        if (progress) progress(++done, kStatements);
+        return ok;
+    };
     const QString r = sql_quote(reader);
 
     run(QStringLiteral("DROP TABLE 抄表信息"));

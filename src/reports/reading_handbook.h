@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "platform/db.h"
@@ -16,9 +17,11 @@
 namespace reports {
 
 // Rebuilds 抄表信息 and 欠费信息 for one reader. A failing step is told and the next one still
-// runs; the handbook then shows what the tables hold.
-std::vector<ReceiptMessage> build_handbook_tables(platform::Connection& main,
-                                                  const QString& reader);
+// runs; the handbook then shows what the tables hold. `progress` is told after each of its
+// statements (done, total).
+std::vector<ReceiptMessage> build_handbook_tables(
+    platform::Connection& main, const QString& reader,
+    const std::function<void(int done, int total)>& progress = {});
 
 // One printed account: 户号, 用户名, 起数 (shortest form), 欠费金额 ("12.50(2)"), 收费项目,
 // 居住街道, 移动电话, in the reader's walking order.

@@ -43,7 +43,8 @@ StatisticsReport build_reading_statistics_report(platform::Connection& main,
                                                  const QString& year_text,
                                                  const QString& month_text,
                                                  const QString& grouping,
-                                                 const ReportPeriodRule& rule) {
+                                                 const ReportPeriodRule& rule,
+                                                 const ReportProgress& progress) {
     StatisticsReport report;
     const Grouping g = grouping_of(grouping);
     const double narrow = 12.833333333333334;
@@ -107,7 +108,9 @@ StatisticsReport build_reading_statistics_report(platform::Connection& main,
     }
     qint64 total_all = 0, total_stopped = 0, total_active = 0, total_read = 0, total_unread = 0;
     double total_usage = 0;
+    GroupProgress group_done(progress, report.progress_steps);
     for (const QString& name : groups) {
+        group_done();
         const Counts c = counts.value(report_group_key(name));
         const qint64 all = c.all, stopped = c.stopped, active = c.active, read = c.read;
         const double usage = c.usage;

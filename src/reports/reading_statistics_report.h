@@ -17,7 +17,8 @@ StatisticsReport build_reading_statistics_report(platform::Connection& main,
                                                  const QString& year_text,
                                                  const QString& month_text,
                                                  const QString& grouping,
-                                                 const ReportPeriodRule& rule);
+                                                 const ReportPeriodRule& rule,
+                                 const ReportProgress& progress = {});
 
 // 已抄 / 总 × 100 with 2 decimals and "%"; "0.00%" when there is nothing to divide by.
 QString reading_rate_text(qint64 read, qint64 total);

@@ -13,7 +13,8 @@ using StatisticsBuilder = StatisticsReport (*)(platform::Connection& main,
                                                const QString& year_text,
                                                const QString& month_text,
                                                const QString& grouping,
-                                               const ReportPeriodRule& rule);
+                                               const ReportPeriodRule& rule,
+                                               const ReportProgress& progress);
 
 // The builder of a report name, or null.
 const StatisticsBuilder* statistics_builder(const QString& report_name);

@@ -103,6 +103,9 @@ void StatisticsPage::on_main_stats_run_click() {
             return;
         }
     }
+    // A second 查询 while a report is being built does not build it again.
+    lists::BusyGuard busy(running_, ui->抄表统计3);
+    if (!busy.running()) return;
     QTableView* list = ui->抄表统计列表框;
     platform::listview_clear_rows(list);
     // The red totals of the previous report must not colour the rows of this one.
@@ -113,11 +116,11 @@ void StatisticsPage::on_main_stats_run_click() {
     if (!builder) return;
     WaitCursor wait;
     lists::ProgressScope progress(window());
+    // The bar moves per group as the report is built.
     const StatisticsReport report =
         (*builder)(store::main_connection(), ui->抄表统计年选择框->text(),
-                   ui->抄表统计月选择框->text(), ui->抄表统计2->currentText(), ReportPeriodRule());
-    progress.set_maximum(report.progress_steps);
-    for (int step = 0; step < report.progress_steps; ++step) progress.step();
+                   ui->抄表统计月选择框->text(), ui->抄表统计2->currentText(), ReportPeriodRule(),
+                   progress.callback());
     show_statistics_report(window(), list, report);
 }
 

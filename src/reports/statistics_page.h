@@ -51,6 +51,7 @@ public:
 
 private:
     std::unique_ptr<Ui::StatisticsPage> ui;
+    bool running_ = false;  // a report is being built
 };
 
 // Puts a report into a list: its columns (width = list width / divisor), its rows and its red

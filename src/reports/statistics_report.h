@@ -5,6 +5,7 @@
 // the period, never the whole history once per group.
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,23 @@ struct StatisticsReport {
     std::vector<QStringList> rows;
     std::vector<std::pair<int, int>> red_cells;  // (row, column)
     int progress_steps = 0;                      // days, months or groups walked
+};
+
+// Told after each group (day, month, street, collector) a builder walks: `done` of `total`.
+using ReportProgress = std::function<void(int done, int total)>;
+
+// Counts the groups of one report and tells the caller of each, if it asked.
+class GroupProgress {
+public:
+    GroupProgress(const ReportProgress& progress, int total) : progress_(progress), total_(total) {}
+    void operator()() {
+        if (progress_) progress_(++done_, total_);
+    }
+
+private:
+    const ReportProgress& progress_;
+    int total_;
+    int done_ = 0;
 };
 
 // Amount text with 2 decimals, halves away from zero, no thousands separator.

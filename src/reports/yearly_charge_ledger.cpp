@@ -71,7 +71,8 @@ QStringList ledger_row(const QString& label, const LedgerMonth& m) {
 StatisticsReport build_yearly_charge_ledger(platform::Connection& main, const QString& year_text,
                                             const QString& /*month_text*/,
                                             const QString& /*grouping*/,
-                                            const ReportPeriodRule& rule) {
+                                            const ReportPeriodRule& rule,
+                                            const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {
         QStringLiteral("报表月份"), QStringLiteral("抄表用量"), QStringLiteral("应收金额"),
@@ -82,7 +83,9 @@ StatisticsReport build_yearly_charge_ledger(platform::Connection& main, const QS
     report.progress_steps = static_cast<int>(months.size());
 
     LedgerMonth year;
+    GroupProgress month_done(progress, report.progress_steps);
     for (const ReportYearMonth& month : months) {
+        month_done();
         const LedgerMonth m = ledger_month(main, month);
         report.rows.push_back(ledger_row(month.label, m));
         report.rows.push_back(QStringList(report.columns.size(), QString()));

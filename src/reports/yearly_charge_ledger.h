@@ -14,6 +14,7 @@ namespace reports {
 
 StatisticsReport build_yearly_charge_ledger(platform::Connection& main, const QString& year_text,
                                             const QString& month_text, const QString& grouping,
-                                            const ReportPeriodRule& rule);
+                                            const ReportPeriodRule& rule,
+                                 const ReportProgress& progress = {});
 
 }  // namespace reports

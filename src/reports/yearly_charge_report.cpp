@@ -6,7 +6,8 @@ namespace reports {
 
 StatisticsReport build_annual_charge_report(platform::Connection& main, const QString& year_text,
                                             const QString& /*month_text*/, const QString& grouping,
-                                            const ReportPeriodRule& rule) {
+                                            const ReportPeriodRule& rule,
+                                            const ReportProgress& progress) {
     // From the start of the first month of the report year to the end of its twelfth.
     const auto months = rule.report_year_months(year_text, false);
     ChargeTakingsShape shape;
@@ -16,7 +17,7 @@ StatisticsReport build_annual_charge_report(platform::Connection& main, const QS
     shape.period_text = year_text + QStringLiteral("年");
     shape.collector_prepay_title = QStringLiteral("收费金额");
     shape.yearly = true;
-    return build_charge_takings(main, grouping, shape);
+    return build_charge_takings(main, grouping, shape, progress);
 }
 
 }  // namespace reports

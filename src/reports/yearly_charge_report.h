@@ -12,6 +12,7 @@ namespace reports {
 
 StatisticsReport build_annual_charge_report(platform::Connection& main, const QString& year_text,
                                             const QString& month_text, const QString& grouping,
-                                            const ReportPeriodRule& rule);
+                                            const ReportPeriodRule& rule,
+                                 const ReportProgress& progress = {});
 
 }  // namespace reports

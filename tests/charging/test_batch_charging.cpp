@@ -4,8 +4,15 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+
 #include "charging/batch_charging.h"
+#include "charging/batch_charging_window.h"
 #include "charging_fixture.h"
+#include "harness/busy_watch.h"
+#include "harness/units.h"
 
 namespace charging_test {
 namespace {
@@ -193,6 +200,37 @@ TEST_F(BatchCharging, PrepaymentsSettleFirst) {
     EXPECT_TRUE(settled);
     EXPECT_EQ(out.batch.households_charged, 1);
     EXPECT_EQ(value(s("select 流水号 from 总收费 where 收据号=11")), s("501"));
+}
+
+}  // namespace
+}  // namespace charging_test
+
+namespace charging_test {
+namespace {
+
+// The window: the progress window stands over the run and advances per household, and a click
+// on the button during the run does not charge again.
+TEST_F(BatchCharging, TheWindowShowsTheRunMovingAndTakesNoSecondClick) {
+    exec(s("insert into 抄表员(抄表员) values ('张三')"));
+    exec(s("insert into 收费员(收费人员) values ('王收')"));
+    charging::BatchChargingWindow window;
+    window.show();
+    harness::unit<QComboBox>(&window, "组合框_抄表人员")->setCurrentText(s("张三"));
+    harness::unit<QComboBox>(&window, "组合框_收费人员")->setCurrentText(s("王收"));
+    auto* button = harness::unit<QPushButton>(&window, "查询按钮");
+    harness::BusyWatch watch;
+    watch.on_first_paint([button] { harness::post_click(button); });
+    ui.expect_box(s("确认要把选择的所有抄表记录"), platform::MsgResult::Ok)
+        .expect_box(s("批量收费完成！"));
+    button->click();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(watch.windows_opened(), 1);
+    ASSERT_FALSE(watch.painted_positions().empty());
+    EXPECT_EQ(watch.painted_positions().back(), 2);  // 0002 and 0001 charged
+    EXPECT_EQ(ui.boxes().size(), 2u);
+    EXPECT_EQ(count(s("select count(distinct 流水号) from 总收费 where 收费标志=0")), 2);
+    EXPECT_TRUE(button->isEnabled());
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 // with a bad value (the rows before it stay, each whole).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include "harness/busy_watch.h"
 #include "household_fixture.h"
 #include "households/household_import.h"
 #include "store/main_database.h"
@@ -117,6 +119,21 @@ TEST_P(Import, AnEmptyRegisterStartsAtThePrefixAndTheFirstNumber) {
         rows(s("select 户号,父号 from 用户表管理 order by 编号")),
         (QList<QStringList>{
             {s("A000101"), s("A0001")}, {s("A000201"), s("A0002")}, {s("A000401"), s("A0004")}}));
+}
+
+TEST_P(Import, TheWaitWindowIsDrawnWhileTheWorkbookIsReadAndWhileTheRowsGoIn) {
+    harness::BusyWatch watch;
+    int painted_while_reading = -1;
+    watch.on_first_paint([&] {
+        painted_while_reading = static_cast<int>(count(s("select count(*) from 用户信息表")));
+    });
+    ui.expect_box(s("导入数据库成功！"));
+    run_add(workbook("households_add"), s("Sheet1"));
+    EXPECT_EQ(watch.windows_opened(), 2);  // reading the workbook, then applying its rows
+    EXPECT_EQ(painted_while_reading, 0);   // drawn before any household was added
+    EXPECT_GE(watch.paints(), 2);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->inherits("households::WaitWindow") && w->isVisible());
 }
 
 TEST_P(Import, AddRefusesMissingTitlesAndStopsAtABadValueKeepingWholeRows) {

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
 #include <memory>
 
+#include "harness/busy_watch.h"
 #include "harness/fixture.h"
 #include "lists/list_export.h"
 #include "lists/list_pages.h"
@@ -46,10 +49,12 @@ public:
                 bar_value = p->progress_bar()->value();
             }
         ++writes;
+        if (during_write) during_write();
         return install_excel_bridge().write_sheet(c, file, sheet, select, error);
     }
     bool progress_seen = false;
     int bar_maximum = -1, bar_value = -1, writes = 0;
+    std::function<void()> during_write;
 };
 
 class ListExport : public harness::ProgramFolderTest {
@@ -180,6 +185,34 @@ TEST_F(ListExport, QueryPageExportsWithProgressAndSaysSo) {
     button->click();
     EXPECT_EQ(watcher.writes, 1);
     EXPECT_EQ(ui.boxes().size(), 1u);
+}
+
+// Every list page shows its rows going out, and a click on 导出 while they go exports nothing
+// more.
+TEST_F(ListExport, EveryPageExportsWithProgressOnceAtATime) {
+    WatchingBridge watcher;
+    set_excel_bridge(&watcher);
+    const lists::ListPage* p = lists::list_page(3);
+    ASSERT_NE(p, nullptr);
+    QWidget page;
+    auto* list = make_report_view(&page);
+    list->setObjectName(p->list_unit);
+    listview_insert_column(list, QStringLiteral("户号"), 80);
+    for (int r = 0; r < 7; ++r) listview_model(list)->append_row({QString::number(r)});
+    auto* button = new QPushButton(&page);
+    button->setObjectName(p->export_button);
+    page.show();
+    lists::wire_list_page(3, &page);
+    watcher.during_write = [button] { harness::post_click(button); };
+
+    ui.expect_file(out("抄表.xlsx")).expect_box(QStringLiteral("导出成功！"));
+    button->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(watcher.progress_seen);
+    EXPECT_EQ(watcher.bar_maximum, 7);
+    EXPECT_EQ(watcher.writes, 1);
+    EXPECT_EQ(ui.file_requests().size(), 1u);
+    EXPECT_TRUE(button->isEnabled());
 }
 
 // The households query and the statistics say "导出失败!"; the other pages say nothing.

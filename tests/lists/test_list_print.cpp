@@ -2,6 +2,7 @@
 // what the list shows with the pz.ini title, read back from the PDF with pdfinfo and pdftotext.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "harness/busy_watch.h"
 #include "harness/fixture.h"
 #include "harness/pdf_text.h"
 #include "harness/units.h"
@@ -342,6 +344,36 @@ TEST_F(ListPrint, PrintButtonOfAListPagePrintsItsListOnceInstalled) {
     EXPECT_EQ(rows_on(read_pdf(pdf_).pages.value(0)), range(1, 4));
 
     lists::set_print_list_handler(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The copy of the rows and the painting of the pages take seconds on a long list: a progress
+// window counts the rows, then the pages, and is gone once the last page is painted.
+TEST_F(ListPrint, AProgressWindowCountsTheRowsThenThePagesAndGoesWithTheLastPage) {
+    auto list = make_list(60);
+    on_page_setup(confirm);
+    bool progress_left_over = true;
+    ui.on_modal("QPrintPreviewDialog", [&](QDialog* window) {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
+        EXPECT_TRUE(platform::print_preview_to_pdf(*preview, pdf_));
+        progress_left_over = false;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("lists::ProgressWindow") && w->isVisible()) progress_left_over = true;
+        return int(QDialog::Accepted);
+    });
+    harness::BusyWatch watch;
+    lists::print_list_view(list.get());
+
+    EXPECT_EQ(watch.windows_opened(), 1);
+    EXPECT_EQ(watch.painted_maximum(), 60);
+    const std::vector<int>& painted = watch.painted_positions();
+    EXPECT_NE(std::find(painted.begin(), painted.end(), 60), painted.end());
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(painted.back(), 2);  // the second of two pages
+    EXPECT_FALSE(progress_left_over);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 
+#include "harness/busy_watch.h"
 #include "harness/pdf_text.h"
 #include "harness/units.h"
 #include "platform/grid.h"
@@ -152,6 +154,25 @@ TEST_F(HandbookPrint, WindowOffersTheReadersAndPrintsOneAccountALine) {
                                              << text.toStdString();
     EXPECT_FALSE(text.contains("000202"));  // stopped
     EXPECT_FALSE(text.contains("000203"));  // another reader's
+}
+
+TEST_F(HandbookPrint, AProgressWindowFollowsTheWorkAndASecondClickPrintsNothingMore) {
+    reports::CardPrintingWindow window;
+    window.show();
+    auto* print = unit<QPushButton>(window, "方式二_打印");
+    harness::BusyWatch watch;
+    watch.on_first_paint([print] { harness::post_click(print); });
+    expect_preview();
+    print->click();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(previews_, 1);
+    EXPECT_EQ(watch.windows_opened(), 1);
+    // Nine statements build the tables; then three accounts and one page.
+    EXPECT_EQ(watch.painted_maximum(), 9);
+    ASSERT_FALSE(watch.painted_positions().empty());
+    EXPECT_EQ(watch.painted_positions().back(), 1);
+    EXPECT_TRUE(print->isEnabled());
 }
 
 TEST_F(HandbookPrint, TwoAccountsALineLeaveTheLastRightHalfEmpty) {

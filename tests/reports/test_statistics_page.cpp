@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
 #include <cmath>
 
+#include "harness/busy_watch.h"
 #include "harness/fixture.h"
 #include "harness/units.h"
 #include "lists/list_pages.h"
@@ -315,3 +318,26 @@ TEST_F(StatisticsPageTest, PrintHandsTheListToTheListPrinter) {
 }
 
 }  // namespace
+
+TEST_F(StatisticsPageTest, TheBarMovesDayByDayWhileTheReportIsBuiltAndASecondClickDoesNothing) {
+    seed_streets();
+    ASSERT_TRUE(window_->run_action(s("数据报表3_收费日报表")));
+    auto* run = unit<QPushButton>(page_, "抄表统计3");
+    harness::BusyWatch watch;
+    // The cashier clicks 查询 again while the month is being added up.
+    watch.on_first_paint([run] { harness::post_click(run); });
+    query();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(watch.windows_opened(), 1);
+    // Painted at every day of March as it was reached, not all at once after the build.
+    const std::vector<int>& painted = watch.painted_positions();
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(watch.painted_maximum(), 31);
+    EXPECT_TRUE(std::is_sorted(painted.begin(), painted.end()));
+    EXPECT_GE(std::count_if(painted.begin(), painted.end(), [](int v) { return v > 0 && v < 31; }),
+              5);
+    EXPECT_EQ(painted.back(), 31);
+    EXPECT_TRUE(run->isEnabled());
+    EXPECT_EQ(platform::listview_column_title(list_, 0), s("收费人员"));
+}
