@@ -145,7 +145,7 @@ TEST_F(MonthlyChargeStatistics, BillsOfAMeterAccountCountForTheirHousehold) {
     };
     for (const Case& c : cases) {
         const auto report =
-            c.build(store::main_connection(), s("2024"), s("3"), c.grouping, rule());
+            c.build(store::main_connection(), s("2024"), s("3"), c.grouping, rule(), {});
         for (const char* row : c.rows)
             EXPECT_NE(std::find(report.rows.begin(), report.rows.end(), s(row).split('|')),
                       report.rows.end())
@@ -161,10 +161,10 @@ TEST_F(MonthlyChargeStatistics, BothGroupingsOfBothReportsAgree) {
          {&reports::build_monthly_charge_statistics, &reports::build_annual_charge_report}) {
         const bool yearly = build == &reports::build_annual_charge_report;
         const QStringList by_collector =
-            build(store::main_connection(), s("2024"), s("3"), reports::kByCollector, rule())
+            build(store::main_connection(), s("2024"), s("3"), reports::kByCollector, rule(), {})
                 .rows.back();
         const QStringList by_street =
-            build(store::main_connection(), s("2024"), s("3"), reports::kByStreet, rule())
+            build(store::main_connection(), s("2024"), s("3"), reports::kByStreet, rule(), {})
                 .rows.back();
         // Window takings, prepayments and their sum.
         EXPECT_EQ(by_collector[2], by_street[4]) << yearly;

@@ -74,7 +74,7 @@ TEST_F(ReportPlans, NoReportScansTheHistory) {
             const reports::StatisticsBuilder* builder = reports::statistics_builder(s(c.report));
             ASSERT_NE(builder, nullptr) << c.report;
             const auto statements = statements_of([&] {
-                (*builder)(store::main_connection(), s("2024"), s("3"), c.grouping, period_rule);
+                (*builder)(store::main_connection(), s("2024"), s("3"), c.grouping, period_rule, {});
             });
             EXPECT_FALSE(statements.empty()) << c.report;
             for (const std::string& sql : statements) {
