@@ -85,9 +85,12 @@ void create_missing_indexes() {
     sqlite3* db = platform::db_handle(main_connection());
     if (!db) return;
     bool created = false;
+    // All of them or none, so a start that fails half-way leaves the file as it found it.
+    platform::Transaction transaction(main_connection());
+    if (!transaction.active()) return;
     for (const char* statement : kEverydayIndexes)
         created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
-    if (created) platform::db_schema_changed(main_connection());
+    if (transaction.commit() && created) platform::db_schema_changed(main_connection());
 }
 
 // The count of meter accounts per reader and the triggers that keep it, for a database made
