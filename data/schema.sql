@@ -385,7 +385,7 @@ CREATE INDEX 抄表总表_户号日期 ON 抄表总表 (户号, 抄表日期);
 CREATE INDEX 抄表总表_父号 ON 抄表总表 (父号);
 CREATE INDEX 抄表总表_收据号 ON 抄表总表 (收据号);
 CREATE INDEX 抄表总表_流水号 ON 抄表总表 (流水号);
--- The unbilled readings alone: what the month's commit and the engine look for.
+-- The unbilled readings alone: where the month's commit finds the households to bill.
 CREATE INDEX 抄表总表_未收费 ON 抄表总表 (父号, 收费项目, 用量) WHERE 是否收费=0;
 
 -- Result of the last unread-meters query; emptied and refilled by every such query.

@@ -39,8 +39,8 @@ inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 用户信息表_建档时间 ON 用户信息表 (建档时间)",
     "CREATE INDEX IF NOT EXISTS 抄表管理_父号 ON 抄表管理 (父号)",
     "CREATE INDEX IF NOT EXISTS 用户信息表_居住街道 ON 用户信息表 (居住街道)",
-    // Only the readings still unbilled: the month's commit finds its households and the engine
-    // a household's readings here, at a cost that does not grow with the years of history.
+    // Only the readings still unbilled: the month's commit finds its households here, at a cost
+    // that does not grow with the years of history.
     "CREATE INDEX IF NOT EXISTS 抄表总表_未收费 ON 抄表总表 (父号, 收费项目, 用量) WHERE 是否收费=0",
 };
 
