@@ -335,6 +335,9 @@ bool db_open_database_file(Connection& c, const QString& path, const QString& pa
         const QByteArray key = password.toUtf8();
         sqlite3_key(db, key.constData(), static_cast<int>(key.size()));
     }
+    // A second program on the same file (another user of the program folder, a backup under
+    // way) holds its lock for a moment: wait for it rather than fail at once.
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // The key is only tried when a page is read: read the schema now, so a wrong key fails
     // here, before anything could write to the file.
     if (!run_plain(db, "SELECT count(*) FROM sqlite_master") ||
@@ -439,6 +442,9 @@ QString database_error_text(int code, const QString& message) {
 void db_close(Connection& c) {
     if (!c.db) return;
     drop_prepared_statements(c);
+    // Leaving WAL needs the file to itself: while another program has it open, give up at once
+    // (the file then stays in WAL mode) instead of holding the close for the busy timeout.
+    sqlite3_busy_timeout(c.db, 0);
     if (!sqlite3_get_autocommit(c.db)) run_plain(c.db, "ROLLBACK");
     run_plain(c.db, "PRAGMA wal_checkpoint(TRUNCATE)");
     run_plain(c.db, "PRAGMA journal_mode=DELETE");
@@ -478,8 +484,19 @@ Transaction::Transaction(Connection& c) : connection_(&c), generation_(c.generat
         return;
     }
     name_ = "fee_tx" + QByteArray::number(++c.savepoint_serial);
+    // The outermost one takes the write lock at once (waiting up to the busy timeout): a
+    // transaction that read first and wrote later would be refused outright when another
+    // program wrote in between, instead of waiting its turn.
+    outermost_ = sqlite3_get_autocommit(c.db) != 0;
+    if (outermost_ && !run_plain(c.db, "BEGIN IMMEDIATE")) {
+        set_sqlite_error(c);
+        return;
+    }
     active_ = run_plain(c.db, ("SAVEPOINT " + name_).constData());
-    if (!active_) set_sqlite_error(c);
+    if (!active_) {
+        set_sqlite_error(c);
+        if (outermost_) run_plain(c.db, "ROLLBACK");
+    }
 }
 
 Transaction::~Transaction() { rollback(); }
@@ -497,13 +514,23 @@ bool Transaction::commit() {
         return false;
     }
     active_ = false;
+    if (outermost_ && !run_plain(connection_->db, "COMMIT")) {
+        // Nothing of it was kept (a full disk, a lock held past the timeout).
+        set_sqlite_error(*connection_);
+        run_plain(connection_->db, "ROLLBACK");
+        return false;
+    }
     return true;
 }
 
 void Transaction::rollback() {
     if (!active()) return;
-    run_plain(connection_->db, ("ROLLBACK TO " + name_).constData());
-    run_plain(connection_->db, ("RELEASE " + name_).constData());
+    if (outermost_) {
+        run_plain(connection_->db, "ROLLBACK");
+    } else {
+        run_plain(connection_->db, ("ROLLBACK TO " + name_).constData());
+        run_plain(connection_->db, ("RELEASE " + name_).constData());
+    }
     active_ = false;
 }
 

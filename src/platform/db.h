@@ -77,8 +77,14 @@ void db_schema_changed(Connection& connection);
 // no value can end the quoted text early: sql_quote("it's") == "'it''s'".
 QString sql_quote(const QString& value);
 
+// How long a statement waits for another connection's lock on the file before it fails with
+// "数据库正被占用". Set on every connection at its open.
+inline constexpr int kBusyTimeoutMs = 5000;
+
 // All or nothing: what runs between construction and commit() is kept only when commit()
-// succeeds; destruction without commit rolls back. Transactions nest (as savepoints).
+// succeeds; destruction without commit rolls back. Transactions nest (as savepoints); the
+// outermost takes the file's write lock when it begins, so active() false means another
+// program kept the file past the busy timeout (or the file cannot be written): write nothing.
 class Transaction {
 public:
     explicit Transaction(Connection& connection);
@@ -96,6 +102,7 @@ private:
     quint64 generation_;
     QByteArray name_;
     bool active_ = false;
+    bool outermost_ = false;  // began the database transaction (BEGIN IMMEDIATE) itself
 };
 
 // The rows of one statement, read into memory. Bound to a connection, opened, read, closed.

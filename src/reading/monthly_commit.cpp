@@ -52,17 +52,23 @@ QStringList households_to_bill(platform::Connection& connection, const QString& 
 
 CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& hooks) {
     CommitOutcome out;
+    // The move, the reductions and the billing are one transaction: a crash or a full disk
+    // anywhere keeps none of it (the batch stays pending, nothing billed) and the next commit
+    // does it all; success is told only once all of it is on disk.
+    platform::Transaction run(connection);
+    if (!run.active()) {
+        out.billing_error = platform::db_last_error(connection);
+        if (hooks.show) hooks.show(out.billing_error, false);
+        return out;
+    }
     out.moved = move_batch_to_history(connection, &out.rows_moved, &out.move_error);
-    if (hooks.after_move) hooks.after_move(out.moved, out.move_error);
+    if (!out.moved && hooks.after_move) hooks.after_move(false, out.move_error);
 
     auto show = [&](const tariffs::Messages& messages) {
         if (!hooks.show) return;
         for (const tariffs::Message& m : messages) hooks.show(m.text, !m.plain);
     };
 
-    // Reductions and billing as one run, committed at its end: each household's bill is whole
-    // or absent (the engine's bill run), and what was billed before a failure stays.
-    platform::Transaction run(connection);
     const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection);
     out.reductions_applied = reductions.applied;
     show(reductions.messages);
@@ -93,13 +99,19 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
             if (hooks.show) hooks.show(QStringLiteral("生成数据有错误!"), true);
         }
     }
+    call(hooks.progress_close);
+    // What went in before a failing household stays (each bill whole); a commit that fails
+    // keeps nothing, and the batch is still pending for the next try.
     if (!run.commit()) {
-        // Nothing of the run stays; its readings are still unbilled for the next commit.
         out.billing_error = platform::db_last_error(connection);
         out.bills_written = 0;
+        out.reductions_applied = 0;
+        out.moved = false;
+        out.rows_moved = 0;
         if (hooks.show) hooks.show(out.billing_error, false);
+        return out;
     }
-    call(hooks.progress_close);
+    if (out.moved && hooks.after_move) hooks.after_move(true, QString());
     return out;
 }
 

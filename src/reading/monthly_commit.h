@@ -3,12 +3,13 @@
 // reduction settings are applied, and the charge engine bills every household that has
 // unbilled readings, fee item by fee item in 收费项目.编号 order.
 //
-// The copy into 抄表总表 and the emptying of 抄表管理 are one transaction: a failure keeps
-// neither, so the batch stays whole and pending, nothing of it is in the history, and a second
-// commit cannot copy it twice. Billing then runs in one transaction of its own, committed at its
-// end; each household's bill is all or nothing inside it (the engine's bill run), so a
-// failing household leaves nothing behind and the households before it stay billed. Only
-// unbilled readings are billed, so committing again never bills a reading twice.
+// The whole commit is one transaction: the move, the reductions and the billing are kept
+// together at its end or not at all, so a crash or a full disk leaves the batch pending and
+// nothing billed, and committing again does the whole month once. Inside it the copy into
+// 抄表总表 and the emptying of 抄表管理 are all or nothing (a failure keeps the batch whole and
+// pending, and billing of the history goes on); each household's bill is all or nothing (the
+// engine's bill run), so a failing household leaves nothing behind and the households before it
+// stay billed. Only unbilled readings are billed, so a reading is never billed twice.
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,7 +21,8 @@ struct Connection;
 namespace reading {
 
 struct CommitHooks {
-    // After the move: moved, or the connection's error text when it failed.
+    // The move's outcome: at once when it failed (the connection's error text; billing goes
+    // on), and only after the whole commit was kept when it succeeded.
     std::function<void(bool moved, const QString& error)> after_move;
     // A message of the reduction pass or the engine, or "生成数据有错误!" when a fee item's pass
     // stops; in order.
@@ -40,7 +42,9 @@ struct CommitOutcome {
     int bills_written = 0;
     int reductions_applied = 0;
     QStringList failed_items;  // fee items whose pass stopped on an engine failure
-    QString billing_error;     // the run could not be committed: nothing of it was kept
+    // The commit could not begin or could not be kept: nothing of it was (the batch is still
+    // pending); the database's text.
+    QString billing_error;
 };
 
 // Steps after the question: move, reductions, billing. Billing runs also when the move failed

@@ -87,11 +87,11 @@ void create_missing_indexes() {
     // All in one transaction: one sync for the lot, and a start that stops half-way leaves
     // none of them half-built. An index whose table is missing is skipped, the others go on.
     platform::Transaction transaction(main_connection());
+    if (!transaction.active()) return;
     bool created = false;
     for (const char* statement : kEverydayIndexes)
         created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
-    if (transaction.active() && !transaction.commit()) created = false;
-    if (created) platform::db_schema_changed(main_connection());
+    if (transaction.commit() && created) platform::db_schema_changed(main_connection());
 }
 
 // The count of meter accounts per reader and the triggers that keep it, for a database made

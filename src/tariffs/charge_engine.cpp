@@ -477,6 +477,18 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
                                const shell::SystemParameters& parameters, bool own_savepoint,
                                PriceBook* book = nullptr) {
     ChargeOutcome out;
+    // The writes of this bill: all of them or none; a bill that cannot have them guarded is
+    // not written at all.
+    std::optional<platform::Transaction> bill_run;
+    if (own_savepoint) {
+        bill_run.emplace(connection);
+        if (!bill_run->active()) {
+            out.result = 0;
+            out.error = platform::db_last_error(connection);
+            out.messages.push_back(plain_message(out.error));
+            return out;
+        }
+    }
     const QDate today = platform::today();
     const BillContext context = bill_context(connection, household);
     if (!context.ok) {
@@ -575,9 +587,6 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         bill.prepaid_deduction = balance;
     }
 
-    // The writes of this bill: all of them or none.
-    std::optional<platform::Transaction> bill_run;
-    if (own_savepoint) bill_run.emplace(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         if (out.bill_case == 'b') {
@@ -638,11 +647,14 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         if (bill.payment_serial) out.payment_serial = L;
     }
 
+    // The reduction is recorded with its bill only: without a bill it was not granted, so it
+    // takes no bill number and uses up no count of a count-limited reduction.
     ReductionRecord record{household, reduction, c.quantity_reduction, reading_ids, today, N,
                            QString()};
-    if (money_positive(reduction) && c.reduction_type == kReductionByAmount) {
+    if (out.bill_written && money_positive(reduction) && c.reduction_type == kReductionByAmount) {
         record.type = kReductionByAmount;
-    } else if (c.quantity_reduction > 0 && c.reduction_type == kReductionByQuantity) {
+    } else if (out.bill_written && c.quantity_reduction > 0 &&
+               c.reduction_type == kReductionByQuantity) {
         record.type = kReductionByQuantity;
         record.date = c.date;
     }
@@ -686,9 +698,15 @@ bool BillRun::add(const QString& household) {
     if (!batch_) {
         batch_ = std::make_unique<platform::Transaction>(connection_);
         if (!batch_->active()) {
-            // No batch savepoint to fall back on: this household guards its own bill.
+            // Nothing can be guarded: this household fails with the database's text, unbilled.
+            ChargeOutcome out;
+            out.result = 0;
+            out.error = platform::db_last_error(connection_);
+            out.messages.push_back(plain_message(out.error));
             batch_.reset();
-            return alone(household);
+            failed_ = true;
+            if (billed_) billed_(out);
+            return false;
         }
     }
     ChargeOutcome out =
@@ -944,6 +962,12 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
 
     // The writes of this bill: all of them or none.
     platform::Transaction bill_run(connection);
+    if (!bill_run.active()) {
+        out.result = 0;
+        out.error = platform::db_last_error(connection);
+        out.messages.push_back(plain_message(out.error));
+        return out;
+    }
     QString reading_ids;
     if (out.bill_case != 0) {
         const QString line_failed = QStringLiteral("添加附加费失败!") + kLineBreak;
@@ -977,9 +1001,10 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
     }
 
     ReductionRecord record{r.number, D, R, reading_ids, today, N, QString()};
-    if (money_positive(D)) {
+    // No bill, no reduction granted (as in generate_household_charges).
+    if (out.bill_written && money_positive(D)) {
         record.type = kReductionByAmount;
-    } else if (R > 0) {
+    } else if (out.bill_written && R > 0) {
         record.type = kReductionByQuantity;
         record.date = r.date;
     }

@@ -1,10 +1,14 @@
 // The database layer on real SQLCipher files in a temporary folder: opening, keys, the one-file
 // rule, quoting, record sets, transactions, select-into and the Excel hook points.
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "harness/file_helpers.h"
@@ -295,6 +299,35 @@ TEST_F(DbTest, TransactionsRollBackOrCommit) {
     db_close(conn);
     ASSERT_TRUE(db_open_access_file(conn, path));
     EXPECT_EQ(first_text("select 街道 from 街道"), QStringLiteral("东街"));
+}
+
+// A second program on the same file: its work waits for the first program's write to end
+// instead of failing at once with "数据库正被占用", also when it read before it wrote.
+TEST_F(DbTest, ASecondConnectionWaitsForTheFilesWriteLock) {
+    Connection other;
+    ASSERT_TRUE(db_open_access_file(other, path));
+    sqlite3* holder = db_handle(other);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE; INSERT INTO 街道(街道) VALUES ('先')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    // The holder lets go a moment after the waiting side has asked for the lock.
+    std::thread release([holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    bool begun = false, written = false, committed = false;
+    {
+        Transaction tx(conn);
+        begun = tx.active();
+        written = begun && db_execute(conn, QStringLiteral("insert into 街道(街道) values ('后')"));
+        committed = written && tx.commit();
+    }
+    release.join();
+    EXPECT_TRUE(begun) << db_last_error(conn).toStdString();
+    EXPECT_TRUE(written) << db_last_error(conn).toStdString();
+    EXPECT_TRUE(committed) << db_last_error(conn).toStdString();
+    EXPECT_EQ(count("select * from 街道"), 2);
+    db_close(other);
 }
 
 TEST_F(DbTest, ClosedDatabaseIsOneFile) {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "harness/busy_watch.h"
+#include "harness/refused_transactions.h"
 #include "harness/units.h"
 #include "reading/monthly_commit.h"
 #include "reading/monthly_reading_page.h"
@@ -121,9 +122,10 @@ TEST_F(MonthlyCommit, AFailingHouseholdStopsItsFeeItemAndIsBilledByTheNextCommit
     ui.expect_box(s("确定要把月抄表数据加入到抄表总数据中吗？"), MsgResult::Ok)
         .expect_box(s("disk is full"))
         .expect_box(s("insert into 总收费"))
-        .expect_box(s("生成数据有错误!"));
+        .expect_box(s("生成数据有错误!"))
+        .expect_box(s("操作成功！"));
     page->on_main_commit_monthly_readings_click();
-    EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::Information);
+    EXPECT_EQ(ui.boxes()[3].icon, platform::MsgIcon::Information);
     // Electricity went through; water stopped at 甲, so 乙 was not reached either.
     EXPECT_EQ(rows(s("select 户号,收费项目 from 总收费")),
               (QList<QStringList>{{s("0001"), s("电费")}}));
@@ -139,6 +141,44 @@ TEST_F(MonthlyCommit, AFailingHouseholdStopsItsFeeItemAndIsBilledByTheNextCommit
                                   {s("0001"), s("水费"), s("21"), s("69.3")},
                                   {s("0002"), s("水费"), s("8"), s("26.4")}}));
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=0")), 0);
+}
+
+// The move and the billing are kept together or not at all: a commit that cannot begin, or
+// whose end cannot be written (a full disk), leaves the batch pending and nothing billed,
+// says so with the database's text and never "操作成功！"; the next commit does the month once.
+TEST_F(MonthlyCommit, ACommitThatIsNotKeptLeavesTheBatchPendingAndSaysWhy) {
+    month_of_three();
+    for (const char* refused : {"BEGIN", "COMMIT"}) {
+        SCOPED_TRACE(refused);
+        {
+            harness::RefusedTransactions fault(db(), refused);
+            commit({s("not authorized")});
+        }
+        EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::None);
+        EXPECT_EQ(count(s("select count(*) from 抄表管理")), 3);
+        EXPECT_EQ(count(s("select count(*) from 抄表总表")), 0);
+        EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
+        EXPECT_EQ(count(s("select count(*) from 月附加费")), 0);
+    }
+    commit({s("操作成功！")});
+    EXPECT_EQ(count(s("select count(*) from 抄表管理")), 0);
+    EXPECT_EQ(count(s("select count(*) from 总收费")), 3);
+    EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=1")), 3);
+}
+
+// The commit's households come from the unbilled readings alone, through their own index, so
+// a year of billed history adds nothing to finding them.
+TEST_F(MonthlyCommit, HouseholdsToBillAreFoundWithoutReadingTheHistory) {
+    for (const char* zero : {"关闭", "开启"}) {
+        QString plan;
+        for (const QStringList& row :
+             rows(s("EXPLAIN QUERY PLAN select distinct 抄表总表.父号 from 抄表总表 where "
+                    "是否收费=0 ") +
+                  (s(zero) == s("关闭") ? s("and 用量>0 ") : QString()) +
+                  s("and 父号<>'0' and 收费项目='水费'")))
+            plan += row.join(u' ') + u'\n';
+        EXPECT_TRUE(plan.contains(s("抄表总表_未收费"))) << plan.toStdString();
+    }
 }
 
 TEST_F(MonthlyCommit, ReductionsRunBeforeTheEngineAndZeroUsageFollowsTheFeeItem) {
