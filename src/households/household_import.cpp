@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "households/household_record.h"
+#include "households/list_totals.h"
 #include "households/meter_account.h"
 #include "households/wait_window.h"
 #include "platform/convert.h"
@@ -64,6 +65,11 @@ QString cell_text(const RecordSet& rows, int column) {
         default:
             return platform::recordset_field_text(rows, column);
     }
+}
+
+// The row is the totals row of the list the sheet was exported from.
+bool is_totals_row(const RecordSet& rows) {
+    return is_list_totals_row(cell_text(rows, 0), cell_text(rows, 1));
 }
 
 bool cell_is_null(const RecordSet& rows, int column) {
@@ -334,6 +340,11 @@ ImportReport import_households_from_scratch(QWidget* owner) {
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (wait) wait->keep_painted();
+        // Not a household: the totals row neither becomes one nor uses up a number.
+        if (is_totals_row(rows)) {
+            ++report.skipped_totals;
+            continue;
+        }
         // Every row advances the number, a skipped one too; numbers in use are passed over.
         number = household_number_successor(number, prefix, false);
         for (int passed = 0; taken.taken(number); ++passed) {
@@ -468,10 +479,12 @@ ImportReport modify_households_from_scratch(QWidget* owner) {
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (wait) wait->keep_painted();
+        if (is_totals_row(rows)) {
+            ++report.skipped_totals;
+            continue;
+        }
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
-        // The totals row of the imported-households list.
-        if (number == QStringLiteral("用户数")) continue;
 
         QStringList assignments;
         QString category;
@@ -566,6 +579,10 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
     ImportBatch batch(report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (wait) wait->keep_painted();
+        if (is_totals_row(rows)) {
+            ++report.skipped_totals;
+            continue;
+        }
         if (cell_is_null(rows, c_meter)) continue;
         const QString meter = cell_text(rows, c_meter);
         const QString order_text = cell_text(rows, c_order);
@@ -606,7 +623,8 @@ void on_main_household_import_click(QWidget* owner, const ShowHouseholds& show) 
         return;
     }
     if (show) show(report.numbers);
-    platform::message_box(QStringLiteral("导入数据库成功！"), kInfoCaption);
+    platform::message_box(QStringLiteral("导入数据库成功！") + skipped_totals_text(report.skipped_totals),
+                          kInfoCaption);
 }
 
 void on_main_household_batch_modify_import_click(QWidget* owner, const ShowHouseholds& show) {
@@ -618,7 +636,8 @@ void on_main_household_batch_modify_import_click(QWidget* owner, const ShowHouse
         return;
     }
     if (show) show(report.numbers);
-    platform::message_box(QStringLiteral("导入数据库成功！"), kInfoCaption);
+    platform::message_box(QStringLiteral("导入数据库成功！") + skipped_totals_text(report.skipped_totals),
+                          kInfoCaption);
 }
 
 void on_main_meter_batch_sort_import_click(QWidget* owner) {
@@ -629,7 +648,9 @@ void on_main_meter_batch_sort_import_click(QWidget* owner) {
         platform::message_box(QStringLiteral("批量修改出错,请检模版!") + report.error);
         return;
     }
-    platform::message_box(QStringLiteral("导入数据库成功,请刷新显示！"), kInfoCaption);
+    platform::message_box(
+        QStringLiteral("导入数据库成功,请刷新显示！") + skipped_totals_text(report.skipped_totals),
+        kInfoCaption);
 }
 
 }  // namespace households

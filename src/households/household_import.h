@@ -5,10 +5,11 @@
 // and the rows of that table are applied one by one:
 //   批量添加  every row with a 用户名 becomes a new household with the next free household number
 //            and its property-fee meter account;
-//   批量修改  every row changes the filled-in fields of the household with the row's 户号 (a
-//            sheet exported from a household list reads back: its totals row is skipped);
+//   批量修改  every row changes the filled-in fields of the household with the row's 户号;
 //   批量排序  every row sets 抄表人员 and 抄表序号 of the meter account 抄表户号.
 //
+// A sheet exported from one of the program's lists ends with the list's totals row; all three
+// pass over it and say so.
 // A row is applied whole or not at all: its statements run in a savepoint of their own. The
 // first row that cannot be applied (a bad value, a refused statement) ends the import with the
 // import's message; the rows before it stay. All rows run inside one transaction, committed at
@@ -40,6 +41,7 @@ struct ImportReport {
     bool ok = false;
     QStringList numbers;  // households added or changed, in sheet order
     int rows_applied = 0;
+    int skipped_totals = 0;  // totals rows of an exported list, passed over
     // Why the import stopped: the engine's error text or our own words about the row.
     QString error;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// Export of a list to an Excel workbook (.xlsx). The list is copied into the table tmp of a
+// Export of a list to an Excel workbook: Excel 97 (.xls) when the file name ends in .xls,
+// otherwise .xlsx. The list is copied into the table tmp of a
 // scratch database made afresh in the temporary folder, keyed with a key of that export alone
 // and removed when the export ends (one text column per list column, named
 // after its title with every blank removed, then the row's position 排序), and the database

@@ -15,6 +15,7 @@
 #include "lists/list_settings.h"
 #include "lists/progress_window.h"
 #include "platform/db.h"
+#include "platform/excel_xls_writer.h"
 #include "platform/files.h"
 #include "platform/listview.h"
 #include "store/main_database.h"
@@ -70,18 +71,18 @@ std::vector<ListPage> make_table() {
     const auto s = [](const char16_t* text) { return QString::fromUtf16(text); };
     std::vector<ListPage> t;
     t.push_back(entry(0, s(u"添加窗口"), s(u"列表框_添加列表"), fixed(s(u"用户信息")), {},
-                      s(u"用户_导出"), fixed_name(s(u"用户添加表.xlsx")), s(u"用户_打印"), {}, {}));
+                      s(u"用户_导出"), fixed_name(s(u"用户添加表.xls")), s(u"用户_打印"), {}, {}));
     // The page of today's households has no column-settings button: opening the window there
     // keeps the class of the previous opening.
     t.back().settings_class = fixed(QString());
     t.push_back(entry(1, s(u"查询窗口"), s(u"用户查询列表框"), fixed(s(u"用户信息")),
-                      s(u"用户查询_查询"), s(u"查询_导出"), fixed_name(s(u"用户查询表.xlsx")),
+                      s(u"用户查询_查询"), s(u"查询_导出"), fixed_name(s(u"用户查询表.xls")),
                       s(u"查询_打印"), s(u"查询_列设置"), s(u"查询_保存列宽")));
     t.back().export_says_failure = true;
     t.push_back(entry(
         3, s(u"抄表查询"), s(u"抄表查询列表框"),
         [] { return reading_query_class(read_kind(kind_sources().reading_query_kind)); },
-        s(u"抄表_查询"), s(u"抄表_导出"), fixed_name(s(u"抄表查询列表.xlsx")), s(u"抄表_打印"),
+        s(u"抄表_查询"), s(u"抄表_导出"), fixed_name(s(u"抄表查询列表.xls")), s(u"抄表_打印"),
         s(u"抄表_列设置"), s(u"抄表_保存列宽")));
     // The statistics reports build their own columns; the name comes from the report's boxes.
     t.push_back(entry(
@@ -89,27 +90,27 @@ std::vector<ListPage> make_table() {
         [](QWidget* root) {
             return unit_text(root, QStringLiteral("抄表统计年选择框")) + QStringLiteral("年") +
                    unit_text(root, QStringLiteral("抄表统计月选择框")) + QStringLiteral("月") +
-                   unit_text(root, QStringLiteral("抄表统计2")) + QStringLiteral("查询统计.xlsx");
+                   unit_text(root, QStringLiteral("抄表统计2")) + QStringLiteral("查询统计.xls");
         },
         s(u"抄表统计5"), {}, {}));
     t.back().export_says_failure = true;
     t.back().export_failure_icon = platform::MsgIcon::None;
     t.push_back(entry(5, s(u"月抄表"), s(u"月抄表列表框"), fixed(s(u"月抄表")), {}, s(u"月抄表4"),
-                      fixed_name(s(u"月抄表用户表.xlsx")), s(u"月抄表5"), s(u"月抄表_列设置"),
+                      fixed_name(s(u"月抄表用户表.xls")), s(u"月抄表5"), s(u"月抄表_列设置"),
                       s(u"月抄表_保存列宽")));
     t.push_back(entry(
         6, s(u"收费查询"), s(u"收费查询列表框"),
         [] { return charge_query_class(read_kind(kind_sources().charge_query_kind)); },
-        s(u"收费_查询"), s(u"收费_导出"), fixed_name(s(u" 收费查询明细表.xlsx")), s(u"收费_打印"),
+        s(u"收费_查询"), s(u"收费_导出"), fixed_name(s(u" 收费查询明细表.xls")), s(u"收费_打印"),
         s(u"收费_列设置"), s(u"收费_保存列宽")));
     t.push_back(entry(7, s(u"预存查询"), s(u"预存明细_列表框"), fixed(s(u"预存明细")),
-                      s(u"预存明细_查询"), s(u"预存明细_导出"), fixed_name(s(u"预存明细列表.xlsx")),
+                      s(u"预存明细_查询"), s(u"预存明细_导出"), fixed_name(s(u"预存明细列表.xls")),
                       s(u"预存明细_打印"), s(u"预存明细_列设置"), s(u"预存明细_保存列宽")));
     t.push_back(entry(8, s(u"预存扣款"), s(u"预存扣款_列表框"), fixed(s(u"预存扣款")),
-                      s(u"预存结余_查询"), s(u"预存结余_导出"), fixed_name(s(u"预存结余列表.xlsx")),
+                      s(u"预存结余_查询"), s(u"预存结余_导出"), fixed_name(s(u"预存结余列表.xls")),
                       s(u"预存结余_打印"), s(u"预存结余_列设置"), s(u"预存结余_保存列宽")));
     t.push_back(entry(9, s(u"扣款明细"), s(u"扣款明细_列表框"), fixed(s(u"扣款明细")),
-                      s(u"扣款明细_查询"), s(u"扣款明细_导出"), fixed_name(s(u"扣款明细列表.xlsx")),
+                      s(u"扣款明细_查询"), s(u"扣款明细_导出"), fixed_name(s(u"扣款明细列表.xls")),
                       s(u"扣款明细_打印"), s(u"扣款明细_列设置"), s(u"扣款明细_保存列宽")));
     // Saving widths takes the kind itself as the class; the window only a kind it knows.
     t.push_back(entry(
@@ -117,27 +118,27 @@ std::vector<ListPage> make_table() {
         [] { return read_kind(kind_sources().reduction_list_kind); }, s(u"减免管理__减免查询"),
         s(u"减免管理__导出"),
         [](QWidget*) {
-            return read_kind(kind_sources().reduction_list_kind) + QStringLiteral("列表.xlsx");
+            return read_kind(kind_sources().reduction_list_kind) + QStringLiteral("列表.xls");
         },
         s(u"减免管理__打印"), s(u"减免管理__列设置"), s(u"减免管理__保存列宽")));
     t.back().settings_class = [] {
         return reduction_settings_class(read_kind(kind_sources().reduction_list_kind));
     };
     t.push_back(entry(11, s(u"抄表机"), s(u"抄表机_列表框"), fixed(s(u"抄表机")), {},
-                      s(u"抄表机_导出"), fixed_name(s(u"抄表机用户表.xlsx")), s(u"抄表机_打印"),
+                      s(u"抄表机_导出"), fixed_name(s(u"抄表机用户表.xls")), s(u"抄表机_打印"),
                       s(u"抄表机__列设置"), s(u"抄表机__保存列宽")));
     t.push_back(entry(12, s(u"日志管理"), s(u"列表框_日志管理"), fixed(s(u"日志管理")),
-                      s(u"日志_查询"), s(u"日志_导出"), fixed_name(s(u"操作日志列表.xlsx")),
+                      s(u"日志_查询"), s(u"日志_导出"), fixed_name(s(u"操作日志列表.xls")),
                       s(u"日志_打印"), s(u"日志_列设置"), s(u"日志_保存列宽")));
     t.push_back(entry(13, s(u"发票设置"), s(u"列表框_发票设置"), fixed(s(u"发票管理")), {},
-                      s(u"发票管理__导出"), fixed_name(s(u"发票信息.xlsx")), s(u"发票管理__打印"),
+                      s(u"发票管理__导出"), fixed_name(s(u"发票信息.xls")), s(u"发票管理__打印"),
                       s(u"发票管理__列设置"), s(u"发票管理__保存列宽")));
     t.push_back(entry(14, s(u"换表管理"), s(u"列表框_换表管理"), fixed(s(u"换表管理")),
-                      s(u"换表管理_查询"), s(u"换表管理_导出"), fixed_name(s(u"换表管理列表.xlsx")),
+                      s(u"换表管理_查询"), s(u"换表管理_导出"), fixed_name(s(u"换表管理列表.xls")),
                       s(u"换表管理_打印"), s(u"换表管理_列设置"), s(u"换表管理_保存列宽")));
     t.push_back(entry(15, s(u"用户表管理"), s(u"列表框_用户表管理"), fixed(s(u"用户表管理")),
                       s(u"用户表管理_查询"), s(u"用户表管理_导出"),
-                      fixed_name(s(u"用户表管理信息.xlsx")), s(u"用户表管理_打印"),
+                      fixed_name(s(u"用户表管理信息.xls")), s(u"用户表管理_打印"),
                       s(u"用户表管理_列设置"), s(u"用户表管理_保存列宽")));
     return t;
 }
@@ -325,9 +326,17 @@ void on_list_export_click(int page, QWidget* root) {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
     request.file_name = export_file_name_of_page(page, root);
-    request.filter = QStringLiteral("*.xlsx|*.xlsx");
+    // Excel 97 first, as the lists have always been saved; .xlsx holds longer lists.
+    request.filter = QStringLiteral("*.xls|*.xls|*.xlsx|*.xlsx");
     const QString file = platform::common_dialog_show(request, main_window);
     if (file.isEmpty()) return;
+    // An .xls sheet holds 65,536 rows with the title row: a longer list is told to use .xlsx
+    // before anything is written.
+    const qint64 sheet_rows = qint64(platform::listview_row_count(list)) + 1;
+    if (platform::excel::is_xls_file_name(file) && sheet_rows > platform::excel::kXlsMaxRows) {
+        platform::message_box(platform::excel::xls_too_many_rows_text(sheet_rows));
+        return;
+    }
     // The chosen file stays until the new workbook takes its place whole.
 
     // Every list shows its rows going out: a long list takes seconds.

@@ -110,6 +110,8 @@ public:
         static constexpr Choice kCancel{QMessageBox::Cancel, MsgResult::Cancel, u"取消"};
         static constexpr Choice kYes{QMessageBox::Yes, MsgResult::Yes, u"是"};
         static constexpr Choice kNo{QMessageBox::No, MsgResult::No, u"否"};
+        static constexpr Choice kTryAgain{QMessageBox::Retry, MsgResult::TryAgain, u"重试(&T)"};
+        static constexpr Choice kContinue{QMessageBox::Ignore, MsgResult::Continue, u"继续(&C)"};
         std::vector<Choice> choices;
         switch (buttons) {
             case MsgButtons::Ok:
@@ -123,6 +125,9 @@ public:
                 break;
             case MsgButtons::YesNoCancel:
                 choices = {kYes, kNo, kCancel};
+                break;
+            case MsgButtons::CancelTryContinue:
+                choices = {kCancel, kTryAgain, kContinue};
                 break;
         }
         const MsgResult on_escape = escape_answer(buttons);
@@ -195,6 +200,7 @@ MsgResult escape_answer(MsgButtons buttons) {
             return MsgResult::No;
         case MsgButtons::OkCancel:
         case MsgButtons::YesNoCancel:
+        case MsgButtons::CancelTryContinue:
             break;
     }
     return MsgResult::Cancel;

@@ -15,6 +15,7 @@
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
 #include "platform/excel_writer.h"
+#include "platform/excel_xls_writer.h"
 
 namespace platform {
 
@@ -165,10 +166,46 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
         return false;
     }
 
-    excel::XlsxSheetWriter writer;
-    if (!writer.begin(file, sheet, error)) return false;
     std::vector<const char*> cells(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c) cells[size_t(c)] = sqlite3_column_name(select.stmt, c);
+
+    // A name ending in .xls asks for Excel 97: texts stay texts, numbers are numbers.
+    if (excel::is_xls_file_name(file)) {
+        excel::XlsSheetWriter writer;
+        if (!writer.begin(file, sheet, error)) return false;
+        writer.write_row(cells.data(), columns);
+        for (;;) {
+            const int rc = sqlite3_step(select.stmt);
+            if (rc == SQLITE_DONE) break;
+            if (rc != SQLITE_ROW) {
+                if (error) *error = sqlite_error(db);
+                return false;  // the writer discards the unfinished workbook
+            }
+            // Beyond what a sheet holds: counted on, refused whole by finish().
+            writer.start_row();
+            if (writer.rows_written() > excel::kXlsMaxRows) continue;
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(select.stmt, c)) {
+                    case SQLITE_INTEGER:
+                    case SQLITE_FLOAT:
+                        writer.put_number(c, sqlite3_column_double(select.stmt, c));
+                        break;
+                    case SQLITE_TEXT:
+                        writer.put_text(
+                            c, QString::fromUtf8(reinterpret_cast<const char*>(
+                                                     sqlite3_column_text(select.stmt, c)),
+                                                 sqlite3_column_bytes(select.stmt, c)));
+                        break;
+                    default:
+                        break;  // NULL and blobs: an empty cell
+                }
+            }
+        }
+        return writer.finish(error);
+    }
+
+    excel::XlsxSheetWriter writer;
+    if (!writer.begin(file, sheet, error)) return false;
     writer.write_row(cells.data(), columns);
 
     std::vector<std::string> numbers(static_cast<size_t>(columns));

@@ -9,10 +9,12 @@
 //       cells are NULL (rules in excel_sheet.h). All or nothing: on any failure no table T is
 //       left behind. An existing table T fails the statement.
 //   SELECT a, b INTO [Excel 8.0;Database=f].[Sheet1] FROM T ...
-//       writes f as a new .xlsx workbook with one sheet "Sheet1": a title row of the select's
-//       field names, then every row of the select in its order, every value as a text cell
-//       (NULL as an empty cell). An existing file is replaced whole, and only once the new
-//       workbook is complete.
+//       writes f as a new workbook with one sheet "Sheet1": a title row of the select's field
+//       names, then every row of the select in its order (NULL as an empty cell). When f ends
+//       in .xls it is an Excel 97 workbook (texts as text cells, numbers as number cells; more
+//       than 65,536 rows are refused with a text naming .xlsx); otherwise .xlsx, every value
+//       as a text cell. An existing file is replaced whole, and only once the new workbook is
+//       complete.
 #include "platform/excel_bridge.h"
 
 namespace platform {

@@ -8,8 +8,9 @@
 namespace platform {
 
 enum class MsgIcon { None, Information, Warning, Question, Critical };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgResult { Ok, Cancel, Yes, No };
+// CancelTryContinue: "取消", "重试", "继续", as a failure box offers them.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, CancelTryContinue };
+enum class MsgResult { Ok, Cancel, Yes, No, TryAgain, Continue };
 
 // The caption a box shows when its caller names none.
 inline const QString kDefaultCaption = QStringLiteral("信息：");

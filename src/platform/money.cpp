@@ -141,10 +141,16 @@ QString money_words(const DecimalText& a, bool formal) {
         if (high > 99'999'999) return kOverflow;
     }
     QString text = group_text(high, formal) + QStringLiteral("亿");
-    // The low group is read on its own, as receipts have always printed it: no 零 between 亿
-    // and a low group with leading zeros.
-    text += low_cents == 0 ? QStringLiteral("元整")
-                           : money_text_from_cents(low_cents, false, formal);
+    if (low_cents == 0) {
+        text += QStringLiteral("元整");
+    } else {
+        // The zeros between the lowest digit of the high group and the highest of the low one
+        // read as one 零, as they do inside a group: 壹亿零伍元整, not 壹亿伍元整 (which
+        // reads as 1.5亿). Only jiao and fen below the 亿 still need their 元.
+        if (low_cents < 100) text += QStringLiteral("元");
+        if (high % 10 == 0 || low_cents < kCentsPerYi / 10) text += QStringLiteral("零");
+        text += money_text_from_cents(low_cents, false, formal);
+    }
     if (a.negative) text.prepend(QStringLiteral("负"));
     return text;
 }

@@ -340,6 +340,11 @@ DeviceFile read_handheld_file(platform::Connection& connection, const QString& s
     const int count = DBFGetRecordCount(dbf);
     out.records.reserve(count);
     for (int r = 0; r < count; ++r) {
+        // A record the device (or the user) deleted is no reading.
+        if (DBFIsRecordDeleted(dbf, r)) {
+            ++out.deleted_records;
+            continue;
+        }
         const char* account = DBFReadStringAttribute(dbf, r, field[0]);
         if (!account) {
             out.error = QStringLiteral("文件第") + QString::number(r + 1) + QStringLiteral("条记录无法读取。");
@@ -365,6 +370,7 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
                                       bool clear_pending, const QDate& today,
                                       const std::function<void(int)>& progress) {
     ImportOutcome out;
+    out.records = static_cast<int>(records.size());
     // One transaction for speed only: a failing record is reported and skipped, and what went
     // in before and after it stays.
     platform::Transaction transaction(connection);
@@ -413,17 +419,19 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
     constexpr int kRowsPerStatement = 100;
     QString batch;
     QStringList batched;
+    QStringList batched_accounts;
     // A batch that fails goes again row by row, so only the failing records are left out.
     const auto flush = [&] {
         if (!batch.isEmpty() && !platform::db_execute(connection, batch)) {
-            for (const QString& statement : batched) {
-                if (platform::db_execute(connection, statement)) continue;
-                out.failures << QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection);
+            for (qsizetype k = 0; k < batched.size(); ++k) {
+                if (platform::db_execute(connection, batched[k])) continue;
+                out.failures.push_back({batched_accounts[k], platform::db_last_error(connection)});
                 --out.inserted;
             }
         }
         batch.clear();
         batched.clear();
+        batched_accounts.clear();
     };
     for (const DeviceRecord& d : records) {
         const auto meter = meters.constFind(d.account);
@@ -465,6 +473,7 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
         else
             batch += u',' + statement.mid(statement.indexOf(QStringLiteral(" values ")) + 8);
         batched << statement;
+        batched_accounts << d.account;
         ++out.inserted;
         if (batched.size() == kRowsPerStatement) flush();
         if (progress) progress(++step);
@@ -473,8 +482,54 @@ ImportOutcome import_handheld_records(platform::Connection& connection,
     if (!transaction.commit())
         return failed(QStringLiteral("加入抄表数据失败!\r\n") + platform::db_last_error(connection));
     out.ok = true;
-    out.message = QStringLiteral("数据导入成功，已加入到手动抄表临时库。");
     return out;
+}
+
+QString handheld_import_summary(const ImportOutcome& outcome, int deleted_records) {
+    QStringList why;
+    const auto listed = [](const QStringList& accounts) {
+        constexpr int kShown = 20;
+        QString text = accounts.mid(0, kShown).join(QStringLiteral("、"));
+        if (accounts.size() > kShown) text += QStringLiteral("等");
+        return text;
+    };
+    if (!outcome.unknown_accounts.isEmpty())
+        why << QStringLiteral("没有对应的抄表户号%1条：").arg(outcome.unknown_accounts.size()) +
+                   listed(outcome.unknown_accounts);
+    // Failures grouped by the database's text, in the order they first came.
+    QStringList errors;
+    QList<QStringList> accounts_of;
+    for (const FailedRecord& f : outcome.failures) {
+        qsizetype k = errors.indexOf(f.error);
+        if (k < 0) {
+            errors << f.error;
+            accounts_of << QStringList();
+            k = errors.size() - 1;
+        }
+        accounts_of[k] << f.account;
+    }
+    for (qsizetype k = 0; k < errors.size(); ++k)
+        why << QStringLiteral("加入抄表数据失败%1条（%2）：").arg(accounts_of[k].size()).arg(errors[k]) +
+                   listed(accounts_of[k]);
+    if (deleted_records > 0)
+        why << QStringLiteral("文件中标记为删除的记录%1条，不作为抄表数据导入。").arg(deleted_records);
+
+    QString text;
+    if (outcome.inserted > 0) {
+        text = QStringLiteral("数据导入成功，已加入到手动抄表临时库。");
+        if (outcome.inserted == outcome.records && why.isEmpty()) return text;
+        text += QStringLiteral("\r\n文件中共%1条记录，导入%2条，未导入%3条。")
+                    .arg(outcome.records + deleted_records)
+                    .arg(outcome.inserted)
+                    .arg(outcome.records + deleted_records - outcome.inserted);
+    } else {
+        text = outcome.records + deleted_records == 0
+                   ? QStringLiteral("抄表机文件中没有记录，没有导入任何抄表数据！")
+                   : QStringLiteral("没有导入任何抄表数据！文件中共%1条记录，未导入%1条。")
+                         .arg(outcome.records + deleted_records);
+    }
+    for (const QString& line : why) text += QStringLiteral("\r\n") + line;
+    return text;
 }
 
 }  // namespace reading

@@ -85,25 +85,36 @@ struct DeviceFile {
     bool ok = false;
     QString error;  // why the file was refused
     std::vector<DeviceRecord> records;
+    int deleted_records = 0;  // marked deleted in the file: not readings, left out
 };
 // Reads a device file laid out by the scheme. A file that is not a sound DBF table, or lacks
-// the scheme's fields for 抄表户号, 上月度数 or 本月度数, is refused whole.
+// the scheme's fields for 抄表户号, 上月度数 or 本月度数, is refused whole. Records the file
+// marks deleted are left out and counted.
 DeviceFile read_handheld_file(platform::Connection& connection, const QString& scheme,
                               const QString& path);
 
+struct FailedRecord {
+    QString account;
+    QString error;  // the database's text
+};
 struct ImportOutcome {
-    bool ok = false;
-    QString message;
+    bool ok = false;  // the run was committed (false: nothing was written)
+    QString message;  // why nothing was written
+    int records = 0;
     int inserted = 0;
-    bool cleared = false;          // the batch was emptied first
-    QStringList failures;          // one message per record whose insert failed
-    QStringList unknown_accounts;  // records skipped: no such meter account
+    bool cleared = false;               // the batch was emptied first
+    std::vector<FailedRecord> failures;  // records whose insert failed
+    QStringList unknown_accounts;       // records skipped: no such meter account
 };
 // Adds one pending reading per record dated `today`, after emptying the batch when
-// `clear_pending`. A record whose insert fails is left out with its message; the rest stays.
+// `clear_pending`. A record whose insert fails is left out and listed; the rest stays.
 ImportOutcome import_handheld_records(platform::Connection& connection,
                                       const std::vector<DeviceRecord>& records,
                                       bool clear_pending, const QDate& today,
                                       const std::function<void(int)>& progress = {});
+
+// The one box that ends an import: how many records went in, how many did not and why.
+// "数据导入成功，已加入到手动抄表临时库。" only when at least one record went in.
+QString handheld_import_summary(const ImportOutcome& outcome, int deleted_records);
 
 }  // namespace reading

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "households/list_totals.h"
 #include "lists/list_columns.h"
 #include "lists/progress_window.h"
 #include "platform/convert.h"
@@ -369,13 +370,13 @@ void HandheldImportWindow::on_handheld_import_file_click() {
         db(), file.records, clear, platform::today(), [&](int done) { progress.set_position(done); });
     progress.close();
     if (!outcome.ok) {
-        inform(outcome.message);
+        inform(outcome.message);  // nothing was written
         return;
     }
     if (outcome.cleared) inform(QStringLiteral("删除临时抄表记录成功!"));
-    for (const QString& failure : outcome.failures) inform(failure);
-    show_skipped_accounts(outcome.unknown_accounts);
-    inform(outcome.message);
+    // One box for the whole file, however many records were refused.
+    inform(handheld_import_summary(outcome, file.deleted_records));
+    if (outcome.inserted == 0) return;
     accept();
     shell::MainWindow* main = shell::main_window();
     if (main && monthly_reading_page()) on_main_nav_monthly_reading_click(*main, *monthly_reading_page());
@@ -439,6 +440,8 @@ void on_main_monthly_batch_import_click(QWidget* owner, QTableView* monthly_list
                           QStringLiteral(")户,本月已抄表。"),
                       QStringLiteral("已抄表户号"), QStringLiteral("写入已抄表户号成功！"));
     show_skipped_accounts(outcome.unknown_accounts);
+    if (outcome.skipped_totals > 0)
+        inform(households::skipped_totals_text(outcome.skipped_totals).trimmed());
     if (monthly_list)
         fill_monthly_reading_list(owner, monthly_list,
                                   QStringLiteral(

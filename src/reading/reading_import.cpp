@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QHash>
 
+#include "households/list_totals.h"
 #include "platform/convert.h"
+#include "platform/excel_bridge.h"
 #include "platform/db.h"
 #include "platform/query.h"
 #include "reading/reading_rules.h"
@@ -52,9 +54,11 @@ ReadingImportOutcome import_readings_from_workbook(platform::Connection& connect
                                                    const std::function<void(int, int)>& progress) {
     ReadingImportOutcome out;
     platform::db_execute(connection, QStringLiteral("DROP TABLE 导入暂存表"));
-    if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO 导入暂存表 FROM [Excel 8.0;DATABASE=") +
-                                              file + QStringLiteral("].[") + sheet +
-                                              QStringLiteral("$] "))) {
+    // The file and sheet names are quoted into the statement: "[", "]", ";" or "#" in them
+    // are part of the name.
+    if (!platform::db_execute(connection, QStringLiteral("SELECT * INTO 导入暂存表 FROM ") +
+                                              platform::excel_workbook_reference(file) + u'.' +
+                                              platform::bracketed_name(sheet + u'$') + u' ')) {
         out.message = kFailed + platform::db_last_error(connection);
         return out;
     }
@@ -80,6 +84,11 @@ ReadingImportOutcome import_readings_from_workbook(platform::Connection& connect
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
         if (progress) progress(++step, total);
         if (platform::recordset_field_is_null(rows, account_field)) continue;
+        // The totals row of the list the sheet was exported from is no meter.
+        if (households::is_list_totals_row(cell_text(rows, 0), cell_text(rows, 1))) {
+            ++out.skipped_totals;
+            continue;
+        }
         any_account = true;
         const QString account = tariffs::half_width(cell_text(rows, account_field));
         if (platform::text_trim(account).isEmpty()) continue;

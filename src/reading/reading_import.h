@@ -23,6 +23,7 @@ struct ReadingImportOutcome {
     QStringList end_below_start;  // 户号 whose sheet end lies below the start
     QStringList already_pending;  // 户号 that already have a pending reading
     QStringList unknown_accounts; // 户号 that match no meter account
+    int skipped_totals = 0;       // totals rows of an exported list, passed over
 };
 
 // The start reading of this import: 开始起数, replaced by the end of the latest committed

@@ -17,7 +17,7 @@ void show_outcome(const Outcome& outcome, QWidget* parent) {
     for (const Message& message : outcome.messages)
         platform::message_box(message.text, message.caption,
                               message.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, parent);
+                              message.buttons, parent);
 }
 
 bool ask(const Question& question, QWidget* parent) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <vector>
 
+#include "platform/messages.h"
+
 namespace tariffs {
 
 inline const QString kModeAdd = QStringLiteral("添加");
@@ -32,6 +34,7 @@ struct Message {
     QString text;
     QString caption = kInfoCaption;
     bool plain = false;  // no icon: the database's own text, a statement
+    platform::MsgButtons buttons = platform::MsgButtons::Ok;
 };
 
 struct Outcome {
@@ -46,6 +49,12 @@ struct Outcome {
     }
     Outcome& say_plain(const QString& text) {
         messages.push_back({text, kInfoCaption, true});
+        return *this;
+    }
+    // The database's text in a box with Cancel, Try Again and Continue, any of which just
+    // closes it.
+    Outcome& say_failure_box(const QString& text) {
+        messages.push_back({text, kInfoCaption, true, platform::MsgButtons::CancelTryContinue});
         return *this;
     }
     static Outcome refused(const QString& text, Field focus = Field::None, bool select = false) {

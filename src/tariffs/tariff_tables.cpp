@@ -519,7 +519,7 @@ Outcome add_base_adjustment(platform::Connection& connection, const BaseAdjustme
                                   platform::date_to_quoted(window.start) + u',' + platform::date_to_quoted(window.end) +
                                   u',' + sql_quote(window.category) + u',' + to_text(quantity) + u',' +
                                   sql_quote(window.fee_item) + u')')) {
-        outcome.say_plain(last_error(connection));
+        outcome.say_failure_box(last_error(connection));
         return outcome;
     }
     outcome.done = true;
@@ -537,7 +537,7 @@ Outcome delete_base_adjustment(platform::Connection& connection, const QString& 
     if (number.isEmpty()) return outcome;
     if (!platform::db_execute(connection,
                               QStringLiteral("delete  from 基本方调整 where 编号=") + sql_number(to_number(number)))) {
-        outcome.say_plain(last_error(connection));
+        outcome.say_failure_box(last_error(connection));
         return outcome;
     }
     outcome.done = true;

@@ -315,7 +315,7 @@ TEST_F(DeductionPageTest, ExportWritesTheListAsShown) {
     ui.expect_file(file).expect_box(s("导出成功！"));
     click("扣款明细_导出");
     ASSERT_EQ(ui.file_requests().size(), 1u);
-    EXPECT_EQ(ui.file_requests()[0].file_name, s("扣款明细列表.xlsx"));
+    EXPECT_EQ(ui.file_requests()[0].file_name, s("扣款明细列表.xls"));
 
     platform::excel::SheetData sheet;
     QString error;

@@ -22,6 +22,10 @@ const char* name_of(MsgResult r) {
             return "Yes";
         case MsgResult::No:
             return "No";
+        case MsgResult::TryAgain:
+            return "TryAgain";
+        case MsgResult::Continue:
+            return "Continue";
     }
     return "?";
 }
@@ -35,7 +39,9 @@ bool offers(MsgButtons buttons, MsgResult r) {
         case MsgButtons::YesNo:
             return r == MsgResult::Yes || r == MsgResult::No;
         case MsgButtons::YesNoCancel:
-            return r != MsgResult::Ok;
+            return r == MsgResult::Yes || r == MsgResult::No || r == MsgResult::Cancel;
+        case MsgButtons::CancelTryContinue:
+            return r == MsgResult::Cancel || r == MsgResult::TryAgain || r == MsgResult::Continue;
     }
     return false;
 }

@@ -107,4 +107,33 @@ TEST_F(RoundTrip, ExportEditImportChangesExactlyTheEditedFields) {
     EXPECT_EQ(listed_numbers(list), (QStringList{s("0001"), s("0002"), s("0004")}));
 }
 
+// A household list exported as the program does by default (.xls), under a name holding
+// "[", "]", ";" or "#", and imported with 批量添加: every household comes back as a new one,
+// the list's totals row (用户数 and the count) does not, and the message says it was skipped.
+TEST_F(RoundTrip, AddFromAnExportedListSkipsItsTotalsRowUnderAnyName) {
+    QTableView* list = add_page->household_list();
+    const households::ShowHouseholds show = [&](const QStringList& numbers) {
+        households::fill_household_list_by_numbers(numbers, nullptr, list);
+    };
+    ui.expect_file(fixture(s("households_add.xlsx")))
+        .expect_input(s("Sheet1"))
+        .expect_box(s("导入数据库成功！"));
+    households::on_main_household_import_click(nullptr, show);
+    ASSERT_EQ(count(s("select count(*) from 用户信息表")), 3);
+    ASSERT_EQ(listed_numbers(list).size(), 3);
+
+    int households = 3;
+    for (const QString& name : {s("名[3月].xls"), s("a;b#c.xls"), s("x]];y.xlsx")}) {
+        const QString exported = path(name);
+        ASSERT_TRUE(lists::export_list_view_to_excel(list, exported)) << name.toStdString();
+        ui.expect_file(exported).expect_input(s("Sheet1")).expect_box(s("导入数据库成功！"));
+        households::on_main_household_import_click(nullptr, [](const QStringList&) {});
+        EXPECT_EQ(ui.boxes().back().text, s("导入数据库成功！\r\n已跳过列表的合计行1行。"))
+            << name.toStdString();
+        households += 3;
+        EXPECT_EQ(count(s("select count(*) from 用户信息表")), households) << name.toStdString();
+        EXPECT_EQ(count(s("select count(*) from 用户信息表 where 用户名='3'")), 0);
+    }
+}
+
 }  // namespace

@@ -164,14 +164,16 @@ TEST_F(ListExport, QueryPageExportsWithProgressAndSaysSo) {
     button->setObjectName(QStringLiteral("查询_导出"));
     lists::wire_list_page(1, &page);
 
-    const QString file = out("用户查询表.xlsx");
+    const QString file = out("用户查询表.xls");
     ui.expect_file(file).expect_box(QStringLiteral("导出成功！"));
     button->click();
     ASSERT_EQ(ui.file_requests().size(), 1u);
     const FileDialogRequest& request = ui.file_requests()[0];
     EXPECT_EQ(request.kind, FileDialogRequest::Kind::Save);
-    EXPECT_EQ(request.file_name, QStringLiteral("用户查询表.xlsx"));
-    EXPECT_TRUE(request.filter.contains(QStringLiteral("*.xlsx")));
+    EXPECT_EQ(request.file_name, QStringLiteral("用户查询表.xls"));
+    // Excel 97 is the first choice, .xlsx the second.
+    EXPECT_EQ(request.filter, QStringLiteral("*.xls|*.xls|*.xlsx|*.xlsx"));
+    EXPECT_EQ(excel::workbook_format_of(file), excel::WorkbookFormat::Xls);
     EXPECT_TRUE(watcher.progress_seen);
     EXPECT_EQ(watcher.bar_maximum, 5);
     EXPECT_EQ(watcher.bar_value, 5);
@@ -213,6 +215,36 @@ TEST_F(ListExport, EveryPageExportsWithProgressOnceAtATime) {
     EXPECT_EQ(watcher.writes, 1);
     EXPECT_EQ(ui.file_requests().size(), 1u);
     EXPECT_TRUE(button->isEnabled());
+}
+
+// An .xls sheet holds 65,536 rows with its title row: a longer list is refused before anything
+// is written, with a message that names .xlsx, which takes it.
+TEST_F(ListExport, ListLongerThanAnXlsSheetGoesToXlsxOnly) {
+    QWidget page;
+    auto* list = make_report_view(&page);
+    list->setObjectName(QStringLiteral("列表框_日志管理"));
+    listview_insert_column(list, QStringLiteral("编号"), 80);
+    ListModel* model = listview_model(list);
+    for (int r = 0; r < 65535; ++r) model->append_row({QString::number(r)});
+    auto* button = new QPushButton(&page);
+    button->setObjectName(QStringLiteral("日志_导出"));
+    lists::wire_list_page(12, &page);
+
+    // 65,535 rows and the title fill a sheet exactly.
+    ui.expect_file(out("操作日志列表.xls")).expect_box(QStringLiteral("导出成功！"));
+    button->click();
+    EXPECT_EQ(excel::workbook_format_of(out("操作日志列表.xls")), excel::WorkbookFormat::Xls);
+
+    model->append_row({QStringLiteral("65535")});
+    ui.expect_file(out("长列表.xls")).expect_box(QStringLiteral(".xlsx"));
+    button->click();
+    EXPECT_TRUE(ui.boxes().back().text.contains(QStringLiteral("65537")))
+        << ui.boxes().back().text.toStdString();
+    EXPECT_FALSE(QFile::exists(out("长列表.xls")));
+
+    ui.expect_file(out("长列表.xlsx")).expect_box(QStringLiteral("导出成功！"));
+    button->click();
+    EXPECT_EQ(excel::workbook_format_of(out("长列表.xlsx")), excel::WorkbookFormat::Xlsx);
 }
 
 // The households query and the statistics say "导出失败!"; the other pages say nothing.

@@ -255,6 +255,38 @@ TEST(QtBackend, MessageBoxShowsChineseButtonsAndMapsTheAnswer) {
               MsgResult::Ok);
 }
 
+// A failure box offers Cancel, Try Again and Continue; each closes it with its own answer.
+TEST(QtBackend, FailureBoxOffersCancelTryAgainAndContinue) {
+    set_ui_backend(nullptr);
+    const struct {
+        const char* button;
+        MsgResult answer;
+    } cases[] = {{"取消", MsgResult::Cancel},
+                 {"重试(&T)", MsgResult::TryAgain},
+                 {"继续(&C)", MsgResult::Continue}};
+    for (const auto& c : cases) {
+        QStringList texts;
+        when_modal<QMessageBox>([&](QMessageBox* box) {
+            for (QAbstractButton* b : box->buttons()) texts << b->text();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == QString::fromUtf8(c.button)) b->click();
+        });
+        EXPECT_EQ(message_box(QStringLiteral("UNIQUE constraint failed"), kDefaultCaption,
+                              MsgIcon::None, MsgButtons::CancelTryContinue),
+                  c.answer)
+            << c.button;
+        texts.sort();
+        QStringList want{QStringLiteral("取消"), QStringLiteral("重试(&T)"),
+                         QStringLiteral("继续(&C)")};
+        want.sort();
+        EXPECT_EQ(texts, want);
+    }
+    when_modal<QMessageBox>([](QMessageBox* box) { box->close(); });
+    EXPECT_EQ(message_box(QStringLiteral("x"), kDefaultCaption, MsgIcon::None,
+                          MsgButtons::CancelTryContinue),
+              MsgResult::Cancel);
+}
+
 TEST(QtBackend, InputBoxReturnsTheTypedText) {
     set_ui_backend(nullptr);
     QString ok_text;

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
+#include <utility>
 
 #include "harness/file_helpers.h"
 #include "harness/scripted_ui.h"  // PrintTo(QString)
@@ -361,16 +362,27 @@ TEST_F(ExcelBridgeTest, ReadsWorkbookWrittenByLibxlsxwriter) {
 
 // ---- writing ------------------------------------------------------------------------------
 
-TEST_F(ExcelBridgeTest, ExportedListReadsBackInListOrderWithTextKept) {
+// The name's extension picks the format: Excel 97 for .xls, the list export's default.
+class ExportedFormat : public ExcelBridgeTest,
+                       public ::testing::WithParamInterface<
+                           std::pair<const char*, excel::WorkbookFormat>> {};
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, ExportedFormat,
+                         ::testing::Values(std::make_pair("用户添加表.xls",
+                                                          excel::WorkbookFormat::Xls),
+                                           std::make_pair("用户添加表.xlsx",
+                                                          excel::WorkbookFormat::Xlsx)));
+
+TEST_P(ExportedFormat, ExportedListReadsBackInListOrderWithTextKept) {
     const QList<QStringList> list = {
         {"0001", "张三", "O'Brien"}, {"0002", "李四", "<null>"}, {"00123", "10101", "12.50"},
         {"0010", "王五", "=1+1"},    {"_x0041_", "x", "y"},  // looks like the format's own escape
                                                              // of a character
     };
     make_list_table(list);
-    const QString file = path("用户添加表.xls");
+    const QString file = path(QString::fromUtf8(GetParam().first));
     ASSERT_TRUE(export_list(file)) << db_last_error(conn_).toStdString();
-    EXPECT_EQ(excel::workbook_format_of(file), excel::WorkbookFormat::Xlsx);
+    EXPECT_EQ(excel::workbook_format_of(file), GetParam().second);
 
     // Every value is a text cell, so numbers-looking texts stay as written.
     excel::SheetData sheet;
@@ -407,7 +419,7 @@ TEST_F(ExcelBridgeTest, ExportReplacesAFileWholeOrLeavesItAlone) {
     const QString file = path("list.xls");
     write_bytes(file, QByteArrayLiteral("old contents"));
     ASSERT_TRUE(export_list(file)) << db_last_error(conn_).toStdString();
-    EXPECT_EQ(excel::workbook_format_of(file), excel::WorkbookFormat::Xlsx);
+    EXPECT_EQ(excel::workbook_format_of(file), excel::WorkbookFormat::Xls);
     const QByteArray good = read_bytes(file);
 
     // A select that fails half-way (integer overflow on the second row) leaves the last

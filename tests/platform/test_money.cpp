@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "platform/files.h"
 #include "platform/money.h"
@@ -109,11 +113,19 @@ TEST(AmountInWords, AboveOneHundredMillion) {
         {"1234567890123456", "壹仟贰佰叁拾肆万伍仟陆佰柒拾捌亿玖仟零壹拾贰万叁仟肆佰伍拾陆元整"},
         {"199999999.995", "贰亿元整"},  // fen rounding carries into the 亿 group
         {"-123456789", "负壹亿贰仟叁佰肆拾伍万陆仟柒佰捌拾玖元整"},
-        // The low group is read on its own: no 零 after 亿, no 元 when only jiao and fen follow.
-        {"100000005", "壹亿伍元整"},
-        {"100000000.5", "壹亿伍角整"},
-        {"100000000.05", "壹亿伍分"},
-        {"101000000", "壹亿壹佰万元整"},
+        // Zeros between two digits read as one 零 across the 亿 too, and 元 stands after 亿
+        // when only jiao and fen follow.
+        {"100000005", "壹亿零伍元整"},
+        {"100010000", "壹亿零壹万元整"},
+        {"1000000001", "壹拾亿零壹元整"},
+        {"707000703", "柒亿零柒佰万零柒佰零叁元整"},
+        {"100000000.05", "壹亿元零伍分"},
+        {"-100000005", "负壹亿零伍元整"},
+        {"100000000.5", "壹亿元零伍角整"},
+        {"101000000", "壹亿零壹佰万元整"},
+        {"110000000", "壹亿壹仟万元整"},
+        {"1070000000", "壹拾亿零柒仟万元整"},
+        {"1000000000000.01", "壹万亿元零壹分"},
         {"100000000.004", "壹亿元整"},
         // A sign or leading zeros are not digits of the amount.
         {"-12345678.5", "负壹仟贰佰叁拾肆万伍仟陆佰柒拾捌元伍角整"},
@@ -124,15 +136,95 @@ TEST(AmountInWords, AboveOneHundredMillion) {
             << c.amount;
 }
 
-// Splitting the integer part in two groups must not change what the amount reads as when the
-// low group has no leading zeros (with them, the low group is read on its own, above).
+// Splitting the integer part in two groups must not change what the amount reads as.
 TEST(AmountInWords, GroupSplitAgreesWithTheWholeConversion) {
     const char* amounts[] = {"110000000",        "210300400.56",  "9999999999999.99",
                              "1234567890123.45", "-123456789.5",  "5000000000000",
-                             "1000000000000",    "987654321.09"};
+                             "1000000000000",    "987654321.09",  "100000005",
+                             "300000000.07",     "2000100000",    "4000000050.5"};
     for (const char* a : amounts) {
         const QString text = QString::fromLatin1(a);
         EXPECT_EQ(amount_in_words(text), amount_to_chinese_money_text(text.toDouble())) << a;
+    }
+}
+
+// The amount a capital text says, in fen; -1 when the text is not one the writer makes.
+int64_t read_capital_text(const QString& text) {
+    const QString digits = QStringLiteral("零壹贰叁肆伍陆柒捌玖");
+    bool negative = false;
+    int64_t total = 0;    // everything already closed by 亿
+    int64_t section = 0;  // below the last 亿, 万 multiplying what it closes
+    int64_t digit = 0;
+    int64_t cents = -1;
+    qsizetype i = 0;
+    if (text.startsWith(u'负')) {
+        negative = true;
+        i = 1;
+    }
+    for (; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        const qsizetype d = digits.indexOf(ch);
+        if (d > 0) {
+            digit = d;
+        } else if (d == 0) {
+            continue;  // a 零 says nothing of the amount
+        } else if (ch == u'拾' || ch == u'佰' || ch == u'仟') {
+            section += digit * (ch == u'拾' ? 10 : ch == u'佰' ? 100 : 1000);
+            digit = 0;
+        } else if (ch == u'万') {
+            section = (section + digit) * 10000;
+            digit = 0;
+        } else if (ch == u'亿') {
+            total = (total + section + digit) * 100000000;
+            section = digit = 0;
+        } else if (ch == u'元') {
+            cents = (total + section + digit) * 100;
+            total = section = digit = 0;
+        } else if (ch == u'角' || ch == u'分') {
+            cents = std::max<int64_t>(cents, 0) + digit * (ch == u'角' ? 10 : 1);
+            digit = 0;
+        } else if (ch == u'整') {
+            if (i + 1 != text.size()) return -1;
+        } else {
+            return -1;
+        }
+    }
+    if (cents < 0 || digit != 0 || total != 0 || section != 0) return -1;
+    return negative ? -cents : cents;
+}
+
+// Runs of zeros standing between two non-zero digits of the amount in fen.
+int inner_zero_runs(int64_t cents) {
+    const std::string digits = std::to_string(cents);
+    int runs = 0;
+    const size_t last = digits.find_last_not_of('0');
+    for (size_t k = 1; k < last; ++k)
+        if (digits[k] == '0' && digits[k - 1] != '0') ++runs;
+    return runs;
+}
+
+// Many amounts with long runs of zeros: each reads back to itself, and each run of zeros
+// between two digits says its 零 (a dropped 零 still reads back: 柒亿柒佰万 is 707,000,000).
+TEST(AmountInWords, ZeroHeavyAmountsReadBackWithEveryZero) {
+    std::mt19937_64 random(20240611);
+    for (int n = 0; n < 40000; ++n) {
+        int64_t yuan = 0;
+        const int width = 1 + static_cast<int>(random() % 13);  // 1 to 999,999,999,999
+        for (int k = 0; k < width; ++k)
+            yuan = yuan * 10 + (random() % 10 < 7 ? 0 : 1 + static_cast<int>(random() % 9));
+        const int fen = random() % 3 == 0 ? static_cast<int>(random() % 100) : 0;
+        if (yuan == 0) yuan = 1;
+        const bool negative = random() % 8 == 0;
+        const QString amount = QStringLiteral("%1%2.%3")
+                                   .arg(negative ? QStringLiteral("-") : QString())
+                                   .arg(yuan)
+                                   .arg(fen, 2, 10, QLatin1Char('0'));
+        const int64_t cents = yuan * 100 + fen;
+        const QString words = amount_in_words(amount);
+        ASSERT_EQ(read_capital_text(words), negative ? -cents : cents)
+            << amount.toStdString() << " " << words.toStdString();
+        ASSERT_EQ(words.count(u'零'), inner_zero_runs(cents))
+            << amount.toStdString() << " " << words.toStdString();
     }
 }
 

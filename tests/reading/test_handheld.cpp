@@ -2,6 +2,9 @@
 // The DBF files are read and written here byte by byte, independently of the export code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
@@ -9,6 +12,7 @@
 
 #include "reading/handheld_file.h"
 #include "reading/handheld_schemes.h"
+#include "reading/handheld_windows.h"
 #include "reading_fixture.h"
 
 namespace reading_test {
@@ -65,9 +69,11 @@ DbfTable read_dbf(const QString& path) {
 QByteArray gbk(const QString& text) { return QStringEncoder("GBK").encode(text); }
 QString from_gbk(const QByteArray& bytes) { return QStringDecoder("GB18030").decode(bytes); }
 
-// Writes a DBF table of character fields: what a device hands back.
+// Writes a DBF table of character fields: what a device hands back. Records whose position
+// is in `deleted` carry the deletion mark.
 void write_dbf(const QString& path, const std::vector<std::pair<QByteArray, int>>& fields,
-               const std::vector<std::vector<QString>>& records) {
+               const std::vector<std::vector<QString>>& records,
+               const std::vector<size_t>& deleted = {}) {
     QByteArray b(32, '\0');
     b[0] = 0x03;
     int record = 1;
@@ -88,8 +94,9 @@ void write_dbf(const QString& path, const std::vector<std::pair<QByteArray, int>
         b += d;
     }
     b += char(0x0D);
-    for (const auto& r : records) {
-        b += ' ';
+    for (size_t n = 0; n < records.size(); ++n) {
+        const auto& r = records[n];
+        b += std::find(deleted.begin(), deleted.end(), n) != deleted.end() ? '*' : ' ';
         for (size_t k = 0; k < fields.size(); ++k) {
             QByteArray v = gbk(r[k]).left(fields[k].second);
             v += QByteArray(fields[k].second - v.size(), ' ');
@@ -291,20 +298,27 @@ TEST_F(HandheldTest, RouteFileRoundTripsThroughTheDevice) {
 
     // The device fills in the end readings; the import reads them back.
     QFile::remove(path);
+    // The record the device marked deleted is no reading.
     write_dbf(path, {{"HH", 16}, {"SYDS", 10}, {"BYDS", 10}},
               {{s("000101"), s("1400"), s("1500")},
+               {s("000101"), s("1400"), s("1499")},
                {s("９９９９"), s("1"), s("2")},
-               {s(" ０００２０１ "), s("20"), s("20")}});
+               {s(" ０００２０１ "), s("20"), s("20")}},
+              {1});
     const auto file = reading::read_handheld_file(db(), s("路线"), path);
     ASSERT_TRUE(file.ok) << file.error.toStdString();
+    EXPECT_EQ(file.records.size(), 3u);
+    EXPECT_EQ(file.deleted_records, 1);
     set_loss(s("水费"), s("开启"), s("十分位"));
     exec(s("update 水价类别 set 电损率=3 where 水价类别='居民'"));
     add_pending(s("000201"), s("0002"), 0, 5);  // kept: the batch is not emptied
     const auto imported = reading::import_handheld_records(db(), file.records, false, QDate(2024, 3, 5));
     ASSERT_TRUE(imported.ok) << imported.message.toStdString();
-    EXPECT_EQ(imported.message, s("数据导入成功，已加入到手动抄表临时库。"));
     EXPECT_EQ(imported.inserted, 2);
     EXPECT_EQ(imported.unknown_accounts, QStringList{s("9999")});
+    EXPECT_EQ(reading::handheld_import_summary(imported, file.deleted_records),
+              s("数据导入成功，已加入到手动抄表临时库。\r\n文件中共4条记录，导入2条，未导入2条。\r\n"
+                "没有对应的抄表户号1条：9999\r\n文件中标记为删除的记录1条，不作为抄表数据导入。"));
     EXPECT_EQ(rows(s("select 户号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,抄表人员,父号,价格 "
                      "from 抄表管理 order by 编号")),
               (QList<QStringList>{
@@ -418,10 +432,64 @@ TEST_F(HandheldTest, AFailingRecordIsReportedAndTheOthersStay) {
         EXPECT_TRUE(outcome.ok);
         EXPECT_EQ(outcome.cleared, c.clear);
         EXPECT_EQ(outcome.inserted, 2);
-        ASSERT_EQ(outcome.failures.size(), 1);
-        EXPECT_TRUE(outcome.failures[0].startsWith(s("加入抄表数据失败!\r\n")));
+        ASSERT_EQ(outcome.failures.size(), 1u);
+        EXPECT_EQ(outcome.failures[0].account, s("000101"));
+        EXPECT_TRUE(outcome.failures[0].error.contains(s("refused")))
+            << outcome.failures[0].error.toStdString();
         EXPECT_EQ(rows(s("select 户号,止方 from 抄表管理 order by 编号")), c.left);
     }
+}
+
+// The closing box says how many records went in and why the others did not; success is said
+// only when something went in.
+TEST(HandheldSummary, CountsAndReasonsInOneText) {
+    using reading::ImportOutcome;
+    ImportOutcome all;
+    all.ok = true;
+    all.records = all.inserted = 3;
+    EXPECT_EQ(reading::handheld_import_summary(all, 0), s("数据导入成功，已加入到手动抄表临时库。"));
+
+    ImportOutcome none;
+    none.ok = true;
+    none.records = 18000;
+    for (int k = 0; k < 18000; ++k)
+        none.failures.push_back({QString::number(100000 + k), s("disk is full")});
+    const QString text = reading::handheld_import_summary(none, 0);
+    EXPECT_FALSE(text.contains(s("成功"))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(s("没有导入任何抄表数据！文件中共18000条记录，未导入18000条。")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(s("加入抄表数据失败18000条（disk is full）：100000、100001")))
+        << text.toStdString();
+    EXPECT_LT(text.size(), 400);  // the accounts are cut short, not listed by the thousand
+
+    ImportOutcome empty;
+    empty.ok = true;
+    EXPECT_EQ(reading::handheld_import_summary(empty, 2),
+              s("没有导入任何抄表数据！文件中共2条记录，未导入2条。\r\n"
+                "文件中标记为删除的记录2条，不作为抄表数据导入。"));
+}
+
+// Every record refused: one box with the count and the database's text, no success, and the
+// window stays open on its file.
+TEST_F(HandheldTest, ImportWhereEveryRecordFailsSaysSoInOneBox) {
+    route_scheme();
+    reading::current_handheld_scheme = s("路线");
+    for (int k = 1; k <= 3; ++k)
+        add_water_household(QStringLiteral("000%1").arg(k), s("用户"), k);
+    raw_exec("create trigger refuse before insert on 抄表管理 begin select raise(abort,'disk is full'); end");
+    const QString path = dir() + s("/chaobiao.dbf");
+    write_dbf(path, {{"HH", 10}, {"SYDS", 10}, {"BYDS", 10}},
+              {{s("000101"), s("1"), s("2")}, {s("000201"), s("1"), s("2")}, {s("000301"), s("1"), s("2")}});
+    reading::HandheldImportWindow window;
+    ui.expect_file(path).expect_box(s("没有导入任何抄表数据！文件中共3条记录，未导入3条。\r\n"
+                                      "加入抄表数据失败3条（"));
+    button(&window, "按钮_抄表机文件")->click();
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_TRUE(ui.boxes()[0].text.contains(s("disk is full"))) << ui.boxes()[0].text.toStdString();
+    EXPECT_TRUE(ui.boxes()[0].text.endsWith(s("：000101、000201、000301")));
+    EXPECT_NE(window.result(), QDialog::Accepted);
+    EXPECT_EQ(value(s("select count(*) from 抄表管理")), s("0"));
+    QFile::remove(path);
 }
 
 }  // namespace

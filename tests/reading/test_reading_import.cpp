@@ -119,5 +119,22 @@ TEST_F(ReadingImportTest, AFailingRowIsPassedOverAndASheetWithoutAccountsEndsQui
     EXPECT_TRUE(quiet.message.isEmpty());
 }
 
+// A workbook name with "[", "]", ";" or "#" reads like any other, and the totals row of the
+// list a sheet was exported from is passed over and counted, not listed as an unknown meter.
+TEST_F(ReadingImportTest, AnyFileNameImportsAndAListsTotalsRowIsSkipped) {
+    for (const QString& name : {s("名[3月].xlsx"), s("a;b#c.xlsx"), s("x]];y.xlsx")}) {
+        exec(s("delete from 抄表管理 where 户号<>'000401'"));
+        const QString file = workbook({{"户号", "用户名", "止数"},
+                                       {"000201", "乙", "60"},
+                                       {"合计", "1户", "60"}},
+                                      true, name);
+        const auto outcome = reading::import_readings_from_workbook(db(), file, s("Sheet1"), QDate(2024, 3, 5));
+        ASSERT_TRUE(outcome.ok) << name.toStdString() << ": " << outcome.message.toStdString();
+        EXPECT_EQ(outcome.inserted, 1) << name.toStdString();
+        EXPECT_EQ(outcome.skipped_totals, 1) << name.toStdString();
+        EXPECT_TRUE(outcome.unknown_accounts.isEmpty()) << name.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace reading_test

@@ -299,7 +299,7 @@ TEST_F(StatisticsPageTest, ExportProposesTheBoxesAndGroupingAsFileName) {
     ui.expect_file(QString());
     unit<QPushButton>(page_, "抄表统计4")->click();
     ASSERT_EQ(ui.file_requests().size(), 1u);
-    EXPECT_EQ(ui.file_requests()[0].file_name, s("2023年3月按居住街道查询统计.xlsx"));
+    EXPECT_EQ(ui.file_requests()[0].file_name, s("2023年3月按居住街道查询统计.xls"));
     EXPECT_TRUE(ui.boxes().empty());
 
     const QString file = path(s("统计.xlsx"));

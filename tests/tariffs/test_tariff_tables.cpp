@@ -3,6 +3,11 @@
 // messages, log rows and the rows written.
 #include <gtest/gtest.h>
 
+#ifndef SQLITE_HAS_CODEC
+#define SQLITE_HAS_CODEC 1
+#endif
+#include <sqlcipher/sqlite3.h>
+
 #include <QHeaderView>
 #include <memory>
 
@@ -397,6 +402,43 @@ TEST_F(TariffTest, BaseQuantityWindowsAddInOrderOfChecksAndDeleteByNumber) {
     EXPECT_EQ(count(s("select count(*) from 基本方调整")), 0);
     EXPECT_EQ(log_rows_text(), s("基本设置|单月收费设置|添加单月基本用量调整条件！\n"
                                  "基本设置|单月收费设置|删除单月基本方调整条件编号：1"));
+}
+
+// A failed add or delete shows the database's text in a box with Cancel, Try Again and
+// Continue; whichever is pressed, the box closes and nothing more happens.
+TEST_F(TariffTest, BaseQuantityWindowFailureBoxOffersThreeButtonsThatEachClose) {
+    exec(s("insert into 水价类别 (编号,水价类别,收费项目,价格) values (2,'居民','水费',2)"));
+    exec(s("insert into 基本方调整 (抄表日起,抄表日止,用水类型,基本方,收费项目) values "
+           "('2012-9-1','2012-9-30','居民',5,'水费')"));
+    // Triggers straight through SQLite make both statements fail.
+    for (const char* trigger :
+         {"CREATE TRIGGER no_add BEFORE INSERT ON 基本方调整 BEGIN SELECT RAISE(ABORT,'disk is full'); END",
+          "CREATE TRIGGER no_delete BEFORE DELETE ON 基本方调整 BEGIN SELECT RAISE(ABORT,'database is locked'); END"}) {
+        ASSERT_EQ(sqlite3_exec(platform::db_handle(store::main_connection()), trigger, nullptr, nullptr, nullptr), SQLITE_OK);
+        platform::db_schema_changed(store::main_connection());
+    }
+    tariffs::MonthlyBaseAdjustWindow w;
+    QTableView* list = unit<QTableView>(&w, "调整列表框");
+    choose(combo(&w, "组合框_收费项目"), s("水费"));
+    choose(combo(&w, "组合框_价格类别"), s("居民"));
+    edit(&w, "编辑框_方数")->setText(s("7"));
+    for (const MsgResult answer : {MsgResult::Cancel, MsgResult::TryAgain, MsgResult::Continue}) {
+        const size_t before = ui.boxes().size();
+        ui.expect_box(s("disk is full"), answer);
+        button(&w, "按钮_添加")->click();
+        ASSERT_EQ(ui.boxes().size(), before + 1);
+        EXPECT_EQ(ui.boxes().back().buttons, platform::MsgButtons::CancelTryContinue);
+        EXPECT_EQ(ui.boxes().back().icon, platform::MsgIcon::None);
+
+        platform::listview_select_row(list, 0);
+        ui.expect_box(s("确认要删除编号【1】的记录吗？"), MsgResult::Yes)
+            .expect_box(s("database is locked"), answer);
+        button(&w, "按钮_删除")->click();
+        ASSERT_EQ(ui.boxes().size(), before + 3);
+        EXPECT_EQ(ui.boxes().back().buttons, platform::MsgButtons::CancelTryContinue);
+    }
+    EXPECT_EQ(count(s("select count(*) from 基本方调整")), 1);
+    EXPECT_EQ(log_rows_text(), QString());
 }
 
 // ---- banks ----
