@@ -99,8 +99,11 @@ tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& c
         return out;
     }
     out.messages = rebuild_balances_with_amounts_due(connection, balance_shortfall_insert());
+    // Short are the households whose balance does not cover what is due; one whose balance pays
+    // all of it is not (the difference beyond the money tolerance).
     if (!platform::db_execute(connection,
-                              QStringLiteral("update 预存结余 set 标记=1 where 应扣金额>0"))) {
+                              QStringLiteral("update 预存结余 set 标记=1 where 应扣金额>0 and "
+                                             "应扣金额-ifnull(结余金额,0)>0.0000001"))) {
         out.ok = false;
         out.error = platform::db_last_error(connection);
         out.messages.push_back(tariffs::plain_message(out.error));

@@ -46,7 +46,7 @@ tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connec
                                                     const QString& insert_statement);
 
 // The 余额不足 action's database part: every household's balance and amount due, then 标记 1
-// where something is due.
+// where something is due that the balance does not cover.
 tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& connection);
 
 struct BalanceTotals {

@@ -110,25 +110,26 @@ TEST_F(BalanceList, ANumberWithoutPrepaymentsOrWithAQuoteGivesOnlyZeroTotals) {
               QList<QStringList>{zeros});
 }
 
-TEST_F(BalanceList, ShortfallListsEveryHouseholdWithAnAmountDueWhateverItsBalance) {
+TEST_F(BalanceList, ShortfallListsOnlyHouseholdsWhoseBalanceDoesNotCoverWhatIsDue) {
     prepayment("0001", 1000000001, 1000);
-    bill_of("0001", 11, 10, 0, true);
+    bill_of("0001", 11, 10, 0, true);  // covered many times over
     prepayment("0002", 1000000002, 5);
     bill_of("0002", 12, 40, 0, false);  // paid: nothing due
     prepayment("0003", 1000000003, 5);
     meter("0003", "000301");
-    bill_of("000301", 13, 7, 0, true);  // due on a meter account
+    bill_of("000301", 13, 7, 0, true);  // due on a meter account, 2.00 short
+    prepayment("0004", 1000000004, 7.3);
+    bill_of("0004", 14, 7.3, 0, true);  // covered exactly
     const tariffs::BalanceOutcome marked = charging::mark_households_with_amounts_due(db());
     EXPECT_TRUE(marked.ok);
     EXPECT_TRUE(marked.messages.empty());
     const QList<QStringList> rows =
         charging::balance_list_rows(db(), charging::shortfall_list_statement());
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0][0], s("0001"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][0], s("0003"));
     EXPECT_EQ(amounts(rows[0]),
-              (QStringList{s("1000.00"), s("0.00"), s("1000.00"), s("10.00"), s("990.00")}));
-    EXPECT_EQ(rows[1][0], s("0003"));
-    EXPECT_EQ(rows[2][0], s("合计："));
+              (QStringList{s("5.00"), s("0.00"), s("5.00"), s("7.00"), s("-2.00")}));
+    EXPECT_EQ(rows[1][0], s("合计："));
 }
 
 TEST_F(BalanceList, AFailedWriteOfTheAmountsDueIsReportedAndTheRowsKeepTheirValues) {
