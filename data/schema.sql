@@ -264,6 +264,9 @@ CREATE INDEX 用户信息表_建档时间 ON 用户信息表 (建档时间);
 -- The statistics count and sum street by street, one statement per cell: each reaches the
 -- street's households through this index instead of reading the whole register.
 CREATE INDEX 用户信息表_居住街道 ON 用户信息表 (居住街道);
+-- A bill's surcharge lines are read and deleted by its receipt number (the counter, the receipt,
+-- a corrected reading); without this index each of those reads every line ever written.
+CREATE INDEX 月附加费_收据号 ON 月附加费 (收据号);
 
 -- How many meter accounts each reader has, kept by the triggers below: the reading order of a
 -- new account and the end of a reader's walk need that count, and counting a reader who reads

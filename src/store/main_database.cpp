@@ -84,10 +84,12 @@ qint64 count_rows(const QString& query) {
 void create_missing_indexes() {
     sqlite3* db = platform::db_handle(main_connection());
     if (!db) return;
+    // One transaction: one sync for all of them, however many a big old database lacks.
+    platform::Transaction transaction(main_connection());
     bool created = false;
     for (const char* statement : kEverydayIndexes)
         created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
-    if (created) platform::db_schema_changed(main_connection());
+    if (transaction.commit() && created) platform::db_schema_changed(main_connection());
 }
 
 // The count of meter accounts per reader and the triggers that keep it, for a database made

@@ -31,14 +31,15 @@ void close_main_database();
 // open_main_database, and on success bind_main_record_sets.
 bool reopen_main_database();
 // The indexes the shipped schema has for the everyday actions (a reader's walk, today's
-// households and meter accounts, the readings of a household, the households of a street), as
-// the upgrade creates them in a database that lacks them.
+// households and meter accounts, the readings of a household, the households of a street, the
+// surcharge lines of a bill), as the upgrade creates them in a database that lacks them.
 inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 用户表管理_抄表人员序号 ON 用户表管理 (抄表人员, 抄表序号)",
     "CREATE INDEX IF NOT EXISTS 用户表管理_建表时间 ON 用户表管理 (建表时间)",
     "CREATE INDEX IF NOT EXISTS 用户信息表_建档时间 ON 用户信息表 (建档时间)",
     "CREATE INDEX IF NOT EXISTS 抄表管理_父号 ON 抄表管理 (父号)",
     "CREATE INDEX IF NOT EXISTS 用户信息表_居住街道 ON 用户信息表 (居住街道)",
+    "CREATE INDEX IF NOT EXISTS 月附加费_收据号 ON 月附加费 (收据号)",
 };
 
 // The triggers that keep 抄表员户数 (the count of meter accounts per reader), as the upgrade
