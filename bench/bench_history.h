@@ -332,8 +332,9 @@ inline QString cached_database(int households) {
     return path;
 }
 
-// Program folders holding copies of the year of history, one per size, and the one the main
-// connection is on. At the end the main database is closed and the program folder forgotten.
+// Program folders holding copies of the year of history (a size may have several copies, told
+// apart by a letter), and the one the main connection is on. At the end the main database is
+// closed and the program folder forgotten.
 class Registers {
 public:
     Registers() = default;
@@ -345,44 +346,41 @@ public:
     Registers& operator=(const Registers&) = delete;
 
     // A fresh copy of the register of `households` laid out as a program folder.
-    bool prepare(int households) {
+    bool prepare(int households, char copy = 'a') {
         const QString cache = cached_database(households);
         if (cache.isEmpty()) return false;
-        const QString folder = dir_.filePath(QStringLiteral("register%1").arg(households));
+        const QString name = key(households, copy);
+        const QString folder = dir_.filePath(name);
         harness::lay_out_program_folder(folder);
         const QString target = folder + QStringLiteral("/") + platform::kMainDatabaseFile;
         QFile::remove(target);
         if (!QFile::copy(cache, target)) return false;
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
-        folders_[households] = folder;
+        folders_[name] = folder;
         return true;
     }
 
-    // The main connection on the register of this size (prepared first if need be).
-    bool use(int households) {
-        if (open_ == households) return true;
-        if (!folders_.count(households) && !prepare(households)) return false;
+    // The main connection on that copy of the register (prepared first if need be).
+    bool use(int households, char copy = 'a') {
+        const QString name = key(households, copy);
+        if (open_ == name) return true;
+        if (!folders_.count(name) && !prepare(households, copy)) return false;
         store::close_main_database();
-        platform::set_program_directory_for_tests(folders_[households]);
-        open_ = 0;
+        platform::set_program_directory_for_tests(folders_[name]);
+        open_.clear();
         if (!store::reopen_main_database()) return false;
         shell::load_system_parameters();
-        open_ = households;
+        open_ = name;
         return true;
-    }
-
-    int open_size() const { return open_; }
-    // The database file of a prepared register.
-    QString database(int households) const {
-        const auto it = folders_.find(households);
-        return it == folders_.end() ? QString()
-                                    : it->second + QStringLiteral("/") + platform::kMainDatabaseFile;
     }
 
 private:
+    static QString key(int households, char copy) {
+        return QStringLiteral("register%1%2").arg(households).arg(QLatin1Char(copy));
+    }
     QTemporaryDir dir_;
-    std::map<int, QString> folders_;
-    int open_ = 0;
+    std::map<QString, QString> folders_;
+    QString open_;
 };
 
 // Prints "ratio <what> 200,000/1,000: ..." of a benchmark run at both sizes.
