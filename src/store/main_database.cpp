@@ -87,8 +87,15 @@ void create_missing_indexes() {
     // One transaction: one sync for all of them, however many a big old database lacks.
     platform::Transaction transaction(main_connection());
     bool created = false;
-    for (const char* statement : kEverydayIndexes)
-        created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
+    bool all = true;
+    for (const char* statement : kEverydayIndexes) {
+        const bool ok = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+        created = ok || created;
+        all = ok && all;
+    }
+    if (all)
+        for (const char* statement : kReplacedIndexes)
+            sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
     if (transaction.commit() && created) platform::db_schema_changed(main_connection());
 }
 
