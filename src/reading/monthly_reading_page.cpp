@@ -10,6 +10,7 @@
 #include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
+#include "platform/query.h"
 #include "reading/monthly_commit.h"
 #include "reading/reading_entry_window.h"
 #include "reading/reading_rules.h"
@@ -46,36 +47,127 @@ QString reading_date_text(const platform::RecordSet& records, int field) {
     return platform::to_text(platform::recordset_field_date(records, field));
 }
 
+// The cells of the current pending row, by position; the statement may select the fields in
+// any order.
+class MonthlyCells {
+public:
+    explicit MonthlyCells(const platform::RecordSet& records) : records_(records) {
+        static const std::array<const char16_t*, 11> names = {
+            u"户号", u"用户名", u"居住街道", u"收费项目", u"价格类别", u"起方",
+            u"止方", u"用量",   u"水损",     u"抄表人员", u"抄表日期"};
+        for (size_t i = 0; i < names.size(); ++i)
+            field_[i] = platform::recordset_field_index(records, QString::fromUtf16(names[i]));
+    }
+    const QStringList& current() {
+        cells_.clear();
+        for (size_t i = 0; i + 1 < field_.size(); ++i)
+            cells_ << platform::recordset_field_text(records_, field_[i]);
+        cells_ << reading_date_text(records_, field_[10]);
+        return cells_;
+    }
+
+private:
+    const platform::RecordSet& records_;
+    std::array<int, 11> field_{};
+    QStringList cells_;
+};
+
+// What a list filled with the standard statement remembers, so that the next pending rows can
+// be put in front of it without reading the batch again: the newest 编号 it shows, the titles
+// of its columns, and the cell position each column shows.
+const char kShownThrough[] = "monthly_shown_through";
+const char kShownTitles[] = "monthly_shown_titles";
+const char kShownCells[] = "monthly_shown_cells";
+
+QStringList column_titles(QTableView* list) {
+    QStringList titles;
+    for (int c = 0; c < platform::listview_column_count(list); ++c)
+        titles << platform::listview_column_title(list, c);
+    return titles;
+}
+
+void forget_shown_rows(QTableView* list) {
+    list->setProperty(kShownThrough, QVariant());
+    list->setProperty(kShownTitles, QVariant());
+    list->setProperty(kShownCells, QVariant());
+}
+
+qint64 newest_pending_id() {
+    return platform::query_integer(store::main_connection(),
+                                   QStringLiteral("select max(编号) from 抄表管理"),
+                                   platform::OnFailure::Quiet);
+}
+
 }  // namespace
 
 void fill_monthly_reading_list(QWidget* window, QTableView* list, const QString& statement) {
     platform::listview_set_checkable(list, true);
-    lists::ListBuilder build(list, kMonthlyColumnClass, window);
+    forget_shown_rows(list);
+    const bool standard = statement == monthly_reading_statement();
+    QStringList laid_out;
+    {
+        lists::ListBuilder build(list, kMonthlyColumnClass, window);
+        platform::RecordSet records;
+        platform::recordset_bind_connection(records, store::main_connection());
+        if (platform::recordset_open(records, statement)) {
+            const int count = platform::recordset_record_count(records);
+            build.show_progress(count);
+            build.reserve_rows(count);
+            MonthlyCells cells(records);
+            for (; !platform::recordset_eof(records); platform::recordset_move_next(records))
+                build.append_row(cells.current());
+            platform::recordset_close(records);
+        }
+        laid_out = column_titles(list);
+        build.finish();
+    }
+    if (!standard) return;
+    // Which cell each remaining column shows: the hidden columns went by title, first first.
+    const QStringList shown = column_titles(list);
+    QVariantList positions;
+    QStringList left = laid_out;
+    for (const QString& title : shown) {
+        const qsizetype at = left.indexOf(title);
+        if (at < 0) return;
+        positions << static_cast<int>(at);
+        left[at] = QString(QChar(0));  // taken
+    }
+    list->setProperty(kShownThrough, newest_pending_id());
+    list->setProperty(kShownTitles, shown);
+    list->setProperty(kShownCells, positions);
+}
+
+void show_new_monthly_readings(QWidget* window, QTableView* list) {
+    const QVariant through = list->property(kShownThrough);
+    const QVariantList positions = list->property(kShownCells).toList();
+    if (!through.isValid() || list->property(kShownTitles).toStringList() != column_titles(list)) {
+        fill_monthly_reading_list(window, list, monthly_reading_statement());
+        return;
+    }
+    QString statement = monthly_reading_statement();
+    statement.replace(QStringLiteral(" ORDER  BY "), QStringLiteral(" and 抄表管理.编号>") +
+                                                        QString::number(through.toLongLong()) +
+                                                        QStringLiteral(" ORDER  BY "));
     platform::RecordSet records;
     platform::recordset_bind_connection(records, store::main_connection());
-    if (platform::recordset_open(records, statement)) {
-        const int count = platform::recordset_record_count(records);
-        build.show_progress(count);
-        build.reserve_rows(count);
-        // The fields by name, in the order of the cells; the statement may select them in any
-        // order.
-        static const std::array<const char16_t*, 11> names = {
-            u"户号", u"用户名", u"居住街道", u"收费项目", u"价格类别", u"起方",
-            u"止方", u"用量",   u"水损",     u"抄表人员", u"抄表日期"};
-        std::array<int, 11> field{};
-        for (size_t i = 0; i < names.size(); ++i)
-            field[i] = platform::recordset_field_index(records, QString::fromUtf16(names[i]));
-        QStringList cells;
-        for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
-            cells.clear();
-            for (size_t i = 0; i + 1 < names.size(); ++i)
-                cells << platform::recordset_field_text(records, field[i]);
-            cells << reading_date_text(records, field[10]);
-            build.append_row(cells);
-        }
-        platform::recordset_close(records);
+    if (!platform::recordset_open(records, statement)) return;
+    // As after a refill: nothing ticked, nothing selected, the newest rows on top.
+    for (int row = 0; row < platform::listview_row_count(list); ++row)
+        if (platform::listview_row_checked(list, row))
+            platform::listview_set_row_checked(list, row, false);
+    platform::listview_select_row(list, -1);
+    platform::ListModel* model = platform::listview_model(list);
+    MonthlyCells cells(records);
+    int at = 0;
+    for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {
+        const QStringList& row_cells = cells.current();
+        const int row = model->insert_row(at++);
+        for (int c = 0; c < positions.size(); ++c)
+            model->set_cell_text(row, c, row_cells.value(positions[c].toInt()));
     }
-    build.finish();
+    platform::recordset_close(records);
+    list->setProperty(kShownThrough, newest_pending_id());
+    list->scrollToTop();
 }
 
 MonthlyReadingPage::MonthlyReadingPage(QWidget* parent)

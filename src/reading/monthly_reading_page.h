@@ -29,6 +29,10 @@ namespace reading {
 // Fills the monthly list from a statement selecting the page's eleven fields by name, with the
 // progress window over `window`. No totals row, no colours; every row unticked.
 void fill_monthly_reading_list(QWidget* window, QTableView* list, const QString& statement);
+// The list as fill_monthly_reading_list with the standard statement leaves it, reached by
+// putting the pending rows added since it was filled in front of it (a list filled otherwise,
+// or whose columns changed since, is filled again).
+void show_new_monthly_readings(QWidget* window, QTableView* list);
 
 class MonthlyReadingPage : public QWidget {
     Q_OBJECT

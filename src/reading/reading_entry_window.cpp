@@ -194,8 +194,12 @@ void ReadingEntryWindow::on_add_reading_start_got_focus() {
 }
 
 void ReadingEntryWindow::refill_monthly_list() {
-    if (monthly_list_ && ui->选择框_刷新->isChecked())
+    if (!monthly_list_ || !ui->选择框_刷新->isChecked()) return;
+    // An added reading is one more row on top: the batch is not read again for it.
+    if (modify_)
         fill_monthly_reading_list(parentWidget(), monthly_list_, monthly_reading_statement());
+    else
+        show_new_monthly_readings(parentWidget(), monthly_list_);
 }
 
 void ReadingEntryWindow::on_add_reading_confirm_click() {

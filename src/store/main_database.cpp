@@ -89,8 +89,15 @@ void create_missing_indexes() {
     platform::Transaction transaction(main_connection());
     if (!transaction.active()) return;
     bool created = false;
-    for (const char* statement : kEverydayIndexes)
-        created = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK || created;
+    bool all = true;
+    for (const char* statement : kEverydayIndexes) {
+        const bool ok = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+        created = ok || created;
+        all = ok && all;
+    }
+    if (all)
+        for (const char* statement : kReplacedIndexes)
+            sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
     if (transaction.commit() && created) platform::db_schema_changed(main_connection());
 }
 

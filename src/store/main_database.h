@@ -31,8 +31,9 @@ void close_main_database();
 // open_main_database, and on success bind_main_record_sets.
 bool reopen_main_database();
 // The indexes the shipped schema has for the everyday actions (a reader's walk, today's
-// households and meter accounts, the readings of a household, the households of a street), as
-// the upgrade creates them in a database that lacks them.
+// households and meter accounts, the readings of a household, the households of a street, the
+// surcharge lines of a bill, a household's latest bill, its unpaid bills and those that took from
+// a prepayment, the readings not billed yet), as the upgrade creates them in a database that lacks them.
 inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 用户表管理_抄表人员序号 ON 用户表管理 (抄表人员, 抄表序号)",
     "CREATE INDEX IF NOT EXISTS 用户表管理_建表时间 ON 用户表管理 (建表时间)",
@@ -45,6 +46,16 @@ inline constexpr const char* kEverydayIndexes[] = {
     // Only the readings still unbilled: the month's commit finds its households here, at a cost
     // that does not grow with the years of history.
     "CREATE INDEX IF NOT EXISTS 抄表总表_未收费 ON 抄表总表 (父号, 收费项目, 用量) WHERE 是否收费=0",
+    "CREATE INDEX IF NOT EXISTS 月附加费_收据号 ON 月附加费 (收据号)",
+    "CREATE INDEX IF NOT EXISTS 总收费_户号收据号 ON 总收费 (户号, 收据号)",
+    "CREATE INDEX IF NOT EXISTS 总收费_未收 ON 总收费 (户号, 收据号) WHERE 收费标志=1",
+    "CREATE INDEX IF NOT EXISTS 总收费_预存扣款 ON 总收费 (户号) WHERE 预存扣款>0",
+};
+
+// Indexes that one above makes redundant: the upgrade drops them once their replacement is there,
+// so that a bill is not written into both.
+inline constexpr const char* kReplacedIndexes[] = {
+    "DROP INDEX IF EXISTS 总收费_户号",
 };
 
 // The triggers that keep 抄表员户数 (the count of meter accounts per reader), as the upgrade

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTableView>
 
 #include "harness/fixture.h"
 #include "reading/confirmation_sound.h"
@@ -108,6 +109,56 @@ TEST_F(ReadingEntry, AddsReadingsPlaysTheSoundAndWalksTheReadersRoute) {
     type_account(w, s("000501"));
     EXPECT_EQ(label(w, "用户信息7"), s("抄表人员：李四"));
     EXPECT_EQ(text_of(w, "起方输入框"), s("500"));
+}
+
+// Every cell of a list, row by row, with the column titles first.
+QList<QStringList> list_cells(QTableView* list) {
+    QList<QStringList> out{{}};
+    for (int c = 0; c < platform::listview_column_count(list); ++c)
+        out[0] << platform::listview_column_title(list, c);
+    for (int r = 0; r < platform::listview_row_count(list); ++r) {
+        QStringList row;
+        for (int c = 0; c < platform::listview_column_count(list); ++c)
+            row << platform::listview_cell_text(list, r, c);
+        out << row;
+    }
+    return out;
+}
+
+// The list after an added reading shows what a refill with the page's statement shows: the new
+// rows on top, hidden columns left out, nothing ticked or selected; a list showing another
+// statement (the negative readings) is refilled with the page's own.
+TEST_F(ReadingEntry, AddedReadingsShowAsAFreshFillOfTheBatch) {
+    exec(s("update 查询列 set 显示='假' where 类名='月抄表' and 列名='居住街道'"));
+    add_pending(s("000501"), s("0005"), 500, 505);
+    page->refill();
+    QTableView* list = page->monthly_list();
+    platform::listview_set_row_checked(list, 0, true);
+    platform::listview_select_row(list, 0);
+    ReadingEntryWindow w(list);
+    unit<QCheckBox>(&w, "到下一户")->setChecked(false);
+    for (const char* account : {"000101", "000201"}) {
+        type_account(w, s(account));
+        edit(&w, "止方输入框")->setText(s("999"));
+        button(&w, "抄表确定")->click();
+    }
+    QTableView fresh;
+    reading::fill_monthly_reading_list(nullptr, &fresh, reading::monthly_reading_statement());
+    ASSERT_EQ(platform::listview_row_count(list), 3);
+    EXPECT_EQ(platform::listview_cell_text(list, 0, 0), s("000201"));
+    EXPECT_EQ(list_cells(list), list_cells(&fresh));
+    EXPECT_FALSE(platform::listview_row_checked(list, 2));
+    EXPECT_EQ(platform::listview_selected_row(list), -1);
+
+    reading::fill_monthly_reading_list(nullptr, list,
+                                       reading::monthly_negative_reading_statement());
+    EXPECT_EQ(platform::listview_row_count(list), 0);
+    type_account(w, s("000401"));
+    edit(&w, "止方输入框")->setText(s("999"));
+    button(&w, "抄表确定")->click();
+    reading::fill_monthly_reading_list(nullptr, &fresh, reading::monthly_reading_statement());
+    EXPECT_EQ(platform::listview_row_count(list), 4);
+    EXPECT_EQ(list_cells(list), list_cells(&fresh));
 }
 
 TEST_F(ReadingEntry, WithoutNextMeterTheBoxGoesBackToThePrefix) {
