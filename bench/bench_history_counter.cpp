@@ -53,7 +53,7 @@ bool counter_lookup(const QString& number) {
     platform::Connection& db = store::main_connection();
     const charging::HouseholdFound found =
         charging::find_household(db, charging::LookupBy::Number, number);
-    if (!found.found || charging::count_unpaid_bills(db, found.number, false) == 0) return false;
+    if (!found.found || charging::count_unpaid_bills(db, found.number) == 0) return false;
     tariffs::apply_late_fees_to_unpaid_charges(db, found.number);
     const charging::ChargingBill bill = charging::load_charging_bill(db, found.number);
     return !bill.bill_numbers.empty() && !bill.surcharges.isEmpty();

@@ -82,7 +82,7 @@ void BM_Report(benchmark::State& state) {
     const auto rule = calendar_rule();
     for (auto _ : state) {
         const reports::StatisticsReport report = (*build)(
-            store::main_connection(), QStringLiteral("2023"), QStringLiteral("11"), r.grouping, rule);
+            store::main_connection(), QStringLiteral("2023"), QStringLiteral("11"), r.grouping, rule, {});
         if (report.rows.empty()) state.SkipWithError("empty report");
     }
 }

@@ -401,7 +401,7 @@ CREATE INDEX 抄表总表_流水号 ON 抄表总表 (流水号);
 -- The statistics read one reading window or month of readings at a time.
 CREATE INDEX 抄表总表_抄表日期 ON 抄表总表 (抄表日期);
 -- The unbilled readings alone: where the month's commit finds the households to bill.
-CREATE INDEX 抄表总表_未收费 ON 抄表总表 (父号, 收费项目, 用量) WHERE 是否收费=0;
+CREATE INDEX 抄表总表_未收费 ON 抄表总表 (父号) WHERE 是否收费=0;
 
 -- Result of the last unread-meters query; emptied and refilled by every such query.
 CREATE TABLE 未抄表数据 (
