@@ -66,22 +66,24 @@ void rebuild_grouped_steps(platform::Connection& connection, const std::function
         return;
     }
     // Each household's deductions and amounts due over all of its bills: its own number's and
-    // its meter accounts'.
+    // its meter accounts'. The numbers lead the join (cross join keeps that order), so each one
+    // seeks its bills; led by the bills, the engine's rebuild for one household would read every
+    // unpaid or prepaid bill of the register for each household it bills.
     static const QString numbers =
         household_numbers_select(QStringLiteral("select 户号 from 预存结余"));
     if (!run_fixed(connection,
                    QStringLiteral("insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select "
-                                  "n.所属户号,0,SUM (b.预存扣款),0 from 总收费 b,(") +
+                                  "n.所属户号,0,SUM (b.预存扣款),0 from (") +
                        numbers +
-                       QStringLiteral(") n where b.户号=n.账号 and b.标志=1 and b.预存扣款>0 "
+                       QStringLiteral(") n cross join 总收费 b where b.户号=n.账号 and b.标志=1 and b.预存扣款>0 "
                                       "GROUP BY n.所属户号"),
                    out))
         return;
     if (!run_fixed(connection,
                    QStringLiteral("insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select "
-                                  "n.所属户号,0,0,sum (b.实收金额) from 总收费 b,(") +
+                                  "n.所属户号,0,0,sum (b.实收金额) from (") +
                        numbers +
-                       QStringLiteral(") n where b.户号=n.账号 and b.标志=1 and b.收费标志=1 "
+                       QStringLiteral(") n cross join 总收费 b where b.户号=n.账号 and b.标志=1 and b.收费标志=1 "
                                       "GROUP BY n.所属户号"),
                    out))
         return;
