@@ -7,8 +7,8 @@ std::function<bool(qint64)>& charge_receipt_printer() {
     return printer;
 }
 
-std::function<bool(qint64)>& prepay_receipt_printer() {
-    static std::function<bool(qint64)> printer;
+std::function<bool(qint64, double)>& prepay_receipt_printer() {
+    static std::function<bool(qint64, double)> printer;
     return printer;
 }
 
@@ -22,11 +22,11 @@ int print_charge_receipts(qint64 serial, int copies) {
     return printed;
 }
 
-int print_prepay_receipts(qint64 receipt_number, int copies) {
+int print_prepay_receipts(qint64 receipt_number, int copies, double settled_with_it) {
     if (!prepay_receipt_printer()) return 0;
     int printed = 0;
     for (int i = 0; i < copies; ++i) {
-        prepay_receipt_printer()(receipt_number);
+        prepay_receipt_printer()(receipt_number, settled_with_it);
         ++printed;
     }
     return printed;

@@ -191,8 +191,12 @@ void PrepaymentEntryWindow::on_prepay_charge_click() {
         }
         return;
     }
-    if (ui->选择框_打印->isChecked())
-        print_prepay_receipts(outcome.receipt, receipt_copies(ui->编辑框_打印发票张数->text()));
+    if (ui->选择框_打印->isChecked()) {
+        double settled = 0;
+        for (const SettledBill& bill : outcome.settlement.settled) settled += bill.amount;
+        print_prepay_receipts(outcome.receipt, receipt_copies(ui->编辑框_打印发票张数->text()),
+                              settled);
+    }
     if (modify && list_)
         fill_prepayment_list(list_, prepayments_of_day_statement(entry.date), window());
     accept();

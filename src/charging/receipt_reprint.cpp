@@ -75,8 +75,11 @@ ReprintOutcome run_receipt_reprint(platform::Connection& connection, const Repri
     int printed_since_pause = 0;
     for (const qint64 n : reprintable_numbers(connection, r.scheme, first, last)) {
         ++printed_since_pause;
-        auto& printer = charge ? charge_receipt_printer() : prepay_receipt_printer();
-        if (printer) printer(n);
+        if (charge) {
+            if (charge_receipt_printer()) charge_receipt_printer()(n);
+        } else if (prepay_receipt_printer()) {
+            prepay_receipt_printer()(n, 0);
+        }
         out.printed.push_back(n);
         if (!shell::write_operation_log(
                 QStringLiteral("打印设置"), QStringLiteral("收据重打"),

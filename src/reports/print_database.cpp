@@ -366,7 +366,8 @@ double household_prepay_balance(Connection& main, const QString& household,
     return balance.size() == 1 ? platform::to_number(balance.first()) : 0;
 }
 
-ReceiptBuild build_prepay_receipt(Connection& main, qint64 receipt_number) {
+ReceiptBuild build_prepay_receipt(Connection& main, qint64 receipt_number,
+                                  double settled_with_it) {
     ReceiptBuild build;
     RecordSet row;
     platform::query_open(
@@ -393,7 +394,9 @@ ReceiptBuild build_prepay_receipt(Connection& main, qint64 receipt_number) {
         sql_quote(platform::recordset_field_text(row, "详细地址")) + "," +
         sql_quote(serial_display_text(receipt_number)) + ",'预存缴费'," +
         sql_quote(paid_on.isValid() ? platform::date_ymd_text(paid_on) : QString()) + "," +
-        num(balance - amount) + "," + num(balance) + "," + num(amount) + "," +
+        num(settled_with_it == 0 ? balance - amount
+                                 : platform::round_cents(balance - amount + settled_with_it)) +
+        "," + num(balance) + "," + num(amount) + "," +
         sql_quote(platform::recordset_field_text(row, "收费人员")) + "," +
         sql_quote(platform::recordset_field_text(row, "磁卡号码")) + "," +
         sql_quote(platform::amount_in_words(platform::to_text(amount))) + ")";

@@ -65,7 +65,10 @@ double household_prepay_balance(platform::Connection& main, const QString& house
                                 std::vector<ReceiptMessage>* messages = nullptr);
 
 // Fills the print database with the receipt of one prepayment (预存信息) and closes it. Not
-// printable when the row could not be written.
-ReceiptBuild build_prepay_receipt(platform::Connection& main, qint64 receipt_number);
+// printable when the row could not be written. 上期结余 is the balance less the amount, plus
+// `settled_with_it`: what the deposit paid of the household's bills as it was taken, so that a
+// new deposit's receipt shows the balance before it (a reprint passes 0).
+ReceiptBuild build_prepay_receipt(platform::Connection& main, qint64 receipt_number,
+                                  double settled_with_it = 0);
 
 }  // namespace reports

@@ -47,8 +47,9 @@ bool print_charge_receipt(qint64 serial) {
                           QStringLiteral("收费发票打印"), QStringLiteral("加载报表模板失败!"));
 }
 
-bool print_prepay_receipt(qint64 receipt_number) {
-    const ReceiptBuild build = build_prepay_receipt(store::main_connection(), receipt_number);
+bool print_prepay_receipt(qint64 receipt_number, double settled_with_it) {
+    const ReceiptBuild build =
+        build_prepay_receipt(store::main_connection(), receipt_number, settled_with_it);
     show(build.messages);
     if (!build.printable) return false;
     return print_template(*find_receipt_template(kPrepayTemplateName),

@@ -10,6 +10,6 @@ namespace reports {
 // The charge receipt of one payment serial (template grf/sf.grf).
 bool print_charge_receipt(qint64 serial);
 // The receipt of one prepayment, by its receipt number (template grf/yc.grf).
-bool print_prepay_receipt(qint64 receipt_number);
+bool print_prepay_receipt(qint64 receipt_number, double settled_with_it = 0);
 
 }  // namespace reports

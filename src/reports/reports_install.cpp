@@ -13,7 +13,9 @@ namespace reports {
 void install(shell::MainWindow& window) {
     install_template_designer();
     charging::charge_receipt_printer() = [](qint64 serial) { return print_charge_receipt(serial); };
-    charging::prepay_receipt_printer() = [](qint64 number) { return print_prepay_receipt(number); };
+    charging::prepay_receipt_printer() = [](qint64 number, double settled_with_it) {
+        return print_prepay_receipt(number, settled_with_it);
+    };
     shell::MainWindow* w = &window;
     window.register_action(shell::action::kMainMenuPrintParameters,
                            [w] { on_main_menu_print_parameters_click(w); });

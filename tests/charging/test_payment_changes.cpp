@@ -242,7 +242,7 @@ protected:
             printed.push_back(n);
             return true;
         };
-        charging::prepay_receipt_printer() = [this](qint64 n) {
+        charging::prepay_receipt_printer() = [this](qint64 n, double) {
             printed_prepay.push_back(n);
             return true;
         };

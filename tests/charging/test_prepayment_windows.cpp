@@ -40,8 +40,9 @@ protected:
         bill("0001", 101, 30, 30);
         bill("0001", 102, 50, 50);
         exec(s("insert into 收费员 (收费人员,密码,许可) values ('李四','',1),('王收','',1)"));
-        charging::prepay_receipt_printer() = [this](qint64 receipt) {
+        charging::prepay_receipt_printer() = [this](qint64 receipt, double settled) {
             printed.push_back(receipt);
+            settled_with_it.push_back(settled);
             return true;
         };
         charging::prepayment_entry_mode = 0;
@@ -82,6 +83,7 @@ protected:
         return cells;
     }
     std::vector<qint64> printed;
+    std::vector<double> settled_with_it;  // what each printed deposit paid as it was taken
 };
 
 TEST_F(PrepaymentWindows, TakeAPrepaymentThatPaysABill) {
@@ -108,6 +110,8 @@ TEST_F(PrepaymentWindows, TakeAPrepaymentThatPaysABill) {
     w.on_prepay_charge_click();
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(printed, (std::vector<qint64>{1000000001, 1000000001}));
+    // The receipt is told what the deposit paid at once (bill 101's 30.00), for its 上期结余.
+    EXPECT_EQ(settled_with_it, (std::vector<double>{30, 30}));
     EXPECT_EQ(rows(s("select 收据号,户号,预存金额,收费人员,标志 from 预存明细")),
               (QList<QStringList>{{s("1000000001"), s("0001"), s("40"), s("李四"), s("1")}}));
     EXPECT_EQ(rows(s("select 收据号,收费标志,预存扣款,流水号 from 总收费 order by 收据号")),

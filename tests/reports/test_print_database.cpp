@@ -201,6 +201,7 @@ TEST_F(ReceiptTest, PrepaymentBalanceCountsEveryValidPrepaymentLessWhatBillsTook
         qint64 printed;
         const char* before;
         const char* after;
+        double settled_with_it = 0;
     };
     // 0001: 100 on 3-1, 50.5 on 3-5, 30 voided; bill 502 (meter-account prefix match) and a
     // bill of the household itself took 5 + 20 from the balance: 150.5 - 25 = 125.5.
@@ -213,9 +214,12 @@ TEST_F(ReceiptTest, PrepaymentBalanceCountsEveryValidPrepaymentLessWhatBillsTook
                           // Printed again later: today's balance, not the one of its day.
                           Case{"an older one", 1000000006, "25.5", "125.5"},
                           // Voided: not part of the balance, still printed.
-                          Case{"a voided one", 1000000008, "95.5", "125.5"}}) {
+                          Case{"a voided one", 1000000008, "95.5", "125.5"},
+                          // Just taken, and 20.00 of it paid 000101's bill at once: before the
+                          // deposit the household had 125.5 - 50.5 + 20.
+                          Case{"a new deposit that paid a bill", 1000000007, "95", "125.5", 20}}) {
         const reports::ReceiptBuild build =
-            build_prepay_receipt(store::main_connection(), c.printed);
+            build_prepay_receipt(store::main_connection(), c.printed, c.settled_with_it);
         EXPECT_TRUE(build.printable) << c.what;
         const QList<QStringList> rows = print_rows(s("select 上期结余,本期结余 from 预存信息"));
         ASSERT_EQ(rows.size(), 1) << c.what;
