@@ -9,6 +9,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "tariffs/bills.h"
 #include "tariffs/household_bills.h"
 
 namespace charging {
@@ -18,8 +19,6 @@ namespace {
 using platform::OnFailure;
 using platform::sql_quote;
 
-const QString kNumero = QStringLiteral("№");
-
 // Each bill with the household it belongs to: a bill keyed by a meter account's number (a rebill
 // after a reading correction) is its household's.
 QString bill_household_join() {
@@ -28,22 +27,6 @@ QString bill_household_join() {
 }
 
 }  // namespace
-
-QString number_display_text(qint64 number) {
-    QString text = QString::number(number);
-    const qsizetype one = text.indexOf(u'1');
-    if (one >= 0) text.replace(one, 1, kNumero);
-    return text;
-}
-
-qint64 number_from_display(const QString& text) {
-    QString digits = platform::text_trim(text);
-    const qsizetype sign = digits.indexOf(kNumero);
-    if (sign >= 0) digits.replace(sign, kNumero.size(), QStringLiteral("1"));
-    bool ok = false;
-    const qint64 number = digits.toLongLong(&ok);
-    return ok ? number : 0;
-}
 
 QString paid_select() {
     return QStringLiteral(
@@ -246,7 +229,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
         const std::string serial(w.text(f_serial));
         serials.insert(serial);
         if (!serial.empty())
-            w.put(row, 7, number_display_text(static_cast<qint64>(w.number(f_serial))));
+            w.put(row, 7, tariffs::serial_display_text(static_cast<qint64>(w.number(f_serial))));
         w.put_text(row, 8, f_reader);
         w.put_text(row, 9, f_collector);
         w.put_text(row, 10, f_item);

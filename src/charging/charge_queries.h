@@ -26,13 +26,6 @@ inline const QString kUnpaidChargeClass = QStringLiteral("未收费查询");
 // The paid form's column that holds the payment serial.
 inline const QString kSerialColumnTitle = QStringLiteral("系统流水");
 
-// ---- the display form of serials and bill numbers ----
-// The number's decimal text with its first "1" shown as "№".
-QString number_display_text(qint64 number);
-// The reverse: the first "№" becomes "1" and the text is read as a whole number; 0 when it
-// is none.
-qint64 number_from_display(const QString& text);
-
 // ---- statements ----
 // The select of bills with their household, which every paid-form statement starts with.
 QString paid_select();

@@ -20,6 +20,7 @@
 #include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
+#include "tariffs/bills.h"
 #include "ui_charge_query_page.h"
 
 namespace charging {
@@ -188,7 +189,7 @@ void ChargeQueryPage::on_main_charge_by_serial_click() {
             QStringLiteral("№"), window());
     if (entry.isEmpty()) return;
     // Voided bills carry serial 0: an entry that is no serial finds nothing.
-    const qint64 serial = number_from_display(entry);
+    const qint64 serial = tariffs::serial_from_display_text(entry);
     if (serial <= 0 ||
         !platform::query_exists(store::main_connection(), serial_lookup_statement(serial),
                                 platform::OnFailure::Quiet)) {

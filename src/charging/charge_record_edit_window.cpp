@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "store/main_database.h"
+#include "tariffs/bills.h"
 #include "ui_charge_record_edit_window.h"
 
 namespace charging {
@@ -53,7 +54,7 @@ ChargeRecordEditWindow::ChargeRecordEditWindow(qint64 serial, QWidget* parent)
     }
     for (const ChargeRecordFields& bill : bills) {
         const int row = platform::listview_insert_row(list);
-        const QStringList cells = {number_display_text(bill.bill_number),
+        const QStringList cells = {tariffs::serial_display_text(bill.bill_number),
                                    money(bill.cost),
                                    money(bill.received),
                                    money(bill.billed),
@@ -76,7 +77,7 @@ ChargeRecordEditWindow::ChargeRecordEditWindow(qint64 serial, QWidget* parent)
 ChargeRecordEditWindow::~ChargeRecordEditWindow() = default;
 
 void ChargeRecordEditWindow::load_bill(const ChargeRecordFields& bill) {
-    ui->编辑框_收据号->setText(number_display_text(bill.bill_number));
+    ui->编辑框_收据号->setText(tariffs::serial_display_text(bill.bill_number));
     QComboBox* collectors = ui->组合框_收费人员;
     collectors->clear();
     collectors->addItems(edit_collector_choices(store::main_connection(), bill.collector));
@@ -94,7 +95,8 @@ void ChargeRecordEditWindow::load_bill(const ChargeRecordFields& bill) {
 
 void ChargeRecordEditWindow::on_edit_list_double_click(int row) {
     if (row < 0) return;
-    const qint64 number = number_from_display(platform::listview_cell_text(ui->表单, row, 0));
+    const qint64 number =
+        tariffs::serial_from_display_text(platform::listview_cell_text(ui->表单, row, 0));
     if (number == 0) return;
     bool ok = false;
     const std::optional<ChargeRecordFields> bill =

@@ -10,6 +10,7 @@
 #include "platform/query.h"
 #include "shell/operation_log.h"
 #include "shell/permissions.h"
+#include "tariffs/bills.h"
 
 namespace charging {
 
@@ -17,7 +18,6 @@ namespace {
 
 using platform::OnFailure;
 
-const QString kNumero = QStringLiteral("№");
 const QString kLogFailed = QStringLiteral("添加日志失败！");
 
 ChargeRecordFields read_fields(const platform::RecordSet& rows) {
@@ -50,12 +50,12 @@ QString edited_bill_original_collector;
 SelectedSerial selected_serial(const QString& cell) {
     SelectedSerial out;
     if (cell.isEmpty()) return out;
-    if (!cell.startsWith(kNumero)) {
+    if (!cell.startsWith(tariffs::kNumeroSign)) {
         out.state = SelectedSerial::State::NotSerial;
         return out;
     }
     out.state = SelectedSerial::State::Serial;
-    out.serial = number_from_display(cell);
+    out.serial = tariffs::serial_from_display_text(cell);
     return out;
 }
 
@@ -156,8 +156,9 @@ VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
     if (!transaction.commit()) return failed();
 
     out.done = true;
-    if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("收费作废"),
-                                    QStringLiteral("流水号") + number_display_text(serial)))
+    if (!shell::write_operation_log(
+            QStringLiteral("收费管理"), QStringLiteral("收费作废"),
+            QStringLiteral("流水号") + tariffs::serial_display_text(serial)))
         out.messages << platform::information(kLogFailed);
     else
         out.messages << platform::information(QStringLiteral("作废成功！"));
@@ -235,11 +236,11 @@ ChargeEditOutcome save_charge_record_edit(platform::Connection& connection,
     if (!transaction.active() || !platform::db_execute(connection, sql) || !transaction.commit())
         return out;
     out.done = true;
-    const QString remark = QStringLiteral("修改收据号：") + number_display_text(r.bill_number) +
-                           QStringLiteral("把原实收金额：") +
-                           platform::to_text(r.original_received) + QStringLiteral("修改为：") +
-                           r.received + QStringLiteral("把原收费人员：") + r.original_collector +
-                           QStringLiteral("修改为：") + r.collector;
+    const QString remark =
+        QStringLiteral("修改收据号：") + tariffs::serial_display_text(r.bill_number) +
+        QStringLiteral("把原实收金额：") + platform::to_text(r.original_received) +
+        QStringLiteral("修改为：") + r.received + QStringLiteral("把原收费人员：") +
+        r.original_collector + QStringLiteral("修改为：") + r.collector;
     if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("收费修改"), remark))
         out.messages << platform::information(kLogFailed);
     out.messages << platform::information(QStringLiteral("修改成功！"));

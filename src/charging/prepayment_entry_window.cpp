@@ -115,7 +115,7 @@ bool PrepaymentEntryWindow::load_selected_row() {
     const int row = list_ ? platform::listview_selected_row(list_) : -1;
     const QString cell =
         column < 0 || row < 0 ? QString() : platform::listview_cell_text(list_, row, column);
-    receipt_ = receipt_number_from_display(cell);
+    receipt_ = tariffs::serial_from_display_text(cell);
     const StoredPrepayment stored = load_prepayment(store::main_connection(), receipt_);
     if (!stored.found || !is_receipt_cell(cell)) {
         // Nothing to load (the totals row, or the receipt column hidden): an empty form would
@@ -133,7 +133,7 @@ bool PrepaymentEntryWindow::load_selected_row() {
     ui->编辑框_预存金额->setText(platform::format_number(stored.amount, 2));
     ui->日期框_预存收费->setDate(stored.date.isValid() ? stored.date : platform::today());
     fill_collectors(&stored.collector);
-    setWindowTitle(QStringLiteral("预存修改－收据号(") + receipt_display_text(receipt_) +
+    setWindowTitle(QStringLiteral("预存修改－收据号(") + tariffs::serial_display_text(receipt_) +
                    QStringLiteral(")"));
     return true;
 }

@@ -22,6 +22,7 @@
 #include "shell/permissions.h"
 #include "shell/session.h"
 #include "store/main_database.h"
+#include "tariffs/bills.h"
 #include "ui_prepayment_page.h"
 
 namespace charging {
@@ -146,7 +147,7 @@ void PrepaymentPage::on_main_prepay_edit_click() {
         return;
     }
     const QString refusal =
-        prepayment_owner_refusal(store::main_connection(), receipt_number_from_display(cell),
+        prepayment_owner_refusal(store::main_connection(), tariffs::serial_from_display_text(cell),
                                  shell::current_operator, RowAction::Modify);
     if (!refusal.isEmpty()) {
         inform(refusal);
@@ -179,7 +180,7 @@ void PrepaymentPage::on_main_prepay_void_click() {
         inform(QStringLiteral("请在列设置中选择显示收据号列！"));
         return;
     }
-    const qint64 receipt = receipt_number_from_display(cell);
+    const qint64 receipt = tariffs::serial_from_display_text(cell);
     const QString refusal = prepayment_owner_refusal(store::main_connection(), receipt,
                                                      shell::current_operator, RowAction::Void);
     if (!refusal.isEmpty()) {
@@ -207,7 +208,7 @@ void PrepaymentPage::on_main_prepay_reprint_click() {
         inform(QStringLiteral("请在列设置中选择显示收据号列！"));
         return;
     }
-    print_prepay_receipts(receipt_number_from_display(cell), 1);
+    print_prepay_receipts(tariffs::serial_from_display_text(cell), 1);
 }
 
 bool PrepaymentPage::on_main_prepay_list_right_click(const QPoint& global_position) {

@@ -38,20 +38,6 @@ bool run_committed(platform::Connection& connection, const QString& sql, Message
 
 }  // namespace
 
-QString receipt_display_text(qint64 receipt_number) {
-    QString text = QString::number(receipt_number);
-    const qsizetype one = text.indexOf(u'1');
-    if (one >= 0) text.replace(one, 1, kReceiptMark);
-    return text;
-}
-
-qint64 receipt_number_from_display(const QString& cell) {
-    QString text = cell;
-    const qsizetype mark = text.indexOf(kReceiptMark);
-    if (mark >= 0) text.replace(mark, kReceiptMark.size(), QStringLiteral("1"));
-    return static_cast<qint64>(platform::to_number(text));
-}
-
 bool is_receipt_cell(const QString& cell) { return cell.startsWith(kReceiptMark); }
 
 qint64 next_prepayment_receipt_number(platform::Connection& connection, bool* ok) {
@@ -188,7 +174,7 @@ PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 rec
     if (changed == 0) {
         // The row is gone: nothing was changed, so saying so would be false.
         out.messages.push_back(tariffs::info_message(QStringLiteral("修改失败，找不到收据号") +
-                                                     receipt_display_text(receipt) +
+                                                     tariffs::serial_display_text(receipt) +
                                                      QStringLiteral("的记录！")));
         return out;
     }

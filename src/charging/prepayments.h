@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "charging/prepay_settlement.h"
+#include "tariffs/bills.h"
 
 namespace platform {
 struct Connection;
@@ -21,14 +22,10 @@ extern int prepayment_entry_mode;
 inline constexpr int kPrepaymentModify = 1;
 
 inline const QString kPrepayGroup = QStringLiteral("预存管理");
-inline const QString kReceiptMark = QStringLiteral("№");
+inline const QString kReceiptMark = tariffs::kNumeroSign;
 inline const QString kPrepayColumnClass = QStringLiteral("预存明细");
 inline const QString kReceiptColumnTitle = QStringLiteral("收据号");
 
-// The receipt number as the lists show it: its first "1" replaced by "№"
-// (1000000001 -> "№000000001"), and back.
-QString receipt_display_text(qint64 receipt_number);
-qint64 receipt_number_from_display(const QString& cell);
 // A list cell that holds a receipt number (not the totals row, not another column).
 bool is_receipt_cell(const QString& cell);
 

@@ -8,6 +8,7 @@
 #include "platform/db.h"
 #include "platform/query.h"
 #include "shell/operation_log.h"
+#include "tariffs/bills.h"
 
 namespace charging {
 
@@ -56,8 +57,8 @@ std::vector<qint64> reprintable_numbers(platform::Connection& connection, Reprin
 
 ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& r) {
     ReprintOutcome out;
-    const qint64 first = number_from_display(r.first);
-    const qint64 last = number_from_display(r.last);
+    const qint64 first = tariffs::serial_from_display_text(r.first);
+    const qint64 last = tariffs::serial_from_display_text(r.last);
     const int per_pause = static_cast<int>(platform::to_number(r.per_pause));
     const int pause = static_cast<int>(platform::to_number(r.pause));
     if (per_pause <= 0) {
@@ -84,7 +85,7 @@ ReprintOutcome run_receipt_reprint(platform::Connection& connection, const Repri
         if (!shell::write_operation_log(
                 QStringLiteral("打印设置"), QStringLiteral("收据重打"),
                 (charge ? QStringLiteral("打印收费流水号：") : QStringLiteral("打印预存收据号：")) +
-                    number_display_text(n)))
+                    tariffs::serial_display_text(n)))
             out.messages << platform::information(kLogFailed);
         if (printed_since_pause >= per_pause) {
             printed_since_pause = 0;

@@ -8,8 +8,9 @@
 #include "platform/money.h"
 #include "platform/query.h"
 #include "shell/system_parameters.h"
-#include "tariffs/prepay_balances.h"
 #include "tariffs/base_quantity.h"
+#include "tariffs/bills.h"
+#include "tariffs/prepay_balances.h"
 #include "tariffs/tiers.h"
 
 namespace reports {
@@ -21,9 +22,6 @@ using platform::sql_number;
 using platform::sql_quote;
 
 namespace {
-
-const QString kOneChar = QStringLiteral("1");
-const QString kNumeroSign = QStringLiteral("№");
 
 void say(std::vector<ReceiptMessage>* messages, const QString& text,
          platform::MsgIcon icon = platform::MsgIcon::None) {
@@ -81,22 +79,6 @@ bool rebuild_print_database() {
         return false;
     }
     return platform::db_open_access_file(print, target, QString());
-}
-
-QString serial_display_text(qint64 number) {
-    QString text = QString::number(number);
-    const int at = text.indexOf(kOneChar);
-    if (at >= 0) text.replace(at, 1, kNumeroSign);
-    return text;
-}
-
-qint64 serial_from_display_text(const QString& text) {
-    QString digits = platform::text_trim(text);
-    const int at = digits.indexOf(kNumeroSign);
-    if (at >= 0) digits.replace(at, 1, kOneChar);
-    bool ok = false;
-    const qint64 value = digits.toLongLong(&ok);
-    return ok ? value : 0;
 }
 
 QString to_half_width(const QString& text) {
@@ -332,8 +314,8 @@ ReceiptBuild build_charge_receipt(Connection& main, qint64 serial) {
         "应收金额,实收金额,预存扣款,减免金额,滞纳金,减免用量,收费人员,实收大写,发票号) values (" +
             sql_quote(household) + "," + sql_quote(name) + "," + sql_quote(street) + "," +
             sql_quote(address) + "," + sql_quote(card) + "," +
-            sql_quote(serial_display_text(serial)) + ",'现金缴费'," + sql_quote(paid_on) + "," +
-            num(before) + "," + num(after) + "," +
+            sql_quote(tariffs::serial_display_text(serial)) + ",'现金缴费'," + sql_quote(paid_on) +
+            "," + num(before) + "," + num(after) + "," +
             num(platform::recordset_field_number(totals, "应收金额")) + "," + num(paid) + "," +
             num(platform::recordset_field_number(totals, "预存扣款")) + "," +
             num(platform::recordset_field_number(totals, "减免金额")) + "," +
@@ -392,7 +374,7 @@ ReceiptBuild build_prepay_receipt(Connection& main, qint64 receipt_number,
         sql_quote(household) + "," + sql_quote(platform::recordset_field_text(row, "用户名")) +
         "," + sql_quote(platform::recordset_field_text(row, "居住街道")) + "," +
         sql_quote(platform::recordset_field_text(row, "详细地址")) + "," +
-        sql_quote(serial_display_text(receipt_number)) + ",'预存缴费'," +
+        sql_quote(tariffs::serial_display_text(receipt_number)) + ",'预存缴费'," +
         sql_quote(paid_on.isValid() ? platform::date_ymd_text(paid_on) : QString()) + "," +
         num(settled_with_it == 0 ? balance - amount
                                  : platform::round_cents(balance - amount + settled_with_it)) +

@@ -31,11 +31,6 @@ QString office_name(platform::Connection& main);
 // the connection's error text set, when either step fails.
 bool rebuild_print_database();
 
-// A number as receipts, lists and boxes show it: its first "1" replaced by "№".
-QString serial_display_text(qint64 number);
-// The reverse: the first "№" replaced by "1", read as a number (0 when it is none).
-qint64 serial_from_display_text(const QString& text);
-
 // Full-width letters, digits and signs made half-width (the household numbers of old imports
 // carry full-width digits).
 QString to_half_width(const QString& text);

@@ -8,6 +8,22 @@
 
 namespace tariffs {
 
+QString serial_display_text(qint64 number) {
+    QString text = QString::number(number);
+    const qsizetype one = text.indexOf(u'1');
+    if (one >= 0) text.replace(one, 1, kNumeroSign);
+    return text;
+}
+
+qint64 serial_from_display_text(const QString& text) {
+    QString digits = platform::text_trim(text);
+    const qsizetype sign = digits.indexOf(kNumeroSign);
+    if (sign >= 0) digits.replace(sign, kNumeroSign.size(), QStringLiteral("1"));
+    bool ok = false;
+    const qint64 number = digits.toLongLong(&ok);
+    return ok ? number : 0;
+}
+
 using platform::sql_number;
 using platform::sql_quote;
 

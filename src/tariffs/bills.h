@@ -21,13 +21,19 @@ using Messages = std::vector<Message>;
 inline Message plain_message(const QString& text) { return {text, kInfoCaption, true}; }
 inline Message info_message(const QString& text) { return {text, kInfoCaption, false}; }
 
-inline const QString kCollectorUnknown = QStringLiteral("未知");     // born unpaid
+inline const QString kCollectorUnknown = QStringLiteral("未知");      // born unpaid
 inline const QString kCollectorPrepaid = QStringLiteral("预存扣款");  // settled at birth
 inline const QString kParkingFeeName = QStringLiteral("停车费");
 inline const QString kReductionByAmount = QStringLiteral("按金额");
 inline const QString kReductionByQuantity = QStringLiteral("按用量");
 // The fixed start of the monthly commit's numbers: the first 收据号 and 流水号 are 1000000001.
 inline constexpr qint64 kFixedNumberStart = 1000000000;
+
+// How lists, boxes and receipts show a 收据号 or 流水号: its first "1" written as "№"
+// (1000000001 -> "№000000001"); and back, blanks around it ignored, 0 when the text is no number.
+inline const QString kNumeroSign = QStringLiteral("№");
+QString serial_display_text(qint64 number);
+qint64 serial_from_display_text(const QString& text);
 
 // 标志 and 收费标志.
 inline constexpr int kBillValid = 1;

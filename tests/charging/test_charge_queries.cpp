@@ -5,6 +5,7 @@
 #include "charging/payments.h"
 #include "charging_fixture.h"
 #include "platform/query.h"
+#include "tariffs/bills.h"
 
 namespace charging_test {
 namespace {
@@ -20,13 +21,13 @@ TEST(NumberDisplay, FirstOneBecomesTheSignAndBack) {
     const Case cases[] = {
         {1000000001, "№000000001"}, {2100001, "2№00001"}, {2, "2"}, {10000000001, "№0000000001"}};
     for (const Case& c : cases) {
-        EXPECT_EQ(charging::number_display_text(c.number), s(c.shown)) << c.number;
-        EXPECT_EQ(charging::number_from_display(s(c.shown)), c.number) << c.shown;
+        EXPECT_EQ(tariffs::serial_display_text(c.number), s(c.shown)) << c.number;
+        EXPECT_EQ(tariffs::serial_from_display_text(s(c.shown)), c.number) << c.shown;
     }
-    EXPECT_EQ(charging::number_from_display(s("1000000001")), 1000000001);
-    EXPECT_EQ(charging::number_from_display(s(" №0005 ")), 10005);
-    EXPECT_EQ(charging::number_from_display(s("")), 0);
-    EXPECT_EQ(charging::number_from_display(s("№abc")), 0);
+    EXPECT_EQ(tariffs::serial_from_display_text(s("1000000001")), 1000000001);
+    EXPECT_EQ(tariffs::serial_from_display_text(s(" №0005 ")), 10005);
+    EXPECT_EQ(tariffs::serial_from_display_text(s("")), 0);
+    EXPECT_EQ(tariffs::serial_from_display_text(s("№abc")), 0);
 }
 
 TEST(PaidQueryStatement, TickedEmptyConditionsRefusedInOrder) {
@@ -140,7 +141,7 @@ TEST_F(ChargeQueries, ConditionsAndQuickLookUpsKeepTypedQuotesAsValues) {
     EXPECT_EQ(count_rows(charging::card_paid_statement(s("x' or '1'='1"))), 0);
     EXPECT_TRUE(platform::query_exists(db(), charging::invoice_lookup_statement(s("F'1"))));
     EXPECT_EQ(count_rows(charging::invoice_paid_statement(s("F'1"))), 2);
-    const qint64 serial = charging::number_from_display(s("№000000002"));
+    const qint64 serial = tariffs::serial_from_display_text(s("№000000002"));
     EXPECT_TRUE(platform::query_exists(db(), charging::serial_lookup_statement(serial)));
     EXPECT_EQ(count_rows(charging::serial_paid_statement(serial)), 1);
     // The unpaid bill is no paid row.

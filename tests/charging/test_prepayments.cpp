@@ -4,6 +4,7 @@
 #include "charging/prepayment_queries.h"
 #include "charging/prepayments.h"
 #include "charging_fixture.h"
+#include "tariffs/bills.h"
 
 namespace charging_test {
 namespace {
@@ -195,9 +196,9 @@ TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
 }
 
 TEST_F(Prepayments, ReceiptDisplayForm) {
-    EXPECT_EQ(charging::receipt_display_text(1000000001), s("№000000001"));
-    EXPECT_EQ(charging::receipt_display_text(2100000001), s("2№00000001"));
-    EXPECT_EQ(charging::receipt_number_from_display(s("№000000001")), 1000000001);
+    EXPECT_EQ(tariffs::serial_display_text(1000000001), s("№000000001"));
+    EXPECT_EQ(tariffs::serial_display_text(2100000001), s("2№00000001"));
+    EXPECT_EQ(tariffs::serial_from_display_text(s("№000000001")), 1000000001);
     EXPECT_TRUE(charging::is_receipt_cell(s("№000000001")));
     EXPECT_FALSE(charging::is_receipt_cell(s("合计：")));
 }

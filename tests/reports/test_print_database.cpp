@@ -4,6 +4,7 @@
 
 #include "receipt_fixture.h"
 #include "reports/print_database.h"
+#include "tariffs/bills.h"
 
 namespace reports_test {
 namespace {
@@ -22,10 +23,10 @@ TEST(ReceiptNumbers, FirstOneBecomesTheNumeroSignAndBack) {
     };
     for (const Case& c :
          {Case{1000000001, "№000000001"}, Case{2100, "2№00"}, Case{2000, "2000"}, Case{11, "№1"}}) {
-        EXPECT_EQ(reports::serial_display_text(c.number), s(c.shown));
-        EXPECT_EQ(reports::serial_from_display_text(s(c.shown)), c.number);
+        EXPECT_EQ(tariffs::serial_display_text(c.number), s(c.shown));
+        EXPECT_EQ(tariffs::serial_from_display_text(s(c.shown)), c.number);
     }
-    EXPECT_EQ(reports::serial_from_display_text(s("abc")), 0);
+    EXPECT_EQ(tariffs::serial_from_display_text(s("abc")), 0);
 }
 
 TEST(ReceiptNumbers, TierNamesAndHalfWidth) {
