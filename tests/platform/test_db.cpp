@@ -170,6 +170,7 @@ TEST_F(DbTest, OnlyOneStatementRuns) {
     EXPECT_FALSE(db_execute(conn, QStringLiteral("delete from 街道; drop table 街道")));
     EXPECT_EQ(count("select * from 街道"), 1);
     EXPECT_TRUE(db_execute(conn, QStringLiteral("delete from 街道 ;")));
+    EXPECT_EQ(count("select * from 街道"), 0);
 }
 
 TEST_F(DbTest, RecordSetFieldsByNameAndPosition) {
