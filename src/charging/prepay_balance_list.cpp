@@ -67,9 +67,7 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
                                                 QStringLiteral("b.户号")) +
             QStringLiteral("),0)"));
     if (!due.execute()) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(tariffs::plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
     }
     return out;
 }
@@ -93,9 +91,7 @@ tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& c
     tariffs::BalanceOutcome out;
     platform::Transaction transaction(connection);
     if (!transaction.active()) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(tariffs::plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
         return out;
     }
     out.messages = rebuild_balances_with_amounts_due(connection, balance_shortfall_insert());
@@ -104,14 +100,10 @@ tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& c
     if (!platform::db_execute(connection,
                               QStringLiteral("update 预存结余 set 标记=1 where 应扣金额>0 and "
                                              "应扣金额-ifnull(结余金额,0)>0.0000001"))) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(tariffs::plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
     }
     if (!transaction.commit() && out.ok) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(tariffs::plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
     }
     return out;
 }

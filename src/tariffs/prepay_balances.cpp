@@ -60,9 +60,7 @@ void rebuild_grouped_steps(platform::Connection& connection, const std::function
                            BalanceOutcome& out) {
     if (!run_fixed(connection, QStringLiteral("delete from 预存结余"), out)) return;
     if (!fill()) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
         return;
     }
     // Each household's deductions and amounts due over all of its bills: its own number's and
@@ -106,9 +104,7 @@ BalanceOutcome rebuild_grouped(platform::Connection& connection,
     BalanceOutcome out;
     platform::Transaction transaction(connection);
     if (!transaction.active()) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
         return out;
     }
     rebuild_grouped_steps(connection, fill, out);
@@ -153,9 +149,7 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
     BalanceOutcome out;
     platform::Transaction transaction(connection);
     if (!transaction.active()) {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        out.messages.push_back(plain_message(out.error));
+        out.fail(platform::db_last_error(connection));
         return out;
     }
     const auto report = [&](bool done) {

@@ -15,6 +15,13 @@ struct BalanceOutcome {
     bool ok = true;     // every step succeeded
     QString error;      // the database's text of the first failure
     Messages messages;  // what to show, in order (plain boxes)
+
+    // A step failed with the database's text: not ok, the text kept and shown.
+    void fail(const QString& database_text) {
+        ok = false;
+        error = database_text;
+        messages.push_back(plain_message(database_text));
+    }
 };
 
 // A household's bills are those of its own number and of its meter accounts
