@@ -1,0 +1,316 @@
+// One household's bill: reads what the bill needs besides its readings, settles reductions by
+// amount, carry-over and the prepaid balance, numbers the bill and writes it with its surcharge
+// lines, its readings' billing marks and its reduction record, all or nothing.
+#include <optional>
+
+#include "platform/convert.h"
+#include "platform/money.h"
+#include "platform/query.h"
+#include "tariffs/charge_engine_steps.h"
+#include "tariffs/prepay_balances.h"
+
+namespace tariffs {
+namespace engine {
+
+using platform::money_positive;
+using platform::round_cents;
+using platform::round_to;
+
+namespace {
+
+// What one bill needs to know besides its readings, read in one statement: the household's
+// reduction type, its latest carry-over, whether it has a valid prepayment, whether the balance
+// work tables hold rows, and the largest bill number and payment serial. Nothing of it changes
+// while the bill is priced, so reading it at once gives what reading it step by step would.
+struct BillContext {
+    bool ok = false;
+    QString reduction_type;
+    double carry_over = 0;
+    bool has_prepayment = false;
+    bool work_tables_used = true;
+    qint64 largest_bill_number = 0;
+    qint64 largest_serial = 0;
+    QString error;
+};
+
+BillContext bill_context(platform::Connection& connection, const QString& household) {
+    BillContext context;
+    // Prepared once per connection; the household is bound three times.
+    static const QString who = QStringLiteral("?");
+    static const QString head =
+        QStringLiteral("select (select top 1 减免类型 from 减免设置 where 户号=") + who +
+        QStringLiteral(") as 类型,(select top 1 本月接转 from 总收费 where 户号=") + who +
+        QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
+                       "where 户号=") +
+        who + QStringLiteral(" and 标志=1) as 预存,");
+    static const QString tail = QStringLiteral(
+        " as 结余行,(select top 1 收据号 from 抄表总表 order by 收据号 DESC) as 收据,(select top 1 "
+        "流水号 from 总收费 order by 流水号 DESC) as 流水");
+    const auto open = [&](platform::RecordSet& row, const QString& sql) {
+        platform::PreparedStatement statement(connection, sql);
+        for (int i = 1; i <= 3; ++i) statement.bind_text(i, household);
+        return statement.open(row, platform::OnFailure::Quiet);
+    };
+    static const QString with_tables =
+        head + QStringLiteral("(select count(*) from 预存结余)+(select count(*) from 预存结余新)") +
+        tail;
+    static const QString without_tables = head + QStringLiteral("1") + tail;
+    platform::RecordSet row;
+    context.ok = open(row, with_tables);
+    bool tables_counted = context.ok;
+    if (!context.ok) {
+        // A work table that a failed rebuild left missing: count nothing, empty both anyway.
+        context.ok = open(row, without_tables);
+    }
+    if (!context.ok) {
+        context.error = platform::db_last_error(connection);
+        return context;
+    }
+    context.reduction_type = platform::recordset_field_text(row, 0);
+    context.carry_over = finite(platform::recordset_field_number(row, 1));
+    context.has_prepayment = platform::recordset_field_number(row, 2) > 0;
+    context.work_tables_used = !tables_counted || platform::recordset_field_number(row, 3) > 0;
+    context.largest_bill_number = static_cast<qint64>(platform::recordset_field_number(row, 4));
+    context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 5));
+    return context;
+}
+
+// The household's prepaid balance after the grouped rebuild. A household without a valid
+// prepayment has nothing to rebuild: the work tables end empty and the balance is 0, as the
+// rebuild would leave them, without its seven other statements.
+double household_balance(platform::Connection& connection, const QString& household,
+                         const BillContext& context) {
+    if (!context.has_prepayment) {
+        if (context.work_tables_used) empty_prepayment_work_tables(connection);
+        return 0;
+    }
+    rebuild_household_prepayment_balances(connection, household);
+    return finite(grouped_balance_of(connection, household));
+}
+
+}  // namespace
+
+// One household's bill. With `own_savepoint` its writes are all or nothing by themselves;
+// without, the caller's savepoint guards them and must be rolled back when the outcome is not
+// ok (a failed write may leave the writes before it).
+ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
+                               const FeeItemSwitches& item,
+                               const shell::SystemParameters& parameters, bool own_savepoint,
+                               PriceBook* book) {
+    ChargeOutcome out;
+    // The writes of this bill: all of them or none; a bill that cannot have them guarded is
+    // not written at all.
+    std::optional<platform::Transaction> bill_run;
+    if (own_savepoint) {
+        bill_run.emplace(connection);
+        if (!bill_run->active()) {
+            out.result = 0;
+            out.error = platform::db_last_error(connection);
+            out.messages.push_back(plain_message(out.error));
+            return out;
+        }
+    }
+    const QDate today = platform::today();
+    const BillContext context = bill_context(connection, household);
+    if (!context.ok) {
+        out.result = 0;
+        out.error = context.error;
+        out.messages.push_back(plain_message(out.error));
+        return out;
+    }
+    HouseholdCharges c =
+        price_household(connection, household, item, today, true, &context.reduction_type, book);
+    if (!c.any) return out;  // nothing to bill (or the readings could not be read)
+
+    const double bill_price = money_positive(c.quantity) ? round_to(c.readings_charge / c.quantity, 2)
+                                                         : 0.0;
+    double total = c.billed;
+    const double billed = c.billed;
+    double reduction = 0;
+    if (c.reduction_type == kReductionByAmount)
+        reduction = finite(get_partial_reduction(connection, household, 1, kReductionByAmount));
+    total = round_to(total - reduction, 2);
+    if (!money_positive(total)) return out;  // fully reduced: nothing is written
+
+    const bool personal = parameters.personal_account == kOn;
+    double carry_in = 0;
+    bool covered = false;
+    double covered_amount = 0;
+    if (personal) {
+        carry_in = context.carry_over;
+        if (money_positive(total - carry_in)) {
+            total -= carry_in;
+        } else {
+            covered = true;
+            covered_amount = total;
+        }
+    }
+
+    const double balance = household_balance(connection, household, context);
+    const double from_balance = money_positive(balance) ? round_to(total, 2) : 0.0;
+    total -= balance;
+    const bool settled = !money_positive(total);
+
+    double asked = 0;  // A
+    double carry_out = 0;  // K
+    if (money_positive(total)) {
+        asked = platform::round_amount(total, shell::rounding_mode(parameters));
+        carry_out = round_cents(asked - total);
+    }
+
+    // Numbers: the largest plus 1, a largest of 0 (or none) counting as 1000000000.
+    const qint64 N = (context.largest_bill_number == 0 ? kFixedNumberStart
+                                                       : context.largest_bill_number) +
+                     1;
+    const qint64 L =
+        (context.largest_serial == 0 ? kFixedNumberStart : context.largest_serial) + 1;
+
+    if (!personal) {
+        carry_in = 0;
+        carry_out = 0;
+    }
+
+    ChargeRecord bill;
+    bill.number = household;
+    bill.bill_number = N;
+    bill.surcharge_total = c.surcharges;
+    bill.carry_in = carry_in;
+    bill.reading_date = c.date;
+    bill.charge_date = c.date;
+    bill.amount_billed = billed;
+    bill.quantity = c.quantity;
+    bill.reduction_amount = reduction;
+    bill.reduction_quantity = c.quantity_reduction;
+    bill.price = bill_price;
+    bill.fee_item = c.fee_item;
+    bill.price_category = c.category;
+    bill.reader = c.reader;
+    const bool has_balance = money_positive(balance);
+    if (covered) {
+        out.bill_case = 'a';
+        bill.amount_to_collect = covered_amount;
+        bill.carry_out = round_cents(carry_in - covered_amount);
+        bill.amount_billed = std::fabs(billed);
+    } else if (money_positive(asked) && !settled) {
+        out.bill_case = 'b';
+        bill.amount_to_collect = asked;
+        bill.carry_out = carry_out;
+        bill.prepaid_deduction = balance;
+    } else if (has_balance && settled) {
+        out.bill_case = 'c';
+        bill.carry_out = round_cents(billed - from_balance - carry_in - reduction);
+        bill.prepaid_deduction = from_balance;
+    } else if (has_balance && platform::money_is_zero(asked)) {
+        // The rest rounded to nothing: what is left unasked is still owed, so it is carried as
+        // a debt (the rounding difference), under the same sign rule as every carry-over.
+        out.bill_case = 'd';
+        bill.carry_out = round_cents(asked - total);
+        bill.prepaid_deduction = balance;
+    }
+
+    QString reading_ids;
+    if (out.bill_case != 0) {
+        if (out.bill_case == 'b') {
+            bill.collector = kCollectorUnknown;
+            bill.unpaid = kBillUnpaid;
+        } else {
+            bill.collector = kCollectorPrepaid;
+            bill.unpaid = kBillPaid;
+            bill.payment_serial = L;
+        }
+        // The lines go in with their bill only, so none is left under a number a later bill
+        // takes.
+        Writer writer{connection, out};
+        for (SurchargeLine& line : c.lines) {
+            line.bill_number = N;
+            if (!insert_surcharge_line(connection, line)) {
+                writer.failed();
+                out.messages.push_back(plain_message(out.error));
+                return out;
+            }
+        }
+        if (!insert_bill(connection, bill)) {
+            writer.failed();
+            out.messages.push_back(plain_message(out.error));
+            out.messages.push_back(plain_message(bill_insert_statement(bill)));
+            return out;
+        }
+        platform::PreparedStatement mark(
+            connection, bill.payment_serial
+                            ? QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=?,流水号=?,"
+                                             "价格=?,实收量=? where 编号=?")
+                            : QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=?,"
+                                             "价格=?,实收量=? where 编号=?"));
+        for (const PricedReading& r : c.readings) {
+            reading_ids += QString::number(r.id) + u'|';
+            int at = 1;
+            mark.bind_integer(at++, N);
+            if (bill.payment_serial) mark.bind_integer(at++, L);
+            mark.bind_number(at++, r.unit_price);
+            mark.bind_number(at++, r.quantity);
+            mark.bind_integer(at, r.id);
+            if (!mark.execute()) {
+                writer.failed();
+                QString update = QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=") +
+                                 QString::number(N);
+                if (bill.payment_serial)
+                    update += QStringLiteral(",流水号=") + QString::number(L);
+                update += QStringLiteral(",价格=") + platform::sql_number(r.unit_price) +
+                          QStringLiteral(",实收量=") + platform::sql_number(r.quantity) +
+                          QStringLiteral(" where 编号=") + QString::number(r.id);
+                out.messages.push_back(plain_message(out.error));
+                out.messages.push_back(plain_message(update));
+                return out;
+            }
+        }
+        out.bill_written = true;
+        out.bill_number = N;
+        if (bill.payment_serial) out.payment_serial = L;
+    }
+
+    // The reduction is recorded with its bill only: without a bill it was not granted, so it
+    // takes no bill number and uses up no count of a count-limited reduction.
+    ReductionRecord record{household, reduction, c.quantity_reduction, reading_ids, today, N,
+                           QString()};
+    if (out.bill_written && money_positive(reduction) && c.reduction_type == kReductionByAmount) {
+        record.type = kReductionByAmount;
+    } else if (out.bill_written && c.quantity_reduction > 0 &&
+               c.reduction_type == kReductionByQuantity) {
+        record.type = kReductionByQuantity;
+        record.date = c.date;
+    }
+    if (!record.type.isEmpty()) {
+        Writer writer{connection, out};
+        if (!writer.run(reduction_record_insert_statement(record))) return out;
+    }
+    if (bill_run && !bill_run->commit()) {
+        out.result = 0;
+        out.error = platform::db_last_error(connection);
+        out.bill_written = false;
+        out.bill_case = 0;
+        out.messages.push_back(plain_message(out.error));
+    }
+    return out;
+}
+
+}  // namespace engine
+
+using namespace engine;
+
+ChargeOutcome generate_household_charges(platform::Connection& connection,
+                                         const QString& household, const QString& zero_usage,
+                                         const QString& billing_mode, const QString& fee_item,
+                                         const QString& tiered,
+                                         const shell::SystemParameters& parameters) {
+    return generate_household_charges(connection, household,
+                                      FeeItemSwitches{zero_usage, billing_mode, fee_item, tiered},
+                                      parameters);
+}
+
+ChargeOutcome generate_household_charges(platform::Connection& connection,
+                                         const QString& household, const FeeItemSwitches& item,
+                                         const shell::SystemParameters& parameters) {
+    return charge_household(connection, household, item, parameters, true);
+}
+
+}  // namespace tariffs
