@@ -71,6 +71,9 @@ public:
     void on_balance_query_cancel_click();
 
 private:
+    // The first ticked radio button's position, -1 when none is.
+    int chosen_condition() const;
+
     std::unique_ptr<Ui::HouseholdBalanceWindow> ui;
     QTableView* list_;
 };

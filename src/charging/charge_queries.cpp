@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "charging/list_cells.h"
+#include "charging/list_queries.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -41,35 +42,29 @@ QString paid_select() {
 
 PaidQueryOutcome paid_query_statement(const PaidQueryForm& f) {
     using Focus = PaidQueryOutcome::Focus;
-    struct Condition {
-        bool ticked;
-        const QString& value;
-        const char16_t* column;
-        const char16_t* refusal;
-        Focus focus;
-    };
-    const Condition conditions[] = {
-        {f.by_collector, f.collector, u"总收费.收费人员", u"收费人费不能为空!", Focus::Collector},
-        {f.by_street, f.street, u"用户信息表.居住街道", u"居住街道不能为空!", Focus::Street},
-        {f.by_reader, f.reader, u"总收费.抄表人员", u"抄表人员不能为空!", Focus::Reader},
-        {f.by_fee_item, f.fee_item, u"总收费.收费项目", u"收费项目不能为空!", Focus::FeeItem},
-    };
+    // Each ticked condition adds its column with a blank after it; the focus goes to the box of
+    // the first one left empty.
+    const ChosenConditions chosen = choose_conditions({
+        quoted_condition(f.by_collector, f.collector, QStringLiteral("收费人费不能为空!"),
+                         QStringLiteral(" and 总收费.收费人员="), QStringLiteral(" ")),
+        quoted_condition(f.by_street, f.street, QStringLiteral("居住街道不能为空!"),
+                         QStringLiteral(" and 用户信息表.居住街道="), QStringLiteral(" ")),
+        quoted_condition(f.by_reader, f.reader, QStringLiteral("抄表人员不能为空!"),
+                         QStringLiteral(" and 总收费.抄表人员="), QStringLiteral(" ")),
+        quoted_condition(f.by_fee_item, f.fee_item, QStringLiteral("收费项目不能为空!"),
+                         QStringLiteral(" and 总收费.收费项目="), QStringLiteral(" ")),
+    });
     PaidQueryOutcome out;
-    QString sql = paid_select() + u' ';
-    for (const Condition& c : conditions) {
-        if (!c.ticked) continue;
-        if (c.value.isEmpty()) {
-            out.message = QString::fromUtf16(c.refusal);
-            out.focus = c.focus;
-            return out;
-        }
-        sql += QStringLiteral(" and ") + QString::fromUtf16(c.column) + u'=' + sql_quote(c.value) +
-               u' ';
+    if (!chosen.ok) {
+        constexpr Focus kFocus[] = {Focus::Collector, Focus::Street, Focus::Reader, Focus::FeeItem};
+        out.message = chosen.refusal;
+        out.focus = kFocus[chosen.refused];
+        return out;
     }
-    sql += QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
-           QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to) +
-           QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.流水号,总收费.收据号");
-    out.statement = sql;
+    out.statement = paid_select() + u' ' + chosen.clause +
+                    QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
+                    QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to) +
+                    QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.流水号,总收费.收据号");
     return out;
 }
 

@@ -1,6 +1,5 @@
 #include "charging/charge_query_page.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -8,6 +7,7 @@
 #include "charging/charge_queries.h"
 #include "charging/charge_query_window.h"
 #include "charging/charge_record_edit_window.h"
+#include "charging/list_page.h"
 #include "charging/payment_changes.h"
 #include "charging/receipt_reprint.h"
 #include "lists/list_columns.h"
@@ -28,14 +28,6 @@ namespace charging {
 namespace {
 
 using platform::inform;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Writes a list's rows straight into the page's list as the core hands them over.
 class BuilderSink : public ListRowSink {
@@ -68,12 +60,10 @@ void fill_rows(QTableView* list, const QString& column_class,
     list->setFocus();
 }
 
-// Asks for one quick look-up's entry; empty when cancelled or left blank.
+// Asks for one quick look-up's entry, trimmed; empty when cancelled or left blank.
 QString ask(const QString& prompt, const QString& caption, const QString& initial,
             QWidget* parent) {
-    QString entry;
-    if (!platform::input_box(prompt, caption, initial, &entry, parent)) return {};
-    return platform::text_trim(entry);
+    return platform::text_trim(ask_entry(prompt, caption, initial, parent));
 }
 
 }  // namespace
@@ -281,16 +271,11 @@ void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& 
     shell::charge_query_kind = kPaidChargeKind;
     QTableView* list = page.query_list();
     platform::listview_clear_cell_colours(list);
-    platform::listview_clear_rows(list);
-    platform::listview_clear_columns(list);
-    const QList<QStringList> columns = platform::query_rows(
-        store::main_connection(),
+    lay_out_list_columns(
+        list,
         QStringLiteral(
             "select 列名,列宽 from 查询列 where 显示='真' and 类名='收费查询' order by 排序"),
         platform::OnFailure::Quiet);
-    for (const QStringList& c : columns)
-        platform::listview_insert_column(list, c.value(0),
-                                         static_cast<int>(platform::to_number(c.value(1))));
     page.form()->收费_查询->setFocus();
 }
 

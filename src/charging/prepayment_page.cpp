@@ -1,12 +1,12 @@
 #include "charging/prepayment_page.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 
 #include "charging/charging_hooks.h"
+#include "charging/list_page.h"
 #include "charging/prepayment_entry_window.h"
 #include "charging/prepayment_queries.h"
 #include "charging/prepayment_query_window.h"
@@ -33,13 +33,6 @@ QPointer<PrepaymentPage> g_page;
 
 using platform::inform;
 
-void show_boxes(const Messages& messages, QWidget* parent) {
-    for (const Message& m : messages)
-        platform::message_box(m.text, m.plain ? QString() : m.caption,
-                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, parent);
-}
-
 }  // namespace
 
 PrepaymentPage* prepayment_page() { return g_page.data(); }
@@ -48,21 +41,10 @@ void set_prepayment_page(PrepaymentPage* page) { g_page = page; }
 void fill_prepayment_list(QTableView* list, const QString& statement, QWidget* window) {
     if (!list) return;
     lists::refresh_list_colours(window, list, true);
-    lists::ListBuilder build(list, kPrepayColumnClass, window);
+    ListFill fill(list, kPrepayColumnClass, window);
     const PrepaymentListSummary summary = read_prepayment_rows(
-        store::main_connection(), statement,
-        [&build](int count) {
-            build.show_progress(count);
-            build.reserve_rows(count + 1);
-        },
-        [&build](const PrepaymentCells& cells) {
-            const int row = build.append_empty_row();
-            for (int k = 0; k < kPrepayListCells; ++k)
-                build.put_utf8(row, k, cells[static_cast<size_t>(k)]);
-        });
-    build.colour_row(build.append_row(prepayment_totals_row(summary.total)),
-                     lists::colour_from_bgr(255));
-    build.finish();
+        store::main_connection(), statement, fill.start(), fill.row<kPrepayListCells>());
+    fill.finish(prepayment_totals_row(summary.total));
 }
 
 PrepaymentPage::PrepaymentPage(QWidget* parent)
@@ -108,15 +90,13 @@ void PrepaymentPage::on_main_prepay_query_click() {
 }
 
 void PrepaymentPage::quick_query(const QString& prompt, const QString& caption, bool by_card) {
-    QString answer;
-    if (!platform::input_box(prompt, caption, QString(), &answer, window()) || answer.isEmpty())
-        return;
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    const QString answer = ask_entry(prompt, caption, QString(), window());
+    if (answer.isEmpty()) return;
+    WaitCursor wait;
     fill_prepayment_list(
         ui->预存明细_列表框,
         by_card ? prepayments_by_card_statement(answer) : prepayments_by_invoice_statement(answer),
         window());
-    QApplication::restoreOverrideCursor();
 }
 
 void PrepaymentPage::on_main_prepay_by_card_click() {
@@ -233,14 +213,8 @@ void on_main_nav_prepay_query_click(shell::MainWindow* window, PrepaymentPage& p
     if (window) window->select_content_page(shell::kPagePrepayments);
     QTableView* list = page.prepay_list();
     lists::refresh_list_colours(window, list, true);
-    platform::listview_clear_rows(list);
-    platform::listview_clear_columns(list);
-    const QList<QStringList> columns = platform::query_rows(
-        store::main_connection(),
-        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存明细'"));
-    for (const QStringList& c : columns)
-        platform::listview_insert_column(list, c.value(0),
-                                         static_cast<int>(platform::to_number(c.value(1))));
+    lay_out_list_columns(
+        list, QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存明细'"));
     page.form()->预存明细_查询->setFocus();
 }
 

@@ -29,6 +29,9 @@ public:
     void on_prepay_query_cancel_click();
 
 private:
+    // The first ticked radio button's position, -1 when none is.
+    int chosen_condition() const;
+
     std::unique_ptr<Ui::PrepaymentQueryWindow> ui;
     QTableView* list_;
 };

@@ -1,0 +1,84 @@
+#include "charging/list_page.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QTableView>
+
+#include "lists/list_colours.h"
+#include "platform/convert.h"
+#include "platform/dialogs.h"
+#include "platform/listview.h"
+#include "store/main_database.h"
+
+namespace charging {
+
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
+void show_boxes(const tariffs::Messages& messages, QWidget* parent) {
+    for (const tariffs::Message& m : messages)
+        platform::message_box(m.text, m.plain ? QString() : m.caption,
+                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
+                              platform::MsgButtons::Ok, parent);
+}
+
+ListFill::ListFill(QTableView* list, const QString& column_class, QWidget* window)
+    : build_(list, column_class, window) {}
+
+std::function<void(int count)> ListFill::start() {
+    return [this](int count) {
+        build_.show_progress(count);
+        build_.reserve_rows(count + 1);
+    };
+}
+
+void ListFill::put_row(std::span<const std::string_view> cells) {
+    const int row = build_.append_empty_row();
+    int column = 0;
+    for (std::string_view cell : cells) build_.put_utf8(row, column++, cell);
+}
+
+void ListFill::finish(const QStringList& totals) {
+    build_.colour_row(build_.append_row(totals), lists::colour_from_bgr(255));
+    build_.finish();
+}
+
+QString ask_entry(const QString& prompt, const QString& caption, const QString& initial,
+                  QWidget* parent) {
+    QString answer;
+    if (!platform::input_box(prompt, caption, initial, &answer, parent)) return {};
+    return answer;
+}
+
+void lay_out_list_columns(QTableView* list, const QString& statement,
+                          platform::OnFailure on_failure) {
+    platform::listview_clear_rows(list);
+    platform::listview_clear_columns(list);
+    const QList<QStringList> columns =
+        platform::query_rows(store::main_connection(), statement, on_failure);
+    for (const QStringList& c : columns)
+        platform::listview_insert_column(list, c.value(0),
+                                         static_cast<int>(platform::to_number(c.value(1))));
+}
+
+int first_checked(std::initializer_list<const QAbstractButton*> buttons) {
+    int position = 0;
+    for (const QAbstractButton* button : buttons) {
+        if (button->isChecked()) return position;
+        ++position;
+    }
+    return -1;
+}
+
+void offer_choices(QComboBox* box, const QStringList& entries) {
+    box->addItems(entries);
+    box->setCurrentIndex(-1);
+}
+
+void refuse(const QString& refusal, QWidget* field) {
+    platform::inform(refusal);
+    if (field) field->setFocus();
+}
+
+}  // namespace charging
