@@ -187,12 +187,10 @@ void HouseholdBalanceWindow::on_balance_query_ok_click() {
 void HouseholdBalanceWindow::on_balance_query_cancel_click() { reject(); }
 
 void on_main_nav_prepay_deduction_click(shell::MainWindow* window, BalancePage& page) {
-    if (window) window->select_content_page(shell::kPageBalances);
-    QTableView* list = page.balance_list();
-    lists::refresh_list_colours(window, list, true);
-    lay_out_list_columns(
-        list, QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存扣款'"));
-    page.form()->预存结余_查询->setFocus();
+    open_list_page(
+        window, shell::kPageBalances, page.balance_list(),
+        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存扣款'"),
+        page.form()->预存结余_查询);
 }
 
 }  // namespace charging

@@ -194,14 +194,10 @@ void ChargeQueryPage::on_main_charge_void_click() {
     if (!shell::require_permission(QStringLiteral("收费作废"))) return;
     const QString cell = selected_serial_cell(ui->收费查询列表框);
     const SelectedSerial selected = selected_serial(cell);
-    if (selected.state == SelectedSerial::State::Empty) {
-        inform(QStringLiteral("请选择待作废的记录！"));
+    if (!row_chosen(selected.state != SelectedSerial::State::Empty,
+                    selected.state != SelectedSerial::State::NotSerial, QStringLiteral("请选择待作废的记录！"),
+                    QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
-    }
-    if (selected.state == SelectedSerial::State::NotSerial) {
-        inform(QStringLiteral("请在列设置中选择显示系统流水列！"));
-        return;
-    }
     platform::Connection& db = store::main_connection();
     const QString refusal = void_refusal(db, selected.serial, shell::current_operator);
     if (!refusal.isEmpty()) {
@@ -233,14 +229,10 @@ void ChargeQueryPage::on_main_charge_edit_click() {
         return;
     }
     const SelectedSerial selected = selected_serial(selected_serial_cell(ui->收费查询列表框));
-    if (selected.state == SelectedSerial::State::Empty) {
-        inform(QStringLiteral("请选择待修改的记录！"));
+    if (!row_chosen(selected.state != SelectedSerial::State::Empty,
+                    selected.state != SelectedSerial::State::NotSerial, QStringLiteral("请选择待修改的记录！"),
+                    QStringLiteral("请在列设置中选择显示收据号列！")))
         return;
-    }
-    if (selected.state == SelectedSerial::State::NotSerial) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
     const QString refusal =
         edit_refusal(store::main_connection(), selected.serial, shell::current_operator);
     if (!refusal.isEmpty()) {
@@ -255,28 +247,20 @@ void ChargeQueryPage::on_main_charge_reprint_click() {
     if (!shell::require_permission(QStringLiteral("流水号重打"))) return;
     const QString cell = selected_serial_cell(ui->收费查询列表框);
     const SelectedSerial selected = selected_serial(cell);
-    if (selected.state == SelectedSerial::State::Empty) {
-        inform(QStringLiteral("请选择待修改的记录！"));
+    if (!row_chosen(selected.state != SelectedSerial::State::Empty,
+                    selected.state != SelectedSerial::State::NotSerial, QStringLiteral("请选择待修改的记录！"),
+                    QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
-    }
-    if (selected.state == SelectedSerial::State::NotSerial) {
-        inform(QStringLiteral("请在列设置中选择显示系统流水列！"));
-        return;
-    }
     platform::show_messages(reprint_payment_receipt(selected.serial, cell), window());
 }
 
 void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& page) {
-    window.select_content_page(shell::kPageChargeQuery);
     shell::charge_query_kind = kPaidChargeKind;
-    QTableView* list = page.query_list();
-    platform::listview_clear_cell_colours(list);
-    lay_out_list_columns(
-        list,
+    open_list_page(
+        &window, shell::kPageChargeQuery, page.query_list(),
         QStringLiteral(
             "select 列名,列宽 from 查询列 where 显示='真' and 类名='收费查询' order by 排序"),
-        platform::OnFailure::Quiet);
-    page.form()->收费_查询->setFocus();
+        page.form()->收费_查询, platform::OnFailure::Quiet);
 }
 
 }  // namespace charging

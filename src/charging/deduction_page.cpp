@@ -65,13 +65,11 @@ void DeductionPage::on_main_deduction_by_card_click() {
 }
 
 void on_main_nav_deduction_query_click(shell::MainWindow& window, DeductionPage& page) {
-    window.select_content_page(shell::kPageDeductions);
-    QTableView* list = page.deduction_list();
-    platform::listview_clear_cell_colours(list);
-    lay_out_list_columns(list, QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
-                                   platform::sql_quote(kDeductionColumnClass) +
-                                   QStringLiteral(" order by 排序"));
-    page.form()->扣款明细_查询->setFocus();
+    open_list_page(&window, shell::kPageDeductions, page.deduction_list(),
+                   QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
+                       platform::sql_quote(kDeductionColumnClass) +
+                       QStringLiteral(" order by 排序"),
+                   page.form()->扣款明细_查询);
 }
 
 }  // namespace charging

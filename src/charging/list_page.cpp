@@ -9,6 +9,7 @@
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
+#include "shell/main_window.h"
 #include "store/main_database.h"
 
 namespace charging {
@@ -60,6 +61,28 @@ void lay_out_list_columns(QTableView* list, const QString& statement,
     for (const QStringList& c : columns)
         platform::listview_insert_column(list, c.value(0),
                                          static_cast<int>(platform::to_number(c.value(1))));
+}
+
+void open_list_page(shell::MainWindow* window, int content_page, QTableView* list,
+                    const QString& columns_statement, QWidget* query_button,
+                    platform::OnFailure on_failure) {
+    if (window) window->select_content_page(content_page);
+    platform::listview_clear_cell_colours(list);
+    lay_out_list_columns(list, columns_statement, on_failure);
+    query_button->setFocus();
+}
+
+bool row_chosen(bool selected, bool right_column, const QString& nothing_selected,
+                const QString& wrong_column) {
+    if (!selected) {
+        platform::inform(nothing_selected);
+        return false;
+    }
+    if (!right_column) {
+        platform::inform(wrong_column);
+        return false;
+    }
+    return true;
 }
 
 int first_checked(std::initializer_list<const QAbstractButton*> buttons) {

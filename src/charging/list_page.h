@@ -22,6 +22,10 @@ class QComboBox;
 class QTableView;
 class QWidget;
 
+namespace shell {
+class MainWindow;
+}
+
 namespace charging {
 
 // The wait cursor for as long as a list fills.
@@ -62,6 +66,12 @@ private:
 QString ask_entry(const QString& prompt, const QString& caption, const QString& initial,
                   QWidget* parent);
 
+// A list page's navigation entry: the content page shown, its list emptied of rows and colours
+// and laid out with the columns the statement names, the focus on the page's query button.
+void open_list_page(shell::MainWindow* window, int content_page, QTableView* list,
+                    const QString& columns_statement, QWidget* query_button,
+                    platform::OnFailure on_failure = platform::OnFailure::Report);
+
 // Empties the list and lays out the columns the statement (列名, 列宽 of 查询列) names.
 void lay_out_list_columns(QTableView* list, const QString& statement,
                           platform::OnFailure on_failure = platform::OnFailure::Report);
@@ -71,6 +81,11 @@ int first_checked(std::initializer_list<const QAbstractButton*> buttons);
 
 // A drop-down's entries with none picked.
 void offer_choices(QComboBox* box, const QStringList& entries);
+
+// A row action's look at the selected row: false, after its box, when no row is selected or the
+// cell it needs is not in the column it has to be read from.
+bool row_chosen(bool selected, bool right_column, const QString& nothing_selected,
+                const QString& wrong_column);
 
 // A query window's refusal: the box, then the focus on the field it names (if any).
 void refuse(const QString& refusal, QWidget* field);

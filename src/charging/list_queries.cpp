@@ -18,6 +18,25 @@ QueryCondition fixed_condition(bool chosen, const QString& clause) {
     return {chosen, {}, {}, clause};
 }
 
+QueryCondition prepay_household_condition(bool chosen, const QString& household) {
+    return quoted_condition(chosen, household, QStringLiteral("待查询的户号不能为空！"),
+                            QStringLiteral(" and 用户信息表.户号  = "));
+}
+
+QueryCondition prepay_name_condition(bool chosen, const QString& name) {
+    return starts_with_condition(chosen, name, QStringLiteral("待查询的户名不能为空！"),
+                                 QStringLiteral(" and 用户信息表.用户名  LIKE "));
+}
+
+QueryCondition prepay_collector_condition(bool chosen, const QString& collector) {
+    return quoted_condition(chosen, collector, QStringLiteral("待查询的收费人员不能为空！"),
+                            QStringLiteral(" and 预存明细.收费人员="));
+}
+
+QueryCondition prepay_street_condition(bool chosen, const QString& street, const QString& refusal) {
+    return quoted_condition(chosen, street, refusal, QStringLiteral(" and 用户信息表.居住街道="));
+}
+
 ChosenConditions choose_conditions(std::initializer_list<QueryCondition> conditions) {
     ChosenConditions out;
     int position = 0;
@@ -66,7 +85,8 @@ QStringList totals_row(int cells, const QString& caption,
                        std::initializer_list<std::pair<int, double>> amounts) {
     QStringList row(cells);
     row[0] = caption;
-    for (const auto& [position, amount] : amounts) row[position] = platform::format_number(amount, 2);
+    for (const auto& [position, amount] : amounts)
+        row[position] = platform::format_number(amount, 2);
     return row;
 }
 

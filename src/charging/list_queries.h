@@ -35,10 +35,18 @@ QueryCondition starts_with_condition(bool chosen, const QString& value, const QS
 // A condition that needs no value (a period), its text already written.
 QueryCondition fixed_condition(bool chosen, const QString& clause);
 
+// The conditions that the two windows over prepayments joined with their households (用户结余,
+// 预存查询) ask alike: the household by number, the name by its start, the collector, the street
+// (whose refusal each window words its own way).
+QueryCondition prepay_household_condition(bool chosen, const QString& household);
+QueryCondition prepay_name_condition(bool chosen, const QString& name);
+QueryCondition prepay_collector_condition(bool chosen, const QString& collector);
+QueryCondition prepay_street_condition(bool chosen, const QString& street, const QString& refusal);
+
 struct ChosenConditions {
     bool ok = true;
-    QString clause;   // the chosen conditions' texts, in the order given
-    QString refusal;  // when not ok
+    QString clause;    // the chosen conditions' texts, in the order given
+    QString refusal;   // when not ok
     int refused = -1;  // the position of the refused condition, so the window can focus its field
 };
 

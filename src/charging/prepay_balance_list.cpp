@@ -187,18 +187,11 @@ HouseholdBalanceQueryOutcome build_household_balance_query(const HouseholdBalanc
                                                   u" ORDER  BY 用户信息表.居住街道 DESC"});
     const BalanceQueryBy by = query.by;
     const ChosenConditions chosen = choose_conditions({
-        quoted_condition(by == BalanceQueryBy::Household, query.household,
-                         QStringLiteral("待查询的户号不能为空！"),
-                         QStringLiteral(" and 用户信息表.户号  = ")),
-        starts_with_condition(by == BalanceQueryBy::Name, query.name,
-                              QStringLiteral("待查询的户名不能为空！"),
-                              QStringLiteral(" and 用户信息表.用户名  LIKE ")),
-        quoted_condition(by == BalanceQueryBy::Collector, query.collector,
-                         QStringLiteral("待查询的收费人员不能为空！"),
-                         QStringLiteral(" and 预存明细.收费人员=")),
-        quoted_condition(by == BalanceQueryBy::Street, query.street,
-                         QStringLiteral("待查询的街道不能为空！"),
-                         QStringLiteral(" and 用户信息表.居住街道=")),
+        prepay_household_condition(by == BalanceQueryBy::Household, query.household),
+        prepay_name_condition(by == BalanceQueryBy::Name, query.name),
+        prepay_collector_condition(by == BalanceQueryBy::Collector, query.collector),
+        prepay_street_condition(by == BalanceQueryBy::Street, query.street,
+                                QStringLiteral("待查询的街道不能为空！")),
         fixed_condition(by == BalanceQueryBy::Date,
                         QStringLiteral(" and 预存明细.预存日期 between #") +
                             platform::date_ymd_text(query.from) + QStringLiteral("# and #") +

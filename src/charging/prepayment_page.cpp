@@ -84,6 +84,14 @@ QString PrepaymentPage::receipt_cell() const {
     return selected_cell(platform::listview_column_index(ui->预存明细_列表框, kReceiptColumnTitle));
 }
 
+QString PrepaymentPage::chosen_receipt_cell(const QString& nothing_selected) const {
+    const QString cell = receipt_cell();
+    if (!row_chosen(!cell.isEmpty(), is_receipt_cell(cell), nothing_selected,
+                    QStringLiteral("请在列设置中选择显示收据号列！")))
+        return {};
+    return cell;
+}
+
 void PrepaymentPage::on_main_prepay_query_click() {
     PrepaymentQueryWindow query(ui->预存明细_列表框, window());
     platform::window_open_modal(&query);
@@ -117,15 +125,8 @@ void PrepaymentPage::open_entry_window() {
 
 void PrepaymentPage::on_main_prepay_edit_click() {
     if (!shell::require_permission(QStringLiteral("预存修改"))) return;
-    const QString cell = receipt_cell();
-    if (cell.isEmpty()) {
-        inform(QStringLiteral("请选择待修改的记录！"));
-        return;
-    }
-    if (!is_receipt_cell(cell)) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
+    const QString cell = chosen_receipt_cell(QStringLiteral("请选择待修改的记录！"));
+    if (cell.isEmpty()) return;
     const QString refusal =
         prepayment_owner_refusal(store::main_connection(), tariffs::serial_from_display_text(cell),
                                  shell::current_operator, RowAction::Modify);
@@ -151,15 +152,8 @@ void PrepaymentPage::on_main_prepay_void_click() {
         return;
     }
     if (!shell::require_permission(QStringLiteral("预存作废"))) return;
-    const QString cell = receipt_cell();
-    if (cell.isEmpty()) {
-        inform(QStringLiteral("请选择待作废的记录！"));
-        return;
-    }
-    if (!is_receipt_cell(cell)) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
+    const QString cell = chosen_receipt_cell(QStringLiteral("请选择待作废的记录！"));
+    if (cell.isEmpty()) return;
     const qint64 receipt = tariffs::serial_from_display_text(cell);
     const QString refusal = prepayment_owner_refusal(store::main_connection(), receipt,
                                                      shell::current_operator, RowAction::Void);
@@ -179,15 +173,8 @@ void PrepaymentPage::on_main_prepay_void_click() {
 
 void PrepaymentPage::on_main_prepay_reprint_click() {
     if (!shell::require_permission(QStringLiteral("流水号重打"))) return;
-    const QString cell = receipt_cell();
-    if (cell.isEmpty()) {
-        inform(QStringLiteral("请选择待修改的记录！"));
-        return;
-    }
-    if (!is_receipt_cell(cell)) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
+    const QString cell = chosen_receipt_cell(QStringLiteral("请选择待修改的记录！"));
+    if (cell.isEmpty()) return;
     print_prepay_receipts(tariffs::serial_from_display_text(cell), 1);
 }
 
@@ -210,12 +197,10 @@ void on_main_nav_add_prepayment_click(shell::MainWindow* window) {
 }
 
 void on_main_nav_prepay_query_click(shell::MainWindow* window, PrepaymentPage& page) {
-    if (window) window->select_content_page(shell::kPagePrepayments);
-    QTableView* list = page.prepay_list();
-    lists::refresh_list_colours(window, list, true);
-    lay_out_list_columns(
-        list, QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存明细'"));
-    page.form()->预存明细_查询->setFocus();
+    open_list_page(
+        window, shell::kPagePrepayments, page.prepay_list(),
+        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存明细'"),
+        page.form()->预存明细_查询);
 }
 
 }  // namespace charging

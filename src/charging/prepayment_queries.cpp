@@ -40,18 +40,12 @@ PrepaymentQueryOutcome build_prepayment_query(const PrepaymentQuery& query) {
 
     const PrepayQueryBy by = query.by;
     const ChosenConditions chosen = choose_conditions({
-        quoted_condition(by == PrepayQueryBy::Household, platform::text_trim(query.household),
-                         QStringLiteral("待查询的户号不能为空！"),
-                         QStringLiteral(" and 用户信息表.户号  = ")),
-        starts_with_condition(by == PrepayQueryBy::Name, query.name,
-                              QStringLiteral("待查询的户名不能为空！"),
-                              QStringLiteral(" and 用户信息表.用户名  LIKE ")),
-        quoted_condition(by == PrepayQueryBy::Street, query.street,
-                         QStringLiteral("待查询的居住街道不能为空！"),
-                         QStringLiteral(" and 用户信息表.居住街道=")),
-        quoted_condition(by == PrepayQueryBy::Collector, query.collector,
-                         QStringLiteral("待查询的收费人员不能为空！"),
-                         QStringLiteral(" and 预存明细.收费人员=")),
+        prepay_household_condition(by == PrepayQueryBy::Household,
+                                   platform::text_trim(query.household)),
+        prepay_name_condition(by == PrepayQueryBy::Name, query.name),
+        prepay_street_condition(by == PrepayQueryBy::Street, query.street,
+                                QStringLiteral("待查询的居住街道不能为空！")),
+        prepay_collector_condition(by == PrepayQueryBy::Collector, query.collector),
         fixed_condition(by == PrepayQueryBy::Date,
                         QStringLiteral(" and 预存明细.预存日期 between ") + ymd_literal(query.from) +
                             QStringLiteral(" and ") + ymd_literal(query.to)),
