@@ -186,15 +186,38 @@ private:
     std::string scratch_;
 };
 
+// Opens a list's statement quietly and tells the sink how many rows follow, the totals row
+// included.
+bool open_list_rows(platform::RecordSet& rows, platform::Connection& connection,
+                    const QString& statement, ListRowSink& sink, int& count) {
+    return open_list_records(
+        rows, connection, statement,
+        [&](int records) {
+            count = records;
+            sink.begin(records + 1);
+        },
+        OnFailure::Quiet);
+}
+
+// A list's rows as texts, each row `width` cells wide.
+QList<QStringList> rows_as_texts(int (*write)(platform::Connection&, const QString&, ListRowSink&),
+                                 platform::Connection& connection, const QString& statement,
+                                 int width) {
+    TextRowSink sink;
+    write(connection, statement, sink);
+    QList<QStringList> rows = sink.rows();
+    for (QStringList& row : rows)
+        while (row.size() < width) row.append(QString());
+    return rows;
+}
+
 }  // namespace
 
 int write_paid_charge_rows(platform::Connection& connection, const QString& statement,
                            ListRowSink& sink) {
     platform::RecordSet rows;
-    platform::query_open(rows, connection, statement, OnFailure::Quiet);
-    const bool open = platform::recordset_is_open(rows);
-    const int count = open ? platform::recordset_record_count(rows) : 0;
-    sink.begin(count + 1);
+    int count = 0;
+    const bool open = open_list_rows(rows, connection, statement, sink, count);
     CellWriter w(rows, sink);
     const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
               f_street = w.field(u"居住街道"), f_received = w.field(u"实收金额"),
@@ -241,12 +264,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
 }
 
 QList<QStringList> paid_charge_rows(platform::Connection& connection, const QString& statement) {
-    TextRowSink sink;
-    write_paid_charge_rows(connection, statement, sink);
-    QList<QStringList> rows = sink.rows();
-    for (QStringList& row : rows)
-        while (row.size() < 12) row.append(QString());
-    return rows;
+    return rows_as_texts(write_paid_charge_rows, connection, statement, 12);
 }
 
 QString unpaid_work_table(const QString& operator_name) {
@@ -294,10 +312,8 @@ platform::Messages build_unpaid_charge_table(platform::Connection& connection,
 int write_unpaid_charge_rows(platform::Connection& connection, const QString& statement,
                              ListRowSink& sink) {
     platform::RecordSet rows;
-    platform::query_open(rows, connection, statement, OnFailure::Quiet);
-    const bool open = platform::recordset_is_open(rows);
-    const int count = open ? platform::recordset_record_count(rows) : 0;
-    sink.begin(count + 1);
+    int count = 0;
+    const bool open = open_list_rows(rows, connection, statement, sink, count);
     CellWriter w(rows, sink);
     const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
               f_street = w.field(u"居住街道"), f_address = w.field(u"详细地址"),
@@ -347,12 +363,7 @@ int write_unpaid_charge_rows(platform::Connection& connection, const QString& st
 }
 
 QList<QStringList> unpaid_charge_rows(platform::Connection& connection, const QString& statement) {
-    TextRowSink sink;
-    write_unpaid_charge_rows(connection, statement, sink);
-    QList<QStringList> rows = sink.rows();
-    for (QStringList& row : rows)
-        while (row.size() < 16) row.append(QString());
-    return rows;
+    return rows_as_texts(write_unpaid_charge_rows, connection, statement, 16);
 }
 
 }  // namespace charging

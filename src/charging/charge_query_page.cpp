@@ -60,10 +60,17 @@ void fill_rows(QTableView* list, const QString& column_class,
     list->setFocus();
 }
 
-// Asks for one quick look-up's entry, trimmed; empty when cancelled or left blank.
-QString ask(const QString& prompt, const QString& caption, const QString& initial,
-            QWidget* parent) {
+// A quick look-up: the right to query, then its entry, trimmed; empty when refused, cancelled
+// or left blank.
+QString look_up(const QString& prompt, const QString& caption, const QString& initial,
+                QWidget* parent) {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return {};
     return platform::text_trim(ask_entry(prompt, caption, initial, parent));
+}
+
+void show_paid(QTableView* list, const QString& statement, QWidget* window) {
+    WaitCursor wait;
+    fill_paid_charge_list(list, statement, window);
 }
 
 }  // namespace
@@ -140,43 +147,35 @@ void ChargeQueryPage::on_main_charge_query_click() {
 }
 
 void ChargeQueryPage::on_main_charge_by_household_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
     const QString household =
-        ask(QStringLiteral("请输入待查询的户号："), QStringLiteral("已收费查询--按户号"),
-            shell::system_parameters.household_number_prefix, window());
-    if (household.isEmpty()) return;
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, household_paid_statement(household), window());
+        look_up(QStringLiteral("请输入待查询的户号："), QStringLiteral("已收费查询--按户号"),
+                shell::system_parameters.household_number_prefix, window());
+    if (!household.isEmpty())
+        show_paid(ui->收费查询列表框, household_paid_statement(household), window());
 }
 
 void ChargeQueryPage::on_main_charge_by_card_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
-    const QString card = ask(QStringLiteral("请输入待查询的磁卡号码："),
-                             QStringLiteral("已收费查询--按磁卡号码"), QString(), window());
-    if (card.isEmpty()) return;
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, card_paid_statement(card), window());
+    const QString card = look_up(QStringLiteral("请输入待查询的磁卡号码："),
+                                 QStringLiteral("已收费查询--按磁卡号码"), QString(), window());
+    if (!card.isEmpty()) show_paid(ui->收费查询列表框, card_paid_statement(card), window());
 }
 
 void ChargeQueryPage::on_main_charge_by_invoice_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
-    const QString invoice = ask(QStringLiteral("请输入待查询的发票号："),
-                                QStringLiteral("已收费查询--按发票号"), QString(), window());
+    const QString invoice = look_up(QStringLiteral("请输入待查询的发票号："),
+                                    QStringLiteral("已收费查询--按发票号"), QString(), window());
     if (invoice.isEmpty()) return;
     if (!platform::query_exists(store::main_connection(), invoice_lookup_statement(invoice),
                                 platform::OnFailure::Quiet)) {
         inform(QStringLiteral("无效发票号!"));
         return;
     }
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, invoice_paid_statement(invoice), window());
+    show_paid(ui->收费查询列表框, invoice_paid_statement(invoice), window());
 }
 
 void ChargeQueryPage::on_main_charge_by_serial_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
     const QString entry =
-        ask(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
-            QStringLiteral("№"), window());
+        look_up(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
+                QStringLiteral("№"), window());
     if (entry.isEmpty()) return;
     // Voided bills carry serial 0: an entry that is no serial finds nothing.
     const qint64 serial = tariffs::serial_from_display_text(entry);
@@ -186,8 +185,7 @@ void ChargeQueryPage::on_main_charge_by_serial_click() {
         inform(QStringLiteral("无效收据号!"));
         return;
     }
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, serial_paid_statement(serial), window());
+    show_paid(ui->收费查询列表框, serial_paid_statement(serial), window());
 }
 
 void ChargeQueryPage::on_main_charge_void_click() {
