@@ -131,8 +131,9 @@ HouseholdBalanceWindow::HouseholdBalanceWindow(QTableView* balance_list, QWidget
     : QDialog(parent), ui(std::make_unique<Ui::HouseholdBalanceWindow>()), list_(balance_list) {
     ui->setupUi(this);
     platform::Connection& db = store::main_connection();
-    offer_choices(ui->组合框_街道, platform::query_column(db, QStringLiteral("select 街道 from 街道"),
-                                                         platform::OnFailure::Quiet));
+    offer_choices(ui->组合框_街道,
+                  platform::query_column(db, QStringLiteral("select 街道 from 街道"),
+                                         platform::OnFailure::Quiet));
     offer_choices(ui->组合框_收费人员, balance_query_collectors(db));
     ui->日期框_起->setDate(platform::today());
     ui->日期框_止->setDate(platform::today());

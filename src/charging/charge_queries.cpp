@@ -62,7 +62,8 @@ PaidQueryOutcome paid_query_statement(const PaidQueryForm& f) {
         return out;
     }
     out.statement = paid_select() + u' ' + chosen.clause +
-                    QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
+                    QStringLiteral(" and 总收费.收费日期>=") +
+                    platform::date_to_sql_literal(f.from) +
                     QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to) +
                     QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.流水号,总收费.收据号");
     return out;

@@ -193,7 +193,8 @@ void ChargeQueryPage::on_main_charge_void_click() {
     const QString cell = selected_serial_cell(ui->收费查询列表框);
     const SelectedSerial selected = selected_serial(cell);
     if (!row_chosen(selected.state != SelectedSerial::State::Empty,
-                    selected.state != SelectedSerial::State::NotSerial, QStringLiteral("请选择待作废的记录！"),
+                    selected.state != SelectedSerial::State::NotSerial,
+                    QStringLiteral("请选择待作废的记录！"),
                     QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
     platform::Connection& db = store::main_connection();
@@ -228,7 +229,8 @@ void ChargeQueryPage::on_main_charge_edit_click() {
     }
     const SelectedSerial selected = selected_serial(selected_serial_cell(ui->收费查询列表框));
     if (!row_chosen(selected.state != SelectedSerial::State::Empty,
-                    selected.state != SelectedSerial::State::NotSerial, QStringLiteral("请选择待修改的记录！"),
+                    selected.state != SelectedSerial::State::NotSerial,
+                    QStringLiteral("请选择待修改的记录！"),
                     QStringLiteral("请在列设置中选择显示收据号列！")))
         return;
     const QString refusal =
@@ -246,7 +248,8 @@ void ChargeQueryPage::on_main_charge_reprint_click() {
     const QString cell = selected_serial_cell(ui->收费查询列表框);
     const SelectedSerial selected = selected_serial(cell);
     if (!row_chosen(selected.state != SelectedSerial::State::Empty,
-                    selected.state != SelectedSerial::State::NotSerial, QStringLiteral("请选择待修改的记录！"),
+                    selected.state != SelectedSerial::State::NotSerial,
+                    QStringLiteral("请选择待修改的记录！"),
                     QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
     platform::show_messages(reprint_payment_receipt(selected.serial, cell), window());

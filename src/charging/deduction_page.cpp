@@ -48,17 +48,18 @@ void DeductionPage::on_main_deduction_query_click() {
 }
 
 void DeductionPage::on_main_deduction_by_household_click() {
-    const QString answer = ask_entry(QStringLiteral("请输入待查询的户号："),
-                                     QStringLiteral("扣款明细查询--按户号"),
-                                     shell::system_parameters.household_number_prefix, window());
+    const QString answer =
+        ask_entry(QStringLiteral("请输入待查询的户号："), QStringLiteral("扣款明细查询--按户号"),
+                  shell::system_parameters.household_number_prefix, window());
     if (answer.isEmpty()) return;
     WaitCursor wait;
     fill_deduction_list(ui->扣款明细_列表框, deduction_household_statement(answer), window());
 }
 
 void DeductionPage::on_main_deduction_by_card_click() {
-    const QString answer = ask_entry(QStringLiteral("请输入待查询的磁卡号码："),
-                                     QStringLiteral("扣款明细查询--按磁卡号码"), QString(), window());
+    const QString answer =
+        ask_entry(QStringLiteral("请输入待查询的磁卡号码："),
+                  QStringLiteral("扣款明细查询--按磁卡号码"), QString(), window());
     if (answer.isEmpty()) return;
     WaitCursor wait;
     fill_deduction_list(ui->扣款明细_列表框, deduction_card_statement(answer), window());

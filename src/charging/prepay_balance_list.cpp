@@ -181,10 +181,9 @@ QList<QStringList> balance_list_rows(platform::Connection& connection, const QSt
 
 HouseholdBalanceQueryOutcome build_household_balance_query(const HouseholdBalanceQuery& query) {
     HouseholdBalanceQueryOutcome out;
-    out.order_clause = order_clause(query.order, {u" ORDER  BY 用户信息表.户号",
-                                                  u" ORDER  BY 用户信息表.户号 DESC",
-                                                  u" ORDER  BY 用户信息表.居住街道 ",
-                                                  u" ORDER  BY 用户信息表.居住街道 DESC"});
+    out.order_clause = order_clause(
+        query.order, {u" ORDER  BY 用户信息表.户号", u" ORDER  BY 用户信息表.户号 DESC",
+                      u" ORDER  BY 用户信息表.居住街道 ", u" ORDER  BY 用户信息表.居住街道 DESC"});
     const BalanceQueryBy by = query.by;
     const ChosenConditions chosen = choose_conditions({
         prepay_household_condition(by == BalanceQueryBy::Household, query.household),

@@ -47,8 +47,9 @@ PrepaymentQueryOutcome build_prepayment_query(const PrepaymentQuery& query) {
                                 QStringLiteral("待查询的居住街道不能为空！")),
         prepay_collector_condition(by == PrepayQueryBy::Collector, query.collector),
         fixed_condition(by == PrepayQueryBy::Date,
-                        QStringLiteral(" and 预存明细.预存日期 between ") + ymd_literal(query.from) +
-                            QStringLiteral(" and ") + ymd_literal(query.to)),
+                        QStringLiteral(" and 预存明细.预存日期 between ") +
+                            ymd_literal(query.from) + QStringLiteral(" and ") +
+                            ymd_literal(query.to)),
     });
     if (!chosen.ok) {
         out.refusal = chosen.refusal;

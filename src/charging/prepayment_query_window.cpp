@@ -18,8 +18,9 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
     : QDialog(parent), ui(std::make_unique<Ui::PrepaymentQueryWindow>()), list_(prepay_list) {
     ui->setupUi(this);
     platform::Connection& db = store::main_connection();
-    offer_choices(ui->组合框_居住街道, platform::query_column(db, QStringLiteral("select 街道 from 街道"),
-                                                             platform::OnFailure::Quiet));
+    offer_choices(ui->组合框_居住街道,
+                  platform::query_column(db, QStringLiteral("select 街道 from 街道"),
+                                         platform::OnFailure::Quiet));
     offer_choices(ui->组合框_收费人员, prepayment_collectors(db));
     ui->日期框_起->setDate(platform::today());
     ui->日期框_止->setDate(platform::today());
