@@ -62,16 +62,11 @@ BalancePage::BalancePage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::BalancePage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->预存扣款_列表框);
-    connect(ui->预存结余_查询, &QPushButton::clicked, this,
-            [this] { on_main_balance_query_click(); });
-    connect(ui->预存结余_指定户号, &QPushButton::clicked, this,
-            [this] { on_main_balance_by_household_click(); });
-    connect(ui->预存结余_磁卡号码, &QPushButton::clicked, this,
-            [this] { on_main_balance_by_card_click(); });
-    connect(ui->预存结余_余额不足, &QPushButton::clicked, this,
-            [this] { on_main_balance_shortfall_click(); });
-    connect(ui->预存结余_执行扣款, &QPushButton::clicked, this,
-            [this] { on_main_balance_deduct_click(); });
+    on_click(ui->预存结余_查询, this, &BalancePage::on_main_balance_query_click);
+    on_click(ui->预存结余_指定户号, this, &BalancePage::on_main_balance_by_household_click);
+    on_click(ui->预存结余_磁卡号码, this, &BalancePage::on_main_balance_by_card_click);
+    on_click(ui->预存结余_余额不足, this, &BalancePage::on_main_balance_shortfall_click);
+    on_click(ui->预存结余_执行扣款, this, &BalancePage::on_main_balance_deduct_click);
 }
 
 BalancePage::~BalancePage() = default;
@@ -142,9 +137,8 @@ HouseholdBalanceWindow::HouseholdBalanceWindow(QTableView* balance_list, QWidget
     ui->编辑框_户号->setText(shell::system_parameters.household_number_prefix);
     ui->编辑框_户号->selectAll();
     ui->编辑框_户号->setFocus();
-    connect(ui->按钮_确定, &QPushButton::clicked, this, [this] { on_balance_query_ok_click(); });
-    connect(ui->按钮_取消, &QPushButton::clicked, this,
-            [this] { on_balance_query_cancel_click(); });
+    on_click(ui->按钮_确定, this, &HouseholdBalanceWindow::on_balance_query_ok_click);
+    on_click(ui->按钮_取消, this, &HouseholdBalanceWindow::on_balance_query_cancel_click);
 }
 
 HouseholdBalanceWindow::~HouseholdBalanceWindow() = default;

@@ -105,16 +105,13 @@ ChargeQueryPage::ChargeQueryPage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::ChargeQueryPage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->收费查询列表框);
-    const auto on = [this](QPushButton* button, void (ChargeQueryPage::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-    };
-    on(ui->收费_查询, &ChargeQueryPage::on_main_charge_query_click);
-    on(ui->收费_按户号, &ChargeQueryPage::on_main_charge_by_household_click);
-    on(ui->收费_按磁卡号, &ChargeQueryPage::on_main_charge_by_card_click);
-    on(ui->收费_按发票号, &ChargeQueryPage::on_main_charge_by_invoice_click);
-    on(ui->收费_按收据号, &ChargeQueryPage::on_main_charge_by_serial_click);
-    on(ui->收费_修改, &ChargeQueryPage::on_main_charge_edit_click);
-    on(ui->收费_作废, &ChargeQueryPage::on_main_charge_void_click);
+    on_click(ui->收费_查询, this, &ChargeQueryPage::on_main_charge_query_click);
+    on_click(ui->收费_按户号, this, &ChargeQueryPage::on_main_charge_by_household_click);
+    on_click(ui->收费_按磁卡号, this, &ChargeQueryPage::on_main_charge_by_card_click);
+    on_click(ui->收费_按发票号, this, &ChargeQueryPage::on_main_charge_by_invoice_click);
+    on_click(ui->收费_按收据号, this, &ChargeQueryPage::on_main_charge_by_serial_click);
+    on_click(ui->收费_修改, this, &ChargeQueryPage::on_main_charge_edit_click);
+    on_click(ui->收费_作废, this, &ChargeQueryPage::on_main_charge_void_click);
     connect(ui->收费查询列表框, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { on_main_charge_list_right_click(position); });
 }

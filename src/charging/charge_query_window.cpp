@@ -52,12 +52,9 @@ ChargeQueryWindow::ChargeQueryWindow(QTableView* list, QWidget* parent)
     on_charge_query_tab_changed(0);
     connect(ui->选择夹_窗口, &QTabWidget::currentChanged, this,
             [this](int page) { on_charge_query_tab_changed(page); });
-    connect(ui->已收费按钮_确定, &QPushButton::clicked, this,
-            [this] { on_charge_query_paid_ok_click(); });
-    connect(ui->未收费按钮_确定, &QPushButton::clicked, this,
-            [this] { on_charge_query_unpaid_ok_click(); });
-    connect(ui->作废按钮_确定, &QPushButton::clicked, this,
-            [this] { on_charge_query_void_ok_click(); });
+    on_click(ui->已收费按钮_确定, this, &ChargeQueryWindow::on_charge_query_paid_ok_click);
+    on_click(ui->未收费按钮_确定, this, &ChargeQueryWindow::on_charge_query_unpaid_ok_click);
+    on_click(ui->作废按钮_确定, this, &ChargeQueryWindow::on_charge_query_void_ok_click);
     for (QPushButton* cancel : {ui->已收费按钮_取消, ui->未收费按钮_取消, ui->作废按钮_取消})
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

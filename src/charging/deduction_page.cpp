@@ -30,12 +30,9 @@ DeductionPage::DeductionPage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::DeductionPage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->扣款明细_列表框);
-    connect(ui->扣款明细_查询, &QPushButton::clicked, this,
-            [this] { on_main_deduction_query_click(); });
-    connect(ui->扣款明细_指定户号, &QPushButton::clicked, this,
-            [this] { on_main_deduction_by_household_click(); });
-    connect(ui->扣款明细_按磁卡号, &QPushButton::clicked, this,
-            [this] { on_main_deduction_by_card_click(); });
+    on_click(ui->扣款明细_查询, this, &DeductionPage::on_main_deduction_query_click);
+    on_click(ui->扣款明细_指定户号, this, &DeductionPage::on_main_deduction_by_household_click);
+    on_click(ui->扣款明细_按磁卡号, this, &DeductionPage::on_main_deduction_by_card_click);
 }
 
 DeductionPage::~DeductionPage() = default;

@@ -4,6 +4,7 @@
 // red totals row, a quick look-up's entry, the columns laid out by the navigation entry, the
 // first ticked radio button, and a refusal that puts the focus on the field it names. The
 // statements, cells and messages stay in each page's core.
+#include <QAbstractButton>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -17,7 +18,6 @@
 #include "platform/query.h"
 #include "tariffs/bills.h"
 
-class QAbstractButton;
 class QComboBox;
 class QTableView;
 class QWidget;
@@ -27,6 +27,13 @@ class MainWindow;
 }
 
 namespace charging {
+
+// Wires a button's click to a page's or window's handler.
+template <class Owner>
+void on_click(QAbstractButton* button, Owner* owner, void (Owner::*handler)()) {
+    QObject::connect(button, &QAbstractButton::clicked, owner,
+                     [owner, handler] { (owner->*handler)(); });
+}
 
 // The wait cursor for as long as a list fills.
 class WaitCursor {

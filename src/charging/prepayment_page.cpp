@@ -52,16 +52,11 @@ PrepaymentPage::PrepaymentPage(QWidget* parent)
     ui->setupUi(this);
     platform::setup_report_view(ui->预存明细_列表框);
     ui->预存明细_列表框->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->预存明细_查询, &QPushButton::clicked, this,
-            [this] { on_main_prepay_query_click(); });
-    connect(ui->预存明细_按磁卡号, &QPushButton::clicked, this,
-            [this] { on_main_prepay_by_card_click(); });
-    connect(ui->预存明细_按发票号, &QPushButton::clicked, this,
-            [this] { on_main_prepay_by_invoice_click(); });
-    connect(ui->预存明细_修改, &QPushButton::clicked, this,
-            [this] { on_main_prepay_edit_click(); });
-    connect(ui->预存明细_删除, &QPushButton::clicked, this,
-            [this] { on_main_prepay_void_click(); });
+    on_click(ui->预存明细_查询, this, &PrepaymentPage::on_main_prepay_query_click);
+    on_click(ui->预存明细_按磁卡号, this, &PrepaymentPage::on_main_prepay_by_card_click);
+    on_click(ui->预存明细_按发票号, this, &PrepaymentPage::on_main_prepay_by_invoice_click);
+    on_click(ui->预存明细_修改, this, &PrepaymentPage::on_main_prepay_edit_click);
+    on_click(ui->预存明细_删除, this, &PrepaymentPage::on_main_prepay_void_click);
     connect(ui->预存明细_列表框, &QTableView::doubleClicked, this,
             [this] { on_main_prepay_list_double_click(); });
     connect(ui->预存明细_列表框, &QWidget::customContextMenuRequested, this,

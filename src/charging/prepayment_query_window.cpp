@@ -35,8 +35,8 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
             [this] { ui->编辑框_户号->setFocus(); });
     connect(ui->单选框_居住街道, &QRadioButton::clicked, this,
             [this] { ui->组合框_居住街道->setFocus(); });
-    connect(ui->按钮_确定, &QPushButton::clicked, this, [this] { on_prepay_query_ok_click(); });
-    connect(ui->按钮_取消, &QPushButton::clicked, this, [this] { on_prepay_query_cancel_click(); });
+    on_click(ui->按钮_确定, this, &PrepaymentQueryWindow::on_prepay_query_ok_click);
+    on_click(ui->按钮_取消, this, &PrepaymentQueryWindow::on_prepay_query_cancel_click);
 }
 
 PrepaymentQueryWindow::~PrepaymentQueryWindow() = default;
