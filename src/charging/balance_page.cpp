@@ -143,17 +143,21 @@ HouseholdBalanceWindow::HouseholdBalanceWindow(QTableView* balance_list, QWidget
 
 HouseholdBalanceWindow::~HouseholdBalanceWindow() = default;
 
-// The radio buttons in the order they are read; the first ticked one chooses the condition.
-int HouseholdBalanceWindow::chosen_condition() const {
-    return first_checked({ui->单选框_按户号, ui->单选框_户名, ui->单选框_收费人员, ui->单选框_街道,
-                          ui->单选框_预存日期});
+// The radio buttons in the order they are read, each with the field its condition needs; the
+// first ticked one chooses the condition.
+std::array<RadioCondition, 5> HouseholdBalanceWindow::conditions() const {
+    return {{{ui->单选框_按户号, ui->编辑框_户号},
+             {ui->单选框_户名, ui->编辑框_户名},
+             {ui->单选框_收费人员, ui->组合框_收费人员},
+             {ui->单选框_街道, ui->组合框_街道},
+             {ui->单选框_预存日期, nullptr}}};
 }
 
 HouseholdBalanceQuery HouseholdBalanceWindow::query() const {
     constexpr BalanceQueryBy kBy[] = {BalanceQueryBy::Household, BalanceQueryBy::Name,
                                       BalanceQueryBy::Collector, BalanceQueryBy::Street,
                                       BalanceQueryBy::Date};
-    const int chosen = chosen_condition();
+    const int chosen = first_checked(conditions());
     HouseholdBalanceQuery q;
     q.by = chosen < 0 ? BalanceQueryBy::All : kBy[chosen];
     q.household = ui->编辑框_户号->text();
@@ -169,10 +173,7 @@ HouseholdBalanceQuery HouseholdBalanceWindow::query() const {
 void HouseholdBalanceWindow::on_balance_query_ok_click() {
     const HouseholdBalanceQueryOutcome out = build_household_balance_query(query());
     if (!out.ok) {
-        QWidget* const fields[] = {ui->编辑框_户号, ui->编辑框_户名, ui->组合框_收费人员,
-                                   ui->组合框_街道, nullptr};
-        const int chosen = chosen_condition();
-        refuse(out.refusal, chosen < 0 ? nullptr : fields[chosen]);
+        refuse(out.refusal, conditions());
         return;
     }
     accept();

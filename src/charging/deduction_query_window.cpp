@@ -5,8 +5,8 @@
 
 #include "charging/deduction_page.h"
 #include "charging/deduction_query.h"
-#include "platform/convert.h"
 #include "charging/list_page.h"
+#include "platform/convert.h"
 #include "ui_deduction_query_window.h"
 
 namespace charging {

@@ -85,12 +85,9 @@ bool row_chosen(bool selected, bool right_column, const QString& nothing_selecte
     return true;
 }
 
-int first_checked(std::initializer_list<const QAbstractButton*> buttons) {
-    int position = 0;
-    for (const QAbstractButton* button : buttons) {
-        if (button->isChecked()) return position;
-        ++position;
-    }
+int first_checked(std::span<const RadioCondition> conditions) {
+    for (std::size_t i = 0; i < conditions.size(); ++i)
+        if (conditions[i].radio->isChecked()) return static_cast<int>(i);
     return -1;
 }
 
@@ -102,6 +99,11 @@ void offer_choices(QComboBox* box, const QStringList& entries) {
 void refuse(const QString& refusal, QWidget* field) {
     platform::inform(refusal);
     if (field) field->setFocus();
+}
+
+void refuse(const QString& refusal, std::span<const RadioCondition> conditions) {
+    const int chosen = first_checked(conditions);
+    refuse(refusal, chosen < 0 ? nullptr : conditions[static_cast<std::size_t>(chosen)].field);
 }
 
 }  // namespace charging

@@ -10,7 +10,6 @@
 #include <array>
 #include <cstddef>
 #include <functional>
-#include <initializer_list>
 #include <span>
 #include <string_view>
 
@@ -83,8 +82,14 @@ void open_list_page(shell::MainWindow* window, int content_page, QTableView* lis
 void lay_out_list_columns(QTableView* list, const QString& statement,
                           platform::OnFailure on_failure = platform::OnFailure::Report);
 
-// The position of the first ticked button, -1 when none is.
-int first_checked(std::initializer_list<const QAbstractButton*> buttons);
+// A query window's radio button with the field its condition needs (null for none).
+struct RadioCondition {
+    const QAbstractButton* radio;
+    QWidget* field;
+};
+
+// The position of the first ticked radio button, -1 when none is.
+int first_checked(std::span<const RadioCondition> conditions);
 
 // A drop-down's entries with none picked.
 void offer_choices(QComboBox* box, const QStringList& entries);
@@ -96,5 +101,7 @@ bool row_chosen(bool selected, bool right_column, const QString& nothing_selecte
 
 // A query window's refusal: the box, then the focus on the field it names (if any).
 void refuse(const QString& refusal, QWidget* field);
+// The same for a radio-button window: the focus on the first ticked condition's field.
+void refuse(const QString& refusal, std::span<const RadioCondition> conditions);
 
 }  // namespace charging

@@ -41,17 +41,21 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
 
 PrepaymentQueryWindow::~PrepaymentQueryWindow() = default;
 
-// The radio buttons in the order they are read; the first ticked one chooses the condition.
-int PrepaymentQueryWindow::chosen_condition() const {
-    return first_checked({ui->单选框_按户号, ui->单选框_户名, ui->单选框_居住街道,
-                          ui->单选框_收费人员, ui->单选框_预存日期});
+// The radio buttons in the order they are read, each with the field its condition needs; the
+// first ticked one chooses the condition.
+std::array<RadioCondition, 5> PrepaymentQueryWindow::conditions() const {
+    return {{{ui->单选框_按户号, ui->编辑框_户号},
+             {ui->单选框_户名, ui->编辑框_户名},
+             {ui->单选框_居住街道, ui->组合框_居住街道},
+             {ui->单选框_收费人员, ui->组合框_收费人员},
+             {ui->单选框_预存日期, nullptr}}};
 }
 
 PrepaymentQuery PrepaymentQueryWindow::query() const {
     constexpr PrepayQueryBy kBy[] = {PrepayQueryBy::Household, PrepayQueryBy::Name,
                                      PrepayQueryBy::Street, PrepayQueryBy::Collector,
                                      PrepayQueryBy::Date};
-    const int chosen = chosen_condition();
+    const int chosen = first_checked(conditions());
     PrepaymentQuery q;
     q.by = chosen < 0 ? PrepayQueryBy::None : kBy[chosen];
     q.household = ui->编辑框_户号->text();
@@ -68,10 +72,7 @@ PrepaymentQuery PrepaymentQueryWindow::query() const {
 void PrepaymentQueryWindow::on_prepay_query_ok_click() {
     const PrepaymentQueryOutcome out = build_prepayment_query(query());
     if (!out.ok) {
-        QWidget* const fields[] = {ui->编辑框_户号, ui->编辑框_户名, ui->组合框_居住街道,
-                                   ui->组合框_收费人员, nullptr};
-        const int chosen = chosen_condition();
-        refuse(out.refusal, chosen < 0 ? nullptr : fields[chosen]);
+        refuse(out.refusal, conditions());
         return;
     }
     accept();
