@@ -147,11 +147,26 @@ void TextRowSink::put(int row, int column, std::string_view utf8) {
 
 namespace {
 
-// Writes one list's cells from the current record: field texts, amounts and dates without a
-// QString per cell, since query lists run to a hundred thousand rows.
+// Opens one list's statement quietly, tells the sink how many rows follow (the totals row
+// included) and writes the cells from the current record: field texts, amounts and dates without
+// a QString per cell, since query lists run to a hundred thousand rows.
 class CellWriter {
 public:
-    CellWriter(const platform::RecordSet& rows, ListRowSink& sink) : rows_(rows), sink_(sink) {}
+    CellWriter(platform::Connection& connection, const QString& statement, ListRowSink& sink)
+        : sink_(sink) {
+        open_ = open_list_records(
+            rows_, connection, statement,
+            [this](int records) {
+                count_ = records;
+                sink_.begin(records + 1);
+            },
+            OnFailure::Quiet);
+    }
+
+    platform::RecordSet& rows() { return rows_; }
+    // Whether a record is current (false throughout when the statement could not be opened).
+    bool at_row() const { return open_ && !platform::recordset_eof(rows_); }
+    int count() const { return count_; }
 
     int field(const char16_t* name) const {
         return platform::recordset_is_open(rows_)
@@ -182,23 +197,12 @@ public:
     }
 
 private:
-    const platform::RecordSet& rows_;
+    platform::RecordSet rows_;
     ListRowSink& sink_;
+    bool open_ = false;
+    int count_ = 0;
     std::string scratch_;
 };
-
-// Opens a list's statement quietly and tells the sink how many rows follow, the totals row
-// included.
-bool open_list_rows(platform::RecordSet& rows, platform::Connection& connection,
-                    const QString& statement, ListRowSink& sink, int& count) {
-    return open_list_records(
-        rows, connection, statement,
-        [&](int records) {
-            count = records;
-            sink.begin(records + 1);
-        },
-        OnFailure::Quiet);
-}
 
 // A list's rows as texts, each row `width` cells wide.
 QList<QStringList> rows_as_texts(int (*write)(platform::Connection&, const QString&, ListRowSink&),
@@ -216,10 +220,7 @@ QList<QStringList> rows_as_texts(int (*write)(platform::Connection&, const QStri
 
 int write_paid_charge_rows(platform::Connection& connection, const QString& statement,
                            ListRowSink& sink) {
-    platform::RecordSet rows;
-    int count = 0;
-    const bool open = open_list_rows(rows, connection, statement, sink, count);
-    CellWriter w(rows, sink);
+    CellWriter w(connection, statement, sink);
     const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
               f_street = w.field(u"居住街道"), f_received = w.field(u"实收金额"),
               f_prepaid = w.field(u"预存扣款"), f_date = w.field(u"收费日期"),
@@ -232,7 +233,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
     std::unordered_set<std::string> serials;
     double received_sum = 0;
     double prepaid_sum = 0;
-    for (; open && !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+    for (; w.at_row(); platform::recordset_move_next(w.rows())) {
         const int row = sink.add_row();
         const double received = w.number(f_received);
         const double prepaid = w.number(f_prepaid);
@@ -257,7 +258,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
     const int totals = sink.add_row();
     w.put(totals, 0, QStringLiteral("合计"));
     w.put(totals, 1, QStringLiteral("发票张数:") + QString::number(serials.size()));
-    w.put(totals, 2, QStringLiteral("记录数:") + QString::number(count));
+    w.put(totals, 2, QStringLiteral("记录数:") + QString::number(w.count()));
     w.put_money(totals, 3, received_sum);
     w.put_money(totals, 4, prepaid_sum);
     w.put_money(totals, 5, received_sum + prepaid_sum);
@@ -312,10 +313,7 @@ platform::Messages build_unpaid_charge_table(platform::Connection& connection,
 
 int write_unpaid_charge_rows(platform::Connection& connection, const QString& statement,
                              ListRowSink& sink) {
-    platform::RecordSet rows;
-    int count = 0;
-    const bool open = open_list_rows(rows, connection, statement, sink, count);
-    CellWriter w(rows, sink);
+    CellWriter w(connection, statement, sink);
     const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
               f_street = w.field(u"居住街道"), f_address = w.field(u"详细地址"),
               f_phone = w.field(u"固定电话"), f_mobile = w.field(u"移动电话"),
@@ -327,9 +325,9 @@ int write_unpaid_charge_rows(platform::Connection& connection, const QString& st
     double usage_sum = 0;
     double owed_sum = 0;
     double prepaid_sum = 0;
-    for (; open && !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+    for (; w.at_row(); platform::recordset_move_next(w.rows())) {
         const int row = sink.add_row();
-        const bool several_meters = f_meters >= 0 && platform::recordset_field_bool(rows, f_meters);
+        const bool several_meters = f_meters >= 0 && platform::recordset_field_bool(w.rows(), f_meters);
         const double usage = w.number(f_usage);
         const double owed = w.number(f_owed);
         const double prepaid = w.number(f_prepaid);
@@ -356,7 +354,7 @@ int write_unpaid_charge_rows(platform::Connection& connection, const QString& st
     }
     const int totals = sink.add_row();
     w.put(totals, 0, QStringLiteral("合计："));
-    w.put(totals, 1, QString::number(count));
+    w.put(totals, 1, QString::number(w.count()));
     w.put(totals, 8, platform::to_text(usage_sum));
     w.put_money(totals, 10, owed_sum);
     w.put_money(totals, 11, prepaid_sum);
