@@ -303,8 +303,8 @@ HISTORY_BENCHMARK(BM_CounterLookup, 50);
 HISTORY_BENCHMARK(BM_CounterLookupRaw, 50);
 HISTORY_BENCHMARK(BM_CounterPayment, 30);
 HISTORY_BENCHMARK(BM_CounterPaymentRaw, 30);
-HISTORY_BENCHMARK(BM_ReadingEntryAdd, 20);
-HISTORY_BENCHMARK(BM_ReadingEntryAddRaw, 20);
+HISTORY_BENCHMARK(BM_ReadingEntryAdd, 100);
+HISTORY_BENCHMARK(BM_ReadingEntryAddRaw, 100);
 
 }  // namespace
 
@@ -337,7 +337,7 @@ int main(int argc, char** argv) {
     } actions[] = {
         {"counter 查询", "BM_CounterLookup", "BM_CounterLookupRaw", "50", "2", "3"},
         {"counter 收费", "BM_CounterPayment", "BM_CounterPaymentRaw", "30", "2", "3"},
-        {"reading entry 添加", "BM_ReadingEntryAdd", "BM_ReadingEntryAddRaw", "20", "3", "3"},
+        {"reading entry 添加", "BM_ReadingEntryAdd", "BM_ReadingEntryAddRaw", "100", "3", "3"},
     };
     for (const auto& a : actions) {
         const std::string suffix = std::string("/iterations:") + a.iterations + "/real_time";
