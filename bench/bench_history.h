@@ -387,10 +387,13 @@ private:
     QString open_;
 };
 
-// What every history bench does before its benchmarks: each register prepared (both sizes, in
-// each of `copies`), the program-wide objects made, the administrator logged in and the clock
-// on 2024-01-20 09:00. False, said on stderr, when a register cannot be prepared.
-inline bool start_history_bench(Registers& registers, std::initializer_list<char> copies = {'a'}) {
+// What every history bench does before its benchmarks, once its application object exists:
+// the benchmark options read, each register prepared (both sizes, in each of `copies`), the
+// program-wide objects made, the administrator logged in and the clock on 2024-01-20 09:00.
+// False, said on stderr, when a register cannot be prepared.
+inline bool start_history_bench(int* argc, char** argv, Registers& registers,
+                                std::initializer_list<char> copies = {'a'}) {
+    benchmark::Initialize(argc, argv);
     for (const int size : {kSmall, large_size()})
         for (const char copy : copies)
             if (!registers.prepare(size, copy)) {

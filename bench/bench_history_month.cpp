@@ -285,10 +285,9 @@ MONTH_BENCHMARK(BM_BillRunRaw);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Registers registers;
     g_registers = &registers;
-    if (!start_history_bench(registers, {'a', 'b'})) return 1;
+    if (!start_history_bench(&argc, argv, registers, {'a', 'b'})) return 1;
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -167,10 +167,9 @@ BENCHMARK(BM_BalanceListFill)
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Registers registers;
     g_registers = &registers;
-    if (!start_history_bench(registers)) return 1;
+    if (!start_history_bench(&argc, argv, registers)) return 1;
     bench::BenchUser user;
     platform::set_ui_backend(&user);
     QTableView list;
