@@ -101,8 +101,9 @@ void on_main_household_import_click(QWidget* owner, const ShowHouseholds& show) 
         return;
     }
     if (show) show(report.numbers);
-    platform::message_box(QStringLiteral("导入数据库成功！") + skipped_totals_text(report.skipped_totals),
-                          kInfoCaption);
+    platform::message_box(
+        QStringLiteral("导入数据库成功！") + skipped_totals_text(report.skipped_totals),
+        kInfoCaption);
 }
 
 void on_main_household_batch_modify_import_click(QWidget* owner, const ShowHouseholds& show) {
@@ -114,8 +115,9 @@ void on_main_household_batch_modify_import_click(QWidget* owner, const ShowHouse
         return;
     }
     if (show) show(report.numbers);
-    platform::message_box(QStringLiteral("导入数据库成功！") + skipped_totals_text(report.skipped_totals),
-                          kInfoCaption);
+    platform::message_box(
+        QStringLiteral("导入数据库成功！") + skipped_totals_text(report.skipped_totals),
+        kInfoCaption);
 }
 
 void on_main_meter_batch_sort_import_click(QWidget* owner) {

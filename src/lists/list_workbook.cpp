@@ -1,10 +1,10 @@
 #include "lists/list_workbook.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <string>
-
-#include <sqlcipher/sqlite3.h>
 
 #include "platform/db.h"
 #include "platform/excel_install.h"
