@@ -1,9 +1,9 @@
 #include "households/household_import_rows.h"
 
 #include <QSet>
-#include <memory>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 #include "households/household_record.h"
@@ -14,8 +14,8 @@
 #include "platform/excel_bridge.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
-#include "platform/prepared.h"
 #include "platform/money.h"
+#include "platform/prepared.h"
 #include "platform/query.h"
 #include "shell/system_parameters.h"
 #include "store/batch_scope.h"
@@ -244,9 +244,9 @@ bool read_sheet_into_scratch_table(platform::Connection& connection, const QStri
     if (!platform::excel_bridge()) platform::install_excel_bridge();
     // The file and sheet names are quoted into the statement: "]" or ";" in them is a name.
     return platform::db_execute(connection, QStringLiteral("SELECT * INTO ") + kScratchTable +
-                                                 QStringLiteral(" FROM ") +
-                                                 platform::excel_workbook_reference(file) + u'.' +
-                                                 platform::bracketed_name(sheet + u'$') + u' ');
+                                                QStringLiteral(" FROM ") +
+                                                platform::excel_workbook_reference(file) + u'.' +
+                                                platform::bracketed_name(sheet + u'$') + u' ');
 }
 
 // ---- 批量添加 ---------------------------------------------------------------------------------
@@ -287,9 +287,10 @@ ImportReport import_household_rows(platform::Connection& connection, const Impor
         connection,
         QStringLiteral("select top 1 户号 from  用户信息表  where 父号='0' ORDER  BY 编号  DESC "));
     const QString start =
-        !last.isEmpty() ? last.first()
-                        : prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
-                                           QLatin1Char('0'));
+        !last.isEmpty()
+            ? last.first()
+            : prefix + QString(std::max(shell::system_parameters.household_number_digits, 0),
+                               QLatin1Char('0'));
     qint64 reading_order = next_reading_order(connection, kSystemReader);
     const QDate today = platform::today();
 

@@ -9,12 +9,12 @@
 
 #include <QString>
 
-#include "harness/fixture.h"
-#include "platform/convert.h"
-#include "platform/db.h"
 #include "charging/batch_charging.h"
 #include "charging/charging_hooks.h"
 #include "charging/receipt_reprint.h"
+#include "harness/fixture.h"
+#include "platform/convert.h"
+#include "platform/db.h"
 #include "shell/program_state.h"
 #include "shell/session.h"
 #include "shell/system_parameters.h"

@@ -64,10 +64,8 @@ TEST_F(BatchCharging, ReaderAndStreetChooseTheHouseholds) {
         const char *reader, *street;
         QStringList households;
     } cases[] = {
-        {"张三", " ", {s("0002"), s("0001")}},
-        {"张三", "东区", {s("0001")}},
-        {"", "东区", {s("0001"), s("0003")}},
-        {"张三' or '1'='1", "", {}},
+        {"张三", " ", {s("0002"), s("0001")}}, {"张三", "东区", {s("0001")}},
+        {"", "东区", {s("0001"), s("0003")}},  {"张三' or '1'='1", "", {}},
         {"张三", "东区' or '1'='1", {}},
     };
     for (const auto& c : cases) {

@@ -144,13 +144,17 @@ TEST_F(ChargeQueries, PaidConditionsSelectTheirBillsInSerialOrder) {
     };
     const Case cases[] = {
         {"dates only", dates, {s("12.50"), s("50.00"), s("30.00")}},
-        {"collector", with([](PaidQueryForm& f) { f.by_collector = true, f.collector = s("李四"); }),
+        {"collector",
+         with([](PaidQueryForm& f) { f.by_collector = true, f.collector = s("李四"); }),
          {s("50.00"), s("30.00")}},
-        {"street", with([](PaidQueryForm& f) { f.by_street = true, f.street = s("西区"); }),
+        {"street",
+         with([](PaidQueryForm& f) { f.by_street = true, f.street = s("西区"); }),
          {s("12.50")}},
-        {"reader", with([](PaidQueryForm& f) { f.by_reader = true, f.reader = s("张三"); }),
+        {"reader",
+         with([](PaidQueryForm& f) { f.by_reader = true, f.reader = s("张三"); }),
          {s("12.50"), s("50.00")}},
-        {"fee item", with([](PaidQueryForm& f) { f.by_fee_item = true, f.fee_item = s("电费"); }),
+        {"fee item",
+         with([](PaidQueryForm& f) { f.by_fee_item = true, f.fee_item = s("电费"); }),
          {s("30.00")}},
         {"reader and street",
          with([](PaidQueryForm& f) {

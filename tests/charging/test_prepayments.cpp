@@ -239,7 +239,7 @@ TEST_F(PrepaymentQueries, QueryWindowConditionsSelectTheirRows) {
         exec(s("insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,发票号,标志,抄表户号) "
                "values (") +
              QString::number(1000000000 + p.receipt) + u',' + q(s(p.household)) + s(",10,") +
-             q(s(p.day)) + u',' + q(s(p.collector)) + s(",''," ) + QString::number(p.flag) +
+             q(s(p.day)) + u',' + q(s(p.collector)) + s(",'',") + QString::number(p.flag) +
              s(",'')"));
 
     using B = charging::PrepayQueryBy;
@@ -250,30 +250,48 @@ TEST_F(PrepaymentQueries, QueryWindowConditionsSelectTheirRows) {
         bool any_order;       // no order chosen: compared as a set
     } cases[] = {
         {"household, trimmed and exact, valid ones, by household",
-         {B::Household, s(" 0001 "), {}, {}, {}, {}, {}, 1, 0}, {1}, false},
-        {"household, every state", {B::Household, s("0001"), {}, {}, {}, {}, {}, 0, 0}, {1, 5},
+         {B::Household, s(" 0001 "), {}, {}, {}, {}, {}, 1, 0},
+         {1},
+         false},
+        {"household, every state",
+         {B::Household, s("0001"), {}, {}, {}, {}, {}, 0, 0},
+         {1, 5},
          true},
         {"name beginning with a quote, void ones, street descending",
-         {B::Name, {}, s("王'"), {}, {}, {}, {}, 2, 5}, {9, 2}, false},
-        {"street, receipt descending", {B::Street, {}, {}, s("东区"), {}, {}, {}, 0, 3},
-         {5, 3, 1}, false},
-        {"collector, no state, no order", {B::Collector, {}, {}, {}, s("李四"), {}, {}, -1, -1},
-         {1, 3, 6, 7}, true},
+         {B::Name, {}, s("王'"), {}, {}, {}, {}, 2, 5},
+         {9, 2},
+         false},
+        {"street, receipt descending",
+         {B::Street, {}, {}, s("东区"), {}, {}, {}, 0, 3},
+         {5, 3, 1},
+         false},
+        {"collector, no state, no order",
+         {B::Collector, {}, {}, {}, s("李四"), {}, {}, -1, -1},
+         {1, 3, 6, 7},
+         true},
         {"a collector's quote stays in the value",
-         {B::Collector, {}, {}, {}, s("李四' or '1'='1"), {}, {}, 0, -1}, {}, true},
+         {B::Collector, {}, {}, {}, s("李四' or '1'='1"), {}, {}, 0, -1},
+         {},
+         true},
         {"dates, both ends included, receipt ascending",
-         {B::Date, {}, {}, {}, {}, QDate(2024, 3, 1), QDate(2024, 3, 31), 0, 2}, {1, 2, 4, 6, 7, 9},
+         {B::Date, {}, {}, {}, {}, QDate(2024, 3, 1), QDate(2024, 3, 31), 0, 2},
+         {1, 2, 4, 6, 7, 9},
          false},
         {"no condition, valid ones, by household",
-         {B::None, {}, {}, {}, {}, {}, {}, 1, 0}, {1, 4, 7, 3, 6}, false},
+         {B::None, {}, {}, {}, {}, {}, {}, 1, 0},
+         {1, 4, 7, 3, 6},
+         false},
         {"no condition, void ones, household descending",
-         {B::None, {}, {}, {}, {}, {}, {}, 2, 1}, {9, 2, 5}, false},
+         {B::None, {}, {}, {}, {}, {}, {}, 2, 1},
+         {9, 2, 5},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const charging::PrepaymentQueryOutcome out = charging::build_prepayment_query(c.query);
         ASSERT_TRUE(out.ok);
-        const charging::PrepaymentListRows list = charging::prepayment_list_rows(db(), out.statement);
+        const charging::PrepaymentListRows list =
+            charging::prepayment_list_rows(db(), out.statement);
         ASSERT_TRUE(list.opened);
         QList<int> listed;
         for (const QStringList& row : list.rows.mid(0, list.rows.size() - 1))

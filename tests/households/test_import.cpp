@@ -267,8 +267,9 @@ TEST_F(ImportRows, SortWritesTheRowsOfTheScratchTable) {
     EXPECT_EQ(begun, 1);
     EXPECT_EQ(rows_told, 2);
     const auto accounts = [this] {
-        return rows(s("select 户号,抄表人员,抄表序号 from 用户表管理 where 户号 in "
-                      "('000102','000202') order by 户号"));
+        return rows(
+            s("select 户号,抄表人员,抄表序号 from 用户表管理 where 户号 in "
+              "('000102','000202') order by 户号"));
     };
     EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("王师傅"), s("2")},
                                               {s("000202"), s("张'师傅"), s("1")}}));

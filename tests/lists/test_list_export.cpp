@@ -144,9 +144,10 @@ TEST_F(ListExport, TheWorkbookWriterTakesRowsWithoutAList) {
     EXPECT_EQ(stored, (std::vector<int>{0, 1, 2}));
     EXPECT_FALSE(db_is_open(scratch));
     EXPECT_FALSE(QFile::exists(lists::export_scratch_path()));
-    EXPECT_EQ(read_back(file), (QList<QStringList>{{QStringLiteral("户号"), QStringLiteral("用户名")},
-                                                   {QStringLiteral("0001"), QStringLiteral("O'Brien")},
-                                                   {QStringLiteral("0002"), QStringLiteral("张 三")}}));
+    EXPECT_EQ(read_back(file),
+              (QList<QStringList>{{QStringLiteral("户号"), QStringLiteral("用户名")},
+                                  {QStringLiteral("0001"), QStringLiteral("O'Brien")},
+                                  {QStringLiteral("0002"), QStringLiteral("张 三")}}));
 
     table.titles = QStringList{QStringLiteral("户 号"), QStringLiteral("户号")};
     const QString refused = out(QStringLiteral("重名.xlsx"));

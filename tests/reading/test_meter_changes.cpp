@@ -158,8 +158,8 @@ TEST_F(MeterChanges, QueryConditionsSelectTheirChangesAndRefuseEmptyInputs) {
     for (const auto& c : changes)
         exec(s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
                "values (") +
-             sql_quote(s(c[0])) + s(",'M0',") + sql_quote(s(c[1])) + s(",0,") +
-             sql_quote(s(c[2])) + s(",'2024-3',") + sql_quote(s(c[3])) + u')');
+             sql_quote(s(c[0])) + s(",'M0',") + sql_quote(s(c[1])) + s(",0,") + sql_quote(s(c[2])) +
+             s(",'2024-3',") + sql_quote(s(c[3])) + u')');
 
     using C = reading::MeterChangeCriterion;
     struct Case {
@@ -214,7 +214,7 @@ TEST_F(MeterChanges, QueryConditionsSelectTheirChangesAndRefuseEmptyInputs) {
         C criterion;
         const char* refusal;
     } refusals[] = {
-        {C::Account, "待查询的户号不能为空！"},     {C::Name, "待查询的户名不能为空！"},
+        {C::Account, "待查询的户号不能为空！"},         {C::Name, "待查询的户名不能为空！"},
         {C::MeterNumber, "待查询的计量编号不能为空！"}, {C::Street, "待查询的街道不能为空！"},
         {C::Operator, "待查询的操作人员不能为空！"},
     };

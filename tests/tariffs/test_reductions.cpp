@@ -112,9 +112,10 @@ TEST_F(Reductions, AFullReductionTakesEveryFeeItemsAmountQuantityAndReadings) {
     readings_of("H2", {7});
     reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
     EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 1);
-    expect_columns(s("select * from 减免明细"),
-                   {{"户号", "H1"}, {"减免金额", "9.83"}, {"减免用量", "16.5"}, {"收据号", "1000000001"}},
-                   "record");
+    expect_columns(
+        s("select * from 减免明细"),
+        {{"户号", "H1"}, {"减免金额", "9.83"}, {"减免用量", "16.5"}, {"收据号", "1000000001"}},
+        "record");
     QStringList recorded = value(s("select 抄表ID from 减免明细")).split(u'|', Qt::SkipEmptyParts);
     recorded.sort();
     ids.sort();
