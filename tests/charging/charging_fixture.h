@@ -2,15 +2,20 @@
 // A program folder with a fixed clock (2024-03-20), the parameters charging reads held in the
 // program-wide values (late fees off, nine-digit coded serials, invoices off), and helpers that
 // seed households, meter accounts, bills with their readings and surcharge lines, and a fault
-// that makes one bill's writes fail.
+// that makes one bill's writes fail. The program-wide objects are made afresh for each test and
+// no receipt printer or settlement hook outlives the test that set it.
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include <QString>
 
+#include "charging/batch_charging.h"
+#include "charging/charging_hooks.h"
+#include "charging/receipt_reprint.h"
 #include "harness/fixture.h"
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "shell/program_state.h"
 #include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
@@ -25,12 +30,27 @@ class ChargingTest : public harness::ProgramFolderTest {
 public:
     void SetUp() override {
         ProgramFolderTest::SetUp();
+        shell::init_program_variables();
+        clear_hooks();
         set_clock(QDateTime(QDate(2024, 3, 20), QTime(9, 0, 0)));
         shell::system_parameters.payment_serial_digits = 9;
         shell::system_parameters.late_fee_enabled = s("关闭");
         shell::system_parameters.invoice_management = s("关闭");
         shell::system_parameters.household_number_prefix.clear();
         shell::current_operator = s("管理员");
+    }
+
+    void TearDown() override {
+        clear_hooks();
+        shell::free_program_variables();
+        ProgramFolderTest::TearDown();
+    }
+
+    static void clear_hooks() {
+        charging::charge_receipt_printer() = nullptr;
+        charging::prepay_receipt_printer() = nullptr;
+        charging::batch_pay_from_prepayments_hook() = nullptr;
+        charging::reprint_waiter() = nullptr;
     }
 
     platform::Connection& db() { return store::main_connection(); }

@@ -149,7 +149,6 @@ class DeductionPageTest : public DeductionTest {
 protected:
     void SetUp() override {
         DeductionTest::SetUp();
-        shell::init_program_variables();
         platform::install_excel_bridge();
         window = std::make_unique<shell::MainWindow>();
         charging::install_deductions(*window);
@@ -159,7 +158,6 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        shell::free_program_variables();
         DeductionTest::TearDown();
     }
 
