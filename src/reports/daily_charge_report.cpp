@@ -31,7 +31,9 @@ const QString kUnknownCollector = QStringLiteral("未知");
 // One group on one day.
 struct DayCells {
     qint64 window_count = 0, bill_count = 0, prepay_count = 0;
-    double window_amount = 0, deduction = 0, prepay_amount = 0;
+    // Summed in extended precision so that a month of bills added one by one stays exact to the
+    // cent whatever order they come in.
+    long double window_amount = 0, deduction = 0, prepay_amount = 0;
 };
 
 // Keyed by the day (YYYY-MM-DD, as the dates are stored) and the group's key.
@@ -76,7 +78,7 @@ private:
 struct MonthFigures {
     DayMap cells;
     qint64 serials = 0, prepay_count = 0;
-    double window = 0, deduction = 0, prepay = 0;
+    long double window = 0, deduction = 0, prepay = 0;
 };
 
 // The group's name folded as report_group_key folds it (ASCII letters only), in UTF-8.
@@ -245,8 +247,9 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
         for (const QString& g : groups) {
             const DayCells c = cells.value(day_key(day_text, g));
             qint64 window_count = c.window_count, prepay_count = c.prepay_count;
-            double window_amount = c.window_amount, prepay_amount = c.prepay_amount,
-                   deduction = c.deduction;
+            double window_amount = static_cast<double>(c.window_amount),
+                   prepay_amount = static_cast<double>(c.prepay_amount),
+                   deduction = static_cast<double>(c.deduction);
             if (by_collector && g == kUnknownCollector) {
                 // Unpaid bills with a deduction: counted as bills, not serials; nothing was
                 // taken at the window or as a prepayment.
@@ -279,7 +282,9 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
     }
 
     const qint64 serials = month.serials, prepay_count = month.prepay_count;
-    const double window = month.window, prepay = month.prepay, deduction = month.deduction;
+    const double window = static_cast<double>(month.window),
+                 prepay = static_cast<double>(month.prepay),
+                 deduction = static_cast<double>(month.deduction);
     const int total_row = static_cast<int>(report.rows.size());
     report.rows.push_back({QStringLiteral("合计"), QString::number(serials), amount(window),
                            QString::number(prepay_count), amount(prepay), amount(prepay + window),
