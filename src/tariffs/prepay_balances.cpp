@@ -1,11 +1,15 @@
 #include "tariffs/prepay_balances.h"
 
 #include <functional>
+#include <optional>
 
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
 #include "tariffs/household_bills.h"
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
 
 namespace tariffs {
 
@@ -155,10 +159,18 @@ QString household_row(const QString& aggregate, const QString& condition, const 
 BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& connection,
                                                      const QString& household) {
     BalanceOutcome out;
-    platform::Transaction transaction(connection);
-    if (!transaction.active()) {
-        out.fail(platform::db_last_error(connection));
-        return out;
+    // A transaction of its own only when the caller has none. A rebuild keeps what it wrote
+    // even when a step fails, so inside the caller's transaction (the engine's run) a savepoint
+    // of its own would change nothing, and its two statements cost more than the rebuild's
+    // sums for every household billed.
+    std::optional<platform::Transaction> transaction;
+    sqlite3* handle = platform::db_handle(connection);
+    if (!handle || sqlite3_get_autocommit(handle)) {
+        transaction.emplace(connection);
+        if (!transaction->active()) {
+            out.fail(platform::db_last_error(connection));
+            return out;
+        }
     }
     // The grouped rebuild's steps for one household, each bound to its number (every parameter).
     // A failing fill is shown; a failing sum only ends the rebuild, as in the grouped rebuild.
@@ -186,7 +198,7 @@ BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& conne
                             "户号,预存金额,0,0 from 预存明细 where 户号=? and 标志=1"), true) &&
         step(deductions, false) && step(due, false))
         grouped_totals(connection, out);
-    if (!transaction.commit()) {
+    if (transaction && !transaction->commit()) {
         if (out.ok) out.error = platform::db_last_error(connection);
         out.ok = false;
         out.messages.push_back(plain_message(platform::db_last_error(connection)));
