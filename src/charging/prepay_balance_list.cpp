@@ -75,7 +75,7 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
 tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
                                                     const QString& insert_statement) {
     // The rebuild and the amounts due in one transaction: one sync for the whole query.
-    platform::Transaction transaction(connection);
+    tariffs::RebuildTransaction transaction(connection);
     if (!transaction.active())
         return {tariffs::plain_message(platform::db_last_error(connection))};
     tariffs::Messages messages =
@@ -89,7 +89,7 @@ tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connec
 
 tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& connection) {
     tariffs::BalanceOutcome out;
-    platform::Transaction transaction(connection);
+    tariffs::RebuildTransaction transaction(connection);
     if (!transaction.active()) {
         out.fail(platform::db_last_error(connection));
         return out;

@@ -1,7 +1,6 @@
 #include "tariffs/prepay_balances.h"
 
 #include <functional>
-#include <optional>
 
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -12,6 +11,11 @@
 #include <sqlcipher/sqlite3.h>
 
 namespace tariffs {
+
+RebuildTransaction::RebuildTransaction(platform::Connection& connection) {
+    sqlite3* handle = platform::db_handle(connection);
+    if (!handle || sqlite3_get_autocommit(handle)) own_.emplace(connection);
+}
 
 namespace {
 
@@ -110,7 +114,7 @@ BalanceOutcome rebuild_grouped(platform::Connection& connection,
                                const std::function<bool()>& fill) {
     // One transaction: one sync for the whole rebuild. What went in before a failing step stays.
     BalanceOutcome out;
-    platform::Transaction transaction(connection);
+    RebuildTransaction transaction(connection);
     if (!transaction.active()) {
         out.fail(platform::db_last_error(connection));
         return out;
@@ -159,18 +163,12 @@ QString household_row(const QString& aggregate, const QString& condition, const 
 BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& connection,
                                                      const QString& household) {
     BalanceOutcome out;
-    // A transaction of its own only when the caller has none. A rebuild keeps what it wrote
-    // even when a step fails, so inside the caller's transaction (the engine's run) a savepoint
-    // of its own would change nothing, and its two statements cost more than the rebuild's
-    // sums for every household billed.
-    std::optional<platform::Transaction> transaction;
-    sqlite3* handle = platform::db_handle(connection);
-    if (!handle || sqlite3_get_autocommit(handle)) {
-        transaction.emplace(connection);
-        if (!transaction->active()) {
-            out.fail(platform::db_last_error(connection));
-            return out;
-        }
+    // Inside the engine's run no savepoint: its two statements would cost more than the
+    // rebuild's sums for every household billed.
+    RebuildTransaction transaction(connection);
+    if (!transaction.active()) {
+        out.fail(platform::db_last_error(connection));
+        return out;
     }
     // The grouped rebuild's steps for one household, each bound to its number (every parameter).
     // A failing fill is shown; a failing sum only ends the rebuild, as in the grouped rebuild.
@@ -198,7 +196,7 @@ BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& conne
                             "户号,预存金额,0,0 from 预存明细 where 户号=? and 标志=1"), true) &&
         step(deductions, false) && step(due, false))
         grouped_totals(connection, out);
-    if (transaction && !transaction->commit()) {
+    if (!transaction.commit()) {
         if (out.ok) out.error = platform::db_last_error(connection);
         out.ok = false;
         out.messages.push_back(plain_message(platform::db_last_error(connection)));
@@ -211,7 +209,7 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
     // One transaction of a few set-based statements, whatever the number of households; a
     // failing statement is reported and the rest still run, and what went in is committed.
     BalanceOutcome out;
-    platform::Transaction transaction(connection);
+    RebuildTransaction transaction(connection);
     if (!transaction.active()) {
         out.fail(platform::db_last_error(connection));
         return out;
