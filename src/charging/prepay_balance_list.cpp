@@ -60,13 +60,13 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
     // One statement for every household: what its valid unpaid bills (its own number's and its
     // meter accounts') still ask.
     tariffs::BalanceOutcome out;
+    // Each household's unpaid bills are found by its numbers in the index of unpaid bills.
+    static const tariffs::HouseholdBillSums unpaid = tariffs::household_bill_sums(
+        QStringLiteral("total(b.实收金额)"), QStringLiteral("预存结余.户号"),
+        QStringLiteral("b.标志=1 and b.收费标志=1"));
     platform::PreparedStatement due(
-        connection,
-        QStringLiteral("update 预存结余 set 应扣金额=coalesce((select sum(b.实收金额) from 总收费 b "
-                       "where b.标志=1 and b.收费标志=1 and ") +
-            tariffs::households_bills_condition(QStringLiteral("预存结余.户号"),
-                                                QStringLiteral("b.户号")) +
-            QStringLiteral("),0)"));
+        connection, QStringLiteral("update 预存结余 set 应扣金额=") + unpaid.own + u'+' +
+                        unpaid.accounts);
     if (!due.execute()) {
         out.fail(platform::db_last_error(connection));
     }
@@ -76,7 +76,7 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
 tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
                                                     const QString& insert_statement) {
     // The rebuild and the amounts due in one transaction: one sync for the whole query.
-    platform::Transaction transaction(connection);
+    tariffs::RebuildTransaction transaction(connection);
     if (!transaction.active())
         return {tariffs::plain_message(platform::db_last_error(connection))};
     tariffs::Messages messages =
@@ -90,7 +90,7 @@ tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connec
 
 tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& connection) {
     tariffs::BalanceOutcome out;
-    platform::Transaction transaction(connection);
+    tariffs::RebuildTransaction transaction(connection);
     if (!transaction.active()) {
         out.fail(platform::db_last_error(connection));
         return out;

@@ -23,6 +23,21 @@ QString household_numbers_select(const QString& households_select) {
            households_select + u')';
 }
 
+HouseholdBillSums household_bill_sums(const QString& aggregate, const QString& household,
+                                      const QString& condition) {
+    // The accounts lead their join (cross join keeps that order) and each seeks its bills; the
+    // earliest of two rows with one number is the one counted. That test names the bill's number
+    // so that it runs only for an account that has such a bill.
+    return {QStringLiteral("(select ") + aggregate + QStringLiteral(" from 总收费 b where b.户号=") +
+                household + QStringLiteral(" and ") + condition + u')',
+            QStringLiteral("(select ") + aggregate +
+                QStringLiteral(" from 用户表管理 m cross join 总收费 b where m.父号=") + household +
+                QStringLiteral(" and m.户号<>") + household +
+                QStringLiteral(" and b.户号=m.户号 and ") + condition +
+                QStringLiteral(" and not exists (select 1 from 用户表管理 d where d.父号=m.父号 and "
+                               "d.户号=b.户号 and d.编号<m.编号))")};
+}
+
 QString bill_household_expression(const QString& number_column) {
     return QStringLiteral("coalesce((select max(父号) from 用户表管理 where 用户表管理.户号=") +
            number_column + QStringLiteral("),") + number_column + QStringLiteral(")");

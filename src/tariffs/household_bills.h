@@ -32,6 +32,19 @@ QString households_bills_condition(const QString& households_select,
 // 总收费 on 户号 = 账号 and grouping by 所属户号 sums each household's bills in one statement.
 QString household_numbers_select(const QString& households_select);
 
+// Two scalar subqueries over the bills (alias b) of a household that meet `condition`: those of
+// its own number and those of its meter accounts, each `aggregate` (e.g. "total(b.实收金额)")
+// over them. `household` is an SQL expression: a bound parameter or a column of the statement the
+// subqueries sit in. Each one seeks its bills by number, so a statement over many households costs
+// their own bills and no more; a meter account carrying the household's own number, or listed
+// twice, counts its bills once, as the other conditions here do.
+struct HouseholdBillSums {
+    QString own;
+    QString accounts;
+};
+HouseholdBillSums household_bill_sums(const QString& aggregate, const QString& household,
+                                      const QString& condition);
+
 // The household a row's number belongs to, as an SQL expression over the column: the meter
 // account's 父号, or the number itself where no meter account carries it (a household's own
 // number). For grouping bills by a household's street or any other household column.

@@ -7,7 +7,15 @@
 #include "platform/query.h"
 #include "tariffs/household_bills.h"
 
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
 namespace tariffs {
+
+RebuildTransaction::RebuildTransaction(platform::Connection& connection) {
+    sqlite3* handle = platform::db_handle(connection);
+    if (!handle || sqlite3_get_autocommit(handle)) own_.emplace(connection);
+}
 
 namespace {
 
@@ -56,6 +64,19 @@ BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection) {
 
 namespace {
 
+// 预存结余新 from what 预存结余 holds: one row per household with its sums, 结余金额 =
+// 预存金额 − 已扣金额 and 标记 1 where something is due, written in one statement rather than
+// written and then updated twice.
+void grouped_totals(platform::Connection& connection, BalanceOutcome& out) {
+    if (!reset_grouped_table(connection, out)) return;
+    run_fixed(connection,
+              QStringLiteral("insert into  预存结余新 (户号,预存金额,已扣金额,结余金额,应扣金额,标记) "
+                             "select 户号,sum(预存金额),sum(已扣金额),sum(预存金额)-sum(已扣金额),"
+                             "SUM(应扣金额),case when SUM(应扣金额)>0 then 1 end from 预存结余 "
+                             "GROUP BY 户号"),
+              out);
+}
+
 void rebuild_grouped_steps(platform::Connection& connection, const std::function<bool()>& fill,
                            BalanceOutcome& out) {
     if (!run_fixed(connection, QStringLiteral("delete from 预存结余"), out)) return;
@@ -85,16 +106,7 @@ void rebuild_grouped_steps(platform::Connection& connection, const std::function
                                       "GROUP BY n.所属户号"),
                    out))
         return;
-    if (!reset_grouped_table(connection, out)) return;
-    if (!run_fixed(connection,
-             QStringLiteral("insert into  预存结余新 (户号,预存金额,已扣金额,应扣金额)  select  "
-                            "户号,sum(预存金额) as 预存金额,sum(已扣金额) as 已扣金额 ,SUM(应扣金额) "
-                            "as 应扣金额 from 预存结余 GROUP BY 户号"),
-             out))
-        return;
-    if (!run_fixed(connection, QStringLiteral("update 预存结余新 set 结余金额=预存金额-已扣金额"), out))
-        return;
-    run_fixed(connection, QStringLiteral("update 预存结余新 set 标记=1 where 应扣金额>0"), out);
+    grouped_totals(connection, out);
 }
 
 // The grouped rebuild after 预存结余 was filled by `fill`.
@@ -102,7 +114,7 @@ BalanceOutcome rebuild_grouped(platform::Connection& connection,
                                const std::function<bool()>& fill) {
     // One transaction: one sync for the whole rebuild. What went in before a failing step stays.
     BalanceOutcome out;
-    platform::Transaction transaction(connection);
+    RebuildTransaction transaction(connection);
     if (!transaction.active()) {
         out.fail(platform::db_last_error(connection));
         return out;
@@ -130,16 +142,66 @@ BalanceOutcome rebuild_prepayment_balances(platform::Connection& connection,
     return rebuild_grouped(connection, [&] { return platform::db_execute(connection, fill); });
 }
 
+namespace {
+
+// One household's row of the grouped rebuild for `what` (its deductions or its amount due): the
+// household as its prepayments name it, and the sum over its bills when it has any. Written from
+// the household's number, not read back from 预存结余, so the insert needs no copy of the rows it
+// reads and no temporary table: the engine runs it for every household it bills.
+QString household_row(const QString& aggregate, const QString& condition, const QString& columns) {
+    const QString who = QStringLiteral("?");
+    const HouseholdBillSums sums = household_bill_sums(aggregate, who, condition);
+    return QStringLiteral("insert into  预存结余 (户号,预存金额,已扣金额,应扣金额) select h,") + columns +
+           QStringLiteral(" from (select (select 户号 from 预存明细 where 户号=? and 标志=1 limit 1) "
+                          "as h,") +
+           sums.own + QStringLiteral(" as o,") + sums.accounts +
+           QStringLiteral(" as a) where h is not null and (o is not null or a is not null)");
+}
+
+}  // namespace
+
 BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& connection,
                                                      const QString& household) {
-    return rebuild_grouped(connection, [&] {
-        platform::PreparedStatement fill(
-            connection,
-            QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,"
-                           "户号,预存金额,0,0 from 预存明细 where 户号=? and 标志=1"));
-        fill.bind_text(1, household);
-        return fill.execute();
-    });
+    BalanceOutcome out;
+    // Inside the engine's run no savepoint: its two statements would cost more than the
+    // rebuild's sums for every household billed.
+    RebuildTransaction transaction(connection);
+    if (!transaction.active()) {
+        out.fail(platform::db_last_error(connection));
+        return out;
+    }
+    // The grouped rebuild's steps for one household, each bound to its number (every parameter).
+    // A failing fill is shown; a failing sum only ends the rebuild, as in the grouped rebuild.
+    static const QString deductions = household_row(
+        QStringLiteral("sum(b.预存扣款)"), QStringLiteral("b.标志=1 and b.预存扣款>0"),
+        QStringLiteral("0,coalesce(o,0)+coalesce(a,0),0"));
+    static const QString due = household_row(
+        QStringLiteral("sum(b.实收金额)"), QStringLiteral("b.标志=1 and b.收费标志=1"),
+        QStringLiteral("0,0,coalesce(o,0)+coalesce(a,0)"));
+    const auto step = [&](const QString& sql, bool shown) {
+        platform::PreparedStatement statement(connection, sql);
+        for (int i = 1, n = static_cast<int>(sql.count(u'?')); i <= n; ++i)
+            statement.bind_text(i, household);
+        if (statement.execute()) return true;
+        if (shown) {
+            out.fail(platform::db_last_error(connection));
+        } else if (out.ok) {
+            out.ok = false;
+            out.error = platform::db_last_error(connection);
+        }
+        return false;
+    };
+    if (run_fixed(connection, QStringLiteral("delete from 预存结余"), out) &&
+        step(QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,"
+                            "户号,预存金额,0,0 from 预存明细 where 户号=? and 标志=1"), true) &&
+        step(deductions, false) && step(due, false))
+        grouped_totals(connection, out);
+    if (!transaction.commit()) {
+        if (out.ok) out.error = platform::db_last_error(connection);
+        out.ok = false;
+        out.messages.push_back(plain_message(platform::db_last_error(connection)));
+    }
+    return out;
 }
 
 BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
@@ -147,7 +209,7 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
     // One transaction of a few set-based statements, whatever the number of households; a
     // failing statement is reported and the rest still run, and what went in is committed.
     BalanceOutcome out;
-    platform::Transaction transaction(connection);
+    RebuildTransaction transaction(connection);
     if (!transaction.active()) {
         out.fail(platform::db_last_error(connection));
         return out;
@@ -173,15 +235,21 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
                                     "户号 from 预存结余 group by 户号 having count(户号)>1) and ") +
                          kept,
                      out));
-    report(run_fixed(connection, QStringLiteral("delete from 预存结余 where not ") + kept, out));
-    // What every bill of the household (its own number's and its meter accounts') took.
-    report(run_fixed(
-        connection,
-        QStringLiteral("update 预存结余 set 已扣金额=coalesce((select sum(b.预存扣款) from 总收费 b "
-                       "where b.标志=1 and ") +
-            households_bills_condition(QStringLiteral("预存结余.户号"), QStringLiteral("b.户号")) +
-            QStringLiteral("),0)"),
-        out));
+    report(run_fixed(connection,
+                     QStringLiteral("delete from 预存结余 where 户号 in (select 户号 from 预存结余 "
+                                    "group by 户号 having count(户号)>1) and not ") +
+                         kept,
+                     out));
+    // What every bill of the household (its own number's and its meter accounts') took. A bill
+    // that took nothing adds nothing, so only those with a deduction are read, each household's
+    // found by its numbers in their own index.
+    static const HouseholdBillSums taken =
+        household_bill_sums(QStringLiteral("total(b.预存扣款)"), QStringLiteral("预存结余.户号"),
+                            QStringLiteral("b.标志=1 and b.预存扣款<>0"));
+    report(run_fixed(connection,
+                     QStringLiteral("update 预存结余 set 已扣金额=") + taken.own + u'+' +
+                         taken.accounts,
+                     out));
     report(run_fixed(connection,
                      QStringLiteral("update 预存结余 set 结余金额=coalesce(预存金额,0)-已扣金额"),
                      out));

@@ -2,7 +2,9 @@
 // Prepaid balances, rebuilt from the valid prepayments (预存明细) and the bills (总收费) into the
 // work tables 预存结余 and 预存结余新 whenever one is needed.
 #include <QString>
+#include <optional>
 
+#include "platform/db.h"
 #include "tariffs/bills.h"
 
 namespace platform {
@@ -22,6 +24,20 @@ struct BalanceOutcome {
         error = database_text;
         messages.push_back(plain_message(database_text));
     }
+};
+
+// The transaction of a balance rebuild: its own when the caller has none under way, else the
+// caller's. A rebuild keeps what it wrote even when a step fails, so inside the caller's
+// transaction a savepoint of its own would change nothing, yet every page the rebuild writes
+// would be copied aside for it.
+class RebuildTransaction {
+public:
+    explicit RebuildTransaction(platform::Connection& connection);
+    bool active() const { return !own_ || own_->active(); }
+    bool commit() { return !own_ || own_->commit(); }
+
+private:
+    std::optional<platform::Transaction> own_;
 };
 
 // A household's bills are those of its own number and of its meter accounts

@@ -56,6 +56,63 @@ TEST_F(Balances, PerRowRebuildMergesAndTakesTheHouseholdsBills) {
     EXPECT_DOUBLE_EQ(tariffs::per_row_balance_of(db(), s("H1")), 129);
 }
 
+// Households whose bills sit under a meter account listed twice, or under an account that carries
+// the household's own number: each bill counts once.
+class BalancesOfAccounts : public Balances {
+public:
+    void SetUp() override {
+        Balances::SetUp();
+        prepayment(21, "H3", 80);
+        for (const char* account : {"H3", "H301", "H301"})
+            exec(s("insert into 用户表管理 (户号,父号,收费项目) values ('") + s(account) +
+                 s("','H3','水费')"));
+        earlier_bill("H3", 22, 0, 6);           // under its own number, also an account's
+        earlier_bill("H301", 23, 0, 3, 1, 12);  // under the account listed twice, 12 due
+        earlier_bill("H301", 24, 0, -1);        // a negative deduction there
+        earlier_bill("H4", 25, 0, 2, 1, 5);     // a household without prepayments
+        prepayment(26, "H5", 40, 2);            // and one with a voided one only
+        earlier_bill("H5", 27, 0, 1, 1, 4);
+    }
+    QList<QStringList> work_tables() {
+        return rows(s("select 编号,户号,预存金额,已扣金额,应扣金额,结余金额,标记 from 预存结余 "
+                      "order by rowid")) +
+               rows(s("select * from 预存结余新 order by rowid"));
+    }
+};
+
+TEST_F(BalancesOfAccounts, TheRebuildForOneHouseholdLeavesWhatTheGroupedRebuildDoes) {
+    for (const char* household : {"H1", "H2", "H3", "H4", "H5"}) {
+        SCOPED_TRACE(household);
+        const auto grouped = tariffs::rebuild_prepayment_balances(
+            db(),
+            s("INSERT INTO 预存结余 (编号,户号,预存金额,已扣金额,应扣金额) select 收据号,户号,预存金额,"
+              "0,0 from 预存明细 where 户号='") +
+                s(household) + s("' and 标志=1"));
+        ASSERT_TRUE(grouped.ok) << grouped.error.toStdString();
+        const QList<QStringList> expected = work_tables();
+        exec(s("delete from 预存结余"));
+        const auto one = tariffs::rebuild_household_prepayment_balances(db(), s(household));
+        ASSERT_TRUE(one.ok) << one.error.toStdString();
+        EXPECT_EQ(work_tables(), expected);
+    }
+    // 6 + 3 taken, 12 due.
+    tariffs::rebuild_household_prepayment_balances(db(), s("H3"));
+    EXPECT_DOUBLE_EQ(tariffs::grouped_balance_of(db(), s("H3")), 71);
+    EXPECT_EQ(value(s("select 应扣金额 from 预存结余新")), s("12"));
+}
+
+TEST_F(BalancesOfAccounts, ThePerRowRebuildCountsEachBillOnce) {
+    const auto out = tariffs::recompute_prepay_balances(
+        db(), s("INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 from 预存明细 "
+                "where 标志=1"));
+    EXPECT_TRUE(out.ok) << out.error.toStdString();
+    // H1 as above; H3: 6 + 3 - 1 taken from 80; H2 took nothing; H5's only deposit is void.
+    EXPECT_EQ(rows(s("select 编号,户号,预存金额,已扣金额,结余金额 from 预存结余 order by 编号")),
+              (QList<QStringList>{{s("11"), s("H1"), s("150"), s("21"), s("129")},
+                                  {s("14"), s("H2"), s("10"), s("0"), s("10")},
+                                  {s("21"), s("H3"), s("80"), s("8"), s("72")}}));
+}
+
 TEST_F(Balances, FailingStatementIsReported) {
     const auto grouped = tariffs::rebuild_prepayment_balances(db(), s("insert into nowhere"), 1);
     EXPECT_FALSE(grouped.ok);
