@@ -6,6 +6,7 @@
 
 #include "app/assembly.h"
 #include "platform/chinese_ui.h"
+#include "platform/excel_install.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 
@@ -34,6 +35,8 @@ int main(int argc, char* argv[]) {
     // Lives as long as the application: Qt's own buttons, dialogs and menus in Chinese.
     const platform::ChineseUi chinese_ui;
     use_cjk_font();
+    // Imports and exports read and write workbooks inside their statements.
+    platform::install_excel_bridge();
 
     // Each subsystem puts its pages into the content area and registers its handlers there.
     shell::program_startup([](shell::MainWindow& window) { app::assemble_program(window); });

@@ -1,5 +1,4 @@
 #include "platform/db.h"
-#include "platform/excel_install.h"
 
 #ifndef SQLITE_HAS_CODEC
 #define SQLITE_HAS_CODEC 1
@@ -19,7 +18,6 @@
 #include <unordered_map>
 
 #include "platform/convert.h"
-#include "platform/excel_bridge.h"
 
 namespace platform {
 
@@ -41,7 +39,7 @@ void drop_prepared_statements(Connection& c) {
     c.statements->entries.clear();
 }
 
-ExcelBridge* g_excel_bridge = nullptr;
+WorkbookHook* g_workbook_hook = nullptr;
 
 const char kClosedError[] = "Operation is not allowed when the object is closed.";
 
@@ -211,8 +209,8 @@ bool run_multi_table_update(Connection& c, const JetStatement& st, qint64* rows)
 }
 
 bool run_excel(Connection& c, const JetStatement& st, qint64* rows) {
-    ExcelBridge* bridge = excel_bridge();
-    if (!bridge) {
+    WorkbookHook* hook = workbook_hook();
+    if (!hook) {
         c.last_error = QStringLiteral(
             "Excel workbooks cannot be read or written: no Excel bridge is installed.");
         return false;
@@ -220,7 +218,7 @@ bool run_excel(Connection& c, const JetStatement& st, qint64* rows) {
     QString error;
     bool ok;
     if (st.kind == JetStatement::Kind::ExcelRead) {
-        ok = bridge->read_sheet(c, from_utf8(st.file), from_utf8(st.sheet), from_utf8(st.table),
+        ok = hook->read_sheet(c, from_utf8(st.file), from_utf8(st.sheet), from_utf8(st.table),
                                 &error);
         c.facts_stale = true;
         if (ok && rows && c.db) {
@@ -233,7 +231,7 @@ bool run_excel(Connection& c, const JetStatement& st, qint64* rows) {
             sqlite3_finalize(stmt);
         }
     } else {
-        ok = bridge->write_sheet(c, from_utf8(st.file), from_utf8(st.sheet), from_utf8(st.sql),
+        ok = hook->write_sheet(c, from_utf8(st.file), from_utf8(st.sheet), from_utf8(st.sql),
                                  &error);
     }
     if (!ok)
@@ -261,8 +259,8 @@ bool run_structured(Connection& c, const JetStatement& st, qint64* rows) {
     return run_one(c, st.sql, rows);
 }
 
-// A translated statement whose buffers are reused by the next statement on this thread. A bridge
-// may run statements while one is being run, so each nesting level has its own.
+// A translated statement whose buffers are reused by the next statement on this thread. The
+// workbook hook may run statements while one is being run, so each nesting level has its own.
 class ScratchStatement {
 public:
     ScratchStatement() : level_(depth()++) {
@@ -309,10 +307,6 @@ bool db_open_access_file(Connection& c, const QString& path, const QString& pass
 
 bool db_open_database_file(Connection& c, const QString& path, const QString& password,
                            const char* required_row) {
-    // Workbooks are read and written inside statements from the first open on, as the
-    // engine's Excel driver always was; a test may put its own bridge in place afterwards.
-    static const bool bridge_installed = (install_excel_bridge(), true);
-    (void)bridge_installed;
     if (c.db) db_close(c);
     c.path = path;
     c.last_error.clear();
@@ -473,8 +467,8 @@ QString sql_quote(const QString& raw) {
     return out;
 }
 
-void set_excel_bridge(ExcelBridge* bridge) { g_excel_bridge = bridge; }
-ExcelBridge* excel_bridge() { return g_excel_bridge; }
+void set_workbook_hook(WorkbookHook* hook) { g_workbook_hook = hook; }
+WorkbookHook* workbook_hook() { return g_workbook_hook; }
 
 // ---- transactions --------------------------------------------------------------------------
 

@@ -68,9 +68,9 @@ bool db_error_is_duplicate_column(const Connection& connection);
 // Checkpoints the journal into the file and leaves WAL mode, so a closed database is exactly one
 // file (no -wal, no -shm) that may be copied. An unfinished transaction is rolled back.
 void db_close(Connection& connection);
-// The SQLite handle, for the Excel bridge and the tools that need the C API.
+// The SQLite handle, for the workbook hook and the tools that need the C API.
 sqlite3* db_handle(const Connection& connection);
-// For code that changed the schema around this layer (the Excel bridge does it through here).
+// For code that changed the schema around this layer (the workbook hook does it through here).
 void db_schema_changed(Connection& connection);
 
 // The one way a text value enters a statement: between single quotes, each quote doubled, so
@@ -151,6 +151,29 @@ struct RecordSet {
 // are only recorded in the connection's last error, as a batch run wants.
 using DatabaseErrorReporter = std::function<void(const QString& provider_text)>;
 void set_database_error_reporter(DatabaseErrorReporter reporter);
+
+// Where the statements that read or write a workbook inside SQL are run:
+//     SELECT * INTO <table> FROM [Excel 8.0;DATABASE=<file>].[<sheet>$]
+//     SELECT <columns> INTO [Excel 8.0;Database=<file>].[<sheet>] FROM <table> ...
+// This layer recognises them and hands the work to the hook installed here; with none installed
+// such a statement fails with an error text. The program installs its workbook bridge
+// (excel_install.h) at start-up; a test installs the bridge or a fake of its own.
+class WorkbookHook {
+public:
+    virtual ~WorkbookHook() = default;
+    // Creates target_table on the connection from the sheet (the first row names the columns)
+    // and fills it. Returns false with *error set when the workbook, the sheet or the table
+    // cannot be made.
+    virtual bool read_sheet(Connection& connection, const QString& file, const QString& sheet,
+                            const QString& target_table, QString* error) = 0;
+    // Writes the rows of select_sql (already SQLite text) to the sheet of a new workbook, the
+    // column names as the first row.
+    virtual bool write_sheet(Connection& connection, const QString& file, const QString& sheet,
+                             const QString& select_sql, QString* error) = 0;
+};
+// nullptr removes the hook; the caller keeps ownership.
+void set_workbook_hook(WorkbookHook* hook);
+WorkbookHook* workbook_hook();
 
 void recordset_bind_connection(RecordSet& records, Connection& connection);
 // Runs a statement and keeps its rows. On failure hands the provider's error text to the

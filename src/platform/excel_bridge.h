@@ -7,23 +7,12 @@
 // bridge installed such a statement fails with an error text.
 #include <QString>
 
+#include "platform/db.h"
+
 namespace platform {
 
-struct Connection;
-
-class ExcelBridge {
-public:
-    virtual ~ExcelBridge() = default;
-    // Creates target_table on the connection from the sheet (the first row names the columns)
-    // and fills it. Returns false with *error set when the workbook, the sheet or the table
-    // cannot be made.
-    virtual bool read_sheet(Connection& connection, const QString& file, const QString& sheet,
-                            const QString& target_table, QString* error) = 0;
-    // Writes the rows of select_sql (already SQLite text) to the sheet of a new workbook, the
-    // column names as the first row.
-    virtual bool write_sheet(Connection& connection, const QString& file, const QString& sheet,
-                             const QString& select_sql, QString* error) = 0;
-};
+// A bridge is the database layer's workbook hook (db.h), which runs these statements.
+using ExcelBridge = WorkbookHook;
 
 // The workbook part of a bridge statement for a file, quoted so that any character of the
 // name reaches the bridge as it is: "[Excel 8.0;DATABASE=<file>]" (with `key` spelled as
@@ -33,9 +22,9 @@ QString excel_workbook_reference(const QString& file, const QString& key = QStri
 // A name in brackets with "]" doubled: "[Sheet1$]".
 QString bracketed_name(const QString& name);
 
-// The bridge in use: the workbook bridge of excel_install.h, installed when the first database
-// opens; nullptr removes it. The caller keeps ownership.
-void set_excel_bridge(ExcelBridge* bridge);
-ExcelBridge* excel_bridge();
+// The bridge in use: the workbook bridge of excel_install.h once the program (or a test) installed
+// it; nullptr removes it. The caller keeps ownership.
+inline void set_excel_bridge(ExcelBridge* bridge) { set_workbook_hook(bridge); }
+inline ExcelBridge* excel_bridge() { return workbook_hook(); }
 
 }  // namespace platform

@@ -13,7 +13,8 @@ BillRun::BillRun(platform::Connection& connection, const FeeItemSwitches& item, 
       billed_(std::move(billed)),
       parameters_(parameters),
       batch_households_(batch_households == 0 ? 1 : batch_households),
-      prices_(std::make_unique<PriceBook>()) {}
+      prices_(std::make_unique<PriceBook>()),
+      writes_(std::make_unique<BillWrites>(connection)) {}
 
 BillRun::~BillRun() { finish(); }
 
@@ -34,7 +35,8 @@ bool BillRun::add(const QString& household) {
         }
     }
     ChargeOutcome out =
-        charge_household(connection_, household, item_, parameters_, false, prices_.get());
+        charge_household(connection_, household, item_, parameters_, false, *writes_,
+                         prices_.get());
     if (!out.ok()) return replay(household);
     pending_.push_back({household, std::move(out)});
     return pending_.size() < batch_households_ || flush();
@@ -59,7 +61,7 @@ bool BillRun::flush() {
 
 bool BillRun::alone(const QString& household) {
     const ChargeOutcome out = charge_household(connection_, household, item_, parameters_, true,
-                                               prices_.get());
+                                               *writes_, prices_.get());
     if (billed_) billed_(out);
     if (!out.ok()) failed_ = true;
     return !failed_;

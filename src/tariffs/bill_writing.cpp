@@ -10,6 +10,164 @@
 #include "tariffs/prepay_balances.h"
 
 namespace tariffs {
+
+namespace {
+
+QString bill_insert(bool serial) {
+    QString text = QStringLiteral(
+        "insert into 总收费 (户号,水费金额,附加费金额,成本金额,上月接转,本月接转,实收金额,"
+        "抄表日期,差额,收费人员,收据号,预存扣款,应收金额,实收量,滞纳金,减免金额,标志,水损,"
+        "减免用量,收费标志");
+    if (serial) text += QStringLiteral(",流水号");
+    text += QStringLiteral(",价格,收费日期,收费项目,价格类别,抄表人员) values (?,?,?,?,?,?,?,?,?,"
+                           "?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?");
+    if (serial) text += QStringLiteral(",?");
+    return text + u')';
+}
+
+QString reduction_insert(bool amount, bool quantity) {
+    QString columns = QStringLiteral("insert into 减免明细 (户号");
+    QString values = QStringLiteral("?");
+    if (amount) {
+        columns += QStringLiteral(",减免金额");
+        values += QStringLiteral(",?");
+    }
+    if (quantity) {
+        columns += QStringLiteral(",减免用量");
+        values += QStringLiteral(",?");
+    }
+    return columns + QStringLiteral(",抄表ID,减免日期,收据号,减免类型) values (") + values +
+           QStringLiteral(",?,?,?,?)");
+}
+
+}  // namespace
+
+BillWrites::BillWrites(platform::Connection& connection) : connection_(connection) {}
+BillWrites::~BillWrites() = default;
+
+QString BillWrites::text_of(Shape shape) {
+    switch (shape) {
+        case kBillWithSerial: return bill_insert(true);
+        case kBillWithoutSerial: return bill_insert(false);
+        case kSurchargeLine:
+            return QStringLiteral(
+                "insert into 月附加费 (户号,附加费名称,用量,价格,金额,收费日期,收据号,收费标志,"
+                "收费项目,价格类别) values (?,?,?,?,?,?,?,1,?,?)");
+        case kPricedReadingWithSerial:
+            return QStringLiteral(
+                "update 抄表总表 set 是否收费=1,收据号=?,流水号=?,价格=?,实收量=? where 编号=?");
+        case kPricedReading:
+            return QStringLiteral(
+                "update 抄表总表 set 是否收费=1,收据号=?,价格=?,实收量=? where 编号=?");
+        case kRebilledReadingWithSerial:
+            return QStringLiteral("update 抄表总表 set 是否收费=1,收据号=?,流水号=? where 编号=?");
+        case kRebilledReading:
+            return QStringLiteral("update 抄表总表 set 是否收费=1,收据号=? where 编号=?");
+        case kReductionByAmountShape: return reduction_insert(true, false);
+        case kReductionByQuantityShape: return reduction_insert(false, true);
+        case kReductionOfBoth:
+        case kShapes: break;
+    }
+    return reduction_insert(true, true);
+}
+
+platform::PreparedStatement& BillWrites::statement(Shape shape) {
+    std::unique_ptr<platform::PreparedStatement>& held = statements_[shape];
+    // One that could not be prepared is tried again, so its failure is told afresh.
+    if (!held || !held->valid())
+        held = std::make_unique<platform::PreparedStatement>(connection_, text_of(shape));
+    return *held;
+}
+
+bool BillWrites::bill(const ChargeRecord& b) {
+    platform::PreparedStatement& insert =
+        statement(b.payment_serial ? kBillWithSerial : kBillWithoutSerial);
+    int at = 1;
+    insert.bind_text(at++, b.number);
+    insert.bind_number(at++, b.usage_charge);
+    insert.bind_number(at++, b.surcharge_total);
+    insert.bind_number(at++, b.cost);
+    insert.bind_number(at++, b.carry_in);
+    insert.bind_number(at++, b.carry_out);
+    insert.bind_number(at++, b.amount_to_collect);
+    insert.bind_date(at++, b.reading_date);
+    insert.bind_number(at++, b.difference);
+    insert.bind_text(at++, b.collector);
+    insert.bind_integer(at++, b.bill_number);
+    insert.bind_number(at++, b.prepaid_deduction);
+    insert.bind_number(at++, b.amount_billed);
+    insert.bind_number(at++, b.quantity);
+    insert.bind_number(at++, b.late_fee);
+    insert.bind_number(at++, b.reduction_amount);
+    insert.bind_integer(at++, b.valid);
+    insert.bind_number(at++, b.loss);
+    insert.bind_integer(at++, b.reduction_quantity);
+    insert.bind_integer(at++, b.unpaid);
+    if (b.payment_serial) insert.bind_integer(at++, *b.payment_serial);
+    insert.bind_number(at++, b.price);
+    insert.bind_date(at++, b.charge_date);
+    insert.bind_text(at++, b.fee_item);
+    insert.bind_text(at++, b.price_category);
+    insert.bind_text(at, b.reader);
+    return insert.execute();
+}
+
+bool BillWrites::surcharge_line(const SurchargeLine& l) {
+    platform::PreparedStatement& insert = statement(kSurchargeLine);
+    insert.bind_text(1, l.number);
+    insert.bind_text(2, l.name);
+    insert.bind_number(3, l.quantity);
+    insert.bind_number(4, l.price);
+    insert.bind_number(5, l.amount);
+    insert.bind_date(6, l.date);
+    insert.bind_integer(7, l.bill_number);
+    insert.bind_text(8, l.fee_item);
+    insert.bind_text(9, l.price_category);
+    return insert.execute();
+}
+
+bool BillWrites::priced_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial,
+                                double unit_price, double quantity) {
+    platform::PreparedStatement& mark =
+        statement(serial ? kPricedReadingWithSerial : kPricedReading);
+    int at = 1;
+    mark.bind_integer(at++, bill_number);
+    if (serial) mark.bind_integer(at++, *serial);
+    mark.bind_number(at++, unit_price);
+    mark.bind_number(at++, quantity);
+    mark.bind_integer(at, id);
+    return mark.execute();
+}
+
+bool BillWrites::rebilled_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial) {
+    platform::PreparedStatement& mark =
+        statement(serial ? kRebilledReadingWithSerial : kRebilledReading);
+    int at = 1;
+    mark.bind_integer(at++, bill_number);
+    if (serial) mark.bind_integer(at++, *serial);
+    mark.bind_integer(at, id);
+    return mark.execute();
+}
+
+bool BillWrites::reduction(const ReductionRecord& r) {
+    // 减免金额 only for "按金额", 减免用量 only for "按用量", both for any other type.
+    const bool by_amount = r.type == kReductionByAmount;
+    const bool by_quantity = r.type == kReductionByQuantity;
+    platform::PreparedStatement& insert =
+        statement(by_amount     ? kReductionByAmountShape
+                  : by_quantity ? kReductionByQuantityShape
+                                : kReductionOfBoth);
+    int at = 1;
+    insert.bind_text(at++, r.number);
+    if (!by_quantity) insert.bind_number(at++, r.amount);
+    if (!by_amount) insert.bind_integer(at++, r.quantity);
+    insert.bind_text(at++, r.reading_ids);
+    insert.bind_date(at++, r.date);
+    insert.bind_integer(at++, r.bill_number);
+    insert.bind_text(at, r.type);
+    return insert.execute();
+}
+
 namespace engine {
 
 using platform::money_positive;
@@ -96,7 +254,7 @@ double household_balance(platform::Connection& connection, const QString& househ
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
                                const FeeItemSwitches& item,
                                const shell::SystemParameters& parameters, bool own_savepoint,
-                               PriceBook* book) {
+                               BillWrites& writes, PriceBook* book) {
     ChargeOutcome out;
     // The writes of this bill: all of them or none; a bill that cannot have them guarded is
     // not written at all.
@@ -220,37 +378,24 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         }
         // The lines go in with their bill only, so none is left under a number a later bill
         // takes.
-        Writer writer{connection, out};
         for (SurchargeLine& line : c.lines) {
             line.bill_number = N;
-            if (!insert_surcharge_line(connection, line)) {
-                writer.failed();
+            if (!writes.surcharge_line(line)) {
+                write_failed(connection, out);
                 out.messages.push_back(plain_message(out.error));
                 return out;
             }
         }
-        if (!insert_bill(connection, bill)) {
-            writer.failed();
+        if (!writes.bill(bill)) {
+            write_failed(connection, out);
             out.messages.push_back(plain_message(out.error));
             out.messages.push_back(plain_message(bill_insert_statement(bill)));
             return out;
         }
-        platform::PreparedStatement mark(
-            connection, bill.payment_serial
-                            ? QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=?,流水号=?,"
-                                             "价格=?,实收量=? where 编号=?")
-                            : QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=?,"
-                                             "价格=?,实收量=? where 编号=?"));
         for (const PricedReading& r : c.readings) {
             reading_ids += QString::number(r.id) + u'|';
-            int at = 1;
-            mark.bind_integer(at++, N);
-            if (bill.payment_serial) mark.bind_integer(at++, L);
-            mark.bind_number(at++, r.unit_price);
-            mark.bind_number(at++, r.quantity);
-            mark.bind_integer(at, r.id);
-            if (!mark.execute()) {
-                writer.failed();
+            if (!writes.priced_reading(r.id, N, bill.payment_serial, r.unit_price, r.quantity)) {
+                write_failed(connection, out);
                 QString update = QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=") +
                                  QString::number(N);
                 if (bill.payment_serial)
@@ -279,9 +424,9 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         record.type = kReductionByQuantity;
         record.date = c.date;
     }
-    if (!record.type.isEmpty()) {
-        Writer writer{connection, out};
-        if (!writer.run(reduction_record_insert_statement(record))) return out;
+    if (!record.type.isEmpty() && !writes.reduction(record)) {
+        write_failed(connection, out);
+        return out;
     }
     if (bill_run && !bill_run->commit()) {
         out.result = 0;
@@ -310,7 +455,8 @@ ChargeOutcome generate_household_charges(platform::Connection& connection,
 ChargeOutcome generate_household_charges(platform::Connection& connection,
                                          const QString& household, const FeeItemSwitches& item,
                                          const shell::SystemParameters& parameters) {
-    return charge_household(connection, household, item, parameters, true);
+    BillWrites writes(connection);
+    return charge_household(connection, household, item, parameters, true, writes);
 }
 
 }  // namespace tariffs

@@ -95,17 +95,10 @@ struct ReductionRecord {
     QString type;             // 减免类型: "按金额" or "按用量"
 };
 
-// Insert statements; texts through sql_quote, numbers in shortest form (never nan/inf), dates
-// quoted 'Y-M-D'. The bill statement leaves 流水号 out when the record has none.
+// The bill's insert statement as text, as a failed bill write shows it: texts through
+// sql_quote, numbers in shortest form (never nan/inf), dates quoted 'Y-M-D', 流水号 left out
+// when the record has none. The engine itself writes bills with bound values.
 QString bill_insert_statement(const ChargeRecord& bill);
-QString surcharge_line_insert_statement(const SurchargeLine& line);
-// 减免金额 only for "按金额", 减免用量 only for "按用量"; both for any other type.
-QString reduction_record_insert_statement(const ReductionRecord& record);
-
-// The same rows written through statements prepared once per connection, with the values
-// bound (what the statements above would store). False with the connection's last error.
-bool insert_bill(platform::Connection& connection, const ChargeRecord& bill);
-bool insert_surcharge_line(platform::Connection& connection, const SurchargeLine& line);
 
 // "1" followed by `digits` zeros as a number: the largest number that counts as taken while
 // none exists yet (9 digits: 1000000000). Fewer than 0 or more than 17 digits are clamped.

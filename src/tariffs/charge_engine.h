@@ -102,6 +102,7 @@ private:
     const shell::SystemParameters& parameters_;
     size_t batch_households_;
     std::unique_ptr<struct PriceBook> prices_;     // read once per run
+    std::unique_ptr<class BillWrites> writes_;     // prepared once per run
     std::unique_ptr<platform::Transaction> batch_;  // the savepoint of the batch under way
     std::vector<Pending> pending_;                  // billed in it, not yet told
     bool failed_ = false;

@@ -6,8 +6,11 @@
 // bill_run.cpp, a meter account's bill again after a reading edit in rebilling.cpp.
 #include <QDate>
 #include <QString>
+#include <array>
 #include <cmath>
 #include <map>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -31,6 +34,48 @@ struct PriceBook {
     using Key = std::pair<QString, QString>;
     std::map<Key, std::vector<TierStep>> tiers;
     std::map<Key, std::vector<SurchargeRow>> surcharges;
+};
+
+// The bill writes of a run: the bill, its surcharge lines, its readings' billing marks and its
+// reduction record, each shape of statement prepared the first time the run needs it and then
+// run with bound values, so no value ever becomes part of a statement and a run of many bills
+// prepares each shape once. Each write is false with the connection's last error on failure.
+class BillWrites {
+public:
+    explicit BillWrites(platform::Connection& connection);
+    ~BillWrites();
+    BillWrites(const BillWrites&) = delete;
+    BillWrites& operator=(const BillWrites&) = delete;
+
+    bool bill(const ChargeRecord& bill);
+    bool surcharge_line(const SurchargeLine& line);
+    // The monthly commit's mark: billed under the bill number (and the serial of a bill born
+    // paid), with the reading's unit price and billed quantity.
+    bool priced_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial,
+                        double unit_price, double quantity);
+    // Rebilling's mark: billed under the bill number (and the serial of a bill born paid).
+    bool rebilled_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial);
+    bool reduction(const ReductionRecord& record);
+
+private:
+    enum Shape {
+        kBillWithSerial,
+        kBillWithoutSerial,
+        kSurchargeLine,
+        kPricedReadingWithSerial,
+        kPricedReading,
+        kRebilledReadingWithSerial,
+        kRebilledReading,
+        kReductionByAmountShape,
+        kReductionByQuantityShape,
+        kReductionOfBoth,
+        kShapes
+    };
+    static QString text_of(Shape shape);
+    platform::PreparedStatement& statement(Shape shape);
+
+    platform::Connection& connection_;
+    std::array<std::unique_ptr<platform::PreparedStatement>, kShapes> statements_;
 };
 
 namespace engine {
@@ -100,20 +145,11 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
                                  const QString* known_reduction_type = nullptr,
                                  PriceBook* book = nullptr);
 
-// Runs one write and, when it fails, marks the outcome failed with the database's text.
-struct Writer {
-    platform::Connection& connection;
-    ChargeOutcome& out;
-    bool run(const QString& sql) {
-        if (platform::db_execute(connection, sql)) return true;
-        failed();
-        return false;
-    }
-    void failed() {
-        out.result = 0;
-        out.error = platform::db_last_error(connection);
-    }
-};
+// Marks the outcome failed with the database's text of the write that failed.
+inline void write_failed(platform::Connection& connection, ChargeOutcome& out) {
+    out.result = 0;
+    out.error = platform::db_last_error(connection);
+}
 
 // One household's bill. With `own_savepoint` its writes are all or nothing by themselves;
 // without, the caller's savepoint guards them and must be rolled back when the outcome is not
@@ -121,7 +157,7 @@ struct Writer {
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
                                const FeeItemSwitches& item,
                                const shell::SystemParameters& parameters, bool own_savepoint,
-                               PriceBook* book = nullptr);
+                               BillWrites& writes, PriceBook* book = nullptr);
 
 }  // namespace engine
 }  // namespace tariffs

@@ -260,29 +260,27 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         out.messages.push_back(plain_message(out.error));
         return out;
     }
+    BillWrites writes(connection);
     QString reading_ids;
     if (out.bill_case != 0) {
         const QString line_failed = QStringLiteral("添加附加费失败!") + kLineBreak;
-        Writer writer{connection, out};
         for (const SurchargeLine& line : lines) {
-            if (!writer.run(surcharge_line_insert_statement(line))) {
+            if (!writes.surcharge_line(line)) {
+                write_failed(connection, out);
                 out.messages.push_back(info_message(line_failed + out.error));
                 return out;
             }
         }
-        const QString insert = bill_insert_statement(bill);
-        if (!writer.run(insert)) {
-            out.messages.push_back(plain_message(insert));
+        if (!writes.bill(bill)) {
+            write_failed(connection, out);
+            out.messages.push_back(plain_message(bill_insert_statement(bill)));
             out.messages.push_back(info_message(QStringLiteral("添加收费失败!") + kLineBreak + out.error));
             return out;
         }
         for (qint64 id : ids) {
             reading_ids += QString::number(id) + u'|';
-            QString update = QStringLiteral("update 抄表总表 set  是否收费=1 ,收据号=") +
-                             QString::number(N);
-            if (bill.payment_serial) update += QStringLiteral(",流水号=") + QString::number(L);
-            update += QStringLiteral(" where 编号=") + QString::number(id);
-            if (!writer.run(update)) {
+            if (!writes.rebilled_reading(id, N, bill.payment_serial)) {
+                write_failed(connection, out);
                 out.messages.push_back(info_message(QStringLiteral("修改抄表内容失败!") + kLineBreak + out.error));
                 return out;
             }
@@ -300,13 +298,11 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
         record.type = kReductionByQuantity;
         record.date = r.date;
     }
-    if (!record.type.isEmpty()) {
-        Writer writer{connection, out};
-        if (!writer.run(reduction_record_insert_statement(record))) {
-            out.messages.push_back(plain_message(out.error));
-            out.messages.push_back(info_message(QStringLiteral("写减免明细出错!")));
-            return out;
-        }
+    if (!record.type.isEmpty() && !writes.reduction(record)) {
+        write_failed(connection, out);
+        out.messages.push_back(plain_message(out.error));
+        out.messages.push_back(info_message(QStringLiteral("写减免明细出错!")));
+        return out;
     }
     if (!bill_run.commit()) {
         out.result = 0;

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "harness/scripted_ui.h"
+#include "platform/excel_install.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -13,5 +14,8 @@ int main(int argc, char** argv) {
     // of waiting for a user who is not there.
     UiScript unscripted;
     platform::report_database_errors_in_boxes();
+    // Workbook statements run through the program's bridge, as in the program; a test may put
+    // a fake of its own in place.
+    platform::install_excel_bridge();
     return RUN_ALL_TESTS();
 }

@@ -94,5 +94,60 @@ TEST_F(BillRunTest, OutcomesAreToldOnceTheirBatchWentIn) {
     EXPECT_EQ(count(s("select count(*) from 总收费")), 3);
 }
 
+// One run writes bills of every shape, each shape's statement serving many households: unpaid
+// and born-paid bills (with and without 流水号), reductions by amount and by quantity. Each
+// household's rows carry its own values, whatever shape the household before it had.
+TEST_F(BillRunTest, EachShapeOfWriteKeepsItsOwnValuesAcrossHouseholds) {
+    reduction_setting("H1", "部分减免", "永久", "按金额", 5, 0);
+    reduction_setting("H2", "部分减免", "永久", "按用量", 0, 4);
+    prepayment(501, "H2", 100);
+    reduction_setting("H4", "部分减免", "永久", "按金额", 3, 0);
+    prepayment(502, "H5", 50);
+    bool finished = false;
+    const std::vector<ChargeOutcome> told =
+        bill({s("H1"), s("H2"), s("H3"), s("H4"), s("H5")}, &finished);
+    EXPECT_TRUE(finished);
+    ASSERT_EQ(told.size(), 5u);
+
+    // 10 units at 2.5 plus 0.8 a unit: 33; H1 less 5, H2 for 6 units, H4 less 3.
+    EXPECT_EQ(rows(s("select 户号,收据号,流水号,收费标志,收费人员,应收金额,实收金额,预存扣款,"
+                     "减免金额,减免用量,实收量 from 总收费 order by 收据号")),
+              (QList<QStringList>{
+                  {s("H1"), s("1000000001"), s(""), s("1"), s("未知"), s("33"), s("28"), s("0"),
+                   s("5"), s("0"), s("10")},
+                  {s("H2"), s("1000000002"), s("1000000001"), s("0"), s("预存扣款"), s("19.8"),
+                   s("0"), s("19.8"), s("0"), s("4"), s("6")},
+                  {s("H3"), s("1000000003"), s(""), s("1"), s("未知"), s("33"), s("33"), s("0"),
+                   s("0"), s("0"), s("10")},
+                  {s("H4"), s("1000000004"), s(""), s("1"), s("未知"), s("33"), s("30"), s("0"),
+                   s("3"), s("0"), s("10")},
+                  {s("H5"), s("1000000005"), s("1000000002"), s("0"), s("预存扣款"), s("33"),
+                   s("0"), s("33"), s("0"), s("0"), s("10")}}));
+    EXPECT_EQ(rows(s("select 户号,收据号,用量,金额 from 月附加费 order by 收据号")),
+              (QList<QStringList>{{s("H1"), s("1000000001"), s("10"), s("8")},
+                                  {s("H2"), s("1000000002"), s("6"), s("4.8")},
+                                  {s("H3"), s("1000000003"), s("10"), s("8")},
+                                  {s("H4"), s("1000000004"), s("10"), s("8")},
+                                  {s("H5"), s("1000000005"), s("10"), s("8")}}));
+    EXPECT_EQ(rows(s("select 父号,是否收费,收据号,流水号,价格,实收量 from 抄表总表 order by 编号")),
+              (QList<QStringList>{
+                  {s("H1"), s("1"), s("1000000001"), s(""), s("2.5"), s("10")},
+                  {s("H2"), s("1"), s("1000000002"), s("1000000001"), s("2.5"), s("6")},
+                  {s("H3"), s("1"), s("1000000003"), s(""), s("2.5"), s("10")},
+                  {s("H4"), s("1"), s("1000000004"), s(""), s("2.5"), s("10")},
+                  {s("H5"), s("1"), s("1000000005"), s("1000000002"), s("2.5"), s("10")}}));
+    const QString h2_reading = value(s("select 编号 from 抄表总表 where 父号='H2'"));
+    const QString h4_reading = value(s("select 编号 from 抄表总表 where 父号='H4'"));
+    EXPECT_EQ(rows(s("select 户号,减免金额,减免用量,抄表ID,减免日期,收据号,减免类型 from 减免明细 "
+                     "order by 编号")),
+              (QList<QStringList>{
+                  {s("H1"), s("5"), s(""), value(s("select 编号 from 抄表总表 where 父号='H1'")) + u'|',
+                   s("2024-03-20"), s("1000000001"), s("按金额")},
+                  {s("H2"), s(""), s("4"), h2_reading + u'|', s("2024-03-01"), s("1000000002"),
+                   s("按用量")},
+                  {s("H4"), s("3"), s(""), h4_reading + u'|', s("2024-03-20"), s("1000000004"),
+                   s("按金额")}}));
+}
+
 }  // namespace
 }  // namespace tariffs_test
