@@ -24,6 +24,7 @@
 #include "shell/permissions.h"
 #include "shell/session.h"
 #include "shell/settings_keys.h"
+#include "shell/run_context.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 #include "tariffs/invoices.h"
@@ -273,7 +274,9 @@ void ChargingWindow::on_query_click() {
         clear_bill(false);
         return;
     }
-    tariffs::apply_late_fees_to_unpaid_charges(db, found.number);
+    const shell::RunContext context = shell::program_context();
+    tariffs::apply_late_fees_to_unpaid_charges(db, found.number, context.parameters,
+                                               context.today());
     fill_charging_bill(found.number);
     ui->收款金额->clear();
     ui->找零->clear();

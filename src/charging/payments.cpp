@@ -8,7 +8,6 @@
 #include "platform/db.h"
 #include "platform/money.h"
 #include "platform/query.h"
-#include "shell/system_parameters.h"
 
 namespace charging {
 
@@ -33,9 +32,9 @@ SerialOutcome allocate_payment_serial(platform::Connection& connection, SerialRu
     return out;
 }
 
-SerialOutcome next_batch_serial_number(platform::Connection& connection) {
-    return allocate_payment_serial(connection, SerialRule::Coded,
-                                   shell::system_parameters.payment_serial_digits);
+SerialOutcome next_batch_serial_number(platform::Connection& connection,
+                                       int payment_serial_digits) {
+    return allocate_payment_serial(connection, SerialRule::Coded, payment_serial_digits);
 }
 
 bool claim_write_lock(platform::Connection& connection) {

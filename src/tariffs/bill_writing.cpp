@@ -95,8 +95,9 @@ double household_balance(platform::Connection& connection, const QString& househ
 // ok (a failed write may leave the writes before it).
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
                                const FeeItemSwitches& item,
-                               const shell::SystemParameters& parameters, bool own_savepoint,
+                               const shell::RunContext& run, bool own_savepoint,
                                PriceBook* book) {
+    const shell::SystemParameters& parameters = run.parameters;
     ChargeOutcome out;
     // The writes of this bill: all of them or none; a bill that cannot have them guarded is
     // not written at all.
@@ -110,7 +111,7 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
             return out;
         }
     }
-    const QDate today = platform::today();
+    const QDate today = run.today();
     const BillContext context = bill_context(connection, household);
     if (!context.ok) {
         out.result = 0;
@@ -300,17 +301,16 @@ using namespace engine;
 ChargeOutcome generate_household_charges(platform::Connection& connection,
                                          const QString& household, const QString& zero_usage,
                                          const QString& billing_mode, const QString& fee_item,
-                                         const QString& tiered,
-                                         const shell::SystemParameters& parameters) {
+                                         const QString& tiered, const shell::RunContext& run) {
     return generate_household_charges(connection, household,
                                       FeeItemSwitches{zero_usage, billing_mode, fee_item, tiered},
-                                      parameters);
+                                      run);
 }
 
 ChargeOutcome generate_household_charges(platform::Connection& connection,
                                          const QString& household, const FeeItemSwitches& item,
-                                         const shell::SystemParameters& parameters) {
-    return charge_household(connection, household, item, parameters, true);
+                                         const shell::RunContext& run) {
+    return charge_household(connection, household, item, run, true);
 }
 
 }  // namespace tariffs

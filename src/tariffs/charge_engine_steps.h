@@ -120,7 +120,7 @@ struct Writer {
 // ok (a failed write may leave the writes before it).
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
                                const FeeItemSwitches& item,
-                               const shell::SystemParameters& parameters, bool own_savepoint,
+                               const shell::RunContext& run, bool own_savepoint,
                                PriceBook* book = nullptr);
 
 }  // namespace engine

@@ -23,7 +23,7 @@ protected:
     std::vector<ChargeOutcome> bill(const QStringList& households, bool* finished) {
         std::vector<ChargeOutcome> told;
         tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                             params, 2);
+                             context(), 2);
         for (const QString& h : households)
             if (!run.add(h)) break;
         *finished = run.finish();
@@ -81,7 +81,7 @@ TEST_F(BillRunTest, OutcomesAreToldOnceTheirBatchWentIn) {
     std::vector<ChargeOutcome> told;
     {
         tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                             params, 2);
+                             context(), 2);
         EXPECT_TRUE(run.add(s("H1")));
         EXPECT_TRUE(told.empty());
         EXPECT_TRUE(run.add(s("H2")));
