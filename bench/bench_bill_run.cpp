@@ -221,10 +221,9 @@ int main(int argc, char** argv) {
         for (tariffs::FeeItemSwitches item : items) {
             if (item.fee_item == QStringLiteral("水费")) item.tiered = QStringLiteral("开启");
             for (int i = 1; i <= kHouseholds; ++i)
-                tariffs::generate_household_charges(store::main_connection(), household_number(i),
-                                                    item,
-                                                    shell::RunContext{platform::now(), g_parameters,
-                                                                      shell::current_operator});
+                tariffs::generate_household_charges(
+                    store::main_connection(), household_number(i), item,
+                    shell::RunContext{platform::now(), g_parameters, shell::current_operator});
         }
         run.commit();
         capture(store::main_connection());

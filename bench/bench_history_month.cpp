@@ -199,7 +199,8 @@ void BM_MonthCommit(benchmark::State& state) {
     const int n = size_of(state);
     complete_the_batch(n);
     for (auto _ : state) {
-        const reading::CommitOutcome out = reading::commit_month(store::main_connection(), shell::program_context());
+        const reading::CommitOutcome out =
+            reading::commit_month(store::main_connection(), shell::program_context());
         if (!out.moved || out.bills_written != n) state.SkipWithError("the commit failed");
     }
     capture(n, g_commit[n]);

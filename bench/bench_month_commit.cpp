@@ -184,7 +184,8 @@ int main(int argc, char** argv) {
     shell::load_system_parameters();
     // The raw side writes what one commit wrote.
     reset(store::main_connection());
-    const reading::CommitOutcome first = reading::commit_month(store::main_connection(), shell::program_context());
+    const reading::CommitOutcome first =
+        reading::commit_month(store::main_connection(), shell::program_context());
     if (!first.moved || first.bills_written != kHouseholds * 2) {
         std::fprintf(stderr, "the first commit billed %d of %d\n", first.bills_written,
                      kHouseholds * 2);

@@ -240,9 +240,9 @@ BatchRunOutcome run_batch_charging(platform::Connection& connection, const Batch
     out.charged = out.batch.households_charged > 0;
     for (const Message& m : out.batch.messages) out.messages.push_back(m);
     // The log records what was charged; a run that charged nothing has nothing to log.
-    if (out.charged && !shell::write_operation_log(connection, context, kChargingGroup,
-                                                   QStringLiteral("批量收费"),
-                                                   batch_log_remark(request)))
+    if (out.charged &&
+        !shell::write_operation_log(connection, context, kChargingGroup, QStringLiteral("批量收费"),
+                                    batch_log_remark(request)))
         out.messages.push_back(tariffs::info_message(kLogFailed));
     out.messages.push_back(
         tariffs::info_message(out.batch.stopped ? batch_stopped_text(out.batch.households_charged)

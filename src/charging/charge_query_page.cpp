@@ -274,7 +274,8 @@ void ChargeQueryPage::on_main_charge_reprint_click() {
         return;
     }
     platform::show_messages(reprint_payment_receipt(store::main_connection(), selected.serial, cell,
-                                                    shell::program_context()), window());
+                                                    shell::program_context()),
+                            window());
 }
 
 void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& page) {

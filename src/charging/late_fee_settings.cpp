@@ -57,8 +57,8 @@ LateFeeForm late_fee_form_from(const shell::SystemParameters& parameters) {
     return form;
 }
 
-LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection,
-                                          const LateFeeForm& form, const shell::RunContext& context) {
+LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection, const LateFeeForm& form,
+                                          const shell::RunContext& context) {
     const QStringList statements = {
         set_text(QStringLiteral("滞纳金计费"), form.state == kLateFeeOn ? kLateFeeOn : kLateFeeOff),
         set_text(QStringLiteral("滞纳金计费方式"),

@@ -56,8 +56,7 @@ struct LateFeeSaveOutcome {
 
 // Writes the four rows in one transaction (a failing statement keeps none of them and its
 // text is the message), reads the parameters back and writes the log row.
-LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection,
-                                          const LateFeeForm& form,
+LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection, const LateFeeForm& form,
                                           const shell::RunContext& context);
 
 }  // namespace charging

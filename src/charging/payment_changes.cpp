@@ -91,7 +91,8 @@ QString void_question(const QString& cell) {
     return QStringLiteral("确定作废流水号为【") + cell + QStringLiteral("】的记录吗？");
 }
 
-VoidOutcome void_payment(platform::Connection& connection, qint64 serial, const shell::RunContext& context) {
+VoidOutcome void_payment(platform::Connection& connection, qint64 serial,
+                         const shell::RunContext& context) {
     VoidOutcome out;
     const auto failed = [&](const QString& statement = QString()) {
         if (!statement.isEmpty()) out.messages << platform::database_error(statement);
@@ -220,7 +221,8 @@ QStringList edit_collector_choices(platform::Connection& connection, const QStri
 }
 
 ChargeEditOutcome save_charge_record_edit(platform::Connection& connection,
-                                          const ChargeEditRequest& r, const shell::RunContext& context) {
+                                          const ChargeEditRequest& r,
+                                          const shell::RunContext& context) {
     ChargeEditOutcome out;
     const std::optional<double> received = strict_number(r.received);
     if (r.bill_number <= 0 || !received || !r.date.isValid()) return out;

@@ -45,8 +45,7 @@ struct SerialOutcome {
 SerialOutcome allocate_payment_serial(platform::Connection& connection, SerialRule rule,
                                       int payment_serial_digits);
 // The coded rule with the parameters' 收费编码位数: one serial per household of a batch.
-SerialOutcome next_batch_serial_number(platform::Connection& connection,
-                                       int payment_serial_digits);
+SerialOutcome next_batch_serial_number(platform::Connection& connection, int payment_serial_digits);
 
 // Takes the file's write lock as the first step of a money transaction, waiting while another
 // program writes. Reading first and writing later would let another program commit in between:

@@ -146,8 +146,8 @@ QStringList households_of(platform::Connection& connection, const QString& sql) 
 
 // The run, rebuild included, in one transaction.
 template <typename Work>
-SettlementOutcome settlement_run(platform::Connection& connection,
-                                 const shell::RunContext& context, Work work) {
+SettlementOutcome settlement_run(platform::Connection& connection, const shell::RunContext& context,
+                                 Work work) {
     SettlementOutcome out;
     Settler settler(connection, context, out);
     if (!settler.active()) {
@@ -206,7 +206,8 @@ SettlementOutcome pay_all_households_from_prepayments(platform::Connection& conn
 
 SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection,
                                              const shell::RunContext& context) {
-    if (!shell::check_operator_permission(connection, context.operator_name, kPrepayDeductionItem)) {
+    if (!shell::check_operator_permission(connection, context.operator_name,
+                                          kPrepayDeductionItem)) {
         SettlementOutcome out;
         out.refused = true;
         out.messages.push_back(tariffs::info_message(kNotAuthorised));

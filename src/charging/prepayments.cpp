@@ -105,9 +105,8 @@ PrepaymentOutcome take_prepayment(platform::Connection& connection, const Prepay
     const QString household = platform::text_trim(form.household);
     const double amount = *platform::parse_typed_amount(form.amount);
     // A number another window left behind is no invoice of this deposit.
-    const QString invoice = context.parameters.invoice_management == kInvoiceManagementOn
-                                ? invoice_number
-                                : QString();
+    const QString invoice =
+        context.parameters.invoice_management == kInvoiceManagementOn ? invoice_number : QString();
     const auto failed = [&out, &connection] {
         out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
         return out;

@@ -69,9 +69,9 @@ PrepaymentOutcome check_prepayment_form(platform::Connection& connection,
                                         const PrepaymentForm& form);
 
 // A new prepayment: the checks, the row, the log row and the settlement of the household's
-// bills from its balance (dated the context's day) in one transaction, then "添加成功！". The row carries
-// `invoice_number` only while the context's invoice management is on, else an empty 发票号. When the
-// settlement fails nothing is stored and its messages say why.
+// bills from its balance (dated the context's day) in one transaction, then "添加成功！". The row
+// carries `invoice_number` only while the context's invoice management is on, else an empty 发票号.
+// When the settlement fails nothing is stored and its messages say why.
 PrepaymentOutcome take_prepayment(platform::Connection& connection, const PrepaymentForm& form,
                                   const QString& invoice_number, const shell::RunContext& context);
 

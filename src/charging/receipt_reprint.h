@@ -50,6 +50,7 @@ std::vector<qint64> reprintable_numbers(platform::Connection& connection, Reprin
 
 // Prints every receipt of the range once, logging each, and waits `pause` seconds after every
 // `per_pause` printed receipts.
-ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& request, const shell::RunContext& context);
+ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& request,
+                                   const shell::RunContext& context);
 
 }  // namespace charging

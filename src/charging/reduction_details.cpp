@@ -162,8 +162,7 @@ ReductionOutcome delete_reduction_record(platform::Connection& connection, qint6
     }
     ReductionOutcome outcome;
     outcome.done = true;
-    if (!logged)
-        outcome.messages << information(QStringLiteral("添加日志失败！"));
+    if (!logged) outcome.messages << information(QStringLiteral("添加日志失败！"));
     outcome.messages << information(QStringLiteral("删除减免明细成功!"));
     return outcome;
 }

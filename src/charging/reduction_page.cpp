@@ -7,9 +7,9 @@
 #include "charging/reduction_settings.h"
 #include "charging/reduction_windows.h"
 #include "lists/list_columns.h"
+#include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
-#include "platform/convert.h"
 #include "shell/main_window.h"
 #include "shell/permission_prompts.h"
 #include "shell/session.h"
@@ -150,8 +150,8 @@ void ReductionPage::on_reduction_delete_click() {
 
 void ReductionPage::delete_setting(const QString& household) {
     if (!ask_delete(reduction_setting_delete_question(household), this)) return;
-    const ReductionOutcome outcome = delete_reduction_setting(store::main_connection(), household,
-                                                             shell::program_context());
+    const ReductionOutcome outcome =
+        delete_reduction_setting(store::main_connection(), household, shell::program_context());
     platform::show_messages(outcome.messages, this);
     if (outcome.done) fill_reduction_settings_list();
 }
@@ -170,9 +170,10 @@ void ReductionPage::delete_record(const QString& number_text) {
     }
     if (!ask_delete(reduction_record_delete_question(number), this)) return;
     // The list stays as it is; the deleted record's row goes at the next query.
-    platform::show_messages(delete_reduction_record(store::main_connection(), number, shell::program_context())
-                                .messages,
-                            this);
+    platform::show_messages(
+        delete_reduction_record(store::main_connection(), number, shell::program_context())
+            .messages,
+        this);
 }
 
 void on_main_menu_reductions_click(shell::MainWindow& window, ReductionPage& page) {

@@ -110,7 +110,8 @@ ReductionOutcome save_reduction_setting(platform::Connection& connection,
 QString reduction_setting_delete_question(const QString& household);
 // Deletes the household's setting and logs it.
 ReductionOutcome delete_reduction_setting(platform::Connection& connection,
-                                          const QString& household, const shell::RunContext& context);
+                                          const QString& household,
+                                          const shell::RunContext& context);
 
 // Whether the operator holds any of the reduction rights, and so may reach the
 // reductions page at all.

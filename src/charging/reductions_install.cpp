@@ -36,8 +36,10 @@ void install_reductions(shell::MainWindow& window) {
     // reduction right, decided when the menu opens, since the operator logs in after start-up.
     if (QAction* entry = window.findChild<QAction*>(QStringLiteral("菜单_减免管理"))) {
         if (QMenu* menu = window.findChild<QMenu*>(QStringLiteral("菜单_基本设置")))
-            QObject::connect(menu, &QMenu::aboutToShow, entry,
-                             [entry] { entry->setVisible(may_use_reductions(store::main_connection(), shell::current_operator)); });
+            QObject::connect(menu, &QMenu::aboutToShow, entry, [entry] {
+                entry->setVisible(
+                    may_use_reductions(store::main_connection(), shell::current_operator));
+            });
     }
     window.register_action(shell::action::kMainMenuLateFee,
                            [w] { on_main_menu_late_fee_click(w); });

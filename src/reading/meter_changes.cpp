@@ -89,8 +89,8 @@ QStringList change_operator_names(platform::Connection& connection) {
         connection, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
 }
 
-MeterChangeOutcome save_meter_change(platform::Connection& connection,
-                                     const MeterChangeForm& form, const shell::RunContext& run) {
+MeterChangeOutcome save_meter_change(platform::Connection& connection, const MeterChangeForm& form,
+                                     const shell::RunContext& run) {
     using Focus = MeterChangeOutcome::Focus;
     using Result = MeterChangeOutcome::Result;
     MeterChangeOutcome out;
@@ -165,7 +165,8 @@ MeterChangeOutcome save_meter_change(platform::Connection& connection,
     return out;
 }
 
-MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 id, const shell::RunContext& run) {
+MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 id,
+                                       const shell::RunContext& run) {
     MeterChangeOutcome out;
     out.result = MeterChangeOutcome::Result::Failed;
     QString old_number, account, new_number;
@@ -194,8 +195,8 @@ MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 
             return out;
     }
     out.result = MeterChangeOutcome::Result::Done;
-    out.log_failed = !shell::write_operation_log(connection, run, 
-        kLogGroup, kLogItem,
+    out.log_failed = !shell::write_operation_log(
+        connection, run, kLogGroup, kLogItem,
         QStringLiteral("删除编号:") + QString::number(id) + QStringLiteral("户号:") + account);
     out.message = QStringLiteral("删除成功,请刷新数据！");
     return out;

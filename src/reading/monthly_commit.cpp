@@ -70,7 +70,8 @@ CommitOutcome commit_month(platform::Connection& connection, const shell::RunCon
         for (const tariffs::Message& m : messages) hooks.show(m.text, !m.plain);
     };
 
-    const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection, run_context.today());
+    const tariffs::ReductionRunOutcome reductions =
+        tariffs::apply_all_reductions(connection, run_context.today());
     out.reductions_applied = reductions.applied;
     show(reductions.messages);
 
@@ -87,10 +88,13 @@ CommitOutcome commit_month(platform::Connection& connection, const shell::RunCon
         const QStringList households =
             households_to_bill(connection, item.fee_item, item.zero_usage, item.billing_mode);
         if (hooks.progress_maximum) hooks.progress_maximum(static_cast<int>(households.size()));
-        tariffs::BillRun bills(connection, item, [&](const tariffs::ChargeOutcome& charge) {
-            show(charge.messages);
-            if (charge.bill_written) ++out.bills_written;
-        }, run_context);
+        tariffs::BillRun bills(
+            connection, item,
+            [&](const tariffs::ChargeOutcome& charge) {
+                show(charge.messages);
+                if (charge.bill_written) ++out.bills_written;
+            },
+            run_context);
         for (const QString& household : households) {
             call(hooks.progress_step);
             if (!bills.add(household)) break;

@@ -114,8 +114,7 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, double start,
 }
 
 EditOutcome correct_reading(platform::Connection& connection, double start, double end,
-                            double typed_loss, const QDate& date,
-                            const shell::RunContext& run) {
+                            double typed_loss, const QDate& date, const shell::RunContext& run) {
     EditOutcome out;
     const UsageAndLoss computed = edit_usage_and_loss(connection, start, end, typed_loss);
     // A negative usage would be billed as a credit; the entry window refuses it, so does this.
@@ -143,10 +142,11 @@ EditOutcome correct_reading(platform::Connection& connection, double start, doub
         return failed(QStringLiteral("修改失败！"));
     out.log_failed = !shell::write_operation_log(
         connection, run, QStringLiteral("抄表管理"), QStringLiteral("抄表修改"),
-        QStringLiteral("修改抄表库户号：") + edited_reading_meter + QStringLiteral("的抄表内容； 起数：") +
-            platform::to_text(start) + QStringLiteral(" 止数：") + platform::to_text(end) +
-            QStringLiteral(" 以前起数：") + platform::to_text(edited_reading_old_start) +
-            QStringLiteral("止数：") + platform::to_text(edited_reading_old_end));
+        QStringLiteral("修改抄表库户号：") + edited_reading_meter +
+            QStringLiteral("的抄表内容； 起数：") + platform::to_text(start) +
+            QStringLiteral(" 止数：") + platform::to_text(end) + QStringLiteral(" 以前起数：") +
+            platform::to_text(edited_reading_old_start) + QStringLiteral("止数：") +
+            platform::to_text(edited_reading_old_end));
     for (const QString& sql :
          {QStringLiteral("delete from 总收费 where 收据号=") + N,
           QStringLiteral("update 抄表总表 set 是否收费=0 where 收据号=") + N,
@@ -154,7 +154,8 @@ EditOutcome correct_reading(platform::Connection& connection, double start, doub
           QStringLiteral("delete from 月附加费 where 收据号=") + N}) {
         if (!platform::db_execute(connection, sql)) return failed(QStringLiteral("修改失败！"));
     }
-    const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection, run.today());
+    const tariffs::ReductionRunOutcome reductions =
+        tariffs::apply_all_reductions(connection, run.today());
     if (!reductions.messages.empty()) {
         transaction.rollback();
         out.message = QStringLiteral("修改失败！\r\n") + reductions.messages.front().text;
@@ -245,9 +246,9 @@ EditOutcome delete_reading(platform::Connection& connection, qint64 id,
         }
     }
     // In the delete's transaction, so the delete and its log row are kept together.
-    const bool logged = shell::write_operation_log(connection, run, QStringLiteral("抄表管理"),
-                                                   QStringLiteral("抄表删除"),
-                                                   QStringLiteral("户号：") + meter);
+    const bool logged =
+        shell::write_operation_log(connection, run, QStringLiteral("抄表管理"),
+                                   QStringLiteral("抄表删除"), QStringLiteral("户号：") + meter);
     if (!transaction.commit()) {
         out.message = QStringLiteral("删除失败！");
         return out;

@@ -58,8 +58,7 @@ struct EditOutcome {
 };
 // Saves the correction of the edited reading and bills again.
 EditOutcome correct_reading(platform::Connection& connection, double start, double end,
-                            double typed_loss, const QDate& date,
-                            const shell::RunContext& run);
+                            double typed_loss, const QDate& date, const shell::RunContext& run);
 
 struct DeleteTarget {
     bool found = false;

@@ -50,7 +50,8 @@ SaveOutcome save_print_parameters(platform::Connection& connection, int preview_
     kCopiesKey.write(platform::to_text(copies));
     // The settings are stored whatever becomes of the log row; a missing row is told first.
     if (!shell::write_operation_log(connection, context, QStringLiteral("基本设置"),
-                                    QStringLiteral("打印参数设置"), QStringLiteral("修改打印参数设置")))
+                                    QStringLiteral("打印参数设置"),
+                                    QStringLiteral("修改打印参数设置")))
         out.log_failure = QStringLiteral("添加日志失败！");
     out.saved = true;
     out.message = QStringLiteral("保存成功!");

@@ -49,7 +49,9 @@ void apply_parameter_row(SystemParameters& p, const QString& key, int number,
     }
 }
 
-void load_system_parameters() { read_system_parameters(store::main_connection(), system_parameters); }
+void load_system_parameters() {
+    read_system_parameters(store::main_connection(), system_parameters);
+}
 
 void read_system_parameters(platform::Connection& connection, SystemParameters& parameters) {
     platform::RecordSet records(connection);

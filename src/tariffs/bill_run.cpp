@@ -33,8 +33,7 @@ bool BillRun::add(const QString& household) {
             return false;
         }
     }
-    ChargeOutcome out =
-        charge_household(connection_, household, item_, run_, false, prices_.get());
+    ChargeOutcome out = charge_household(connection_, household, item_, run_, false, prices_.get());
     if (!out.ok()) return replay(household);
     pending_.push_back({household, std::move(out)});
     return pending_.size() < batch_households_ || flush();
@@ -58,8 +57,8 @@ bool BillRun::flush() {
 }
 
 bool BillRun::alone(const QString& household) {
-    const ChargeOutcome out = charge_household(connection_, household, item_, run_, true,
-                                               prices_.get());
+    const ChargeOutcome out =
+        charge_household(connection_, household, item_, run_, true, prices_.get());
     if (billed_) billed_(out);
     if (!out.ok()) failed_ = true;
     return !failed_;

@@ -119,9 +119,8 @@ struct Writer {
 // without, the caller's savepoint guards them and must be rolled back when the outcome is not
 // ok (a failed write may leave the writes before it).
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
-                               const FeeItemSwitches& item,
-                               const shell::RunContext& run, bool own_savepoint,
-                               PriceBook* book = nullptr);
+                               const FeeItemSwitches& item, const shell::RunContext& run,
+                               bool own_savepoint, PriceBook* book = nullptr);
 
 }  // namespace engine
 }  // namespace tariffs

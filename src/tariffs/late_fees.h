@@ -30,8 +30,9 @@ struct LateFeeOutcome {
 // with a fee gets 滞纳金, 实收金额 = the amount due rounded by the rounding rule (应收 − 减免金额
 // + fee − 上月接转 − 预存扣款), and 本月接转 = rounded − exact, which the next bill with a fee of
 // the same run takes as its 上月接转. A granted reduction stays granted.
-LateFeeOutcome apply_late_fees_to_unpaid_charges(
-    platform::Connection& connection, const QString& household,
-    const shell::SystemParameters& parameters, const QDate& today);
+LateFeeOutcome apply_late_fees_to_unpaid_charges(platform::Connection& connection,
+                                                 const QString& household,
+                                                 const shell::SystemParameters& parameters,
+                                                 const QDate& today);
 
 }  // namespace tariffs

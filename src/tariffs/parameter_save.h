@@ -37,7 +37,6 @@ ParameterForm read_parameter_form(platform::Connection& connection, ParameterFor
 // to put in force) and writes the log row. On success the outcome ends with "修改成功！";
 // in_force.organisation_name then holds the saved name.
 Outcome save_system_parameters(platform::Connection& connection, const ParameterForm& form,
-                               const shell::RunContext& context,
-                               shell::SystemParameters& in_force);
+                               const shell::RunContext& context, shell::SystemParameters& in_force);
 
 }  // namespace tariffs

@@ -46,11 +46,11 @@ double carry_over_of(platform::Connection& connection, const QString& number) {
 
 }  // namespace
 
-ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
-                                     const QString& meter_account, const QString& collector,
-                                     const QDate& date, const QString& zero_usage,
-                                     const QString& billing_mode, const QString& fee_item,
-                                     const QString& tiered, const shell::RunContext& run) {
+ChargeOutcome rebill_meter_for_month(platform::Connection& connection, const QString& meter_account,
+                                     const QString& collector, const QDate& date,
+                                     const QString& zero_usage, const QString& billing_mode,
+                                     const QString& fee_item, const QString& tiered,
+                                     const shell::RunContext& run) {
     const shell::SystemParameters& parameters = run.parameters;
     ChargeOutcome out;
     const QDate today = run.today();

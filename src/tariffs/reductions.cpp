@@ -30,9 +30,9 @@ QStringList reading_ids_of(const QStringList& fields) {
 
 }  // namespace
 
-int apply_reduction_record(platform::Connection& connection, const QString& record,
-                           double amount, const QString& mode, const QString& type,
-                           qint64 quantity, const QDate& today, Messages* messages) {
+int apply_reduction_record(platform::Connection& connection, const QString& record, double amount,
+                           const QString& mode, const QString& type, qint64 quantity,
+                           const QDate& today, Messages* messages) {
     const QStringList fields = record.split(u'|');
     const QStringList ids = reading_ids_of(fields);
     if (fields.size() < 15 || ids.isEmpty()) return 0;
@@ -98,8 +98,8 @@ int apply_reduction_record(platform::Connection& connection, const QString& reco
     return 1;
 }
 
-QString build_reduction_input_record(platform::Connection& connection,
-                                     const QString& household, const QDate& today) {
+QString build_reduction_input_record(platform::Connection& connection, const QString& household,
+                                     const QDate& today) {
     const QStringList items = platform::query_column(
         connection, QStringLiteral("select 项目名称 from 收费项目 order by 编号"),
         platform::OnFailure::Quiet);
@@ -107,9 +107,8 @@ QString build_reduction_input_record(platform::Connection& connection,
     double amount = 0;
     double quantity = 0;
     for (const QString& name : items) {
-        const PricedReadings priced =
-            price_household_readings(connection, household, fee_item_switches(connection, name),
-                                     today);
+        const PricedReadings priced = price_household_readings(
+            connection, household, fee_item_switches(connection, name), today);
         for (qint64 id : priced.reading_ids) ids << QString::number(id);
         amount += priced.amount;
         quantity += priced.quantity;
@@ -152,11 +151,10 @@ ReductionRunOutcome apply_all_reductions(platform::Connection& connection, const
         }
         return settings;
     };
-    const auto apply = [&](const Setting& s, double amount, const QString& mode,
-                           qint64 quantity) {
-        out.applied += apply_reduction_record(connection,
-                                              build_reduction_input_record(connection, s.household, today),
-                                              amount, mode, s.type, quantity, today, &out.messages);
+    const auto apply = [&](const Setting& s, double amount, const QString& mode, qint64 quantity) {
+        out.applied += apply_reduction_record(
+            connection, build_reduction_input_record(connection, s.household, today), amount, mode,
+            s.type, quantity, today, &out.messages);
     };
 
     for (const Setting& s :

@@ -26,11 +26,11 @@ ReductionRunOutcome apply_all_reductions(platform::Connection& connection, const
 // Applies one reduction to the readings described by `record` (the input record below):
 // "全部减免" always; "部分减免" "按金额" when `amount` covers field 10, "按用量" when `quantity`
 // covers field 14. Marks the readings (是否收费 1, the new 收据号) and writes the reduction
-// record dated `today`, all or nothing. 1 when written, 0 when it does not apply or a write failed (the
-// message goes to `messages`).
-int apply_reduction_record(platform::Connection& connection, const QString& record,
-                           double amount, const QString& mode, const QString& type,
-                           qint64 quantity, const QDate& today, Messages* messages = nullptr);
+// record dated `today`, all or nothing. 1 when written, 0 when it does not apply or a write failed
+// (the message goes to `messages`).
+int apply_reduction_record(platform::Connection& connection, const QString& record, double amount,
+                           const QString& mode, const QString& type, qint64 quantity,
+                           const QDate& today, Messages* messages = nullptr);
 
 // A household's reduction input record: "|"-separated fields, at least 15; field 2 and 14 the
 // billable quantity, 10 the amount the engine would charge (应收 over every fee item), 12 the

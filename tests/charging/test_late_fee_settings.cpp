@@ -89,12 +89,14 @@ TEST_F(LateFeeSettings, SaveWritesTheFourRowsReloadsAndLogs) {
               (QList<QStringList>{{s("基本设置"), s("滞纳金设置"), s("修改滞纳金设置")}}));
 
     // No number and no day chosen; a quote in a text cannot break the statement.
-    EXPECT_TRUE(charging::save_late_fee_settings(db(), form("关闭", "按利率", "x'y", ""), context()).done);
+    EXPECT_TRUE(
+        charging::save_late_fee_settings(db(), form("关闭", "按利率", "x'y", ""), context()).done);
     EXPECT_EQ(stored("滞纳金计费"), s("关闭"));
     EXPECT_EQ(stored("滞纳金计费方式"), s("按利率"));
     EXPECT_EQ(stored("滞纳金值"), s("0"));
     EXPECT_EQ(stored("滞纳金结算日期"), s(""));
-    EXPECT_TRUE(charging::save_late_fee_settings(db(), form("关闭", "按利率", "1", "2'8"), context()).done);
+    EXPECT_TRUE(
+        charging::save_late_fee_settings(db(), form("关闭", "按利率", "1", "2'8"), context()).done);
     EXPECT_EQ(stored("滞纳金结算日期"), s("2'8"));
 }
 

@@ -210,7 +210,8 @@ TEST_F(PaymentChanges, EditWithAnAmountThatIsNoNumberWritesNothing) {
     r.date = QDate(2024, 3, 19);
     for (const char* typed : {"", "abc", "1,收费标志=1", "12 or 1=1"}) {
         r.received = s(typed);
-        const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r, context());
+        const charging::ChargeEditOutcome out =
+            charging::save_charge_record_edit(db(), r, context());
         EXPECT_FALSE(out.done) << typed;
         EXPECT_TRUE(out.messages.isEmpty()) << typed;
     }
@@ -335,7 +336,8 @@ TEST_F(ReceiptReprint, PrepaymentReceiptsWhateverTheirFlagAndNoPauseAtZeroSecond
 }
 
 TEST_F(ReceiptReprint, OnePaymentFromTheListPrintsOnceAndLogsTheCell) {
-    EXPECT_TRUE(charging::reprint_payment_receipt(db(), 1000000009, s("№000000009"), context()).isEmpty());
+    EXPECT_TRUE(
+        charging::reprint_payment_receipt(db(), 1000000009, s("№000000009"), context()).isEmpty());
     EXPECT_EQ(printed, (std::vector<qint64>{1000000009}));
     EXPECT_EQ(rows(s("select 上级项目,当前项目,备注 from 日志管理")),
               (QList<QStringList>{{s("打印设置"), s("流水号重打"), s("打印流水号：№000000009")}}));

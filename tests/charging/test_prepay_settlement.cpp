@@ -126,7 +126,8 @@ TEST_F(PrepaySettlement, BillsUnderAMeterAccountAreTheHouseholds) {
     prepayment("0001", 1000000001, 100);
     bill("000101", 11, 30, 30);  // booked under the meter account only
     EXPECT_EQ(
-        charging::pay_household_charges_from_prepayment(db(), s("0001"), context()).settled.size(), 1u);
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), context()).settled.size(),
+        1u);
     bill("000101", 12, 20, 20);
     const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});

@@ -159,7 +159,8 @@ TEST_F(Prepayments, ModifyingChangesTheRowAndSettlesNothing) {
               s("修改预存户号：0002 用户姓名：乙 预存金额：100元 以前金额：10元。"));
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
     // The same refusals as a new one.
-    EXPECT_EQ(texts(charging::modify_prepayment(db(), 1000000001, 100, form("0002", "0"), context()).messages),
+    EXPECT_EQ(texts(charging::modify_prepayment(db(), 1000000001, 100, form("0002", "0"), context())
+                        .messages),
               QStringList{s("预存金额不能小于等于零！")});
 }
 
@@ -190,7 +191,8 @@ TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='预存作废'")),
               s("作废收据号：№000000001"));
     // A receipt without a row voids nothing and says so.
-    const charging::PrepaymentVoidOutcome none = charging::void_prepayment(db(), 5, s("5"), context());
+    const charging::PrepaymentVoidOutcome none =
+        charging::void_prepayment(db(), 5, s("5"), context());
     EXPECT_FALSE(none.done);
     EXPECT_EQ(none.messages[0].caption, s("作废失败"));
 }

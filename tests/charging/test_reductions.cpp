@@ -264,7 +264,8 @@ TEST_F(Reductions, DeleteSettingRemovesItsRowAndLogsIt) {
     setting("0002", "全部减免", "永久", 0, 0, 0, "按金额");
     EXPECT_EQ(charging::reduction_setting_delete_question(s("0001")),
               s("确定要删除减免设置【0001】的记录吗？"));
-    const charging::ReductionOutcome out = charging::delete_reduction_setting(db(), s("0001"), context());
+    const charging::ReductionOutcome out =
+        charging::delete_reduction_setting(db(), s("0001"), context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("删除减免设置成功!")});
     EXPECT_EQ(rows(s("select 户号 from 减免设置")), (QList<QStringList>{{s("0002")}}));
@@ -273,7 +274,8 @@ TEST_F(Reductions, DeleteSettingRemovesItsRowAndLogsIt) {
         (QList<QStringList>{{s("减免管理"), s("减免删除"), s("删除户号：0001的减免设置。")}}));
 
     fail("delete", "减免设置", "1");
-    const charging::ReductionOutcome failed = charging::delete_reduction_setting(db(), s("0002"), context());
+    const charging::ReductionOutcome failed =
+        charging::delete_reduction_setting(db(), s("0002"), context());
     EXPECT_FALSE(failed.done);
     ASSERT_EQ(failed.messages.size(), 1);
     EXPECT_TRUE(failed.messages[0].text.startsWith(s("删除失败!\r\n")));
@@ -353,7 +355,8 @@ TEST_F(Reductions, RecordsCarriedByABillOrGoneAreRefused) {
                                            : "该减免明细记录已不存在！";
         EXPECT_EQ(texts(charging::check_reduction_record_delete(db(), number).messages),
                   QStringList{s(expected)});
-        const charging::ReductionOutcome out = charging::delete_reduction_record(db(), number, context());
+        const charging::ReductionOutcome out =
+            charging::delete_reduction_record(db(), number, context());
         EXPECT_FALSE(out.done);
         EXPECT_EQ(texts(out.messages), QStringList{s(expected)});
     }

@@ -107,7 +107,8 @@ TEST_F(ReadingEditTest, PaidAndPropertyReadingsAreRefused) {
     exec(s("update 总收费 set 收费标志=0"));
     EXPECT_TRUE(reading::reading_is_paid(db(), id));
     EXPECT_EQ(reading::reading_edit_refusal(db(), id), s("该条抄表记录已经收费不能修改！"));
-    EXPECT_EQ(reading::delete_reading(db(), id, context()).message, s("该条抄表记录已经收费不能删除！"));
+    EXPECT_EQ(reading::delete_reading(db(), id, context()).message,
+              s("该条抄表记录已经收费不能删除！"));
     exec(s("update 总收费 set 标志=0"));  // a void bill does not count as paid
     EXPECT_FALSE(reading::reading_is_paid(db(), id));
     exec(s("update 抄表总表 set 收费项目='物业' where 编号=") + QString::number(id));

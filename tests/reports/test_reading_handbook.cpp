@@ -77,7 +77,8 @@ protected:
 };
 
 TEST_F(Handbook, LinesInWalkingOrderWithStartReadingAndHouseholdArrears) {
-    EXPECT_TRUE(reports::build_handbook_tables(store::main_connection(), s("王抄表"), kNow.date()).empty());
+    EXPECT_TRUE(
+        reports::build_handbook_tables(store::main_connection(), s("王抄表"), kNow.date()).empty());
     const std::vector<reports::HandbookLine> lines =
         reports::handbook_lines(store::main_connection(), s("王抄表"));
     ASSERT_EQ(lines.size(), 3u);

@@ -1,8 +1,8 @@
 #pragma once
 // A program folder with the shipped database, and the run the engine is handed held by the test:
 // its day (2024-03-20) and its parameters (carry-over off, no rounding, nine-digit numbering,
-// late fees off), with helpers that seed readings, prices, tiers, surcharges, prepayments and settings,
-// and read a written row back column by column.
+// late fees off), with helpers that seed readings, prices, tiers, surcharges, prepayments and
+// settings, and read a written row back column by column.
 #include <QMap>
 #include <QString>
 #include <utility>

@@ -316,8 +316,8 @@ TEST_P(EngineCases, ABillRunWritesTheSameRows) {
         alone = written(*this);
     }
     std::vector<ChargeOutcome> told;
-    tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                         context());
+    tariffs::BillRun run(
+        db(), item, [&](const ChargeOutcome& out) { told.push_back(out); }, context());
     EXPECT_TRUE(run.add(s("H1")));
     EXPECT_TRUE(run.finish());
     ASSERT_EQ(told.size(), 1u);

@@ -38,15 +38,15 @@ TEST_F(EngineDurability, ABillWhoseTransactionCannotBeginIsNotWritten) {
     };
     harness::RefusedTransactions locked(db(), "BEGIN");
     refused(tariffs::generate_household_charges(db(), s("H1"), item, context()), "engine");
-    refused(tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1),
-                                            s("关闭"), s("实际用量模式"), s("水费"), s("关闭"),
-                                            context()),
-            "rebill");
+    refused(
+        tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"),
+                                        s("实际用量模式"), s("水费"), s("关闭"), context()),
+        "rebill");
     std::vector<ChargeOutcome> told;
     bool finished = true;
     {
-        tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                             context());
+        tariffs::BillRun run(
+            db(), item, [&](const ChargeOutcome& out) { told.push_back(out); }, context());
         EXPECT_FALSE(run.add(s("H1")));
         EXPECT_FALSE(run.add(s("H2")));
         finished = run.finish();
@@ -88,9 +88,9 @@ TEST_F(EngineDurability, AReductionIsRecordedOnlyWithItsBill) {
     // A meter billed again after a correction, its reduction by amount larger than the bill.
     reading("H3", "H301", 10, "水费", "居民", 2);
     reduction_setting("H301", "部分减免", "永久", "按金额", 30, 0);
-    const ChargeOutcome rebill = tariffs::rebill_meter_for_month(
-        db(), s("H301"), s("未知"), QDate(2024, 3, 1), s("关闭"), s("实际用量模式"), s("水费"),
-        s("关闭"), context());
+    const ChargeOutcome rebill =
+        tariffs::rebill_meter_for_month(db(), s("H301"), s("未知"), QDate(2024, 3, 1), s("关闭"),
+                                        s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_TRUE(rebill.ok());
     EXPECT_FALSE(rebill.bill_written);
     EXPECT_EQ(count(s("select count(*) from 减免明细 where 户号='H301'")), 0);

@@ -106,7 +106,8 @@ TEST_F(Reductions, NothingToReduceWritesNothing) {
 
 TEST_F(Reductions, InputRecordFields) {
     const QString ids = readings_of("H1", {2.5, 4});
-    const QStringList fields = tariffs::build_reduction_input_record(db(), s("H1"), kToday).split(u'|');
+    const QStringList fields =
+        tariffs::build_reduction_input_record(db(), s("H1"), kToday).split(u'|');
     ASSERT_GE(fields.size(), 15);
     EXPECT_EQ(fields[10], s("6.5"));
     EXPECT_EQ(fields[12] + u'|', QString(ids).replace(u'|', u'%').chopped(1) + u'|');
