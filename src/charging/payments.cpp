@@ -8,6 +8,7 @@
 #include "platform/db.h"
 #include "platform/money.h"
 #include "platform/query.h"
+#include "shell/operation_log.h"
 
 namespace charging {
 
@@ -203,7 +204,12 @@ PaymentOutcome take_payment(platform::Connection& connection, const PaymentReque
             platform::kMoneyTolerance)
         out = apply_carry_over(connection, request, serial.serial);
     if (!out.done) return out;  // the transaction rolls back as it goes out of scope
+    const bool logged =
+        !request.log ||
+        shell::write_operation_log(connection, request.log->context, request.log->parent_item,
+                                   request.log->current_item, request.log->remark);
     if (!transaction.commit()) return failed(connection);
+    out.log_failed = !logged;
     return out;
 }
 
