@@ -23,6 +23,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,7 +31,10 @@
 
 #include "bench_common.h"
 #include "harness/fixture.h"
+#include "platform/convert.h"
 #include "platform/files.h"
+#include "shell/program_state.h"
+#include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 
@@ -382,6 +386,25 @@ private:
     std::map<QString, QString> folders_;
     QString open_;
 };
+
+// What every history bench does before its benchmarks, once its application object exists:
+// the benchmark options read, each register prepared (both sizes, in each of `copies`), the
+// program-wide objects made, the administrator logged in and the clock on 2024-01-20 09:00.
+// False, said on stderr, when a register cannot be prepared.
+inline bool start_history_bench(int* argc, char** argv, Registers& registers,
+                                std::initializer_list<char> copies = {'a'}) {
+    benchmark::Initialize(argc, argv);
+    for (const int size : {kSmall, large_size()})
+        for (const char copy : copies)
+            if (!registers.prepare(size, copy)) {
+                std::fprintf(stderr, "cannot prepare the year of history\n");
+                return false;
+            }
+    shell::init_program_variables();
+    shell::current_operator = QStringLiteral("管理员");
+    platform::set_clock_for_tests(QDateTime(QDate(2024, 1, 20), QTime(9, 0)));
+    return true;
+}
 
 // Prints "ratio <what> 200,000/1,000: ..." of a benchmark run at both sizes.
 inline void print_size_ratio(const RatioReporter& reporter, const char* what,

@@ -307,24 +307,17 @@ HISTORY_BENCHMARK(BM_CounterLookup, 50);
 HISTORY_BENCHMARK(BM_CounterLookupRaw, 50);
 HISTORY_BENCHMARK(BM_CounterPayment, 30);
 HISTORY_BENCHMARK(BM_CounterPaymentRaw, 30);
-HISTORY_BENCHMARK(BM_ReadingEntryAdd, 20);
-HISTORY_BENCHMARK(BM_ReadingEntryAddRaw, 20);
+HISTORY_BENCHMARK(BM_ReadingEntryAdd, 100);
+HISTORY_BENCHMARK(BM_ReadingEntryAddRaw, 100);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Registers registers;
     g_registers = &registers;
-    if (!registers.prepare(kSmall) || !registers.prepare(large_size())) {
-        std::fprintf(stderr, "cannot prepare the year of history\n");
-        return 1;
-    }
-    shell::init_program_variables();
-    shell::current_operator = QStringLiteral("管理员");
-    platform::set_clock_for_tests(QDateTime(QDate(2024, 1, 20), QTime(9, 0)));
+    if (!start_history_bench(&argc, argv, registers)) return 1;
     if (!registers.use(kSmall)) return 1;
     bench::BenchUser user;
     g_user = &user;
@@ -341,7 +334,7 @@ int main(int argc, char** argv) {
     } actions[] = {
         {"counter 查询", "BM_CounterLookup", "BM_CounterLookupRaw", "50", "2", "3"},
         {"counter 收费", "BM_CounterPayment", "BM_CounterPaymentRaw", "30", "2", "3"},
-        {"reading entry 添加", "BM_ReadingEntryAdd", "BM_ReadingEntryAddRaw", "20", "3", "3"},
+        {"reading entry 添加", "BM_ReadingEntryAdd", "BM_ReadingEntryAddRaw", "100", "3", "3"},
     };
     for (const auto& a : actions) {
         const std::string suffix = std::string("/iterations:") + a.iterations + "/real_time";

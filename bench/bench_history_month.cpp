@@ -288,18 +288,9 @@ MONTH_BENCHMARK(BM_BillRunRaw);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Registers registers;
     g_registers = &registers;
-    for (const int size : {kSmall, large_size()})
-        for (const char copy : {'a', 'b'})
-            if (!registers.prepare(size, copy)) {
-                std::fprintf(stderr, "cannot prepare the year of history\n");
-                return 1;
-            }
-    shell::init_program_variables();
-    shell::current_operator = QStringLiteral("管理员");
-    platform::set_clock_for_tests(QDateTime(QDate(2024, 1, 20), QTime(9, 0)));
+    if (!start_history_bench(&argc, argv, registers, {'a', 'b'})) return 1;
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

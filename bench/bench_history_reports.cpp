@@ -167,16 +167,9 @@ BENCHMARK(BM_BalanceListFill)
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     Registers registers;
     g_registers = &registers;
-    if (!registers.prepare(kSmall) || !registers.prepare(large_size())) {
-        std::fprintf(stderr, "cannot prepare the year of history\n");
-        return 1;
-    }
-    shell::init_program_variables();
-    shell::current_operator = QStringLiteral("管理员");
-    platform::set_clock_for_tests(QDateTime(QDate(2024, 1, 20), QTime(9, 0)));
+    if (!start_history_bench(&argc, argv, registers)) return 1;
     bench::BenchUser user;
     platform::set_ui_backend(&user);
     QTableView list;

@@ -1,9 +1,9 @@
 #include "charging/balance_page.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTableView>
 
+#include "charging/list_page.h"
 #include "charging/prepay_settlement.h"
 #include "households/wait_window.h"
 #include "lists/list_colours.h"
@@ -22,21 +22,6 @@ namespace charging {
 
 namespace {
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-void show_boxes(const tariffs::Messages& messages, QWidget* parent) {
-    for (const tariffs::Message& m : messages)
-        platform::message_box(m.text, m.plain ? QString() : m.caption,
-                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, parent);
-}
-
 // The list keeps what it shows (the households' insert and order, or the shortfall), so that
 // a deduction run can show the same households again with the figures it changed.
 const char kShownInsert[] = "shown_balance_insert";
@@ -54,21 +39,10 @@ void remember_shown(QTableView* list, const QString& insert, const QString& orde
 void fill_prepay_balance_list(QTableView* list, const QString& statement, QWidget* window) {
     if (!list) return;
     lists::refresh_list_colours(window, list, true);
-    lists::ListBuilder build(list, kBalanceColumnClass, window);
+    ListFill fill(list, kBalanceColumnClass, window);
     const BalanceListSummary summary = read_balance_rows(
-        store::main_connection(), statement,
-        [&build](int count) {
-            build.show_progress(count);
-            build.reserve_rows(count + 1);
-        },
-        [&build](const BalanceCells& cells) {
-            const int row = build.append_empty_row();
-            for (int k = 0; k < kBalanceListCells; ++k)
-                build.put_utf8(row, k, cells[static_cast<size_t>(k)]);
-        });
-    build.colour_row(build.append_row(balance_totals_row(summary.total)),
-                     lists::colour_from_bgr(255));
-    build.finish();
+        store::main_connection(), statement, fill.start(), fill.row<kBalanceListCells>());
+    fill.finish(balance_totals_row(summary.total));
 }
 
 void show_household_balances(QTableView* list, const QString& insert_statement,
@@ -88,16 +62,11 @@ BalancePage::BalancePage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::BalancePage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->预存扣款_列表框);
-    connect(ui->预存结余_查询, &QPushButton::clicked, this,
-            [this] { on_main_balance_query_click(); });
-    connect(ui->预存结余_指定户号, &QPushButton::clicked, this,
-            [this] { on_main_balance_by_household_click(); });
-    connect(ui->预存结余_磁卡号码, &QPushButton::clicked, this,
-            [this] { on_main_balance_by_card_click(); });
-    connect(ui->预存结余_余额不足, &QPushButton::clicked, this,
-            [this] { on_main_balance_shortfall_click(); });
-    connect(ui->预存结余_执行扣款, &QPushButton::clicked, this,
-            [this] { on_main_balance_deduct_click(); });
+    on_click(ui->预存结余_查询, this, &BalancePage::on_main_balance_query_click);
+    on_click(ui->预存结余_指定户号, this, &BalancePage::on_main_balance_by_household_click);
+    on_click(ui->预存结余_磁卡号码, this, &BalancePage::on_main_balance_by_card_click);
+    on_click(ui->预存结余_余额不足, this, &BalancePage::on_main_balance_shortfall_click);
+    on_click(ui->预存结余_执行扣款, this, &BalancePage::on_main_balance_deduct_click);
 }
 
 BalancePage::~BalancePage() = default;
@@ -114,21 +83,15 @@ void BalancePage::quick_query(const QString& insert_statement) {
 }
 
 void BalancePage::on_main_balance_by_household_click() {
-    QString answer;
-    if (!platform::input_box(QStringLiteral("请输入待查询的户号："), QString(),
-                             shell::system_parameters.household_number_prefix, &answer, window()) ||
-        answer.isEmpty())
-        return;
-    quick_query(balance_household_insert(answer));
+    const QString answer = ask_entry(QStringLiteral("请输入待查询的户号："), QString(),
+                                     shell::system_parameters.household_number_prefix, window());
+    if (!answer.isEmpty()) quick_query(balance_household_insert(answer));
 }
 
 void BalancePage::on_main_balance_by_card_click() {
-    QString answer;
-    if (!platform::input_box(QStringLiteral("请输入待查询的磁卡号码："), QString(), QString(),
-                             &answer, window()) ||
-        answer.isEmpty())
-        return;
-    quick_query(balance_card_insert(answer));
+    const QString answer =
+        ask_entry(QStringLiteral("请输入待查询的磁卡号码："), QString(), QString(), window());
+    if (!answer.isEmpty()) quick_query(balance_card_insert(answer));
 }
 
 void BalancePage::on_main_balance_shortfall_click() {
@@ -163,11 +126,10 @@ HouseholdBalanceWindow::HouseholdBalanceWindow(QTableView* balance_list, QWidget
     : QDialog(parent), ui(std::make_unique<Ui::HouseholdBalanceWindow>()), list_(balance_list) {
     ui->setupUi(this);
     platform::Connection& db = store::main_connection();
-    ui->组合框_街道->addItems(platform::query_column(db, QStringLiteral("select 街道 from 街道"),
-                                                     platform::OnFailure::Quiet));
-    ui->组合框_街道->setCurrentIndex(-1);
-    ui->组合框_收费人员->addItems(balance_query_collectors(db));
-    ui->组合框_收费人员->setCurrentIndex(-1);
+    offer_choices(ui->组合框_街道,
+                  platform::query_column(db, QStringLiteral("select 街道 from 街道"),
+                                         platform::OnFailure::Quiet));
+    offer_choices(ui->组合框_收费人员, balance_query_collectors(db));
     ui->日期框_起->setDate(platform::today());
     ui->日期框_止->setDate(platform::today());
     ui->组合框_排序->setCurrentIndex(0);
@@ -175,27 +137,29 @@ HouseholdBalanceWindow::HouseholdBalanceWindow(QTableView* balance_list, QWidget
     ui->编辑框_户号->setText(shell::system_parameters.household_number_prefix);
     ui->编辑框_户号->selectAll();
     ui->编辑框_户号->setFocus();
-    connect(ui->按钮_确定, &QPushButton::clicked, this, [this] { on_balance_query_ok_click(); });
-    connect(ui->按钮_取消, &QPushButton::clicked, this,
-            [this] { on_balance_query_cancel_click(); });
+    on_click(ui->按钮_确定, this, &HouseholdBalanceWindow::on_balance_query_ok_click);
+    on_click(ui->按钮_取消, this, &HouseholdBalanceWindow::on_balance_query_cancel_click);
 }
 
 HouseholdBalanceWindow::~HouseholdBalanceWindow() = default;
 
+// The radio buttons in the order they are read, each with the field its condition needs; the
+// first ticked one chooses the condition.
+std::array<RadioCondition, 5> HouseholdBalanceWindow::conditions() const {
+    return {{{ui->单选框_按户号, ui->编辑框_户号},
+             {ui->单选框_户名, ui->编辑框_户名},
+             {ui->单选框_收费人员, ui->组合框_收费人员},
+             {ui->单选框_街道, ui->组合框_街道},
+             {ui->单选框_预存日期, nullptr}}};
+}
+
 HouseholdBalanceQuery HouseholdBalanceWindow::query() const {
+    constexpr BalanceQueryBy kBy[] = {BalanceQueryBy::Household, BalanceQueryBy::Name,
+                                      BalanceQueryBy::Collector, BalanceQueryBy::Street,
+                                      BalanceQueryBy::Date};
+    const int chosen = first_checked(conditions());
     HouseholdBalanceQuery q;
-    if (ui->单选框_按户号->isChecked())
-        q.by = BalanceQueryBy::Household;
-    else if (ui->单选框_户名->isChecked())
-        q.by = BalanceQueryBy::Name;
-    else if (ui->单选框_收费人员->isChecked())
-        q.by = BalanceQueryBy::Collector;
-    else if (ui->单选框_街道->isChecked())
-        q.by = BalanceQueryBy::Street;
-    else if (ui->单选框_预存日期->isChecked())
-        q.by = BalanceQueryBy::Date;
-    else
-        q.by = BalanceQueryBy::All;
+    q.by = chosen < 0 ? BalanceQueryBy::All : kBy[chosen];
     q.household = ui->编辑框_户号->text();
     q.name = ui->编辑框_户名->text();
     q.collector = ui->组合框_收费人员->currentText();
@@ -207,26 +171,9 @@ HouseholdBalanceQuery HouseholdBalanceWindow::query() const {
 }
 
 void HouseholdBalanceWindow::on_balance_query_ok_click() {
-    const HouseholdBalanceQuery q = query();
-    const HouseholdBalanceQueryOutcome out = build_household_balance_query(q);
+    const HouseholdBalanceQueryOutcome out = build_household_balance_query(query());
     if (!out.ok) {
-        platform::inform(out.refusal);
-        switch (q.by) {
-            case BalanceQueryBy::Household:
-                ui->编辑框_户号->setFocus();
-                break;
-            case BalanceQueryBy::Name:
-                ui->编辑框_户名->setFocus();
-                break;
-            case BalanceQueryBy::Collector:
-                ui->组合框_收费人员->setFocus();
-                break;
-            case BalanceQueryBy::Street:
-                ui->组合框_街道->setFocus();
-                break;
-            default:
-                break;
-        }
+        refuse(out.refusal, conditions());
         return;
     }
     accept();
@@ -236,18 +183,10 @@ void HouseholdBalanceWindow::on_balance_query_ok_click() {
 void HouseholdBalanceWindow::on_balance_query_cancel_click() { reject(); }
 
 void on_main_nav_prepay_deduction_click(shell::MainWindow* window, BalancePage& page) {
-    if (window) window->select_content_page(shell::kPageBalances);
-    QTableView* list = page.balance_list();
-    lists::refresh_list_colours(window, list, true);
-    platform::listview_clear_rows(list);
-    platform::listview_clear_columns(list);
-    const QList<QStringList> columns = platform::query_rows(
-        store::main_connection(),
-        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存扣款'"));
-    for (const QStringList& c : columns)
-        platform::listview_insert_column(list, c.value(0),
-                                         static_cast<int>(platform::to_number(c.value(1))));
-    page.form()->预存结余_查询->setFocus();
+    open_list_page(
+        window, shell::kPageBalances, page.balance_list(),
+        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存扣款'"),
+        page.form()->预存结余_查询);
 }
 
 }  // namespace charging

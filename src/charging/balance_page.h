@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "charging/prepay_balance_list.h"
@@ -23,6 +24,8 @@ class MainWindow;
 }
 
 namespace charging {
+
+struct RadioCondition;
 
 // Fills the list from a statement of prepay_balance_list.h: the twelve cells per household
 // under the columns of class 预存扣款, then the red totals row.
@@ -71,6 +74,9 @@ public:
     void on_balance_query_cancel_click();
 
 private:
+    // The radio buttons in the order they are read, each with its condition's field.
+    std::array<RadioCondition, 5> conditions() const;
+
     std::unique_ptr<Ui::HouseholdBalanceWindow> ui;
     QTableView* list_;
 };

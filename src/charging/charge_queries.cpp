@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "charging/list_cells.h"
+#include "charging/list_queries.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -41,35 +42,30 @@ QString paid_select() {
 
 PaidQueryOutcome paid_query_statement(const PaidQueryForm& f) {
     using Focus = PaidQueryOutcome::Focus;
-    struct Condition {
-        bool ticked;
-        const QString& value;
-        const char16_t* column;
-        const char16_t* refusal;
-        Focus focus;
-    };
-    const Condition conditions[] = {
-        {f.by_collector, f.collector, u"总收费.收费人员", u"收费人费不能为空!", Focus::Collector},
-        {f.by_street, f.street, u"用户信息表.居住街道", u"居住街道不能为空!", Focus::Street},
-        {f.by_reader, f.reader, u"总收费.抄表人员", u"抄表人员不能为空!", Focus::Reader},
-        {f.by_fee_item, f.fee_item, u"总收费.收费项目", u"收费项目不能为空!", Focus::FeeItem},
-    };
+    // Each ticked condition adds its column with a blank after it; the focus goes to the box of
+    // the first one left empty.
+    const ChosenConditions chosen = choose_conditions({
+        quoted_condition(f.by_collector, f.collector, QStringLiteral("收费人费不能为空!"),
+                         QStringLiteral(" and 总收费.收费人员="), QStringLiteral(" ")),
+        quoted_condition(f.by_street, f.street, QStringLiteral("居住街道不能为空!"),
+                         QStringLiteral(" and 用户信息表.居住街道="), QStringLiteral(" ")),
+        quoted_condition(f.by_reader, f.reader, QStringLiteral("抄表人员不能为空!"),
+                         QStringLiteral(" and 总收费.抄表人员="), QStringLiteral(" ")),
+        quoted_condition(f.by_fee_item, f.fee_item, QStringLiteral("收费项目不能为空!"),
+                         QStringLiteral(" and 总收费.收费项目="), QStringLiteral(" ")),
+    });
     PaidQueryOutcome out;
-    QString sql = paid_select() + u' ';
-    for (const Condition& c : conditions) {
-        if (!c.ticked) continue;
-        if (c.value.isEmpty()) {
-            out.message = QString::fromUtf16(c.refusal);
-            out.focus = c.focus;
-            return out;
-        }
-        sql += QStringLiteral(" and ") + QString::fromUtf16(c.column) + u'=' + sql_quote(c.value) +
-               u' ';
+    if (!chosen.ok) {
+        constexpr Focus kFocus[] = {Focus::Collector, Focus::Street, Focus::Reader, Focus::FeeItem};
+        out.message = chosen.refusal;
+        out.focus = kFocus[chosen.refused];
+        return out;
     }
-    sql += QStringLiteral(" and 总收费.收费日期>=") + platform::date_to_sql_literal(f.from) +
-           QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to) +
-           QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.流水号,总收费.收据号");
-    out.statement = sql;
+    out.statement = paid_select() + u' ' + chosen.clause +
+                    QStringLiteral(" and 总收费.收费日期>=") +
+                    platform::date_to_sql_literal(f.from) +
+                    QStringLiteral(" and 总收费.收费日期<=") + platform::date_to_sql_literal(f.to) +
+                    QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.流水号,总收费.收据号");
     return out;
 }
 
@@ -151,11 +147,26 @@ void TextRowSink::put(int row, int column, std::string_view utf8) {
 
 namespace {
 
-// Writes one list's cells from the current record: field texts, amounts and dates without a
-// QString per cell, since query lists run to a hundred thousand rows.
+// Opens one list's statement quietly, tells the sink how many rows follow (the totals row
+// included) and writes the cells from the current record: field texts, amounts and dates without
+// a QString per cell, since query lists run to a hundred thousand rows.
 class CellWriter {
 public:
-    CellWriter(const platform::RecordSet& rows, ListRowSink& sink) : rows_(rows), sink_(sink) {}
+    CellWriter(platform::Connection& connection, const QString& statement, ListRowSink& sink)
+        : sink_(sink) {
+        open_ = open_list_records(
+            rows_, connection, statement,
+            [this](int records) {
+                count_ = records;
+                sink_.begin(records + 1);
+            },
+            OnFailure::Quiet);
+    }
+
+    platform::RecordSet& rows() { return rows_; }
+    // Whether a record is current (false throughout when the statement could not be opened).
+    bool at_row() const { return open_ && !platform::recordset_eof(rows_); }
+    int count() const { return count_; }
 
     int field(const char16_t* name) const {
         return platform::recordset_is_open(rows_)
@@ -186,21 +197,30 @@ public:
     }
 
 private:
-    const platform::RecordSet& rows_;
+    platform::RecordSet rows_;
     ListRowSink& sink_;
+    bool open_ = false;
+    int count_ = 0;
     std::string scratch_;
 };
+
+// A list's rows as texts, each row `width` cells wide.
+QList<QStringList> rows_as_texts(int (*write)(platform::Connection&, const QString&, ListRowSink&),
+                                 platform::Connection& connection, const QString& statement,
+                                 int width) {
+    TextRowSink sink;
+    write(connection, statement, sink);
+    QList<QStringList> rows = sink.rows();
+    for (QStringList& row : rows)
+        while (row.size() < width) row.append(QString());
+    return rows;
+}
 
 }  // namespace
 
 int write_paid_charge_rows(platform::Connection& connection, const QString& statement,
                            ListRowSink& sink) {
-    platform::RecordSet rows;
-    platform::query_open(rows, connection, statement, OnFailure::Quiet);
-    const bool open = platform::recordset_is_open(rows);
-    const int count = open ? platform::recordset_record_count(rows) : 0;
-    sink.begin(count + 1);
-    CellWriter w(rows, sink);
+    CellWriter w(connection, statement, sink);
     const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
               f_street = w.field(u"居住街道"), f_received = w.field(u"实收金额"),
               f_prepaid = w.field(u"预存扣款"), f_date = w.field(u"收费日期"),
@@ -213,7 +233,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
     std::unordered_set<std::string> serials;
     double received_sum = 0;
     double prepaid_sum = 0;
-    for (; open && !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+    for (; w.at_row(); platform::recordset_move_next(w.rows())) {
         const int row = sink.add_row();
         const double received = w.number(f_received);
         const double prepaid = w.number(f_prepaid);
@@ -238,7 +258,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
     const int totals = sink.add_row();
     w.put(totals, 0, QStringLiteral("合计"));
     w.put(totals, 1, QStringLiteral("发票张数:") + QString::number(serials.size()));
-    w.put(totals, 2, QStringLiteral("记录数:") + QString::number(count));
+    w.put(totals, 2, QStringLiteral("记录数:") + QString::number(w.count()));
     w.put_money(totals, 3, received_sum);
     w.put_money(totals, 4, prepaid_sum);
     w.put_money(totals, 5, received_sum + prepaid_sum);
@@ -246,12 +266,7 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
 }
 
 QList<QStringList> paid_charge_rows(platform::Connection& connection, const QString& statement) {
-    TextRowSink sink;
-    write_paid_charge_rows(connection, statement, sink);
-    QList<QStringList> rows = sink.rows();
-    for (QStringList& row : rows)
-        while (row.size() < 12) row.append(QString());
-    return rows;
+    return rows_as_texts(write_paid_charge_rows, connection, statement, 12);
 }
 
 QString unpaid_work_table(const QString& operator_name) {
@@ -298,12 +313,7 @@ platform::Messages build_unpaid_charge_table(platform::Connection& connection,
 
 int write_unpaid_charge_rows(platform::Connection& connection, const QString& statement,
                              ListRowSink& sink) {
-    platform::RecordSet rows;
-    platform::query_open(rows, connection, statement, OnFailure::Quiet);
-    const bool open = platform::recordset_is_open(rows);
-    const int count = open ? platform::recordset_record_count(rows) : 0;
-    sink.begin(count + 1);
-    CellWriter w(rows, sink);
+    CellWriter w(connection, statement, sink);
     const int f_household = w.field(u"户号"), f_name = w.field(u"用户名"),
               f_street = w.field(u"居住街道"), f_address = w.field(u"详细地址"),
               f_phone = w.field(u"固定电话"), f_mobile = w.field(u"移动电话"),
@@ -315,9 +325,9 @@ int write_unpaid_charge_rows(platform::Connection& connection, const QString& st
     double usage_sum = 0;
     double owed_sum = 0;
     double prepaid_sum = 0;
-    for (; open && !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+    for (; w.at_row(); platform::recordset_move_next(w.rows())) {
         const int row = sink.add_row();
-        const bool several_meters = f_meters >= 0 && platform::recordset_field_bool(rows, f_meters);
+        const bool several_meters = f_meters >= 0 && platform::recordset_field_bool(w.rows(), f_meters);
         const double usage = w.number(f_usage);
         const double owed = w.number(f_owed);
         const double prepaid = w.number(f_prepaid);
@@ -344,7 +354,7 @@ int write_unpaid_charge_rows(platform::Connection& connection, const QString& st
     }
     const int totals = sink.add_row();
     w.put(totals, 0, QStringLiteral("合计："));
-    w.put(totals, 1, QString::number(count));
+    w.put(totals, 1, QString::number(w.count()));
     w.put(totals, 8, platform::to_text(usage_sum));
     w.put_money(totals, 10, owed_sum);
     w.put_money(totals, 11, prepaid_sum);
@@ -352,12 +362,7 @@ int write_unpaid_charge_rows(platform::Connection& connection, const QString& st
 }
 
 QList<QStringList> unpaid_charge_rows(platform::Connection& connection, const QString& statement) {
-    TextRowSink sink;
-    write_unpaid_charge_rows(connection, statement, sink);
-    QList<QStringList> rows = sink.rows();
-    for (QStringList& row : rows)
-        while (row.size() < 16) row.append(QString());
-    return rows;
+    return rows_as_texts(write_unpaid_charge_rows, connection, statement, 16);
 }
 
 }  // namespace charging

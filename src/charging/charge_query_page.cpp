@@ -1,6 +1,5 @@
 #include "charging/charge_query_page.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -8,6 +7,7 @@
 #include "charging/charge_queries.h"
 #include "charging/charge_query_window.h"
 #include "charging/charge_record_edit_window.h"
+#include "charging/list_page.h"
 #include "charging/payment_changes.h"
 #include "charging/receipt_reprint.h"
 #include "lists/list_columns.h"
@@ -28,14 +28,6 @@ namespace charging {
 namespace {
 
 using platform::inform;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Writes a list's rows straight into the page's list as the core hands them over.
 class BuilderSink : public ListRowSink {
@@ -68,12 +60,17 @@ void fill_rows(QTableView* list, const QString& column_class,
     list->setFocus();
 }
 
-// Asks for one quick look-up's entry; empty when cancelled or left blank.
-QString ask(const QString& prompt, const QString& caption, const QString& initial,
-            QWidget* parent) {
-    QString entry;
-    if (!platform::input_box(prompt, caption, initial, &entry, parent)) return {};
-    return platform::text_trim(entry);
+// A quick look-up: the right to query, then its entry, trimmed; empty when refused, cancelled
+// or left blank.
+QString look_up(const QString& prompt, const QString& caption, const QString& initial,
+                QWidget* parent) {
+    if (!shell::require_permission(QStringLiteral("收费查询"))) return {};
+    return platform::text_trim(ask_entry(prompt, caption, initial, parent));
+}
+
+void show_paid(QTableView* list, const QString& statement, QWidget* window) {
+    WaitCursor wait;
+    fill_paid_charge_list(list, statement, window);
 }
 
 }  // namespace
@@ -108,16 +105,13 @@ ChargeQueryPage::ChargeQueryPage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::ChargeQueryPage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->收费查询列表框);
-    const auto on = [this](QPushButton* button, void (ChargeQueryPage::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
-    };
-    on(ui->收费_查询, &ChargeQueryPage::on_main_charge_query_click);
-    on(ui->收费_按户号, &ChargeQueryPage::on_main_charge_by_household_click);
-    on(ui->收费_按磁卡号, &ChargeQueryPage::on_main_charge_by_card_click);
-    on(ui->收费_按发票号, &ChargeQueryPage::on_main_charge_by_invoice_click);
-    on(ui->收费_按收据号, &ChargeQueryPage::on_main_charge_by_serial_click);
-    on(ui->收费_修改, &ChargeQueryPage::on_main_charge_edit_click);
-    on(ui->收费_作废, &ChargeQueryPage::on_main_charge_void_click);
+    on_click(ui->收费_查询, this, &ChargeQueryPage::on_main_charge_query_click);
+    on_click(ui->收费_按户号, this, &ChargeQueryPage::on_main_charge_by_household_click);
+    on_click(ui->收费_按磁卡号, this, &ChargeQueryPage::on_main_charge_by_card_click);
+    on_click(ui->收费_按发票号, this, &ChargeQueryPage::on_main_charge_by_invoice_click);
+    on_click(ui->收费_按收据号, this, &ChargeQueryPage::on_main_charge_by_serial_click);
+    on_click(ui->收费_修改, this, &ChargeQueryPage::on_main_charge_edit_click);
+    on_click(ui->收费_作废, this, &ChargeQueryPage::on_main_charge_void_click);
     connect(ui->收费查询列表框, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { on_main_charge_list_right_click(position); });
 }
@@ -150,43 +144,35 @@ void ChargeQueryPage::on_main_charge_query_click() {
 }
 
 void ChargeQueryPage::on_main_charge_by_household_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
     const QString household =
-        ask(QStringLiteral("请输入待查询的户号："), QStringLiteral("已收费查询--按户号"),
-            shell::system_parameters.household_number_prefix, window());
-    if (household.isEmpty()) return;
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, household_paid_statement(household), window());
+        look_up(QStringLiteral("请输入待查询的户号："), QStringLiteral("已收费查询--按户号"),
+                shell::system_parameters.household_number_prefix, window());
+    if (!household.isEmpty())
+        show_paid(ui->收费查询列表框, household_paid_statement(household), window());
 }
 
 void ChargeQueryPage::on_main_charge_by_card_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
-    const QString card = ask(QStringLiteral("请输入待查询的磁卡号码："),
-                             QStringLiteral("已收费查询--按磁卡号码"), QString(), window());
-    if (card.isEmpty()) return;
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, card_paid_statement(card), window());
+    const QString card = look_up(QStringLiteral("请输入待查询的磁卡号码："),
+                                 QStringLiteral("已收费查询--按磁卡号码"), QString(), window());
+    if (!card.isEmpty()) show_paid(ui->收费查询列表框, card_paid_statement(card), window());
 }
 
 void ChargeQueryPage::on_main_charge_by_invoice_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
-    const QString invoice = ask(QStringLiteral("请输入待查询的发票号："),
-                                QStringLiteral("已收费查询--按发票号"), QString(), window());
+    const QString invoice = look_up(QStringLiteral("请输入待查询的发票号："),
+                                    QStringLiteral("已收费查询--按发票号"), QString(), window());
     if (invoice.isEmpty()) return;
     if (!platform::query_exists(store::main_connection(), invoice_lookup_statement(invoice),
                                 platform::OnFailure::Quiet)) {
         inform(QStringLiteral("无效发票号!"));
         return;
     }
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, invoice_paid_statement(invoice), window());
+    show_paid(ui->收费查询列表框, invoice_paid_statement(invoice), window());
 }
 
 void ChargeQueryPage::on_main_charge_by_serial_click() {
-    if (!shell::require_permission(QStringLiteral("收费查询"))) return;
     const QString entry =
-        ask(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
-            QStringLiteral("№"), window());
+        look_up(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
+                QStringLiteral("№"), window());
     if (entry.isEmpty()) return;
     // Voided bills carry serial 0: an entry that is no serial finds nothing.
     const qint64 serial = tariffs::serial_from_display_text(entry);
@@ -196,22 +182,18 @@ void ChargeQueryPage::on_main_charge_by_serial_click() {
         inform(QStringLiteral("无效收据号!"));
         return;
     }
-    WaitCursor wait;
-    fill_paid_charge_list(ui->收费查询列表框, serial_paid_statement(serial), window());
+    show_paid(ui->收费查询列表框, serial_paid_statement(serial), window());
 }
 
 void ChargeQueryPage::on_main_charge_void_click() {
     if (!shell::require_permission(QStringLiteral("收费作废"))) return;
     const QString cell = selected_serial_cell(ui->收费查询列表框);
     const SelectedSerial selected = selected_serial(cell);
-    if (selected.state == SelectedSerial::State::Empty) {
-        inform(QStringLiteral("请选择待作废的记录！"));
+    if (!row_chosen(selected.state != SelectedSerial::State::Empty,
+                    selected.state != SelectedSerial::State::NotSerial,
+                    QStringLiteral("请选择待作废的记录！"),
+                    QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
-    }
-    if (selected.state == SelectedSerial::State::NotSerial) {
-        inform(QStringLiteral("请在列设置中选择显示系统流水列！"));
-        return;
-    }
     platform::Connection& db = store::main_connection();
     const QString refusal = void_refusal(db, selected.serial, shell::current_operator);
     if (!refusal.isEmpty()) {
@@ -243,14 +225,11 @@ void ChargeQueryPage::on_main_charge_edit_click() {
         return;
     }
     const SelectedSerial selected = selected_serial(selected_serial_cell(ui->收费查询列表框));
-    if (selected.state == SelectedSerial::State::Empty) {
-        inform(QStringLiteral("请选择待修改的记录！"));
+    if (!row_chosen(selected.state != SelectedSerial::State::Empty,
+                    selected.state != SelectedSerial::State::NotSerial,
+                    QStringLiteral("请选择待修改的记录！"),
+                    QStringLiteral("请在列设置中选择显示收据号列！")))
         return;
-    }
-    if (selected.state == SelectedSerial::State::NotSerial) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
     const QString refusal =
         edit_refusal(store::main_connection(), selected.serial, shell::current_operator);
     if (!refusal.isEmpty()) {
@@ -265,35 +244,23 @@ void ChargeQueryPage::on_main_charge_reprint_click() {
     if (!shell::require_permission(QStringLiteral("流水号重打"))) return;
     const QString cell = selected_serial_cell(ui->收费查询列表框);
     const SelectedSerial selected = selected_serial(cell);
-    if (selected.state == SelectedSerial::State::Empty) {
-        inform(QStringLiteral("请选择待修改的记录！"));
+    if (!row_chosen(selected.state != SelectedSerial::State::Empty,
+                    selected.state != SelectedSerial::State::NotSerial,
+                    QStringLiteral("请选择待修改的记录！"),
+                    QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
-    }
-    if (selected.state == SelectedSerial::State::NotSerial) {
-        inform(QStringLiteral("请在列设置中选择显示系统流水列！"));
-        return;
-    }
     platform::show_messages(reprint_payment_receipt(store::main_connection(), selected.serial, cell,
                                                     shell::program_context()),
                             window());
 }
 
 void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& page) {
-    window.select_content_page(shell::kPageChargeQuery);
     shell::charge_query_kind = kPaidChargeKind;
-    QTableView* list = page.query_list();
-    platform::listview_clear_cell_colours(list);
-    platform::listview_clear_rows(list);
-    platform::listview_clear_columns(list);
-    const QList<QStringList> columns = platform::query_rows(
-        store::main_connection(),
+    open_list_page(
+        &window, shell::kPageChargeQuery, page.query_list(),
         QStringLiteral(
             "select 列名,列宽 from 查询列 where 显示='真' and 类名='收费查询' order by 排序"),
-        platform::OnFailure::Quiet);
-    for (const QStringList& c : columns)
-        platform::listview_insert_column(list, c.value(0),
-                                         static_cast<int>(platform::to_number(c.value(1))));
-    page.form()->收费_查询->setFocus();
+        page.form()->收费_查询, platform::OnFailure::Quiet);
 }
 
 }  // namespace charging

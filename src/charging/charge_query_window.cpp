@@ -4,6 +4,7 @@
 
 #include "charging/charge_queries.h"
 #include "charging/charge_query_page.h"
+#include "charging/list_page.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/query.h"
@@ -51,12 +52,9 @@ ChargeQueryWindow::ChargeQueryWindow(QTableView* list, QWidget* parent)
     on_charge_query_tab_changed(0);
     connect(ui->选择夹_窗口, &QTabWidget::currentChanged, this,
             [this](int page) { on_charge_query_tab_changed(page); });
-    connect(ui->已收费按钮_确定, &QPushButton::clicked, this,
-            [this] { on_charge_query_paid_ok_click(); });
-    connect(ui->未收费按钮_确定, &QPushButton::clicked, this,
-            [this] { on_charge_query_unpaid_ok_click(); });
-    connect(ui->作废按钮_确定, &QPushButton::clicked, this,
-            [this] { on_charge_query_void_ok_click(); });
+    on_click(ui->已收费按钮_确定, this, &ChargeQueryWindow::on_charge_query_paid_ok_click);
+    on_click(ui->未收费按钮_确定, this, &ChargeQueryWindow::on_charge_query_unpaid_ok_click);
+    on_click(ui->作废按钮_确定, this, &ChargeQueryWindow::on_charge_query_void_ok_click);
     for (QPushButton* cancel : {ui->已收费按钮_取消, ui->未收费按钮_取消, ui->作废按钮_取消})
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -83,13 +81,11 @@ void ChargeQueryWindow::on_charge_query_paid_ok_click() {
     f.to = ui->已收费日期_止->date();
     const PaidQueryOutcome out = paid_query_statement(f);
     if (out.statement.isEmpty()) {
-        platform::inform(out.message);
         using Focus = PaidQueryOutcome::Focus;
-        QComboBox* focus = out.focus == Focus::Collector ? ui->已收费组合框_收费人员
-                           : out.focus == Focus::Street  ? ui->已收费组合框_居住街道
-                           : out.focus == Focus::Reader  ? ui->已收费组合框_抄表人员
-                                                         : ui->已收费组合框_收费项目;
-        focus->setFocus();
+        refuse(out.message, out.focus == Focus::Collector ? ui->已收费组合框_收费人员
+                            : out.focus == Focus::Street  ? ui->已收费组合框_居住街道
+                            : out.focus == Focus::Reader  ? ui->已收费组合框_抄表人员
+                                                          : ui->已收费组合框_收费项目);
         return;
     }
     accept();

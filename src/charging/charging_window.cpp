@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "charging/charging_hooks.h"
+#include "charging/list_page.h"
 #include "charging/payments.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
@@ -36,13 +37,6 @@ namespace charging {
 namespace {
 
 const QString kInvoiceOn = QStringLiteral("开启");
-
-void show_messages(const Messages& messages, QWidget* parent) {
-    for (const Message& m : messages)
-        platform::message_box(m.text, m.plain ? QString() : m.caption,
-                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, parent);
-}
 
 void set_columns(QTableView* view, const std::vector<std::pair<QString, int>>& columns) {
     platform::listview_clear_rows(view);
@@ -343,7 +337,7 @@ void ChargingWindow::on_charge_click() {
                    QStringLiteral("添加收费记录") + ui->编辑框_户号->text()};
     const PaymentOutcome outcome = take_payment(store::main_connection(), request,
                                                 shell::system_parameters.payment_serial_digits);
-    show_messages(outcome.messages, this);
+    show_boxes(outcome.messages, this);
     if (!outcome.done) {
         if (outcome.focus_collector) ui->收费人员选择框->setFocus();
         if (outcome.bills_changed) ui->收费按钮->setEnabled(false);

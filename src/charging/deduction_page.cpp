@@ -1,11 +1,11 @@
 #include "charging/deduction_page.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTableView>
 
 #include "charging/deduction_query.h"
 #include "charging/deduction_query_window.h"
+#include "charging/list_page.h"
 #include "lists/list_colours.h"
 #include "lists/list_columns.h"
 #include "platform/convert.h"
@@ -19,47 +19,20 @@
 
 namespace charging {
 
-namespace {
-
-// The wait cursor for as long as a quick query fills the list.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-}  // namespace
-
 void fill_deduction_list(QTableView* list, const QString& statement, QWidget* window) {
-    lists::ListBuilder build(list, kDeductionColumnClass, window);
+    ListFill fill(list, kDeductionColumnClass, window);
     const DeductionListSummary summary = read_deduction_rows(
-        store::main_connection(), statement,
-        [&build](int count) {
-            build.show_progress(count);
-            build.reserve_rows(count + 1);
-        },
-        [&build](const DeductionCells& cells) {
-            const int row = build.append_empty_row();
-            for (int k = 0; k < kDeductionCellCount; ++k)
-                build.put_utf8(row, k, cells[static_cast<size_t>(k)]);
-        });
-    build.colour_row(build.append_row(deduction_totals_row(summary.total)),
-                     lists::colour_from_bgr(255));
-    build.finish();
+        store::main_connection(), statement, fill.start(), fill.row<kDeductionCellCount>());
+    fill.finish(deduction_totals_row(summary.total));
 }
 
 DeductionPage::DeductionPage(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::DeductionPage>()) {
     ui->setupUi(this);
     platform::setup_report_view(ui->扣款明细_列表框);
-    connect(ui->扣款明细_查询, &QPushButton::clicked, this,
-            [this] { on_main_deduction_query_click(); });
-    connect(ui->扣款明细_指定户号, &QPushButton::clicked, this,
-            [this] { on_main_deduction_by_household_click(); });
-    connect(ui->扣款明细_按磁卡号, &QPushButton::clicked, this,
-            [this] { on_main_deduction_by_card_click(); });
+    on_click(ui->扣款明细_查询, this, &DeductionPage::on_main_deduction_query_click);
+    on_click(ui->扣款明细_指定户号, this, &DeductionPage::on_main_deduction_by_household_click);
+    on_click(ui->扣款明细_按磁卡号, this, &DeductionPage::on_main_deduction_by_card_click);
 }
 
 DeductionPage::~DeductionPage() = default;
@@ -72,41 +45,29 @@ void DeductionPage::on_main_deduction_query_click() {
 }
 
 void DeductionPage::on_main_deduction_by_household_click() {
-    QString answer;
-    if (!platform::input_box(QStringLiteral("请输入待查询的户号："),
-                             QStringLiteral("扣款明细查询--按户号"),
-                             shell::system_parameters.household_number_prefix, &answer, window()) ||
-        answer.isEmpty())
-        return;
+    const QString answer =
+        ask_entry(QStringLiteral("请输入待查询的户号："), QStringLiteral("扣款明细查询--按户号"),
+                  shell::system_parameters.household_number_prefix, window());
+    if (answer.isEmpty()) return;
     WaitCursor wait;
     fill_deduction_list(ui->扣款明细_列表框, deduction_household_statement(answer), window());
 }
 
 void DeductionPage::on_main_deduction_by_card_click() {
-    QString answer;
-    if (!platform::input_box(QStringLiteral("请输入待查询的磁卡号码："),
-                             QStringLiteral("扣款明细查询--按磁卡号码"), QString(), &answer,
-                             window()) ||
-        answer.isEmpty())
-        return;
+    const QString answer =
+        ask_entry(QStringLiteral("请输入待查询的磁卡号码："),
+                  QStringLiteral("扣款明细查询--按磁卡号码"), QString(), window());
+    if (answer.isEmpty()) return;
     WaitCursor wait;
     fill_deduction_list(ui->扣款明细_列表框, deduction_card_statement(answer), window());
 }
 
 void on_main_nav_deduction_query_click(shell::MainWindow& window, DeductionPage& page) {
-    window.select_content_page(shell::kPageDeductions);
-    QTableView* list = page.deduction_list();
-    platform::listview_clear_cell_colours(list);
-    platform::listview_clear_rows(list);
-    platform::listview_clear_columns(list);
-    const QList<QStringList> columns = platform::query_rows(
-        store::main_connection(),
-        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
-            platform::sql_quote(kDeductionColumnClass) + QStringLiteral(" order by 排序"));
-    for (const QStringList& column : columns)
-        platform::listview_insert_column(list, column.value(0),
-                                         static_cast<int>(platform::to_number(column.value(1))));
-    page.form()->扣款明细_查询->setFocus();
+    open_list_page(&window, shell::kPageDeductions, page.deduction_list(),
+                   QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名=") +
+                       platform::sql_quote(kDeductionColumnClass) +
+                       QStringLiteral(" order by 排序"),
+                   page.form()->扣款明细_查询);
 }
 
 }  // namespace charging

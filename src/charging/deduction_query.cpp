@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charging/list_cells.h"
+#include "charging/list_queries.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -49,15 +50,9 @@ DeductionListSummary read_deduction_rows(platform::Connection& connection, const
                                          const std::function<void(const DeductionCells&)>& row) {
     DeductionListSummary summary;
     platform::RecordSet records;
-    summary.opened = platform::query_open(records, connection, statement);
-    if (!summary.opened) {
-        if (start) start(0);
-        return summary;
-    }
-    if (start) start(platform::recordset_record_count(records));
-    const auto field = [&records](const char16_t* name) {
-        return platform::recordset_field_index(records, QString::fromUtf16(name));
-    };
+    summary.opened = open_list_records(records, connection, statement, start);
+    if (!summary.opened) return summary;
+    const auto field = [&records](const char16_t* name) { return list_field(records, name); };
     const int number = field(u"户号"), name = field(u"用户名"), street = field(u"居住街道"),
               address = field(u"详细地址"), deducted = field(u"预存扣款"),
               date = field(u"收费日期");
@@ -86,23 +81,14 @@ DeductionListSummary read_deduction_rows(platform::Connection& connection, const
 }
 
 QStringList deduction_totals_row(double total) {
-    QStringList cells(kDeductionCellCount);
-    cells[0] = kDeductionTotalsCaption;
-    cells[4] = platform::format_number(total, 2);
-    return cells;
+    return totals_row(kDeductionCellCount, kDeductionTotalsCaption, {{4, total}});
 }
 
 QList<QStringList> deduction_list_rows(platform::Connection& connection, const QString& statement) {
     QList<QStringList> rows;
     const DeductionListSummary summary = read_deduction_rows(
         connection, statement, [&rows](int count) { rows.reserve(count + 1); },
-        [&rows](const DeductionCells& cells) {
-            QStringList texts;
-            texts.reserve(kDeductionCellCount);
-            for (std::string_view cell : cells)
-                texts << QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
-            rows << texts;
-        });
+        [&rows](const DeductionCells& cells) { rows << cell_texts(cells); });
     rows << deduction_totals_row(summary.total);
     return rows;
 }

@@ -5,6 +5,7 @@
 
 #include "charging/deduction_page.h"
 #include "charging/deduction_query.h"
+#include "charging/list_page.h"
 #include "platform/convert.h"
 #include "ui_deduction_query_window.h"
 
@@ -14,8 +15,8 @@ DeductionQueryWindow::DeductionQueryWindow(QTableView* list, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::DeductionQueryWindow>()), list_(list) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    connect(ui->按钮_查询, &QPushButton::clicked, this, [this] { on_deduction_query_click(); });
-    connect(ui->按钮_退出, &QPushButton::clicked, this, [this] { on_deduction_exit_click(); });
+    on_click(ui->按钮_查询, this, &DeductionQueryWindow::on_deduction_query_click);
+    on_click(ui->按钮_退出, this, &DeductionQueryWindow::on_deduction_exit_click);
     on_deduction_query_window_create();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charging/list_cells.h"
+#include "charging/list_queries.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -113,15 +114,9 @@ BalanceListSummary read_balance_rows(platform::Connection& connection, const QSt
                                      const std::function<void(const BalanceCells&)>& row) {
     BalanceListSummary summary;
     platform::RecordSet records;
-    summary.opened = platform::query_open(records, connection, statement);
-    if (!summary.opened) {
-        if (start) start(0);
-        return summary;
-    }
-    if (start) start(platform::recordset_record_count(records));
-    const auto field = [&records](const char16_t* name) {
-        return platform::recordset_field_index(records, QString::fromUtf16(name));
-    };
+    summary.opened = open_list_records(records, connection, statement, start);
+    if (!summary.opened) return summary;
+    const auto field = [&records](const char16_t* name) { return list_field(records, name); };
     const int number = field(u"户号");
     const std::array<std::pair<int, int>, 6> texts = {{{1, field(u"用户名")},
                                                        {2, field(u"磁卡号码")},
@@ -167,90 +162,46 @@ BalanceListSummary read_balance_rows(platform::Connection& connection, const QSt
 }
 
 QStringList balance_totals_row(const BalanceTotals& total) {
-    QStringList cells(kBalanceListCells);
-    cells[0] = kBalanceTotalsCell;
-    cells[7] = platform::format_number(total.prepaid, 2);
-    cells[8] = platform::format_number(total.deducted, 2);
-    cells[9] = platform::format_number(total.balance, 2);
-    cells[10] = platform::format_number(total.due, 2);
-    cells[11] = platform::format_number(total.balance - total.due, 2);
-    return cells;
+    return totals_row(kBalanceListCells, kBalanceTotalsCell,
+                      {{7, total.prepaid},
+                       {8, total.deducted},
+                       {9, total.balance},
+                       {10, total.due},
+                       {11, total.balance - total.due}});
 }
 
 QList<QStringList> balance_list_rows(platform::Connection& connection, const QString& statement) {
     QList<QStringList> rows;
     const BalanceListSummary summary = read_balance_rows(
         connection, statement, [&rows](int count) { rows.reserve(count + 1); },
-        [&rows](const BalanceCells& cells) {
-            QStringList texts;
-            texts.reserve(kBalanceListCells);
-            for (std::string_view cell : cells)
-                texts << QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
-            rows << texts;
-        });
+        [&rows](const BalanceCells& cells) { rows << cell_texts(cells); });
     rows << balance_totals_row(summary.total);
     return rows;
 }
 
 HouseholdBalanceQueryOutcome build_household_balance_query(const HouseholdBalanceQuery& query) {
     HouseholdBalanceQueryOutcome out;
-    switch (query.order) {
-        case 0:
-            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.户号");
-            break;
-        case 1:
-            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.户号 DESC");
-            break;
-        case 2:
-            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.居住街道 ");
-            break;
-        case 3:
-            out.order_clause = QStringLiteral(" ORDER  BY 用户信息表.居住街道 DESC");
-            break;
-        default:
-            break;
-    }
-    QString condition;
-    switch (query.by) {
-        case BalanceQueryBy::Household:
-            if (query.household.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的户号不能为空！");
-                return out;
-            }
-            condition = QStringLiteral(" and 用户信息表.户号  = ") + platform::sql_quote(query.household);
-            break;
-        case BalanceQueryBy::Name:
-            if (query.name.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的户名不能为空！");
-                return out;
-            }
-            condition = QStringLiteral(" and 用户信息表.用户名  LIKE ") +
-                        platform::sql_quote(query.name + u'%');
-            break;
-        case BalanceQueryBy::Collector:
-            if (query.collector.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的收费人员不能为空！");
-                return out;
-            }
-            condition = QStringLiteral(" and 预存明细.收费人员=") + platform::sql_quote(query.collector);
-            break;
-        case BalanceQueryBy::Street:
-            if (query.street.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的街道不能为空！");
-                return out;
-            }
-            condition = QStringLiteral(" and 用户信息表.居住街道=") + platform::sql_quote(query.street);
-            break;
-        case BalanceQueryBy::Date:
-            condition = QStringLiteral(" and 预存明细.预存日期 between #") +
-                        platform::date_ymd_text(query.from) + QStringLiteral("# and #") +
-                        platform::date_ymd_text(query.to) + u'#';
-            break;
-        case BalanceQueryBy::All:
-            break;
+    out.order_clause = order_clause(
+        query.order, {u" ORDER  BY 用户信息表.户号", u" ORDER  BY 用户信息表.户号 DESC",
+                      u" ORDER  BY 用户信息表.居住街道 ", u" ORDER  BY 用户信息表.居住街道 DESC"});
+    const BalanceQueryBy by = query.by;
+    const ChosenConditions chosen = choose_conditions({
+        prepay_household_condition(by == BalanceQueryBy::Household, query.household),
+        prepay_name_condition(by == BalanceQueryBy::Name, query.name),
+        prepay_collector_condition(by == BalanceQueryBy::Collector, query.collector),
+        prepay_street_condition(by == BalanceQueryBy::Street, query.street,
+                                QStringLiteral("待查询的街道不能为空！")),
+        fixed_condition(by == BalanceQueryBy::Date,
+                        QStringLiteral(" and 预存明细.预存日期 between #") +
+                            platform::date_ymd_text(query.from) + QStringLiteral("# and #") +
+                            platform::date_ymd_text(query.to) + u'#'),
+    });
+    if (!chosen.ok) {
+        out.refusal = chosen.refusal;
+        return out;
     }
     out.insert_statement = kInsertJoined + QStringLiteral("用户信息表.户号=预存明细.户号 ") +
-                           condition + QStringLiteral(" and 预存明细.标志=1");
+                           chosen.clause + QStringLiteral(" and 预存明细.标志=1");
     out.ok = true;
     return out;
 }

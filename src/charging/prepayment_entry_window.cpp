@@ -6,6 +6,7 @@
 
 #include "charging/charging_bill.h"
 #include "charging/charging_hooks.h"
+#include "charging/list_page.h"
 #include "charging/prepayment_page.h"
 #include "charging/prepayment_queries.h"
 #include "charging/prepayments.h"
@@ -28,21 +29,6 @@ namespace charging {
 namespace {
 
 const QString kInvoiceOn = QStringLiteral("开启");
-
-void show_boxes(const Messages& messages, QWidget* parent) {
-    for (const Message& m : messages)
-        platform::message_box(m.text, m.plain ? QString() : m.caption,
-                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, parent);
-}
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

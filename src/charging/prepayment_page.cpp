@@ -1,12 +1,12 @@
 #include "charging/prepayment_page.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 
 #include "charging/charging_hooks.h"
+#include "charging/list_page.h"
 #include "charging/prepayment_entry_window.h"
 #include "charging/prepayment_queries.h"
 #include "charging/prepayment_query_window.h"
@@ -33,13 +33,6 @@ QPointer<PrepaymentPage> g_page;
 
 using platform::inform;
 
-void show_boxes(const Messages& messages, QWidget* parent) {
-    for (const Message& m : messages)
-        platform::message_box(m.text, m.plain ? QString() : m.caption,
-                              m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information,
-                              platform::MsgButtons::Ok, parent);
-}
-
 }  // namespace
 
 PrepaymentPage* prepayment_page() { return g_page.data(); }
@@ -48,21 +41,10 @@ void set_prepayment_page(PrepaymentPage* page) { g_page = page; }
 void fill_prepayment_list(QTableView* list, const QString& statement, QWidget* window) {
     if (!list) return;
     lists::refresh_list_colours(window, list, true);
-    lists::ListBuilder build(list, kPrepayColumnClass, window);
+    ListFill fill(list, kPrepayColumnClass, window);
     const PrepaymentListSummary summary = read_prepayment_rows(
-        store::main_connection(), statement,
-        [&build](int count) {
-            build.show_progress(count);
-            build.reserve_rows(count + 1);
-        },
-        [&build](const PrepaymentCells& cells) {
-            const int row = build.append_empty_row();
-            for (int k = 0; k < kPrepayListCells; ++k)
-                build.put_utf8(row, k, cells[static_cast<size_t>(k)]);
-        });
-    build.colour_row(build.append_row(prepayment_totals_row(summary.total)),
-                     lists::colour_from_bgr(255));
-    build.finish();
+        store::main_connection(), statement, fill.start(), fill.row<kPrepayListCells>());
+    fill.finish(prepayment_totals_row(summary.total));
 }
 
 PrepaymentPage::PrepaymentPage(QWidget* parent)
@@ -70,16 +52,11 @@ PrepaymentPage::PrepaymentPage(QWidget* parent)
     ui->setupUi(this);
     platform::setup_report_view(ui->预存明细_列表框);
     ui->预存明细_列表框->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->预存明细_查询, &QPushButton::clicked, this,
-            [this] { on_main_prepay_query_click(); });
-    connect(ui->预存明细_按磁卡号, &QPushButton::clicked, this,
-            [this] { on_main_prepay_by_card_click(); });
-    connect(ui->预存明细_按发票号, &QPushButton::clicked, this,
-            [this] { on_main_prepay_by_invoice_click(); });
-    connect(ui->预存明细_修改, &QPushButton::clicked, this,
-            [this] { on_main_prepay_edit_click(); });
-    connect(ui->预存明细_删除, &QPushButton::clicked, this,
-            [this] { on_main_prepay_void_click(); });
+    on_click(ui->预存明细_查询, this, &PrepaymentPage::on_main_prepay_query_click);
+    on_click(ui->预存明细_按磁卡号, this, &PrepaymentPage::on_main_prepay_by_card_click);
+    on_click(ui->预存明细_按发票号, this, &PrepaymentPage::on_main_prepay_by_invoice_click);
+    on_click(ui->预存明细_修改, this, &PrepaymentPage::on_main_prepay_edit_click);
+    on_click(ui->预存明细_删除, this, &PrepaymentPage::on_main_prepay_void_click);
     connect(ui->预存明细_列表框, &QTableView::doubleClicked, this,
             [this] { on_main_prepay_list_double_click(); });
     connect(ui->预存明细_列表框, &QWidget::customContextMenuRequested, this,
@@ -102,21 +79,27 @@ QString PrepaymentPage::receipt_cell() const {
     return selected_cell(platform::listview_column_index(ui->预存明细_列表框, kReceiptColumnTitle));
 }
 
+QString PrepaymentPage::chosen_receipt_cell(const QString& nothing_selected) const {
+    const QString cell = receipt_cell();
+    if (!row_chosen(!cell.isEmpty(), is_receipt_cell(cell), nothing_selected,
+                    QStringLiteral("请在列设置中选择显示收据号列！")))
+        return {};
+    return cell;
+}
+
 void PrepaymentPage::on_main_prepay_query_click() {
     PrepaymentQueryWindow query(ui->预存明细_列表框, window());
     platform::window_open_modal(&query);
 }
 
 void PrepaymentPage::quick_query(const QString& prompt, const QString& caption, bool by_card) {
-    QString answer;
-    if (!platform::input_box(prompt, caption, QString(), &answer, window()) || answer.isEmpty())
-        return;
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    const QString answer = ask_entry(prompt, caption, QString(), window());
+    if (answer.isEmpty()) return;
+    WaitCursor wait;
     fill_prepayment_list(
         ui->预存明细_列表框,
         by_card ? prepayments_by_card_statement(answer) : prepayments_by_invoice_statement(answer),
         window());
-    QApplication::restoreOverrideCursor();
 }
 
 void PrepaymentPage::on_main_prepay_by_card_click() {
@@ -137,15 +120,8 @@ void PrepaymentPage::open_entry_window() {
 
 void PrepaymentPage::on_main_prepay_edit_click() {
     if (!shell::require_permission(QStringLiteral("预存修改"))) return;
-    const QString cell = receipt_cell();
-    if (cell.isEmpty()) {
-        inform(QStringLiteral("请选择待修改的记录！"));
-        return;
-    }
-    if (!is_receipt_cell(cell)) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
+    const QString cell = chosen_receipt_cell(QStringLiteral("请选择待修改的记录！"));
+    if (cell.isEmpty()) return;
     const QString refusal =
         prepayment_owner_refusal(store::main_connection(), tariffs::serial_from_display_text(cell),
                                  shell::current_operator, RowAction::Modify);
@@ -171,15 +147,8 @@ void PrepaymentPage::on_main_prepay_void_click() {
         return;
     }
     if (!shell::require_permission(QStringLiteral("预存作废"))) return;
-    const QString cell = receipt_cell();
-    if (cell.isEmpty()) {
-        inform(QStringLiteral("请选择待作废的记录！"));
-        return;
-    }
-    if (!is_receipt_cell(cell)) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
+    const QString cell = chosen_receipt_cell(QStringLiteral("请选择待作废的记录！"));
+    if (cell.isEmpty()) return;
     const qint64 receipt = tariffs::serial_from_display_text(cell);
     const QString refusal = prepayment_owner_refusal(store::main_connection(), receipt,
                                                      shell::current_operator, RowAction::Void);
@@ -200,15 +169,8 @@ void PrepaymentPage::on_main_prepay_void_click() {
 
 void PrepaymentPage::on_main_prepay_reprint_click() {
     if (!shell::require_permission(QStringLiteral("流水号重打"))) return;
-    const QString cell = receipt_cell();
-    if (cell.isEmpty()) {
-        inform(QStringLiteral("请选择待修改的记录！"));
-        return;
-    }
-    if (!is_receipt_cell(cell)) {
-        inform(QStringLiteral("请在列设置中选择显示收据号列！"));
-        return;
-    }
+    const QString cell = chosen_receipt_cell(QStringLiteral("请选择待修改的记录！"));
+    if (cell.isEmpty()) return;
     print_prepay_receipts(tariffs::serial_from_display_text(cell), 1);
 }
 
@@ -231,18 +193,10 @@ void on_main_nav_add_prepayment_click(shell::MainWindow* window) {
 }
 
 void on_main_nav_prepay_query_click(shell::MainWindow* window, PrepaymentPage& page) {
-    if (window) window->select_content_page(shell::kPagePrepayments);
-    QTableView* list = page.prepay_list();
-    lists::refresh_list_colours(window, list, true);
-    platform::listview_clear_rows(list);
-    platform::listview_clear_columns(list);
-    const QList<QStringList> columns = platform::query_rows(
-        store::main_connection(),
-        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存明细'"));
-    for (const QStringList& c : columns)
-        platform::listview_insert_column(list, c.value(0),
-                                         static_cast<int>(platform::to_number(c.value(1))));
-    page.form()->预存明细_查询->setFocus();
+    open_list_page(
+        window, shell::kPagePrepayments, page.prepay_list(),
+        QStringLiteral("select 列名,列宽 from 查询列 where 显示='真' and 类名='预存明细'"),
+        page.form()->预存明细_查询);
 }
 
 }  // namespace charging

@@ -47,6 +47,8 @@ private:
     // The selected row's cell under "收据号", "" when no row is selected.
     QString receipt_cell() const;
     QString selected_cell(int column) const;
+    // The selected receipt cell for a row action; "" after the box that says why there is none.
+    QString chosen_receipt_cell(const QString& nothing_selected) const;
     void open_entry_window();
     void quick_query(const QString& prompt, const QString& caption, bool by_card);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charging/list_cells.h"
+#include "charging/list_queries.h"
 #include "charging/prepayments.h"
 #include "platform/convert.h"
 #include "platform/db.h"
@@ -29,60 +30,33 @@ QString prepayment_query_head() {
 
 PrepaymentQueryOutcome build_prepayment_query(const PrepaymentQuery& query) {
     PrepaymentQueryOutcome out;
-    static const char* const orders[] = {
-        " ORDER  BY 用户信息表.编号   ",    " ORDER  BY 用户信息表.编号 DESC",
-        " ORDER  BY 预存明细.收据号   ",    " ORDER  BY 预存明细.收据号 DESC",
-        " ORDER  BY 用户信息表.居住街道  ", " ORDER  BY 用户信息表.居住街道 DESC"};
-    const QString order =
-        query.order >= 0 && query.order < 6 ? QString::fromUtf8(orders[query.order]) : QString();
+    const QString order = order_clause(
+        query.order, {u" ORDER  BY 用户信息表.编号   ", u" ORDER  BY 用户信息表.编号 DESC",
+                      u" ORDER  BY 预存明细.收据号   ", u" ORDER  BY 预存明细.收据号 DESC",
+                      u" ORDER  BY 用户信息表.居住街道  ", u" ORDER  BY 用户信息表.居住街道 DESC"});
     QString status;
     if (query.status == 1) status = QStringLiteral(" and 预存明细.标志=1");
     if (query.status == 2) status = QStringLiteral(" and 预存明细.标志=2");
 
-    QString condition;
-    switch (query.by) {
-        case PrepayQueryBy::Household: {
-            const QString number = platform::text_trim(query.household);
-            if (number.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的户号不能为空！");
-                return out;
-            }
-            condition = QStringLiteral(" and 用户信息表.户号  = ") + platform::sql_quote(number);
-            break;
-        }
-        case PrepayQueryBy::Name:
-            if (query.name.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的户名不能为空！");
-                return out;
-            }
-            condition = QStringLiteral(" and 用户信息表.用户名  LIKE ") +
-                        platform::sql_quote(query.name + u'%');
-            break;
-        case PrepayQueryBy::Street:
-            if (query.street.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的居住街道不能为空！");
-                return out;
-            }
-            condition =
-                QStringLiteral(" and 用户信息表.居住街道=") + platform::sql_quote(query.street);
-            break;
-        case PrepayQueryBy::Collector:
-            if (query.collector.isEmpty()) {
-                out.refusal = QStringLiteral("待查询的收费人员不能为空！");
-                return out;
-            }
-            condition =
-                QStringLiteral(" and 预存明细.收费人员=") + platform::sql_quote(query.collector);
-            break;
-        case PrepayQueryBy::Date:
-            condition = QStringLiteral(" and 预存明细.预存日期 between ") +
-                        ymd_literal(query.from) + QStringLiteral(" and ") + ymd_literal(query.to);
-            break;
-        case PrepayQueryBy::None:
-            break;
+    const PrepayQueryBy by = query.by;
+    const ChosenConditions chosen = choose_conditions({
+        prepay_household_condition(by == PrepayQueryBy::Household,
+                                   platform::text_trim(query.household)),
+        prepay_name_condition(by == PrepayQueryBy::Name, query.name),
+        prepay_street_condition(by == PrepayQueryBy::Street, query.street,
+                                QStringLiteral("待查询的居住街道不能为空！")),
+        prepay_collector_condition(by == PrepayQueryBy::Collector, query.collector),
+        fixed_condition(by == PrepayQueryBy::Date,
+                        QStringLiteral(" and 预存明细.预存日期 between ") +
+                            ymd_literal(query.from) + QStringLiteral(" and ") +
+                            ymd_literal(query.to)),
+    });
+    if (!chosen.ok) {
+        out.refusal = chosen.refusal;
+        return out;
     }
     out.ok = true;
-    out.statement = prepayment_query_head() + condition + status + order;
+    out.statement = prepayment_query_head() + chosen.clause + status + order;
     return out;
 }
 
@@ -105,12 +79,6 @@ QString prepayments_of_day_statement(const QDate& day) {
            ymd_literal(day) + QStringLiteral(" ORDER  BY 预存明细.收据号 DESC");
 }
 
-namespace {
-
-
-
-}  // namespace
-
 PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
                                            const QString& statement,
                                            const std::function<void(int count)>& start,
@@ -118,15 +86,9 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
     PrepaymentListSummary summary;
     platform::RecordSet records;
     summary.opened =
-        platform::query_open(records, connection, statement, platform::OnFailure::Quiet);
-    if (!summary.opened) {
-        if (start) start(0);
-        return summary;
-    }
-    if (start) start(platform::recordset_record_count(records));
-    const auto field = [&records](const char16_t* name) {
-        return platform::recordset_field_index(records, QString::fromUtf16(name));
-    };
+        open_list_records(records, connection, statement, start, platform::OnFailure::Quiet);
+    if (!summary.opened) return summary;
+    const auto field = [&records](const char16_t* name) { return list_field(records, name); };
     const int receipt = field(u"收据号"), number = field(u"户号"), name = field(u"用户名"),
               card = field(u"磁卡号码"), street = field(u"居住街道"), address = field(u"详细地址"),
               phone = field(u"固定电话"), mobile = field(u"移动电话"), amount = field(u"预存金额"),
@@ -182,10 +144,7 @@ PrepaymentListSummary read_prepayment_rows(platform::Connection& connection,
 }
 
 QStringList prepayment_totals_row(double total) {
-    QStringList totals(kPrepayListCells);
-    totals[0] = kTotalsCell;
-    totals[8] = platform::format_number(total, 2);
-    return totals;
+    return totals_row(kPrepayListCells, kTotalsCell, {{8, total}});
 }
 
 PrepaymentListRows prepayment_list_rows(platform::Connection& connection,
@@ -193,13 +152,7 @@ PrepaymentListRows prepayment_list_rows(platform::Connection& connection,
     PrepaymentListRows out;
     const PrepaymentListSummary summary = read_prepayment_rows(
         connection, statement, [&out](int count) { out.rows.reserve(count + 1); },
-        [&out](const PrepaymentCells& cells) {
-            QStringList texts;
-            texts.reserve(kPrepayListCells);
-            for (std::string_view cell : cells)
-                texts << QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
-            out.rows << texts;
-        });
+        [&out](const PrepaymentCells& cells) { out.rows << cell_texts(cells); });
     out.opened = summary.opened;
     out.total = summary.total;
     out.rows << prepayment_totals_row(summary.total);

@@ -2,6 +2,7 @@
 
 #include <QTableView>
 
+#include "charging/list_page.h"
 #include "charging/prepayment_page.h"
 #include "charging/prepayments.h"
 #include "platform/convert.h"
@@ -17,11 +18,10 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
     : QDialog(parent), ui(std::make_unique<Ui::PrepaymentQueryWindow>()), list_(prepay_list) {
     ui->setupUi(this);
     platform::Connection& db = store::main_connection();
-    ui->组合框_居住街道->addItems(platform::query_column(
-        db, QStringLiteral("select 街道 from 街道"), platform::OnFailure::Quiet));
-    ui->组合框_居住街道->setCurrentIndex(-1);
-    ui->组合框_收费人员->addItems(prepayment_collectors(db));
-    ui->组合框_收费人员->setCurrentIndex(-1);
+    offer_choices(ui->组合框_居住街道,
+                  platform::query_column(db, QStringLiteral("select 街道 from 街道"),
+                                         platform::OnFailure::Quiet));
+    offer_choices(ui->组合框_收费人员, prepayment_collectors(db));
     ui->日期框_起->setDate(platform::today());
     ui->日期框_止->setDate(platform::today());
     ui->组合框_状态->setCurrentIndex(0);
@@ -35,26 +35,29 @@ PrepaymentQueryWindow::PrepaymentQueryWindow(QTableView* prepay_list, QWidget* p
             [this] { ui->编辑框_户号->setFocus(); });
     connect(ui->单选框_居住街道, &QRadioButton::clicked, this,
             [this] { ui->组合框_居住街道->setFocus(); });
-    connect(ui->按钮_确定, &QPushButton::clicked, this, [this] { on_prepay_query_ok_click(); });
-    connect(ui->按钮_取消, &QPushButton::clicked, this, [this] { on_prepay_query_cancel_click(); });
+    on_click(ui->按钮_确定, this, &PrepaymentQueryWindow::on_prepay_query_ok_click);
+    on_click(ui->按钮_取消, this, &PrepaymentQueryWindow::on_prepay_query_cancel_click);
 }
 
 PrepaymentQueryWindow::~PrepaymentQueryWindow() = default;
 
+// The radio buttons in the order they are read, each with the field its condition needs; the
+// first ticked one chooses the condition.
+std::array<RadioCondition, 5> PrepaymentQueryWindow::conditions() const {
+    return {{{ui->单选框_按户号, ui->编辑框_户号},
+             {ui->单选框_户名, ui->编辑框_户名},
+             {ui->单选框_居住街道, ui->组合框_居住街道},
+             {ui->单选框_收费人员, ui->组合框_收费人员},
+             {ui->单选框_预存日期, nullptr}}};
+}
+
 PrepaymentQuery PrepaymentQueryWindow::query() const {
+    constexpr PrepayQueryBy kBy[] = {PrepayQueryBy::Household, PrepayQueryBy::Name,
+                                     PrepayQueryBy::Street, PrepayQueryBy::Collector,
+                                     PrepayQueryBy::Date};
+    const int chosen = first_checked(conditions());
     PrepaymentQuery q;
-    if (ui->单选框_按户号->isChecked())
-        q.by = PrepayQueryBy::Household;
-    else if (ui->单选框_户名->isChecked())
-        q.by = PrepayQueryBy::Name;
-    else if (ui->单选框_居住街道->isChecked())
-        q.by = PrepayQueryBy::Street;
-    else if (ui->单选框_收费人员->isChecked())
-        q.by = PrepayQueryBy::Collector;
-    else if (ui->单选框_预存日期->isChecked())
-        q.by = PrepayQueryBy::Date;
-    else
-        q.by = PrepayQueryBy::None;
+    q.by = chosen < 0 ? PrepayQueryBy::None : kBy[chosen];
     q.household = ui->编辑框_户号->text();
     q.name = ui->编辑框_户名->text();
     q.street = ui->组合框_居住街道->currentText();
@@ -67,26 +70,9 @@ PrepaymentQuery PrepaymentQueryWindow::query() const {
 }
 
 void PrepaymentQueryWindow::on_prepay_query_ok_click() {
-    const PrepaymentQuery q = query();
-    const PrepaymentQueryOutcome out = build_prepayment_query(q);
+    const PrepaymentQueryOutcome out = build_prepayment_query(query());
     if (!out.ok) {
-        platform::inform(out.refusal);
-        switch (q.by) {
-            case PrepayQueryBy::Household:
-                ui->编辑框_户号->setFocus();
-                break;
-            case PrepayQueryBy::Name:
-                ui->编辑框_户名->setFocus();
-                break;
-            case PrepayQueryBy::Street:
-                ui->组合框_居住街道->setFocus();
-                break;
-            case PrepayQueryBy::Collector:
-                ui->组合框_收费人员->setFocus();
-                break;
-            default:
-                break;
-        }
+        refuse(out.refusal, conditions());
         return;
     }
     accept();

@@ -2,6 +2,7 @@
 // The query window of the 预存明细 page (预存查询): one condition by the first ticked radio
 // button, a status and an order; 确定 closes it and fills the page's list.
 #include <QDialog>
+#include <array>
 #include <memory>
 
 #include "charging/prepayment_queries.h"
@@ -13,6 +14,8 @@ class PrepaymentQueryWindow;
 }
 
 namespace charging {
+
+struct RadioCondition;
 
 class PrepaymentQueryWindow : public QDialog {
     Q_OBJECT
@@ -29,6 +32,9 @@ public:
     void on_prepay_query_cancel_click();
 
 private:
+    // The radio buttons in the order they are read, each with its condition's field.
+    std::array<RadioCondition, 5> conditions() const;
+
     std::unique_ptr<Ui::PrepaymentQueryWindow> ui;
     QTableView* list_;
 };

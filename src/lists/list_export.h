@@ -1,13 +1,9 @@
 #pragma once
-// Export of a list to an Excel workbook: Excel 97 (.xls) when the file name ends in .xls,
-// otherwise .xlsx. The list is copied into the table tmp of a
-// scratch database made afresh in the temporary folder, keyed with a key of that export alone
-// and removed when the export ends (one text column per list column, named
-// after its title with every blank removed, then the row's position 排序), and the database
-// layer's Excel bridge writes the workbook from
-//     SELECT <names> INTO [Excel 8.0;Database=<file>].[Sheet1] FROM tmp  ORDER BY 排序
-// Cell texts stay text, so 户号 keeps its leading zeros.
+// Export of a list to an Excel workbook: the list's titles and rows, as shown, handed to the
+// workbook writer of list_workbook.h with the export helper's connection.
 #include <QString>
+
+#include "lists/list_workbook.h"
 
 class QProgressBar;
 class QTableView;
@@ -23,11 +19,5 @@ namespace lists {
 bool export_list_view_to_excel(QTableView* list, const QString& file,
                                const QString& sheet = QString(), bool sheet_given = false,
                                QProgressBar* progress = nullptr, bool show_progress = false);
-
-// The field name a column title becomes: the title without any blank (ASCII or full-width).
-QString export_field_name(const QString& title);
-
-// Where the scratch database lies: db.tmp in the program's temporary folder.
-QString export_scratch_path();
 
 }  // namespace lists

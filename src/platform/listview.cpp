@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStringEncoder>
 #include <QTableView>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -63,16 +64,39 @@ void ListModel::set_checkable(bool checkable) {
 }
 
 bool ListModel::row_checked(int row) const {
-    return row >= 0 && row < static_cast<int>(checked_.size()) && checked_[size_t(row)] != 0;
+    return row >= 0 && row < rows_ && checked_[front_ + size_t(row)] != 0;
 }
 
 void ListModel::set_row_checked(int row, bool checked) {
-    if (row < 0 || row >= static_cast<int>(checked_.size())) return;
-    checked_[size_t(row)] = checked ? 1 : 0;
+    if (row < 0 || row >= rows_) return;
+    char& tick = checked_[front_ + size_t(row)];
+    if ((tick != 0) != checked) ticked_ += checked ? 1 : -1;
+    tick = checked ? 1 : 0;
     if (!filling() && !columns_.empty()) {
         const QModelIndex i = index(row, 0);
         emit dataChanged(i, i, {Qt::CheckStateRole});
     }
+}
+
+void ListModel::clear_checks() {
+    if (ticked_ == 0) return;
+    const auto first = checked_.begin() + static_cast<std::ptrdiff_t>(front_);
+    int top = -1, bottom = -1;
+    // Stops at the last ticked row.
+    for (auto it = first; ticked_ > 0; ++it) {
+        it = std::find(it, checked_.end(), char(1));
+        if (it == checked_.end()) {
+            ticked_ = 0;
+            break;
+        }
+        *it = 0;
+        --ticked_;
+        const int row = static_cast<int>(it - first);
+        if (top < 0) top = row;
+        bottom = row;
+    }
+    if (top >= 0 && !filling() && !columns_.empty())
+        emit dataChanged(index(top, 0), index(bottom, 0), {Qt::CheckStateRole});
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -108,14 +132,18 @@ void ListModel::rebuild_with_column(int at, bool insert) {
     // that follows (a list laid out afresh before every fill).
     if (rows_ == 0) {
         cells_.clear();
+        checked_.clear();
+        front_ = 0;
         return;
     }
     const size_t now_cols = columns_.size();
     const size_t old_cols = insert ? now_cols - 1 : now_cols + 1;
+    // The gap in front keeps its place: its rows are empty in either shape.
+    const size_t stored = front_ + static_cast<size_t>(rows_);
     std::vector<CellRef> cells;
-    cells.reserve(static_cast<size_t>(rows_) * now_cols);
-    for (int r = 0; r < rows_; ++r) {
-        const size_t base = static_cast<size_t>(r) * old_cols;
+    cells.reserve(stored * now_cols);
+    for (size_t r = 0; r < stored; ++r) {
+        const size_t base = r * old_cols;
         for (size_t c = 0; c < old_cols; ++c) {
             if (insert && c == static_cast<size_t>(at)) cells.emplace_back();
             if (!insert && c == static_cast<size_t>(at)) {
@@ -171,6 +199,8 @@ void ListModel::clear_columns() {
     columns_.clear();
     cells_.clear();
     checked_.clear();
+    front_ = 0;
+    ticked_ = 0;
     text_.clear();
     garbage_ = 0;
     rows_ = 0;
@@ -208,6 +238,8 @@ void ListModel::clear_rows() {
     if (!filling()) beginRemoveRows(QModelIndex(), 0, last);
     cells_.clear();
     checked_.clear();
+    front_ = 0;
+    ticked_ = 0;
     text_.clear();  // keeps its capacity for the refill
     garbage_ = 0;
     rows_ = 0;
@@ -215,20 +247,90 @@ void ListModel::clear_rows() {
 }
 
 void ListModel::reserve_rows(int rows) {
-    if (rows > 0) cells_.reserve(static_cast<size_t>(rows) * columns_.size());
+    if (rows <= 0) return;
+    cells_.reserve((front_ + static_cast<size_t>(rows)) * columns_.size());
+    checked_.reserve(front_ + static_cast<size_t>(rows));
+}
+
+void ListModel::grow_front_gap(size_t rows) {
+    const size_t cols = columns_.size();
+    // A quarter of the list more each time: rows put in front one by one move the list
+    // again only after a quarter of its length.
+    const size_t gap = std::max({rows, static_cast<size_t>(rows_) / 4, size_t(64)});
+    const size_t stored = front_ + static_cast<size_t>(rows_);
+    std::vector<CellRef> cells;
+    cells.reserve((gap + stored) * cols);
+    cells.resize(gap * cols);
+    cells.insert(cells.end(), cells_.begin(), cells_.end());
+    cells_ = std::move(cells);
+    std::vector<char> checked;
+    checked.reserve(gap + stored);
+    checked.resize(gap, 0);
+    checked.insert(checked.end(), checked_.begin(), checked_.end());
+    checked_ = std::move(checked);
+    front_ += gap;
+}
+
+void ListModel::open_row(int at) {
+    const size_t cols = columns_.size();
+    const auto cell_at = [&](size_t stored_row) {
+        return cells_.begin() + static_cast<std::ptrdiff_t>(stored_row * cols);
+    };
+    const auto tick_at = [&](size_t stored_row) {
+        return checked_.begin() + static_cast<std::ptrdiff_t>(stored_row);
+    };
+    if (at == rows_) {
+        cells_.resize(cells_.size() + cols);
+        checked_.push_back(0);
+        return;
+    }
+    if (at > rows_ / 2) {
+        // Nearer the end: the rows after it move down.
+        const size_t stored_row = front_ + static_cast<size_t>(at);
+        cells_.insert(cell_at(stored_row), cols, CellRef());
+        checked_.insert(tick_at(stored_row), 0);
+        return;
+    }
+    // Nearer the top: the rows before it move up into the gap.
+    if (front_ == 0) grow_front_gap(1);
+    const size_t top = front_;
+    const size_t stored_row = top + static_cast<size_t>(at);
+    std::move(cell_at(top), cell_at(stored_row), cell_at(top - 1));
+    std::fill(cell_at(stored_row - 1), cell_at(stored_row), CellRef());
+    std::move(tick_at(top), tick_at(stored_row), tick_at(top - 1));
+    *tick_at(stored_row - 1) = 0;
+    --front_;
+}
+
+void ListModel::close_row(int row) {
+    const size_t cols = columns_.size();
+    const auto cell_at = [&](size_t stored_row) {
+        return cells_.begin() + static_cast<std::ptrdiff_t>(stored_row * cols);
+    };
+    const auto tick_at = [&](size_t stored_row) {
+        return checked_.begin() + static_cast<std::ptrdiff_t>(stored_row);
+    };
+    const size_t stored_row = front_ + static_cast<size_t>(row);
+    for (auto it = cell_at(stored_row); it != cell_at(stored_row + 1); ++it) garbage_ += it->size;
+    if (*tick_at(stored_row) != 0) --ticked_;
+    if (row >= rows_ / 2) {
+        cells_.erase(cell_at(stored_row), cell_at(stored_row + 1));
+        checked_.erase(tick_at(stored_row));
+        return;
+    }
+    // Nearer the top: the rows before it move down and the gap grows by one row.
+    std::move_backward(cell_at(front_), cell_at(stored_row), cell_at(stored_row + 1));
+    std::fill(cell_at(front_), cell_at(front_ + 1), CellRef());
+    std::move_backward(tick_at(front_), tick_at(stored_row), tick_at(stored_row + 1));
+    *tick_at(front_) = 0;
+    ++front_;
 }
 
 int ListModel::insert_row(int at) {
     if (at < 0 || at > rows_) at = rows_;
     if (!filling()) beginInsertRows(QModelIndex(), at, at);
-    const size_t cols = columns_.size();
-    if (at == rows_)
-        cells_.resize(cells_.size() + cols);
-    else
-        cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(at) * cols),
-                      cols, CellRef());
+    open_row(at);
     if (at < rows_) shift_colours(false, at, 1);
-    checked_.insert(checked_.begin() + at, 0);
     ++rows_;
     if (!filling()) endInsertRows();
     return at;
@@ -251,14 +353,8 @@ int ListModel::append_row(const QStringList& cells) {
 bool ListModel::delete_row(int row) {
     if (row < 0 || row >= rows_) return false;
     if (!filling()) beginRemoveRows(QModelIndex(), row, row);
-    const size_t cols = columns_.size();
-    const auto first =
-        cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(row) * cols);
-    for (auto it = first; it != first + static_cast<std::ptrdiff_t>(cols); ++it)
-        garbage_ += it->size;
-    cells_.erase(first, first + static_cast<std::ptrdiff_t>(cols));
+    close_row(row);
     shift_colours(false, row, -1);
-    checked_.erase(checked_.begin() + row);
     --rows_;
     if (!filling()) endRemoveRows();
     return true;

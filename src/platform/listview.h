@@ -72,6 +72,9 @@ public:
     bool checkable() const { return checkable_; }
     bool row_checked(int row) const;
     void set_row_checked(int row, bool checked);
+    int checked_count() const { return ticked_; }
+    // Unticks every row; costs nothing on a list where no row is ticked.
+    void clear_checks();
 
     // ---- cell colours, kept by row and column until cleared ----
     // Both colours invalid removes the cell's entry.
@@ -120,6 +123,14 @@ private:
     // deleted (delta -1).
     void shift_colours(bool columns, int at, int delta);
 
+    // Makes room for one empty, unticked row at `at`, moving the shorter side of the list:
+    // a row put in front of a long list moves no other row.
+    void open_row(int at);
+    // Takes the row out of the cell and tick storage, moving the shorter side.
+    void close_row(int row);
+    // Puts at least `rows` empty rows in front of the first one.
+    void grow_front_gap(size_t rows);
+
     // A cell's text: a stretch of UTF-8 in text_. Texts live side by side in one buffer rather
     // than as a QString each, so a list of a million cells fills and clears without a million
     // allocations and decodings; views make QStrings only for the cells they paint.
@@ -128,7 +139,7 @@ private:
         quint32 size = 0;
     };
     size_t cell_slot(int row, int column) const {
-        return static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column);
+        return (front_ + static_cast<size_t>(row)) * columns_.size() + static_cast<size_t>(column);
     }
     QString text_at(size_t slot) const;
     // Room for `size` more bytes at the end of text_; false when the buffer is full.
@@ -138,9 +149,13 @@ private:
     void compact_text();
 
     std::vector<Column> columns_;
-    std::vector<char> checked_;  // one per row
+    // Rows are stored from position front_ on: the positions before it are a gap of empty,
+    // unticked rows that rows put in front of the list take, the way new readings go on top.
+    size_t front_ = 0;
+    std::vector<char> checked_;  // one per stored row (gap included)
+    int ticked_ = 0;             // rows ticked
     bool checkable_ = false;
-    std::vector<CellRef> cells_;  // row-major, columns_.size() per row
+    std::vector<CellRef> cells_;  // row-major, columns_.size() per stored row (gap included)
     std::vector<char> text_;
     size_t garbage_ = 0;  // bytes of text_ no cell refers to any more
     int rows_ = 0;

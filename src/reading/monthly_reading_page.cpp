@@ -152,11 +152,9 @@ void show_new_monthly_readings(QWidget* window, QTableView* list) {
     platform::recordset_bind_connection(records, store::main_connection());
     if (!platform::recordset_open(records, statement)) return;
     // As after a refill: nothing ticked, nothing selected, the newest rows on top.
-    for (int row = 0; row < platform::listview_row_count(list); ++row)
-        if (platform::listview_row_checked(list, row))
-            platform::listview_set_row_checked(list, row, false);
-    platform::listview_select_row(list, -1);
     platform::ListModel* model = platform::listview_model(list);
+    model->clear_checks();
+    platform::listview_select_row(list, -1);
     MonthlyCells cells(records);
     int at = 0;
     for (; !platform::recordset_eof(records); platform::recordset_move_next(records)) {

@@ -39,23 +39,23 @@ QString range(const QString& column, const QString& s, const QString& e) {
 // a = serials, x = window amount, b = prepayment rows, y = prepaid amount.
 FigureMap collector_figures(platform::Connection& main, const QString& s, const QString& e) {
     FigureMap figures;
-    // Bills paid under one serial count once; bills without a serial count as one more.
+    // One read of the period's bills: those paid (bills paid under one serial count once, bills
+    // without a serial as one more) and the unpaid ones 未知 took that already carry a deduction,
+    // which took no money at the window and are counted as bills under 前期扣款.
+    qint64 earlier = 0;
     for (const QStringList& row : grouped_rows(
-             main, QStringLiteral("select 收费人员,count(distinct 流水号)+max(流水号 is null),"
-                                  "total(实收金额) from 总收费 where ") +
+             main, QStringLiteral("select 收费人员,count(distinct case when 收费标志=0 then 流水号 "
+                                  "end)+max(收费标志=0 and 流水号 is null),total(case when "
+                                  "收费标志=0 then 实收金额 end),sum(收费标志=1) from 总收费 where ") +
                        range(QStringLiteral("收费日期"), s, e) +
-                       QStringLiteral(" and 标志=1 and 收费标志=0 group by 收费人员"))) {
+                       QStringLiteral(" and 标志=1 and (收费标志=0 or (收费人员='未知' and "
+                                      "收费标志=1 and 预存扣款>0)) group by 收费人员"))) {
         Figures& f = figures[report_group_key(row.value(0))];
         f.a = row.value(1).toLongLong();
         f.x = row.value(2).toDouble();
+        if (row.value(0) == QStringLiteral("未知")) earlier = row.value(3).toLongLong();
     }
-    // Unpaid bills that already carry a deduction took no money at the window.
-    figures[report_group_key(kEarlierDeduction)].a = platform::query_integer(
-        main,
-        QStringLiteral("select count(*) from 总收费 where ") +
-            range(QStringLiteral("收费日期"), s, e) +
-            QStringLiteral(" and 收费人员='未知' and 标志=1 and 收费标志=1 and 预存扣款>0"),
-        OnFailure::Quiet);
+    figures[report_group_key(kEarlierDeduction)].a = earlier;
     for (const QStringList& row : grouped_rows(
              main, QStringLiteral("select 收费人员,count(户号),total(预存金额) from 预存明细 where ") +
                        range(QStringLiteral("预存日期"), s, e) +

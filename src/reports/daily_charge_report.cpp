@@ -2,7 +2,12 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/money.h"
 #include "platform/query.h"
@@ -17,8 +22,6 @@ using platform::OnFailure;
 
 QString amount(double value) { return report_amount_text(value); }
 
-double sum_of(platform::Connection& main, const QString& sql) { return report_sum(main, sql); }
-
 QStringList group_names(platform::Connection& main, const QString& sql) {
     return report_group_names(main, sql);
 }
@@ -28,7 +31,9 @@ const QString kUnknownCollector = QStringLiteral("未知");
 // One group on one day.
 struct DayCells {
     qint64 window_count = 0, bill_count = 0, prepay_count = 0;
-    double window_amount = 0, deduction = 0, prepay_amount = 0;
+    // Summed in extended precision so that a month of bills added one by one stays exact to the
+    // cent whatever order they come in.
+    long double window_amount = 0, deduction = 0, prepay_amount = 0;
 };
 
 // Keyed by the day (YYYY-MM-DD, as the dates are stored) and the group's key.
@@ -38,37 +43,113 @@ QString day_key(const QString& day, const QString& group) {
     return day + QLatin1Char('|') + report_group_key(group);
 }
 
-// Every figure of the month in two grouped statements bounded by the month: the bills that were
-// paid or carry a deduction, and the valid prepayments, each by day and group. A bill belongs to
-// its household (its own number or one of its meter accounts'); its amounts count only where
-// that household is registered, its serial for its collector in any case.
-DayMap month_figures(platform::Connection& main, const ReportPeriod& period, bool by_collector) {
+// The distinct values of a 流水号 column as the database's distinct tells them apart: integers
+// by value, anything else by its text, every null as one value. Gathered, then sorted once.
+class SerialSet {
+public:
+    void add(const platform::RecordSet& rows, int column, std::string& scratch) {
+        const platform::RecordSet::Cell& cell =
+            rows.cells[static_cast<size_t>(rows.position) * static_cast<size_t>(rows.names.size()) +
+                       static_cast<size_t>(column)];
+        if (cell.type == platform::RecordSet::CellType::Integer)
+            numbers_.push_back(cell.integer);
+        else if (cell.type == platform::RecordSet::CellType::Null)
+            has_null_ = true;
+        else
+            others_.emplace_back(platform::recordset_field_utf8(rows, column, scratch));
+    }
+    qint64 count() {
+        return static_cast<qint64>(distinct(numbers_) + distinct(others_)) + (has_null_ ? 1 : 0);
+    }
+
+private:
+    template <typename T>
+    static size_t distinct(std::vector<T>& values) {
+        std::sort(values.begin(), values.end());
+        return static_cast<size_t>(std::unique(values.begin(), values.end()) - values.begin());
+    }
+    std::vector<qint64> numbers_;
+    std::vector<std::string> others_;
+    bool has_null_ = false;
+};
+
+// The month's figures: each group's cells by day, and the month's totals over every counted
+// bill and prepayment whatever group it falls in.
+struct MonthFigures {
     DayMap cells;
+    qint64 serials = 0, prepay_count = 0;
+    long double window = 0, deduction = 0, prepay = 0;
+};
+
+// The group's name folded as report_group_key folds it (ASCII letters only), in UTF-8.
+void fold_group(std::string_view name, std::string& key) {
+    for (const char c : name) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+}
+
+// Every figure of the month from one pass over the month's counted bills (paid, or carrying a
+// deduction) and the grouped prepayments: reading the month's bills once is the report's cost,
+// so the groups, the distinct serials and the month's totals are all summed from that one read.
+// A bill belongs to its household (its own number or one of its meter accounts'); its amounts
+// count in its group only where that household is registered, its serial for its collector in
+// any case, and the month's totals count every bill once.
+MonthFigures month_figures(platform::Connection& main, const ReportPeriod& period,
+                           bool by_collector) {
+    MonthFigures month;
     const QString household =
         tariffs::bill_household_expression(QStringLiteral("总收费.户号"));
     const QString bill_group =
         by_collector ? QStringLiteral("总收费.收费人员") : QStringLiteral("用户信息表.居住街道");
-    for (const QStringList& row : platform::query_rows(
-             main,
-             QStringLiteral("select 总收费.收费日期,") + bill_group +
-                 QStringLiteral(
-                     ",count(distinct 总收费.流水号)+max(总收费.流水号 is null),"
-                     "count(总收费.收据号),total(case when 用户信息表.户号 is not null and "
-                     "总收费.收费标志=0 then 总收费.实收金额 end),total(case when 用户信息表.户号 "
-                     "is not null then 总收费.预存扣款 end) from 总收费 left "
-                     "join 用户信息表 on 用户信息表.户号=") +
-                 household + QStringLiteral(" where 总收费.收费日期>=") + period.start_literal +
-                 QStringLiteral(" and 总收费.收费日期<=") + period.end_literal +
-                 QStringLiteral(" and 总收费.标志=1 and (总收费.预存扣款>0 or 总收费.收费标志=0) "
-                                "group by 总收费.收费日期,") +
-                 bill_group,
-             OnFailure::Quiet)) {
-        DayCells& c = cells[day_key(row.value(0), row.value(1))];
-        c.window_count = row.value(2).toLongLong();
-        c.bill_count = row.value(3).toLongLong();
-        c.window_amount = row.value(4).toDouble();
-        c.deduction = row.value(5).toDouble();
+    platform::RecordSet bills;
+    platform::query_open(
+        bills, main,
+        QStringLiteral("select 总收费.rowid,总收费.收费日期,") + bill_group +
+            QStringLiteral(
+                ",总收费.流水号,总收费.收据号 is not null,case when 总收费.收费标志=0 then "
+                "总收费.实收金额 end,总收费.预存扣款,用户信息表.户号 is not null from 总收费 left "
+                "join 用户信息表 on 用户信息表.户号=") +
+            household + QStringLiteral(" where 总收费.收费日期>=") + period.start_literal +
+            QStringLiteral(" and 总收费.收费日期<=") + period.end_literal +
+            QStringLiteral(" and 总收费.标志=1 and (总收费.预存扣款>0 or 总收费.收费标志=0)"),
+        OnFailure::Quiet);
+    struct Group {
+        DayCells cells;
+        SerialSet serials;
+    };
+    std::unordered_map<std::string, Group> groups;
+    SerialSet month_serials;
+    std::string key, scratch;
+    qint64 last_bill = 0;
+    bool first = true;
+    for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
+        key.assign(platform::recordset_field_utf8(bills, 1, scratch));
+        key.push_back('|');
+        fold_group(platform::recordset_field_utf8(bills, 2, scratch), key);
+        Group& g = groups[key];
+        const bool registered = platform::recordset_field_number(bills, 7) != 0;
+        const double window = platform::recordset_field_number(bills, 5);
+        const double deduction = platform::recordset_field_number(bills, 6);
+        g.serials.add(bills, 3, scratch);
+        if (platform::recordset_field_number(bills, 4) != 0) ++g.cells.bill_count;
+        if (registered) {
+            g.cells.window_amount += window;
+            g.cells.deduction += deduction;
+        }
+        // A household registered twice joins its bill twice: the totals count it once.
+        const qint64 bill = static_cast<qint64>(platform::recordset_field_number(bills, 0));
+        if (first || bill != last_bill) {
+            month_serials.add(bills, 3, scratch);
+            month.window += window;
+            month.deduction += deduction;
+        }
+        first = false;
+        last_bill = bill;
     }
+    month.serials = month_serials.count();
+    for (auto& [group_key, g] : groups) {
+        g.cells.window_count = g.serials.count();
+        month.cells.insert(QString::fromStdString(group_key), g.cells);
+    }
+
     const QString prepay_sql =
         by_collector
             ? QStringLiteral("select 预存日期,收费人员,count(户号),total(预存金额) from 预存明细 "
@@ -83,22 +164,36 @@ DayMap month_figures(platform::Connection& main, const ReportPeriod& period, boo
                   QStringLiteral(" and 预存明细.标志=1 group by 预存明细.预存日期,"
                                  "用户信息表.居住街道");
     for (const QStringList& row : platform::query_rows(main, prepay_sql, OnFailure::Quiet)) {
-        DayCells& c = cells[day_key(row.value(0), row.value(1))];
-        c.prepay_count = row.value(2).toLongLong();
-        c.prepay_amount = row.value(3).toDouble();
+        DayCells& c = month.cells[day_key(row.value(0), row.value(1))];
+        c.prepay_count += row.value(2).toLongLong();
+        c.prepay_amount += row.value(3).toDouble();
     }
-    return cells;
+    const auto rows = platform::query_rows(
+        main,
+        QStringLiteral("select count(户号),sum(预存金额) from 预存明细 where 预存日期>=") +
+            period.start_literal + QStringLiteral(" and 预存日期<=") + period.end_literal +
+            QStringLiteral(" and 标志=1"),
+        OnFailure::Quiet);
+    if (!rows.isEmpty() && rows.first().size() >= 2) {
+        month.prepay_count = rows.first()[0].toLongLong();
+        month.prepay = rows.first()[1].toDouble();
+    }
+    return month;
 }
 
-// The days of the month on which any bill was paid or any prepayment taken, void ones included.
+// The days of the month on which any bill was paid or any prepayment taken, void ones included:
+// each day of the period looked up on its own, so a busy month costs two seeks a day rather than
+// a read of every bill it took.
 QSet<QString> business_days(platform::Connection& main, const ReportPeriod& period) {
     QSet<QString> days;
     for (const QString& day : platform::query_column(
              main,
-             QStringLiteral("select distinct 收费日期 from 总收费 where 收费日期>=") +
-                 period.start_literal + QStringLiteral(" and 收费日期<=") + period.end_literal +
-                 QStringLiteral(" union select distinct 预存日期 from 预存明细 where 预存日期>=") +
-                 period.start_literal + QStringLiteral(" and 预存日期<=") + period.end_literal,
+             QStringLiteral("with recursive 日历(日期) as (select ") + period.start_literal +
+                 QStringLiteral(" union all select date(日期,'+1 day') from 日历 where 日期<") +
+                 period.end_literal +
+                 QStringLiteral(") select 日期 from 日历 where exists (select 1 from 总收费 where "
+                                "收费日期=日历.日期) or exists (select 1 from 预存明细 where "
+                                "预存日期=日历.日期)"),
              OnFailure::Quiet))
         days.insert(day);
     return days;
@@ -140,7 +235,8 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
     report.progress_steps = std::max(days, 0);
     GroupProgress day_done(progress, report.progress_steps);
     const QSet<QString> open_days = days > 0 ? business_days(main, period) : QSet<QString>();
-    const DayMap cells = days > 0 ? month_figures(main, period, by_collector) : DayMap();
+    const MonthFigures month = days > 0 ? month_figures(main, period, by_collector) : MonthFigures();
+    const DayMap& cells = month.cells;
     for (int i = 0; i < days; ++i) {
         day_done();
         const QDate day = period.start.addDays(i);
@@ -151,8 +247,9 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
         for (const QString& g : groups) {
             const DayCells c = cells.value(day_key(day_text, g));
             qint64 window_count = c.window_count, prepay_count = c.prepay_count;
-            double window_amount = c.window_amount, prepay_amount = c.prepay_amount,
-                   deduction = c.deduction;
+            double window_amount = static_cast<double>(c.window_amount),
+                   prepay_amount = static_cast<double>(c.prepay_amount),
+                   deduction = static_cast<double>(c.deduction);
             if (by_collector && g == kUnknownCollector) {
                 // Unpaid bills with a deduction: counted as bills, not serials; nothing was
                 // taken at the window or as a prepayment.
@@ -184,34 +281,10 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
         }
     }
 
-    // The month's totals straight from the month's rows, whatever the groups cover.
-    const QString range = QStringLiteral(">=") + period.start_literal +
-                          QStringLiteral(" and 收费日期<=") + period.end_literal;
-    const qint64 serials = !usable ? 0 : platform::query_integer(
-        main,
-        QStringLiteral("select count(*) from (select distinct 流水号 from 总收费 where 收费日期") +
-            range + QStringLiteral(" and 标志=1 and ( 预存扣款>0 or 收费标志=0))"),
-        OnFailure::Quiet);
-    const double window = !usable ? 0 : sum_of(main, QStringLiteral("select sum(实收金额) as 收费金额 from 总收费 "
-                                                      "where 收费日期") +
-                                           range +
-                                           QStringLiteral(" and 标志=1 and  收费标志=0"));
-    qint64 prepay_count = 0;
-    double prepay = 0;
-    const auto rows = !usable ? QList<QStringList>() : platform::query_rows(
-        main,
-        QStringLiteral("select count(户号) as 收费户数, sum(预存金额) as 预存金额合计 from 预存明细 "
-                       "where 预存日期>=") +
-            period.start_literal + QStringLiteral(" and 预存日期<=") + period.end_literal +
-            QStringLiteral(" and 标志=1"),
-        OnFailure::Quiet);
-    if (!rows.isEmpty() && rows.first().size() >= 2) {
-        prepay_count = rows.first()[0].toLongLong();
-        prepay = rows.first()[1].toDouble();
-    }
-    const double deduction = !usable ? 0 : sum_of(
-        main, QStringLiteral("select sum(预存扣款) as 预存扣款 from 总收费 where 收费日期") + range +
-                  QStringLiteral(" and 标志=1 and ( 预存扣款>0 or 收费标志=0)"));
+    const qint64 serials = month.serials, prepay_count = month.prepay_count;
+    const double window = static_cast<double>(month.window),
+                 prepay = static_cast<double>(month.prepay),
+                 deduction = static_cast<double>(month.deduction);
     const int total_row = static_cast<int>(report.rows.size());
     report.rows.push_back({QStringLiteral("合计"), QString::number(serials), amount(window),
                            QString::number(prepay_count), amount(prepay), amount(prepay + window),

@@ -1,5 +1,7 @@
 #include "reports/yearly_charge_ledger.h"
 
+#include <algorithm>
+
 #include "platform/convert.h"
 #include "platform/query.h"
 #include "reports/typed_literals.h"
@@ -29,13 +31,27 @@ LedgerMonth ledger_month(platform::Connection& main, const ReportYearMonth& mont
     const QString calendar = QStringLiteral("抄表日期 >=") + first_literal +
                              QStringLiteral(" and 抄表日期 <=") + last_literal;
     m.usage = report_sum(main, QStringLiteral("select sum(用量) from 抄表总表 where ") + calendar);
-    const auto billed = platform::query_rows(
+    // The bills read in the calendar month and those read in the report month, in one read of
+    // the two months' bills: with calendar months they are the same rows.
+    const QString low = report_date_literal(std::min(first, month.start));
+    const QString high = report_date_literal(std::max(first.addDays(first.daysInMonth() - 1),
+                                                      month.end));
+    const QString in_month = QStringLiteral("抄表日期 >= ") + t + QStringLiteral(" and 抄表日期 <= ") + u;
+    const auto bills = platform::query_rows(
         main,
-        QStringLiteral("select sum(实收金额),sum(预存扣款) from 总收费 where ") + calendar +
-            QStringLiteral(" and 标志=1"),
+        QStringLiteral("select total(case when ") + calendar +
+            QStringLiteral(" then 实收金额 end),total(case when ") + calendar +
+            QStringLiteral(" then 预存扣款 end),total(case when ") + in_month +
+            QStringLiteral(" then 预存扣款 end),total(case when ") + in_month +
+            QStringLiteral(" and 收费标志=1 then 实收金额 end) from 总收费 where 抄表日期 >= ") +
+            low + QStringLiteral(" and 抄表日期 <= ") + high + QStringLiteral(" and 标志=1"),
         OnFailure::Quiet);
-    if (!billed.isEmpty() && billed.first().size() >= 2)
-        m.billed = billed.first()[0].toDouble() + billed.first()[1].toDouble();
+    if (!bills.isEmpty() && bills.first().size() >= 4) {
+        const QStringList& row = bills.first();
+        m.billed = row[0].toDouble() + row[1].toDouble();
+        m.deduction = row[2].toDouble();
+        m.unpaid = row[3].toDouble();
+    }
     m.window =
         report_sum(main, QStringLiteral("select sum(实收金额) from 总收费 where 收费日期 >= ") + t +
                              QStringLiteral(" and 收费日期 <= ") + u +
@@ -44,13 +60,6 @@ LedgerMonth ledger_month(platform::Connection& main, const ReportYearMonth& mont
         main, QStringLiteral("select sum(预存金额) as 预存金额合计  from 预存明细 "
                              "where 预存日期>=") +
                   t + QStringLiteral(" and 预存日期 <= ") + u + QStringLiteral(" and 标志=1"));
-    m.deduction = report_sum(
-        main, QStringLiteral("select sum(预存扣款) from 总收费 where 抄表日期 >= ") + t +
-                  QStringLiteral(" and 抄表日期 <= ") + u + QStringLiteral(" and 标志=1 "));
-    m.unpaid =
-        report_sum(main, QStringLiteral("select sum(实收金额) from 总收费 where 抄表日期 >= ") + t +
-                             QStringLiteral(" and 抄表日期 <= ") + u +
-                             QStringLiteral(" and 标志=1 and 收费标志=1"));
     return m;
 }
 

@@ -50,12 +50,14 @@ inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 总收费_户号收据号 ON 总收费 (户号, 收据号)",
     "CREATE INDEX IF NOT EXISTS 总收费_未收 ON 总收费 (户号, 收据号) WHERE 收费标志=1",
     "CREATE INDEX IF NOT EXISTS 总收费_预存扣款 ON 总收费 (户号) WHERE 预存扣款>0",
+    "CREATE INDEX IF NOT EXISTS 用户表管理_户号父号 ON 用户表管理 (户号, 父号)",
 };
 
 // Indexes that one above makes redundant: the upgrade drops them once their replacement is there,
 // so that a bill is not written into both.
 inline constexpr const char* kReplacedIndexes[] = {
     "DROP INDEX IF EXISTS 总收费_户号",
+    "DROP INDEX IF EXISTS 用户表管理_户号",
 };
 
 // The triggers that keep 抄表员户数 (the count of meter accounts per reader), as the upgrade

@@ -3,15 +3,20 @@
 // administrator, late fees off, nine-digit coded serials, invoices off), the same parameters and
 // operator in the program-wide values for the windows, and helpers that
 // seed households, meter accounts, bills with their readings and surcharge lines, and a fault
-// that makes one bill's writes fail.
+// that makes one bill's writes fail. The program-wide objects are made afresh for each test and
+// no receipt printer or settlement hook outlives the test that set it.
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include <QString>
 
+#include "charging/batch_charging.h"
+#include "charging/charging_hooks.h"
+#include "charging/receipt_reprint.h"
 #include "harness/fixture.h"
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "shell/program_state.h"
 #include "shell/run_context.h"
 #include "shell/session.h"
 #include "shell/system_parameters.h"
@@ -29,12 +34,27 @@ class ChargingTest : public harness::ProgramFolderTest {
 public:
     void SetUp() override {
         ProgramFolderTest::SetUp();
+        shell::init_program_variables();
+        clear_hooks();
         params.payment_serial_digits = 9;
         params.late_fee_enabled = s("关闭");
         params.invoice_management = s("关闭");
         params.household_number_prefix.clear();
         shell::system_parameters = params;
         shell::current_operator = operator_name;
+    }
+
+    void TearDown() override {
+        clear_hooks();
+        shell::free_program_variables();
+        ProgramFolderTest::TearDown();
+    }
+
+    static void clear_hooks() {
+        charging::charge_receipt_printer() = nullptr;
+        charging::prepay_receipt_printer() = nullptr;
+        charging::batch_pay_from_prepayments_hook() = nullptr;
+        charging::reprint_waiter() = nullptr;
     }
 
     platform::Connection& db() { return store::main_connection(); }

@@ -62,8 +62,6 @@ protected:
         charging::reprint_waiter() = [this](int ms) { waits.push_back(ms); };
     }
     void TearDown() override {
-        charging::charge_receipt_printer() = nullptr;
-        charging::reprint_waiter() = nullptr;
         window.reset();
         ChargingTest::TearDown();
     }

@@ -39,10 +39,6 @@ protected:
             return true;
         };
     }
-    void TearDown() override {
-        charging::charge_receipt_printer() = nullptr;
-        ChargingTest::TearDown();
-    }
     std::vector<qint64> printed;
 };
 

@@ -31,10 +31,6 @@ protected:
         bill("0001101", 10, 50, 50);  // and under its meter account
         charging::charge_receipt_printer() = [](qint64) { return true; };
     }
-    void TearDown() override {
-        charging::charge_receipt_printer() = nullptr;
-        ChargingTest::TearDown();
-    }
     std::vector<qint64> paid() {
         std::vector<qint64> out;
         for (const QString& b :

@@ -150,7 +150,6 @@ protected:
     void SetUp() override {
         DeductionTest::SetUp();
         set_clock(kNow);  // the page's query window opens on the program's today
-        shell::init_program_variables();
         platform::install_excel_bridge();
         window = std::make_unique<shell::MainWindow>();
         charging::install_deductions(*window);
@@ -160,7 +159,6 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        shell::free_program_variables();
         DeductionTest::TearDown();
     }
 

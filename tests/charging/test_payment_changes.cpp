@@ -249,12 +249,6 @@ protected:
         };
         charging::reprint_waiter() = [this](int ms) { waits.push_back({printed.size(), ms}); };
     }
-    void TearDown() override {
-        charging::charge_receipt_printer() = nullptr;
-        charging::prepay_receipt_printer() = nullptr;
-        charging::reprint_waiter() = nullptr;
-        PaymentChanges::TearDown();
-    }
     std::vector<qint64> printed, printed_prepay;
     std::vector<std::pair<size_t, int>> waits;  // (receipts printed so far, milliseconds)
 };

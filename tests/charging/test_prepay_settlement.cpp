@@ -204,7 +204,6 @@ TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
     };
     const charging::BatchRunOutcome out =
         charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
-    charging::batch_pay_from_prepayments_hook() = nullptr;
     EXPECT_EQ(out.batch.bills_paid, 2);
     // 11 from the balance under its own serial; 12 and 21 in the batch, one serial each.
     EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),

@@ -47,10 +47,6 @@ protected:
         };
         charging::prepayment_entry_mode = 0;
     }
-    void TearDown() override {
-        charging::prepay_receipt_printer() = nullptr;
-        ChargingTest::TearDown();
-    }
     void grant(const char* item, const char* who = "李四") {
         exec(s("insert into 权限管理 (当前项目,人员姓名,权限标识) values (") + q(s(item)) + u',' +
              q(s(who)) + s(",1)"));
@@ -309,7 +305,6 @@ TEST_F(PrepaymentWindows, QuickQueriesAndTheInstalledEntries) {
     ASSERT_TRUE(charging::batch_pay_from_prepayments_hook());
     ui.expect_box(s("您没有取得授权！"));
     charging::batch_pay_from_prepayments_hook()(shell::program_context());
-    charging::batch_pay_from_prepayments_hook() = nullptr;
 
     ui.expect_box(s("您没有取得授权！"));
     window.run_action(s("on_main_nav_add_prepayment_click"));

@@ -1,6 +1,8 @@
 // Prepayments without a window: the form's refusals in order, the stored row column by column,
 // receipt numbers that never come back, the settlement that follows a new prepayment, changes,
 // the owner rule, voids, and the statements and rows of the 预存明细 list.
+#include <algorithm>
+
 #include "charging/prepayment_queries.h"
 #include "charging/prepayments.h"
 #include "charging_fixture.h"
@@ -217,45 +219,106 @@ TEST_F(Prepayments, HouseholdLookUp) {
 
 class PrepaymentQueries : public Prepayments {};
 
-TEST_F(PrepaymentQueries, QueryWindowStatements) {
+// Each condition of the query window against rows: which prepayments it lists, in which order,
+// and typed quotes kept as values. Receipts are inserted out of their order so that an order
+// the statement does not give shows.
+TEST_F(PrepaymentQueries, QueryWindowConditionsSelectTheirRows) {
+    household("0003", "王'小", "北区");
+    household("0004", "王五", "东区");
+    household("00012", "丙", "南区");  // shares the first four characters with 0001
+    household("0005", "王'大", "西区");
+    const struct {
+        qint64 receipt;
+        const char *household, *day, *collector;
+        int flag;
+    } seeds[] = {
+        {7, "0003", "2024-3-15", "李四", 1}, {2, "0003", "2024-3-10", "张三", 2},
+        {6, "00012", "2024-3-1", "李四", 1}, {1, "0001", "2024-3-5", "李四", 1},
+        {9, "0005", "2024-3-20", "张三", 2}, {4, "0002", "2024-3-31", "张三", 1},
+        {3, "0004", "2024-2-28", "李四", 1}, {5, "0001", "2024-4-1", "张三", 2},
+    };
+    for (const auto& p : seeds)
+        exec(s("insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,发票号,标志,抄表户号) "
+               "values (") +
+             QString::number(1000000000 + p.receipt) + u',' + q(s(p.household)) + s(",10,") +
+             q(s(p.day)) + u',' + q(s(p.collector)) + s(",'',") + QString::number(p.flag) +
+             s(",'')"));
+
     using B = charging::PrepayQueryBy;
-    const QString head = charging::prepayment_query_head();
     struct Case {
+        const char* what;
         charging::PrepaymentQuery query;
-        const char* tail;  // "" with a refusal
-        const char* refusal;
+        QList<int> receipts;  // in list order
+        bool any_order;       // no order chosen: compared as a set
     } cases[] = {
-        {{B::Household, s(" 0001 "), {}, {}, {}, {}, {}, 1, 0},
-         " and 用户信息表.户号  = '0001' and 预存明细.标志=1 ORDER  BY 用户信息表.编号   ",
-         ""},
-        {{B::Name, {}, s("王'"), {}, {}, {}, {}, 2, 5},
-         " and 用户信息表.用户名  LIKE '王''%' and 预存明细.标志=2 ORDER  BY 用户信息表.居住街道 "
-         "DESC",
-         ""},
-        {{B::Street, {}, {}, s("东区"), {}, {}, {}, 0, 3},
-         " and 用户信息表.居住街道='东区' ORDER  BY 预存明细.收据号 DESC",
-         ""},
-        {{B::Collector, {}, {}, {}, s("李四"), {}, {}, -1, -1},
-         " and 预存明细.收费人员='李四'",
-         ""},
-        {{B::Date, {}, {}, {}, {}, QDate(2024, 3, 1), QDate(2024, 3, 31), 0, 2},
-         " and 预存明细.预存日期 between #2024-3-1# and #2024-3-31# ORDER  BY 预存明细.收据号   ",
-         ""},
-        {{B::None, {}, {}, {}, {}, {}, {}, 0, -1}, "", ""},
-        {{B::Household, s("  "), {}, {}, {}, {}, {}, 0, 0}, nullptr, "待查询的户号不能为空！"},
-        {{B::Name, {}, s(""), {}, {}, {}, {}, 0, 0}, nullptr, "待查询的户名不能为空！"},
-        {{B::Street, {}, {}, s(""), {}, {}, {}, 0, 0}, nullptr, "待查询的居住街道不能为空！"},
-        {{B::Collector, {}, {}, {}, s(""), {}, {}, 0, 0}, nullptr, "待查询的收费人员不能为空！"},
+        {"household, trimmed and exact, valid ones, by household",
+         {B::Household, s(" 0001 "), {}, {}, {}, {}, {}, 1, 0},
+         {1},
+         false},
+        {"household, every state",
+         {B::Household, s("0001"), {}, {}, {}, {}, {}, 0, 0},
+         {1, 5},
+         true},
+        {"name beginning with a quote, void ones, street descending",
+         {B::Name, {}, s("王'"), {}, {}, {}, {}, 2, 5},
+         {9, 2},
+         false},
+        {"street, receipt descending",
+         {B::Street, {}, {}, s("东区"), {}, {}, {}, 0, 3},
+         {5, 3, 1},
+         false},
+        {"collector, no state, no order",
+         {B::Collector, {}, {}, {}, s("李四"), {}, {}, -1, -1},
+         {1, 3, 6, 7},
+         true},
+        {"a collector's quote stays in the value",
+         {B::Collector, {}, {}, {}, s("李四' or '1'='1"), {}, {}, 0, -1},
+         {},
+         true},
+        {"dates, both ends included, receipt ascending",
+         {B::Date, {}, {}, {}, {}, QDate(2024, 3, 1), QDate(2024, 3, 31), 0, 2},
+         {1, 2, 4, 6, 7, 9},
+         false},
+        {"no condition, valid ones, by household",
+         {B::None, {}, {}, {}, {}, {}, {}, 1, 0},
+         {1, 4, 7, 3, 6},
+         false},
+        {"no condition, void ones, household descending",
+         {B::None, {}, {}, {}, {}, {}, {}, 2, 1},
+         {9, 2, 5},
+         false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         const charging::PrepaymentQueryOutcome out = charging::build_prepayment_query(c.query);
-        if (c.tail) {
-            EXPECT_TRUE(out.ok);
-            EXPECT_EQ(out.statement, head + s(c.tail));
-        } else {
-            EXPECT_FALSE(out.ok);
-            EXPECT_EQ(out.refusal, s(c.refusal));
+        ASSERT_TRUE(out.ok);
+        const charging::PrepaymentListRows list =
+            charging::prepayment_list_rows(db(), out.statement);
+        ASSERT_TRUE(list.opened);
+        QList<int> listed;
+        for (const QStringList& row : list.rows.mid(0, list.rows.size() - 1))
+            listed << int(tariffs::serial_from_display_text(row.value(0)) - 1000000000);
+        QList<int> expected = c.receipts;
+        if (c.any_order) {
+            std::sort(listed.begin(), listed.end());
+            std::sort(expected.begin(), expected.end());
         }
+        EXPECT_EQ(listed, expected);
+    }
+
+    const struct {
+        charging::PrepaymentQuery query;
+        const char* refusal;
+    } refusals[] = {
+        {{B::Household, s("  "), {}, {}, {}, {}, {}, 0, 0}, "待查询的户号不能为空！"},
+        {{B::Name, {}, s(""), {}, {}, {}, {}, 0, 0}, "待查询的户名不能为空！"},
+        {{B::Street, {}, {}, s(""), {}, {}, {}, 0, 0}, "待查询的居住街道不能为空！"},
+        {{B::Collector, {}, {}, {}, s(""), {}, {}, 0, 0}, "待查询的收费人员不能为空！"},
+    };
+    for (const auto& r : refusals) {
+        const charging::PrepaymentQueryOutcome out = charging::build_prepayment_query(r.query);
+        EXPECT_FALSE(out.ok);
+        EXPECT_EQ(out.refusal, s(r.refusal));
     }
 }
 

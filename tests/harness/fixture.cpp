@@ -6,6 +6,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/files.h"
+#include "shell/session.h"
 #include "store/main_database.h"
 
 #ifndef FEE_APP_DIR
@@ -45,6 +46,9 @@ void lay_out_program_folder(const QString& folder) {
 }
 
 void ProgramFolderTest::SetUp() {
+    // Each test starts as the program does: no one logged in and every parameter at its
+    // default, whatever the test before it left.
+    shell::clear_program_values();
     dir_ = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(dir_->isValid());
     folder_ = dir_->path();
@@ -56,6 +60,7 @@ void ProgramFolderTest::SetUp() {
 
 void ProgramFolderTest::TearDown() {
     store::close_main_database();
+    shell::clear_program_values();
     platform::clear_clock_for_tests();
     platform::set_program_directory_for_tests(QString());
     dir_.reset();

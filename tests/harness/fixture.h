@@ -1,8 +1,8 @@
 #pragma once
 // A test's own program folder: a temporary copy of what ships (DATA/DATA.mdb fresh from the
 // shipped database, bak/data.bak, bak/print.bak, an empty pz.ini), the program pointed at it,
-// the main database open and a scripted user in place. Tests read tables back through the
-// helpers below.
+// the main database open, no one logged in, the system parameters at their defaults and a
+// scripted user in place. Tests read tables back through the helpers below.
 #include <gtest/gtest.h>
 
 #include <QDateTime>

@@ -13,6 +13,7 @@
 #include "harness/busy_watch.h"
 #include "household_fixture.h"
 #include "households/household_import.h"
+#include "households/household_import_rows.h"
 #include "store/main_database.h"
 
 namespace {
@@ -245,6 +246,42 @@ TEST_P(Import, SortSetsReaderAndOrderOfTheNamedAccounts) {
 
     ui.expect_box(s("批量修改出错,请检模版!工作表缺少列：抄表人员"));
     run_sort(workbook("meter_order"), s("缺列"));
+}
+
+// The row writes without a window or a workbook: a scratch table in, the meter accounts
+// changed, the wait told when rows begin and after each row, and the sheet's reason on a bad
+// row with the rows before it kept.
+class ImportRows : public HouseholdTest {};
+
+TEST_F(ImportRows, SortWritesTheRowsOfTheScratchTable) {
+    insert_meter_account(s("000102"), s("0001"), s("水费"), s("民用水"), s("李师傅"), 5);
+    insert_meter_account(s("000202"), s("0002"), s("水费"), s("民用水"), s("李师傅"), 6);
+    exec(s("create table 导入暂存表 (抄表户号 text, 抄表人员 text, 抄表序号 text)"));
+    exec(s("insert into 导入暂存表 values ('000202','张''师傅','1')"));
+    exec(s("insert into 导入暂存表 values ('000102','王师傅','2')"));
+    int begun = 0, rows_told = 0;
+    households::ImportWait wait{[&] { ++begun; }, [&] { ++rows_told; }};
+    const households::ImportReport report =
+        households::sort_meter_rows(store::main_connection(), wait);
+    EXPECT_TRUE(report.ok) << report.error.toStdString();
+    EXPECT_EQ(begun, 1);
+    EXPECT_EQ(rows_told, 2);
+    const auto accounts = [this] {
+        return rows(
+            s("select 户号,抄表人员,抄表序号 from 用户表管理 where 户号 in "
+              "('000102','000202') order by 户号"));
+    };
+    EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("王师傅"), s("2")},
+                                              {s("000202"), s("张'师傅"), s("1")}}));
+
+    exec(s("delete from 导入暂存表"));
+    exec(s("insert into 导入暂存表 values ('000102','赵师傅','3')"));
+    exec(s("insert into 导入暂存表 values ('000202','赵师傅','')"));
+    const households::ImportReport stopped = households::sort_meter_rows(store::main_connection());
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_EQ(stopped.error, s("抄表户号“000202”的抄表序号不是整数："));
+    EXPECT_EQ(accounts(), (QList<QStringList>{{s("000102"), s("赵师傅"), s("3")},
+                                              {s("000202"), s("张'师傅"), s("1")}}));
 }
 
 TEST_P(Import, TheFrameRefusesWithoutRightFileSheetNameOrWorkbook) {

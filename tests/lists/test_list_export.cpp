@@ -9,11 +9,14 @@
 #include <QTableView>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "harness/busy_watch.h"
 #include "harness/fixture.h"
 #include "lists/list_export.h"
 #include "lists/list_pages.h"
+#include "lists/list_workbook.h"
 #include "lists/progress_window.h"
 #include "platform/db.h"
 #include "platform/excel_install.h"
@@ -121,6 +124,37 @@ TEST_F(ListExport, WritesTheHeaderAndEveryRowAsText) {
     ASSERT_TRUE(sheet.rows[1].at(0) && sheet.rows[2].at(3));
     EXPECT_EQ(sheet.rows[1].at(0)->kind, excel::SheetCell::Kind::Text);
     EXPECT_EQ(sheet.rows[2].at(3)->text, QStringLiteral("007"));
+}
+
+// The writer without any list or window: texts in, a workbook out, the scratch database and
+// its connection gone afterwards, and no workbook from titles that make no distinct fields.
+TEST_F(ListExport, TheWorkbookWriterTakesRowsWithoutAList) {
+    const std::vector<std::vector<std::string>> cells = {{"0001", "O'Brien"}, {"0002", "张 三"}};
+    lists::WorkbookRows table;
+    table.titles = QStringList{QStringLiteral("户 号"), QStringLiteral("用户名")};
+    table.rows = static_cast<int>(cells.size());
+    table.cell = [&](int row, int column) -> std::string_view {
+        return cells[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    };
+    Connection scratch;
+    std::vector<int> stored;
+    const QString file = out(QStringLiteral("名单.xlsx"));
+    ASSERT_TRUE(lists::write_list_workbook(scratch, table, file, QString(), false,
+                                           [&](int n) { stored.push_back(n); }));
+    EXPECT_EQ(stored, (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(db_is_open(scratch));
+    EXPECT_FALSE(QFile::exists(lists::export_scratch_path()));
+    EXPECT_EQ(read_back(file),
+              (QList<QStringList>{{QStringLiteral("户号"), QStringLiteral("用户名")},
+                                  {QStringLiteral("0001"), QStringLiteral("O'Brien")},
+                                  {QStringLiteral("0002"), QStringLiteral("张 三")}}));
+
+    table.titles = QStringList{QStringLiteral("户 号"), QStringLiteral("户号")};
+    const QString refused = out(QStringLiteral("重名.xlsx"));
+    EXPECT_FALSE(lists::write_list_workbook(scratch, table, refused));
+    EXPECT_FALSE(QFile::exists(refused));
+    EXPECT_FALSE(db_is_open(scratch));
+    EXPECT_FALSE(QFile::exists(lists::export_scratch_path()));
 }
 
 TEST_F(ListExport, AListWithoutRowsGivesTheHeaderOnly) {

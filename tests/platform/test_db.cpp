@@ -81,6 +81,8 @@ protected:
         ASSERT_TRUE(db_open_access_file(conn, path)) << db_last_error(conn).toStdString();
         recordset_bind_connection(rs, conn);
     }
+    // A test's bridge lives on its stack: none may outlive it.
+    void TearDown() override { set_excel_bridge(nullptr); }
     bool exec(const char* jet, qint64* rows = nullptr) {
         const bool ok = db_execute(conn, QString::fromUtf8(jet), rows);
         if (!ok) ADD_FAILURE() << jet << ": " << db_last_error(conn).toStdString();
@@ -493,6 +495,19 @@ TEST_F(DbTest, MultiTableUpdateChangesMatchedRowsOnly) {
              &rows));
     EXPECT_EQ(rows, 1);
     EXPECT_EQ(first_text("select 用量 from 抄表信息 where 户号='02'"), QStringLiteral("3"));
+    // Two columns of a work table from the readings its receipts name; a receipt without a
+    // reading keeps its values.
+    exec("create table T_WSFCX张三 (收据号 int,起数 float,止数 float)");
+    for (const char* receipt : {"2", "9", "3"})
+        exec(QStringLiteral("insert into T_WSFCX张三 values (%1,-1,-1)").arg(receipt).toUtf8());
+    ASSERT_TRUE(
+        exec("update T_WSFCX张三,抄表总表 set T_WSFCX张三.起数=抄表总表.起方,"
+             "T_WSFCX张三.止数=抄表总表.止方 where T_WSFCX张三.收据号=抄表总表.收据号",
+             &rows));
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(count("select * from T_WSFCX张三 where 收据号=2 and 起数=10 and 止数=25"), 1);
+    EXPECT_EQ(count("select * from T_WSFCX张三 where 收据号=3 and 起数=5 and 止数=7"), 1);
+    EXPECT_EQ(count("select * from T_WSFCX张三 where 收据号=9 and 起数=-1 and 止数=-1"), 1);
     // A failing joined update leaves nothing behind, not even its scratch table.
     EXPECT_FALSE(db_execute(
         conn,
@@ -552,7 +567,6 @@ TEST_F(DbTest, ExcelStatementsGoToTheBridge) {
     bridge.fail = true;
     EXPECT_FALSE(db_execute(conn, QString::fromUtf8(read)));
     EXPECT_EQ(db_last_error(conn), QStringLiteral("External table is not in the expected format."));
-    set_excel_bridge(nullptr);
 }
 
 }  // namespace

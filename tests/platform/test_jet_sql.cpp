@@ -131,27 +131,6 @@ const Case kCases[] = {
     {"qualified SET column of a one-table update",
      "update 总收费 set 总收费.发票号='1' where 总收费.收据号=1",
      "update 总收费 set 发票号='1' where 总收费.收据号=1"},
-    {"two-table update",
-     "update T_WSFCX张三,抄表总表 set "
-     "T_WSFCX张三.起数=抄表总表.起方,T_WSFCX张三.止数=抄表总表.止方 where "
-     "T_WSFCX张三.收据号=抄表总表.收据号",
-     "CREATE TEMP TABLE jet_update_rows (rid INTEGER PRIMARY KEY, v1, v2);\n"
-     "INSERT OR REPLACE INTO temp.jet_update_rows SELECT T_WSFCX张三.rowid, 抄表总表.起方, "
-     "抄表总表.止方 FROM T_WSFCX张三,抄表总表 WHERE T_WSFCX张三.收据号=抄表总表.收据号;\n"
-     "UPDATE T_WSFCX张三 SET 起数=(SELECT v1 FROM temp.jet_update_rows WHERE "
-     "rid=T_WSFCX张三.rowid), 止数=(SELECT v2 FROM temp.jet_update_rows WHERE "
-     "rid=T_WSFCX张三.rowid) WHERE rowid IN (SELECT rid FROM temp.jet_update_rows);\n"
-     "DROP TABLE temp.jet_update_rows"},
-    {"update joined with a derived table",
-     "update 抄表信息,(select 户号,止方 from 抄表总表 where 编号 in (select max(编号) from "
-     "抄表总表 group by 户号)) as T1 set 抄表信息.起方=T1.止方 where 抄表信息.户号=T1.户号",
-     "CREATE TEMP TABLE jet_update_rows (rid INTEGER PRIMARY KEY, v1);\n"
-     "INSERT OR REPLACE INTO temp.jet_update_rows SELECT 抄表信息.rowid, T1.止方 FROM "
-     "抄表信息,(select 户号,止方 from 抄表总表 where 编号 in (select max(编号) from 抄表总表 group "
-     "by 户号)) as T1 WHERE 抄表信息.户号=T1.户号;\n"
-     "UPDATE 抄表信息 SET 起方=(SELECT v1 FROM temp.jet_update_rows WHERE rid=抄表信息.rowid) "
-     "WHERE rowid IN (SELECT rid FROM temp.jet_update_rows);\n"
-     "DROP TABLE temp.jet_update_rows"},
     {"delete * from", "delete * from 抄表管理 where 户号='1'",
      "delete from 抄表管理 where 户号='1'"},
     {"delete T.* from", "delete 抄表管理.* from 抄表管理", "delete from 抄表管理"},

@@ -324,3 +324,115 @@ TEST_F(ListView, RowTicksStayWithTheirRowsAndShowInTheFirstColumn) {
     model->append_row({QStringLiteral("5"), QString()});
     EXPECT_FALSE(listview_row_checked(view(), 0));
 }
+
+// Rows put in front of, into and taken out of a list, checked against a plain copy of what it
+// should hold: the front rows take a gap kept before the first row, which runs out and grows,
+// and columns laid out again must keep that gap's rows out of the list.
+TEST_F(ListView, RowsInsertedAndDeletedAnywhereKeepTheirTextsAndTicks) {
+    listview_insert_column(view(), QStringLiteral("甲"), 50);
+    listview_insert_column(view(), QStringLiteral("乙"), 50);
+    ListModel* model = listview_model(view());
+    struct Row {
+        QString a, b;
+        bool ticked;
+    };
+    std::vector<Row> expected;
+    int serial = 0;
+    const auto insert = [&](int at) {
+        const Row row{QStringLiteral("a%1").arg(serial), QStringLiteral("b%1").arg(serial),
+                      serial % 3 == 0};
+        ++serial;
+        EXPECT_EQ(model->insert_row(at), at);
+        EXPECT_EQ(model->cell_text(at, 0) + model->cell_text(at, 1), QString()) << at;
+        EXPECT_FALSE(model->row_checked(at)) << at;
+        model->set_cell_text(at, 0, row.a);
+        model->set_cell_text(at, 1, row.b);
+        model->set_row_checked(at, row.ticked);
+        expected.insert(expected.begin() + at, row);
+    };
+    const auto remove = [&](int at) {
+        EXPECT_TRUE(model->delete_row(at));
+        expected.erase(expected.begin() + at);
+    };
+    const auto matches = [&](const char* step) {
+        SCOPED_TRACE(step);
+        ASSERT_EQ(model->rowCount(), static_cast<int>(expected.size()));
+        int ticked = 0;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const Row& row = expected[size_t(r)];
+            EXPECT_EQ(model->cell_text(r, 0), row.a) << r;
+            EXPECT_EQ(model->cell_text(r, 1), row.b) << r;
+            EXPECT_EQ(model->row_checked(r), row.ticked) << r;
+            ticked += row.ticked;
+        }
+        EXPECT_EQ(model->checked_count(), ticked);
+    };
+
+    for (int i = 0; i < 10; ++i) insert(i);  // appended
+    for (int i = 0; i < 300; ++i) insert(0);  // on top, past several gaps
+    matches("on top");
+    for (const int at : {1, 5, 150, 290, 309, 2}) insert(at);
+    matches("into the middle");
+    for (const int at : {0, 0, 3, 100, 200, 310}) remove(at);  // the last
+    matches("deleted");
+    for (int i = 0; i < 70; ++i) insert(i % 2 == 0 ? 0 : 1);
+    matches("on top after deletes");
+
+    // A column put between the two and the first taken away again.
+    model->insert_column(QStringLiteral("丙"), 50, 1);
+    for (int r = 0; r < model->rowCount(); ++r) EXPECT_EQ(model->cell_text(r, 1), QString());
+    model->delete_column(1);
+    matches("columns laid out again");
+    insert(0);
+    matches("on top after the columns");
+
+    // Texts written again and again get packed away; every cell still reads its own.
+    for (int round = 0; round < 200; ++round)
+        for (int r = 0; r < 5; ++r) {
+            expected[size_t(r)].a = QString(300, QChar(u'字')) + QString::number(round);
+            model->set_cell_text(r, 0, expected[size_t(r)].a);
+        }
+    matches("texts packed");
+
+    while (!expected.empty()) remove(static_cast<int>(expected.size()) / 3);
+    matches("emptied");
+    insert(0);
+    matches("one row again");
+}
+
+TEST_F(ListView, ClearingTicksUnticksEveryRowInOneSignal) {
+    listview_insert_column(view(), QStringLiteral("户号"), 50);
+    ListModel* model = listview_model(view());
+    for (int i = 0; i < 10; ++i) model->append_row({QString::number(i)});
+    model->set_checkable(true);
+    SignalCounts counts;
+    count_signals(model, &counts);
+    model->clear_checks();  // nothing ticked: nothing to tell the view
+    EXPECT_EQ(counts.data_changed, 0);
+
+    model->set_row_checked(2, true);
+    model->set_row_checked(7, true);
+    model->set_row_checked(7, true);  // ticked twice is still one row
+    model->set_row_checked(4, false);
+    EXPECT_EQ(model->checked_count(), 2);
+    QModelIndex top, bottom;
+    QObject::connect(model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& first, const QModelIndex& last) {
+                         top = first;
+                         bottom = last;
+                     });
+    counts = {};
+    model->clear_checks();
+    EXPECT_EQ(counts.data_changed, 1);
+    EXPECT_EQ(top.row(), 2);
+    EXPECT_EQ(bottom.row(), 7);
+    EXPECT_EQ(model->checked_count(), 0);
+    for (int r = 0; r < 10; ++r) EXPECT_FALSE(model->row_checked(r)) << r;
+
+    model->set_row_checked(9, true);
+    model->delete_row(9);  // a ticked row deleted takes its tick with it
+    EXPECT_EQ(model->checked_count(), 0);
+    counts = {};
+    model->clear_checks();
+    EXPECT_EQ(counts.data_changed, 0);
+}

@@ -134,46 +134,96 @@ TEST_F(MeterChanges, AnOlderChangeNeverWritesAStaleNumber) {
               s("删除编号:") + QString::number(second) + s("户号:000101"));
 }
 
-TEST_F(MeterChanges, QueryConditionsQuoteTheTextsAndRefuseEmptyInputs) {
+// Each condition of the query window run against changes: the accounts it lists, in the order
+// chosen (the changes go in out of account and street order), typed quotes kept as values, and
+// empty inputs refused.
+TEST_F(MeterChanges, QueryConditionsSelectTheirChangesAndRefuseEmptyInputs) {
+    add_water_household(s("0003"), s("张三"), 3);
+    add_household(s("0004"), s("张'四"));
+    Meter quoted;
+    quoted.number = s("0001'01");
+    quoted.household = s("0001");
+    add_meter(quoted);
+    quoted.number = s("0004'01");
+    quoted.household = s("0004");
+    add_meter(quoted);
+    exec(s("update 用户信息表 set 居住街道='西区' where 户号 in ('0002','0004')"));
+    exec(s("update 用户信息表 set 居住街道='北区' where 户号='0003'"));
+    const char* changes[][4] = {
+        // account, new meter number, change date, operator
+        {"0004'01", "1002", "2024-2-29", "张三"}, {"000301", "1002", "2024-3-1", "张三"},
+        {"000101", "2001", "2024-3-31", "李四"},  {"000201", "3001", "2024-4-1", "张'三"},
+        {"0001'01", "4001", "2024-3-15", "张三"},
+    };
+    for (const auto& c : changes)
+        exec(s("insert into 换表管理 (户号,旧表编号,新表编号,换表起方,换表日期,执行日期,操作人员) "
+               "values (") +
+             sql_quote(s(c[0])) + s(",'M0',") + sql_quote(s(c[1])) + s(",0,") + sql_quote(s(c[2])) +
+             s(",'2024-3',") + sql_quote(s(c[3])) + u')');
+
     using C = reading::MeterChangeCriterion;
     struct Case {
+        const char* what;
         C criterion;
         const char* text;
         int order;
-        const char* clause;
-        const char* refusal;
+        const char* accounts;  // in list order, '|' between
+        bool any_order;
     };
     const Case cases[] = {
-        {C::Account, "0001'01", 0,
-         " and 用户表管理.户号  = '0001''01' ORDER  BY 用户表管理.编号   ", ""},
-        {C::Name, "张", 1, " and 用户信息表.用户名  LIKE '张%' ORDER  BY 换表管理.编号", ""},
-        {C::MeterNumber, "1002", 2, " and 换表管理.新表编号='1002' ORDER  BY 用户信息表.居住街道",
-         ""},
-        {C::Street, "东区", -1, " and 用户信息表.居住街道='东区'", ""},
-        {C::Operator, "张三", -1, " and 换表管理.操作人员='张三'", ""},
-        {C::None, "", 0, "", ""},
-        {C::Account, "", 0, "", "待查询的户号不能为空！"},
-        {C::Name, "", 0, "", "待查询的户名不能为空！"},
-        {C::MeterNumber, "", 0, "", "待查询的计量编号不能为空！"},
-        {C::Street, "", 0, "", "待查询的街道不能为空！"},
-        {C::Operator, "", 0, "", "待查询的操作人员不能为空！"},
+        {"account with a quote", C::Account, "0001'01", 0, "0001'01", false},
+        {"account exactly", C::Account, "0001", 0, "", false},
+        {"name prefix, by change", C::Name, "张", 1, "0004'01|000301", false},
+        {"name prefix with a quote", C::Name, "张'", 1, "0004'01", false},
+        {"new meter number, by street", C::MeterNumber, "1002", 2, "000301|0004'01", false},
+        {"street", C::Street, "东区", -1, "000101|0001'01", true},
+        {"operator, by account", C::Operator, "张三", 0, "000301|0001'01|0004'01", false},
+        {"operator with a quote", C::Operator, "张'三", -1, "000201", false},
+        {"no condition", C::None, "", 0, "0004'01|000301|000101|000201|0001'01", true},
+    };
+    const auto listed = [&](const QString& clause, bool any_order) {
+        QStringList accounts;
+        for (const QStringList& row : rows(reading::meter_change_list_statement() + clause))
+            accounts << row.value(1);
+        if (any_order) accounts.sort();
+        return accounts;
+    };
+    const auto expected = [](const char* accounts, bool any_order) {
+        QStringList list = s(accounts).split(u'|', Qt::SkipEmptyParts);
+        if (any_order) list.sort();
+        return list;
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.clause);
+        SCOPED_TRACE(c.what);
         reading::MeterChangeQuery q;
         q.criterion = c.criterion;
         q.text = s(c.text);
         q.order = c.order;
         const reading::MeterChangeCondition out = reading::meter_change_query_condition(q);
-        EXPECT_EQ(out.clause, s(c.clause));
-        EXPECT_EQ(out.refusal, s(c.refusal));
+        EXPECT_EQ(out.refusal, s(""));
+        EXPECT_EQ(listed(out.clause, c.any_order), expected(c.accounts, c.any_order));
     }
-    reading::MeterChangeQuery q;
-    q.criterion = C::ChangeDate;
-    q.from = QDate(2024, 3, 1);
-    q.to = QDate(2024, 3, 31);
-    EXPECT_EQ(reading::meter_change_query_condition(q).clause,
-              s(" and 换表管理.换表日期>=#2024-3-1# and 换表管理.换表日期<=#2024-3-31#"));
+    reading::MeterChangeQuery dates;
+    dates.criterion = C::ChangeDate;
+    dates.from = QDate(2024, 3, 1);
+    dates.to = QDate(2024, 3, 31);
+    EXPECT_EQ(listed(reading::meter_change_query_condition(dates).clause, true),
+              expected("000301|000101|0001'01", true));
+
+    const struct {
+        C criterion;
+        const char* refusal;
+    } refusals[] = {
+        {C::Account, "待查询的户号不能为空！"},         {C::Name, "待查询的户名不能为空！"},
+        {C::MeterNumber, "待查询的计量编号不能为空！"}, {C::Street, "待查询的街道不能为空！"},
+        {C::Operator, "待查询的操作人员不能为空！"},
+    };
+    for (const auto& r : refusals) {
+        reading::MeterChangeQuery q;
+        q.criterion = r.criterion;
+        q.order = 0;
+        EXPECT_EQ(reading::meter_change_query_condition(q).refusal, s(r.refusal));
+    }
 }
 
 TEST_F(MeterChanges, PageListsTodaysChangesAndTheWindowsAddEditAndQuery) {

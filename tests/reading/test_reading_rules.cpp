@@ -67,11 +67,19 @@ TEST(ReadingRules, MonthTextsAreUnpadded) {
     EXPECT_EQ(reading::month_first_literal(QDate(2012, 9, 5)), s("#2012-9-1#"));
     EXPECT_EQ(reading::month_last_literal(QDate(2012, 9, 5)), s("#2012-9-30#"));
     EXPECT_EQ(reading::month_last_literal(QDate(2024, 2, 10)), s("#2024-2-29#"));
-    EXPECT_EQ(reading::month_condition(s("抄表日期"), QDate(2024, 12, 31)),
-              s("抄表日期>=#2024-12-1# and 抄表日期<=#2024-12-31#"));
 }
 
 class ReadingLookups : public ReadingTest {};
+
+TEST_F(ReadingLookups, MonthConditionTakesTheWholeMonthOfAnyDayInIt) {
+    add_water_household(s("0001"), s("甲"), 1);
+    for (const char* day : {"2024-11-30", "2024-12-1", "2024-12-31", "2025-1-1"})
+        add_history(s("000101"), s("0001"), 0, 5, s(day));
+    EXPECT_EQ(rows(s("select 抄表日期 from 抄表总表 where ") +
+                   reading::month_condition(s("抄表日期"), QDate(2024, 12, 31)) +
+                   s(" order by 抄表日期")),
+              (QList<QStringList>{{s("2024-12-01")}, {s("2024-12-31")}}));
+}
 
 TEST_F(ReadingLookups, ReadInMonthIncludesTheLastDayAndNotTheNextMonth) {
     add_water_household(s("0001"), s("甲"), 1);

@@ -69,7 +69,6 @@ TEST_F(HouseholdReports, MonthlyCountsTheCalendarMonthAndEveryHouseholdOfTheStre
         SCOPED_TRACE(day_mode);
         const auto report = monthly("2024", "3", day_mode);
         EXPECT_EQ(report.columns, s("居住街道|本月新增|总户数|报表日期").split('|'));
-        EXPECT_EQ(report.divisors, (std::vector<double>{11, 11, 11, 11}));
         EXPECT_EQ(report.progress_steps, 3);
         EXPECT_EQ(report.rows, expected({
                                    "东区|2|3|2024年3月",

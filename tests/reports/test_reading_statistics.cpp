@@ -134,13 +134,6 @@ TEST_F(ReadingStatistics, EachGroupingCountsAccountsReadingsAndUsage) {
     }
 }
 
-TEST_F(ReadingStatistics, ColumnWidthDivisors) {
-    const auto report = build(reports::kByReader);
-    const double narrow = 12.833333333333334;
-    EXPECT_EQ(report.divisors,
-              (std::vector<double>{11, narrow, narrow, narrow, narrow, narrow, narrow, 11, narrow}));
-}
-
 TEST_F(ReadingStatistics, TheWindowFollowsTheReadingDayNotTheSettlementMonth) {
     // 固定日期 changes the charge reports' month, not the reading window.
     const auto report = build(reports::kByReader, "2024", "3", "固定日期");

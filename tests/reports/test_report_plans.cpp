@@ -37,6 +37,18 @@ protected:
         return seen;
     }
 
+    // A plan line that scans the table (or an index of it) from end to end: "SCAN TABLE t ..."
+    // as this SQLite writes it, "SCAN t ..." as later ones do.
+    static bool reads_whole(const std::string& detail, const std::string& table) {
+        for (const std::string& scan : {"SCAN TABLE " + table, "SCAN " + table}) {
+            const size_t at = detail.find(scan);
+            if (at != std::string::npos &&
+                (at + scan.size() == detail.size() || detail[at + scan.size()] == ' '))
+                return true;
+        }
+        return false;
+    }
+
     // The plan's lines that read one of the history tables whole.
     static std::string full_scans(sqlite3* db, const std::string& sql) {
         std::string found;
@@ -47,8 +59,7 @@ protected:
         while (sqlite3_step(plan) == SQLITE_ROW) {
             const std::string detail = reinterpret_cast<const char*>(sqlite3_column_text(plan, 3));
             for (const char* table : {"总收费", "抄表总表", "月附加费"})
-                if (detail.find(std::string("SCAN TABLE ") + table) != std::string::npos)
-                    found += detail + "; ";
+                if (reads_whole(detail, table)) found += detail + "; ";
         }
         sqlite3_finalize(plan);
         return found;

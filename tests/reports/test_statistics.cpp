@@ -2,6 +2,8 @@
 // figures are worked out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "receipt_fixture.h"
 #include "reports/daily_charge_report.h"
 
@@ -108,6 +110,24 @@ TEST_F(Statistics, DailyChargeReportCountsNamesWithAQuote) {
         store::main_connection(), s("2024"), s("3"), reports::kByStreet, calendar_rule());
     ASSERT_GE(by_street.rows.size(), 2u);
     EXPECT_EQ(by_street.rows[1], s("西'区|1|30.00|1|50.00|80.00|0.00|").split(QLatin1Char('|')));
+}
+
+// The month's 合计 counts every bill once, whatever group shows it: a serial taken again by
+// another collector counts once, all bills without a serial count as one, a household that is
+// not registered adds to the takings but to no group, and one registered twice is not counted
+// twice.
+TEST_F(Statistics, DailyChargeReportTotalsCountEachBillOnce) {
+    bill("0001", 20, 100, "2024-03-07", "王出纳", 1.00, 0, 0);
+    bill("0999", 21, 110, "2024-03-07", "王出纳", 2.00, 0, 0);
+    bill("0001", 22, 0, "2024-03-07", "王出纳", 1.00, 0, 0);
+    bill("0001", 23, 0, "2024-03-08", "李会计", 1.00, 0, 0);
+    exec(s("update 总收费 set 流水号=null where 流水号=0"));
+    exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values ('0002','0','重号','西区')"));
+    const auto report = reports::build_daily_charge_report(
+        store::main_connection(), s("2024"), s("3"), reports::kByCollector, calendar_rule());
+    const QStringList seventh = s("王出纳|3|2.00|0|0.00|2.00|0.00|").split('|');
+    EXPECT_NE(std::find(report.rows.begin(), report.rows.end(), seventh), report.rows.end());
+    EXPECT_EQ(report.rows.back(), s("合计|6|54.75|1|50.00|104.75|25.00|2024年3月").split('|'));
 }
 
 TEST_F(Statistics, DailyChargeReportInASettlementMonth) {

@@ -12,7 +12,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <algorithm>
-#include <cmath>
 
 #include "harness/busy_watch.h"
 #include "harness/fixture.h"
@@ -44,12 +43,16 @@ protected:
         set_clock(QDateTime(QDate(2024, 3, 5), QTime(9, 0)));
         reports::current_report_name.clear();
         window_ = std::make_unique<shell::MainWindow>();
-        window_->resize(1400, 900);
+        window_->resize(1800, 900);
         window_->show();
         reports::install_statistics(*window_);
         page_ = reports::statistics_page();
         ASSERT_NE(page_, nullptr);
         list_ = page_->statistics_list();
+        // Column widths are shown for a list of this width.
+        list_->setFixedWidth(1540);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(list_->width(), 1540);
     }
     void TearDown() override {
         window_.reset();
@@ -69,9 +72,10 @@ protected:
             w.push_back(platform::listview_column_width(list_, c));
         return w;
     }
-    std::vector<int> expected_widths(std::initializer_list<double> divisors) const {
+    // "140|120|..." as pixel widths.
+    static std::vector<int> pixels(const char* widths) {
         std::vector<int> w;
-        for (double d : divisors) w.push_back(static_cast<int>(std::trunc(list_->width() / d)));
+        for (const QString& text : s(widths).split(u'|')) w.push_back(text.toInt());
         return w;
     }
     QStringList groupings() const {
@@ -95,36 +99,35 @@ protected:
 };
 
 TEST_F(StatisticsPageTest, EachEntryPreparesThePageForItsReport) {
-    const double narrow = 12.833333333333334;
     struct Case {
         const char* unit;
         const char* report;
         const char* groupings;
         bool month_shown;
         const char* preview;
-        std::initializer_list<double> divisors;
+        const char* widths;
     };
     const Case cases[] = {
         {"数据报表3_收费日报表", "收费日报表", "按收费人员|按居住街道", true,
          "收费人员|窗口收费户数|窗口收费金额|预存缴费户数|预存收费金额|收费金额合计|预存扣款金额|"
          "收费日期",
-         {11, 11, 11, 11, 11, 11, 11, 9.625}},
+         "140|140|140|140|140|140|140|160"},
         {"数据报表3_收费月报表", "收费月统计", "按收费人员|按居住街道", true,
          "收费人员|窗口收费户数|窗口收费金额|预存缴费户数|预存收费金额|金额小计|报表月份",
-         {11, 11, 11, 11, 11, 11, 9.625}},
+         "140|140|140|140|140|140|160"},
         {"数据报表3_抄表月报表", "抄表统计", "按抄表人员|按居住街道|按收费项目", true,
          "抄表人员|总户数|销户户数|应抄表户数|已抄表户数|未抄表户数|抄表率|本月用量|报表月份",
-         {11, narrow, narrow, narrow, narrow, narrow, narrow, 11, narrow}},
-        {"数据报表3_用户月报表", "用户月报表", "按居住街道", true, "居住街道|本月新增|总户数|报表日期",
-         {11, 11, 11, 11}},
+         "140|120|120|120|120|120|120|140|120"},
+        {"数据报表3_用户月报表", "用户月报表", "按居住街道", true,
+         "居住街道|本月新增|总户数|报表日期", "140|140|140|140"},
         {"数据报表3_用户年报表", "用户年报表", "按居住街道", false,
-         "居住街道|本月新增|当前户数|报表日期", {11, 11, 11, 11}},
+         "居住街道|本月新增|当前户数|报表日期", "140|140|140|140"},
         {"数据报表3_成本核算表", "收费年报表", "按收费人员|按居住街道", false,
          "收费人员|窗口收费户数|窗口收费金额|预存缴费户数|收费金额|金额小计|报表年份",
-         {11, 11, 11, 11, 11, 11, 9.625}},
+         "140|140|140|140|140|140|160"},
         {"数据报表3_收费统计", "收费年台帐", "按月份", false,
          "报表月份|抄表用量|应收金额|窗口收费|预存收费|收费合计|预存扣款|已收合计|未收金额",
-         {11, 11, 11, 11, 11, 11, 11, 11, 11}},
+         "140|140|140|140|140|140|140|140|140"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unit);
@@ -140,12 +143,44 @@ TEST_F(StatisticsPageTest, EachEntryPreparesThePageForItsReport) {
         EXPECT_EQ(unit<QComboBox>(page_, "抄表统计2")->currentIndex(), 0);
         EXPECT_EQ(unit<QLabel>(page_, "抄表统计1")->text(), s("统计方式："));
         EXPECT_EQ(titles(), s(c.preview).split('|'));
-        EXPECT_EQ(widths(), expected_widths(c.divisors));
+        EXPECT_EQ(widths(), pixels(c.widths));
         EXPECT_EQ(platform::listview_row_count(list_), 0);
         EXPECT_EQ(unit<QLineEdit>(page_, "抄表统计月选择框")->isVisible(), c.month_shown);
         EXPECT_EQ(unit<QLabel>(page_, "抄表统计7")->isVisible(), c.month_shown);
     }
-    EXPECT_GT(list_->width(), 1000);  // the widths above were taken from the laid-out list
+}
+
+// What a run shows: every report and grouping sizes its columns as
+// the user sees them, whatever the preview had.
+TEST_F(StatisticsPageTest, EachReportRunSizesItsColumns) {
+    const char* const street_months = "120|100|110|110|100|100|100|100|100|120";
+    const char* const street_years = "120|100|110|110|100|100|100|100|100|100|120";
+    const char* const readings = "140|120|120|120|120|120|120|140|120";
+    const struct {
+        const char* unit;
+        int grouping;
+        const char* widths;
+    } cases[] = {
+        {"数据报表3_收费日报表", 0, "140|140|140|140|140|140|140|160"},
+        {"数据报表3_收费日报表", 1, "140|140|140|140|140|140|140|160"},
+        {"数据报表3_收费月报表", 0, "140|140|140|140|140|140|140"},
+        {"数据报表3_收费月报表", 1, street_months},
+        {"数据报表3_抄表月报表", 0, readings},
+        {"数据报表3_抄表月报表", 1, readings},
+        {"数据报表3_抄表月报表", 2, readings},
+        {"数据报表3_用户月报表", 0, "140|140|140|140"},
+        {"数据报表3_用户年报表", 0, "140|140|140|140"},
+        {"数据报表3_成本核算表", 0, "140|140|140|140|140|140|140"},
+        {"数据报表3_成本核算表", 1, street_years},
+        {"数据报表3_收费统计", 0, "140|140|140|140|140|140|140|140|140"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.unit) + " " + std::to_string(c.grouping));
+        ASSERT_TRUE(window_->run_action(s(c.unit)));
+        unit<QComboBox>(page_, "抄表统计2")->setCurrentIndex(c.grouping);
+        query();
+        EXPECT_EQ(widths(), pixels(c.widths));
+    }
 }
 
 TEST_F(StatisticsPageTest, ARefusedEntryLeavesThePageAsItWas) {
@@ -203,7 +238,7 @@ TEST_F(StatisticsPageTest, RunningAgainLeavesNoColourOfThePreviousReport) {
     query();
     ASSERT_EQ(platform::listview_row_count(list_), 49);
     EXPECT_EQ(titles(), s("居住街道|本月新增|当前户数|报表日期").split('|'));
-    EXPECT_EQ(widths(), expected_widths({11, 11, 11, 11}));
+    EXPECT_EQ(widths(), pixels("140|140|140|140"));
     EXPECT_EQ(platform::listview_cell_text(list_, 48, 0), s("合计"));
     EXPECT_EQ(model()->coloured_cell_count(), 4);
     for (int column = 0; column < 4; ++column)

@@ -24,7 +24,6 @@ TEST_F(YearlyChargeLedger, CalendarYear) {
     EXPECT_EQ(report.columns,
               s("报表月份|抄表用量|应收金额|窗口收费|预存收费|收费合计|预存扣款|已收合计|未收金额")
                   .split('|'));
-    EXPECT_EQ(report.divisors, std::vector<double>(9, 11));
     EXPECT_EQ(report.progress_steps, 12);
     // Twelve months each followed by an empty row, then the 合计.
     ASSERT_EQ(report.rows.size(), 25u);

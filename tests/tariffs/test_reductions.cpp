@@ -99,20 +99,31 @@ TEST_F(Reductions, PartialCountLimitedAmountIsNotMultiplied) {
 
 TEST_F(Reductions, NothingToReduceWritesNothing) {
     reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
-    EXPECT_EQ(tariffs::build_reduction_input_record(db(), s("H1"), kToday), QString());
     EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 0);
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 0);
 }
 
-TEST_F(Reductions, InputRecordFields) {
-    const QString ids = readings_of("H1", {2.5, 4});
-    const QStringList fields =
-        tariffs::build_reduction_input_record(db(), s("H1"), kToday).split(u'|');
-    ASSERT_GE(fields.size(), 15);
-    EXPECT_EQ(fields[10], s("6.5"));
-    EXPECT_EQ(fields[12] + u'|', QString(ids).replace(u'|', u'%').chopped(1) + u'|');
-    EXPECT_EQ(fields[13], s("H1"));
-    EXPECT_EQ(fields[14], s("6.5"));
+// A full reduction covers what the engine would bill over every fee item: the amount to the fen,
+// the whole quantity, and every reading, each marked billed under the record's number.
+TEST_F(Reductions, AFullReductionTakesEveryFeeItemsAmountQuantityAndReadings) {
+    category("照明", "电费", 0.333);
+    QStringList ids = readings_of("H1", {2.5, 4}).split(u'|', Qt::SkipEmptyParts);
+    ids << QString::number(reading("H1", "H102", 10, "电费", "照明", 0.333));
+    readings_of("H2", {7});
+    reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 1);
+    expect_columns(
+        s("select * from 减免明细"),
+        {{"户号", "H1"}, {"减免金额", "9.83"}, {"减免用量", "16.5"}, {"收据号", "1000000001"}},
+        "record");
+    QStringList recorded = value(s("select 抄表ID from 减免明细")).split(u'|', Qt::SkipEmptyParts);
+    recorded.sort();
+    ids.sort();
+    EXPECT_EQ(recorded, ids);
+    EXPECT_EQ(rows(s("select 户号,收据号 from 抄表总表 where 是否收费=1 order by 编号")),
+              (QList<QStringList>{{s("H101"), s("1000000001")},
+                                  {s("H101"), s("1000000001")},
+                                  {s("H102"), s("1000000001")}}));
 }
 
 // A failing write takes back the marks: the readings stay for the engine.
