@@ -37,7 +37,8 @@ void BM_BatchCharging(benchmark::State& state) {
         reset(c);
         state.ResumeTiming();
         const charging::BatchRunOutcome out = charging::run_batch_charging(
-            c, {QStringLiteral("张三"), QString(), QStringLiteral("王收")}, platform::today());
+            c, {QStringLiteral("张三"), QString(), QStringLiteral("王收")},
+            shell::program_context());
         if (out.batch.households_charged != kHouseholds || out.batch.bills_paid != 2 * kHouseholds)
             state.SkipWithError("the run failed");
     }

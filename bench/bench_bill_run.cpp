@@ -186,7 +186,7 @@ void BM_BillRun(benchmark::State& state) {
         for (const tariffs::FeeItemSwitches& item : items) {
             tariffs::BillRun billing(
                 c, item, [&](const tariffs::ChargeOutcome& out) { bills += out.bill_written; },
-                g_parameters);
+                shell::RunContext{platform::now(), g_parameters, shell::current_operator});
             for (const QString& h : households)
                 if (!billing.add(h)) break;
             billing.finish();
@@ -221,8 +221,9 @@ int main(int argc, char** argv) {
         for (tariffs::FeeItemSwitches item : items) {
             if (item.fee_item == QStringLiteral("水费")) item.tiered = QStringLiteral("开启");
             for (int i = 1; i <= kHouseholds; ++i)
-                tariffs::generate_household_charges(store::main_connection(), household_number(i),
-                                                    item, g_parameters);
+                tariffs::generate_household_charges(
+                    store::main_connection(), household_number(i), item,
+                    shell::RunContext{platform::now(), g_parameters, shell::current_operator});
         }
         run.commit();
         capture(store::main_connection());

@@ -17,6 +17,7 @@
 #include "bench_register.h"
 #include "charging/charging_bill.h"
 #include "charging/payments.h"
+#include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "reading/monthly_reading_page.h"
@@ -24,6 +25,7 @@
 #include "reports/print_database.h"
 #include "shell/operation_log.h"
 #include "shell/program_state.h"
+#include "shell/run_context.h"
 #include "shell/session.h"
 #include "tariffs/late_fees.h"
 
@@ -54,7 +56,9 @@ bool counter_lookup(const QString& number) {
     const charging::HouseholdFound found =
         charging::find_household(db, charging::LookupBy::Number, number);
     if (!found.found || charging::count_unpaid_bills(db, found.number) == 0) return false;
-    tariffs::apply_late_fees_to_unpaid_charges(db, found.number);
+    const shell::RunContext context = shell::program_context();
+    tariffs::apply_late_fees_to_unpaid_charges(db, found.number, context.parameters,
+                                               context.today());
     const charging::ChargingBill bill = charging::load_charging_bill(db, found.number);
     return !bill.bill_numbers.empty() && !bill.surcharges.isEmpty();
 }

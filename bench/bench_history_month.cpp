@@ -104,7 +104,8 @@ void BM_BatchCharging(benchmark::State& state) {
     for (auto _ : state) {
         const charging::BatchRunOutcome out = charging::run_batch_charging(
             store::main_connection(),
-            {QStringLiteral("张三"), QString(), QStringLiteral("收费员甲")}, platform::today());
+            {QStringLiteral("张三"), QString(), QStringLiteral("收费员甲")},
+            shell::program_context());
         if (out.batch.households_charged != (n + 1) / 2) state.SkipWithError("the run failed");
     }
     unpay_december(n);
@@ -198,7 +199,8 @@ void BM_MonthCommit(benchmark::State& state) {
     const int n = size_of(state);
     complete_the_batch(n);
     for (auto _ : state) {
-        const reading::CommitOutcome out = reading::commit_month(store::main_connection());
+        const reading::CommitOutcome out =
+            reading::commit_month(store::main_connection(), shell::program_context());
         if (!out.moved || out.bills_written != n) state.SkipWithError("the commit failed");
     }
     capture(n, g_commit[n]);
@@ -237,7 +239,8 @@ void BM_BillRun(benchmark::State& state) {
         int bills = 0;
         {
             tariffs::BillRun billing(
-                c, item, [&](const tariffs::ChargeOutcome& out) { bills += out.bill_written; });
+                c, item, [&](const tariffs::ChargeOutcome& out) { bills += out.bill_written; },
+                shell::program_context());
             for (const QString& h : households)
                 if (!billing.add(h)) break;
             billing.finish();

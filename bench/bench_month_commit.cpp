@@ -161,7 +161,7 @@ void BM_MonthCommit(benchmark::State& state) {
         state.PauseTiming();
         reset(c);
         state.ResumeTiming();
-        const reading::CommitOutcome out = reading::commit_month(c);
+        const reading::CommitOutcome out = reading::commit_month(c, shell::program_context());
         if (!out.moved || out.bills_written != kHouseholds * 2)
             state.SkipWithError("the commit failed");
     }
@@ -184,7 +184,8 @@ int main(int argc, char** argv) {
     shell::load_system_parameters();
     // The raw side writes what one commit wrote.
     reset(store::main_connection());
-    const reading::CommitOutcome first = reading::commit_month(store::main_connection());
+    const reading::CommitOutcome first =
+        reading::commit_month(store::main_connection(), shell::program_context());
     if (!first.moved || first.bills_written != kHouseholds * 2) {
         std::fprintf(stderr, "the first commit billed %d of %d\n", first.bills_written,
                      kHouseholds * 2);

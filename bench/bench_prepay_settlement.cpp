@@ -57,7 +57,7 @@ void BM_Settlement(benchmark::State& state) {
         reset(c);
         state.ResumeTiming();
         const charging::SettlementOutcome out =
-            charging::pay_all_households_from_prepayments(c, platform::today());
+            charging::pay_all_households_from_prepayments(c, shell::program_context());
         if (!out.completed || out.settled.size() != static_cast<size_t>(kHouseholds))
             state.SkipWithError("the run failed");
     }

@@ -110,7 +110,7 @@ void BalancePage::on_main_balance_deduct_click() {
     DeductionRunOutcome out;
     {
         WaitCursor cursor;
-        out = execute_prepay_deductions(store::main_connection(), platform::today());
+        out = execute_prepay_deductions(store::main_connection(), shell::program_context());
     }
     show_boxes(out.messages, window());
     QTableView* list = ui->预存扣款_列表框;

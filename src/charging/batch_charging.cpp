@@ -7,7 +7,6 @@
 #include "platform/db.h"
 #include "platform/query.h"
 #include "shell/operation_log.h"
-#include "shell/system_parameters.h"
 #include "store/batch_scope.h"
 #include "tariffs/household_bills.h"
 #include "tariffs/late_fees.h"
@@ -110,7 +109,9 @@ QStringList collect_batch_households(platform::Connection& connection, const Bat
 
 BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
                                        const QStringList& households, const QString& collector,
-                                       const QDate& today, const BatchProgress& progress) {
+                                       const shell::RunContext& context,
+                                       const BatchProgress& progress) {
+    const QDate today = context.today();
     BatchOutcome out;
     if (progress.set_maximum) progress.set_maximum(static_cast<int>(households.size()));
     store::BatchScope scope(connection);
@@ -124,7 +125,8 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
     // The run holds the write lock from here to its commit, so no other program takes a serial
     // meanwhile: after the first one (the largest stored plus one, checked) each household's is
     // the one before plus one, without a query per household.
-    const SerialOutcome first = next_batch_serial_number(connection);
+    const SerialOutcome first =
+        next_batch_serial_number(connection, context.parameters.payment_serial_digits);
     if (!first.ok) return stop(first.messages);
     qint64 next_serial = first.serial;
 
@@ -147,7 +149,7 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
             PaymentOutcome& result = results[at];
             result = PaymentOutcome{};
             bill_counts[at] = 0;
-            tariffs::apply_late_fees_to_unpaid_charges(c, h, shell::system_parameters, today);
+            tariffs::apply_late_fees_to_unpaid_charges(c, h, context.parameters, today);
             std::vector<qint64> bills;
             {
                 platform::PreparedStatement select(c, bills_sql);
@@ -204,8 +206,8 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
     return out;
 }
 
-std::function<void()>& batch_pay_from_prepayments_hook() {
-    static std::function<void()> hook;
+std::function<void(const shell::RunContext&)>& batch_pay_from_prepayments_hook() {
+    static std::function<void(const shell::RunContext&)> hook;
     return hook;
 }
 
@@ -215,7 +217,8 @@ QString batch_stopped_text(int households_charged) {
 }
 
 BatchRunOutcome run_batch_charging(platform::Connection& connection, const BatchRequest& request,
-                                   const QDate& today, const BatchProgress& progress) {
+                                   const shell::RunContext& context,
+                                   const BatchProgress& progress) {
     BatchRunOutcome out;
     // Never a run without a reader or a street: the condition would select the whole register.
     const BatchCheck check = check_batch_request(request);
@@ -223,7 +226,7 @@ BatchRunOutcome run_batch_charging(platform::Connection& connection, const Batch
         out.messages.push_back(tariffs::info_message(check.message));
         return out;
     }
-    if (batch_pay_from_prepayments_hook()) batch_pay_from_prepayments_hook()();
+    if (batch_pay_from_prepayments_hook()) batch_pay_from_prepayments_hook()(context);
     bool refilled = false;
     const QStringList households =
         collect_batch_households(connection, request, out.messages, progress, &refilled);
@@ -233,12 +236,13 @@ BatchRunOutcome run_batch_charging(platform::Connection& connection, const Batch
         return out;
     }
     out.batch =
-        batch_charge_unpaid_bills(connection, households, request.collector, today, progress);
+        batch_charge_unpaid_bills(connection, households, request.collector, context, progress);
     out.charged = out.batch.households_charged > 0;
     for (const Message& m : out.batch.messages) out.messages.push_back(m);
     // The log records what was charged; a run that charged nothing has nothing to log.
-    if (out.charged && !shell::write_operation_log(kChargingGroup, QStringLiteral("批量收费"),
-                                                   batch_log_remark(request)))
+    if (out.charged &&
+        !shell::write_operation_log(connection, context, kChargingGroup, QStringLiteral("批量收费"),
+                                    batch_log_remark(request)))
         out.messages.push_back(tariffs::info_message(kLogFailed));
     out.messages.push_back(
         tariffs::info_message(out.batch.stopped ? batch_stopped_text(out.batch.households_charged)

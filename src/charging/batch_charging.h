@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "charging/payments.h"
+#include "shell/run_context.h"
 
 namespace platform {
 struct Connection;
@@ -75,11 +76,12 @@ struct BatchOutcome {
 // run holds the write lock throughout and takes consecutive serials from the first free one.
 BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
                                        const QStringList& households, const QString& collector,
-                                       const QDate& today, const BatchProgress& progress = {});
+                                       const shell::RunContext& context,
+                                       const BatchProgress& progress = {});
 
 // What settles households from their prepaid balances before the run; set by the prepayment
-// subsystem. Unset: nothing is settled.
-std::function<void()>& batch_pay_from_prepayments_hook();
+// subsystem, and run with the batch's own context. Unset: nothing is settled.
+std::function<void(const shell::RunContext&)>& batch_pay_from_prepayments_hook();
 
 // "批量收费未完成！已收费N户。": the last word of a run that stopped on a failure.
 QString batch_stopped_text(int households_charged);
@@ -95,6 +97,7 @@ struct BatchRunOutcome {
 // trimming) is refused here as well; a failed refill or run is reported with the database's
 // text, never with "批量收费完成！".
 BatchRunOutcome run_batch_charging(platform::Connection& connection, const BatchRequest& request,
-                                   const QDate& today, const BatchProgress& progress = {});
+                                   const shell::RunContext& context,
+                                   const BatchProgress& progress = {});
 
 }  // namespace charging

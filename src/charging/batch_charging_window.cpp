@@ -65,7 +65,7 @@ void BatchChargingWindow::on_batch_query_click() {
     BatchProgress bar{[&progress](int steps) { progress.set_maximum(steps); },
                       [&progress] { progress.step(); }, [&progress] { progress.set_position(0); }};
     const BatchRunOutcome outcome =
-        run_batch_charging(store::main_connection(), request, platform::today(), bar);
+        run_batch_charging(store::main_connection(), request, shell::program_context(), bar);
     progress.close();
     QApplication::restoreOverrideCursor();
     for (const Message& m : outcome.messages)

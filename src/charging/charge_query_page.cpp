@@ -205,7 +205,7 @@ void ChargeQueryPage::on_main_charge_void_click() {
                               platform::MsgIcon::Question, platform::MsgButtons::OkCancel,
                               window()) != platform::MsgResult::Ok)
         return;
-    const VoidOutcome out = void_payment(db, selected.serial);
+    const VoidOutcome out = void_payment(db, selected.serial, shell::program_context());
     platform::show_messages(out.messages, window());
     if (!out.done) return;
     // The list shows the bills as they are now, not as paid.
@@ -249,7 +249,9 @@ void ChargeQueryPage::on_main_charge_reprint_click() {
                     QStringLiteral("请选择待修改的记录！"),
                     QStringLiteral("请在列设置中选择显示系统流水列！")))
         return;
-    platform::show_messages(reprint_payment_receipt(selected.serial, cell), window());
+    platform::show_messages(reprint_payment_receipt(store::main_connection(), selected.serial, cell,
+                                                    shell::program_context()),
+                            window());
 }
 
 void on_main_nav_charge_query_click(shell::MainWindow& window, ChargeQueryPage& page) {

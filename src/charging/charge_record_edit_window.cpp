@@ -124,7 +124,8 @@ void ChargeRecordEditWindow::on_edit_save_click() {
     r.date = ui->收费日期框->date();
     r.original_received = edited_bill_original_received;
     r.original_collector = edited_bill_original_collector;
-    const ChargeEditOutcome out = save_charge_record_edit(store::main_connection(), r);
+    const ChargeEditOutcome out =
+        save_charge_record_edit(store::main_connection(), r, shell::program_context());
     if (!out.done) return;
     platform::show_messages(out.messages, this);
     accept();

@@ -23,6 +23,7 @@
 #include "shell/operation_log.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
+#include "shell/run_context.h"
 #include "shell/session.h"
 #include "shell/settings_keys.h"
 #include "shell/system_parameters.h"
@@ -267,7 +268,9 @@ void ChargingWindow::on_query_click() {
         clear_bill(false);
         return;
     }
-    tariffs::apply_late_fees_to_unpaid_charges(db, found.number);
+    const shell::RunContext context = shell::program_context();
+    tariffs::apply_late_fees_to_unpaid_charges(db, found.number, context.parameters,
+                                               context.today());
     fill_charging_bill(found.number);
     ui->收款金额->clear();
     ui->找零->clear();
@@ -329,6 +332,9 @@ void ChargingWindow::on_charge_click() {
             return;
         request.arrears_confirmed = true;
     }
+    request.log =
+        PaymentLog{shell::program_context(), QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
+                   QStringLiteral("添加收费记录") + ui->编辑框_户号->text()};
     const PaymentOutcome outcome = take_payment(store::main_connection(), request,
                                                 shell::system_parameters.payment_serial_digits);
     show_boxes(outcome.messages, this);
@@ -339,9 +345,7 @@ void ChargingWindow::on_charge_click() {
     }
     platform::play_sound(reading::confirmation_sound_path());
     ui->收费按钮->setEnabled(false);
-    if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
-                                    QStringLiteral("添加收费记录") + ui->编辑框_户号->text()))
-        platform::inform(QStringLiteral("添加日志失败！"));
+    if (outcome.log_failed) platform::inform(QStringLiteral("添加日志失败！"));
     if (ui->打印选择框->isChecked())
         print_charge_receipts(outcome.serial, receipt_copies(ui->打印张数->text()));
     ui->编辑框_户号->setText(

@@ -57,8 +57,8 @@ LateFeeForm late_fee_form_from(const shell::SystemParameters& parameters) {
     return form;
 }
 
-LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection,
-                                          const LateFeeForm& form) {
+LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection, const LateFeeForm& form,
+                                          const shell::RunContext& context) {
     const QStringList statements = {
         set_text(QStringLiteral("滞纳金计费"), form.state == kLateFeeOn ? kLateFeeOn : kLateFeeOff),
         set_text(QStringLiteral("滞纳金计费方式"),
@@ -82,9 +82,10 @@ LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection,
         }
     }
     outcome.done = true;
-    shell::load_system_parameters();
-    if (!shell::write_operation_log(QStringLiteral("基本设置"), QStringLiteral("滞纳金设置"),
-                                    QStringLiteral("修改滞纳金设置")))
+    outcome.parameters = context.parameters;
+    shell::read_system_parameters(connection, outcome.parameters);
+    if (!shell::write_operation_log(connection, context, QStringLiteral("基本设置"),
+                                    QStringLiteral("滞纳金设置"), QStringLiteral("修改滞纳金设置")))
         outcome.messages << platform::information(QStringLiteral("添加日志失败！"));
     outcome.messages << platform::information(kLateFeeSaved);
     return outcome;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "platform/messages.h"
+#include "shell/run_context.h"
 #include "shell/system_parameters.h"
 
 namespace platform {
@@ -49,11 +50,13 @@ LateFeeForm late_fee_form_from(const shell::SystemParameters& parameters);
 struct LateFeeSaveOutcome {
     bool done = false;
     platform::Messages messages;  // in order: the log failure, then "保存成功！"; or the failure
+    // After a save: the context's parameters with pz read again, for the caller to put in force.
+    shell::SystemParameters parameters;
 };
 
 // Writes the four rows in one transaction (a failing statement keeps none of them and its
-// text is the message), reloads the system parameters and writes the log row.
-LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection,
-                                          const LateFeeForm& form);
+// text is the message), reads the parameters back and writes the log row.
+LateFeeSaveOutcome save_late_fee_settings(platform::Connection& connection, const LateFeeForm& form,
+                                          const shell::RunContext& context);
 
 }  // namespace charging

@@ -52,7 +52,9 @@ void LateFeeWindow::on_late_fee_save_click() {
     form.value = ui->编辑框_利率->text();
     form.start_day =
         ui->组合框_日期->currentIndex() < 0 ? QString() : ui->组合框_日期->currentText();
-    const LateFeeSaveOutcome outcome = save_late_fee_settings(store::main_connection(), form);
+    const LateFeeSaveOutcome outcome =
+        save_late_fee_settings(store::main_connection(), form, shell::program_context());
+    if (outcome.done) shell::system_parameters = outcome.parameters;
     platform::show_messages(outcome.messages, this);
     if (outcome.done) accept();
 }

@@ -91,7 +91,8 @@ QString void_question(const QString& cell) {
     return QStringLiteral("确定作废流水号为【") + cell + QStringLiteral("】的记录吗？");
 }
 
-VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
+VoidOutcome void_payment(platform::Connection& connection, qint64 serial,
+                         const shell::RunContext& context) {
     VoidOutcome out;
     const auto failed = [&](const QString& statement = QString()) {
         if (!statement.isEmpty()) out.messages << platform::database_error(statement);
@@ -153,12 +154,15 @@ VoidOutcome void_payment(platform::Connection& connection, qint64 serial) {
     insert.bind_integer(5, serial);
     insert.bind_text(6, invoice);
     if (!insert.execute()) return failed(void_row);
+    // The log row goes in with the void: a void is never kept without its row, nor the row
+    // without the void. A failed log row alone does not undo the void.
+    const bool logged = shell::write_operation_log(
+        connection, context, QStringLiteral("收费管理"), QStringLiteral("收费作废"),
+        QStringLiteral("流水号") + tariffs::serial_display_text(serial));
     if (!transaction.commit()) return failed();
 
     out.done = true;
-    if (!shell::write_operation_log(
-            QStringLiteral("收费管理"), QStringLiteral("收费作废"),
-            QStringLiteral("流水号") + tariffs::serial_display_text(serial)))
+    if (!logged)
         out.messages << platform::information(kLogFailed);
     else
         out.messages << platform::information(QStringLiteral("作废成功！"));
@@ -217,7 +221,8 @@ QStringList edit_collector_choices(platform::Connection& connection, const QStri
 }
 
 ChargeEditOutcome save_charge_record_edit(platform::Connection& connection,
-                                          const ChargeEditRequest& r) {
+                                          const ChargeEditRequest& r,
+                                          const shell::RunContext& context) {
     ChargeEditOutcome out;
     const std::optional<double> received = strict_number(r.received);
     if (r.bill_number <= 0 || !received || !r.date.isValid()) return out;
@@ -233,16 +238,18 @@ ChargeEditOutcome save_charge_record_edit(platform::Connection& connection,
                         QStringLiteral(",收费日期=") + platform::date_to_quoted(r.date) +
                         QStringLiteral(" where 收据号=") + QString::number(r.bill_number);
     platform::Transaction transaction(connection);
-    if (!transaction.active() || !platform::db_execute(connection, sql) || !transaction.commit())
-        return out;
-    out.done = true;
+    if (!transaction.active() || !platform::db_execute(connection, sql)) return out;
     const QString remark =
         QStringLiteral("修改收据号：") + tariffs::serial_display_text(r.bill_number) +
         QStringLiteral("把原实收金额：") + platform::to_text(r.original_received) +
         QStringLiteral("修改为：") + r.received + QStringLiteral("把原收费人员：") +
         r.original_collector + QStringLiteral("修改为：") + r.collector;
-    if (!shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("收费修改"), remark))
-        out.messages << platform::information(kLogFailed);
+    // In the change's transaction, so the change and its log row are kept together.
+    const bool logged = shell::write_operation_log(connection, context, QStringLiteral("收费管理"),
+                                                   QStringLiteral("收费修改"), remark);
+    if (!transaction.commit()) return out;
+    out.done = true;
+    if (!logged) out.messages << platform::information(kLogFailed);
     out.messages << platform::information(QStringLiteral("修改成功！"));
     return out;
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/messages.h"
+#include "shell/run_context.h"
 
 namespace platform {
 struct Connection;
@@ -53,7 +54,8 @@ struct VoidOutcome {
 // invoice of the first bill, the sum of 实收金额, the serial, 标志 2), all in one transaction
 // that holds the write lock from its start; then writes the log row. A serial with no paid bill
 // left is refused (kAlreadyVoided); bills that changed under the void roll it back whole.
-VoidOutcome void_payment(platform::Connection& connection, qint64 serial);
+VoidOutcome void_payment(platform::Connection& connection, qint64 serial,
+                         const shell::RunContext& context);
 
 // ---- edit ----
 inline const QString kEditNotOwner = QStringLiteral("只有管理员或该条记录的收费人员才能修改！");
@@ -106,6 +108,7 @@ struct ChargeEditOutcome {
 // Writes the bill's amounts, collector and date (one statement, one bill) and its log row.
 // A 实收 that is no number, or no bill loaded, writes nothing and says nothing.
 ChargeEditOutcome save_charge_record_edit(platform::Connection& connection,
-                                          const ChargeEditRequest& request);
+                                          const ChargeEditRequest& request,
+                                          const shell::RunContext& context);
 
 }  // namespace charging

@@ -8,7 +8,7 @@
 #include "platform/db.h"
 #include "platform/money.h"
 #include "platform/query.h"
-#include "shell/system_parameters.h"
+#include "shell/operation_log.h"
 
 namespace charging {
 
@@ -33,9 +33,9 @@ SerialOutcome allocate_payment_serial(platform::Connection& connection, SerialRu
     return out;
 }
 
-SerialOutcome next_batch_serial_number(platform::Connection& connection) {
-    return allocate_payment_serial(connection, SerialRule::Coded,
-                                   shell::system_parameters.payment_serial_digits);
+SerialOutcome next_batch_serial_number(platform::Connection& connection,
+                                       int payment_serial_digits) {
+    return allocate_payment_serial(connection, SerialRule::Coded, payment_serial_digits);
 }
 
 bool claim_write_lock(platform::Connection& connection) {
@@ -204,7 +204,12 @@ PaymentOutcome take_payment(platform::Connection& connection, const PaymentReque
             platform::kMoneyTolerance)
         out = apply_carry_over(connection, request, serial.serial);
     if (!out.done) return out;  // the transaction rolls back as it goes out of scope
+    const bool logged =
+        !request.log ||
+        shell::write_operation_log(connection, request.log->context, request.log->parent_item,
+                                   request.log->current_item, request.log->remark);
     if (!transaction.commit()) return failed(connection);
+    out.log_failed = !logged;
     return out;
 }
 

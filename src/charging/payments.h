@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "shell/run_context.h"
 #include "tariffs/bills.h"
 #include "tariffs/tariff_outcome.h"
 
@@ -45,7 +46,7 @@ struct SerialOutcome {
 SerialOutcome allocate_payment_serial(platform::Connection& connection, SerialRule rule,
                                       int payment_serial_digits);
 // The coded rule with the parameters' 收费编码位数: one serial per household of a batch.
-SerialOutcome next_batch_serial_number(platform::Connection& connection);
+SerialOutcome next_batch_serial_number(platform::Connection& connection, int payment_serial_digits);
 
 // Takes the file's write lock as the first step of a money transaction, waiting while another
 // program writes. Reading first and writing later would let another program commit in between:
@@ -64,6 +65,12 @@ struct CarryOverChange {
     double shortfall() const;
 };
 
+// The log row a payment writes with itself, in its transaction.
+struct PaymentLog {
+    shell::RunContext context;  // the operator and moment of the row
+    QString parent_item, current_item, remark;
+};
+
 struct PaymentRequest {
     std::vector<qint64> bills;  // 收据号, paid in this order
     QString collector;
@@ -73,6 +80,7 @@ struct PaymentRequest {
     std::optional<CarryOverChange> carry_over;
     // The cashier confirmed that a shortfall stays as arrears on the household's account.
     bool arrears_confirmed = false;
+    std::optional<PaymentLog> log;  // none: the caller logs, or nothing is logged
 };
 
 // What to do before paying when less was received than the bills ask. With the household
@@ -91,13 +99,15 @@ struct PaymentOutcome {
     Messages messages;             // what to show, in order (nothing on success)
     bool focus_collector = false;  // refused for want of a collector
     bool bills_changed = false;    // a bill was no longer unpaid: the list shown is stale
+    bool log_failed = false;       // paid, but the request's log row could not be written
 };
 
 // Pays the bills under one new serial in one transaction: for each bill the payment statement
 // (only while it is unpaid) and the readings statement, then the carry-over change. Nothing is
 // written when there is no bill, no collector, an unconfirmed shortfall, the serial is taken, a
 // bill was paid meanwhile (kPaymentChanged) or any statement fails (its text is the message,
-// shown without icon).
+// shown without icon). The request's log row goes in with the payment; a failed row alone does
+// not undo it.
 PaymentOutcome take_payment(platform::Connection& connection, const PaymentRequest& request,
                             int payment_serial_digits);
 

@@ -5,7 +5,6 @@
 #include "platform/money.h"
 #include "platform/query.h"
 #include "shell/permissions.h"
-#include "shell/system_parameters.h"
 #include "tariffs/household_bills.h"
 #include "tariffs/late_fees.h"
 #include "tariffs/prepay_balances.h"
@@ -29,12 +28,13 @@ struct UnpaidBill {
 // free serial is the last one plus one.
 class Settler {
 public:
-    Settler(platform::Connection& connection, const QDate& today, SettlementOutcome& out)
+    Settler(platform::Connection& connection, const shell::RunContext& context,
+            SettlementOutcome& out)
         : connection_(connection),
           out_(out),
           transaction_(connection),
-          today_(platform::date_storage_text(today)),
-          digits_(shell::system_parameters.payment_serial_digits),
+          today_(platform::date_storage_text(context.today())),
+          digits_(context.parameters.payment_serial_digits),
           bill_(connection,
                 QStringLiteral("update 总收费 set 收费标志=0,实收金额=0,预存扣款=?,收费人员=?,"
                                "收费日期=?,流水号=? where 收据号=? and 收费标志=1 and 标志=1")),
@@ -108,13 +108,13 @@ private:
 // date, then its bills (its own number's and its meter accounts') until one is not covered.
 // False when a failure ended the run.
 bool settle_households(platform::Connection& connection, Settler& settler,
-                       const QStringList& households, bool grouped, const QDate& today,
-                       SettlementOutcome& out) {
+                       const QStringList& households, bool grouped,
+                       const shell::RunContext& context, SettlementOutcome& out) {
     for (const QString& household : households) {
         double balance = grouped ? tariffs::grouped_balance_of(connection, household)
                                  : tariffs::per_row_balance_of(connection, household);
-        tariffs::apply_late_fees_to_unpaid_charges(connection, household, shell::system_parameters,
-                                                   today);
+        tariffs::apply_late_fees_to_unpaid_charges(connection, household, context.parameters,
+                                                   context.today());
         platform::RecordSet bills;
         if (!platform::query_open(
                 bills, connection,
@@ -146,9 +146,10 @@ QStringList households_of(platform::Connection& connection, const QString& sql) 
 
 // The run, rebuild included, in one transaction.
 template <typename Work>
-SettlementOutcome settlement_run(platform::Connection& connection, const QDate& today, Work work) {
+SettlementOutcome settlement_run(platform::Connection& connection, const shell::RunContext& context,
+                                 Work work) {
     SettlementOutcome out;
-    Settler settler(connection, today, out);
+    Settler settler(connection, context, out);
     if (!settler.active()) {
         out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
         return out;
@@ -161,8 +162,8 @@ SettlementOutcome settlement_run(platform::Connection& connection, const QDate& 
 
 SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& connection,
                                                         const QString& household,
-                                                        const QDate& today) {
-    return settlement_run(connection, today, [&](Settler& settler, SettlementOutcome& out) {
+                                                        const shell::RunContext& context) {
+    return settlement_run(connection, context, [&](Settler& settler, SettlementOutcome& out) {
         const QString h = platform::sql_quote(household);
         const tariffs::BalanceOutcome rebuilt = tariffs::rebuild_prepayment_balances(
             connection,
@@ -182,13 +183,13 @@ SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& co
             households_of(
                 connection,
                 QStringLiteral("select 户号 from 预存结余新 where (预存金额-已扣金额)>0")),
-            true, today, out);
+            true, context, out);
     });
 }
 
 SettlementOutcome pay_all_households_from_prepayments(platform::Connection& connection,
-                                                      const QDate& today) {
-    return settlement_run(connection, today, [&](Settler& settler, SettlementOutcome& out) {
+                                                      const shell::RunContext& context) {
+    return settlement_run(connection, context, [&](Settler& settler, SettlementOutcome& out) {
         const tariffs::BalanceOutcome rebuilt = tariffs::recompute_prepay_balances(
             connection, QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额) select "
                                        "收据号,户号,预存金额 from 预存明细 where 标志=1"));
@@ -199,24 +200,26 @@ SettlementOutcome pay_all_households_from_prepayments(platform::Connection& conn
             connection, settler,
             households_of(connection,
                           QStringLiteral("select 户号 from 预存结余 where (预存金额-已扣金额)>0")),
-            false, today, out);
+            false, context, out);
     });
 }
 
-SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection, const QDate& today) {
-    if (!shell::check_operator_permission(kPrepayDeductionItem)) {
+SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection,
+                                             const shell::RunContext& context) {
+    if (!shell::check_operator_permission(connection, context.operator_name,
+                                          kPrepayDeductionItem)) {
         SettlementOutcome out;
         out.refused = true;
         out.messages.push_back(tariffs::info_message(kNotAuthorised));
         return out;
     }
-    return pay_all_households_from_prepayments(connection, today);
+    return pay_all_households_from_prepayments(connection, context);
 }
 
 DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection,
-                                              const QDate& today) {
+                                              const shell::RunContext& context) {
     DeductionRunOutcome out;
-    out.run = batch_pay_from_prepayments(connection, today);
+    out.run = batch_pay_from_prepayments(connection, context);
     out.messages = out.run.messages;
     if (!out.run.completed) return out;
     const qint64 carrying = platform::query_integer(

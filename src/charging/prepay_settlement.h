@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "charging/payments.h"
+#include "shell/run_context.h"
 
 namespace platform {
 struct Connection;
@@ -48,15 +49,17 @@ struct SettlementOutcome {
 // No message on success. Inside the caller's transaction when it has one (a new prepayment).
 SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& connection,
                                                         const QString& household,
-                                                        const QDate& today);
+                                                        const shell::RunContext& context);
 
 // Every household with valid prepayments and a positive balance: the per-row rebuild, then
 // per household its bills. No permission check and no closing message.
 SettlementOutcome pay_all_households_from_prepayments(platform::Connection& connection,
-                                                      const QDate& today);
+                                                      const shell::RunContext& context);
 
-// Batch charging's settlement before it charges: the permission 预存扣款, then the run above.
-SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection, const QDate& today);
+// Batch charging's settlement before it charges: the permission 预存扣款 (of the context's
+// operator), then the run above.
+SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection,
+                                             const shell::RunContext& context);
 
 struct DeductionRunOutcome {
     SettlementOutcome run;
@@ -69,6 +72,7 @@ struct DeductionRunOutcome {
 // The balance page's 执行扣款: permission, the run, then "操作完成!" (with the shortfall line
 // when a valid unpaid bill carries a prepaid part) only when the run was committed; otherwise
 // its failure, with the database's text.
-DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection, const QDate& today);
+DeductionRunOutcome execute_prepay_deductions(platform::Connection& connection,
+                                              const shell::RunContext& context);
 
 }  // namespace charging

@@ -154,10 +154,11 @@ void PrepaymentEntryWindow::on_prepay_charge_click() {
     PrepaymentOutcome outcome;
     {
         WaitCursor wait;
-        outcome = modify
-                      ? modify_prepayment(store::main_connection(), receipt_, former_amount_, entry)
-                      : take_prepayment(store::main_connection(), entry,
-                                        shell::current_invoice_number, platform::today());
+        const shell::RunContext context = shell::program_context();
+        outcome = modify ? modify_prepayment(store::main_connection(), receipt_, former_amount_,
+                                             entry, context)
+                         : take_prepayment(store::main_connection(), entry,
+                                           shell::current_invoice_number, context);
     }
     show_boxes(outcome.messages, this);
     if (!outcome.done) {

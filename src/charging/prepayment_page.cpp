@@ -161,7 +161,8 @@ void PrepaymentPage::on_main_prepay_void_click() {
                               platform::MsgIcon::Question, platform::MsgButtons::YesNo,
                               window()) != platform::MsgResult::Yes)
         return;
-    const PrepaymentVoidOutcome outcome = void_prepayment(store::main_connection(), receipt, cell);
+    const PrepaymentVoidOutcome outcome =
+        void_prepayment(store::main_connection(), receipt, cell, shell::program_context());
     platform::beep();
     show_boxes(outcome.messages, window());
 }

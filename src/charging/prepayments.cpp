@@ -6,7 +6,7 @@
 #include "platform/query.h"
 #include "shell/operation_log.h"
 #include "shell/permissions.h"
-#include "shell/system_parameters.h"
+#include "shell/run_context.h"
 #include "tariffs/bills.h"
 
 namespace charging {
@@ -98,16 +98,15 @@ PrepaymentOutcome check_prepayment_form(platform::Connection& connection,
 }
 
 PrepaymentOutcome take_prepayment(platform::Connection& connection, const PrepaymentForm& form,
-                                  const QString& invoice_number, const QDate& today) {
+                                  const QString& invoice_number, const shell::RunContext& context) {
     PrepaymentOutcome out = check_prepayment_form(connection, form);
     if (!out.done) return out;
     out.done = false;
     const QString household = platform::text_trim(form.household);
     const double amount = *platform::parse_typed_amount(form.amount);
     // A number another window left behind is no invoice of this deposit.
-    const QString invoice = shell::system_parameters.invoice_management == kInvoiceManagementOn
-                                ? invoice_number
-                                : QString();
+    const QString invoice =
+        context.parameters.invoice_management == kInvoiceManagementOn ? invoice_number : QString();
     const auto failed = [&out, &connection] {
         out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
         return out;
@@ -130,13 +129,13 @@ PrepaymentOutcome take_prepayment(platform::Connection& connection, const Prepay
     insert.bind_text(6, invoice);
     if (!insert.execute()) return failed();
     Messages log_failure;
-    if (!shell::write_operation_log(kPrepayGroup, QStringLiteral("预存添加"),
+    if (!shell::write_operation_log(connection, context, kPrepayGroup, QStringLiteral("预存添加"),
                                     QStringLiteral("添加预存户号：") + household +
                                         QStringLiteral(" 用户姓名：") + form.name +
                                         QStringLiteral(" 预存金额：") + platform::to_text(amount) +
                                         QStringLiteral("元。")))
         log_failure.push_back(tariffs::info_message(kLogFailure));
-    out.settlement = pay_household_charges_from_prepayment(connection, household, today);
+    out.settlement = pay_household_charges_from_prepayment(connection, household, context);
     if (!out.settlement.completed) {
         // Nothing stays: the window keeps the form for another try.
         transaction.rollback();
@@ -158,7 +157,8 @@ PrepaymentOutcome take_prepayment(platform::Connection& connection, const Prepay
 }
 
 PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 receipt,
-                                    double former_amount, const PrepaymentForm& form) {
+                                    double former_amount, const PrepaymentForm& form,
+                                    const shell::RunContext& context) {
     PrepaymentOutcome out = check_prepayment_form(connection, form);
     if (!out.done) return out;
     out.done = false;
@@ -180,7 +180,7 @@ PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 rec
     }
     out.done = true;
     out.receipt = receipt;
-    if (!shell::write_operation_log(kPrepayGroup, QStringLiteral("预存修改"),
+    if (!shell::write_operation_log(connection, context, kPrepayGroup, QStringLiteral("预存修改"),
                                     QStringLiteral("修改预存户号：") + form.household +
                                         QStringLiteral(" 用户姓名：") + form.name +
                                         QStringLiteral(" 预存金额：") + platform::to_text(amount) +
@@ -230,7 +230,8 @@ QString prepayment_void_question(const QString& receipt_cell) {
 }
 
 PrepaymentVoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
-                                      const QString& receipt_cell) {
+                                      const QString& receipt_cell,
+                                      const shell::RunContext& context) {
     PrepaymentVoidOutcome out;
     Messages errors;
     qint64 changed = 0;
@@ -245,7 +246,7 @@ PrepaymentVoidOutcome void_prepayment(platform::Connection& connection, qint64 r
         return out;
     }
     out.done = true;
-    if (!shell::write_operation_log(kPrepayGroup, QStringLiteral("预存作废"),
+    if (!shell::write_operation_log(connection, context, kPrepayGroup, QStringLiteral("预存作废"),
                                     QStringLiteral("作废收据号：") + receipt_cell))
         out.messages.push_back(tariffs::info_message(kLogFailure));
     out.messages.push_back(

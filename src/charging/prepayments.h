@@ -69,15 +69,16 @@ PrepaymentOutcome check_prepayment_form(platform::Connection& connection,
                                         const PrepaymentForm& form);
 
 // A new prepayment: the checks, the row, the log row and the settlement of the household's
-// bills from its balance (dated `today`) in one transaction, then "添加成功！". The row carries
-// `invoice_number` only while invoice management is on, else an empty 发票号. When the
-// settlement fails nothing is stored and its messages say why.
+// bills from its balance (dated the context's day) in one transaction, then "添加成功！". The row
+// carries `invoice_number` only while the context's invoice management is on, else an empty 发票号.
+// When the settlement fails nothing is stored and its messages say why.
 PrepaymentOutcome take_prepayment(platform::Connection& connection, const PrepaymentForm& form,
-                                  const QString& invoice_number, const QDate& today);
+                                  const QString& invoice_number, const shell::RunContext& context);
 
 // Changes the household, amount, collector and date of a prepayment; settles nothing.
 PrepaymentOutcome modify_prepayment(platform::Connection& connection, qint64 receipt,
-                                    double former_amount, const PrepaymentForm& form);
+                                    double former_amount, const PrepaymentForm& form,
+                                    const shell::RunContext& context);
 
 struct StoredPrepayment {
     bool found = false;
@@ -105,6 +106,7 @@ struct PrepaymentVoidOutcome {
 // Marks the prepayment void (标志 2) and logs it. A receipt number without a valid row fails:
 // nothing was voided.
 PrepaymentVoidOutcome void_prepayment(platform::Connection& connection, qint64 receipt,
-                                      const QString& receipt_cell);
+                                      const QString& receipt_cell,
+                                      const shell::RunContext& context);
 
 }  // namespace charging

@@ -39,10 +39,9 @@ void install_prepayments(shell::MainWindow& window) {
     window.register_action(shell::action::kMainPrepayPopupReprint,
                            [page] { page->on_main_prepay_reprint_click(); });
 
-    batch_pay_from_prepayments_hook() = [] {
+    batch_pay_from_prepayments_hook() = [](const shell::RunContext& context) {
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        const SettlementOutcome out =
-            batch_pay_from_prepayments(store::main_connection(), platform::today());
+        const SettlementOutcome out = batch_pay_from_prepayments(store::main_connection(), context);
         QApplication::restoreOverrideCursor();
         for (const Message& m : out.messages)
             platform::message_box(

@@ -18,9 +18,11 @@ const QString kLogFailed = QStringLiteral("添加日志失败！");
 
 }  // namespace
 
-platform::Messages reprint_payment_receipt(qint64 serial, const QString& cell) {
+platform::Messages reprint_payment_receipt(platform::Connection& connection, qint64 serial,
+                                           const QString& cell, const shell::RunContext& context) {
     if (charge_receipt_printer()) charge_receipt_printer()(serial);
-    if (!shell::write_operation_log(QStringLiteral("打印设置"), QStringLiteral("流水号重打"),
+    if (!shell::write_operation_log(connection, context, QStringLiteral("打印设置"),
+                                    QStringLiteral("流水号重打"),
                                     QStringLiteral("打印流水号：") + cell))
         return {platform::information(kLogFailed)};
     return {};
@@ -55,7 +57,8 @@ std::vector<qint64> reprintable_numbers(platform::Connection& connection, Reprin
     return out;
 }
 
-ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& r) {
+ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& r,
+                                   const shell::RunContext& context) {
     ReprintOutcome out;
     const qint64 first = tariffs::serial_from_display_text(r.first);
     const qint64 last = tariffs::serial_from_display_text(r.last);
@@ -83,7 +86,7 @@ ReprintOutcome run_receipt_reprint(platform::Connection& connection, const Repri
         }
         out.printed.push_back(n);
         if (!shell::write_operation_log(
-                QStringLiteral("打印设置"), QStringLiteral("收据重打"),
+                connection, context, QStringLiteral("打印设置"), QStringLiteral("收据重打"),
                 (charge ? QStringLiteral("打印收费流水号：") : QStringLiteral("打印预存收据号：")) +
                     tariffs::serial_display_text(n)))
             out.messages << platform::information(kLogFailed);

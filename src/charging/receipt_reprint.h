@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "shell/run_context.h"
 
 namespace platform {
 struct Connection;
@@ -17,7 +18,8 @@ namespace charging {
 
 // Prints the charge receipt of the serial once and logs it with the cell as shown. Returns
 // what to show: "添加日志失败！" when the log row could not be written, else nothing.
-platform::Messages reprint_payment_receipt(qint64 serial, const QString& cell);
+platform::Messages reprint_payment_receipt(platform::Connection& connection, qint64 serial,
+                                           const QString& cell, const shell::RunContext& context);
 
 enum class ReprintScheme { Charge, Prepay };  // 收费票据, 预存票据
 inline const QString kChargeScheme = QStringLiteral("收费票据");
@@ -48,6 +50,7 @@ std::vector<qint64> reprintable_numbers(platform::Connection& connection, Reprin
 
 // Prints every receipt of the range once, logging each, and waits `pause` seconds after every
 // `per_pause` printed receipts.
-ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& request);
+ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& request,
+                                   const shell::RunContext& context);
 
 }  // namespace charging

@@ -47,7 +47,8 @@ void ReceiptReprintWindow::on_reprint_print_click() {
     r.per_pause = ui->编辑框_张数->text();
     r.pause = ui->编辑框_时间->text();
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    const ReprintOutcome out = run_receipt_reprint(store::main_connection(), r);
+    const ReprintOutcome out =
+        run_receipt_reprint(store::main_connection(), r, shell::program_context());
     QApplication::restoreOverrideCursor();
     if (!out.run) {
         platform::inform(out.message);

@@ -127,7 +127,9 @@ ReductionOutcome check_reduction_record_delete(platform::Connection& connection,
     return outcome;
 }
 
-ReductionOutcome delete_reduction_record(platform::Connection& connection, qint64 number) {
+ReductionOutcome delete_reduction_record(platform::Connection& connection, qint64 number,
+                                         const shell::RunContext& context) {
+    bool logged = false;
     {
         platform::Transaction transaction(connection);
         const RecordState state = read_record(connection, number);
@@ -151,15 +153,16 @@ ReductionOutcome delete_reduction_record(platform::Connection& connection, qint6
                                           QString::number(reading)))
                 return refusal(reading_failure + platform::db_last_error(connection));
         }
+        logged = shell::write_operation_log(
+            connection, context, QStringLiteral("减免管理"), QStringLiteral("减免删除"),
+            QStringLiteral("删除减免编号【") + QString::number(number) +
+                QStringLiteral("】对应的抄表记录，重新改为未收费状态。"));
         if (!transaction.commit())
             return refusal(QStringLiteral("删除失败!\r\n") + platform::db_last_error(connection));
     }
     ReductionOutcome outcome;
     outcome.done = true;
-    if (!shell::write_operation_log(QStringLiteral("减免管理"), QStringLiteral("减免删除"),
-                                    QStringLiteral("删除减免编号【") + QString::number(number) +
-                                        QStringLiteral("】对应的抄表记录，重新改为未收费状态。")))
-        outcome.messages << information(QStringLiteral("添加日志失败！"));
+    if (!logged) outcome.messages << information(QStringLiteral("添加日志失败！"));
     outcome.messages << information(QStringLiteral("删除减免明细成功!"));
     return outcome;
 }

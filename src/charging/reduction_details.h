@@ -45,6 +45,7 @@ ReductionOutcome check_reduction_record_delete(platform::Connection& connection,
 // Deletes the record and sets each reading of its 抄表ID back to unbilled, all in one
 // transaction: when any of it fails nothing is changed and the failure is the message. Then
 // the log row and "删除减免明细成功!".
-ReductionOutcome delete_reduction_record(platform::Connection& connection, qint64 number);
+ReductionOutcome delete_reduction_record(platform::Connection& connection, qint64 number,
+                                         const shell::RunContext& context);
 
 }  // namespace charging

@@ -7,6 +7,7 @@
 #include "charging/reduction_settings.h"
 #include "charging/reduction_windows.h"
 #include "lists/list_columns.h"
+#include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/listview.h"
 #include "shell/main_window.h"
@@ -119,7 +120,7 @@ void ReductionPage::on_reduction_edit_click() {
 void ReductionPage::on_reduction_apply_click() {
     if (!shell::require_permission(QStringLiteral("执行减免"))) return;
     const tariffs::ReductionRunOutcome run =
-        tariffs::apply_all_reductions(store::main_connection());
+        tariffs::apply_all_reductions(store::main_connection(), platform::today());
     // A run with failures is not reported as a success.
     for (const tariffs::Message& message : run.messages)
         platform::message_box(
@@ -149,7 +150,8 @@ void ReductionPage::on_reduction_delete_click() {
 
 void ReductionPage::delete_setting(const QString& household) {
     if (!ask_delete(reduction_setting_delete_question(household), this)) return;
-    const ReductionOutcome outcome = delete_reduction_setting(store::main_connection(), household);
+    const ReductionOutcome outcome =
+        delete_reduction_setting(store::main_connection(), household, shell::program_context());
     platform::show_messages(outcome.messages, this);
     if (outcome.done) fill_reduction_settings_list();
 }
@@ -168,8 +170,10 @@ void ReductionPage::delete_record(const QString& number_text) {
     }
     if (!ask_delete(reduction_record_delete_question(number), this)) return;
     // The list stays as it is; the deleted record's row goes at the next query.
-    platform::show_messages(delete_reduction_record(store::main_connection(), number).messages,
-                            this);
+    platform::show_messages(
+        delete_reduction_record(store::main_connection(), number, shell::program_context())
+            .messages,
+        this);
 }
 
 void on_main_menu_reductions_click(shell::MainWindow& window, ReductionPage& page) {

@@ -195,7 +195,8 @@ QString reduction_setting_delete_question(const QString& household) {
 }
 
 ReductionOutcome delete_reduction_setting(platform::Connection& connection,
-                                          const QString& household) {
+                                          const QString& household,
+                                          const shell::RunContext& context) {
     ReductionOutcome outcome;
     if (!platform::db_execute(connection, QStringLiteral("delete from 减免设置 where 户号=") +
                                               sql_quote(household))) {
@@ -205,17 +206,18 @@ ReductionOutcome delete_reduction_setting(platform::Connection& connection,
     }
     outcome.done = true;
     if (!shell::write_operation_log(
-            QStringLiteral("减免管理"), QStringLiteral("减免删除"),
+            connection, context, QStringLiteral("减免管理"), QStringLiteral("减免删除"),
             QStringLiteral("删除户号：") + household + QStringLiteral("的减免设置。")))
         outcome.messages << information(QStringLiteral("添加日志失败！"));
     outcome.messages << information(QStringLiteral("删除减免设置成功!"));
     return outcome;
 }
 
-bool may_use_reductions() {
+bool may_use_reductions(platform::Connection& connection, const QString& operator_name) {
     for (const char* item :
          {"减免查询", "减免添加", "减免修改", "减免删除", "减免明细", "执行减免"})
-        if (shell::check_operator_permission(QString::fromUtf8(item))) return true;
+        if (shell::check_operator_permission(connection, operator_name, QString::fromUtf8(item)))
+            return true;
     return false;
 }
 

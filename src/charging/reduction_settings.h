@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "shell/run_context.h"
 
 namespace platform {
 struct Connection;
@@ -109,10 +110,11 @@ ReductionOutcome save_reduction_setting(platform::Connection& connection,
 QString reduction_setting_delete_question(const QString& household);
 // Deletes the household's setting and logs it.
 ReductionOutcome delete_reduction_setting(platform::Connection& connection,
-                                          const QString& household);
+                                          const QString& household,
+                                          const shell::RunContext& context);
 
-// Whether the current operator holds any of the reduction rights, and so may reach the
+// Whether the operator holds any of the reduction rights, and so may reach the
 // reductions page at all.
-bool may_use_reductions();
+bool may_use_reductions(platform::Connection& connection, const QString& operator_name);
 
 }  // namespace charging

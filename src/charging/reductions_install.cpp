@@ -10,6 +10,8 @@
 #include "lists/list_pages.h"
 #include "shell/action_names.h"
 #include "shell/main_window.h"
+#include "shell/session.h"
+#include "store/main_database.h"
 
 namespace charging {
 
@@ -34,8 +36,10 @@ void install_reductions(shell::MainWindow& window) {
     // reduction right, decided when the menu opens, since the operator logs in after start-up.
     if (QAction* entry = window.findChild<QAction*>(QStringLiteral("菜单_减免管理"))) {
         if (QMenu* menu = window.findChild<QMenu*>(QStringLiteral("菜单_基本设置")))
-            QObject::connect(menu, &QMenu::aboutToShow, entry,
-                             [entry] { entry->setVisible(may_use_reductions()); });
+            QObject::connect(menu, &QMenu::aboutToShow, entry, [entry] {
+                entry->setVisible(
+                    may_use_reductions(store::main_connection(), shell::current_operator));
+            });
     }
     window.register_action(shell::action::kMainMenuLateFee,
                            [w] { on_main_menu_late_fee_click(w); });

@@ -110,7 +110,8 @@ void MeterChangePage::on_meter_change_delete_click() {
             QStringLiteral("警告"), platform::MsgIcon::Question,
             platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
         return;
-    const MeterChangeOutcome out = delete_meter_change(store::main_connection(), id);
+    const MeterChangeOutcome out =
+        delete_meter_change(store::main_connection(), id, shell::program_context());
     if (out.result != MeterChangeOutcome::Result::Done) return;
     if (out.log_failed) inform(QStringLiteral("添加日志失败！"));
     inform(out.message);

@@ -144,7 +144,8 @@ void MeterChangeEntryWindow::on_meter_change_save_click() {
     form.old_number = ui->编辑框_水表编号->text();
     form.start_text = ui->编辑框_换表起方->text();
     form.change_date = ui->日期框_预存收费->date();
-    const MeterChangeOutcome out = save_meter_change(store::main_connection(), form);
+    const MeterChangeOutcome out =
+        save_meter_change(store::main_connection(), form, shell::program_context());
     switch (out.result) {
         case MeterChangeOutcome::Result::Refused:
             inform(out.message);

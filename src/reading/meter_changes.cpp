@@ -89,8 +89,8 @@ QStringList change_operator_names(platform::Connection& connection) {
         connection, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
 }
 
-MeterChangeOutcome save_meter_change(platform::Connection& connection,
-                                     const MeterChangeForm& form) {
+MeterChangeOutcome save_meter_change(platform::Connection& connection, const MeterChangeForm& form,
+                                     const shell::RunContext& run) {
     using Focus = MeterChangeOutcome::Focus;
     using Result = MeterChangeOutcome::Result;
     MeterChangeOutcome out;
@@ -161,11 +161,12 @@ MeterChangeOutcome save_meter_change(platform::Connection& connection,
     const QString remark =
         (form.edit ? QStringLiteral("换表修改户号:") : QStringLiteral("换表添加户号:")) + account +
         QStringLiteral("新表号:") + form.new_number;
-    out.log_failed = !shell::write_operation_log(kLogGroup, kLogItem, remark);
+    out.log_failed = !shell::write_operation_log(connection, run, kLogGroup, kLogItem, remark);
     return out;
 }
 
-MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 id) {
+MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 id,
+                                       const shell::RunContext& run) {
     MeterChangeOutcome out;
     out.result = MeterChangeOutcome::Result::Failed;
     QString old_number, account, new_number;
@@ -195,7 +196,7 @@ MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 
     }
     out.result = MeterChangeOutcome::Result::Done;
     out.log_failed = !shell::write_operation_log(
-        kLogGroup, kLogItem,
+        connection, run, kLogGroup, kLogItem,
         QStringLiteral("删除编号:") + QString::number(id) + QStringLiteral("户号:") + account);
     out.message = QStringLiteral("删除成功,请刷新数据！");
     return out;

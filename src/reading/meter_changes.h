@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/run_context.h"
+
 namespace platform {
 struct Connection;
 }
@@ -76,12 +78,14 @@ struct MeterChangeOutcome {
 // change row (insert, or update that keeps 户号 and 旧表编号), the account's 计量编号 and the log
 // row. A failing statement ends it with the connection's error text (the change statement's
 // error followed by the statement).
-MeterChangeOutcome save_meter_change(platform::Connection& connection, const MeterChangeForm& form);
+MeterChangeOutcome save_meter_change(platform::Connection& connection, const MeterChangeForm& form,
+                                     const shell::RunContext& run);
 
 // Deletes a change and writes its old number back into the account when the account still
 // carries the change's new number, both or neither; then the log row. Failures say nothing
 // (Failed with no message). Done: "删除成功,请刷新数据！".
-MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 id);
+MeterChangeOutcome delete_meter_change(platform::Connection& connection, qint64 id,
+                                       const shell::RunContext& run);
 
 // The query window's criteria.
 enum class MeterChangeCriterion { None, Account, Name, MeterNumber, Street, ChangeDate, Operator };

@@ -19,7 +19,8 @@ QStringList meter_reader_names(platform::Connection& connection) {
     return platform::query_column(connection, QStringLiteral("select * from 抄表员"));
 }
 
-ReaderOutcome add_meter_reader(platform::Connection& connection, const QString& typed) {
+ReaderOutcome add_meter_reader(platform::Connection& connection, const QString& typed,
+                               const shell::RunContext& run) {
     ReaderOutcome out;
     if (typed.isEmpty()) {
         out.message = QStringLiteral("待添加的抄表人员名称不能为空！");
@@ -40,7 +41,8 @@ ReaderOutcome add_meter_reader(platform::Connection& connection, const QString& 
     }
     out.result = ReaderOutcome::Result::Done;
     out.log_failed = !shell::write_operation_log(
-        kLogGroup, kLogItem, QStringLiteral("添加抄表人员【") + out.name + QStringLiteral("】"));
+        connection, run, kLogGroup, kLogItem,
+        QStringLiteral("添加抄表人员【") + out.name + QStringLiteral("】"));
     out.message = QStringLiteral("添加抄表人员【") + out.name + QStringLiteral("】成功！");
     return out;
 }
@@ -57,7 +59,8 @@ ReaderOutcome check_reader_deletable(const QString& name) {
     return out;
 }
 
-ReaderOutcome delete_meter_reader(platform::Connection& connection, const QString& name) {
+ReaderOutcome delete_meter_reader(platform::Connection& connection, const QString& name,
+                                  const shell::RunContext& run) {
     ReaderOutcome out;
     out.name = name;
     if (!platform::db_execute(connection, QStringLiteral("delete from 抄表员 where 抄表员=") +
@@ -66,8 +69,9 @@ ReaderOutcome delete_meter_reader(platform::Connection& connection, const QStrin
         return out;
     }
     out.result = ReaderOutcome::Result::Done;
-    out.log_failed = !shell::write_operation_log(
-        kLogGroup, kLogItem, QStringLiteral("删除抄表人员【") + name + QStringLiteral("】"));
+    out.log_failed =
+        !shell::write_operation_log(connection, run, kLogGroup, kLogItem,
+                                    QStringLiteral("删除抄表人员【") + name + QStringLiteral("】"));
     out.message = QStringLiteral("删除抄表人员【") + name + QStringLiteral("】成功！");
     out.caption = QStringLiteral("删除成功");
     return out;

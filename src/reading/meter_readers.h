@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/run_context.h"
+
 namespace platform {
 struct Connection;
 }
@@ -24,11 +26,13 @@ struct ReaderOutcome {
 
 // Adds the typed name: refused when the box is empty or the trimmed name exists; a failing
 // insert is silent (Failed, no message).
-ReaderOutcome add_meter_reader(platform::Connection& connection, const QString& typed);
+ReaderOutcome add_meter_reader(platform::Connection& connection, const QString& typed,
+                               const shell::RunContext& run);
 
 // Before the question: refused for no name and for the reserved reader.
 ReaderOutcome check_reader_deletable(const QString& name);
 // After the question: deletes the name (a failure is silent) and logs it.
-ReaderOutcome delete_meter_reader(platform::Connection& connection, const QString& name);
+ReaderOutcome delete_meter_reader(platform::Connection& connection, const QString& name,
+                                  const shell::RunContext& run);
 
 }  // namespace reading

@@ -41,7 +41,8 @@ void MeterReadersWindow::fill_readers_list() {
 }
 
 void MeterReadersWindow::on_readers_add_click() {
-    const ReaderOutcome out = add_meter_reader(store::main_connection(), ui->编辑框1->text());
+    const ReaderOutcome out =
+        add_meter_reader(store::main_connection(), ui->编辑框1->text(), shell::program_context());
     switch (out.result) {
         case ReaderOutcome::Result::Refused:
             inform(out.message);
@@ -74,7 +75,8 @@ void MeterReadersWindow::on_readers_delete_click() {
                               platform::kDefaultCaption, platform::MsgIcon::Question,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
         return;
-    const ReaderOutcome out = delete_meter_reader(store::main_connection(), name);
+    const ReaderOutcome out =
+        delete_meter_reader(store::main_connection(), name, shell::program_context());
     if (out.result != ReaderOutcome::Result::Done) return;
     if (out.log_failed) inform(QStringLiteral("添加日志失败！"));
     inform(out.message, out.caption);

@@ -50,7 +50,8 @@ QStringList households_to_bill(platform::Connection& connection, const QString& 
             QStringLiteral("and 父号<>'0' and 收费项目=") + platform::sql_quote(fee_item));
 }
 
-CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& hooks) {
+CommitOutcome commit_month(platform::Connection& connection, const shell::RunContext& run_context,
+                           const CommitHooks& hooks) {
     CommitOutcome out;
     // The move, the reductions and the billing are one transaction: a crash or a full disk
     // anywhere keeps none of it (the batch stays pending, nothing billed) and the next commit
@@ -69,7 +70,8 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
         for (const tariffs::Message& m : messages) hooks.show(m.text, !m.plain);
     };
 
-    const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection);
+    const tariffs::ReductionRunOutcome reductions =
+        tariffs::apply_all_reductions(connection, run_context.today());
     out.reductions_applied = reductions.applied;
     show(reductions.messages);
 
@@ -86,10 +88,13 @@ CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& 
         const QStringList households =
             households_to_bill(connection, item.fee_item, item.zero_usage, item.billing_mode);
         if (hooks.progress_maximum) hooks.progress_maximum(static_cast<int>(households.size()));
-        tariffs::BillRun bills(connection, item, [&](const tariffs::ChargeOutcome& charge) {
-            show(charge.messages);
-            if (charge.bill_written) ++out.bills_written;
-        });
+        tariffs::BillRun bills(
+            connection, item,
+            [&](const tariffs::ChargeOutcome& charge) {
+                show(charge.messages);
+                if (charge.bill_written) ++out.bills_written;
+            },
+            run_context);
         for (const QString& household : households) {
             call(hooks.progress_step);
             if (!bills.add(household)) break;

@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "shell/run_context.h"
+
 namespace platform {
 struct Connection;
 }
@@ -48,8 +50,10 @@ struct CommitOutcome {
 };
 
 // Steps after the question: move, reductions, billing. Billing runs also when the move failed
-// (it bills what the history already holds unbilled).
-CommitOutcome commit_month(platform::Connection& connection, const CommitHooks& hooks = {});
+// (it bills what the history already holds unbilled). Bills and reductions are dated the run's
+// day and priced by its parameters.
+CommitOutcome commit_month(platform::Connection& connection, const shell::RunContext& run,
+                           const CommitHooks& hooks = {});
 
 // The move alone: copy the batch in 编号 order into the history (是否收费 from its default, 0)
 // and empty the batch, all or nothing. rows gets the number of rows moved.

@@ -347,7 +347,8 @@ void MonthlyReadingPage::on_main_commit_monthly_readings_click() {
         if (progress) progress->step();
     };
     hooks.progress_close = [&progress] { progress.reset(); };
-    const CommitOutcome outcome = commit_month(store::main_connection(), hooks);
+    const CommitOutcome outcome =
+        commit_month(store::main_connection(), shell::program_context(), hooks);
     progress.reset();
     // Success is told once the billing has committed too, never while it is still to run.
     if (outcome.moved && outcome.billing_error.isEmpty() && outcome.failed_items.isEmpty())

@@ -114,7 +114,7 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, double start,
 }
 
 EditOutcome correct_reading(platform::Connection& connection, double start, double end,
-                            double typed_loss, const QDate& date) {
+                            double typed_loss, const QDate& date, const shell::RunContext& run) {
     EditOutcome out;
     const UsageAndLoss computed = edit_usage_and_loss(connection, start, end, typed_loss);
     // A negative usage would be billed as a credit; the entry window refuses it, so does this.
@@ -141,11 +141,12 @@ EditOutcome correct_reading(platform::Connection& connection, double start, doub
                                               QString::number(edited_reading_id)))
         return failed(QStringLiteral("修改失败！"));
     out.log_failed = !shell::write_operation_log(
-        QStringLiteral("抄表管理"), QStringLiteral("抄表修改"),
-        QStringLiteral("修改抄表库户号：") + edited_reading_meter + QStringLiteral("的抄表内容； 起数：") +
-            platform::to_text(start) + QStringLiteral(" 止数：") + platform::to_text(end) +
-            QStringLiteral(" 以前起数：") + platform::to_text(edited_reading_old_start) +
-            QStringLiteral("止数：") + platform::to_text(edited_reading_old_end));
+        connection, run, QStringLiteral("抄表管理"), QStringLiteral("抄表修改"),
+        QStringLiteral("修改抄表库户号：") + edited_reading_meter +
+            QStringLiteral("的抄表内容； 起数：") + platform::to_text(start) +
+            QStringLiteral(" 止数：") + platform::to_text(end) + QStringLiteral(" 以前起数：") +
+            platform::to_text(edited_reading_old_start) + QStringLiteral("止数：") +
+            platform::to_text(edited_reading_old_end));
     for (const QString& sql :
          {QStringLiteral("delete from 总收费 where 收据号=") + N,
           QStringLiteral("update 抄表总表 set 是否收费=0 where 收据号=") + N,
@@ -153,7 +154,8 @@ EditOutcome correct_reading(platform::Connection& connection, double start, doub
           QStringLiteral("delete from 月附加费 where 收据号=") + N}) {
         if (!platform::db_execute(connection, sql)) return failed(QStringLiteral("修改失败！"));
     }
-    const tariffs::ReductionRunOutcome reductions = tariffs::apply_all_reductions(connection);
+    const tariffs::ReductionRunOutcome reductions =
+        tariffs::apply_all_reductions(connection, run.today());
     if (!reductions.messages.empty()) {
         transaction.rollback();
         out.message = QStringLiteral("修改失败！\r\n") + reductions.messages.front().text;
@@ -177,7 +179,8 @@ EditOutcome correct_reading(platform::Connection& connection, double start, doub
         for (; !platform::recordset_eof(unbilled); platform::recordset_move_next(unbilled)) {
             const tariffs::ChargeOutcome charged = tariffs::rebill_meter_for_month(
                 connection, platform::recordset_field_text(unbilled, 0), tariffs::kCollectorUnknown,
-                platform::recordset_field_date(unbilled, 1).date(), zero, mode, fee_item, tiered);
+                platform::recordset_field_date(unbilled, 1).date(), zero, mode, fee_item, tiered,
+                run);
             if (!charged.ok()) {
                 transaction.rollback();
                 out.message = QStringLiteral("修改失败！\r\n") + charged.error;
@@ -207,7 +210,8 @@ DeleteTarget reading_delete_target(platform::Connection& connection, qint64 id) 
     return t;
 }
 
-EditOutcome delete_reading(platform::Connection& connection, qint64 id) {
+EditOutcome delete_reading(platform::Connection& connection, qint64 id,
+                           const shell::RunContext& run) {
     EditOutcome out;
     if (reading_is_paid(connection, id)) {
         out.message = QStringLiteral("该条抄表记录已经收费不能删除！");
@@ -241,12 +245,15 @@ EditOutcome delete_reading(platform::Connection& connection, qint64 id) {
             return out;
         }
     }
+    // In the delete's transaction, so the delete and its log row are kept together.
+    const bool logged =
+        shell::write_operation_log(connection, run, QStringLiteral("抄表管理"),
+                                   QStringLiteral("抄表删除"), QStringLiteral("户号：") + meter);
     if (!transaction.commit()) {
         out.message = QStringLiteral("删除失败！");
         return out;
     }
-    out.log_failed = !shell::write_operation_log(QStringLiteral("抄表管理"), QStringLiteral("抄表删除"),
-                                                 QStringLiteral("户号：") + meter);
+    out.log_failed = !logged;
     out.ok = true;
     out.message = QStringLiteral("删除成功！");
     return out;

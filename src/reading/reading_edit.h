@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QString>
 
+#include "shell/run_context.h"
+
 namespace platform {
 struct Connection;
 }
@@ -56,7 +58,7 @@ struct EditOutcome {
 };
 // Saves the correction of the edited reading and bills again.
 EditOutcome correct_reading(platform::Connection& connection, double start, double end,
-                            double typed_loss, const QDate& date);
+                            double typed_loss, const QDate& date, const shell::RunContext& run);
 
 struct DeleteTarget {
     bool found = false;
@@ -64,6 +66,7 @@ struct DeleteTarget {
     qint64 bill_number = 0;
 };
 DeleteTarget reading_delete_target(platform::Connection& connection, qint64 id);
-EditOutcome delete_reading(platform::Connection& connection, qint64 id);
+EditOutcome delete_reading(platform::Connection& connection, qint64 id,
+                           const shell::RunContext& run);
 
 }  // namespace reading

@@ -48,7 +48,7 @@ void ReadingEditWindow::on_edit_reading_save_click() {
     const EditOutcome outcome = correct_reading(
         store::main_connection(), platform::to_number(ui->编辑框_起->text()),
         platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()),
-        ui->日期框1->date());
+        ui->日期框1->date(), shell::program_context());
     progress.close();
     if (outcome.log_failed) platform::inform(QStringLiteral("添加日志失败！"));
     if (!outcome.message.isEmpty()) platform::inform(outcome.message);

@@ -137,7 +137,8 @@ std::optional<double> loss_while_typing(platform::Connection& connection, const 
     return loss_for_usage(usage, rate, platform::recordset_field_text(item, 1));
 }
 
-ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const ReadingForm& form) {
+ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const ReadingForm& form,
+                                        const shell::RunContext& run) {
     using Focus = ReadingSaveOutcome::Focus;
     using Result = ReadingSaveOutcome::Result;
     ReadingSaveOutcome out;
@@ -214,8 +215,8 @@ ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const 
         form.modify
             ? QStringLiteral("修改户号：") + account + QStringLiteral("的抄表记录，但未入抄表库。")
             : QStringLiteral("添加户号：") + account + QStringLiteral("的抄表记录。");
-    out.log_failed =
-        !shell::write_operation_log(QStringLiteral("抄表管理"), QStringLiteral("抄表添加"), remark);
+    out.log_failed = !shell::write_operation_log(connection, run, QStringLiteral("抄表管理"),
+                                                 QStringLiteral("抄表添加"), remark);
     return out;
 }
 

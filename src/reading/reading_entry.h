@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "reading/reading_rules.h"
+#include "shell/run_context.h"
 
 namespace platform {
 struct Connection;
@@ -108,7 +109,8 @@ struct ReadingSaveOutcome {
 // The save, refusals in the window's order: empty number, empty end reading, end below start
 // (正常), 物业 meter, unknown meter of this fee item and category, a second pending reading of
 // the meter (add mode). Then the insert (add) or update (modify) and the log row.
-ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const ReadingForm& form);
+ReadingSaveOutcome save_pending_reading(platform::Connection& connection, const ReadingForm& form,
+                                        const shell::RunContext& run);
 
 // 编号 of the next meter of the route after this one: the reader's 正常 meter with the next
 // higher 抄表序号; 0 when the route is finished.

@@ -217,7 +217,8 @@ void ReadingEntryWindow::on_add_reading_confirm_click() {
     form.reader = reading_entry_reader;
     form.household = reading_entry_household;
     form.edit_fee_item = reading_entry_edit_fee_item;
-    const ReadingSaveOutcome out = save_pending_reading(store::main_connection(), form);
+    const ReadingSaveOutcome out =
+        save_pending_reading(store::main_connection(), form, shell::program_context());
     using Focus = ReadingSaveOutcome::Focus;
     if (out.result != ReadingSaveOutcome::Result::Saved) {
         if (!out.message.isEmpty())

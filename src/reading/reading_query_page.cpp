@@ -151,7 +151,7 @@ void ReadingQueryPage::on_main_reading_delete_click() {
                               QStringLiteral("提示删除"), MsgIcon::Question, MsgButtons::YesNo,
                               window()) != MsgResult::Yes)
         return;
-    const EditOutcome outcome = delete_reading(db, id);
+    const EditOutcome outcome = delete_reading(db, id, shell::program_context());
     if (!outcome.ok) {
         inform(outcome.message, QStringLiteral("删除失败"));
         return;

@@ -60,7 +60,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
     // when the last page is painted and the preview shows.
     auto progress = std::make_unique<lists::ProgressScope>(shell::main_window());
     const std::vector<ReceiptMessage> table_messages =
-        build_handbook_tables(main, reader, progress->callback());
+        build_handbook_tables(main, reader, platform::today(), progress->callback());
     const std::vector<HandbookLine> lines = handbook_lines(main, reader);
     if (!table_messages.empty() || lines.empty()) progress.reset();
     for (const ReceiptMessage& m : table_messages)
@@ -101,7 +101,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
     grid.AllowUserReorderColumn = false;
     grid.DisplayFocusRect = true;
 
-    const QString office = office_name(main);
+    const QString office = office_name(main, shell::system_parameters);
     platform::GridReportTitle& title = grid.ReportTitles().AddBlankReportTitle();
     title.Text = handbook_title(office, reader, platform::today());
     title.Font = {QStringLiteral("黑体"), 15};

@@ -57,9 +57,8 @@ QString print_connection_text() {
            QStringLiteral("/Print.mdb;Driver={Microsoft Access Driver (*.mdb)};");
 }
 
-QString office_name(Connection& main) {
-    if (!shell::system_parameters.organisation_name.isEmpty())
-        return shell::system_parameters.organisation_name;
+QString office_name(Connection& main, const shell::SystemParameters& parameters) {
+    if (!parameters.organisation_name.isEmpty()) return parameters.organisation_name;
     return platform::query_text(
         main, QStringLiteral("select 文本 from pz where 项目名称='单位信息'"), OnFailure::Quiet);
 }

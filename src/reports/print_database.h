@@ -13,6 +13,7 @@
 
 #include "platform/db.h"
 #include "platform/messages.h"
+#include "shell/system_parameters.h"
 
 namespace reports {
 
@@ -23,9 +24,9 @@ QString print_database_path();
 // file name differs from print_database_path's; both name the same file).
 QString print_connection_text();
 
-// The office's name as receipts and the handbook print it: the loaded system parameter, or the
-// pz row when the parameters were not loaded.
-QString office_name(platform::Connection& main);
+// The office's name as receipts and the handbook print it: the parameters' name, or the pz row
+// when the parameters were not loaded.
+QString office_name(platform::Connection& main, const shell::SystemParameters& parameters);
 
 // Replaces print.mdb by the shipped empty copy and opens it on print_connection(). False, with
 // the connection's error text set, when either step fails.

@@ -37,7 +37,8 @@ PrintParameters load_print_parameters() {
     return p;
 }
 
-SaveOutcome save_print_parameters(int preview_index, const QString& copies_text) {
+SaveOutcome save_print_parameters(platform::Connection& connection, int preview_index,
+                                  const QString& copies_text, const shell::RunContext& context) {
     SaveOutcome out;
     const double copies = platform::to_number(copies_text);
     if (!platform::money_positive(copies)) {
@@ -48,7 +49,8 @@ SaveOutcome save_print_parameters(int preview_index, const QString& copies_text)
     kPrintPreviewKey.write(preview_index == 1 ? shell::settings::kFalse : shell::settings::kTrue);
     kCopiesKey.write(platform::to_text(copies));
     // The settings are stored whatever becomes of the log row; a missing row is told first.
-    if (!shell::write_operation_log(QStringLiteral("基本设置"), QStringLiteral("打印参数设置"),
+    if (!shell::write_operation_log(connection, context, QStringLiteral("基本设置"),
+                                    QStringLiteral("打印参数设置"),
                                     QStringLiteral("修改打印参数设置")))
         out.log_failure = QStringLiteral("添加日志失败！");
     out.saved = true;

@@ -7,7 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/run_context.h"
 #include "shell/settings_keys.h"
+
+namespace platform {
+struct Connection;
+}
 
 namespace reports {
 
@@ -32,7 +37,8 @@ struct SaveOutcome {
     bool focus_copies = false;  // the copies box takes the focus after the message
 };
 // Stores the selection (index 1 = "关闭") and the copies text, writes the log row.
-SaveOutcome save_print_parameters(int preview_index, const QString& copies_text);
+SaveOutcome save_print_parameters(platform::Connection& connection, int preview_index,
+                                  const QString& copies_text, const shell::RunContext& context);
 
 // The two receipt templates, by the name the window offers.
 struct ReceiptTemplate {

@@ -8,6 +8,7 @@
 #include "reports/print_parameters.h"
 #include "reports/report_designer_window.h"
 #include "shell/permission_prompts.h"
+#include "store/main_database.h"
 #include "ui_print_parameters_window.h"
 
 namespace reports {
@@ -37,8 +38,9 @@ void PrintParametersWindow::on_print_parameters_created() {
 }
 
 void PrintParametersWindow::on_print_parameters_save_click() {
-    const SaveOutcome out = save_print_parameters(ui->组合框_打印预览->currentIndex(),
-                                                  ui->组合框_打印预览1->currentText());
+    const SaveOutcome out =
+        save_print_parameters(store::main_connection(), ui->组合框_打印预览->currentIndex(),
+                              ui->组合框_打印预览1->currentText(), shell::program_context());
     if (!out.log_failure.isEmpty())
         platform::message_box(out.log_failure, platform::kDefaultCaption,
                               platform::MsgIcon::Information, platform::MsgButtons::Ok, this);

@@ -17,7 +17,7 @@ void tell(std::vector<ReceiptMessage>& messages, const QString& text,
 }  // namespace
 
 std::vector<ReceiptMessage> build_handbook_tables(
-    platform::Connection& main, const QString& reader,
+    platform::Connection& main, const QString& reader, const QDate& today,
     const std::function<void(int done, int total)>& progress) {
     std::vector<ReceiptMessage> messages;
     // Nine statements below, each a step of the progress.
@@ -47,7 +47,6 @@ std::vector<ReceiptMessage> build_handbook_tables(
             "where 抄表信息.户号=T1.户号")))
         tell(messages, platform::db_last_error(main));
     // A meter changed this month starts from the new meter's first reading.
-    const QDate today = platform::today();
     const QString month = QString::number(today.year()) + "-" + QString::number(today.month());
     if (!run("update 抄表信息,(select 户号,换表起方 from 换表管理 where 执行日期=" +
              sql_quote(month) +

@@ -16,11 +16,11 @@
 
 namespace reports {
 
-// Rebuilds 抄表信息 and 欠费信息 for one reader. A failing step is told and the next one still
-// runs; the handbook then shows what the tables hold. `progress` is told after each of its
-// statements (done, total).
+// Rebuilds 抄表信息 and 欠费信息 for one reader; a meter changed in the month of `today` starts
+// from the new meter. A failing step is told and the next one still runs; the handbook then
+// shows what the tables hold. `progress` is told after each of its statements (done, total).
 std::vector<ReceiptMessage> build_handbook_tables(
-    platform::Connection& main, const QString& reader,
+    platform::Connection& main, const QString& reader, const QDate& today,
     const std::function<void(int done, int total)>& progress = {});
 
 // One printed account: 户号, 用户名, 起数 (shortest form), 欠费金额 ("12.50(2)"), 收费项目,

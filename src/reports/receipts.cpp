@@ -26,7 +26,8 @@ bool print_template(const ReceiptTemplate& receipt, const QString& title,
         return false;
     }
     report.Title(title);
-    report.set_text_variable(QStringLiteral("单位信息"), office_name(store::main_connection()));
+    report.set_text_variable(QStringLiteral("单位信息"),
+                             office_name(store::main_connection(), shell::system_parameters));
     report.ConnectionString(print_connection_text());
     report.QuerySQL(receipt.query);
     if (ReportDetailGrid grid = report.DetailGrid();

@@ -55,8 +55,6 @@ QString report_date_text(const QDate& day) {
 ReportPeriodRule::ReportPeriodRule(const shell::SystemParameters& parameters)
     : parameters_(parameters) {}
 
-ReportPeriodRule::ReportPeriodRule() : parameters_(shell::system_parameters) {}
-
 ReportPeriod ReportPeriodRule::report_month_bounds(const QString& year_text,
                                                    const QString& month_text) const {
     const int year = report_text_number(year_text);

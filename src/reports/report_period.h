@@ -32,8 +32,6 @@ QString report_date_text(const QDate& day);
 class ReportPeriodRule {
 public:
     explicit ReportPeriodRule(const shell::SystemParameters& parameters);
-    // The program's parameters.
-    ReportPeriodRule();
 
     ReportPeriod report_month_bounds(const QString& year_text, const QString& month_text) const;
     ReportPeriod report_reading_window(const QString& year_text,

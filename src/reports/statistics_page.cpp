@@ -119,8 +119,8 @@ void StatisticsPage::on_main_stats_run_click() {
     // The bar moves per group as the report is built.
     const StatisticsReport report =
         (*builder)(store::main_connection(), ui->抄表统计年选择框->text(),
-                   ui->抄表统计月选择框->text(), ui->抄表统计2->currentText(), ReportPeriodRule(),
-                   progress.callback());
+                   ui->抄表统计月选择框->text(), ui->抄表统计2->currentText(),
+                   ReportPeriodRule(shell::system_parameters), progress.callback());
     show_statistics_report(window(), list, report);
 }
 

@@ -317,7 +317,8 @@ void TemplateDesigner::preview() {
         shown.QuerySQL(report_->query());
         shown.set_detail_source(report_->detail_connection_text(), report_->detail_query());
     }
-    shown.set_text_variable(QStringLiteral("单位信息"), office_name(store::main_connection()));
+    shown.set_text_variable(QStringLiteral("单位信息"),
+                            office_name(store::main_connection(), shell::system_parameters));
     shown.PrintPreview(true);
 }
 

@@ -4,6 +4,10 @@
 // (当前项目 the item, 人员姓名 the operator, 权限标识 1).
 #include <QString>
 
+namespace platform {
+struct Connection;
+}
+
 namespace shell {
 
 inline const QString kAdministrator = QStringLiteral("管理员");
@@ -13,5 +17,9 @@ inline const QString kAdministrator = QStringLiteral("管理员");
 // record set (left closed). No row, or a statement that cannot run, refuses. Shows no message
 // of its own.
 bool check_operator_permission(const QString& item);
+// The same for a named operator through the caller's connection: the routines that run with a
+// context of their own.
+bool check_operator_permission(platform::Connection& connection, const QString& operator_name,
+                               const QString& item);
 
 }  // namespace shell

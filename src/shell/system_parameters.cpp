@@ -50,7 +50,11 @@ void apply_parameter_row(SystemParameters& p, const QString& key, int number,
 }
 
 void load_system_parameters() {
-    platform::RecordSet records(store::main_connection());
+    read_system_parameters(store::main_connection(), system_parameters);
+}
+
+void read_system_parameters(platform::Connection& connection, SystemParameters& parameters) {
+    platform::RecordSet records(connection);
     if (!platform::recordset_open(records, QStringLiteral("select * from pz"))) return;
     platform::recordset_move_first(records);
     const int count = platform::recordset_record_count(records);
@@ -61,7 +65,7 @@ void load_system_parameters() {
         const int number = static_cast<int>(std::clamp(std::round(value), -2147483648.0,
                                                        2147483647.0));
         const QString text = platform::text_trim(platform::recordset_field_text(records, 2));
-        apply_parameter_row(system_parameters, key, number, text);
+        apply_parameter_row(parameters, key, number, text);
         platform::recordset_move_next(records);
     }
     platform::recordset_close(records);

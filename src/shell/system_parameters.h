@@ -5,6 +5,10 @@
 
 #include "platform/money.h"
 
+namespace platform {
+struct Connection;
+}
+
 namespace shell {
 
 // Every text starts empty and every number 0; readers compare a text with one of its forms
@@ -39,6 +43,9 @@ extern SystemParameters system_parameters;
 // whose key it finds; a key without a row keeps its previous value. Texts are trimmed of ASCII
 // and full-width blanks at both ends; the key is compared exactly.
 void load_system_parameters();
+// The same from the given connection into `parameters`, for a routine that saved rows of pz and
+// hands the parameters now in force back to its caller.
+void read_system_parameters(platform::Connection& connection, SystemParameters& parameters);
 
 // Takes one pz row into the parameters (the loader's step for each row). Unknown keys are
 // ignored.

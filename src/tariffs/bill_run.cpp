@@ -7,11 +7,11 @@ namespace tariffs {
 using engine::charge_household;
 
 BillRun::BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
-                 const shell::SystemParameters& parameters, size_t batch_households)
+                 const shell::RunContext& run, size_t batch_households)
     : connection_(connection),
       item_(item),
       billed_(std::move(billed)),
-      parameters_(parameters),
+      run_(run),
       batch_households_(batch_households == 0 ? 1 : batch_households),
       prices_(std::make_unique<PriceBook>()),
       writes_(std::make_unique<BillWrites>(connection)) {}
@@ -35,8 +35,7 @@ bool BillRun::add(const QString& household) {
         }
     }
     ChargeOutcome out =
-        charge_household(connection_, household, item_, parameters_, false, *writes_,
-                         prices_.get());
+        charge_household(connection_, household, item_, run_, false, *writes_, prices_.get());
     if (!out.ok()) return replay(household);
     pending_.push_back({household, std::move(out)});
     return pending_.size() < batch_households_ || flush();
@@ -60,8 +59,8 @@ bool BillRun::flush() {
 }
 
 bool BillRun::alone(const QString& household) {
-    const ChargeOutcome out = charge_household(connection_, household, item_, parameters_, true,
-                                               *writes_, prices_.get());
+    const ChargeOutcome out =
+        charge_household(connection_, household, item_, run_, true, *writes_, prices_.get());
     if (billed_) billed_(out);
     if (!out.ok()) failed_ = true;
     return !failed_;

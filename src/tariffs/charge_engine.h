@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "shell/system_parameters.h"
 #include "platform/db.h"
+#include "shell/run_context.h"
 #include "tariffs/bills.h"
 
 namespace platform {
@@ -50,15 +50,15 @@ struct ChargeOutcome {
     bool ok() const { return result == 1; }
 };
 
-// Bills the unbilled readings (是否收费 0) of the household (父号) for the fee item. Reads the
-// carry-over switch and the rounding rule from `parameters`, the day from platform::today().
-ChargeOutcome generate_household_charges(
-    platform::Connection& connection, const QString& household, const QString& zero_usage,
-    const QString& billing_mode, const QString& fee_item, const QString& tiered,
-    const shell::SystemParameters& parameters = shell::system_parameters);
-ChargeOutcome generate_household_charges(
-    platform::Connection& connection, const QString& household, const FeeItemSwitches& item,
-    const shell::SystemParameters& parameters = shell::system_parameters);
+// Bills the unbilled readings (是否收费 0) of the household (父号) for the fee item. Takes the
+// carry-over switch and the rounding rule from the run's parameters, the bill's day from its
+// date.
+ChargeOutcome generate_household_charges(platform::Connection& connection, const QString& household,
+                                         const QString& zero_usage, const QString& billing_mode,
+                                         const QString& fee_item, const QString& tiered,
+                                         const shell::RunContext& run);
+ChargeOutcome generate_household_charges(platform::Connection& connection, const QString& household,
+                                         const FeeItemSwitches& item, const shell::RunContext& run);
 
 // Bills one fee item for many households in the caller's transaction, as the month's commit
 // does: each household's outcome is that of generate_household_charges, its bill all or
@@ -74,8 +74,7 @@ public:
     using Billed = std::function<void(const ChargeOutcome&)>;
 
     BillRun(platform::Connection& connection, const FeeItemSwitches& item, Billed billed,
-            const shell::SystemParameters& parameters = shell::system_parameters,
-            size_t batch_households = 256);
+            const shell::RunContext& run, size_t batch_households = 256);
     ~BillRun();  // finishes the run
     BillRun(const BillRun&) = delete;
     BillRun& operator=(const BillRun&) = delete;
@@ -99,7 +98,7 @@ private:
     platform::Connection& connection_;
     FeeItemSwitches item_;
     Billed billed_;
-    const shell::SystemParameters& parameters_;
+    shell::RunContext run_;
     size_t batch_households_;
     std::unique_ptr<struct PriceBook> prices_;     // read once per run
     std::unique_ptr<class BillWrites> writes_;     // prepared once per run
@@ -112,11 +111,11 @@ private:
 // Bills the unbilled readings of one meter account (户号) in the calendar month of `date` for
 // the fee item, the bill's collector being `collector` ("未知" from the reading edit). A run
 // that finds no reading does nothing.
-ChargeOutcome rebill_meter_for_month(
-    platform::Connection& connection, const QString& meter_account, const QString& collector,
-    const QDate& date, const QString& zero_usage, const QString& billing_mode,
-    const QString& fee_item, const QString& tiered,
-    const shell::SystemParameters& parameters = shell::system_parameters);
+ChargeOutcome rebill_meter_for_month(platform::Connection& connection, const QString& meter_account,
+                                     const QString& collector, const QDate& date,
+                                     const QString& zero_usage, const QString& billing_mode,
+                                     const QString& fee_item, const QString& tiered,
+                                     const shell::RunContext& run);
 
 // What generate_household_charges would charge for the household's unbilled readings of one
 // fee item, without writing anything: the bill's charges before any reduction, carry-over and
@@ -127,7 +126,7 @@ struct PricedReadings {
     double amount = 0;    // 应收
     double quantity = 0;  // billable quantity (Q)
 };
-PricedReadings price_household_readings(platform::Connection& connection,
-                                        const QString& household, const FeeItemSwitches& item);
+PricedReadings price_household_readings(platform::Connection& connection, const QString& household,
+                                        const FeeItemSwitches& item, const QDate& today);
 
 }  // namespace tariffs

@@ -155,9 +155,8 @@ inline void write_failed(platform::Connection& connection, ChargeOutcome& out) {
 // without, the caller's savepoint guards them and must be rolled back when the outcome is not
 // ok (a failed write may leave the writes before it).
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
-                               const FeeItemSwitches& item,
-                               const shell::SystemParameters& parameters, bool own_savepoint,
-                               BillWrites& writes, PriceBook* book = nullptr);
+                               const FeeItemSwitches& item, const shell::RunContext& run,
+                               bool own_savepoint, BillWrites& writes, PriceBook* book = nullptr);
 
 }  // namespace engine
 }  // namespace tariffs

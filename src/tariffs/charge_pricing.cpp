@@ -262,9 +262,9 @@ FeeItemSwitches fee_item_switches(platform::Connection& connection, const QStrin
     return item;
 }
 
-PricedReadings price_household_readings(platform::Connection& connection,
-                                        const QString& household, const FeeItemSwitches& item) {
-    const HouseholdCharges c = price_household(connection, household, item, platform::today(), false);
+PricedReadings price_household_readings(platform::Connection& connection, const QString& household,
+                                        const FeeItemSwitches& item, const QDate& today) {
+    const HouseholdCharges c = price_household(connection, household, item, today, false);
     PricedReadings out;
     for (const PricedReading& r : c.readings) out.reading_ids.push_back(r.id);
     out.amount = finite(c.billed);

@@ -43,7 +43,8 @@ void MonthlyBaseAdjustWindow::add() {
     window.fee_item = ui->组合框_收费项目->currentText();
     window.category = ui->组合框_价格类别->currentText();
     window.quantity = ui->编辑框_方数->text();
-    const Outcome outcome = add_base_adjustment(store::main_connection(), window);
+    const Outcome outcome =
+        add_base_adjustment(store::main_connection(), window, shell::program_context());
     show_outcome(outcome, this);
     if (outcome.done) {
         fill_list();
@@ -62,7 +63,7 @@ Question MonthlyBaseAdjustWindow::delete_question(const QStringList& row) {
 }
 
 Outcome MonthlyBaseAdjustWindow::remove(const QStringList& row) {
-    return delete_base_adjustment(store::main_connection(), row.value(0));
+    return delete_base_adjustment(store::main_connection(), row.value(0), shell::program_context());
 }
 
 void on_menu_monthly_base_adjust(QWidget* owner) {
@@ -85,7 +86,8 @@ BanksWindow::BanksWindow(QWidget* parent)
 BanksWindow::~BanksWindow() = default;
 
 void BanksWindow::add() {
-    const Outcome outcome = add_bank(store::main_connection(), ui->编辑框1->text());
+    const Outcome outcome =
+        add_bank(store::main_connection(), ui->编辑框1->text(), shell::program_context());
     show_outcome(outcome, this);
     if (outcome.done) {
         fill_list();
@@ -100,7 +102,9 @@ QString BanksWindow::delete_refusal(const QStringList& row) { return bank_delete
 
 Question BanksWindow::delete_question(const QStringList& row) { return bank_delete_question(row.value(0)); }
 
-Outcome BanksWindow::remove(const QStringList& row) { return delete_bank(store::main_connection(), row.value(0)); }
+Outcome BanksWindow::remove(const QStringList& row) {
+    return delete_bank(store::main_connection(), row.value(0), shell::program_context());
+}
 
 void on_menu_banks(QWidget* owner) {
     if (!shell::require_permission(QStringLiteral("开户银行设置"))) return;

@@ -41,7 +41,7 @@ QString FeeItemsWindow::delete_refusal(const QStringList& row) { return fee_item
 Question FeeItemsWindow::delete_question(const QStringList& row) { return fee_item_delete_question(row.value(0)); }
 
 Outcome FeeItemsWindow::remove(const QStringList& row) {
-    return delete_fee_item(store::main_connection(), row.value(0));
+    return delete_fee_item(store::main_connection(), row.value(0), shell::program_context());
 }
 
 FeeItemInfoWindow::FeeItemInfoWindow(QWidget* parent, const QString& mode, const QString& name)
@@ -87,7 +87,7 @@ Outcome FeeItemInfoWindow::save() {
     item.tiered = ui->组合框_阶梯收费->currentText();
     item.auto_loss = ui->组合框_自动损耗->currentText();
     item.loss_digits = ui->组合框_损耗位数->currentText();
-    return save_fee_item(store::main_connection(), mode(), item);
+    return save_fee_item(store::main_connection(), mode(), item, shell::program_context());
 }
 
 QWidget* FeeItemInfoWindow::field_box(Field field) {

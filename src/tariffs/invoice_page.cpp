@@ -74,7 +74,8 @@ void InvoicePage::on_invoice_delete_click() {
         return;
     }
     if (!ask(invoice_delete_question(number), this)) return;
-    const Outcome outcome = delete_invoice_book(store::main_connection(), number);
+    const Outcome outcome =
+        delete_invoice_book(store::main_connection(), number, shell::program_context());
     show_outcome(outcome, this);
     if (outcome.done) fill_invoice_list();
 }
@@ -101,7 +102,8 @@ void InvoiceInfoWindow::on_invoice_save_click() {
     book.last = ui->编辑框_发票止号->text();
     book.type = ui->编辑框_发票类型->text();
     book.collector = ui->选择框_收费人员->currentText();
-    const Outcome outcome = add_invoice_book(store::main_connection(), book);
+    const Outcome outcome =
+        add_invoice_book(store::main_connection(), book, shell::program_context());
     show_outcome(outcome, this);
     if (!outcome.done) {
         QWidget* box = nullptr;

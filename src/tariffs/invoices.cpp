@@ -150,7 +150,8 @@ QStringList invoice_collectors(platform::Connection& connection, const QString& 
                                                   sql_quote(shell::kAdministrator));
 }
 
-Outcome add_invoice_book(platform::Connection& connection, const InvoiceBook& book) {
+Outcome add_invoice_book(platform::Connection& connection, const InvoiceBook& book,
+                         const shell::RunContext& context) {
     if (book.code.isEmpty()) return Outcome::refused(QStringLiteral("发票代码不能为空!"), Field::Code);
     if (book.first.isEmpty()) return Outcome::refused(QStringLiteral("发票起号不能为空!"), Field::First);
     if (book.last.isEmpty()) return Outcome::refused(QStringLiteral("发票止号不能为空!"), Field::Last);
@@ -183,8 +184,9 @@ Outcome add_invoice_book(platform::Connection& connection, const InvoiceBook& bo
         return outcome;
     }
     outcome.done = true;
-    if (!shell::write_operation_log(kLogGroup, kLogItem,
-                                    QStringLiteral("添加发票起：") + first + QStringLiteral(" 止：") + last))
+    if (!shell::write_operation_log(
+            connection, context, kLogGroup, kLogItem,
+            QStringLiteral("添加发票起：") + first + QStringLiteral(" 止：") + last))
         outcome.say(QStringLiteral("添加日志失败！"));
     outcome.say(QStringLiteral("添加成功!"));
     return outcome;
@@ -204,7 +206,8 @@ Question invoice_delete_question(const QString& number) {
     return {QStringLiteral("确定删除编号为【") + number + QStringLiteral("】的记录吗？"), QStringLiteral("警告"), true};
 }
 
-Outcome delete_invoice_book(platform::Connection& connection, const QString& number) {
+Outcome delete_invoice_book(platform::Connection& connection, const QString& number,
+                            const shell::RunContext& context) {
     Outcome outcome;
     const QString id = sql_number(platform::to_number(number));
     // Numbers are handed out from the first on, so a book whose first number nobody carries
@@ -224,7 +227,9 @@ Outcome delete_invoice_book(platform::Connection& connection, const QString& num
         return outcome;
     }
     outcome.done = true;
-    if (!shell::write_operation_log(kLogGroup, kLogItem, QStringLiteral("删除编号：") + number + QStringLiteral("信息。")))
+    if (!shell::write_operation_log(
+            connection, context, kLogGroup, kLogItem,
+            QStringLiteral("删除编号：") + number + QStringLiteral("信息。")))
         outcome.say(QStringLiteral("添加日志失败！"));
     outcome.say(QStringLiteral("删除成功！"));
     return outcome;

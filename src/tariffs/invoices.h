@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "shell/run_context.h"
 #include "tariffs/tariff_outcome.h"
 
 namespace platform {
@@ -59,7 +60,8 @@ QStringList invoice_collectors(platform::Connection& connection, const QString& 
 
 // Checks the form in its order and inserts the book (open, 总张数 = last - first + 1). The
 // numbers must be digits and the last not below the first.
-Outcome add_invoice_book(platform::Connection& connection, const InvoiceBook& book);
+Outcome add_invoice_book(platform::Connection& connection, const InvoiceBook& book,
+                         const shell::RunContext& context);
 
 // The refusal before the delete question: no book chosen, or (for an operator other than the
 // administrator) a book held by somebody else. "" when the question may be asked.
@@ -67,6 +69,7 @@ QString invoice_delete_refusal(platform::Connection& connection, const QString& 
                                const QString& operator_name);
 Question invoice_delete_question(const QString& number);
 // Deletes the book unless a payment or prepayment carries its first number.
-Outcome delete_invoice_book(platform::Connection& connection, const QString& number);
+Outcome delete_invoice_book(platform::Connection& connection, const QString& number,
+                            const shell::RunContext& context);
 
 }  // namespace tariffs

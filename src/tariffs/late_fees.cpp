@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/money.h"
 #include "platform/query.h"

@@ -4,7 +4,6 @@
 #include <QDate>
 #include <QString>
 
-#include "platform/convert.h"
 #include "shell/system_parameters.h"
 
 namespace platform {
@@ -18,8 +17,7 @@ namespace tariffs {
 // overdue day of the outstanding amount ("按利率"), or a fixed amount per overdue month
 // ("固定金额"). The due day is 滞纳金结算日期 of the bill's own month, or its last day.
 double compute_late_fee(const QDate& bill_date, double outstanding,
-                        const shell::SystemParameters& parameters = shell::system_parameters,
-                        const QDate& today = platform::today());
+                        const shell::SystemParameters& parameters, const QDate& today);
 
 struct LateFeeOutcome {
     int bills_updated = 0;
@@ -32,9 +30,9 @@ struct LateFeeOutcome {
 // with a fee gets 滞纳金, 实收金额 = the amount due rounded by the rounding rule (应收 − 减免金额
 // + fee − 上月接转 − 预存扣款), and 本月接转 = rounded − exact, which the next bill with a fee of
 // the same run takes as its 上月接转. A granted reduction stays granted.
-LateFeeOutcome apply_late_fees_to_unpaid_charges(
-    platform::Connection& connection, const QString& household,
-    const shell::SystemParameters& parameters = shell::system_parameters,
-    const QDate& today = platform::today());
+LateFeeOutcome apply_late_fees_to_unpaid_charges(platform::Connection& connection,
+                                                 const QString& household,
+                                                 const shell::SystemParameters& parameters,
+                                                 const QDate& today);
 
 }  // namespace tariffs

@@ -64,7 +64,9 @@ ParameterForm read_parameter_form(platform::Connection& connection, ParameterFor
     return form;
 }
 
-Outcome save_system_parameters(platform::Connection& connection, const ParameterForm& form) {
+Outcome save_system_parameters(platform::Connection& connection, const ParameterForm& form,
+                               const shell::RunContext& context,
+                               shell::SystemParameters& in_force) {
     const double digits = platform::to_number(form.household_digits);
     if (std::fabs(digits) <= platform::kMoneyTolerance)
         return Outcome::refused(QStringLiteral("编码位数不能为0！"), Field::Digits, true);
@@ -103,9 +105,11 @@ Outcome save_system_parameters(platform::Connection& connection, const Parameter
         }
     }
     outcome.done = true;
-    shell::system_parameters.organisation_name = form.organisation_name;
-    shell::load_system_parameters();
-    if (!shell::write_operation_log(QStringLiteral("基本设置"), QStringLiteral("系统参数设置"),
+    in_force = context.parameters;
+    in_force.organisation_name = form.organisation_name;
+    shell::read_system_parameters(connection, in_force);
+    if (!shell::write_operation_log(connection, context, QStringLiteral("基本设置"),
+                                    QStringLiteral("系统参数设置"),
                                     QStringLiteral("修改系统参数设置")))
         outcome.say(QStringLiteral("添加日志失败！"));
     outcome.say(QStringLiteral("修改成功！"));

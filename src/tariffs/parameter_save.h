@@ -4,6 +4,7 @@
 // reported with the database's own text; the window then stays open with what was typed.
 #include <QString>
 
+#include "shell/run_context.h"
 #include "tariffs/tariff_outcome.h"
 
 namespace platform {
@@ -32,8 +33,10 @@ struct ParameterForm {
 ParameterForm read_parameter_form(platform::Connection& connection, ParameterForm form = {});
 
 // Checks the digits ("编码位数不能为0！" for empty, 0 or not a number), writes every key,
-// reloads shell::system_parameters and writes the log row. On success the outcome ends with
-// "修改成功！"; organisation_name then holds the saved name.
-Outcome save_system_parameters(platform::Connection& connection, const ParameterForm& form);
+// reads the parameters back into `in_force` (the context's with pz read again, for the caller
+// to put in force) and writes the log row. On success the outcome ends with "修改成功！";
+// in_force.organisation_name then holds the saved name.
+Outcome save_system_parameters(platform::Connection& connection, const ParameterForm& form,
+                               const shell::RunContext& context, shell::SystemParameters& in_force);
 
 }  // namespace tariffs

@@ -38,7 +38,8 @@ Question PriceCategoriesWindow::delete_question(const QStringList& row) {
 }
 
 Outcome PriceCategoriesWindow::remove(const QStringList& row) {
-    return delete_price_category(store::main_connection(), row.value(0), row.value(1));
+    return delete_price_category(store::main_connection(), row.value(0), row.value(1),
+                                 shell::program_context());
 }
 
 PriceCategoryInfoWindow::PriceCategoryInfoWindow(QWidget* parent, const QString& mode, const QStringList& row)
@@ -68,7 +69,8 @@ Outcome PriceCategoryInfoWindow::save() {
     category.price = ui->编辑框_价格->text();
     category.base = ui->编辑框_基本方->text();
     category.rate = ui->编辑框_比例->text();
-    return save_price_category(store::main_connection(), mode(), category, previous_name_);
+    return save_price_category(store::main_connection(), mode(), category, previous_name_,
+                               shell::program_context());
 }
 
 QWidget* PriceCategoryInfoWindow::field_box(Field field) {

@@ -46,14 +46,14 @@ double carry_over_of(platform::Connection& connection, const QString& number) {
 
 }  // namespace
 
-ChargeOutcome rebill_meter_for_month(platform::Connection& connection,
-                                     const QString& meter_account, const QString& collector,
-                                     const QDate& date, const QString& zero_usage,
-                                     const QString& billing_mode, const QString& fee_item,
-                                     const QString& tiered,
-                                     const shell::SystemParameters& parameters) {
+ChargeOutcome rebill_meter_for_month(platform::Connection& connection, const QString& meter_account,
+                                     const QString& collector, const QDate& date,
+                                     const QString& zero_usage, const QString& billing_mode,
+                                     const QString& fee_item, const QString& tiered,
+                                     const shell::RunContext& run) {
+    const shell::SystemParameters& parameters = run.parameters;
     ChargeOutcome out;
-    const QDate today = platform::today();
+    const QDate today = run.today();
     const QDate first(date.year(), date.month(), 1);
     const QDate last = platform::last_day_of_month(first);
     platform::RecordSet rows;

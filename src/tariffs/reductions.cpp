@@ -30,9 +30,9 @@ QStringList reading_ids_of(const QStringList& fields) {
 
 }  // namespace
 
-int apply_reduction_record(platform::Connection& connection, const QString& record,
-                           double amount, const QString& mode, const QString& type,
-                           qint64 quantity, Messages* messages) {
+int apply_reduction_record(platform::Connection& connection, const QString& record, double amount,
+                           const QString& mode, const QString& type, qint64 quantity,
+                           const QDate& today, Messages* messages) {
     const QStringList fields = record.split(u'|');
     const QStringList ids = reading_ids_of(fields);
     if (fields.size() < 15 || ids.isEmpty()) return 0;
@@ -67,7 +67,6 @@ int apply_reduction_record(platform::Connection& connection, const QString& reco
     }
     QString reading_list;
     for (const QString& id : ids) reading_list += id + u'|';
-    const QDate today = platform::today();
     const QString insert =
         QStringLiteral("insert into 减免明细 (户号,减免金额,抄表ID,减免日期,减免用量,减免类型,收据号) "
                        "values ( ") +
@@ -99,8 +98,8 @@ int apply_reduction_record(platform::Connection& connection, const QString& reco
     return 1;
 }
 
-QString build_reduction_input_record(platform::Connection& connection,
-                                     const QString& household) {
+QString build_reduction_input_record(platform::Connection& connection, const QString& household,
+                                     const QDate& today) {
     const QStringList items = platform::query_column(
         connection, QStringLiteral("select 项目名称 from 收费项目 order by 编号"),
         platform::OnFailure::Quiet);
@@ -108,8 +107,8 @@ QString build_reduction_input_record(platform::Connection& connection,
     double amount = 0;
     double quantity = 0;
     for (const QString& name : items) {
-        const PricedReadings priced =
-            price_household_readings(connection, household, fee_item_switches(connection, name));
+        const PricedReadings priced = price_household_readings(
+            connection, household, fee_item_switches(connection, name), today);
         for (qint64 id : priced.reading_ids) ids << QString::number(id);
         amount += priced.amount;
         quantity += priced.quantity;
@@ -125,7 +124,7 @@ QString build_reduction_input_record(platform::Connection& connection,
     return fields.join(u'|');
 }
 
-ReductionRunOutcome apply_all_reductions(platform::Connection& connection) {
+ReductionRunOutcome apply_all_reductions(platform::Connection& connection, const QDate& today) {
     ReductionRunOutcome out;
     struct Setting {
         QString household;
@@ -152,11 +151,10 @@ ReductionRunOutcome apply_all_reductions(platform::Connection& connection) {
         }
         return settings;
     };
-    const auto apply = [&](const Setting& s, double amount, const QString& mode,
-                           qint64 quantity) {
-        out.applied += apply_reduction_record(connection,
-                                              build_reduction_input_record(connection, s.household),
-                                              amount, mode, s.type, quantity, &out.messages);
+    const auto apply = [&](const Setting& s, double amount, const QString& mode, qint64 quantity) {
+        out.applied += apply_reduction_record(
+            connection, build_reduction_input_record(connection, s.household, today), amount, mode,
+            s.type, quantity, today, &out.messages);
     };
 
     for (const Setting& s :
@@ -168,11 +166,11 @@ ReductionRunOutcome apply_all_reductions(platform::Connection& connection) {
          read(QStringLiteral("select 户号,减免金额,减免用量,减免类型 from 减免设置 where "
                              "减免方式='部分减免' and 减免期限='永久'"),
               false)) {
-        const QString record = build_reduction_input_record(connection, s.household);
+        const QString record = build_reduction_input_record(connection, s.household, today);
         const qsizetype n = reading_ids_of(record.split(u'|')).size();
         if (record.isEmpty() || n < 1) continue;
         out.applied += apply_reduction_record(connection, record, s.amount * static_cast<double>(n),
-                                              kPartial, s.type, s.quantity, &out.messages);
+                                              kPartial, s.type, s.quantity, today, &out.messages);
     }
     for (const Setting& s :
          read(QStringLiteral("select 户号,减免次数,减免类型 from 减免设置 where "

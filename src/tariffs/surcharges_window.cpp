@@ -37,7 +37,8 @@ Question SurchargesWindow::delete_question(const QStringList& row) {
 }
 
 Outcome SurchargesWindow::remove(const QStringList& row) {
-    return delete_surcharge(store::main_connection(), row.value(0), row.value(1), row.value(3));
+    return delete_surcharge(store::main_connection(), row.value(0), row.value(1), row.value(3),
+                            shell::program_context());
 }
 
 SurchargeInfoWindow::SurchargeInfoWindow(QWidget* parent, const QString& mode, const QStringList& row)
@@ -76,7 +77,8 @@ Outcome SurchargeInfoWindow::save() {
     surcharge.name = ui->编辑框_名称->text();
     surcharge.price = ui->编辑框_价格->text();
     surcharge.method = ui->组合框_计费方式->currentText();
-    return save_surcharge(store::main_connection(), mode(), surcharge, previous_name_);
+    return save_surcharge(store::main_connection(), mode(), surcharge, previous_name_,
+                          shell::program_context());
 }
 
 QWidget* SurchargeInfoWindow::field_box(Field field) {

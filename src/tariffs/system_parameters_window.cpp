@@ -74,7 +74,10 @@ ParameterForm SystemParametersWindow::read_form() const {
 }
 
 void SystemParametersWindow::on_parameters_save_click() {
-    const Outcome outcome = save_system_parameters(store::main_connection(), read_form());
+    shell::SystemParameters in_force;
+    const Outcome outcome = save_system_parameters(store::main_connection(), read_form(),
+                                                   shell::program_context(), in_force);
+    if (outcome.done) shell::system_parameters = in_force;
     if (outcome.done)
         if (shell::MainWindow* main = shell::main_window())
             main->setWindowTitle(shell::system_parameters.organisation_name + QStringLiteral("收费系统"));

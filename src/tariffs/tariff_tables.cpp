@@ -32,8 +32,10 @@ const QString kBanksLog = QStringLiteral("开户银行设置");
 // A number counts as not above zero within the money tolerance.
 bool not_positive(double value) { return value <= platform::kMoneyTolerance; }
 
-void log_change(Outcome& outcome, const QString& item, const QString& remark) {
-    if (!shell::write_operation_log(kLogGroup, item, remark)) outcome.say(kLogFailed);
+void log_change(platform::Connection& connection, const shell::RunContext& context,
+                Outcome& outcome, const QString& item, const QString& remark) {
+    if (!shell::write_operation_log(connection, context, kLogGroup, item, remark))
+        outcome.say(kLogFailed);
 }
 
 // The database's own words about the last failed statement.
@@ -156,7 +158,8 @@ FeeItem read_fee_item(platform::Connection& connection, const QString& name) {
     return item;
 }
 
-Outcome save_fee_item(platform::Connection& connection, const QString& mode, const FeeItem& item) {
+Outcome save_fee_item(platform::Connection& connection, const QString& mode, const FeeItem& item,
+                      const shell::RunContext& context) {
     const QString name = platform::text_trim(item.name);
     if (name.isEmpty()) return Outcome::refused(QStringLiteral("项目名称不能为空！"), Field::Name);
     QString sql;
@@ -180,9 +183,10 @@ Outcome save_fee_item(platform::Connection& connection, const QString& mode, con
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kFeeItemsLog,
-               (mode == kModeAdd ? QStringLiteral("添加收费项目【") : QStringLiteral("修改收费项目【")) + name +
-                   QStringLiteral("】"));
+    log_change(
+        connection, context, outcome, kFeeItemsLog,
+        (mode == kModeAdd ? QStringLiteral("添加收费项目【") : QStringLiteral("修改收费项目【")) +
+            name + QStringLiteral("】"));
     outcome.say(QStringLiteral("执行成功!"));
     return outcome;
 }
@@ -199,7 +203,8 @@ Question fee_item_delete_question(const QString& name) {
     return {QStringLiteral("确定要删除收费项目【") + name + QStringLiteral("】的记录吗？"), QStringLiteral("警告"), true};
 }
 
-Outcome delete_fee_item(platform::Connection& connection, const QString& name) {
+Outcome delete_fee_item(platform::Connection& connection, const QString& name,
+                        const shell::RunContext& context) {
     const QString trimmed = platform::text_trim(name);
     if (QString refusal = fee_item_delete_refusal(name); !refusal.isEmpty()) return Outcome::refused(refusal);
     Outcome outcome;
@@ -208,15 +213,17 @@ Outcome delete_fee_item(platform::Connection& connection, const QString& name) {
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kFeeItemsLog, QStringLiteral("删除收费项目【") + name + QStringLiteral("】"));
+    log_change(connection, context, outcome, kFeeItemsLog,
+               QStringLiteral("删除收费项目【") + name + QStringLiteral("】"));
     outcome.say(QStringLiteral("删除成功!"));
     return outcome;
 }
 
 // ---- price categories ----
 
-Outcome save_price_category(platform::Connection& connection, const QString& mode, const PriceCategory& category,
-                            const QString& previous_name) {
+Outcome save_price_category(platform::Connection& connection, const QString& mode,
+                            const PriceCategory& category, const QString& previous_name,
+                            const shell::RunContext& context) {
     const QString& fee_item = category.fee_item;
     const QString& name = category.name;
     if (platform::text_trim(fee_item).isEmpty())
@@ -242,9 +249,10 @@ Outcome save_price_category(platform::Connection& connection, const QString& mod
             return outcome;
         }
         outcome.done = true;
-        log_change(outcome, kCategoriesLog,
-                   QStringLiteral("添加收费项目：") + fee_item + QStringLiteral("价格类别：") + name +
-                       QStringLiteral(" 基本度数：") + base + QStringLiteral("编号：") + QString::number(number));
+        log_change(connection, context, outcome, kCategoriesLog,
+                   QStringLiteral("添加收费项目：") + fee_item + QStringLiteral("价格类别：") +
+                       name + QStringLiteral(" 基本度数：") + base + QStringLiteral("编号：") +
+                       QString::number(number));
         outcome.say(QStringLiteral("添加成功！"), kPrompt);
         return outcome;
     }
@@ -265,9 +273,10 @@ Outcome save_price_category(platform::Connection& connection, const QString& mod
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kCategoriesLog,
+    log_change(connection, context, outcome, kCategoriesLog,
                QStringLiteral("修改收费项目：") + fee_item + QStringLiteral("价格类别：") + name +
-                   QStringLiteral(" 价格：") + category.price + QStringLiteral(" 基本度数：") + base);
+                   QStringLiteral(" 价格：") + category.price + QStringLiteral(" 基本度数：") +
+                   base);
     outcome.say(QStringLiteral("修改成功！"), kPrompt);
     return outcome;
 }
@@ -281,7 +290,8 @@ Question price_category_delete_question(const QString& fee_item, const QString& 
             QStringLiteral("】吗？") + kIrreversible};
 }
 
-Outcome delete_price_category(platform::Connection& connection, const QString& fee_item, const QString& category) {
+Outcome delete_price_category(platform::Connection& connection, const QString& fee_item,
+                              const QString& category, const shell::RunContext& context) {
     if (QString refusal = price_category_delete_refusal(fee_item); !refusal.isEmpty())
         return Outcome::refused(refusal);
     Outcome outcome;
@@ -289,7 +299,8 @@ Outcome delete_price_category(platform::Connection& connection, const QString& f
                                               QStringLiteral(" and 收费项目=") + sql_quote(fee_item)))
         return outcome;
     outcome.done = true;
-    log_change(outcome, kCategoriesLog, QStringLiteral("删除价格类别【") + category + QStringLiteral("】"));
+    log_change(connection, context, outcome, kCategoriesLog,
+               QStringLiteral("删除价格类别【") + category + QStringLiteral("】"));
     outcome.say(QStringLiteral("删除收费项目【") + fee_item + QStringLiteral("】及价格类别【") + category +
                     QStringLiteral("】成功！"),
                 kPrompt);
@@ -351,7 +362,8 @@ TierBounds read_tier_bounds(platform::Connection& connection, const QString& fee
     return bounds;
 }
 
-Outcome save_tier(platform::Connection& connection, const QString& mode, const Tier& tier, const QString& number_text) {
+Outcome save_tier(platform::Connection& connection, const QString& mode, const Tier& tier,
+                  const QString& number_text, const shell::RunContext& context) {
     if (tier.fee_item.isEmpty()) return Outcome::refused(QStringLiteral("收费项目不能为空!"), Field::FeeItem);
     if (tier.category.isEmpty()) return Outcome::refused(QStringLiteral("类别名称不能为空!"), Field::Category);
     const double price = to_number(tier.price);
@@ -378,10 +390,11 @@ Outcome save_tier(platform::Connection& connection, const QString& mode, const T
             return outcome;
         }
         outcome.done = true;
-        log_change(outcome, kTiersLog,
-                   QStringLiteral("添加收费项目：") + tier.fee_item + QStringLiteral("类别名称：") + tier.category +
-                       QStringLiteral(" 价格：") + tier.price + QStringLiteral(" 起量：") + to_text(start) +
-                       QStringLiteral(" 止量：") + to_text(stop) + QStringLiteral(" 编号：") + QString::number(number));
+        log_change(connection, context, outcome, kTiersLog,
+                   QStringLiteral("添加收费项目：") + tier.fee_item + QStringLiteral("类别名称：") +
+                       tier.category + QStringLiteral(" 价格：") + tier.price +
+                       QStringLiteral(" 起量：") + to_text(start) + QStringLiteral(" 止量：") +
+                       to_text(stop) + QStringLiteral(" 编号：") + QString::number(number));
         outcome.say(QStringLiteral("添加成功！"), kPrompt);
         return outcome;
     }
@@ -403,10 +416,11 @@ Outcome save_tier(platform::Connection& connection, const QString& mode, const T
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kTiersLog,
-               QStringLiteral("修改类别名称：") + tier.category + QStringLiteral(" 价格：") + tier.price +
-                   QStringLiteral(" 起量：") + to_text(start) + QStringLiteral(" 止量：") + to_text(stop) +
-                   QStringLiteral(" 编号：") + QString::number(number));
+    log_change(connection, context, outcome, kTiersLog,
+               QStringLiteral("修改类别名称：") + tier.category + QStringLiteral(" 价格：") +
+                   tier.price + QStringLiteral(" 起量：") + to_text(start) +
+                   QStringLiteral(" 止量：") + to_text(stop) + QStringLiteral(" 编号：") +
+                   QString::number(number));
     outcome.say(QStringLiteral("修改成功！"), kPrompt);
     return outcome;
 }
@@ -420,8 +434,9 @@ Question tier_delete_question(const QString& category, const QString& number) {
             QStringLiteral("】的设置吗？") + kIrreversible};
 }
 
-Outcome delete_tier(platform::Connection& connection, const QString& fee_item, const QString& category,
-                    const QString& number) {
+Outcome delete_tier(platform::Connection& connection, const QString& fee_item,
+                    const QString& category, const QString& number,
+                    const shell::RunContext& context) {
     if (QString refusal = tier_delete_refusal(fee_item); !refusal.isEmpty()) return Outcome::refused(refusal);
     Outcome outcome;
     if (!platform::db_execute(connection, QStringLiteral("delete from 阶梯信息 where 类别名称=") + sql_quote(category) +
@@ -429,16 +444,18 @@ Outcome delete_tier(platform::Connection& connection, const QString& fee_item, c
                                               QStringLiteral(" and 阶梯序号=") + sql_number(to_number(number))))
         return outcome;
     outcome.done = true;
-    log_change(outcome, kTierDeleteLog,
-               QStringLiteral("删除类别名称：") + category + QStringLiteral(" 阶梯序号：") + number);
+    log_change(
+        connection, context, outcome, kTierDeleteLog,
+        QStringLiteral("删除类别名称：") + category + QStringLiteral(" 阶梯序号：") + number);
     outcome.say(QStringLiteral("删除成功！"), kPrompt);
     return outcome;
 }
 
 // ---- surcharges ----
 
-Outcome save_surcharge(platform::Connection& connection, const QString& mode, const Surcharge& surcharge,
-                       const QString& previous_name) {
+Outcome save_surcharge(platform::Connection& connection, const QString& mode,
+                       const Surcharge& surcharge, const QString& previous_name,
+                       const shell::RunContext& context) {
     if (platform::text_trim(surcharge.fee_item).isEmpty())
         return Outcome::refused(QStringLiteral("收费项目不能为空!"), Field::FeeItem);
     if (platform::text_trim(surcharge.category).isEmpty())
@@ -465,7 +482,7 @@ Outcome save_surcharge(platform::Connection& connection, const QString& mode, co
             return outcome;
         }
         outcome.done = true;
-        log_change(outcome, kSurchargesLog, QStringLiteral("添加") + remark);
+        log_change(connection, context, outcome, kSurchargesLog, QStringLiteral("添加") + remark);
         outcome.say(QStringLiteral("添加成功！"), kPrompt);
         return outcome;
     }
@@ -477,7 +494,7 @@ Outcome save_surcharge(platform::Connection& connection, const QString& mode, co
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kSurchargesLog, QStringLiteral("修改") + remark);
+    log_change(connection, context, outcome, kSurchargesLog, QStringLiteral("修改") + remark);
     outcome.say(QStringLiteral("修改成功！"), kPrompt);
     return outcome;
 }
@@ -491,8 +508,9 @@ Question surcharge_delete_question(const QString& category, const QString& name)
             QStringLiteral("】吗？") + kIrreversible};
 }
 
-Outcome delete_surcharge(platform::Connection& connection, const QString& fee_item, const QString& category,
-                         const QString& name) {
+Outcome delete_surcharge(platform::Connection& connection, const QString& fee_item,
+                         const QString& category, const QString& name,
+                         const shell::RunContext& context) {
     if (QString refusal = surcharge_delete_refusal(fee_item); !refusal.isEmpty()) return Outcome::refused(refusal);
     Outcome outcome;
     if (!platform::db_execute(connection, QStringLiteral("delete from 附加费 where 附加费名称=") + sql_quote(name) +
@@ -501,14 +519,15 @@ Outcome delete_surcharge(platform::Connection& connection, const QString& fee_it
         return outcome;
     outcome.done = true;
     const QString what = QStringLiteral("删除电价类别【") + category + QStringLiteral("】附加费为【") + name + QStringLiteral("】");
-    log_change(outcome, kSurchargesLog, what);
+    log_change(connection, context, outcome, kSurchargesLog, what);
     outcome.say(what + QStringLiteral("成功！"), QStringLiteral("删除成功"));
     return outcome;
 }
 
 // ---- monthly base-quantity windows ----
 
-Outcome add_base_adjustment(platform::Connection& connection, const BaseAdjustment& window) {
+Outcome add_base_adjustment(platform::Connection& connection, const BaseAdjustment& window,
+                            const shell::RunContext& context) {
     if (window.category.isEmpty()) return Outcome::refused(QStringLiteral("请选择价格类别！"), Field::Category);
     if (window.fee_item.isEmpty()) return Outcome::refused(QStringLiteral("请选择收费项目！"), Field::FeeItem);
     const double quantity = to_number(window.quantity);
@@ -523,7 +542,8 @@ Outcome add_base_adjustment(platform::Connection& connection, const BaseAdjustme
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kBaseLog, QStringLiteral("添加单月基本用量调整条件！"));
+    log_change(connection, context, outcome, kBaseLog,
+               QStringLiteral("添加单月基本用量调整条件！"));
     outcome.say(QStringLiteral("添加成功！"));
     return outcome;
 }
@@ -532,7 +552,8 @@ Question base_adjustment_delete_question(const QString& number) {
     return {QStringLiteral("确认要删除编号【") + number + QStringLiteral("】的记录吗？")};
 }
 
-Outcome delete_base_adjustment(platform::Connection& connection, const QString& number) {
+Outcome delete_base_adjustment(platform::Connection& connection, const QString& number,
+                               const shell::RunContext& context) {
     Outcome outcome;
     if (number.isEmpty()) return outcome;
     if (!platform::db_execute(connection,
@@ -541,14 +562,16 @@ Outcome delete_base_adjustment(platform::Connection& connection, const QString& 
         return outcome;
     }
     outcome.done = true;
-    log_change(outcome, kBaseLog, QStringLiteral("删除单月基本方调整条件编号：") + number);
+    log_change(connection, context, outcome, kBaseLog,
+               QStringLiteral("删除单月基本方调整条件编号：") + number);
     outcome.say(QStringLiteral("删除成功！"));
     return outcome;
 }
 
 // ---- banks ----
 
-Outcome add_bank(platform::Connection& connection, const QString& typed) {
+Outcome add_bank(platform::Connection& connection, const QString& typed,
+                 const shell::RunContext& context) {
     if (typed.isEmpty()) return Outcome::refused(QStringLiteral("待添加的开户银行名称不能为空！"), Field::Name);
     const QString name = platform::text_trim(typed);
     if (exists(connection, QStringLiteral("select * from 开户银行 where 开户银行=") + sql_quote(name)))
@@ -558,7 +581,8 @@ Outcome add_bank(platform::Connection& connection, const QString& typed) {
                               QStringLiteral("insert into 开户银行(开户银行) values (") + sql_quote(name) + QStringLiteral(" )")))
         return outcome;
     outcome.done = true;
-    log_change(outcome, kBanksLog, QStringLiteral("添加开户银行【") + name + QStringLiteral("】"));
+    log_change(connection, context, outcome, kBanksLog,
+               QStringLiteral("添加开户银行【") + name + QStringLiteral("】"));
     outcome.say(QStringLiteral("添加开户银行【") + name + QStringLiteral("】成功！"));
     return outcome;
 }
@@ -571,13 +595,15 @@ Question bank_delete_question(const QString& name) {
     return {QStringLiteral("确认要删除开户银行【") + name + QStringLiteral("】吗？") + kIrreversible};
 }
 
-Outcome delete_bank(platform::Connection& connection, const QString& name) {
+Outcome delete_bank(platform::Connection& connection, const QString& name,
+                    const shell::RunContext& context) {
     if (QString refusal = bank_delete_refusal(name); !refusal.isEmpty()) return Outcome::refused(refusal);
     Outcome outcome;
     if (!platform::db_execute(connection, QStringLiteral("delete from 开户银行 where 开户银行=") + sql_quote(name)))
         return outcome;
     outcome.done = true;
-    log_change(outcome, kBanksLog, QStringLiteral("删除开户银行【") + name + QStringLiteral("】"));
+    log_change(connection, context, outcome, kBanksLog,
+               QStringLiteral("删除开户银行【") + name + QStringLiteral("】"));
     outcome.say(QStringLiteral("删除开户银行【") + name + QStringLiteral("】成功！"), QStringLiteral("删除成功"));
     return outcome;
 }

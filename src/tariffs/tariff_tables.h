@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "shell/run_context.h"
 #include "tariffs/tariff_outcome.h"
 
 namespace platform {
@@ -64,11 +65,13 @@ bool is_system_fee_item(const QString& trimmed_name);
 // The stored row of a fee item (the defaults when there is none).
 FeeItem read_fee_item(platform::Connection& connection, const QString& name);
 // Add (name trimmed, refused when taken) or modify (the stored name's modes).
-Outcome save_fee_item(platform::Connection& connection, const QString& mode, const FeeItem& item);
+Outcome save_fee_item(platform::Connection& connection, const QString& mode, const FeeItem& item,
+                      const shell::RunContext& context);
 // The refusal before the delete question, or "" when the delete may be asked.
 QString fee_item_delete_refusal(const QString& name);
 Question fee_item_delete_question(const QString& name);
-Outcome delete_fee_item(platform::Connection& connection, const QString& name);
+Outcome delete_fee_item(platform::Connection& connection, const QString& name,
+                        const shell::RunContext& context);
 
 // ---- price categories ----
 struct PriceCategory {
@@ -82,11 +85,12 @@ struct PriceCategory {
 // Add (编号 = rows + 1) or modify the category `previous_name` of the fee item. A new name that
 // the fee item already has for another category is refused either way.
 Outcome save_price_category(platform::Connection& connection, const QString& mode,
-                            const PriceCategory& category, const QString& previous_name = {});
+                            const PriceCategory& category, const QString& previous_name,
+                            const shell::RunContext& context);
 QString price_category_delete_refusal(const QString& fee_item);
 Question price_category_delete_question(const QString& fee_item, const QString& category);
 Outcome delete_price_category(platform::Connection& connection, const QString& fee_item,
-                              const QString& category);
+                              const QString& category, const shell::RunContext& context);
 
 // ---- tiers ----
 struct Tier {
@@ -112,12 +116,13 @@ TierBounds read_tier_bounds(platform::Connection& connection, const QString& fee
 // upper bound). A refusal of the bound test points at Field::Start: the window then shows the
 // start box's own message and moves on to the stop box.
 Outcome save_tier(platform::Connection& connection, const QString& mode, const Tier& tier,
-                  const QString& number = {});
+                  const QString& number, const shell::RunContext& context);
 inline const QString kTierStartLocked = QStringLiteral("对不起不能改变阶梯起量!");
 QString tier_delete_refusal(const QString& first_cell);
 Question tier_delete_question(const QString& category, const QString& number);
 Outcome delete_tier(platform::Connection& connection, const QString& fee_item,
-                    const QString& category, const QString& number);
+                    const QString& category, const QString& number,
+                    const shell::RunContext& context);
 
 // ---- surcharges ----
 inline const QString kByQuantity = QStringLiteral("按用量");
@@ -132,11 +137,13 @@ struct Surcharge {
 };
 
 Outcome save_surcharge(platform::Connection& connection, const QString& mode,
-                       const Surcharge& surcharge, const QString& previous_name = {});
+                       const Surcharge& surcharge, const QString& previous_name,
+                       const shell::RunContext& context);
 QString surcharge_delete_refusal(const QString& first_cell);
 Question surcharge_delete_question(const QString& category, const QString& name);
 Outcome delete_surcharge(platform::Connection& connection, const QString& fee_item,
-                         const QString& category, const QString& name);
+                         const QString& category, const QString& name,
+                         const shell::RunContext& context);
 
 // ---- monthly base-quantity windows ----
 struct BaseAdjustment {
@@ -147,15 +154,19 @@ struct BaseAdjustment {
     QString quantity;  // as typed
 };
 
-Outcome add_base_adjustment(platform::Connection& connection, const BaseAdjustment& window);
+Outcome add_base_adjustment(platform::Connection& connection, const BaseAdjustment& window,
+                            const shell::RunContext& context);
 Question base_adjustment_delete_question(const QString& number);
-Outcome delete_base_adjustment(platform::Connection& connection, const QString& number);
+Outcome delete_base_adjustment(platform::Connection& connection, const QString& number,
+                               const shell::RunContext& context);
 
 // ---- banks ----
 // `typed` is the box's text as typed (only the emptiness test takes it untrimmed).
-Outcome add_bank(platform::Connection& connection, const QString& typed);
+Outcome add_bank(platform::Connection& connection, const QString& typed,
+                 const shell::RunContext& context);
 QString bank_delete_refusal(const QString& name);
 Question bank_delete_question(const QString& name);
-Outcome delete_bank(platform::Connection& connection, const QString& name);
+Outcome delete_bank(platform::Connection& connection, const QString& name,
+                    const shell::RunContext& context);
 
 }  // namespace tariffs

@@ -38,7 +38,8 @@ Question TieredPricesWindow::delete_question(const QStringList& row) {
 }
 
 Outcome TieredPricesWindow::remove(const QStringList& row) {
-    return delete_tier(store::main_connection(), row.value(0), row.value(1), row.value(4));
+    return delete_tier(store::main_connection(), row.value(0), row.value(1), row.value(4),
+                       shell::program_context());
 }
 
 TierInfoWindow::TierInfoWindow(QWidget* parent, const QString& mode, const QStringList& row)
@@ -102,7 +103,7 @@ Outcome TierInfoWindow::save() {
     tier.price = ui->编辑框_价格->text();
     tier.start = ui->编辑框_起量->text();
     tier.stop = ui->编辑框_止量->text();
-    return save_tier(store::main_connection(), mode(), tier, number_);
+    return save_tier(store::main_connection(), mode(), tier, number_, shell::program_context());
 }
 
 QWidget* TierInfoWindow::field_box(Field field) {

@@ -1,6 +1,7 @@
 #pragma once
-// A program folder with a fixed clock (2024-03-20), the parameters charging reads held in the
-// program-wide values (late fees off, nine-digit coded serials, invoices off), and helpers that
+// A program folder with the run the charging routines are handed (2024-03-20 at nine, the
+// administrator, late fees off, nine-digit coded serials, invoices off), the same parameters and
+// operator in the program-wide values for the windows, and helpers that
 // seed households, meter accounts, bills with their readings and surcharge lines, and a fault
 // that makes one bill's writes fail. The program-wide objects are made afresh for each test and
 // no receipt printer or settlement hook outlives the test that set it.
@@ -16,6 +17,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "shell/program_state.h"
+#include "shell/run_context.h"
 #include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
@@ -26,18 +28,20 @@ inline QString s(const char* utf8) { return QString::fromUtf8(utf8); }
 inline QString q(const QString& text) { return platform::sql_quote(text); }
 inline QString n(double value) { return platform::sql_number(value); }
 
+inline const QDateTime kNow{QDate(2024, 3, 20), QTime(9, 0, 0)};
+
 class ChargingTest : public harness::ProgramFolderTest {
 public:
     void SetUp() override {
         ProgramFolderTest::SetUp();
         shell::init_program_variables();
         clear_hooks();
-        set_clock(QDateTime(QDate(2024, 3, 20), QTime(9, 0, 0)));
-        shell::system_parameters.payment_serial_digits = 9;
-        shell::system_parameters.late_fee_enabled = s("关闭");
-        shell::system_parameters.invoice_management = s("关闭");
-        shell::system_parameters.household_number_prefix.clear();
-        shell::current_operator = s("管理员");
+        params.payment_serial_digits = 9;
+        params.late_fee_enabled = s("关闭");
+        params.invoice_management = s("关闭");
+        params.household_number_prefix.clear();
+        shell::system_parameters = params;
+        shell::current_operator = operator_name;
     }
 
     void TearDown() override {
@@ -54,6 +58,12 @@ public:
     }
 
     platform::Connection& db() { return store::main_connection(); }
+
+    // The run a routine is handed: the fixture's moment, parameters and operator.
+    shell::RunContext context() const { return {kNow, params, operator_name}; }
+
+    shell::SystemParameters params;
+    QString operator_name = s("管理员");
 
     void household(const char* number, const char* name, const char* street = "东区",
                    const char* address = "1号楼", const char* card = "") {
@@ -100,6 +110,15 @@ public:
         ASSERT_EQ(
             sqlite3_exec(platform::db_handle(db()), sql.constData(), nullptr, nullptr, nullptr),
             SQLITE_OK);
+    }
+};
+
+// The windows read the program's clock: fixed on the fixture's moment.
+class ChargingWindowTest : public ChargingTest {
+public:
+    void SetUp() override {
+        ChargingTest::SetUp();
+        set_clock(kNow);
     }
 };
 

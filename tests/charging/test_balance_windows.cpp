@@ -20,10 +20,10 @@
 namespace charging_test {
 namespace {
 
-class BalanceWindows : public ChargingTest {
+class BalanceWindows : public ChargingWindowTest {
 protected:
     void SetUp() override {
-        ChargingTest::SetUp();
+        ChargingWindowTest::SetUp();
         shell::system_parameters.payment_serial_digits = 6;
         household("0001", "王五", "东区", "3号楼", "C77");
         household("0002", "赵六", "西区", "5号楼", "C88");

@@ -21,7 +21,8 @@ class BatchCharging : public ChargingTest {
 protected:
     void SetUp() override {
         ChargingTest::SetUp();
-        shell::system_parameters.payment_serial_digits = 6;
+        params.payment_serial_digits = 6;
+        shell::system_parameters = params;
         household("0001", "甲", "东区");
         household("0002", "乙", "西区");
         household("0003", "丙", "东区");
@@ -82,7 +83,7 @@ TEST_F(BatchCharging, ReaderAndStreetChooseTheHouseholds) {
 
 TEST_F(BatchCharging, OneSerialPerHouseholdInListOrder) {
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
     ASSERT_TRUE(out.charged);
     EXPECT_EQ(texts(out.messages), QStringList{s("批量收费完成！")});
     EXPECT_EQ(out.batch.households_charged, 2);
@@ -101,7 +102,7 @@ TEST_F(BatchCharging, OneSerialPerHouseholdInListOrder) {
 
 TEST_F(BatchCharging, ReaderAndStreetTogether) {
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("张三"), s("东区"), s("王收")}, QDate(2024, 3, 20));
+        charging::run_batch_charging(db(), {s("张三"), s("东区"), s("王收")}, context());
     EXPECT_EQ(out.batch.households_charged, 1);
     EXPECT_EQ(serials(),
               (QStringList{s("11:1000001"), s("12:1000001"), s("21:"), s("22:"), s("31:")}));
@@ -114,7 +115,7 @@ TEST_F(BatchCharging, AHouseholdWhoseBillsCarryItsOwnNumberIsChargedToo) {
     meter("0004", "000402", "李四");
     bill("0004", 41, 6, 6);
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("李四"), s(""), s("王收")}, QDate(2024, 3, 20));
+        charging::run_batch_charging(db(), {s("李四"), s(""), s("王收")}, context());
     ASSERT_TRUE(out.charged);
     EXPECT_EQ(out.batch.households_charged, 2);
     EXPECT_EQ(rows(s("select 收据号,流水号 from 总收费 where 收据号 in (31,41) order by 收据号")),
@@ -123,7 +124,7 @@ TEST_F(BatchCharging, AHouseholdWhoseBillsCarryItsOwnNumberIsChargedToo) {
 
 TEST_F(BatchCharging, NothingToCharge) {
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("无人"), s(""), s("王收")}, QDate(2024, 3, 20));
+        charging::run_batch_charging(db(), {s("无人"), s(""), s("王收")}, context());
     EXPECT_FALSE(out.charged);
     EXPECT_EQ(texts(out.messages), QStringList{s("没有待收费的记录！")});
     EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='批量收费'")), 0);
@@ -132,7 +133,7 @@ TEST_F(BatchCharging, NothingToCharge) {
 TEST_F(BatchCharging, AFailingHouseholdStopsTheRunAndKeepsTheOnesBefore) {
     fail_readings_of(12);  // the second household's second bill
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
     EXPECT_TRUE(out.batch.stopped);
     EXPECT_EQ(out.batch.households_charged, 1);
     ASSERT_EQ(out.messages.size(), 2u);
@@ -166,7 +167,7 @@ TEST_F(BatchCharging, NoSuccessAfterAFailure) {
         ASSERT_EQ(sqlite3_exec(platform::db_handle(db()), c.fault, nullptr, nullptr, nullptr),
                   SQLITE_OK);
         const charging::BatchRunOutcome out =
-            charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+            charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
         exec(s("drop trigger 坏"));
         EXPECT_FALSE(out.charged);
         EXPECT_EQ(out.batch.households_charged, 0);
@@ -197,7 +198,7 @@ TEST_F(BatchCharging, BlankReaderAndStreetAreRefused) {
             EXPECT_EQ(charging::check_batch_request(request).message,
                       s("请选择抄表人员或居住街道！"));
             const charging::BatchRunOutcome out =
-                charging::run_batch_charging(db(), request, QDate(2024, 3, 20));
+                charging::run_batch_charging(db(), request, context());
             EXPECT_EQ(texts(out.messages), QStringList{s("请选择抄表人员或居住街道！")});
         }
         EXPECT_EQ(charging::check_batch_request({s("张三"), s(""), s(blank)}).message,
@@ -208,13 +209,13 @@ TEST_F(BatchCharging, BlankReaderAndStreetAreRefused) {
 
 TEST_F(BatchCharging, PrepaymentsSettleFirst) {
     bool settled = false;
-    charging::batch_pay_from_prepayments_hook() = [this, &settled] {
+    charging::batch_pay_from_prepayments_hook() = [this, &settled](const shell::RunContext&) {
         settled = true;
         exec(s(
             "update 总收费 set 收费标志=0,收费人员='预存扣款',流水号=500 where 收据号 in (21,22)"));
     };
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
     EXPECT_TRUE(settled);
     EXPECT_EQ(out.batch.households_charged, 1);
     EXPECT_EQ(value(s("select 流水号 from 总收费 where 收据号=11")), s("501"));

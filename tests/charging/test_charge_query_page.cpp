@@ -38,10 +38,10 @@ namespace {
 
 namespace a = shell::action;
 
-class ChargeQueryPageTest : public ChargingTest {
+class ChargeQueryPageTest : public ChargingWindowTest {
 protected:
     void SetUp() override {
-        ChargingTest::SetUp();
+        ChargingWindowTest::SetUp();
         window = std::make_unique<shell::MainWindow>();
         charging::install_charge_queries(*window);
         page = charging::charge_query_page();
@@ -178,7 +178,7 @@ TEST_F(ChargeQueryPageTest, ArrearsTabAndVoidTab) {
     EXPECT_EQ(platform::listview_cell_text(list, 0, 10), s("7.00"));
     EXPECT_EQ(value(s("select count(*) from [T_WSFCX管理员]")), s("1"));
 
-    charging::void_payment(db(), first);
+    charging::void_payment(db(), first, context());
     ui.on_modal(s("charging::ChargeQueryWindow"), [](QDialog* d) {
         auto* w = static_cast<charging::ChargeQueryWindow*>(d);
         w->form()->选择夹_窗口->setCurrentIndex(2);

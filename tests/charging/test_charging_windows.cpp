@@ -25,10 +25,10 @@
 namespace charging_test {
 namespace {
 
-class ChargingWindows : public ChargingTest {
+class ChargingWindows : public ChargingWindowTest {
 protected:
     void SetUp() override {
-        ChargingTest::SetUp();
+        ChargingWindowTest::SetUp();
         shell::current_operator = s("李四");
         household("0001", "王五", "东区", "3号楼", "C77");
         meter("0001", "000101");

@@ -78,7 +78,7 @@ TEST_F(CounterBillReaders, OwnAndMeterAccountBillsButNeverANeighbours) {
          }},
         {"batch charging",
          [&] {
-             charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, QDate(2024, 3, 20));
+             charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
              return paid();
          }},
     };

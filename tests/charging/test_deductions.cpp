@@ -149,6 +149,7 @@ class DeductionPageTest : public DeductionTest {
 protected:
     void SetUp() override {
         DeductionTest::SetUp();
+        set_clock(kNow);  // the page's query window opens on the program's today
         platform::install_excel_bridge();
         window = std::make_unique<shell::MainWindow>();
         charging::install_deductions(*window);

@@ -53,7 +53,6 @@ protected:
         }
         return out;
     }
-    const QDate today{2024, 3, 20};
     qint64 receipt_ = 1000000000;
 };
 
@@ -89,11 +88,11 @@ TEST_F(HouseholdBillReaders, TakeTheMeterAccountsBillsAndNotTheNeighbours) {
         {"settling one household after a prepayment",
          [&] {
              return settled(
-                 charging::pay_household_charges_from_prepayment(db(), s("0001"), today));
+                 charging::pay_household_charges_from_prepayment(db(), s("0001"), context()));
          },
          {s("3")}},
         {"执行扣款",
-         [&] { return settled(charging::execute_prepay_deductions(db(), today).run); },
+         [&] { return settled(charging::execute_prepay_deductions(db(), context()).run); },
          {s("3")}},
         {"deduction list by household",
          [&] {
@@ -142,7 +141,7 @@ TEST_F(HouseholdBillReaders, TakeTheMeterAccountsBillsAndNotTheNeighbours) {
 TEST_F(HouseholdBillReaders, ADepositIsSpentOnce) {
     prepayment("0001", 60);
     bill_of("000101", 1, 46, 0, true);
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     ASSERT_EQ(settled(run.run), QStringList{s("1")});
 
     exec(
@@ -152,11 +151,11 @@ TEST_F(HouseholdBillReaders, ADepositIsSpentOnce) {
         s("insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,抄表人员,"
           "是否收费,价格) values "
           "('000101','0001',0,10,10,0,'2024-4-1','水费','居民','张三',0,4.15)"));
-    shell::SystemParameters parameters = shell::system_parameters;
-    parameters.personal_account = s("关闭");
-    parameters.rounding_enabled = s("假");
+    shell::RunContext billing = context();
+    billing.parameters.personal_account = s("关闭");
+    billing.parameters.rounding_enabled = s("假");
     const tariffs::ChargeOutcome billed = tariffs::generate_household_charges(
-        db(), s("0001"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), parameters);
+        db(), s("0001"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), billing);
     ASSERT_TRUE(billed.ok()) << billed.error.toStdString();
     EXPECT_EQ(rows(s("select 应收金额,预存扣款,实收金额,收费标志 from 总收费 where 收据号<>1")),
               (QList<QStringList>{{s("41.5"), s("14"), s("27.5"), s("1")}}));
@@ -174,7 +173,7 @@ TEST_F(HouseholdBillReaders, ABillPaidMeanwhileRollsBackTheRun) {
     exec(
         s("create trigger 抢先 after update on 抄表总表 when new.收据号=1 begin update 总收费 set "
           "收费标志=0,收费人员='王收' where 收据号=2; end"));
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_FALSE(run.run.completed);
     EXPECT_TRUE(run.run.settled.empty());
     ASSERT_EQ(run.messages.size(), 1u);
@@ -191,7 +190,7 @@ TEST_F(HouseholdBillReaders, AFailedRebuildIsReportedNotCompleted) {
     exec(
         s("create trigger 坏 before update of 已扣金额 on 预存结余 begin select "
           "raise(abort,'disk full'); end"));
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_FALSE(run.run.completed);
     ASSERT_FALSE(run.messages.empty());
     EXPECT_TRUE(run.messages[0].text.contains(s("disk full")));

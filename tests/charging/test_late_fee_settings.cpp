@@ -73,27 +73,30 @@ TEST_F(LateFeeSettings, FormFromTheLoadedParameters) {
 
 TEST_F(LateFeeSettings, SaveWritesTheFourRowsReloadsAndLogs) {
     const charging::LateFeeSaveOutcome out =
-        charging::save_late_fee_settings(db(), form("开启", "固定金额", "1.50", "15"));
+        charging::save_late_fee_settings(db(), form("开启", "固定金额", "1.50", "15"), context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("保存成功！")});
     EXPECT_EQ(stored("滞纳金计费"), s("开启"));
     EXPECT_EQ(stored("滞纳金计费方式"), s("固定金额"));
     EXPECT_EQ(stored("滞纳金值"), s("1.5"));
     EXPECT_EQ(stored("滞纳金结算日期"), s("15"));
-    EXPECT_EQ(shell::system_parameters.late_fee_enabled, s("开启"));
-    EXPECT_EQ(shell::system_parameters.late_fee_mode, s("固定金额"));
-    EXPECT_EQ(shell::system_parameters.late_fee_value, s("1.5"));
-    EXPECT_EQ(shell::system_parameters.late_fee_start_day, s("15"));
+    // The parameters read back, for the caller to put in force.
+    EXPECT_EQ(out.parameters.late_fee_enabled, s("开启"));
+    EXPECT_EQ(out.parameters.late_fee_mode, s("固定金额"));
+    EXPECT_EQ(out.parameters.late_fee_value, s("1.5"));
+    EXPECT_EQ(out.parameters.late_fee_start_day, s("15"));
     EXPECT_EQ(rows(s("select 上级项目,当前项目,备注 from 日志管理")),
               (QList<QStringList>{{s("基本设置"), s("滞纳金设置"), s("修改滞纳金设置")}}));
 
     // No number and no day chosen; a quote in a text cannot break the statement.
-    EXPECT_TRUE(charging::save_late_fee_settings(db(), form("关闭", "按利率", "x'y", "")).done);
+    EXPECT_TRUE(
+        charging::save_late_fee_settings(db(), form("关闭", "按利率", "x'y", ""), context()).done);
     EXPECT_EQ(stored("滞纳金计费"), s("关闭"));
     EXPECT_EQ(stored("滞纳金计费方式"), s("按利率"));
     EXPECT_EQ(stored("滞纳金值"), s("0"));
     EXPECT_EQ(stored("滞纳金结算日期"), s(""));
-    EXPECT_TRUE(charging::save_late_fee_settings(db(), form("关闭", "按利率", "1", "2'8")).done);
+    EXPECT_TRUE(
+        charging::save_late_fee_settings(db(), form("关闭", "按利率", "1", "2'8"), context()).done);
     EXPECT_EQ(stored("滞纳金结算日期"), s("2'8"));
 }
 
@@ -104,7 +107,7 @@ TEST_F(LateFeeSettings, AFailedWriteKeepsTheOldRuleAndIsNotReportedAsSaved) {
     ASSERT_EQ(sqlite3_exec(platform::db_handle(db()), sql.constData(), nullptr, nullptr, nullptr),
               SQLITE_OK);
     const charging::LateFeeSaveOutcome out =
-        charging::save_late_fee_settings(db(), form("开启", "固定金额", "9", "3"));
+        charging::save_late_fee_settings(db(), form("开启", "固定金额", "9", "3"), context());
     EXPECT_FALSE(out.done);
     ASSERT_EQ(out.messages.size(), 1);
     EXPECT_TRUE(out.messages[0].text.contains(s("boom")));

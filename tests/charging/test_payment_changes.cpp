@@ -82,8 +82,8 @@ TEST_F(PaymentChanges, OnlyTheAdministratorOrTheCollectorMayVoidOrEdit) {
 TEST_F(PaymentChanges, VoidReturnsEveryBillAndRecordsOneVoidRow) {
     const qint64 serial = pay({101, 102, 103}, "李四", "F-9");
     pay({201}, "李四");
-    shell::current_operator = s("李四");
-    const charging::VoidOutcome out = charging::void_payment(db(), serial);
+    operator_name = s("李四");
+    const charging::VoidOutcome out = charging::void_payment(db(), serial, context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(s("作废成功！"))}));
     EXPECT_EQ(
@@ -104,7 +104,7 @@ TEST_F(PaymentChanges, VoidReturnsEveryBillAndRecordsOneVoidRow) {
     // The serial stays taken, and voiding it again is refused before anything is asked.
     EXPECT_EQ(charging::void_refusal(db(), serial, s("管理员")), charging::kAlreadyVoided);
     EXPECT_EQ(charging::edit_refusal(db(), serial, s("管理员")), s("此收据已经作废不能修改！"));
-    const charging::VoidOutcome again = charging::void_payment(db(), serial);
+    const charging::VoidOutcome again = charging::void_payment(db(), serial, context());
     EXPECT_FALSE(again.done);
     EXPECT_EQ(count(s("select count(*) from 总收费 where 标志=2")), 1);
     EXPECT_EQ(pay({101, 102, 103}, "李四"), 1000000003);
@@ -115,7 +115,7 @@ TEST_F(PaymentChanges, VoidReturnsEveryBillAndRecordsOneVoidRow) {
 TEST_F(PaymentChanges, VoidTakesOnlyThePaidBillsOfTheSerial) {
     const qint64 serial = pay({101, 102}, "李四");
     exec(s("update 总收费 set 收费标志=1 where 收据号=102"));
-    EXPECT_TRUE(charging::void_payment(db(), serial).done);
+    EXPECT_TRUE(charging::void_payment(db(), serial, context()).done);
     EXPECT_EQ(value(s("select 实收金额 from 总收费 where 标志=2")), s("50"));
     EXPECT_EQ(rows(s("select 收据号,流水号 from 总收费 where 标志=1 and 收据号 in (101,102) "
                      "order by 收据号")),
@@ -126,7 +126,7 @@ TEST_F(PaymentChanges, VoidTakesOnlyThePaidBillsOfTheSerial) {
     exec(s("update 总收费 set 收费标志=1 where 收据号=103"));
     EXPECT_EQ(charging::void_refusal(db(), other, s("管理员")), charging::kAlreadyVoided);
     const QList<QStringList> before = rows(s("select * from 总收费 order by 收据号"));
-    const charging::VoidOutcome out = charging::void_payment(db(), other);
+    const charging::VoidOutcome out = charging::void_payment(db(), other, context());
     EXPECT_FALSE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(charging::kAlreadyVoided)}));
     EXPECT_EQ(rows(s("select * from 总收费 order by 收据号")), before);
@@ -140,7 +140,7 @@ TEST_F(PaymentChanges, VoidThatFailsHalfWayLeavesThePaymentAsItWas) {
                            "select raise(abort,'boom'); end",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
-    const charging::VoidOutcome out = charging::void_payment(db(), serial);
+    const charging::VoidOutcome out = charging::void_payment(db(), serial, context());
     EXPECT_FALSE(out.done);
     ASSERT_FALSE(out.messages.isEmpty());
     EXPECT_TRUE(out.messages.back().text.contains(s("boom")));
@@ -152,7 +152,7 @@ TEST_F(PaymentChanges, VoidThatFailsHalfWayLeavesThePaymentAsItWas) {
 TEST_F(PaymentChanges, VoidWithAFailedLogSaysSoInsteadOfSuccess) {
     const qint64 serial = pay({201}, "李四");
     break_log();
-    const charging::VoidOutcome out = charging::void_payment(db(), serial);
+    const charging::VoidOutcome out = charging::void_payment(db(), serial, context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(s("添加日志失败！"))}));
     EXPECT_EQ(value(s("select 收费标志 from 总收费 where 收据号=201")), s("1"));
@@ -188,7 +188,7 @@ TEST_F(PaymentChanges, EditLoadsTheSerialsBillsAndSavesOneBill) {
     r.date = QDate(2024, 3, 19);
     r.original_received = 29.5;
     r.original_collector = s("李四");
-    const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r);
+    const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r, context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(s("修改成功！"))}));
     EXPECT_EQ(
@@ -210,13 +210,14 @@ TEST_F(PaymentChanges, EditWithAnAmountThatIsNoNumberWritesNothing) {
     r.date = QDate(2024, 3, 19);
     for (const char* typed : {"", "abc", "1,收费标志=1", "12 or 1=1"}) {
         r.received = s(typed);
-        const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r);
+        const charging::ChargeEditOutcome out =
+            charging::save_charge_record_edit(db(), r, context());
         EXPECT_FALSE(out.done) << typed;
         EXPECT_TRUE(out.messages.isEmpty()) << typed;
     }
     r.received = s("5");
     r.bill_number = 0;  // nothing loaded
-    EXPECT_FALSE(charging::save_charge_record_edit(db(), r).done);
+    EXPECT_FALSE(charging::save_charge_record_edit(db(), r, context()).done);
     EXPECT_EQ(rows(s("select * from 总收费")), before);
 }
 
@@ -228,7 +229,7 @@ TEST_F(PaymentChanges, EditWithAFailedLogSaysBoth) {
     r.received = s("40");
     r.collector = s("李四");
     r.date = QDate(2024, 3, 19);
-    const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r);
+    const charging::ChargeEditOutcome out = charging::save_charge_record_edit(db(), r, context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(out.messages, (platform::Messages{platform::information(s("添加日志失败！")),
                                                 platform::information(s("修改成功！"))}));
@@ -264,7 +265,7 @@ TEST_F(ReceiptReprint, RangePrintsExistingSerialsAndPausesAfterEverySecond) {
     pay({301}, "李四");
     pay({201}, "李四");
     const qint64 voided = pay({202}, "李四");
-    ASSERT_TRUE(charging::void_payment(db(), voided).done);
+    ASSERT_TRUE(charging::void_payment(db(), voided, context()).done);
     pay({103}, "李四");  // past the range
 
     charging::ReprintRequest r;
@@ -272,7 +273,7 @@ TEST_F(ReceiptReprint, RangePrintsExistingSerialsAndPausesAfterEverySecond) {
     r.last = s("№000000005");
     r.per_pause = s("2");
     r.pause = s("3");
-    const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r);
+    const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r, context());
     EXPECT_TRUE(out.run);
     EXPECT_EQ(printed, (std::vector<qint64>{1000000001, 1000000002, 1000000003, 1000000004}));
     EXPECT_EQ(out.printed, printed);
@@ -302,7 +303,7 @@ TEST_F(ReceiptReprint, RefusalsComeBeforeTheRange) {
         r.last = s(c.last);
         r.per_pause = s(c.per_pause);
         r.pause = s("1");
-        const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r);
+        const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r, context());
         EXPECT_FALSE(out.run) << c.message;
         EXPECT_EQ(out.message, s(c.message));
         EXPECT_EQ(out.focus, c.focus);
@@ -320,7 +321,7 @@ TEST_F(ReceiptReprint, PrepaymentReceiptsWhateverTheirFlagAndNoPauseAtZeroSecond
     r.last = s("1000010");
     r.per_pause = s("1");
     r.pause = s("0");
-    const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r);
+    const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r, context());
     EXPECT_EQ(printed_prepay, (std::vector<qint64>{1000007, 1000008, 1000010}));
     EXPECT_TRUE(printed.empty());
     EXPECT_TRUE(waits.empty());
@@ -329,12 +330,13 @@ TEST_F(ReceiptReprint, PrepaymentReceiptsWhateverTheirFlagAndNoPauseAtZeroSecond
 }
 
 TEST_F(ReceiptReprint, OnePaymentFromTheListPrintsOnceAndLogsTheCell) {
-    EXPECT_TRUE(charging::reprint_payment_receipt(1000000009, s("№000000009")).isEmpty());
+    EXPECT_TRUE(
+        charging::reprint_payment_receipt(db(), 1000000009, s("№000000009"), context()).isEmpty());
     EXPECT_EQ(printed, (std::vector<qint64>{1000000009}));
     EXPECT_EQ(rows(s("select 上级项目,当前项目,备注 from 日志管理")),
               (QList<QStringList>{{s("打印设置"), s("流水号重打"), s("打印流水号：№000000009")}}));
     break_log();
-    EXPECT_EQ(charging::reprint_payment_receipt(1000000009, s("№000000009")),
+    EXPECT_EQ(charging::reprint_payment_receipt(db(), 1000000009, s("№000000009"), context()),
               (platform::Messages{platform::information(s("添加日志失败！"))}));
 }
 

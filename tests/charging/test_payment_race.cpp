@@ -65,7 +65,9 @@ TEST(PaymentRaceChild, BatchCharging) {
         if (!std::fgets(word, sizeof word, stdin)) std::puts("no word from the parent");
     };
     const charging::BatchOutcome out = charging::batch_charge_unpaid_bills(
-        db, households, QStringLiteral("王收"), QDate(2024, 3, 20), progress);
+        db, households, QStringLiteral("王收"),
+        shell::run_on(QDate(2024, 3, 20), shell::system_parameters, shell::current_operator),
+        progress);
     std::printf("charged %d\n", out.households_charged);
     EXPECT_FALSE(out.stopped);
     EXPECT_TRUE(told);

@@ -107,6 +107,32 @@ TEST_F(TakePayment, FailureHalfWayLeavesNothingPaid) {
     EXPECT_EQ(charging::take_payment(db(), request(), 9).serial, 1000000001);
 }
 
+// The log row goes in with the payment or not at all, under the run's operator and moment; a
+// row that cannot be written leaves the payment paid and says so.
+TEST_F(TakePayment, TheLogRowIsKeptWithThePaymentOnly) {
+    charging::PaymentRequest r = request();
+    operator_name = s("李四");
+    r.log = charging::PaymentLog{context(), s("收费管理"), s("窗口收费"), s("添加收费记录0001")};
+    fail_readings_of(102);
+    EXPECT_FALSE(charging::take_payment(db(), r, 9).done);
+    EXPECT_EQ(count(s("select count(*) from 日志管理")), 0);
+
+    exec(s("drop trigger 坏"));
+    const charging::PaymentOutcome paid = charging::take_payment(db(), r, 9);
+    ASSERT_TRUE(paid.done);
+    EXPECT_FALSE(paid.log_failed);
+    EXPECT_EQ(rows(s("select 操作人员,发生时间,上级项目,当前项目,备注 from 日志管理")),
+              (QList<QStringList>{{s("李四"), s("2024-03-20 09:00:00"), s("收费管理"),
+                                   s("窗口收费"), s("添加收费记录0001")}}));
+
+    exec(s("drop table 日志管理"));
+    exec(s("update 总收费 set 收费标志=1,流水号=null"));
+    const charging::PaymentOutcome unlogged = charging::take_payment(db(), r, 9);
+    EXPECT_TRUE(unlogged.done);
+    EXPECT_TRUE(unlogged.log_failed);
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 2);
+}
+
 TEST_F(TakePayment, NoCollectorWritesNothing) {
     charging::PaymentRequest r = request();
     r.collector.clear();

@@ -13,7 +13,8 @@ class PrepaySettlement : public ChargingTest {
 protected:
     void SetUp() override {
         ChargingTest::SetUp();
-        shell::system_parameters.payment_serial_digits = 6;
+        params.payment_serial_digits = 6;
+        shell::system_parameters = params;
         household("0001", "甲");
         household("0002", "乙");
     }
@@ -43,7 +44,6 @@ protected:
         for (const auto& m : messages) out << m.text;
         return out;
     }
-    const QDate today{2024, 3, 20};
 };
 
 TEST_F(PrepaySettlement, TheFirstUncoveredBillEndsTheHouseholdsTurn) {
@@ -55,7 +55,7 @@ TEST_F(PrepaySettlement, TheFirstUncoveredBillEndsTheHouseholdsTurn) {
     bill("0001", 13, 10, 10);
     exec(s("update 总收费 set 发票号='F9' where 收据号=11"));
     const charging::SettlementOutcome out =
-        charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), context());
     EXPECT_TRUE(out.completed);
     EXPECT_TRUE(out.messages.empty());
     ASSERT_EQ(out.settled.size(), 1u);
@@ -88,7 +88,7 @@ TEST_F(PrepaySettlement, CoverageWithinTheTolerance) {
         prepayment("0001", 1000000001, c.balance + c.already_prepaid);
         bill("0001", 11, c.to_collect + c.already_prepaid, c.to_collect);
         exec(s("update 总收费 set 预存扣款=") + n(c.already_prepaid));
-        charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), context());
         EXPECT_EQ(value(s("select 收费标志 from 总收费")), c.settled ? s("0") : s("1"));
         EXPECT_EQ(value(s("select 预存扣款 from 总收费")),
                   c.settled ? s(c.prepaid_after) : n(c.already_prepaid));
@@ -100,7 +100,7 @@ TEST_F(PrepaySettlement, ACreditBillRaisesTheRunningBalance) {
     bill("0001", 11, -5, -5);
     bill("0001", 12, 15, 15);
     bill("0001", 13, 0.5, 0.5);
-    const auto out = charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+    const auto out = charging::pay_household_charges_from_prepayment(db(), s("0001"), context());
     // 10 + 5 covers 15; then 0 is left for 0.5.
     ASSERT_EQ(out.settled.size(), 2u);
     EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 -5 预存扣款 2024-03-20 "),
@@ -116,7 +116,7 @@ TEST_F(PrepaySettlement, SerialsContinueTheLargestStored) {
     bill("0001", 11, 1, 1);
     bill("0001", 12, 2, 2);
     bill("0001", 13, 3, 3);
-    charging::pay_household_charges_from_prepayment(db(), s("0001"), today);
+    charging::pay_household_charges_from_prepayment(db(), s("0001"), context());
     EXPECT_EQ(reading_serials(),
               (QStringList{s("5:"), s("11:1000000008"), s("12:1000000009"), s("13:1000000010")}));
 }
@@ -126,9 +126,10 @@ TEST_F(PrepaySettlement, BillsUnderAMeterAccountAreTheHouseholds) {
     prepayment("0001", 1000000001, 100);
     bill("000101", 11, 30, 30);  // booked under the meter account only
     EXPECT_EQ(
-        charging::pay_household_charges_from_prepayment(db(), s("0001"), today).settled.size(), 1u);
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), context()).settled.size(),
+        1u);
     bill("000101", 12, 20, 20);
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});
     EXPECT_FALSE(run.show_shortfall_list);
     EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 "),
@@ -142,7 +143,7 @@ TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
     bill("0001", 12, 20, 20);
     bill("0002", 21, 10, 10);
     exec(s("update 总收费 set 预存扣款=3 where 收据号=12"));  // a part already settled
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!\r\n以下是余额不足的用户请查看!")});
     EXPECT_TRUE(run.show_shortfall_list);
     // 0001: 30 − 3 already taken = 27 covers 20, not the next 20; 0002: 5 does not cover 10.
@@ -152,18 +153,18 @@ TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
 }
 
 TEST_F(PrepaySettlement, TheRunsOfEveryHouseholdNeedTheRight) {
-    shell::current_operator = s("李四");
+    operator_name = s("李四");
     prepayment("0001", 1000000001, 30);
     bill("0001", 11, 20, 20);
     for (bool batch : {true, false}) {
         const charging::Messages messages =
-            batch ? charging::batch_pay_from_prepayments(db(), today).messages
-                  : charging::execute_prepay_deductions(db(), today).messages;
+            batch ? charging::batch_pay_from_prepayments(db(), context()).messages
+                  : charging::execute_prepay_deductions(db(), context()).messages;
         EXPECT_EQ(texts(messages), QStringList{s("您没有取得授权！")});
     }
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
     exec(s("insert into 权限管理 (当前项目,人员姓名,权限标识) values ('预存扣款','李四',1)"));
-    const charging::SettlementOutcome out = charging::batch_pay_from_prepayments(db(), today);
+    const charging::SettlementOutcome out = charging::batch_pay_from_prepayments(db(), context());
     EXPECT_TRUE(out.completed);
     EXPECT_TRUE(out.messages.empty());
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("0"));
@@ -178,7 +179,7 @@ TEST_F(PrepaySettlement, AFailureRollsBackTheWholeRun) {
     bill("0001", 13, 10, 10);
     bill("0003", 31, 10, 10);
     fail_readings_of(12);
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_FALSE(run.run.completed);
     EXPECT_TRUE(run.run.settled.empty());
     ASSERT_EQ(texts(run.messages).size(), 1);  // the failure, and no closing message
@@ -198,11 +199,11 @@ TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
     bill("000101", 11, 20, 20);
     bill("000101", 12, 20, 20);
     bill("000201", 21, 7, 7);
-    charging::batch_pay_from_prepayments_hook() = [this] {
-        charging::batch_pay_from_prepayments(db(), today);
+    charging::batch_pay_from_prepayments_hook() = [this](const shell::RunContext& run) {
+        charging::batch_pay_from_prepayments(db(), run);
     };
     const charging::BatchRunOutcome out =
-        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, today);
+        charging::run_batch_charging(db(), {s("张三"), s(""), s("王收")}, context());
     EXPECT_EQ(out.batch.bills_paid, 2);
     // 11 from the balance under its own serial; 12 and 21 in the batch, one serial each.
     EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
@@ -217,7 +218,7 @@ TEST_F(PrepaySettlement, ANumberBeginningWithAnothersIsAnotherHousehold) {
     prepayment("00011", 1000000002, 50);
     bill("00011", 21, 20, 20);
     bill("00011", 22, 40, 40);
-    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), today);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
     EXPECT_TRUE(run.run.completed);
     // 00011's 50 covers 20, not the next 40; 0001's 100 is not spent on them.
     EXPECT_EQ(bills(), (QStringList{s("21 0 1000001 0 20 预存扣款 2024-03-20 "),
@@ -228,7 +229,7 @@ TEST_F(PrepaySettlement, AQuoteInAHouseholdNumberStaysText) {
     exec(s("insert into 用户信息表 (户号,父号,用户名) values ('9''9','0','奥')"));
     prepayment("9'9", 1000000001, 10);
     bill("9'9", 11, 10, 10);
-    const auto out = charging::pay_household_charges_from_prepayment(db(), s("9'9"), today);
+    const auto out = charging::pay_household_charges_from_prepayment(db(), s("9'9"), context());
     EXPECT_TRUE(out.completed);
     EXPECT_EQ(out.settled.size(), 1u);
 }

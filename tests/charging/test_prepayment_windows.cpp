@@ -29,10 +29,10 @@
 namespace charging_test {
 namespace {
 
-class PrepaymentWindows : public ChargingTest {
+class PrepaymentWindows : public ChargingWindowTest {
 protected:
     void SetUp() override {
-        ChargingTest::SetUp();
+        ChargingWindowTest::SetUp();
         shell::system_parameters.payment_serial_digits = 6;
         shell::current_operator = s("李四");
         household("0001", "王五", "东区", "3号楼", "C77");
@@ -304,7 +304,7 @@ TEST_F(PrepaymentWindows, QuickQueriesAndTheInstalledEntries) {
     // Batch charging's settlement asks for the right of the balance page.
     ASSERT_TRUE(charging::batch_pay_from_prepayments_hook());
     ui.expect_box(s("您没有取得授权！"));
-    charging::batch_pay_from_prepayments_hook()();
+    charging::batch_pay_from_prepayments_hook()(shell::program_context());
 
     ui.expect_box(s("您没有取得授权！"));
     window.run_action(s("on_main_nav_add_prepayment_click"));

@@ -15,7 +15,8 @@ class Prepayments : public ChargingTest {
 protected:
     void SetUp() override {
         ChargingTest::SetUp();
-        shell::system_parameters.payment_serial_digits = 6;
+        params.payment_serial_digits = 6;
+        shell::system_parameters = params;
         household("0001", "甲", "东区", "1号楼", "C1");
         household("0002", "乙", "西区", "2号楼", "C2");
     }
@@ -36,7 +37,6 @@ protected:
             out << r.join(u' ');
         return out;
     }
-    const QDate today{2024, 3, 20};
 };
 
 TEST_F(Prepayments, FormRefusalsInOrder) {
@@ -64,7 +64,7 @@ TEST_F(Prepayments, FormRefusalsInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         const charging::PrepaymentOutcome out =
-            charging::take_prepayment(db(), c.form, QString(), today);
+            charging::take_prepayment(db(), c.form, QString(), context());
         EXPECT_FALSE(out.done);
         EXPECT_EQ(texts(out.messages), QStringList{s(c.message)});
         EXPECT_EQ(out.focus, c.focus);
@@ -73,11 +73,11 @@ TEST_F(Prepayments, FormRefusalsInOrder) {
 }
 
 TEST_F(Prepayments, ANewPrepaymentIsStoredLoggedAndPaysTheBills) {
-    shell::system_parameters.invoice_management = s("开启");
+    params.invoice_management = s("开启");
     bill("0001", 11, 30, 30);
     bill("0001", 12, 50, 50);
     const charging::PrepaymentOutcome out =
-        charging::take_prepayment(db(), form(" 0001 ", "40.5"), s("00012"), today);
+        charging::take_prepayment(db(), form(" 0001 ", "40.5"), s("00012"), context());
     ASSERT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("添加成功！")});
     EXPECT_EQ(out.receipt, 1000000001);
@@ -94,11 +94,11 @@ TEST_F(Prepayments, ANewPrepaymentIsStoredLoggedAndPaysTheBills) {
 
 TEST_F(Prepayments, ReceiptNumbersNeverComeBack) {
     EXPECT_EQ(charging::next_prepayment_receipt_number(db()), 1000000001);
-    charging::take_prepayment(db(), form("0001", "10"), QString(), today);
-    charging::take_prepayment(db(), form("0002", "20"), QString(), today);
-    const auto voided = charging::void_prepayment(db(), 1000000002, s("№000000002"));
+    charging::take_prepayment(db(), form("0001", "10"), QString(), context());
+    charging::take_prepayment(db(), form("0002", "20"), QString(), context());
+    const auto voided = charging::void_prepayment(db(), 1000000002, s("№000000002"), context());
     EXPECT_TRUE(voided.done);
-    EXPECT_EQ(charging::take_prepayment(db(), form("0001", "5"), QString(), today).receipt,
+    EXPECT_EQ(charging::take_prepayment(db(), form("0001", "5"), QString(), context()).receipt,
               1000000003);
     EXPECT_EQ(count(s("select count(*) from 预存明细 where 标志=2")), 1);
 }
@@ -109,7 +109,7 @@ TEST_F(Prepayments, AFailedInsertStoresNothingAndSaysWhy) {
           "end"));
     bill("0001", 11, 1, 1);
     const charging::PrepaymentOutcome out =
-        charging::take_prepayment(db(), form("0001", "10"), QString(), today);
+        charging::take_prepayment(db(), form("0001", "10"), QString(), context());
     EXPECT_FALSE(out.done);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_TRUE(out.messages[0].plain);
@@ -120,8 +120,8 @@ TEST_F(Prepayments, AFailedInsertStoresNothingAndSaysWhy) {
 
 // Without invoice management a deposit has no invoice, whatever number another window left.
 TEST_F(Prepayments, WithoutInvoiceManagementTheInvoiceIsEmpty) {
-    shell::system_parameters.invoice_management = s("关闭");
-    ASSERT_TRUE(charging::take_prepayment(db(), form("0001", "10"), s("00012"), today).done);
+    params.invoice_management = s("关闭");
+    ASSERT_TRUE(charging::take_prepayment(db(), form("0001", "10"), s("00012"), context()).done);
     EXPECT_EQ(value(s("select 发票号 from 预存明细")), s(""));
 }
 
@@ -130,7 +130,7 @@ TEST_F(Prepayments, AFailedSettlementStoresNothing) {
     bill("0001", 11, 10, 10);
     fail_readings_of(11);
     const charging::PrepaymentOutcome out =
-        charging::take_prepayment(db(), form("0001", "10"), QString(), today);
+        charging::take_prepayment(db(), form("0001", "10"), QString(), context());
     EXPECT_FALSE(out.done);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_TRUE(out.messages[0].text.contains(s("boom")));
@@ -141,9 +141,9 @@ TEST_F(Prepayments, AFailedSettlementStoresNothing) {
 }
 
 TEST_F(Prepayments, ModifyingChangesTheRowAndSettlesNothing) {
-    shell::system_parameters.invoice_management = s("开启");
+    params.invoice_management = s("开启");
     bill("0001", 11, 30, 30);
-    charging::take_prepayment(db(), form("0001", "10"), s("7"), today);
+    charging::take_prepayment(db(), form("0001", "10"), s("7"), context());
     const charging::StoredPrepayment loaded = charging::load_prepayment(db(), 1000000001);
     ASSERT_TRUE(loaded.found);
     EXPECT_EQ(loaded.amount, 10);
@@ -153,7 +153,7 @@ TEST_F(Prepayments, ModifyingChangesTheRowAndSettlesNothing) {
     changed.date = QDate(2024, 3, 19);
     changed.name = s("乙");
     const charging::PrepaymentOutcome out =
-        charging::modify_prepayment(db(), 1000000001, loaded.amount, changed);
+        charging::modify_prepayment(db(), 1000000001, loaded.amount, changed, context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("修改成功！")});
     EXPECT_EQ(stored(), QStringList{s("1000000001 0002 100 2024-03-19 王五 7 1 ")});
@@ -161,12 +161,13 @@ TEST_F(Prepayments, ModifyingChangesTheRowAndSettlesNothing) {
               s("修改预存户号：0002 用户姓名：乙 预存金额：100元 以前金额：10元。"));
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
     // The same refusals as a new one.
-    EXPECT_EQ(texts(charging::modify_prepayment(db(), 1000000001, 100, form("0002", "0")).messages),
+    EXPECT_EQ(texts(charging::modify_prepayment(db(), 1000000001, 100, form("0002", "0"), context())
+                        .messages),
               QStringList{s("预存金额不能小于等于零！")});
 }
 
 TEST_F(Prepayments, OnlyTheAdministratorOrTheCollectorMayChangeARow) {
-    charging::take_prepayment(db(), form("0001", "10", "李四"), QString(), today);
+    charging::take_prepayment(db(), form("0001", "10", "李四"), QString(), context());
     using A = charging::RowAction;
     EXPECT_EQ(charging::prepayment_owner_refusal(db(), 1000000001, s("管理员"), A::Void), s(""));
     EXPECT_EQ(charging::prepayment_owner_refusal(db(), 1000000001, s("李四"), A::Modify), s(""));
@@ -180,9 +181,9 @@ TEST_F(Prepayments, OnlyTheAdministratorOrTheCollectorMayChangeARow) {
 
 TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
     bill("0001", 11, 10, 10);
-    charging::take_prepayment(db(), form("0001", "10"), QString(), today);
+    charging::take_prepayment(db(), form("0001", "10"), QString(), context());
     const charging::PrepaymentVoidOutcome out =
-        charging::void_prepayment(db(), 1000000001, s("№000000001"));
+        charging::void_prepayment(db(), 1000000001, s("№000000001"), context());
     EXPECT_TRUE(out.done);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].text, s("作废预存记录收据号【№000000001】成功！"));
@@ -192,7 +193,8 @@ TEST_F(Prepayments, AVoidKeepsTheRowAndTheBillsItPaid) {
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='预存作废'")),
               s("作废收据号：№000000001"));
     // A receipt without a row voids nothing and says so.
-    const charging::PrepaymentVoidOutcome none = charging::void_prepayment(db(), 5, s("5"));
+    const charging::PrepaymentVoidOutcome none =
+        charging::void_prepayment(db(), 5, s("5"), context());
     EXPECT_FALSE(none.done);
     EXPECT_EQ(none.messages[0].caption, s("作废失败"));
 }
@@ -322,10 +324,10 @@ TEST_F(PrepaymentQueries, QueryWindowConditionsSelectTheirRows) {
 
 TEST_F(PrepaymentQueries, ListRowsAndTotals) {
     exec(s("update 用户信息表 set 固定电话='555',移动电话='139' where 户号='0001'"));
-    shell::system_parameters.invoice_management = s("开启");
-    charging::take_prepayment(db(), form("0001", "10.46"), s("00012"), today);
-    charging::take_prepayment(db(), form("0002", "20"), QString(), today);
-    charging::void_prepayment(db(), 1000000002, s("№000000002"));
+    params.invoice_management = s("开启");
+    charging::take_prepayment(db(), form("0001", "10.46"), s("00012"), context());
+    charging::take_prepayment(db(), form("0002", "20"), QString(), context());
+    charging::void_prepayment(db(), 1000000002, s("№000000002"), context());
     charging::PrepaymentQuery query;
     query.by = charging::PrepayQueryBy::None;
     query.order = 2;
@@ -355,7 +357,7 @@ TEST_F(PrepaymentQueries, ListRowsAndTotals) {
     EXPECT_EQ(list.rows.size(), 2);
     // A number typed in full-width forms is listed in half-width.
     household("００３", "丙");
-    charging::take_prepayment(db(), form("００３", "1"), QString(), today);
+    charging::take_prepayment(db(), form("００３", "1"), QString(), context());
     list = charging::prepayment_list_rows(
         db(), charging::prepayment_query_head() + s(" and 预存明细.收据号=1000000003"));
     EXPECT_EQ(list.rows[0].value(1), s("003"));

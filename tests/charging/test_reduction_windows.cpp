@@ -35,10 +35,10 @@ QStringList row_cells(QTableView* list, int row) {
     return cells;
 }
 
-class ReductionWindows : public ChargingTest {
+class ReductionWindows : public ChargingWindowTest {
 protected:
     void SetUp() override {
-        ChargingTest::SetUp();
+        ChargingWindowTest::SetUp();
         shell::reduction_list_kind.clear();
         charging::edited_reduction_household.clear();
         shell::system_parameters.household_number_prefix = s("00");

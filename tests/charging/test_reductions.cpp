@@ -264,7 +264,8 @@ TEST_F(Reductions, DeleteSettingRemovesItsRowAndLogsIt) {
     setting("0002", "全部减免", "永久", 0, 0, 0, "按金额");
     EXPECT_EQ(charging::reduction_setting_delete_question(s("0001")),
               s("确定要删除减免设置【0001】的记录吗？"));
-    const charging::ReductionOutcome out = charging::delete_reduction_setting(db(), s("0001"));
+    const charging::ReductionOutcome out =
+        charging::delete_reduction_setting(db(), s("0001"), context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("删除减免设置成功!")});
     EXPECT_EQ(rows(s("select 户号 from 减免设置")), (QList<QStringList>{{s("0002")}}));
@@ -273,7 +274,8 @@ TEST_F(Reductions, DeleteSettingRemovesItsRowAndLogsIt) {
         (QList<QStringList>{{s("减免管理"), s("减免删除"), s("删除户号：0001的减免设置。")}}));
 
     fail("delete", "减免设置", "1");
-    const charging::ReductionOutcome failed = charging::delete_reduction_setting(db(), s("0002"));
+    const charging::ReductionOutcome failed =
+        charging::delete_reduction_setting(db(), s("0002"), context());
     EXPECT_FALSE(failed.done);
     ASSERT_EQ(failed.messages.size(), 1);
     EXPECT_TRUE(failed.messages[0].text.startsWith(s("删除失败!\r\n")));
@@ -336,7 +338,7 @@ TEST_F(Reductions, DeletingAnUnchargedRecordReturnsItsReadingsToUnbilled) {
     EXPECT_EQ(charging::reduction_record_delete_question(1),
               s("确定要删除减免明细编号【1】的记录吗？"));
 
-    const charging::ReductionOutcome out = charging::delete_reduction_record(db(), 1);
+    const charging::ReductionOutcome out = charging::delete_reduction_record(db(), 1, context());
     EXPECT_TRUE(out.done);
     EXPECT_EQ(texts(out.messages), QStringList{s("删除减免明细成功!")});
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 0);
@@ -353,7 +355,8 @@ TEST_F(Reductions, RecordsCarriedByABillOrGoneAreRefused) {
                                            : "该减免明细记录已不存在！";
         EXPECT_EQ(texts(charging::check_reduction_record_delete(db(), number).messages),
                   QStringList{s(expected)});
-        const charging::ReductionOutcome out = charging::delete_reduction_record(db(), number);
+        const charging::ReductionOutcome out =
+            charging::delete_reduction_record(db(), number, context());
         EXPECT_FALSE(out.done);
         EXPECT_EQ(texts(out.messages), QStringList{s(expected)});
     }
@@ -366,7 +369,7 @@ TEST_F(Reductions, AFailingReadingUpdateKeepsTheRecordAndEveryReadingAsTheyWere)
     const QString second = reading("0001");
     record("0001", 12.5, 0, (first + u'|' + second + u'|').toUtf8().constData(), "2024-3-1", 0);
     fail("update", "抄表总表", ("old.编号=" + second).toUtf8().constData());
-    const charging::ReductionOutcome out = charging::delete_reduction_record(db(), 1);
+    const charging::ReductionOutcome out = charging::delete_reduction_record(db(), 1, context());
     EXPECT_FALSE(out.done);
     ASSERT_EQ(out.messages.size(), 1);
     EXPECT_TRUE(out.messages[0].text.startsWith(s("修改对应的抄表收费性质出错!\r\n")));
@@ -379,7 +382,7 @@ TEST_F(Reductions, AFailingReadingUpdateKeepsTheRecordAndEveryReadingAsTheyWere)
 TEST_F(Reductions, ARecordNamingSomethingOtherThanReadingsIsNotDeleted) {
     const QString first = reading("0001");
     record("0001", 1, 0, (first + s("|1 or 1=1|")).toUtf8().constData(), "2024-3-1", 0);
-    const charging::ReductionOutcome out = charging::delete_reduction_record(db(), 1);
+    const charging::ReductionOutcome out = charging::delete_reduction_record(db(), 1, context());
     EXPECT_FALSE(out.done);
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 1);
     EXPECT_EQ(count(s("select count(*) from 抄表总表 where 是否收费=1")), 1);

@@ -52,7 +52,7 @@ protected:
         save_template(before_commit_);
         // After it: every household billed, some bills covered by deposits, and one deposit
         // that no bill has used yet (执行扣款 settles it).
-        reading::commit_month(store::main_connection());
+        reading::commit_month(store::main_connection(), shell::program_context());
         exec(s("insert into 预存明细 (户号,预存金额,收费人员,预存日期,收据号,发票号,标志,抄表户号) "
                "values ('0005',50,'李四','2024-3-19',1000000002,'',1,'')"));
         ASSERT_EQ(count(s("select count(*) from 总收费 where 收费标志=1")), 6);

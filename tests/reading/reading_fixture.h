@@ -17,6 +17,7 @@
 #include "platform/listview.h"
 #include "reading/reading_entry.h"
 #include "shell/program_state.h"
+#include "shell/run_context.h"
 #include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
@@ -35,7 +36,7 @@ protected:
         shell::init_program_variables();
         shell::current_operator = s("管理员");
         shell::load_system_parameters();
-        set_clock(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0)));
+        set_clock(kNow);
         reading::reading_entry_next_meter_id = 0;
         reading::reading_entry_fee_item.clear();
         reading::reading_entry_price_category.clear();
@@ -53,6 +54,13 @@ protected:
     }
 
     platform::Connection& db() { return store::main_connection(); }
+
+    // The run the reading routines are handed: the fixture's moment, the loaded parameters and
+    // the operator.
+    static inline const QDateTime kNow{QDate(2024, 3, 5), QTime(10, 0, 0)};
+    shell::RunContext context() const {
+        return {kNow, shell::system_parameters, shell::current_operator};
+    }
 
     void add_category(const QString& item, const QString& category, double price, int loss_rate) {
         exec(s("insert into 水价类别 (编号,水价类别,收费项目,价格,基本方,电损率) values (9,") +

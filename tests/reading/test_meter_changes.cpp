@@ -40,7 +40,7 @@ protected:
         return f;
     }
     MeterChangeOutcome save(const MeterChangeForm& f) {
-        return reading::save_meter_change(db(), f);
+        return reading::save_meter_change(db(), f, context());
     }
     QString meter_number() {
         return value(s("select 计量编号 from 用户表管理 where 户号='000101'"));
@@ -117,7 +117,7 @@ TEST_F(MeterChanges, AnOlderChangeNeverWritesAStaleNumber) {
         (QList<QStringList>{{s("000101"), s("1001"), s("1002A")}}));
 
     // Deleting it keeps 1003 too.
-    MeterChangeOutcome out = reading::delete_meter_change(db(), first);
+    MeterChangeOutcome out = reading::delete_meter_change(db(), first, context());
     EXPECT_EQ(out.message, s("删除成功,请刷新数据！"));
     EXPECT_EQ(meter_number(), s("1003"));
     EXPECT_EQ(count(s("select count(*) from 换表管理")), 1);
@@ -127,7 +127,7 @@ TEST_F(MeterChanges, AnOlderChangeNeverWritesAStaleNumber) {
     edit.new_number = s("1004");
     EXPECT_EQ(save(edit).result, MeterChangeOutcome::Result::Done);
     EXPECT_EQ(meter_number(), s("1004"));
-    out = reading::delete_meter_change(db(), second);
+    out = reading::delete_meter_change(db(), second, context());
     EXPECT_EQ(out.result, MeterChangeOutcome::Result::Done);
     EXPECT_EQ(meter_number(), s("1002"));
     EXPECT_EQ(value(s("select 备注 from 日志管理 order by ID desc")),

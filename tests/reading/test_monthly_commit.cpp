@@ -195,7 +195,7 @@ TEST_F(MonthlyCommit, ReductionsRunBeforeTheEngineAndZeroUsageFollowsTheFeeItem)
         std::vector<QString> shown;
         reading::CommitHooks hooks;
         hooks.show = [&](const QString& text, bool) { shown.push_back(text); };
-        out = reading::commit_month(db(), hooks);
+        out = reading::commit_month(db(), context(), hooks);
         EXPECT_TRUE(shown.empty());
     }
     EXPECT_TRUE(out.moved);

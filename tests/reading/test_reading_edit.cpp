@@ -21,7 +21,7 @@ protected:
         add_history(s("000101"), s("0001"), 0, 10, s("2024-3-1"), s("水费"), s("居民"), 0);
         add_history(s("000102"), s("0001"), 0, 4, s("2024-3-2"), s("水费"), s("居民"), 0);
         const auto billed = tariffs::generate_household_charges(
-            db(), s("0001"), tariffs::fee_item_switches(db(), s("水费")));
+            db(), s("0001"), tariffs::fee_item_switches(db(), s("水费")), context());
         ASSERT_TRUE(billed.ok());
         bill = billed.bill_number;
         ASSERT_GT(bill, 0);
@@ -45,7 +45,7 @@ TEST_F(ReadingEditTest, CorrectionRebillsTheMonthPerMeterAccount) {
     EXPECT_EQ(r.name, s("甲"));
     EXPECT_EQ(r.bill_number, bill);
     EXPECT_EQ(r.date, QDate(2024, 3, 1));
-    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 3));
+    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 3), context());
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
     EXPECT_EQ(outcome.message, s("修改成功！"));
     // The household's bill is gone; each meter account is billed again on its own (the rebill's
@@ -72,7 +72,7 @@ TEST_F(ReadingEditTest, CorrectionComputesTheLossOfTheExactUsage) {
 
 TEST_F(ReadingEditTest, EndBelowStartIsRefusedAndNothingChanges) {
     reading::load_edited_reading(db(), id_of(s("000101")));
-    const auto outcome = reading::correct_reading(db(), 10, 5, 0, QDate(2024, 3, 1));
+    const auto outcome = reading::correct_reading(db(), 10, 5, 0, QDate(2024, 3, 1), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, s("止数减起度不能小于0！"));
     EXPECT_EQ(value(s("select 止方 from 抄表总表 where 户号='000101'")), s("10"));
@@ -82,7 +82,7 @@ TEST_F(ReadingEditTest, EndBelowStartIsRefusedAndNothingChanges) {
 TEST_F(ReadingEditTest, AFailedUpdateIsReportedAndChangesNothing) {
     reading::load_edited_reading(db(), id_of(s("000101")));
     raw_exec("create trigger refuse before update on 抄表总表 begin select raise(abort,'no'); end");
-    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1));
+    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.message.startsWith(s("修改失败！"))) << outcome.message.toStdString();
     EXPECT_EQ(value(s("select count(*) from 日志管理 where 当前项目='抄表修改'")), s("0"));
@@ -93,7 +93,7 @@ TEST_F(ReadingEditTest, AFailedUpdateIsReportedAndChangesNothing) {
 TEST_F(ReadingEditTest, AFailedRebillLeavesTheReadingAndItsBillAsTheyWere) {
     reading::load_edited_reading(db(), id_of(s("000101")));
     raw_exec("create trigger refuse before insert on 总收费 begin select raise(abort,'full'); end");
-    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1));
+    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.message.startsWith(s("修改失败！")));
     EXPECT_EQ(value(s("select 止方 from 抄表总表 where 户号='000101'")), s("10"));
@@ -107,7 +107,8 @@ TEST_F(ReadingEditTest, PaidAndPropertyReadingsAreRefused) {
     exec(s("update 总收费 set 收费标志=0"));
     EXPECT_TRUE(reading::reading_is_paid(db(), id));
     EXPECT_EQ(reading::reading_edit_refusal(db(), id), s("该条抄表记录已经收费不能修改！"));
-    EXPECT_EQ(reading::delete_reading(db(), id).message, s("该条抄表记录已经收费不能删除！"));
+    EXPECT_EQ(reading::delete_reading(db(), id, context()).message,
+              s("该条抄表记录已经收费不能删除！"));
     exec(s("update 总收费 set 标志=0"));  // a void bill does not count as paid
     EXPECT_FALSE(reading::reading_is_paid(db(), id));
     exec(s("update 抄表总表 set 收费项目='物业' where 编号=") + QString::number(id));
@@ -120,7 +121,7 @@ TEST_F(ReadingEditTest, DeletionTakesTheUnpaidBillAndReturnsTheOtherReadingToUnb
     ASSERT_TRUE(target.found);
     EXPECT_EQ(target.meter, s("000101"));
     EXPECT_EQ(target.name, s("甲"));
-    const auto outcome = reading::delete_reading(db(), id);
+    const auto outcome = reading::delete_reading(db(), id, context());
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(outcome.message, s("删除成功！"));
     EXPECT_EQ(value(s("select count(*) from 总收费")), s("0"));
@@ -131,7 +132,7 @@ TEST_F(ReadingEditTest, DeletionTakesTheUnpaidBillAndReturnsTheOtherReadingToUnb
 
 TEST_F(ReadingEditTest, AFailedDeletionChangesNothing) {
     raw_exec("create trigger refuse before delete on 总收费 begin select raise(abort,'no'); end");
-    const auto outcome = reading::delete_reading(db(), id_of(s("000101")));
+    const auto outcome = reading::delete_reading(db(), id_of(s("000101")), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, s("删除失败！"));
     EXPECT_EQ(value(s("select count(*) from 抄表总表")), s("2"));
@@ -140,8 +141,8 @@ TEST_F(ReadingEditTest, AFailedDeletionChangesNothing) {
 TEST_F(ReadingEditTest, DeletingAReadingAlreadyGoneStillSucceeds) {
     // A stale list still shows a deleted reading; only a failing statement is a failure.
     const qint64 id = id_of(s("000101"));
-    ASSERT_TRUE(reading::delete_reading(db(), id).ok);
-    const auto again = reading::delete_reading(db(), id);
+    ASSERT_TRUE(reading::delete_reading(db(), id, context()).ok);
+    const auto again = reading::delete_reading(db(), id, context());
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(again.message, s("删除成功！"));
     EXPECT_EQ(rows(s("select 户号,是否收费 from 抄表总表")),

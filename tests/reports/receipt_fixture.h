@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "reports/print_database.h"
 #include "shell/program_state.h"
+#include "shell/run_context.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 
@@ -42,12 +43,17 @@ struct Bill {
 
 class ReceiptTest : public harness::ProgramFolderTest {
 protected:
+    // The moment the routines are handed (the windows' tests fix the program's clock on it).
+    static inline const QDateTime kNow{QDate(2024, 3, 5), QTime(10, 0, 0)};
+    shell::RunContext context() const {
+        return {kNow, shell::system_parameters, shell::current_operator};
+    }
+
     void SetUp() override {
         ProgramFolderTest::SetUp();
         shell::init_program_variables();
         shell::current_operator = s("管理员");
         shell::load_system_parameters();
-        set_clock(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0)));
         exec(
             s("insert into 用户信息表 (户号,父号,用户名,居住街道,详细地址,磁卡号码,性质,目前状态) "
               "values "

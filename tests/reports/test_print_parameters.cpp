@@ -32,7 +32,8 @@ TEST_F(PrintParameters, CopiesAreStoredInShortestFormOrRefused) {
          {Case{"0", false, ""}, Case{"-1", false, ""}, Case{"", false, ""}, Case{"abc", false, ""},
           Case{"2.5", true, "2.5"}, Case{"3", true, "3"}, Case{"02.50", true, "2.5"}}) {
         platform::file_delete(path("pz.ini"));
-        const reports::SaveOutcome out = reports::save_print_parameters(1, s(c.typed));
+        const reports::SaveOutcome out =
+            reports::save_print_parameters(store::main_connection(), 1, s(c.typed), context());
         EXPECT_EQ(out.saved, c.saved) << c.typed;
         EXPECT_EQ(out.message, c.saved ? s("保存成功!") : s("打印张数不能小于0!")) << c.typed;
         EXPECT_EQ(out.focus_copies, !c.saved) << c.typed;
@@ -46,7 +47,8 @@ TEST_F(PrintParameters, CopiesAreStoredInShortestFormOrRefused) {
 
 TEST_F(PrintParameters, AFailedLogRowIsToldAndTheSettingsStayStored) {
     exec(s("drop table 日志管理"));
-    const reports::SaveOutcome out = reports::save_print_parameters(0, s("2"));
+    const reports::SaveOutcome out =
+        reports::save_print_parameters(store::main_connection(), 0, s("2"), context());
     EXPECT_TRUE(out.saved);
     EXPECT_EQ(out.log_failure, s("添加日志失败！"));
     EXPECT_EQ(kCopiesKey.read(), s("2"));
@@ -61,7 +63,7 @@ TEST_F(PrintParameters, PreviewSettingReadsAndWrites) {
         EXPECT_EQ(reports::receipts_open_preview(), s(stored) != s("假"));
         EXPECT_EQ(reports::load_print_parameters().preview_index, s(stored) == s("假") ? 1 : 0);
     }
-    reports::save_print_parameters(0, s("1"));
+    reports::save_print_parameters(store::main_connection(), 0, s("1"), context());
     EXPECT_EQ(kPrintPreviewKey.read(), s("真"));
 }
 

@@ -77,7 +77,8 @@ protected:
 };
 
 TEST_F(Handbook, LinesInWalkingOrderWithStartReadingAndHouseholdArrears) {
-    EXPECT_TRUE(reports::build_handbook_tables(store::main_connection(), s("王抄表")).empty());
+    EXPECT_TRUE(
+        reports::build_handbook_tables(store::main_connection(), s("王抄表"), kNow.date()).empty());
     const std::vector<reports::HandbookLine> lines =
         reports::handbook_lines(store::main_connection(), s("王抄表"));
     ASSERT_EQ(lines.size(), 3u);
@@ -94,7 +95,7 @@ TEST_F(Handbook, LinesInWalkingOrderWithStartReadingAndHouseholdArrears) {
               (QList<QStringList>{{"0001", "30.5", "2"}}));
 
     // Built again for another reader, the tables hold only that reader's accounts.
-    reports::build_handbook_tables(store::main_connection(), s("赵抄表"));
+    reports::build_handbook_tables(store::main_connection(), s("赵抄表"), kNow.date());
     EXPECT_EQ(count(s("select count(*) from 抄表信息")), 1);
     EXPECT_EQ(value(s("select 欠费 from 欠费信息 where 户号='0001'")), "160");
 }
@@ -110,6 +111,7 @@ class HandbookPrint : public Handbook {
 protected:
     void SetUp() override {
         Handbook::SetUp();
+        set_clock(kNow);  // the window titles the handbook with the program's today
         pdf_ = folder() + "/handbook.pdf";
     }
     void expect_preview() {

@@ -3,6 +3,7 @@
 #include "platform/db.h"
 #include "shell/operation_log.h"
 #include "shell/program_state.h"
+#include "shell/run_context.h"
 #include "shell_fixture.h"
 #include "store/main_database.h"
 
@@ -76,4 +77,29 @@ TEST_F(OperationLogTest, ReportsFailureWithoutAMessage) {
     EXPECT_FALSE(write_operation_log(QStringLiteral("人员信息"), QStringLiteral("退出"),
                                      QStringLiteral("退出系统。")));
     EXPECT_TRUE(ui.boxes().empty());
+}
+
+// An action's row goes through the action's connection with the action's operator and moment,
+// so it stays or goes with the action's transaction.
+TEST_F(OperationLogTest, TheActionsRowFollowsItsTransaction) {
+    current_operator = QStringLiteral("管理员");
+    const RunContext run{
+        QDateTime(QDate(2024, 3, 20), QTime(9, 1, 2)), {}, QStringLiteral(" 李四 ")};
+    {
+        platform::Transaction undone(store::main_connection());
+        ASSERT_TRUE(write_operation_log(store::main_connection(), run, QStringLiteral("收费管理"),
+                                        QStringLiteral("收费作废"), QStringLiteral("流水号1")));
+        undone.rollback();
+    }
+    EXPECT_TRUE(log_rows().isEmpty());
+    {
+        platform::Transaction kept(store::main_connection());
+        ASSERT_TRUE(write_operation_log(store::main_connection(), run, QStringLiteral("收费管理"),
+                                        QStringLiteral("收费作废"), QStringLiteral("流水号2")));
+        ASSERT_TRUE(kept.commit());
+    }
+    EXPECT_EQ(log_rows(),
+              (QList<QStringList>{{QStringLiteral("李四"), QStringLiteral("2024-03-20 09:01:02"),
+                                   QStringLiteral("收费管理"), QStringLiteral("收费作废"),
+                                   QStringLiteral("流水号2")}}));
 }

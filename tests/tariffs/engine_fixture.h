@@ -1,8 +1,8 @@
 #pragma once
-// A program folder with the shipped database, a fixed clock (2024-03-20) and the parameters the
-// engine reads held by the test (carry-over off, no rounding, nine-digit numbering, late fees
-// off), with helpers that seed readings, prices, tiers, surcharges, prepayments and settings,
-// and read a written row back column by column.
+// A program folder with the shipped database, and the run the engine is handed held by the test:
+// its day (2024-03-20) and its parameters (carry-over off, no rounding, nine-digit numbering,
+// late fees off), with helpers that seed readings, prices, tiers, surcharges, prepayments and
+// settings, and read a written row back column by column.
 #include <QMap>
 #include <QString>
 #include <utility>
@@ -11,7 +11,7 @@
 #include "harness/fixture.h"
 #include "platform/convert.h"
 #include "platform/db.h"
-#include "shell/system_parameters.h"
+#include "shell/run_context.h"
 #include "store/main_database.h"
 
 namespace tariffs_test {
@@ -20,6 +20,8 @@ inline QString s(const char* utf8) { return QString::fromUtf8(utf8); }
 inline QString q(const QString& text) { return platform::sql_quote(text); }
 inline QString n(double value) { return platform::sql_number(value); }
 
+inline const QDate kToday{2024, 3, 20};
+
 // Expected columns of one row: column name and the text the database gives back ("" for NULL).
 using Columns = std::vector<std::pair<const char*, const char*>>;
 
@@ -27,7 +29,6 @@ class EngineTest : public harness::ProgramFolderTest {
 public:
     void SetUp() override {
         ProgramFolderTest::SetUp();
-        set_clock(QDateTime(QDate(2024, 3, 20), QTime(9, 0, 0)));
         params.personal_account = s("关闭");
         params.rounding_enabled = s("假");
         params.rounding_position = s("十分位");
@@ -114,6 +115,11 @@ public:
             EXPECT_EQ(actual.value(name).toStdString(), std::string(text))
                 << label << ": column " << column;
         }
+    }
+
+    // The run the engine is handed: today at nine, the test's parameters, the administrator.
+    shell::RunContext context() const {
+        return {QDateTime(kToday, QTime(9, 0, 0)), params, s("管理员")};
     }
 
     shell::SystemParameters params;

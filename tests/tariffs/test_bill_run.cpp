@@ -22,8 +22,8 @@ protected:
     // Bills the households in batches of two; the outcomes told, in order.
     std::vector<ChargeOutcome> bill(const QStringList& households, bool* finished) {
         std::vector<ChargeOutcome> told;
-        tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                             params, 2);
+        tariffs::BillRun run(
+            db(), item, [&](const ChargeOutcome& out) { told.push_back(out); }, context(), 2);
         for (const QString& h : households)
             if (!run.add(h)) break;
         *finished = run.finish();
@@ -80,8 +80,8 @@ TEST_F(BillRunTest, AFailingHouseholdKeepsNothingAndStopsTheRun) {
 TEST_F(BillRunTest, OutcomesAreToldOnceTheirBatchWentIn) {
     std::vector<ChargeOutcome> told;
     {
-        tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                             params, 2);
+        tariffs::BillRun run(
+            db(), item, [&](const ChargeOutcome& out) { told.push_back(out); }, context(), 2);
         EXPECT_TRUE(run.add(s("H1")));
         EXPECT_TRUE(told.empty());
         EXPECT_TRUE(run.add(s("H2")));

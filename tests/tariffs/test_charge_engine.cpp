@@ -266,7 +266,7 @@ TEST_P(EngineCases, WritesTheBillItsLinesReadingsAndReduction) {
     const qint64 first = value(s("select min(编号) from 抄表总表")).toLongLong();
     const qint64 last = value(s("select max(编号) from 抄表总表")).toLongLong();
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H1"), s(c.zero_usage), s(c.mode), s(c.item), s(c.tiered), params);
+        db(), s("H1"), s(c.zero_usage), s(c.mode), s(c.item), s(c.tiered), context());
     EXPECT_EQ(out.result, 1);
     EXPECT_EQ(out.bill_case, c.bill_case);
     EXPECT_EQ(out.bill_written, c.bill_case != 0);
@@ -312,12 +312,12 @@ TEST_P(EngineCases, ABillRunWritesTheSameRows) {
     QList<QStringList> alone;
     {
         platform::Transaction undone(db());
-        single = tariffs::generate_household_charges(db(), s("H1"), item, params);
+        single = tariffs::generate_household_charges(db(), s("H1"), item, context());
         alone = written(*this);
     }
     std::vector<ChargeOutcome> told;
-    tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                         params);
+    tariffs::BillRun run(
+        db(), item, [&](const ChargeOutcome& out) { told.push_back(out); }, context());
     EXPECT_TRUE(run.add(s("H1")));
     EXPECT_TRUE(run.finish());
     ASSERT_EQ(told.size(), 1u);
@@ -333,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineCases, ::testing::ValuesIn(kCases),
 
 TEST_F(EngineTest, NoReadingsNothingWritten) {
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.result, 1);
     EXPECT_FALSE(out.bill_written);
     EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
@@ -345,7 +345,7 @@ TEST_F(EngineTest, NumbersFollowTheLargestReadingNumberAndSerial) {
     exec(s("insert into 总收费 (户号,收据号,流水号,标志,收费标志) values ('X',1000000041,1000000077,1,0)"));
     prepayment(1, "H1", 100);
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.bill_number, 1000000042);
     EXPECT_EQ(out.payment_serial, 1000000078);
 }
@@ -355,7 +355,7 @@ TEST_F(EngineTest, FailedBillInsertLeavesNothingAndReportsTheDatabaseText) {
     sixty_three(*this);
     exec(s("create trigger refuse before insert on 总收费 begin select raise(abort,'disk is full'); end"));
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.result, 0);
     EXPECT_NE(out.error.indexOf(s("disk is full")), -1);
     ASSERT_EQ(out.messages.size(), 2u);
@@ -369,7 +369,7 @@ TEST_F(EngineTest, FailedSurchargeLineStopsTheBill) {
     sixty_three(*this);
     exec(s("create trigger refuse before insert on 月附加费 begin select raise(abort,'no room'); end"));
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.result, 0);
     EXPECT_FALSE(out.bill_written);
     EXPECT_NE(out.error.indexOf(s("no room")), -1);
@@ -382,7 +382,7 @@ TEST_F(EngineTest, FailedReadingUpdateTakesTheBillBack) {
     reduction_setting("H1", "部分减免", "永久", "按金额", 1, 0);
     exec(s("create trigger refuse before update on 抄表总表 begin select raise(abort,'locked'); end"));
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+        db(), s("H1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.result, 0);
     EXPECT_FALSE(out.bill_written);
     EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
@@ -394,7 +394,7 @@ TEST_F(EngineTest, QuotesInNamesStayText) {
     category("O'Hara", "水费", 2);
     reading("H'1", "H'101", 5, "水费", "O'Hara", 2);
     const ChargeOutcome out = tariffs::generate_household_charges(
-        db(), s("H'1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), params);
+        db(), s("H'1"), s("关闭"), s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.result, 1);
     EXPECT_EQ(value(s("select 价格类别 from 总收费 where 户号='H''1'")), s("O'Hara"));
 }
@@ -411,7 +411,7 @@ TEST_F(EngineTest, WorkTablesEndAsTheRebuildLeavesThem) {
     sixty_three(*this);
     exec(s("insert into 预存结余新 (户号,预存金额,已扣金额,结余金额,应扣金额) values ('H9',5,0,5,0)"));
     EXPECT_TRUE(tariffs::generate_household_charges(db(), s("H1"), s("关闭"), s("实际用量模式"),
-                                                    s("水费"), s("关闭"), params)
+                                                    s("水费"), s("关闭"), context())
                     .bill_written);
     EXPECT_EQ(count(s("select count(*) from 预存结余新")), 0);
     EXPECT_EQ(count(s("select count(*) from 预存结余")), 0);
@@ -419,7 +419,7 @@ TEST_F(EngineTest, WorkTablesEndAsTheRebuildLeavesThem) {
     reading("H2", "H201", 10, "水费", "居民", 2.35);
     exec(s("DROP TABLE 预存结余新"));
     EXPECT_EQ(tariffs::generate_household_charges(db(), s("H2"), s("关闭"), s("实际用量模式"),
-                                                  s("水费"), s("关闭"), params)
+                                                  s("水费"), s("关闭"), context())
                   .bill_case,
               'b');
     EXPECT_EQ(count(s("select count(*) from 预存结余新")), 0);
@@ -427,7 +427,7 @@ TEST_F(EngineTest, WorkTablesEndAsTheRebuildLeavesThem) {
     reading("H3", "H301", 10, "水费", "居民", 2.35);
     prepayment(1, "H3", 100);
     EXPECT_EQ(tariffs::generate_household_charges(db(), s("H3"), s("关闭"), s("实际用量模式"),
-                                                  s("水费"), s("关闭"), params)
+                                                  s("水费"), s("关闭"), context())
                   .bill_case,
               'c');
     expect_columns(s("select * from 预存结余新"),

@@ -37,16 +37,16 @@ TEST_F(EngineDurability, ABillWhoseTransactionCannotBeginIsNotWritten) {
         EXPECT_EQ(out.messages.front().text, out.error) << label;
     };
     harness::RefusedTransactions locked(db(), "BEGIN");
-    refused(tariffs::generate_household_charges(db(), s("H1"), item, params), "engine");
-    refused(tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1),
-                                            s("关闭"), s("实际用量模式"), s("水费"), s("关闭"),
-                                            params),
-            "rebill");
+    refused(tariffs::generate_household_charges(db(), s("H1"), item, context()), "engine");
+    refused(
+        tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"),
+                                        s("实际用量模式"), s("水费"), s("关闭"), context()),
+        "rebill");
     std::vector<ChargeOutcome> told;
     bool finished = true;
     {
-        tariffs::BillRun run(db(), item, [&](const ChargeOutcome& out) { told.push_back(out); },
-                             params);
+        tariffs::BillRun run(
+            db(), item, [&](const ChargeOutcome& out) { told.push_back(out); }, context());
         EXPECT_FALSE(run.add(s("H1")));
         EXPECT_FALSE(run.add(s("H2")));
         finished = run.finish();
@@ -68,17 +68,17 @@ TEST_F(EngineDurability, AReductionIsRecordedOnlyWithItsBill) {
     reading("H1", "H101", 10, "水费", "优惠", 0.4);
     reduction_setting("H1", "部分减免", "次数", "按用量", 0, 9, 1);
     reading("H2", "H201", 10, "水费", "居民", 2);
-    ChargeOutcome h1 = tariffs::generate_household_charges(db(), s("H1"), item, params);
+    ChargeOutcome h1 = tariffs::generate_household_charges(db(), s("H1"), item, context());
     EXPECT_TRUE(h1.ok());
     EXPECT_FALSE(h1.bill_written);
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 0);
-    const ChargeOutcome h2 = tariffs::generate_household_charges(db(), s("H2"), item, params);
+    const ChargeOutcome h2 = tariffs::generate_household_charges(db(), s("H2"), item, context());
     EXPECT_EQ(h2.bill_number, 1000000001);
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 0);
 
     // Next month H1 reads 20 more: the reduction is still there for the bill of 21 units.
     reading("H1", "H101", 20, "水费", "优惠", 0.4, "2024-3-15");
-    h1 = tariffs::generate_household_charges(db(), s("H1"), item, params);
+    h1 = tariffs::generate_household_charges(db(), s("H1"), item, context());
     ASSERT_TRUE(h1.bill_written);
     EXPECT_EQ(value(s("select 减免用量 from 总收费 where 户号='H1'")), s("9"));
     EXPECT_EQ(value(s("select 实收金额 from 总收费 where 户号='H1'")), s("8"));
@@ -88,9 +88,9 @@ TEST_F(EngineDurability, AReductionIsRecordedOnlyWithItsBill) {
     // A meter billed again after a correction, its reduction by amount larger than the bill.
     reading("H3", "H301", 10, "水费", "居民", 2);
     reduction_setting("H301", "部分减免", "永久", "按金额", 30, 0);
-    const ChargeOutcome rebill = tariffs::rebill_meter_for_month(
-        db(), s("H301"), s("未知"), QDate(2024, 3, 1), s("关闭"), s("实际用量模式"), s("水费"),
-        s("关闭"), params);
+    const ChargeOutcome rebill =
+        tariffs::rebill_meter_for_month(db(), s("H301"), s("未知"), QDate(2024, 3, 1), s("关闭"),
+                                        s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_TRUE(rebill.ok());
     EXPECT_FALSE(rebill.bill_written);
     EXPECT_EQ(count(s("select count(*) from 减免明细 where 户号='H301'")), 0);

@@ -154,7 +154,7 @@ TEST_P(RebillCases, WritesTheBillItsLinesReadingsAndReduction) {
     const qint64 first = value(s("select min(编号) from 抄表总表")).toLongLong();
     const tariffs::ChargeOutcome out = tariffs::rebill_meter_for_month(
         db(), s("H101"), s("柜台"), QDate(2024, 3, 15), s(c.zero_usage), s(c.mode), s("水费"),
-        s(c.tiered), params);
+        s(c.tiered), context());
     EXPECT_EQ(out.result, 1);
     EXPECT_EQ(out.bill_case, c.bill_case);
     if (c.bill_case == 0)
@@ -184,9 +184,9 @@ TEST_F(EngineTest, RebillNumbersFollowTheBills) {
     reading("H1", "H101", 10, "水费", "居民", 2);
     prepayment(1, "H1", 100);
     exec(s("insert into 总收费 (户号,收据号,流水号,标志,收费标志) values ('X',5,1000000009,1,0)"));
-    const tariffs::ChargeOutcome out = tariffs::rebill_meter_for_month(
-        db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"), s("实际用量模式"), s("水费"),
-        s("关闭"), params);
+    const tariffs::ChargeOutcome out =
+        tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"),
+                                        s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.bill_case, 'c');
     EXPECT_EQ(out.bill_number, 6);
     EXPECT_EQ(out.payment_serial, 1000000010);
@@ -197,9 +197,9 @@ TEST_F(EngineTest, RebillLineFailureLeavesNothing) {
     surcharge("污水费", 0.5, "按用量", "居民", "水费");
     reading("H1", "H101", 10, "水费", "居民", 2);
     exec(s("create trigger refuse before insert on 月附加费 begin select raise(abort,'no room'); end"));
-    const tariffs::ChargeOutcome out = tariffs::rebill_meter_for_month(
-        db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"), s("实际用量模式"), s("水费"),
-        s("关闭"), params);
+    const tariffs::ChargeOutcome out =
+        tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"),
+                                        s("实际用量模式"), s("水费"), s("关闭"), context());
     EXPECT_EQ(out.result, 0);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].text, s("添加附加费失败!\r\n数据不符合约束（no room）"));

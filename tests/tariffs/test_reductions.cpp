@@ -28,7 +28,7 @@ public:
 TEST_F(Reductions, PartialPermanentByAmountCoversTheReadings) {
     const QString ids = readings_of("H1", {10, 10, 5});
     reduction_setting("H1", "部分减免", "永久", "按金额", 10, 0);  // 10 x 3 readings >= 25
-    const auto out = tariffs::apply_all_reductions(db());
+    const auto out = tariffs::apply_all_reductions(db(), kToday);
     EXPECT_EQ(out.applied, 1);
     expect_columns(s("select * from 减免明细"),
                    {{"户号", "H1"}, {"减免金额", "25"}, {"减免用量", "0"},
@@ -39,14 +39,14 @@ TEST_F(Reductions, PartialPermanentByAmountCoversTheReadings) {
     EXPECT_EQ(count(s("select count(*) from 总收费")), 0);
     // The engine leaves reduced readings alone.
     EXPECT_FALSE(tariffs::generate_household_charges(db(), s("H1"), s("关闭"), s("实际用量模式"),
-                                                     s("水费"), s("关闭"), params)
+                                                     s("水费"), s("关闭"), context())
                      .bill_written);
 }
 
 TEST_F(Reductions, PartialAmountShortOfTheReadingsDoesNotApply) {
     readings_of("H1", {10, 10, 15});
     reduction_setting("H1", "部分减免", "永久", "按金额", 10, 0);
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 0);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 0);
     EXPECT_EQ(billed(), 0);
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 0);
 }
@@ -56,7 +56,7 @@ TEST_F(Reductions, PartialByQuantityWhenItCoversTheQuantity) {
     readings_of("H2", {12});
     reduction_setting("H1", "部分减免", "永久", "按用量", 0, 10);
     reduction_setting("H2", "部分减免", "永久", "按用量", 0, 10);
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 1);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 1);
     expect_columns(s("select * from 减免明细"),
                    {{"户号", "H1"}, {"减免金额", "0"}, {"减免用量", "8"}, {"减免类型", "按用量"}},
                    "record");
@@ -67,7 +67,7 @@ TEST_F(Reductions, FullPermanentAndConsecutiveNumbers) {
     readings_of("H2", {5});
     reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
     reduction_setting("H2", "全部减免", "永久", "按用量", 0, 0);
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 2);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 2);
     expect_columns(s("select * from 减免明细 where 户号='H1'"),
                    {{"减免金额", "7"}, {"减免用量", "7"}, {"收据号", "1000000001"}}, "H1");
     expect_columns(s("select * from 减免明细 where 户号='H2'"),
@@ -83,7 +83,7 @@ TEST_F(Reductions, CountLimitedOnlyWhileInUse) {
     reduction_record("H1", 7);
     reduction_record("H2", 8);
     reduction_record("H2", 9);  // H2 has used both
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 1);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 1);
     EXPECT_EQ(count(s("select count(*) from 减免明细 where 户号='H1'")), 2);
     EXPECT_EQ(count(s("select count(*) from 减免明细 where 户号='H2'")), 2);
     EXPECT_EQ(value(s("select 是否收费 from 抄表总表 where 户号='H201'")), s("0"));
@@ -92,14 +92,14 @@ TEST_F(Reductions, CountLimitedOnlyWhileInUse) {
 TEST_F(Reductions, PartialCountLimitedAmountIsNotMultiplied) {
     readings_of("H1", {4, 4});
     reduction_setting("H1", "部分减免", "次数", "按金额", 5, 0, 1);  // 5 < 8: no
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 0);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 0);
     exec(s("update 减免设置 set 减免金额=8"));
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 1);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 1);
 }
 
 TEST_F(Reductions, NothingToReduceWritesNothing) {
     reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 0);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 0);
     EXPECT_EQ(count(s("select count(*) from 减免明细")), 0);
 }
 
@@ -111,7 +111,7 @@ TEST_F(Reductions, AFullReductionTakesEveryFeeItemsAmountQuantityAndReadings) {
     ids << QString::number(reading("H1", "H102", 10, "电费", "照明", 0.333));
     readings_of("H2", {7});
     reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
-    EXPECT_EQ(tariffs::apply_all_reductions(db()).applied, 1);
+    EXPECT_EQ(tariffs::apply_all_reductions(db(), kToday).applied, 1);
     expect_columns(
         s("select * from 减免明细"),
         {{"户号", "H1"}, {"减免金额", "9.83"}, {"减免用量", "16.5"}, {"收据号", "1000000001"}},
@@ -131,7 +131,7 @@ TEST_F(Reductions, FailedRecordLeavesTheReadingsUnbilled) {
     readings_of("H1", {3});
     reduction_setting("H1", "全部减免", "永久", "按金额", 0, 0);
     exec(s("create trigger refuse before insert on 减免明细 begin select raise(abort,'full'); end"));
-    const auto out = tariffs::apply_all_reductions(db());
+    const auto out = tariffs::apply_all_reductions(db(), kToday);
     EXPECT_EQ(out.applied, 0);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].text, s("添加减免明细错误数据不符合约束（full）"));

@@ -23,6 +23,7 @@
 #include "platform/query.h"
 #include "reading/monthly_batch.h"
 #include "reading/monthly_commit.h"
+#include "shell/run_context.h"
 #include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
@@ -49,10 +50,12 @@ using namespace durability;
 
 bool run(platform::Connection& db, const QString& action) {
     const QDate today = kToday.date();
+    // As the windows do: the program's clock, parameters and operator, set up by main().
+    const shell::RunContext context = shell::program_context();
     if (action == QLatin1String("commit")) {
         // As the page: an empty batch is refused before anything happens.
         if (reading::check_pending_batch(db) != reading::BatchState::Ready) return true;
-        const reading::CommitOutcome out = reading::commit_month(db);
+        const reading::CommitOutcome out = reading::commit_month(db, context);
         return out.billing_error.isEmpty();
     }
     if (action == QLatin1String("payment")) {
@@ -73,11 +76,11 @@ bool run(platform::Connection& db, const QString& action) {
         charging::BatchRequest request;
         request.reader = kReader;
         request.collector = kCollector;
-        charging::run_batch_charging(db, request, today);
+        charging::run_batch_charging(db, request, context);
         return true;
     }
     if (action == QLatin1String("deduct")) {
-        charging::execute_prepay_deductions(db, today);
+        charging::execute_prepay_deductions(db, context);
         return true;
     }
     if (action == QLatin1String("deposit")) {
@@ -87,7 +90,7 @@ bool run(platform::Connection& db, const QString& action) {
         form.amount = QStringLiteral("100");
         form.date = today;
         form.name = QStringLiteral("丙");
-        return charging::take_prepayment(db, form, QString(), today).done;
+        return charging::take_prepayment(db, form, QString(), context).done;
     }
     std::fprintf(stderr, "unknown action\n");
     return false;
