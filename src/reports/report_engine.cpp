@@ -132,7 +132,7 @@ private:
                     draw_text(box, engine_.expand_text(it.text), it.font, it.align, it.border);
                     break;
                 case ItemKind::Field: {
-                    const ReportRows::Value v = master_.value(0, it.field);
+                    const ReportRows::Value v = master_.field_value(0, it.field);
                     draw_text(box, format_template_value(v.text, v.number, v.null, it.format),
                               it.font, it.align, it.border);
                     break;
@@ -167,7 +167,7 @@ private:
     void draw_detail_row(const TemplateDetail& d, int row, double top) {
         double x = t_.page.left;
         for (const TemplateColumn& c : d.columns) {
-            const ReportRows::Value v = detail_.value(row, c.field);
+            const ReportRows::Value v = detail_.field_value(row, c.field);
             draw_text(s_.rect(x, top, c.width, d.row_height),
                       format_template_value(v.text, v.number, v.null, c.format), d.font, c.align,
                       true);
@@ -186,7 +186,7 @@ private:
 
 }  // namespace
 
-ReportRows::Value ReportRows::value(int row, const QString& name) const {
+ReportRows::Value ReportRows::field_value(int row, const QString& name) const {
     const int col = names.indexOf(name, 0);
     int index = col;
     if (index < 0) {

@@ -43,7 +43,7 @@ struct ReportRows {
     };
     std::vector<std::vector<Value>> rows;
     // The value of a column of a row; a missing column or row reads as NULL.
-    Value value(int row, const QString& name) const;
+    Value field_value(int row, const QString& name) const;
 };
 
 // The detail grid's record set: where its rows come from.
