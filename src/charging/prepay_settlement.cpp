@@ -105,7 +105,8 @@ private:
 };
 
 // The households' turns: each one's balance as the rebuild left it, its late fees brought up to
-// date, then its bills (its own number's and its meter accounts') until one is not covered.
+// date, then its bills (its own number's and its meter accounts', oldest receipt first, whichever
+// index the planner picks) until one is not covered.
 // False when a failure ended the run.
 bool settle_households(platform::Connection& connection, Settler& settler,
                        const QStringList& households, bool grouped,
@@ -120,7 +121,7 @@ bool settle_households(platform::Connection& connection, Settler& settler,
                 bills, connection,
                 QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") +
                     tariffs::household_bills_condition(household) +
-                    QStringLiteral(" and 标志=1 and 收费标志=1"),
+                    QStringLiteral(" and 标志=1 and 收费标志=1 order by 收据号"),
                 platform::OnFailure::Quiet)) {
             out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
             return false;

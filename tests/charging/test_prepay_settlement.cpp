@@ -136,6 +136,20 @@ TEST_F(PrepaySettlement, BillsUnderAMeterAccountAreTheHouseholds) {
                                     s("12 0 1000002 0 20 预存扣款 2024-03-20 ")}));
 }
 
+TEST_F(PrepaySettlement, TheOldestBillIsSettledFirstAcrossTheHouseholdsNumbers) {
+    // The household's own bill is newer than its meter account's: whichever index serves the
+    // two numbers, the balance goes to the older bill and the newer one waits.
+    meter("0001", "000101");
+    prepayment("0001", 1000000001, 30);
+    bill("0001", 12, 30, 30);
+    bill("000101", 11, 30, 30);
+    const charging::SettlementOutcome out =
+        charging::pay_household_charges_from_prepayment(db(), s("0001"), context());
+    ASSERT_EQ(out.settled.size(), 1u);
+    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 30 预存扣款 2024-03-20 "),
+                                    s("12 1  30 0 未知 2024-03-01 ")}));
+}
+
 TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
     prepayment("0001", 1000000001, 30);
     prepayment("0002", 1000000002, 5);
