@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "households/household_record.h"
 #include "households/list_totals.h"
@@ -91,8 +92,19 @@ NumberCell cell_number(const QString& text, double* value) {
     return read_plain_number(text, value) ? NumberCell::Value : NumberCell::Bad;
 }
 
-QString missing_columns_text(const QStringList& missing) {
-    return QStringLiteral("工作表缺少列：") + missing.join(QStringLiteral("、"));
+// The sheet's columns titled `titles`, in that order; none, with a message naming every missing
+// title, when one is missing.
+std::vector<int> required_columns(const RecordSet& rows, const QStringList& titles,
+                                  ImportReport& report) {
+    std::vector<int> columns;
+    QStringList missing;
+    for (const QString& title : titles) {
+        columns.push_back(column_of(rows, title));
+        if (columns.back() < 0) missing << title;
+    }
+    if (missing.isEmpty()) return columns;
+    report.error = QStringLiteral("工作表缺少列：") + missing.join(QStringLiteral("、"));
+    return {};
 }
 
 // ---- household numbers in use -------------------------------------------------------------
@@ -256,11 +268,9 @@ ImportReport import_household_rows(platform::Connection& connection, const Impor
     RecordSet rows;
     if (!open_scratch_table(connection, rows, report)) return report;
 
-    const int c_name = column_of(rows, QStringLiteral("用户名"));
-    if (c_name < 0) {
-        report.error = missing_columns_text({QStringLiteral("用户名")});
-        return report;
-    }
+    const std::vector<int> required = required_columns(rows, {QStringLiteral("用户名")}, report);
+    if (required.empty()) return report;
+    const int c_name = required[0];
     const int c_street = column_of(rows, QStringLiteral("居住街道"));
     const int c_address = column_of(rows, QStringLiteral("详细地址"));
     const int c_registered = column_of(rows, QStringLiteral("建档时间"));
@@ -414,11 +424,9 @@ ImportReport modify_household_rows(platform::Connection& connection, const Impor
     ImportReport report;
     RecordSet rows;
     if (!open_scratch_table(connection, rows, report)) return report;
-    const int c_number = column_of(rows, QStringLiteral("户号"));
-    if (c_number < 0) {
-        report.error = missing_columns_text({QStringLiteral("户号")});
-        return report;
-    }
+    const std::vector<int> required = required_columns(rows, {QStringLiteral("户号")}, report);
+    if (required.empty()) return report;
+    const int c_number = required[0];
 
     // The fields in the order their assignments are written. The household record has no
     // reading order (that belongs to its meter accounts), so a 抄表序号 column is not read.
@@ -519,17 +527,11 @@ ImportReport sort_meter_rows(platform::Connection& connection, const ImportWait&
     ImportReport report;
     RecordSet rows;
     if (!open_scratch_table(connection, rows, report)) return report;
-    const int c_meter = column_of(rows, QStringLiteral("抄表户号"));
-    const int c_reader = column_of(rows, QStringLiteral("抄表人员"));
-    const int c_order = column_of(rows, QStringLiteral("抄表序号"));
-    QStringList missing;
-    if (c_meter < 0) missing << QStringLiteral("抄表户号");
-    if (c_reader < 0) missing << QStringLiteral("抄表人员");
-    if (c_order < 0) missing << QStringLiteral("抄表序号");
-    if (!missing.isEmpty()) {
-        report.error = missing_columns_text(missing);
-        return report;
-    }
+    const std::vector<int> required = required_columns(
+        rows, {QStringLiteral("抄表户号"), QStringLiteral("抄表人员"), QStringLiteral("抄表序号")},
+        report);
+    if (required.empty()) return report;
+    const int c_meter = required[0], c_reader = required[1], c_order = required[2];
 
     const bool waiting = true;
     if (wait.begin) wait.begin();

@@ -428,13 +428,7 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         write_failed(connection, out);
         return out;
     }
-    if (bill_run && !bill_run->commit()) {
-        out.result = 0;
-        out.error = platform::db_last_error(connection);
-        out.bill_written = false;
-        out.bill_case = 0;
-        out.messages.push_back(plain_message(out.error));
-    }
+    if (bill_run && !bill_run->commit()) commit_failed(connection, out);
     return out;
 }
 

@@ -151,6 +151,15 @@ inline void write_failed(platform::Connection& connection, ChargeOutcome& out) {
     out.error = platform::db_last_error(connection);
 }
 
+// Marks the outcome of a bill whose writes could not be committed: nothing was written, and the
+// database's text is the message.
+inline void commit_failed(platform::Connection& connection, ChargeOutcome& out) {
+    write_failed(connection, out);
+    out.bill_written = false;
+    out.bill_case = 0;
+    out.messages.push_back(plain_message(out.error));
+}
+
 // One household's bill. With `own_savepoint` its writes are all or nothing by themselves;
 // without, the caller's savepoint guards them and must be rolled back when the outcome is not
 // ok (a failed write may leave the writes before it).

@@ -304,13 +304,7 @@ ChargeOutcome rebill_meter_for_month(platform::Connection& connection, const QSt
         out.messages.push_back(info_message(QStringLiteral("写减免明细出错!")));
         return out;
     }
-    if (!bill_run.commit()) {
-        out.result = 0;
-        out.error = platform::db_last_error(connection);
-        out.bill_written = false;
-        out.bill_case = 0;
-        out.messages.push_back(plain_message(out.error));
-    }
+    if (!bill_run.commit()) commit_failed(connection, out);
     return out;
 }
 
