@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/db.h"
+#include "platform/query.h"
 
 namespace bench {
 
@@ -76,6 +77,53 @@ inline int read_every_field(sqlite3* db, const char* sql) {
     sqlite3_finalize(stmt);
     benchmark::DoNotOptimize(bytes);
     return rows;
+}
+
+// Rows as the raw side writes them back: each cell's text in UTF-8, empty for NULL.
+using RawRows = std::vector<std::vector<QByteArray>>;
+
+// The rows `sql` selects through the database layer, as cells for the raw side.
+inline RawRows take_rows(platform::Connection& connection, const QString& sql) {
+    RawRows out;
+    for (const QStringList& row : platform::query_rows(connection, sql)) {
+        std::vector<QByteArray> cells;
+        for (const QString& cell : row) cells.push_back(cell.toUtf8());
+        out.push_back(cells);
+    }
+    return out;
+}
+
+// "insert into <table> (<columns>) values (?,...)" prepared on `db`, or nullptr (the error
+// printed).
+inline sqlite3_stmt* prepare_insert(sqlite3* db, const char* table, const char* columns) {
+    const int count = QByteArray(columns).count(',') + 1;
+    std::string sql = std::string("insert into ") + table + " (" + columns + ") values (?";
+    for (int i = 1; i < count; ++i) sql += ",?";
+    sql += ")";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
+    return stmt;
+}
+
+// Binds each row's cells (empty as NULL) and steps the statement; finalizes it. False when the
+// statement is missing or a row was not written.
+inline bool write_rows(sqlite3_stmt* stmt, const RawRows& rows) {
+    bool ok = stmt != nullptr;
+    for (const auto& row : rows) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            const int at = static_cast<int>(i) + 1;
+            if (row[i].isEmpty())
+                sqlite3_bind_null(stmt, at);
+            else
+                sqlite3_bind_text(stmt, at, row[i].constData(), static_cast<int>(row[i].size()),
+                                  SQLITE_STATIC);
+        }
+        ok = sqlite3_step(stmt) == SQLITE_DONE && ok;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return ok;
 }
 
 }  // namespace bench

@@ -10,8 +10,8 @@
 
 #include "bench_history.h"
 #include "bench_register.h"
-#include "platform/convert.h"
 #include "charging/batch_charging.h"
+#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
 #include "reading/monthly_commit.h"
@@ -22,16 +22,16 @@
 namespace {
 
 using namespace bench::history;
-using Rows = std::vector<std::vector<QByteArray>>;
+using Rows = bench::RawRows;
 
 Registers* g_registers = nullptr;
 
 int size_of(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
 
-#define ON_REGISTER(state, copy)                                        \
-    if (!g_registers->use(size_of(state), copy)) {                      \
-        state.SkipWithError("cannot open the register");                \
-        return;                                                         \
+#define ON_REGISTER(state, copy)                         \
+    if (!g_registers->use(size_of(state), copy)) {       \
+        state.SkipWithError("cannot open the register"); \
+        return;                                          \
     }
 
 sqlite3* raw() { return platform::db_handle(store::main_connection()); }
@@ -42,14 +42,7 @@ qint64 year_rows(int n) { return static_cast<qint64>(kMonths) * n; }
 qint64 last_year_receipt(int n) { return receipt(n, n, kMonths); }
 
 Rows take(const std::string& sql) {
-    Rows out;
-    for (const QStringList& row :
-         platform::query_rows(store::main_connection(), QString::fromStdString(sql))) {
-        std::vector<QByteArray> cells;
-        for (const QString& cell : row) cells.push_back(cell.toUtf8());
-        out.push_back(cells);
-    }
-    return out;
+    return bench::take_rows(store::main_connection(), QString::fromStdString(sql));
 }
 
 sqlite3_stmt* prepare(const std::string& sql) {
@@ -59,32 +52,6 @@ sqlite3_stmt* prepare(const std::string& sql) {
     return stmt;
 }
 
-sqlite3_stmt* prepare_insert(const char* table, const char* columns) {
-    const int count = QByteArray(columns).count(',') + 1;
-    std::string sql = std::string("insert into ") + table + " (" + columns + ") values (?";
-    for (int i = 1; i < count; ++i) sql += ",?";
-    return prepare(sql + ")");
-}
-
-// Binds each row's cells (empty as NULL) and steps the statement; finalizes it.
-bool write_all(sqlite3_stmt* stmt, const Rows& rows) {
-    bool ok = stmt != nullptr;
-    for (const auto& row : rows) {
-        for (size_t i = 0; i < row.size(); ++i) {
-            const int at = static_cast<int>(i) + 1;
-            if (row[i].isEmpty())
-                sqlite3_bind_null(stmt, at);
-            else
-                sqlite3_bind_text(stmt, at, row[i].constData(), static_cast<int>(row[i].size()),
-                                  SQLITE_STATIC);
-        }
-        ok = sqlite3_step(stmt) == SQLITE_DONE && ok;
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    return ok;
-}
-
 // ---- batch charging ----
 
 // December's bills unpaid again, as the register was built.
@@ -92,8 +59,10 @@ void unpay_december(int n) {
     const std::string range = " between " + std::to_string(receipt(n, 1, kMonths)) + " and " +
                               std::to_string(last_year_receipt(n));
     exec("BEGIN");
-    exec("update 总收费 set 收费标志=1,流水号=null,收费人员='',收费日期='2023-12-06',发票号='' "
-         "where 收据号" + range);
+    exec(
+        "update 总收费 set 收费标志=1,流水号=null,收费人员='',收费日期='2023-12-06',发票号='' "
+        "where 收据号" +
+        range);
     exec("update 抄表总表 set 流水号=null where 收据号" + range);
     exec("COMMIT");
 }
@@ -145,7 +114,8 @@ const char kBillColumns[] =
     "户号,收据号,流水号,标志,收费标志,收费项目,价格类别,抄表人员,抄表日期,收费日期,收费人员,实收量,"
     "价格,水费金额,附加费金额,成本金额,差额,应收金额,减免金额,减免用量,上月接转,本月接转,实收金额,"
     "预存扣款,滞纳金,水损";
-const char kLineColumns[] = "户号,附加费名称,用量,价格,金额,收费日期,收据号,收费标志,收费项目,价格类别";
+const char kLineColumns[] =
+    "户号,附加费名称,用量,价格,金额,收费日期,收据号,收费标志,收费项目,价格类别";
 
 struct Written {
     Rows history, bills, lines, readings;
@@ -186,12 +156,12 @@ void unbill_january(int n) {
 
 void capture(int n, Written& w) {
     const std::string year = std::to_string(year_rows(n));
-    w.history = take(std::string("select ") + kHistoryColumns + " from 抄表总表 where 编号>" + year);
+    w.history =
+        take(std::string("select ") + kHistoryColumns + " from 抄表总表 where 编号>" + year);
     w.bills = take(std::string("select ") + kBillColumns + " from 总收费 where 收据号>" +
                    std::to_string(last_year_receipt(n)));
     w.lines = take(std::string("select ") + kLineColumns + " from 月附加费 where rowid>" + year);
-    w.readings =
-        take("select 收据号,流水号,价格,实收量,编号 from 抄表总表 where 编号>" + year);
+    w.readings = take("select 收据号,流水号,价格,实收量,编号 from 抄表总表 where 编号>" + year);
 }
 
 void BM_MonthCommit(benchmark::State& state) {
@@ -218,10 +188,12 @@ void BM_MonthCommitRaw(benchmark::State& state) {
     complete_the_batch(n);
     for (auto _ : state) {
         exec("BEGIN");
-        bool ok = write_all(prepare_insert("抄表总表", kHistoryColumns), w.history) &&
-                  exec("delete from 抄表管理") &&
-                  write_all(prepare_insert("总收费", kBillColumns), w.bills) &&
-                  write_all(prepare_insert("月附加费", kLineColumns), w.lines);
+        bool ok =
+            bench::write_rows(bench::prepare_insert(raw(), "抄表总表", kHistoryColumns),
+                              w.history) &&
+            exec("delete from 抄表管理") &&
+            bench::write_rows(bench::prepare_insert(raw(), "总收费", kBillColumns), w.bills) &&
+            bench::write_rows(bench::prepare_insert(raw(), "月附加费", kLineColumns), w.lines);
         if (!exec("COMMIT") || !ok) state.SkipWithError("raw commit failed");
     }
     unbill_january(n);
@@ -261,21 +233,22 @@ void BM_BillRunRaw(benchmark::State& state) {
     for (auto _ : state) {
         exec("BEGIN");
         const bool ok =
-            write_all(prepare_insert("总收费", kBillColumns), w.bills) &&
-            write_all(prepare_insert("月附加费", kLineColumns), w.lines) &&
-            write_all(prepare("update 抄表总表 set 是否收费=1,收据号=?,流水号=?,价格=?,实收量=? "
-                              "where 编号=?"),
-                      w.readings);
+            bench::write_rows(bench::prepare_insert(raw(), "总收费", kBillColumns), w.bills) &&
+            bench::write_rows(bench::prepare_insert(raw(), "月附加费", kLineColumns), w.lines) &&
+            bench::write_rows(
+                prepare("update 抄表总表 set 是否收费=1,收据号=?,流水号=?,价格=?,实收量=? "
+                        "where 编号=?"),
+                w.readings);
         if (!exec("COMMIT") || !ok) state.SkipWithError("raw rows failed");
     }
 }
 
-#define MONTH_BENCHMARK(name)                                                                  \
-    BENCHMARK(name)                                                                            \
-        ->Arg(kSmall)                                                                          \
-        ->Arg(large_size())                                                                    \
-        ->Unit(benchmark::kMillisecond)                                                        \
-        ->Iterations(1)                                                                        \
+#define MONTH_BENCHMARK(name)           \
+    BENCHMARK(name)                     \
+        ->Arg(kSmall)                   \
+        ->Arg(large_size())             \
+        ->Unit(benchmark::kMillisecond) \
+        ->Iterations(1)                 \
         ->UseRealTime()
 MONTH_BENCHMARK(BM_BatchCharging);
 MONTH_BENCHMARK(BM_BatchChargingRaw);

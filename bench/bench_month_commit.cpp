@@ -80,7 +80,7 @@ void reset(platform::Connection& c) {
     bench::exec_raw(db, "COMMIT");
 }
 
-using Rows = std::vector<std::vector<QByteArray>>;
+using Rows = bench::RawRows;
 struct Written {
     Rows history, bills, lines;
 } g_written;
@@ -97,45 +97,12 @@ const char kLineColumns[] =
 
 void capture(platform::Connection& c) {
     const auto take = [&](const char* columns, const char* table) {
-        Rows out;
-        for (const QStringList& row : platform::query_rows(
-                 c, QStringLiteral("select %1 from %2")
-                        .arg(QString::fromUtf8(columns), QString::fromUtf8(table)))) {
-            std::vector<QByteArray> cells;
-            for (const QString& cell : row) cells.push_back(cell.toUtf8());
-            out.push_back(cells);
-        }
-        return out;
+        return bench::take_rows(c, QStringLiteral("select %1 from %2")
+                                       .arg(QString::fromUtf8(columns), QString::fromUtf8(table)));
     };
     g_written.history = take(kHistoryColumns, "抄表总表");
     g_written.bills = take(kBillColumns, "总收费");
     g_written.lines = take(kLineColumns, "月附加费");
-}
-
-sqlite3_stmt* prepare_insert(sqlite3* db, const char* table, const char* columns) {
-    const int count = QByteArray(columns).count(',') + 1;
-    QByteArray sql = QByteArray("insert into ") + table + " (" + columns + ") values (?";
-    for (int i = 1; i < count; ++i) sql += ",?";
-    sql += ")";
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
-    return stmt;
-}
-
-void insert_all(sqlite3_stmt* stmt, const Rows& rows) {
-    for (const auto& row : rows) {
-        for (size_t i = 0; i < row.size(); ++i) {
-            const int at = static_cast<int>(i) + 1;
-            if (row[i].isEmpty())
-                sqlite3_bind_null(stmt, at);
-            else
-                sqlite3_bind_text(stmt, at, row[i].constData(), static_cast<int>(row[i].size()),
-                                  SQLITE_STATIC);
-        }
-        sqlite3_step(stmt);
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
 }
 
 void BM_RawRows(benchmark::State& state) {
@@ -146,10 +113,11 @@ void BM_RawRows(benchmark::State& state) {
         reset(c);
         state.ResumeTiming();
         bench::exec_raw(db, "BEGIN");
-        insert_all(prepare_insert(db, "抄表总表", kHistoryColumns), g_written.history);
+        bench::write_rows(bench::prepare_insert(db, "抄表总表", kHistoryColumns),
+                          g_written.history);
         bench::exec_raw(db, "delete from 抄表管理");
-        insert_all(prepare_insert(db, "总收费", kBillColumns), g_written.bills);
-        insert_all(prepare_insert(db, "月附加费", kLineColumns), g_written.lines);
+        bench::write_rows(bench::prepare_insert(db, "总收费", kBillColumns), g_written.bills);
+        bench::write_rows(bench::prepare_insert(db, "月附加费", kLineColumns), g_written.lines);
         if (!bench::exec_raw(db, "COMMIT")) state.SkipWithError("commit failed");
     }
     state.SetItemsProcessed(state.iterations() * kHouseholds * 2);
