@@ -60,6 +60,21 @@ XlsxSheetWriter::XlsxSheetWriter() = default;
 
 XlsxSheetWriter::~XlsxSheetWriter() { discard(); }
 
+QString workbook_target_refusal(const QString& path) {
+    const QFileInfo target(path);
+    if (path.isEmpty()) return QStringLiteral("没有给出导出文件名。");
+    const QString folder = target.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(folder));
+    if (target.isDir()) return QStringLiteral("“%1”是一个文件夹，不能写成工作簿。").arg(path);
+    // The owner's write bit counts too: a file marked read-only stays untouched even for a
+    // user (root) whom the system would let write it.
+    if (target.exists() &&
+        (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
+        return QStringLiteral("文件“%1”是只读的或正被使用，无法写入。").arg(path);
+    return {};
+}
+
 bool XlsxSheetWriter::begin(const QString& path, const QString& sheet_name, QString* error) {
     discard();
     auto fail = [&](QString text) {  // by value: discard() clears first_error_
@@ -67,17 +82,10 @@ bool XlsxSheetWriter::begin(const QString& path, const QString& sheet_name, QStr
         if (error) *error = text;
         return false;
     };
+    if (const QString refusal = workbook_target_refusal(path); !refusal.isEmpty())
+        return fail(refusal);
     const QFileInfo target(path);
-    if (path.isEmpty()) return fail(QStringLiteral("没有给出导出文件名。"));
     const QString folder = target.absolutePath();
-    if (!QFileInfo(folder).isDir())
-        return fail(QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(folder)));
-    if (target.isDir()) return fail(QStringLiteral("“%1”是一个文件夹，不能写成工作簿。").arg(path));
-    // The owner's write bit counts too: a file marked read-only stays untouched even for a
-    // user (root) whom the system would let write it.
-    if (target.exists() &&
-        (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
-        return fail(QStringLiteral("文件“%1”是只读的或正被使用，无法写入。").arg(path));
 
     // The temporary file sits in the target's folder so that the final rename stays on one
     // file system and replaces the target in one step.

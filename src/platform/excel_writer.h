@@ -13,6 +13,10 @@ struct lxw_worksheet;
 
 namespace platform::excel {
 
+// Why no workbook can be written at `path` (no name, a missing folder, a folder or a read-only
+// file in its place), as the text a user reads; empty when one can.
+QString workbook_target_refusal(const QString& path);
+
 class XlsxSheetWriter {
 public:
     XlsxSheetWriter();

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/excel_writer.h"
+
 namespace platform::excel {
 
 namespace {
@@ -194,16 +196,9 @@ bool XlsSheetWriter::begin(const QString& path, const QString& sheet_name, QStri
         if (error) *error = text;
         return false;
     };
+    if (const QString refusal = workbook_target_refusal(path); !refusal.isEmpty())
+        return fail(refusal);
     const QFileInfo target(path);
-    if (path.isEmpty()) return fail(QStringLiteral("没有给出导出文件名。"));
-    const QString folder = target.absolutePath();
-    if (!QFileInfo(folder).isDir())
-        return fail(QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(folder)));
-    if (target.isDir()) return fail(QStringLiteral("“%1”是一个文件夹，不能写成工作簿。").arg(path));
-    // A file marked read-only stays untouched, even for a user the system would let write it.
-    if (target.exists() &&
-        (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
-        return fail(QStringLiteral("文件“%1”是只读的或正被使用，无法写入。").arg(path));
     const QString name = sheet_name.isEmpty() ? QStringLiteral("Sheet1") : sheet_name;
     if (!valid_sheet_name(name)) return fail(QStringLiteral("工作表名“%1”无效。").arg(sheet_name));
     target_ = target.absoluteFilePath();
