@@ -51,6 +51,21 @@ struct Statement {
 
 QString sqlite_error(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
+// Steps `stmt` through its rows, calling `on_row` on each; false, with the database's text,
+// when a step fails (the caller's writer then discards the unfinished workbook).
+template <typename OnRow>
+bool each_row(sqlite3* db, sqlite3_stmt* stmt, QString* error, OnRow on_row) {
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE) return true;
+        if (rc != SQLITE_ROW) {
+            if (error) *error = sqlite_error(db);
+            return false;
+        }
+        on_row();
+    }
+}
+
 // Numbers of a select as the lists show them: whole numbers with every digit, others in
 // shortest form.
 void number_text(double value, std::string& out) {
@@ -174,16 +189,10 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
         excel::XlsSheetWriter writer;
         if (!writer.begin(file, sheet, error)) return false;
         writer.write_row(cells.data(), columns);
-        for (;;) {
-            const int rc = sqlite3_step(select.stmt);
-            if (rc == SQLITE_DONE) break;
-            if (rc != SQLITE_ROW) {
-                if (error) *error = sqlite_error(db);
-                return false;  // the writer discards the unfinished workbook
-            }
+        const bool read = each_row(db, select.stmt, error, [&] {
             // Beyond what a sheet holds: counted on, refused whole by finish().
             writer.start_row();
-            if (writer.rows_written() > excel::kXlsMaxRows) continue;
+            if (writer.rows_written() > excel::kXlsMaxRows) return;
             for (int c = 0; c < columns; ++c) {
                 switch (sqlite3_column_type(select.stmt, c)) {
                     case SQLITE_INTEGER:
@@ -191,17 +200,17 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
                         writer.put_number(c, sqlite3_column_double(select.stmt, c));
                         break;
                     case SQLITE_TEXT:
-                        writer.put_text(
-                            c, QString::fromUtf8(reinterpret_cast<const char*>(
-                                                     sqlite3_column_text(select.stmt, c)),
-                                                 sqlite3_column_bytes(select.stmt, c)));
+                        writer.put_text(c,
+                                        QString::fromUtf8(reinterpret_cast<const char*>(
+                                                              sqlite3_column_text(select.stmt, c)),
+                                                          sqlite3_column_bytes(select.stmt, c)));
                         break;
                     default:
                         break;  // NULL and blobs: an empty cell
                 }
             }
-        }
-        return writer.finish(error);
+        });
+        return read && writer.finish(error);
     }
 
     excel::XlsxSheetWriter writer;
@@ -209,13 +218,7 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
     writer.write_row(cells.data(), columns);
 
     std::vector<std::string> numbers(static_cast<size_t>(columns));
-    for (;;) {
-        const int rc = sqlite3_step(select.stmt);
-        if (rc == SQLITE_DONE) break;
-        if (rc != SQLITE_ROW) {
-            if (error) *error = sqlite_error(db);
-            return false;  // the writer discards the unfinished workbook
-        }
+    const bool read = each_row(db, select.stmt, error, [&] {
         for (int c = 0; c < columns; ++c) {
             const auto i = static_cast<size_t>(c);
             switch (sqlite3_column_type(select.stmt, c)) {
@@ -236,8 +239,8 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
             }
         }
         writer.write_row(cells.data(), columns);
-    }
-    return writer.finish(error);
+    });
+    return read && writer.finish(error);
 }
 
 }  // namespace
@@ -250,9 +253,8 @@ QString bracketed_name(const QString& name) {
 
 QString excel_workbook_reference(const QString& file, const QString& key) {
     QString value = file;
-    const bool quote = value.contains(u';') || value.contains(u'"') ||
-                       value != value.trimmed() || value.startsWith(u'\t') ||
-                       value.endsWith(u'\t');
+    const bool quote = value.contains(u';') || value.contains(u'"') || value != value.trimmed() ||
+                       value.startsWith(u'\t') || value.endsWith(u'\t');
     if (quote) value = u'"' + value.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
     return bracketed_name(QStringLiteral("Excel 8.0;") + key + u'=' + value);
 }
