@@ -58,12 +58,10 @@ QString shortfall_list_statement() {
 
 tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connection) {
     // One statement for every household: what its valid unpaid bills (its own number's and its
-    // meter accounts') still ask.
+    // meter accounts') still ask, each household's found by its numbers in the index of unpaid
+    // bills.
     tariffs::BalanceOutcome out;
-    // Each household's unpaid bills are found by its numbers in the index of unpaid bills.
-    static const tariffs::HouseholdBillSums unpaid = tariffs::household_bill_sums(
-        QStringLiteral("total(b.实收金额)"), QStringLiteral("预存结余.户号"),
-        QStringLiteral("b.标志=1 and b.收费标志=1"));
+    const tariffs::HouseholdBillSums& unpaid = tariffs::amount_due_sums();
     platform::PreparedStatement due(
         connection, QStringLiteral("update 预存结余 set 应扣金额=") + unpaid.own + u'+' +
                         unpaid.accounts);
@@ -75,17 +73,10 @@ tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connect
 
 tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
                                                     const QString& insert_statement) {
-    // The rebuild and the amounts due in one transaction: one sync for the whole query.
-    tariffs::RebuildTransaction transaction(connection);
-    if (!transaction.active())
-        return {tariffs::plain_message(platform::db_last_error(connection))};
-    tariffs::Messages messages =
-        tariffs::recompute_prepay_balances(connection, insert_statement).messages;
-    const tariffs::Messages due = compute_prepay_amounts_due(connection).messages;
-    messages.insert(messages.end(), due.begin(), due.end());
-    if (!transaction.commit())
-        messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-    return messages;
+    // The rebuild and the amounts due in one transaction and one pass over the rows.
+    tariffs::PerRowRebuild how;
+    how.amounts_due = true;
+    return tariffs::recompute_prepay_balances(connection, insert_statement, how).messages;
 }
 
 tariffs::BalanceOutcome mark_households_with_amounts_due(platform::Connection& connection) {

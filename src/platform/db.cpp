@@ -42,6 +42,8 @@ void drop_prepared_statements(Connection& c) {
 WorkbookHook* g_workbook_hook = nullptr;
 
 const char kClosedError[] = "Operation is not allowed when the object is closed.";
+// Every commit waits until its pages are on the disk (see Commit in db.h for the one exception).
+const char kDurableCommits[] = "PRAGMA synchronous=FULL";
 
 QString from_utf8(const char* text, size_t size) {
     return QString::fromUtf8(text, static_cast<qsizetype>(size));
@@ -344,7 +346,7 @@ bool db_open_database_file(Connection& c, const QString& path, const QString& pa
         return false;
     }
     run_plain(db, "PRAGMA journal_mode=WAL");
-    run_plain(db, "PRAGMA synchronous=FULL");
+    run_plain(db, kDurableCommits);
     // The journal's index file needs room of its own: a file that opened but cannot be read
     // in WAL mode (a full disk) fails now, not at every later read.
     if (required_row && !has_row(db, required_row)) {
@@ -472,7 +474,8 @@ WorkbookHook* workbook_hook() { return g_workbook_hook; }
 
 // ---- transactions --------------------------------------------------------------------------
 
-Transaction::Transaction(Connection& c) : connection_(&c), generation_(c.generation) {
+Transaction::Transaction(Connection& c, Commit commit)
+    : connection_(&c), generation_(c.generation) {
     if (!c.db) {
         c.last_error = QString::fromLatin1(kClosedError);
         return;
@@ -482,15 +485,26 @@ Transaction::Transaction(Connection& c) : connection_(&c), generation_(c.generat
     // transaction that read first and wrote later would be refused outright when another
     // program wrote in between, instead of waiting its turn.
     outermost_ = sqlite3_get_autocommit(c.db) != 0;
+    // Inside another transaction the outer one's commit decides.
+    relaxed_ = outermost_ && commit == Commit::WorkTablesOnly &&
+               run_plain(c.db, "PRAGMA synchronous=NORMAL");
     if (outermost_ && !run_plain(c.db, "BEGIN IMMEDIATE")) {
         set_sqlite_error(c);
+        end_relaxed();
         return;
     }
     active_ = run_plain(c.db, ("SAVEPOINT " + name_).constData());
     if (!active_) {
         set_sqlite_error(c);
         if (outermost_) run_plain(c.db, "ROLLBACK");
+        end_relaxed();
     }
+}
+
+void Transaction::end_relaxed() {
+    // The next commit of the connection waits for the disk again (and with it for this one's).
+    if (relaxed_ && alive()) run_plain(connection_->db, kDurableCommits);
+    relaxed_ = false;
 }
 
 Transaction::~Transaction() { rollback(); }
@@ -512,8 +526,10 @@ bool Transaction::commit() {
         // Nothing of it was kept (a full disk, a lock held past the timeout).
         set_sqlite_error(*connection_);
         run_plain(connection_->db, "ROLLBACK");
+        end_relaxed();
         return false;
     }
+    end_relaxed();
     return true;
 }
 
@@ -526,6 +542,7 @@ void Transaction::rollback() {
         run_plain(connection_->db, ("RELEASE " + name_).constData());
     }
     active_ = false;
+    end_relaxed();
 }
 
 // ---- record sets ---------------------------------------------------------------------------

@@ -85,9 +85,16 @@ inline constexpr int kBusyTimeoutMs = 5000;
 // succeeds; destruction without commit rolls back. Transactions nest (as savepoints); the
 // outermost takes the file's write lock when it begins, so active() false means another
 // program kept the file past the busy timeout (or the file cannot be written): write nothing.
+//
+// A transaction that writes only work tables (rebuilt from the register before every use, such as
+// the prepaid balances) need not wait for the disk at its commit: the file stays whole either way,
+// and a power cut can at most lose that last rebuild, which the next use makes again. Every other
+// commit waits until its pages are on the disk.
+enum class Commit { Durable, WorkTablesOnly };
+
 class Transaction {
 public:
-    explicit Transaction(Connection& connection);
+    explicit Transaction(Connection& connection, Commit commit = Commit::Durable);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -103,6 +110,8 @@ private:
     QByteArray name_;
     bool active_ = false;
     bool outermost_ = false;  // began the database transaction (BEGIN IMMEDIATE) itself
+    bool relaxed_ = false;    // an outermost work-table transaction: sync set back at its end
+    void end_relaxed();
 };
 
 // The rows of one statement, read into memory. Bound to a connection, opened, read, closed.

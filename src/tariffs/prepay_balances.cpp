@@ -14,7 +14,8 @@ namespace tariffs {
 
 RebuildTransaction::RebuildTransaction(platform::Connection& connection) {
     sqlite3* handle = platform::db_handle(connection);
-    if (!handle || sqlite3_get_autocommit(handle)) own_.emplace(connection);
+    if (!handle || sqlite3_get_autocommit(handle))
+        own_.emplace(connection, platform::Commit::WorkTablesOnly);
 }
 
 namespace {
@@ -204,8 +205,16 @@ BalanceOutcome rebuild_household_prepayment_balances(platform::Connection& conne
     return out;
 }
 
+const HouseholdBillSums& amount_due_sums() {
+    static const HouseholdBillSums unpaid =
+        household_bill_sums(QStringLiteral("total(b.实收金额)"), QStringLiteral("预存结余.户号"),
+                            QStringLiteral("b.标志=1 and b.收费标志=1"));
+    return unpaid;
+}
+
 BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
-                                         const QString& insert_statement) {
+                                         const QString& insert_statement,
+                                         const PerRowRebuild& how) {
     // One transaction of a few set-based statements, whatever the number of households; a
     // failing statement is reported and the rest still run, and what went in is committed.
     BalanceOutcome out;
@@ -223,32 +232,42 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
         out.messages.push_back(plain_message(platform::db_last_error(connection)));
         out.messages.push_back(plain_message(insert_statement));
     }
-    // One row per household: the one with the smallest receipt number, holding the sum.
-    // Only the kept row is updated, so each sum is taken before any row of its household
-    // changed.
+    // One row per household: the one with the smallest receipt number, holding the sum. Only
+    // the kept row is updated, so each sum is taken before any row of its household changed.
+    // Most households have one prepayment row: the merge runs only when one has more.
     static const QString kept = QStringLiteral(
         "rowid=(select top 1 t.rowid from 预存结余 t where t.户号=预存结余.户号 order by "
         "t.编号,t.rowid)");
-    report(run_fixed(connection,
-                     QStringLiteral("update 预存结余 set 预存金额=(select sum(t.预存金额) from "
-                                    "预存结余 t where t.户号=预存结余.户号) where 户号 in (select "
-                                    "户号 from 预存结余 group by 户号 having count(户号)>1) and ") +
-                         kept,
-                     out));
-    report(run_fixed(connection,
-                     QStringLiteral("delete from 预存结余 where 户号 in (select 户号 from 预存结余 "
-                                    "group by 户号 having count(户号)>1) and not ") +
-                         kept,
-                     out));
+    static const QString merged =
+        QStringLiteral("户号 in (select 户号 from 预存结余 group by 户号 having count(户号)>1)");
+    bool checked = false;
+    const bool several = platform::query_exists(
+        connection,
+        QStringLiteral("select 户号 from 预存结余 group by 户号 having count(户号)>1"),
+        platform::OnFailure::Quiet, &checked);
+    if (several || !checked) {
+        report(run_fixed(connection,
+                         QStringLiteral("update 预存结余 set 预存金额=(select sum(t.预存金额) from "
+                                        "预存结余 t where t.户号=预存结余.户号) where ") +
+                             merged + QStringLiteral(" and ") + kept,
+                         out));
+        report(run_fixed(connection,
+                         QStringLiteral("delete from 预存结余 where ") + merged +
+                             QStringLiteral(" and not ") + kept,
+                         out));
+    }
     // What every bill of the household (its own number's and its meter accounts') took. A bill
     // that took nothing adds nothing, so only those with a deduction are read, each household's
-    // found by its numbers in their own index.
+    // found by its numbers in their own index. The amounts due, when asked, in the same pass.
     static const HouseholdBillSums taken =
         household_bill_sums(QStringLiteral("total(b.预存扣款)"), QStringLiteral("预存结余.户号"),
                             QStringLiteral("b.标志=1 and b.预存扣款<>0"));
     report(run_fixed(connection,
                      QStringLiteral("update 预存结余 set 已扣金额=") + taken.own + u'+' +
-                         taken.accounts,
+                         taken.accounts +
+                         (how.amounts_due ? QStringLiteral(",应扣金额=") + amount_due_sums().own +
+                                                u'+' + amount_due_sums().accounts
+                                          : QString()),
                      out));
     report(run_fixed(connection,
                      QStringLiteral("update 预存结余 set 结余金额=coalesce(预存金额,0)-已扣金额"),

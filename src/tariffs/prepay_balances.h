@@ -6,6 +6,7 @@
 
 #include "platform/db.h"
 #include "tariffs/bills.h"
+#include "tariffs/household_bills.h"
 
 namespace platform {
 struct Connection;
@@ -27,7 +28,7 @@ struct BalanceOutcome {
 };
 
 // The transaction of a balance rebuild: its own when the caller has none under way, else the
-// caller's. A rebuild keeps what it wrote even when a step fails, so inside the caller's
+// caller's. Its own writes only the work tables, and so commits without waiting for the disk. A rebuild keeps what it wrote even when a step fails, so inside the caller's
 // transaction a savepoint of its own would change nothing, yet every page the rebuild writes
 // would be copied aside for it.
 class RebuildTransaction {
@@ -63,11 +64,22 @@ BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection);
 // The per-row rebuild: 预存结余 gets the caller's rows (编号,户号,预存金额), merged to one row
 // per household (the smallest 编号, holding the sum), each with 已扣金额 = the 预存扣款 of every
 // valid bill of the household and 结余金额 = 预存金额 − 已扣金额. Goes on after a failure.
+//
+// With `amounts_due` it also sets 应扣金额 of every row (the 实收金额 of the household's valid unpaid
+// bills, as compute_prepay_amounts_due does) in the same pass over the rows.
+struct PerRowRebuild {
+    bool amounts_due = false;
+};
 BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
-                                         const QString& insert_statement);
+                                         const QString& insert_statement,
+                                         const PerRowRebuild& how = {});
 
 // 结余金额 of the household in 预存结余新 (after the grouped rebuild) or 预存结余 (after the
 // per-row one); 0 without a row.
+// The 实收金额 still due on the valid unpaid bills of each row's household of 预存结余 (its own
+// number's and its meter accounts'), as the two terms of a statement over 预存结余.
+const HouseholdBillSums& amount_due_sums();
+
 double grouped_balance_of(platform::Connection& connection, const QString& household);
 double per_row_balance_of(platform::Connection& connection, const QString& household);
 

@@ -304,6 +304,42 @@ TEST_F(DbTest, TransactionsRollBackOrCommit) {
     EXPECT_EQ(first_text("select 街道 from 街道"), QStringLiteral("东街"));
 }
 
+// A transaction of work tables commits without waiting for the disk; every other commit, and
+// one nested in a transaction of the register, still waits.
+TEST_F(DbTest, OnlyAnOutermostWorkTableTransactionCommitsWithoutWaitingForTheDisk) {
+    const auto sync = [this] {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db_handle(conn), "PRAGMA synchronous", -1, &statement, nullptr);
+        const int level = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        return level;
+    };
+    const int full = 2, normal = 1;
+    EXPECT_EQ(sync(), full);
+    {
+        Transaction work(conn, Commit::WorkTablesOnly);
+        ASSERT_TRUE(work.active());
+        EXPECT_EQ(sync(), normal);
+        exec("insert into 街道(街道) values ('东街')");
+        EXPECT_TRUE(work.commit());
+        EXPECT_EQ(sync(), full);
+    }
+    {
+        Transaction work(conn, Commit::WorkTablesOnly);
+        EXPECT_EQ(sync(), normal);
+    }  // rolled back
+    EXPECT_EQ(sync(), full);
+    {
+        Transaction money(conn);
+        Transaction work(conn, Commit::WorkTablesOnly);
+        EXPECT_EQ(sync(), full);
+        EXPECT_TRUE(work.commit());
+        EXPECT_TRUE(money.commit());
+    }
+    EXPECT_EQ(sync(), full);
+    EXPECT_EQ(count("select * from 街道"), 1);
+}
+
 // A second program on the same file: its work waits for the first program's write to end
 // instead of failing at once with "数据库正被占用", also when it read before it wrote.
 TEST_F(DbTest, ASecondConnectionWaitsForTheFilesWriteLock) {
