@@ -242,8 +242,7 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
         QStringLiteral("户号 in (select 户号 from 预存结余 group by 户号 having count(户号)>1)");
     bool checked = false;
     const bool several = platform::query_exists(
-        connection,
-        QStringLiteral("select 户号 from 预存结余 group by 户号 having count(户号)>1"),
+        connection, QStringLiteral("select 户号 from 预存结余 group by 户号 having count(户号)>1"),
         platform::OnFailure::Quiet, &checked);
     if (several || !checked) {
         report(run_fixed(connection,

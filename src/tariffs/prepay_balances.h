@@ -28,9 +28,10 @@ struct BalanceOutcome {
 };
 
 // The transaction of a balance rebuild: its own when the caller has none under way, else the
-// caller's. Its own writes only the work tables, and so commits without waiting for the disk. A rebuild keeps what it wrote even when a step fails, so inside the caller's
-// transaction a savepoint of its own would change nothing, yet every page the rebuild writes
-// would be copied aside for it.
+// caller's. Its own writes only the work tables, and so commits without waiting for the disk.
+// A rebuild keeps what it wrote even when a step fails, so inside the caller's transaction a
+// savepoint of its own would change nothing, yet every page the rebuild writes would be copied
+// aside for it.
 class RebuildTransaction {
 public:
     explicit RebuildTransaction(platform::Connection& connection);
@@ -65,8 +66,8 @@ BalanceOutcome empty_prepayment_work_tables(platform::Connection& connection);
 // per household (the smallest 编号, holding the sum), each with 已扣金额 = the 预存扣款 of every
 // valid bill of the household and 结余金额 = 预存金额 − 已扣金额. Goes on after a failure.
 //
-// With `amounts_due` it also sets 应扣金额 of every row (the 实收金额 of the household's valid unpaid
-// bills, as compute_prepay_amounts_due does) in the same pass over the rows.
+// With `amounts_due` it also sets 应扣金额 of every row (the 实收金额 of the household's valid
+// unpaid bills, as compute_prepay_amounts_due does) in the same pass over the rows.
 struct PerRowRebuild {
     bool amounts_due = false;
 };
@@ -74,12 +75,12 @@ BalanceOutcome recompute_prepay_balances(platform::Connection& connection,
                                          const QString& insert_statement,
                                          const PerRowRebuild& how = {});
 
-// 结余金额 of the household in 预存结余新 (after the grouped rebuild) or 预存结余 (after the
-// per-row one); 0 without a row.
 // The 实收金额 still due on the valid unpaid bills of each row's household of 预存结余 (its own
 // number's and its meter accounts'), as the two terms of a statement over 预存结余.
 const HouseholdBillSums& amount_due_sums();
 
+// 结余金额 of the household in 预存结余新 (after the grouped rebuild) or 预存结余 (after the
+// per-row one); 0 without a row.
 double grouped_balance_of(platform::Connection& connection, const QString& household);
 double per_row_balance_of(platform::Connection& connection, const QString& household);
 

@@ -310,7 +310,8 @@ TEST_F(DbTest, OnlyAnOutermostWorkTableTransactionCommitsWithoutWaitingForTheDis
     const auto sync = [this] {
         sqlite3_stmt* statement = nullptr;
         sqlite3_prepare_v2(db_handle(conn), "PRAGMA synchronous", -1, &statement, nullptr);
-        const int level = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+        const int level =
+            sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
         sqlite3_finalize(statement);
         return level;
     };
