@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <cstdio>
+#include <filesystem>
 #include <type_traits>
 
 #include "bench_history.h"
@@ -19,6 +20,7 @@
 #include "charging/payments.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/listview.h"
 #include "reading/monthly_reading_page.h"
 #include "reading/reading_entry_window.h"
@@ -163,8 +165,93 @@ void BM_CounterPayment(benchmark::State& state) {
     }
 }
 
+// The receipt's print database written raw: the shipped empty one laid afresh and opened as a
+// scratch file, one 电表信息 row per reading and per surcharge line, the 用户信息 row, closed.
+class RawPrintDatabase {
+public:
+    RawPrintDatabase()
+        : shipped_(platform::app_path(platform::kShippedPrintDatabaseFile).toStdString()),
+          target_(reports::print_database_path().toStdString()) {}
+    bool open() {
+        std::error_code error;
+        std::filesystem::copy_file(shipped_, target_,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        if (error || sqlite3_open_v2(target_.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr))
+            return false;
+        sqlite3_exec(db_, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF", nullptr, nullptr,
+                     nullptr);
+        sqlite3_prepare_v2(db_,
+                           "insert into 电表信息 (起数,止数,用量,实收,价格,金额,抄表日期,收费项目) "
+                           "values (?,?,?,?,?,?,?,?)",
+                           -1, &reading_, nullptr);
+        sqlite3_prepare_v2(db_,
+                           "insert into 电表信息 (起数,实收,价格,金额,收费项目) values (?,?,?,?,?)",
+                           -1, &surcharge_, nullptr);
+        sqlite3_prepare_v2(
+            db_,
+            "insert into 用户信息 (户号,系统流水,缴费性质,收费日期,应收金额,实收金额,"
+            "收费人员) values (?,?,'现金缴费','2024-01-20',?,?,'收费员甲')",
+            -1, &household_, nullptr);
+        return reading_ && surcharge_ && household_;
+    }
+    // Each reading line of `readings` (收费项目,起方,止方,用量,价格,抄表日期) as a print row.
+    void readings(sqlite3_stmt* readings) {
+        while (sqlite3_step(readings) == SQLITE_ROW) {
+            const double usage = sqlite3_column_double(readings, 3),
+                         price = sqlite3_column_double(readings, 4);
+            sqlite3_bind_double(reading_, 1, sqlite3_column_double(readings, 1));
+            sqlite3_bind_double(reading_, 2, sqlite3_column_double(readings, 2));
+            sqlite3_bind_double(reading_, 3, usage);
+            sqlite3_bind_double(reading_, 4, usage);
+            sqlite3_bind_double(reading_, 5, price);
+            sqlite3_bind_double(reading_, 6, usage * price);
+            sqlite3_bind_value(reading_, 7, sqlite3_column_value(readings, 5));
+            sqlite3_bind_value(reading_, 8, sqlite3_column_value(readings, 0));
+            step(reading_);
+        }
+        sqlite3_reset(readings);
+    }
+    // Each surcharge line of `lines` (收费项目,附加费名称,用量,价格,金额) as a print row.
+    void surcharges(sqlite3_stmt* lines) {
+        while (sqlite3_step(lines) == SQLITE_ROW) {
+            sqlite3_bind_value(surcharge_, 1, sqlite3_column_value(lines, 1));
+            for (int c = 2; c <= 4; ++c)
+                sqlite3_bind_double(surcharge_, c, sqlite3_column_double(lines, c));
+            sqlite3_bind_value(surcharge_, 5, sqlite3_column_value(lines, 0));
+            step(surcharge_);
+        }
+        sqlite3_reset(lines);
+    }
+    void household(const std::string& number, qint64 serial, double due, double paid) {
+        sqlite3_bind_text(household_, 1, number.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(household_, 2, serial);
+        sqlite3_bind_double(household_, 3, due);
+        sqlite3_bind_double(household_, 4, paid);
+        step(household_);
+    }
+    void close() {
+        for (sqlite3_stmt* s : {reading_, surcharge_, household_}) sqlite3_finalize(s);
+        reading_ = surcharge_ = household_ = nullptr;
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+
+private:
+    void step(sqlite3_stmt* statement) {
+        if (sqlite3_step(statement) != SQLITE_DONE) ++failures;
+        sqlite3_reset(statement);
+    }
+    std::string shipped_, target_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt *reading_ = nullptr, *surcharge_ = nullptr, *household_ = nullptr;
+
+public:
+    int failures = 0;
+};
+
 // The same writes and reads raw: the bill and its readings marked paid under a new serial in
-// one transaction, the log row, and the receipt's rows read by the serial.
+// one transaction, the log row, the receipt's rows read by the serial and written into a fresh
+// print database.
 void BM_CounterPaymentRaw(benchmark::State& state) {
     ON_REGISTER(state);
     const int n = size_of(state);
@@ -206,12 +293,22 @@ void BM_CounterPaymentRaw(benchmark::State& state) {
         sqlite3_bind_text(log, 1, remark.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_step(log);
         sqlite3_reset(log);
+        RawPrintDatabase print;
+        if (!print.open()) state.SkipWithError("raw print database not laid");
+        double due = 0, paid = 0;
         sqlite3_bind_int64(by_serial, 1, s);
-        while (sqlite3_step(by_serial) == SQLITE_ROW)
-            benchmark::DoNotOptimize(sqlite3_column_double(by_serial, 2));
+        while (sqlite3_step(by_serial) == SQLITE_ROW) {
+            due += sqlite3_column_double(by_serial, 2);
+            paid += sqlite3_column_double(by_serial, 3);
+        }
         sqlite3_reset(by_serial);
-        lines.run(3, r);
-        lines.run(4, r);
+        sqlite3_bind_int64(lines.stmt[3], 1, r);
+        print.readings(lines.stmt[3]);
+        sqlite3_bind_int64(lines.stmt[4], 1, r);
+        print.surcharges(lines.stmt[4]);
+        print.household(household(i), s, due, paid);
+        print.close();
+        if (print.failures) state.SkipWithError("raw print rows not written");
     }
     for (sqlite3_stmt* s : {top, bill, readings, log, by_serial}) sqlite3_finalize(s);
 }

@@ -307,8 +307,12 @@ bool db_open_access_file(Connection& c, const QString& path, const QString& pass
     return db_open_database_file(c, path, password, nullptr);
 }
 
-bool db_open_database_file(Connection& c, const QString& path, const QString& password,
-                           const char* required_row) {
+namespace {
+
+enum class FileUse { Register, Scratch };
+
+bool open_file(Connection& c, const QString& path, const QString& password,
+               const char* required_row, FileUse use) {
     if (c.db) db_close(c);
     c.path = path;
     c.last_error.clear();
@@ -345,6 +349,16 @@ bool db_open_database_file(Connection& c, const QString& path, const QString& pa
         sqlite3_close(db);
         return false;
     }
+    if (use == FileUse::Scratch) {
+        // Nothing written to a scratch file has to outlive the program, so its commits neither
+        // keep a journal on disk nor wait for the disk.
+        run_plain(db, "PRAGMA journal_mode=MEMORY");
+        run_plain(db, "PRAGMA synchronous=OFF");
+        c.db = db;
+        ++c.generation;
+        c.facts_stale = true;
+        return true;
+    }
     run_plain(db, "PRAGMA journal_mode=WAL");
     run_plain(db, kDurableCommits);
     // The journal's index file needs room of its own: a file that opened but cannot be read
@@ -363,6 +377,17 @@ bool db_open_database_file(Connection& c, const QString& path, const QString& pa
     ++c.generation;
     c.facts_stale = true;
     return true;
+}
+
+}  // namespace
+
+bool db_open_database_file(Connection& c, const QString& path, const QString& password,
+                           const char* required_row) {
+    return open_file(c, path, password, required_row, FileUse::Register);
+}
+
+bool db_open_scratch_file(Connection& c, const QString& path) {
+    return open_file(c, path, QString(), nullptr, FileUse::Scratch);
 }
 
 bool db_is_open(const Connection& c) { return c.db != nullptr; }

@@ -57,6 +57,10 @@ bool db_open_database_file(Connection& connection, const QString& path, const QS
 // An error of the database as the user reads it: what went wrong in Chinese, the database's
 // own text in brackets ("找不到数据表（no such table: pz）").
 QString database_error_text(int sqlite_code, const QString& message);
+// A scratch file laid afresh for every use (the print database of a receipt or report): no key,
+// and no commit waits for the disk or keeps a journal file. A crash while it is written can leave
+// it broken, which the next use, laying a fresh copy, does not mind.
+bool db_open_scratch_file(Connection& connection, const QString& path);
 bool db_is_open(const Connection& connection);
 // Translates and runs one statement. False on failure, with db_last_error set; rows_affected
 // gets the rows inserted, changed or deleted.

@@ -127,6 +127,12 @@ bool file_copy(const QString& from, const QString& to, bool overwrite) {
     return commit_whole_file(copy);
 }
 
+bool file_copy_scratch(const QString& from, const QString& to) {
+    if (!QFileInfo(from).isFile() || same_file(from, to)) return false;
+    if (QFileInfo::exists(to) && !QFile::remove(to)) return false;
+    return QFile::copy(from, to);
+}
+
 bool commit_whole_file(QSaveFile& file) {
     if (!file.flush() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();

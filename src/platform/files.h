@@ -42,6 +42,9 @@ bool folder_exists(const QString& path);
 // or writing fails. The target is replaced whole or not at all (written beside it, then
 // renamed over it). Copying a file onto itself succeeds and leaves it untouched.
 bool file_copy(const QString& from, const QString& to, bool overwrite);
+// A copy laid for a scratch file (the print database), replacing what is there: written in
+// place, without waiting for the disk; a broken copy is laid again at its next use.
+bool file_copy_scratch(const QString& from, const QString& to);
 // Finishes a file written through QSaveFile only when every byte reached the disk: the buffered
 // rest is flushed and checked first (QSaveFile::commit alone renames a file cut short by a full
 // disk over the old one and reports success). On failure the old file stays and the new one is

@@ -73,11 +73,11 @@ bool rebuild_print_database() {
     // copy.
     platform::file_delete(target + QStringLiteral("-wal"));
     platform::file_delete(target + QStringLiteral("-shm"));
-    if (!platform::file_copy(shipped, target, true)) {
+    if (!platform::file_copy_scratch(shipped, target)) {
         print.last_error = QStringLiteral("不能从 %1 复制打印数据库").arg(shipped);
         return false;
     }
-    return platform::db_open_access_file(print, target, QString());
+    return platform::db_open_scratch_file(print, target);
 }
 
 QString to_half_width(const QString& text) {

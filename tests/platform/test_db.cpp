@@ -1,8 +1,8 @@
 // The database layer on real SQLCipher files in a temporary folder: opening, keys, the one-file
 // rule, quoting, record sets, transactions, select-into and the Excel hook points.
 #define SQLITE_HAS_CODEC 1
-#include <sqlcipher/sqlite3.h>
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +16,7 @@
 #include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/excel_bridge.h"
+#include "platform/files.h"
 
 using namespace platform;
 
@@ -339,6 +340,47 @@ TEST_F(DbTest, OnlyAnOutermostWorkTableTransactionCommitsWithoutWaitingForTheDis
     }
     EXPECT_EQ(sync(), full);
     EXPECT_EQ(count("select * from 街道"), 1);
+}
+
+// The print database is a scratch file: laid afresh over the last one, written without a
+// journal file or a wait for the disk, and left as one file that a fresh open reads.
+TEST_F(DbTest, AScratchFileIsLaidAfreshAndLeftAsOneFile) {
+    const QString shipped = dir.filePath(QStringLiteral("print.bak"));
+    const QString scratch = dir.filePath(QStringLiteral("print.mdb"));
+    sqlite3* plain = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(shipped).constData(), &plain), SQLITE_OK);
+    sqlite3_exec(plain, "create table 用户信息 (户号 text)", nullptr, nullptr, nullptr);
+    sqlite3_close(plain);
+    QFile last(scratch);
+    ASSERT_TRUE(last.open(QIODevice::WriteOnly));
+    last.write("what the last receipt left");
+    last.close();
+
+    ASSERT_TRUE(file_copy_scratch(shipped, scratch));
+    Connection print;
+    ASSERT_TRUE(db_open_scratch_file(print, scratch)) << db_last_error(print).toStdString();
+    const auto pragma = [&print](const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db_handle(print), sql, -1, &statement, nullptr);
+        const QString value = sqlite3_step(statement) == SQLITE_ROW
+                                  ? QString::fromUtf8(reinterpret_cast<const char*>(
+                                        sqlite3_column_text(statement, 0)))
+                                  : QString();
+        sqlite3_finalize(statement);
+        return value;
+    };
+    EXPECT_EQ(pragma("PRAGMA journal_mode"), QStringLiteral("memory"));
+    EXPECT_EQ(pragma("PRAGMA synchronous"), QStringLiteral("0"));
+    EXPECT_TRUE(db_execute(print, QStringLiteral("insert into 用户信息 (户号) values ('0001')")));
+    db_close(print);
+    for (const QString& file : files()) EXPECT_FALSE(file.startsWith(QStringLiteral("print.mdb-")));
+    Connection again;
+    ASSERT_TRUE(db_open_scratch_file(again, scratch));
+    RecordSet rows;
+    recordset_bind_connection(rows, again);
+    ASSERT_TRUE(recordset_open(rows, QStringLiteral("select 户号 from 用户信息")));
+    EXPECT_EQ(recordset_record_count(rows), 1);
+    db_close(again);
 }
 
 // A second program on the same file: its work waits for the first program's write to end
