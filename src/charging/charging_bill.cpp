@@ -1,5 +1,7 @@
 #include "charging/charging_bill.h"
 
+#include <memory>
+
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -10,7 +12,6 @@ namespace charging {
 namespace {
 
 QString two(double value) { return platform::format_number(value, 2); }
-QString num(qint64 value) { return QString::number(value); }
 
 }  // namespace
 
@@ -57,27 +58,31 @@ QString ChargingBill::reduction_text() const { return two(reduction); }
 QString ChargingBill::prepaid_text() const { return two(prepaid); }
 
 ChargingBill load_charging_bill(platform::Connection& connection, const QString& household) {
+    // Every statement is prepared once per connection and bound to the household or the bill:
+    // the counter runs them for every household looked up.
     ChargingBill bill;
-    const QString bills_of =
-        tariffs::household_bills_condition(household, QStringLiteral("总收费.户号"));
-    for (const QString& b : platform::query_column(
-             connection,
-             QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and ") +
-                 bills_of + QStringLiteral(" order by 收据号"),
-             platform::OnFailure::Quiet))
-        bill.bill_numbers.push_back(b.toLongLong());
+    static const QString bills_of =
+        tariffs::households_bills_condition(QStringLiteral("?"), QStringLiteral("总收费.户号"));
+    const auto of_household = [&connection, &household](const QString& sql) {
+        auto statement = std::make_unique<platform::PreparedStatement>(connection, sql);
+        statement->bind_text(1, household);
+        statement->bind_text(2, household);
+        return statement;
+    };
+    const auto bills =
+        of_household(QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and ") +
+                     bills_of + QStringLiteral(" order by 收据号"));
+    for (const QStringList& b : platform::statement_rows(*bills, platform::OnFailure::Quiet))
+        bill.bill_numbers.push_back(b.value(0).toLongLong());
 
     double reading_total = 0;
+    platform::PreparedStatement readings(
+        connection, QStringLiteral("select 户号,起方,止方,用量,水损,实收量,价格类别,价格,抄表日期,"
+                                   "收费项目 from 抄表总表 where 收据号=?"));
     for (qint64 b : bill.bill_numbers) {
         platform::RecordSet rs;
-        if (!platform::query_open(
-                rs, connection,
-                QStringLiteral(
-                    "select 户号,起方,止方,用量,水损,实收量,价格类别,价格,抄表日期,收费项目 "
-                    "from 抄表总表 where 收据号=") +
-                    num(b),
-                platform::OnFailure::Quiet))
-            continue;
+        readings.bind_integer(1, b);
+        if (!readings.open(rs, platform::OnFailure::Quiet)) continue;
         for (; !platform::recordset_eof(rs); platform::recordset_move_next(rs)) {
             const double price = platform::recordset_field_number(rs, QStringLiteral("价格"));
             const double quantity = platform::recordset_field_number(rs, QStringLiteral("实收量"));
@@ -98,13 +103,13 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
         {QStringLiteral("合计"), {}, {}, {}, {}, platform::format_number(reading_total, 4), {}});
 
     double surcharge_total = 0;
+    platform::PreparedStatement surcharges(
+        connection,
+        QStringLiteral("select 附加费名称,价格,用量,金额,收费项目 from 月附加费 where 收据号=?"));
     for (qint64 b : bill.bill_numbers) {
-        for (const QStringList& r : platform::query_rows(
-                 connection,
-                 QStringLiteral(
-                     "select 附加费名称,价格,用量,金额,收费项目 from 月附加费 where 收据号=") +
-                     num(b),
-                 platform::OnFailure::Quiet)) {
+        surcharges.bind_integer(1, b);
+        for (const QStringList& r :
+             platform::statement_rows(surcharges, platform::OnFailure::Quiet)) {
             const double price = platform::to_number(r.value(1));
             const double quantity = platform::to_number(r.value(2));
             const double amount = platform::round_to(quantity * price, 4);
@@ -117,14 +122,13 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
     bill.surcharges.append(
         {QStringLiteral("合计"), {}, {}, {}, platform::format_number(surcharge_total, 4)});
 
-    const QList<QStringList> sums = platform::query_rows(
-        connection,
+    const auto totals = of_household(
         QStringLiteral(
             "select sum(实收金额) as 实收金额,sum(预存扣款) as 预存扣款,sum(应收金额) as "
             "应收金额,sum(滞纳金) as 滞纳金,sum(减免金额) as 减免金额,sum(水损) as "
             "水损,sum(减免用量) as 减免用量 from 总收费 where 收费标志=1 and 标志=1 and ") +
-            bills_of,
-        platform::OnFailure::Quiet);
+        bills_of);
+    const QList<QStringList> sums = platform::statement_rows(*totals, platform::OnFailure::Quiet);
     if (!sums.isEmpty()) {
         const QStringList& r = sums.first();
         bill.to_collect = platform::to_number(r.value(0));
@@ -133,13 +137,12 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
         bill.late_fee = platform::to_number(r.value(3));
         bill.reduction = platform::to_number(r.value(4));
     }
-    const QList<QStringList> carries = platform::query_rows(
-        connection,
+    const auto carry = of_household(
         QStringLiteral(
             "select 总收费.收费日期,总收费.收费人员,总收费.上月接转,总收费.本月接转 from "
             "总收费 where 总收费.收费标志=1 and 总收费.标志=1 and ") +
-            bills_of + QStringLiteral(" order by 总收费.收据号"),
-        platform::OnFailure::Quiet);
+        bills_of + QStringLiteral(" order by 总收费.收据号"));
+    const QList<QStringList> carries = platform::statement_rows(*carry, platform::OnFailure::Quiet);
     if (!carries.isEmpty()) {
         bill.carry_in = platform::to_number(carries.first().value(2));
         bill.carry_out = platform::to_number(carries.last().value(3));

@@ -61,13 +61,10 @@ QStringList query_column(Connection& connection, const QString& jet_sql, OnFailu
     return values;
 }
 
-QList<QStringList> query_rows(Connection& connection, const QString& jet_sql,
-                              OnFailure on_failure, bool* ok) {
-    RecordSet records;
+namespace {
+
+QList<QStringList> texts_of(RecordSet& records) {
     QList<QStringList> rows;
-    const bool opened = query_open(records, connection, jet_sql, on_failure);
-    if (ok) *ok = opened;
-    if (!opened) return rows;
     const int fields = recordset_field_count(records);
     rows.reserve(recordset_record_count(records));
     for (; !recordset_eof(records); recordset_move_next(records)) {
@@ -77,6 +74,23 @@ QList<QStringList> query_rows(Connection& connection, const QString& jet_sql,
         rows << row;
     }
     return rows;
+}
+
+}  // namespace
+
+QList<QStringList> query_rows(Connection& connection, const QString& jet_sql, OnFailure on_failure,
+                              bool* ok) {
+    RecordSet records;
+    const bool opened = query_open(records, connection, jet_sql, on_failure);
+    if (ok) *ok = opened;
+    return opened ? texts_of(records) : QList<QStringList>();
+}
+
+QList<QStringList> statement_rows(PreparedStatement& statement, OnFailure on_failure, bool* ok) {
+    RecordSet records;
+    const bool opened = statement.open(records, on_failure);
+    if (ok) *ok = opened;
+    return opened ? texts_of(records) : QList<QStringList>();
 }
 
 }  // namespace platform

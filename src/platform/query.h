@@ -29,6 +29,9 @@ QStringList query_column(Connection& connection, const QString& jet_sql,
 // Every row, as texts in select order.
 QList<QStringList> query_rows(Connection& connection, const QString& jet_sql,
                               OnFailure on_failure = OnFailure::Report, bool* ok = nullptr);
+// The same for a prepared statement with its values bound.
+QList<QStringList> statement_rows(PreparedStatement& statement,
+                                  OnFailure on_failure = OnFailure::Report, bool* ok = nullptr);
 // Opens `records` (the caller's own) on the connection. The same as binding and opening.
 bool query_open(RecordSet& records, Connection& connection, const QString& jet_sql,
                 OnFailure on_failure = OnFailure::Report);
