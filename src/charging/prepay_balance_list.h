@@ -41,7 +41,7 @@ QString shortfall_list_statement();
 tariffs::BalanceOutcome compute_prepay_amounts_due(platform::Connection& connection);
 
 // The database part of an action that shows balances, in one transaction: the per-row rebuild
-// with the insert statement, then the amounts due. Returns every message of both, in order.
+// with the insert statement, the amounts due found in the same pass. Returns every message.
 tariffs::Messages rebuild_balances_with_amounts_due(platform::Connection& connection,
                                                     const QString& insert_statement);
 

@@ -66,6 +66,15 @@ bool is_totals_row(const RecordSet& rows) {
     return is_list_totals_row(cell_text(rows, 0), cell_text(rows, 1));
 }
 
+// What every import loop does first with a row: keeps the wait window painted and passes over
+// the sheet's totals row, counting it. True when the row is that totals row.
+bool totals_row_passed(const RecordSet& rows, const ImportWait& wait, ImportReport& report) {
+    if (wait.row) wait.row();
+    if (!is_totals_row(rows)) return false;
+    ++report.skipped_totals;
+    return true;
+}
+
 bool cell_is_null(const RecordSet& rows, int column) {
     const RecordSet::Cell* cell = cell_of(rows, column);
     return !cell || cell->type == RecordSet::CellType::Null;
@@ -285,8 +294,7 @@ ImportReport import_household_rows(platform::Connection& connection, const Impor
     const int c_bank = column_of(rows, QStringLiteral("开户银行"));
     const int c_card = column_of(rows, QStringLiteral("磁卡号码"));
 
-    const bool waiting = rows.row_count > 0;
-    if (waiting && wait.begin) wait.begin();
+    if (rows.row_count > 0 && wait.begin) wait.begin();
 
     const QString& prefix = shell::system_parameters.household_number_prefix;
     TakenNumbers taken;
@@ -314,12 +322,8 @@ ImportReport import_household_rows(platform::Connection& connection, const Impor
     }
     ImportBatch batch(connection, report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-        if (waiting && wait.row) wait.row();
         // Not a household: the totals row neither becomes one nor uses up a number.
-        if (is_totals_row(rows)) {
-            ++report.skipped_totals;
-            continue;
-        }
+        if (totals_row_passed(rows, wait, report)) continue;
         // Every row advances the number, a skipped one too; numbers in use are passed over.
         number = household_number_successor(number, prefix, false);
         for (int passed = 0; taken.taken(number); ++passed) {
@@ -445,17 +449,12 @@ ImportReport modify_household_rows(platform::Connection& connection, const Impor
                       {u"固定电话", Kind::Text, -1},   {u"移动电话", Kind::Text, -1}};
     for (Field& field : fields) field.column = column_of(rows, QString::fromUtf16(field.title));
 
-    const bool waiting = true;
     if (wait.begin) wait.begin();
 
     bool failed = false;
     ImportBatch batch(connection, report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-        if (waiting && wait.row) wait.row();
-        if (is_totals_row(rows)) {
-            ++report.skipped_totals;
-            continue;
-        }
+        if (totals_row_passed(rows, wait, report)) continue;
         if (cell_is_null(rows, c_number)) continue;
         const QString number = cell_text(rows, c_number);
 
@@ -533,7 +532,6 @@ ImportReport sort_meter_rows(platform::Connection& connection, const ImportWait&
     if (required.empty()) return report;
     const int c_meter = required[0], c_reader = required[1], c_order = required[2];
 
-    const bool waiting = true;
     if (wait.begin) wait.begin();
 
     // One prepared statement for the run; the values are bound as sql_quote would write them.
@@ -545,11 +543,7 @@ ImportReport sort_meter_rows(platform::Connection& connection, const ImportWait&
     bool failed = false;
     ImportBatch batch(connection, report);
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-        if (waiting && wait.row) wait.row();
-        if (is_totals_row(rows)) {
-            ++report.skipped_totals;
-            continue;
-        }
+        if (totals_row_passed(rows, wait, report)) continue;
         if (cell_is_null(rows, c_meter)) continue;
         const QString meter = cell_text(rows, c_meter);
         const QString order_text = cell_text(rows, c_order);

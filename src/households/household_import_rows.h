@@ -41,7 +41,7 @@ struct ImportReport {
     QString error;
 };
 
-// What the caller shows while rows go in: `begin` before the first row, `row` after each.
+// What the caller shows while rows go in: `begin` before the first row, `row` as each is read.
 struct ImportWait {
     std::function<void()> begin;
     std::function<void()> row;

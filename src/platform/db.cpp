@@ -354,20 +354,17 @@ bool open_file(Connection& c, const QString& path, const QString& password,
         // keep a journal on disk nor wait for the disk.
         run_plain(db, "PRAGMA journal_mode=MEMORY");
         run_plain(db, "PRAGMA synchronous=OFF");
-        c.db = db;
-        ++c.generation;
-        c.facts_stale = true;
-        return true;
-    }
-    run_plain(db, "PRAGMA journal_mode=WAL");
-    run_plain(db, kDurableCommits);
-    // The journal's index file needs room of its own: a file that opened but cannot be read
-    // in WAL mode (a full disk) fails now, not at every later read.
-    if (required_row && !has_row(db, required_row)) {
-        c.last_error =
-            database_error_text(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_close(db);
-        return false;
+    } else {
+        run_plain(db, "PRAGMA journal_mode=WAL");
+        run_plain(db, kDurableCommits);
+        // The journal's index file needs room of its own: a file that opened but cannot be
+        // read in WAL mode (a full disk) fails now, not at every later read.
+        if (required_row && !has_row(db, required_row)) {
+            c.last_error =
+                database_error_text(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+            sqlite3_close(db);
+            return false;
+        }
     }
 
     // Every page read from the file is decrypted: a run over many rows keeps its working set

@@ -102,6 +102,17 @@ protected:
         return recordset_field_text(r, 0);
     }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files); }
+    // A connection setting as SQLite reports it ("PRAGMA synchronous" gives "2" for FULL).
+    static QString pragma_value(const Connection& connection, const char* pragma) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db_handle(connection), pragma, -1, &statement, nullptr);
+        const QString value = sqlite3_step(statement) == SQLITE_ROW
+                                  ? QString::fromUtf8(reinterpret_cast<const char*>(
+                                        sqlite3_column_text(statement, 0)))
+                                  : QString();
+        sqlite3_finalize(statement);
+        return value;
+    }
 
     BoxRecorder ui;
     QTemporaryDir dir;
@@ -308,15 +319,8 @@ TEST_F(DbTest, TransactionsRollBackOrCommit) {
 // A transaction of work tables commits without waiting for the disk; every other commit, and
 // one nested in a transaction of the register, still waits.
 TEST_F(DbTest, OnlyAnOutermostWorkTableTransactionCommitsWithoutWaitingForTheDisk) {
-    const auto sync = [this] {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db_handle(conn), "PRAGMA synchronous", -1, &statement, nullptr);
-        const int level =
-            sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
-        sqlite3_finalize(statement);
-        return level;
-    };
-    const int full = 2, normal = 1;
+    const auto sync = [this] { return pragma_value(conn, "PRAGMA synchronous"); };
+    const QString full = QStringLiteral("2"), normal = QStringLiteral("1");
     EXPECT_EQ(sync(), full);
     {
         Transaction work(conn, Commit::WorkTablesOnly);
@@ -359,18 +363,8 @@ TEST_F(DbTest, AScratchFileIsLaidAfreshAndLeftAsOneFile) {
     ASSERT_TRUE(file_copy_scratch(shipped, scratch));
     Connection print;
     ASSERT_TRUE(db_open_scratch_file(print, scratch)) << db_last_error(print).toStdString();
-    const auto pragma = [&print](const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db_handle(print), sql, -1, &statement, nullptr);
-        const QString value = sqlite3_step(statement) == SQLITE_ROW
-                                  ? QString::fromUtf8(reinterpret_cast<const char*>(
-                                        sqlite3_column_text(statement, 0)))
-                                  : QString();
-        sqlite3_finalize(statement);
-        return value;
-    };
-    EXPECT_EQ(pragma("PRAGMA journal_mode"), QStringLiteral("memory"));
-    EXPECT_EQ(pragma("PRAGMA synchronous"), QStringLiteral("0"));
+    EXPECT_EQ(pragma_value(print, "PRAGMA journal_mode"), QStringLiteral("memory"));
+    EXPECT_EQ(pragma_value(print, "PRAGMA synchronous"), QStringLiteral("0"));
     EXPECT_TRUE(db_execute(print, QStringLiteral("insert into 用户信息 (户号) values ('0001')")));
     db_close(print);
     for (const QString& file : files()) EXPECT_FALSE(file.startsWith(QStringLiteral("print.mdb-")));
