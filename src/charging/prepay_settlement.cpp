@@ -238,20 +238,16 @@ SettlementOutcome pay_all_households_from_prepayments(platform::Connection& conn
     // With no such household there is nothing to settle: the look-up is the whole run, with no
     // rebuild and no transaction to wait for. It starts from the unpaid bills, each seeking a
     // prepayment of its household, so it costs what is unpaid, not the register.
-    static const QString owing_holder = QStringLiteral(
+    static const QString any_holder = QStringLiteral(
         "select 1 from 总收费 b where b.收费标志=1 and b.标志=1 and (exists (select 1 from "
         "预存明细 "
         "p where p.户号=b.户号 and p.标志=1) or exists (select 1 from 用户表管理 m,预存明细 p "
         "where "
-        "m.户号=b.户号 and p.户号=m.父号 and p.标志=1)) limit 1");
-    static const QString wide_holder =
-        QStringLiteral("select 1 from 预存明细 where 标志=1 and 户号 glob '*[^ -~]*' limit 1");
-    bool owing_read = false, wide_read = false;
-    if (!platform::query_exists(connection, owing_holder, platform::OnFailure::Quiet,
-                                &owing_read) &&
-        owing_read &&
-        !platform::query_exists(connection, wide_holder, platform::OnFailure::Quiet, &wide_read) &&
-        wide_read) {
+        "m.户号=b.户号 and p.户号=m.父号 and p.标志=1)) union all select 1 from 预存明细 where "
+        "标志=1 and 户号 glob '*[^ -~]*' limit 1");
+    bool read = false;
+    if (!platform::query_exists(connection, any_holder, platform::OnFailure::Quiet, &read) &&
+        read) {
         SettlementOutcome out;
         out.completed = true;
         return out;
