@@ -1,6 +1,7 @@
 // Backup, restore and initialisation: when the exit makes a backup, what the overwrite keeps,
 // and that a restore or initialisation either puts a whole database of this system in place or
 // leaves the live one exactly as it was.
+#include <sqlcipher/sqlite3.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -218,18 +219,22 @@ TEST_F(BackupTest, RestoreBringsBackTheRowsChangedSince) {
     EXPECT_TRUE(store::is_database_of_this_system(backup));
 }
 
-// Another program holds the file and is writing: the backup is the database as it stood at one
-// moment, what was committed and nothing of a transaction still open.
+// Other programs hold the file, one reading and one writing: the backup is the database as it
+// stood at one moment, with every committed payment (though the file itself does not hold it yet:
+// a reader keeps it in the journal) and nothing of a transaction still open.
 TEST_F(BackupTest, BackupIsTheCommittedDatabaseWhileAnotherProgramWrites) {
     exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
+    platform::Connection reader;
+    ASSERT_TRUE(platform::db_open_access_file(reader, path("DATA/DATA.mdb")));
+    ASSERT_EQ(sqlite3_exec(platform::db_handle(reader), "BEGIN; SELECT count(*) FROM 收费员",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     platform::Connection other;
     ASSERT_TRUE(platform::db_open_access_file(other, path("DATA/DATA.mdb")));
-    ASSERT_TRUE(platform::db_execute(
-        other, "insert into 收费员 (收费人员,密码,许可) values ('王五','z',1)"));
+    ASSERT_TRUE(platform::db_execute(other, "insert into 收费员 (收费人员,密码,许可) values ('王五','z',1)"));
     platform::Transaction open_payment(other);
     ASSERT_TRUE(open_payment.active());
-    ASSERT_TRUE(platform::db_execute(
-        other, "insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)"));
+    ASSERT_TRUE(platform::db_execute(other, "insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)"));
 
     const QString manual = make_backup("手动.mdb");
     write_settings("真", "0", "", "假");
@@ -238,6 +243,8 @@ TEST_F(BackupTest, BackupIsTheCommittedDatabaseWhileAnotherProgramWrites) {
     const QString automatic = path("bak/2026年3月8日9时5分.mdb");
     ASSERT_TRUE(open_payment.commit());
     platform::db_close(other);
+    sqlite3_exec(platform::db_handle(reader), "COMMIT", nullptr, nullptr, nullptr);
+    platform::db_close(reader);
 
     for (const QString& backup : {manual, automatic}) {
         SCOPED_TRACE(backup.toStdString());
