@@ -25,7 +25,6 @@
 #include "reading/monthly_reading_page.h"
 #include "reading/reading_entry_window.h"
 #include "reports/print_database.h"
-#include "shell/operation_log.h"
 #include "shell/program_state.h"
 #include "shell/run_context.h"
 #include "shell/session.h"
@@ -43,10 +42,10 @@ int g_next[2] = {0, 0};  // per size: the next household an action takes
 int size_of(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
 int& next_of(int size) { return g_next[size == kSmall ? 0 : 1]; }
 
-#define ON_REGISTER(state)                                              \
-    if (!g_registers->use(size_of(state))) {                            \
-        state.SkipWithError("cannot open the register");                \
-        return;                                                         \
+#define ON_REGISTER(state)                               \
+    if (!g_registers->use(size_of(state))) {             \
+        state.SkipWithError("cannot open the register"); \
+        return;                                          \
     }
 
 sqlite3* raw() { return platform::db_handle(store::main_connection()); }
@@ -83,7 +82,8 @@ struct RawLookup {
         const char* sql[] = {
             "select 户号,用户名,详细地址,居住街道 from 用户信息表 where 户号=?",
             "select count(*) from 用户表管理 where 父号=? and 状态='正常'",
-            "select 收据号,应收金额,实收金额,滞纳金,减免金额,预存扣款,上月接转,本月接转 from 总收费 "
+            "select 收据号,应收金额,实收金额,滞纳金,减免金额,预存扣款,上月接转,本月接转 from "
+            "总收费 "
             "where 户号 in (select 户号 from 用户表管理 where 父号=?1 union select ?1) and 标志=1 "
             "and 收费标志=1 order by 收据号",
             "select 收费项目,起方,止方,用量,价格,抄表日期 from 抄表总表 where 收据号=?",
@@ -151,16 +151,19 @@ void BM_CounterPayment(benchmark::State& state) {
         request.bills = bill.bill_numbers;
         request.collector = QStringLiteral("收费员甲");
         request.date = QDate(2024, 1, 20);
-        request.invoice_number = QString();
+        request.invoice_number = shell::current_invoice_number;
+        request.rule = charging::SerialRule::Counter;
         request.carry_over = charging::CarryOverChange{bill.carry_out, bill.carry_out};
         state.ResumeTiming();
+        // As the window's 收费 click: the log row goes in with the payment, one commit.
+        request.log = charging::PaymentLog{shell::program_context(), QStringLiteral("收费管理"),
+                                           QStringLiteral("窗口收费"),
+                                           QStringLiteral("添加收费记录") + number};
         const charging::PaymentOutcome out = charging::take_payment(db, request, 9);
-        if (!out.done || request.bills.empty()) {
+        if (!out.done || out.log_failed || request.bills.empty()) {
             state.SkipWithError("not paid");
             break;
         }
-        shell::write_operation_log(QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
-                                   QStringLiteral("添加收费记录") + number);
         reports::build_charge_receipt(db, out.serial);
     }
 }
@@ -249,9 +252,9 @@ public:
     int failures = 0;
 };
 
-// The same writes and reads raw: the bill and its readings marked paid under a new serial in
-// one transaction, the log row, the receipt's rows read by the serial and written into a fresh
-// print database.
+// The same writes and reads raw: the bill and its readings marked paid under a new serial and
+// the log row in one transaction (one synced commit, as the click's), the receipt's rows read by
+// the serial and written into a fresh print database.
 void BM_CounterPaymentRaw(benchmark::State& state) {
     ON_REGISTER(state);
     const int n = size_of(state);
@@ -269,13 +272,13 @@ void BM_CounterPaymentRaw(benchmark::State& state) {
                        -1, &log, nullptr);
     RawLookup lines(db);
     sqlite3_stmt* by_serial = nullptr;
-    sqlite3_prepare_v2(db,
-                       "select 户号,收据号,应收金额,实收金额,实收量,价格 from 总收费 where 流水号=?",
-                       -1, &by_serial, nullptr);
+    sqlite3_prepare_v2(
+        db, "select 户号,收据号,应收金额,实收金额,实收量,价格 from 总收费 where 流水号=?", -1,
+        &by_serial, nullptr);
     for (auto _ : state) {
         const int i = ++next_of(n);
         const qint64 r = receipt(n, i, kMonths);
-        bench::raw_exec( "BEGIN");
+        bench::raw_exec("BEGIN");
         sqlite3_step(top);
         const qint64 s = sqlite3_column_int64(top, 0) + 1;
         sqlite3_reset(top);
@@ -288,11 +291,11 @@ void BM_CounterPaymentRaw(benchmark::State& state) {
         sqlite3_bind_int64(readings, 2, r);
         sqlite3_step(readings);
         sqlite3_reset(readings);
-        bench::raw_exec( "COMMIT");
         const std::string remark = "添加收费记录" + household(i);
         sqlite3_bind_text(log, 1, remark.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_step(log);
         sqlite3_reset(log);
+        if (!bench::raw_exec("COMMIT")) state.SkipWithError("raw payment not committed");
         RawPrintDatabase print;
         if (!print.open()) state.SkipWithError("raw print database not laid");
         double due = 0, paid = 0;
@@ -351,20 +354,20 @@ void BM_ReadingEntryAddRaw(benchmark::State& state) {
     sqlite3* db = raw();
     sqlite3_stmt *meter = nullptr, *done = nullptr, *last = nullptr, *insert = nullptr,
                  *log = nullptr;
-    sqlite3_prepare_v2(db,
-                       "select 户号,收费项目,价格类别,抄表人员,父号,倍率 from 用户表管理 where 户号=?",
-                       -1, &meter, nullptr);
+    sqlite3_prepare_v2(
+        db, "select 户号,收费项目,价格类别,抄表人员,父号,倍率 from 用户表管理 where 户号=?", -1,
+        &meter, nullptr);
     sqlite3_prepare_v2(db,
                        "select count(*) from 抄表总表 where 户号=? and 抄表日期>='2024-01-01' and "
                        "抄表日期<'2024-02-01'",
                        -1, &done, nullptr);
-    sqlite3_prepare_v2(db,
-                       "select 止方 from 抄表总表 where 户号=? order by 抄表日期 desc limit 1", -1,
-                       &last, nullptr);
-    sqlite3_prepare_v2(db,
-                       "insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
-                       "抄表人员,价格) values (?,?,?,?,9,0,'2024-01-20','水费','居民','李四',2.5)",
-                       -1, &insert, nullptr);
+    sqlite3_prepare_v2(db, "select 止方 from 抄表总表 where 户号=? order by 抄表日期 desc limit 1",
+                       -1, &last, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
+        "抄表人员,价格) values (?,?,?,?,9,0,'2024-01-20','水费','居民','李四',2.5)",
+        -1, &insert, nullptr);
     sqlite3_prepare_v2(db,
                        "insert into 日志管理 (操作人员,发生时间,上级项目,当前项目,备注) values "
                        "('管理员','2024-1-20 9:0:0','抄表管理','抄表添加',?)",
@@ -377,7 +380,8 @@ void BM_ReadingEntryAddRaw(benchmark::State& state) {
         const std::string h = a.substr(0, 6);
         for (sqlite3_stmt* s : {meter, done, last}) {
             sqlite3_bind_text(s, 1, a.c_str(), -1, SQLITE_TRANSIENT);
-            while (sqlite3_step(s) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_int64(s, 0));
+            while (sqlite3_step(s) == SQLITE_ROW)
+                benchmark::DoNotOptimize(sqlite3_column_int64(s, 0));
             sqlite3_reset(s);
         }
         sqlite3_bind_text(insert, 1, a.c_str(), -1, SQLITE_TRANSIENT);
@@ -393,12 +397,12 @@ void BM_ReadingEntryAddRaw(benchmark::State& state) {
     for (sqlite3_stmt* s : {meter, done, last, insert, log}) sqlite3_finalize(s);
 }
 
-#define HISTORY_BENCHMARK(name, iterations)                                                    \
-    BENCHMARK(name)                                                                            \
-        ->Arg(kSmall)                                                                          \
-        ->Arg(large_size())                                                                    \
-        ->Unit(benchmark::kMillisecond)                                                        \
-        ->Iterations(iterations)                                                               \
+#define HISTORY_BENCHMARK(name, iterations) \
+    BENCHMARK(name)                         \
+        ->Arg(kSmall)                       \
+        ->Arg(large_size())                 \
+        ->Unit(benchmark::kMillisecond)     \
+        ->Iterations(iterations)            \
         ->UseRealTime()
 HISTORY_BENCHMARK(BM_CounterLookup, 50);
 HISTORY_BENCHMARK(BM_CounterLookupRaw, 50);

@@ -1,18 +1,25 @@
 // The month's work after a year of history (bench_history.h), in the register of 1,000 and of
-// 200,000 households: batch charging of reader 张三's households (their December bills), the
-// 抄表入库 of January (every household's reading pending), and the bill run of those readings
-// alone. Each runs the function its window runs, and against it the raw statements that write
-// the same resulting rows (prepared, bound, one transaction) on a second copy of the register in
-// the same state. Prints each job's ratio to its raw writes at both sizes and of 200,000 to 1,000.
-#include <QCoreApplication>
+// 200,000 households: batch charging of reader 张三's households (their December bills) as the
+// window's click runs it, the settlement from prepaid balances first, and a later click's
+// settlement with nothing left to settle; the 抄表入库 of January (every household's reading
+// pending), and the bill run of those readings alone. Each runs what its window runs, and against
+// it the raw statements that write the same resulting rows (prepared, bound, one transaction) or
+// read what a later click must read, on the register in the same state. Prints each job's ratio to
+// its raw writes at both sizes and of 200,000 to 1,000.
+#include <QApplication>
+#include <QComboBox>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "bench_history.h"
 #include "bench_register.h"
 #include "charging/batch_charging.h"
+#include "charging/batch_charging_window.h"
+#include "charging/prepayments_install.h"
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "platform/dialogs.h"
 #include "platform/query.h"
 #include "reading/monthly_commit.h"
 #include "shell/program_state.h"
@@ -25,6 +32,7 @@ using namespace bench::history;
 using Rows = bench::RawRows;
 
 Registers* g_registers = nullptr;
+bench::BenchUser* g_user = nullptr;
 
 int size_of(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
 
@@ -41,6 +49,10 @@ bool exec(const std::string& sql) { return bench::raw_exec(sql.c_str()); }
 qint64 year_rows(int n) { return static_cast<qint64>(kMonths) * n; }
 qint64 last_year_receipt(int n) { return receipt(n, n, kMonths); }
 
+QString take_text(const char* sql) {
+    return platform::query_text(store::main_connection(), QString::fromUtf8(sql));
+}
+
 Rows take(const std::string& sql) {
     return bench::take_rows(store::main_connection(), QString::fromStdString(sql));
 }
@@ -54,54 +66,163 @@ sqlite3_stmt* prepare(const std::string& sql) {
 
 // ---- batch charging ----
 
-// December's bills unpaid again, as the register was built.
+// December's bills unpaid again, as the register was built: nothing settled from a balance,
+// nothing paid.
 void unpay_december(int n) {
     const std::string range = " between " + std::to_string(receipt(n, 1, kMonths)) + " and " +
                               std::to_string(last_year_receipt(n));
     exec("BEGIN");
     exec(
-        "update 总收费 set 收费标志=1,流水号=null,收费人员='',收费日期='2023-12-06',发票号='' "
-        "where 收据号" +
+        "update 总收费 set 收费标志=1,流水号=null,收费人员='',收费日期='2023-12-06',发票号='',"
+        "实收金额=应收金额,预存扣款=0 where 收据号" +
         range);
     exec("update 抄表总表 set 流水号=null where 收据号" + range);
     exec("COMMIT");
 }
 
+// A click on the window's 执行 with reader 张三 and collector 收费员甲, confirmed: the
+// settlement from prepaid balances the program installs, then the batch. The window is opened
+// untimed; the closing box is returned.
+QString click_batch(benchmark::State& state) {
+    state.PauseTiming();
+    exec(
+        "insert into 收费员 (收费人员,密码,许可) select '收费员甲','',1 where not exists "
+        "(select 1 from 收费员 where 收费人员='收费员甲')");
+    charging::BatchChargingWindow window;
+    window.findChild<QComboBox*>(QStringLiteral("组合框_抄表人员"))
+        ->setCurrentText(QStringLiteral("张三"));
+    window.findChild<QComboBox*>(QStringLiteral("组合框_收费人员"))
+        ->setCurrentText(QStringLiteral("收费员甲"));
+    g_user->last_box.clear();
+    state.ResumeTiming();
+    window.on_batch_query_click();
+    return g_user->last_box;
+}
+
+// What the first click paid, by bill: 收据号, 实收金额, 预存扣款, 收费人员, 流水号.
+struct PaidBill {
+    qint64 bill, serial;
+    double to_collect, prepaid;
+    QByteArray collector;
+};
+std::map<int, std::vector<PaidBill>> g_paid;  // by register size
+
+// The first click after the month's bills: reader 张三's households charged, and before them
+// every household whose balance covers its December bill (thirteen in twenty) settled.
 void BM_BatchCharging(benchmark::State& state) {
     ON_REGISTER(state, 'a');
     const int n = size_of(state);
+    for (auto _ : state)
+        if (click_batch(state) != charging::kBatchDone) state.SkipWithError("the run failed");
+    std::vector<PaidBill>& paid = g_paid[n];
+    paid.clear();
+    platform::RecordSet rows;
+    platform::query_open(
+        rows, store::main_connection(),
+        QString::fromStdString("select 收据号,流水号,实收金额,预存扣款,收费人员 from 总收费 where "
+                               "收费标志=0 and 收据号>" +
+                               std::to_string(receipt(n, n, kMonths - 1))));
+    for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows))
+        paid.push_back({static_cast<qint64>(platform::recordset_field_number(rows, 0)),
+                        static_cast<qint64>(platform::recordset_field_number(rows, 1)),
+                        platform::recordset_field_number(rows, 2),
+                        platform::recordset_field_number(rows, 3),
+                        platform::recordset_field_text(rows, 4).toUtf8()});
+    const int settled = static_cast<int>(std::count_if(
+        paid.begin(), paid.end(), [](const PaidBill& b) { return b.collector == "预存扣款"; }));
+    // Every household with a prepayment (its 100 covers any December bill) and every other
+    // household of 张三.
+    int expected_settled = 0, expected = 0;
+    for (int i = 1; i <= n; ++i) {
+        expected_settled += i % 20 < 13;
+        expected += i % 20 < 13 || i % 2;
+    }
+    if (settled != expected_settled || static_cast<int>(paid.size()) != expected)
+        state.SkipWithError("not every bill settled or charged");
+}
+
+// A later click's settlement, as the click runs it (the installed hook): nothing is left to
+// settle, every balance-holding household's bills being paid.
+void BM_SettlementNothingLeft(benchmark::State& state) {
+    ON_REGISTER(state, 'a');
+    const int n = size_of(state);
+    const QString before = take_text("select count(*) from 总收费 where 收费标志=1");
+    g_user->last_box.clear();
+    for (auto _ : state) charging::batch_pay_from_prepayments_hook()(shell::program_context());
+    if (!g_user->last_box.isEmpty() ||
+        take_text("select count(*) from 总收费 where 收费标志=1") != before)
+        state.SkipWithError("the settlement did something");
+    unpay_december(n);
+}
+
+// The first click's rows written by hand: each bill settled or paid under its serial, its
+// reading under the same serial, and the log row, in one transaction.
+void BM_BatchChargingRaw(benchmark::State& state) {
+    ON_REGISTER(state, 'a');
+    const int n = size_of(state);
+    const std::vector<PaidBill>& paid = g_paid[n];
+    if (paid.empty()) {
+        state.SkipWithError("the click did not run");
+        return;
+    }
     for (auto _ : state) {
-        const charging::BatchRunOutcome out = charging::run_batch_charging(
-            store::main_connection(),
-            {QStringLiteral("张三"), QString(), QStringLiteral("收费员甲")},
-            shell::program_context());
-        if (out.batch.households_charged != (n + 1) / 2) state.SkipWithError("the run failed");
+        exec("BEGIN");
+        sqlite3_stmt* bill = prepare(
+            "update 总收费 set 收费标志=0,实收金额=?,预存扣款=?,收费人员=?,收费日期='2024-01-20',"
+            "流水号=? where 收据号=? and 收费标志=1");
+        sqlite3_stmt* reading = prepare("update 抄表总表 set 流水号=? where 收据号=?");
+        bool ok = true;
+        for (const PaidBill& b : paid) {
+            sqlite3_bind_double(bill, 1, b.to_collect);
+            sqlite3_bind_double(bill, 2, b.prepaid);
+            sqlite3_bind_text(bill, 3, b.collector.constData(), -1, SQLITE_STATIC);
+            sqlite3_bind_int64(bill, 4, b.serial);
+            sqlite3_bind_int64(bill, 5, b.bill);
+            ok = sqlite3_step(bill) == SQLITE_DONE && sqlite3_changes(raw()) == 1 && ok;
+            sqlite3_reset(bill);
+            sqlite3_bind_int64(reading, 1, b.serial);
+            sqlite3_bind_int64(reading, 2, b.bill);
+            ok = sqlite3_step(reading) == SQLITE_DONE && ok;
+            sqlite3_reset(reading);
+        }
+        sqlite3_finalize(bill);
+        sqlite3_finalize(reading);
+        ok = exec(
+                 "insert into 日志管理 (操作人员,发生时间,上级项目,当前项目,备注) values "
+                 "('管理员','2024-01-20 09:00:00','收费管理','批量收费','执行批量收费')") &&
+             ok;
+        if (!exec("COMMIT") || !ok) state.SkipWithError("raw writes failed");
     }
     unpay_december(n);
 }
 
-// The same bills paid by hand: each household's bill and its reading under its own serial.
-void BM_BatchChargingRaw(benchmark::State& state) {
+// A later settlement's look by hand: the unpaid bills of the households that hold a balance,
+// one grouped query.
+void BM_SettlementNothingLeftRaw(benchmark::State& state) {
     ON_REGISTER(state, 'a');
     const int n = size_of(state);
-    for (auto _ : state) {
-        exec("BEGIN");
-        sqlite3_stmt* bill = prepare(
-            "update 总收费 set 收费标志=0,收费人员='收费员甲',收费日期='2024-01-20',流水号=? "
-            "where 收据号=? and 收费标志=1");
-        sqlite3_stmt* reading = prepare("update 抄表总表 set 流水号=? where 收据号=?");
-        qint64 s = serial(n, n, kMonths) + 1;
-        for (int i = 1; i <= n; i += 2, ++s)
-            for (sqlite3_stmt* stmt : {bill, reading}) {
-                sqlite3_bind_int64(stmt, 1, s);
-                sqlite3_bind_int64(stmt, 2, receipt(n, i, kMonths));
-                sqlite3_step(stmt);
-                sqlite3_reset(stmt);
-            }
-        sqlite3_finalize(bill);
-        sqlite3_finalize(reading);
-        if (!exec("COMMIT")) state.SkipWithError("commit failed");
+    const std::vector<PaidBill>& paid = g_paid[n];
+    // The register as the first click left it.
+    exec("BEGIN");
+    sqlite3_stmt* bill = prepare(
+        "update 总收费 set 收费标志=0,实收金额=?,预存扣款=?,收费人员=?,流水号=? where 收据号=?");
+    for (const PaidBill& b : paid) {
+        sqlite3_bind_double(bill, 1, b.to_collect);
+        sqlite3_bind_double(bill, 2, b.prepaid);
+        sqlite3_bind_text(bill, 3, b.collector.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_int64(bill, 4, b.serial);
+        sqlite3_bind_int64(bill, 5, b.bill);
+        sqlite3_step(bill);
+        sqlite3_reset(bill);
     }
+    sqlite3_finalize(bill);
+    exec("COMMIT");
+    for (auto _ : state)
+        if (bench::read_every_field(
+                raw(),
+                "select p.户号,sum(b.实收金额) from 预存明细 p join 总收费 b on b.户号=p.户号 "
+                "where p.标志=1 and b.标志=1 and b.收费标志=1 group by p.户号") != 0)
+            state.SkipWithError("a balance-holding household owes");
     unpay_december(n);
 }
 
@@ -251,7 +372,9 @@ void BM_BillRunRaw(benchmark::State& state) {
         ->Iterations(1)                 \
         ->UseRealTime()
 MONTH_BENCHMARK(BM_BatchCharging);
+MONTH_BENCHMARK(BM_SettlementNothingLeft);
 MONTH_BENCHMARK(BM_BatchChargingRaw);
+MONTH_BENCHMARK(BM_SettlementNothingLeftRaw);
 MONTH_BENCHMARK(BM_MonthCommit);
 MONTH_BENCHMARK(BM_MonthCommitRaw);
 MONTH_BENCHMARK(BM_BillRun);
@@ -260,17 +383,25 @@ MONTH_BENCHMARK(BM_BillRunRaw);
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     Registers registers;
     g_registers = &registers;
     if (!start_history_bench(&argc, argv, registers, {'a', 'b'})) return 1;
+    bench::BenchUser user;
+    g_user = &user;
+    platform::set_ui_backend(&user);
+    // What the program installs at start: batch charging settles from balances first.
+    charging::install_batch_settlement();
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const struct {
         const char *what, *name, *raw, *raw_target;
     } jobs[] = {
-        {"batch charging", "BM_BatchCharging", "BM_BatchChargingRaw", "5"},
+        {"batch charging as clicked", "BM_BatchCharging", "BM_BatchChargingRaw", "3"},
+        {"settlement with nothing left", "BM_SettlementNothingLeft", "BM_SettlementNothingLeftRaw",
+         "1.5"},
         {"抄表入库", "BM_MonthCommit", "BM_MonthCommitRaw", "3"},
         {"bill run", "BM_BillRun", "BM_BillRunRaw", "3"},
     };
@@ -288,6 +419,8 @@ int main(int argc, char** argv) {
             std::printf("ratio %s per household %d/%d: %.2f (target <= 2)\n", j.what, large_size(),
                         kSmall, large / large_size() / (small / kSmall));
     }
+    charging::batch_pay_from_prepayments_hook() = nullptr;
+    platform::set_ui_backend(nullptr);
     platform::clear_clock_for_tests();
     shell::free_program_variables();
     benchmark::Shutdown();

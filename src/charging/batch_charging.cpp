@@ -54,10 +54,14 @@ QStringList collect_batch_households(platform::Connection& connection, const Bat
                                      Messages& messages, const BatchProgress& progress,
                                      bool* refilled) {
     if (refilled) *refilled = false;
+    // The work table's refill is one transaction that writes nothing but the work table, so its
+    // commit need not wait for the disk.
+    platform::Transaction refill(connection, platform::Commit::WorkTablesOnly);
     const auto refill_failed = [&] {
         messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
         return QStringList{};
     };
+    if (!refill.active()) return refill_failed();
     if (!platform::db_execute(connection, QStringLiteral("delete from 未收费数据")))
         return refill_failed();
     if (!platform::db_execute(
@@ -78,7 +82,8 @@ QStringList collect_batch_households(platform::Connection& connection, const Bat
                 "用户表管理,总收费,用户信息表 where 总收费.户号=用户表管理.父号 and "
                 "用户表管理.父号=用户信息表.户号 and  总收费.收费标志=1 and 总收费.标志=1") +
                 batch_condition(request) +
-                QStringLiteral(" and 用户表管理.父号 not in (select 户号 from 未收费数据)")))
+                QStringLiteral(" and 用户表管理.父号 not in (select 户号 from 未收费数据)")) ||
+        !refill.commit())
         return refill_failed();
 
     QStringList households;
@@ -110,7 +115,8 @@ QStringList collect_batch_households(platform::Connection& connection, const Bat
 BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
                                        const QStringList& households, const QString& collector,
                                        const shell::RunContext& context,
-                                       const BatchProgress& progress) {
+                                       const BatchProgress& progress,
+                                       const std::optional<PaymentLog>& log) {
     const QDate today = context.today();
     BatchOutcome out;
     if (progress.set_maximum) progress.set_maximum(static_cast<int>(households.size()));
@@ -186,8 +192,13 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
             break;
         }
     }
-    // finish() applies the rows still queued; a failure among them shows up here.
-    const bool finished = scope.finish();
+    // The rows still queued go in, then the log row of a run that charged someone, so that the
+    // run and its log row are one commit; a failure among the rows shows up in finish().
+    if (!failed && !scope.apply_pending()) failed = true;
+    if (log && out.households_charged > 0)
+        out.log_failed = !shell::write_operation_log(connection, log->context, log->parent_item,
+                                                     log->current_item, log->remark);
+    const bool finished = scope.finish(failed);
     if (scope.rows_applied() == 0) {
         // The commit failed or nothing went in: nothing of the run was charged.
         out.households_charged = 0;
@@ -235,14 +246,14 @@ BatchRunOutcome run_batch_charging(platform::Connection& connection, const Batch
         out.messages.push_back(tariffs::info_message(kBatchNothingToCharge));
         return out;
     }
-    out.batch =
-        batch_charge_unpaid_bills(connection, households, request.collector, context, progress);
+    // The log records what was charged, with the run; a run that charged nothing has nothing
+    // to log.
+    out.batch = batch_charge_unpaid_bills(
+        connection, households, request.collector, context, progress,
+        PaymentLog{context, kChargingGroup, QStringLiteral("批量收费"), batch_log_remark(request)});
     out.charged = out.batch.households_charged > 0;
     for (const Message& m : out.batch.messages) out.messages.push_back(m);
-    // The log records what was charged; a run that charged nothing has nothing to log.
-    if (out.charged &&
-        !shell::write_operation_log(connection, context, kChargingGroup, QStringLiteral("批量收费"),
-                                    batch_log_remark(request)))
+    if (out.charged && out.batch.log_failed)
         out.messages.push_back(tariffs::info_message(kLogFailed));
     out.messages.push_back(
         tariffs::info_message(out.batch.stopped ? batch_stopped_text(out.batch.households_charged)

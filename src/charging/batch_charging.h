@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "charging/payments.h"
 #include "shell/run_context.h"
@@ -67,17 +68,20 @@ struct BatchOutcome {
     int bills_paid = 0;
     qint64 first_serial = 0;
     qint64 last_serial = 0;
-    bool stopped = false;  // a household failed and the run stopped there
-    Messages messages;     // the failure, if any
+    bool stopped = false;     // a household failed and the run stopped there
+    bool log_failed = false;  // households were charged, but the log row could not be written
+    Messages messages;        // the failure, if any
 };
 
 // Charges the households in list order: late fees, then every unpaid valid bill of the household
 // (its own number's and its meter accounts'), under one coded-rule serial per household. The
 // run holds the write lock throughout and takes consecutive serials from the first free one.
+// The log row, when given, goes in with the run when it charged a household (one commit).
 BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
                                        const QStringList& households, const QString& collector,
                                        const shell::RunContext& context,
-                                       const BatchProgress& progress = {});
+                                       const BatchProgress& progress = {},
+                                       const std::optional<PaymentLog>& log = std::nullopt);
 
 // What settles households from their prepaid balances before the run; set by the prepayment
 // subsystem, and run with the batch's own context. Unset: nothing is settled.

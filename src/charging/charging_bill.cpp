@@ -16,15 +16,18 @@ QString two(double value) { return platform::format_number(value, 2); }
 }  // namespace
 
 HouseholdFound find_household(platform::Connection& connection, LookupBy by, const QString& key) {
+    // Prepared once per connection for each way of looking up, and bound to the key: the counter
+    // runs these for every household it shows.
     HouseholdFound out;
     const QString column = by == LookupBy::Number ? QStringLiteral("户号")
                            : by == LookupBy::Name ? QStringLiteral("用户名")
                                                   : QStringLiteral("磁卡号码");
-    const QList<QStringList> rows = platform::query_rows(
+    platform::PreparedStatement household(
         connection,
         QStringLiteral("select 用户名,详细地址,居住街道,性质,户号 from 用户信息表  where ") +
-            column + u'=' + platform::sql_quote(platform::text_trim(key)),
-        platform::OnFailure::Quiet);
+            column + QStringLiteral("=?"));
+    household.bind_text(1, platform::text_trim(key));
+    const QList<QStringList> rows = platform::statement_rows(household, platform::OnFailure::Quiet);
     if (rows.isEmpty()) return out;
     const QStringList& r = rows.first();
     out.found = true;
@@ -32,20 +35,27 @@ HouseholdFound find_household(platform::Connection& connection, LookupBy by, con
     out.address = r.value(1);
     out.street = r.value(2);
     out.number = r.value(4);
-    out.active_meters = static_cast<int>(platform::query_integer(
+    platform::PreparedStatement meters(
         connection,
-        QStringLiteral("select count(*) from 用户表管理  where 父号=") +
-            platform::sql_quote(out.number) + QStringLiteral(" and 状态='正常'"),
-        platform::OnFailure::Quiet));
+        QStringLiteral("select count(*) from 用户表管理  where 父号=? and 状态='正常'"));
+    meters.bind_text(1, out.number);
+    out.active_meters =
+        platform::statement_rows(meters, platform::OnFailure::Quiet).value(0).value(0).toInt();
     return out;
 }
 
 qint64 count_unpaid_bills(platform::Connection& connection, const QString& household) {
-    return platform::query_integer(
-        connection,
+    static const QString sql =
         QStringLiteral("select count(*) from 总收费 where 收费标志=1 and 标志=1 and ") +
-            tariffs::household_bills_condition(platform::text_trim(household)),
-        platform::OnFailure::Quiet);
+        tariffs::households_bills_condition(QStringLiteral("?"));
+    platform::PreparedStatement count(connection, sql);
+    const QString h = platform::text_trim(household);
+    count.bind_text(1, h);
+    count.bind_text(2, h);
+    return platform::statement_rows(count, platform::OnFailure::Quiet)
+        .value(0)
+        .value(0)
+        .toLongLong();
 }
 
 QString ChargingBill::amount_billed_text() const { return two(amount_billed); }
@@ -69,11 +79,14 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
         statement->bind_text(2, household);
         return statement;
     };
-    const auto bills =
-        of_household(QStringLiteral("select 收据号 from 总收费 where 收费标志=1 and 标志=1 and ") +
-                     bills_of + QStringLiteral(" order by 收据号"));
-    for (const QStringList& b : platform::statement_rows(*bills, platform::OnFailure::Quiet))
-        bill.bill_numbers.push_back(b.value(0).toLongLong());
+    // The bills in receipt order with their carry-overs: the first bill's carry-in and the last
+    // one's carry-out are the household's.
+    const auto bills = of_household(
+        QStringLiteral("select 总收费.收据号,总收费.上月接转,总收费.本月接转 from 总收费 where "
+                       "总收费.收费标志=1 and 总收费.标志=1 and ") +
+        bills_of + QStringLiteral(" order by 总收费.收据号"));
+    const QList<QStringList> listed = platform::statement_rows(*bills, platform::OnFailure::Quiet);
+    for (const QStringList& b : listed) bill.bill_numbers.push_back(b.value(0).toLongLong());
 
     double reading_total = 0;
     platform::PreparedStatement readings(
@@ -137,15 +150,9 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
         bill.late_fee = platform::to_number(r.value(3));
         bill.reduction = platform::to_number(r.value(4));
     }
-    const auto carry = of_household(
-        QStringLiteral(
-            "select 总收费.收费日期,总收费.收费人员,总收费.上月接转,总收费.本月接转 from "
-            "总收费 where 总收费.收费标志=1 and 总收费.标志=1 and ") +
-        bills_of + QStringLiteral(" order by 总收费.收据号"));
-    const QList<QStringList> carries = platform::statement_rows(*carry, platform::OnFailure::Quiet);
-    if (!carries.isEmpty()) {
-        bill.carry_in = platform::to_number(carries.first().value(2));
-        bill.carry_out = platform::to_number(carries.last().value(3));
+    if (!listed.isEmpty()) {
+        bill.carry_in = platform::to_number(listed.first().value(1));
+        bill.carry_out = platform::to_number(listed.last().value(2));
     }
     return bill;
 }

@@ -69,7 +69,6 @@ void fill_rows(QTableView* view, const QList<QStringList>& rows) {
         if (needed > platform::listview_column_width(view, c))
             platform::listview_set_column_width(view, c, needed);
     }
-    keep_columns_visible(view);
 }
 
 }  // namespace
@@ -289,6 +288,10 @@ void ChargingWindow::show_bill(const ChargingBill& bill) {
     bill_numbers_slot() = bill.bill_numbers;
     fill_rows(ui->表单, bill.readings);
     fill_rows(ui->表单1, bill.surcharges);
+    // The bill's columns all stay in sight; the household search list scrolls sideways instead,
+    // so that long addresses do not widen the window past the screen.
+    keep_columns_visible(ui->表单);
+    keep_columns_visible(ui->表单1);
     ui->本月金额->setText(bill.amount_billed_text());
     ui->实收->setText(bill.to_collect_text());
     ui->滞纳金->setText(bill.late_fee_text());

@@ -1,5 +1,7 @@
 #include "charging/prepay_settlement.h"
 
+#include <optional>
+
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/money.h"
@@ -104,25 +106,36 @@ private:
     qint64 last_serial_ = 0;
 };
 
+// A household to serve and, when the caller read it already, its balance as the rebuild left it.
+struct Turn {
+    QString household;
+    std::optional<double> balance;
+};
+
 // The households' turns: each one's balance as the rebuild left it, its late fees brought up to
 // date, then its bills (its own number's and its meter accounts', oldest receipt first, whichever
-// index the planner picks) until one is not covered.
+// index the planner picks) until one is not covered. The bills' statement is prepared once and
+// bound to each household: a run serves every household with a balance.
 // False when a failure ended the run.
 bool settle_households(platform::Connection& connection, Settler& settler,
-                       const QStringList& households, bool grouped,
+                       const std::vector<Turn>& turns, bool grouped,
                        const shell::RunContext& context, SettlementOutcome& out) {
-    for (const QString& household : households) {
-        double balance = grouped ? tariffs::grouped_balance_of(connection, household)
-                                 : tariffs::per_row_balance_of(connection, household);
+    static const QString bills_sql =
+        QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") +
+        tariffs::households_bills_condition(QStringLiteral("?")) +
+        QStringLiteral(" and 标志=1 and 收费标志=1 order by 收据号");
+    for (const Turn& turn : turns) {
+        const QString& household = turn.household;
+        double balance = turn.balance ? *turn.balance
+                         : grouped    ? tariffs::grouped_balance_of(connection, household)
+                                      : tariffs::per_row_balance_of(connection, household);
         tariffs::apply_late_fees_to_unpaid_charges(connection, household, context.parameters,
                                                    context.today());
+        platform::PreparedStatement select(connection, bills_sql);
+        select.bind_text(1, household);
+        select.bind_text(2, household);
         platform::RecordSet bills;
-        if (!platform::query_open(
-                bills, connection,
-                QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") +
-                    tariffs::household_bills_condition(household) +
-                    QStringLiteral(" and 标志=1 and 收费标志=1 order by 收据号"),
-                platform::OnFailure::Quiet)) {
+        if (!select.open(bills, platform::OnFailure::Quiet)) {
             out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
             return false;
         }
@@ -138,11 +151,32 @@ bool settle_households(platform::Connection& connection, Settler& settler,
     return true;
 }
 
-QStringList households_of(platform::Connection& connection, const QString& sql) {
-    QStringList households;
+std::vector<Turn> households_of(platform::Connection& connection, const QString& sql) {
+    std::vector<Turn> turns;
     for (const QString& h : platform::query_column(connection, sql, platform::OnFailure::Quiet))
-        households << tariffs::half_width(h);
-    return households;
+        turns.push_back({tariffs::half_width(h), std::nullopt});
+    return turns;
+}
+
+// The households of 预存结余 with a positive balance, in its order, each with its balance. A
+// number that half-width conversion changes looks its balance up under the converted number, as
+// a turn always does.
+std::vector<Turn> per_row_turns(platform::Connection& connection) {
+    std::vector<Turn> turns;
+    platform::RecordSet rows;
+    if (!platform::query_open(
+            rows, connection,
+            QStringLiteral("select 户号,结余金额 from 预存结余 where (预存金额-已扣金额)>0"),
+            platform::OnFailure::Quiet))
+        return turns;
+    for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+        const QString number = platform::recordset_field_text(rows, 0);
+        const QString h = tariffs::half_width(number);
+        std::optional<double> balance;
+        if (h == number) balance = platform::recordset_field_number(rows, 1);
+        turns.push_back({h, balance});
+    }
+    return turns;
 }
 
 // The run, rebuild included, in one transaction.
@@ -190,18 +224,49 @@ SettlementOutcome pay_household_charges_from_prepayment(platform::Connection& co
 
 SettlementOutcome pay_all_households_from_prepayments(platform::Connection& connection,
                                                       const shell::RunContext& context) {
+    // Only a household with a valid unpaid bill (under its own number or a meter account's) can
+    // spend its balance; the others' turns would settle nothing. So the rebuild and the turns
+    // take the households with valid prepayments among those owing, found from the unpaid bills
+    // alone (their own index), in the order every household's rebuild would list them. A number
+    // with characters beyond ASCII is always taken, since its turn is under its half-width form.
+    static const QString unpaid =
+        QStringLiteral("select 户号 from 总收费 where 收费标志=1 and 标志=1");
+    static const QString holders =
+        QStringLiteral("from 预存明细 where 标志=1 and (户号 in (") + unpaid +
+        QStringLiteral(") or 户号 in (select 父号 from 用户表管理 where 户号 in (") + unpaid +
+        QStringLiteral(")) or 户号 glob '*[^ -~]*')");
+    // With no such household there is nothing to settle: the look-up is the whole run, with no
+    // rebuild and no transaction to wait for. It starts from the unpaid bills, each seeking a
+    // prepayment of its household, so it costs what is unpaid, not the register.
+    static const QString owing_holder = QStringLiteral(
+        "select 1 from 总收费 b where b.收费标志=1 and b.标志=1 and (exists (select 1 from "
+        "预存明细 "
+        "p where p.户号=b.户号 and p.标志=1) or exists (select 1 from 用户表管理 m,预存明细 p "
+        "where "
+        "m.户号=b.户号 and p.户号=m.父号 and p.标志=1)) limit 1");
+    static const QString wide_holder =
+        QStringLiteral("select 1 from 预存明细 where 标志=1 and 户号 glob '*[^ -~]*' limit 1");
+    bool owing_read = false, wide_read = false;
+    if (!platform::query_exists(connection, owing_holder, platform::OnFailure::Quiet,
+                                &owing_read) &&
+        owing_read &&
+        !platform::query_exists(connection, wide_holder, platform::OnFailure::Quiet, &wide_read) &&
+        wide_read) {
+        SettlementOutcome out;
+        out.completed = true;
+        return out;
+    }
+    static const QString fill =
+        QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额) select 收据号,户号,预存金额 ") +
+        holders + QStringLiteral(" order by rowid");
     return settlement_run(connection, context, [&](Settler& settler, SettlementOutcome& out) {
-        const tariffs::BalanceOutcome rebuilt = tariffs::recompute_prepay_balances(
-            connection, QStringLiteral("INSERT INTO 预存结余 (编号,户号,预存金额) select "
-                                       "收据号,户号,预存金额 from 预存明细 where 标志=1"));
+        const tariffs::BalanceOutcome rebuilt =
+            tariffs::recompute_prepay_balances(connection, fill);
         out.messages.insert(out.messages.end(), rebuilt.messages.begin(), rebuilt.messages.end());
         // Balances that a failed rebuild left wrong would spend money that is not there.
         if (!rebuilt.ok) return false;
-        return settle_households(
-            connection, settler,
-            households_of(connection,
-                          QStringLiteral("select 户号 from 预存结余 where (预存金额-已扣金额)>0")),
-            false, context, out);
+        return settle_households(connection, settler, per_row_turns(connection), false, context,
+                                 out);
     });
 }
 

@@ -15,6 +15,18 @@
 
 namespace charging {
 
+void install_batch_settlement() {
+    batch_pay_from_prepayments_hook() = [](const shell::RunContext& context) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        const SettlementOutcome out = batch_pay_from_prepayments(store::main_connection(), context);
+        QApplication::restoreOverrideCursor();
+        for (const Message& m : out.messages)
+            platform::message_box(
+                m.text, m.plain ? QString() : m.caption,
+                m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information);
+    };
+}
+
 void install_prepayments(shell::MainWindow& window) {
     auto* page = new PrepaymentPage;
     window.set_content_page_widget(shell::kPagePrepayments, page);
@@ -39,15 +51,7 @@ void install_prepayments(shell::MainWindow& window) {
     window.register_action(shell::action::kMainPrepayPopupReprint,
                            [page] { page->on_main_prepay_reprint_click(); });
 
-    batch_pay_from_prepayments_hook() = [](const shell::RunContext& context) {
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        const SettlementOutcome out = batch_pay_from_prepayments(store::main_connection(), context);
-        QApplication::restoreOverrideCursor();
-        for (const Message& m : out.messages)
-            platform::message_box(
-                m.text, m.plain ? QString() : m.caption,
-                m.plain ? platform::MsgIcon::None : platform::MsgIcon::Information);
-    };
+    install_batch_settlement();
 }
 
 }  // namespace charging

@@ -11,4 +11,8 @@ namespace charging {
 
 void install_prepayments(shell::MainWindow& window);
 
+// The settlement from prepaid balances that batch charging runs first, with its wait cursor and
+// its messages (part of install_prepayments).
+void install_batch_settlement();
+
 }  // namespace charging

@@ -4,9 +4,12 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <charconv>
 #include <string>
+#include <vector>
 
 #include "platform/db.h"
+#include "platform/excel_bridge.h"
 #include "platform/excel_install.h"
 #include "platform/files.h"
 #include "platform/prepared.h"
@@ -21,6 +24,51 @@ QString export_field_name(const QString& title) {
 }
 
 QString export_scratch_path() { return platform::temp_folder() + QStringLiteral("/db.tmp"); }
+
+bool export_number_text(std::string_view text, int* decimals) {
+    // Amounts of a fee office stay far below ten digits before the point; longer digit runs
+    // are codes (mobile numbers, receipt serials, bank accounts, identity cards).
+    constexpr size_t kMaxWholeDigits = 10;
+    constexpr size_t kMaxSignificantDigits = 15;
+    size_t i = 0;
+    if (i < text.size() && text[i] == '-') ++i;
+    const size_t whole_start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    const size_t whole = i - whole_start;
+    if (whole == 0 || whole > kMaxWholeDigits) return false;
+    if (whole > 1 && text[whole_start] == '0') return false;  // "0001": a code
+    size_t fraction = 0;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fraction_start = ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        fraction = i - fraction_start;
+        if (fraction == 0) return false;
+    }
+    if (i != text.size()) return false;
+    // "0.05" has one significant digit before its decimals: the zero does not count.
+    const size_t significant = (whole == 1 && text[whole_start] == '0' ? 0 : whole) + fraction;
+    if (significant > kMaxSignificantDigits) return false;
+    if (decimals) *decimals = static_cast<int>(fraction);
+    return true;
+}
+
+ExportColumn export_column_kind(const WorkbookRows& table, int column) {
+    ExportColumn kind;
+    bool first = true;
+    for (int r = 0; r < table.rows; ++r) {
+        const std::string_view text = table.cell(r, column);
+        if (text.empty()) continue;
+        int decimals = 0;
+        if (!export_number_text(text, &decimals)) return {};
+        if (first)
+            kind.decimals = decimals;
+        else if (decimals != kind.decimals)
+            kind.decimals = -1;
+        first = false;
+    }
+    kind.number = !first;
+    return kind;
+}
 
 namespace {
 
@@ -67,6 +115,13 @@ void skip_durability(platform::Connection& connection) {
     }
 }
 
+// The value of a text export_number_text accepted.
+double parse_number(std::string_view text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
 }  // namespace
 
 bool write_list_workbook(platform::Connection& connection, const WorkbookRows& table,
@@ -81,10 +136,16 @@ bool write_list_workbook(platform::Connection& connection, const WorkbookRows& t
     if (columns == 0) return false;  // no field to make a table of
     QStringList names;
     QStringList definitions;
-    for (const QString& title : table.titles) {
-        const QString name = export_field_name(title);
+    std::vector<ExportColumn> kinds;
+    for (int c = 0; c < columns; ++c) {
+        const QString name = export_field_name(table.titles[c]);
+        kinds.push_back(export_column_kind(table, c));
         names << name;
-        definitions << name + QStringLiteral(" text");
+        // A number column carries its decimals in its declared type; the bridge shows its
+        // cells with as many.
+        definitions << name + u' ' +
+                           (kinds.back().number ? platform::excel_number_type(kinds.back().decimals)
+                                                : QStringLiteral("text"));
     }
     const QString select_list = names.join(u',');
 
@@ -109,7 +170,15 @@ bool write_list_workbook(platform::Connection& connection, const WorkbookRows& t
         platform::SqliteStatement row_insert(connection, insert.c_str());
         if (!row_insert.ok()) return false;
         for (int r = 0; r < table.rows; ++r) {
-            for (int c = 0; c < columns; ++c) row_insert.bind_utf8(c + 1, table.cell(r, c));
+            for (int c = 0; c < columns; ++c) {
+                const std::string_view text = table.cell(r, c);
+                if (!kinds[size_t(c)].number)
+                    row_insert.bind_utf8(c + 1, text);
+                else if (text.empty())
+                    row_insert.bind_null(c + 1);
+                else
+                    row_insert.bind_number(c + 1, parse_number(text));
+            }
             row_insert.bind_integer(columns + 1, r + 1);
             if (!row_insert.execute()) return false;
             if (stored) stored(r + 1);

@@ -35,6 +35,22 @@ bool write_list_workbook(platform::Connection& scratch, const WorkbookRows& tabl
                          const QString& file, const QString& sheet = QString(),
                          bool sheet_given = false, const std::function<void(int)>& stored = {});
 
+// Whether a cell text is a plain decimal number as lists show amounts, quantities and readings:
+// an optional "-", 1 to 10 digits with no leading zero before another digit, then optionally
+// "." and at least one digit, 15 significant digits at most (what a double keeps exactly).
+// Codes are not: "0001", "A0001", a mobile number or an identity-card number stay text. Gives
+// the number of decimals in `decimals`.
+bool export_number_text(std::string_view text, int* decimals = nullptr);
+
+// How a column goes into the workbook: number cells when at least one cell is filled and every
+// filled cell is a plain decimal number, shown with `decimals` decimals when they all have as
+// many (-1 when they differ: each cell then shows as it is); otherwise text cells.
+struct ExportColumn {
+    bool number = false;
+    int decimals = -1;
+};
+ExportColumn export_column_kind(const WorkbookRows& table, int column);
+
 // The field name a column title becomes: the title without any blank (ASCII or full-width).
 QString export_field_name(const QString& title);
 

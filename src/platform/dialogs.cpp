@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QInputDialog>
@@ -12,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
+#include <QSpacerItem>
 #include <QTreeView>
 #include <QUrl>
 #include <cstdlib>
@@ -75,6 +78,30 @@ private:
     static constexpr int kDateColumn = 3;
 };
 
+// The width a window needs for the window manager to draw its whole caption: the text in a bold
+// face of the window's font, as title bars draw it, beside the window icon and the title bar's
+// three buttons. Qt sizes a message box for its text and buttons only, so a short message under
+// "信息：" showed "信…".
+int caption_width(const QString& caption, const QFont& font) {
+    constexpr int kTitleBarChrome = 160;  // icon, three buttons, margins
+    QFont title_font = font;
+    title_font.setBold(true);
+    return QFontMetrics(title_font).horizontalAdvance(caption) + kTitleBarChrome;
+}
+
+// A message box or input box takes the width its layout asks for, whatever minimum is set on it:
+// a row as wide as the caption needs, under everything else, holds it open.
+void keep_caption_room(QWidget& box, const QString& caption) {
+    QLayout* layout = box.layout();
+    if (!layout || caption.isEmpty()) return;
+    auto* room = new QSpacerItem(caption_width(caption, box.font()), 0, QSizePolicy::Minimum,
+                                 QSizePolicy::Minimum);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout))
+        grid->addItem(room, grid->rowCount(), 0, 1, grid->columnCount());
+    else
+        layout->addItem(room);
+}
+
 QMessageBox::Icon qt_icon(MsgIcon icon) {
     switch (icon) {
         case MsgIcon::Information:
@@ -137,6 +164,7 @@ public:
             if (c.result == on_escape) box.setEscapeButton(b);
         }
         box.setDefaultButton(choices.front().button);
+        keep_caption_room(box, caption);
         box.exec();
         QAbstractButton* clicked = box.clickedButton();
         if (!clicked) return on_escape;
@@ -155,6 +183,7 @@ public:
         dialog.setTextValue(initial);
         dialog.setOkButtonText(QStringLiteral("确定"));
         dialog.setCancelButtonText(QStringLiteral("取消"));
+        keep_caption_room(dialog, caption);
         if (dialog.exec() != QDialog::Accepted) return false;
         if (answer) *answer = dialog.textValue();
         return true;
@@ -305,7 +334,8 @@ MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon,
 }
 
 void show_messages(const Messages& messages, QWidget* parent) {
-    for (const Message& m : messages) message_box(m.text, m.caption, m.icon, MsgButtons::Ok, parent);
+    for (const Message& m : messages)
+        message_box(m.text, m.caption, m.icon, MsgButtons::Ok, parent);
 }
 
 bool input_box(const QString& prompt, const QString& caption, const QString& initial,

@@ -5,12 +5,9 @@
 #endif
 #include <sqlcipher/sqlite3.h>
 
-#include <charconv>
-#include <cmath>
 #include <string>
 #include <vector>
 
-#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
@@ -66,16 +63,14 @@ bool each_row(sqlite3* db, sqlite3_stmt* stmt, QString* error, OnRow on_row) {
     }
 }
 
-// Numbers of a select as the lists show them: whole numbers with every digit, others in
-// shortest form.
-void number_text(double value, std::string& out) {
-    if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
-        char buf[32];
-        const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
-        out.assign(buf, res.ptr);
-    } else {
-        out = to_text(value).toStdString();
-    }
+// A text column value of the select into a text cell, in the form each writer takes.
+void put_text_cell(excel::XlsSheetWriter& writer, int column, sqlite3_stmt* stmt) {
+    writer.put_text(
+        column, QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                  sqlite3_column_bytes(stmt, column)));
+}
+void put_text_cell(excel::XlsxSheetWriter& writer, int column, sqlite3_stmt* stmt) {
+    writer.put_text(column, reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
 }
 
 class WorkbookBridge final : public ExcelBridge {
@@ -184,26 +179,28 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
     std::vector<const char*> cells(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c) cells[size_t(c)] = sqlite3_column_name(select.stmt, c);
 
-    // A name ending in .xls asks for Excel 97: texts stay texts, numbers are numbers.
-    if (excel::is_xls_file_name(file)) {
-        excel::XlsSheetWriter writer;
+    // Each column's number format, from its declared type.
+    std::vector<int> decimals(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        decimals[size_t(c)] = excel_number_decimals(sqlite3_column_decltype(select.stmt, c));
+
+    // A name ending in .xls asks for Excel 97, any other .xlsx: in both, texts stay texts and
+    // numbers are numbers.
+    auto copy_rows = [&](auto& writer) {
         if (!writer.begin(file, sheet, error)) return false;
         writer.write_row(cells.data(), columns);
         const bool read = each_row(db, select.stmt, error, [&] {
             // Beyond what a sheet holds: counted on, refused whole by finish().
             writer.start_row();
-            if (writer.rows_written() > excel::kXlsMaxRows) return;
             for (int c = 0; c < columns; ++c) {
                 switch (sqlite3_column_type(select.stmt, c)) {
                     case SQLITE_INTEGER:
                     case SQLITE_FLOAT:
-                        writer.put_number(c, sqlite3_column_double(select.stmt, c));
+                        writer.put_number(c, sqlite3_column_double(select.stmt, c),
+                                          decimals[size_t(c)]);
                         break;
                     case SQLITE_TEXT:
-                        writer.put_text(c,
-                                        QString::fromUtf8(reinterpret_cast<const char*>(
-                                                              sqlite3_column_text(select.stmt, c)),
-                                                          sqlite3_column_bytes(select.stmt, c)));
+                        put_text_cell(writer, c, select.stmt);
                         break;
                     default:
                         break;  // NULL and blobs: an empty cell
@@ -211,39 +208,31 @@ bool WorkbookBridge::write_sheet(Connection& connection, const QString& file, co
             }
         });
         return read && writer.finish(error);
+    };
+    if (excel::is_xls_file_name(file)) {
+        excel::XlsSheetWriter writer;
+        return copy_rows(writer);
     }
-
     excel::XlsxSheetWriter writer;
-    if (!writer.begin(file, sheet, error)) return false;
-    writer.write_row(cells.data(), columns);
-
-    std::vector<std::string> numbers(static_cast<size_t>(columns));
-    const bool read = each_row(db, select.stmt, error, [&] {
-        for (int c = 0; c < columns; ++c) {
-            const auto i = static_cast<size_t>(c);
-            switch (sqlite3_column_type(select.stmt, c)) {
-                case SQLITE_INTEGER:
-                    numbers[i] = std::to_string(sqlite3_column_int64(select.stmt, c));
-                    cells[i] = numbers[i].c_str();
-                    break;
-                case SQLITE_FLOAT:
-                    number_text(sqlite3_column_double(select.stmt, c), numbers[i]);
-                    cells[i] = numbers[i].c_str();
-                    break;
-                case SQLITE_TEXT:
-                    cells[i] = reinterpret_cast<const char*>(sqlite3_column_text(select.stmt, c));
-                    break;
-                default:
-                    cells[i] = nullptr;
-                    break;  // NULL and blobs: an empty cell
-            }
-        }
-        writer.write_row(cells.data(), columns);
-    });
-    return read && writer.finish(error);
+    return copy_rows(writer);
 }
 
 }  // namespace
+
+QString excel_number_type(int decimals) {
+    return decimals >= 0 ? QStringLiteral("decimals(%1)").arg(decimals) : QStringLiteral("real");
+}
+
+int excel_number_decimals(const char* declared_type) {
+    if (!declared_type) return -1;
+    const QString type = QString::fromUtf8(declared_type).trimmed();
+    static const QString prefix = QStringLiteral("decimals(");
+    if (!type.startsWith(prefix, Qt::CaseInsensitive) || !type.endsWith(u')')) return -1;
+    bool ok = false;
+    const int decimals =
+        type.mid(prefix.size(), type.size() - prefix.size() - 1).trimmed().toInt(&ok);
+    return ok && decimals >= 0 ? decimals : -1;
+}
 
 QString bracketed_name(const QString& name) {
     QString inner = name;

@@ -18,7 +18,15 @@ using ExcelBridge = WorkbookHook;
 // name reaches the bridge as it is: "[Excel 8.0;DATABASE=<file>]" (with `key` spelled as
 // given), the file in double quotes when it holds ";", a quote or blanks at its ends, and "]"
 // doubled. An ordinary name is written exactly as the statement has always read.
-QString excel_workbook_reference(const QString& file, const QString& key = QStringLiteral("DATABASE"));
+QString excel_workbook_reference(const QString& file,
+                                 const QString& key = QStringLiteral("DATABASE"));
+// The declared type of a table column that the bridge writes as number cells shown with
+// `decimals` decimals ("decimals(2)"), or each as it is when `decimals` is negative ("real").
+// Numbers in columns of any other type are written as they are too.
+QString excel_number_type(int decimals);
+// The decimals a declared type asks for: N for "decimals(N)" (any case), else -1.
+int excel_number_decimals(const char* declared_type);
+
 // A name in brackets with "]" doubled: "[Sheet1$]".
 QString bracketed_name(const QString& name);
 

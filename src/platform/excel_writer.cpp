@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -121,31 +123,55 @@ bool XlsxSheetWriter::begin(const QString& path, const QString& sheet_name, QStr
     return true;
 }
 
-void XlsxSheetWriter::write_row(const char* const* cells, int count) {
+void XlsxSheetWriter::start_row() {
     if (!sheet_) return;
-    if (next_row_ >= LXW_ROW_MAX) {
-        if (first_error_.isEmpty())
-            first_error_ = QStringLiteral("行数超过了工作表的上限%1行。").arg(LXW_ROW_MAX);
-        return;
+    if (next_row_ >= LXW_ROW_MAX && first_error_.isEmpty())
+        first_error_ = QStringLiteral("行数超过了工作表的上限%1行。").arg(LXW_ROW_MAX);
+    ++next_row_;
+}
+
+void XlsxSheetWriter::note_cell_error(int column, int rc) {
+    if (rc != LXW_NO_ERROR && first_error_.isEmpty())
+        first_error_ = QStringLiteral("第%1行第%2列无法写入：%3。")
+                           .arg(next_row_)
+                           .arg(column + 1)
+                           .arg(QString::fromUtf8(lxw_strerror(static_cast<lxw_error>(rc))));
+}
+
+void XlsxSheetWriter::put_text(int column, const char* text) {
+    if (!sheet_ || next_row_ > LXW_ROW_MAX || !text || !*text) return;
+    const auto row = static_cast<lxw_row_t>(next_row_ - 1);
+    if (escape_literal_escapes(text, escaped_)) text = escaped_.c_str();
+    lxw_error rc =
+        worksheet_write_string(sheet_, row, static_cast<lxw_col_t>(column), text, nullptr);
+    if (rc == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED) {
+        const std::string cut = cut_to_cell(text);
+        rc = worksheet_write_string(sheet_, row, static_cast<lxw_col_t>(column), cut.c_str(),
+                                    nullptr);
     }
-    const auto row = static_cast<lxw_row_t>(next_row_++);
-    for (int c = 0; c < count; ++c) {
-        const char* text = cells[c];
-        if (!text || !*text) continue;
-        if (escape_literal_escapes(text, escaped_)) text = escaped_.c_str();
-        lxw_error rc =
-            worksheet_write_string(sheet_, row, static_cast<lxw_col_t>(c), text, nullptr);
-        if (rc == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED) {
-            const std::string cut = cut_to_cell(text);
-            rc = worksheet_write_string(sheet_, row, static_cast<lxw_col_t>(c), cut.c_str(),
-                                        nullptr);
+    note_cell_error(column, rc);
+}
+
+void XlsxSheetWriter::put_number(int column, double value, int decimals) {
+    if (!sheet_ || next_row_ > LXW_ROW_MAX || !std::isfinite(value)) return;
+    lxw_format* format = nullptr;
+    if (decimals >= 0) {
+        decimals = std::min(decimals, 30);
+        lxw_format*& made = number_formats_[decimals];
+        if (!made) {
+            made = workbook_add_format(workbook_);
+            const std::string code = decimals > 0 ? "0." + std::string(size_t(decimals), '0') : "0";
+            format_set_num_format(made, code.c_str());
         }
-        if (rc != LXW_NO_ERROR && first_error_.isEmpty())
-            first_error_ = QStringLiteral("第%1行第%2列无法写入：%3。")
-                               .arg(row + 1)
-                               .arg(c + 1)
-                               .arg(QString::fromUtf8(lxw_strerror(rc)));
+        format = made;
     }
+    note_cell_error(column, worksheet_write_number(sheet_, static_cast<lxw_row_t>(next_row_ - 1),
+                                                   static_cast<lxw_col_t>(column), value, format));
+}
+
+void XlsxSheetWriter::write_row(const char* const* cells, int count) {
+    start_row();
+    for (int c = 0; c < count; ++c) put_text(c, cells[c]);
 }
 
 bool XlsxSheetWriter::finish(QString* error) {
@@ -188,6 +214,7 @@ void XlsxSheetWriter::discard() {
     temp_path_bytes_.clear();
     target_.clear();
     first_error_.clear();
+    number_formats_.clear();
     next_row_ = 0;
 }
 

@@ -1,13 +1,16 @@
 #pragma once
-// Writing a workbook of one sheet of text cells (.xlsx, through libxlsxwriter). Every value
-// is written as a text cell, so "0001" stays "0001" when a spreadsheet program opens it.
+// Writing a workbook of one sheet of text and number cells (.xlsx, through libxlsxwriter). A
+// text stays a text cell, so "0001" stays "0001" when a spreadsheet program opens it; a number
+// cell can be shown with a given number of decimals.
 //
 // The workbook is written to a temporary file beside the target and renamed over it only when
 // complete: a failed or abandoned export leaves an existing file as it was and no half file.
 #include <QByteArray>
 #include <QString>
+#include <map>
 #include <string>
 
+struct lxw_format;
 struct lxw_workbook;
 struct lxw_worksheet;
 
@@ -33,6 +36,12 @@ public:
     // pointer or an empty text leaves the cell empty. Texts longer than a cell holds (32,767
     // characters) are cut there. Errors are kept and reported by finish().
     void write_row(const char* const* cells, int count);
+    // Cells of the row last started by write_row() or start_row(): a UTF-8 text (null or empty:
+    // no cell), a number shown with `decimals` decimals ("0.00") or, when negative, as the
+    // spreadsheet shows any number.
+    void start_row();
+    void put_text(int column, const char* text);
+    void put_number(int column, double value, int decimals = -1);
 
     int rows_written() const { return next_row_; }
 
@@ -43,6 +52,9 @@ public:
     void discard();
 
 private:
+    // Keeps the first failure of a cell of the current row (a libxlsxwriter error code).
+    void note_cell_error(int column, int rc);
+
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     QString target_;
@@ -51,6 +63,7 @@ private:
     QByteArray tmpdir_bytes_;
     QString first_error_;
     std::string escaped_;
+    std::map<int, lxw_format*> number_formats_;  // by decimals; the workbook owns them
     int next_row_ = 0;
 };
 

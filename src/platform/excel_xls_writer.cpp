@@ -20,6 +20,7 @@ constexpr quint16 kCodePage = 0x0042;
 constexpr quint16 kWindow1 = 0x003D;
 constexpr quint16 kDateMode = 0x0022;
 constexpr quint16 kFont = 0x0031;
+constexpr quint16 kFormat = 0x041E;
 constexpr quint16 kXf = 0x00E0;
 constexpr quint16 kStyle = 0x0293;
 constexpr quint16 kBoundSheet = 0x0085;
@@ -33,6 +34,8 @@ constexpr quint16 kWindow2 = 0x023E;
 
 constexpr int kMaxRecordData = 8224;  // a record's data; more goes into CONTINUE records
 constexpr quint16 kCellXf = 15;       // the first cell format after the 15 style formats
+// The number formats a workbook defines itself are numbered from here; below are built-ins.
+constexpr quint16 kFirstCustomFormat = 164;
 constexpr int kCellCharsMax = 32767;
 
 // Compound file.
@@ -95,16 +98,17 @@ QByteArray font() {
     return d;
 }
 
-QByteArray xf(bool style) {
+// A cell format (or, with `style`, a style format) using number format `number_format`.
+QByteArray xf(bool style, quint16 number_format = 0) {
     QByteArray d;
-    put16(d, 0);                       // font 0
-    put16(d, 0);                       // format 0: General
+    put16(d, 0);                        // font 0
+    put16(d, number_format);            // 0: General
     put16(d, style ? 0xFFF5 : 0x0001);  // locked; a style format has no parent
-    put8(d, 0x20);                     // bottom aligned
+    put8(d, 0x20);                      // bottom aligned
     put8(d, 0);
     put8(d, 0);
-    put8(d, 0);
-    put32(d, 0);  // no borders
+    put8(d, number_format ? 0x04 : 0);  // a number format of its own, not its style's
+    put32(d, 0);                        // no borders
     put32(d, 0);
     put16(d, 0x20C0);  // pattern colours: automatic
     return d;
@@ -169,6 +173,11 @@ void shared_strings(QByteArray& out, const std::vector<QString>& strings, quint3
     record(out, kExtSst, index);
 }
 
+// "0", "0.00", ...: a number with exactly `decimals` decimals.
+QString number_format_code(int decimals) {
+    return decimals > 0 ? QStringLiteral("0.") + QString(decimals, u'0') : QStringLiteral("0");
+}
+
 bool valid_sheet_name(const QString& name) {
     if (name.isEmpty() || name.size() > 31) return false;
     if (name.startsWith(u'\'') || name.endsWith(u'\'')) return false;
@@ -180,8 +189,9 @@ bool valid_sheet_name(const QString& name) {
 }  // namespace
 
 QString xls_too_many_rows_text(qint64 rows) {
-    return QStringLiteral("要导出%1行（含标题行），Excel 97工作簿（.xls）的一张工作表最多只能有"
-                          "65,536行，请选择.xlsx格式导出。")
+    return QStringLiteral(
+               "要导出%1行（含标题行），Excel 97工作簿（.xls）的一张工作表最多只能有"
+               "65,536行，请选择.xlsx格式导出。")
         .arg(rows);
 }
 
@@ -211,19 +221,20 @@ bool XlsSheetWriter::cell_fits(int column) {
     if (next_row_ > kXlsMaxRows) return false;  // refused whole by finish()
     if (column >= kXlsMaxColumns) {
         if (first_error_.isEmpty())
-            first_error_ = QStringLiteral("Excel 97工作簿（.xls）的工作表最多只能有256列，"
-                                          "请选择.xlsx格式导出。");
+            first_error_ = QStringLiteral(
+                "Excel 97工作簿（.xls）的工作表最多只能有256列，"
+                "请选择.xlsx格式导出。");
         return false;
     }
     return column >= 0;
 }
 
-void XlsSheetWriter::cell_header(quint16 type, quint16 size, int column) {
+void XlsSheetWriter::cell_header(quint16 type, quint16 size, int column, quint16 xf) {
     put16(cells_, type);
     put16(cells_, size);
     put16(cells_, static_cast<quint16>(next_row_ - 1));
     put16(cells_, static_cast<quint16>(column));
-    put16(cells_, kCellXf);
+    put16(cells_, xf);
     max_column_ = std::max(max_column_, column);
 }
 
@@ -241,13 +252,22 @@ void XlsSheetWriter::put_text(int column, const QString& text) {
         strings_.push_back(cell);
     }
     ++string_uses_;
-    cell_header(kLabelSst, 10, column);
+    cell_header(kLabelSst, 10, column, kCellXf);
     put32(cells_, *found);
 }
 
-void XlsSheetWriter::put_number(int column, double value) {
+void XlsSheetWriter::put_number(int column, double value, int decimals) {
     if (!started_ || !std::isfinite(value) || !cell_fits(column)) return;
-    cell_header(kNumber, 14, column);
+    // Cell format kCellXf shows numbers as General; each number format in use has the next one.
+    quint16 cell_xf = kCellXf;
+    if (decimals >= 0) {
+        decimals = std::min(decimals, 30);
+        auto used = std::find(number_formats_.begin(), number_formats_.end(), decimals);
+        if (used == number_formats_.end())
+            used = number_formats_.insert(number_formats_.end(), decimals);
+        cell_xf = static_cast<quint16>(kCellXf + 1 + (used - number_formats_.begin()));
+    }
+    cell_header(kNumber, 14, column, cell_xf);
     quint64 bits;
     std::memcpy(&bits, &value, sizeof bits);
     put32(cells_, static_cast<quint32>(bits & 0xFFFFFFFFu));
@@ -284,8 +304,19 @@ bool XlsSheetWriter::finish(QString* error) {
     record(stream, kDateMode, d);
     // Font 4 is never written by Excel; four fonts cover the indexes formats may use.
     for (int i = 0; i < 4; ++i) record(stream, kFont, font());
+    for (size_t i = 0; i < number_formats_.size(); ++i) {
+        d.clear();
+        put16(d, static_cast<quint16>(kFirstCustomFormat + i));
+        const QString code = number_format_code(number_formats_[i]);
+        put16(d, static_cast<quint16>(code.size()));
+        put8(d, 0x01);  // UTF-16
+        put_utf16(d, code);
+        record(stream, kFormat, d);
+    }
     for (int i = 0; i < 15; ++i) record(stream, kXf, xf(true));
     record(stream, kXf, xf(false));
+    for (size_t i = 0; i < number_formats_.size(); ++i)
+        record(stream, kXf, xf(false, static_cast<quint16>(kFirstCustomFormat + i)));
     d.clear();
     put16(d, 0x8000);  // built-in style of format 0
     put8(d, 0);        // Normal
@@ -341,6 +372,7 @@ void XlsSheetWriter::discard() {
     sheet_name_.clear();
     first_error_.clear();
     cells_.clear();
+    number_formats_.clear();
     strings_.clear();
     string_index_.clear();
     string_uses_ = 0;
@@ -406,8 +438,7 @@ QByteArray xls_compound_file(const QByteArray& workbook_stream) {
     out += stream;
 
     // The directory: the root and the Workbook stream, then two empty entries.
-    auto entry = [&](const QString& name, quint8 type, quint32 child, quint32 start,
-                     quint32 size) {
+    auto entry = [&](const QString& name, quint8 type, quint32 child, quint32 start, quint32 size) {
         QByteArray e;
         put_utf16(e, name);
         e.append(64 - e.size(), '\0');

@@ -1,8 +1,9 @@
 #pragma once
 // Writing an Excel 97 workbook (.xls, BIFF8) of one sheet: a compound file whose Workbook
 // stream holds the globals (fonts, cell formats, the sheet's entry, the shared texts) and one
-// worksheet of text and number cells. Texts are stored as UTF-16 shared strings, so Chinese
-// reads back as written, and a text cell stays text ("0001" keeps its zeros).
+// worksheet of text and number cells, a number cell shown with a given number of decimals. Texts
+// are stored as UTF-16 shared strings, so Chinese reads back as written, and a text cell stays text
+// ("0001" keeps its zeros).
 //
 // An .xls sheet holds at most 65,536 rows and 256 columns; a longer list must go to .xlsx.
 // Like the .xlsx writer, the workbook is written to a temporary file beside the target and
@@ -38,7 +39,9 @@ public:
     // Cells of the row last started by write_row() or start_row().
     void start_row();
     void put_text(int column, const QString& text);
-    void put_number(int column, double value);
+    // A number cell; with `decimals` of 0 or more it shows that many decimals ("0.00"), else
+    // as the spreadsheet shows any number.
+    void put_number(int column, double value, int decimals = -1);
 
     int rows_written() const { return next_row_; }
 
@@ -50,12 +53,13 @@ public:
 
 private:
     bool cell_fits(int column);
-    void cell_header(quint16 type, quint16 size, int column);
+    void cell_header(quint16 type, quint16 size, int column, quint16 xf);
 
     QString target_;
     QString sheet_name_;
     QString first_error_;
-    QByteArray cells_;  // the worksheet's cell records, in row order
+    QByteArray cells_;                 // the worksheet's cell records, in row order
+    std::vector<int> number_formats_;  // decimals of each number format, in use order
     std::vector<QString> strings_;
     QHash<QString, quint32> string_index_;
     quint32 string_uses_ = 0;

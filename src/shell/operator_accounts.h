@@ -70,10 +70,21 @@ OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
 
 namespace shell {
 
+// Where the administrator adds operators and grants them rights, as the menus read.
+inline const QString kOperatorsMenuPath = QStringLiteral("基本设置 → 操作人员管理 → 操作人员设置");
+inline const QString kPermissionsMenuPath =
+    QStringLiteral("基本设置 → 操作人员管理 → 操作人员权限设置");
+
 // What a window says when the administrator has no collector to choose: a fresh install has
-// only "管理员", who cannot be a payment's collector.
+// only "管理员", who cannot be a payment's collector. A new operator holds no right at all, so
+// it also says where the collector gets the right to take money.
 inline const QString kNoCollectorHint =
-    QStringLiteral("还没有收费人员，请先在“操作人员设置”中添加收费人员。");
+    QStringLiteral(
+        "还没有收费人员，请先在“操作人员设置”（菜单“%1”）中添加收费人员。\n"
+        "新添加的收费人员还没有任何权限，收费时会提示“您没有取得授权！”：添加后请在"
+        "菜单“%2”中选中该收费人员，勾选“收费管理”（或展开后勾选其中的“窗口收费”等），"
+        "再按“确 定”保存。")
+        .arg(kOperatorsMenuPath, kPermissionsMenuPath);
 
 // The collectors the administrator chooses from: every operator but "管理员", in stored order.
 QStringList collector_names(platform::Connection& connection);

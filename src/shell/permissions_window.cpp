@@ -124,9 +124,15 @@ void PermissionsWindow::expand_group(QTreeWidgetItem* node) {
     if (group_loads_ == loads) on_permissions_tree_expanded(node);
 }
 
+bool PermissionsWindow::group_items_read(const QTreeWidgetItem* group) const {
+    return !(group->childCount() == 1 && group->child(0)->text(0) == kPermissionPlaceholder);
+}
+
 void PermissionsWindow::on_permissions_tree_expanded(QTreeWidgetItem* node) {
     if (!node || node->parent()) return;
-    load_group_items(node);
+    // Read once: closing and opening a group again keeps the ticks made in it (a group ticked
+    // while closed would otherwise lose them the moment it is opened to check them).
+    if (!group_items_read(node)) load_group_items(node);
 }
 
 void PermissionsWindow::load_group_items(QTreeWidgetItem* node) {
@@ -156,6 +162,9 @@ void PermissionsWindow::load_group_items(QTreeWidgetItem* node) {
 void PermissionsWindow::on_permissions_tree_check_changed(QTreeWidgetItem* node,
                                                           Qt::CheckState state) {
     if (!node) return;
+    // A group still closed has only its placeholder: its items are read first, so that ticking
+    // the group ticks them whether it was ever opened or not.
+    if (!node->parent() && !group_items_read(node)) load_group_items(node);
     building_ = true;
     if (node->checkState(0) != state) node->setCheckState(0, state);
     set_subtree_state(node, state);

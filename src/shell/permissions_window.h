@@ -1,8 +1,9 @@
 #pragma once
 // The permission settings window (administrator only): the operators in a list and, for the
-// chosen one, a tree of the permission groups whose items are read from the database each time
-// a group is opened, each item ticked when the operator holds it. Saving writes the tick of
-// every loaded node into the operator's grant rows; it never adds or deletes grant rows.
+// chosen one, a tree of the permission groups whose items are read from the database when a
+// group is first opened or ticked, each item ticked when the operator holds it. Ticking a group
+// ticks all its items. Saving writes the tick of every loaded node into the operator's grant
+// rows; it never adds or deletes grant rows.
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -34,10 +35,11 @@ public:
     void on_permissions_window_created();
     void on_permissions_operator_selected();
     void reload_permission_tree();
-    // A group node opened: its items are read again from the stored grant rows, so ticks in
-    // that group not yet saved are dropped.
+    // A group node opened: its items are read from the stored grant rows the first time; later
+    // openings keep the ticks made since.
     void on_permissions_tree_expanded(QTreeWidgetItem* node);
-    // A node ticked or unticked: every node below it takes the same state.
+    // A node ticked or unticked: every node below it takes the same state, the items of a group
+    // never opened included (they are read first).
     void on_permissions_tree_check_changed(QTreeWidgetItem* node, Qt::CheckState state);
     void on_permissions_save_click();
     void on_permissions_close_click();
@@ -52,6 +54,8 @@ public:
 
 private:
     void load_group_items(QTreeWidgetItem* node);
+    // False while the group holds only its placeholder.
+    bool group_items_read(const QTreeWidgetItem* group) const;
 
     std::unique_ptr<Ui::PermissionsWindow> ui;
     platform::RecordSet 记录集1;

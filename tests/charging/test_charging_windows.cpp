@@ -421,12 +421,12 @@ TEST_F(ChargingWindows, FailedLookUpClearsTheBillShownBefore) {
 // operators window is one answer away; a collector added there is offered at once.
 TEST_F(ChargingWindows, NoCollectorOffersTheOperatorsWindow) {
     shell::current_operator = s("管理员");
-    ui.expect_box(s("请先在“操作人员设置”中添加收费人员"), platform::MsgResult::No);
+    ui.expect_box(s("请先在“操作人员设置”"), platform::MsgResult::No);
     {
         charging::CounterChargingWindow w;
         EXPECT_EQ(w.form()->收费人员选择框->count(), 0);
     }
-    ui.expect_box(s("请先在“操作人员设置”中添加收费人员"), platform::MsgResult::Yes)
+    ui.expect_box(s("请先在“操作人员设置”"), platform::MsgResult::Yes)
         .on_modal(s("OperatorsWindow"), [this](QDialog*) {
             EXPECT_TRUE(shell::add_operator(db(), s("赵六"), s("1"), true).saved);
             return 0;
@@ -443,6 +443,9 @@ TEST_F(ChargingWindows, NoCollectorOffersTheOperatorsWindow) {
     charging::CounterChargingWindow w;
     EXPECT_EQ(w.form()->收费人员选择框->count(), 1);
     EXPECT_EQ(ui.boxes().size(), 2u);
+    // The prompt also says that the new collector needs rights, and where they are given.
+    EXPECT_TRUE(ui.boxes()[0].text.contains(shell::kPermissionsMenuPath));
+    EXPECT_TRUE(ui.boxes()[0].text.contains(s("您没有取得授权！")));
 }
 
 }  // namespace

@@ -323,10 +323,19 @@ TEST_F(DeductionPageTest, ExportWritesTheListAsShown) {
     Rows back;
     for (const platform::excel::SheetRow& row : sheet.rows) {
         QStringList cells;
-        for (int c = 0; c < 6; ++c) cells << (row.at(c) ? row.at(c)->text : QString());
+        for (int c = 0; c < 6; ++c) {
+            const platform::excel::SheetCell* cell = row.at(c);
+            // The amounts are number cells a spreadsheet sums; they read back to the cent.
+            if (cell && cell->kind == platform::excel::SheetCell::Kind::Number)
+                cells << QString::number(cell->number, 'f', 2);
+            else
+                cells << (cell ? cell->text : QString());
+        }
         back << cells;
     }
     EXPECT_EQ(back, (Rows{kTitles, k100, k107, totals("21.50")}));
+    ASSERT_TRUE(sheet.rows.size() > 1 && sheet.rows[1].at(4));
+    EXPECT_EQ(sheet.rows[1].at(4)->kind, platform::excel::SheetCell::Kind::Number);
 }
 
 TEST_F(DeductionPageTest, ACashierLooksUpTheMonthsDeductionsInTheMainWindow) {

@@ -225,6 +225,36 @@ TEST_F(PrepaySettlement, BatchChargingSettlesFromBalancesFirst) {
                                     s("21 0 1000003 7 0 王收 2024-03-20 ")}));
 }
 
+// The run serves only households that owe something, yet in the order of their prepayments, as
+// a run over every household would: a household owing only under its meter account is served,
+// one with a balance and nothing unpaid takes no turn and no serial, and a run with nothing left
+// to settle completes.
+TEST_F(PrepaySettlement, TheHouseholdsOwingAreServedInTheOrderOfTheirPrepayments) {
+    household("0003", "丙");
+    household("０００４", "丁");  // full-width: its turn is under 0004's bills
+    meter("0003", "000301");
+    prepayment("0003", 1000000001, 50);
+    prepayment("0002", 1000000002, 50);
+    prepayment("０００４", 1000000003, 50);
+    prepayment("0001", 1000000004, 50);
+    prepayment("0003", 1000000005, 5);  // merged into 0003's first row
+    bill("0001", 11, 10, 10);
+    bill("0002", 21, 10, 10);
+    exec(s("update 总收费 set 收费标志=0,流水号=1000000 where 收据号=21"));  // paid already
+    bill("000301", 31, 55, 55);  // 0003's, under its meter account only
+    bill("0004", 41, 20, 20);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
+    EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});
+    // 0003 first (55 covered by 50 + 5), then 0001; ０００４'s turn finds no balance under 0004.
+    EXPECT_EQ(reading_serials(),
+              (QStringList{s("11:1000002"), s("21:"), s("31:1000001"), s("41:")}));
+    const charging::DeductionRunOutcome again =
+        charging::execute_prepay_deductions(db(), context());
+    EXPECT_TRUE(again.run.completed);
+    EXPECT_TRUE(again.run.settled.empty());
+    EXPECT_EQ(texts(again.messages), QStringList{s("操作完成!")});
+}
+
 // A household number that begins with another's: each household settles its own bills only.
 TEST_F(PrepaySettlement, ANumberBeginningWithAnothersIsAnotherHousehold) {
     household("00011", "丁");

@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -74,7 +77,8 @@ protected:
     // The workbook read back through the bridge's reader: field names, then the rows.
     QList<QStringList> read_back(const QString& file) {
         exec(QStringLiteral("drop table if exists 回读"));
-        exec(QStringLiteral("SELECT * INTO 回读 FROM %1.[Sheet1$]").arg(excel_workbook_reference(file)));
+        exec(QStringLiteral("SELECT * INTO 回读 FROM %1.[Sheet1$]")
+                 .arg(excel_workbook_reference(file)));
         RecordSet records;
         recordset_bind_connection(records, store::main_connection());
         EXPECT_TRUE(recordset_open(records, QStringLiteral("select * from 回读")));
@@ -318,8 +322,9 @@ TEST_F(ListExport, FailedExportIsSaidOnlyWhereThePageSaysIt) {
 // bridge as it is.
 TEST_F(ListExport, OldWorkbookStaysUntilTheNewOneIsCompleteWhateverItsName) {
     auto list = make_list({"户号", "用户名"}, {{"0001", "张三"}});
-    for (const QString& name : {QStringLiteral("旧;表.xlsx"), QStringLiteral("a]b.xlsx"),
-                               QStringLiteral("x\"; y .xlsx"), QStringLiteral(" 前后空格 .xlsx")}) {
+    for (const QString& name :
+         {QStringLiteral("旧;表.xlsx"), QStringLiteral("a]b.xlsx"), QStringLiteral("x\"; y .xlsx"),
+          QStringLiteral(" 前后空格 .xlsx")}) {
         SCOPED_TRACE(name.toStdString());
         const QString file = out(name);
         QFile old(file);
@@ -341,14 +346,14 @@ TEST_F(ListExport, OldWorkbookStaysUntilTheNewOneIsCompleteWhateverItsName) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("old contents");
     old.close();
-    EXPECT_FALSE(
-        lists::export_list_view_to_excel(list.get(), file, QStringLiteral("[a:b]"), true));
+    EXPECT_FALSE(lists::export_list_view_to_excel(list.get(), file, QStringLiteral("[a:b]"), true));
     QFile kept(file);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("old contents"));
     // No half-written temporary file beside it either.
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("保留.xlsx.")),
-              QStringList());
+    EXPECT_EQ(
+        QDir(folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("保留.xlsx.")),
+        QStringList());
 }
 
 // What the scratch database holds on disk while the workbook is written is unreadable
@@ -385,4 +390,239 @@ TEST_F(ListExport, ScratchDatabaseHoldsNoPlainTextAndIsGoneAfterwards) {
     auto no_columns = make_list({}, {});
     EXPECT_FALSE(lists::export_list_view_to_excel(no_columns.get(), out(QStringLiteral("x.xlsx"))));
     EXPECT_FALSE(QFile::exists(lists::export_scratch_path()));
+}
+
+// ---- number columns --------------------------------------------------------------------------
+
+TEST(ExportNumbers, PlainDecimalNumbersAreNumbersAndCodesAreNot) {
+    struct Case {
+        const char* text;
+        bool number;
+        int decimals;
+    };
+    const Case cases[] = {
+        {"70.00", true, 2},
+        {"262.50", true, 2},
+        {"80", true, 0},
+        {"0", true, 0},
+        {"0.5", true, 1},
+        {"-12.30", true, 2},
+        {"-0.05", true, 2},
+        {"1234567890", true, 0},
+        {"123456789.123456", true, 6},
+        {"0001", false, 0},
+        {"007", false, 0},
+        {"00.5", false, 0},
+        {"-01", false, 0},
+        {"A0001", false, 0},
+        {"12345678901", false, 0},
+        {"13812345678", false, 0},
+        {"110101199001011234", false, 0},
+        {"1234567890.123456", false, 0},  // 16 significant digits: a double cannot keep them
+        {"", false, 0},
+        {"-", false, 0},
+        {"1.", false, 0},
+        {".5", false, 0},
+        {"+5", false, 0},
+        {"1,234.00", false, 0},
+        {" 12", false, 0},
+        {"12 ", false, 0},
+        {"1e5", false, 0},
+        {"12.50(2)", false, 0},
+        {"12.5元", false, 0},
+        {"１２", false, 0},
+        {"2023-11", false, 0},
+        {"1.2.3", false, 0},
+    };
+    for (const Case& c : cases) {
+        int decimals = -7;
+        EXPECT_EQ(lists::export_number_text(c.text, &decimals), c.number) << c.text;
+        if (c.number) {
+            EXPECT_EQ(decimals, c.decimals) << c.text;
+        }
+    }
+}
+
+TEST(ExportNumbers, AColumnIsNumbersOnlyWhenEveryFilledCellIs) {
+    struct Case {
+        std::vector<std::string> cells;
+        bool number;
+        int decimals;
+    };
+    const Case cases[] = {
+        {{"70.00", "262.50", ""}, true, 2},  // the totals row may leave a cell empty
+        {{"80", "3"}, true, 0},
+        {{"12.5", "7", "0.25"}, true, -1},  // decimals differ: each shown as it is
+        {{"0001", "0002"}, false, -1},      // 户号
+        {{"70.00", "合计"}, false, -1},
+        {{"12", "0012"}, false, -1},  // one code makes the column a column of codes
+        {{"", ""}, false, -1},
+        {{}, false, -1},
+    };
+    for (const Case& c : cases) {
+        lists::WorkbookRows table;
+        table.titles = QStringList{QStringLiteral("列")};
+        table.rows = static_cast<int>(c.cells.size());
+        table.cell = [&](int row, int) -> std::string_view { return c.cells[size_t(row)]; };
+        const lists::ExportColumn kind = lists::export_column_kind(table, 0);
+        const std::string trace = c.cells.empty() ? std::string("(no rows)") : c.cells[0];
+        EXPECT_EQ(kind.number, c.number) << trace;
+        if (c.number) {
+            EXPECT_EQ(kind.decimals, c.decimals) << trace;
+        }
+    }
+}
+
+namespace {
+
+// The system's Python with xlrd, or empty (Debian's python3-xlrd belongs to /usr/bin/python3,
+// which another python3 on the path may hide).
+QString python_with_xlrd() {
+    for (const QString& candidate :
+         {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        QProcess probe;
+        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import xlrd")});
+        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0)
+            return candidate;
+    }
+    return {};
+}
+
+// Every cell of the first sheet as [type, value, number format], read by readers that share
+// nothing with ours: xlrd for .xls, the zip and XML of the file itself for .xlsx. Types: "e"
+// empty, "s" text, "n" number.
+QJsonArray independent_cells(const QString& python, const QString& file) {
+    const QString script = QStringLiteral(R"(
+import sys, json, zipfile, re
+import xml.etree.ElementTree as ET
+path = sys.argv[1]
+rows = []
+if path.endswith('.xls'):
+    import xlrd
+    book = xlrd.open_workbook(path, formatting_info=True)
+    sheet = book.sheet_by_index(0)
+    kinds = {xlrd.XL_CELL_EMPTY: 'e', xlrd.XL_CELL_BLANK: 'e', xlrd.XL_CELL_TEXT: 's',
+             xlrd.XL_CELL_NUMBER: 'n'}
+    for r in range(sheet.nrows):
+        row = []
+        for c in sheet.row(r):
+            fmt = book.format_map[book.xf_list[c.xf_index].format_key].format_str
+            row.append([kinds.get(c.ctype, '?'), c.value, fmt])
+        rows.append(row)
+else:
+    ns = {'m': 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'}
+    z = zipfile.ZipFile(path)
+    styles = ET.fromstring(z.read('xl/styles.xml'))
+    codes = {0: 'General', 1: '0', 2: '0.00'}
+    for f in styles.findall('m:numFmts/m:numFmt', ns):
+        codes[int(f.get('numFmtId'))] = f.get('formatCode')
+    xfs = [int(x.get('numFmtId', '0')) for x in styles.findall('m:cellXfs/m:xf', ns)]
+    shared = []
+    if 'xl/sharedStrings.xml' in z.namelist():
+        for si in ET.fromstring(z.read('xl/sharedStrings.xml')).findall('m:si', ns):
+            shared.append(''.join(t.text or '' for t in si.iter('{%s}t' % ns['m'])))
+    sheet = ET.fromstring(z.read('xl/worksheets/sheet1.xml'))
+    for row in sheet.findall('m:sheetData/m:row', ns):
+        cells = []
+        for c in row.findall('m:c', ns):
+            col = 0
+            for ch in re.match('[A-Z]+', c.get('r')).group(0):
+                col = col * 26 + ord(ch) - 64
+            while len(cells) < col - 1:
+                cells.append(['e', '', 'General'])
+            fmt = codes.get(xfs[int(c.get('s', '0'))], '?')
+            t = c.get('t')
+            if t == 's':
+                cells.append(['s', shared[int(c.find('m:v', ns).text)], fmt])
+            elif t == 'inlineStr':
+                cells.append(['s', ''.join(x.text or '' for x in c.iter('{%s}t' % ns['m'])), fmt])
+            else:
+                cells.append(['n', float(c.find('m:v', ns).text), fmt])
+        rows.append(cells)
+sys.stdout.buffer.write(json.dumps(rows, ensure_ascii=False).encode('utf-8'))
+)");
+    QProcess reader;
+    reader.start(python, {QStringLiteral("-c"), script, file});
+    EXPECT_TRUE(reader.waitForFinished(120000));
+    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+}
+
+}  // namespace
+
+// Amounts, quantities and readings go out as number cells a spreadsheet can sum, shown with
+// the list's decimals; 户号, receipt numbers with leading zeros and mobile numbers stay text.
+TEST_F(ListExport, AmountColumnsAreNumberCellsAndCodesStayText) {
+    const QString python = python_with_xlrd();
+    if (python.isEmpty()) GTEST_SKIP() << "python3-xlrd is not installed";
+    auto list = make_list({"户号", "用户名", "金额", "数量", "读数", "移动电话", "收据号", "备注"},
+                          {{"0001", "张三", "70.00", "80", "12.5", "13812345678", "00012", ""},
+                           {"0002", "李四", "262.50", "3", "7", "13900000000", "00013", "x"},
+                           {"合计", "", "332.50", "83", "", "", "", ""}});
+    struct Want {
+        const char* type;
+        double number;
+        const char* text;
+        const char* format;
+    };
+    const std::vector<std::vector<Want>> want = {
+        {{"s", 0, "0001", nullptr},
+         {"s", 0, "张三", nullptr},
+         {"n", 70, nullptr, "0.00"},
+         {"n", 80, nullptr, "0"},
+         {"n", 12.5, nullptr, "General"},
+         {"s", 0, "13812345678", nullptr},
+         {"s", 0, "00012", nullptr},
+         {"e", 0, nullptr, nullptr}},
+        {{"s", 0, "0002", nullptr},
+         {"s", 0, "李四", nullptr},
+         {"n", 262.5, nullptr, "0.00"},
+         {"n", 3, nullptr, "0"},
+         {"n", 7, nullptr, "General"},
+         {"s", 0, "13900000000", nullptr},
+         {"s", 0, "00013", nullptr},
+         {"s", 0, "x", nullptr}},
+        {{"s", 0, "合计", nullptr},
+         {"e", 0, nullptr, nullptr},
+         {"n", 332.5, nullptr, "0.00"},
+         {"n", 83, nullptr, "0"}},
+    };
+    for (const QString& name :
+         {QStringLiteral("收费查询明细表.xls"), QStringLiteral("收费查询明细表.xlsx")}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString file = out(name);
+        ASSERT_TRUE(lists::export_list_view_to_excel(list.get(), file));
+        const QJsonArray rows = independent_cells(python, file);
+        ASSERT_EQ(rows.size(), 4);
+        EXPECT_EQ(rows[0].toArray()[2].toArray()[1].toString(), QStringLiteral("金额"));
+        for (size_t r = 0; r < want.size(); ++r) {
+            const QJsonArray row = rows[qsizetype(r) + 1].toArray();
+            for (size_t c = 0; c < want[r].size(); ++c) {
+                SCOPED_TRACE(testing::Message() << "row " << r + 1 << " column " << c);
+                const Want& w = want[r][c];
+                const QJsonArray cell = qsizetype(c) < row.size() ? row[qsizetype(c)].toArray()
+                                                                  : QJsonArray{QStringLiteral("e")};
+                EXPECT_EQ(cell[0].toString(), QString::fromLatin1(w.type));
+                if (std::string(w.type) == "n") {
+                    EXPECT_EQ(cell[1].toDouble(), w.number);
+                    EXPECT_EQ(cell[2].toString(), QString::fromLatin1(w.format));
+                } else if (w.text) {
+                    EXPECT_EQ(cell[1].toString(), QString::fromUtf8(w.text));
+                }
+            }
+        }
+
+        // Our own reader agrees on the kinds, so an import reads the amounts as numbers.
+        excel::SheetData sheet;
+        QString error;
+        ASSERT_TRUE(excel::read_sheet(file, QStringLiteral("Sheet1$"), sheet, &error))
+            << error.toStdString();
+        ASSERT_EQ(sheet.rows.size(), 4u);
+        ASSERT_TRUE(sheet.rows[1].at(2) && sheet.rows[1].at(0) && sheet.rows[1].at(6));
+        EXPECT_EQ(sheet.rows[1].at(2)->kind, excel::SheetCell::Kind::Number);
+        EXPECT_EQ(sheet.rows[1].at(2)->number, 70.0);
+        EXPECT_EQ(sheet.rows[1].at(0)->kind, excel::SheetCell::Kind::Text);
+        EXPECT_EQ(sheet.rows[1].at(6)->text, QStringLiteral("00012"));
+    }
 }

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
+#include "dialog_look.h"
 #include "harness/scripted_ui.h"
 #include "platform/dialogs.h"
 
@@ -285,6 +287,41 @@ TEST(QtBackend, FailureBoxOffersCancelTryAgainAndContinue) {
     EXPECT_EQ(message_box(QStringLiteral("x"), kDefaultCaption, MsgIcon::None,
                           MsgButtons::CancelTryContinue),
               MsgResult::Cancel);
+}
+
+// However short the message, the box leaves the title bar room for its whole caption beside the
+// window icon and the title bar's buttons; an input box too.
+TEST(QtBackend, BoxesAreWideEnoughForTheirWholeCaption) {
+    set_ui_backend(nullptr);
+    const dialog_look::ProgramFont font;
+    const auto room_for = [](const QWidget* box, const QString& caption) {
+        QFont bold = box->font();
+        bold.setBold(true);
+        constexpr int kIconAndButtons = 150;
+        return QFontMetrics(bold).horizontalAdvance(caption) + kIconAndButtons;
+    };
+    for (const char* caption : {"信息：", "提示", "信息提示", "提示删除", "数据库备份与恢复"}) {
+        const QString title = QString::fromUtf8(caption);
+        int width = 0;
+        int needed = 0;
+        when_modal<QMessageBox>([&](QMessageBox* box) {
+            width = box->width();
+            needed = room_for(box, title);
+            box->close();
+        });
+        message_box(QStringLiteral("好"), title);
+        EXPECT_GE(width, needed) << caption;
+        EXPECT_LE(width, 1024) << caption;
+
+        when_modal<QInputDialog>([&](QInputDialog* dialog) {
+            width = dialog->width();
+            needed = room_for(dialog, title);
+            dialog->reject();
+        });
+        QString answer;
+        input_box(QStringLiteral("表名"), title, QString(), &answer);
+        EXPECT_GE(width, needed) << caption;
+    }
 }
 
 TEST(QtBackend, InputBoxReturnsTheTypedText) {

@@ -32,6 +32,7 @@
 #include "shell/action_names.h"
 #include "shell/help_window.h"
 #include "shell/main_window.h"
+#include "shell/operator_accounts.h"
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/program_state.h"
@@ -204,7 +205,9 @@ public:
     }
 
 private:
-    static void handle(QtMsgType, const QMessageLogContext&, const QString& text) { messages() << text; }
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& text) {
+        messages() << text;
+    }
     QtMessageHandler previous_;
 };
 
@@ -590,6 +593,35 @@ TEST_F(MainWindowTest, HelpEntriesShowTheHelpPagesInTheProgramsOwnWindow) {
     EXPECT_EQ(window_->findChildren<shell::HelpWindow*>().size(), 1);
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(browser->source(), QUrl::fromLocalFile(page));
+}
+
+// A new collector holds no right: the first-steps page and the no-collector prompt say where
+// the administrator grants them, by menu paths that lead to the real entries.
+TEST_F(MainWindowTest, FirstStepsNameTheMenusThatGiveACollectorRights) {
+    auto entry_at = [&](const QString& path) -> QAction* {
+        const QStringList steps = path.split(QStringLiteral(" → "));
+        QList<QAction*> entries = window_->menuBar()->actions();
+        QAction* found = nullptr;
+        for (const QString& step : steps) {
+            found = nullptr;
+            for (QAction* a : entries)
+                if (a->text() == step) found = a;
+            if (!found) return nullptr;
+            entries = found->menu() ? found->menu()->actions() : QList<QAction*>{};
+        }
+        return found;
+    };
+    EXPECT_EQ(entry_at(shell::kOperatorsMenuPath), action(QStringLiteral("菜单_操作人员设置")));
+    EXPECT_EQ(entry_at(shell::kPermissionsMenuPath),
+              action(QStringLiteral("菜单_操作人员权限设置")));
+
+    EXPECT_TRUE(shell::kNoCollectorHint.contains(shell::kPermissionsMenuPath));
+    QFile page(harness::shipped_program_folder() + QStringLiteral("/help/start.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString first_steps = QString::fromUtf8(page.readAll());
+    EXPECT_TRUE(first_steps.contains(shell::kOperatorsMenuPath));
+    EXPECT_TRUE(first_steps.contains(shell::kPermissionsMenuPath));
+    EXPECT_TRUE(first_steps.contains(QStringLiteral("您没有取得授权！")));
 }
 
 TEST_F(MainWindowTest, HelpWithoutItsPagesSaysSoInItsWindow) {
