@@ -7,11 +7,36 @@
 #include "platform/query.h"
 #include "tariffs/household_bills.h"
 
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
 namespace charging {
 
 namespace {
 
 QString two(double value) { return platform::format_number(value, 2); }
+
+// The statements of one look-up read one snapshot of the database: the bills, their lines and
+// their sums agree even while another seat pays, and the database's locks are taken once for
+// all of them instead of once per statement. Inside a caller's transaction that one holds.
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(platform::Connection& connection)
+        : handle_(platform::db_handle(connection)) {
+        own_ = handle_ && sqlite3_get_autocommit(handle_) &&
+               sqlite3_exec(handle_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~ReadSnapshot() {
+        if (own_ && !sqlite3_get_autocommit(handle_))
+            sqlite3_exec(handle_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    sqlite3* handle_;
+    bool own_ = false;
+};
 
 }  // namespace
 
@@ -19,6 +44,7 @@ HouseholdFound find_household(platform::Connection& connection, LookupBy by, con
     // Prepared once per connection for each way of looking up, and bound to the key: the counter
     // runs these for every household it shows.
     HouseholdFound out;
+    const ReadSnapshot snapshot(connection);
     const QString column = by == LookupBy::Number ? QStringLiteral("户号")
                            : by == LookupBy::Name ? QStringLiteral("用户名")
                                                   : QStringLiteral("磁卡号码");
@@ -71,6 +97,7 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
     // Every statement is prepared once per connection and bound to the household or the bill:
     // the counter runs them for every household looked up.
     ChargingBill bill;
+    const ReadSnapshot snapshot(connection);
     static const QString bills_of =
         tariffs::households_bills_condition(QStringLiteral("?"), QStringLiteral("总收费.户号"));
     const auto of_household = [&connection, &household](const QString& sql) {

@@ -4,6 +4,7 @@
 #include <QCursor>
 
 #include "lists/list_pages.h"
+#include "lists/progress_window.h"
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -17,6 +18,7 @@
 #include "shell/permission_prompts.h"
 #include "shell/permissions.h"
 #include "shell/permissions_window.h"
+#include "shell/progress_on_demand.h"
 #include "shell/session.h"
 #include "shell/startup.h"
 #include "shell/system_parameters.h"
@@ -42,6 +44,14 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// The upgrade after a file was put in place: an older backup may lack indexes that take a while
+// to build on a big register.
+void upgrade_showing_progress(QWidget* owner) {
+    WaitCursor wait;
+    ProgressOnDemand progress(owner);
+    store::upgrade_database_schema(progress.callback());
+}
 
 }  // namespace
 
@@ -101,7 +111,8 @@ void on_menu_backup_database(QWidget* owner) {
     store::ManualBackupResult result;
     {
         WaitCursor wait;
-        result = store::backup_main_database_to(target);
+        lists::ProgressScope progress(owner);
+        result = store::backup_main_database_to(target, progress.callback());
     }
     if (result.ok())
         inform(QStringLiteral("数据备份成功 ！"));
@@ -125,7 +136,8 @@ void on_menu_restore_database(QWidget* owner) {
     store::ReplaceOutcome outcome;
     {
         WaitCursor wait;
-        outcome = store::replace_main_database(source);
+        lists::ProgressScope progress(owner);
+        outcome = store::replace_main_database(source, progress.callback());
     }
     if (outcome != store::ReplaceOutcome::Replaced) {
         stop_box(QStringLiteral("数据恢复失败！\r\n") + store::replace_outcome_reason(outcome));
@@ -133,11 +145,10 @@ void on_menu_restore_database(QWidget* owner) {
     }
     inform(QStringLiteral("数据恢复成功！\r\n为防止数据读写错误，建议重新启动系统！"));
     load_system_parameters();
-    store::upgrade_database_schema();
+    upgrade_showing_progress(owner);
 }
 
 void on_menu_system_initialise(QWidget* owner) {
-    Q_UNUSED(owner);
     if (!require_administrator()) return;
     platform::beep();
     if (platform::message_box(QStringLiteral("确认要初始化所有数据,恢复到安装时数据状态吗?\r\n"
@@ -148,13 +159,16 @@ void on_menu_system_initialise(QWidget* owner) {
     store::ReplaceOutcome outcome;
     {
         WaitCursor wait;
-        outcome = store::replace_main_database(platform::app_path(platform::kShippedDatabaseFile));
+        lists::ProgressScope progress(owner);
+        outcome = store::replace_main_database(platform::app_path(platform::kShippedDatabaseFile),
+                                               progress.callback());
     }
     if (outcome != store::ReplaceOutcome::Replaced) {
-        inform(QStringLiteral("数据初始化失败！\r\n") + store::replace_outcome_reason(outcome));
+        inform(QStringLiteral("数据初始化失败！\r\n") +
+               store::replace_outcome_reason(outcome, store::ReplaceSource::Shipped));
         return;
     }
-    store::upgrade_database_schema();
+    upgrade_showing_progress(owner);
     // The pristine database has its own parameters: the program must not go on with the old.
     load_system_parameters();
     inform(QStringLiteral("数据初始化成功！"));
@@ -184,7 +198,13 @@ void install_administration(MainWindow& window) {
                            [w] { on_menu_restore_database(w); });
     window.register_action(action::kMenuSystemInitialise,
                            [w] { on_menu_system_initialise(w); });
-    set_exit_backup_action(store::run_exit_backup);
+    set_exit_backup_action([w] {
+        store::run_exit_backup([w](const auto& work) {
+            WaitCursor wait;
+            lists::ProgressScope progress(w);
+            work(progress.callback());
+        });
+    });
 }
 
 }  // namespace shell

@@ -23,7 +23,7 @@ class MainWindow;
 //   on_menu_operator_settings, on_menu_operator_permissions, on_menu_log_management,
 //   on_main_nav_change_password_click (系统设置4_密码), on_menu_backup_settings,
 //   on_menu_backup_database, on_menu_restore_database, on_menu_system_initialise;
-//   set_exit_backup_action(store::run_exit_backup).
+//   set_exit_backup_action(store::run_exit_backup under the progress window).
 void install_administration(MainWindow& window);
 
 // A page selection of the main window (select_content_page with a fixed page), or nothing.
@@ -45,12 +45,13 @@ void on_main_nav_change_password_click(QWidget* owner = nullptr,
 void on_menu_backup_settings(QWidget* owner = nullptr);
 // The header of the submenu 数据库管理: the same window.
 void on_menu_database_management(QWidget* owner = nullptr);
-// 数据库备份: a save dialog proposing the name of now; the database is closed around the copy
-// and reopened.
+// 数据库备份: a save dialog proposing the name of now; the backup (a checked snapshot of the
+// database, store::backup_main_database_to) is written under the progress window.
 void on_menu_backup_database(QWidget* owner = nullptr);
 // 数据库恢复 (administrator only): asks, takes a backup file from an open dialog and puts it in
-// place of the database (store::replace_main_database); then the system parameters are
-// reloaded and the schema upgraded.
+// place of the database (store::replace_main_database, which refuses a damaged file); then the
+// system parameters are reloaded and the schema upgraded. The check and the upgrade show the
+// progress window.
 void on_menu_restore_database(QWidget* owner = nullptr);
 // 系统初始化 (administrator only): asks (OK/Cancel) and puts the shipped database bak/data.bak
 // in place of the database; then the schema is upgraded and the system parameters reloaded.

@@ -22,6 +22,7 @@
 #include "shell/main_window.h"
 #include "shell/operation_log.h"
 #include "shell/program_state.h"
+#include "shell/progress_on_demand.h"
 #include "shell/settings_keys.h"
 #include "shell/skin.h"
 #include "shell/system_parameters.h"
@@ -163,8 +164,12 @@ void on_main_window_created(MainWindow& window) {
     window.select_content_page(kPageWelcome);
     // The parameters every subsystem reads.
     load_system_parameters();
-    // An older database is brought to the current schema.
-    store::upgrade_database_schema();
+    // An older database is brought to the current schema. Building the indexes a big register
+    // lacks takes a while: the progress window stands meanwhile.
+    {
+        ProgressOnDemand progress(&window);
+        store::upgrade_database_schema(progress.callback());
+    }
     // The title names the organisation.
     window.setWindowTitle(system_parameters.organisation_name + QStringLiteral("收费系统"));
     // Version and operator in the status bar.
@@ -208,7 +213,7 @@ bool on_main_query_close() {
                              QStringLiteral("退出系统。")))
         info_box(QStringLiteral("添加日志失败！"));
     store::close_main_database();
-    // The backup copies a closed database file.
+    // The backup is taken once the program's own connection is closed.
     if (const std::function<void()> backup = exit_backup_action()) backup();
     platform::end_program(0);
 }

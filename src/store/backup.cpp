@@ -77,6 +77,27 @@ bool rename_over(const QString& from, const QString& to) {
     return renamed;
 }
 
+// Writes the backup of the main database to `target`: a snapshot under a name of its own beside
+// the target, checked whole, then renamed over the target. "" when done, else why not; nothing
+// is left under either name on failure (a file that was at the target stays as it was).
+QString write_checked_backup(const QString& target, const platform::DatabaseProgress& progress) {
+    const QString part = target + QStringLiteral(".part");
+    const auto fail = [&](const QString& reason) {
+        QFile::remove(part);
+        remove_journal_files(part);
+        QFile::remove(part + QStringLiteral("-journal"));
+        return reason;
+    };
+    QString error;
+    if (!platform::db_snapshot_copy(main_database_path(), part, progress, &error))
+        return fail(QStringLiteral("无法写出备份文件：") + error);
+    if (check_database_file(part, progress) != DatabaseFileCheck::Ours)
+        return fail(QStringLiteral("写出的备份文件未通过完整性检查。"));
+    if (!rename_over(part, target))
+        return fail(QStringLiteral("无法写入所选文件（磁盘空间不足或没有写入权限）。"));
+    return QString();
+}
+
 }  // namespace
 
 BackupSettings read_backup_settings() {
@@ -113,12 +134,12 @@ ExitBackupDecision decide_exit_backup(const BackupSettings& settings, const QDat
     return settings.ask == kTrue ? ExitBackupDecision::AskFirst : ExitBackupDecision::BackUp;
 }
 
-AutomaticBackupOutcome backup_database() {
+AutomaticBackupOutcome backup_database(const platform::DatabaseProgress& progress) {
     AutomaticBackupOutcome outcome;
     const BackupSettings settings = read_backup_settings();
     const QDateTime moment = platform::now();
     const QString target = join_path(automatic_backup_folder(settings), backup_file_name(moment));
-    if (!platform::file_copy(main_database_path(), target, true)) {
+    if (!write_checked_backup(target, progress).isEmpty()) {
         outcome.message = {QStringLiteral("数据备份失败！"), platform::kDefaultCaption,
                            platform::MsgIcon::Critical};
         return outcome;
@@ -136,53 +157,53 @@ AutomaticBackupOutcome backup_database() {
     return outcome;
 }
 
-ManualBackupResult backup_main_database_to(const QString& target) {
+ManualBackupResult backup_main_database_to(const QString& target,
+                                           const platform::DatabaseProgress& progress) {
     ManualBackupResult result;
-    // A copy onto the live file itself would be no backup at all.
+    // A backup onto the live file itself would be no backup at all.
     if (same_existing_file(target, main_database_path())) {
-        result.reopened = platform::db_is_open(main_connection());
         result.reason = QStringLiteral("不能备份到正在使用的数据库文件上，请另选文件。");
         return result;
     }
-    // Closing checkpoints the journal, so the file alone is the whole database.
-    close_main_database();
-    result.copied = platform::file_copy(main_database_path(), target, true);
-    if (result.copied) sync_path(target);
-    result.reopened = reopen_main_database();
-    if (!result.copied)
-        result.reason = QStringLiteral("无法写入所选文件（磁盘空间不足或没有写入权限）。");
-    else if (!result.reopened)
-        result.reason = QStringLiteral("数据库无法重新打开。");
+    result.reason = write_checked_backup(target, progress);
+    result.made = result.reason.isEmpty();
     return result;
 }
 
-bool is_database_of_this_system(const QString& path) {
-    if (!platform::file_exists(path)) return false;
-    platform::Connection probe;
-    if (!platform::db_open_access_file(probe, path)) return false;
-    // A file under inspection may well fail a query: that is an answer, not an error to show.
-    bool ok = false;
-    const bool whole =
-        platform::query_text(probe, QStringLiteral("PRAGMA quick_check"), platform::OnFailure::Quiet,
-                             &ok) == QLatin1String("ok") &&
-        ok;
-    const bool has_version =
-        whole && platform::query_exists(probe, QStringLiteral("select top 1 版本号 from 版本"),
-                                        platform::OnFailure::Quiet);
-    platform::db_close(probe);
-    return has_version;
+DatabaseFileCheck check_database_file(const QString& path,
+                                      const platform::DatabaseProgress& progress) {
+    switch (platform::db_check_file(path, "SELECT 版本号 FROM 版本 LIMIT 1", progress)) {
+        case platform::FileCheck::Whole:
+            return DatabaseFileCheck::Ours;
+        case platform::FileCheck::Damaged:
+            return DatabaseFileCheck::Damaged;
+        case platform::FileCheck::Unreadable:
+            break;
+    }
+    return DatabaseFileCheck::NotADatabase;
 }
 
-QString replace_outcome_reason(ReplaceOutcome outcome) {
+bool is_database_of_this_system(const QString& path) {
+    return check_database_file(path) == DatabaseFileCheck::Ours;
+}
+
+QString replace_outcome_reason(ReplaceOutcome outcome, ReplaceSource source) {
+    const bool shipped = source == ReplaceSource::Shipped;
     switch (outcome) {
         case ReplaceOutcome::Replaced:
             return QString();
         case ReplaceOutcome::SameFile:
             return QStringLiteral("所选文件就是正在使用的数据库文件。");
         case ReplaceOutcome::NotADatabase:
-            return QStringLiteral("所选文件不是本系统的数据库，或已损坏。");
+            return shipped ? QStringLiteral("安装时的数据文件（bak\\data.bak）不是本系统的数据库。")
+                           : QStringLiteral("所选文件不是本系统的数据库。");
+        case ReplaceOutcome::Damaged:
+            return shipped ? QStringLiteral("安装时的数据文件（bak\\data.bak）已损坏，不能初始化！")
+                           : QStringLiteral("备份文件已损坏，不能恢复！");
         case ReplaceOutcome::CopyFailed:
-            return QStringLiteral("无法复制所选文件（磁盘空间不足或没有写入权限）。");
+            return shipped
+                       ? QStringLiteral("无法复制安装时的数据文件（磁盘空间不足或没有写入权限）。")
+                       : QStringLiteral("无法复制所选文件（磁盘空间不足或没有写入权限）。");
         case ReplaceOutcome::SwapFailed:
             return QStringLiteral("无法替换正在使用的数据库文件。");
     }
@@ -202,7 +223,8 @@ void clean_replacement_leftovers() {
     }
 }
 
-ReplaceOutcome replace_main_database(const QString& source) {
+ReplaceOutcome replace_main_database(const QString& source,
+                                     const platform::DatabaseProgress& progress) {
     const QString live = main_database_path();
     if (same_existing_file(source, live)) return ReplaceOutcome::SameFile;
     if (!platform::file_exists(source)) return ReplaceOutcome::NotADatabase;
@@ -215,11 +237,15 @@ ReplaceOutcome replace_main_database(const QString& source) {
         return ReplaceOutcome::CopyFailed;
     }
     // The copy is checked, not the source: it is what goes live, and the chosen file is left
-    // exactly as it was.
-    if (!is_database_of_this_system(incoming)) {
+    // exactly as it was. The whole check, indexes against their tables: a file that only reads
+    // would put wrong answers in place of the live database (a payment found half, a bill
+    // missed by its index).
+    const DatabaseFileCheck check = check_database_file(incoming, progress);
+    if (check != DatabaseFileCheck::Ours) {
         QFile::remove(incoming);
         remove_journal_files(incoming);
-        return ReplaceOutcome::NotADatabase;
+        return check == DatabaseFileCheck::Damaged ? ReplaceOutcome::Damaged
+                                                   : ReplaceOutcome::NotADatabase;
     }
 
     close_main_database();

@@ -3,14 +3,16 @@
 // ends (at most once per configured number of days), a manual backup to a chosen file, and the
 // replacement of the live file by a backup (restore) or by the pristine shipped database
 // (initialisation). The replacement never loses the live database: the new file is copied
-// beside it and checked to be a database of this system before it takes the live file's place
-// in one rename, and any failure leaves the old file in place and open again.
+// beside it and checked to be a whole database of this system before it takes the live file's
+// place in one rename, and any failure leaves the old file in place and open again.
 //
 // The settings of the automatic backup live in pz.ini, section 备份方式 (and 备份提示/提示).
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
+#include "platform/db_copy.h"
 #include "platform/messages.h"
 
 namespace store {
@@ -47,54 +49,79 @@ enum class ExitBackupDecision {
 // as due.
 ExitBackupDecision decide_exit_backup(const BackupSettings& settings, const QDate& today);
 
-// The automatic backup: copies the (closed) database file to the backup folder under the
-// name of now. On success, and with 覆盖备份 "是", the previous backup named by 备份文件 is
-// deleted — only then, and never when it is the file just written; stores 备份日期 and 备份文件;
-// the message is "数据备份成功 ！". On failure the message is "数据备份失败！" (a critical box)
-// and nothing changes.
+// Every backup is a snapshot taken through the database (another program may be writing the
+// file at the same time), written under a name of its own beside the target, checked whole
+// (integrity check, indexes against their tables) and only then renamed to the target: a
+// backup that is not whole is never left under the backup's name, and is never told as made.
+//
+// The automatic backup: writes the backup of the database to the backup folder under the name of
+// now. On success, and with 覆盖备份 "是", the previous backup named by 备份文件 is deleted — only
+// then, and never when it is the file just written; stores 备份日期 and 备份文件; the message is
+// "数据备份成功 ！". On failure the message is "数据备份失败！" (a critical box) and nothing
+// changes.
 struct AutomaticBackupOutcome {
     bool made = false;
     platform::Message message;
 };
-AutomaticBackupOutcome backup_database();
+AutomaticBackupOutcome backup_database(const platform::DatabaseProgress& progress = {});
+
+// How the window layer shows long work: it runs `work`, handing it where progress goes, and
+// whatever it showed meanwhile is gone when it returns.
+using ShowWhileWorking =
+    std::function<void(const std::function<void(const platform::DatabaseProgress&)>& work)>;
 
 // The whole exit step, run after the database is closed: decide, ask when the settings say so
-// (beep, Yes/No), back up and show the message (backup_prompts.cpp, with the windows).
-void run_exit_backup();
+// (beep, Yes/No), back up under `show` and show the message (backup_prompts.cpp, with the
+// windows).
+void run_exit_backup(const ShowWhileWorking& show = {});
 
-// The manual backup's file work: closes the main database, copies its file to target (replacing
-// a file there), and reopens the database whatever the copy did.
+// The manual backup: the backup of the database, written to `target` (replacing a file there).
+// The main connection stays open throughout.
 struct ManualBackupResult {
-    bool copied = false;
-    bool reopened = false;
+    bool made = false;
     QString reason;  // why it failed, for the user; a target that is the live file is refused
-    bool ok() const { return copied && reopened; }
+    bool ok() const { return made; }
 };
-ManualBackupResult backup_main_database_to(const QString& target);
+ManualBackupResult backup_main_database_to(const QString& target,
+                                           const platform::DatabaseProgress& progress = {});
 
-// True when the file opens with the database password, is whole (SQLite's quick check) and has
-// a version row in 版本: a database of this system. Reads on a connection of its own and
-// leaves the file unchanged.
+enum class DatabaseFileCheck {
+    Ours,          // whole, opens with the database password, and has a version row in 版本
+    NotADatabase,  // missing, unreadable, another key, or without 版本
+    Damaged,       // a database under our key whose pages or indexes are broken
+};
+// Checks a file on a connection of its own and leaves it unchanged; reads every page, so it
+// takes a while on a big file (progress without a known end).
+DatabaseFileCheck check_database_file(const QString& path,
+                                      const platform::DatabaseProgress& progress = {});
+// check_database_file(path) == Ours: a whole database of this system.
 bool is_database_of_this_system(const QString& path);
 
 enum class ReplaceOutcome {
     Replaced,      // the live file is now a copy of the source, open again
     SameFile,      // the source is the live file itself (by identity: a hard link is too)
-    NotADatabase,  // missing, unreadable, another key, truncated, or without 版本
+    NotADatabase,  // missing, unreadable, another key, or without 版本
+    Damaged,       // a database of this system, but broken: fails the integrity check
     CopyFailed,    // the copy beside the live file could not be written
     SwapFailed,    // the new file could not take the live file's place, or would not open
 };
 
 // Puts a copy of source in place of the main database file. The copy is written beside the
-// live file and checked (is_database_of_this_system) while the database is still open; only
-// then is the database closed, stale -wal and -shm files removed and the copy renamed over the
-// live file, and the database reopened. On every outcome but Replaced the current database is
-// kept and, when it had been closed, reopened. The main connection is open afterwards unless
-// even the old file would not open again.
-ReplaceOutcome replace_main_database(const QString& source);
+// live file and checked (check_database_file) while the database is still open; only then is
+// the database closed, stale -wal and -shm files removed and the copy renamed over the live
+// file, and the database reopened. On every outcome but Replaced the current database is kept
+// and, when it had been closed, reopened. The main connection is open afterwards unless even the
+// old file would not open again.
+ReplaceOutcome replace_main_database(const QString& source,
+                                     const platform::DatabaseProgress& progress = {});
+
+// Whose file is put in place: a backup the operator chose, or the database shipped with the
+// program. The reasons name it.
+enum class ReplaceSource { Backup, Shipped };
 
 // Why a replacement was refused, for the user ("" for Replaced).
-QString replace_outcome_reason(ReplaceOutcome outcome);
+QString replace_outcome_reason(ReplaceOutcome outcome,
+                               ReplaceSource source = ReplaceSource::Backup);
 
 // At start, before the database opens: removes what a restore or initialisation killed
 // half-way left beside the live file (DATA.mdb.new, DATA.mdb.old and their journals); should

@@ -5,7 +5,7 @@
 
 namespace store {
 
-void run_exit_backup() {
+void run_exit_backup(const ShowWhileWorking& show) {
     switch (decide_exit_backup(read_backup_settings(), platform::today())) {
         case ExitBackupDecision::None:
             return;
@@ -19,7 +19,15 @@ void run_exit_backup() {
         case ExitBackupDecision::BackUp:
             break;
     }
-    platform::show_messages({backup_database().message});
+    AutomaticBackupOutcome outcome;
+    const auto work = [&outcome](const platform::DatabaseProgress& progress) {
+        outcome = backup_database(progress);
+    };
+    if (show)
+        show(work);
+    else
+        work({});
+    platform::show_messages({outcome.message});
 }
 
 }  // namespace store

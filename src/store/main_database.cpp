@@ -1,9 +1,10 @@
 #include "store/main_database.h"
 
 #include <array>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
-#include <initializer_list>
 
 #include "platform/files.h"
 #include "platform/query.h"
@@ -78,22 +79,44 @@ qint64 count_rows(const QString& query) {
     return ok ? count : -1;
 }
 
+// The name of the index a statement of kEverydayIndexes creates.
+QString index_name(const char* statement) {
+    const QString text = QString::fromUtf8(statement);
+    const QString after = QStringLiteral("IF NOT EXISTS ");
+    const qsizetype start = text.indexOf(after) + after.size();
+    return text.mid(start, text.indexOf(QLatin1Char(' '), start) - start);
+}
+
+// The everyday indexes the database lacks (a database shipped before they were added): on a big
+// register each takes seconds to build.
+std::vector<const char*> missing_indexes() {
+    std::vector<const char*> missing;
+    for (const char* statement : kEverydayIndexes)
+        if (count_rows(QStringLiteral("select count(*) from sqlite_master where type='index' and "
+                                      "name=") +
+                       platform::sql_quote(index_name(statement))) == 0)
+            missing.push_back(statement);
+    return missing;
+}
+
 // Creates the indexes that keep the everyday actions as fast in a big register as in a small
-// one, where they are missing (a database shipped before they were added). A table that an old
-// database lacks is left for its own upgrade step; the version number does not depend on this.
-void create_missing_indexes() {
+// one. A table that an old database lacks is left for its own upgrade step; the version number
+// does not depend on this. `built` is told after each index.
+void create_missing_indexes(const std::vector<const char*>& missing,
+                            const std::function<void()>& built) {
     sqlite3* db = platform::db_handle(main_connection());
-    if (!db) return;
+    if (!db || missing.empty()) return;
     // All in one transaction: one sync for the lot, and a start that stops half-way leaves
     // none of them half-built. An index whose table is missing is skipped, the others go on.
     platform::Transaction transaction(main_connection());
     if (!transaction.active()) return;
     bool created = false;
     bool all = true;
-    for (const char* statement : kEverydayIndexes) {
+    for (const char* statement : missing) {
         const bool ok = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
         created = ok || created;
         all = ok && all;
+        built();
     }
     if (all)
         for (const char* statement : kReplacedIndexes)
@@ -101,12 +124,10 @@ void create_missing_indexes() {
     if (transaction.commit() && created) platform::db_schema_changed(main_connection());
 }
 
-// The count of meter accounts per reader and the triggers that keep it, for a database made
-// before they were shipped, or whose triggers are of an older text; the counts start from the
-// accounts there are. All or nothing.
-void create_reader_counts() {
-    sqlite3* db = platform::db_handle(main_connection());
-    if (!db || count_rows(QStringLiteral("select count(*) from 用户表管理")) < 0) return;
+// Whether the count of meter accounts per reader is missing, or its triggers are of an older
+// text (-1: the register table itself is missing, nothing to do).
+int reader_counts_state() {
+    if (count_rows(QStringLiteral("select count(*) from 用户表管理")) < 0) return -1;
     const bool table_missing =
         count_rows(QStringLiteral(
             "select count(*) from sqlite_master where type='table' and name='抄表员户数'")) == 0;
@@ -114,7 +135,16 @@ void create_reader_counts() {
         count_rows(QStringLiteral("select count(*) from sqlite_master where type='trigger' and "
                                   "name like '用户表管理_户数_%' and sql like '%UPDATE OR IGNORE%'")) ==
         static_cast<qint64>(std::size(kReaderCountTriggers));
-    if (!table_missing && triggers_current) return;
+    if (table_missing) return 2;
+    return triggers_current ? 0 : 1;
+}
+
+// The count of meter accounts per reader and the triggers that keep it, for a database made
+// before they were shipped, or whose triggers are of an older text; the counts start from the
+// accounts there are. All or nothing.
+void create_reader_counts(bool table_missing) {
+    sqlite3* db = platform::db_handle(main_connection());
+    if (!db) return;
     std::vector<std::string> statements;
     if (table_missing)
         statements.emplace_back(
@@ -174,7 +204,7 @@ bool reopen_main_database() {
     return opened;
 }
 
-void upgrade_database_schema() {
+void upgrade_database_schema(const platform::DatabaseProgress& progress) {
     // Each step of an upgrade, with the question that tells it is done already: an upgrade that
     // stopped half-way runs again at the next start and must not add rows a second time.
     struct Step {
@@ -233,8 +263,21 @@ void upgrade_database_schema() {
             platform::db_execute(main_connection(), QStringLiteral("update 版本 set 版本号='2.2'"));
     }
     read_schema_version();
-    create_missing_indexes();
-    create_reader_counts();
+    // What may take long on a big register: building the missing indexes and counting the
+    // meter accounts afresh. Progress is told only when there is such work, one step each.
+    const std::vector<const char*> missing = missing_indexes();
+    const int counts = reader_counts_state();
+    const int total = static_cast<int>(missing.size()) + (counts > 0 ? 1 : 0);
+    int done = 0;
+    const auto step = [&] {
+        if (progress) progress(++done, total);
+    };
+    if (progress && total > 0) progress(0, total);
+    create_missing_indexes(missing, step);
+    if (counts > 0) {
+        create_reader_counts(counts == 2);
+        step();
+    }
 }
 
 }  // namespace store

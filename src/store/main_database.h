@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "platform/db.h"
+#include "platform/db_copy.h"
 
 namespace store {
 
@@ -88,7 +89,9 @@ inline constexpr const char* kReaderCountTriggers[] = {
 // Brings an open database from "2.0" or "2.1" to "2.2". A statement that fails because what it
 // adds is there already counts as done; any other failure keeps the version where it was, so
 // the next start tries again. Whatever the version, the everyday indexes are created where
-// missing, and the per-reader counts with their triggers (older triggers replaced).
-void upgrade_database_schema();
+// missing, and the per-reader counts with their triggers (older triggers replaced). Building
+// indexes on a big register takes a while: `progress` is told, step by step, only when there is
+// such work to do, so the window layer shows its progress window then and only then.
+void upgrade_database_schema(const platform::DatabaseProgress& progress = {});
 
 }  // namespace store

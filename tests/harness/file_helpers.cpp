@@ -4,9 +4,10 @@
 #include <sqlcipher/sqlite3.h>
 #include <sys/resource.h>
 
+#include <QFile>
 #include <csignal>
 
-#include <QFile>
+#include "platform/db_key.h"
 
 namespace harness {
 
@@ -43,6 +44,18 @@ void write_database(const QString& path, const QByteArray& key, const QStringLis
     EXPECT_EQ(rc, SQLITE_OK) << path.toStdString();
     if (rc == SQLITE_OK) run_statements(db, key, statements);
     sqlite3_close(db);
+}
+
+void put_index_out_of_step(const QString& path) {
+    write_database(
+        path, QByteArray(platform::kDatabasePassword),
+        {"INSERT INTO 收费员 (收费人员,密码,许可) VALUES ('索引甲','x1',1),('索引乙','x2',1)",
+         "CREATE INDEX 收费员_测试 ON 收费员 (收费人员)",
+         // The schema now says the index holds 密码, while its pages hold 收费人员.
+         "PRAGMA writable_schema=ON",
+         "UPDATE sqlite_master SET sql='CREATE INDEX 收费员_测试 ON 收费员 (密码)' "
+         "WHERE name='收费员_测试'",
+         "PRAGMA writable_schema=OFF"});
 }
 
 FileSizeLimit::FileSizeLimit(qint64 bytes) {

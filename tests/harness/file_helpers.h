@@ -18,6 +18,12 @@ void write_bytes(const QString& path, const QByteArray& bytes);
 // or statement fails the test, and nothing after it runs.
 void write_database(const QString& path, const QByteArray& key, const QStringList& statements);
 
+// Damages a database of this system (keyed with the program's password) as a torn copy can: an
+// index out of step with its table. The file still opens, reads and passes the quick check; only
+// the full integrity check, comparing each index with its table, finds it. Adds two rows to
+// 收费员 and an index 收费员_测试 whose entries are those of another column than it names.
+void put_index_out_of_step(const QString& path);
+
 // While it lives, no file of this process grows past `bytes` (the process's file size limit, its
 // signal ignored): a write beyond it fails as on a full disk.
 class FileSizeLimit {

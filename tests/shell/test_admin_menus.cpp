@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include "harness/file_helpers.h"
 #include "harness/fixture.h"
 #include "harness/units.h"
 #include "platform/db.h"
@@ -113,15 +114,39 @@ TEST_F(BackupMenuTest, InitialisationPutsTheShippedDatabaseBack) {
     EXPECT_EQ(store::schema_version(), store::kCurrentSchemaVersion);
     EXPECT_TRUE(QFile::exists(path("bak/data.bak")));
 
-    // A damaged shipped file keeps the live database.
+    // A damaged shipped file keeps the live database: cut short, or with an index out of step
+    // with its table (it opens and passes the quick check).
     exec("insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)");
-    QFile shipped(path("bak/data.bak"));
-    ASSERT_TRUE(shipped.resize(shipped.size() / 3));
-    ui.expect_box("确认要初始化所有数据", MsgResult::Ok)
-        .expect_box("数据初始化失败！\r\n所选文件不是本系统的数据库，或已损坏。");
-    shell::on_menu_system_initialise();
-    EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Information);
+    const QByteArray whole = harness::read_bytes(path("bak/data.bak"));
+    for (const bool cut_short : {true, false}) {
+        SCOPED_TRACE(cut_short ? "cut short" : "index out of step");
+        harness::write_bytes(path("bak/data.bak"), whole);
+        if (cut_short) {
+            QFile shipped(path("bak/data.bak"));
+            ASSERT_TRUE(shipped.resize(shipped.size() / 3));
+        } else {
+            harness::put_index_out_of_step(path("bak/data.bak"));
+        }
+        ui.expect_box("确认要初始化所有数据", MsgResult::Ok)
+            .expect_box(
+                "数据初始化失败！\r\n安装时的数据文件（bak\\data.bak）已损坏，不能初始化！");
+        shell::on_menu_system_initialise();
+        EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Information);
+        EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='李四'"), 1);
+    }
+}
+
+TEST_F(BackupMenuTest, RestoreRefusesADamagedBackup) {
+    const QString backup = make_backup("之前.mdb");
+    harness::put_index_out_of_step(backup);
+    exec("insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)");
+    ui.expect_box("确认要恢复以前备份的数据吗?", MsgResult::Yes)
+        .expect_file(backup)
+        .expect_box("数据恢复失败！\r\n备份文件已损坏，不能恢复！");
+    shell::on_menu_restore_database();
+    EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Critical);
     EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='李四'"), 1);
+    EXPECT_EQ(count("select count(*) from 收费员 where 收费人员 like '索引%'"), 0);
 }
 
 class BackupSettingsTest : public harness::ProgramFolderTest {

@@ -7,12 +7,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -21,6 +24,7 @@
 #include <memory>
 
 #include "harness/fixture.h"
+#include "lists/progress_window.h"
 #include "platform/db.h"
 #include "platform/files.h"
 #include "shell/login_window.h"
@@ -46,6 +50,23 @@ int hold_lock(const QString& path) {
     }
     return fd;
 }
+
+// What the progress windows showed: how many opened, and each one's bar as it closed.
+class ProgressWindowWatch : public QObject {
+public:
+    ProgressWindowWatch() { QCoreApplication::instance()->installEventFilter(this); }
+    ~ProgressWindowWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
+    int shown = 0;
+    QList<std::pair<int, int>> closed;  // (value, maximum)
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* window = qobject_cast<lists::ProgressWindow*>(object);
+        if (window && event->type() == QEvent::Show) ++shown;
+        if (window && event->type() == QEvent::Hide)
+            closed.append({window->progress_bar()->value(), window->progress_bar()->maximum()});
+        return false;
+    }
+};
 
 // The program folder as the start-up finds it: database closed, nobody logged in, and the
 // instance lock in a folder of the test's own.
@@ -222,13 +243,37 @@ TEST_F(StartupTest, StartUpFollowsTheSettingsFile) {
                                          QStringLiteral("0")));
     shell::MainWindow window;
     script_login();
+    ProgressWindowWatch watch;
     shell::on_main_window_created(window);
 
     EXPECT_EQ(ui.modal_windows(), QStringList({QStringLiteral("shell::LoginWindow")}))
         << "no tips window";
+    EXPECT_EQ(watch.shown, 0) << "nothing to build, no progress window";
     EXPECT_EQ(window.navigation_pane_width(), 0);
     EXPECT_EQ(window.navigation_tabs()->width(), 0);
     EXPECT_FALSE(window.arrow_shows_open_state());
+}
+
+// The first start after an upgrade on a big register builds the indexes the database lacks: the
+// progress window stands meanwhile and counts them; a start with nothing to build shows none.
+TEST_F(StartupTest, BuildingMissingIndexesShowsTheProgressWindow) {
+    {
+        platform::Connection db;
+        ASSERT_TRUE(platform::db_open_access_file(db, path(platform::kMainDatabaseFile)));
+        for (const char* index : {"总收费_收费日期", "抄表总表_抄表日期"})
+            ASSERT_TRUE(
+                platform::db_execute(db, QStringLiteral("DROP INDEX ") + QString::fromUtf8(index)));
+    }
+    shell::MainWindow window;
+    script_login();
+    script_tips_window(&window);
+    ProgressWindowWatch watch;
+    shell::on_main_window_created(window);
+    EXPECT_EQ(watch.shown, 1);
+    EXPECT_EQ(watch.closed, (QList<std::pair<int, int>>{{2, 2}}));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from sqlite_master where name in "
+                                   "('总收费_收费日期','抄表总表_抄表日期')")),
+              2);
 }
 
 // ---- closing ----------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Backup, restore and initialisation: when the exit makes a backup, what the overwrite keeps,
 // and that a restore or initialisation either puts a whole database of this system in place or
 // leaves the live one exactly as it was.
+#include <sqlcipher/sqlite3.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -11,7 +12,9 @@
 #include "harness/fixture.h"
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "platform/db_copy.h"
 #include "platform/files.h"
+#include "platform/query.h"
 #include "store/backup.h"
 #include "store/main_database.h"
 
@@ -178,10 +181,13 @@ TEST_F(BackupTest, FailedCopyReportsAndLeavesTheSettingsAlone) {
     EXPECT_TRUE(QFile::exists(path("bak/旧备份.mdb")));  // the old backup is kept
 }
 
-TEST_F(BackupTest, ManualBackupCopiesTheWholeDatabaseAndReopensIt) {
+TEST_F(BackupTest, ManualBackupCopiesTheWholeDatabaseAndKeepsItOpen) {
     exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
     const QString target = make_backup("手动.mdb");
     EXPECT_TRUE(platform::db_is_open(store::main_connection()));
+    EXPECT_EQ(platform::db_check_file(target), platform::FileCheck::Whole);
+    // One file on its own: no journal beside it, none needed to read it.
+    EXPECT_EQ(QDir(path("bak")).entryList({"手动*"}, QDir::Files), QStringList{"手动.mdb"});
     EXPECT_TRUE(store::is_database_of_this_system(target));
     platform::Connection copy;
     ASSERT_TRUE(platform::db_open_access_file(copy, target));
@@ -211,6 +217,71 @@ TEST_F(BackupTest, RestoreBringsBackTheRowsChangedSince) {
     // Nothing of the swap is left beside the live file, and the chosen file is untouched.
     EXPECT_EQ(QDir(path("DATA")).entryList(QDir::Files).filter(".mdb."), QStringList{});
     EXPECT_TRUE(store::is_database_of_this_system(backup));
+}
+
+// Other programs hold the file, one reading and one writing: the backup is the database as it
+// stood at one moment, with every committed payment (though the file itself does not hold it yet:
+// a reader keeps it in the journal) and nothing of a transaction still open.
+TEST_F(BackupTest, BackupIsTheCommittedDatabaseWhileAnotherProgramWrites) {
+    exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
+    platform::Connection reader;
+    ASSERT_TRUE(platform::db_open_access_file(reader, path("DATA/DATA.mdb")));
+    ASSERT_EQ(sqlite3_exec(platform::db_handle(reader), "BEGIN; SELECT count(*) FROM 收费员",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    platform::Connection other;
+    ASSERT_TRUE(platform::db_open_access_file(other, path("DATA/DATA.mdb")));
+    ASSERT_TRUE(platform::db_execute(other, "insert into 收费员 (收费人员,密码,许可) values ('王五','z',1)"));
+    platform::Transaction open_payment(other);
+    ASSERT_TRUE(open_payment.active());
+    ASSERT_TRUE(platform::db_execute(other, "insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)"));
+
+    const QString manual = make_backup("手动.mdb");
+    write_settings("真", "0", "", "假");
+    ui.expect_box("数据备份成功 ！");
+    exit_backup();
+    const QString automatic = path("bak/2026年3月8日9时5分.mdb");
+    ASSERT_TRUE(open_payment.commit());
+    platform::db_close(other);
+    sqlite3_exec(platform::db_handle(reader), "COMMIT", nullptr, nullptr, nullptr);
+    platform::db_close(reader);
+
+    for (const QString& backup : {manual, automatic}) {
+        SCOPED_TRACE(backup.toStdString());
+        EXPECT_EQ(platform::db_check_file(backup), platform::FileCheck::Whole);
+        platform::Connection copy;
+        ASSERT_TRUE(platform::db_open_access_file(copy, backup));
+        EXPECT_EQ(platform::query_column(copy,
+                                         "select 收费人员 from 收费员 where 收费人员 in "
+                                         "('张三','王五','李四') order by 收费人员"),
+                  (QStringList{"张三", "王五"}));
+    }
+}
+
+// A backup that is not whole is no backup: a database already damaged copies its damage, the
+// check of the copy finds it, and neither the manual nor the automatic backup says "成功" or
+// leaves a file under the backup's name (a file that was there stays as it was).
+TEST_F(BackupTest, CopyThatFailsTheCheckIsReportedAndLeavesNoFile) {
+    store::close_main_database();
+    harness::put_index_out_of_step(path("DATA/DATA.mdb"));
+    ASSERT_TRUE(store::reopen_main_database());
+    harness::write_bytes(path("bak/已有.mdb"), "前一个文件");
+
+    for (const char* name : {"已有.mdb", "新的.mdb"}) {
+        const store::ManualBackupResult result =
+            store::backup_main_database_to(path("bak/") + QString::fromUtf8(name));
+        EXPECT_FALSE(result.ok()) << name;
+        EXPECT_EQ(result.reason, "写出的备份文件未通过完整性检查。");
+    }
+    EXPECT_EQ(harness::read_bytes(path("bak/已有.mdb")), QByteArray("前一个文件"));
+
+    write_settings("真", "0", "2026-3-1", "假");
+    ui.expect_box("数据备份失败！");
+    exit_backup();
+    EXPECT_EQ(ui.boxes()[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(platform::ini_read_text("备份方式", "备份日期"), "2026-3-1");
+    EXPECT_EQ(QDir(path("bak")).entryList({"*.mdb*"}, QDir::Files), QStringList{"已有.mdb"});
+    EXPECT_TRUE(platform::db_is_open(store::main_connection()));
 }
 
 // Files that must never take the live database's place.
@@ -247,6 +318,16 @@ protected:
         f.write(QByteArray(256, '\x33'));
         return target;
     }
+    // Opens, reads and passes the quick check; an index disagrees with its table.
+    QString index_out_of_step() {
+        const QString target = make_backup("索引不一致.mdb");
+        harness::put_index_out_of_step(target);
+        platform::Connection c;
+        EXPECT_TRUE(platform::db_open_access_file(c, target));
+        EXPECT_EQ(platform::query_text(c, "PRAGMA quick_check"), "ok");
+        platform::db_close(c);
+        return target;
+    }
     QString without_version_table() {
         const QString target = make_backup("无版本.mdb");
         platform::Connection c;
@@ -258,27 +339,33 @@ protected:
 };
 
 TEST_F(RestoreRefusalTest, KeepsEveryRowOfTheLiveDatabase) {
+    using store::ReplaceOutcome;
     exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
     const struct {
         const char* what;
         QString file;
+        ReplaceOutcome outcome;
     } cases[] = {
-        {"text file", text_file()},
-        {"truncated copy", truncated_copy()},
-        {"damaged copy", damaged_copy()},
-        {"another key", database_under_another_key()},
-        {"no version table", without_version_table()},
-        {"missing file", path("bak/没有.mdb")},
+        {"text file", text_file(), ReplaceOutcome::NotADatabase},
+        {"truncated copy", truncated_copy(), ReplaceOutcome::Damaged},
+        {"damaged copy", damaged_copy(), ReplaceOutcome::Damaged},
+        {"index out of step", index_out_of_step(), ReplaceOutcome::Damaged},
+        {"another key", database_under_another_key(), ReplaceOutcome::NotADatabase},
+        {"no version table", without_version_table(), ReplaceOutcome::NotADatabase},
+        {"missing file", path("bak/没有.mdb"), ReplaceOutcome::NotADatabase},
     };
     exec("insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)");
     const auto before = rows("select * from 收费员 order by 收费人员");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(store::replace_main_database(c.file), store::ReplaceOutcome::NotADatabase);
+        const QByteArray chosen = harness::read_bytes(c.file);
+        EXPECT_EQ(store::replace_main_database(c.file), c.outcome);
         EXPECT_TRUE(platform::db_is_open(store::main_connection()));
         EXPECT_EQ(rows("select * from 收费员 order by 收费人员"), before);
         EXPECT_EQ(QDir(path("DATA")).entryList(QDir::Files).filter(".mdb."), QStringList{});
+        EXPECT_EQ(harness::read_bytes(c.file), chosen);  // the chosen file as it was
     }
+    EXPECT_EQ(store::replace_outcome_reason(ReplaceOutcome::Damaged), "备份文件已损坏，不能恢复！");
 }
 
 TEST_F(RestoreRefusalTest, TheLiveFileOntoItselfChangesNothing) {

@@ -3,16 +3,21 @@
 // <kill> 0 runs to the end and prints how many database progress ticks and commits the action
 // took; k > 0 kills the process (SIGKILL, as a power cut leaves it) at the k-th progress tick;
 // k < 0 kills it at the -k-th commit, after SQLite was told to commit but before it did.
+// The action "paying" is another program at work beside the one under test: it pays a
+// household's bills and voids the payment, household after household, printing a line per
+// payment, until a file named "stop" appears in the program folder.
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QFile>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "charging/batch_charging.h"
+#include "charging/payment_changes.h"
 #include "charging/payments.h"
 #include "charging/prepay_settlement.h"
 #include "charging/prepayments.h"
@@ -28,6 +33,7 @@
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
 #include "tariffs/household_bills.h"
+#include "tariffs/invoices.h"
 
 namespace {
 
@@ -48,6 +54,45 @@ int on_commit(void*) {
 
 using namespace durability;
 
+// The cashier's 查询 then 收费 as the window takes it: the household's bills still unpaid, all of
+// them, with the invoice in use and the log row in the payment's transaction.
+charging::PaymentOutcome pay_household(platform::Connection& db, const QString& household,
+                                       const shell::RunContext& context) {
+    const QStringList bills = platform::query_column(
+        db, QStringLiteral("select 收据号 from 总收费 where ") +
+                tariffs::household_bills_condition(household) +
+                QStringLiteral(" and 收费标志=1 and 标志=1 order by 收据号"));
+    if (bills.isEmpty()) return {};
+    charging::PaymentRequest request;
+    for (const QString& bill : bills) request.bills.push_back(bill.toLongLong());
+    request.collector = kCollector;
+    request.date = kToday.date();
+    request.invoice_number = shell::current_invoice_number;
+    request.log =
+        charging::PaymentLog{context, QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
+                             QStringLiteral("添加收费记录") + household};
+    return charging::take_payment(db, request, 9);
+}
+
+// Pays and voids, household after household, until told to stop: a second program taking
+// money on the same file while the first backs it up.
+bool keep_paying(platform::Connection& db, const QString& folder,
+                 const shell::RunContext& context) {
+    // Every commit is checkpointed into the database file at once, as often as a program
+    // that opens and closes the file would: the file itself changes all the time.
+    platform::db_execute(db, QStringLiteral("PRAGMA wal_autocheckpoint=1"));
+    const QString stop = folder + QStringLiteral("/stop");
+    for (long long n = 0; !QFile::exists(stop); ++n) {
+        const QString household = QString::number(1 + n % kHouseholds).rightJustified(4, u'0');
+        const charging::PaymentOutcome paid = pay_household(db, household, context);
+        if (!paid.done) continue;
+        std::printf("paid %lld\n", n);
+        std::fflush(stdout);
+        if (!charging::void_payment(db, paid.serial, context).done) return false;
+    }
+    return true;
+}
+
 bool run(platform::Connection& db, const QString& action) {
     const QDate today = kToday.date();
     // As the windows do: the program's clock, parameters and operator, set up by main().
@@ -58,19 +103,11 @@ bool run(platform::Connection& db, const QString& action) {
         const reading::CommitOutcome out = reading::commit_month(db, context);
         return out.billing_error.isEmpty();
     }
+    // The charging windows recount the invoice books as they open.
+    tariffs::refresh_current_invoice_number(db);
     if (action == QLatin1String("payment")) {
-        // The cashier's 查询 then 收费: the household's bills still unpaid, all of them.
-        const QStringList bills = platform::query_column(
-            db, QStringLiteral("select 收据号 from 总收费 where ") +
-                    tariffs::household_bills_condition(kPayingHousehold) +
-                    QStringLiteral(" and 收费标志=1 and 标志=1 order by 收据号"));
-        if (bills.isEmpty()) return true;
-        charging::PaymentRequest request;
-        for (const QString& bill : bills) request.bills.push_back(bill.toLongLong());
-        request.collector = kCollector;
-        request.date = today;
-        request.invoice_number = QString();
-        return charging::take_payment(db, request, 9).done;
+        const charging::PaymentOutcome paid = pay_household(db, kPayingHousehold, context);
+        return paid.done || paid.messages.empty();
     }
     if (action == QLatin1String("batch")) {
         charging::BatchRequest request;
@@ -90,7 +127,7 @@ bool run(platform::Connection& db, const QString& action) {
         form.amount = QStringLiteral("100");
         form.date = today;
         form.name = QStringLiteral("丙");
-        return charging::take_prepayment(db, form, QString(), context).done;
+        return charging::take_prepayment(db, form, shell::current_invoice_number, context).done;
     }
     std::fprintf(stderr, "unknown action\n");
     return false;
@@ -118,6 +155,12 @@ int main(int argc, char** argv) {
     }
     store::bind_main_record_sets();
     platform::Connection& db = store::main_connection();
+    if (QLatin1String(argv[2]) == QLatin1String("paying")) {
+        tariffs::refresh_current_invoice_number(db);
+        const bool ok = keep_paying(db, QString::fromLocal8Bit(argv[1]), shell::program_context());
+        store::close_main_database();
+        return ok ? 0 : 1;
+    }
     sqlite3_progress_handler(platform::db_handle(db), kTickInstructions, on_progress, nullptr);
     sqlite3_commit_hook(platform::db_handle(db), on_commit, nullptr);
     const bool ok = run(db, QString::fromLatin1(argv[2]));
