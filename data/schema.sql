@@ -246,11 +246,15 @@ CREATE TABLE 开户银行 (
 );
 
 -- Look-ups by household and account number: duplicate checks, imports, the bills of a household.
-CREATE INDEX 用户信息表_户号 ON 用户信息表 (户号);
+-- With the street beside the number, the street of a reading's household is read from the index
+-- alone: the reading statistics ask it of every reading of the month.
+CREATE INDEX 用户信息表_户号街道 ON 用户信息表 (户号, 居住街道);
 -- With 父号 beside 户号, the household a bill's number belongs to (the meter account's 父号) is
 -- read from the index alone: the reports ask it of every bill of the period.
 CREATE INDEX 用户表管理_户号父号 ON 用户表管理 (户号, 父号);
-CREATE INDEX 用户表管理_父号 ON 用户表管理 (父号);
+-- A household's meter accounts with their state: the reading statistics count them by state,
+-- street by street, from the index alone.
+CREATE INDEX 用户表管理_父号状态 ON 用户表管理 (父号, 状态);
 -- By household and then receipt number: a household's latest bill (the carry-over the engine
 -- reads) is the last entry of its range, found without reading its older bills.
 CREATE INDEX 总收费_户号收据号 ON 总收费 (户号, 收据号);
@@ -278,9 +282,11 @@ CREATE INDEX 总收费_抄表日期 ON 总收费 (抄表日期);
 CREATE INDEX 用户表管理_抄表人员序号 ON 用户表管理 (抄表人员, 抄表序号);
 CREATE INDEX 用户表管理_建表时间 ON 用户表管理 (建表时间);
 CREATE INDEX 用户信息表_建档时间 ON 用户信息表 (建档时间);
--- The statistics count and sum street by street, one statement per cell: each reaches the
--- street's households through this index instead of reading the whole register.
-CREATE INDEX 用户信息表_居住街道 ON 用户信息表 (居住街道);
+-- The statistics reach a street's households through these instead of reading the whole
+-- register: the households with their numbers in the order of the streets, and the households
+-- (父号 '0') by street and day of registration, which the household reports count per month.
+CREATE INDEX 用户信息表_街道户号 ON 用户信息表 (居住街道, 户号);
+CREATE INDEX 用户信息表_父号街道建档 ON 用户信息表 (父号, 居住街道, 建档时间);
 -- A bill's surcharge lines are read and deleted by its receipt number (the counter, the receipt,
 -- a corrected reading); without this index each of those reads every line ever written.
 CREATE INDEX 月附加费_收据号 ON 月附加费 (收据号);

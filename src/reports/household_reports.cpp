@@ -1,8 +1,12 @@
 #include "reports/household_reports.h"
 
+#include <QByteArray>
 #include <QHash>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "platform/jet_sql.h"
 #include "platform/query.h"
 #include "reports/typed_literals.h"
 
@@ -20,33 +24,75 @@ QString label_of(int year, int month) {
 }
 
 // For every street at once (keyed by report_group_key): the households (父号 '0') registered
-// from b to e, and those registered up to e or, without e, at all. One statement over the
-// register instead of two per street.
+// from b to e, and all of them. One statement over the register instead of two per street.
 QHash<QString, std::pair<qint64, qint64>> street_counts(platform::Connection& main,
-                                                        const QString& b, const QString& e,
-                                                        bool up_to_end) {
+                                                        const QString& b, const QString& e) {
     QHash<QString, std::pair<qint64, qint64>> counts;
-    const QString added =
-        QStringLiteral("sum(建档时间>=") + b + QStringLiteral(" and 建档时间<=") + e +
-        QStringLiteral(")");
-    const QString all = up_to_end ? QStringLiteral("sum(建档时间<=") + e + QStringLiteral(")")
-                                  : QStringLiteral("count(*)");
     for (const QStringList& row : platform::query_rows(
              main,
-             QStringLiteral("select 居住街道,") + added + QLatin1Char(',') + all +
-                 QStringLiteral(" from 用户信息表 where 父号='0' group by 居住街道"),
+             QStringLiteral("select 居住街道,sum(建档时间>=") + b +
+                 QStringLiteral(" and 建档时间<=") + e +
+                 QStringLiteral("),count(*) from 用户信息表 where 父号='0' group by 居住街道"),
              OnFailure::Quiet))
         counts[report_group_key(row.value(0))] = {row.value(1).toLongLong(),
                                                   row.value(2).toLongLong()};
     return counts;
 }
 
+// The households (父号 '0') of one street registered on one day, as the register holds the day:
+// its text, or its kind when it is not a text.
+struct StreetDay {
+    QString street_key;
+    QByteArray day;  // UTF-8, compared byte by byte as the database compares texts
+    enum class Kind { Text, Number, Blob, Null } kind = Kind::Null;
+    qint64 households = 0;
+};
+
+// One pass over the register in the order of its index: the households per street and day,
+// a few rows that the counts of every month of a year are summed from.
+std::vector<StreetDay> street_days(platform::Connection& main) {
+    std::vector<StreetDay> days;
+    for (const QStringList& row : platform::query_rows(
+             main,
+             QStringLiteral("select 居住街道, 建档时间, typeof(建档时间), count(*) from 用户信息表 "
+                            "where 父号='0' group by 居住街道, 建档时间"),
+             OnFailure::Quiet)) {
+        StreetDay d;
+        d.street_key = report_group_key(row.value(0));
+        d.day = row.value(1).toUtf8();
+        const QString kind = row.value(2);
+        d.kind = kind == QLatin1String("text") ? StreetDay::Kind::Text
+                 : kind == QLatin1String("integer") || kind == QLatin1String("real")
+                     ? StreetDay::Kind::Number
+                 : kind == QLatin1String("blob") ? StreetDay::Kind::Blob
+                                                 : StreetDay::Kind::Null;
+        d.households = row.value(3).toLongLong();
+        days.push_back(std::move(d));
+    }
+    return days;
+}
+
+// A day literal as the statements compare it: the text the database holds for #Y-M-D#.
+QByteArray day_text(const QString& literal) {
+    std::string text;
+    platform::normalise_date_text(literal.mid(1, literal.size() - 2).toStdString(), text);
+    return QByteArray::fromStdString(text);
+}
+
+// 建档时间>=bound and 建档时间<=bound as the database decides them for a day of each kind: a
+// number sorts before every text, a blob after it, and no NULL compares.
+bool on_or_after(const StreetDay& d, const QByteArray& bound) {
+    return d.kind == StreetDay::Kind::Text ? d.day >= bound : d.kind == StreetDay::Kind::Blob;
+}
+bool on_or_before(const StreetDay& d, const QByteArray& bound) {
+    return d.kind == StreetDay::Kind::Text ? d.day <= bound : d.kind == StreetDay::Kind::Number;
+}
+
 }  // namespace
 
 StatisticsReport build_monthly_household_report(platform::Connection& main,
-                                                const QString& year_text,
-                                                const QString& month_text, const QString&,
-                                                const ReportPeriodRule&,
+                                                const QString& year_text, const QString& month_text,
+                                                const QString&, const ReportPeriodRule&,
                                                 const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
@@ -59,15 +105,14 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
         ReportPeriodRule(calendar).report_month_bounds(year_text, month_text);
     const bool month_usable =
         report_literal_is_day(month.start_literal) && report_literal_is_day(month.end_literal);
-    const QString label =
-        label_of(report_text_number(year_text), report_text_number(month_text));
+    const QString label = label_of(report_text_number(year_text), report_text_number(month_text));
 
     const QStringList streets = report_group_names(main, kStreets);
     report.progress_steps = static_cast<int>(streets.size());
     // A month that names no day still counts every household; it adds none.
-    const auto counts = street_counts(
-        main, month_usable ? month.start_literal : QStringLiteral("#9999-12-31#"),
-        month_usable ? month.end_literal : QStringLiteral("#1000-1-1#"), false);
+    const auto counts =
+        street_counts(main, month_usable ? month.start_literal : QStringLiteral("#9999-12-31#"),
+                      month_usable ? month.end_literal : QStringLiteral("#1000-1-1#"));
     qint64 total_new = 0, total_all = 0;
     GroupProgress street_done(progress, report.progress_steps);
     for (const QString& street : streets) {
@@ -85,9 +130,9 @@ StatisticsReport build_monthly_household_report(platform::Connection& main,
     return report;
 }
 
-StatisticsReport build_annual_household_report(platform::Connection& main,
-                                               const QString& year_text, const QString&,
-                                               const QString&, const ReportPeriodRule& rule,
+StatisticsReport build_annual_household_report(platform::Connection& main, const QString& year_text,
+                                               const QString&, const QString&,
+                                               const ReportPeriodRule& rule,
                                                const ReportProgress& progress) {
     StatisticsReport report;
     report.columns = {QStringLiteral("居住街道"), QStringLiteral("本月新增"),
@@ -97,6 +142,8 @@ StatisticsReport build_annual_household_report(platform::Connection& main,
     const std::vector<ReportYearMonth> months = rule.report_year_months(year_text, true);
     const QStringList streets = report_group_names(main, kStreets);
     report.progress_steps = static_cast<int>(months.size());
+    // One read of the register for the whole year; each month sums its streets from it.
+    const std::vector<StreetDay> days = street_days(main);
     qint64 year_new = 0, last_current = 0;
     GroupProgress month_done(progress, report.progress_steps);
     for (const ReportYearMonth& month : months) {
@@ -105,8 +152,16 @@ StatisticsReport build_annual_household_report(platform::Connection& main,
         const QString e = report_date_literal(month.end);
         const bool usable = report_literal_is_day(b) && report_literal_is_day(e);
         qint64 month_new = 0, month_current = 0;
-        const auto counts = usable ? street_counts(main, b, e, true)
-                                   : QHash<QString, std::pair<qint64, qint64>>();
+        QHash<QString, std::pair<qint64, qint64>> counts;
+        if (usable) {
+            const QByteArray first = day_text(b), last = day_text(e);
+            for (const StreetDay& d : days) {
+                if (!on_or_before(d, last)) continue;
+                auto& [added, current] = counts[d.street_key];
+                current += d.households;
+                if (on_or_after(d, first)) added += d.households;
+            }
+        }
         for (const QString& street : streets) {
             const auto [added, current] = counts.value(report_group_key(street));
             report.rows.push_back(
@@ -115,8 +170,7 @@ StatisticsReport build_annual_household_report(platform::Connection& main,
             month_current += current;
         }
         report.rows.push_back({QStringLiteral("小计"), QString::number(month_new),
-                               QString::number(month_current),
-                               usable ? month.label : QString()});
+                               QString::number(month_current), usable ? month.label : QString()});
         report.rows.push_back(QStringList(4, QString()));
         year_new += month_new;
         last_current = month_current;

@@ -40,7 +40,13 @@ inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 用户表管理_建表时间 ON 用户表管理 (建表时间)",
     "CREATE INDEX IF NOT EXISTS 用户信息表_建档时间 ON 用户信息表 (建档时间)",
     "CREATE INDEX IF NOT EXISTS 抄表管理_父号 ON 抄表管理 (父号)",
-    "CREATE INDEX IF NOT EXISTS 用户信息表_居住街道 ON 用户信息表 (居住街道)",
+    // The statistics: a household's street beside its number, the households in the order of
+    // the streets, and the households by street and day of registration; a household's meter
+    // accounts with their state.
+    "CREATE INDEX IF NOT EXISTS 用户信息表_户号街道 ON 用户信息表 (户号, 居住街道)",
+    "CREATE INDEX IF NOT EXISTS 用户信息表_街道户号 ON 用户信息表 (居住街道, 户号)",
+    "CREATE INDEX IF NOT EXISTS 用户信息表_父号街道建档 ON 用户信息表 (父号, 居住街道, 建档时间)",
+    "CREATE INDEX IF NOT EXISTS 用户表管理_父号状态 ON 用户表管理 (父号, 状态)",
     "CREATE INDEX IF NOT EXISTS 总收费_收费日期 ON 总收费 (收费日期)",
     "CREATE INDEX IF NOT EXISTS 总收费_抄表日期 ON 总收费 (抄表日期)",
     "CREATE INDEX IF NOT EXISTS 抄表总表_抄表日期 ON 抄表总表 (抄表日期)",
@@ -65,6 +71,9 @@ inline constexpr const char* kReplacedIndexes[] = {
     "DROP INDEX IF EXISTS 总收费_户号",
     "DROP INDEX IF EXISTS 用户表管理_户号",
     "DROP INDEX IF EXISTS 总收费_未收",
+    "DROP INDEX IF EXISTS 用户信息表_户号",
+    "DROP INDEX IF EXISTS 用户信息表_居住街道",
+    "DROP INDEX IF EXISTS 用户表管理_父号",
 };
 
 // The triggers that keep 抄表员户数 (the count of meter accounts per reader), as the upgrade

@@ -143,6 +143,14 @@ TEST_F(HouseholdReports, YearlyEndingInTheSettlementMonth) {
     EXPECT_EQ(report.rows[60], s("合计|5|5|2024年").split('|'));
 }
 
+TEST_F(HouseholdReports, AHouseholdWithoutARegistrationDayCountsOnlyInTheStreetTotal) {
+    exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values ('0006','0','户主','东区')"));
+    EXPECT_EQ(monthly("2024", "3").rows.front(), s("东区|2|4|2024年3月").split('|'));
+    const auto report = annual("2024");
+    EXPECT_EQ(report.rows[10], s("东区|2|3|").split('|'));
+    EXPECT_EQ(report.rows[60], s("合计|4|5|2024年").split('|'));
+}
+
 TEST_F(HouseholdReports, AQuoteInAStreetNameStaysPartOfTheName) {
     exec(s("insert into 街道 (街道) values ('南''区')"));
     household("0006", "0", "南'区", "2024-03-05");

@@ -115,6 +115,9 @@ TEST_F(MainDatabaseTest, EverydayIndexesShipAndAreRestoredByTheUpgrade) {
     exec("CREATE INDEX 总收费_户号 ON 总收费 (户号)");
     exec("CREATE INDEX 用户表管理_户号 ON 用户表管理 (户号)");
     exec("CREATE INDEX 总收费_未收 ON 总收费 (户号, 收据号) WHERE 收费标志=1");
+    exec("CREATE INDEX 用户信息表_户号 ON 用户信息表 (户号)");
+    exec("CREATE INDEX 用户信息表_居住街道 ON 用户信息表 (居住街道)");
+    exec("CREATE INDEX 用户表管理_父号 ON 用户表管理 (父号)");
     // Building them is the long work of a start on a big register: told index by index.
     std::vector<std::pair<int, int>> told;
     const auto progress = [&told](int done, int total) { told.emplace_back(done, total); };
@@ -159,6 +162,11 @@ TEST_F(MainDatabaseTest, EverydayIndexesShipAndAreRestoredByTheUpgrade) {
         {"select total(预存扣款) from 总收费 where 户号='0001' and 标志=1 and 预存扣款<>0",
          "COVERING INDEX 总收费_预存扣款额"},
         {"select 户号 from 用户表管理 where 父号='0001'", "COVERING INDEX 用户表管理_父号户号"},
+        // The street of a reading's household and a household's accounts by state, asked by
+        // the reading statistics of every reading and every household.
+        {"select 居住街道 from 用户信息表 where 户号='0001'", "COVERING INDEX 用户信息表_户号街道"},
+        {"select count(*) from 用户表管理 where 父号='0001' and 状态='正常'",
+         "COVERING INDEX 用户表管理_父号状态"},
         {"select 编号 from 抄表总表 where 抄表总表.是否收费=0 and 抄表总表.父号='0001' and "
          "抄表总表.收费项目='水费' order by 抄表总表.编号",
          "INDEX 抄表总表_未收费"},
@@ -175,6 +183,11 @@ TEST_F(MainDatabaseTest, EverydayIndexesShipAndAreRestoredByTheUpgrade) {
     EXPECT_EQ(count("select count(*) from sqlite_master where name='总收费_户号'"), 0);
     EXPECT_EQ(count("select count(*) from sqlite_master where name='用户表管理_户号'"), 0);
     EXPECT_EQ(count("select count(*) from sqlite_master where name='总收费_未收'"), 0);
+    for (const char* replaced : {"用户信息表_户号", "用户信息表_居住街道", "用户表管理_父号"})
+        EXPECT_EQ(count(QStringLiteral("select count(*) from sqlite_master where name='") +
+                        QString::fromUtf8(replaced) + "'"),
+                  0)
+            << replaced;
     EXPECT_EQ(store::schema_version(), "2.2");
 }
 
