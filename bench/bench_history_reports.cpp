@@ -1,9 +1,10 @@
 // The reports and the balance query after a year of history (bench_history.h), in the register
 // of 1,000 and of 200,000 households: each charge report for November 2023 (收费月统计,
 // 收费日报表 and 收费年报表, 收费年台帐 by collector; the reports of readings and households are
-// in bench_history_household_reports.cpp) through the builder the statistics page calls, against one grouped query over the period's
-// rows read raw with typed columns; and the 预存结余 查询 of every household (the rebuild and the
-// list) against the fill of its list alone. Prints each ratio and each of 200,000 to 1,000.
+// in bench_history_household_reports.cpp) through the builder the statistics page calls, against
+// one grouped query over the period's rows read raw with typed columns; and the 预存结余 查询 of
+// every household (the rebuild and the list) against the fill of its list alone. Prints each ratio
+// and each of 200,000 to 1,000.
 #include <QApplication>
 #include <QTableView>
 #include <cstdio>

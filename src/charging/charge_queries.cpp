@@ -1,5 +1,6 @@
 #include "charging/charge_queries.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -270,10 +271,13 @@ QList<QStringList> paid_charge_rows(platform::Connection& connection, const QStr
 }
 
 QString unpaid_work_table(const QString& operator_name) {
-    QString name = QStringLiteral("T_WSFCX") + operator_name;
-    name.remove(u'[');
-    name.remove(u']');
-    return name;
+    const bool plain = std::all_of(operator_name.cbegin(), operator_name.cend(),
+                                   [](QChar c) { return c.isLetterOrNumber(); });
+    if (plain && !operator_name.isEmpty()) return QStringLiteral("T_WSFCX") + operator_name;
+    // Any other character could end or break the name in a statement (a bracket, a quote, NUL,
+    // half a surrogate pair). Its hex bytes cannot, and the "_" keeps them apart from the plain
+    // names: two operators never share a table.
+    return QStringLiteral("T_WSFCX_") + QString::fromLatin1(operator_name.toUtf8().toHex());
 }
 
 QString unpaid_list_statement(const QString& operator_name) {

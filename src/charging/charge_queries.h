@@ -109,8 +109,9 @@ int write_paid_charge_rows(platform::Connection& connection, const QString& stat
 QList<QStringList> paid_charge_rows(platform::Connection& connection, const QString& statement);
 
 // ---- arrears through the work table ----
-// "T_WSFCX" + the operator's name (brackets, which cannot stand inside a bracketed name, left
-// out).
+// "T_WSFCX" + the operator's name when it is made of letters and digits only; otherwise
+// "T_WSFCX_" + the hex digits of the name's UTF-8 bytes, so that no character of a name can
+// break the statements and each operator keeps a table of its own.
 QString unpaid_work_table(const QString& operator_name);
 // "select * from [T_WSFCX<operator>] order by 编号".
 QString unpaid_list_statement(const QString& operator_name);

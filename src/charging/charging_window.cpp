@@ -205,9 +205,7 @@ void ChargingWindow::on_window_create() {
         ui->收费人员选择框->addItem(shell::current_operator);
         ui->收费人员选择框->setCurrentIndex(0);
     }
-    const QString copies = shell::settings::kReceiptCopies.read();
-    ui->打印张数->setText(std::abs(platform::to_number(copies)) <= 1e-7 ? QStringLiteral("2")
-                                                                        : copies);
+    ui->打印张数->setText(shell::settings::receipt_copies_text());
 
     set_columns(ui->表单, {{QStringLiteral("项目"), 60},
                            {QStringLiteral("起数"), 60},
@@ -271,6 +269,9 @@ void ChargingWindow::on_query_click() {
     tariffs::apply_late_fees_to_unpaid_charges(db, found.number, context.parameters,
                                                context.today());
     fill_charging_bill(found.number);
+    // What the log row names: the household shown (the card for the card window), whatever
+    // the entry box holds by the time 收费 is pressed.
+    charged_entry_ = kind_ == Kind::Counter ? found.number : entry;
     ui->收款金额->clear();
     ui->找零->clear();
     // The next thing the cashier types is the sum handed over.
@@ -321,6 +322,12 @@ void ChargingWindow::on_charge_click() {
     request.invoice_number = shell::current_invoice_number;
     request.rule = kind_ == Kind::Counter ? SerialRule::Counter : SerialRule::Coded;
     request.carry_over = CarryOverChange{platform::to_number(ui->本月结余->text()), carry_over_};
+    request.cash = cash_handed(ui->收款金额->text(), ui->实收->text());
+    if (const QString short_text = cash_short_text(request.cash); !short_text.isEmpty()) {
+        platform::inform(short_text);
+        focus_cash();
+        return;
+    }
     const UnderpaymentCheck shortfall = check_underpayment(
         request, shell::system_parameters.personal_account == QStringLiteral("开启"));
     if (shortfall.step == UnderpaymentStep::Refuse) {
@@ -337,12 +344,13 @@ void ChargingWindow::on_charge_click() {
     }
     request.log =
         PaymentLog{shell::program_context(), QStringLiteral("收费管理"), QStringLiteral("窗口收费"),
-                   QStringLiteral("添加收费记录") + ui->编辑框_户号->text()};
+                   QStringLiteral("添加收费记录") + charged_entry_};
     const PaymentOutcome outcome = take_payment(store::main_connection(), request,
                                                 shell::system_parameters.payment_serial_digits);
     show_boxes(outcome.messages, this);
     if (!outcome.done) {
         if (outcome.focus_collector) ui->收费人员选择框->setFocus();
+        if (outcome.focus_cash) focus_cash();
         if (outcome.bills_changed) ui->收费按钮->setEnabled(false);
         return;
     }
@@ -355,6 +363,11 @@ void ChargingWindow::on_charge_click() {
         kind_ == Kind::Counter ? shell::system_parameters.household_number_prefix : QString());
     ui->编辑框_户号->end(false);
     ui->编辑框_户号->setFocus();
+}
+
+void ChargingWindow::focus_cash() {
+    ui->收款金额->setFocus();
+    ui->收款金额->selectAll();
 }
 
 void ChargingWindow::on_close_click() { close(); }

@@ -56,11 +56,14 @@ private:
     std::vector<qint64>& bill_numbers_slot();
     // Refreshes the invoice number when invoices are managed; false when none is left.
     bool refresh_invoice(bool on_opening);
+    // 本次收款 takes the focus with its text selected, for the cashier to type it again.
+    void focus_cash();
 
     Kind kind_;
     std::unique_ptr<Ui::ChargingWindowForm> ui;
     bool opened_ = true;
     double carry_over_ = 0;
+    QString charged_entry_;  // the household number (card number) of the bills shown
 };
 
 class CounterChargingWindow : public ChargingWindow {

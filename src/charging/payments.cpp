@@ -135,6 +135,17 @@ PaymentOutcome apply_carry_over(platform::Connection& connection, const PaymentR
 
 }  // namespace
 
+std::optional<CashHanded> cash_handed(const QString& handed_text, const QString& received_text) {
+    if (platform::text_trim(handed_text).isEmpty()) return std::nullopt;
+    return CashHanded{platform::to_number(handed_text), platform::to_number(received_text)};
+}
+
+QString cash_short_text(const std::optional<CashHanded>& cash) {
+    if (!cash || !platform::money_less(cash->handed, cash->received)) return QString();
+    return QStringLiteral("本次收款") + two(cash->handed) + QStringLiteral("元少于实收金额") +
+           two(cash->received) + QStringLiteral("元，不能收费！请核对本次收款。");
+}
+
 UnderpaymentCheck check_underpayment(const PaymentRequest& request, bool personal_account_open) {
     if (!request.carry_over || request.carry_over->shortfall() == 0) return {};
     return {personal_account_open ? UnderpaymentStep::Ask : UnderpaymentStep::Refuse,
@@ -182,6 +193,11 @@ PaymentOutcome take_payment(platform::Connection& connection, const PaymentReque
     if (request.collector.isEmpty()) {
         PaymentOutcome out = refused(kNoCollector);
         out.focus_collector = true;
+        return out;
+    }
+    if (const QString short_text = cash_short_text(request.cash); !short_text.isEmpty()) {
+        PaymentOutcome out = refused(short_text);
+        out.focus_cash = true;
         return out;
     }
     if (request.carry_over && request.carry_over->shortfall() > 0 && !request.arrears_confirmed)

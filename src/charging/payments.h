@@ -65,6 +65,18 @@ struct CarryOverChange {
     double shortfall() const;
 };
 
+// The cash the cashier was handed (本次收款) against what the payment takes (实收金额). Money
+// short of 实收金额 is refused: charging it in full would book takings never received.
+struct CashHanded {
+    double handed = 0;
+    double received = 0;
+};
+// None while 本次收款 is empty (the exact sum was handed over); otherwise both boxes read as
+// amounts, a text that is no number counting 0 as the change does.
+std::optional<CashHanded> cash_handed(const QString& handed_text, const QString& received_text);
+// The refusal of cash short of 实收金额, naming both figures; empty when nothing is short.
+QString cash_short_text(const std::optional<CashHanded>& cash);
+
 // The log row a payment writes with itself, in its transaction.
 struct PaymentLog {
     shell::RunContext context;  // the operator and moment of the row
@@ -80,6 +92,7 @@ struct PaymentRequest {
     std::optional<CarryOverChange> carry_over;
     // The cashier confirmed that a shortfall stays as arrears on the household's account.
     bool arrears_confirmed = false;
+    std::optional<CashHanded> cash;  // none: no cash typed in (or no counter)
     std::optional<PaymentLog> log;  // none: the caller logs, or nothing is logged
 };
 
@@ -98,13 +111,15 @@ struct PaymentOutcome {
     qint64 serial = 0;
     Messages messages;             // what to show, in order (nothing on success)
     bool focus_collector = false;  // refused for want of a collector
+    bool focus_cash = false;       // refused: the cash handed over is short (cash_short_text)
     bool bills_changed = false;    // a bill was no longer unpaid: the list shown is stale
     bool log_failed = false;       // paid, but the request's log row could not be written
 };
 
 // Pays the bills under one new serial in one transaction: for each bill the payment statement
 // (only while it is unpaid) and the readings statement, then the carry-over change. Nothing is
-// written when there is no bill, no collector, an unconfirmed shortfall, the serial is taken, a
+// written when there is no bill, no collector, cash short of 实收金额, an unconfirmed
+// shortfall, the serial is taken, a
 // bill was paid meanwhile (kPaymentChanged) or any statement fails (its text is the message,
 // shown without icon). The request's log row goes in with the payment; a failed row alone does
 // not undo it.

@@ -72,11 +72,9 @@ void PrepaymentEntryWindow::on_window_create() {
         setWindowTitle(QStringLiteral("预存添加  当前发票号：") +
                        tariffs::current_invoice_number());
     }
-    const QString copies = shell::settings::kReceiptCopies.read();
-    if (std::abs(platform::to_number(copies)) <= platform::kMoneyTolerance) {
-        ui->编辑框_打印发票张数->setText(QStringLiteral("2"));
-    } else {
-        ui->编辑框_打印发票张数->setText(copies);
+    bool default_copies = false;
+    ui->编辑框_打印发票张数->setText(shell::settings::receipt_copies_text(&default_copies));
+    if (!default_copies) {
         ui->编辑框_户号->setText(shell::system_parameters.household_number_prefix);
         ui->编辑框_户号->selectAll();
         ui->编辑框_户号->setFocus();

@@ -1022,7 +1022,8 @@ bool PreparedStatement::usable() const {
 
 void PreparedStatement::bind_text(int position, const QString& value) {
     if (!usable()) return;
-    const QByteArray utf8 = value.toUtf8();
+    // Cleaned as sql_quote cleans a quoted value, so both ways store the same text.
+    const QByteArray utf8 = clean_text(value).toUtf8();
     sqlite3_bind_text(stmt_, position, utf8.constData(), static_cast<int>(utf8.size()),
                       SQLITE_TRANSIENT);
 }

@@ -249,6 +249,7 @@ public:
     PreparedStatement& operator=(const PreparedStatement&) = delete;
 
     bool valid() const { return stmt_ != nullptr; }  // false: the connection's last error says why
+    // Without NUL and lone surrogate halves (clean_text), exactly as sql_quote stores a text.
     void bind_text(int position, const QString& value);
     // Stored exactly as sql_number's text in the statement would be: 13 significant digits, a
     // whole number as an integer, never nan or inf (0).

@@ -2,6 +2,7 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include "platform/convert.h"
 #include "platform/db.h"
 
 namespace platform {
@@ -23,7 +24,8 @@ SqliteStatement::SqliteStatement(Connection& connection, const char* sqlite_sql)
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
 
 void SqliteStatement::bind_text(int slot, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
+    // Cleaned as sql_quote cleans a quoted value, so both ways store the same text.
+    const QByteArray utf8 = clean_text(text).toUtf8();
     bind_utf8(slot, std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 

@@ -23,7 +23,8 @@ public:
 
     bool ok() const { return statement_ != nullptr; }
 
-    // Slots count from 1. Texts bind as texts, a null QString as "" (as sql_quote writes it).
+    // Slots count from 1. Texts bind as texts, cleaned and a null QString as "", as sql_quote
+    // writes them.
     void bind_text(int slot, const QString& text);
     void bind_utf8(int slot, std::string_view utf8);  // copied by SQLite
     void bind_number(int slot, double value);

@@ -33,7 +33,7 @@ bool receipts_open_preview() {
 PrintParameters load_print_parameters() {
     PrintParameters p;
     p.preview_index = kPrintPreviewKey.read() == shell::settings::kFalse ? 1 : 0;
-    p.copies_text = kCopiesKey.read();
+    p.copies_text = shell::settings::receipt_copies_text();
     return p;
 }
 

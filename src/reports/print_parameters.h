@@ -26,7 +26,7 @@ bool receipts_open_preview();
 // What the print-parameters window shows on opening.
 struct PrintParameters {
     int preview_index = 0;  // 0 "开启", 1 "关闭"
-    QString copies_text;
+    QString copies_text;    // as the charging windows read it (receipt_copies_text)
 };
 PrintParameters load_print_parameters();
 

@@ -30,9 +30,8 @@ PrintParametersWindow::~PrintParametersWindow() = default;
 void PrintParametersWindow::on_print_parameters_created() {
     const PrintParameters p = load_print_parameters();
     ui->组合框_打印预览->setCurrentIndex(p.preview_index);
-    // A fresh settings file has no copies yet: offer one, so the first save is not refused.
-    ui->组合框_打印预览1->setEditText(p.copies_text.trimmed().isEmpty() ? QStringLiteral("1")
-                                                                        : p.copies_text);
+    // The copies the charging windows print, the default while none are stored.
+    ui->组合框_打印预览1->setEditText(p.copies_text);
     // No template is chosen until the user picks one.
     ui->组合框_当前发票->setCurrentIndex(-1);
 }

@@ -3,7 +3,9 @@
 // module reads and writes the same names. The file is read and written one key at a time and
 // never cached: read() and write() go straight to platform::ini_read_text / ini_write_text.
 #include <QString>
+#include <cmath>
 
+#include "platform/convert.h"
 #include "platform/files.h"
 
 namespace shell {
@@ -82,6 +84,17 @@ inline const QString kLandscape = QStringLiteral("横向");
 inline const SettingKey kPrintPreview{QStringLiteral("控件注册"),
                                       QStringLiteral("打印预览")};  // 真 (default) / 假
 inline const SettingKey kReceiptCopies{QStringLiteral("打印设置"), QStringLiteral("发票张数")};
+// The copies printed while 发票张数 holds no number of copies (missing, empty, 0 or no number).
+inline const QString kDefaultReceiptCopies = QStringLiteral("2");
+// The copies text that the charging and prepayment windows print by and the print parameters
+// window shows: all read it here, so what is shown is what is printed. `defaulted` tells
+// whether the default stood in.
+inline QString receipt_copies_text(bool* defaulted = nullptr) {
+    const QString stored = kReceiptCopies.read();
+    const bool none = std::abs(platform::to_number(stored)) <= 1e-7;
+    if (defaulted) *defaulted = none;
+    return none ? kDefaultReceiptCopies : stored;
+}
 
 // The appearance values that choosing a skin or "还  原" writes.
 inline const QString kDefaultAeroAlpha = QStringLiteral("120");

@@ -1,6 +1,8 @@
 // Charge queries without a window: the display form of serials, the statements built from the
 // query window's conditions and the quick look-ups (typed quotes stay values), the paid and
 // arrears rows with their totals, and the operator's own arrears work table.
+#include <QSet>
+
 #include "charging/charge_queries.h"
 #include "charging/payments.h"
 #include "charging_fixture.h"
@@ -267,11 +269,37 @@ TEST_F(ChargeQueries, ArrearsStepsReportEachFailureAndGoOn) {
         charging::unpaid_charge_rows(db(), charging::unpaid_list_statement(s("李四")));
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][1], s("0"));
-    // A bracket in an operator's name cannot close the table's name early.
-    EXPECT_EQ(charging::unpaid_work_table(s("a]b[c")), s("T_WSFCXabc"));
-    EXPECT_TRUE(
-        charging::build_unpaid_charge_table(db(), s("a]b"), charging::unpaid_query_statement({}))
-            .isEmpty());
+}
+
+// No character of an operator's name breaks the work table's statements (a bracket, a quote,
+// NUL, half a surrogate pair), and each operator keeps a table of his own.
+TEST_F(ChargeQueries, ArrearsTableOfAnyOperatorName) {
+    EXPECT_EQ(charging::unpaid_work_table(s("李四")), s("T_WSFCX李四"));
+    QString nul = s("王");
+    nul += QChar(0);
+    nul += s("五");
+    QString half = s("赵");
+    half += QChar(0xD800);
+    const QString names[] = {nul, half, s("a]b[c"), s("abc"), s("a'b\"\" --"), s("王五")};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const platform::Messages failures =
+            charging::build_unpaid_charge_table(db(), name, charging::unpaid_query_statement({}));
+        EXPECT_TRUE(failures.isEmpty())
+            << (failures.isEmpty() ? "" : failures[0].text.toStdString());
+        const QList<QStringList> rows =
+            charging::unpaid_charge_rows(db(), charging::unpaid_list_statement(name));
+        ASSERT_EQ(rows.size(), 5);
+        EXPECT_EQ(rows[4][0], s("合计："));
+    }
+    QSet<QString> tables;
+    for (const QString& name : names) tables.insert(charging::unpaid_work_table(name));
+    EXPECT_EQ(tables.size(), static_cast<qsizetype>(std::size(names)));
+    // Emptying one operator's table leaves the others' as they were.
+    exec(s("delete from [") + charging::unpaid_work_table(nul) + u']');
+    EXPECT_EQ(charging::unpaid_charge_rows(db(), charging::unpaid_list_statement(nul)).size(), 1);
+    EXPECT_EQ(charging::unpaid_charge_rows(db(), charging::unpaid_list_statement(s("王五"))).size(),
+              5);
 }
 
 TEST_F(ChargeQueries, StatementThatCannotOpenGivesTheTotalsRowAlone) {

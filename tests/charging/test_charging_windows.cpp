@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <functional>
 
 #include "charging/batch_charging_window.h"
@@ -277,6 +278,86 @@ TEST_F(ChargingWindows, CounterCycleFromTheKeyboard) {
     EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 2);
     EXPECT_EQ(printed.size(), 2u);
     EXPECT_TRUE(f->编辑框_户号->hasFocus());
+}
+
+// Cash short of 实收金额 is refused with both figures, the focus back in 本次收款 and nothing
+// charged; the amount typed again charges. An empty 本次收款 is the exact sum.
+TEST_F(ChargingWindows, CashShortOfWhatIsReceivedIsRefused) {
+    for (const bool card : {false, true}) {
+        SCOPED_TRACE(card ? "card" : "counter");
+        exec(s("update 总收费 set 收费标志=1,流水号=null,收费人员='未知'"));
+        const auto sounds = ui.sounds().size();
+        std::unique_ptr<charging::ChargingWindow> w;
+        if (card)
+            w = std::make_unique<charging::CardChargingWindow>();
+        else
+            w = std::make_unique<charging::CounterChargingWindow>();
+        Ui::ChargingWindowForm* f = w->form();
+        show_active(w.get());
+        QTest::keyClicks(f->编辑框_户号, card ? s("C77") : s("0001"));
+        QTest::keyClick(f->编辑框_户号, Qt::Key_Return);
+        ASSERT_TRUE(f->收款金额->hasFocus());
+        QTest::keyClicks(f->收款金额, s("50"));
+        QTest::keyClick(f->收款金额, Qt::Key_Return);
+        EXPECT_EQ(f->找零->text(), s("-45.50"));
+        ASSERT_TRUE(f->收费按钮->hasFocus());
+        ui.expect_box(s("本次收款50.00元少于实收金额95.50元，不能收费！请核对本次收款。"));
+        QTest::keyClick(f->收费按钮, Qt::Key_Return);
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+        EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='窗口收费'")), 0);
+        EXPECT_TRUE(printed.empty());
+        EXPECT_EQ(ui.sounds().size(), sounds);
+        EXPECT_TRUE(f->收款金额->hasFocus());
+        EXPECT_TRUE(f->收费按钮->isEnabled());
+
+        // Typed over (the text is selected), one cent short, then the exact sum.
+        QTest::keyClicks(f->收款金额, s("95.49"));
+        ui.expect_box(s("本次收款95.49元少于实收金额95.50元，不能收费！请核对本次收款。"));
+        f->收费按钮->click();
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+        f->收款金额->selectAll();
+        QTest::keyClicks(f->收款金额, s("95.5"));
+        QTest::keyClick(f->收款金额, Qt::Key_Return);
+        QTest::keyClick(f->收费按钮, Qt::Key_Return);
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 2);
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 实收金额=50")), 1);
+        printed.clear();
+        exec(s("delete from 日志管理"));
+    }
+    // The core refuses it too, whoever calls it, and an empty box takes no part.
+    charging::PaymentRequest r;
+    r.bills = {101};
+    r.collector = s("李四");
+    r.cash = charging::cash_handed(s("abc"), s("50.00"));
+    const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
+    EXPECT_FALSE(out.done);
+    EXPECT_TRUE(out.focus_cash);
+    EXPECT_FALSE(charging::cash_handed(s(" "), s("50.00")).has_value());
+    EXPECT_TRUE(charging::cash_short_text(charging::cash_handed(s("50"), s("50.00"))).isEmpty());
+}
+
+// The log row names the household that was charged, not what the 户号 box holds when 收费 is
+// pressed: 0002 shown, 0001 typed into the box without Enter, then Tab to 收费 and Enter.
+TEST_F(ChargingWindows, LogNamesTheHouseholdCharged) {
+    household("0002", "孙七", "东区", "5号楼");
+    bill("0002", 201, 70.00, 70.00);
+    charging::CounterChargingWindow w;
+    Ui::ChargingWindowForm* f = w.form();
+    show_active(&w);
+    QTest::keyClicks(f->编辑框_户号, s("0002"));
+    QTest::keyClick(f->编辑框_户号, Qt::Key_Return);
+    ASSERT_EQ(w.counter_bill_numbers(), (std::vector<qint64>{201}));
+    f->编辑框_户号->setFocus();
+    f->编辑框_户号->selectAll();
+    QTest::keyClicks(f->编辑框_户号, s("0001"));
+    QTest::keyClick(f->编辑框_户号, Qt::Key_Tab);
+    QTest::keyClick(f->收款金额, Qt::Key_Tab);
+    ASSERT_TRUE(f->收费按钮->hasFocus());
+    QTest::keyClick(f->收费按钮, Qt::Key_Return);
+    EXPECT_EQ(rows(s("select 收据号 from 总收费 where 收费标志=0")),
+              (QList<QStringList>{{s("201")}}));
+    EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='窗口收费'")),
+              s("添加收费记录0002"));
 }
 
 // Tab goes 户号 → 本次收款 → 收费, and every button has an Alt key of its own.

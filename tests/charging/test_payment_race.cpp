@@ -1,10 +1,11 @@
 // Two programs on one data file: a cashier takes counter payments while a second program runs
-// batch charging over the same households. Each bill is paid exactly once, no serial is used
-// for two households, and a counter payment that lost the race is refused as changed meanwhile
-// (or waited for the batch to finish) instead of paying the bills a second time.
+// batch charging, or 执行扣款 (settling bills from prepaid balances), over the same households.
+// Each bill is paid exactly once, no serial is used for two households, no balance pays a bill
+// the counter took, and a counter payment that lost the race is refused as changed meanwhile
+// (or waited for the other run to finish) instead of paying the bills a second time.
 //
-// The second program is this test executable again, running PaymentRaceChild on the parent's
-// program folder.
+// The second program is this test executable again, running a PaymentRaceChild test on the
+// parent's program folder.
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
@@ -20,6 +21,7 @@
 #include "charging/batch_charging.h"
 #include "charging/charging_bill.h"
 #include "charging/payments.h"
+#include "charging/prepay_settlement.h"
 #include "charging_fixture.h"
 #include "platform/files.h"
 
@@ -75,6 +77,35 @@ TEST(PaymentRaceChild, BatchCharging) {
     platform::set_program_directory_for_tests(QString());
 }
 
+// The second program: 执行扣款 over every household with a balance, started by PaymentRace.
+// It takes the write lock as the run would, says "holding" and waits for the parent's word,
+// so that the parent's next payment meets the run in progress.
+TEST(PaymentRaceChild, PrepayDeductions) {
+    const QString folder = qEnvironmentVariable(kRaceFolder);
+    if (folder.isEmpty()) GTEST_SKIP() << "runs only as the second program of PaymentRace";
+    platform::set_program_directory_for_tests(folder);
+    ASSERT_TRUE(store::open_main_database());
+    sqlite3_busy_timeout(platform::db_handle(store::main_connection()), kBusyMilliseconds);
+    race_parameters();
+    platform::Connection& db = store::main_connection();
+    {
+        platform::Transaction holding(db);
+        ASSERT_TRUE(holding.active());
+        std::puts("holding");
+        std::fflush(stdout);
+        char word[8];
+        if (!std::fgets(word, sizeof word, stdin)) std::puts("no word from the parent");
+        const charging::DeductionRunOutcome out = charging::execute_prepay_deductions(
+            db,
+            shell::run_on(QDate(2024, 3, 20), shell::system_parameters, shell::current_operator));
+        EXPECT_TRUE(out.run.completed);
+        ASSERT_TRUE(holding.commit());
+        std::printf("settled %d\n", static_cast<int>(out.run.settled.size()));
+    }
+    store::close_main_database();
+    platform::set_program_directory_for_tests(QString());
+}
+
 class PaymentRace : public ChargingTest {
 protected:
     void SetUp() override {
@@ -112,6 +143,34 @@ protected:
         return charging::take_payment(db(), r, 6);
     }
 
+    // Starts the second program on this folder with the PaymentRaceChild test `child` and
+    // waits until it holds the write lock; what it said goes to `said`.
+    void start_second_program(QProcess& program, const char* child, QString& said) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kRaceFolder), folder());
+        program.setProcessEnvironment(environment);
+        program.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gtest_filter=PaymentRaceChild.") + QString::fromLatin1(child)});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        while (!said.contains(QStringLiteral("holding")) && program.waitForReadyRead(20000))
+            said += QString::fromUtf8(program.readAllStandardOutput());
+        ASSERT_TRUE(said.contains(QStringLiteral("holding"))) << said.toStdString();
+    }
+    // Tells the second program to go on with its run.
+    static void let_go(QProcess& program) {
+        program.write("go\n");
+        program.waitForBytesWritten(10000);
+        program.closeWriteChannel();
+    }
+    // Waits for the second program's end; it must have passed.
+    static void wait_for_end(QProcess& program, QString& said) {
+        ASSERT_TRUE(program.waitForFinished(20000));
+        said += QString::fromUtf8(program.readAllStandardOutput());
+        ASSERT_EQ(program.exitCode(), 0)
+            << said.toStdString() << program.readAllStandardError().toStdString();
+    }
+
     std::map<qint64, QString> households_of;  // bill -> household
     std::vector<QString> order;               // the order the cashier takes households in
 };
@@ -140,26 +199,13 @@ TEST_F(PaymentRace, EachBillPaidOnceAndNoSerialTwice) {
     ASSERT_EQ(counter_serials.size(), before);
 
     QProcess batch;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kRaceFolder), folder());
-    batch.setProcessEnvironment(environment);
-    batch.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=PaymentRaceChild.BatchCharging")});
-    ASSERT_TRUE(batch.waitForStarted(10000));
     QString said;
-    while (!said.contains(QStringLiteral("holding")) && batch.waitForReadyRead(20000))
-        said += QString::fromUtf8(batch.readAllStandardOutput());
-    ASSERT_TRUE(said.contains(QStringLiteral("holding"))) << said.toStdString();
+    ASSERT_NO_FATAL_FAILURE(start_second_program(batch, "BatchCharging", said));
     // The batch holds the lock: the next payment waits for it to commit, then finds its bills
     // paid; so does every later one.
-    batch.write("go\n");
-    batch.waitForBytesWritten(10000);
-    batch.closeWriteChannel();
+    let_go(batch);
     for (size_t i = before; i < order.size(); ++i) take(order[i]);
-    ASSERT_TRUE(batch.waitForFinished(20000));
-    said += QString::fromUtf8(batch.readAllStandardOutput());
-    ASSERT_EQ(batch.exitCode(), 0)
-        << said.toStdString() << batch.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(wait_for_end(batch, said));
     EXPECT_TRUE(said.contains(QStringLiteral("charged %1").arg(kHouseholds - before)))
         << said.toStdString();
     EXPECT_EQ(refused, static_cast<int>(order.size() - before));
@@ -188,6 +234,108 @@ TEST_F(PaymentRace, EachBillPaidOnceAndNoSerialTwice) {
                       "and (抄表总表.流水号 is null or 抄表总表.流水号<>总收费.流水号)")),
               0);
     EXPECT_EQ(static_cast<int>(counter_serials.size()) + refused, kHouseholds);
+}
+
+// 执行扣款 against the counter. Households with a balance for all their bills, for the first one
+// only, or none; the cashier listed every household before the run and takes a quarter of them
+// before it starts: the run spends no balance on those. While it runs the next payment waits;
+// then a household the run settled a bill of is refused as changed meanwhile (its bills left as
+// the run left them), and one it left alone is paid at the counter.
+TEST_F(PaymentRace, CounterPaymentsAgainstPrepayDeductions) {
+    std::map<QString, double> prepaid;  // household -> its prepayment
+    {
+        platform::Transaction seeding(db());
+        for (int h = 0; h < kHouseholds; ++h) {
+            if (h % 3 == 2) continue;
+            const QString number = QString::asprintf("R%03d", h);
+            prepaid[number] = h % 3 == 0 ? 100 : 10.5;  // every bill / the first (10.00) only
+            exec(s("insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,发票号,标志) "
+                   "values (") +
+                 QString::number(5000 + h) + u',' + q(number) + u',' + n(prepaid[number]) +
+                 s(",'2024-3-1','李四','',1)"));
+        }
+        ASSERT_TRUE(seeding.commit());
+    }
+    std::map<QString, std::vector<qint64>> listed;
+    for (const QString& h : order) listed[h] = charging::load_charging_bill(db(), h).bill_numbers;
+
+    std::map<QString, qint64> counter_serials;
+    std::set<QString> refused;
+    const auto take = [&](const QString& h) {
+        const charging::PaymentOutcome out = pay(listed[h]);
+        if (out.done) {
+            counter_serials[h] = out.serial;
+            return;
+        }
+        refused.insert(h);
+        ASSERT_EQ(out.messages.size(), 1u) << h.toStdString();
+        EXPECT_EQ(out.messages[0].text, charging::kPaymentChanged) << h.toStdString();
+    };
+    const size_t before = order.size() / 4;
+    for (size_t i = 0; i < before; ++i) take(order[i]);
+    ASSERT_EQ(counter_serials.size(), before);
+
+    QProcess deductions;
+    QString said;
+    ASSERT_NO_FATAL_FAILURE(start_second_program(deductions, "PrepayDeductions", said));
+    let_go(deductions);
+    for (size_t i = before; i < order.size(); ++i) take(order[i]);
+    ASSERT_NO_FATAL_FAILURE(wait_for_end(deductions, said));
+
+    // Per household: the bills in receipt order, and what the run should have settled.
+    std::map<QString, std::vector<qint64>> bills_of;
+    for (const auto& [bill, h] : households_of) bills_of[h].push_back(bill);
+    std::map<qint64, double> amount_of;
+    for (const QStringList& r : rows(s("select 收据号,应收金额 from 总收费")))
+        amount_of[r.value(0).toLongLong()] = r.value(1).toDouble();
+    int settled_count = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const QString& h = order[i];
+        SCOPED_TRACE(h.toStdString());
+        std::set<qint64> settled;  // what a balance should pay: the bills its balance covers
+        if (i >= before && prepaid.count(h)) {
+            double left = prepaid[h];
+            for (const qint64 bill : bills_of[h]) {
+                if (left - amount_of[bill] < -1e-7) break;
+                left -= amount_of[bill];
+                settled.insert(bill);
+            }
+        }
+        settled_count += static_cast<int>(settled.size());
+        EXPECT_EQ(refused.count(h), settled.empty() ? 0u : 1u);
+        for (const qint64 bill : bills_of[h]) {
+            const QStringList r = rows(s("select 收费标志,收费人员,实收金额,预存扣款,流水号 from "
+                                         "总收费 where 收据号=") +
+                                       QString::number(bill))
+                                      .value(0);
+            if (settled.count(bill)) {
+                EXPECT_EQ(r.mid(0, 4), (QStringList{s("0"), s("预存扣款"), s("0"),
+                                                    QString::number(amount_of[bill])}))
+                    << bill;
+            } else if (!settled.empty()) {
+                EXPECT_EQ(r.mid(0, 2), (QStringList{s("1"), s("未知")})) << bill;  // left unpaid
+            } else {
+                EXPECT_EQ(r.mid(0, 2), (QStringList{s("0"), s("李四")})) << bill;
+                EXPECT_EQ(r.value(4).toLongLong(), counter_serials[h]) << bill;
+            }
+        }
+    }
+    EXPECT_GT(settled_count, 0);  // the race was run: both sides paid something after the start
+    EXPECT_LT(refused.size() + before, order.size());
+    EXPECT_TRUE(said.contains(QStringLiteral("settled %1").arg(settled_count)))
+        << said.toStdString();
+    // No serial is shared by two households, and each reading carries its bill's serial.
+    std::map<qint64, std::set<QString>> households_of_serial;
+    for (const QStringList& r :
+         rows(s("select 收据号,流水号 from 总收费 where 标志=1 and 收费标志=0")))
+        households_of_serial[r.value(1).toLongLong()].insert(
+            households_of[r.value(0).toLongLong()]);
+    for (const auto& [serial, households] : households_of_serial)
+        EXPECT_EQ(households.size(), 1u) << serial;
+    EXPECT_EQ(count(s("select count(*) from 抄表总表,总收费 where 抄表总表.收据号=总收费.收据号 "
+                      "and 总收费.收费标志=0 and (抄表总表.流水号 is null or "
+                      "抄表总表.流水号<>总收费.流水号)")),
+              0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "harness/file_helpers.h"
 #include "platform/convert.h"
 #include "platform/db.h"
+#include "platform/prepared.h"
 
 using namespace platform;
 
@@ -88,6 +89,55 @@ TEST_F(PreparedTest, QuotesAndStatementTextInValuesStayValues) {
     ASSERT_TRUE(insert.execute());
     EXPECT_EQ(cell("户号", QStringLiteral("n")), QStringLiteral("text:") + nasty);
     EXPECT_EQ(cell("金额", QStringLiteral("n")), QStringLiteral("null:"));
+}
+
+// A text stored through a bound value is stored byte for byte as the same text quoted into the
+// statement: NUL and lone surrogate halves dropped alike, quotes and everything else kept.
+TEST_F(PreparedTest, BoundTextsAreCleanedAsQuotedTextsAre) {
+    const auto text = [](std::initializer_list<char16_t> units) {
+        QString t;
+        for (const char16_t u : units) t += QChar(u);
+        return t;
+    };
+    const QString cases[] = {
+        text({u'王', 0, u'五'}),         text({u'收', 0xD800, u'费'}), text({u'收', 0xDC00}),
+        text({0xD83D, 0xDE00, u'x'}),  // a whole pair stays
+        text({0xDE00, 0xD83D}),        // two halves the wrong way round
+        QStringLiteral("O'Brien''; --"), text({0, u'\'', 0}),          QString(),
+    };
+    int k = 0;
+    for (const QString& value : cases) {
+        const QString quoted = QStringLiteral("q%1").arg(k), bound = QStringLiteral("b%1").arg(k),
+                      raw = QStringLiteral("r%1").arg(k);
+        ++k;
+        ASSERT_TRUE(db_execute(conn, QStringLiteral("insert into 收费 (户号,备注) values (") +
+                                         sql_quote(value) + u',' + sql_quote(quoted) + u')'))
+            << db_last_error(conn).toStdString();
+        PreparedStatement insert(conn, kInsert);
+        insert.bind_text(1, value);
+        insert.bind_text(6, bound);
+        ASSERT_TRUE(insert.execute()) << db_last_error(conn).toStdString();
+        SqliteStatement plain(conn, "insert into 收费 (户号,备注) values (?,?)");
+        ASSERT_TRUE(plain.ok());
+        plain.bind_text(1, value);
+        plain.bind_text(2, raw);
+        ASSERT_TRUE(plain.execute()) << db_last_error(conn).toStdString();
+        const auto stored = [&](const QString& remark) {
+            RecordSet r;
+            recordset_bind_connection(r, conn);
+            if (!recordset_open(r, QStringLiteral("select typeof(户号)||':'||hex(户号) from 收费 "
+                                                  "where 备注=") +
+                                       sql_quote(remark)))
+                return QStringLiteral("<failed>");
+            return recordset_field_text(r, 0);
+        };
+        SCOPED_TRACE(k);
+        EXPECT_EQ(stored(quoted),
+                  QStringLiteral("text:") +
+                      QString::fromLatin1(clean_text(value).toUtf8().toHex().toUpper()));
+        EXPECT_EQ(stored(bound), stored(quoted));
+        EXPECT_EQ(stored(raw), stored(quoted));
+    }
 }
 
 TEST_F(PreparedTest, ReusedNestedAndAfterReopen) {

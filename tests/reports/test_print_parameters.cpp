@@ -4,8 +4,10 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 
+#include "charging/charging_window.h"
 #include "harness/units.h"
 #include "receipt_fixture.h"
 #include "reports/print_parameters.h"
@@ -91,13 +93,34 @@ TEST_F(PrintParameters, WindowLoadsSavesAndRefuses) {
     EXPECT_EQ(window.result(), int(QDialog::Accepted));
 }
 
-// A fresh settings file: the window offers one copy, so saving it as it opens is accepted.
-TEST_F(PrintParameters, FirstSaveOnAFreshSettingsFileIsAccepted) {
+// The copies this window shows are the copies the counter and the card window print, stored or
+// not; saving a fresh settings file as the window opens stores them.
+TEST_F(PrintParameters, ShowsTheCopiesTheChargingWindowsPrint) {
+    shell::current_operator = s("李四");  // a collector: the charging windows open for him
+    shell::system_parameters.invoice_management = s("关闭");
+    struct Case {
+        const char* stored;  // nullptr: no key
+        const char* shown;
+    };
+    for (const Case& c : {Case{nullptr, "2"}, Case{"", "2"}, Case{"0", "2"}, Case{"abc", "2"},
+                          Case{"3", "3"}, Case{"2.5", "2.5"}}) {
+        SCOPED_TRACE(c.stored ? c.stored : "no key");
+        platform::file_delete(path("pz.ini"));
+        if (c.stored) {
+            ASSERT_TRUE(kCopiesKey.write(s(c.stored)));
+        }
+        reports::PrintParametersWindow window;
+        EXPECT_EQ(unit<QComboBox>(window, "组合框_打印预览1")->currentText(), s(c.shown));
+        charging::CounterChargingWindow counter;
+        charging::CardChargingWindow card;
+        EXPECT_EQ(unit<QLineEdit>(counter, "打印张数")->text(), s(c.shown));
+        EXPECT_EQ(unit<QLineEdit>(card, "打印张数")->text(), s(c.shown));
+    }
+    platform::file_delete(path("pz.ini"));
     reports::PrintParametersWindow window;
-    EXPECT_EQ(unit<QComboBox>(window, "组合框_打印预览1")->currentText(), s("1"));
     ui.expect_box(s("保存成功!"));
     unit<QPushButton>(window, "按钮1")->click();
-    EXPECT_EQ(kCopiesKey.read(), s("1"));
+    EXPECT_EQ(kCopiesKey.read(), s("2"));
 }
 
 TEST_F(PrintParameters, RestorePutsTheShippedTemplateBack) {
