@@ -1,12 +1,13 @@
 #include "reports/charge_takings.h"
 
-#include <QHash>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 #include "platform/money.h"
 #include "platform/query.h"
+#include "reports/period_bills.h"
 #include "reports/typed_literals.h"
-#include "tariffs/household_bills.h"
 
 namespace reports {
 
@@ -16,18 +17,31 @@ using platform::OnFailure;
 
 QString count_text(qint64 count) { return QString::number(count); }
 
-// The figures of every group over the period come from a few grouped statements, each bounded
-// by the period first: one pass over the period's bills, readings and prepayments, however many
-// groups there are and however long the history.
+// The figures of every group over the period come from one pass over the period's bills (and
+// readings and prepayments), read a month at a time from the indexes on their days, and summed
+// per collector or per number in memory: reading the period is the report's cost, however many
+// groups there are and however long the history. Sums are kept in extended precision, so the
+// order the rows come in cannot move a total by a cent.
 struct Figures {
     qint64 a = 0, b = 0, c = 0, d = 0;
-    double x = 0, y = 0, z = 0;
+    long double x = 0, y = 0, z = 0;
 };
-using FigureMap = QHash<QString, Figures>;
+using FigureMap = std::unordered_map<std::string, Figures>;
 
-// Rows of (group, numbers...) keyed by the group as the database compares it.
-QList<QStringList> grouped_rows(platform::Connection& main, const QString& sql) {
-    return platform::query_rows(main, sql, OnFailure::Quiet);
+Figures figures_of(const FigureMap& figures, const QString& group) {
+    const auto it = figures.find(report_group_key(group).toStdString());
+    return it == figures.end() ? Figures() : it->second;
+}
+
+// Prepayments grouped by the database (they are few): each group's rows into `rows`, its amount
+// into y.
+void add_prepayments(platform::Connection& main, const QString& sql, FigureMap& figures,
+                     qint64 Figures::*rows) {
+    for (const QStringList& row : platform::query_rows(main, sql, OnFailure::Quiet)) {
+        Figures& f = figures[report_group_key(row.value(0)).toStdString()];
+        f.*rows += row.value(1).toLongLong();
+        f.y += row.value(2).toDouble();
+    }
 }
 
 QString range(const QString& column, const QString& s, const QString& e) {
@@ -36,79 +50,119 @@ QString range(const QString& column, const QString& s, const QString& e) {
 }
 
 // Per collector: window payments (serials and amount) and prepayments taken (rows and amount).
-// a = serials, x = window amount, b = prepayment rows, y = prepaid amount.
-FigureMap collector_figures(platform::Connection& main, const QString& s, const QString& e) {
+// a = serials, x = window amount, b = prepayment rows, y = prepaid amount. The bills paid (bills
+// paid under one serial count once, bills without a serial as one more) and the unpaid ones
+// 未知 took that already carry a deduction, which took no money at the window and are counted
+// as bills under 前期扣款.
+FigureMap collector_figures(platform::Connection& main, const QDate& first, const QDate& last,
+                            const QString& s, const QString& e) {
     FigureMap figures;
-    // One read of the period's bills: those paid (bills paid under one serial count once, bills
-    // without a serial as one more) and the unpaid ones 未知 took that already carry a deduction,
-    // which took no money at the window and are counted as bills under 前期扣款.
+    std::unordered_map<std::string, SerialSet> serials;
+    const std::string unknown = QStringLiteral("未知").toStdString();
     qint64 earlier = 0;
-    for (const QStringList& row : grouped_rows(
-             main, QStringLiteral("select 收费人员,count(distinct case when 收费标志=0 then 流水号 "
-                                  "end)+max(收费标志=0 and 流水号 is null),total(case when "
-                                  "收费标志=0 then 实收金额 end),sum(收费标志=1) from 总收费 where ") +
-                       range(QStringLiteral("收费日期"), s, e) +
-                       QStringLiteral(" and 标志=1 and (收费标志=0 or (收费人员='未知' and "
-                                      "收费标志=1 and 预存扣款>0)) group by 收费人员"))) {
-        Figures& f = figures[report_group_key(row.value(0))];
-        f.a = row.value(1).toLongLong();
-        f.x = row.value(2).toDouble();
-        if (row.value(0) == QStringLiteral("未知")) earlier = row.value(3).toLongLong();
-    }
-    figures[report_group_key(kEarlierDeduction)].a = earlier;
-    for (const QStringList& row : grouped_rows(
-             main, QStringLiteral("select 收费人员,count(户号),total(预存金额) from 预存明细 where ") +
-                       range(QStringLiteral("预存日期"), s, e) +
-                       QStringLiteral(" and 标志=1 group by 收费人员"))) {
-        Figures& f = figures[report_group_key(row.value(0))];
-        f.b = row.value(1).toLongLong();
-        f.y = row.value(2).toDouble();
-    }
+    std::string key, scratch;
+    for_each_month_span(first, last, [&](const QString& from, const QString& to) {
+        platform::RecordSet bills;
+        platform::query_open(
+            bills, main,
+            QStringLiteral("select 收费人员,收费标志,流水号,实收金额 from 总收费 where ") +
+                range(QStringLiteral("收费日期"), from, to) +
+                QStringLiteral(" and 标志=1 and (收费标志=0 or (收费人员='未知' and 收费标志=1 "
+                               "and 预存扣款>0))"),
+            OnFailure::Quiet);
+        for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
+            key.clear();
+            fold_key_into(platform::recordset_field_utf8(bills, 0, scratch), key);
+            if (platform::recordset_field_is_null(bills, 1)) continue;
+            if (platform::recordset_field_number(bills, 1) == 0) {
+                serials[key].add(bills, 2, scratch);
+                figures[key].x += platform::recordset_field_number(bills, 3);
+            } else if (key == unknown) {
+                ++earlier;
+            }
+        }
+    });
+    for (auto& [collector, set] : serials) figures[collector].a = set.count();
+    figures[report_group_key(kEarlierDeduction).toStdString()].a = earlier;
+    add_prepayments(main,
+                    QStringLiteral("select 收费人员,count(户号),total(预存金额) from 预存明细 where ") +
+                        range(QStringLiteral("预存日期"), s, e) +
+                        QStringLiteral(" and 标志=1 group by 收费人员"),
+                    figures, &Figures::b);
     return figures;
 }
 
 // Per street: a = readings, b = paid bills, c = unpaid bills, d = prepayment rows,
-// x = collected, y = prepaid, z = deductions. A bill belongs to the street of its household,
-// also when it is keyed by one of the household's meter accounts.
-FigureMap street_figures(platform::Connection& main, const QString& s, const QString& e,
-                         bool yearly) {
+// x = collected, y = prepaid, z = deductions. A reading belongs to the street of its household
+// (父号), a bill to that of the household its number belongs to, also when the bill is keyed by
+// one of the household's meter accounts; each counts once for each registration of the
+// household. The period's readings and bills are summed per number first, and each number is
+// then matched once to its household's streets.
+FigureMap street_figures(platform::Connection& main, const QDate& first, const QDate& last,
+                         const QString& s, const QString& e, bool yearly) {
     FigureMap figures;
-    for (const QStringList& row : grouped_rows(
-             main, QStringLiteral("select 用户信息表.居住街道,count(*) from 抄表总表,用户信息表 where "
-                                  "抄表总表.父号=用户信息表.户号 and ") +
-                       range(QStringLiteral("抄表总表.抄表日期"), s, e) +
-                       QStringLiteral(" group by 用户信息表.居住街道")))
-        figures[report_group_key(row.value(0))].a = row.value(1).toLongLong();
-    // A month counts the deductions of paid bills, a year those of every valid bill.
-    const QString deducted = yearly ? QStringLiteral("总收费.预存扣款")
-                                    : QStringLiteral(
-                                          "case when 总收费.收费标志=0 then 总收费.预存扣款 end");
-    for (const QStringList& row : grouped_rows(
-             main,
-             QStringLiteral("select 用户信息表.居住街道,sum(总收费.收费标志=0),sum(总收费.收费标志=1),"
-                            "total(case when 总收费.收费标志=0 then 总收费.实收金额 end),total(") +
-                 deducted +
-                 QStringLiteral(") from 总收费 cross join 用户信息表 on 用户信息表.户号=") +
-                 tariffs::bill_household_expression(QStringLiteral("总收费.户号")) +
-                 QStringLiteral(" where ") + range(QStringLiteral("总收费.收费日期"), s, e) +
-                 QStringLiteral(" and 总收费.标志=1 group by 用户信息表.居住街道"))) {
-        Figures& f = figures[report_group_key(row.value(0))];
-        f.b = row.value(1).toLongLong();
-        f.c = row.value(2).toLongLong();
-        f.x = row.value(3).toDouble();
-        f.z = row.value(4).toDouble();
+    const RegisterStreets reg(main);
+    std::string key, scratch;
+    std::unordered_map<std::string, qint64> readings;
+    std::unordered_map<std::string, Figures> numbers;
+    for_each_month_span(first, last, [&](const QString& from, const QString& to) {
+        platform::RecordSet rows;
+        platform::query_open(rows, main,
+                             QStringLiteral("select 父号 from 抄表总表 where ") +
+                                 range(QStringLiteral("抄表日期"), from, to),
+                             OnFailure::Quiet);
+        for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+            if (platform::recordset_field_is_null(rows, 0)) continue;
+            key.clear();
+            fold_key_into(platform::recordset_field_utf8(rows, 0, scratch), key);
+            ++readings[key];
+        }
+        platform::query_open(rows, main,
+                             QStringLiteral("select 户号,收费标志,实收金额,预存扣款 from 总收费 "
+                                            "where ") +
+                                 range(QStringLiteral("收费日期"), from, to) +
+                                 QStringLiteral(" and 标志=1"),
+                             OnFailure::Quiet);
+        for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
+            if (platform::recordset_field_is_null(rows, 0)) continue;
+            key.clear();
+            fold_key_into(platform::recordset_field_utf8(rows, 0, scratch), key);
+            Figures& f = numbers[key];
+            const bool state = !platform::recordset_field_is_null(rows, 1);
+            const double flag = platform::recordset_field_number(rows, 1);
+            const bool paid = state && flag == 0;
+            if (paid) {
+                ++f.b;
+                f.x += platform::recordset_field_number(rows, 2);
+            } else if (state && flag == 1) {
+                ++f.c;
+            }
+            // A month counts the deductions of paid bills, a year those of every valid bill.
+            if (paid || yearly) f.z += platform::recordset_field_number(rows, 3);
+        }
+    });
+    for (const auto& [household, count] : readings)
+        if (const auto* streets = reg.streets_of(household))
+            for (const std::string& street : *streets) figures[street].a += count;
+    for (const auto& [number, n] : numbers) {
+        const auto* streets = reg.streets_of(reg.household_of(number));
+        if (!streets) continue;
+        for (const std::string& street : *streets) {
+            Figures& f = figures[street];
+            f.b += n.b;
+            f.c += n.c;
+            f.x += n.x;
+            f.z += n.z;
+        }
     }
     // Prepayments belong to the street of the household they were paid for.
-    for (const QStringList& row : grouped_rows(
-             main, QStringLiteral("select 用户信息表.居住街道,count(预存明细.户号),"
-                                  "total(预存明细.预存金额) from 预存明细,用户信息表 where "
-                                  "预存明细.户号=用户信息表.户号 and ") +
-                       range(QStringLiteral("预存明细.预存日期"), s, e) +
-                       QStringLiteral(" and 预存明细.标志=1 group by 用户信息表.居住街道"))) {
-        Figures& f = figures[report_group_key(row.value(0))];
-        f.d = row.value(1).toLongLong();
-        f.y = row.value(2).toDouble();
-    }
+    add_prepayments(main,
+                    QStringLiteral("select 用户信息表.居住街道,count(预存明细.户号),"
+                                   "total(预存明细.预存金额) from 预存明细,用户信息表 where "
+                                   "预存明细.户号=用户信息表.户号 and ") +
+                        range(QStringLiteral("预存明细.预存日期"), s, e) +
+                        QStringLiteral(" and 预存明细.标志=1 group by 用户信息表.居住街道"),
+                    figures, &Figures::d);
     return figures;
 }
 
@@ -165,16 +219,24 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
     const bool usable = report_literal_is_day(s) && report_literal_is_day(e);
 
     if (by_street) {
-        const FigureMap figures = usable ? street_figures(main, s, e, shape.yearly) : FigureMap();
+        const FigureMap figures =
+            usable ? street_figures(main, shape.first_day, shape.last_day, s, e, shape.yearly)
+                   : FigureMap();
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
             group_done();
-            const Figures f = figures.value(report_group_key(g));
+            const Figures f = figures_of(figures, g);
             const struct {
                 qint64 read, paid, unpaid, prepay_rows;
                 double collected, prepay, deduction;
-            } c{f.a, f.b, f.c, f.d, f.x, f.y, f.z};
+            } c{f.a,
+                f.b,
+                f.c,
+                f.d,
+                static_cast<double>(f.x),
+                static_cast<double>(f.y),
+                static_cast<double>(f.z)};
             QStringList row = {g, count_text(c.read), count_text(c.paid), count_text(c.unpaid),
                                report_amount_text(c.collected)};
             if (shape.yearly) row << count_text(c.prepay_rows);
@@ -199,18 +261,19 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
               << report_amount_text(deduction) << shape.period_text;
         report.rows.push_back(total);
     } else {
-        const FigureMap figures = usable ? collector_figures(main, s, e) : FigureMap();
+        const FigureMap figures =
+            usable ? collector_figures(main, shape.first_day, shape.last_day, s, e) : FigureMap();
         qint64 serials = 0, prepay_rows = 0;
         double window = 0, prepay = 0;
         for (const QString& g : groups) {
             group_done();
-            const Figures f = figures.value(report_group_key(g));
+            const Figures f = figures_of(figures, g);
             // 前期扣款 took nothing at the window: its bills are unpaid.
             const bool earlier = g == kEarlierDeduction;
             const struct {
                 qint64 serials, prepay_rows;
                 double window, prepay;
-            } c{f.a, f.b, earlier ? 0 : f.x, f.y};
+            } c{f.a, f.b, earlier ? 0 : static_cast<double>(f.x), static_cast<double>(f.y)};
             report.rows.push_back({g, count_text(c.serials), report_amount_text(c.window),
                                    count_text(c.prepay_rows), report_amount_text(c.prepay),
                                    report_amount_text(c.window + c.prepay), shape.period_text});

@@ -1,9 +1,10 @@
 #pragma once
 // What the monthly charge statistics and the yearly charge report share: one row per collector
-// (with the two pseudo-collectors) or per street over one period, read by a few statements
-// grouped by collector or street and bounded by the period, an empty row after each group and a
+// (with the two pseudo-collectors) or per street over one period, read in one pass over the
+// period's bills, readings and prepayments, an empty row after each group and a
 // red 合计 row over all groups. The two reports differ in their period, in one street condition
 // and in some column titles.
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,7 @@ inline const QString kEarlierDeduction = QStringLiteral("前期扣款");
 
 struct ChargeTakingsShape {
     QString start_literal, end_literal;  // Jet date literals, both bounds included
+    QDate first_day, last_day;           // the same days
     QString period_title;                // 报表月份 or 报表年份
     QString period_text;                 // the text of the period column in every data row
     QString collector_prepay_title;      // 预存收费金额 or 收费金额

@@ -11,8 +11,8 @@
 
 #include "platform/money.h"
 #include "platform/query.h"
+#include "reports/period_bills.h"
 #include "reports/typed_literals.h"
-#include "tariffs/household_bills.h"
 
 namespace reports {
 
@@ -43,36 +43,6 @@ QString day_key(const QString& day, const QString& group) {
     return day + QLatin1Char('|') + report_group_key(group);
 }
 
-// The distinct values of a 流水号 column as the database's distinct tells them apart: integers
-// by value, anything else by its text, every null as one value. Gathered, then sorted once.
-class SerialSet {
-public:
-    void add(const platform::RecordSet& rows, int column, std::string& scratch) {
-        const platform::RecordSet::Cell& cell =
-            rows.cells[static_cast<size_t>(rows.position) * static_cast<size_t>(rows.names.size()) +
-                       static_cast<size_t>(column)];
-        if (cell.type == platform::RecordSet::CellType::Integer)
-            numbers_.push_back(cell.integer);
-        else if (cell.type == platform::RecordSet::CellType::Null)
-            has_null_ = true;
-        else
-            others_.emplace_back(platform::recordset_field_utf8(rows, column, scratch));
-    }
-    qint64 count() {
-        return static_cast<qint64>(distinct(numbers_) + distinct(others_)) + (has_null_ ? 1 : 0);
-    }
-
-private:
-    template <typename T>
-    static size_t distinct(std::vector<T>& values) {
-        std::sort(values.begin(), values.end());
-        return static_cast<size_t>(std::unique(values.begin(), values.end()) - values.begin());
-    }
-    std::vector<qint64> numbers_;
-    std::vector<std::string> others_;
-    bool has_null_ = false;
-};
-
 // The month's figures: each group's cells by day, and the month's totals over every counted
 // bill and prepayment whatever group it falls in.
 struct MonthFigures {
@@ -80,11 +50,6 @@ struct MonthFigures {
     qint64 serials = 0, prepay_count = 0;
     long double window = 0, deduction = 0, prepay = 0;
 };
-
-// The group's name folded as report_group_key folds it (ASCII letters only), in UTF-8.
-void fold_group(std::string_view name, std::string& key) {
-    for (const char c : name) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
-}
 
 // Every figure of the month from one pass over the month's counted bills (paid, or carrying a
 // deduction) and the grouped prepayments: reading the month's bills once is the report's cost,
@@ -95,21 +60,17 @@ void fold_group(std::string_view name, std::string& key) {
 MonthFigures month_figures(platform::Connection& main, const ReportPeriod& period,
                            bool by_collector) {
     MonthFigures month;
-    const QString household =
-        tariffs::bill_household_expression(QStringLiteral("总收费.户号"));
-    const QString bill_group =
-        by_collector ? QStringLiteral("总收费.收费人员") : QStringLiteral("用户信息表.居住街道");
+    // Whose bill it is comes from the register, read once, not from a look-up per bill.
+    const RegisterStreets reg(main);
     platform::RecordSet bills;
     platform::query_open(
         bills, main,
-        QStringLiteral("select 总收费.rowid,总收费.收费日期,") + bill_group +
-            QStringLiteral(
-                ",总收费.流水号,总收费.收据号 is not null,case when 总收费.收费标志=0 then "
-                "总收费.实收金额 end,总收费.预存扣款,用户信息表.户号 is not null from 总收费 left "
-                "join 用户信息表 on 用户信息表.户号=") +
-            household + QStringLiteral(" where 总收费.收费日期>=") + period.start_literal +
-            QStringLiteral(" and 总收费.收费日期<=") + period.end_literal +
-            QStringLiteral(" and 总收费.标志=1 and (总收费.预存扣款>0 or 总收费.收费标志=0)"),
+        QStringLiteral("select 收费日期,") +
+            (by_collector ? QStringLiteral("收费人员") : QStringLiteral("null")) +
+            QStringLiteral(",流水号,收据号 is not null,case when 收费标志=0 then 实收金额 end,"
+                           "预存扣款,户号 from 总收费 where 收费日期>=") +
+            period.start_literal + QStringLiteral(" and 收费日期<=") + period.end_literal +
+            QStringLiteral(" and 标志=1 and (预存扣款>0 or 收费标志=0)"),
         OnFailure::Quiet);
     struct Group {
         DayCells cells;
@@ -117,32 +78,46 @@ MonthFigures month_figures(platform::Connection& main, const ReportPeriod& perio
     };
     std::unordered_map<std::string, Group> groups;
     SerialSet month_serials;
-    std::string key, scratch;
-    qint64 last_bill = 0;
-    bool first = true;
+    std::string day, key, number, scratch;
     for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
-        key.assign(platform::recordset_field_utf8(bills, 1, scratch));
-        key.push_back('|');
-        fold_group(platform::recordset_field_utf8(bills, 2, scratch), key);
-        Group& g = groups[key];
-        const bool registered = platform::recordset_field_number(bills, 7) != 0;
-        const double window = platform::recordset_field_number(bills, 5);
-        const double deduction = platform::recordset_field_number(bills, 6);
-        g.serials.add(bills, 3, scratch);
-        if (platform::recordset_field_number(bills, 4) != 0) ++g.cells.bill_count;
-        if (registered) {
-            g.cells.window_amount += window;
-            g.cells.deduction += deduction;
+        day.assign(platform::recordset_field_utf8(bills, 0, scratch));
+        day.push_back('|');
+        const double window = platform::recordset_field_number(bills, 4);
+        const double deduction = platform::recordset_field_number(bills, 5);
+        const bool receipted = platform::recordset_field_number(bills, 3) != 0;
+        // The registrations of the bill's household: none when its number names no household.
+        const std::vector<std::string>* streets = nullptr;
+        if (!platform::recordset_field_is_null(bills, 6)) {
+            number.clear();
+            fold_key_into(platform::recordset_field_utf8(bills, 6, scratch), number);
+            streets = reg.streets_of(reg.household_of(number));
         }
-        // A household registered twice joins its bill twice: the totals count it once.
-        const qint64 bill = static_cast<qint64>(platform::recordset_field_number(bills, 0));
-        if (first || bill != last_bill) {
-            month_serials.add(bills, 3, scratch);
-            month.window += window;
-            month.deduction += deduction;
+        const size_t registered = streets ? streets->size() : 0;
+        if (by_collector) {
+            // Its serial counts for its collector in any case; its amounts once for each
+            // registration of its household, its receipt as often (and once without any).
+            key = day;
+            fold_key_into(platform::recordset_field_utf8(bills, 1, scratch), key);
+            Group& g = groups[key];
+            g.serials.add(bills, 2, scratch);
+            if (receipted) g.cells.bill_count += static_cast<qint64>(std::max<size_t>(registered, 1));
+            g.cells.window_amount += static_cast<long double>(window) * registered;
+            g.cells.deduction += static_cast<long double>(deduction) * registered;
+        } else if (streets) {
+            for (const std::string& street : *streets) {
+                key = day;
+                key += street;
+                Group& g = groups[key];
+                g.serials.add(bills, 2, scratch);
+                if (receipted) ++g.cells.bill_count;
+                g.cells.window_amount += window;
+                g.cells.deduction += deduction;
+            }
         }
-        first = false;
-        last_bill = bill;
+        // The month's totals count every bill once.
+        month_serials.add(bills, 2, scratch);
+        month.window += window;
+        month.deduction += deduction;
     }
     month.serials = month_serials.count();
     for (auto& [group_key, g] : groups) {

@@ -13,6 +13,8 @@ StatisticsReport build_monthly_charge_statistics(platform::Connection& main,
     ChargeTakingsShape shape;
     shape.start_literal = period.start_literal;
     shape.end_literal = period.end_literal;
+    shape.first_day = period.start;
+    shape.last_day = period.end;
     shape.period_title = QStringLiteral("报表月份");
     // The texts as typed, leading zeros included.
     shape.period_text = year_text + QStringLiteral("年") + month_text + QStringLiteral("月");

@@ -13,6 +13,8 @@ StatisticsReport build_annual_charge_report(platform::Connection& main, const QS
     ChargeTakingsShape shape;
     shape.start_literal = report_date_literal(months.front().start);
     shape.end_literal = report_date_literal(months.back().end);
+    shape.first_day = months.front().start;
+    shape.last_day = months.back().end;
     shape.period_title = QStringLiteral("报表年份");
     shape.period_text = year_text + QStringLiteral("年");
     shape.collector_prepay_title = QStringLiteral("收费金额");

@@ -260,7 +260,7 @@ TEST_F(StartupTest, BuildingMissingIndexesShowsTheProgressWindow) {
     {
         platform::Connection db;
         ASSERT_TRUE(platform::db_open_access_file(db, path(platform::kMainDatabaseFile)));
-        for (const char* index : {"总收费_收费日期", "抄表总表_抄表日期"})
+        for (const char* index : {"总收费_收费日期金额", "抄表总表_抄表日期父号"})
             ASSERT_TRUE(
                 platform::db_execute(db, QStringLiteral("DROP INDEX ") + QString::fromUtf8(index)));
     }
@@ -272,7 +272,7 @@ TEST_F(StartupTest, BuildingMissingIndexesShowsTheProgressWindow) {
     EXPECT_EQ(watch.shown, 1);
     EXPECT_EQ(watch.closed, (QList<std::pair<int, int>>{{2, 2}}));
     EXPECT_EQ(count(QStringLiteral("select count(*) from sqlite_master where name in "
-                                   "('总收费_收费日期','抄表总表_抄表日期')")),
+                                   "('总收费_收费日期金额','抄表总表_抄表日期父号')")),
               2);
 }
 
