@@ -18,7 +18,7 @@ using platform::OnFailure;
 QString count_text(qint64 count) { return QString::number(count); }
 
 // The figures of every group over the period come from one pass over the period's bills (and
-// readings and prepayments), read a month at a time from the indexes on their days, and summed
+// readings and prepayments), read from the indexes on their days, and summed
 // per collector or per number in memory: reading the period is the report's cost, however many
 // groups there are and however long the history. Sums are kept in extended precision, so the
 // order the rows come in cannot move a total by a cent.
@@ -60,35 +60,31 @@ FigureMap collector_figures(platform::Connection& main, const QDate& first, cons
     std::unordered_map<std::string, SerialSet> serials;
     const std::string unknown = QStringLiteral("未知").toStdString();
     qint64 earlier = 0;
-    std::string key, scratch;
-    for_each_month_span(first, last, [&](const QString& from, const QString& to) {
-        platform::RecordSet bills;
-        platform::query_open(
-            bills, main,
-            QStringLiteral("select 收费人员,收费标志,流水号,实收金额 from 总收费 where ") +
-                range(QStringLiteral("收费日期"), from, to) +
-                QStringLiteral(" and 标志=1 and (收费标志=0 or (收费人员='未知' and 收费标志=1 "
-                               "and 预存扣款>0))"),
-            OnFailure::Quiet);
-        for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
-            key.clear();
-            fold_key_into(platform::recordset_field_utf8(bills, 0, scratch), key);
-            if (platform::recordset_field_is_null(bills, 1)) continue;
-            if (platform::recordset_field_number(bills, 1) == 0) {
-                serials[key].add(bills, 2, scratch);
-                figures[key].x += platform::recordset_field_number(bills, 3);
-            } else if (key == unknown) {
-                ++earlier;
-            }
+    std::string key;
+    RowStream bills(main,
+                    "select 收费人员,收费标志,流水号,实收金额 from 总收费 where 收费日期>=?1 and "
+                    "收费日期<=?2 and 标志=1 and (收费标志=0 or (收费人员='未知' and 收费标志=1 "
+                    "and 预存扣款>0))");
+    bills.bind_day(1, first);
+    bills.bind_day(2, last);
+    while (bills.next()) {
+        key.clear();
+        fold_key_into(bills.text(0), key);
+        if (bills.number(1) == 0) {
+            serials[key].add(bills, 2);
+            figures[key].x += bills.number(3);
+        } else if (key == unknown) {
+            ++earlier;
         }
-    });
+    }
     for (auto& [collector, set] : serials) figures[collector].a = set.count();
     figures[report_group_key(kEarlierDeduction).toStdString()].a = earlier;
-    add_prepayments(main,
-                    QStringLiteral("select 收费人员,count(户号),total(预存金额) from 预存明细 where ") +
-                        range(QStringLiteral("预存日期"), s, e) +
-                        QStringLiteral(" and 标志=1 group by 收费人员"),
-                    figures, &Figures::b);
+    add_prepayments(
+        main,
+        QStringLiteral("select 收费人员,count(户号),total(预存金额) from 预存明细 where ") +
+            range(QStringLiteral("预存日期"), s, e) +
+            QStringLiteral(" and 标志=1 group by 收费人员"),
+        figures, &Figures::b);
     return figures;
 }
 
@@ -96,65 +92,50 @@ FigureMap collector_figures(platform::Connection& main, const QDate& first, cons
 // x = collected, y = prepaid, z = deductions. A reading belongs to the street of its household
 // (父号), a bill to that of the household its number belongs to, also when the bill is keyed by
 // one of the household's meter accounts; each counts once for each registration of the
-// household. The period's readings and bills are summed per number first, and each number is
-// then matched once to its household's streets.
+// household. Each reading and bill of the period is read once and matched to its household's
+// streets in the register read beforehand.
 FigureMap street_figures(platform::Connection& main, const QDate& first, const QDate& last,
                          const QString& s, const QString& e, bool yearly) {
-    FigureMap figures;
     const RegisterStreets reg(main);
-    std::string key, scratch;
-    std::unordered_map<std::string, qint64> readings;
-    std::unordered_map<std::string, Figures> numbers;
-    for_each_month_span(first, last, [&](const QString& from, const QString& to) {
-        platform::RecordSet rows;
-        platform::query_open(rows, main,
-                             QStringLiteral("select 父号 from 抄表总表 where ") +
-                                 range(QStringLiteral("抄表日期"), from, to),
-                             OnFailure::Quiet);
-        for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-            if (platform::recordset_field_is_null(rows, 0)) continue;
-            key.clear();
-            fold_key_into(platform::recordset_field_utf8(rows, 0, scratch), key);
-            ++readings[key];
-        }
-        platform::query_open(rows, main,
-                             QStringLiteral("select 户号,收费标志,实收金额,预存扣款 from 总收费 "
-                                            "where ") +
-                                 range(QStringLiteral("收费日期"), from, to) +
-                                 QStringLiteral(" and 标志=1"),
-                             OnFailure::Quiet);
-        for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows)) {
-            if (platform::recordset_field_is_null(rows, 0)) continue;
-            key.clear();
-            fold_key_into(platform::recordset_field_utf8(rows, 0, scratch), key);
-            Figures& f = numbers[key];
-            const bool state = !platform::recordset_field_is_null(rows, 1);
-            const double flag = platform::recordset_field_number(rows, 1);
-            const bool paid = state && flag == 0;
-            if (paid) {
-                ++f.b;
-                f.x += platform::recordset_field_number(rows, 2);
-            } else if (state && flag == 1) {
-                ++f.c;
-            }
-            // A month counts the deductions of paid bills, a year those of every valid bill.
-            if (paid || yearly) f.z += platform::recordset_field_number(rows, 3);
-        }
-    });
-    for (const auto& [household, count] : readings)
-        if (const auto* streets = reg.streets_of(household))
-            for (const std::string& street : *streets) figures[street].a += count;
-    for (const auto& [number, n] : numbers) {
-        const auto* streets = reg.streets_of(reg.household_of(number));
-        if (!streets) continue;
-        for (const std::string& street : *streets) {
-            Figures& f = figures[street];
-            f.b += n.b;
-            f.c += n.c;
-            f.x += n.x;
-            f.z += n.z;
+    std::vector<Figures> streets(reg.streets().size());
+    std::string key;
+    RowStream readings(main, "select 父号 from 抄表总表 where 抄表日期>=?1 and 抄表日期<=?2");
+    readings.bind_day(1, first);
+    readings.bind_day(2, last);
+    while (readings.next()) {
+        if (readings.is_null(0)) continue;
+        key.clear();
+        fold_key_into(readings.text(0), key);
+        for (int r = reg.household(key); r >= 0; r = reg.next(r))
+            ++streets[static_cast<size_t>(reg.street(r))].a;
+    }
+    RowStream bills(main,
+                    "select 户号,收费标志,实收金额,预存扣款 from 总收费 where 收费日期>=?1 and "
+                    "收费日期<=?2 and 标志=1");
+    bills.bind_day(1, first);
+    bills.bind_day(2, last);
+    while (bills.next()) {
+        if (bills.is_null(0)) continue;
+        key.clear();
+        fold_key_into(bills.text(0), key);
+        const int household = reg.bill_household(key);
+        if (household < 0) continue;
+        const bool state = !bills.is_null(1);
+        const bool paid = state && bills.number(1) == 0;
+        const bool unpaid = state && bills.number(1) == 1;
+        const double collected = paid ? bills.number(2) : 0;
+        // A month counts the deductions of paid bills, a year those of every valid bill.
+        const double deducted = paid || yearly ? bills.number(3) : 0;
+        for (int r = household; r >= 0; r = reg.next(r)) {
+            Figures& f = streets[static_cast<size_t>(reg.street(r))];
+            f.b += paid;
+            f.c += unpaid;
+            f.x += collected;
+            f.z += deducted;
         }
     }
+    FigureMap figures;
+    for (size_t k = 0; k < streets.size(); ++k) figures[reg.streets()[k]] = streets[k];
     // Prepayments belong to the street of the household they were paid for.
     add_prepayments(main,
                     QStringLiteral("select 用户信息表.居住街道,count(预存明细.户号),"

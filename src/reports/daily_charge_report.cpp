@@ -62,60 +62,60 @@ MonthFigures month_figures(platform::Connection& main, const ReportPeriod& perio
     MonthFigures month;
     // Whose bill it is comes from the register, read once, not from a look-up per bill.
     const RegisterStreets reg(main);
-    platform::RecordSet bills;
-    platform::query_open(
-        bills, main,
-        QStringLiteral("select 收费日期,") +
-            (by_collector ? QStringLiteral("收费人员") : QStringLiteral("null")) +
-            QStringLiteral(",流水号,收据号 is not null,case when 收费标志=0 then 实收金额 end,"
-                           "预存扣款,户号 from 总收费 where 收费日期>=") +
-            period.start_literal + QStringLiteral(" and 收费日期<=") + period.end_literal +
-            QStringLiteral(" and 标志=1 and (预存扣款>0 or 收费标志=0)"),
-        OnFailure::Quiet);
+    RowStream bills(main,
+                    by_collector
+                        ? "select 收费日期,收费人员,流水号,收据号 is not null,case when 收费标志=0 "
+                          "then 实收金额 end,预存扣款,户号 from 总收费 where 收费日期>=?1 and "
+                          "收费日期<=?2 and 标志=1 and (预存扣款>0 or 收费标志=0)"
+                        : "select 收费日期,null,流水号,收据号 is not null,case when 收费标志=0 "
+                          "then 实收金额 end,预存扣款,户号 from 总收费 where 收费日期>=?1 and "
+                          "收费日期<=?2 and 标志=1 and (预存扣款>0 or 收费标志=0)");
+    bills.bind_day(1, period.start);
+    bills.bind_day(2, period.end);
     struct Group {
         DayCells cells;
         SerialSet serials;
     };
     std::unordered_map<std::string, Group> groups;
     SerialSet month_serials;
-    std::string day, key, number, scratch;
-    for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
-        day.assign(platform::recordset_field_utf8(bills, 0, scratch));
+    std::string day, key, number;
+    while (bills.next()) {
+        day.assign(bills.text(0));
         day.push_back('|');
-        const double window = platform::recordset_field_number(bills, 4);
-        const double deduction = platform::recordset_field_number(bills, 5);
-        const bool receipted = platform::recordset_field_number(bills, 3) != 0;
+        const double window = bills.number(4);
+        const double deduction = bills.number(5);
+        const bool receipted = bills.number(3) != 0;
         // The registrations of the bill's household: none when its number names no household.
-        const std::vector<std::string>* streets = nullptr;
-        if (!platform::recordset_field_is_null(bills, 6)) {
+        int household = -1;
+        if (!bills.is_null(6)) {
             number.clear();
-            fold_key_into(platform::recordset_field_utf8(bills, 6, scratch), number);
-            streets = reg.streets_of(reg.household_of(number));
+            fold_key_into(bills.text(6), number);
+            household = reg.bill_household(number);
         }
-        const size_t registered = streets ? streets->size() : 0;
         if (by_collector) {
             // Its serial counts for its collector in any case; its amounts once for each
             // registration of its household, its receipt as often (and once without any).
+            const int registered = reg.count(household);
             key = day;
-            fold_key_into(platform::recordset_field_utf8(bills, 1, scratch), key);
+            fold_key_into(bills.text(1), key);
             Group& g = groups[key];
-            g.serials.add(bills, 2, scratch);
-            if (receipted) g.cells.bill_count += static_cast<qint64>(std::max<size_t>(registered, 1));
+            g.serials.add(bills, 2);
+            if (receipted) g.cells.bill_count += std::max(registered, 1);
             g.cells.window_amount += static_cast<long double>(window) * registered;
             g.cells.deduction += static_cast<long double>(deduction) * registered;
-        } else if (streets) {
-            for (const std::string& street : *streets) {
+        } else {
+            for (int r = household; r >= 0; r = reg.next(r)) {
                 key = day;
-                key += street;
+                key += reg.streets()[static_cast<size_t>(reg.street(r))];
                 Group& g = groups[key];
-                g.serials.add(bills, 2, scratch);
+                g.serials.add(bills, 2);
                 if (receipted) ++g.cells.bill_count;
                 g.cells.window_amount += window;
                 g.cells.deduction += deduction;
             }
         }
         // The month's totals count every bill once.
-        month_serials.add(bills, 2, scratch);
+        month_serials.add(bills, 2);
         month.window += window;
         month.deduction += deduction;
     }
@@ -127,17 +127,20 @@ MonthFigures month_figures(platform::Connection& main, const ReportPeriod& perio
 
     const QString prepay_sql =
         by_collector
-            ? QStringLiteral("select 预存日期,收费人员,count(户号),total(预存金额) from 预存明细 "
-                             "where 预存日期>=") +
+            ? QStringLiteral(
+                  "select 预存日期,收费人员,count(户号),total(预存金额) from 预存明细 "
+                  "where 预存日期>=") +
                   period.start_literal + QStringLiteral(" and 预存日期<=") + period.end_literal +
                   QStringLiteral(" and 标志=1 group by 预存日期,收费人员")
-            : QStringLiteral("select 预存明细.预存日期,用户信息表.居住街道,count(预存明细.户号),"
-                             "total(预存明细.预存金额) from 预存明细,用户信息表 where "
-                             "预存明细.户号=用户信息表.户号 and 预存明细.预存日期>=") +
+            : QStringLiteral(
+                  "select 预存明细.预存日期,用户信息表.居住街道,count(预存明细.户号),"
+                  "total(预存明细.预存金额) from 预存明细,用户信息表 where "
+                  "预存明细.户号=用户信息表.户号 and 预存明细.预存日期>=") +
                   period.start_literal + QStringLiteral(" and 预存明细.预存日期<=") +
                   period.end_literal +
-                  QStringLiteral(" and 预存明细.标志=1 group by 预存明细.预存日期,"
-                                 "用户信息表.居住街道");
+                  QStringLiteral(
+                      " and 预存明细.标志=1 group by 预存明细.预存日期,"
+                      "用户信息表.居住街道");
     for (const QStringList& row : platform::query_rows(main, prepay_sql, OnFailure::Quiet)) {
         DayCells& c = month.cells[day_key(row.value(0), row.value(1))];
         c.prepay_count += row.value(2).toLongLong();
@@ -176,29 +179,31 @@ QSet<QString> business_days(platform::Connection& main, const ReportPeriod& peri
 
 }  // namespace
 
-StatisticsReport build_daily_charge_report(platform::Connection& main,
-                                           const QString& year_text, const QString& month_text,
-                                           const QString& grouping,
+StatisticsReport build_daily_charge_report(platform::Connection& main, const QString& year_text,
+                                           const QString& month_text, const QString& grouping,
                                            const ReportPeriodRule& rule,
                                            const ReportProgress& progress) {
     StatisticsReport report;
     const bool by_collector = grouping == kByCollector;
     report.columns = {by_collector ? QStringLiteral("收费人员") : QStringLiteral("居住街道"),
-                      QStringLiteral("窗口收费户数"), QStringLiteral("窗口收费金额"),
-                      QStringLiteral("预存缴费户数"), QStringLiteral("预存收费金额"),
-                      QStringLiteral("收费金额合计"), QStringLiteral("预存扣款金额"),
+                      QStringLiteral("窗口收费户数"),
+                      QStringLiteral("窗口收费金额"),
+                      QStringLiteral("预存缴费户数"),
+                      QStringLiteral("预存收费金额"),
+                      QStringLiteral("收费金额合计"),
+                      QStringLiteral("预存扣款金额"),
                       QStringLiteral("收费日期")};
     report.divisors = {11, 11, 11, 11, 11, 11, 11, 9.625};
     const ReportPeriod period = rule.report_month_bounds(year_text, month_text);
     // The bounds carry the box texts as typed: one that names no day matches nothing and is
     // never run.
-    const bool usable = report_literal_is_day(period.start_literal) &&
-                        report_literal_is_day(period.end_literal);
+    const bool usable =
+        report_literal_is_day(period.start_literal) && report_literal_is_day(period.end_literal);
 
     QStringList groups;
     if (by_collector) {
-        groups = group_names(main, QStringLiteral(
-                                       "select 收费人员 from 收费员 where 收费人员<>'管理员'"));
+        groups = group_names(
+            main, QStringLiteral("select 收费人员 from 收费员 where 收费人员<>'管理员'"));
         groups << QStringLiteral("预存扣款") << kUnknownCollector;
     } else if (grouping == kByStreet) {
         groups = group_names(main, QStringLiteral("select 街道 from 街道"));
@@ -210,7 +215,8 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
     report.progress_steps = std::max(days, 0);
     GroupProgress day_done(progress, report.progress_steps);
     const QSet<QString> open_days = days > 0 ? business_days(main, period) : QSet<QString>();
-    const MonthFigures month = days > 0 ? month_figures(main, period, by_collector) : MonthFigures();
+    const MonthFigures month =
+        days > 0 ? month_figures(main, period, by_collector) : MonthFigures();
     const DayMap& cells = month.cells;
     for (int i = 0; i < days; ++i) {
         day_done();
@@ -263,8 +269,8 @@ StatisticsReport build_daily_charge_report(platform::Connection& main,
     const int total_row = static_cast<int>(report.rows.size());
     report.rows.push_back({QStringLiteral("合计"), QString::number(serials), amount(window),
                            QString::number(prepay_count), amount(prepay), amount(prepay + window),
-                           amount(deduction), year_text + QStringLiteral("年") + month_text +
-                                                  QStringLiteral("月")});
+                           amount(deduction),
+                           year_text + QStringLiteral("年") + month_text + QStringLiteral("月")});
     for (int column = 0; column <= 6; ++column) report.red_cells.push_back({total_row, column});
     return report;
 }

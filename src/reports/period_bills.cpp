@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/query.h"
-#include "reports/report_period.h"
-#include "reports/typed_literals.h"
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
 
 namespace reports {
 
@@ -12,76 +11,167 @@ void fold_key_into(std::string_view text, std::string& key) {
     for (const char c : text) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
 }
 
-std::string fold_key(std::string_view text) {
-    std::string key;
-    key.reserve(text.size());
-    fold_key_into(text, key);
-    return key;
+RowStream::RowStream(platform::Connection& connection, const char* sql) {
+    sqlite3* db = platform::db_handle(connection);
+    if (db && sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
 }
 
-void for_each_month_span(const QDate& first, const QDate& last,
-                         const std::function<void(const QString&, const QString&)>& chunk) {
-    if (!first.isValid() || !last.isValid()) return;
-    for (QDate start = first; start <= last;) {
-        const QDate end = std::min(start.addMonths(1).addDays(-1), last);
-        const QString s = report_date_literal(start), e = report_date_literal(end);
-        // A year the database cannot hold matches nothing.
-        if (!report_literal_is_day(s) || !report_literal_is_day(e)) return;
-        chunk(s, e);
-        start = end.addDays(1);
+RowStream::~RowStream() { sqlite3_finalize(stmt_); }
+
+void RowStream::bind_day(int position, const QDate& day) {
+    const QByteArray text = day.toString(Qt::ISODate).toUtf8();
+    if (stmt_) sqlite3_bind_text(stmt_, position, text.constData(), text.size(), SQLITE_TRANSIENT);
+}
+
+bool RowStream::next() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
+
+bool RowStream::is_null(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+bool RowStream::is_integer(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
+}
+
+qint64 RowStream::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+double RowStream::number(int column) const { return sqlite3_column_double(stmt_, column); }
+
+std::string_view RowStream::text(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))
+                 : std::string_view();
+}
+
+void NumberIndex::add(std::string_view key, int value) {
+    Entry entry;
+    entry.size = static_cast<quint32>(key.size());
+    if (key.size() <= kInline) {
+        std::copy(key.begin(), key.end(), entry.text);
+    } else {
+        entry.from = static_cast<quint32>(keys_.size());
+        keys_.append(key);
     }
+    entry.value = value;
+    if (!entries_.empty() && key_of(entries_.back()) >= key) ordered_ = false;
+    entries_.push_back(entry);
+}
+
+int* NumberIndex::last_value_if(std::string_view key) {
+    if (entries_.empty() || key_of(entries_.back()) != key) return nullptr;
+    return &entries_.back().value;
+}
+
+void NumberIndex::put_in_order() const {
+    // Stable, so that equal numbers keep the order they were added in; the first one wins.
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [this](const Entry& a, const Entry& b) { return key_of(a) < key_of(b); });
+    entries_.erase(
+        std::unique(entries_.begin(), entries_.end(),
+                    [this](const Entry& a, const Entry& b) { return key_of(a) == key_of(b); }),
+        entries_.end());
+    ordered_ = true;
+}
+
+int NumberIndex::find(std::string_view key) const {
+    if (!ordered_) put_in_order();
+    const size_t n = entries_.size();
+    if (n == 0) return -1;
+    // Gallop from the finger towards the key, then search the last stretch.
+    size_t low = 0, high = n;  // the key lies in [low, high) if anywhere
+    size_t at = std::min(finger_, n - 1);
+    if (key_of(entries_[at]) < key) {
+        size_t step = 1;
+        low = at + 1;
+        while (at + step < n && key_of(entries_[at + step]) < key) {
+            low = at + step + 1;
+            step *= 2;
+        }
+        high = std::min(n, at + step + 1);
+    } else {
+        size_t step = 1;
+        high = at + 1;
+        while (step <= at && key < key_of(entries_[at - step])) {
+            high = at - step;
+            step *= 2;
+        }
+        low = step <= at ? at - step : 0;
+    }
+    const auto it = std::lower_bound(
+        entries_.begin() + static_cast<std::ptrdiff_t>(low),
+        entries_.begin() + static_cast<std::ptrdiff_t>(high), key,
+        [this](const Entry& entry, std::string_view k) { return key_of(entry) < k; });
+    finger_ = std::min(static_cast<size_t>(it - entries_.begin()), n - 1);
+    return it != entries_.end() && key_of(*it) == key ? it->value : -1;
 }
 
 RegisterStreets::RegisterStreets(platform::Connection& main) {
-    std::string scratch;
+    std::unordered_map<std::string, int> street_ids;  // a few dozen streets
+    std::string key;
     {
-        // The greatest household of the accounts carrying each number, as the database's max
-        // picks it among the accounts it groups under one number.
-        platform::RecordSet accounts;
-        platform::query_open(accounts, main,
-                             QStringLiteral("select 户号,max(父号) from 用户表管理 where 父号 is "
-                                            "not null group by 户号"),
-                             platform::OnFailure::Quiet);
-        account_households_.reserve(static_cast<size_t>(accounts.row_count));
-        for (; !platform::recordset_eof(accounts); platform::recordset_move_next(accounts)) {
-            if (platform::recordset_field_is_null(accounts, 0)) continue;
-            std::string number = fold_key(platform::recordset_field_utf8(accounts, 0, scratch));
-            account_households_[std::move(number)] =
-                fold_key(platform::recordset_field_utf8(accounts, 1, scratch));
+        // Every registration, with its street numbered; a number registered again chains on.
+        RowStream rows(main, "select 户号,居住街道 from 用户信息表 order by 户号");
+        while (rows.next()) {
+            if (rows.is_null(0)) continue;
+            key.clear();
+            fold_key_into(rows.text(1), key);
+            auto street = street_ids.find(key);
+            if (street == street_ids.end()) {
+                street = street_ids.emplace(key, static_cast<int>(street_names_.size())).first;
+                street_names_.push_back(key);
+            }
+            key.clear();
+            fold_key_into(rows.text(0), key);
+            const int registration = static_cast<int>(chain_.size());
+            // In number order, a number registered again follows its first registration.
+            if (int* head = households_.last_value_if(key)) {
+                chain_.emplace_back(street->second, *head);
+                *head = registration;
+            } else {
+                chain_.emplace_back(street->second, -1);
+                households_.add(key, registration);
+            }
         }
     }
-    platform::RecordSet households;
-    platform::query_open(households, main, QStringLiteral("select 户号,居住街道 from 用户信息表"),
-                         platform::OnFailure::Quiet);
-    streets_.reserve(static_cast<size_t>(households.row_count));
-    for (; !platform::recordset_eof(households); platform::recordset_move_next(households)) {
-        if (platform::recordset_field_is_null(households, 0)) continue;
-        std::string number = fold_key(platform::recordset_field_utf8(households, 0, scratch));
-        streets_[std::move(number)].push_back(
-            fold_key(platform::recordset_field_utf8(households, 1, scratch)));
+    // The greatest household of the accounts carrying each number, as the database's max picks
+    // it among the accounts it groups under one number.
+    RowStream accounts(main,
+                       "select 户号,max(父号) from 用户表管理 where 父号 is not null group by 户号 "
+                       "order by 户号");
+    std::string household;
+    while (accounts.next()) {
+        if (accounts.is_null(0)) continue;
+        key.clear();
+        fold_key_into(accounts.text(0), key);
+        household.clear();
+        fold_key_into(accounts.text(1), household);
+        // Kept as the registration + 2, so that an account whose household is registered
+        // nowhere (-1) is told from a number no account carries.
+        accounts_.add(key, this->household(household) + 2);
     }
 }
 
-const std::string& RegisterStreets::household_of(const std::string& number) const {
-    const auto it = account_households_.find(number);
-    return it == account_households_.end() ? number : it->second;
+int RegisterStreets::bill_household(std::string_view number) const {
+    const int account = accounts_.find(number);
+    return account == -1 ? household(number) : account - 2;
 }
 
-const std::vector<std::string>* RegisterStreets::streets_of(const std::string& household) const {
-    const auto it = streets_.find(household);
-    return it == streets_.end() ? nullptr : &it->second;
+int RegisterStreets::count(int registration) const {
+    int n = 0;
+    for (; registration >= 0; registration = next(registration)) ++n;
+    return n;
 }
 
-void SerialSet::add(const platform::RecordSet& rows, int column, std::string& scratch) {
-    const platform::RecordSet::Cell& cell =
-        rows.cells[static_cast<size_t>(rows.position) * static_cast<size_t>(rows.names.size()) +
-                   static_cast<size_t>(column)];
-    if (cell.type == platform::RecordSet::CellType::Integer)
-        numbers_.push_back(cell.integer);
-    else if (cell.type == platform::RecordSet::CellType::Null)
+void SerialSet::add(const RowStream& rows, int column) {
+    if (rows.is_integer(column))
+        numbers_.push_back(rows.integer(column));
+    else if (rows.is_null(column))
         has_null_ = true;
     else
-        others_.emplace_back(platform::recordset_field_utf8(rows, column, scratch));
+        others_.emplace_back(rows.text(column));
 }
 
 namespace {

@@ -30,8 +30,8 @@ protected:
         exec(s("insert into 收费员 (收费人员,密码,许可) values ('Clerk','',1)"));
         // Streets as the households carry them: in the list, in another case, or not listed.
         const char* const streets[] = {"东区", "西区", "北区", "AB", "ab", "无名街", "河'西"};
-        const char* const collectors[] = {"李会计", "王出纳", "欧'阳", "CLERK", "clerk",
-                                          "预存扣款", "其他人"};
+        const char* const collectors[] = {"李会计", "王出纳",   "欧'阳", "CLERK",
+                                          "clerk",  "预存扣款", "其他人"};
         quint32 seed = 12345;
         const auto next = [&seed](int n) {
             seed = seed * 1103515245u + 12345u;
@@ -42,8 +42,8 @@ protected:
         qint64 serial = 500;
         for (int i = 0; i < 40; ++i) {
             const QString h = QString::number(1001 + i);
-            exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values (") + q(h) + ",'0','户'," +
-                 q(s(streets[i % 7])) + ")");
+            exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values (") + q(h) +
+                 ",'0','户'," + q(s(streets[i % 7])) + ")");
             exec(s("insert into 用户表管理 (户号,收费项目,价格类别,倍率,父号,状态) values (") +
                  q(h + "01") + ",'水费','居民水',1," + q(h) + ",'正常')");
             if (i % 5 == 0)
@@ -51,8 +51,8 @@ protected:
                      q(h + "02") + ",'电费','居民电',10," + q(h) + ",'正常')");
             for (int k = 0; k < 3; ++k) {
                 const QDate read = first.addDays(next(200));
-                reading((h + "01").toUtf8().constData(), h.toUtf8().constData(),
-                        1 + next(40) / 2.0, read.toString(Qt::ISODate).toUtf8().constData());
+                reading((h + "01").toUtf8().constData(), h.toUtf8().constData(), 1 + next(40) / 2.0,
+                        read.toString(Qt::ISODate).toUtf8().constData());
             }
             for (int k = 0; k < 9; ++k) {
                 // Keyed by the household, one of its meter accounts, or a number of no household.
@@ -85,22 +85,30 @@ protected:
                      next(15) == 0 ? 2 : 1);
             }
             for (int k = 0; k < 2; ++k)
-                prepayment(20000 + i * 2 + k, (k && i % 6 == 0 ? QStringLiteral("88") + h : h)
-                                                  .toUtf8()
-                                                  .constData(),
+                prepayment(20000 + i * 2 + k,
+                           (k && i % 6 == 0 ? QStringLiteral("88") + h : h).toUtf8().constData(),
                            (1 + next(3000)) / 10.0,
                            first.addDays(next(200)).toString(Qt::ISODate).toUtf8().constData(),
                            collectors[next(5)], next(8) == 0 ? 0 : 1, "");
         }
         // A household registered twice, on two streets; a meter account that names no
         // household; an unpaid bill of 未知 with a deduction but no receipt number.
-        exec(s("insert into 用户信息表 (户号,父号,用户名,居住街道) values ('1003','0','重','东区')"));
-        exec(s("insert into 用户表管理 (户号,收费项目,价格类别,倍率,父号,状态) values "
-               "('777701','水费','居民水',1,null,'正常')"));
+        exec(s(
+            "insert into 用户信息表 (户号,父号,用户名,居住街道) values ('1003','0','重','东区')"));
+        exec(
+            s("insert into 用户表管理 (户号,收费项目,价格类别,倍率,父号,状态) values "
+              "('777701','水费','居民水',1,null,'正常')"));
         bill("777701", 9900, 9901, "2024-03-03", "2024-03-03", "李会计", 3.25, 0, 0);
-        exec(s("insert into 总收费 (户号,收据号,流水号,标志,收费标志,收费项目,抄表日期,收费日期,"
-               "收费人员,应收金额,实收金额,预存扣款) values ('1001',null,null,1,1,'水费',"
-               "'2024-03-04','2024-03-04','未知',9,8,1)"));
+        // Meter accounts carrying a household's own number: the bills of 1040 belong to a
+        // household registered nowhere, those of 1039 to household 1001 (the greater of two).
+        exec(
+            s("insert into 用户表管理 (户号,收费项目,价格类别,倍率,父号,状态) values "
+              "('1040','水费','居民水',1,'5555','正常'),('1039','水费','居民水',1,'1001','正常'),"
+              "('1039','水费','居民水',1,'1000','正常')"));
+        exec(
+            s("insert into 总收费 (户号,收据号,流水号,标志,收费标志,收费项目,抄表日期,收费日期,"
+              "收费人员,应收金额,实收金额,预存扣款) values ('1001',null,null,1,1,'水费',"
+              "'2024-03-04','2024-03-04','未知',9,8,1)"));
     }
 
     QString text(const QString& sql) { return value(sql); }
@@ -109,7 +117,8 @@ protected:
 
     QStringList collectors() {
         QStringList names;
-        for (const QStringList& row : rows(s("select 收费人员 from 收费员 where 收费人员<>'管理员'")))
+        for (const QStringList& row :
+             rows(s("select 收费人员 from 收费员 where 收费人员<>'管理员'")))
             if (!row.value(0).isEmpty()) names << row.value(0);
         return names;
     }
@@ -129,10 +138,10 @@ protected:
     // 收费月统计 and 收费年报表, cell by cell.
     std::vector<QStringList> takings(const QDate& from, const QDate& to, bool by_street,
                                      bool yearly, const QString& period_text) {
-        const QString bills_in = s(" b.收费日期>=") + day(from) + s(" and b.收费日期<=") + day(to) +
-                                 s(" and b.标志=1");
-        const QString prepaid_in = s(" p.预存日期>=") + day(from) + s(" and p.预存日期<=") +
-                                   day(to) + s(" and p.标志=1");
+        const QString bills_in =
+            s(" b.收费日期>=") + day(from) + s(" and b.收费日期<=") + day(to) + s(" and b.标志=1");
+        const QString prepaid_in =
+            s(" p.预存日期>=") + day(from) + s(" and p.预存日期<=") + day(to) + s(" and p.标志=1");
         std::vector<QStringList> out;
         if (by_street) {
             qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
@@ -142,24 +151,23 @@ protected:
                 const QString bills_of = s(" from 总收费 b, 用户信息表 u where u.户号=") +
                                          household_of(s("b.户号")) + street + s(" and") + bills_in;
                 const qint64 r = integer(
-                    s("select count(*) from 抄表总表 r, 用户信息表 u where r.父号=u.户号") + street +
-                    s(" and r.抄表日期>=") + day(from) + s(" and r.抄表日期<=") + day(to));
+                    s("select count(*) from 抄表总表 r, 用户信息表 u where r.父号=u.户号") +
+                    street + s(" and r.抄表日期>=") + day(from) + s(" and r.抄表日期<=") + day(to));
                 const qint64 p = integer(s("select count(*)") + bills_of + s(" and b.收费标志=0"));
                 const qint64 n = integer(s("select count(*)") + bills_of + s(" and b.收费标志=1"));
                 const double c =
                     number(s("select total(b.实收金额)") + bills_of + s(" and b.收费标志=0"));
                 const double d = number(s("select total(b.预存扣款)") + bills_of +
                                         (yearly ? s("") : s(" and b.收费标志=0")));
-                const QString prepaid_of =
-                    s(" from 预存明细 p, 用户信息表 u where p.户号=u.户号") + street + s(" and") +
-                    prepaid_in;
+                const QString prepaid_of = s(" from 预存明细 p, 用户信息表 u where p.户号=u.户号") +
+                                           street + s(" and") + prepaid_in;
                 const qint64 pr = integer(s("select count(p.户号)") + prepaid_of);
                 const double pa = number(s("select total(p.预存金额)") + prepaid_of);
                 QStringList row = {g, QString::number(r), QString::number(p), QString::number(n),
                                    amount(c)};
                 if (yearly) row << QString::number(pr);
-                row << amount(pa) << amount(c + pa) << reports::report_rate_text(p, r)
-                    << amount(d) << period_text;
+                row << amount(pa) << amount(c + pa) << reports::report_rate_text(p, r) << amount(d)
+                    << period_text;
                 out.push_back(row);
                 out.push_back(QStringList(row.size(), QString()));
                 read += r, paid += p, unpaid += n, prepay_rows += pr;
@@ -179,8 +187,8 @@ protected:
         double window = 0, prepay = 0;
         for (const QString& g : groups) {
             const bool earlier = g == s("前期扣款");
-            const QString paid_by =
-                s(" from 总收费 b where") + bills_in + s(" and b.收费标志=0 and b.收费人员=") + q(g);
+            const QString paid_by = s(" from 总收费 b where") + bills_in +
+                                    s(" and b.收费标志=0 and b.收费人员=") + q(g);
             // Bills paid under one serial count once; bills paid without one, as one more.
             const qint64 count =
                 earlier ? integer(s("select count(*) from 总收费 b where") + bills_in +
@@ -190,8 +198,8 @@ protected:
                                    ? 1
                                    : 0);
             const double w = earlier ? 0 : number(s("select total(b.实收金额)") + paid_by);
-            const QString prepaid_by = s(" from 预存明细 p where") + prepaid_in +
-                                       s(" and p.收费人员=") + q(g);
+            const QString prepaid_by =
+                s(" from 预存明细 p where") + prepaid_in + s(" and p.收费人员=") + q(g);
             const qint64 pr = integer(s("select count(p.户号)") + prepaid_by);
             const double pa = number(s("select total(p.预存金额)") + prepaid_by);
             out.push_back({g, QString::number(count), amount(w), QString::number(pr), amount(pa),
@@ -222,21 +230,21 @@ protected:
                 // The group's counted bills of the day; its amounts only where the household is
                 // registered, once for each time it is.
                 const QString of_group =
-                    by_street ? s(" b.户号 in (select n.户号 from 总收费 n, 用户信息表 u where "
-                                  "u.户号=") +
-                                    household_of(s("n.户号")) + s(" and u.居住街道=") + q(g) + s(")")
-                              : s(" b.收费人员=") + q(g);
+                    by_street
+                        ? s(" b.户号 in (select n.户号 from 总收费 n, 用户信息表 u where "
+                            "u.户号=") +
+                              household_of(s("n.户号")) + s(" and u.居住街道=") + q(g) + s(")")
+                        : s(" b.收费人员=") + q(g);
                 const QString bills = s(" from 总收费 b where b.收费日期=") + day(d) + s(" and") +
                                       counted + s(" and") + of_group;
-                const QString registered =
-                    s(" from 总收费 b, 用户信息表 u where u.户号=") + household_of(s("b.户号")) +
-                    (by_street ? s(" and u.居住街道=") + q(g) : QString()) +
-                    s(" and b.收费日期=") + day(d) + s(" and") + counted +
-                    (by_street ? QString() : s(" and b.收费人员=") + q(g));
-                qint64 count = integer(s("select count(distinct b.流水号)") + bills) +
-                               (integer(s("select count(*)") + bills + s(" and b.流水号 is null"))
-                                    ? 1
-                                    : 0);
+                const QString registered = s(" from 总收费 b, 用户信息表 u where u.户号=") +
+                                           household_of(s("b.户号")) +
+                                           (by_street ? s(" and u.居住街道=") + q(g) : QString()) +
+                                           s(" and b.收费日期=") + day(d) + s(" and") + counted +
+                                           (by_street ? QString() : s(" and b.收费人员=") + q(g));
+                qint64 count =
+                    integer(s("select count(distinct b.流水号)") + bills) +
+                    (integer(s("select count(*)") + bills + s(" and b.流水号 is null")) ? 1 : 0);
                 double window = number(
                     s("select total(case when b.收费标志=0 then b.实收金额 end)") + registered);
                 const double deduction = number(s("select total(b.预存扣款)") + registered);
@@ -252,8 +260,9 @@ protected:
                 const bool unknown = !by_street && g == s("未知");
                 if (unknown) {
                     // Bills with a receipt number, each counted once per registration.
-                    count = integer(s("select count(b.收据号)") + s(" from 总收费 b left join "
-                                                                  "用户信息表 u on u.户号=") +
+                    count = integer(s("select count(b.收据号)") +
+                                    s(" from 总收费 b left join "
+                                      "用户信息表 u on u.户号=") +
                                     household_of(s("b.户号")) + s(" where b.收费日期=") + day(d) +
                                     s(" and") + counted + s(" and b.收费人员='未知'"));
                     window = 0, prepay_count = 0, prepay = 0;
@@ -297,15 +306,10 @@ protected:
         std::vector<QStringList> out;
         double year[7] = {};
         const auto line = [](const QString& label, const double* v) {
-            return QStringList{label,
-                               platform::to_text(v[0]),
-                               amount(v[1]),
-                               amount(v[2]),
-                               amount(v[3]),
-                               amount(v[2] + v[3]),
-                               amount(v[4]),
-                               amount(v[2] + v[4]),
-                               amount(v[5])};
+            return QStringList{
+                label,        platform::to_text(v[0]), amount(v[1]), amount(v[2]),
+                amount(v[3]), amount(v[2] + v[3]),     amount(v[4]), amount(v[2] + v[4]),
+                amount(v[5])};
         };
         for (const reports::ReportYearMonth& m : months) {
             const QDate first(m.end.year(), m.end.month(), 1);
@@ -370,7 +374,8 @@ TEST_F(ChargeReportCells, EveryReportGroupingAndPeriodFormShowsItsCells) {
                  takings(months.front().start, months.back().end, true, true, y + s("年"))},
                 {"收费日报表", reports::kByCollector,
                  daily(month.start, month.end, false, month_label)},
-                {"收费日报表", reports::kByStreet, daily(month.start, month.end, true, month_label)},
+                {"收费日报表", reports::kByStreet,
+                 daily(month.start, month.end, true, month_label)},
                 {"收费年台帐", s("按月份"), ledger(months)},
             };
             for (const Case& c : cases) {
