@@ -108,50 +108,68 @@ int NumberIndex::find(std::string_view key) const {
     return it != entries_.end() && key_of(*it) == key ? it->value : -1;
 }
 
-RegisterStreets::RegisterStreets(platform::Connection& main) {
+RegisterStreets::RegisterStreets(platform::Connection& main, bool with_streets) {
     std::unordered_map<std::string, int> street_ids;  // a few dozen streets
-    std::string key;
+    std::string key, street;
     {
         // Every registration, with its street numbered; a number registered again chains on.
-        RowStream rows(main, "select 户号,居住街道 from 用户信息表 order by 户号");
+        RowStream rows(main, with_streets ? "select 户号,居住街道 from 用户信息表 order by 户号"
+                                          : "select 户号,null from 用户信息表 order by 户号");
+        int last_street = -1;
         while (rows.next()) {
             if (rows.is_null(0)) continue;
-            key.clear();
-            fold_key_into(rows.text(1), key);
-            auto street = street_ids.find(key);
-            if (street == street_ids.end()) {
-                street = street_ids.emplace(key, static_cast<int>(street_names_.size())).first;
-                street_names_.push_back(key);
+            int street_id = 0;
+            if (with_streets) {
+                street.clear();
+                fold_key_into(rows.text(1), street);
+                if (last_street < 0 || street != street_names_[static_cast<size_t>(last_street)]) {
+                    auto it = street_ids.find(street);
+                    if (it == street_ids.end()) {
+                        it = street_ids.emplace(street, static_cast<int>(street_names_.size()))
+                                 .first;
+                        street_names_.push_back(street);
+                    }
+                    last_street = it->second;
+                }
+                street_id = last_street;
             }
             key.clear();
             fold_key_into(rows.text(0), key);
             const int registration = static_cast<int>(chain_.size());
             // In number order, a number registered again follows its first registration.
             if (int* head = households_.last_value_if(key)) {
-                chain_.emplace_back(street->second, *head);
+                chain_.emplace_back(street_id, *head);
                 *head = registration;
             } else {
-                chain_.emplace_back(street->second, -1);
+                chain_.emplace_back(street_id, -1);
                 households_.add(key, registration);
             }
         }
     }
     // The greatest household of the accounts carrying each number, as the database's max picks
-    // it among the accounts it groups under one number.
+    // it: the accounts in the order of their numbers and households, the last of a number kept.
     RowStream accounts(main,
-                       "select 户号,max(父号) from 用户表管理 where 父号 is not null group by 户号 "
-                       "order by 户号");
-    std::string household;
-    while (accounts.next()) {
-        if (accounts.is_null(0)) continue;
-        key.clear();
-        fold_key_into(accounts.text(0), key);
-        household.clear();
-        fold_key_into(accounts.text(1), household);
+                       "select 户号,父号 from 用户表管理 where 户号 is not null and 父号 is not "
+                       "null order by 户号,父号");
+    std::string number, household;
+    bool pending = false;
+    const auto settle = [&] {
         // Kept as the registration + 2, so that an account whose household is registered
         // nowhere (-1) is told from a number no account carries.
-        accounts_.add(key, this->household(household) + 2);
+        if (pending) accounts_.add(number, this->household(household) + 2);
+    };
+    while (accounts.next()) {
+        key.clear();
+        fold_key_into(accounts.text(0), key);
+        if (!pending || key != number) {
+            settle();
+            number = key;
+            pending = true;
+        }
+        household.clear();
+        fold_key_into(accounts.text(1), household);
     }
+    settle();
 }
 
 int RegisterStreets::bill_household(std::string_view number) const {

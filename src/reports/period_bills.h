@@ -85,7 +85,8 @@ private:
 // not registered nowhere. Streets are numbered in the order they are first met.
 class RegisterStreets {
 public:
-    explicit RegisterStreets(platform::Connection& main);
+    // Without streets, every registration lies on street 0: for counting registrations alone.
+    explicit RegisterStreets(platform::Connection& main, bool with_streets = true);
 
     // The registrations of the household of a (folded) number, or of the household that a
     // bill's (folded) number belongs to: a chain to walk with next(), -1 when there is none.
