@@ -35,8 +35,8 @@ struct CorrectionCase {
     // Seeds prices, settings and pending readings; calls target() once for the reading corrected.
     std::function<void(CorrectionTable&)> seed;
     Values before, after;
-    // Figures worked out by hand for household 0001's 水费 bill after the commit of `before`
-    // and after a commit of `after`; empty when no bill is written.
+    // Figures worked out by hand for household 0001's bill of the corrected reading's fee item
+    // after the commit of `before` and after a commit of `after`; empty when no bill is written.
     Columns billed, rebilled;
 };
 
@@ -67,28 +67,31 @@ public:
              sql_quote(s(category)) + s(",'水费',") + platform::sql_number(value) + u',' +
              platform::sql_number(base) + s(",0)"));
     }
-    void meter(const char* account, const char* household, const char* category = "居民") {
+    void meter(const char* account, const char* household, const char* category = "居民",
+               const char* item = "水费") {
         Meter m;
         m.number = s(account);
         m.household = s(household);
         m.category = s(category);
+        m.item = s(item);
         add_meter(m);
     }
     void pending(const char* account, const char* household, const Values& v,
-                 const char* category = "居民", double at = 2.5) {
+                 const char* category = "居民", double at = 2.5, const char* item = "水费") {
         exec(s("insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
                "抄表人员,价格) values (") +
              sql_quote(s(account)) + u',' + sql_quote(s(household)) + u',' + num(v.start) + u',' +
              num(v.end) + u',' + num(v.end - v.start) + u',' + num(v.loss) + u',' +
-             sql_quote(s(v.date)) + s(",'水费',") + sql_quote(s(category)) + s(",'张三',") +
-             num(at) + u')');
+             sql_quote(s(v.date)) + u',' + sql_quote(s(item)) + u',' + sql_quote(s(category)) +
+             s(",'张三',") + num(at) + u')');
     }
     // The reading the case corrects, with the values of the run under way.
     void target(const char* account, const char* household, const char* category = "居民",
-                double at = 2.5) {
+                double at = 2.5, const char* item = "水费") {
         target_account = s(account);
+        target_item = s(item);
         pending(account, household, seeding_after ? GetParam().after : GetParam().before,
-                category, at);
+                category, at, item);
     }
     void surcharge(const char* name, double value, const char* mode, const char* category = "居民") {
         exec(s("insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values (") +
@@ -146,7 +149,7 @@ public:
         ASSERT_TRUE(committed.billing_error.isEmpty()) << committed.billing_error.toStdString();
     }
     qint64 target_id() {
-        return value(s("select 编号 from 抄表总表 where 收费项目='水费' and 户号=") +
+        return value(s("select 编号 from 抄表总表 where 户号=") +
                      sql_quote(target_account))
             .toLongLong();
     }
@@ -155,9 +158,8 @@ public:
         const reading::EditedReading loaded = reading::load_edited_reading(db(), target_id());
         ASSERT_TRUE(loaded.found);
         const reading::EditOutcome outcome = reading::correct_reading(
-            db(), v.start, v.end, v.loss,
-                                                    QDate::fromString(s(v.date), s("yyyy-M-d")),
-                                                    run_on(kCorrectionDay));
+            db(), v.start, v.end, v.loss, QDate::fromString(s(v.date), s("yyyy-M-d")),
+            run_on(kCorrectionDay));
         ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
         EXPECT_EQ(outcome.message, s("修改成功！"));
     }
@@ -213,11 +215,11 @@ public:
         return out;
     }
 
-    // Household 0001's 水费 bill written by a run (not the seeded February bill), against the
-    // figures of the case.
+    // Household 0001's bill of the corrected reading's fee item written by a run (not the seeded
+    // February bill), against the figures of the case.
     void expect_bill(const Columns& expected, const char* label) {
-        const QString where =
-            s(" from 总收费 where 户号='0001' and 收费项目='水费' and 标志=1 and 收据号>100");
+        const QString where = s(" from 总收费 where 户号='0001' and 标志=1 and 收据号>100 and 收费项目=") +
+                              sql_quote(target_item);
         if (expected.empty()) {
             EXPECT_EQ(count(s("select count(*)") + where), 0) << label;
             return;
@@ -231,7 +233,7 @@ public:
     static QString num(double v) { return platform::sql_number(v); }
 
     shell::SystemParameters params;
-    QString target_account;
+    QString target_account, target_item;
     bool seeding_after = false;
 };
 
@@ -453,6 +455,33 @@ const CorrectionCase kCases[] = {
      {{"应收金额", "50"}, {"预存扣款", "40"}, {"实收金额", "10"}, {"收费标志", "1"}},
      {{"应收金额", "30"}, {"预存扣款", "30"}, {"实收金额", "0"}, {"收费标志", "0"},
       {"收费人员", "预存扣款"}}},
+    // 20 prepaid: 电费 (billed first) takes 6.6 of it, 水费 the 13.4 left.
+    {"prepaid_balance_shared_with_an_earlier_bill",
+     [](CorrectionTable& t) {
+         t.prepayment(20);
+         t.meter("000101", "0001");
+         t.meter("000111", "0001", "照明", "电费");
+         t.pending("000111", "0001", {0, 11, 0, "2024-3-1"}, "照明", 0.6, "电费");
+         t.target("000101", "0001");
+     },
+     {0, 11, 0, "2024-3-1"},
+     {0, 15, 0, "2024-3-1"},
+     {{"应收金额", "27.5"}, {"预存扣款", "13.4"}, {"实收金额", "14.1"}},
+     {{"应收金额", "37.5"}, {"预存扣款", "13.4"}, {"实收金额", "24.1"}}},
+    // 5 prepaid: 电费 (billed first, corrected) takes all of it and asks 1.6; the later 水费 bill
+    // finds nothing left.
+    {"prepaid_balance_taken_by_the_corrected_earlier_bill",
+     [](CorrectionTable& t) {
+         t.prepayment(5);
+         t.meter("000101", "0001");
+         t.meter("000111", "0001", "照明", "电费");
+         t.pending("000101", "0001", {0, 11, 0, "2024-3-1"});
+         t.target("000111", "0001", "照明", 0.6, "电费");
+     },
+     {0, 11, 0, "2024-3-1"},
+     {0, 15, 0, "2024-3-1"},
+     {{"应收金额", "6.6"}, {"预存扣款", "5"}, {"实收金额", "1.6"}},
+     {{"应收金额", "9"}, {"预存扣款", "5"}, {"实收金额", "4"}}},
     // Corrected to no usage: the other meter account's reading is the household's bill alone.
     {"corrected_to_no_usage",
      [](CorrectionTable& t) {
