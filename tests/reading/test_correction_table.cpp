@@ -12,6 +12,7 @@
 #include <functional>
 #include <ostream>
 
+#include "platform/query.h"
 #include "reading/monthly_commit.h"
 #include "reading/reading_edit.h"
 #include "reading_fixture.h"
@@ -167,10 +168,11 @@ public:
     // --- what is compared ----------------------------------------------------------------
     // Every bill, surcharge line, reduction record and reading, with each bill and serial number
     // replaced by the order in which it first appears: bills by household, fee item and number,
-    // then the reduction records and the readings. An unbilled reading's billing marks (bill and
-    // serial number, billed quantity) are not compared: it may keep those of the bill it lost,
-    // and nothing reads them until it is billed again. Its price is compared: the engine
-    // prices the reading by it.
+    // then the reduction records and the readings. A reading's billed quantity is compared only
+    // on a bill's readings, and an unbilled reading's bill and serial numbers not at all: a
+    // reading that a correction left unbilled, or that the reduction pass took, may keep those
+    // of the bill it lost, and nothing reads them there. Its price is always compared: the
+    // engine prices the reading by it.
     QList<QStringList> bills_and_details() {
         QMap<QString, QString> receipts, serials;
         const auto label = [](QMap<QString, QString>& seen, const QString& number, char kind) {
@@ -179,6 +181,7 @@ public:
                 seen.insert(number, QString(QChar(kind)) + QString::number(seen.size() + 1));
             return seen.value(number);
         };
+        const QStringList bills = platform::query_column(db(), s("select 收据号 from 总收费"));
         QList<QStringList> out;
         out << QStringList{s("总收费")};
         for (QStringList r :
@@ -207,9 +210,9 @@ public:
                                     "价格类别,抄表人员,是否收费,收据号,流水号,价格,实收量 from "
                                     "抄表总表 order by 编号"))) {
             const bool billed = r[11] == s("1");
+            if (!billed || !bills.contains(r[12])) r[15].clear();
             r[12] = billed ? label(receipts, r[12], 'N') : QString();
             r[13] = billed ? label(serials, r[13], 'L') : QString();
-            if (!billed) r[15].clear();
             out << r;
         }
         return out;
@@ -394,6 +397,18 @@ const CorrectionCase kCases[] = {
      {0, 20, 0, "2024-3-1"},
      {{"应收金额", "30"}, {"减免金额", "10"}, {"实收金额", "20"}},
      {{"应收金额", "50"}, {"减免金额", "10"}, {"实收金额", "40"}}},
+    // 20 off a bill of 30 asks 10; corrected to 15 the reduction covers the bill, and the
+    // reduction pass writes a record in place of a bill.
+    {"amount_reduction_covers_the_corrected_bill",
+     [](CorrectionTable& t) {
+         t.reduction("部分减免", "永久", "按金额", 20, 0);
+         t.meter("000101", "0001");
+         t.target("000101", "0001");
+     },
+     {0, 12, 0, "2024-3-1"},
+     {0, 6, 0, "2024-3-1"},
+     {{"应收金额", "30"}, {"减免金额", "20"}, {"实收金额", "10"}},
+     {}},
     // The reduction pass covers the household's readings: no bill, a reduction record.
     {"full_reduction",
      [](CorrectionTable& t) {
