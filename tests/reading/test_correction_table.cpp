@@ -159,7 +159,7 @@ public:
         const reading::EditedReading loaded = reading::load_edited_reading(db(), target_id());
         ASSERT_TRUE(loaded.found);
         const reading::EditOutcome outcome = reading::correct_reading(
-            db(), v.start, v.end, v.loss, QDate::fromString(s(v.date), s("yyyy-M-d")),
+            db(), loaded, v.start, v.end, v.loss, QDate::fromString(s(v.date), s("yyyy-M-d")),
             run_on(kCorrectionDay));
         ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
         EXPECT_EQ(outcome.message, s("修改成功！"));
