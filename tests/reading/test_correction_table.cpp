@@ -91,18 +91,20 @@ public:
                 double at = 2.5, const char* item = "水费") {
         target_account = s(account);
         target_item = s(item);
-        pending(account, household, seeding_after ? GetParam().after : GetParam().before,
-                category, at, item);
+        pending(account, household, seeding_after ? GetParam().after : GetParam().before, category,
+                at, item);
     }
-    void surcharge(const char* name, double value, const char* mode, const char* category = "居民") {
+    void surcharge(const char* name, double value, const char* mode,
+                   const char* category = "居民") {
         exec(s("insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values (") +
              sql_quote(s(name)) + u',' + num(value) + u',' + sql_quote(s(mode)) + u',' +
              sql_quote(s(category)) + s(",'水费')"));
     }
     void tier(int order, double stop, double value, const char* category = "居民") {
-        exec(s("insert into 阶梯信息 (类别名称,收费项目,阶梯序号,阶梯起量,阶梯止量,类别价格) values (") +
-             sql_quote(s(category)) + s(",'水费',") + QString::number(order) + s(",0,") + num(stop) +
-             u',' + num(value) + u')');
+        exec(s("insert into 阶梯信息 (类别名称,收费项目,阶梯序号,阶梯起量,阶梯止量,类别价格) "
+               "values (") +
+             sql_quote(s(category)) + s(",'水费',") + QString::number(order) + s(",0,") +
+             num(stop) + u',' + num(value) + u')');
     }
     void share(const char* account, const char* category, int percent) {
         exec(s("insert into 混合用水 (户号,价格类别,百分比值) values (") + sql_quote(s(account)) +
@@ -116,8 +118,9 @@ public:
              num(amount) + u',' + QString::number(quantity) + u',' + QString::number(times) + u')');
     }
     void earlier_reduction_record() {
-        exec(s("insert into 减免明细 (户号,减免金额,抄表ID,减免日期,收据号,减免类型) values "
-               "('0001',10,'','2024-1-5',7,'按金额')"));
+        exec(
+            s("insert into 减免明细 (户号,减免金额,抄表ID,减免日期,收据号,减免类型) values "
+              "('0001',10,'','2024-1-5',7,'按金额')"));
     }
     void prepayment(double amount) {
         exec(s("insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,标志) values "
@@ -150,8 +153,7 @@ public:
         ASSERT_TRUE(committed.billing_error.isEmpty()) << committed.billing_error.toStdString();
     }
     qint64 target_id() {
-        return value(s("select 编号 from 抄表总表 where 户号=") +
-                     sql_quote(target_account))
+        return value(s("select 编号 from 抄表总表 where 户号=") + sql_quote(target_account))
             .toLongLong();
     }
     // Corrects the target reading as the correction window does: load it, then save.
@@ -194,8 +196,9 @@ public:
             out << r;
         }
         out << QStringList{s("月附加费")};
-        for (QStringList r : rows(s("select 户号,附加费名称,用量,价格,金额,收据号,收费标志,收费项目,"
-                                    "价格类别 from 月附加费 order by 户号,收据号,rowid"))) {
+        for (QStringList r :
+             rows(s("select 户号,附加费名称,用量,价格,金额,收据号,收费标志,收费项目,"
+                    "价格类别 from 月附加费 order by 户号,收据号,rowid"))) {
             r[5] = label(receipts, r[5], 'N');
             out << r;
         }
@@ -221,8 +224,9 @@ public:
     // Household 0001's bill of the corrected reading's fee item written by a run (not the seeded
     // February bill), against the figures of the case.
     void expect_bill(const Columns& expected, const char* label) {
-        const QString where = s(" from 总收费 where 户号='0001' and 标志=1 and 收据号>100 and 收费项目=") +
-                              sql_quote(target_item);
+        const QString where =
+            s(" from 总收费 where 户号='0001' and 标志=1 and 收据号>100 and 收费项目=") +
+            sql_quote(target_item);
         if (expected.empty()) {
             EXPECT_EQ(count(s("select count(*)") + where), 0) << label;
             return;
@@ -261,7 +265,8 @@ std::string differences(const QList<QStringList>& expected, const QList<QStringL
         const QList<QStringList> er = e.value(table), ar = a.value(table);
         for (qsizetype i = 0; i < std::max(er.size(), ar.size()); ++i) {
             if (er.value(i) == ar.value(i)) continue;
-            out += table.toStdString() + "\n  expected: " + er.value(i).join(s(" | ")).toStdString() +
+            out += table.toStdString() +
+                   "\n  expected: " + er.value(i).join(s(" | ")).toStdString() +
                    "\n  actual:   " + ar.value(i).join(s(" | ")).toStdString() + "\n";
         }
     }
@@ -281,9 +286,18 @@ const CorrectionCase kCases[] = {
      },
      {0, 12, 0, "2024-3-1"},
      {0, 20, 0, "2024-4-2"},
-     {{"户号", "0001"}, {"应收金额", "42.6"}, {"实收金额", "42.6"}, {"附加费金额", "12.6"},
-      {"实收量", "12"}, {"价格", "2.5"}, {"收费标志", "1"}, {"收费人员", "未知"}},
-     {{"应收金额", "69"}, {"实收金额", "69"}, {"附加费金额", "19"}, {"实收量", "20"},
+     {{"户号", "0001"},
+      {"应收金额", "42.6"},
+      {"实收金额", "42.6"},
+      {"附加费金额", "12.6"},
+      {"实收量", "12"},
+      {"价格", "2.5"},
+      {"收费标志", "1"},
+      {"收费人员", "未知"}},
+     {{"应收金额", "69"},
+      {"实收金额", "69"},
+      {"附加费金额", "19"},
+      {"实收量", "20"},
       {"抄表日期", "2024-04-02"}}},
     // 3 units and a loss of 1 under a base quantity of 10: the base first, then the loss.
     {"base_quantity_then_loss",
@@ -444,10 +458,17 @@ const CorrectionCase kCases[] = {
      },
      {0, 20, 0, "2024-3-1"},
      {0, 12, 0, "2024-3-1"},
-     {{"应收金额", "50"}, {"上月接转", "40"}, {"实收金额", "10"}, {"本月接转", "0"},
+     {{"应收金额", "50"},
+      {"上月接转", "40"},
+      {"实收金额", "10"},
+      {"本月接转", "0"},
       {"收费标志", "1"}},
-     {{"应收金额", "30"}, {"上月接转", "40"}, {"实收金额", "30"}, {"本月接转", "10"},
-      {"收费标志", "0"}, {"收费人员", "预存扣款"}}},
+     {{"应收金额", "30"},
+      {"上月接转", "40"},
+      {"实收金额", "30"},
+      {"本月接转", "10"},
+      {"收费标志", "0"},
+      {"收费人员", "预存扣款"}}},
     {"prepaid_balance_short_of_the_bill",
      [](CorrectionTable& t) {
          t.prepayment(20);
@@ -468,7 +489,10 @@ const CorrectionCase kCases[] = {
      {0, 20, 0, "2024-3-1"},
      {0, 12, 0, "2024-3-1"},
      {{"应收金额", "50"}, {"预存扣款", "40"}, {"实收金额", "10"}, {"收费标志", "1"}},
-     {{"应收金额", "30"}, {"预存扣款", "30"}, {"实收金额", "0"}, {"收费标志", "0"},
+     {{"应收金额", "30"},
+      {"预存扣款", "30"},
+      {"实收金额", "0"},
+      {"收费标志", "0"},
       {"收费人员", "预存扣款"}}},
     // 20 prepaid: 电费 (billed first) takes 6.6 of it, 水费 the 13.4 left.
     {"prepaid_balance_shared_with_an_earlier_bill",
