@@ -193,7 +193,11 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
             total += amount;
             c.quantity += q;
         }
-        c.readings.push_back({r.id, finite(q), finite(unit_price)});
+        // A reading priced at its own stored price keeps that price, also when a quantity
+        // reduction leaves nothing of it to bill: billing it again after a correction then
+        // prices it as the commit would have, instead of at the previous reading's price (or 0).
+        const bool own_price = item.tiered != kOn && r.category != kMixedUse;
+        c.readings.push_back({r.id, finite(q), finite(own_price ? r.price : unit_price)});
     }
     c.category = r.category;
     c.fee_item = r.fee_item;
