@@ -193,11 +193,9 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
             total += amount;
             c.quantity += q;
         }
-        // A reading priced at its own stored price keeps that price, also when a quantity
-        // reduction leaves nothing of it to bill: billing it again after a correction then
-        // prices it as the commit would have, instead of at the previous reading's price (or 0).
-        const bool own_price = item.tiered != kOn && r.category != kMixedUse;
-        c.readings.push_back({r.id, finite(q), finite(own_price ? r.price : unit_price)});
+        // A reading that bills nothing (its quantity all reduced) keeps the price it holds:
+        // that price is what it is billed at once a correction returns it to unbilled.
+        c.readings.push_back({r.id, finite(q), finite(money_positive(q) ? unit_price : r.price)});
     }
     c.category = r.category;
     c.fee_item = r.fee_item;

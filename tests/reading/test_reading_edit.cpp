@@ -301,43 +301,5 @@ TEST_P(CorrectionToTheSameValues, WritesTheBillItReplaced) {
 INSTANTIATE_TEST_SUITE_P(Cases, CorrectionToTheSameValues, ::testing::ValuesIn(kSameValues),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A reading that a quantity reduction took whole is billed nothing, and keeps its price: corrected
-// upwards, it is billed at that price as a commit of the right values would bill it. Household
-// 0002 is committed with those values in the first place; its bill is the corrected one's.
-TEST_F(ReadingTest, ACorrectionOfAReadingAReductionTookWholeBillsAsTheRightValuesWould) {
-    for (const char* h : {"0001", "0002"}) {
-        const QString household = s(h);
-        add_water_household(household, s("户"), 1);
-        Meter second;
-        second.number = household + s("02");
-        second.household = household;
-        add_meter(second);
-        exec(s("insert into 减免设置 (户号,减免方式,减免期限,减免用量,减免类型) values (") +
-             sql_quote(household) + s(",'部分减免','永久',12,'按用量')"));
-    }
-    add_pending(s("000101"), s("0001"), 0, 10);  // 12 units off: nothing left of it
-    add_pending(s("000102"), s("0001"), 0, 4);
-    add_pending(s("000201"), s("0002"), 0, 20);
-    add_pending(s("000202"), s("0002"), 0, 4);
-    ASSERT_EQ(reading::commit_month(db(), context()).bills_written, 2);
-
-    const auto r = reading::load_edited_reading(
-        db(), value(s("select 编号 from 抄表总表 where 户号='000101'")).toLongLong());
-    ASSERT_TRUE(reading::correct_reading(db(), r, 0, 20, 0, r.date, context()).ok);
-    const auto bill_of = [&](const char* household) {
-        return rows(s("select 应收金额,实收金额,实收量,减免用量,价格,收费标志 from 总收费 where 户号='") +
-                    s(household) + u'\'');
-    };
-    const auto readings_of = [&](const char* household) {
-        return rows(s("select 止方,价格,实收量,是否收费 from 抄表总表 where 父号='") + s(household) +
-                    s("' order by 编号"));
-    };
-    // (20 - 12) * 2.5 + 4 * 2.5
-    EXPECT_EQ(bill_of("0002"),
-              (QList<QStringList>{{s("30"), s("30"), s("12"), s("12"), s("2.5"), s("1")}}));
-    EXPECT_EQ(bill_of("0001"), bill_of("0002"));
-    EXPECT_EQ(readings_of("0001"), readings_of("0002"));
-}
-
 }  // namespace
 }  // namespace reading_test
