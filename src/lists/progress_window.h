@@ -47,8 +47,9 @@ private:
 // once.
 void show_centred_over_owner(QWidget* window);
 
-// Moves a bar to this position. The bar is only told when the change shows (or at its end):
-// a list of 100,000 rows steps it 100,000 times, and each repaint costs far more than a row.
+// Moves a bar to this position. The bar is only told when the change shows (or at its end), and
+// forward at most a few dozen times a second: a list of 100,000 rows steps it 100,000 times, and
+// each repaint costs far more than a row.
 void set_progress_position(QProgressBar* bar, int position);
 
 // Long work runs on the user-interface thread, so nothing is drawn unless it lets the event
