@@ -170,7 +170,7 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedR
 
 EditOutcome correct_reading(platform::Connection& connection, const EditedReading& reading,
                             double start, double end, double typed_loss, const QDate& date,
-                            const shell::RunContext& run) {
+                            const shell::RunContext& run, const CommitHooks& progress) {
     EditOutcome out;
     const UsageAndLoss computed = edit_usage_and_loss(connection, reading, start, end, typed_loss);
     // A negative usage would be billed as a credit; the entry window refuses it, so does this.
@@ -224,7 +224,11 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
     if (!reductions.messages.empty()) return failed(reductions.messages.front().text);
     // Billed as the month's commit bills: the households owning unbilled readings, fee item by
     // fee item, through the engine's bill run.
-    const BillingOutcome billing = bill_unbilled_readings(connection, run);
+    // Nothing is shown while the save may still roll back: a failure is the outcome's message.
+    CommitHooks bar;
+    bar.progress_maximum = progress.progress_maximum;
+    bar.progress_step = progress.progress_step;
+    const BillingOutcome billing = bill_unbilled_readings(connection, run, bar);
     if (!billing.ok()) return failed(billing.error);
     if (!transaction.commit()) return failed(platform::db_last_error(connection));
     out.ok = true;

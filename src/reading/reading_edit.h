@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 
+#include "reading/monthly_commit.h"
 #include "shell/run_context.h"
 
 namespace platform {
@@ -60,10 +61,11 @@ inline const QString kReadingChanged = QStringLiteral("该条抄表记录已被�
 // removes the bill that covered it, applies the reductions and bills every household's unbilled
 // readings as the month's commit bills them, all in one transaction. Refused, with nothing
 // changed, when the bill is paid by then ("该条抄表记录已经收费不能修改！") or the reading no
-// longer carries the loaded bill number (kReadingChanged).
+// longer carries the loaded bill number (kReadingChanged). The billing moves the progress bar
+// through `progress` (its progress_maximum and progress_step; nothing else of it is used).
 EditOutcome correct_reading(platform::Connection& connection, const EditedReading& reading,
                             double start, double end, double typed_loss, const QDate& date,
-                            const shell::RunContext& run);
+                            const shell::RunContext& run, const CommitHooks& progress = {});
 
 struct DeleteTarget {
     bool found = false;

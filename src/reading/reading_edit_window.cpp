@@ -44,13 +44,15 @@ void ReadingEditWindow::on_edit_reading_end_changed() {
 }
 
 void ReadingEditWindow::on_edit_reading_save_click() {
-    lists::ProgressWindow progress(parentWidget());
-    progress.open();
+    auto progress = std::make_unique<lists::ProgressScope>(parentWidget());
+    CommitHooks bar;
+    bar.progress_maximum = [&progress](int steps) { progress->set_maximum(steps); };
+    bar.progress_step = [&progress] { progress->step(); };
     const EditOutcome outcome = correct_reading(
         store::main_connection(), reading_, platform::to_number(ui->编辑框_起->text()),
         platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()),
-        ui->日期框1->date(), shell::program_context());
-    progress.close();
+        ui->日期框1->date(), shell::program_context(), bar);
+    progress.reset();
     if (outcome.log_failed) platform::inform(QStringLiteral("添加日志失败！"));
     if (!outcome.message.isEmpty()) platform::inform(outcome.message);
     if (outcome.ok)

@@ -55,9 +55,17 @@ TEST_F(ReadingEditTest, CorrectionBillsTheHouseholdAsTheCommitDoes) {
     EXPECT_EQ(r.name, s("甲"));
     EXPECT_EQ(r.bill_number, bill);
     EXPECT_EQ(r.date, QDate(2024, 3, 1));
-    const auto outcome = reading::correct_reading(db(), r, 0, 20, 0, QDate(2024, 3, 3), context());
+    // The bar counts the households billed, fee item by fee item: one household of 水费.
+    int maxima = 0, steps = 0;
+    reading::CommitHooks progress;
+    progress.progress_maximum = [&](int households) { maxima += households; };
+    progress.progress_step = [&] { ++steps; };
+    const auto outcome =
+        reading::correct_reading(db(), r, 0, 20, 0, QDate(2024, 3, 3), context(), progress);
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
     EXPECT_EQ(outcome.message, s("修改成功！"));
+    EXPECT_EQ(maxima, 1);
+    EXPECT_EQ(steps, 1);
     // The household's bill is replaced by one bill of the household over both meter accounts,
     // as the month's commit writes it: 20 * 2.5 + 4 * 2.5.
     EXPECT_EQ(rows(s("select 户号,应收金额,实收量,收费人员,收费标志 from 总收费 order by 户号")),
