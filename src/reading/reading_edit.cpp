@@ -19,8 +19,9 @@ QString n(double value) { return platform::sql_number(value); }
 
 // More than 0 when the reading's bill is valid (标志 1) and paid (收费标志 0).
 QString paid_test(qint64 id) {
-    return QStringLiteral("select count(*) from 抄表总表,总收费 where 抄表总表.收据号=总收费.收据号 and "
-                          "总收费.标志=1 and 总收费.收费标志=0 and 抄表总表.编号=") +
+    return QStringLiteral(
+               "select count(*) from 抄表总表,总收费 where 抄表总表.收据号=总收费.收据号 and "
+               "总收费.标志=1 and 总收费.收费标志=0 and 抄表总表.编号=") +
            QString::number(id);
 }
 
@@ -40,7 +41,8 @@ Covered covered_reading(platform::Connection& connection, qint64 id) {
     bool read = false;
     const QList<QStringList> row = platform::query_rows(
         connection,
-        QStringLiteral("select 户号,收据号,是否收费 from 抄表总表 where 编号=") + QString::number(id),
+        QStringLiteral("select 户号,收据号,是否收费 from 抄表总表 where 编号=") +
+            QString::number(id),
         OnFailure::Quiet, &read);
     if (!read) return c;
     if (!row.isEmpty()) {
@@ -48,8 +50,7 @@ Covered covered_reading(platform::Connection& connection, qint64 id) {
         c.meter = row[0].value(0);
         c.bill_number = static_cast<qint64>(platform::to_number(row[0].value(1)));
         c.billed = platform::to_number(row[0].value(2)) != 0;
-        c.paid = platform::query_integer(
-connection, paid_test(id), OnFailure::Quiet, &read) > 0;
+        c.paid = platform::query_integer(connection, paid_test(id), OnFailure::Quiet, &read) > 0;
         if (!read) return c;
     }
     c.read = true;
@@ -79,13 +80,14 @@ bool remove_covering_bill(platform::Connection& connection, qint64 bill_number,
         QStringLiteral("select count(*) from 抄表总表 where 是否收费=1 and 收据号=") + N,
         OnFailure::Quiet, &read);
     if (!read || readings == 0) return false;
-    return execute_expecting(connection,
-                             QStringLiteral("delete from 总收费 where 标志=1 and 收费标志=1 and 收据号=") + N,
-                             rows) &&
+    return execute_expecting(
+               connection,
+               QStringLiteral("delete from 总收费 where 标志=1 and 收费标志=1 and 收据号=") + N,
+               rows) &&
+           platform::db_execute(connection, QStringLiteral("delete from 月附加费 where ") +
+                                                lines_condition + QStringLiteral("收据号=") + N) &&
            platform::db_execute(connection,
-                                QStringLiteral("delete from 月附加费 where ") + lines_condition +
-                                    QStringLiteral("收据号=") + N) &&
-           platform::db_execute(connection, QStringLiteral("delete from 减免明细 where 收据号=") + N) &&
+                                QStringLiteral("delete from 减免明细 where 收据号=") + N) &&
            execute_expecting(
                connection,
                QStringLiteral("update 抄表总表 set 是否收费=0 where 是否收费=1 and 收据号=") + N,
@@ -99,10 +101,12 @@ bool reading_is_paid(platform::Connection& connection, qint64 id) {
 }
 
 QString reading_edit_refusal(platform::Connection& connection, qint64 id) {
-    if (platform::query_text(connection, QStringLiteral("select 收费项目 from 抄表总表 where 编号=") +
-                                             QString::number(id)) == kPropertyFeeItem)
-        return QStringLiteral("当收费项目为【物业】时系统禁止修改，如果你要修改物业类型的用量，"
-                              "请到用户管理中修改用户物业面积！");
+    if (platform::query_text(connection,
+                             QStringLiteral("select 收费项目 from 抄表总表 where 编号=") +
+                                 QString::number(id)) == kPropertyFeeItem)
+        return QStringLiteral(
+            "当收费项目为【物业】时系统禁止修改，如果你要修改物业类型的用量，"
+            "请到用户管理中修改用户物业面积！");
     if (reading_is_paid(connection, id)) return QStringLiteral("该条抄表记录已经收费不能修改！");
     return {};
 }
@@ -113,10 +117,11 @@ EditedReading load_edited_reading(platform::Connection& connection, qint64 id) {
     platform::RecordSet rows;
     if (!platform::query_open(
             rows, connection,
-            QStringLiteral("select 抄表总表.户号,用户信息表.用户名,抄表总表.起方,抄表总表.止方,抄表总表.水损,"
-                           "抄表总表.收据号,抄表总表.抄表日期,用户信息表.居住街道,用户信息表.详细地址,"
-                           "抄表总表.价格类别,抄表总表.收费项目,抄表总表.父号 from 抄表总表,用户信息表 where "
-                           "用户信息表.户号=抄表总表.父号 and 抄表总表.编号=") +
+            QStringLiteral(
+                "select 抄表总表.户号,用户信息表.用户名,抄表总表.起方,抄表总表.止方,抄表总表.水损,"
+                "抄表总表.收据号,抄表总表.抄表日期,用户信息表.居住街道,用户信息表.详细地址,"
+                "抄表总表.价格类别,抄表总表.收费项目,抄表总表.父号 from 抄表总表,用户信息表 where "
+                "用户信息表.户号=抄表总表.父号 and 抄表总表.编号=") +
                 QString::number(id)) ||
         platform::recordset_eof(rows))
         return r;
@@ -147,9 +152,10 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedR
     UsageAndLoss out;
     const QList<QStringList> meter = platform::query_rows(
         connection,
-        QStringLiteral("select 水价类别.电损率,用户表管理.倍率,用户表管理.抄表人员 from 用户表管理,水价类别 "
-                       "where 用户表管理.价格类别=水价类别.水价类别 and 用户表管理.收费项目=水价类别.收费项目 "
-                       "and 用户表管理.户号=") +
+        QStringLiteral(
+            "select 水价类别.电损率,用户表管理.倍率,用户表管理.抄表人员 from 用户表管理,水价类别 "
+            "where 用户表管理.价格类别=水价类别.水价类别 and 用户表管理.收费项目=水价类别.收费项目 "
+            "and 用户表管理.户号=") +
             sql_quote(reading.meter) + QStringLiteral(" and 用户表管理.收费项目=") +
             sql_quote(reading.fee_item) + QStringLiteral(" and 用户表管理.价格类别=") +
             sql_quote(reading.category));
@@ -249,9 +255,10 @@ DeleteTarget reading_delete_target(platform::Connection& connection, qint64 id) 
     t.bill_number = static_cast<qint64>(platform::to_number(own[0].value(1)));
     t.name = platform::query_text(
         connection,
-        QStringLiteral("select 用户信息表.用户名 from 用户信息表,抄表总表,用户表管理  "
-                       "where 用户信息表.户号=抄表总表.父号  and 用户表管理.父号=用户信息表.户号 and "
-                       "用户表管理.户号=抄表总表.户号 and 抄表总表.编号=") +
+        QStringLiteral(
+            "select 用户信息表.用户名 from 用户信息表,抄表总表,用户表管理  "
+            "where 用户信息表.户号=抄表总表.父号  and 用户表管理.父号=用户信息表.户号 and "
+            "用户表管理.户号=抄表总表.户号 and 抄表总表.编号=") +
             QString::number(id));
     return t;
 }
@@ -285,16 +292,15 @@ EditOutcome delete_reading(platform::Connection& connection, qint64 id, qint64 b
         if (now.billed &&
             !remove_covering_bill(connection, now.bill_number, QStringLiteral("收费标志=1 and ")))
             return failed();
-        if (!execute_expecting(connection,
-                               QStringLiteral("delete from 抄表总表 where 编号=") +
-                                   QString::number(id),
-                               1))
+        if (!execute_expecting(
+                connection,
+                QStringLiteral("delete from 抄表总表 where 编号=") + QString::number(id), 1))
             return failed();
     }
     // In the delete's transaction, so the delete and its log row are kept together.
-    const bool logged =
-        shell::write_operation_log(connection, run, QStringLiteral("抄表管理"),
-                                   QStringLiteral("抄表删除"), QStringLiteral("户号：") + now.meter);
+    const bool logged = shell::write_operation_log(connection, run, QStringLiteral("抄表管理"),
+                                                   QStringLiteral("抄表删除"),
+                                                   QStringLiteral("户号：") + now.meter);
     if (!transaction.commit()) return failed();
     out.log_failed = !logged;
     out.ok = true;

@@ -27,7 +27,8 @@ ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
     ui->编辑框_抄表户号->setText(r.meter);
     ui->编辑框_水损->setText(platform::to_text(r.loss));
     ui->日期框1->setDate(r.date.isValid() ? r.date : platform::today());
-    connect(ui->编辑框_止, &QLineEdit::textChanged, this, [this] { on_edit_reading_end_changed(); });
+    connect(ui->编辑框_止, &QLineEdit::textChanged, this,
+            [this] { on_edit_reading_end_changed(); });
     connect(ui->按钮1, &QPushButton::clicked, this, [this] { on_edit_reading_save_click(); });
     connect(ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
     // Saving is the window's one action: Enter in any box saves.

@@ -27,7 +27,6 @@ public:
 private:
     std::unique_ptr<Ui::ReadingEditWindow> ui;
     EditedReading reading_;  // as loaded: the save hands it to the correction
-
 };
 
 }  // namespace reading

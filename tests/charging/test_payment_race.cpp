@@ -2,7 +2,9 @@
 // batch charging, or 执行扣款 (settling bills from prepaid balances), over the same households.
 // Each bill is paid exactly once, no serial is used for two households, no balance pays a bill
 // the counter took, and a counter payment that lost the race is refused as changed meanwhile
-// (or waited for the other run to finish) instead of paying the bills a second time.
+// (or waited for the other run to finish) instead of paying the bills a second time. A second
+// program saving reading corrections never deletes a bill the counter took, nor bills its
+// readings again.
 //
 // The second program is this test executable again, running a PaymentRaceChild test on the
 // parent's program folder.
@@ -392,12 +394,14 @@ TEST_F(PaymentRace, CorrectionsAgainstCounterPayments) {
     std::vector<QString> households;
     {
         platform::Transaction seeding(db());
-        exec(s("insert into 水价类别 (水价类别,收费项目,价格,基本方,电损率) values "
-               "('居民','水费',2.5,0,0)"));
+        exec(
+            s("insert into 水价类别 (水价类别,收费项目,价格,基本方,电损率) values "
+              "('居民','水费',2.5,0,0)"));
         for (int h = 0; h < kCorrected; ++h) {
             const QString number = QString::asprintf("C%03d", h);
             household(number.toUtf8().constData(), "户");
-            exec(s("insert into 用户表管理 (户号,父号,收费项目,价格类别,抄表人员,状态,计量编号,倍率) "
+            exec(s("insert into 用户表管理 "
+                   "(户号,父号,收费项目,价格类别,抄表人员,状态,计量编号,倍率) "
                    "values (") +
                  q(number + s("01")) + u',' + q(number) + s(",'水费','居民','张三','正常','M',1)"));
             exec(s("insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
@@ -442,14 +446,13 @@ TEST_F(PaymentRace, CorrectionsAgainstCounterPayments) {
     // Each household paid at the counter or corrected, never both.
     const int paid = static_cast<int>(counter_serials.size());
     EXPECT_EQ(paid + static_cast<int>(counter_refused.size()), kCorrected);
-    EXPECT_TRUE(said.contains(QStringLiteral("corrected %1 refused %2 other 0")
-                                  .arg(kCorrected - paid)
-                                  .arg(paid)))
+    EXPECT_TRUE(said.contains(
+        QStringLiteral("corrected %1 refused %2 other 0").arg(kCorrected - paid).arg(paid)))
         << said.toStdString();
     for (const QString& h : households) {
         SCOPED_TRACE(h.toStdString());
-        const QList<QStringList> bills =
-            rows(s("select 收据号,收费标志,流水号,应收金额 from 总收费 where 标志=1 and 户号=") + q(h));
+        const QList<QStringList> bills = rows(
+            s("select 收据号,收费标志,流水号,应收金额 from 总收费 where 标志=1 and 户号=") + q(h));
         ASSERT_EQ(bills.size(), 1);
         const QStringList reading =
             rows(s("select 止方,是否收费,收据号,流水号 from 抄表总表 where 父号=") + q(h)).value(0);

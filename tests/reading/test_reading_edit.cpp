@@ -184,7 +184,8 @@ TEST_F(ReadingEditTest, ABillPaidAtAnotherSeatMeanwhileRefusesTheSaveAndTheDelet
         const QString N = QString::number(bill);
         ASSERT_TRUE(platform::db_execute(
             seat, s("update 总收费 set 收费标志=0,流水号=1000000001,收费人员='李四',实收金额=35 "
-                    "where 收费标志=1 and 收据号=") + N));
+                    "where 收费标志=1 and 收据号=") +
+                      N));
         ASSERT_TRUE(platform::db_execute(
             seat, s("update 抄表总表 set 流水号=1000000001 where 收据号=") + N));
         ASSERT_TRUE(payment.commit());
@@ -192,7 +193,8 @@ TEST_F(ReadingEditTest, ABillPaidAtAnotherSeatMeanwhileRefusesTheSaveAndTheDelet
     }
     const QList<QStringList> paid = touched_rows();
 
-    const auto saved = reading::correct_reading(db(), loaded, 0, 20, 0, QDate(2024, 3, 3), context());
+    const auto saved =
+        reading::correct_reading(db(), loaded, 0, 20, 0, QDate(2024, 3, 3), context());
     EXPECT_FALSE(saved.ok);
     EXPECT_TRUE(saved.refused);
     EXPECT_EQ(saved.message, s("该条抄表记录已经收费不能修改！"));
@@ -217,7 +219,8 @@ TEST_F(ReadingEditTest, AReadingBilledAgainMeanwhileIsRefusedAsChanged) {
     ASSERT_NE(value(s("select 收据号 from 抄表总表 where 编号=") + QString::number(id)),
               QString::number(bill));
 
-    const auto saved = reading::correct_reading(db(), loaded, 0, 20, 0, QDate(2024, 3, 3), context());
+    const auto saved =
+        reading::correct_reading(db(), loaded, 0, 20, 0, QDate(2024, 3, 3), context());
     EXPECT_TRUE(saved.refused);
     EXPECT_EQ(saved.message, reading::kReadingChanged);
     const auto deleted = reading::delete_reading(db(), id, bill, context());
@@ -265,16 +268,17 @@ protected:
     };
     Billed billed() {
         const QString bills = s("where 收据号>1000 order by rowid");
-        return {rows(s("select 户号,发票号,标志,收费标志,收费项目,价格类别,抄表人员,抄表日期,收费日期,"
-                       "收费人员,实收量,价格,水费金额,附加费金额,成本金额,差额,应收金额,减免金额,"
-                       "减免用量,上月接转,本月接转,实收金额,预存扣款,滞纳金,水损 from 总收费 ") +
-                     bills),
-                rows(s("select 户号,附加费名称,用量,价格,金额,收费日期,收费标志,收费项目,价格类别 "
-                       "from 月附加费 ") +
-                     bills),
-                rows(s("select 户号,减免金额,减免用量,抄表ID,减免日期,减免类型 from 减免明细 ") +
-                     bills),
-                rows(s("select 编号,是否收费,价格,实收量 from 抄表总表 order by 编号"))};
+        return {
+            rows(s("select 户号,发票号,标志,收费标志,收费项目,价格类别,抄表人员,抄表日期,收费日期,"
+                   "收费人员,实收量,价格,水费金额,附加费金额,成本金额,差额,应收金额,减免金额,"
+                   "减免用量,上月接转,本月接转,实收金额,预存扣款,滞纳金,水损 from 总收费 ") +
+                 bills),
+            rows(s("select 户号,附加费名称,用量,价格,金额,收费日期,收费标志,收费项目,价格类别 "
+                   "from 月附加费 ") +
+                 bills),
+            rows(s("select 户号,减免金额,减免用量,抄表ID,减免日期,减免类型 from 减免明细 ") +
+                 bills),
+            rows(s("select 编号,是否收费,价格,实收量 from 抄表总表 order by 编号"))};
     }
 };
 
@@ -295,7 +299,8 @@ TEST_P(CorrectionToTheSameValues, WritesTheBillItReplaced) {
 
     const qint64 id = value(s("select 编号 from 抄表总表 where 户号='000101'")).toLongLong();
     const auto r = reading::load_edited_reading(db(), id);
-    const auto outcome = reading::correct_reading(db(), r, r.start, r.end, r.loss, r.date, context());
+    const auto outcome =
+        reading::correct_reading(db(), r, r.start, r.end, r.loss, r.date, context());
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
     const Billed corrected = billed();
     EXPECT_EQ(corrected.bills, committed.bills);
