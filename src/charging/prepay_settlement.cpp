@@ -133,7 +133,8 @@ std::optional<BillsByHousehold> unpaid_bills_of_balance_holders(platform::Connec
         "cross join 总收费 b where (t.预存金额-t.已扣金额)>0 and m.父号=t.户号 and b.户号=m.户号 "
         "and b.标志=1 and b.收费标志=1");
     platform::RecordSet rows;
-    if (!platform::query_open(rows, connection, sql, platform::OnFailure::Quiet)) return std::nullopt;
+    if (!platform::query_open(rows, connection, sql, platform::OnFailure::Quiet))
+        return std::nullopt;
     QHash<QString, std::vector<std::pair<qint64, UnpaidBill>>> found;
     for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows))
         found[platform::recordset_field_text(rows, 0)].push_back(
@@ -325,7 +326,9 @@ SettlementOutcome pay_all_households_from_prepayments(platform::Connection& conn
         // Balances that a failed rebuild left wrong would spend money that is not there.
         if (!rebuilt.ok) return false;
         const std::vector<Turn> turns = per_row_turns(connection);
-        const std::optional<BillsByHousehold> bills = unpaid_bills_of_balance_holders(connection);
+        std::optional<BillsByHousehold> bills;
+        if (!tariffs::late_fees_charged(context.parameters))
+            bills = unpaid_bills_of_balance_holders(connection);
         return settle_households(connection, settler, turns, false, context, out,
                                  bills ? &*bills : nullptr);
     });
