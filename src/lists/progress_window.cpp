@@ -172,6 +172,25 @@ void ProgressScope::advance(int done, int total) {
     window_->set_position(done);
 }
 
+namespace {
+// Bar positions per unit of share: fine enough that a stage of many steps moves the bar smoothly.
+constexpr int kPositionsPerShare = 100;
+}  // namespace
+
+ProgressStages::ProgressStages(std::vector<int> shares) : start_{0} {
+    for (const int share : shares)
+        start_.push_back(start_.back() + std::max(share, 0) * kPositionsPerShare);
+}
+
+int ProgressStages::position(int stage, int done, int total) {
+    const int last = static_cast<int>(start_.size()) - 2;
+    if (stage < 0 || stage > last) return position_;
+    const qint64 width = start_[stage + 1] - start_[stage];
+    const qint64 within = total > 0 ? width * std::clamp<qint64>(done, 0, total) / total : width;
+    position_ = std::max(position_, start_[stage] + static_cast<int>(within));
+    return position_;
+}
+
 BusyGuard::BusyGuard(bool& running, QWidget* trigger) : running_(running), trigger_(trigger) {
     if (running_) return;
     running_ = owner_ = true;
