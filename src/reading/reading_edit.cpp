@@ -1,5 +1,7 @@
 #include "reading/reading_edit.h"
 
+#include <vector>
+
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -7,6 +9,7 @@
 #include "reading/reading_rules.h"
 #include "shell/operation_log.h"
 #include "tariffs/reductions.h"
+#include "tariffs/tariff_tables.h"
 
 namespace reading {
 
@@ -31,6 +34,7 @@ struct Covered {
     bool read = false;   // the look-ups ran
     bool found = false;  // the reading is there
     QString meter;
+    QString household;  // 父号
     qint64 bill_number = 0;
     bool billed = false;  // 是否收费 1
     bool paid = false;    // its bill is valid and paid
@@ -41,7 +45,7 @@ Covered covered_reading(platform::Connection& connection, qint64 id) {
     bool read = false;
     const QList<QStringList> row = platform::query_rows(
         connection,
-        QStringLiteral("select 户号,收据号,是否收费 from 抄表总表 where 编号=") +
+        QStringLiteral("select 户号,收据号,是否收费,父号 from 抄表总表 where 编号=") +
             QString::number(id),
         OnFailure::Quiet, &read);
     if (!read) return c;
@@ -50,6 +54,7 @@ Covered covered_reading(platform::Connection& connection, qint64 id) {
         c.meter = row[0].value(0);
         c.bill_number = static_cast<qint64>(platform::to_number(row[0].value(1)));
         c.billed = platform::to_number(row[0].value(2)) != 0;
+        c.household = row[0].value(3);
         c.paid = platform::query_integer(connection, paid_test(id), OnFailure::Quiet, &read) > 0;
         if (!read) return c;
     }
@@ -62,6 +67,74 @@ bool execute_expecting(platform::Connection& connection, const QString& sql, qin
     return platform::db_execute(connection, sql, &changed) && changed == expected;
 }
 
+// A bill a correction or deletion takes back, as counted inside its transaction before any
+// write: the rows of 总收费 and the billed readings carrying its number, and the 编号 range of
+// the fee items of those readings.
+struct TakenBill {
+    qint64 number = 0;
+    qint64 rows = 0;
+    qint64 readings = 0;
+    qint64 first_item = 0, last_item = 0;
+};
+
+// Counts bill `number`; false when the look-up failed or no billed reading carries the number.
+// `household`, when given, must own every one of those readings and each must belong to a
+// known fee item; otherwise false as well.
+bool count_bill(platform::Connection& connection, qint64 number, const QString& household,
+                TakenBill* bill) {
+    const QString N = QString::number(number);
+    bool read = false;
+    bill->number = number;
+    bill->rows = platform::query_integer(
+        connection, QStringLiteral("select count(*) from 总收费 where 收据号=") + N,
+        OnFailure::Quiet, &read);
+    if (!read) return false;
+    const QList<QStringList> readings = platform::query_rows(
+        connection,
+        QStringLiteral("select count(*),count(收费项目.编号),min(收费项目.编号),max(收费项目.编号),"
+                       "sum(case when 抄表总表.父号=") +
+            sql_quote(household) +
+            QStringLiteral(" then 1 else 0 end) from 抄表总表 left join 收费项目 on "
+                           "收费项目.项目名称=抄表总表.收费项目 where 抄表总表.是否收费=1 and "
+                           "抄表总表.收据号=") +
+            N,
+        OnFailure::Quiet, &read);
+    if (!read || readings.isEmpty()) return false;
+    const auto at = [&](int i) {
+        return static_cast<qint64>(platform::to_number(readings[0].value(i)));
+    };
+    bill->readings = at(0);
+    bill->first_item = at(2);
+    bill->last_item = at(3);
+    if (bill->readings == 0) return false;
+    return household.isNull() || (at(1) == bill->readings && at(4) == bill->readings);
+}
+
+// Removes a counted bill's rows: the bill, only while every row of it is valid and unpaid, its
+// surcharge lines and its reduction record. Its readings keep their marks (see unbill_readings).
+// Each write must change what was counted; false otherwise (the caller rolls back).
+bool remove_bill_rows(platform::Connection& connection, const TakenBill& bill,
+                      const QString& lines_condition) {
+    const QString N = QString::number(bill.number);
+    return execute_expecting(
+               connection,
+               QStringLiteral("delete from 总收费 where 标志=1 and 收费标志=1 and 收据号=") + N,
+               bill.rows) &&
+           platform::db_execute(connection, QStringLiteral("delete from 月附加费 where ") +
+                                                lines_condition + QStringLiteral("收据号=") + N) &&
+           platform::db_execute(connection,
+                                QStringLiteral("delete from 减免明细 where 收据号=") + N);
+}
+
+// Returns a counted bill's readings to unbilled.
+bool unbill_readings(platform::Connection& connection, const TakenBill& bill) {
+    return execute_expecting(
+        connection,
+        QStringLiteral("update 抄表总表 set 是否收费=0 where 是否收费=1 and 收据号=") +
+            QString::number(bill.number),
+        bill.readings);
+}
+
 // Removes the bill a billed reading carries, with its surcharge lines and reduction record, and
 // returns its readings to unbilled. Only a bill whose every row is valid and unpaid goes, and
 // each write must change what was counted before it; false otherwise (the caller rolls back).
@@ -69,29 +142,46 @@ bool execute_expecting(platform::Connection& connection, const QString& sql, qin
 // reduction record goes and its readings return to unbilled.
 bool remove_covering_bill(platform::Connection& connection, qint64 bill_number,
                           const QString& lines_condition) {
-    const QString N = QString::number(bill_number);
+    TakenBill bill;
+    return count_bill(connection, bill_number, QString(), &bill) &&
+           remove_bill_rows(connection, bill, lines_condition) && unbill_readings(connection, bill);
+}
+
+// With carry-over on, each bill takes the carry-over of the household's latest valid bill
+// before it. A corrected bill that is not the household's latest therefore changes what every
+// later bill carries: the later bills are taken back with it and billed again after it, in the
+// order they were billed, so each takes the carry-over of the one before, as when they were
+// first billed. A later bill that is paid fixed the chain with its payment: then no later bill
+// is taken back. Neither is any when a later bill cannot be billed again as it was (a reading
+// of it under another household or an unknown fee item).
+// Returns the later bills, counted, in 收据号 order; false when a look-up failed.
+bool later_unpaid_bills(platform::Connection& connection, const QString& household,
+                        qint64 bill_number, std::vector<TakenBill>* later) {
+    later->clear();
+    const QString after = QStringLiteral(" from 总收费 where 标志=1 and 户号=") +
+                          sql_quote(household) + QStringLiteral(" and 收据号>") +
+                          QString::number(bill_number);
     bool read = false;
-    const qint64 rows = platform::query_integer(
-        connection, QStringLiteral("select count(*) from 总收费 where 收据号=") + N,
+    const qint64 paid = platform::query_integer(
+        connection, QStringLiteral("select count(*)") + after + QStringLiteral(" and 收费标志<>1"),
         OnFailure::Quiet, &read);
     if (!read) return false;
-    const qint64 readings = platform::query_integer(
+    if (paid > 0) return true;
+    const QList<QStringList> numbers = platform::query_rows(
         connection,
-        QStringLiteral("select count(*) from 抄表总表 where 是否收费=1 and 收据号=") + N,
+        QStringLiteral("select distinct 收据号") + after + QStringLiteral(" order by 收据号"),
         OnFailure::Quiet, &read);
-    if (!read || readings == 0) return false;
-    return execute_expecting(
-               connection,
-               QStringLiteral("delete from 总收费 where 标志=1 and 收费标志=1 and 收据号=") + N,
-               rows) &&
-           platform::db_execute(connection, QStringLiteral("delete from 月附加费 where ") +
-                                                lines_condition + QStringLiteral("收据号=") + N) &&
-           platform::db_execute(connection,
-                                QStringLiteral("delete from 减免明细 where 收据号=") + N) &&
-           execute_expecting(
-               connection,
-               QStringLiteral("update 抄表总表 set 是否收费=0 where 是否收费=1 and 收据号=") + N,
-               readings);
+    if (!read) return false;
+    for (const QStringList& row : numbers) {
+        TakenBill bill;
+        if (!count_bill(connection, static_cast<qint64>(platform::to_number(row.value(0))),
+                        household, &bill)) {
+            later->clear();
+            return true;
+        }
+        later->push_back(bill);
+    }
+    return true;
 }
 
 }  // namespace
@@ -221,21 +311,50 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
             platform::to_text(start) + QStringLiteral(" 止数：") + platform::to_text(end) +
             QStringLiteral(" 以前起数：") + platform::to_text(reading.start) +
             QStringLiteral("止数：") + platform::to_text(reading.end));
-    // An unbilled reading has no bill to remove (its 收据号 may be 0, or that of a bill removed
-    // before).
-    if (now.billed && !remove_covering_bill(connection, now.bill_number, QString()))
-        return failed(platform::db_last_error(connection));
-    const tariffs::ReductionRunOutcome reductions =
-        tariffs::apply_all_reductions(connection, run.today());
-    if (!reductions.messages.empty()) return failed(reductions.messages.front().text);
-    // Billed as the month's commit bills: the households owning unbilled readings, fee item by
-    // fee item, through the engine's bill run.
+    // The bills taken back: the corrected reading's own (none when it is unbilled; its 收据号
+    // may be 0, or that of a bill removed before), then, with carry-over on, the household's
+    // later unpaid bills.
+    std::vector<TakenBill> taken;
+    if (now.billed) {
+        TakenBill own;
+        if (!count_bill(connection, now.bill_number, QString(), &own))
+            return failed(platform::db_last_error(connection));
+        taken.push_back(own);
+        std::vector<TakenBill> later;
+        if (run.parameters.personal_account == tariffs::kOn &&
+            !later_unpaid_bills(connection, now.household, now.bill_number, &later))
+            return failed(platform::db_last_error(connection));
+        taken.insert(taken.end(), later.begin(), later.end());
+    }
+    // All of their rows go first, so no bill billed again finds a later one as the household's
+    // latest, nor its reduction record among the household's.
+    for (const TakenBill& bill : taken)
+        if (!remove_bill_rows(connection, bill, QString()))
+            return failed(platform::db_last_error(connection));
+    // Billed as the month's commit bills: the reduction pass, then the households owning
+    // unbilled readings, fee item by fee item, through the engine's bill run. The bills one
+    // commit wrote (fee items in 编号 order) are billed again together; a bill of a fee item
+    // not after the one before it was written by a later commit, and is billed again by a pass
+    // of its own after the ones before it.
     // Nothing is shown while the save may still roll back: a failure is the outcome's message.
     CommitHooks bar;
     bar.progress_maximum = progress.progress_maximum;
     bar.progress_step = progress.progress_step;
-    const BillingOutcome billing = bill_unbilled_readings(connection, run, bar);
-    if (!billing.ok()) return failed(billing.error);
+    std::size_t next = 0;
+    do {
+        const std::size_t begin = next;
+        while (next < taken.size() &&
+               (next == begin || taken[next].first_item > taken[next - 1].last_item)) {
+            if (!unbill_readings(connection, taken[next]))
+                return failed(platform::db_last_error(connection));
+            ++next;
+        }
+        const tariffs::ReductionRunOutcome reductions =
+            tariffs::apply_all_reductions(connection, run.today());
+        if (!reductions.messages.empty()) return failed(reductions.messages.front().text);
+        const BillingOutcome billing = bill_unbilled_readings(connection, run, bar);
+        if (!billing.ok()) return failed(billing.error);
+    } while (next < taken.size());
     if (!transaction.commit()) return failed(platform::db_last_error(connection));
     out.ok = true;
     out.message = QStringLiteral("修改成功！");

@@ -152,8 +152,9 @@ public:
         ASSERT_TRUE(committed.failed_items.isEmpty());
         ASSERT_TRUE(committed.billing_error.isEmpty()) << committed.billing_error.toStdString();
     }
+    // The target's first reading (a later month's of the same meter account comes after it).
     qint64 target_id() {
-        return value(s("select 编号 from 抄表总表 where 户号=") + sql_quote(target_account))
+        return value(s("select min(编号) from 抄表总表 where 户号=") + sql_quote(target_account))
             .toLongLong();
     }
     // Corrects the target reading as the correction window does: load it, then save.
@@ -274,6 +275,23 @@ std::string differences(const QList<QStringList>& expected, const QList<QStringL
 }
 
 void PrintTo(const CorrectionCase& c, std::ostream* os) { *os << c.name; }
+
+const CorrectionCase kCarryToALaterBill = {
+    "carry_over_passes_to_a_later_bill",
+    [](CorrectionTable& t) {
+        t.params.personal_account = s("开启");
+        t.params.rounding_enabled = s("真");
+        t.params.rounding_position = s("个位");
+        t.earlier_bill(0.4);
+        t.meter("000101", "0001");
+        t.meter("000111", "0001", "照明", "电费");
+        t.pending("000101", "0001", {0, 11, 0, "2024-3-1"});
+        t.target("000111", "0001", "照明", 0.6, "电费");
+    },
+    {0, 11, 0, "2024-3-1"},
+    {0, 15, 0, "2024-3-1"},
+    {{"应收金额", "6.6"}, {"上月接转", "0.4"}, {"实收金额", "6"}, {"本月接转", "-0.2"}},
+    {{"应收金额", "9"}, {"上月接转", "0.4"}, {"实收金额", "9"}, {"本月接转", "0.4"}}};
 
 const CorrectionCase kCases[] = {
     // 居民 at 2.5: 12 units 30, 污水费 0.8 a unit 9.6, 垃圾费 3 a bill.
@@ -469,6 +487,10 @@ const CorrectionCase kCases[] = {
       {"本月接转", "10"},
       {"收费标志", "0"},
       {"收费人员", "预存扣款"}}},
+    // Carry-over on, whole yuan, 0.4 carried: 电费 (billed first, corrected) 6.6 asks 6 and
+    // carries −0.2 to 水费, 27.7 asking 28. Corrected to 15 units, 电费 9 − 0.4 asks 9 and
+    // carries 0.4, and 水费 27.1 asks 27: the later bill is billed again after it.
+    kCarryToALaterBill,
     {"prepaid_balance_short_of_the_bill",
      [](CorrectionTable& t) {
          t.prepayment(20);
@@ -562,6 +584,72 @@ TEST_P(CorrectionTable, ToNewValuesBillsAsACommitOfThoseValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CorrectionTable, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The carry-over chain when the corrected 电费 bill is not the household's latest: a later bill
+// paid since, or bills of a later month.
+class CarryChain : public CorrectionTable {
+public:
+    // April's commit: 电费 9 units more, at 0.6.
+    void commit_april() {
+        pending("000111", "0001", {11, 20, 0, "2024-4-1"}, "照明", 0.6, "电费");
+        shell::system_parameters = params;
+        const reading::CommitOutcome committed =
+            reading::commit_month(db(), run_on(QDate(2024, 4, 5)));
+        ASSERT_TRUE(committed.moved) << committed.move_error.toStdString();
+        ASSERT_TRUE(committed.failed_items.isEmpty());
+        ASSERT_TRUE(committed.billing_error.isEmpty()) << committed.billing_error.toStdString();
+    }
+    // Household 0001's 水费 bill and the readings it covers, numbers as they are.
+    QList<QStringList> water_bill() {
+        return rows(s("select 收据号,流水号,收费标志,收费人员,应收金额,上月接转,本月接转,实收金额 "
+                      "from 总收费 where 户号='0001' and 收费项目='水费' and 收据号>100")) +
+               rows(s("select 编号,是否收费,收据号,流水号 from 抄表总表 where 户号='000101'"));
+    }
+};
+
+// 水费, billed after the corrected 电费 bill, is paid before the correction: its payment fixed
+// the chain, so it stays as paid and the corrected bill carries over from it, as from the
+// household's latest bill.
+TEST_P(CarryChain, ALaterPaidBillStaysAsPaid) {
+    seed_and_commit(false);
+    exec(
+        s("update 总收费 set 收费标志=0,收费人员='甲',流水号=1000000050 where 户号='0001' and "
+          "收费项目='水费' and 收据号>100"));
+    const QList<QStringList> paid = water_bill();
+    ASSERT_EQ(paid.value(0).value(2), s("0"));
+    ASSERT_EQ(paid.value(0).value(6), s("0.3"));
+    correct_to(GetParam().after);
+    EXPECT_EQ(water_bill(), paid);
+    // 9 less the 0.3 the paid bill carried is 8.7, asked 9.
+    expect_bill({{"应收金额", "9"}, {"上月接转", "0.3"}, {"实收金额", "9"}, {"本月接转", "0.3"}},
+                "corrected");
+}
+
+// April's 电费 bill comes after March's 电费 and 水费 bills: each is billed again as its own
+// commit billed it, April's apart from March's and carrying over from March's 水费.
+TEST_P(CarryChain, BillsOfALaterMonthAreBilledAgainByMonth) {
+    QList<QStringList> fresh;
+    {
+        platform::Transaction undone(db());
+        ASSERT_TRUE(undone.active());
+        seed_and_commit(true);
+        commit_april();
+        fresh = bills_and_details();
+    }
+    seed_and_commit(false);
+    commit_april();
+    const QList<QStringList> committed = bills_and_details();
+    correct_to(GetParam().before);
+    const QList<QStringList> same = bills_and_details();
+    EXPECT_TRUE(same == committed) << differences(committed, same);
+    correct_to(GetParam().after);
+    const QList<QStringList> corrected = bills_and_details();
+    EXPECT_TRUE(corrected == fresh) << differences(fresh, corrected);
+    EXPECT_EQ(count(s("select count(*) from 总收费 where 户号='0001' and 收费项目='电费'")), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Case, CarryChain, ::testing::Values(kCarryToALaterBill),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
