@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -20,10 +21,18 @@ namespace bench {
 // Keeps the time per iteration of every run, so the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // With --benchmark_repetitions a benchmark's time is the median of its repetitions.
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                std::vector<double>& all = repetitions_[run.benchmark_name()];
+                all.push_back(run.GetAdjustedRealTime());
+                std::vector<double> sorted = all;
+                std::sort(sorted.begin(), sorted.end());
+                const size_t mid = sorted.size() / 2;
+                times[run.benchmark_name()] =
+                    sorted.size() % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+            }
         ConsoleReporter::ReportRuns(runs);
     }
 
@@ -38,6 +47,9 @@ public:
     }
 
     std::map<std::string, double> times;
+
+private:
+    std::map<std::string, std::vector<double>> repetitions_;
 };
 
 // Opens a database file keyed as the layer keys it, with the settings the layer runs with, or

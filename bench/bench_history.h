@@ -364,10 +364,11 @@ public:
         return true;
     }
 
-    // The main connection on that copy of the register (prepared first if need be).
-    bool use(int households, char copy = 'a') {
+    // The main connection on that copy of the register (prepared first if need be); `fresh`
+    // opens it anew even when it is open, so nothing of it is in the connection's cache.
+    bool use(int households, char copy = 'a', bool fresh = false) {
         const QString name = key(households, copy);
-        if (open_ == name) return true;
+        if (open_ == name && !fresh) return true;
         if (!folders_.count(name) && !prepare(households, copy)) return false;
         store::close_main_database();
         platform::set_program_directory_for_tests(folders_[name]);

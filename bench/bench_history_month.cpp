@@ -80,25 +80,55 @@ void unpay_december(int n) {
     exec("COMMIT");
 }
 
-// A click on the window's 执行 with reader 张三 and collector 收费员甲, confirmed: the
-// settlement from prepaid balances the program installs, then the batch. The window is opened
-// untimed; the closing box is returned.
-QString click_batch(benchmark::State& state) {
-    state.PauseTiming();
-    exec(
-        "insert into 收费员 (收费人员,密码,许可) select '收费员甲','',1 where not exists "
-        "(select 1 from 收费员 where 收费人员='收费员甲')");
-    charging::BatchChargingWindow window;
-    window.findChild<QComboBox*>(QStringLiteral("组合框_抄表人员"))
-        ->setCurrentText(QStringLiteral("张三"));
-    window.findChild<QComboBox*>(QStringLiteral("组合框_收费人员"))
-        ->setCurrentText(QStringLiteral("收费员甲"));
-    window.show();  // on screen, as when the clerk clicks
-    QCoreApplication::processEvents();
-    g_user->last_box.clear();
-    state.ResumeTiming();
-    window.on_batch_query_click();
-    return g_user->last_box;
+// The window on screen with reader 张三 and collector 收费员甲 chosen, as the clerk leaves it
+// before clicking 执行.
+class BatchWindow {
+public:
+    BatchWindow() {
+        window_.findChild<QComboBox*>(QStringLiteral("组合框_抄表人员"))
+            ->setCurrentText(QStringLiteral("张三"));
+        window_.findChild<QComboBox*>(QStringLiteral("组合框_收费人员"))
+            ->setCurrentText(QStringLiteral("收费员甲"));
+        window_.show();
+        QCoreApplication::processEvents();
+        g_user->last_box.clear();
+    }
+    // The click on 执行, confirmed: the settlement from prepaid balances the program installs,
+    // then the batch. Returns the closing box.
+    QString click() {
+        window_.on_batch_query_click();
+        return g_user->last_box;
+    }
+
+private:
+    // The collector is on the register before the window lists the collectors.
+    static bool add_collector() {
+        return exec(
+            "insert into 收费员 (收费人员,密码,许可) select '收费员甲','',1 where not exists "
+            "(select 1 from 收费员 where 收费人员='收费员甲')");
+    }
+    bool collector_added_ = add_collector();
+    charging::BatchChargingWindow window_;
+};
+
+// December's bills unpaid, and the register's copy opened anew, so that a run reads its pages
+// from the file as the first run did.
+bool december_unpaid_from_the_file(int n) {
+    unpay_december(n);
+    return g_registers->use(n, 'a', true);
+}
+
+// By the time a clerk runs a batch the program has painted its windows, progress windows among
+// them, and run its statements; the bench's process has not, and its first click would pay for
+// the process's first paint of a progress window and its first run of the code, which the raw
+// side (run later in the process) does not. So one click goes first, untimed, on the register's
+// twin copy (a connection and pages of its own), and the twin is set back.
+void warm_up_the_process(int n) {
+    static bool warm = false;
+    if (warm || !g_registers->use(n, 'b')) return;
+    warm = true;
+    BatchWindow().click();
+    unpay_december(n);
 }
 
 // What the first click paid, by bill: 收据号, 实收金额, 预存扣款, 收费人员, 流水号.
@@ -112,10 +142,16 @@ std::map<int, std::vector<PaidBill>> g_paid;  // by register size
 // The first click after the month's bills: reader 张三's households charged, and before them
 // every household whose balance covers its December bill (thirteen in twenty) settled.
 void BM_BatchCharging(benchmark::State& state) {
-    ON_REGISTER(state, 'a');
     const int n = size_of(state);
-    for (auto _ : state)
-        if (click_batch(state) != charging::kBatchDone) state.SkipWithError("the run failed");
+    warm_up_the_process(n);
+    ON_REGISTER(state, 'a');
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!december_unpaid_from_the_file(n)) state.SkipWithError("cannot open the register");
+        BatchWindow window;
+        state.ResumeTiming();
+        if (window.click() != charging::kBatchDone) state.SkipWithError("the run failed");
+    }
     std::vector<PaidBill>& paid = g_paid[n];
     paid.clear();
     platform::RecordSet rows;
@@ -147,20 +183,53 @@ void BM_BatchCharging(benchmark::State& state) {
 // settle, every balance-holding household's bills being paid.
 void BM_SettlementNothingLeft(benchmark::State& state) {
     ON_REGISTER(state, 'a');
-    const int n = size_of(state);
     const QString before = take_text("select count(*) from 总收费 where 收费标志=1");
     g_user->last_box.clear();
     for (auto _ : state) charging::batch_pay_from_prepayments_hook()(shell::program_context());
     if (!g_user->last_box.isEmpty() ||
         take_text("select count(*) from 总收费 where 收费标志=1") != before)
         state.SkipWithError("the settlement did something");
-    unpay_december(n);
 }
 
 // The first click's rows written by hand, committed as the click commits them: the bills
 // settled from balances in one transaction (the settlement is its own all-or-nothing run), then
 // the batch's bills and the log row in another; each bill under its serial, its reading under the
-// same serial.
+// same serial. False when a write failed or found its bill paid already.
+bool write_the_click_rows(const std::vector<PaidBill>& paid) {
+    sqlite3_stmt* bill = prepare(
+        "update 总收费 set 收费标志=0,实收金额=?,预存扣款=?,收费人员=?,收费日期='2024-01-20',"
+        "流水号=? where 收据号=? and 收费标志=1");
+    sqlite3_stmt* reading = prepare("update 抄表总表 set 流水号=? where 收据号=?");
+    bool ok = true;
+    for (const bool settled : {true, false}) {
+        ok = exec("BEGIN") && ok;
+        for (const PaidBill& b : paid) {
+            if ((b.collector == "预存扣款") != settled) continue;
+            sqlite3_bind_double(bill, 1, b.to_collect);
+            sqlite3_bind_double(bill, 2, b.prepaid);
+            sqlite3_bind_text(bill, 3, b.collector.constData(), -1, SQLITE_STATIC);
+            sqlite3_bind_int64(bill, 4, b.serial);
+            sqlite3_bind_int64(bill, 5, b.bill);
+            ok = sqlite3_step(bill) == SQLITE_DONE && sqlite3_changes(raw()) == 1 && ok;
+            sqlite3_reset(bill);
+            sqlite3_bind_int64(reading, 1, b.serial);
+            sqlite3_bind_int64(reading, 2, b.bill);
+            ok = sqlite3_step(reading) == SQLITE_DONE && ok;
+            sqlite3_reset(reading);
+        }
+        if (!settled)
+            ok = exec(
+                     "insert into 日志管理 (操作人员,发生时间,上级项目,当前项目,备注) values "
+                     "('管理员','2024-01-20 09:00:00','收费管理','批量收费','执行批量收费')") &&
+                 ok;
+        ok = exec("COMMIT") && ok;
+    }
+    sqlite3_finalize(bill);
+    sqlite3_finalize(reading);
+    return ok;
+}
+
+// The first click's rows by hand, from the same register read from the file.
 void BM_BatchChargingRaw(benchmark::State& state) {
     ON_REGISTER(state, 'a');
     const int n = size_of(state);
@@ -170,37 +239,10 @@ void BM_BatchChargingRaw(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        sqlite3_stmt* bill = prepare(
-            "update 总收费 set 收费标志=0,实收金额=?,预存扣款=?,收费人员=?,收费日期='2024-01-20',"
-            "流水号=? where 收据号=? and 收费标志=1");
-        sqlite3_stmt* reading = prepare("update 抄表总表 set 流水号=? where 收据号=?");
-        bool ok = true;
-        for (const bool settled : {true, false}) {
-            ok = exec("BEGIN") && ok;
-            for (const PaidBill& b : paid) {
-                if ((b.collector == "预存扣款") != settled) continue;
-                sqlite3_bind_double(bill, 1, b.to_collect);
-                sqlite3_bind_double(bill, 2, b.prepaid);
-                sqlite3_bind_text(bill, 3, b.collector.constData(), -1, SQLITE_STATIC);
-                sqlite3_bind_int64(bill, 4, b.serial);
-                sqlite3_bind_int64(bill, 5, b.bill);
-                ok = sqlite3_step(bill) == SQLITE_DONE && sqlite3_changes(raw()) == 1 && ok;
-                sqlite3_reset(bill);
-                sqlite3_bind_int64(reading, 1, b.serial);
-                sqlite3_bind_int64(reading, 2, b.bill);
-                ok = sqlite3_step(reading) == SQLITE_DONE && ok;
-                sqlite3_reset(reading);
-            }
-            if (!settled)
-                ok = exec(
-                         "insert into 日志管理 (操作人员,发生时间,上级项目,当前项目,备注) values "
-                         "('管理员','2024-01-20 09:00:00','收费管理','批量收费','执行批量收费')") &&
-                     ok;
-            ok = exec("COMMIT") && ok;
-        }
-        sqlite3_finalize(bill);
-        sqlite3_finalize(reading);
-        if (!ok) state.SkipWithError("raw writes failed");
+        state.PauseTiming();
+        if (!december_unpaid_from_the_file(n)) state.SkipWithError("cannot open the register");
+        state.ResumeTiming();
+        if (!write_the_click_rows(paid)) state.SkipWithError("raw writes failed");
     }
     unpay_december(n);
 }

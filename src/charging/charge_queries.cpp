@@ -21,8 +21,8 @@ namespace {
 using platform::OnFailure;
 using platform::sql_quote;
 
-// Each bill with the household it belongs to: a bill keyed by a meter account's number (a rebill
-// after a reading correction) is its household's.
+// Each bill with the household it belongs to: a bill keyed by a meter account's number (as a
+// database may still hold from when a reading correction keyed its bill so) is its household's.
 QString bill_household_join() {
     return QStringLiteral("用户信息表.户号=") +
            tariffs::bill_household_expression(QStringLiteral("总收费.户号"));

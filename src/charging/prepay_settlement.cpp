@@ -1,5 +1,8 @@
 #include "charging/prepay_settlement.h"
 
+#include <QHash>
+#include <QSet>
+#include <algorithm>
 #include <optional>
 
 #include "platform/convert.h"
@@ -112,40 +115,101 @@ struct Turn {
     std::optional<double> balance;
 };
 
+// Each household's unpaid valid bills (its own number's and its meter accounts'), by the number
+// as 预存结余 holds it, in receipt order.
+using BillsByHousehold = QHash<QString, std::vector<UnpaidBill>>;
+
+// The bills of every household of 预存结余 with a positive balance, read in one pass instead of
+// one look per household: what each household's own look would find before the run settled
+// anything. Empty when the read failed.
+std::optional<BillsByHousehold> unpaid_bills_of_balance_holders(platform::Connection& connection) {
+    // Its own number's bills, then its meter accounts' (each seeking its bills in the index of
+    // unpaid bills). A bill both ways (an account numbered as its household) is read twice and
+    // kept once, by its row.
+    static const QString sql = QStringLiteral(
+        "select t.户号,b.rowid,b.实收金额,b.收据号,b.预存扣款 from 预存结余 t cross join 总收费 b "
+        "where (t.预存金额-t.已扣金额)>0 and b.户号=t.户号 and b.标志=1 and b.收费标志=1 union all "
+        "select t.户号,b.rowid,b.实收金额,b.收据号,b.预存扣款 from 预存结余 t cross join 用户表管理 m "
+        "cross join 总收费 b where (t.预存金额-t.已扣金额)>0 and m.父号=t.户号 and b.户号=m.户号 "
+        "and b.标志=1 and b.收费标志=1");
+    platform::RecordSet rows;
+    if (!platform::query_open(rows, connection, sql, platform::OnFailure::Quiet))
+        return std::nullopt;
+    QHash<QString, std::vector<std::pair<qint64, UnpaidBill>>> found;
+    for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows))
+        found[platform::recordset_field_text(rows, 0)].push_back(
+            {static_cast<qint64>(platform::recordset_field_number(rows, 1)),
+             {platform::recordset_field_number(rows, 2),
+              static_cast<qint64>(platform::recordset_field_number(rows, 3)),
+              platform::recordset_field_number(rows, 4)}});
+    BillsByHousehold bills;
+    for (auto it = found.begin(); it != found.end(); ++it) {
+        auto& list = it.value();
+        std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return a.second.number != b.second.number ? a.second.number < b.second.number
+                                                      : a.first < b.first;
+        });
+        std::vector<UnpaidBill>& kept = bills[it.key()];
+        for (size_t i = 0; i < list.size(); ++i)
+            if (i == 0 || list[i].first != list[i - 1].first) kept.push_back(list[i].second);
+    }
+    return bills;
+}
+
 // The households' turns: each one's balance as the rebuild left it, its late fees brought up to
-// date, then its bills (its own number's and its meter accounts', oldest receipt first, whichever
-// index the planner picks) until one is not covered. The bills' statement is prepared once and
-// bound to each household: a run serves every household with a balance.
+// date, then its bills (its own number's and its meter accounts', oldest receipt first) until one
+// is not covered. When late fees are not charged nothing changes a bill between the turns but
+// the run's own settling, so the bills of the turns whose number is as 预存结余 holds it come
+// from `read_once` (less those an earlier turn settled); otherwise each turn looks its bills up
+// after its late fees, with the statement prepared once and bound to each household.
 // False when a failure ended the run.
 bool settle_households(platform::Connection& connection, Settler& settler,
                        const std::vector<Turn>& turns, bool grouped,
-                       const shell::RunContext& context, SettlementOutcome& out) {
+                       const shell::RunContext& context, SettlementOutcome& out,
+                       const BillsByHousehold* read_once = nullptr) {
     static const QString bills_sql =
         QStringLiteral("select 实收金额,收据号,预存扣款 from 总收费  where ") +
         tariffs::households_bills_condition(QStringLiteral("?")) +
         QStringLiteral(" and 标志=1 and 收费标志=1 order by 收据号");
+    if (read_once && tariffs::late_fees_charged(context.parameters)) read_once = nullptr;
+    QSet<qint64> settled;  // by receipt number: a bill two turns reach is settled once
+    const std::vector<UnpaidBill> none;
+    std::vector<UnpaidBill> looked_up;
     for (const Turn& turn : turns) {
         const QString& household = turn.household;
         double balance = turn.balance ? *turn.balance
                          : grouped    ? tariffs::grouped_balance_of(connection, household)
                                       : tariffs::per_row_balance_of(connection, household);
-        tariffs::apply_late_fees_to_unpaid_charges(connection, household, context.parameters,
-                                                   context.today());
-        platform::PreparedStatement select(connection, bills_sql);
-        select.bind_text(1, household);
-        select.bind_text(2, household);
-        platform::RecordSet bills;
-        if (!select.open(bills, platform::OnFailure::Quiet)) {
-            out.messages.push_back(tariffs::plain_message(platform::db_last_error(connection)));
-            return false;
+        const std::vector<UnpaidBill>* bills = nullptr;
+        if (read_once && turn.balance) {
+            const auto it = read_once->constFind(household);
+            bills = it == read_once->constEnd() ? &none : &it.value();
+        } else {
+            tariffs::apply_late_fees_to_unpaid_charges(connection, household, context.parameters,
+                                                       context.today());
+            platform::PreparedStatement select(connection, bills_sql);
+            select.bind_text(1, household);
+            select.bind_text(2, household);
+            platform::RecordSet rows;
+            if (!select.open(rows, platform::OnFailure::Quiet)) {
+                out.messages.push_back(
+                    tariffs::plain_message(platform::db_last_error(connection)));
+                return false;
+            }
+            looked_up.clear();
+            for (; !platform::recordset_eof(rows); platform::recordset_move_next(rows))
+                looked_up.push_back(
+                    {platform::recordset_field_number(rows, 0),
+                     static_cast<qint64>(platform::recordset_field_number(rows, 1)),
+                     platform::recordset_field_number(rows, 2)});
+            bills = &looked_up;
         }
-        for (; !platform::recordset_eof(bills); platform::recordset_move_next(bills)) {
-            const UnpaidBill bill{platform::recordset_field_number(bills, 0),
-                                  static_cast<qint64>(platform::recordset_field_number(bills, 1)),
-                                  platform::recordset_field_number(bills, 2)};
+        for (const UnpaidBill& bill : *bills) {
+            if (settled.contains(bill.number)) continue;
             const Step step = settler.settle(balance, bill);
             if (step == Step::Failed) return false;
             if (step == Step::Uncovered) break;
+            settled.insert(bill.number);
         }
     }
     return true;
@@ -261,8 +325,12 @@ SettlementOutcome pay_all_households_from_prepayments(platform::Connection& conn
         out.messages.insert(out.messages.end(), rebuilt.messages.begin(), rebuilt.messages.end());
         // Balances that a failed rebuild left wrong would spend money that is not there.
         if (!rebuilt.ok) return false;
-        return settle_households(connection, settler, per_row_turns(connection), false, context,
-                                 out);
+        const std::vector<Turn> turns = per_row_turns(connection);
+        std::optional<BillsByHousehold> bills;
+        if (!tariffs::late_fees_charged(context.parameters))
+            bills = unpaid_bills_of_balance_holders(connection);
+        return settle_households(connection, settler, turns, false, context, out,
+                                 bills ? &*bills : nullptr);
     });
 }
 

@@ -27,6 +27,7 @@ bool load_sheet_into_scratch_table(const QString& permission_item, const QString
     // Both workbook formats are read; the content decides which one a file is.
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
+    request.place = platform::FilePlace::Exchange;
     request.filter = QStringLiteral("Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx|所有文件(*.*)|*.*");
     const QString file = platform::common_dialog_show(request, owner);
     if (file.isEmpty()) return false;

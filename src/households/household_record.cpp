@@ -130,8 +130,8 @@ bool household_number_owned(platform::Connection& connection, const QString& num
     if (platform::query_integer(connection, QStringLiteral("select count(*) from 预存明细 where 户号=") + n) > 0) return true;
     if (platform::query_integer(connection, QStringLiteral("select count(*) from 减免设置 where 户号=") + n) > 0) return true;
 
-    // Bills carry the household number or, after rebilling, a meter-account number; the
-    // prefix match is narrowed down here (a LIKE pattern would take the number's own % and _
+    // Bills carry the household number, or a meter-account number where a database still holds
+    // bills a reading correction once keyed so; the prefix match is narrowed down here (a LIKE pattern would take the number's own % and _
     // as wildcards, which only lets more rows through).
     const QStringList bills = platform::query_column(
         connection, QStringLiteral("select distinct 户号 from 总收费 where 户号 like ") +

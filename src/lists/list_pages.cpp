@@ -325,6 +325,7 @@ void on_list_export_click(int page, QWidget* root) {
 
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
+    request.place = platform::FilePlace::Exchange;
     request.file_name = export_file_name_of_page(page, root);
     // Excel 97 first, as the lists have always been saved; .xlsx holds longer lists.
     request.filter = QStringLiteral("*.xls|*.xls|*.xlsx|*.xlsx");
@@ -348,11 +349,13 @@ void on_list_export_click(int page, QWidget* root) {
             export_list_view_to_excel(list, file, QString(), false, progress.progress_bar(), true);
         progress.close();
     }
-    if (written)
+    if (written) {
+        platform::remember_export_folder(file);
         platform::message_box(QStringLiteral("导出成功！"));
-    else if (p->export_says_failure)
+    } else if (p->export_says_failure) {
         platform::message_box(QStringLiteral("导出失败!"), platform::kDefaultCaption,
                               p->export_failure_icon);
+    }
 }
 
 void on_list_print_click(int page, QWidget* root) {

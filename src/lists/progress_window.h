@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QProgressBar;
 
@@ -46,8 +47,9 @@ private:
 // once.
 void show_centred_over_owner(QWidget* window);
 
-// Moves a bar to this position. The bar is only told when the change shows (or at its end):
-// a list of 100,000 rows steps it 100,000 times, and each repaint costs far more than a row.
+// Moves a bar to this position. The bar is only told when the change shows (or at its end), and
+// forward at most a few dozen times a second: a list of 100,000 rows steps it 100,000 times, and
+// each repaint costs far more than a row.
 void set_progress_position(QProgressBar* bar, int position);
 
 // Long work runs on the user-interface thread, so nothing is drawn unless it lets the event
@@ -88,6 +90,25 @@ public:
 private:
     std::unique_ptr<ProgressWindow> window_;
     int total_ = -1;
+};
+
+// One bar over work done in stages one after the other (tables built, rows read, pages laid out
+// and painted): each stage owns a share of the bar and moves it inside that share as it tells its
+// own (done, total), so the bar fills once from empty to full and never goes back, whatever each
+// stage counts in.
+class ProgressStages {
+public:
+    // The relative share of each stage, in order.
+    explicit ProgressStages(std::vector<int> shares);
+    // The bar's maximum.
+    int maximum() const { return start_.back(); }
+    // Where the bar stands when `stage` has done `done` of `total`: never behind what it answered
+    // before.
+    int position(int stage, int done, int total);
+
+private:
+    std::vector<int> start_;  // the first position of each stage, then the maximum
+    int position_ = 0;
 };
 
 // One run at a time of the action a button starts: the button is disabled while it runs, and

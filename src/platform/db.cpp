@@ -515,12 +515,11 @@ Transaction::Transaction(Connection& c, Commit commit)
         end_relaxed();
         return;
     }
-    active_ = run_plain(c.db, ("SAVEPOINT " + name_).constData());
-    if (!active_) {
-        set_sqlite_error(c);
-        if (outermost_) run_plain(c.db, "ROLLBACK");
-        end_relaxed();
-    }
+    // The outermost one needs no savepoint of its own: ROLLBACK undoes it whole. A savepoint
+    // would make SQLite copy every page the transaction changes into its statement journal
+    // first, and SQLCipher encrypts each copy: the cost of every write again.
+    active_ = outermost_ || run_plain(c.db, ("SAVEPOINT " + name_).constData());
+    if (!active_) set_sqlite_error(c);
 }
 
 void Transaction::end_relaxed() {
@@ -539,7 +538,7 @@ bool Transaction::active() const { return active_ && alive(); }
 
 bool Transaction::commit() {
     if (!active()) return false;
-    if (!run_plain(connection_->db, ("RELEASE " + name_).constData())) {
+    if (!outermost_ && !run_plain(connection_->db, ("RELEASE " + name_).constData())) {
         set_sqlite_error(*connection_);
         return false;
     }

@@ -344,7 +344,9 @@ bool input_box(const QString& prompt, const QString& caption, const QString& ini
 }
 
 QString common_dialog_show(const FileDialogRequest& request, QWidget* parent) {
-    return ui_backend().file_dialog(request, parent);
+    FileDialogRequest placed = request;
+    placed.directory = dialog_start_folder(request.place);
+    return ui_backend().file_dialog(placed, parent);
 }
 
 int window_open_modal(QDialog* window) { return ui_backend().run_modal(window); }

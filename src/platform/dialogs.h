@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "platform/file_places.h"
 #include "platform/messages.h"
 
 class QDialog;
@@ -18,7 +19,8 @@ namespace platform {
 struct FileDialogRequest {
     enum class Kind { Open, Save, Folder } kind = Kind::Open;
     QString title;
-    QString directory;  // folder shown first
+    FilePlace place = FilePlace::Exchange;  // the kind of file: decides the folder shown first
+    QString directory;  // folder shown first: set by common_dialog_show from place
     QString file_name;  // proposed file name (save)
     QString filter;     // Qt filter text, e.g. "Excel 文件 (*.xlsx)"
 };
@@ -92,6 +94,7 @@ void show_messages(const Messages& messages, QWidget* parent = nullptr);
 MsgResult escape_answer(MsgButtons buttons);
 bool input_box(const QString& prompt, const QString& caption, const QString& initial,
                QString* answer, QWidget* parent = nullptr);
+// Shows a file dialog opening in the start folder of the request's place.
 QString common_dialog_show(const FileDialogRequest& request, QWidget* parent = nullptr);
 int window_open_modal(QDialog* window);
 void beep();

@@ -257,9 +257,12 @@ struct Plan {
     double row_h = 0;  // the default row height
     QFont cell_font;
     bool fixed_column = false;
-    std::vector<double> width;                // device width per grid column
-    std::vector<QFont> column_font;           // per grid column: the cell font, shrunk to fit
-    std::vector<double> height;               // device height per grid row, grown to fit
+    std::vector<double> width;       // device width per grid column
+    std::vector<QFont> column_font;  // per grid column: the cell font, shrunk to fit
+    std::vector<double> height;      // device height per grid row, grown to fit
+    // Per cell (row by row): its text prints on one line inside its column, in the column's
+    // font, so it needs neither wrapping nor a clip.
+    std::vector<bool> one_line;
     std::vector<std::vector<int>> bands;      // data columns of each band
     std::vector<std::pair<int, int>> slices;  // rows [first, last) of each slice
     std::vector<TitleLine> first_titles, all_titles;
@@ -439,11 +442,18 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
         printed_columns.insert(printed_columns.end(), b.begin(), b.end());
     plan.column_font.assign(cols_, plan.cell_font);
     plan.height.assign(rows_, plan.row_h);
+    plan.one_line.assign(cells_.size(), false);
+    const auto one_line = [&](int r, int c) {
+        plan.one_line[static_cast<size_t>(r) * cols_ + c] = true;
+    };
     // A row never grows past what a page holds below the titles and the title row.
     const double tallest_titles =
         std::max(title_block_height(plan.first_titles), title_block_height(plan.all_titles));
     const double row_cap = std::max(plan.row_h, content_h - tallest_titles - plan.row_h);
-    for (int c : printed_columns) {
+    const int to_measure = static_cast<int>(printed_columns.size());
+    for (int measured = 0; measured < to_measure; ++measured) {
+        if (layout_measured) layout_measured(measured, to_measure);
+        const int c = printed_columns[measured];
         const double inner = plan.width[c] - 2 * pad;
         if (inner <= 0) continue;
         std::vector<double> natural(rows_, 0.0);
@@ -458,7 +468,10 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
             broken[r] = text.contains(u'\n');
             any_broken = any_broken || broken[r];
         }
-        if (widest <= inner && !any_broken) continue;
+        if (widest <= inner && !any_broken) {
+            for (int r = 0; r < rows_; ++r) one_line(r, c);
+            continue;
+        }
         const double base_size = plan.cell_font.pointSizeF();
         double scale = widest <= inner ? 1.0 : std::max(inner / widest, kMinFontScale);
         QFont font = plan.cell_font;
@@ -478,14 +491,22 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
         plan.column_font[c] = font;
         const QFontMetricsF fm(font, &device);
         for (int r = 0; r < rows_; ++r) {
-            if (!broken[r] && natural[r] * scale <= inner * 0.9) continue;  // fits with room
+            if (!broken[r] && natural[r] * scale <= inner * 0.9) {  // fits with room
+                one_line(r, c);
+                continue;
+            }
             const QString text = normalised_cell_text(printed_text(r, c));
-            if (!broken[r] && fm.horizontalAdvance(text) <= inner) continue;
+            if (!broken[r] && fm.horizontalAdvance(text) <= inner) {
+                one_line(r, c);
+                continue;
+            }
             const auto lines = wrapped_lines(text, font, &device, inner).size();
             const double needed = static_cast<double>(lines) * fm.lineSpacing() + 2 * line_pad;
             plan.height[r] = std::min(std::max(plan.height[r], needed), row_cap);
         }
     }
+
+    if (layout_measured) layout_measured(to_measure, to_measure);
 
     // Row slices: the first slice shares its page with the first-page titles.
     const int data_rows = rows_ - 1;
@@ -582,8 +603,10 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
             painter.setBrush(Qt::NoBrush);
         }
 
-        // Cell texts.
+        // Cell texts. Most print on one line as they are: no clip, and the font set only where
+        // the column's font differs, since a preview records every state change of every page.
         painter.setPen(ink);
+        int font_of = -1;  // the column whose font the painter holds
         double row_y = y;
         for (int r : rows) {
             double cx = x0;
@@ -593,12 +616,19 @@ int GridControl::paint_pages(QPainter& painter, QPagedPaintDevice& device) const
                 const Qt::Alignment align = (r == 0 || c == 0) ? Qt::AlignHCenter : Qt::AlignLeft;
                 const QRectF box(cx + pad, row_y, plan.width[c] - 2 * pad, row_h);
                 if (!text.isEmpty() && box.width() > 0) {
-                    painter.save();
-                    painter.setClipRect(QRectF(cx, row_y, plan.width[c], row_h));
-                    painter.setFont(plan.column_font[c]);
-                    draw_cell_text(painter, &device, box, text, align, plan.column_font[c],
-                                   QFontMetricsF(plan.column_font[c], &device));
-                    painter.restore();
+                    if (font_of < 0 || plan.column_font[c] != plan.column_font[font_of]) {
+                        painter.setFont(plan.column_font[c]);
+                        font_of = c;
+                    }
+                    if (plan.one_line[static_cast<size_t>(r) * cols_ + c]) {
+                        painter.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
+                    } else {
+                        painter.save();
+                        painter.setClipRect(QRectF(cx, row_y, plan.width[c], row_h));
+                        draw_cell_text(painter, &device, box, text, align, plan.column_font[c],
+                                       QFontMetricsF(plan.column_font[c], &device));
+                        painter.restore();
+                    }
                 }
                 cx += plan.width[c];
             }

@@ -213,6 +213,9 @@ public:
     // Told after each page is painted (page, pages): a preview of many pages paints them all
     // before it shows, so its caller can show that it works.
     std::function<void(int page, int pages)> page_painted;
+    // Told before the first page as the texts are measured, column by column (done, total): the
+    // layout of a long table takes a while of its own.
+    std::function<void(int done, int total)> layout_measured;
 
     // Opens the print preview at the zoom given as percent text ("100"; other text fits the
     // page width), through window_open_modal, and returns when it closes. Printing is done from

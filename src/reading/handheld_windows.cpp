@@ -312,6 +312,7 @@ void ReadingDataExportWindow::on_handheld_export_dbf_click() {
     }
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
+    request.place = platform::FilePlace::Exchange;
     request.file_name = kHandheldFileName;
     request.filter = platform::qt_file_filter(QStringLiteral("抄表机文件|*.dbf"));
     const QString path = platform::common_dialog_show(request, this);
@@ -322,6 +323,7 @@ void ReadingDataExportWindow::on_handheld_export_dbf_click() {
     const ExportOutcome outcome = export_handheld_file(
         db(), current_handheld_scheme, path, route_, [this](int done) { ui->进度条1->setValue(done); });
     ui->进度条1->setVisible(false);
+    if (outcome.ok) platform::remember_export_folder(path);
     platform::message_box(outcome.message, platform::kDefaultCaption,
                           outcome.ok || outcome.information_icon ? MsgIcon::Information : MsgIcon::None);
 }
@@ -346,6 +348,7 @@ void HandheldImportWindow::on_handheld_import_file_click() {
     }
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
+    request.place = platform::FilePlace::Exchange;
     request.file_name = kHandheldFileName;
     request.filter = platform::qt_file_filter(QStringLiteral("*.dbf|*.dbf"));
     const QString path = platform::common_dialog_show(request, this);
@@ -392,13 +395,16 @@ void save_account_list(QWidget* owner, const QStringList& accounts, const QStrin
     inform(question);
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
+    request.place = platform::FilePlace::Exchange;
     request.file_name = file_name + QStringLiteral(".txt");
     request.filter = platform::qt_file_filter(QStringLiteral("文本文件|*.txt"));
     QString path = platform::common_dialog_show(request, owner);
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) path += QStringLiteral(".txt");
-    if (write_account_list_file(path, accounts))
+    if (write_account_list_file(path, accounts)) {
+        platform::remember_export_folder(path);
         inform(done);
+    }
     else
         inform(QStringLiteral("无法写入文件：") + path);
 }
@@ -408,6 +414,7 @@ void save_account_list(QWidget* owner, const QStringList& accounts, const QStrin
 void on_main_monthly_batch_import_click(QWidget* owner, QTableView* monthly_list) {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
+    request.place = platform::FilePlace::Exchange;
     request.filter = QStringLiteral("Excel 文件 (*.xls *.xlsx)");
     const QString file = platform::common_dialog_show(request, owner);
     if (file.isEmpty()) return;

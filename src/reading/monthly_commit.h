@@ -60,8 +60,24 @@ CommitOutcome commit_month(platform::Connection& connection, const shell::RunCon
 bool move_batch_to_history(platform::Connection& connection, qint64* rows, QString* error);
 
 // The households a fee item's pass bills: distinct 父号 of unbilled history rows of the item
-// (of positive usage unless the item bills zero usage under 基本用量模式).
+// (of positive usage unless the item bills zero usage under 基本用量模式). `ok` is false when
+// the query failed.
 QStringList households_to_bill(platform::Connection& connection, const QString& fee_item,
-                               const QString& zero_usage, const QString& billing_mode);
+                               const QString& zero_usage, const QString& billing_mode,
+                               bool* ok = nullptr);
+
+// The billing of the month's commit: for every fee item in 收费项目.编号 order, the households
+// owning its unbilled readings, each billed by the engine's bill run as
+// generate_household_charges bills it. Runs in the caller's transaction. A reading correction
+// bills through it too, so a corrected reading is billed by the commit's rules. Uses the hooks'
+// show, progress_maximum and progress_step.
+struct BillingOutcome {
+    int bills_written = 0;
+    QStringList failed_items;  // fee items whose pass stopped on an engine failure
+    QString error;             // the database's text of the first failure
+    bool ok() const { return failed_items.isEmpty() && error.isEmpty(); }
+};
+BillingOutcome bill_unbilled_readings(platform::Connection& connection,
+                                      const shell::RunContext& run, const CommitHooks& hooks = {});
 
 }  // namespace reading

@@ -14,7 +14,8 @@ namespace reading {
 ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::ReadingEditWindow>()) {
     ui->setupUi(this);
-    const EditedReading r = load_edited_reading(store::main_connection(), reading_id);
+    reading_ = load_edited_reading(store::main_connection(), reading_id);
+    const EditedReading& r = reading_;
     ui->编辑框_户号->setText(r.household);
     ui->编辑框_户名->setText(r.name);
     ui->编辑框_收费项目->setText(r.fee_item);
@@ -26,7 +27,8 @@ ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
     ui->编辑框_抄表户号->setText(r.meter);
     ui->编辑框_水损->setText(platform::to_text(r.loss));
     ui->日期框1->setDate(r.date.isValid() ? r.date : platform::today());
-    connect(ui->编辑框_止, &QLineEdit::textChanged, this, [this] { on_edit_reading_end_changed(); });
+    connect(ui->编辑框_止, &QLineEdit::textChanged, this,
+            [this] { on_edit_reading_end_changed(); });
     connect(ui->按钮1, &QPushButton::clicked, this, [this] { on_edit_reading_save_click(); });
     connect(ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
     // Saving is the window's one action: Enter in any box saves.
@@ -37,22 +39,27 @@ ReadingEditWindow::~ReadingEditWindow() = default;
 
 void ReadingEditWindow::on_edit_reading_end_changed() {
     const UsageAndLoss computed = edit_usage_and_loss(
-        store::main_connection(), platform::to_number(ui->编辑框_起->text()),
+        store::main_connection(), reading_, platform::to_number(ui->编辑框_起->text()),
         platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()));
     if (computed.loss_computed) ui->编辑框_水损->setText(platform::to_text(computed.loss));
 }
 
 void ReadingEditWindow::on_edit_reading_save_click() {
-    lists::ProgressWindow progress(parentWidget());
-    progress.open();
+    auto progress = std::make_unique<lists::ProgressScope>(parentWidget());
+    CommitHooks bar;
+    bar.progress_maximum = [&progress](int steps) { progress->set_maximum(steps); };
+    bar.progress_step = [&progress] { progress->step(); };
     const EditOutcome outcome = correct_reading(
-        store::main_connection(), platform::to_number(ui->编辑框_起->text()),
+        store::main_connection(), reading_, platform::to_number(ui->编辑框_起->text()),
         platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()),
-        ui->日期框1->date(), shell::program_context());
-    progress.close();
+        ui->日期框1->date(), shell::program_context(), bar);
+    progress.reset();
     if (outcome.log_failed) platform::inform(QStringLiteral("添加日志失败！"));
     if (!outcome.message.isEmpty()) platform::inform(outcome.message);
-    if (outcome.ok) accept();
+    if (outcome.ok)
+        accept();
+    else if (outcome.refused)
+        reject();  // paid or changed meanwhile: nothing left to save here
 }
 
 }  // namespace reading

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "reading/reading_edit.h"
+
 namespace Ui {
 class ReadingEditWindow;
 }
@@ -24,6 +26,7 @@ public:
 
 private:
     std::unique_ptr<Ui::ReadingEditWindow> ui;
+    EditedReading reading_;  // as loaded: the save hands it to the correction
 };
 
 }  // namespace reading

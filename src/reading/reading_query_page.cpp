@@ -151,7 +151,12 @@ void ReadingQueryPage::on_main_reading_delete_click() {
                               QStringLiteral("提示删除"), MsgIcon::Question, MsgButtons::YesNo,
                               window()) != MsgResult::Yes)
         return;
-    const EditOutcome outcome = delete_reading(db, id, shell::program_context());
+    const EditOutcome outcome =
+        delete_reading(db, id, target.bill_number, shell::program_context());
+    if (outcome.refused) {
+        inform(outcome.message);
+        return;
+    }
     if (!outcome.ok) {
         inform(outcome.message, QStringLiteral("删除失败"));
         return;

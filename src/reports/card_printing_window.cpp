@@ -53,14 +53,30 @@ void CardPrintingWindow::on_card_print_handbook_click() {
 
 void CardPrintingWindow::on_card_print_return_click() { reject(); }
 
+namespace {
+
+// The stages of a print, with their shares of the progress bar as they share the time on a large
+// register: the tables, reading the lines, filling the grid, measuring the texts, the pages.
+enum HandbookStage { kTables, kLines, kGrid, kLayout, kPages };
+const std::vector<int> kStageShares = {25, 10, 5, 15, 45};
+
+}  // namespace
+
 void print_reading_handbook(const QString& reader, bool single_line, int font_size, int row_height,
                             QWidget* hint) {
     platform::Connection& main = store::main_connection();
-    // The tables by statements, the grid by accounts, then the pages: the progress window goes
-    // when the last page is painted and the preview shows.
+    // One bar from the first statement to the last page painted, when the preview shows and the
+    // progress window goes. A message box in between closes it; it comes back where it was.
     auto progress = std::make_unique<lists::ProgressScope>(shell::main_window());
+    lists::ProgressStages stages(kStageShares);
+    bool previewed = false;  // pages painted again (printing from the preview) show no progress
+    const auto advance = [&](HandbookStage stage, int done, int total) {
+        if (progress && !previewed)
+            progress->advance(stages.position(stage, done, total), stages.maximum());
+    };
     const std::vector<ReceiptMessage> table_messages =
-        build_handbook_tables(main, reader, platform::today(), progress->callback());
+        build_handbook_tables(main, reader, platform::today(),
+                              [&](int done, int total) { advance(kTables, done, total); });
     const std::vector<HandbookLine> lines = handbook_lines(main, reader);
     if (!table_messages.empty() || lines.empty()) progress.reset();
     for (const ReceiptMessage& m : table_messages)
@@ -72,10 +88,15 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
     }
 
     if (!progress) progress = std::make_unique<lists::ProgressScope>(shell::main_window());
+    advance(kLines, 1, 1);
     platform::GridControl grid(shell::main_window());
-    grid.page_painted = [&progress](int page, int pages) {
-        progress->advance(page, pages);
-        if (page == pages) progress->close();
+    grid.layout_measured = [&](int done, int total) { advance(kLayout, done, total); };
+    grid.page_painted = [&](int page, int pages) {
+        advance(kPages, page, pages);
+        if (page == pages && !previewed) {
+            progress->close();
+            previewed = true;
+        }
     };
     grid.Appearance = 1;
     grid.DrawMode = 0;
@@ -132,7 +153,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
             const QStringList cells = {l.account, l.name, l.start,  QString(),
                                        l.arrears, l.item, l.street, l.mobile};
             for (int j = 0; j < cells.size(); ++j) grid.Cell(r, j + 1).Text = cells[j];
-            progress->advance(r, static_cast<int>(lines.size()));
+            advance(kGrid, r, static_cast<int>(lines.size()));
         }
     } else {
         const int rows = static_cast<int>((lines.size() + 1) / 2);
@@ -143,7 +164,7 @@ void print_reading_handbook(const QString& reader, bool single_line, int font_si
             const int first = i % 2 == 0 ? 1 : 6;
             const QStringList cells = {l.account, l.name, l.start, QString(), l.item};
             for (int j = 0; j < cells.size(); ++j) grid.Cell(r, first + j).Text = cells[j];
-            progress->advance(static_cast<int>(i) + 1, static_cast<int>(lines.size()));
+            advance(kGrid, static_cast<int>(i) + 1, static_cast<int>(lines.size()));
         }
     }
     grid.AutoRedraw = true;

@@ -103,7 +103,7 @@ void on_menu_database_management(QWidget* owner) { on_menu_backup_settings(owner
 void on_menu_backup_database(QWidget* owner) {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Save;
-    request.directory = platform::app_path(platform::kBackupFolder);
+    request.place = platform::FilePlace::Backup;
     request.file_name = store::backup_file_name(platform::now());
     request.filter = kBackupFileFilter;
     const QString target = platform::common_dialog_show(request, owner);
@@ -129,7 +129,7 @@ void on_menu_restore_database(QWidget* owner) {
         return;
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
-    request.directory = platform::app_path(platform::kBackupFolder);
+    request.place = platform::FilePlace::Backup;
     request.filter = kBackupFileFilter;
     const QString source = platform::common_dialog_show(request, owner);
     if (source.isEmpty()) return;

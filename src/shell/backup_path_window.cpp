@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include "platform/file_places.h"
 #include "platform/files.h"
 #include "ui_backup_path_window.h"
 
@@ -36,7 +37,8 @@ BackupPathWindow::BackupPathWindow(QWidget* parent, QLineEdit* path_box)
 
     QString start = path_box_ ? path_box_->text() : QString();
     start.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (start.isEmpty() || !platform::folder_exists(start)) start = platform::program_directory();
+    if (start.isEmpty() || !platform::folder_exists(start))
+        start = platform::dialog_start_folder(platform::FilePlace::Backup);
     set_directory_path(start);
 
     connect(ui->驱动器框1, &QComboBox::currentIndexChanged, this, [this] {

@@ -115,6 +115,7 @@ void UiSettingsWindow::on_ui_settings_reset_picture_click() {
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
     request.title = kPictureDialogTitle;
+    request.place = platform::FilePlace::Picture;
     request.filter = kPictureDialogFilter;
     const QString path = platform::common_dialog_show(request, this);
     if (path.isEmpty()) return;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/convert.h"
+#include "platform/file_places.h"
 #include "platform/files.h"
 
 namespace shell {
@@ -50,6 +51,9 @@ inline const SettingKey kBackupOverwrite{QStringLiteral("备份方式"),
 inline const SettingKey kBackupFile{QStringLiteral("备份方式"), QStringLiteral("备份文件")};
 inline const SettingKey kBackupPath{QStringLiteral("备份方式"), QStringLiteral("备份路径")};
 inline const SettingKey kBackupAsk{QStringLiteral("备份提示"), QStringLiteral("提示")};  // 真: ask
+
+// Folder of the last export, where the next export dialog opens (platform::dialog_start_folder).
+inline const SettingKey kLastExportFolder{platform::kLastExportSection, platform::kLastExportKey};
 
 // Skin and background picture: full paths.
 inline const SettingKey kSkinPath{QStringLiteral("皮肤"), QStringLiteral("位置")};

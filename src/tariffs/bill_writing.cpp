@@ -59,10 +59,6 @@ QString BillWrites::text_of(Shape shape) {
         case kPricedReading:
             return QStringLiteral(
                 "update 抄表总表 set 是否收费=1,收据号=?,价格=?,实收量=? where 编号=?");
-        case kRebilledReadingWithSerial:
-            return QStringLiteral("update 抄表总表 set 是否收费=1,收据号=?,流水号=? where 编号=?");
-        case kRebilledReading:
-            return QStringLiteral("update 抄表总表 set 是否收费=1,收据号=? where 编号=?");
         case kReductionByAmountShape: return reduction_insert(true, false);
         case kReductionByQuantityShape: return reduction_insert(false, true);
         case kReductionOfBoth:
@@ -135,16 +131,6 @@ bool BillWrites::priced_reading(qint64 id, qint64 bill_number, std::optional<qin
     if (serial) mark.bind_integer(at++, *serial);
     mark.bind_number(at++, unit_price);
     mark.bind_number(at++, quantity);
-    mark.bind_integer(at, id);
-    return mark.execute();
-}
-
-bool BillWrites::rebilled_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial) {
-    platform::PreparedStatement& mark =
-        statement(serial ? kRebilledReadingWithSerial : kRebilledReading);
-    int at = 1;
-    mark.bind_integer(at++, bill_number);
-    if (serial) mark.bind_integer(at++, *serial);
     mark.bind_integer(at, id);
     return mark.execute();
 }

@@ -99,51 +99,6 @@ NumberOutcome next_checked_payment_serial(platform::Connection& connection, qint
     return out;
 }
 
-NumberOutcome next_rebill_bill_number(platform::Connection& connection,
-                                      int payment_serial_digits) {
-    bool any = false;
-    const bool has_bills = platform::query_exists(
-        connection, QStringLiteral("select top 1 收据号 from 总收费"), platform::OnFailure::Quiet,
-        &any);
-    NumberOutcome out;
-    if (!any) {
-        out.error = platform::db_last_error(connection);
-        return out;
-    }
-    qint64 base = number_start(payment_serial_digits);
-    if (has_bills) {
-        out = largest(connection,
-                      QStringLiteral("select top 1 收据号 from 总收费 order by 收据号 DESC"));
-        if (!out.ok) return out;
-        base = out.number;
-    }
-    // A reduction pass numbers its records past the readings, not past the bills.
-    NumberOutcome reduced = largest(
-        connection, QStringLiteral("select top 1 收据号 from 减免明细 order by 收据号 DESC"));
-    if (!reduced.ok) return reduced;
-    out.number = std::max(base, reduced.number) + 1;
-    bool read = false;
-    out.taken = bill_number_taken(connection, out.number, &read);
-    if (!read) out.error = platform::db_last_error(connection);
-    out.ok = read && !out.taken;
-    return out;
-}
-
-bool bill_number_taken(platform::Connection& connection, qint64 bill_number, bool* ok) {
-    bool read1 = false, read2 = false;
-    const bool taken =
-        platform::query_exists(connection,
-                               QStringLiteral("select top 1 收据号 from 总收费 where 收据号=") +
-                                   integer_text(bill_number),
-                               platform::OnFailure::Quiet, &read1) ||
-        platform::query_exists(connection,
-                               QStringLiteral("select top 1 收据号 from 减免明细 where 收据号=") +
-                                   integer_text(bill_number),
-                               platform::OnFailure::Quiet, &read2);
-    if (ok) *ok = read1 && (taken || read2);
-    return taken;
-}
-
 bool payment_serial_taken(platform::Connection& connection, qint64 serial, bool* ok) {
     return platform::query_exists(
         connection,

@@ -119,12 +119,6 @@ NumberOutcome next_bill_number_from_readings(platform::Connection& connection);
 NumberOutcome next_payment_serial(platform::Connection& connection, qint64 start);
 // As next_payment_serial, then refused (taken) when a bill already carries it.
 NumberOutcome next_checked_payment_serial(platform::Connection& connection, qint64 start);
-// 收据号 of rebilling: the largest 总收费.收据号 plus 1, number_start(digits) when 总收费 has no
-// row; never a number a reduction record (减免明细) already carries, so the largest of both
-// tables counts. Refused (taken) when a bill or a reduction record carries the number.
-NumberOutcome next_rebill_bill_number(platform::Connection& connection,
-                                      int payment_serial_digits);
-bool bill_number_taken(platform::Connection& connection, qint64 bill_number, bool* ok = nullptr);
 bool payment_serial_taken(platform::Connection& connection, qint64 serial, bool* ok = nullptr);
 
 // Full-width ASCII letters, digits and signs (and the full-width blank) as their half-width

@@ -1,7 +1,8 @@
 #pragma once
 // The charge engine: turns a household's unbilled readings of one fee item into one bill
-// (generate_household_charges, the monthly commit), and bills a meter account's unbilled
-// readings of one month again after a reading edit (rebill_meter_for_month).
+// (generate_household_charges). The month's commit and the billing again after a reading
+// correction both bill through it, household by household in a bill run, so a corrected reading
+// is billed by the same rules as one that was right in the first place.
 //
 // Each run writes its bill, the bill's surcharge lines, the billing marks of its readings and
 // its reduction record in one transaction (a savepoint inside the caller's): a failure leaves
@@ -39,9 +40,8 @@ struct ChargeOutcome {
     // nothing of the bill was kept). The monthly commit stops billing the fee item on 0.
     int result = 1;
     bool bill_written = false;
-    // generate_household_charges: 'a' paid from carry-over, 'b' unpaid, 'c' paid from the
-    // balance, 'd' paid from the balance after rounding to nothing; 0 without a bill.
-    // rebill_meter_for_month: 'b' due, 'c' paid from the balance, 0 without a bill.
+    // 'a' paid from carry-over, 'b' unpaid, 'c' paid from the balance, 'd' paid from the
+    // balance after rounding to nothing; 0 without a bill.
     char bill_case = 0;
     qint64 bill_number = 0;     // 收据号 of the bill written
     qint64 payment_serial = 0;  // 流水号 when it was born paid
@@ -107,15 +107,6 @@ private:
     bool failed_ = false;
     bool finished_ = false;
 };
-
-// Bills the unbilled readings of one meter account (户号) in the calendar month of `date` for
-// the fee item, the bill's collector being `collector` ("未知" from the reading edit). A run
-// that finds no reading does nothing.
-ChargeOutcome rebill_meter_for_month(platform::Connection& connection, const QString& meter_account,
-                                     const QString& collector, const QDate& date,
-                                     const QString& zero_usage, const QString& billing_mode,
-                                     const QString& fee_item, const QString& tiered,
-                                     const shell::RunContext& run);
 
 // What generate_household_charges would charge for the household's unbilled readings of one
 // fee item, without writing anything: the bill's charges before any reduction, carry-over and

@@ -3,7 +3,7 @@
 // the run's price book, the pricing of a household's unbilled readings, the bill writer of one
 // household, and the small rules of numbers they all apply. Pricing lives in
 // charge_pricing.cpp, one household's bill in bill_writing.cpp, runs over many households in
-// bill_run.cpp, a meter account's bill again after a reading edit in rebilling.cpp.
+// bill_run.cpp.
 #include <QDate>
 #include <QString>
 #include <array>
@@ -53,8 +53,6 @@ public:
     // paid), with the reading's unit price and billed quantity.
     bool priced_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial,
                         double unit_price, double quantity);
-    // Rebilling's mark: billed under the bill number (and the serial of a bill born paid).
-    bool rebilled_reading(qint64 id, qint64 bill_number, std::optional<qint64> serial);
     bool reduction(const ReductionRecord& record);
 
 private:
@@ -64,8 +62,6 @@ private:
         kSurchargeLine,
         kPricedReadingWithSerial,
         kPricedReading,
-        kRebilledReadingWithSerial,
-        kRebilledReading,
         kReductionByAmountShape,
         kReductionByQuantityShape,
         kReductionOfBoth,
@@ -92,10 +88,9 @@ inline double finite(double value) { return std::isfinite(value) ? value : 0.0; 
 // A quantity reduction is a whole number: the fraction is dropped.
 inline qint64 whole(double value) { return static_cast<qint64>(std::trunc(finite(value))); }
 
-// The reading columns both engines read, by name.
+// The reading columns the engine reads.
 struct Reading {
     QString number;  // 户号, half-width
-    QString household;  // 父号 (rebilling only)
     double usage = 0;
     double loss = 0;
     QDate date;
@@ -103,7 +98,6 @@ struct Reading {
     QString fee_item;
     qint64 id = 0;
     double price = 0;
-    double category_base = 0;  // the joined 水价类别.基本方 (rebilling only)
     QString reader;
 };
 

@@ -193,7 +193,9 @@ HouseholdCharges price_household(platform::Connection& connection, const QString
             total += amount;
             c.quantity += q;
         }
-        c.readings.push_back({r.id, finite(q), finite(unit_price)});
+        // A reading that bills nothing (its quantity all reduced) keeps the price it holds:
+        // that price is what it is billed at once a correction returns it to unbilled.
+        c.readings.push_back({r.id, finite(q), finite(money_positive(q) ? unit_price : r.price)});
     }
     c.category = r.category;
     c.fee_item = r.fee_item;

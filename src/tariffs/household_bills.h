@@ -1,8 +1,8 @@
 #pragma once
 // Which rows belong to a household. A household's bills (and its readings, surcharge lines and
 // reduction records, all keyed the same way) carry either the household's own number or the
-// number of one of its meter accounts (用户表管理.父号 = the household): the monthly commit and
-// a rebill after a reading correction key a bill by the meter account. Numbers are matched
+// number of one of its meter accounts (用户表管理.父号 = the household): bills keyed by a meter
+// account are still found among a household's. Numbers are matched
 // exactly, never as a text prefix, so household 0001 never takes 00011's bills.
 //
 // Every reader of a household's bills, balance or deductions builds its condition here: the

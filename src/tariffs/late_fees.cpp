@@ -9,9 +9,13 @@
 
 namespace tariffs {
 
+bool late_fees_charged(const shell::SystemParameters& parameters) {
+    return parameters.late_fee_enabled == QStringLiteral("开启");
+}
+
 double compute_late_fee(const QDate& bill_date, double outstanding,
                         const shell::SystemParameters& parameters, const QDate& today) {
-    if (parameters.late_fee_enabled != QStringLiteral("开启")) return 0;
+    if (!late_fees_charged(parameters)) return 0;
     if (!bill_date.isValid() || !today.isValid()) return 0;
     qint64 days = 0;
     qint64 months = 0;
@@ -45,7 +49,7 @@ LateFeeOutcome apply_late_fees_to_unpaid_charges(platform::Connection& connectio
                                                  const shell::SystemParameters& parameters,
                                                  const QDate& today) {
     LateFeeOutcome out;
-    if (parameters.late_fee_enabled != QStringLiteral("开启")) return out;
+    if (!late_fees_charged(parameters)) return out;
     QStringList numbers = platform::query_column(
         connection,
         QStringLiteral("select 户号 from 用户表管理 where 父号=") + platform::sql_quote(household),

@@ -12,6 +12,9 @@ struct Connection;
 
 namespace tariffs {
 
+// Whether late fees are charged at all: when not, recomputing them changes no bill.
+bool late_fees_charged(const shell::SystemParameters& parameters);
+
 // The late fee of a bill dated `bill_date` with `outstanding` still owed, as of `today`,
 // rounded to the fen: 0 when late fees are off or the bill is not overdue; per mille per
 // overdue day of the outstanding amount ("按利率"), or a fixed amount per overdue month

@@ -2,7 +2,9 @@
 // batch charging, or 执行扣款 (settling bills from prepaid balances), over the same households.
 // Each bill is paid exactly once, no serial is used for two households, no balance pays a bill
 // the counter took, and a counter payment that lost the race is refused as changed meanwhile
-// (or waited for the other run to finish) instead of paying the bills a second time.
+// (or waited for the other run to finish) instead of paying the bills a second time. A second
+// program saving reading corrections never deletes a bill the counter took, nor bills its
+// readings again.
 //
 // The second program is this test executable again, running a PaymentRaceChild test on the
 // parent's program folder.
@@ -24,6 +26,9 @@
 #include "charging/prepay_settlement.h"
 #include "charging_fixture.h"
 #include "platform/files.h"
+#include "platform/query.h"
+#include "reading/monthly_commit.h"
+#include "reading/reading_edit.h"
 
 namespace charging_test {
 namespace {
@@ -102,6 +107,45 @@ TEST(PaymentRaceChild, PrepayDeductions) {
         ASSERT_TRUE(holding.commit());
         std::printf("settled %d\n", static_cast<int>(out.run.settled.size()));
     }
+    store::close_main_database();
+    platform::set_program_directory_for_tests(QString());
+}
+
+// The second program: reading corrections, started by PaymentRace. It loads every committed
+// reading of the households "C..." for correction (the windows open), says "holding" and waits
+// for the parent's word; then saves each correction, one more unit on the end reading, in turn.
+TEST(PaymentRaceChild, Corrections) {
+    const QString folder = qEnvironmentVariable(kRaceFolder);
+    if (folder.isEmpty()) GTEST_SKIP() << "runs only as the second program of PaymentRace";
+    platform::set_program_directory_for_tests(folder);
+    ASSERT_TRUE(store::open_main_database());
+    sqlite3_busy_timeout(platform::db_handle(store::main_connection()), kBusyMilliseconds);
+    race_parameters();
+    platform::Connection& db = store::main_connection();
+    std::vector<reading::EditedReading> loaded;
+    for (const QString& id : platform::query_column(
+             db, QStringLiteral("select 编号 from 抄表总表 where 父号 like 'C%' order by 编号")))
+        loaded.push_back(reading::load_edited_reading(db, id.toLongLong()));
+    std::puts("holding");
+    std::fflush(stdout);
+    char word[8];
+    if (!std::fgets(word, sizeof word, stdin)) std::puts("no word from the parent");
+    int corrected = 0, paid = 0, other = 0;
+    for (const reading::EditedReading& r : loaded) {
+        const reading::EditOutcome out = reading::correct_reading(
+            db, r, r.start, r.end + 1, r.loss, r.date,
+            shell::run_on(QDate(2024, 3, 20), shell::system_parameters, shell::current_operator));
+        if (out.ok) {
+            ++corrected;
+        } else if (out.refused && out.message == QStringLiteral("该条抄表记录已经收费不能修改！")) {
+            ++paid;
+        } else {
+            ++other;
+            std::printf("%s\n", out.message.toUtf8().constData());
+        }
+    }
+    std::printf("corrected %d refused %d other %d\n", corrected, paid, other);
+    std::fflush(stdout);
     store::close_main_database();
     platform::set_program_directory_for_tests(QString());
 }
@@ -336,6 +380,99 @@ TEST_F(PaymentRace, CounterPaymentsAgainstPrepayDeductions) {
                       "and 总收费.收费标志=0 and (抄表总表.流水号 is null or "
                       "抄表总表.流水号<>总收费.流水号)")),
               0);
+}
+
+// Reading corrections against counter payments. Households C000.. each have one reading billed
+// by the engine. The second program loads every reading for correction; the cashier then pays
+// half of the households (their windows stay open at the other seat), and while the second
+// program saves its corrections the cashier pays the other half. A correction meets a bill paid
+// since its load and is refused; a payment meets a bill corrected since its listing and is
+// refused as changed. So each household is either paid at the counter or corrected, never both:
+// no paid bill is deleted, and no reading is billed twice.
+TEST_F(PaymentRace, CorrectionsAgainstCounterPayments) {
+    constexpr int kCorrected = 20;
+    std::vector<QString> households;
+    {
+        platform::Transaction seeding(db());
+        exec(
+            s("insert into 水价类别 (水价类别,收费项目,价格,基本方,电损率) values "
+              "('居民','水费',2.5,0,0)"));
+        for (int h = 0; h < kCorrected; ++h) {
+            const QString number = QString::asprintf("C%03d", h);
+            household(number.toUtf8().constData(), "户");
+            exec(s("insert into 用户表管理 "
+                   "(户号,父号,收费项目,价格类别,抄表人员,状态,计量编号,倍率) "
+                   "values (") +
+                 q(number + s("01")) + u',' + q(number) + s(",'水费','居民','张三','正常','M',1)"));
+            exec(s("insert into 抄表总表 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
+                   "抄表人员,是否收费,价格) values (") +
+                 q(number + s("01")) + u',' + q(number) +
+                 s(",0,10,10,0,'2024-3-5','水费','居民','张三',0,2.5)"));
+            households.push_back(number);
+        }
+        ASSERT_TRUE(reading::bill_unbilled_readings(db(), context()).ok());
+        ASSERT_TRUE(seeding.commit());
+    }
+    std::map<QString, std::vector<qint64>> listed;
+    for (const QString& h : households) {
+        listed[h] = charging::load_charging_bill(db(), h).bill_numbers;
+        ASSERT_EQ(listed[h].size(), 1u) << h.toStdString();
+    }
+
+    std::map<QString, qint64> counter_serials;
+    std::set<QString> counter_refused;
+    const auto take = [&](const QString& h) {
+        const charging::PaymentOutcome out = pay(listed[h]);
+        if (out.done) {
+            counter_serials[h] = out.serial;
+            return;
+        }
+        counter_refused.insert(h);
+        ASSERT_EQ(out.messages.size(), 1u) << h.toStdString();
+        EXPECT_EQ(out.messages[0].text, charging::kPaymentChanged) << h.toStdString();
+    };
+
+    QProcess corrections;
+    QString said;
+    ASSERT_NO_FATAL_FAILURE(start_second_program(corrections, "Corrections", said));
+    // Paid while the corrections are open at the other seat: each of these saves is refused.
+    const size_t half = households.size() / 2;
+    for (size_t i = 0; i < half; ++i) take(households[i]);
+    ASSERT_EQ(counter_serials.size(), half);
+    let_go(corrections);
+    for (size_t i = half; i < households.size(); ++i) take(households[i]);
+    ASSERT_NO_FATAL_FAILURE(wait_for_end(corrections, said));
+
+    // Each household paid at the counter or corrected, never both.
+    const int paid = static_cast<int>(counter_serials.size());
+    EXPECT_EQ(paid + static_cast<int>(counter_refused.size()), kCorrected);
+    EXPECT_TRUE(said.contains(
+        QStringLiteral("corrected %1 refused %2 other 0").arg(kCorrected - paid).arg(paid)))
+        << said.toStdString();
+    for (const QString& h : households) {
+        SCOPED_TRACE(h.toStdString());
+        const QList<QStringList> bills = rows(
+            s("select 收据号,收费标志,流水号,应收金额 from 总收费 where 标志=1 and 户号=") + q(h));
+        ASSERT_EQ(bills.size(), 1);
+        const QStringList reading =
+            rows(s("select 止方,是否收费,收据号,流水号 from 抄表总表 where 父号=") + q(h)).value(0);
+        const auto counter = counter_serials.find(h);
+        if (counter != counter_serials.end()) {
+            // The paid bill stands, with the reading it was paid for.
+            EXPECT_EQ(bills[0].value(0).toLongLong(), listed[h].front());
+            EXPECT_EQ(bills[0].mid(1, 3),
+                      (QStringList{s("0"), QString::number(counter->second), s("25")}));
+            EXPECT_EQ(reading, (QStringList{s("10"), s("1"), bills[0].value(0),
+                                            QString::number(counter->second)}));
+        } else {
+            // Corrected: one new unpaid bill of 11 units carries the reading.
+            EXPECT_NE(bills[0].value(0).toLongLong(), listed[h].front());
+            EXPECT_EQ(bills[0].mid(1, 3), (QStringList{s("1"), s(""), s("27.5")}));
+            EXPECT_EQ(reading.mid(0, 3), (QStringList{s("11"), s("1"), bills[0].value(0)}));
+        }
+    }
+    // Every first-half household was paid before its correction was saved.
+    for (size_t i = 0; i < half; ++i) EXPECT_EQ(counter_serials.count(households[i]), 1u);
 }
 
 }  // namespace

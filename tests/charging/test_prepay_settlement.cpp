@@ -166,6 +166,44 @@ TEST_F(PrepaySettlement, TheRunServesEveryHouseholdWithABalance) {
                            s("12 1  20 3 未知 2024-03-01 "), s("21 1  10 0 未知 2024-03-01 ")}));
 }
 
+// With late fees charged, each household's bills are read after its fees are written: a fee
+// that takes a bill past the balance keeps it unpaid, and a covered bill moves its amount with
+// the fee into 预存扣款.
+TEST_F(PrepaySettlement, TheRunReadsEachHouseholdsBillsAfterItsLateFees) {
+    params.late_fee_enabled = s("开启");
+    params.late_fee_mode = s("按利率");
+    params.late_fee_value = s("10");
+    params.late_fee_start_day = s("1");
+    prepayment("0001", 1000000001, 20);
+    prepayment("0002", 1000000002, 100);
+    bill("0001", 11, 20, 20);
+    bill("0002", 21, 20, 20);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
+    ASSERT_TRUE(run.run.completed);
+    const double fee = value(s("select 滞纳金 from 总收费 where 收据号=11")).toDouble();
+    ASSERT_GT(fee, 0);
+    EXPECT_EQ(value(s("select 收费标志 from 总收费 where 收据号=11")), s("1"));
+    EXPECT_EQ(value(s("select 实收金额 from 总收费 where 收据号=11")).toDouble(), 20 + fee);
+    ASSERT_EQ(run.run.settled.size(), 1u);
+    EXPECT_EQ(run.run.settled[0].bill_number, 21);
+    EXPECT_EQ(value(s("select 预存扣款 from 总收费 where 收据号=21")).toDouble(), 20 + fee);
+}
+
+// A bill two households reach (household 0002's meter account numbered as household 0001) is
+// settled once, by the first household served, and the run goes on.
+TEST_F(PrepaySettlement, ABillTwoHouseholdsReachIsSettledOnce) {
+    meter("0002", "0001");
+    prepayment("0001", 1000000001, 50);
+    prepayment("0002", 1000000002, 50);
+    bill("0001", 11, 20, 20);
+    bill("0002", 21, 10, 10);
+    const charging::DeductionRunOutcome run = charging::execute_prepay_deductions(db(), context());
+    EXPECT_TRUE(run.run.completed);
+    EXPECT_EQ(texts(run.messages), QStringList{s("操作完成!")});
+    EXPECT_EQ(bills(), (QStringList{s("11 0 1000001 0 20 预存扣款 2024-03-20 "),
+                                    s("21 0 1000002 0 10 预存扣款 2024-03-20 ")}));
+}
+
 TEST_F(PrepaySettlement, TheRunsOfEveryHouseholdNeedTheRight) {
     operator_name = s("李四");
     prepayment("0001", 1000000001, 30);

@@ -4,12 +4,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,9 +23,12 @@
 #include "lists/list_pages.h"
 #include "lists/list_workbook.h"
 #include "lists/progress_window.h"
+#include "platform/chinese_ui.h"
 #include "platform/db.h"
+#include "platform/dialogs.h"
 #include "platform/excel_install.h"
 #include "platform/excel_sheet.h"
+#include "platform/files.h"
 #include "platform/listview.h"
 #include "store/main_database.h"
 
@@ -225,6 +230,54 @@ TEST_F(ListExport, QueryPageExportsWithProgressAndSaysSo) {
     button->click();
     EXPECT_EQ(watcher.writes, 1);
     EXPECT_EQ(ui.boxes().size(), 1u);
+}
+
+// The save dialog opens in a folder of the user's, not the folder the program was started from,
+// and beside the last export once a list was exported; a cancelled or failed export moves nothing.
+TEST_F(ListExport, TheSaveDialogOpensBesideTheLastExport) {
+    QWidget page;
+    auto* list = make_report_view(&page);
+    list->setObjectName(QStringLiteral("用户查询列表框"));
+    listview_insert_column(list, QStringLiteral("户号"), 80);
+    listview_model(list)->append_row({QStringLiteral("0001")});
+    auto* button = new QPushButton(&page);
+    button->setObjectName(QStringLiteral("查询_导出"));
+    lists::wire_list_page(1, &page);
+    const QString started_in = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder()));
+    ASSERT_TRUE(QDir(folder()).mkpath(QStringLiteral("月报")));
+
+    ui.expect_file(out("月报/用户查询表.xls")).expect_box(QStringLiteral("导出成功！"));
+    button->click();
+    ui.expect_file(QString());
+    button->click();
+    ui.expect_file(out("无此目录/用户查询表.xls")).expect_box(QStringLiteral("导出失败!"));
+    button->click();
+    ui.expect_file(QString());
+    button->click();
+    QDir::setCurrent(started_in);
+
+    ASSERT_EQ(ui.file_requests().size(), 4u);
+    const QString first = ui.file_requests()[0].directory;
+    EXPECT_TRUE(QDir::isAbsolutePath(first) && folder_exists(first)) << first.toStdString();
+    EXPECT_NE(first, folder());
+    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(ui.file_requests()[i].directory, out("月报")) << i;
+
+    // With FEE_SCREENSHOT_DIR set, the dialog the second click showed is saved there as a
+    // picture (run under xvfb-run to see it as a user would).
+    const QString shots = qEnvironmentVariable("FEE_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+        QDir().mkpath(shots);
+        const ChineseUi chinese;  // as the program shows it
+        const auto dialog = make_file_dialog(ui.file_requests()[1]);
+        dialog->resize(760, 460);
+        dialog->show();
+        for (int i = 0; i < 50; ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(10);
+        }
+        dialog->grab().save(shots + QStringLiteral("/export_dialog.png"));
+    }
 }
 
 // Every list page shows its rows going out, and a click on 导出 while they go exports nothing

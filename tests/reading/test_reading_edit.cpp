@@ -1,6 +1,7 @@
 // Correction and deletion of committed readings, with the month billed again by the engine.
 #include <gtest/gtest.h>
 
+#include "reading/monthly_commit.h"
 #include "reading/reading_edit.h"
 #include "reading_fixture.h"
 #include "tariffs/charge_engine.h"
@@ -26,6 +27,15 @@ protected:
         bill = billed.bill_number;
         ASSERT_GT(bill, 0);
     }
+    // Every row a correction or a deletion could touch.
+    QList<QStringList> touched_rows() {
+        QList<QStringList> out;
+        for (const char* table : {"总收费", "抄表总表", "月附加费", "减免明细", "日志管理"}) {
+            out << QStringList{s(table)};
+            out += rows(s("select * from ") + s(table) + s(" order by rowid"));
+        }
+        return out;
+    }
     qint64 id_of(const QString& account) {
         return value(s("select 编号 from 抄表总表 where 户号='") + account + u'\'').toLongLong();
     }
@@ -39,20 +49,28 @@ TEST_F(ReadingEditTest, SetupBillsBothReadingsInOneBill) {
               s("2"));
 }
 
-TEST_F(ReadingEditTest, CorrectionRebillsTheMonthPerMeterAccount) {
+TEST_F(ReadingEditTest, CorrectionBillsTheHouseholdAsTheCommitDoes) {
     const auto r = reading::load_edited_reading(db(), id_of(s("000101")));
     ASSERT_TRUE(r.found);
     EXPECT_EQ(r.name, s("甲"));
     EXPECT_EQ(r.bill_number, bill);
     EXPECT_EQ(r.date, QDate(2024, 3, 1));
-    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 3), context());
+    // The bar counts the households billed, fee item by fee item: one household of 水费.
+    int maxima = 0, steps = 0;
+    reading::CommitHooks progress;
+    progress.progress_maximum = [&](int households) { maxima += households; };
+    progress.progress_step = [&] { ++steps; };
+    const auto outcome =
+        reading::correct_reading(db(), r, 0, 20, 0, QDate(2024, 3, 3), context(), progress);
     ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
     EXPECT_EQ(outcome.message, s("修改成功！"));
-    // The household's bill is gone; each meter account is billed again on its own (the rebill's
-    // bills carry the meter-account number): 20 * 2.5 and 4 * 2.5.
-    EXPECT_EQ(rows(s("select 户号,应收金额,收费人员,收费标志 from 总收费 order by 户号")),
-              (QList<QStringList>{{s("000101"), s("50"), s("未知"), s("1")},
-                                  {s("000102"), s("10"), s("未知"), s("1")}}));
+    EXPECT_EQ(maxima, 1);
+    EXPECT_EQ(steps, 1);
+    // The household's bill is replaced by one bill of the household over both meter accounts,
+    // as the month's commit writes it: 20 * 2.5 + 4 * 2.5.
+    EXPECT_EQ(rows(s("select 户号,应收金额,实收量,收费人员,收费标志 from 总收费 order by 户号")),
+              (QList<QStringList>{{s("0001"), s("60"), s("24"), s("未知"), s("1")}}));
+    EXPECT_EQ(value(s("select count(distinct 收据号) from 抄表总表 where 是否收费=1")), s("1"));
     EXPECT_EQ(rows(s("select 起方,止方,用量,抄表日期,是否收费 from 抄表总表 where 户号='000101'")),
               (QList<QStringList>{{s("0"), s("20"), s("20"), s("2024-03-03"), s("1")}}));
     EXPECT_EQ(value(s("select 备注 from 日志管理 where 当前项目='抄表修改'")),
@@ -62,17 +80,17 @@ TEST_F(ReadingEditTest, CorrectionRebillsTheMonthPerMeterAccount) {
 TEST_F(ReadingEditTest, CorrectionComputesTheLossOfTheExactUsage) {
     set_loss(s("水费"), s("开启"), s("百分位"));
     exec(s("update 水价类别 set 电损率=10 where 水价类别='居民'"));
-    reading::load_edited_reading(db(), id_of(s("000101")));
-    const auto computed = reading::edit_usage_and_loss(db(), 0, 10.6, 99);
+    const auto r = reading::load_edited_reading(db(), id_of(s("000101")));
+    const auto computed = reading::edit_usage_and_loss(db(), r, 0, 10.6, 99);
     EXPECT_DOUBLE_EQ(computed.usage, 10.6);
     EXPECT_DOUBLE_EQ(computed.loss, 1.06);
     set_loss(s("水费"), s("关闭"), s("百分位"));
-    EXPECT_DOUBLE_EQ(reading::edit_usage_and_loss(db(), 0, 10.6, 99).loss, 99);
+    EXPECT_DOUBLE_EQ(reading::edit_usage_and_loss(db(), r, 0, 10.6, 99).loss, 99);
 }
 
 TEST_F(ReadingEditTest, EndBelowStartIsRefusedAndNothingChanges) {
-    reading::load_edited_reading(db(), id_of(s("000101")));
-    const auto outcome = reading::correct_reading(db(), 10, 5, 0, QDate(2024, 3, 1), context());
+    const auto r = reading::load_edited_reading(db(), id_of(s("000101")));
+    const auto outcome = reading::correct_reading(db(), r, 10, 5, 0, QDate(2024, 3, 1), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, s("止数减起度不能小于0！"));
     EXPECT_EQ(value(s("select 止方 from 抄表总表 where 户号='000101'")), s("10"));
@@ -80,9 +98,9 @@ TEST_F(ReadingEditTest, EndBelowStartIsRefusedAndNothingChanges) {
 }
 
 TEST_F(ReadingEditTest, AFailedUpdateIsReportedAndChangesNothing) {
-    reading::load_edited_reading(db(), id_of(s("000101")));
+    const auto r = reading::load_edited_reading(db(), id_of(s("000101")));
     raw_exec("create trigger refuse before update on 抄表总表 begin select raise(abort,'no'); end");
-    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1), context());
+    const auto outcome = reading::correct_reading(db(), r, 0, 20, 0, QDate(2024, 3, 1), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.message.startsWith(s("修改失败！"))) << outcome.message.toStdString();
     EXPECT_EQ(value(s("select count(*) from 日志管理 where 当前项目='抄表修改'")), s("0"));
@@ -91,9 +109,9 @@ TEST_F(ReadingEditTest, AFailedUpdateIsReportedAndChangesNothing) {
 }
 
 TEST_F(ReadingEditTest, AFailedRebillLeavesTheReadingAndItsBillAsTheyWere) {
-    reading::load_edited_reading(db(), id_of(s("000101")));
+    const auto r = reading::load_edited_reading(db(), id_of(s("000101")));
     raw_exec("create trigger refuse before insert on 总收费 begin select raise(abort,'full'); end");
-    const auto outcome = reading::correct_reading(db(), 0, 20, 0, QDate(2024, 3, 1), context());
+    const auto outcome = reading::correct_reading(db(), r, 0, 20, 0, QDate(2024, 3, 1), context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.message.startsWith(s("修改失败！")));
     EXPECT_EQ(value(s("select 止方 from 抄表总表 where 户号='000101'")), s("10"));
@@ -107,7 +125,7 @@ TEST_F(ReadingEditTest, PaidAndPropertyReadingsAreRefused) {
     exec(s("update 总收费 set 收费标志=0"));
     EXPECT_TRUE(reading::reading_is_paid(db(), id));
     EXPECT_EQ(reading::reading_edit_refusal(db(), id), s("该条抄表记录已经收费不能修改！"));
-    EXPECT_EQ(reading::delete_reading(db(), id, context()).message,
+    EXPECT_EQ(reading::delete_reading(db(), id, bill, context()).message,
               s("该条抄表记录已经收费不能删除！"));
     exec(s("update 总收费 set 标志=0"));  // a void bill does not count as paid
     EXPECT_FALSE(reading::reading_is_paid(db(), id));
@@ -121,7 +139,8 @@ TEST_F(ReadingEditTest, DeletionTakesTheUnpaidBillAndReturnsTheOtherReadingToUnb
     ASSERT_TRUE(target.found);
     EXPECT_EQ(target.meter, s("000101"));
     EXPECT_EQ(target.name, s("甲"));
-    const auto outcome = reading::delete_reading(db(), id, context());
+    EXPECT_EQ(target.bill_number, bill);
+    const auto outcome = reading::delete_reading(db(), id, target.bill_number, context());
     ASSERT_TRUE(outcome.ok);
     EXPECT_EQ(outcome.message, s("删除成功！"));
     EXPECT_EQ(value(s("select count(*) from 总收费")), s("0"));
@@ -132,7 +151,7 @@ TEST_F(ReadingEditTest, DeletionTakesTheUnpaidBillAndReturnsTheOtherReadingToUnb
 
 TEST_F(ReadingEditTest, AFailedDeletionChangesNothing) {
     raw_exec("create trigger refuse before delete on 总收费 begin select raise(abort,'no'); end");
-    const auto outcome = reading::delete_reading(db(), id_of(s("000101")), context());
+    const auto outcome = reading::delete_reading(db(), id_of(s("000101")), bill, context());
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.message, s("删除失败！"));
     EXPECT_EQ(value(s("select count(*) from 抄表总表")), s("2"));
@@ -141,13 +160,159 @@ TEST_F(ReadingEditTest, AFailedDeletionChangesNothing) {
 TEST_F(ReadingEditTest, DeletingAReadingAlreadyGoneStillSucceeds) {
     // A stale list still shows a deleted reading; only a failing statement is a failure.
     const qint64 id = id_of(s("000101"));
-    ASSERT_TRUE(reading::delete_reading(db(), id, context()).ok);
-    const auto again = reading::delete_reading(db(), id, context());
+    ASSERT_TRUE(reading::delete_reading(db(), id, bill, context()).ok);
+    const auto again = reading::delete_reading(db(), id, bill, context());
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(again.message, s("删除成功！"));
     EXPECT_EQ(rows(s("select 户号,是否收费 from 抄表总表")),
               (QList<QStringList>{{s("000102"), s("0")}}));
 }
+
+// Another seat takes the payment of the bill between the load and the save: on a connection of
+// its own to the same file, as a second program would. The save and the deletion then meet a
+// paid bill inside their own transaction and refuse, leaving every row as it was.
+TEST_F(ReadingEditTest, ABillPaidAtAnotherSeatMeanwhileRefusesTheSaveAndTheDeletion) {
+    const qint64 id = id_of(s("000101"));
+    ASSERT_EQ(reading::reading_edit_refusal(db(), id), s(""));  // unpaid when the window opens
+    const auto loaded = reading::load_edited_reading(db(), id);
+    const auto target = reading::reading_delete_target(db(), id);
+    {
+        platform::Connection seat;
+        ASSERT_TRUE(platform::db_open_access_file(seat, store::main_database_path()));
+        platform::Transaction payment(seat);
+        ASSERT_TRUE(payment.active());
+        const QString N = QString::number(bill);
+        ASSERT_TRUE(platform::db_execute(
+            seat, s("update 总收费 set 收费标志=0,流水号=1000000001,收费人员='李四',实收金额=35 "
+                    "where 收费标志=1 and 收据号=") +
+                      N));
+        ASSERT_TRUE(platform::db_execute(
+            seat, s("update 抄表总表 set 流水号=1000000001 where 收据号=") + N));
+        ASSERT_TRUE(payment.commit());
+        platform::db_close(seat);
+    }
+    const QList<QStringList> paid = touched_rows();
+
+    const auto saved =
+        reading::correct_reading(db(), loaded, 0, 20, 0, QDate(2024, 3, 3), context());
+    EXPECT_FALSE(saved.ok);
+    EXPECT_TRUE(saved.refused);
+    EXPECT_EQ(saved.message, s("该条抄表记录已经收费不能修改！"));
+    EXPECT_EQ(touched_rows(), paid);
+
+    const auto deleted = reading::delete_reading(db(), id, target.bill_number, context());
+    EXPECT_FALSE(deleted.ok);
+    EXPECT_TRUE(deleted.refused);
+    EXPECT_EQ(deleted.message, s("该条抄表记录已经收费不能删除！"));
+    EXPECT_EQ(touched_rows(), paid);
+}
+
+// Another seat corrected the other reading of the bill meanwhile, so the bill the window loaded
+// is gone and both readings are billed under a new number: the stale save and deletion are
+// refused rather than removing the new bill on the strength of the old one.
+TEST_F(ReadingEditTest, AReadingBilledAgainMeanwhileIsRefusedAsChanged) {
+    const qint64 id = id_of(s("000101"));
+    const auto loaded = reading::load_edited_reading(db(), id);
+    const auto other = reading::load_edited_reading(db(), id_of(s("000102")));
+    ASSERT_TRUE(reading::correct_reading(db(), other, 0, 6, 0, QDate(2024, 3, 2), context()).ok);
+    const QList<QStringList> after_other = touched_rows();
+    ASSERT_NE(value(s("select 收据号 from 抄表总表 where 编号=") + QString::number(id)),
+              QString::number(bill));
+
+    const auto saved =
+        reading::correct_reading(db(), loaded, 0, 20, 0, QDate(2024, 3, 3), context());
+    EXPECT_TRUE(saved.refused);
+    EXPECT_EQ(saved.message, reading::kReadingChanged);
+    const auto deleted = reading::delete_reading(db(), id, bill, context());
+    EXPECT_TRUE(deleted.refused);
+    EXPECT_EQ(deleted.message, reading::kReadingChanged);
+    EXPECT_EQ(touched_rows(), after_other);
+}
+
+// A correction to the values a reading already has writes the bill it replaced: every column
+// but the numbers, its surcharge lines, its reduction record and its readings' billing marks,
+// with the household's reductions kept. The household has two meter accounts, so the bill
+// covers two readings.
+struct SameValuesCase {
+    const char* name;
+    std::vector<const char*> seed;  // statements run before the commit
+    bool carry_over = false;        // 个人帐户 开启
+};
+
+const SameValuesCase kSameValues[] = {
+    {"reduction_by_amount",
+     {"insert into 减免设置 (户号,减免方式,减免期限,减免金额,减免类型) values "
+      "('0001','部分减免','永久',3,'按金额')"}},
+    {"reduction_by_quantity_over_two_readings",
+     {"insert into 减免设置 (户号,减免方式,减免期限,减免用量,减免类型) values "
+      "('0001','部分减免','永久',12,'按用量')"}},
+    {"count_limited_reduction_granted_once",
+     {"insert into 减免设置 (户号,减免方式,减免期限,减免金额,减免次数,减免类型) values "
+      "('0001','部分减免','次数',4,1,'按金额')"}},
+    {"surcharges_and_carry_over",
+     {"insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
+      "('污水费',0.8,'按用量','居民','水费')",
+      "insert into 附加费 (附加费名称,价格,计费方式,水价类别,收费项目) values "
+      "('垃圾费',2,'固定','居民','水费')",
+      "insert into 总收费 (户号,收据号,流水号,标志,收费标志,本月接转) values "
+      "('0001',5,5,1,0,0.3)"},
+     true},
+};
+
+class CorrectionToTheSameValues : public ReadingTest,
+                                  public ::testing::WithParamInterface<SameValuesCase> {
+protected:
+    // What the engine wrote, every column but the bill number and the serial.
+    struct Billed {
+        QList<QStringList> bills, lines, reductions, readings;
+    };
+    Billed billed() {
+        const QString bills = s("where 收据号>1000 order by rowid");
+        return {
+            rows(s("select 户号,发票号,标志,收费标志,收费项目,价格类别,抄表人员,抄表日期,收费日期,"
+                   "收费人员,实收量,价格,水费金额,附加费金额,成本金额,差额,应收金额,减免金额,"
+                   "减免用量,上月接转,本月接转,实收金额,预存扣款,滞纳金,水损 from 总收费 ") +
+                 bills),
+            rows(s("select 户号,附加费名称,用量,价格,金额,收费日期,收费标志,收费项目,价格类别 "
+                   "from 月附加费 ") +
+                 bills),
+            rows(s("select 户号,减免金额,减免用量,抄表ID,减免日期,减免类型 from 减免明细 ") +
+                 bills),
+            rows(s("select 编号,是否收费,价格,实收量 from 抄表总表 order by 编号"))};
+    }
+};
+
+TEST_P(CorrectionToTheSameValues, WritesTheBillItReplaced) {
+    add_water_household(s("0001"), s("甲"), 1);
+    Meter second;
+    second.number = s("000102");
+    second.household = s("0001");
+    add_meter(second);
+    for (const char* statement : GetParam().seed) exec(s(statement));
+    if (GetParam().carry_over) shell::system_parameters.personal_account = s("开启");
+    add_pending(s("000101"), s("0001"), 0, 10);
+    add_pending(s("000102"), s("0001"), 0, 4);
+    const reading::CommitOutcome commit = reading::commit_month(db(), context());
+    ASSERT_EQ(commit.bills_written, 1);
+    const Billed committed = billed();
+    ASSERT_EQ(committed.bills.size(), 1);
+
+    const qint64 id = value(s("select 编号 from 抄表总表 where 户号='000101'")).toLongLong();
+    const auto r = reading::load_edited_reading(db(), id);
+    const auto outcome =
+        reading::correct_reading(db(), r, r.start, r.end, r.loss, r.date, context());
+    ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
+    const Billed corrected = billed();
+    EXPECT_EQ(corrected.bills, committed.bills);
+    EXPECT_EQ(corrected.lines, committed.lines);
+    EXPECT_EQ(corrected.reductions, committed.reductions);
+    EXPECT_EQ(corrected.readings, committed.readings);
+    EXPECT_NE(value(s("select 收据号 from 总收费 where 户号='0001' and 收据号>1000")),
+              QString::number(r.bill_number));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CorrectionToTheSameValues, ::testing::ValuesIn(kSameValues),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace reading_test

@@ -2,15 +2,19 @@
 // reading and the arrears, and the printed pages read back from the preview's PDF.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <algorithm>
+#include <set>
 
 #include "harness/busy_watch.h"
 #include "harness/pdf_text.h"
@@ -158,22 +162,61 @@ TEST_F(HandbookPrint, WindowOffersTheReadersAndPrintsOneAccountALine) {
     EXPECT_FALSE(text.contains("000203"));  // another reader's
 }
 
-TEST_F(HandbookPrint, AProgressWindowFollowsTheWorkAndASecondClickPrintsNothingMore) {
+// The bar positions painted before the print preview was made and while it was there (it paints
+// its pages as it opens).
+class PreviewWatch : public QObject {
+public:
+    PreviewWatch() { qApp->installEventFilter(this); }
+    ~PreviewWatch() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (auto* bar = qobject_cast<QProgressBar*>(watched);
+            bar && event->type() == QEvent::Paint) {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            const bool previewing = std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
+                return qobject_cast<QPrintPreviewDialog*>(w) != nullptr;
+            });
+            (previewing ? during : before).push_back(bar->value());
+        }
+        return false;
+    }
+    std::vector<int> before, during;
+};
+
+TEST_F(HandbookPrint, OneProgressBarFillsThroughThePagesAndASecondClickPrintsNothingMore) {
+    // 100 accounts of the reader: three pages.
+    for (int i = 1; i <= 97; ++i)
+        exec(s("insert into 用户表管理 (户号,收费项目,价格类别,开始起数,抄表人员,倍率,抄表序号,"
+               "父号,状态) values ('") +
+             QString("09%1").arg(i, 4, 10, QChar('0')) + s("','水费','居民水',0,'王抄表',1,") +
+             QString::number(10 + i) + s(",'0002','正常')"));
     reports::CardPrintingWindow window;
     window.show();
     auto* print = unit<QPushButton>(window, "方式二_打印");
     harness::BusyWatch watch;
     watch.on_first_paint([print] { harness::post_click(print); });
+    PreviewWatch bar;
     expect_preview();
     print->click();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(previews_, 1);
+    EXPECT_TRUE(printed().contains(s("共3页，第3页 用户数：100户")));
     EXPECT_EQ(watch.windows_opened(), 1);
-    // Nine statements build the tables; then three accounts and one page.
-    EXPECT_EQ(watch.painted_maximum(), 9);
-    ASSERT_FALSE(watch.painted_positions().empty());
-    EXPECT_EQ(watch.painted_positions().back(), 1);
+    // One bar from empty to full, never going back: it moves while the tables are built and
+    // the lines read, again while the preview lays out and paints the pages, and ends full.
+    const std::vector<int>& at = watch.painted_positions();
+    const int full = watch.painted_maximum();
+    ASSERT_GT(full, 0);
+    EXPECT_TRUE(std::is_sorted(at.begin(), at.end()));
+    ASSERT_GE(bar.before.size(), 3u);
+    ASSERT_FALSE(bar.during.empty());
+    EXPECT_LT(bar.before.front(), full / 10);
+    EXPECT_LT(bar.before.back(), full / 2);
+    const std::set<int> moves(bar.during.begin(), bar.during.end());
+    EXPECT_GE(std::count_if(moves.begin(), moves.end(),
+                            [&](int p) { return p > bar.before.back() && p < full; }),
+              3);
+    EXPECT_EQ(at.back(), full);
     EXPECT_TRUE(print->isEnabled());
 }
 

@@ -64,6 +64,7 @@ TEST_F(BackupMenuTest, ManualBackupProposesTheNameOfNow) {
     shell::on_menu_backup_database();
     ASSERT_EQ(ui.file_requests().size(), 1u);
     EXPECT_EQ(ui.file_requests()[0].file_name, "2026年3月8日9时5分.mdb");
+    EXPECT_EQ(ui.file_requests()[0].directory, path("bak"));
     EXPECT_TRUE(store::is_database_of_this_system(path("bak/选定.mdb")));
     EXPECT_TRUE(platform::db_is_open(store::main_connection()));
 
@@ -86,6 +87,8 @@ TEST_F(BackupMenuTest, RestoreThroughTheMenuReloadsTheParameters) {
         .expect_file(backup)
         .expect_box("数据恢复成功！\r\n为防止数据读写错误，建议重新启动系统！");
     shell::on_menu_restore_database();
+    ASSERT_EQ(ui.file_requests().size(), 1u);
+    EXPECT_EQ(ui.file_requests()[0].directory, path("bak"));  // where the backups are
     EXPECT_NE(shell::system_parameters.organisation_name, "新单位");
     EXPECT_EQ(shell::system_parameters.organisation_name,
               value("select 文本 from pz where 项目名称='单位信息'"));

@@ -10,8 +10,6 @@ namespace {
 TEST_F(EngineTest, FirstNumbersOfEachKind) {
     EXPECT_EQ(tariffs::next_bill_number_from_readings(db()).number, 1000000001);
     EXPECT_EQ(tariffs::next_payment_serial(db(), tariffs::kFixedNumberStart).number, 1000000001);
-    EXPECT_EQ(tariffs::next_rebill_bill_number(db(), 6).number, 1000001);
-    EXPECT_EQ(tariffs::next_rebill_bill_number(db(), 9).number, 1000000001);
     EXPECT_EQ(tariffs::next_checked_payment_serial(db(), tariffs::number_start(6)).number, 1000001);
     EXPECT_EQ(tariffs::number_start(12), 1000000000000);
 }
@@ -21,11 +19,6 @@ TEST_F(EngineTest, NumbersPastTwoToTheThirtyOne) {
     exec(s("insert into 总收费 (户号,收据号,流水号,标志) values ('X',6000000000,7000000000,1)"));
     EXPECT_EQ(tariffs::next_bill_number_from_readings(db()).number, 5000000001);
     EXPECT_EQ(tariffs::next_payment_serial(db(), 1).number, 7000000001);
-    EXPECT_EQ(tariffs::next_rebill_bill_number(db(), 9).number, 6000000001);
-    // A reduction record's number is never taken by rebilling.
-    reduction_record("H1", 6000000005);
-    EXPECT_EQ(tariffs::next_rebill_bill_number(db(), 9).number, 6000000006);
-    EXPECT_TRUE(tariffs::bill_number_taken(db(), 6000000005));
     EXPECT_TRUE(tariffs::payment_serial_taken(db(), 7000000000));
     EXPECT_FALSE(tariffs::payment_serial_taken(db(), 7000000001));
 }

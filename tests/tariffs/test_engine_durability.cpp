@@ -38,10 +38,6 @@ TEST_F(EngineDurability, ABillWhoseTransactionCannotBeginIsNotWritten) {
     };
     harness::RefusedTransactions locked(db(), "BEGIN");
     refused(tariffs::generate_household_charges(db(), s("H1"), item, context()), "engine");
-    refused(
-        tariffs::rebill_meter_for_month(db(), s("H101"), s("未知"), QDate(2024, 3, 1), s("关闭"),
-                                        s("实际用量模式"), s("水费"), s("关闭"), context()),
-        "rebill");
     std::vector<ChargeOutcome> told;
     bool finished = true;
     {
@@ -84,16 +80,6 @@ TEST_F(EngineDurability, AReductionIsRecordedOnlyWithItsBill) {
     EXPECT_EQ(value(s("select 实收金额 from 总收费 where 户号='H1'")), s("8"));
     EXPECT_EQ(rows(s("select 户号,收据号,减免用量 from 减免明细")),
               (QList<QStringList>{{s("H1"), QString::number(h1.bill_number), s("9")}}));
-
-    // A meter billed again after a correction, its reduction by amount larger than the bill.
-    reading("H3", "H301", 10, "水费", "居民", 2);
-    reduction_setting("H301", "部分减免", "永久", "按金额", 30, 0);
-    const ChargeOutcome rebill =
-        tariffs::rebill_meter_for_month(db(), s("H301"), s("未知"), QDate(2024, 3, 1), s("关闭"),
-                                        s("实际用量模式"), s("水费"), s("关闭"), context());
-    EXPECT_TRUE(rebill.ok());
-    EXPECT_FALSE(rebill.bill_written);
-    EXPECT_EQ(count(s("select count(*) from 减免明细 where 户号='H301'")), 0);
 }
 
 }  // namespace
