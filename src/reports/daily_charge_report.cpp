@@ -152,7 +152,14 @@ MonthFigures month_figures(platform::Connection& main, const ReportPeriod& perio
         DayCells& c = month.cells[day_key(row.value(0), row.value(1))];
         c.prepay_count += row.value(2).toLongLong();
         c.prepay_amount += row.value(3).toDouble();
+        // By collector the groups hold every prepayment of the month: their sums are the
+        // month's.
+        if (by_collector) {
+            month.prepay_count += row.value(2).toLongLong();
+            month.prepay += row.value(3).toDouble();
+        }
     }
+    if (by_collector) return month;
     const auto rows = platform::query_rows(
         main,
         QStringLiteral("select count(户号),sum(预存金额) from 预存明细 where 预存日期>=") +
