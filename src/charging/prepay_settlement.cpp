@@ -162,6 +162,9 @@ std::optional<BillsByHousehold> unpaid_bills_of_balance_holders(platform::Connec
 // the run's own settling, so the bills of the turns whose number is as 预存结余 holds it come
 // from `read_once` (less those an earlier turn settled); otherwise each turn looks its bills up
 // after its late fees, with the statement prepared once and bound to each household.
+// A household takes one turn per run. Its balance is read under its half-width number and is not
+// lowered by what the run settles, so a second row under another spelling of the number (full-width
+// digits of old imports) would spend the same balance again on the bills the first left unpaid.
 // False when a failure ended the run.
 bool settle_households(platform::Connection& connection, Settler& settler,
                        const std::vector<Turn>& turns, bool grouped,
@@ -173,10 +176,13 @@ bool settle_households(platform::Connection& connection, Settler& settler,
         QStringLiteral(" and 标志=1 and 收费标志=1 order by 收据号");
     if (read_once && tariffs::late_fees_charged(context.parameters)) read_once = nullptr;
     QSet<qint64> settled;  // by receipt number: a bill two turns reach is settled once
+    QSet<QString> served;  // by half-width number: a household's balance is spent once
     const std::vector<UnpaidBill> none;
     std::vector<UnpaidBill> looked_up;
     for (const Turn& turn : turns) {
         const QString& household = turn.household;
+        if (served.contains(household)) continue;
+        served.insert(household);
         double balance = turn.balance ? *turn.balance
                          : grouped    ? tariffs::grouped_balance_of(connection, household)
                                       : tariffs::per_row_balance_of(connection, household);

@@ -3,7 +3,9 @@
 // (收费标志 0, 实收金额 0, its former 实收金额 added to 预存扣款, collector "预存扣款", today,
 // a serial of its own by the coded rule, the same serial on its readings). A household's bills
 // (its own number's and its meter accounts') are settled whole, in the order the database
-// returns them, until the first one its running balance cannot cover.
+// returns them, until the first one its running balance cannot cover. A household (by its
+// half-width number) takes one turn per run, however many spellings of its number its
+// prepayments are stored under.
 //
 // A run, its balance rebuild included, is one transaction and all or nothing: a failed rebuild
 // or statement, a taken serial, or a bill found no longer unpaid when it is written rolls back

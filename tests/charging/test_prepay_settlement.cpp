@@ -2,6 +2,9 @@
 // what a settled bill and its readings carry, one serial per bill, a household's bills under its
 // meter accounts, the permission of the all-households runs, and a failure or a bill paid
 // meanwhile that rolls back the whole run.
+#include <utility>
+#include <vector>
+
 #include "charging/batch_charging.h"
 #include "charging/prepay_settlement.h"
 #include "charging_fixture.h"
@@ -291,6 +294,39 @@ TEST_F(PrepaySettlement, TheHouseholdsOwingAreServedInTheOrderOfTheirPrepayments
     EXPECT_TRUE(again.run.completed);
     EXPECT_TRUE(again.run.settled.empty());
     EXPECT_EQ(texts(again.messages), QStringList{s("操作完成!")});
+}
+
+// A household's prepayments stored under other spellings of its number (full-width digits, as
+// old imports wrote them) give it no second turn: its balance pays its bills once, whichever
+// spelling comes first, and a second run finds nothing more to settle.
+TEST_F(PrepaySettlement, AHouseholdsBalanceIsSpentOnceWhateverSpellingsItsPrepaymentsCarry) {
+    const struct Case {
+        const char* label;
+        std::vector<std::pair<const char*, double>> prepayments;  // in receipt order
+    } cases[] = {
+        {"half-width first", {{"0001", 100}, {"０００１", 1}}},
+        {"full-width first", {{"０００１", 1}, {"0001", 100}}},
+        {"three spellings", {{"0001", 100}, {"０００１", 1}, {"００01", 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        for (const char* table : {"预存明细", "总收费", "抄表总表"})
+            exec(s("delete from ") + s(table));
+        qint64 receipt = 1000000001;
+        for (const auto& [number, amount] : c.prepayments) prepayment(number, receipt++, amount);
+        bill("0001", 11, 60, 60);
+        bill("0001", 12, 60, 60);
+        bill("0001", 13, 60, 60);
+        for (int run = 0; run < 2; ++run) {
+            const charging::DeductionRunOutcome out =
+                charging::execute_prepay_deductions(db(), context());
+            ASSERT_TRUE(out.run.completed);
+            EXPECT_EQ(out.run.settled.size(), run == 0 ? 1u : 0u);
+        }
+        // The 100 under 0001 covers one bill of 60; the 40 left does not cover the next.
+        EXPECT_EQ(value(s("select group_concat(收据号) from 总收费 where 收费标志=0")), s("11"));
+        EXPECT_EQ(value(s("select sum(预存扣款) from 总收费")), s("60"));
+    }
 }
 
 // A household number that begins with another's: each household settles its own bills only.
