@@ -54,6 +54,29 @@ inline int large_size() {
     return ok && n >= kSmall ? n : 200000;
 }
 
+// The report benches' cases: every report of a table (its index the second argument) at 1,000
+// households and at the large register.
+inline void report_cases(benchmark::internal::Benchmark* b, int reports) {
+    for (int r = 0; r < reports; ++r)
+        for (const int size : {kSmall, large_size()}) b->Args({size, r});
+}
+
+// Prints, for every report of a table and both sizes, the ratio of BM_Report to BM_ReportRaw
+// (both timed over a fifth of a second, in real time) against one grouped query, target 3.
+template <class Title>
+void print_report_ratios(RatioReporter& reporter, int reports, Title title) {
+    const std::string suffix = "/min_time:0.200/real_time";
+    for (int r = 0; r < reports; ++r) {
+        for (const int size : {kSmall, large_size()}) {
+            const std::string at = "/" + std::to_string(size) + "/" + std::to_string(r) + suffix;
+            const std::string what =
+                std::string(title(r)) + " vs one grouped query at " + std::to_string(size);
+            reporter.print_ratio(what.c_str(), "BM_Report" + at, "report", "BM_ReportRaw" + at,
+                                 "raw", "3");
+        }
+    }
+}
+
 inline std::string household(int i) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%06d", i);

@@ -116,8 +116,7 @@ void BM_ReportRaw(benchmark::State& state) {
 }
 
 void report_args(benchmark::internal::Benchmark* b) {
-    for (int r = 0; r < static_cast<int>(std::size(kReports)); ++r)
-        for (const int size : {kSmall, large_size()}) b->Args({size, r});
+    report_cases(b, static_cast<int>(std::size(kReports)));
 }
 
 // As many runs as fit in a fifth of a second, at least one: a run of a few milliseconds at 1,000
@@ -144,16 +143,8 @@ int main(int argc, char** argv) {
 
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const std::string suffix = "/min_time:0.200/real_time";
-    for (int r = 0; r < static_cast<int>(std::size(kReports)); ++r) {
-        for (const int size : {kSmall, large_size()}) {
-            const std::string at = "/" + std::to_string(size) + "/" + std::to_string(r) + suffix;
-            const std::string what =
-                std::string(kReports[r].title) + " vs one grouped query at " + std::to_string(size);
-            reporter.print_ratio(what.c_str(), "BM_Report" + at, "report", "BM_ReportRaw" + at,
-                                 "raw", "3");
-        }
-    }
+    print_report_ratios(reporter, static_cast<int>(std::size(kReports)),
+                        [](int r) { return std::string(kReports[r].title); });
     shell::free_program_variables();
     platform::clear_clock_for_tests();
     benchmark::Shutdown();
