@@ -240,23 +240,29 @@ EditedReading load_edited_reading(platform::Connection& connection, qint64 id) {
 UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedReading& reading,
                                  double start, double end, double typed_loss) {
     UsageAndLoss out;
+    out.loss = typed_loss;
+    // 倍率 is the meter account's, found by its number and fee item alone: the account may have
+    // moved to another price category since the reading, or the reading be priced as mixed use
+    // while the account is not. 电损率 is that of the category the reading is priced in.
     const QList<QStringList> meter = platform::query_rows(
         connection,
-        QStringLiteral(
-            "select 水价类别.电损率,用户表管理.倍率,用户表管理.抄表人员 from 用户表管理,水价类别 "
-            "where 用户表管理.价格类别=水价类别.水价类别 and 用户表管理.收费项目=水价类别.收费项目 "
-            "and 用户表管理.户号=") +
-            sql_quote(reading.meter) + QStringLiteral(" and 用户表管理.收费项目=") +
-            sql_quote(reading.fee_item) + QStringLiteral(" and 用户表管理.价格类别=") +
-            sql_quote(reading.category));
-    const int rate = meter.isEmpty() ? 0 : static_cast<int>(platform::to_number(meter[0].value(0)));
-    const int multiplier =
-        meter.isEmpty() ? 0 : static_cast<int>(platform::to_number(meter[0].value(1)));
+        QStringLiteral("select 倍率,(select 电损率 from 水价类别 where 水价类别=") +
+            sql_quote(reading.category) + QStringLiteral(" and 收费项目=") +
+            sql_quote(reading.fee_item) + QStringLiteral(") from 用户表管理 where 户号=") +
+            sql_quote(reading.meter) + QStringLiteral(" and 收费项目=") +
+            sql_quote(reading.fee_item),
+        OnFailure::Quiet, &out.read);
+    if (!out.read) return out;
     const QList<QStringList> item = platform::query_rows(
-        connection, QStringLiteral("select 自动损耗,损耗位数 from 收费项目 where 项目名称=") +
-                        sql_quote(reading.fee_item));
+        connection,
+        QStringLiteral("select 自动损耗,损耗位数 from 收费项目 where 项目名称=") +
+            sql_quote(reading.fee_item),
+        OnFailure::Quiet, &out.read);
+    if (!out.read || meter.isEmpty()) return out;
+    out.account_found = true;
+    const int multiplier = static_cast<int>(platform::to_number(meter[0].value(0)));
+    const int rate = static_cast<int>(platform::to_number(meter[0].value(1)));
     out.usage = (end - start) * multiplier;
-    out.loss = typed_loss;
     if (!item.isEmpty() && item[0].value(0) == kAutomaticLossOn) {
         out.loss = loss_for_usage(out.usage, rate, item[0].value(1));
         out.loss_computed = true;
@@ -264,11 +270,15 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedR
     return out;
 }
 
+QString meter_account_gone(const QString& meter) {
+    return QStringLiteral("抄表户号【") + meter +
+           QStringLiteral("】在用户表中已不存在，无法计算用量，不能修改！");
+}
+
 EditOutcome correct_reading(platform::Connection& connection, const EditedReading& reading,
                             double start, double end, double typed_loss, const QDate& date,
                             const shell::RunContext& run, const CommitHooks& progress) {
     EditOutcome out;
-    const UsageAndLoss computed = edit_usage_and_loss(connection, reading, start, end, typed_loss);
     // A negative usage would be billed as a credit; the entry window refuses it, so does this.
     if (start - end > kReadingTolerance) {
         out.message = QStringLiteral("止数减起度不能小于0！");
@@ -296,6 +306,11 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
     if (!now.read) return failed(platform::db_last_error(connection));
     if (now.paid) return refused(QStringLiteral("该条抄表记录已经收费不能修改！"));
     if (!now.found || now.bill_number != reading.bill_number) return refused(kReadingChanged);
+    // Read under the same lock: without its meter account the usage cannot be known, and a
+    // usage of 0 would drop the bill.
+    const UsageAndLoss computed = edit_usage_and_loss(connection, reading, start, end, typed_loss);
+    if (!computed.read) return failed(platform::db_last_error(connection));
+    if (!computed.account_found) return refused(meter_account_gone(reading.meter));
 
     if (!execute_expecting(connection,
                            QStringLiteral("update 抄表总表 set 起方=") + n(start) +
