@@ -184,6 +184,32 @@ bool later_unpaid_bills(platform::Connection& connection, const QString& househo
     return true;
 }
 
+// What a bill billed again carries in: what the bill it replaces carried in, which is what the
+// bill before it in the household's order left. Neither a later bill, paid since and so kept,
+// nor the replaced bill's new place after it (a second correction) changes that. A billed
+// reading without a bill (a reduction covered it) takes the carry-over of the household's
+// latest valid bill before its number. False when a look-up failed.
+bool carry_in_of_bill(platform::Connection& connection, const QString& household,
+                      qint64 bill_number, double* carry) {
+    const QString N = QString::number(bill_number);
+    bool read = false;
+    const QStringList own = platform::query_column(
+        connection, QStringLiteral("select 上月接转 from 总收费 where 标志=1 and 收据号=") + N,
+        OnFailure::Quiet, &read);
+    if (!read) return false;
+    if (!own.isEmpty()) {
+        *carry = platform::to_number(own.front());
+        return true;
+    }
+    *carry = platform::query_number(
+        connection,
+        QStringLiteral("select top 1 本月接转 from 总收费 where 标志=1 and 户号=") +
+            sql_quote(household) + QStringLiteral(" and 收据号<") + N +
+            QStringLiteral(" order by 收据号 desc"),
+        OnFailure::Quiet, &read);
+    return read;
+}
+
 }  // namespace
 
 bool reading_is_paid(platform::Connection& connection, qint64 id) {
@@ -330,16 +356,21 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
     // may be 0, or that of a bill removed before), then, with carry-over on, the household's
     // later unpaid bills.
     std::vector<TakenBill> taken;
+    std::vector<CarryIn> carry_in;
     if (now.billed) {
         TakenBill own;
         if (!count_bill(connection, now.bill_number, QString(), &own))
             return failed(platform::db_last_error(connection));
         taken.push_back(own);
-        std::vector<TakenBill> later;
-        if (run.parameters.personal_account == tariffs::kOn &&
-            !later_unpaid_bills(connection, now.household, now.bill_number, &later))
-            return failed(platform::db_last_error(connection));
-        taken.insert(taken.end(), later.begin(), later.end());
+        if (run.parameters.personal_account == tariffs::kOn) {
+            std::vector<TakenBill> later;
+            CarryIn carry{now.household, reading.fee_item, 0};
+            if (!later_unpaid_bills(connection, now.household, now.bill_number, &later) ||
+                !carry_in_of_bill(connection, now.household, now.bill_number, &carry.carry))
+                return failed(platform::db_last_error(connection));
+            taken.insert(taken.end(), later.begin(), later.end());
+            carry_in.push_back(carry);
+        }
     }
     // All of their rows go first, so no bill billed again finds a later one as the household's
     // latest, nor its reduction record among the household's.
@@ -367,7 +398,9 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
         const tariffs::ReductionRunOutcome reductions =
             tariffs::apply_all_reductions(connection, run.today());
         if (!reductions.messages.empty()) return failed(reductions.messages.front().text);
-        const BillingOutcome billing = bill_unbilled_readings(connection, run, bar);
+        // The corrected bill is in the first pass; a later pass bills bills of later commits.
+        const BillingOutcome billing = bill_unbilled_readings(
+            connection, run, bar, begin == 0 ? carry_in : std::vector<CarryIn>{});
         if (!billing.ok()) return failed(billing.error);
     } while (next < taken.size());
     if (!transaction.commit()) return failed(platform::db_last_error(connection));
