@@ -341,7 +341,7 @@ TEST_F(ChargeQueryPageTest, PopupOnDataRowsAndItsReprint) {
     ui.expect_file(QString());
     window->run_action(s(a::kMainChargePopupExport));
     ASSERT_EQ(ui.file_requests().size(), 1u);
-    EXPECT_EQ(ui.file_requests()[0].file_name, s(" 收费查询明细表.xls"));
+    EXPECT_EQ(ui.file_requests()[0].file_name, s("收费查询明细表.xls"));
 
     window->run_action(s(a::kMainChargePopupReprint));
     EXPECT_EQ(printed, (std::vector<qint64>{first}));
