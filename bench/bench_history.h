@@ -411,6 +411,28 @@ public:
         return true;
     }
 
+    // That copy laid afresh from the copy `from` as it is now (from the cache when `from` is 0)
+    // and the main connection opened on it: a run that changes the register starts each
+    // repetition from the same rows. The main database is closed first, so the file copied is
+    // whole (its journal checkpointed into it).
+    bool restore(int households, char copy, char from = 0) {
+        store::close_main_database();
+        open_.clear();
+        const QString name = key(households, copy);
+        if (!folders_.count(name) && !prepare(households, copy)) return false;
+        const QString target = folders_[name] + QStringLiteral("/") + platform::kMainDatabaseFile;
+        QString source = cached_database(households);
+        if (from) {
+            const auto it = folders_.find(key(households, from));
+            if (it == folders_.end()) return false;
+            source = it->second + QStringLiteral("/") + platform::kMainDatabaseFile;
+        }
+        for (const char* tail : {"", "-wal", "-shm"}) QFile::remove(target + QLatin1String(tail));
+        if (!QFile::copy(source, target)) return false;
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        return use(households, copy);
+    }
+
     // The main connection on that copy of the register (prepared first if need be); `fresh`
     // opens it anew even when it is open, so nothing of it is in the connection's cache.
     bool use(int households, char copy = 'a', bool fresh = false) {
