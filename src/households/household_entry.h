@@ -47,7 +47,9 @@ struct HouseholdSaveOutcome {
 HouseholdSaveOutcome check_household_entry(const HouseholdEntry& entry);
 
 // "磁卡号码【c】已被用户【户号 用户名】使用，请重新输入。" (caption "输入提示", focus on the card)
-// when a household other than the entry's number holds its card number; blank is nobody's.
+// when a household other than the entry's number holds its card number; blank is nobody's. A
+// household saved with the card it already holds is never refused, so one of two households
+// sharing a card from older data can still be edited (its duplicate stays as it was).
 HouseholdSaveOutcome card_refusal(platform::Connection& connection, const HouseholdEntry& entry);
 
 // A new household and its property-fee meter account (household number + "01", reader 系统 at
@@ -61,8 +63,8 @@ HouseholdSaveOutcome add_household(platform::Connection& connection, const House
 
 // Rewrites the household's row and mirrors its property category onto its property-fee meter
 // account, both or neither; then the log row 用户管理/用户修改. A failed statement gives the
-// database's text in a box without icon. A card number another household holds is refused
-// (card_refusal).
+// database's text in a box without icon. Changing the card number to one another household
+// holds is refused (card_refusal); keeping the household's own card is not.
 HouseholdSaveOutcome modify_household(platform::Connection& connection,
                                       const HouseholdEntry& entry);
 

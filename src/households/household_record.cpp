@@ -184,6 +184,12 @@ std::optional<CardHolder> CardNumbers::holder_other_than(const QString& card,
     const auto found = holders_.constFind(card_key(trimmed));
     if (found == holders_.constEnd()) return std::nullopt;
     const QString own = card_key(platform::text_trim(own_number));
+    // A household that already holds the card keeps it, even where data from before cards were
+    // checked gives it to another household too: saving such a household unchanged must go
+    // through, and anyone else taking the card is refused by the holders in the register.
+    if (!own.isEmpty())
+        for (const CardHolder& holder : *found)
+            if (holder.sheet_row == 0 && card_key(holder.number) == own) return std::nullopt;
     for (const CardHolder& holder : *found) {
         const bool same = (!own.isEmpty() && card_key(holder.number) == own) ||
                           (holder.sheet_row != 0 && holder.sheet_row == own_row);

@@ -114,7 +114,8 @@ public:
     void load(platform::Connection& connection);
     void load(platform::Connection& connection, const QString& card);
     // A household other than `own_number` (and other than the sheet row `own_row`) holding the
-    // card; none for a blank card.
+    // card; none for a blank card, and none when the register already gives `own_number` the
+    // card (kept, even where another household shares it from older data).
     std::optional<CardHolder> holder_other_than(const QString& card, const QString& own_number,
                                                 int own_row = 0) const;
     // Counts the card as held from now on (a row of an import about to go in).

@@ -331,6 +331,45 @@ TEST_F(ImportRows, ACardAnotherHouseholdHoldsRefusesTheWholeSheet) {
     EXPECT_EQ(value(s("select 磁卡号码||备注 from 用户信息表 where 户号='0005'")), s("A9y"));
 }
 
+TEST_F(ImportRows, BatchModifyKeepsACardTwoHouseholdsAlreadyShare) {
+    // Data from before cards were checked: 0001 and 0002 share a card.
+    insert_household(s("0001"), s("王小明"), s("2024-3-5"), s(",磁卡号码"), s(",'DUP9'"));
+    insert_household(s("0002"), s("李四"), s("2024-3-5"), s(",磁卡号码"), s(",'DUP9'"));
+    insert_household(s("0003"), s("赵六"), s("2024-3-5"), s(",磁卡号码"), s(",''"));
+    struct Case {
+        const char* what;
+        const char* rows;   // (户号, 磁卡号码, 备注)
+        const char* error;  // nullptr: imported
+    } cases[] = {
+        {"both keep it", "('0001','DUP9','a'),('0002',' dup9','a'),('0003','','a')", nullptr},
+        {"another takes it", "('0001','DUP9','b'),('0003','DUP9','b')",
+         "磁卡号码重复，没有导入任何一行：\n"
+         "第3行户号“0003”的磁卡号码【DUP9】已被用户【0001 王小明】使用"},
+        {"a sharer takes a card another row gives", "('0003','N1','c'),('0002','N1','c')",
+         "磁卡号码重复，没有导入任何一行：\n"
+         "第3行户号“0002”的磁卡号码【N1】与表中第2行相同"},
+    };
+    for (const Case& c : cases) {
+        exec(s("drop table if exists 导入暂存表"));
+        exec(s("create table 导入暂存表 (户号 text, 磁卡号码 text, 备注 text)"));
+        exec(s("insert into 导入暂存表 values ") + s(c.rows));
+        const QList<QStringList> before = rows(s("select * from 用户信息表 order by 户号"));
+        const households::ImportReport report =
+            households::modify_household_rows(store::main_connection());
+        if (!c.error) {
+            EXPECT_TRUE(report.ok) << c.what << report.error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(report.ok) << c.what;
+        EXPECT_EQ(report.error, s(c.error)) << c.what;
+        EXPECT_EQ(rows(s("select * from 用户信息表 order by 户号")), before) << c.what;
+    }
+    EXPECT_EQ(rows(s("select 户号,磁卡号码,备注 from 用户信息表 order by 户号")),
+              (QList<QStringList>{{s("0001"), s("DUP9"), s("a")},
+                                  {s("0002"), s("dup9"), s("a")},
+                                  {s("0003"), QString(), s("a")}}));
+}
+
 TEST_P(Import, TheFrameRefusesWithoutRightFileSheetNameOrWorkbook) {
     // No right: nothing asked.
     shell::current_operator = s("张三");
