@@ -162,6 +162,13 @@ CREATE TABLE 减免明细 (
     减免类型 TEXT COLLATE NOCASE
 );
 
+-- The highest number ever given under a name: '收据号' for bills and reduction records. Deleting a
+-- bill never lowers it, so a number once given is never given to another bill.
+CREATE TABLE 号码计数 (
+    名称   TEXT COLLATE NOCASE PRIMARY KEY,
+    最大号 INTEGER NOT NULL DEFAULT 0
+);
+
 -- Mixed-use shares of a meter account over several price categories.
 -- Must not share column names with 水价类别 other than through the join:
 -- the engine joins the two with unqualified column names.
