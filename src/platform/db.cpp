@@ -1,4 +1,5 @@
 #include "platform/db.h"
+#include "platform/db_failure.h"
 
 #ifndef SQLITE_HAS_CODEC
 #define SQLITE_HAS_CODEC 1
@@ -774,6 +775,14 @@ RecordSet::~RecordSet() { keep_spare(*this); }
 
 void set_database_error_reporter(DatabaseErrorReporter reporter) {
     error_reporter() = std::move(reporter);
+}
+
+void db_report_failure(Connection& c, OnFailure on_failure) {
+    if (c.db)
+        set_sqlite_error(c);
+    else
+        c.last_error = QString::fromLatin1(kClosedError);
+    if (on_failure == OnFailure::Report && error_reporter()) error_reporter()(c.last_error);
 }
 
 void recordset_bind_connection(RecordSet& rs, Connection& c) { rs.connection = &c; }

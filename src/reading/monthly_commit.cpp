@@ -52,7 +52,8 @@ QStringList households_to_bill(platform::Connection& connection, const QString& 
 }
 
 BillingOutcome bill_unbilled_readings(platform::Connection& connection,
-                                      const shell::RunContext& run, const CommitHooks& hooks) {
+                                      const shell::RunContext& run, const CommitHooks& hooks,
+                                      const std::vector<CarryIn>& carry_ins) {
     BillingOutcome out;
     const auto show = [&](const tariffs::Messages& messages) {
         if (!hooks.show) return;
@@ -95,6 +96,8 @@ BillingOutcome bill_unbilled_readings(platform::Connection& connection,
                 if (!charge.ok()) note(charge.error);
             },
             run);
+        for (const CarryIn& given : carry_ins)
+            if (given.fee_item == item.fee_item) bills.carry_in_for(given.household, given.carry);
         for (const QString& household : households) {
             call(hooks.progress_step);
             if (!bills.add(household)) break;

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 #include "shell/run_context.h"
 
@@ -70,7 +71,13 @@ QStringList households_to_bill(platform::Connection& connection, const QString& 
 // owning its unbilled readings, each billed by the engine's bill run as
 // generate_household_charges bills it. Runs in the caller's transaction. A reading correction
 // bills through it too, so a corrected reading is billed by the commit's rules. Uses the hooks'
-// show, progress_maximum and progress_step.
+// show, progress_maximum and progress_step. A bill named in `carry_ins` (its household and fee
+// item) carries in the amount given there instead of the household's latest carry-over.
+struct CarryIn {
+    QString household;  // 父号
+    QString fee_item;
+    double carry = 0;
+};
 struct BillingOutcome {
     int bills_written = 0;
     QStringList failed_items;  // fee items whose pass stopped on an engine failure
@@ -78,6 +85,7 @@ struct BillingOutcome {
     bool ok() const { return failed_items.isEmpty() && error.isEmpty(); }
 };
 BillingOutcome bill_unbilled_readings(platform::Connection& connection,
-                                      const shell::RunContext& run, const CommitHooks& hooks = {});
+                                      const shell::RunContext& run, const CommitHooks& hooks = {},
+                                      const std::vector<CarryIn>& carry_ins = {});
 
 }  // namespace reading

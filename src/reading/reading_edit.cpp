@@ -184,6 +184,32 @@ bool later_unpaid_bills(platform::Connection& connection, const QString& househo
     return true;
 }
 
+// What a bill billed again carries in: what the bill it replaces carried in, which is what the
+// bill before it in the household's order left. Neither a later bill, paid since and so kept,
+// nor the replaced bill's new place after it (a second correction) changes that. A billed
+// reading without a bill (a reduction covered it) takes the carry-over of the household's
+// latest valid bill before its number. False when a look-up failed.
+bool carry_in_of_bill(platform::Connection& connection, const QString& household,
+                      qint64 bill_number, double* carry) {
+    const QString N = QString::number(bill_number);
+    bool read = false;
+    const QStringList own = platform::query_column(
+        connection, QStringLiteral("select 上月接转 from 总收费 where 标志=1 and 收据号=") + N,
+        OnFailure::Quiet, &read);
+    if (!read) return false;
+    if (!own.isEmpty()) {
+        *carry = platform::to_number(own.front());
+        return true;
+    }
+    *carry = platform::query_number(
+        connection,
+        QStringLiteral("select top 1 本月接转 from 总收费 where 标志=1 and 户号=") +
+            sql_quote(household) + QStringLiteral(" and 收据号<") + N +
+            QStringLiteral(" order by 收据号 desc"),
+        OnFailure::Quiet, &read);
+    return read;
+}
+
 }  // namespace
 
 bool reading_is_paid(platform::Connection& connection, qint64 id) {
@@ -240,23 +266,29 @@ EditedReading load_edited_reading(platform::Connection& connection, qint64 id) {
 UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedReading& reading,
                                  double start, double end, double typed_loss) {
     UsageAndLoss out;
+    out.loss = typed_loss;
+    // 倍率 is the meter account's, found by its number and fee item alone: the account may have
+    // moved to another price category since the reading, or the reading be priced as mixed use
+    // while the account is not. 电损率 is that of the category the reading is priced in.
     const QList<QStringList> meter = platform::query_rows(
         connection,
-        QStringLiteral(
-            "select 水价类别.电损率,用户表管理.倍率,用户表管理.抄表人员 from 用户表管理,水价类别 "
-            "where 用户表管理.价格类别=水价类别.水价类别 and 用户表管理.收费项目=水价类别.收费项目 "
-            "and 用户表管理.户号=") +
-            sql_quote(reading.meter) + QStringLiteral(" and 用户表管理.收费项目=") +
-            sql_quote(reading.fee_item) + QStringLiteral(" and 用户表管理.价格类别=") +
-            sql_quote(reading.category));
-    const int rate = meter.isEmpty() ? 0 : static_cast<int>(platform::to_number(meter[0].value(0)));
-    const int multiplier =
-        meter.isEmpty() ? 0 : static_cast<int>(platform::to_number(meter[0].value(1)));
+        QStringLiteral("select 倍率,(select 电损率 from 水价类别 where 水价类别=") +
+            sql_quote(reading.category) + QStringLiteral(" and 收费项目=") +
+            sql_quote(reading.fee_item) + QStringLiteral(") from 用户表管理 where 户号=") +
+            sql_quote(reading.meter) + QStringLiteral(" and 收费项目=") +
+            sql_quote(reading.fee_item),
+        OnFailure::Quiet, &out.read);
+    if (!out.read) return out;
     const QList<QStringList> item = platform::query_rows(
-        connection, QStringLiteral("select 自动损耗,损耗位数 from 收费项目 where 项目名称=") +
-                        sql_quote(reading.fee_item));
+        connection,
+        QStringLiteral("select 自动损耗,损耗位数 from 收费项目 where 项目名称=") +
+            sql_quote(reading.fee_item),
+        OnFailure::Quiet, &out.read);
+    if (!out.read || meter.isEmpty()) return out;
+    out.account_found = true;
+    const int multiplier = static_cast<int>(platform::to_number(meter[0].value(0)));
+    const int rate = static_cast<int>(platform::to_number(meter[0].value(1)));
     out.usage = (end - start) * multiplier;
-    out.loss = typed_loss;
     if (!item.isEmpty() && item[0].value(0) == kAutomaticLossOn) {
         out.loss = loss_for_usage(out.usage, rate, item[0].value(1));
         out.loss_computed = true;
@@ -264,11 +296,15 @@ UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedR
     return out;
 }
 
+QString meter_account_gone(const QString& meter) {
+    return QStringLiteral("抄表户号【") + meter +
+           QStringLiteral("】在用户表中已不存在，无法计算用量，不能修改！");
+}
+
 EditOutcome correct_reading(platform::Connection& connection, const EditedReading& reading,
                             double start, double end, double typed_loss, const QDate& date,
                             const shell::RunContext& run, const CommitHooks& progress) {
     EditOutcome out;
-    const UsageAndLoss computed = edit_usage_and_loss(connection, reading, start, end, typed_loss);
     // A negative usage would be billed as a credit; the entry window refuses it, so does this.
     if (start - end > kReadingTolerance) {
         out.message = QStringLiteral("止数减起度不能小于0！");
@@ -296,6 +332,11 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
     if (!now.read) return failed(platform::db_last_error(connection));
     if (now.paid) return refused(QStringLiteral("该条抄表记录已经收费不能修改！"));
     if (!now.found || now.bill_number != reading.bill_number) return refused(kReadingChanged);
+    // Read under the same lock: without its meter account the usage cannot be known, and a
+    // usage of 0 would drop the bill.
+    const UsageAndLoss computed = edit_usage_and_loss(connection, reading, start, end, typed_loss);
+    if (!computed.read) return failed(platform::db_last_error(connection));
+    if (!computed.account_found) return refused(meter_account_gone(reading.meter));
 
     if (!execute_expecting(connection,
                            QStringLiteral("update 抄表总表 set 起方=") + n(start) +
@@ -315,16 +356,21 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
     // may be 0, or that of a bill removed before), then, with carry-over on, the household's
     // later unpaid bills.
     std::vector<TakenBill> taken;
+    std::vector<CarryIn> carry_in;
     if (now.billed) {
         TakenBill own;
         if (!count_bill(connection, now.bill_number, QString(), &own))
             return failed(platform::db_last_error(connection));
         taken.push_back(own);
-        std::vector<TakenBill> later;
-        if (run.parameters.personal_account == tariffs::kOn &&
-            !later_unpaid_bills(connection, now.household, now.bill_number, &later))
-            return failed(platform::db_last_error(connection));
-        taken.insert(taken.end(), later.begin(), later.end());
+        if (run.parameters.personal_account == tariffs::kOn) {
+            std::vector<TakenBill> later;
+            CarryIn carry{now.household, reading.fee_item, 0};
+            if (!later_unpaid_bills(connection, now.household, now.bill_number, &later) ||
+                !carry_in_of_bill(connection, now.household, now.bill_number, &carry.carry))
+                return failed(platform::db_last_error(connection));
+            taken.insert(taken.end(), later.begin(), later.end());
+            carry_in.push_back(carry);
+        }
     }
     // All of their rows go first, so no bill billed again finds a later one as the household's
     // latest, nor its reduction record among the household's.
@@ -352,7 +398,9 @@ EditOutcome correct_reading(platform::Connection& connection, const EditedReadin
         const tariffs::ReductionRunOutcome reductions =
             tariffs::apply_all_reductions(connection, run.today());
         if (!reductions.messages.empty()) return failed(reductions.messages.front().text);
-        const BillingOutcome billing = bill_unbilled_readings(connection, run, bar);
+        // The corrected bill is in the first pass; a later pass bills bills of later commits.
+        const BillingOutcome billing = bill_unbilled_readings(
+            connection, run, bar, begin == 0 ? carry_in : std::vector<CarryIn>{});
         if (!billing.ok()) return failed(billing.error);
     } while (next < taken.size());
     if (!transaction.commit()) return failed(platform::db_last_error(connection));

@@ -35,15 +35,21 @@ struct EditedReading {
 };
 EditedReading load_edited_reading(platform::Connection& connection, qint64 id);
 
-// (end - start) * 倍率 of the reading's meter account, and the loss of that usage when the fee
-// item computes it; otherwise the loss stays `typed_loss`.
+// (end - start) * 倍率 of the reading's meter account (by its number and fee item), and the loss
+// of that usage at the 电损率 of the reading's price category when the fee item computes it;
+// otherwise the loss stays `typed_loss`. Without the meter account there is no usage.
 struct UsageAndLoss {
     double usage = 0;
     double loss = 0;
     bool loss_computed = false;
+    bool account_found = false;  // the meter account is there
+    bool read = true;            // false when a look-up failed
 };
 UsageAndLoss edit_usage_and_loss(platform::Connection& connection, const EditedReading& reading,
                                  double start, double end, double typed_loss);
+
+// The refusal of a correction whose meter account no longer exists.
+QString meter_account_gone(const QString& meter);
 
 struct EditOutcome {
     bool ok = false;
@@ -61,11 +67,13 @@ inline const QString kReadingChanged = QStringLiteral("该条抄表记录已被�
 // removes the bill that covered it, applies the reductions and bills every household's unbilled
 // readings as the month's commit bills them, all in one transaction. With carry-over on, the
 // household's later bills, when none of them is paid, are removed too and billed again after
-// it in their order, so each carries over from the one before as when first billed. Refused,
-// with nothing changed, when the bill is paid by then ("该条抄表记录已经收费不能修改！") or the
-// reading no longer carries the loaded bill number (kReadingChanged). The billing moves the
-// progress bar through `progress` (its progress_maximum and progress_step; nothing else of it
-// is used).
+// it in their order, so each carries over from the one before as when first billed; the
+// corrected bill itself carries in what the bill it replaces carried in, so a later bill paid
+// meanwhile, which stays as it is, never lends it its carry-over. Refused, with nothing
+// changed, when the bill is paid by then ("该条抄表记录已经收费不能修改！"), the reading no
+// longer carries the loaded bill number (kReadingChanged) or its meter account is gone
+// (meter_account_gone). The billing moves the progress bar through `progress` (its
+// progress_maximum and progress_step; nothing else of it is used).
 EditOutcome correct_reading(platform::Connection& connection, const EditedReading& reading,
                             double start, double end, double typed_loss, const QDate& date,
                             const shell::RunContext& run, const CommitHooks& progress = {});

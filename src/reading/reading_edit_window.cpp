@@ -27,7 +27,11 @@ ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
     ui->编辑框_抄表户号->setText(r.meter);
     ui->编辑框_水损->setText(platform::to_text(r.loss));
     ui->日期框1->setDate(r.date.isValid() ? r.date : platform::today());
+    show_usage();
     connect(ui->编辑框_止, &QLineEdit::textChanged, this,
+            [this] { on_edit_reading_end_changed(); });
+    // The save computes from both boxes, so a change of either shows what it will write.
+    connect(ui->编辑框_起, &QLineEdit::textChanged, this,
             [this] { on_edit_reading_end_changed(); });
     connect(ui->按钮1, &QPushButton::clicked, this, [this] { on_edit_reading_save_click(); });
     connect(ui->按钮2, &QPushButton::clicked, this, &QDialog::reject);
@@ -38,10 +42,19 @@ ReadingEditWindow::ReadingEditWindow(qint64 reading_id, QWidget* parent)
 ReadingEditWindow::~ReadingEditWindow() = default;
 
 void ReadingEditWindow::on_edit_reading_end_changed() {
+    const UsageAndLoss computed = show_usage();
+    if (computed.loss_computed) ui->编辑框_水损->setText(platform::to_text(computed.loss));
+}
+
+// The usage the save writes, from the boxes as they stand; empty when the meter account is gone
+// (the save then refuses).
+UsageAndLoss ReadingEditWindow::show_usage() {
     const UsageAndLoss computed = edit_usage_and_loss(
         store::main_connection(), reading_, platform::to_number(ui->编辑框_起->text()),
         platform::to_number(ui->编辑框_止->text()), platform::to_number(ui->编辑框_水损->text()));
-    if (computed.loss_computed) ui->编辑框_水损->setText(platform::to_text(computed.loss));
+    ui->编辑框_用量->setText(computed.account_found ? platform::to_text(computed.usage)
+                                                    : QString());
+    return computed;
 }
 
 void ReadingEditWindow::on_edit_reading_save_click() {

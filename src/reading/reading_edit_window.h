@@ -25,6 +25,8 @@ public:
     void on_edit_reading_save_click();
 
 private:
+    UsageAndLoss show_usage();
+
     std::unique_ptr<Ui::ReadingEditWindow> ui;
     EditedReading reading_;  // as loaded: the save hands it to the correction
 };

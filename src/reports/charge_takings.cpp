@@ -1,6 +1,7 @@
 #include "reports/charge_takings.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -54,8 +55,10 @@ QString range(const QString& column, const QString& s, const QString& e) {
 // paid under one serial count once, bills without a serial as one more) and the unpaid ones
 // 未知 took that already carry a deduction, which took no money at the window and are counted
 // as bills under 前期扣款.
-FigureMap collector_figures(platform::Connection& main, const QDate& first, const QDate& last,
-                            const QString& s, const QString& e) {
+// Nothing when a read failed part-way (and was told).
+std::optional<FigureMap> collector_figures(platform::Connection& main, const QDate& first,
+                                           const QDate& last, const QString& s,
+                                           const QString& e) {
     FigureMap figures;
     std::unordered_map<std::string, SerialSet> serials;
     const std::string unknown = QStringLiteral("未知").toStdString();
@@ -77,6 +80,7 @@ FigureMap collector_figures(platform::Connection& main, const QDate& first, cons
             ++earlier;
         }
     }
+    if (bills.failed()) return std::nullopt;
     for (auto& [collector, set] : serials) figures[collector].a = set.count();
     figures[report_group_key(kEarlierDeduction).toStdString()].a = earlier;
     add_prepayments(
@@ -93,10 +97,12 @@ FigureMap collector_figures(platform::Connection& main, const QDate& first, cons
 // (父号), a bill to that of the household its number belongs to, also when the bill is keyed by
 // one of the household's meter accounts; each counts once for each registration of the
 // household. Each reading and bill of the period is read once and matched to its household's
-// streets in the register read beforehand.
-FigureMap street_figures(platform::Connection& main, const QDate& first, const QDate& last,
-                         const QString& s, const QString& e, bool yearly) {
+// streets in the register read beforehand. Nothing when a read failed part-way (and was told).
+std::optional<FigureMap> street_figures(platform::Connection& main, const QDate& first,
+                                        const QDate& last, const QString& s, const QString& e,
+                                        bool yearly) {
     const RegisterStreets reg(main);
+    if (reg.failed()) return std::nullopt;
     std::vector<Figures> streets(reg.streets().size());
     std::string key;
     RowStream readings(main, "select 父号 from 抄表总表 where 抄表日期>=?1 and 抄表日期<=?2");
@@ -109,6 +115,7 @@ FigureMap street_figures(platform::Connection& main, const QDate& first, const Q
         for (int r = reg.household(key); r >= 0; r = reg.next(r))
             ++streets[static_cast<size_t>(reg.street(r))].a;
     }
+    if (readings.failed()) return std::nullopt;
     RowStream bills(main,
                     "select 户号,收费标志,实收金额,预存扣款 from 总收费 where 收费日期>=?1 and "
                     "收费日期<=?2 and 标志=1");
@@ -134,6 +141,7 @@ FigureMap street_figures(platform::Connection& main, const QDate& first, const Q
             f.z += deducted;
         }
     }
+    if (bills.failed()) return std::nullopt;
     FigureMap figures;
     for (size_t k = 0; k < streets.size(); ++k) figures[reg.streets()[k]] = streets[k];
     // Prepayments belong to the street of the household they were paid for.
@@ -200,9 +208,12 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
     const bool usable = report_literal_is_day(s) && report_literal_is_day(e);
 
     if (by_street) {
-        const FigureMap figures =
+        const std::optional<FigureMap> pass =
             usable ? street_figures(main, shape.first_day, shape.last_day, s, e, shape.yearly)
                    : FigureMap();
+        // Part of the period is no period: the report shows nothing rather than that.
+        if (!pass) return report;
+        const FigureMap& figures = *pass;
         qint64 read = 0, paid = 0, unpaid = 0, prepay_rows = 0;
         double collected = 0, prepay = 0, deduction = 0;
         for (const QString& g : groups) {
@@ -242,8 +253,10 @@ StatisticsReport build_charge_takings(platform::Connection& main, const QString&
               << report_amount_text(deduction) << shape.period_text;
         report.rows.push_back(total);
     } else {
-        const FigureMap figures =
+        const std::optional<FigureMap> pass =
             usable ? collector_figures(main, shape.first_day, shape.last_day, s, e) : FigureMap();
+        if (!pass) return report;
+        const FigureMap& figures = *pass;
         qint64 serials = 0, prepay_rows = 0;
         double window = 0, prepay = 0;
         for (const QString& g : groups) {

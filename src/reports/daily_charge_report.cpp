@@ -49,6 +49,7 @@ struct MonthFigures {
     DayMap cells;
     qint64 serials = 0, prepay_count = 0;
     long double window = 0, deduction = 0, prepay = 0;
+    bool failed = false;  // a read failed part-way (and was told): no figure is whole
 };
 
 // Every figure of the month from one pass over the month's counted bills (paid, or carrying a
@@ -62,6 +63,10 @@ MonthFigures month_figures(platform::Connection& main, const ReportPeriod& perio
     MonthFigures month;
     // Whose bill it is comes from the register, read once, not from a look-up per bill.
     const RegisterStreets reg(main, !by_collector);
+    if (reg.failed()) {
+        month.failed = true;
+        return month;
+    }
     RowStream bills(main,
                     by_collector
                         ? "select 收费日期,收费人员,流水号,收据号 is not null,case when 收费标志=0 "
@@ -125,6 +130,10 @@ MonthFigures month_figures(platform::Connection& main, const ReportPeriod& perio
         month_serials.add(bills, 2);
         month.window += window;
         month.deduction += deduction;
+    }
+    if (bills.failed()) {
+        month.failed = true;
+        return month;
     }
     month.serials = month_serials.count();
     for (auto& [group_key, g] : groups) {
@@ -231,6 +240,8 @@ StatisticsReport build_daily_charge_report(platform::Connection& main, const QSt
     const QSet<QString> open_days = days > 0 ? business_days(main, period) : QSet<QString>();
     const MonthFigures month =
         days > 0 ? month_figures(main, period, by_collector) : MonthFigures();
+    // Part of the month's bills is no month: the report shows nothing rather than that.
+    if (month.failed) return report;
     const DayMap& cells = month.cells;
     for (int i = 0; i < days; ++i) {
         day_done();

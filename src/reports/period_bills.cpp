@@ -5,18 +5,25 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
+#include "platform/db_failure.h"
+
 namespace reports {
 
 void fold_key_into(std::string_view text, std::string& key) {
     for (const char c : text) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
 }
 
-RowStream::RowStream(platform::Connection& connection, const char* sql) {
+RowStream::RowStream(platform::Connection& connection, const char* sql)
+    : connection_(connection) {
     sqlite3* db = platform::db_handle(connection);
-    if (db && sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-    }
+    if (!db || sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) fail();
+}
+
+void RowStream::fail() {
+    platform::db_report_failure(connection_);
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    failed_ = true;
 }
 
 RowStream::~RowStream() { sqlite3_finalize(stmt_); }
@@ -26,7 +33,19 @@ void RowStream::bind_day(int position, const QDate& day) {
     if (stmt_) sqlite3_bind_text(stmt_, position, text.constData(), text.size(), SQLITE_TRANSIENT);
 }
 
-bool RowStream::next() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
+bool RowStream::next() {
+    if (!stmt_) return false;
+    const int step = sqlite3_step(stmt_);
+    if (step == SQLITE_ROW) return true;
+    if (step == SQLITE_DONE) {
+        // Stepping a finished statement again would run it afresh.
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    } else {
+        fail();
+    }
+    return false;
+}
 
 bool RowStream::is_null(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
@@ -145,7 +164,9 @@ RegisterStreets::RegisterStreets(platform::Connection& main, bool with_streets) 
                 households_.add(key, registration);
             }
         }
+        failed_ = rows.failed();
     }
+    if (failed_) return;
     // The greatest household of the accounts carrying each number, as the database's max picks
     // it: the accounts in the order of their numbers and households, the last of a number kept.
     RowStream accounts(main,
@@ -170,6 +191,7 @@ RegisterStreets::RegisterStreets(platform::Connection& main, bool with_streets) 
         fold_key_into(accounts.text(1), household);
     }
     settle();
+    failed_ = accounts.failed();
 }
 
 int RegisterStreets::bill_household(std::string_view number) const {

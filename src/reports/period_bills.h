@@ -23,8 +23,10 @@ namespace reports {
 void fold_key_into(std::string_view text, std::string& key);
 
 // A select in SQLite's own dialect stepped row by row on the connection, for the passes over a
-// period that would not fit a record set. Values are bound by position; a statement that fails
-// gives no rows.
+// period that would not fit a record set. Values are bound by position. A statement that cannot
+// be prepared, or a step that fails part-way (a damaged page, an I/O error), ends the rows: the
+// database's message is told as a failed record set tells it, and failed() says so, for the
+// caller must not take the rows read so far for the whole.
 class RowStream {
 public:
     RowStream(platform::Connection& connection, const char* sql);
@@ -35,6 +37,7 @@ public:
     // A day as the date columns store it ("YYYY-MM-DD").
     void bind_day(int position, const QDate& day);
     bool next();
+    bool failed() const { return failed_; }
     bool is_null(int column) const;
     bool is_integer(int column) const;
     qint64 integer(int column) const;
@@ -42,7 +45,10 @@ public:
     std::string_view text(int column) const;
 
 private:
+    void fail();
+    platform::Connection& connection_;
     sqlite3_stmt* stmt_ = nullptr;
+    bool failed_ = false;
 };
 
 // Folded numbers mapped to an int, kept in number order. The database hands the register over in
@@ -87,6 +93,8 @@ class RegisterStreets {
 public:
     // Without streets, every registration lies on street 0: for counting registrations alone.
     explicit RegisterStreets(platform::Connection& main, bool with_streets = true);
+    // A read of the register failed (and was told): the register is not whole.
+    bool failed() const { return failed_; }
 
     // The registrations of the household of a (folded) number, or of the household that a
     // bill's (folded) number belongs to: a chain to walk with next(), -1 when there is none.
@@ -103,6 +111,7 @@ private:
     std::vector<std::pair<int, int>> chain_;  // (street, next registration)
     NumberIndex households_;                  // number -> first registration
     NumberIndex accounts_;                    // account -> its household's first registration
+    bool failed_ = false;
 };
 
 // The distinct values of a 流水号 column as the database's distinct tells them apart: integers

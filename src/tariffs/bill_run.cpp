@@ -18,6 +18,16 @@ BillRun::BillRun(platform::Connection& connection, const FeeItemSwitches& item, 
 
 BillRun::~BillRun() { finish(); }
 
+void BillRun::carry_in_for(const QString& household, double carry) {
+    carry_ins_.insert(household, carry);
+}
+
+std::optional<double> BillRun::carry_in_of(const QString& household) const {
+    const auto found = carry_ins_.constFind(household);
+    if (found == carry_ins_.cend()) return std::nullopt;
+    return *found;
+}
+
 bool BillRun::add(const QString& household) {
     if (failed_ || finished_) return false;
     if (!batch_) {
@@ -34,8 +44,8 @@ bool BillRun::add(const QString& household) {
             return false;
         }
     }
-    ChargeOutcome out =
-        charge_household(connection_, household, item_, run_, false, *writes_, prices_.get());
+    ChargeOutcome out = charge_household(connection_, household, item_, run_, false, *writes_,
+                                         prices_.get(), carry_in_of(household));
     if (!out.ok()) return replay(household);
     pending_.push_back({household, std::move(out)});
     return pending_.size() < batch_households_ || flush();
@@ -59,8 +69,8 @@ bool BillRun::flush() {
 }
 
 bool BillRun::alone(const QString& household) {
-    const ChargeOutcome out =
-        charge_household(connection_, household, item_, run_, true, *writes_, prices_.get());
+    const ChargeOutcome out = charge_household(connection_, household, item_, run_, true, *writes_,
+                                               prices_.get(), carry_in_of(household));
     if (billed_) billed_(out);
     if (!out.ok()) failed_ = true;
     return !failed_;

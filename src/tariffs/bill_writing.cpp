@@ -239,7 +239,8 @@ double household_balance(platform::Connection& connection, const QString& househ
 // ok (a failed write may leave the writes before it).
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
                                const FeeItemSwitches& item, const shell::RunContext& run,
-                               bool own_savepoint, BillWrites& writes, PriceBook* book) {
+                               bool own_savepoint, BillWrites& writes, PriceBook* book,
+                               std::optional<double> carry_in_given) {
     const shell::SystemParameters& parameters = run.parameters;
     ChargeOutcome out;
     // The writes of this bill: all of them or none; a bill that cannot have them guarded is
@@ -281,7 +282,7 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
     bool covered = false;
     double covered_amount = 0;
     if (personal) {
-        carry_in = context.carry_over;
+        carry_in = carry_in_given ? finite(*carry_in_given) : context.carry_over;
         if (money_positive(total - carry_in)) {
             total -= carry_in;
         } else {

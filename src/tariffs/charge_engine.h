@@ -9,9 +9,11 @@
 // nothing of that bill behind and hands back the database's text. Surcharge lines are written
 // only with a bill, just before it.
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/db.h"
@@ -83,6 +85,10 @@ public:
     // kept together), a failing household's at once. False once a household failed: no later
     // household is billed, and the caller stops adding.
     bool add(const QString& household);
+    // With carry-over on, the household's bill of this run carries in `carry` in place of the
+    // carry-over of its latest bill: a bill billed again takes what the bill before it left,
+    // where a later bill may by now be the household's latest.
+    void carry_in_for(const QString& household, double carry);
     // Keeps what is pending and tells its outcomes; false when a household failed.
     bool finish();
 
@@ -92,6 +98,7 @@ private:
         ChargeOutcome outcome;
     };
     bool flush();
+    std::optional<double> carry_in_of(const QString& household) const;
     bool alone(const QString& household);
     bool replay(const QString& failing);
 
@@ -100,10 +107,11 @@ private:
     Billed billed_;
     shell::RunContext run_;
     size_t batch_households_;
-    std::unique_ptr<struct PriceBook> prices_;     // read once per run
-    std::unique_ptr<class BillWrites> writes_;     // prepared once per run
+    std::unique_ptr<struct PriceBook> prices_;      // read once per run
+    std::unique_ptr<class BillWrites> writes_;      // prepared once per run
     std::unique_ptr<platform::Transaction> batch_;  // the savepoint of the batch under way
     std::vector<Pending> pending_;                  // billed in it, not yet told
+    QHash<QString, double> carry_ins_;              // carry_in_for, by household
     bool failed_ = false;
     bool finished_ = false;
 };

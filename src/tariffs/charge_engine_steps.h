@@ -156,10 +156,12 @@ inline void commit_failed(platform::Connection& connection, ChargeOutcome& out) 
 
 // One household's bill. With `own_savepoint` its writes are all or nothing by themselves;
 // without, the caller's savepoint guards them and must be rolled back when the outcome is not
-// ok (a failed write may leave the writes before it).
+// ok (a failed write may leave the writes before it). With carry-over on, the bill carries in
+// `carry_in` when given, in place of the household's latest bill's carry-over.
 ChargeOutcome charge_household(platform::Connection& connection, const QString& household,
                                const FeeItemSwitches& item, const shell::RunContext& run,
-                               bool own_savepoint, BillWrites& writes, PriceBook* book = nullptr);
+                               bool own_savepoint, BillWrites& writes, PriceBook* book = nullptr,
+                               std::optional<double> carry_in = std::nullopt);
 
 }  // namespace engine
 }  // namespace tariffs

@@ -606,24 +606,39 @@ public:
                       "from 总收费 where 户号='0001' and 收费项目='水费' and 收据号>100")) +
                rows(s("select 编号,是否收费,收据号,流水号 from 抄表总表 where 户号='000101'"));
     }
+
+    // 水费, billed after the corrected 电费 bill, paid before the correction.
+    void pay_the_water_bill() {
+        exec(
+            s("update 总收费 set 收费标志=0,收费人员='甲',流水号=1000000050 where 户号='0001' and "
+              "收费项目='水费' and 收据号>100"));
+        ASSERT_EQ(water_bill().value(0).value(2), s("0"));
+    }
 };
 
-// 水费, billed after the corrected 电费 bill, is paid before the correction: its payment fixed
-// the chain, so it stays as paid and the corrected bill carries over from it, as from the
-// household's latest bill.
+// The paid 水费 bill stays as paid, and the corrected 电费 bill carries in what the bill before
+// it left (February's), never what the later paid bill left: it is billed as a commit of the
+// corrected values bills it.
 TEST_P(CarryChain, ALaterPaidBillStaysAsPaid) {
     seed_and_commit(false);
-    exec(
-        s("update 总收费 set 收费标志=0,收费人员='甲',流水号=1000000050 where 户号='0001' and "
-          "收费项目='水费' and 收据号>100"));
+    pay_the_water_bill();
     const QList<QStringList> paid = water_bill();
-    ASSERT_EQ(paid.value(0).value(2), s("0"));
-    ASSERT_EQ(paid.value(0).value(6), s("0.3"));
     correct_to(GetParam().after);
     EXPECT_EQ(water_bill(), paid);
-    // 9 less the 0.3 the paid bill carried is 8.7, asked 9.
-    expect_bill({{"应收金额", "9"}, {"上月接转", "0.3"}, {"实收金额", "9"}, {"本月接转", "0.3"}},
-                "corrected");
+    expect_bill(GetParam().rebilled, "corrected");
+}
+
+// With the later bill paid, a correction to the same values changes no money column, and a
+// second one neither: the bill billed again has a number after the paid bill's by then.
+TEST_P(CarryChain, ToTheSameValuesBehindAPaidBillChangesNothing) {
+    seed_and_commit(false);
+    pay_the_water_bill();
+    const QList<QStringList> paid = bills_and_details();
+    for (const char* round : {"first", "second"}) {
+        correct_to(GetParam().before);
+        const QList<QStringList> corrected = bills_and_details();
+        EXPECT_TRUE(corrected == paid) << round << "\n" << differences(paid, corrected);
+    }
 }
 
 // April's 电费 bill comes after March's 电费 and 水费 bills: each is billed again as its own
@@ -649,7 +664,29 @@ TEST_P(CarryChain, BillsOfALaterMonthAreBilledAgainByMonth) {
     EXPECT_EQ(count(s("select count(*) from 总收费 where 户号='0001' and 收费项目='电费'")), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Case, CarryChain, ::testing::Values(kCarryToALaterBill),
+// February left 40: 电费 of 60 (100 units at 0.6) takes it and asks 20, carrying 0 to 水费.
+// Corrected to 50 units, 30 is paid from the 40, carrying 10.
+const CorrectionCase kCreditTakenByTheCorrectedBill = {
+    "credit_taken_by_the_corrected_bill",
+    [](CorrectionTable& t) {
+        t.params.personal_account = s("开启");
+        t.earlier_bill(40);
+        t.meter("000101", "0001");
+        t.meter("000111", "0001", "照明", "电费");
+        t.pending("000101", "0001", {0, 11, 0, "2024-3-1"});
+        t.target("000111", "0001", "照明", 0.6, "电费");
+    },
+    {0, 100, 0, "2024-3-1"},
+    {0, 50, 0, "2024-3-1"},
+    {{"应收金额", "60"}, {"上月接转", "40"}, {"实收金额", "20"}, {"本月接转", "0"}},
+    {{"应收金额", "30"},
+     {"上月接转", "40"},
+     {"实收金额", "30"},
+     {"本月接转", "10"},
+     {"收费标志", "0"}}};
+
+INSTANTIATE_TEST_SUITE_P(Case, CarryChain,
+                         ::testing::Values(kCarryToALaterBill, kCreditTakenByTheCorrectedBill),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Correction and deletion of committed readings, with the month billed again by the engine.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "reading/monthly_commit.h"
 #include "reading/reading_edit.h"
+#include "reading/reading_edit_window.h"
 #include "reading_fixture.h"
 #include "tariffs/charge_engine.h"
 
@@ -312,6 +315,107 @@ TEST_P(CorrectionToTheSameValues, WritesTheBillItReplaced) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CorrectionToTheSameValues, ::testing::ValuesIn(kSameValues),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The meter account changed after its reading was billed. The usage comes from the account's
+// 倍率 and the loss from the reading's own price category (居民, loss rate 10), whatever the
+// account's category is now (商业, loss rate 20): a correction to the same values keeps the
+// reading's usage and loss and the bill as billed, and the window shows that usage. Without the
+// meter account the correction is refused and nothing changes.
+struct AccountChangeCase {
+    const char* name;
+    int multiplier;
+    const char* category;             // of the account and its reading when billed
+    std::vector<const char*> change;  // statements after the billing
+    const char* usage;                // the window's 用量; empty when refused
+};
+
+const AccountChangeCase kAccountChanges[] = {
+    {"category_changed_after_billing",
+     1,
+     "居民",
+     {"update 用户表管理 set 价格类别='商业' where 户号='000101'"},
+     "10"},
+    {"multiplier_of_two",
+     2,
+     "居民",
+     {"update 用户表管理 set 价格类别='商业' where 户号='000101'"},
+     "20"},
+    {"mixed_use_reading_of_an_account_no_longer_mixed",
+     1,
+     "混合用水",
+     {"update 用户表管理 set 价格类别='居民' where 户号='000101'"},
+     "10"},
+    {"account_removed", 1, "居民", {"delete from 用户表管理 where 户号='000101'"}, ""},
+};
+
+void PrintTo(const AccountChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class CorrectionAfterAnAccountChange : public ReadingTest,
+                                       public ::testing::WithParamInterface<AccountChangeCase> {
+protected:
+    // Money and quantities of every bill and reading, the numbers left out.
+    QList<QStringList> money() {
+        return rows(s("select 户号,收费项目,价格类别,标志,收费标志,实收量,价格,水费金额,附加费金额,"
+                      "应收金额,上月接转,本月接转,实收金额 from 总收费 order by 户号,收费项目")) +
+               rows(s("select 编号,起方,止方,用量,水损,价格类别,是否收费,价格,实收量 from 抄表总表 "
+                      "order by 编号"));
+    }
+};
+
+TEST_P(CorrectionAfterAnAccountChange, KeepsTheUsageOrIsRefused) {
+    const AccountChangeCase& c = GetParam();
+    set_loss(s("水费"), s("开启"), s("百分位"));
+    exec(s("update 水价类别 set 电损率=10 where 水价类别='居民'"));
+    add_category(s("水费"), s("商业"), 4, 20);
+    add_category(s("水费"), s("混合用水"), 0, 10);
+    add_category(s("水费"), s("甲类"), 2, 0);
+    exec(s("insert into 混合用水 (户号,价格类别,百分比值) values ('000101','居民',50)"));
+    exec(s("insert into 混合用水 (户号,价格类别,百分比值) values ('000101','甲类',50)"));
+    add_household(s("0001"), s("甲"));
+    Meter m;
+    m.number = s("000101");
+    m.household = s("0001");
+    m.category = s(c.category);
+    m.multiplier = c.multiplier;
+    add_meter(m);
+    // 10 units on the dial, as entry stores them: usage through 倍率, loss at 10% of it.
+    const double usage = 10.0 * c.multiplier;
+    exec(s("insert into 抄表管理 (户号,父号,起方,止方,用量,水损,抄表日期,收费项目,价格类别,"
+           "抄表人员,价格) values ('000101','0001',0,10,") +
+         platform::sql_number(usage) + u',' + platform::sql_number(usage / 10) +
+         s(",'2024-3-1','水费',") + sql_quote(s(c.category)) + s(",'张三',2.5)"));
+    ASSERT_EQ(reading::commit_month(db(), context()).bills_written, 1);
+    for (const char* statement : c.change) exec(s(statement));
+    const QList<QStringList> before = money();
+    const QList<QStringList> everything = rows(s("select * from 总收费 order by rowid")) +
+                                          rows(s("select * from 抄表总表 order by rowid"));
+
+    const qint64 id = value(s("select 编号 from 抄表总表 where 户号='000101'")).toLongLong();
+    {
+        reading::ReadingEditWindow window(id);
+        EXPECT_EQ(unit<QLineEdit>(window, "编辑框_用量")->text(), s(c.usage));
+    }
+    const auto r = reading::load_edited_reading(db(), id);
+    const auto outcome =
+        reading::correct_reading(db(), r, r.start, r.end, r.loss, r.date, context());
+    if (*c.usage == 0) {
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_TRUE(outcome.refused);
+        EXPECT_EQ(outcome.message, reading::meter_account_gone(s("000101")));
+        EXPECT_EQ(rows(s("select * from 总收费 order by rowid")) +
+                      rows(s("select * from 抄表总表 order by rowid")),
+                  everything);
+        return;
+    }
+    ASSERT_TRUE(outcome.ok) << outcome.message.toStdString();
+    EXPECT_EQ(value(s("select 用量 from 抄表总表 where 编号=") + QString::number(id)),
+              platform::sql_number(usage));
+    EXPECT_EQ(money(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CorrectionAfterAnAccountChange,
+                         ::testing::ValuesIn(kAccountChanges),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
 #include "charge_statistics_fixture.h"
 #include "reports/daily_charge_report.h"
 #include "reports/monthly_charge_statistics.h"
@@ -147,6 +150,69 @@ TEST_F(MonthlyChargeStatistics, BillsOfAMeterAccountCountForTheirHousehold) {
             EXPECT_NE(std::find(report.rows.begin(), report.rows.end(), s(row).split('|')),
                       report.rows.end())
                 << c.what << ": " << row;
+    }
+}
+
+// fail_on(condition): 1, or the error "读取失败" on the row where the condition holds, as a
+// damaged page read part-way through a pass fails.
+void fail_on(sqlite3_context* context, int, sqlite3_value** values) {
+    if (sqlite3_value_int(values[0]))
+        sqlite3_result_error(context, "读取失败", -1);
+    else
+        sqlite3_result_int(context, 1);
+}
+
+// A read that fails part-way through a pass over the period or the register is told with the
+// database's message, and the report shows none of its rows as the whole.
+TEST_F(MonthlyChargeStatistics, AReadFailingPartWayShowsNoRows) {
+    sqlite3* db = platform::db_handle(store::main_connection());
+    ASSERT_EQ(sqlite3_create_function(db, "fail_on", 1, SQLITE_UTF8, nullptr, &fail_on, nullptr,
+                                      nullptr),
+              SQLITE_OK);
+    using Builder = reports::StatisticsBuilder;
+    struct Case {
+        Builder build;
+        QString grouping;
+        const char* table;      // read through a view that fails on one row
+        const char* condition;  // the failing row
+    };
+    const Case cases[] = {
+        {&reports::build_daily_charge_report, reports::kByCollector, "总收费", "收据号=4"},
+        {&reports::build_daily_charge_report, reports::kByStreet, "总收费", "收据号=4"},
+        {&reports::build_daily_charge_report, reports::kByStreet, "用户信息表", "户号='0002'"},
+        {&reports::build_monthly_charge_statistics, reports::kByCollector, "总收费", "收据号=3"},
+        {&reports::build_monthly_charge_statistics, reports::kByStreet, "总收费", "收据号=3"},
+        {&reports::build_monthly_charge_statistics, reports::kByStreet, "抄表总表", "用量=7"},
+        {&reports::build_annual_charge_report, reports::kByStreet, "用户信息表", "户号='0002'"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.table) + " " + c.condition + " " +
+                                 c.grouping.toStdString();
+        const auto exec_raw = [&](const QString& sql) {
+            ASSERT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr),
+                      SQLITE_OK)
+                << sqlite3_errmsg(db);
+        };
+        // Shown as it is while no row fails.
+        const auto whole =
+            c.build(store::main_connection(), s("2024"), s("3"), c.grouping, rule(), {});
+        exec_raw(s("create temp view ") + s(c.table) + s(" as select * from main.") + s(c.table) +
+                 s(" where fail_on(0)"));
+        EXPECT_EQ(c.build(store::main_connection(), s("2024"), s("3"), c.grouping, rule(), {})
+                      .rows,
+                  whole.rows)
+            << what;
+        exec_raw(s("drop view temp.") + s(c.table));
+        exec_raw(s("create temp view ") + s(c.table) + s(" as select * from main.") + s(c.table) +
+                 s(" where fail_on(") + s(c.condition) + s(")"));
+        const auto told = ui.boxes().size();
+        ui.expect_box(s("读取失败"));
+        const auto report =
+            c.build(store::main_connection(), s("2024"), s("3"), c.grouping, rule(), {});
+        exec_raw(s("drop view temp.") + s(c.table));
+        EXPECT_EQ(report.columns, whole.columns) << what;
+        EXPECT_TRUE(report.rows.empty()) << what;
+        EXPECT_EQ(ui.boxes().size(), told + 1) << what;
     }
 }
 
