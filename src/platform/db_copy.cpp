@@ -6,11 +6,13 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <initializer_list>
 
 #include "platform/db.h"
 
@@ -104,24 +106,29 @@ bool copy_through_database(sqlite3* from, sqlite3* to, const DatabaseProgress& p
     return rc == SQLITE_DONE && finished == SQLITE_OK;
 }
 
-// Starts on `reader` a read transaction that sees the database file alone, with the log
-// checkpointed into it. Such a reader keeps every checkpoint out of the file until it ends (SQLite
-// checkpoints only while no reader relies on the file alone), so the file's pages stay as they are
-// while other programs go on committing into the log. The moment is made under the write lock,
-// taken on `writer` for as long as it takes to empty the log: nobody can commit in between.
-// Busy when the log would not empty (another program still reads an older state): worth another
-// try in a moment; Refused when the write lock did not come within the busy timeout.
-enum class Pin { Pinned, Busy, Refused };
-Pin pin_file_snapshot(sqlite3* writer, sqlite3* reader) {
-    if (!run(writer, "BEGIN IMMEDIATE")) return Pin::Refused;
-    int logged = -1, checkpointed = -1;
-    bool pinned = sqlite3_wal_checkpoint_v2(reader, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged,
-                                            &checkpointed) == SQLITE_OK &&
-                  logged == checkpointed;
-    pinned = pinned && run(reader, "BEGIN") && run(reader, "SELECT count(*) FROM sqlite_master");
-    if (!pinned && !sqlite3_get_autocommit(reader)) run(reader, "ROLLBACK");
-    run(writer, "ROLLBACK");
-    return pinned ? Pin::Pinned : Pin::Busy;
+// The size of a file, 0 when there is none.
+qint64 file_size(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_size : 0;
+}
+
+// Starts on `reader` a read transaction that sees the database file alone: the log checkpointed
+// into the file and emptied first, and still empty once the transaction has begun. Such a reader
+// keeps every checkpoint out of the file until it ends (SQLite checkpoints only while no reader
+// relies on the file alone), so the file's pages stay as they are while other programs go on
+// committing into the log. False (and no transaction) when the log would not empty: another
+// program still reads an older state, or committed in between.
+bool pin_file_snapshot(sqlite3* reader, const QString& source) {
+    sqlite3_wal_checkpoint_v2(reader, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    if (!run(reader, "BEGIN") || !run(reader, "SELECT count(*) FROM sqlite_master")) {
+        if (!sqlite3_get_autocommit(reader)) run(reader, "ROLLBACK");
+        return false;
+    }
+    // The log is written before its commit counts: empty now, it held nothing when the
+    // transaction began.
+    if (file_size(source + QStringLiteral("-wal")) == 0) return true;
+    run(reader, "ROLLBACK");
+    return false;
 }
 
 // Copies the first `bytes` of the file under `reader` as they lie on the disk (still encrypted)
@@ -146,44 +153,79 @@ bool copy_file_pages(sqlite3* reader, qint64 bytes, int page_size, const QString
             return false;
         if (progress) progress(static_cast<int>((at + amount) / page_size), pages);
     }
-    return out.flush() && ::fsync(out.handle()) == 0;
+    return out.flush();
+}
+
+// Runs a statement with bound texts.
+bool run_bound(sqlite3* db, const char* sql, std::initializer_list<QByteArray> values) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
+    int slot = 0;
+    for (const QByteArray& value : values)
+        sqlite3_bind_text(stmt, ++slot, value.constData(), static_cast<int>(value.size()),
+                          SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
+// The check of one database of a connection ("main", or an attached one) to `depth`; one error
+// is enough to refuse it, and the check stops there.
+FileCheck check_schema(sqlite3* db, const char* schema, CheckDepth depth,
+                       const DatabaseProgress& progress) {
+    const TickWhileRunning ticking(
+        db, progress ? std::function<void()>([&progress] { progress(0, 0); }) : nullptr);
+    const QByteArray sql = QByteArray("PRAGMA ") + schema +
+                           (depth == CheckDepth::Full ? ".integrity_check(1)" : ".quick_check(1)");
+    sqlite3_stmt* stmt = nullptr;
+    FileCheck result = FileCheck::Damaged;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            result = qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok") == 0
+                         ? FileCheck::Whole
+                         : FileCheck::Damaged;
+        else if ((sqlite3_errcode(db) & 0xFF) != SQLITE_CORRUPT &&
+                 (sqlite3_errcode(db) & 0xFF) != SQLITE_NOTADB)
+            result = FileCheck::Unreadable;
+    }
+    sqlite3_finalize(stmt);
+    return result;
 }
 
 }  // namespace
 
-bool db_snapshot_copy(const QString& source, const QString& target,
-                      const DatabaseProgress& progress, QString* error, const QString& password) {
+FileCheck db_snapshot_copy(const QString& source, const QString& target, CheckDepth depth,
+                           const DatabaseProgress& progress, QString* error,
+                           const QString& password) {
     const auto fail = [&](const QString& text) {
         if (error) *error = text;
-        return false;
+        return FileCheck::Unreadable;
     };
     if (!QFileInfo(source).isFile())
         return fail(QStringLiteral("Could not find file '%1'.").arg(source));
 
-    // Both connections read in write-ahead-log mode, as every program does: a reader in rollback
+    // The source is read in write-ahead-log mode, as every program reads it: a reader in rollback
     // mode would hold off the other programs' commits (and their switch to the log) for the whole
-    // copy.
-    Handle writer, reader;
-    if (!open_keyed(writer, source, SQLITE_OPEN_READWRITE, password))
-        return fail(error_of(writer.db));
-    // A program that holds the file in rollback mode keeps it there; the copy then goes through
-    // the database.
-    const bool logged = single_text(writer.db, "PRAGMA journal_mode=WAL") == QLatin1String("wal");
+    // copy. A program that holds the file in rollback mode keeps it there; the copy then goes
+    // through the database.
+    Handle reader;
     if (!open_keyed(reader, source, SQLITE_OPEN_READWRITE, password) ||
         !run(reader.db, "SELECT count(*) FROM sqlite_master"))
         return fail(error_of(reader.db));
-    // The log's bulk goes into the file first, without holding anybody up.
-    if (logged)
-        sqlite3_wal_checkpoint_v2(writer.db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-
-    Pin pin = logged ? Pin::Busy : Pin::Refused;
-    for (int attempt = 0; pin == Pin::Busy && attempt < kSnapshotAttempts; ++attempt) {
-        pin = pin_file_snapshot(writer.db, reader.db);
-        if (pin == Pin::Busy) sqlite3_sleep(kSnapshotRetryMs);
+    bool pinned = false;
+    if (single_text(reader.db, "PRAGMA journal_mode=WAL") == QLatin1String("wal")) {
+        // Each try waits a little for other programs' reads and writes to end, not the whole
+        // busy timeout.
+        sqlite3_busy_timeout(reader.db, kSnapshotRetryMs);
+        for (int attempt = 0; !pinned && attempt < kSnapshotAttempts; ++attempt)
+            pinned = pin_file_snapshot(reader.db, source);
+        sqlite3_busy_timeout(reader.db, kBusyTimeoutMs);
     }
-    const bool pinned = pin == Pin::Pinned;
 
-    Handle to;
+    const QByteArray target_name = QFile::encodeName(target);
+    QFile::remove(target + QStringLiteral("-journal"));
+    remove_log_files(target);
     if (pinned) {
         const int page_size = single_text(reader.db, "PRAGMA page_size").toInt();
         const qint64 pages = single_text(reader.db, "PRAGMA page_count").toLongLong();
@@ -192,42 +234,43 @@ bool db_snapshot_copy(const QString& source, const QString& target,
             return fail(QStringLiteral("磁盘读写错误（copy of '%1' to '%2' failed）")
                             .arg(source, target));
         run(reader.db, "COMMIT");
-        QFile::remove(target + QStringLiteral("-journal"));
-        remove_log_files(target);
-        if (!open_keyed(to, target, SQLITE_OPEN_READWRITE, password) ||
-            !run(to.db, "PRAGMA synchronous=FULL"))
-            return fail(error_of(to.db));
+        // The copy is the source's pages: it opens under the key already worked out from the
+        // password (working it out again is a good part of the cost of a small copy).
+        if (!run_bound(reader.db, "ATTACH ?1 AS copy", {target_name}))
+            return fail(error_of(reader.db));
     } else {
-        // Another program keeps the log from emptying: each page through the database, under a
-        // read transaction of its own.
+        // Each page through the database, under a read transaction of its own.
         if (!run(reader.db, "BEGIN") || !run(reader.db, "SELECT count(*) FROM sqlite_master"))
             return fail(error_of(reader.db));
         // A copy starts from nothing: whatever lay under the name is not read as part of it. The
         // file is emptied in place: whoever holds the name keeps holding the same file.
         QFile emptied(target);
         if (emptied.exists() && !emptied.resize(0)) return fail(emptied.errorString());
-        QFile::remove(target + QStringLiteral("-journal"));
-        remove_log_files(target);
+        Handle to;
         if (!open_keyed(to, target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, password) ||
-            !run(to.db, "PRAGMA synchronous=FULL"))
+            !run(to.db, "PRAGMA synchronous=OFF") ||
+            !copy_through_database(reader.db, to.db, progress))
             return fail(error_of(to.db));
-        if (!copy_through_database(reader.db, to.db, progress)) return fail(error_of(to.db));
         run(reader.db, "COMMIT");
+        if (sqlite3_close(to.db) != SQLITE_OK) return fail(error_of(to.db));
+        to.db = nullptr;
+        if (!run_bound(reader.db, "ATTACH ?1 AS copy KEY ?2", {target_name, password.toUtf8()}))
+            return fail(error_of(reader.db));
     }
-    // The pages came with the source's journal mode: the copy becomes one file on its own.
-    if (single_text(to.db, "PRAGMA journal_mode=DELETE") != QLatin1String("delete"))
-        return fail(error_of(to.db));
-    if (sqlite3_close(to.db) != SQLITE_OK) return fail(error_of(to.db));
-    to.db = nullptr;
-
-    // As the program's own close does: the source leaves the log when nobody else has it open,
-    // and stays as it is at once otherwise.
-    sqlite3_close_v2(reader.db);
-    reader.db = nullptr;
-    sqlite3_busy_timeout(writer.db, 0);
-    run(writer.db, "PRAGMA wal_checkpoint(TRUNCATE)");
-    run(writer.db, "PRAGMA journal_mode=DELETE");
-    return true;
+    // The pages came with the source's journal mode: the copy becomes one file on its own. It is
+    // synced once, whole, below.
+    const bool own_file =
+        run(reader.db, "PRAGMA copy.synchronous=OFF") &&
+        single_text(reader.db, "PRAGMA copy.journal_mode=DELETE") == QLatin1String("delete");
+    const FileCheck checked =
+        own_file ? check_schema(reader.db, "copy", depth, progress) : FileCheck::Unreadable;
+    if (!own_file) fail(error_of(reader.db));
+    run(reader.db, "DETACH copy");
+    const int fd = ::open(target_name.constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!synced) return fail(QStringLiteral("磁盘读写错误（sync of '%1' failed）").arg(target));
+    return checked;
 }
 
 TickWhileRunning::TickWhileRunning(sqlite3* db, std::function<void()> tick)
@@ -261,8 +304,7 @@ DatabaseFileHold::~DatabaseFileHold() {
 }
 
 FileCheck db_check_file(const QString& path, const char* required_row,
-                        const DatabaseProgress& progress, const QString& password,
-                        CheckDepth depth) {
+                        const DatabaseProgress& progress, const QString& password) {
     if (!QFileInfo(path).isFile()) return FileCheck::Unreadable;
     Handle file;
     if (!open_keyed(file, path, SQLITE_OPEN_READONLY, password)) return FileCheck::Unreadable;
@@ -281,25 +323,7 @@ FileCheck db_check_file(const QString& path, const char* required_row,
         sqlite3_finalize(stmt);
         if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? FileCheck::Unreadable : failure();
     }
-    const TickWhileRunning ticking(
-        file.db, progress ? std::function<void()>([&progress] { progress(0, 0); }) : nullptr);
-    // One error is enough to refuse the file, and the check stops there.
-    sqlite3_stmt* stmt = nullptr;
-    FileCheck result = FileCheck::Damaged;
-    const char* check =
-        depth == CheckDepth::Full ? "PRAGMA integrity_check(1)" : "PRAGMA quick_check(1)";
-    if (sqlite3_prepare_v2(file.db, check, -1, &stmt, nullptr) == SQLITE_OK) {
-        const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW)
-            result = qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok") == 0
-                         ? FileCheck::Whole
-                         : FileCheck::Damaged;
-        else if ((sqlite3_errcode(file.db) & 0xFF) != SQLITE_CORRUPT &&
-                 (sqlite3_errcode(file.db) & 0xFF) != SQLITE_NOTADB)
-            result = FileCheck::Unreadable;
-    }
-    sqlite3_finalize(stmt);
-    return result;
+    return check_schema(file.db, "main", CheckDepth::Full, progress);
 }
 
 }  // namespace platform

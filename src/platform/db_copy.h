@@ -14,20 +14,34 @@ namespace platform {
 // the end cannot be told in advance; the work only shows that it goes on.
 using DatabaseProgress = std::function<void(int done, int total)>;
 
+enum class FileCheck {
+    Whole,       // every page reads and every index agrees with its table
+    Unreadable,  // missing, not a database, or under another key
+    Damaged,     // opens with the key, but pages or indexes are broken
+};
+
+// How much of a file is checked. Full: every page read and every index compared with its table
+// (SQLite's integrity check). Pages: every page read and every b-tree walked, without comparing
+// indexes with their tables (the quick check): what a copy of pages can get wrong, at a fraction
+// of the cost.
+enum class CheckDepth { Full, Pages };
+
 // Writes into `target` (created, or emptied in place) the database `source` as it stood at one
-// moment. The source is read in write-ahead-log mode, as the program reads it, so other programs
-// go on reading and writing while the copy runs; what they commit or checkpoint meanwhile never
-// mixes into it (the file alone would be no whole database while the log holds part of it).
-// The log is first checkpointed into the file, and the file's pages are copied as they are, still
-// encrypted, under one read snapshot that keeps every checkpoint out of the file until the copy is
-// done; should other programs keep the log from emptying, the pages are copied through the
-// database instead. The target is keyed with the same password, has no journal beside it and is
-// on the disk when this returns true. Progress counts pages. On failure `error` gets the
-// database's text and the target may hold part of a copy: callers write to a name of their own
-// and rename it into place only once it is checked.
-bool db_snapshot_copy(const QString& source, const QString& target,
-                      const DatabaseProgress& progress = {}, QString* error = nullptr,
-                      const QString& password = QString::fromLatin1(kDatabasePassword));
+// moment, and checks the copy to `depth`: Whole, Damaged (the copy fails the check: the source
+// was damaged already), or Unreadable when no copy could be made (`error` gets the database's
+// text). The source is read in write-ahead-log mode, as the program reads it, so other programs
+// go on reading and writing while the copy runs, and what they commit or checkpoint meanwhile
+// never mixes into it (the file alone would be no whole database while the log holds part of it).
+// The log is first checkpointed into the file and emptied, and the file's pages are copied as
+// they are, still encrypted, under one read snapshot that keeps every checkpoint out of the file
+// until the copy is done; should other programs keep the log from emptying, the pages are copied
+// through the database instead. The target is keyed with the same password, has no journal
+// beside it and is on the disk when this returns. Progress counts pages, then (total 0) tells the
+// check goes on. Whatever the outcome, the target may hold part of a copy: callers write to a
+// name of their own and rename it into place only once it is Whole.
+FileCheck db_snapshot_copy(const QString& source, const QString& target, CheckDepth depth,
+                           const DatabaseProgress& progress = {}, QString* error = nullptr,
+                           const QString& password = QString::fromLatin1(kDatabasePassword));
 
 // The database file held against every other program while this lives: none can read or write
 // it meanwhile (a program opening it waits). Taken at once or not at all, and only when no other
@@ -62,26 +76,14 @@ private:
     std::function<void()> tick_;
 };
 
-enum class FileCheck {
-    Whole,       // every page reads and every index agrees with its table
-    Unreadable,  // missing, not a database, or under another key
-    Damaged,     // opens with the key, but pages or indexes are broken
-};
-
 // Reads the whole file on a read-only connection of its own and compares every index with its
 // table (SQLite's integrity check, which the quick check is not: it skips the indexes). The file
 // is not changed; a file in write-ahead-log mode may get the journal files it needs to be read.
 // With `required_row`, a file whose answer to that query is no row is Unreadable: a database,
 // but not of the kind wanted. Progress has no known end (total 0) and is told every so often
 // while the check runs.
-//
-// With CheckDepth::Pages the check reads every page and walks every b-tree (SQLite's quick check)
-// without comparing the indexes with their tables: what a copy of pages can get wrong, at a
-// fraction of the cost.
-enum class CheckDepth { Full, Pages };
 FileCheck db_check_file(const QString& path, const char* required_row = nullptr,
                         const DatabaseProgress& progress = {},
-                        const QString& password = QString::fromLatin1(kDatabasePassword),
-                        CheckDepth depth = CheckDepth::Full);
+                        const QString& password = QString::fromLatin1(kDatabasePassword));
 
 }  // namespace platform

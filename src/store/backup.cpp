@@ -112,16 +112,13 @@ private:
     int fd_ = -1;
 };
 
-// How thoroughly a backup is checked before it takes the backup's name: the exit backup checks
-// what a copy of pages can get wrong; the backup the operator asks for checks indexes against
-// their tables as well.
-enum class BackupCheck { Pages, Full };
-
 // Writes the backup of the main database to `target`: a snapshot under a name of its own beside
 // the target, checked whole, then renamed over the target. "" when done, else why not; nothing
-// is left under either name on failure (a file that was at the target stays as it was).
+// is left under either name on failure (a file that was at the target stays as it was). The exit
+// backup checks what a copy of pages can get wrong (Pages); the backup the operator asks for
+// compares the indexes with their tables as well (Full).
 QString write_checked_backup(const QString& target, const platform::DatabaseProgress& progress,
-                             BackupCheck check) {
+                             platform::CheckDepth check) {
     const PartFile part(target + kPartSuffix);
     if (!part.ours()) return QStringLiteral("另一个程序正在写同名的备份文件。");
     const auto fail = [&](const QString& reason) {
@@ -130,13 +127,14 @@ QString write_checked_backup(const QString& target, const platform::DatabaseProg
     };
     const QString part_path = target + kPartSuffix;
     QString error;
-    if (!platform::db_snapshot_copy(main_database_path(), part_path, progress, &error))
-        return fail(QStringLiteral("无法写出备份文件：") + error);
-    const platform::FileCheck checked = platform::db_check_file(
-        part_path, kVersionRow, progress, QString::fromLatin1(platform::kDatabasePassword),
-        check == BackupCheck::Full ? platform::CheckDepth::Full : platform::CheckDepth::Pages);
-    if (checked != platform::FileCheck::Whole)
-        return fail(QStringLiteral("写出的备份文件未通过完整性检查。"));
+    switch (platform::db_snapshot_copy(main_database_path(), part_path, check, progress, &error)) {
+        case platform::FileCheck::Whole:
+            break;
+        case platform::FileCheck::Damaged:
+            return fail(QStringLiteral("写出的备份文件未通过完整性检查。"));
+        case platform::FileCheck::Unreadable:
+            return fail(QStringLiteral("无法写出备份文件：") + error);
+    }
     if (!rename_over(part_path, target))
         return fail(QStringLiteral("无法写入所选文件（磁盘空间不足或没有写入权限）。"));
     return QString();
@@ -231,7 +229,7 @@ AutomaticBackupOutcome backup_database(const platform::DatabaseProgress& progres
     const BackupSettings settings = read_backup_settings();
     const QDateTime moment = platform::now();
     const QString target = join_path(automatic_backup_folder(settings), backup_file_name(moment));
-    if (!write_checked_backup(target, progress, BackupCheck::Pages).isEmpty()) {
+    if (!write_checked_backup(target, progress, platform::CheckDepth::Pages).isEmpty()) {
         outcome.message = {QStringLiteral("数据备份失败！"), platform::kDefaultCaption,
                            platform::MsgIcon::Critical};
         return outcome;
@@ -257,7 +255,7 @@ ManualBackupResult backup_main_database_to(const QString& target,
         result.reason = QStringLiteral("不能备份到正在使用的数据库文件上，请另选文件。");
         return result;
     }
-    result.reason = write_checked_backup(target, progress, BackupCheck::Full);
+    result.reason = write_checked_backup(target, progress, platform::CheckDepth::Full);
     result.made = result.reason.isEmpty();
     return result;
 }
