@@ -16,11 +16,21 @@
 #include "platform/db.h"
 #include "platform/query.h"
 
+namespace benchmark::internal {
+// The console options the library's own reporter takes from --benchmark_color and
+// --benchmark_counters_tabular (exported by the library, not declared in its header).
+ConsoleReporter::OutputOptions GetOutputOptions(bool force_no_color);
+}  // namespace benchmark::internal
+
 namespace bench {
 
-// Keeps the time per iteration of every run, so the ratios can be printed at the end.
+// Keeps the time per iteration of every run, so the ratios can be printed at the end. Made after
+// benchmark::Initialize, it writes its table as the options of the command line ask (colours
+// only when asked for, or on a terminal when "auto"), as the library's own reporter would.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(benchmark::internal::GetOutputOptions(false)) {}
+
     // With --benchmark_repetitions a benchmark's time is the median of its repetitions.
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)

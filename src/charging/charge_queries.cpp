@@ -8,6 +8,7 @@
 
 #include "charging/list_cells.h"
 #include "charging/list_queries.h"
+#include "charging/receipt_reprint.h"
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
@@ -133,6 +134,19 @@ QString serial_lookup_statement(qint64 serial) {
 QString serial_paid_statement(qint64 serial) {
     return paid_select() + QStringLiteral(" and 总收费.流水号=") + QString::number(serial) +
            QStringLiteral(" and 总收费.收费标志=0 ORDER  BY 总收费.收据号");
+}
+
+qint64 paid_serial_from_text(platform::Connection& connection, const QString& text) {
+    // Voided bills carry serial 0: a text that is no serial finds nothing.
+    const auto paid = [&connection](qint64 serial) {
+        return serial > 0 && platform::query_exists(connection, serial_lookup_statement(serial),
+                                                    OnFailure::Quiet);
+    };
+    const qint64 stored = tariffs::serial_from_display_text(text);
+    if (paid(stored)) return stored;
+    const qint64 shown =
+        reprint_number_from_text(text, reprint_series_width(connection, ReprintScheme::Charge));
+    return paid(shown) ? shown : 0;
 }
 
 int TextRowSink::add_row() {

@@ -76,6 +76,12 @@ QString invoice_lookup_statement(const QString& invoice_number);
 QString invoice_paid_statement(const QString& invoice_number);
 QString serial_lookup_statement(qint64 serial);
 QString serial_paid_statement(qint64 serial);
+// The payment serial a 系统流水 look-up names, 0 when no payment carries it. The text is first
+// read as a stored serial with its "№" taken for "1", and a payment so found is the one meant;
+// otherwise it is read as receipts show it (the digits after "№", typed with or without it, in
+// display width or short: "№000000007", "000000007" and "7" all name the receipt shown as
+// "№000000007"), as receipt reprinting reads it.
+qint64 paid_serial_from_text(platform::Connection& connection, const QString& text);
 
 // ---- rows ----
 // Where a list's rows go: a page's list (written cell by cell, as long lists must be) or a

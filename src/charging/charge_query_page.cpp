@@ -174,11 +174,8 @@ void ChargeQueryPage::on_main_charge_by_serial_click() {
         look_up(QStringLiteral("请输入待查询的流水号："), QStringLiteral("已收费查询--按流水号"),
                 QStringLiteral("№"), window());
     if (entry.isEmpty()) return;
-    // Voided bills carry serial 0: an entry that is no serial finds nothing.
-    const qint64 serial = tariffs::serial_from_display_text(entry);
-    if (serial <= 0 ||
-        !platform::query_exists(store::main_connection(), serial_lookup_statement(serial),
-                                platform::OnFailure::Quiet)) {
+    const qint64 serial = paid_serial_from_text(store::main_connection(), entry);
+    if (serial == 0) {
         inform(QStringLiteral("无效收据号!"));
         return;
     }

@@ -59,16 +59,7 @@ void fill_rows(QTableView* view, const QList<QStringList>& rows) {
     }
     platform::listview_end_fill(view);
     // The set widths are the least a column gets: a price or amount wider than that widens it.
-    const QFontMetrics metrics(view->font());
-    const int shown_rows = std::min(platform::listview_row_count(view), 200);
-    for (int c = 0; c < platform::listview_column_count(view); ++c) {
-        int needed = 0;
-        for (int r = 0; r < shown_rows; ++r)
-            needed = std::max(needed, metrics.horizontalAdvance(
-                                          platform::listview_cell_text(view, r, c)) + 16);
-        if (needed > platform::listview_column_width(view, c))
-            platform::listview_set_column_width(view, c, needed);
-    }
+    platform::listview_widen_columns_to_text(view);
 }
 
 }  // namespace

@@ -346,7 +346,8 @@ SettlementOutcome batch_pay_from_prepayments(platform::Connection& connection,
                                           kPrepayDeductionItem)) {
         SettlementOutcome out;
         out.refused = true;
-        out.messages.push_back(tariffs::info_message(kNotAuthorised));
+        out.messages.push_back(tariffs::info_message(
+            shell::permission_refusal_text(connection, kPrepayDeductionItem)));
         return out;
     }
     return pay_all_households_from_prepayments(connection, context);

@@ -26,7 +26,6 @@ namespace charging {
 inline const QString kPrepaidCollector = QStringLiteral("预存扣款");
 // The permission item of settling every household (the balance page and batch charging).
 inline const QString kPrepayDeductionItem = QStringLiteral("预存扣款");
-inline const QString kNotAuthorised = QStringLiteral("您没有取得授权！");
 // A bill of the run was paid meanwhile (another window or program): nothing of the run stays.
 inline const QString kPrepaidBillsChanged = QStringLiteral("该用户的收费记录已被修改,请重新查询！");
 inline const QString kDeductionsDone = QStringLiteral("操作完成!");

@@ -15,6 +15,7 @@ namespace charging {
 namespace {
 
 const QString kLogFailed = QStringLiteral("添加日志失败！");
+const QString kNothingToReprint = QStringLiteral("没有找到要重打的票据！");
 
 }  // namespace
 
@@ -26,6 +27,31 @@ platform::Messages reprint_payment_receipt(platform::Connection& connection, qin
                                     QStringLiteral("打印流水号：") + cell))
         return {platform::information(kLogFailed)};
     return {};
+}
+
+qint64 reprint_number_from_text(const QString& text, int width) {
+    if (width < 0) return tariffs::serial_from_display_text(text);
+    QString digits = platform::text_trim(text);
+    if (digits.startsWith(tariffs::kNumeroSign)) digits.remove(0, tariffs::kNumeroSign.size());
+    if (digits.isEmpty() || digits.size() > 18) return 0;
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9') return 0;
+    const qint64 value = digits.toLongLong();
+    if (digits.size() > width) return value;
+    qint64 start = 1;
+    for (int i = 0; i < width; ++i) start *= 10;
+    return start + value;
+}
+
+int reprint_series_width(platform::Connection& connection, ReprintScheme scheme) {
+    const qint64 largest = platform::query_integer(
+        connection,
+        scheme == ReprintScheme::Charge ? QStringLiteral("select max(流水号) from 总收费")
+                                        : QStringLiteral("select max(收据号) from 预存明细"),
+        platform::OnFailure::Quiet);
+    const QString text = QString::number(largest);
+    if (largest <= 0 || !text.startsWith(u'1') || text.size() > 18) return -1;
+    return static_cast<int>(text.size()) - 1;
 }
 
 ReprintWaiter& reprint_waiter() {
@@ -60,8 +86,9 @@ std::vector<qint64> reprintable_numbers(platform::Connection& connection, Reprin
 ReprintOutcome run_receipt_reprint(platform::Connection& connection, const ReprintRequest& r,
                                    const shell::RunContext& context) {
     ReprintOutcome out;
-    const qint64 first = tariffs::serial_from_display_text(r.first);
-    const qint64 last = tariffs::serial_from_display_text(r.last);
+    const int width = reprint_series_width(connection, r.scheme);
+    const qint64 first = reprint_number_from_text(r.first, width);
+    const qint64 last = reprint_number_from_text(r.last, width);
     const int per_pause = static_cast<int>(platform::to_number(r.per_pause));
     const int pause = static_cast<int>(platform::to_number(r.pause));
     if (per_pause <= 0) {
@@ -95,6 +122,7 @@ ReprintOutcome run_receipt_reprint(platform::Connection& connection, const Repri
             if (pause > 0 && reprint_waiter()) reprint_waiter()(qMin(pause, 86400) * 1000);
         }
     }
+    if (out.printed.empty()) out.messages << platform::information(kNothingToReprint);
     return out;
 }
 

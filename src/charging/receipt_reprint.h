@@ -25,9 +25,19 @@ enum class ReprintScheme { Charge, Prepay };  // 收费票据, 预存票据
 inline const QString kChargeScheme = QStringLiteral("收费票据");
 inline const QString kPrepayScheme = QStringLiteral("预存票据");
 
+// A number as the clerk types it, read the way receipts show it: the digits after "№" are the
+// receipt's number within its series, so "№000000007", "000000007" and "7" all name the receipt
+// shown as "№000000007" when the series has nine digits after its "№" (`width`). Digits longer
+// than that are the stored number typed in full. A width below zero (no series known) reads the
+// text as the stored number with its "№" taken for "1". 0 when the text is no number.
+qint64 reprint_number_from_text(const QString& text, int width);
+// The count of digits after "№" in the scheme's numbers, read from the largest one held; -1 when
+// there is none or it does not start with "1".
+int reprint_series_width(platform::Connection& connection, ReprintScheme scheme);
+
 struct ReprintRequest {
     ReprintScheme scheme = ReprintScheme::Charge;
-    QString first, last;  // as typed, in display form or plain digits
+    QString first, last;  // as typed: with or without "№", in display width or in full
     QString per_pause;    // receipts between pauses
     QString pause;        // seconds
 };
@@ -36,7 +46,8 @@ struct ReprintOutcome {
     QString message;   // the refusal
     enum class Focus { None, PerPause, Last } focus = Focus::None;
     std::vector<qint64> printed;  // in order
-    platform::Messages messages;  // one "添加日志失败！" per log row that failed
+    // one "添加日志失败！" per log row that failed; "没有找到要重打的票据！" when nothing printed
+    platform::Messages messages;
 };
 // Waits the given number of milliseconds (tests record the waits instead).
 using ReprintWaiter = std::function<void(int milliseconds)>;

@@ -71,6 +71,13 @@ HouseholdSaveOutcome check_household_entry(const HouseholdEntry& entry) {
     return {};
 }
 
+HouseholdSaveOutcome card_refusal(platform::Connection& connection, const HouseholdEntry& entry) {
+    const auto holder = card_holder_other_than(connection, entry.card, text_trim(entry.number));
+    if (!holder) return {};
+    return refusal(card_taken_text(entry.card, *holder) + QStringLiteral("，请重新输入。"),
+                   QStringLiteral("输入提示"), HouseholdField::Card);
+}
+
 HouseholdSaveOutcome add_household(platform::Connection& connection, const HouseholdEntry& entry) {
     HouseholdSaveOutcome outcome = check_household_entry(entry);
     if (outcome.refused) return outcome;
@@ -84,6 +91,8 @@ HouseholdSaveOutcome add_household(platform::Connection& connection, const House
         return refusal(QStringLiteral("户号【") + number +
                            QStringLiteral("】已被删除用户的计量、收费或预存记录占用，请重新输入。"),
                        QStringLiteral("输入提示"), HouseholdField::Number);
+    outcome = card_refusal(connection, entry);
+    if (outcome.refused) return outcome;
 
     const Columns c = columns_of(entry);
     {
@@ -129,6 +138,8 @@ HouseholdSaveOutcome add_household(platform::Connection& connection, const House
 HouseholdSaveOutcome modify_household(platform::Connection& connection,
                                       const HouseholdEntry& entry) {
     HouseholdSaveOutcome outcome = check_household_entry(entry);
+    if (outcome.refused) return outcome;
+    outcome = card_refusal(connection, entry);
     if (outcome.refused) return outcome;
     const Columns c = columns_of(entry);
     {

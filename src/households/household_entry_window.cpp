@@ -155,6 +155,10 @@ void HouseholdEntryWindow::show_outcome(const HouseholdSaveOutcome& outcome) {
         ui->编辑框_户号->setFocus();
     else if (outcome.focus == HouseholdField::Name)
         ui->编辑框_用户名->setFocus();
+    else if (outcome.focus == HouseholdField::Card) {
+        ui->编辑框_磁卡号码->setFocus();
+        ui->编辑框_磁卡号码->selectAll();
+    }
 }
 
 void HouseholdEntryWindow::on_household_form_save_click() {

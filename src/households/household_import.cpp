@@ -93,12 +93,22 @@ ImportReport sort_meters_from_scratch(QWidget* owner) {
 
 // ---- the buttons ------------------------------------------------------------------------------
 
+namespace {
+
+// What the household imports add under their message: why the import stopped, on lines of its
+// own (the rows a card number refuses), when it says.
+QString why_stopped(const ImportReport& report) {
+    return report.error.isEmpty() ? QString() : QStringLiteral("\r\n") + report.error;
+}
+
+}  // namespace
+
 void on_main_household_import_click(QWidget* owner, const ShowHouseholds& show) {
     if (!load_sheet_into_scratch_table(QStringLiteral("批量添加"), kHouseholdSheetPrompt, owner))
         return;
     const ImportReport report = import_households_from_scratch(owner);
     if (!report.ok) {
-        platform::message_box(QStringLiteral("批量添加出错,请检查模版!"));
+        platform::message_box(QStringLiteral("批量添加出错,请检查模版!") + why_stopped(report));
         return;
     }
     if (show) show(report.numbers);
@@ -112,7 +122,7 @@ void on_main_household_batch_modify_import_click(QWidget* owner, const ShowHouse
         return;
     const ImportReport report = modify_households_from_scratch(owner);
     if (!report.ok) {
-        platform::message_box(QStringLiteral("批量修改出错,请检模版!"));
+        platform::message_box(QStringLiteral("批量修改出错,请检模版!") + why_stopped(report));
         return;
     }
     if (show) show(report.numbers);

@@ -116,6 +116,64 @@ std::vector<int> required_columns(const RecordSet& rows, const QStringList& titl
     return {};
 }
 
+// ---- card numbers ------------------------------------------------------------------------
+
+// The row of the sheet a row of the scratch table came from (the header is the first).
+int sheet_row(const RecordSet& rows) { return rows.position + 2; }
+
+// The rows of a sheet whose card is refused that a message lists one by one.
+constexpr int kCardConflictsListed = 20;
+
+// Who a row of the sheet is: its household number (empty while it has none yet) and name.
+struct SheetHousehold {
+    QString number, name;
+};
+
+// A card belongs to one household (see CardNumbers): a row giving a card that another household
+// holds, or that an earlier row gives to another household, refuses the whole import before any
+// row goes in, each such row named in the report. `household_of` says who the current row is,
+// or nothing for a row the import passes over. True when the import is refused.
+bool cards_refused(platform::Connection& connection, RecordSet& rows, int c_card,
+                   const std::function<std::optional<SheetHousehold>()>& household_of,
+                   ImportReport& report) {
+    if (c_card < 0) return false;
+    CardNumbers cards;
+    cards.load(connection);
+    QStringList refused;
+    int unlisted = 0;
+    for (platform::recordset_move_first(rows); !platform::recordset_eof(rows);
+         platform::recordset_move_next(rows)) {
+        if (is_totals_row(rows)) continue;
+        const std::optional<SheetHousehold> household = household_of();
+        if (!household) continue;
+        const QString card = platform::text_trim(cell_text(rows, c_card));
+        if (card.isEmpty()) continue;
+        const int row = sheet_row(rows);
+        const std::optional<CardHolder> holder =
+            cards.holder_other_than(card, household->number, row);
+        if (!holder) {
+            cards.hold(card, {household->number, household->name, row});
+            continue;
+        }
+        if (refused.size() == kCardConflictsListed) {
+            ++unlisted;
+            continue;
+        }
+        const QString who = household->number.isEmpty()
+                                ? QStringLiteral("用户名“") + household->name + QStringLiteral("”")
+                                : QStringLiteral("户号“") + household->number + QStringLiteral("”");
+        refused << QStringLiteral("第") + QString::number(row) + QStringLiteral("行") + who +
+                       QStringLiteral("的") + card_taken_text(card, *holder);
+    }
+    platform::recordset_move_first(rows);
+    if (refused.isEmpty()) return false;
+    if (unlisted > 0)
+        refused << QStringLiteral("另有") + QString::number(unlisted) +
+                       QStringLiteral("行磁卡号码重复");
+    report.error = QStringLiteral("磁卡号码重复，没有导入任何一行：\n") + refused.join(u'\n');
+    return true;
+}
+
 // ---- household numbers in use -------------------------------------------------------------
 
 // The numbers a new household must not get, read once: those of the register and those that
@@ -294,6 +352,14 @@ ImportReport import_household_rows(platform::Connection& connection, const Impor
     const int c_bank = column_of(rows, QStringLiteral("开户银行"));
     const int c_card = column_of(rows, QStringLiteral("磁卡号码"));
 
+    // Rows without a name become no household.
+    const auto household_of = [&rows, c_name]() -> std::optional<SheetHousehold> {
+        const QString name = platform::text_trim(cell_text(rows, c_name));
+        if (name.isEmpty()) return std::nullopt;
+        return SheetHousehold{QString(), name};
+    };
+    if (cards_refused(connection, rows, c_card, household_of, report)) return report;
+
     if (rows.row_count > 0 && wait.begin) wait.begin();
 
     const QString& prefix = shell::system_parameters.household_number_prefix;
@@ -387,7 +453,8 @@ ImportReport import_household_rows(platform::Connection& connection, const Impor
         v->texts[7] = cell_text(rows, c_address);
         v->texts[8] = cell_text(rows, c_identity);
         v->texts[9] = cell_text(rows, c_account);
-        v->texts[10] = cell_text(rows, c_card);
+        // Trimmed, as the card reader's look-up trims what it reads.
+        v->texts[10] = platform::text_trim(cell_text(rows, c_card));
         v->texts[11] = cell_text(rows, c_bank);
         v->texts[12] = platform::text_trim(make_pinyin_initials(name));
         v->texts[13] = category;
@@ -449,6 +516,14 @@ ImportReport modify_household_rows(platform::Connection& connection, const Impor
                       {u"固定电话", Kind::Text, -1},   {u"移动电话", Kind::Text, -1}};
     for (Field& field : fields) field.column = column_of(rows, QString::fromUtf16(field.title));
 
+    const auto household_of = [&rows, c_number]() -> std::optional<SheetHousehold> {
+        if (cell_is_null(rows, c_number)) return std::nullopt;
+        return SheetHousehold{cell_text(rows, c_number), QString()};
+    };
+    if (cards_refused(connection, rows, column_of(rows, QStringLiteral("磁卡号码")), household_of,
+                      report))
+        return report;
+
     if (wait.begin) wait.begin();
 
     bool failed = false;
@@ -463,7 +538,8 @@ ImportReport modify_household_rows(platform::Connection& connection, const Impor
         for (const Field& field : fields) {
             const QString title = QString::fromUtf16(field.title);
             QString text = cell_text(rows, field.column);
-            if (&field == &fields[0]) text = platform::text_trim(text);  // 用户名
+            // 用户名, and 磁卡号码 as the card reader's look-up trims what it reads
+            if (&field == &fields[0] || &field == &fields[7]) text = platform::text_trim(text);
             switch (field.kind) {
                 case Kind::Text:
                     if (text.isEmpty()) break;

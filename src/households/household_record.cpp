@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
 #include "shell/system_parameters.h"
@@ -140,6 +141,83 @@ bool household_number_owned(platform::Connection& connection, const QString& num
     for (const QString& bill : bills)
         if ((owned = bill_number_belongs_to(bill, number))) break;
     return owned;
+}
+
+namespace {
+
+// A card number as the look-up compares it: letters without regard to their case (as the
+// column compares, ASCII only).
+QString card_key(const QString& card) {
+    QString key = card;
+    for (QChar& c : key)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+    return key;
+}
+
+const QString kCardSelect =
+    QStringLiteral("select 磁卡号码,户号,用户名 from 用户信息表 where 磁卡号码<>''");
+
+}  // namespace
+
+void CardNumbers::add_rows(const QList<QStringList>& rows) {
+    for (const QStringList& row : rows)
+        if (!row.value(0).isEmpty()) hold(row.value(0), {row.value(1), row.value(2)});
+}
+
+void CardNumbers::load(platform::Connection& connection) {
+    add_rows(platform::query_rows(connection, kCardSelect, platform::OnFailure::Quiet));
+}
+
+void CardNumbers::load(platform::Connection& connection, const QString& card) {
+    const QString trimmed = platform::text_trim(card);
+    if (trimmed.isEmpty()) return;
+    add_rows(platform::query_rows(
+        connection, kCardSelect + QStringLiteral(" and 磁卡号码=") + sql_quote(trimmed),
+        platform::OnFailure::Quiet));
+}
+
+std::optional<CardHolder> CardNumbers::holder_other_than(const QString& card,
+                                                         const QString& own_number,
+                                                         int own_row) const {
+    const QString trimmed = platform::text_trim(card);
+    if (trimmed.isEmpty()) return std::nullopt;
+    const auto found = holders_.constFind(card_key(trimmed));
+    if (found == holders_.constEnd()) return std::nullopt;
+    const QString own = card_key(platform::text_trim(own_number));
+    // A household that already holds the card keeps it, even where data from before cards were
+    // checked gives it to another household too: saving such a household unchanged must go
+    // through, and anyone else taking the card is refused by the holders in the register.
+    if (!own.isEmpty())
+        for (const CardHolder& holder : *found)
+            if (holder.sheet_row == 0 && card_key(holder.number) == own) return std::nullopt;
+    for (const CardHolder& holder : *found) {
+        const bool same = (!own.isEmpty() && card_key(holder.number) == own) ||
+                          (holder.sheet_row != 0 && holder.sheet_row == own_row);
+        if (!same) return holder;
+    }
+    return std::nullopt;
+}
+
+void CardNumbers::hold(const QString& card, const CardHolder& holder) {
+    if (card.isEmpty()) return;
+    holders_[card_key(card)].append(holder);
+}
+
+std::optional<CardHolder> card_holder_other_than(platform::Connection& connection,
+                                                 const QString& card, const QString& own_number) {
+    CardNumbers cards;
+    cards.load(connection, card);
+    return cards.holder_other_than(card, own_number);
+}
+
+QString card_taken_text(const QString& card, const CardHolder& holder) {
+    if (holder.sheet_row != 0)
+        return QStringLiteral("磁卡号码【") + platform::text_trim(card) +
+               QStringLiteral("】与表中第") + QString::number(holder.sheet_row) +
+               QStringLiteral("行相同");
+    return QStringLiteral("磁卡号码【") + platform::text_trim(card) +
+           QStringLiteral("】已被用户【") + holder.number + u' ' + holder.name +
+           QStringLiteral("】使用");
 }
 
 }  // namespace households

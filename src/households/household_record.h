@@ -9,7 +9,10 @@
 // Such a number is never proposed again and the form refuses it (household_number_owned), so a
 // new household never inherits another one's bills or balance.
 #include <QDate>
+#include <QHash>
+#include <QList>
 #include <QString>
+#include <optional>
 
 #include "households/household_number.h"
 #include "households/pinyin.h"
@@ -94,5 +97,39 @@ bool household_number_exists(platform::Connection& connection, const QString& nu
 // (减免设置 户号). Text compares without regard to case, as the tables do.
 bool household_number_owned(const QString& number);  // on the main connection
 bool household_number_owned(platform::Connection& connection, const QString& number);
+
+// Card numbers. 磁卡收费 finds a household by a 磁卡号码 equal to the card read (blanks around
+// what is read dropped, letter case aside) and takes the first it meets, so a card that two
+// households hold charges only one of them: a card belongs to one household. A blank card
+// number is nobody's: many households have no card.
+struct CardHolder {
+    QString number;     // 户号; empty for a row of an import that has none yet
+    QString name;       // 用户名
+    int sheet_row = 0;  // the row of an import's sheet giving the card; 0: the register
+};
+// The card numbers held in the register, as the card look-up matches them.
+class CardNumbers {
+public:
+    // Every household's card (an import), or only the households holding `card` (one form).
+    void load(platform::Connection& connection);
+    void load(platform::Connection& connection, const QString& card);
+    // A household other than `own_number` (and other than the sheet row `own_row`) holding the
+    // card; none for a blank card, and none when the register already gives `own_number` the
+    // card (kept, even where another household shares it from older data).
+    std::optional<CardHolder> holder_other_than(const QString& card, const QString& own_number,
+                                                int own_row = 0) const;
+    // Counts the card as held from now on (a row of an import about to go in).
+    void hold(const QString& card, const CardHolder& holder);
+
+private:
+    void add_rows(const QList<QStringList>& rows);
+    QHash<QString, QList<CardHolder>> holders_;
+};
+// The same for one card, read from the register.
+std::optional<CardHolder> card_holder_other_than(platform::Connection& connection,
+                                                 const QString& card, const QString& own_number);
+// "磁卡号码【c】已被用户【户号 用户名】使用", or for a holder that is a row of the sheet
+// "磁卡号码【c】与表中第n行相同": what a refusal says about the card.
+QString card_taken_text(const QString& card, const CardHolder& holder);
 
 }  // namespace households

@@ -101,7 +101,7 @@ std::vector<ListPage> make_table() {
     t.push_back(entry(
         6, s(u"收费查询"), s(u"收费查询列表框"),
         [] { return charge_query_class(read_kind(kind_sources().charge_query_kind)); },
-        s(u"收费_查询"), s(u"收费_导出"), fixed_name(s(u" 收费查询明细表.xls")), s(u"收费_打印"),
+        s(u"收费_查询"), s(u"收费_导出"), fixed_name(s(u"收费查询明细表.xls")), s(u"收费_打印"),
         s(u"收费_列设置"), s(u"收费_保存列宽")));
     t.push_back(entry(7, s(u"预存查询"), s(u"预存明细_列表框"), fixed(s(u"预存明细")),
                       s(u"预存明细_查询"), s(u"预存明细_导出"), fixed_name(s(u"预存明细列表.xls")),

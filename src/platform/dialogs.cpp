@@ -10,13 +10,18 @@
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSoundEffect>
 #include <QSpacerItem>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTreeView>
 #include <QUrl>
+#include <QWindow>
 #include <cstdlib>
 #include <vector>
 
@@ -330,6 +335,39 @@ void keep_tool_button_icons(QWidget* dialog) {
     const QString rule =
         QStringLiteral("QToolButton { padding: 2px; min-width: 0px; min-height: 0px; }");
     if (!dialog->styleSheet().contains(rule)) dialog->setStyleSheet(dialog->styleSheet() + rule);
+}
+
+void fill_working_area(QWidget* window, const QWidget* owner) {
+    if (!window) return;
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    // The frame a shown window has, or else a usual border and title bar: before the window
+    // manager has framed a window nobody knows its frame.
+    QMargins frame(8, 32, 8, 8);
+    if (const QWindow* handle = window->windowHandle();
+        handle && handle->isVisible() && !handle->frameMargins().isNull())
+        frame = handle->frameMargins();
+    window->setGeometry(screen->availableGeometry().marginsRemoved(frame));
+    window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+void show_whole_text(QLineEdit* edit) {
+    if (!edit) return;
+    edit->ensurePolished();  // the skin's font and padding
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
+    option.state |= QStyle::State_Sunken;
+    const QMargins margins = edit->textMargins();
+    // The edit box keeps a margin of 2 either side of its text.
+    const QSize text(
+        edit->fontMetrics().horizontalAdvance(edit->text()) + 4 + margins.left() + margins.right(),
+        edit->fontMetrics().height());
+    edit->setMinimumWidth(
+        edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit).width());
+    edit->setCursorPosition(0);
 }
 
 void report_database_errors_in_boxes() {

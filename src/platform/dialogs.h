@@ -12,6 +12,7 @@
 
 class QDialog;
 class QFileDialog;
+class QLineEdit;
 class QWidget;
 
 namespace platform {
@@ -87,6 +88,16 @@ QString chosen_file(const QFileDialog& dialog);
 // preview) the room their icons need: a skin pads buttons for their captions, which leaves an
 // icon-only button no room for its picture.
 void keep_tool_button_icons(QWidget* dialog);
+
+// Fills the working area of the screen a top-level window opens on (its owner's screen, or the
+// primary one), frame included: maximised where a window manager carries that out, and otherwise
+// (or once restored) at the working area less a usual border and title bar, so its frame never
+// runs off the screen.
+void fill_working_area(QWidget* window, const QWidget* owner = nullptr);
+
+// Makes a read-only edit box holding a fixed text (a hint line) at least wide enough to show the
+// whole text, from its first character.
+void show_whole_text(QLineEdit* edit);
 
 // Makes the database layer tell its failures (a record set that fails to open) in a plain box
 // with the provider's text, no caption and no icon. The program and the test harness call it

@@ -13,7 +13,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QScreen>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -684,11 +683,8 @@ void GridControl::PrintPreview(const QString& zoom) {
     QPrintPreviewDialog preview(&printer, parent_);
     preview.setWindowTitle(QStringLiteral("打印预览"));
     // The whole screen, so that every tool of the bar shows (a narrow preview hides the page
-    // setup and print buttons behind the bar's overflow handle); the screen's working area is
-    // also the normal size where no window manager carries out the maximise request.
-    const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
-    if (screen) preview.setGeometry(screen->availableGeometry());
-    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    // setup and print buttons behind the bar's overflow handle).
+    fill_working_area(&preview, parent_);
     keep_tool_button_icons(&preview);
     // The zoom box shows its whole percentage whatever padding a skin gives combo boxes.
     for (QComboBox* zoom_box : preview.findChildren<QComboBox*>())

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBrush>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStringEncoder>
@@ -675,6 +676,34 @@ void listview_set_column_width(QTableView* view, int column, int width) {
 
 int listview_column_width(QTableView* view, int column) {
     return listview_model(view)->column_width(column);
+}
+
+void listview_widen_columns_to_text(QTableView* view) {
+    ListModel* model = listview_model(view);
+    // A cell's text as the sum of its characters' widths, each measured once: a report of tens
+    // of thousands of rows is measured in a few milliseconds.
+    const QFontMetrics metrics(view->font());
+    QHash<char16_t, int> advances;
+    const auto text_width = [&](const QString& text) {
+        int width = 0;
+        for (const QChar c : text) {
+            auto it = advances.constFind(c.unicode());
+            if (it == advances.constEnd())
+                it = advances.insert(c.unicode(), metrics.horizontalAdvance(c));
+            width += *it;
+        }
+        return width;
+    };
+    // The room the delegate and the grid line leave around a cell's text.
+    constexpr int kCellPadding = 16;
+    const QFontMetrics header_metrics(view->horizontalHeader()->font());
+    for (int column = 0; column < model->columnCount(); ++column) {
+        int needed = header_metrics.horizontalAdvance(model->column_title(column));
+        for (int row = 0; row < model->rowCount(); ++row)
+            needed = std::max(needed, text_width(model->cell_text(row, column)));
+        if (needed + kCellPadding > model->column_width(column))
+            model->set_column_width(column, needed + kCellPadding);
+    }
 }
 
 void listview_set_cell_colour(QTableView* view, int row, int column, const QColor& text,

@@ -203,6 +203,9 @@ int listview_column_count(QTableView* view);
 QString listview_column_title(QTableView* view, int column);
 void listview_set_column_width(QTableView* view, int column, int width);
 int listview_column_width(QTableView* view, int column);
+// Widens each column too narrow for its title or for a text of one of its rows to the widest of
+// them, so that no row shows its text cut; a column never gets narrower.
+void listview_widen_columns_to_text(QTableView* view);
 void listview_set_cell_colour(QTableView* view, int row, int column, const QColor& text,
                               const QColor& background = {});
 void listview_clear_cell_colour(QTableView* view, int row, int column);

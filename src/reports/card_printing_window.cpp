@@ -40,6 +40,10 @@ void CardPrintingWindow::on_card_print_handbook_click() {
     // A click on 打印 while the handbook is built does not build it again.
     lists::BusyGuard busy(printing_, ui->方式二_打印);
     if (!busy.running()) return;
+    if (ui->方式二_抄表员选择框->count() == 0) {
+        platform::message_box(kNoHandbookReaderHint);
+        return;
+    }
     const bool single = ui->单选框_单行->isChecked();
     const double font_size = platform::to_number(ui->编辑框_字体大小->text());
     if (!(font_size > 1e-7)) return;

@@ -37,4 +37,17 @@ QString handbook_title(const QString& office, const QString& reader, const QDate
 // The readers offered for printing: every reader but "系统", in table order.
 QStringList handbook_readers(platform::Connection& main);
 
+// Where a reader is added, and where meter accounts are given one, as the menu and the
+// navigation read.
+inline const QString kMeterReadersMenuPath = QStringLiteral("基本设置 → 抄表人员设置");
+inline const QString kMeterPagePath = QStringLiteral("用户管理 → 计量管理(F6)");
+// What 打印 says when no reader is offered: a new office's accounts all belong to "系统", which
+// has no handbook of its own.
+inline const QString kNoHandbookReaderHint =
+    QStringLiteral(
+        "没有可打印卡片的抄表人员：计量账户都还属于“系统”。\n请先在菜单“%1”中添加抄表人员，"
+        "再到“%2”页面用“批量排序”（或选中计量账户后按“修改”）为计量账户指定抄表人员，"
+        "然后再打印卡片。")
+        .arg(kMeterReadersMenuPath, kMeterPagePath);
+
 }  // namespace reports

@@ -14,7 +14,6 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTimer>
 
 #include "platform/db.h"
@@ -351,8 +350,7 @@ bool ReportEngine::PrintPreview(bool) {
         view->setZoomMode(QPrintPreviewWidget::FitInView);
     // The screen's working area, as the list preview, so the bar shows every tool (the print
     // button too) at its normal size; the zoom box shows its whole percentage.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        preview.setGeometry(screen->availableGeometry());
+    platform::fill_working_area(&preview);
     platform::keep_tool_button_icons(&preview);
     for (QComboBox* zoom_box : preview.findChildren<QComboBox*>())
         zoom_box->setMinimumWidth(

@@ -147,6 +147,9 @@ void show_statistics_report(QWidget* window, QTableView* list, const StatisticsR
         model->reserve_rows(static_cast<int>(report.rows.size()));
         for (const QStringList& row : report.rows) model->append_row(row);
     }
+    // The shares of the list's width are the least a column gets: a month, a name or an amount
+    // wider than its share widens its column rather than showing cut in every row.
+    platform::listview_widen_columns_to_text(list);
     for (const auto& [row, column] : report.red_cells)
         lists::set_list_item_colour(window, list, row, column, lists::kTotalsRowColour);
 }

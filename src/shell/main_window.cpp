@@ -30,6 +30,7 @@
 #include "platform/convert.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/flow_layout.h"
 #include "shell/action_names.h"
 #include "shell/agreement_window.h"
 #include "shell/help_window.h"
@@ -426,6 +427,9 @@ void MainWindow::set_content_page_widget(int page, QWidget* page_widget) {
     QWidget* container = ui->选择夹2->widget(page);
     if (QWidget* old = content_page_widget(page); old && old != page_widget) delete old;
     if (!page_widget) return;
+    // A page's buttons wrap onto a second row rather than cut their captions where the
+    // navigation pane leaves the page too little width for one.
+    platform::wrap_button_row(page_widget);
     container->layout()->addWidget(page_widget);
     page_widget->show();
 }

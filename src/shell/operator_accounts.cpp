@@ -88,7 +88,8 @@ OperatorSaveOutcome add_operator(platform::Connection& connection, const QString
         }
     }
     outcome.saved = outcome.close_form = true;
-    outcome.messages << information(QStringLiteral("添加成功，请在权限管理中分配权限！"));
+    outcome.messages << information(
+        QStringLiteral("添加成功，请在菜单“%1”中分配权限！").arg(kPermissionsMenuPath));
     log_or_say(outcome, QStringLiteral("添加操作人员：") + name + QStringLiteral("。"));
     return outcome;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/db.h"
 #include "platform/messages.h"
+#include "shell/permissions.h"
 
 namespace shell {
 
@@ -70,10 +71,8 @@ OperatorWriteOutcome save_operator_grants(platform::Connection& connection,
 
 namespace shell {
 
-// Where the administrator adds operators and grants them rights, as the menus read.
+// Where the administrator adds operators, as the menus read.
 inline const QString kOperatorsMenuPath = QStringLiteral("基本设置 → 操作人员管理 → 操作人员设置");
-inline const QString kPermissionsMenuPath =
-    QStringLiteral("基本设置 → 操作人员管理 → 操作人员权限设置");
 
 // What a window says when the administrator has no collector to choose: a fresh install has
 // only "管理员", who cannot be a payment's collector. A new operator holds no right at all, so

@@ -2,13 +2,14 @@
 
 #include "platform/dialogs.h"
 #include "shell/session.h"
+#include "store/main_database.h"
 
 namespace shell {
 
 bool require_permission(const QString& item) {
     if (check_operator_permission(item)) return true;
-    platform::message_box(QStringLiteral("您没有取得授权！"), platform::kDefaultCaption,
-                          platform::MsgIcon::Information);
+    platform::message_box(permission_refusal_text(store::main_connection(), item),
+                          platform::kDefaultCaption, platform::MsgIcon::Information);
     return false;
 }
 

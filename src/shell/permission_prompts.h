@@ -8,7 +8,8 @@
 namespace shell {
 
 // The refusal every guarded handler makes: check_operator_permission, and when it refuses,
-// "您没有取得授权！" (information icon). Returns whether the action may go on.
+// "您没有取得授权！" with where the right is granted (information icon). Returns whether the
+// action may go on.
 bool require_permission(const QString& item);
 
 // The rule of the administrator-only entries: true for "管理员"; otherwise shows

@@ -1,6 +1,8 @@
 #include "shell/permissions.h"
 
+#include "platform/convert.h"
 #include "platform/db.h"
+#include "platform/query.h"
 #include "shell/session.h"
 #include "store/main_database.h"
 
@@ -27,6 +29,19 @@ bool check_operator_permission(platform::Connection& connection, const QString& 
     const bool granted = platform::recordset_field_bool(records, 0);
     platform::recordset_close(records);
     return granted;
+}
+
+QString permission_refusal_text(platform::Connection& connection, const QString& item) {
+    const QString name = platform::text_trim(item);
+    const QString group = platform::text_trim(platform::query_text(
+        connection,
+        QStringLiteral("select 父项目 from 权限项目 where 项目名称=") + platform::sql_quote(name),
+        platform::OnFailure::Quiet));
+    const QString what = group.isEmpty() || group == name
+                             ? QStringLiteral("“%1”").arg(name)
+                             : QStringLiteral("“%1”下的“%2”").arg(group, name);
+    return kNotAuthorised +
+           QStringLiteral("\n请管理员在菜单“%1”中为您勾选%2。").arg(kPermissionsMenuPath, what);
 }
 
 }  // namespace shell

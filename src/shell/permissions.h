@@ -12,6 +12,15 @@ namespace shell {
 
 inline const QString kAdministrator = QStringLiteral("管理员");
 
+// Where the administrator grants the rights, as the menus read.
+inline const QString kPermissionsMenuPath =
+    QStringLiteral("基本设置 → 操作人员管理 → 操作人员权限设置");
+inline const QString kNotAuthorised = QStringLiteral("您没有取得授权！");
+
+// What an operator refused the item reads: "您没有取得授权！", and under it the menu where the
+// administrator grants the item, naming the group it is ticked under in that window's tree.
+QString permission_refusal_text(platform::Connection& connection, const QString& item);
+
 // True for "管理员" without reading the database; otherwise the 权限标识 of the first
 // 权限管理 row for the item and current_operator, read through the main window's first
 // record set (left closed). No row, or a statement that cannot run, refuses. Shows no message

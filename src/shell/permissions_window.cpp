@@ -38,6 +38,7 @@ PermissionsWindow::PermissionsWindow(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::PermissionsWindow>()) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    platform::show_whole_text(ui->编辑框1);
     connect(ui->列表框_收费人员, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0 && !building_) on_permissions_operator_selected();
     });

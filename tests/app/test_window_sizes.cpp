@@ -1,16 +1,27 @@
 // Every window of the program on an office screen of 1024 x 768: opened as the program opens
 // it, with the program's font and each shipped skin, the window and its frame fit the screen's
-// working area and every button it shows lies inside the screen, so none is out of reach.
+// working area, every button it shows lies inside the screen, so none is out of reach, and every
+// button and label it shows has room for its whole text.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
+#include <QToolButton>
 #include <functional>
 #include <memory>
 
@@ -49,6 +60,7 @@
 #include "reading/reading_query_window.h"
 #include "reports/card_printing_window.h"
 #include "reports/print_parameters_window.h"
+#include "reports/receipts.h"
 #include "shell/agreement_window.h"
 #include "shell/backup_path_window.h"
 #include "shell/backup_settings_window.h"
@@ -114,6 +126,94 @@ QStringList misfits(QWidget* window, const Placement& placement = kNormal) {
                                      QRect(button->mapTo(inside, QPoint(0, 0)), button->size()));
         if (clipped || !kWorkingArea.contains(on_screen))
             found << (button->objectName().isEmpty() ? button->text() : button->objectName());
+    }
+    return found;
+}
+
+// A button's or label's text as it shows: mnemonic marks dropped ("&&" shows one '&').
+QString shown_text(QString text) {
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(u'&');
+    text.replace(u'\x01', u'&');
+    return text;
+}
+
+QString name_of(const QWidget* unit, const QString& text) {
+    return (unit->objectName().isEmpty() ? QString() : unit->objectName() + QStringLiteral(" ")) +
+           QStringLiteral("\"") + text + QStringLiteral("\"");
+}
+
+// The room a button leaves its caption: the style's contents rectangle less its icon.
+int caption_room(const QAbstractButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+    if (qobject_cast<const QCheckBox*>(button)) contents = QStyle::SE_CheckBoxContents;
+    if (qobject_cast<const QRadioButton*>(button)) contents = QStyle::SE_RadioButtonContents;
+    if (auto* push = qobject_cast<const QPushButton*>(button); push && push->isDefault())
+        option.features |= QStyleOptionButton::DefaultButton;
+    if (auto* push = qobject_cast<const QPushButton*>(button); push && push->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    int room = button->style()->subElementRect(contents, &option, button).width();
+    if (qobject_cast<const QToolButton*>(button)) room = button->contentsRect().width() - 4;
+    if (!button->icon().isNull()) room -= button->iconSize().width() + 4;
+    return room;
+}
+
+// Each visible button, label and read-only edit box of a window whose text is cut: wider than
+// the room it has, or, for a label that wraps or has several lines, taller.
+QStringList cut_texts(QWidget* window) {
+    QStringList found;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(window) || button->window() != window) continue;
+        const auto* tool = qobject_cast<const QToolButton*>(button);
+        if (tool && !tool->icon().isNull() && tool->toolButtonStyle() == Qt::ToolButtonIconOnly)
+            continue;
+        const QString text = shown_text(button->text());
+        if (text.isEmpty()) continue;
+        if (button->fontMetrics().horizontalAdvance(text) > caption_room(button))
+            found << name_of(button, text);
+    }
+    // A read-only edit box showing a fixed text (a hint line) shows it whole as a label does.
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        if (!edit->isVisibleTo(window) || edit->window() != window || !edit->isReadOnly() ||
+            edit->text().isEmpty())
+            continue;
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(
+                                                  QStyle::PM_DefaultFrameWidth, &option, edit)
+                                            : 0;
+        option.state |= QStyle::State_Sunken;
+        const QMargins margins = edit->textMargins();
+        const int room =
+            edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() -
+            margins.left() - margins.right() - 4;  // the edit box's own margin either side
+        if (edit->fontMetrics().horizontalAdvance(edit->text()) > room)
+            found << name_of(edit, edit->text());
+    }
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(window) || label->window() != window) continue;
+        QString text = label->text();
+        if (text.isEmpty()) continue;
+        if (label->textFormat() == Qt::RichText ||
+            (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text))) {
+            QTextDocument document;
+            document.setHtml(text);
+            text = document.toPlainText();
+        }
+        if (label->buddy()) text = shown_text(text);
+        const QRect room = label->contentsRect().marginsRemoved(
+            QMargins(label->margin(), label->margin(), label->margin(), label->margin()));
+        const QFontMetrics metrics = label->fontMetrics();
+        const int flags = label->wordWrap() ? int(Qt::TextWordWrap) : 0;
+        const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 100000), flags, text);
+        const bool several_lines = label->wordWrap() || text.contains(u'\n');
+        if (needed.width() > room.width() || (several_lines && needed.height() > room.height()))
+            found << name_of(label, text);
     }
     return found;
 }
@@ -260,7 +360,10 @@ TEST_F(WindowSizes, EveryDialogFitsTheScreenWithItsButtons) {
             const std::unique_ptr<QWidget> window = make(main_.get());
             ASSERT_NE(window, nullptr) << caption;
             window->show();
+            QApplication::processEvents();  // the layout requests of the skin's polish
             EXPECT_EQ(misfits(window.get()), QStringList()) << caption << " " << skin.toStdString();
+            EXPECT_EQ(cut_texts(window.get()), QStringList())
+                << caption << " " << skin.toStdString();
             window->hide();
         }
     }
@@ -291,6 +394,7 @@ TEST_F(WindowSizes, TheCounterStillFitsWithLongTextsShown) {
     EXPECT_EQ(window.findChild<QLabel*>(s("标签_详细地址"))->text(), address);
     QApplication::processEvents();
     EXPECT_EQ(misfits(&window), QStringList());
+    EXPECT_EQ(cut_texts(&window), QStringList());
 }
 
 TEST_F(WindowSizes, TheMainWindowFitsTheScreenOnEveryPage) {
@@ -305,14 +409,38 @@ TEST_F(WindowSizes, TheMainWindowFitsTheScreenOnEveryPage) {
         for (int nav = 0; nav < shell::kNavigationPageCount; ++nav) {
             main_->select_navigation_page(nav);
             EXPECT_EQ(misfits(main_.get(), kMaximised), QStringList()) << "navigation " << nav;
+            EXPECT_EQ(cut_texts(main_.get()), QStringList()) << "navigation " << nav;
         }
         for (int page = 0; page < shell::kContentPageCount; ++page) {
             main_->select_content_page(page);
             EXPECT_EQ(misfits(main_.get(), kMaximised), QStringList())
                 << "page " << page << " " << skin.toStdString();
+            EXPECT_EQ(cut_texts(main_.get()), QStringList())
+                << "page " << page << " " << skin.toStdString();
         }
         main_->hide();
     }
+}
+
+// The receipt previews fill the screen's working area with their frame, the title bar too.
+TEST_F(WindowSizes, ReceiptPreviewsFitTheScreenFrameIncluded) {
+    exec(
+        s("insert into 预存明细 (收据号,户号,预存金额,预存日期,收费人员,发票号,标志) values "
+          "(1000000005,'0002',100,'2024-03-05','李四','',1)"));
+    QStringList titles;
+    ui.on_modal("QPrintPreviewDialog", [&titles](QDialog* preview) {
+        titles << preview->windowTitle();
+        const QRect area = preview->screen()->availableGeometry();
+        const QRect frame = preview->frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << preview->windowTitle().toStdString();
+        EXPECT_GE(frame.width() * 10, area.width() * 9);
+        EXPECT_GE(frame.height() * 10, area.height() * 9);
+        EXPECT_EQ(cut_texts(preview), QStringList());
+        return int(QDialog::Rejected);
+    });
+    reports::print_charge_receipt(1000000005);
+    reports::print_prepay_receipt(1000000005);
+    EXPECT_EQ(titles, QStringList({s("收费发票打印"), s("预存发票打印")}));
 }
 
 }  // namespace

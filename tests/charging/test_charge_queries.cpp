@@ -208,6 +208,27 @@ TEST_F(ChargeQueries, ConditionsAndQuickLookUpsKeepTypedQuotesAsValues) {
     EXPECT_EQ(count_rows(charging::household_paid_statement(s("0002"))), 1);
 }
 
+// 系统流水 finds a payment by the number its receipt shows, as reprinting reads it, and still by
+// the stored serial typed in full (with or without its "№"), even a short one from older data.
+TEST_F(ChargeQueries, TheSerialLookUpReadsTheNumberAReceiptShows) {
+    pay({101}, "李四");
+    pay({102}, "李四");
+    exec(s("insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志) values "
+           "('0001',1,'2024-1-5','李四',15,'',0)"));
+    struct Case {
+        const char* typed;
+        qint64 serial;  // 0: 无效收据号
+    } cases[] = {
+        {"№000000002", 1000000002}, {"000000002", 1000000002}, {" №2 ", 1000000002},
+        {"2", 1000000002},          {"1000000001", 1000000001}, {"№000000001", 1000000001},
+        {"15", 15},                 {"№5", 15},                 {"5", 0},
+        {"3", 0},                   {"abc", 0},                 {"№", 0},
+        {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(charging::paid_serial_from_text(db(), s(c.typed)), c.serial) << c.typed;
+}
+
 TEST_F(ChargeQueries, VoidRowsOfOneMonthOrAllDates) {
     exec(
         s("insert into 总收费 (户号,实收金额,收费日期,收费人员,流水号,发票号,标志) values "

@@ -197,6 +197,9 @@ TEST_F(ChargeQueryPageTest, QuickLookUps) {
     EXPECT_EQ(column(0), (QStringList{s("0002"), s("合计")}));
     EXPECT_EQ(ui.inputs().back().caption, s("已收费查询--按流水号"));
     EXPECT_EQ(ui.inputs().back().initial, s("№"));
+    ui.expect_input(s("000000002"));  // as the receipt shows it after "№"
+    page->on_main_charge_by_serial_click();
+    EXPECT_EQ(column(0), (QStringList{s("0002"), s("合计")}));
     ui.expect_input(s("1000000001"));
     page->on_main_charge_by_serial_click();
     EXPECT_EQ(column(0).size(), 3);
@@ -341,7 +344,7 @@ TEST_F(ChargeQueryPageTest, PopupOnDataRowsAndItsReprint) {
     ui.expect_file(QString());
     window->run_action(s(a::kMainChargePopupExport));
     ASSERT_EQ(ui.file_requests().size(), 1u);
-    EXPECT_EQ(ui.file_requests()[0].file_name, s(" 收费查询明细表.xls"));
+    EXPECT_EQ(ui.file_requests()[0].file_name, s("收费查询明细表.xls"));
 
     window->run_action(s(a::kMainChargePopupReprint));
     EXPECT_EQ(printed, (std::vector<qint64>{first}));
@@ -373,11 +376,14 @@ TEST_F(ChargeQueryPageTest, ReprintWindowRangeAndRefusals) {
         ui.expect_box(s("发票张数不能小于０!"));
         w->on_reprint_print_click();
         f->编辑框_张数->setText(s("1"));
+        // Numbers typed without "№" are the digits the receipts show after it.
+        f->编辑框_收据号1->setText(s("2"));
         f->编辑框_收据号2->setText(s("1"));
         ui.expect_box(s("流水号2必须大于等于收据号1"));
         w->on_reprint_print_click();
         EXPECT_TRUE(printed.empty());
 
+        f->编辑框_收据号1->setText(s("000000001"));
         f->编辑框_收据号2->setText(s("№000000009"));
         f->编辑框_时间->setText(s("2"));
         w->on_reprint_print_click();

@@ -283,6 +283,67 @@ TEST_F(ReceiptReprint, RangePrintsExistingSerialsAndPausesAfterEverySecond) {
     EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='收据重打'")), 4);
 }
 
+TEST_F(ReceiptReprint, NumbersAreReadAsTheReceiptShowsThem) {
+    pay({101}, "李四");
+    pay({102}, "李四");
+    pay({201}, "李四");
+    ASSERT_EQ(charging::reprint_series_width(db(), charging::ReprintScheme::Charge), 9);
+    const std::vector<qint64> first_two{1000000001, 1000000002};
+    struct Case {
+        const char* first;
+        const char* last;
+        std::vector<qint64> printed;
+    };
+    const Case cases[] = {
+        {"№000000001", "№000000002", first_two},
+        {"000000001", "000000002", first_two},  // the digits after "№", without it
+        {"1", "2", first_two},
+        {" №1 ", "002", first_two},
+        {"1000000001", "1000000002", first_two},  // the stored number in full
+        {"3", "3", {1000000003}},
+        {"4", "10", {}},
+        {"abc", "", {}},
+    };
+    for (const Case& c : cases) {
+        printed.clear();
+        charging::ReprintRequest r;
+        r.first = s(c.first);
+        r.last = s(c.last);
+        r.per_pause = s("5");
+        r.pause = s("0");
+        const qint64 logged = count(s("select count(*) from 日志管理 where 当前项目='收据重打'"));
+        const charging::ReprintOutcome out = charging::run_receipt_reprint(db(), r, context());
+        EXPECT_TRUE(out.run) << c.first;
+        EXPECT_EQ(printed, c.printed) << c.first << " " << c.last;
+        EXPECT_EQ(count(s("select count(*) from 日志管理 where 当前项目='收据重打'")),
+                  logged + static_cast<qint64>(c.printed.size()))
+            << c.first;
+        EXPECT_EQ(out.messages,
+                  c.printed.empty()
+                      ? platform::Messages{platform::information(s("没有找到要重打的票据！"))}
+                      : platform::Messages{})
+            << c.first;
+    }
+}
+
+TEST_F(ReceiptReprint, TheWidthOfASeriesComesFromItsNumbers) {
+    EXPECT_EQ(charging::reprint_series_width(db(), charging::ReprintScheme::Charge), -1);
+    exec(s("insert into 预存明细 (收据号,户号,预存金额,标志) values (100004,'0001',10,1)"));
+    EXPECT_EQ(charging::reprint_series_width(db(), charging::ReprintScheme::Prepay), 5);
+    struct Case {
+        const char* typed;
+        int width;
+        qint64 number;
+    };
+    const Case cases[] = {
+        {"4", 5, 100004},      {"00004", 5, 100004}, {"№00004", 5, 100004},
+        {"100004", 5, 100004}, {"№4", 5, 100004},    {"№00004", -1, 100004},
+        {"4", -1, 4},          {"1２", 5, 0},        {"", 5, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(charging::reprint_number_from_text(s(c.typed), c.width), c.number) << c.typed;
+}
+
 TEST_F(ReceiptReprint, RefusalsComeBeforeTheRange) {
     struct Case {
         const char* first;

@@ -215,7 +215,9 @@ TEST_F(PrepaySettlement, TheRunsOfEveryHouseholdNeedTheRight) {
         const charging::Messages messages =
             batch ? charging::batch_pay_from_prepayments(db(), context()).messages
                   : charging::execute_prepay_deductions(db(), context()).messages;
-        EXPECT_EQ(texts(messages), QStringList{s("您没有取得授权！")});
+        EXPECT_EQ(texts(messages),
+                  QStringList{s("您没有取得授权！\n请管理员在菜单“基本设置 → 操作人员管理 → "
+                                "操作人员权限设置”中为您勾选“预存管理”下的“预存扣款”。")});
     }
     EXPECT_EQ(value(s("select 收费标志 from 总收费")), s("1"));
     exec(s("insert into 权限管理 (当前项目,人员姓名,权限标识) values ('预存扣款','李四',1)"));

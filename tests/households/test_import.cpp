@@ -284,6 +284,92 @@ TEST_F(ImportRows, SortWritesTheRowsOfTheScratchTable) {
                                               {s("000202"), s("张'师傅"), s("1")}}));
 }
 
+TEST_F(ImportRows, ACardAnotherHouseholdHoldsRefusesTheWholeSheet) {
+    insert_household(s("0001"), s("王小明"), s("2024-3-5"), s(",磁卡号码"), s(",'00012345'"));
+    const auto households = [this] {
+        return rows(s("select 户号,磁卡号码 from 用户信息表 order by 户号"));
+    };
+
+    // 批量添加: a card of the register, and one that an earlier row gives, are both named.
+    exec(s("create table 导入暂存表 (用户名 text, 磁卡号码 text)"));
+    exec(
+        s("insert into 导入暂存表 values ('张三','00012346'),('李四',' 00012345'),"
+          "('王五','00012346'),('','00012345'),('赵六',''),('孙七','  ')"));
+    households::ImportReport report = households::import_household_rows(store::main_connection());
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.error, s("磁卡号码重复，没有导入任何一行：\n"
+                              "第3行用户名“李四”的磁卡号码【00012345】已被用户【0001 王小明】使用\n"
+                              "第4行用户名“王五”的磁卡号码【00012346】与表中第2行相同"));
+    EXPECT_EQ(households(), (QList<QStringList>{{s("0001"), s("00012345")}}));
+    EXPECT_EQ(count(s("select count(*) from 用户表管理")), 0);
+
+    // Without them the rows go in, cards trimmed; blank cards are nobody's.
+    exec(s("delete from 导入暂存表 where 用户名 in ('李四','王五')"));
+    report = households::import_household_rows(store::main_connection());
+    EXPECT_TRUE(report.ok) << report.error.toStdString();
+    EXPECT_EQ(households(), (QList<QStringList>{{s("0001"), s("00012345")},
+                                                {s("0002"), s("00012346")},
+                                                {s("0004"), QString()},
+                                                {s("0005"), QString()}}));
+
+    // 批量修改: a household keeps its own card; another's, or one that another row of the sheet
+    // gives a second household, refuses the sheet.
+    exec(s("create table 导入暂存表 (户号 text, 磁卡号码 text, 备注 text)"));  // dropped above
+    exec(
+        s("insert into 导入暂存表 values ('0001','00012345','x'),('0004','00012345','x'),"
+          "('0005','A9','x'),('0004','a9','x'),('0005','A9','y')"));
+    report = households::modify_household_rows(store::main_connection());
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.error, s("磁卡号码重复，没有导入任何一行：\n"
+                              "第3行户号“0004”的磁卡号码【00012345】已被用户【0001 王小明】使用\n"
+                              "第5行户号“0004”的磁卡号码【a9】与表中第4行相同"));
+    EXPECT_EQ(count(s("select count(*) from 用户信息表 where 备注<>''")), 0);
+
+    exec(s("delete from 导入暂存表 where 户号='0004'"));
+    report = households::modify_household_rows(store::main_connection());
+    EXPECT_TRUE(report.ok) << report.error.toStdString();
+    EXPECT_EQ(value(s("select 磁卡号码||备注 from 用户信息表 where 户号='0005'")), s("A9y"));
+}
+
+TEST_F(ImportRows, BatchModifyKeepsACardTwoHouseholdsAlreadyShare) {
+    // Data from before cards were checked: 0001 and 0002 share a card.
+    insert_household(s("0001"), s("王小明"), s("2024-3-5"), s(",磁卡号码"), s(",'DUP9'"));
+    insert_household(s("0002"), s("李四"), s("2024-3-5"), s(",磁卡号码"), s(",'DUP9'"));
+    insert_household(s("0003"), s("赵六"), s("2024-3-5"), s(",磁卡号码"), s(",''"));
+    struct Case {
+        const char* what;
+        const char* rows;   // (户号, 磁卡号码, 备注)
+        const char* error;  // nullptr: imported
+    } cases[] = {
+        {"both keep it", "('0001','DUP9','a'),('0002',' dup9','a'),('0003','','a')", nullptr},
+        {"another takes it", "('0001','DUP9','b'),('0003','DUP9','b')",
+         "磁卡号码重复，没有导入任何一行：\n"
+         "第3行户号“0003”的磁卡号码【DUP9】已被用户【0001 王小明】使用"},
+        {"a sharer takes a card another row gives", "('0003','N1','c'),('0002','N1','c')",
+         "磁卡号码重复，没有导入任何一行：\n"
+         "第3行户号“0002”的磁卡号码【N1】与表中第2行相同"},
+    };
+    for (const Case& c : cases) {
+        exec(s("drop table if exists 导入暂存表"));
+        exec(s("create table 导入暂存表 (户号 text, 磁卡号码 text, 备注 text)"));
+        exec(s("insert into 导入暂存表 values ") + s(c.rows));
+        const QList<QStringList> before = rows(s("select * from 用户信息表 order by 户号"));
+        const households::ImportReport report =
+            households::modify_household_rows(store::main_connection());
+        if (!c.error) {
+            EXPECT_TRUE(report.ok) << c.what << report.error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(report.ok) << c.what;
+        EXPECT_EQ(report.error, s(c.error)) << c.what;
+        EXPECT_EQ(rows(s("select * from 用户信息表 order by 户号")), before) << c.what;
+    }
+    EXPECT_EQ(rows(s("select 户号,磁卡号码,备注 from 用户信息表 order by 户号")),
+              (QList<QStringList>{{s("0001"), s("DUP9"), s("a")},
+                                  {s("0002"), s("dup9"), s("a")},
+                                  {s("0003"), QString(), s("a")}}));
+}
+
 TEST_P(Import, TheFrameRefusesWithoutRightFileSheetNameOrWorkbook) {
     // No right: nothing asked.
     shell::current_operator = s("张三");

@@ -121,6 +121,10 @@ TEST_F(RoundTrip, AddFromAnExportedListSkipsItsTotalsRowUnderAnyName) {
     households::on_main_household_import_click(nullptr, show);
     ASSERT_EQ(count(s("select count(*) from 用户信息表")), 3);
     ASSERT_EQ(listed_numbers(list).size(), 3);
+    // The same households come back as new ones: without their cards, as a card belongs to
+    // one household only.
+    exec(s("update 用户信息表 set 磁卡号码=''"));
+    households::fill_household_list_by_numbers(listed_numbers(list), nullptr, list);
 
     int households = 3;
     for (const QString& name : {s("名[3月].xls"), s("a;b#c.xls"), s("x]];y.xlsx")}) {

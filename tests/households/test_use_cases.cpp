@@ -133,6 +133,69 @@ TEST_F(UseCaseTest, ModifyingAHouseholdMirrorsItsCategoryOrChangesNothing) {
     EXPECT_EQ(value(s("select 价格类别 from 用户表管理 where 户号='000101'")), s("商铺"));
 }
 
+TEST_F(UseCaseTest, ACardNumberBelongsToOneHousehold) {
+    insert_household(s("0001"), s("王小明"), s("2024-3-5"), s(",磁卡号码"), s(",'00012345'"));
+    insert_household(s("0002"), s("李四"), s("2024-3-5"), s(",磁卡号码"), s(",'AB12'"));
+    insert_household(s("0003"), s("赵六"), s("2024-3-5"), s(",磁卡号码"), s(",''"));
+    // Two households sharing a card from before cards were checked.
+    insert_household(s("0008"), s("钱八"), s("2024-3-5"), s(",磁卡号码"), s(",'DUP9'"));
+    insert_household(s("0009"), s("周九"), s("2024-3-5"), s(",磁卡号码"), s(",'DUP9'"));
+    struct Case {
+        const char* what;
+        bool modify;
+        const char* number;
+        const char* card;
+        const char* refusal;  // nullptr: saved
+    } cases[] = {
+        {"another's card", false, "0005", "00012345",
+         "磁卡号码【00012345】已被用户【0001 王小明】使用，请重新输入。"},
+        {"blanks around it", false, "0005", " 00012345 ",
+         "磁卡号码【00012345】已被用户【0001 王小明】使用，请重新输入。"},
+        {"letters of another case, as the card look-up finds them", false, "0005", "ab12",
+         "磁卡号码【ab12】已被用户【0002 李四】使用，请重新输入。"},
+        {"changed onto another's card", true, "0003", "00012345",
+         "磁卡号码【00012345】已被用户【0001 王小明】使用，请重新输入。"},
+        {"blank, though others have none", false, "0005", "", nullptr},
+        {"blanks only", false, "0006", "  ", nullptr},
+        {"a new card", false, "0007", "00012346", nullptr},
+        {"its own card kept", true, "0001", "00012345", nullptr},
+        {"its own card in another case", true, "0002", "ab12", nullptr},
+        {"a shared card kept", true, "0008", "DUP9", nullptr},
+        {"the other sharer keeps it too", true, "0009", " dup9 ", nullptr},
+        {"a sharer changed onto another's card", true, "0009", "AB12",
+         "磁卡号码【AB12】已被用户【0002 孙七】使用，请重新输入。"},  // renamed above
+        {"changed onto the shared card", true, "0003", "DUP9",
+         "磁卡号码【DUP9】已被用户【0008 孙七】使用，请重新输入。"},
+        {"added with the shared card", false, "0010", "DUP9",
+         "磁卡号码【DUP9】已被用户【0008 孙七】使用，请重新输入。"},
+    };
+    for (const Case& c : cases) {
+        HouseholdEntry e = entry(c.number, "孙七");
+        e.card = s(c.card);
+        const qint64 before = count(s("select count(*) from 用户信息表"));
+        const auto outcome =
+            c.modify ? households::modify_household(db(), e) : households::add_household(db(), e);
+        if (!c.refusal) {
+            EXPECT_TRUE(outcome.saved)
+                << c.what << texts(outcome.messages).join(u'|').toStdString();
+            continue;
+        }
+        EXPECT_TRUE(outcome.refused) << c.what;
+        EXPECT_EQ(outcome.focus, HouseholdField::Card) << c.what;
+        EXPECT_EQ(outcome.messages,
+                  (platform::Messages{{s(c.refusal), s("输入提示"), MsgIcon::Information}}))
+            << c.what << texts(outcome.messages).join(u'|').toStdString();
+        EXPECT_EQ(count(s("select count(*) from 用户信息表")), before) << c.what;
+    }
+    // Nothing refused was written: each card is held once, and 0003 still has none; the
+    // shared card stays as it was.
+    EXPECT_EQ(count(s("select count(*) from 用户信息表 where 磁卡号码='00012345'")), 1);
+    EXPECT_EQ(value(s("select 磁卡号码 from 用户信息表 where 户号='0003'")), s(""));
+    EXPECT_EQ(rows(s("select 户号,用户名 from 用户信息表 where 磁卡号码 like 'dup9' "
+                     "order by 户号")),
+              (QList<QStringList>{{s("0008"), s("孙七")}, {s("0009"), s("孙七")}}));
+}
+
 class MeterUseCaseTest : public UseCaseTest {
 protected:
     void SetUp() override {

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -20,6 +22,7 @@
 #include "harness/units.h"
 #include "platform/grid.h"
 #include "receipt_fixture.h"
+#include "reports/reading_handbook.h"
 #include "reports/receipts.h"
 #include "reports/report_designer_window.h"
 #include "reports/reports_install.h"
@@ -140,6 +143,22 @@ TEST_F(FirstWalk, DesignTheChargeReceiptAndPreviewIt) {
     EXPECT_TRUE(cards->isEnabled());
     cards->trigger();
     EXPECT_TRUE(ui.modal_windows().contains(s("reports::CardPrintingWindow")));
+
+    // Where 打印卡片 sends an office without readers: the menu entry and the navigation button
+    // are there under the captions it names.
+    QList<QAction*> entries = window.menuBar()->actions();
+    QAction* entry = nullptr;
+    for (const QString& step : reports::kMeterReadersMenuPath.split(s(" → "))) {
+        entry = nullptr;
+        for (QAction* a : entries)
+            if (a->text() == step) entry = a;
+        ASSERT_NE(entry, nullptr) << step.toStdString();
+        entries = entry->menu() ? entry->menu()->actions() : QList<QAction*>{};
+    }
+    EXPECT_EQ(entry, window.findChild<QAction*>(s("菜单_抄表人员设置")));
+    const QStringList page = reports::kMeterPagePath.split(s(" → "));
+    EXPECT_EQ(unit<QPushButton>(window, "用户管理0")->text(), page[0]);
+    EXPECT_EQ(unit<QPushButton>(window, "用户管理_用户表管理")->text(), page[1]);
 }
 
 }  // namespace

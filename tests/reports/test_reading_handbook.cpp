@@ -249,6 +249,18 @@ TEST_F(HandbookPrint, BadSizesStopSilentlyAndAnEmptyReaderIsTold) {
     EXPECT_TRUE(unit<QLabel>(window, "标签_提示")->isHidden());
 }
 
+TEST_F(HandbookPrint, WithNoReaderButTheSystemOneTheWindowSaysWhereReadersAreGiven) {
+    exec(s("delete from 抄表员 where 抄表员<>'系统'"));
+    reports::CardPrintingWindow window;
+    EXPECT_EQ(unit<QComboBox>(window, "方式二_抄表员选择框")->count(), 0);
+    ui.expect_box(
+        s("没有可打印卡片的抄表人员：计量账户都还属于“系统”。\n请先在菜单“基本设置 → "
+          "抄表人员设置”中添加抄表人员，再到“用户管理 → 计量管理(F6)”页面用“批量排序”"));
+    unit<QPushButton>(window, "方式二_打印")->click();
+    EXPECT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(previews_, 0);
+}
+
 TEST_F(HandbookPrint, MenuEntryOpensTheWindowForEveryOperator) {
     shell::current_operator = s("收费员甲");
     ui.on_modal("reports::CardPrintingWindow", [](QDialog*) { return int(QDialog::Rejected); });

@@ -65,7 +65,8 @@ TEST_F(OperatorAccounts, AnOperatorComesAndIsRenamedWithItsGrantRows) {
     EXPECT_TRUE(outcome.saved);
     EXPECT_TRUE(outcome.close_form);
     ASSERT_FALSE(outcome.messages.isEmpty());
-    EXPECT_EQ(outcome.messages[0].text, s("添加成功，请在权限管理中分配权限！"));
+    EXPECT_EQ(outcome.messages[0].text,
+              s("添加成功，请在菜单“基本设置 → 操作人员管理 → 操作人员权限设置”中分配权限！"));
     EXPECT_EQ(rows(s("select 收费人员,密码,许可 from 收费员 where 收费人员='张三'")),
               (QList<QStringList>{{s("张三"), platform::md5_hex(s("pw")), s("0")}}));
     EXPECT_EQ(grants("张三"), items);

@@ -52,7 +52,7 @@ protected:
     }
     void add(OperatorsWindow& window, const FormInput& input) {
         fill_form_with(input);
-        ui.expect_box("添加成功，请在权限管理中分配权限！");
+        ui.expect_box("添加成功，请在菜单“基本设置 → 操作人员管理 → 操作人员权限设置”中分配权限！");
         window.on_operators_add_click();
     }
     void select(OperatorsWindow& window, const QString& name) {

@@ -91,8 +91,29 @@ TEST_F(PermissionsTest, RequirePermissionShowsTheRefusal) {
     ui.expect_box(QStringLiteral("您没有取得授权！"));
     EXPECT_FALSE(require_permission(QStringLiteral("用户修改")));
     ASSERT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes()[0].text, QStringLiteral("您没有取得授权！"));
+    EXPECT_EQ(ui.boxes()[0].text,
+              QStringLiteral("您没有取得授权！\n请管理员在菜单“基本设置 → 操作人员管理 → "
+                             "操作人员权限设置”中为您勾选“用户管理”下的“用户修改”。"));
     EXPECT_EQ(ui.boxes()[0].icon, MsgIcon::Information);
+}
+
+TEST_F(PermissionsTest, TheRefusalNamesWhereTheRightIsGranted) {
+    struct Case {
+        const char* item;
+        const char* ticked;
+    };
+    const Case cases[] = {
+        {"窗口收费", "“收费管理”下的“窗口收费”"},  // F8
+        {"收据重打", "“打印设置”下的“收据重打”"},
+        {" 预存扣款", "“预存管理”下的“预存扣款”"},
+        {"没有这一项", "“没有这一项”"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(permission_refusal_text(store::main_connection(), QString::fromUtf8(c.item)),
+                  QStringLiteral("您没有取得授权！\n请管理员在菜单“") + kPermissionsMenuPath +
+                      QStringLiteral("”中为您勾选") + QString::fromUtf8(c.ticked) +
+                      QStringLiteral("。"))
+            << c.item;
 }
 
 TEST_F(PermissionsTest, StatementThatCannotRunRefuses) {
