@@ -159,6 +159,7 @@ void BM_CounterPayment(benchmark::State& state) {
         const QString number = QString::fromStdString(household(i));
         const charging::ChargingBill bill = charging::load_charging_bill(db, number);
         charging::PaymentRequest request;
+        request.household = number;
         request.bills = bill.bill_numbers;
         request.collector = QStringLiteral("收费员甲");
         request.date = QDate(2024, 1, 20);

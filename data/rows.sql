@@ -4,6 +4,9 @@
 
 INSERT INTO 版本 (版本号) VALUES ('2.2');
 
+-- No bill number given yet: the first is 1000000001.
+INSERT INTO 号码计数 (名称, 最大号) VALUES ('收据号', 0);
+
 -- System parameters. Rows are only ever updated by key, so every key the
 -- program reads must be here. 值 carries the numbers, 文本 the texts.
 INSERT INTO pz (项目名称, 值, 文本) VALUES ('抄表日期', 1, '');

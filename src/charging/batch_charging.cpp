@@ -175,7 +175,8 @@ BatchOutcome batch_charge_unpaid_bills(platform::Connection& connection,
             }
             if (serial_of[at] == 0) serial_of[at] = next_serial++;
             result =
-                pay_bills_under_serial(c, bills, collector, today, std::nullopt, serial_of[at]);
+                pay_bills_under_serial(c, h, bills, collector, today, std::nullopt,
+                                       serial_of[at]);
             bill_counts[at] = bills.size();
             return result.done;
         };

@@ -190,10 +190,6 @@ QString carry_over_after_received(const QString& received, const QString& due,
                platform::to_number(reduction) + platform::to_number(prepaid));
 }
 
-QString change_due(const QString& handed_over, const QString& received) {
-    return two(platform::to_number(handed_over) - platform::to_number(received));
-}
-
 int receipt_copies(const QString& copies_text) {
     const double copies = platform::to_number(copies_text);
     return copies < 1 ? 0 : static_cast<int>(copies);

@@ -68,8 +68,6 @@ ChargingBill load_charging_bill(platform::Connection& connection, const QString&
 // numbers, empty or non-numeric as 0), two decimals.
 QString carry_over_after_received(const QString& received, const QString& due,
                                   const QString& reduction, const QString& prepaid);
-// 找零: 本次收款 − 实收, two decimals.
-QString change_due(const QString& handed_over, const QString& received);
 // Receipt copies: the integer part of the box's number, none below 1.
 int receipt_copies(const QString& copies_text);
 

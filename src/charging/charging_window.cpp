@@ -129,8 +129,17 @@ bool ChargingWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void ChargingWindow::on_amount_entered() {
     // An empty amount means the cashier was handed the exact sum: no change to work out.
-    if (!platform::text_trim(ui->收款金额->text()).isEmpty()) on_change_calc_click();
+    if (!platform::text_trim(ui->收款金额->text()).isEmpty() && !work_out_change()) return;
     if (ui->收费按钮->isEnabled()) ui->收费按钮->setFocus();
+}
+
+bool ChargingWindow::work_out_change() {
+    const CashEntry cash = cash_handed(ui->收款金额->text(), ui->实收->text());
+    ui->找零->setText(change_text(cash));
+    if (cash.is_amount) return true;
+    platform::inform(cash_short_text(cash));
+    focus_cash();
+    return false;
 }
 
 void ChargingWindow::clear_bill(bool clear_household) {
@@ -263,6 +272,7 @@ void ChargingWindow::on_query_click() {
     // What the log row names: the household shown (the card for the card window), whatever
     // the entry box holds by the time 收费 is pressed.
     charged_entry_ = kind_ == Kind::Counter ? found.number : entry;
+    shown_household_ = found.number;
     ui->收款金额->clear();
     ui->找零->clear();
     // The next thing the cashier types is the sum handed over.
@@ -301,12 +311,11 @@ void ChargingWindow::on_received_changed() {
                                                     ui->减免金额->text(), ui->预存扣款->text()));
 }
 
-void ChargingWindow::on_change_calc_click() {
-    ui->找零->setText(change_due(ui->收款金额->text(), ui->实收->text()));
-}
+void ChargingWindow::on_change_calc_click() { work_out_change(); }
 
 void ChargingWindow::on_charge_click() {
     PaymentRequest request;
+    request.household = shown_household_;
     request.bills = bill_numbers();
     request.collector = ui->收费人员选择框->currentText();
     request.date = ui->日期框_收费日期->date();
@@ -314,6 +323,8 @@ void ChargingWindow::on_charge_click() {
     request.rule = kind_ == Kind::Counter ? SerialRule::Counter : SerialRule::Coded;
     request.carry_over = CarryOverChange{platform::to_number(ui->本月结余->text()), carry_over_};
     request.cash = cash_handed(ui->收款金额->text(), ui->实收->text());
+    // The change is on screen before anything is charged or printed, whichever key charged.
+    ui->找零->setText(change_text(request.cash));
     if (const QString short_text = cash_short_text(request.cash); !short_text.isEmpty()) {
         platform::inform(short_text);
         focus_cash();

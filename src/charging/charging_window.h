@@ -58,12 +58,16 @@ private:
     bool refresh_invoice(bool on_opening);
     // 本次收款 takes the focus with its text selected, for the cashier to type it again.
     void focus_cash();
+    // 本次找零 worked out from 本次收款 and shown; false, with the refusal shown and 本次收款 to
+    // type again, when 本次收款 holds no amount.
+    bool work_out_change();
 
     Kind kind_;
     std::unique_ptr<Ui::ChargingWindowForm> ui;
     bool opened_ = true;
     double carry_over_ = 0;
     QString charged_entry_;  // the household number (card number) of the bills shown
+    QString shown_household_;  // the household whose bills are shown: the only one paid
 };
 
 class CounterChargingWindow : public ChargingWindow {

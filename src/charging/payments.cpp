@@ -9,6 +9,7 @@
 #include "platform/money.h"
 #include "platform/query.h"
 #include "shell/operation_log.h"
+#include "tariffs/household_bills.h"
 
 namespace charging {
 
@@ -135,15 +136,48 @@ PaymentOutcome apply_carry_over(platform::Connection& connection, const PaymentR
 
 }  // namespace
 
-std::optional<CashHanded> cash_handed(const QString& handed_text, const QString& received_text) {
-    if (platform::text_trim(handed_text).isEmpty()) return std::nullopt;
-    return CashHanded{platform::to_number(handed_text), platform::to_number(received_text)};
+namespace {
+
+qint64 fen_of(double amount) { return std::llround(platform::round_cents(amount) * 100); }
+QString yuan_text(qint64 fen) { return two(static_cast<double>(fen) / 100); }
+
+}  // namespace
+
+CashEntry cash_handed(const QString& handed_text, const QString& received_text) {
+    CashEntry entry;
+    if (platform::text_trim(handed_text).isEmpty()) return entry;
+    const std::optional<double> handed = platform::parse_typed_amount(handed_text);
+    if (!handed) {
+        entry.is_amount = false;
+        return entry;
+    }
+    entry.cash = CashHanded{fen_of(*handed), fen_of(platform::to_number(received_text))};
+    return entry;
 }
 
-QString cash_short_text(const std::optional<CashHanded>& cash) {
-    if (!cash || !platform::money_less(cash->handed, cash->received)) return QString();
-    return QStringLiteral("本次收款") + two(cash->handed) + QStringLiteral("元少于实收金额") +
-           two(cash->received) + QStringLiteral("元，不能收费！请核对本次收款。");
+QString cash_short_text(const CashEntry& entry) {
+    if (!entry.is_amount) return kCashNotAnAmount;
+    if (!entry.cash || entry.cash->change() >= 0) return QString();
+    return QStringLiteral("本次收款") + yuan_text(entry.cash->handed) +
+           QStringLiteral("元少于实收金额") + yuan_text(entry.cash->received) +
+           QStringLiteral("元，不能收费！请核对本次收款。");
+}
+
+QString change_text(const CashEntry& entry) {
+    return entry.cash ? yuan_text(entry.cash->change()) : QString();
+}
+
+QString payable_bill_condition() {
+    return QStringLiteral("收据号=? and 收费标志=1 and 标志=1 and ") +
+           tariffs::households_bills_condition(QStringLiteral("?"));
+}
+
+int bind_payable_bill(platform::PreparedStatement& statement, int slot, qint64 bill,
+                      const QString& household) {
+    statement.bind_integer(slot++, bill);
+    statement.bind_text(slot++, household);
+    statement.bind_text(slot++, household);
+    return slot;
 }
 
 UnderpaymentCheck check_underpayment(const PaymentRequest& request, bool personal_account_open) {
@@ -152,17 +186,18 @@ UnderpaymentCheck check_underpayment(const PaymentRequest& request, bool persona
             underpayment_text(*request.carry_over, personal_account_open)};
 }
 
-PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
+PaymentOutcome pay_bills_under_serial(platform::Connection& connection, const QString& household,
                                       const std::vector<qint64>& bills, const QString& collector,
                                       const QDate& date,
                                       const std::optional<QString>& invoice_number, qint64 serial) {
-    platform::PreparedStatement pay(
-        connection,
-        invoice_number
-            ? QStringLiteral("update 总收费 set 收费标志=0,收费人员=?,收费日期=?,流水号=?,发票号=? "
-                             "where 收据号=? and 收费标志=1 and 标志=1")
-            : QStringLiteral("update 总收费 set 收费标志=0,收费人员=?,收费日期=?,流水号=? "
-                             "where 收据号=? and 收费标志=1 and 标志=1"));
+    static const QString with_invoice =
+        QStringLiteral("update 总收费 set 收费标志=0,收费人员=?,收费日期=?,流水号=?,发票号=? "
+                       "where ") +
+        payable_bill_condition();
+    static const QString without_invoice =
+        QStringLiteral("update 总收费 set 收费标志=0,收费人员=?,收费日期=?,流水号=? where ") +
+        payable_bill_condition();
+    platform::PreparedStatement pay(connection, invoice_number ? with_invoice : without_invoice);
     platform::PreparedStatement readings(
         connection, QStringLiteral("update 抄表总表 set 流水号=? where 收据号=?"));
     for (const qint64 bill : bills) {
@@ -171,10 +206,11 @@ PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
         pay.bind_date(slot++, date);
         pay.bind_integer(slot++, serial);
         if (invoice_number) pay.bind_text(slot++, *invoice_number);
-        pay.bind_integer(slot, bill);
+        bind_payable_bill(pay, slot, bill, household);
         qint64 changed = 0;
         if (!pay.execute(&changed)) return failed(connection);
-        // Paid meanwhile (by another cashier, a batch run or a balance), voided, or gone.
+        // Paid meanwhile (by another cashier, a batch run or a balance), voided, gone, or its
+        // number now another household's.
         if (changed != 1) return changed_meanwhile();
         readings.bind_integer(1, serial);
         readings.bind_integer(2, bill);
@@ -213,7 +249,8 @@ PaymentOutcome take_payment(platform::Connection& connection, const PaymentReque
         return out;
     }
     PaymentOutcome out =
-        pay_bills_under_serial(connection, request.bills, request.collector, request.date,
+        pay_bills_under_serial(connection, request.household, request.bills, request.collector,
+                               request.date,
                                request.invoice_number, serial.serial);
     if (out.done && request.carry_over &&
         std::fabs(request.carry_over->shown - request.carry_over->original) >

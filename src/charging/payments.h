@@ -16,6 +16,7 @@
 
 namespace platform {
 struct Connection;
+class PreparedStatement;
 }
 
 namespace charging {
@@ -29,7 +30,7 @@ enum class SerialRule { Counter, Coded };
 
 inline const QString kSerialFailure = QStringLiteral("系统计算收据号失败，本次收费失败！");
 inline const QString kNoCollector = QStringLiteral("请选择收费人员！");
-// A bill of the payment was no longer unpaid when it was to be paid.
+// A bill of the payment was no longer the household's unpaid valid bill when it was to be paid.
 inline const QString kPaymentChanged = QStringLiteral("该用户的收费记录已被修改,请重新查询！");
 inline const QString kReceivedBelowZero = QStringLiteral("实收金额不能小于零！");
 
@@ -65,17 +66,40 @@ struct CarryOverChange {
     double shortfall() const;
 };
 
-// The cash the cashier was handed (本次收款) against what the payment takes (实收金额). Money
-// short of 实收金额 is refused: charging it in full would book takings never received.
+// The cash the cashier was handed (本次收款) against what the payment takes (实收金额), in fen.
+// Money short of 实收金额 is refused: charging it in full would book takings never received.
 struct CashHanded {
-    double handed = 0;
-    double received = 0;
+    qint64 handed = 0;    // fen
+    qint64 received = 0;  // fen
+    qint64 change() const { return handed - received; }
 };
-// None while 本次收款 is empty (the exact sum was handed over); otherwise both boxes read as
-// amounts, a text that is no number counting 0 as the change does.
-std::optional<CashHanded> cash_handed(const QString& handed_text, const QString& received_text);
-// The refusal of cash short of 实收金额, naming both figures; empty when nothing is short.
-QString cash_short_text(const std::optional<CashHanded>& cash);
+// What 本次收款 holds: nothing (the exact sum was handed over), an amount, or a text that is no
+// amount of money (grouping commas, a unit, an exponent, more than two decimals, full-width
+// digits), which is refused rather than read as some other sum.
+struct CashEntry {
+    bool is_amount = true;
+    std::optional<CashHanded> cash;  // none: the box is empty, or no amount
+};
+// 本次收款 read with the typed-amount reader; 实收 is the payment's own figure, read as the
+// payment reads it and taken to the fen.
+CashEntry cash_handed(const QString& handed_text, const QString& received_text);
+// The refusal of 本次收款: not an amount, or short of 实收金额 (naming both figures); empty
+// when the cash may be taken.
+QString cash_short_text(const CashEntry& cash);
+// 本次找零 as the window shows it: the change with two decimals, empty when 本次收款 is empty
+// or no amount.
+QString change_text(const CashEntry& cash);
+inline const QString kCashNotAnAmount =
+    QStringLiteral("本次收款不是有效的金额（只能是数字，最多两位小数），请重新输入！");
+
+// Every payment (counter, card, batch, settling from balances) writes a bill only under this
+// condition: the bill (收据号) still an unpaid valid bill of the household the payment is for,
+// under its own number or one of its meter accounts'. Bound from `slot` on by bind_payable_bill:
+// the bill number, then the household twice. A write that changes no row is a bill changed
+// meanwhile (kPaymentChanged), and the payment pays nothing.
+QString payable_bill_condition();
+int bind_payable_bill(platform::PreparedStatement& statement, int slot, qint64 bill,
+                      const QString& household);
 
 // The log row a payment writes with itself, in its transaction.
 struct PaymentLog {
@@ -84,6 +108,7 @@ struct PaymentLog {
 };
 
 struct PaymentRequest {
+    QString household;          // whose bills were shown: only its bills are paid
     std::vector<qint64> bills;  // 收据号, paid in this order
     QString collector;
     QDate date;
@@ -92,7 +117,7 @@ struct PaymentRequest {
     std::optional<CarryOverChange> carry_over;
     // The cashier confirmed that a shortfall stays as arrears on the household's account.
     bool arrears_confirmed = false;
-    std::optional<CashHanded> cash;  // none: no cash typed in (or no counter)
+    CashEntry cash;  // nothing typed in by default (or no counter)
     std::optional<PaymentLog> log;  // none: the caller logs, or nothing is logged
 };
 
@@ -117,19 +142,21 @@ struct PaymentOutcome {
 };
 
 // Pays the bills under one new serial in one transaction: for each bill the payment statement
-// (only while it is unpaid) and the readings statement, then the carry-over change. Nothing is
-// written when there is no bill, no collector, cash short of 实收金额, an unconfirmed
-// shortfall, the serial is taken, a
-// bill was paid meanwhile (kPaymentChanged) or any statement fails (its text is the message,
+// (only while it is the household's unpaid valid bill) and the readings statement, then the
+// carry-over change. Nothing is written when there is no bill, no collector, cash that is no
+// amount or short of 实收金额, an unconfirmed shortfall, the serial is taken, a bill was paid,
+// voided, deleted or given to another household meanwhile (kPaymentChanged) or any statement
+// fails (its text is the message,
 // shown without icon). The request's log row goes in with the payment; a failed row alone does
 // not undo it.
 PaymentOutcome take_payment(platform::Connection& connection, const PaymentRequest& request,
                             int payment_serial_digits);
 
 // Marks the bills and their readings paid under `serial`, inside a transaction the caller owns
-// (the batch run). Each bill must still be unpaid and valid; otherwise kPaymentChanged and the
-// caller rolls back. Bound statements, prepared once per connection.
-PaymentOutcome pay_bills_under_serial(platform::Connection& connection,
+// (the batch run). Each bill must still be the household's unpaid valid bill
+// (payable_bill_condition); otherwise kPaymentChanged and the caller rolls back. Bound
+// statements, prepared once per connection.
+PaymentOutcome pay_bills_under_serial(platform::Connection& connection, const QString& household,
                                       const std::vector<qint64>& bills, const QString& collector,
                                       const QDate& date,
                                       const std::optional<QString>& invoice_number, qint64 serial);

@@ -42,14 +42,15 @@ public:
           digits_(context.parameters.payment_serial_digits),
           bill_(connection,
                 QStringLiteral("update 总收费 set 收费标志=0,实收金额=0,预存扣款=?,收费人员=?,"
-                               "收费日期=?,流水号=? where 收据号=? and 收费标志=1 and 标志=1")),
+                               "收费日期=?,流水号=? where ") +
+                    payable_bill_condition()),
           readings_(connection, QStringLiteral("update 抄表总表 set 流水号=? where 收据号=?")) {}
 
     bool active() const { return transaction_.active(); }
 
     // Settles the bill when the running balance covers it. Uncovered ends the household's
     // turn, Failed the run.
-    Step settle(double& balance, const UnpaidBill& bill) {
+    Step settle(double& balance, const QString& household, const UnpaidBill& bill) {
         if (balance - bill.to_collect < -platform::kMoneyTolerance) return Step::Uncovered;
         qint64 serial = last_serial_ + 1;
         if (last_serial_ == 0) {
@@ -66,7 +67,7 @@ public:
         bill_.bind_text(2, kPrepaidCollector);
         bill_.bind_text(3, today_);
         bill_.bind_integer(4, serial);
-        bill_.bind_integer(5, bill.number);
+        bind_payable_bill(bill_, 5, bill.number, household);
         qint64 changed = 0;
         if (!bill_.execute(&changed)) return failed();
         if (changed != 1) {
@@ -212,7 +213,7 @@ bool settle_households(platform::Connection& connection, Settler& settler,
         }
         for (const UnpaidBill& bill : *bills) {
             if (settled.contains(bill.number)) continue;
-            const Step step = settler.settle(balance, bill);
+            const Step step = settler.settle(balance, household, bill);
             if (step == Step::Failed) return false;
             if (step == Step::Uncovered) break;
             settled.insert(bill.number);

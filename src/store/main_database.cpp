@@ -165,6 +165,29 @@ void create_reader_counts(bool table_missing) {
     if (ok && transaction.commit()) platform::db_schema_changed(main_connection());
 }
 
+// The counter of the highest bill number given, for a database made before it was shipped:
+// created and seeded from every number written so far, all or nothing. A counter row that is
+// missing is started the same way.
+void create_bill_number_counter() {
+    const bool table_missing =
+        count_rows(QStringLiteral(
+            "select count(*) from sqlite_master where type='table' and name='号码计数'")) == 0;
+    if (!table_missing &&
+        count_rows(QStringLiteral("select count(*) from 号码计数 where 名称=") +
+                   platform::sql_quote(kBillNumberCounter)) != 0)
+        return;
+    // A database without the bill tables (not ours to upgrade) is left alone.
+    if (count_rows(QStringLiteral("select count(*) from 总收费 where 1=0")) < 0) return;
+    platform::Transaction transaction(main_connection());
+    bool ok = transaction.active();
+    if (ok && table_missing)
+        ok = platform::db_execute(main_connection(),
+                                  QString::fromUtf8(kBillNumberCounterTable));
+    ok = ok && platform::db_execute(main_connection(), bill_number_counter_seed_statement());
+    if (ok && transaction.commit() && table_missing)
+        platform::db_schema_changed(main_connection());
+}
+
 }  // namespace
 
 platform::Connection& main_connection() { return connection_object(); }
@@ -172,6 +195,21 @@ platform::Connection& main_connection() { return connection_object(); }
 platform::RecordSet& main_recordset(int n) {
     Q_ASSERT(n >= 1 && n <= 4);
     return recordset_objects()[static_cast<size_t>(n - 1)];
+}
+
+QString largest_written_bill_number(bool with_companions) {
+    // 1000000000: the fixed start, counted as given.
+    QString sql = QStringLiteral("max(1000000000,ifnull((select max(收据号) from 抄表总表),0),"
+                                 "ifnull((select max(收据号) from 总收费),0)");
+    if (with_companions)
+        sql += QStringLiteral(",ifnull((select max(收据号) from 月附加费),0),"
+                              "ifnull((select max(收据号) from 减免明细),0)");
+    return sql + u')';
+}
+
+QString bill_number_counter_seed_statement() {
+    return QStringLiteral("insert into 号码计数 (名称,最大号) select ") +
+           platform::sql_quote(kBillNumberCounter) + u',' + largest_written_bill_number(true);
 }
 
 const QString& schema_version() { return version_text(); }
@@ -278,6 +316,7 @@ void upgrade_database_schema(const platform::DatabaseProgress& progress) {
     const platform::TickWhileRunning ticking(
         platform::db_handle(main_connection()),
         progress && total > 0 ? std::function<void()>([&] { progress(done, total); }) : nullptr);
+    create_bill_number_counter();
     create_missing_indexes(missing, step);
     if (counts > 0) {
         create_reader_counts(counts == 2);

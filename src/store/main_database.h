@@ -67,6 +67,11 @@ inline constexpr const char* kEverydayIndexes[] = {
     "CREATE INDEX IF NOT EXISTS 总收费_预存扣款额 ON 总收费 (户号, 收据号, 标志, 预存扣款) WHERE "
     "预存扣款<>0",
     "CREATE INDEX IF NOT EXISTS 用户表管理_父号户号 ON 用户表管理 (父号, 编号, 户号)",
+    // The log query reads its days, not the whole log.
+    "CREATE INDEX IF NOT EXISTS 日志管理_发生时间 ON 日志管理 (发生时间)",
+    // The invoice recount seeks each number of an open book; only the bills that carry a number
+    // are in it.
+    "CREATE INDEX IF NOT EXISTS 总收费_发票号 ON 总收费 (发票号) WHERE 发票号<>''",
 };
 
 // Indexes that one above makes redundant: the upgrade drops them once their replacement is there,
@@ -102,10 +107,23 @@ inline constexpr const char* kReaderCountTriggers[] = {
     "抄表人员 = NEW.抄表人员; END",
 };
 
+// The counter of the highest bill number ever given (号码计数), as the upgrade creates it, and
+// the name of its row.
+inline constexpr const char* kBillNumberCounterTable =
+    "CREATE TABLE 号码计数 (名称 TEXT COLLATE NOCASE PRIMARY KEY, 最大号 INTEGER NOT NULL "
+    "DEFAULT 0)";
+inline const QString kBillNumberCounter = QStringLiteral("收据号");
+// The largest bill number written so far, at least 1000000000, as an SQL expression: over the
+// readings and bills, and with `with_companions` their surcharge lines and reduction records too.
+QString largest_written_bill_number(bool with_companions);
+// The statement that starts the counter row from every number written so far.
+QString bill_number_counter_seed_statement();
+
 // Brings an open database from "2.0" or "2.1" to "2.2". A statement that fails because what it
 // adds is there already counts as done; any other failure keeps the version where it was, so
 // the next start tries again. Whatever the version, the everyday indexes are created where
-// missing, and the per-reader counts with their triggers (older triggers replaced). Building
+// missing, the per-reader counts with their triggers (older triggers replaced), and the counter
+// of the highest bill number given. Building
 // indexes on a big register takes a while: `progress` is told, step by step, only when there is
 // such work to do, so the window layer shows its progress window then and only then.
 void upgrade_database_schema(const platform::DatabaseProgress& progress = {});

@@ -5,6 +5,7 @@
 #include "platform/convert.h"
 #include "platform/db.h"
 #include "platform/query.h"
+#include "store/main_database.h"
 
 namespace tariffs {
 
@@ -73,11 +74,39 @@ qint64 number_start(int payment_serial_digits) {
     return value;
 }
 
-NumberOutcome next_bill_number_from_readings(platform::Connection& connection) {
-    NumberOutcome out = largest(
-        connection, QStringLiteral("select top 1 收据号 from 抄表总表 order by 收据号 DESC"));
-    if (!out.ok) return out;
-    out.number = (out.number == 0 ? kFixedNumberStart : out.number) + 1;
+NumberOutcome take_bill_number(platform::Connection& connection) {
+    NumberOutcome out;
+    static const QString raise = QStringLiteral("update 号码计数 set 最大号=max(最大号,") +
+                                 store::largest_written_bill_number(false) +
+                                 QStringLiteral(")+1 where 名称=?");
+    static const QString seed = QStringLiteral("insert into 号码计数 (名称,最大号) select ?,") +
+                                store::largest_written_bill_number(true) + QStringLiteral("+1");
+    static const QString read = QStringLiteral("select 最大号 from 号码计数 where 名称=?");
+    const auto failed = [&] {
+        out.ok = false;
+        out.error = platform::db_last_error(connection);
+        return out;
+    };
+    qint64 changed = 0;
+    {
+        platform::PreparedStatement update(connection, raise);
+        update.bind_text(1, store::kBillNumberCounter);
+        if (!update.execute(&changed)) return failed();
+    }
+    if (changed == 0) {
+        // A database whose counter row is missing starts it from what was written.
+        platform::PreparedStatement insert(connection, seed);
+        insert.bind_text(1, store::kBillNumberCounter);
+        if (!insert.execute(&changed) || changed != 1) return failed();
+    }
+    platform::PreparedStatement select(connection, read);
+    select.bind_text(1, store::kBillNumberCounter);
+    platform::RecordSet row;
+    if (!select.open(row, platform::OnFailure::Quiet) || platform::recordset_eof(row))
+        return failed();
+    out.number = static_cast<qint64>(platform::recordset_field_number(row, 0));
+    out.ok = out.number > kFixedNumberStart;
+    if (!out.ok) out.error = QStringLiteral("系统计算收据号出错");
     return out;
 }
 

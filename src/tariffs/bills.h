@@ -112,9 +112,13 @@ struct NumberOutcome {
     QString error;
 };
 
-// 收据号 of the monthly commit and of the reduction pass: the largest 抄表总表.收据号 plus 1, a
-// largest of 0 (or none) counting as 1000000000. No uniqueness test.
-NumberOutcome next_bill_number_from_readings(platform::Connection& connection);
+// Takes the 收据号 of a new bill or reduction record (the monthly commit, the billing after a
+// correction, the reduction pass): one above the highest ever given, which 号码计数 keeps so that
+// deleting the bill that carried the largest number never lets the next one take it again. The
+// counter is raised in the caller's transaction, so a write that rolls back gives the number
+// back unused. Numbers already on readings or bills count too (a database that another program
+// wrote); 1000000000 counts as given, so the first number is 1000000001.
+NumberOutcome take_bill_number(platform::Connection& connection);
 // 流水号: the largest 总收费.流水号 plus 1, a largest of 0 (or none) counting as `start`.
 NumberOutcome next_payment_serial(platform::Connection& connection, qint64 start);
 // As next_payment_serial, then refused (taken) when a bill already carries it.

@@ -60,7 +60,7 @@ int apply_reduction_record(platform::Connection& connection, const QString& reco
     reduced_quantity = platform::sql_number(platform::to_number(reduced_quantity));
 
     platform::Transaction reduction(connection);
-    const NumberOutcome number = next_bill_number_from_readings(connection);
+    const NumberOutcome number = take_bill_number(connection);
     if (!number.ok) {
         if (messages) messages->push_back(plain_message(number.error));
         return 0;

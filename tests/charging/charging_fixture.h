@@ -21,6 +21,7 @@
 #include "shell/session.h"
 #include "shell/system_parameters.h"
 #include "store/main_database.h"
+#include "tariffs/household_bills.h"
 
 namespace charging_test {
 
@@ -100,6 +101,12 @@ public:
                "values (") +
              q(s(number)) + u',' + q(s(name)) + u',' + n(quantity) + u',' + n(price) + u',' +
              n(quantity * price) + u',' + QString::number(receipt) + s(",1,'水费')"));
+    }
+    // The household a bill belongs to, as the windows show it before a payment: the owner of
+    // its 户号 (a meter account's household, or the number itself); empty when no bill has it.
+    QString owner_of_bill(qint64 receipt) {
+        return value(s("select ") + tariffs::bill_household_expression(s("总收费.户号")) +
+                     s(" from 总收费 where 收据号=") + QString::number(receipt));
     }
     // Any write to the readings of bill `receipt` fails with "boom", as a full disk would.
     void fail_readings_of(qint64 receipt) {

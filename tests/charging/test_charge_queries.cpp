@@ -90,6 +90,7 @@ protected:
                QDate date = QDate(2024, 3, 20)) {
         charging::PaymentRequest r;
         r.bills = std::move(bills);
+        r.household = owner_of_bill(r.bills.front());
         r.collector = s(collector);
         r.date = date;
         r.invoice_number = s(invoice);

@@ -68,6 +68,7 @@ protected:
     qint64 pay(std::vector<qint64> bills, const char* collector, const char* invoice = "") {
         charging::PaymentRequest r;
         r.bills = std::move(bills);
+        r.household = owner_of_bill(r.bills.front());
         r.collector = s(collector);
         r.date = QDate(2024, 3, 18);
         r.invoice_number = s(invoice);

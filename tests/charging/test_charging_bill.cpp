@@ -1,6 +1,7 @@
 // What the counter and card windows show: the household look-ups, the bill's lists and figures,
 // the cashier's arithmetic and the household search.
 #include "charging/charging_bill.h"
+#include "charging/payments.h"
 #include "charging_fixture.h"
 
 namespace charging_test {
@@ -84,8 +85,9 @@ TEST(CashierArithmetic, CarryOverChangeAndCopies) {
                                                       s(c.prepaid)),
                   s(c.carry_over))
             << c.received;
-    EXPECT_EQ(charging::change_due(s("100"), s("95.50")), s("4.50"));
-    EXPECT_EQ(charging::change_due(s(""), s("3")), s("-3.00"));
+    EXPECT_EQ(charging::change_text(charging::cash_handed(s("100"), s("95.50"))), s("4.50"));
+    // An empty 本次收款 is the exact sum: no change to show.
+    EXPECT_EQ(charging::change_text(charging::cash_handed(s(""), s("3"))), s(""));
     const std::pair<const char*, int> copies[] = {
         {"3", 3}, {"2.9", 2}, {"0", 0}, {"-1", 0}, {"x", 0}};
     for (const auto& [text, expected] : copies)

@@ -249,6 +249,12 @@ void press(QWidget* widget, int key) {
     QApplication::processEvents();
 }
 
+// The card window or the counter window.
+std::unique_ptr<charging::ChargingWindow> open_charging_window(bool card) {
+    if (card) return std::make_unique<charging::CardChargingWindow>();
+    return std::make_unique<charging::CounterChargingWindow>();
+}
+
 void show_active(QWidget* window) {
     window->show();
     window->activateWindow();
@@ -287,11 +293,7 @@ TEST_F(ChargingWindows, CashShortOfWhatIsReceivedIsRefused) {
         SCOPED_TRACE(card ? "card" : "counter");
         exec(s("update 总收费 set 收费标志=1,流水号=null,收费人员='未知'"));
         const auto sounds = ui.sounds().size();
-        std::unique_ptr<charging::ChargingWindow> w;
-        if (card)
-            w = std::make_unique<charging::CardChargingWindow>();
-        else
-            w = std::make_unique<charging::CounterChargingWindow>();
+        const std::unique_ptr<charging::ChargingWindow> w = open_charging_window(card);
         Ui::ChargingWindowForm* f = w->form();
         show_active(w.get());
         QTest::keyClicks(f->编辑框_户号, card ? s("C77") : s("0001"));
@@ -332,8 +334,53 @@ TEST_F(ChargingWindows, CashShortOfWhatIsReceivedIsRefused) {
     const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
     EXPECT_FALSE(out.done);
     EXPECT_TRUE(out.focus_cash);
-    EXPECT_FALSE(charging::cash_handed(s(" "), s("50.00")).has_value());
+    EXPECT_FALSE(charging::cash_handed(s(" "), s("50.00")).cash.has_value());
     EXPECT_TRUE(charging::cash_short_text(charging::cash_handed(s("50"), s("50.00"))).isEmpty());
+}
+
+// 收费 by its Alt key straight after typing 本次收款 (no Enter): the change is on screen before
+// the receipt prints, short cash and cash that is no amount are refused as with Enter.
+TEST_F(ChargingWindows, AltSShowsTheChangeAndRefusesShortCash) {
+    for (const bool card : {false, true}) {
+        SCOPED_TRACE(card ? "card" : "counter");
+        exec(s("update 总收费 set 收费标志=1,流水号=null,收费人员='未知'"));
+        const std::unique_ptr<charging::ChargingWindow> w = open_charging_window(card);
+        Ui::ChargingWindowForm* f = w->form();
+        QStringList change_when_printed;
+        charging::charge_receipt_printer() = [&](qint64) {
+            change_when_printed << f->找零->text();
+            return true;
+        };
+        show_active(w.get());
+        QTest::keyClicks(f->编辑框_户号, card ? s("C77") : s("0001"));
+        QTest::keyClick(f->编辑框_户号, Qt::Key_Return);
+        ASSERT_TRUE(f->收款金额->hasFocus());
+        const auto charge_with_alt_s = [&](const char* handed) {
+            f->收款金额->setFocus();
+            f->收款金额->selectAll();
+            f->收款金额->insert(s(handed));  // as typed (keyClicks knows no 元)
+            QTest::keyClick(f->收款金额, Qt::Key_S, Qt::AltModifier);
+            // The Alt key clicks 收费 the way a mnemonic does, animated: its click comes from
+            // the event loop once the button is released.
+            ASSERT_TRUE(f->收费按钮->isDown());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !f->收费按钮->isDown(); }, 5000));
+        };
+
+        ui.expect_box(charging::kCashNotAnAmount);
+        charge_with_alt_s("70元");
+        EXPECT_EQ(f->找零->text(), s(""));
+        ui.expect_box(s("本次收款50.00元少于实收金额95.50元，不能收费！请核对本次收款。"));
+        charge_with_alt_s("50");
+        EXPECT_EQ(f->找零->text(), s("-45.50"));
+        EXPECT_TRUE(f->收款金额->hasFocus());
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0);
+        EXPECT_TRUE(change_when_printed.isEmpty());
+
+        charge_with_alt_s("100");
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 2);
+        EXPECT_EQ(change_when_printed, (QStringList{s("4.50"), s("4.50")}));
+        exec(s("delete from 日志管理"));
+    }
 }
 
 // The log row names the household that was charged, not what the 户号 box holds when 收费 is
@@ -364,11 +411,7 @@ TEST_F(ChargingWindows, LogNamesTheHouseholdCharged) {
 TEST_F(ChargingWindows, TabOrderAndAltKeys) {
     for (const bool card : {false, true}) {
         SCOPED_TRACE(card ? "card" : "counter");
-        std::unique_ptr<charging::ChargingWindow> w;
-        if (card)
-            w = std::make_unique<charging::CardChargingWindow>();
-        else
-            w = std::make_unique<charging::CounterChargingWindow>();
+        const std::unique_ptr<charging::ChargingWindow> w = open_charging_window(card);
         Ui::ChargingWindowForm* f = w->form();
         show_active(w.get());
         f->编辑框_户号->setText(card ? s("C77") : s("0001"));

@@ -181,6 +181,7 @@ protected:
     charging::PaymentOutcome pay(const std::vector<qint64>& listed) {
         charging::PaymentRequest r;
         r.bills = listed;
+        if (!listed.empty()) r.household = owner_of_bill(listed.front());
         r.collector = s("李四");
         r.date = QDate(2024, 3, 20);
         r.invoice_number = QString();

@@ -54,6 +54,7 @@ protected:
     }
     charging::PaymentRequest request() {
         charging::PaymentRequest r;
+        r.household = s("0001");
         r.bills = {101, 102};
         r.collector = s("李四");
         r.date = QDate(2024, 3, 18);
@@ -161,7 +162,7 @@ TEST_F(TakePayment, ValuesGoInAsTyped) {
     // Without an invoice number (a batch) the bills keep the 发票号 they had.
     exec(s("update 总收费 set 收费标志=1,发票号='old'"));
     const charging::PaymentOutcome batch = charging::pay_bills_under_serial(
-        db(), {101}, s("王收"), QDate(2024, 3, 20), std::nullopt, 77);
+        db(), s("0001"), {101}, s("王收"), QDate(2024, 3, 20), std::nullopt, 77);
     ASSERT_TRUE(batch.done);
     EXPECT_EQ(rows(s("select 收费人员,发票号,流水号 from 总收费 where 收据号=101")),
               (QList<QStringList>{{s("王收"), s("old"), s("77")}}));
@@ -186,10 +187,15 @@ TEST_F(TakePayment, RefusedWholeWhenNothingOrNotEverythingIsUnpaid) {
          "update 总收费 set 标志=2 where 收据号=102",
          "该用户的收费记录已被修改,请重新查询！"},
         {"gone", {101, 109}, "", "该用户的收费记录已被修改,请重新查询！"},
+        // Deleted, and its number given to another household's bill by an older program.
+        {"now another household's",
+         {101, 102},
+         "update 总收费 set 户号='0002' where 收据号=102",
+         "该用户的收费记录已被修改,请重新查询！"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        exec(s("update 总收费 set 收费标志=1,标志=1,流水号=null"));
+        exec(s("update 总收费 set 收费标志=1,标志=1,流水号=null,户号='0001'"));
         if (*c.before) exec(s(c.before));
         const QList<QStringList> before = rows(s("select * from 总收费 order by 收据号"));
         charging::PaymentRequest r = request();
@@ -201,8 +207,84 @@ TEST_F(TakePayment, RefusedWholeWhenNothingOrNotEverythingIsUnpaid) {
         EXPECT_EQ(rows(s("select * from 总收费 order by 收据号")), before);
         EXPECT_EQ(count(s("select count(*) from 抄表总表 where 流水号 is not null")), 0);
     }
-    exec(s("update 总收费 set 收费标志=1,标志=1,流水号=null"));
+    exec(s("update 总收费 set 收费标志=1,标志=1,流水号=null,户号='0001'"));
     EXPECT_EQ(charging::take_payment(db(), request(), 9).serial, 1000000001);
+}
+
+// Counter, card and batch pay through the one condition: a bill keyed by one of the household's
+// meter accounts is its bill; a bill of another household, even one that carries the number
+// shown, is paid by none of them. (Settling from balances writes under the same condition.)
+TEST_F(TakePayment, EveryPathPaysOnlyTheShownHouseholdsBills) {
+    household("0002", "赵六");
+    meter("0001", "000101");
+    exec(s("update 总收费 set 户号='000101' where 收据号=102"));
+    enum class Path { Counter, Card, Batch };
+    const auto pay = [&](Path path, const char* household) {
+        if (path == Path::Batch) {
+            platform::Transaction run(db());
+            charging::PaymentOutcome out = charging::pay_bills_under_serial(
+                db(), s(household), {101, 102}, s("王收"), QDate(2024, 3, 20), std::nullopt, 77);
+            if (out.done) run.commit();
+            return out;
+        }
+        charging::PaymentRequest r = request();
+        r.household = s(household);
+        r.rule = path == Path::Card ? SerialRule::Coded : SerialRule::Counter;
+        return charging::take_payment(db(), r, 9);
+    };
+    for (const Path path : {Path::Counter, Path::Card, Path::Batch}) {
+        SCOPED_TRACE(static_cast<int>(path));
+        exec(s("update 总收费 set 收费标志=1,流水号=null"));
+        exec(s("update 抄表总表 set 流水号=null"));
+        for (const char* other : {"0002", "", "000101"}) {
+            const charging::PaymentOutcome refused = pay(path, other);
+            EXPECT_FALSE(refused.done) << other;
+            EXPECT_TRUE(refused.bills_changed) << other;
+            EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 0) << other;
+        }
+        const charging::PaymentOutcome paid = pay(path, "0001");
+        EXPECT_TRUE(paid.done);
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), 2);
+        EXPECT_EQ(count(s("select count(*) from 抄表总表 where 流水号 is not null")), 2);
+    }
+}
+
+// 本次收款 is money: at most two decimals, compared with 实收金额 (95.50) to the fen. Anything
+// else is refused as no amount, never read as some other sum.
+TEST_F(TakePayment, CashIsReadAsMoneyAndComparedInFen) {
+    const QString not_an_amount = charging::kCashNotAnAmount;
+    const struct {
+        const char* handed;
+        bool paid;
+        const char* change;   // 本次找零
+        const char* refusal;  // empty: none; "-": not an amount
+    } cases[] = {
+        {"1,000", false, "", "-"},
+        {"70元", false, "", "-"},
+        {"1e2", false, "", "-"},
+        {"95.505", false, "", "-"},
+        {"９５.５", false, "", "-"},  // full-width digits
+        {"", true, "", ""},           // the exact sum handed over
+        {"95.50", true, "0.00", ""},
+        {" 95.5 ", true, "0.00", ""},
+        {"100", true, "4.50", ""},
+        {"95.49", false, "-0.01",
+         "本次收款95.49元少于实收金额95.50元，不能收费！请核对本次收款。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.handed);
+        exec(s("update 总收费 set 收费标志=1,流水号=null"));
+        const charging::CashEntry cash = charging::cash_handed(s(c.handed), s("95.50"));
+        EXPECT_EQ(charging::change_text(cash), s(c.change));
+        const QString refusal = *c.refusal == '-' ? not_an_amount : s(c.refusal);
+        EXPECT_EQ(charging::cash_short_text(cash), refusal);
+        charging::PaymentRequest r = request();
+        r.cash = cash;
+        const charging::PaymentOutcome out = charging::take_payment(db(), r, 9);
+        EXPECT_EQ(out.done, c.paid);
+        EXPECT_EQ(out.focus_cash, !c.paid);
+        EXPECT_EQ(count(s("select count(*) from 总收费 where 收费标志=0")), c.paid ? 2 : 0);
+    }
 }
 
 // The bills ask 95.50 (50.00 + 45.50) and 本期结余 shows -0.30.

@@ -270,6 +270,40 @@ TEST_F(MainDatabaseTest, ReaderCountsFollowTheMeterAccounts) {
     EXPECT_TRUE(counts_match());
 }
 
+// The counter of the highest bill number given ships at nothing given; a database made before
+// it starts it from the largest number on any reading, bill, surcharge line or reduction record,
+// and a counter already above them is left where it is.
+TEST_F(MainDatabaseTest, BillNumberCounterStartsFromEveryNumberWritten) {
+    EXPECT_EQ(rows("select 名称, 最大号 from 号码计数"), (QList<QStringList>{{"收据号", "0"}}));
+    const struct {
+        const char* table;
+        const char* insert;
+    } largest_in[] = {
+        {"抄表总表", "insert into 抄表总表 (户号,收据号) values ('x',1000000040)"},
+        {"总收费", "insert into 总收费 (户号,收据号,标志) values ('x',1000000040,1)"},
+        {"月附加费", "insert into 月附加费 (户号,收据号) values ('x',1000000040)"},
+        {"减免明细", "insert into 减免明细 (户号,收据号) values ('x',1000000040)"},
+    };
+    for (const auto& c : largest_in) {
+        SCOPED_TRACE(c.table);
+        for (const char* table : {"抄表总表", "总收费", "月附加费", "减免明细"})
+            exec(QStringLiteral("delete from ") + table);
+        exec("insert into 抄表总表 (户号,收据号) values ('y',1000000007)");
+        exec("insert into 总收费 (户号,收据号,标志) values ('y',1000000008,1)");
+        exec(c.insert);
+        exec("drop table 号码计数");
+        store::upgrade_database_schema();
+        EXPECT_EQ(value("select 最大号 from 号码计数 where 名称='收据号'"), "1000000040");
+        // A counter row that went missing alone is started the same way.
+        exec("delete from 号码计数");
+        store::upgrade_database_schema();
+        EXPECT_EQ(value("select 最大号 from 号码计数 where 名称='收据号'"), "1000000040");
+    }
+    exec("update 号码计数 set 最大号=1000000090");
+    store::upgrade_database_schema();
+    EXPECT_EQ(value("select 最大号 from 号码计数 where 名称='收据号'"), "1000000090");
+}
+
 // Triggers of the first shipped text (an update that may abort, so every write to 用户表管理
 // kept an encrypted statement journal) are replaced at the next start and the counts made
 // afresh; the shipped triggers are left as they are.

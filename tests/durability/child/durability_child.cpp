@@ -64,6 +64,7 @@ charging::PaymentOutcome pay_household(platform::Connection& db, const QString& 
                 QStringLiteral(" and 收费标志=1 and 标志=1 order by 收据号"));
     if (bills.isEmpty()) return {};
     charging::PaymentRequest request;
+    request.household = household;
     for (const QString& bill : bills) request.bills.push_back(bill.toLongLong());
     request.collector = kCollector;
     request.date = kToday.date();
