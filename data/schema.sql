@@ -301,6 +301,10 @@ CREATE INDEX 用户信息表_父号街道建档 ON 用户信息表 (父号, 居�
 -- A bill's surcharge lines are read and deleted by its receipt number (the counter, the receipt,
 -- a corrected reading); without this index each of those reads every line ever written.
 CREATE INDEX 月附加费_收据号 ON 月附加费 (收据号);
+-- The log query reads the days asked for, not the whole log.
+CREATE INDEX 日志管理_发生时间 ON 日志管理 (发生时间);
+-- The invoice recount seeks each number of an open book among the bills that carry one.
+CREATE INDEX 总收费_发票号 ON 总收费 (发票号) WHERE 发票号<>'';
 
 -- How many meter accounts each reader has, kept by the triggers below: the reading order of a
 -- new account and the end of a reader's walk need that count, and counting a reader who reads

@@ -24,9 +24,10 @@ using platform::sql_quote;
 
 // Each bill with the household it belongs to: a bill keyed by a meter account's number (as a
 // database may still hold from when a reading correction keyed its bill so) is its household's.
+// The join goes either way, so a street's bills are found from its households.
 QString bill_household_join() {
-    return QStringLiteral("用户信息表.户号=") +
-           tariffs::bill_household_expression(QStringLiteral("总收费.户号"));
+    return tariffs::household_bills_join(QStringLiteral("用户信息表.户号"),
+                                         QStringLiteral("总收费.户号"));
 }
 
 }  // namespace

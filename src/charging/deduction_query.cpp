@@ -20,9 +20,12 @@ namespace {
 const QString kSelect =
     QStringLiteral(
         "select 用户信息表.户号,用户信息表.用户名,用户信息表.居住街道,用户信息表.详细地址,"
-        "总收费.预存扣款,总收费.收费日期 from 总收费,用户信息表 where 用户信息表.户号=") +
-    tariffs::bill_household_expression(QStringLiteral("总收费.户号"));
-const QString kValidInReceiptOrder = QStringLiteral(" and 总收费.标志=1 ORDER  BY 总收费.收据号");
+        "总收费.预存扣款,总收费.收费日期 from 总收费,用户信息表 where ") +
+    tariffs::household_bills_join(QStringLiteral("用户信息表.户号"), QStringLiteral("总收费.户号"));
+// The receipt order is a sort of the rows found (the unary plus keeps SQLite from reading every
+// bill of the history in receipt order to spare that sort): a period is read through its days, a
+// household through its numbers.
+const QString kValidInReceiptOrder = QStringLiteral(" and 总收费.标志=1 ORDER  BY +总收费.收据号");
 
 }  // namespace
 

@@ -21,9 +21,9 @@ QString direction_text(const QString& direction) {
     return direction == QStringLiteral("降序") ? QStringLiteral(" DESC") : QStringLiteral(" ASC");
 }
 
-QString date_cell(const platform::RecordSet& rows, const QString& name) {
-    if (platform::recordset_field_is_null(rows, name)) return {};
-    return platform::to_text(platform::recordset_field_date(rows, name));
+QString date_cell(const platform::RecordSet& rows, int field) {
+    if (platform::recordset_field_is_null(rows, field)) return {};
+    return platform::to_text(platform::recordset_field_date(rows, field));
 }
 
 }  // namespace
@@ -133,27 +133,37 @@ QList<QStringList> reading_query_rows(platform::Connection& connection, const QS
     double loss = 0;
     const int count = platform::recordset_is_open(rows) ? platform::recordset_record_count(rows) : 0;
     out.reserve(count + 1);
+    // Fields by position, found once: a list runs to a register's every meter.
+    const auto field = [&rows](const char16_t* name) {
+        return platform::recordset_is_open(rows)
+                   ? platform::recordset_field_index(rows, QString::fromUtf16(name))
+                   : -1;
+    };
+    const auto t = [&rows](int f) { return platform::recordset_field_text(rows, f); };
+    const auto n = [&rows](int f) { return platform::recordset_field_number(rows, f); };
+    const int f_id = field(u"编号"), f_item = field(u"收费项目"), f_parent = field(u"父号"),
+              f_number = field(u"户号"), f_name = field(u"用户名"), f_meter = field(u"计量编号"),
+              f_made = field(u"建表时间"), f_category = field(u"价格类别"),
+              f_street = field(u"居住街道"), f_address = field(u"详细地址"), f_start = field(u"起方"),
+              f_end = field(u"止方"), f_usage = field(u"用量"), f_loss = field(u"水损"),
+              f_reader = field(u"抄表人员"), f_date = field(u"抄表日期"),
+              f_account = field(u"抄表户号"), f_phone = field(u"固定电话"),
+              f_mobile = field(u"移动电话");
     for (; platform::recordset_is_open(rows) && !platform::recordset_eof(rows);
          platform::recordset_move_next(rows)) {
-        const auto t = [&](const char16_t* name) {
-            return platform::recordset_field_text(rows, QString::fromUtf16(name));
-        };
-        const auto n = [&](const char16_t* name) {
-            return platform::recordset_field_number(rows, QString::fromUtf16(name));
-        };
         if (kind == 1) {
-            usage += n(u"用量");
-            loss += n(u"水损");
-            out << QStringList{QString::number(static_cast<qint64>(n(u"编号"))), t(u"收费项目"), t(u"父号"),
-                               t(u"户号"), t(u"用户名"), t(u"计量编号"),
-                               date_cell(rows, QStringLiteral("建表时间")), t(u"价格类别"), t(u"居住街道"),
-                               t(u"详细地址"), platform::to_text(n(u"起方")), platform::to_text(n(u"止方")),
-                               platform::to_text(n(u"用量")), platform::to_text(n(u"水损")), t(u"抄表人员"),
-                               date_cell(rows, QStringLiteral("抄表日期"))};
+            usage += n(f_usage);
+            loss += n(f_loss);
+            out << QStringList{QString::number(static_cast<qint64>(n(f_id))), t(f_item), t(f_parent),
+                               t(f_number), t(f_name), t(f_meter), date_cell(rows, f_made),
+                               t(f_category), t(f_street), t(f_address),
+                               platform::to_text(n(f_start)), platform::to_text(n(f_end)),
+                               platform::to_text(n(f_usage)), platform::to_text(n(f_loss)),
+                               t(f_reader), date_cell(rows, f_date)};
         } else {
-            out << QStringList{t(u"父号"), t(u"抄表户号"), t(u"用户名"), t(u"居住街道"), t(u"详细地址"),
-                               date_cell(rows, QStringLiteral("建表时间")), t(u"收费项目"), t(u"价格类别"),
-                               t(u"固定电话"), t(u"移动电话"), t(u"计量编号"), t(u"抄表人员")};
+            out << QStringList{t(f_parent), t(f_account), t(f_name), t(f_street), t(f_address),
+                               date_cell(rows, f_made), t(f_item), t(f_category), t(f_phone),
+                               t(f_mobile), t(f_meter), t(f_reader)};
         }
         if (progress) progress(static_cast<int>(out.size()), count);
     }

@@ -49,6 +49,14 @@ QString bill_household_expression(const QString& number_column) {
            number_column + QStringLiteral("),") + number_column + QStringLiteral(")");
 }
 
+QString household_bills_join(const QString& household_column, const QString& number_column) {
+    return household_column + u'=' + bill_household_expression(number_column) +
+           QStringLiteral(" and (") + number_column + u'=' + household_column +
+           QStringLiteral(" or ") + number_column +
+           QStringLiteral(" in (select 户号 from 用户表管理 where 父号=") + household_column +
+           QStringLiteral("))");
+}
+
 QStringList household_account_numbers(platform::Connection& connection, const QString& household,
                                       bool* ok) {
     bool read = false;

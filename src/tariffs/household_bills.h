@@ -55,6 +55,14 @@ HouseholdBillSums household_bill_sums(const QString& aggregate, const QString& h
 // number). For grouping bills by a household's street or any other household column.
 QString bill_household_expression(const QString& number_column);
 
+// A household row joined with the bills that belong to it: "h=bill_household_expression(n)",
+// and beside it the numbers such a bill may carry ("n=h or n in (the household's meter accounts)"),
+// which every bill of the household meets anyway. That second half lets SQLite take the join
+// either way round: from the bills to their household, or (with a condition on the households,
+// such as a street) from each household to its own bills by number, so that a street's arrears
+// cost the street's bills instead of every unpaid bill per household of the street.
+QString household_bills_join(const QString& household_column, const QString& number_column);
+
 // The numbers a household's rows may carry: its own first, then its meter accounts' in the order
 // they were made. Empty with ok false when the register cannot be read.
 QStringList household_account_numbers(platform::Connection& connection, const QString& household,

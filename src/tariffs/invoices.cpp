@@ -1,6 +1,5 @@
 #include "tariffs/invoices.h"
 
-#include <QHash>
 #include <cmath>
 
 #include "platform/convert.h"
@@ -22,40 +21,47 @@ const QString kLogGroup = QStringLiteral("打印设置");
 const QString kLogItem = QStringLiteral("发票设置");
 
 struct NumberUse {
+    bool used = false;
     bool voided = false;
     double amount = 0;  // of the valid rows
 };
 
-// Every invoice number a bill, void row or prepayment carries. The bills are asked first: a
-// number they carry is counted from them alone, and only a number no bill carries is looked
-// for among the prepayments. A row that is not a valid one (标志 other than 1) voids it.
-QHash<QString, NumberUse> used_invoice_numbers(platform::Connection& connection) {
-    QHash<QString, NumberUse> used;
-    const std::pair<QString, QString> sources[] = {
-        {QStringLiteral("总收费"), QStringLiteral("实收金额")},
-        {QStringLiteral("预存明细"), QStringLiteral("预存金额")},
-    };
-    for (const auto& [table, amount] : sources) {
-        platform::RecordSet r;
-        if (!platform::query_open(r, connection,
-                                  QStringLiteral("select 发票号,") + amount + QStringLiteral(",标志 from ") + table +
-                                      QStringLiteral(" where 发票号<>''")))
-            continue;
-        QHash<QString, NumberUse> found;
-        for (; !platform::recordset_eof(r); platform::recordset_move_next(r)) {
-            const QString number = platform::recordset_field_text(r, 0);
-            if (used.contains(number)) continue;
-            NumberUse& use = found[number];
-            const double flag = platform::recordset_field_number(r, 2);
-            if (std::fabs(flag - 1) < 0.5)
-                use.amount += platform::recordset_field_number(r, 1);
+// Who carries an invoice number: the bills are asked first, and a number they carry is counted
+// from them alone; only a number no bill carries is looked for among the prepayments. A row that
+// is not a valid one (标志 other than 1) voids it. Each number is one seek in the bills' and the
+// prepayments' invoice indexes, so a recount costs the numbers of the open books, not the history.
+class InvoiceNumberUses {
+public:
+    explicit InvoiceNumberUses(platform::Connection& connection)
+        : bills_(connection, QStringLiteral("select 实收金额,标志 from 总收费 where 发票号=? and "
+                                            "发票号<>''")),
+          prepayments_(connection,
+                       QStringLiteral("select 预存金额,标志 from 预存明细 where 发票号=?")) {}
+
+    NumberUse find(const QString& number) {
+        NumberUse use = rows_of(bills_, number);
+        return use.used ? use : rows_of(prepayments_, number);
+    }
+
+private:
+    // A search that cannot be run finds nothing: the number counts as free.
+    static NumberUse rows_of(platform::PreparedStatement& statement, const QString& number) {
+        NumberUse use;
+        if (!statement.valid()) return use;
+        statement.bind_text(1, number);
+        for (const QStringList& row : platform::statement_rows(statement, platform::OnFailure::Quiet)) {
+            use.used = true;
+            if (std::fabs(platform::to_number(row.value(1)) - 1) < 0.5)
+                use.amount += platform::to_number(row.value(0));
             else
                 use.voided = true;
         }
-        used.insert(found);
+        return use;
     }
-    return used;
-}
+
+    platform::PreparedStatement bills_;
+    platform::PreparedStatement prepayments_;
+};
 
 // The next number of a book: the last run of digits counted up by one, its width kept
 // ("0099" -> "0100") and widened only when it overflows ("99" -> "100").
@@ -96,7 +102,7 @@ QStringList invoice_book_numbers(const QString& first, qint64 count) {
 
 InvoiceRecount refresh_current_invoice_number(platform::Connection& connection) {
     InvoiceRecount recount;
-    const QHash<QString, NumberUse> used_numbers = used_invoice_numbers(connection);
+    InvoiceNumberUses uses(connection);
     const QList<QStringList> books = platform::query_rows(
         connection, QStringLiteral("select 编号,发票起号,总张数 from [发票设置] where [用完标志]=0 ORDER  BY [编号]"));
     platform::Transaction transaction(connection);
@@ -114,13 +120,13 @@ InvoiceRecount refresh_current_invoice_number(platform::Connection& connection) 
         qint64 voided = 0;
         double amount = 0;
         for (qint64 i = 0; i < total; ++i) {
-            const auto found = used_numbers.constFind(current);
-            if (found == used_numbers.constEnd()) break;
+            const NumberUse found = uses.find(current);
+            if (!found.used) break;
             ++used;
-            if (found->voided)
+            if (found.voided)
                 ++voided;
             else
-                amount += found->amount;
+                amount += found.amount;
             // The last number stays current once the book is used up.
             if (i + 1 < total) current = next_invoice_number(current);
         }

@@ -247,3 +247,21 @@ TEST_F(LogPageTest, GroupChoiceFillsTheItemList) {
 }
 
 }  // namespace
+
+// The log grows by the day: a query reads the days it asks for, whatever it filters and sorts by.
+TEST_F(LogPageTest, QueryReadsItsDaysThroughTheTimeIndex) {
+    for (int key = 0; key < 4; ++key) {
+        LogQuery q;
+        q.first_day = QDate(2026, 3, 5);
+        q.last_day = QDate(2026, 3, 6);
+        q.operator_name = "张三";
+        q.sort_key = key;
+        QString plan;
+        for (const QStringList& row : rows("EXPLAIN QUERY PLAN " + log_query_statement(q)))
+            plan += row.join(' ') + '\n';
+        EXPECT_TRUE(plan.contains("SEARCH TABLE 日志管理 USING INDEX 日志管理_发生时间 (发生时间>? AND "
+                                  "发生时间<?)"))
+            << key << "\n"
+            << plan.toStdString();
+    }
+}

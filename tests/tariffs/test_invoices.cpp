@@ -156,6 +156,44 @@ TEST_F(Invoices, UsedUpBooksAreNotCountedAgain) {
     EXPECT_EQ(rows(s("select 当前发票号,已使用,用完标志 from 发票设置")), (QList<QStringList>{{s("02"), s("2"), s("1")}}));
 }
 
+// The counter recounts at every look-up: its work is the open books' numbers, the same after
+// thousands of payments under the numbers of books long used up as before them.
+TEST_F(Invoices, RecountWorkDoesNotGrowWithTheHistory) {
+    book(s("001"), s("100"), 100);
+    for (const char* n : {"001", "002", "003"}) bill(s(n), 1);
+    prepayment(s("004"), 5);
+    const auto work = [this] {
+        sqlite3* db = platform::db_handle(store::main_connection());
+        qint64 steps = 0;
+        sqlite3_progress_handler(
+            db, 1,
+            [](void* counter) {
+                ++*static_cast<qint64*>(counter);
+                return 0;
+            },
+            &steps);
+        const tariffs::InvoiceRecount recount = tariffs::refresh_current_invoice_number();
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        EXPECT_EQ(recount.current, s("005"));
+        return steps;
+    };
+    const auto earlier_payments = [](int count) {
+        const std::string sql =
+            "with recursive n(i) as (select 1 union all select i+1 from n where i<" +
+            std::to_string(count) +
+            ") insert into 总收费 (户号,收据号,发票号,标志,实收金额) select '0002',100000+i,"
+            "printf('9%06d',i),1,1 "
+            "from n";
+        ASSERT_EQ(sqlite3_exec(platform::db_handle(store::main_connection()), sql.c_str(),
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    };
+    const qint64 few = work();
+    earlier_payments(2000);
+    const qint64 many = work();
+    EXPECT_LT(many, few * 3 / 2) << few << " steps before, " << many << " after";
+}
+
 // A book that cannot be written: the failed closing of a used-up book shows the database's text
 // and the statement, every other failed update only the text.
 TEST_F(Invoices, FailedUpdatesAreReported) {
