@@ -169,7 +169,7 @@ QString change_text(const CashEntry& entry) {
 
 QString payable_bill_condition() {
     return QStringLiteral("收据号=? and 收费标志=1 and 标志=1 and ") +
-           tariffs::households_bills_condition(QStringLiteral("?"));
+           tariffs::bound_household_row_condition(QStringLiteral("总收费.户号"));
 }
 
 int bind_payable_bill(platform::PreparedStatement& statement, int slot, qint64 bill,

@@ -6,6 +6,8 @@
 #endif
 #include <sqlcipher/sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -312,8 +314,15 @@ namespace {
 
 enum class FileUse { Register, Scratch };
 
+// The file a path names now (device and inode); 0 when there is none.
+quint64 file_identity(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
+    return (static_cast<quint64>(st.st_dev) << 40) ^ static_cast<quint64>(st.st_ino);
+}
+
 bool open_file(Connection& c, const QString& path, const QString& password,
-               const char* required_row, FileUse use) {
+               const char* required_row, FileUse use, int attempts = 3) {
     if (c.db) db_close(c);
     c.path = path;
     c.last_error.clear();
@@ -322,6 +331,7 @@ bool open_file(Connection& c, const QString& path, const QString& password,
         c.last_error = QStringLiteral("Could not find file '%1'.").arg(path);
         return false;
     }
+    const quint64 identity = file_identity(path);
     sqlite3* db = nullptr;
     // READWRITE without CREATE: SQLite itself refuses a file that vanished since the check.
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
@@ -365,6 +375,14 @@ bool open_file(Connection& c, const QString& path, const QString& password,
                 database_error_text(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
             sqlite3_close(db);
             return false;
+        }
+        // A restore or initialisation renames a new file over this name while it holds the old
+        // file against every program; an open that began just then waited on the old file. Now
+        // that the connection holds its lock for good (as every connection in the log's mode
+        // does), no file can take the name any more: open again whatever file the name has.
+        if (attempts > 1 && file_identity(path) != identity) {
+            sqlite3_close(db);
+            return open_file(c, path, password, required_row, use, attempts - 1);
         }
     }
 

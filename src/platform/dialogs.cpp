@@ -127,6 +127,12 @@ class QtUiBackend final : public UiBackend {
 public:
     MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon,
                           MsgButtons buttons, QWidget* parent) override {
+        return message_box_defaulting(text, caption, icon, buttons, parent, MsgDefault::First);
+    }
+
+    MsgResult message_box_defaulting(const QString& text, const QString& caption, MsgIcon icon,
+                                     MsgButtons buttons, QWidget* parent,
+                                     MsgDefault default_button) override {
         QMessageBox box(owner_or_active(parent));
         box.setWindowTitle(caption);
         // Statement texts in failure boxes may hold '<' and must not be read as markup.
@@ -168,7 +174,10 @@ public:
             b->setText(QString::fromUtf16(c.caption));
             if (c.result == on_escape) box.setEscapeButton(b);
         }
-        box.setDefaultButton(choices.front().button);
+        if (default_button == MsgDefault::First) box.setDefaultButton(choices.front().button);
+        for (const Choice& c : choices)
+            if (default_button == MsgDefault::Refusal && c.result == on_escape)
+                box.setDefaultButton(c.button);
         keep_caption_room(box, caption);
         box.exec();
         QAbstractButton* clicked = box.clickedButton();
@@ -369,6 +378,11 @@ void report_database_errors_in_boxes() {
 MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,
                       QWidget* parent) {
     return ui_backend().message_box(text, caption, icon, buttons, parent);
+}
+
+MsgResult ask_before_destroying(const QString& text, MsgButtons buttons, QWidget* parent) {
+    return ui_backend().message_box_defaulting(text, kDefaultCaption, MsgIcon::Question, buttons,
+                                               parent, MsgDefault::Refusal);
 }
 
 void show_messages(const Messages& messages, QWidget* parent) {

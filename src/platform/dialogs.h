@@ -17,6 +17,10 @@ class QWidget;
 
 namespace platform {
 
+// The button Enter presses: the first one, or the refusal (what closing the box answers), for a
+// question whose yes destroys data.
+enum class MsgDefault { First, Refusal };
+
 struct FileDialogRequest {
     enum class Kind { Open, Save, Folder } kind = Kind::Open;
     QString title;
@@ -37,6 +41,14 @@ public:
     virtual ~UiBackend() = default;
     virtual MsgResult message_box(const QString& text, const QString& caption, MsgIcon icon,
                                   MsgButtons buttons, QWidget* parent) = 0;
+    // The same box with Enter on the button `default_button` names; a backend that presses no
+    // keys may leave the difference aside.
+    virtual MsgResult message_box_defaulting(const QString& text, const QString& caption,
+                                             MsgIcon icon, MsgButtons buttons, QWidget* parent,
+                                             MsgDefault default_button) {
+        (void)default_button;
+        return message_box(text, caption, icon, buttons, parent);
+    }
     // Returns false when the user cancelled.
     virtual bool input_box(const QString& prompt, const QString& caption, const QString& initial,
                            QString* answer, QWidget* parent) = 0;
@@ -95,6 +107,9 @@ void report_database_errors_in_boxes();
 MsgResult message_box(const QString& text, const QString& caption = kDefaultCaption,
                       MsgIcon icon = MsgIcon::Information, MsgButtons buttons = MsgButtons::Ok,
                       QWidget* parent = nullptr);
+// A question before a step that destroys data: Enter (the default button) refuses, so a key
+// pressed out of habit changes nothing.
+MsgResult ask_before_destroying(const QString& text, MsgButtons buttons, QWidget* parent = nullptr);
 // A plain information box, as most of the system's messages are.
 inline void inform(const QString& text, const QString& caption = kDefaultCaption) {
     message_box(text, caption);

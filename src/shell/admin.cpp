@@ -123,9 +123,9 @@ void on_menu_backup_database(QWidget* owner) {
 void on_menu_restore_database(QWidget* owner) {
     if (!require_administrator()) return;
     platform::beep();
-    if (platform::message_box(QStringLiteral("确认要恢复以前备份的数据吗?\r\n该操作不可逆,请慎重!"),
-                              platform::kDefaultCaption, platform::MsgIcon::Question,
-                              platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
+    if (platform::ask_before_destroying(
+            QStringLiteral("确认要恢复以前备份的数据吗?\r\n该操作不可逆,请慎重!"),
+            platform::MsgButtons::YesNo, owner) != platform::MsgResult::Yes)
         return;
     platform::FileDialogRequest request;
     request.kind = platform::FileDialogRequest::Kind::Open;
@@ -151,10 +151,10 @@ void on_menu_restore_database(QWidget* owner) {
 void on_menu_system_initialise(QWidget* owner) {
     if (!require_administrator()) return;
     platform::beep();
-    if (platform::message_box(QStringLiteral("确认要初始化所有数据,恢复到安装时数据状态吗?\r\n"
-                                             "建议执行此操作前先备份数据库!"),
-                              platform::kDefaultCaption, platform::MsgIcon::Question,
-                              platform::MsgButtons::OkCancel) != platform::MsgResult::Ok)
+    if (platform::ask_before_destroying(QStringLiteral("确认要初始化所有数据,恢复到安装时数据状态吗?\r\n"
+                                                       "建议执行此操作前先备份数据库!"),
+                                        platform::MsgButtons::OkCancel,
+                                        owner) != platform::MsgResult::Ok)
         return;
     store::ReplaceOutcome outcome;
     {

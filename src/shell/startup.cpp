@@ -139,8 +139,10 @@ void on_main_window_created(MainWindow& window) {
     }
     // The skin first, so the login window wears it.
     load_skin_settings();
-    // What a killed restore or initialisation left beside the database goes first.
+    // What a killed restore or initialisation left beside the database goes first, and the
+    // part files of backups killed half-way.
     store::clean_replacement_leftovers();
+    store::clean_backup_leftovers();
     // No program without its database.
     if (!store::open_main_database()) {
         info_box(QStringLiteral("数据连接失败!"));

@@ -1,6 +1,7 @@
 #include "store/backup.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ const QString kBackupSection = QStringLiteral("备份方式");
 const QString kAskSection = QStringLiteral("备份提示");
 const QString kTrue = QStringLiteral("真");
 const QString kYes = QStringLiteral("是");
+// A database of this system has its schema version.
+const char kVersionRow[] = "SELECT 版本号 FROM 版本 LIMIT 1";
 
 QString read_key(const QString& section, const QString& key) {
     return platform::ini_read_text(section, key);
@@ -77,25 +80,112 @@ bool rename_over(const QString& from, const QString& to) {
     return renamed;
 }
 
+const QString kPartSuffix = QStringLiteral(".part");
+
+// The part file a backup is written under, locked (flock) for as long as the backup is under way,
+// so that a program starting meanwhile leaves it alone: only a part file nobody holds is a
+// leftover.
+class PartFile {
+public:
+    explicit PartFile(const QString& path) : path_(path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~PartFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+    // False when another program is writing a backup under the same name.
+    bool ours() const { return fd_ >= 0; }
+    void remove() const {
+        QFile::remove(path_);
+        remove_journal_files(path_);
+        QFile::remove(path_ + QStringLiteral("-journal"));
+    }
+
+private:
+    QString path_;
+    int fd_ = -1;
+};
+
 // Writes the backup of the main database to `target`: a snapshot under a name of its own beside
 // the target, checked whole, then renamed over the target. "" when done, else why not; nothing
-// is left under either name on failure (a file that was at the target stays as it was).
-QString write_checked_backup(const QString& target, const platform::DatabaseProgress& progress) {
-    const QString part = target + QStringLiteral(".part");
+// is left under either name on failure (a file that was at the target stays as it was). The exit
+// backup checks what a copy of pages can get wrong (Pages); the backup the operator asks for
+// compares the indexes with their tables as well (Full).
+QString write_checked_backup(const QString& target, const platform::DatabaseProgress& progress,
+                             platform::CheckDepth check) {
+    const PartFile part(target + kPartSuffix);
+    if (!part.ours()) return QStringLiteral("另一个程序正在写同名的备份文件。");
     const auto fail = [&](const QString& reason) {
-        QFile::remove(part);
-        remove_journal_files(part);
-        QFile::remove(part + QStringLiteral("-journal"));
+        part.remove();
         return reason;
     };
+    const QString part_path = target + kPartSuffix;
     QString error;
-    if (!platform::db_snapshot_copy(main_database_path(), part, progress, &error))
-        return fail(QStringLiteral("无法写出备份文件：") + error);
-    if (check_database_file(part, progress) != DatabaseFileCheck::Ours)
-        return fail(QStringLiteral("写出的备份文件未通过完整性检查。"));
-    if (!rename_over(part, target))
+    switch (platform::db_snapshot_copy(main_database_path(), part_path, check, progress, &error)) {
+        case platform::FileCheck::Whole:
+            break;
+        case platform::FileCheck::Damaged:
+            return fail(QStringLiteral("写出的备份文件未通过完整性检查。"));
+        case platform::FileCheck::Unreadable:
+            return fail(QStringLiteral("无法写出备份文件：") + error);
+    }
+    if (!rename_over(part_path, target))
         return fail(QStringLiteral("无法写入所选文件（磁盘空间不足或没有写入权限）。"));
     return QString();
+}
+
+const QString kIncomingSuffix = QStringLiteral(".new");
+const QString kKeptSuffix = QStringLiteral(".old");
+
+// The file work of a replacement, while the live database is closed and held: the source copied
+// beside the live file and checked, the live file kept under a second name and the copy renamed
+// over it. Replaced leaves the old file kept; every other outcome leaves the live file as it was.
+ReplaceOutcome replace_held_database(const QString& source, const QString& live,
+                                     const platform::DatabaseProgress& progress) {
+    const QString incoming = live + kIncomingSuffix;
+    const QString kept = live + kKeptSuffix;
+    remove_journal_files(incoming);
+    if (!platform::file_copy(source, incoming, true)) {
+        QFile::remove(incoming);
+        return ReplaceOutcome::CopyFailed;
+    }
+    // The copy is checked, not the source: it is what goes live, and the chosen file is left
+    // exactly as it was. The whole check, indexes against their tables: a file that only reads
+    // would put wrong answers in place of the live database (a payment found half, a bill
+    // missed by its index).
+    const DatabaseFileCheck check = check_database_file(incoming, progress);
+    if (check != DatabaseFileCheck::Ours) {
+        QFile::remove(incoming);
+        remove_journal_files(incoming);
+        return check == DatabaseFileCheck::Damaged ? ReplaceOutcome::Damaged
+                                                   : ReplaceOutcome::NotADatabase;
+    }
+    // Journal files left beside the live file belong to the old database and must never be
+    // read as part of the new one; with the file held, no program is using them.
+    remove_journal_files(live);
+    if (!keep_current_file(live, kept) || !rename_over(incoming, live)) {
+        QFile::remove(incoming);
+        QFile::remove(kept);
+        return ReplaceOutcome::SwapFailed;
+    }
+    return ReplaceOutcome::Replaced;
+}
+
+// Removes the part files of backups killed part-way in `folder`, leaving those a running backup
+// holds.
+void remove_backup_leftovers(const QString& folder) {
+    if (folder.isEmpty()) return;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*") + kPartSuffix}, QDir::Files)) {
+        const PartFile part(dir.filePath(name));
+        if (part.ours()) part.remove();
+    }
 }
 
 }  // namespace
@@ -139,7 +229,7 @@ AutomaticBackupOutcome backup_database(const platform::DatabaseProgress& progres
     const BackupSettings settings = read_backup_settings();
     const QDateTime moment = platform::now();
     const QString target = join_path(automatic_backup_folder(settings), backup_file_name(moment));
-    if (!write_checked_backup(target, progress).isEmpty()) {
+    if (!write_checked_backup(target, progress, platform::CheckDepth::Pages).isEmpty()) {
         outcome.message = {QStringLiteral("数据备份失败！"), platform::kDefaultCaption,
                            platform::MsgIcon::Critical};
         return outcome;
@@ -165,14 +255,14 @@ ManualBackupResult backup_main_database_to(const QString& target,
         result.reason = QStringLiteral("不能备份到正在使用的数据库文件上，请另选文件。");
         return result;
     }
-    result.reason = write_checked_backup(target, progress);
+    result.reason = write_checked_backup(target, progress, platform::CheckDepth::Full);
     result.made = result.reason.isEmpty();
     return result;
 }
 
 DatabaseFileCheck check_database_file(const QString& path,
                                       const platform::DatabaseProgress& progress) {
-    switch (platform::db_check_file(path, "SELECT 版本号 FROM 版本 LIMIT 1", progress)) {
+    switch (platform::db_check_file(path, kVersionRow, progress)) {
         case platform::FileCheck::Whole:
             return DatabaseFileCheck::Ours;
         case platform::FileCheck::Damaged:
@@ -206,14 +296,27 @@ QString replace_outcome_reason(ReplaceOutcome outcome, ReplaceSource source) {
                        : QStringLiteral("无法复制所选文件（磁盘空间不足或没有写入权限）。");
         case ReplaceOutcome::SwapFailed:
             return QStringLiteral("无法替换正在使用的数据库文件。");
+        case ReplaceOutcome::InUse:
+            return shipped ? QStringLiteral("其他程序正在使用数据库，请先关闭其他所有收费程序，再初始化。")
+                           : QStringLiteral("其他程序正在使用数据库，请先关闭其他所有收费程序，再恢复数据。");
     }
     return QString();
 }
 
+void clean_backup_leftovers() {
+    const BackupSettings settings = read_backup_settings();
+    QStringList folders{platform::app_path(platform::kBackupFolder), settings.folder};
+    if (!settings.last_file.isEmpty())
+        folders << QFileInfo(join_path(settings.last_file, QString())).absolutePath();
+    folders.removeDuplicates();
+    for (const QString& folder : folders)
+        remove_backup_leftovers(join_path(folder, QString()));
+}
+
 void clean_replacement_leftovers() {
     const QString live = main_database_path();
-    const QString incoming = live + QStringLiteral(".new");
-    const QString kept = live + QStringLiteral(".old");
+    const QString incoming = live + kIncomingSuffix;
+    const QString kept = live + kKeptSuffix;
     // Killed between keeping the old file and renaming the new one over it: the old file is
     // the database (never the unchecked new one).
     if (!QFileInfo::exists(live) && QFileInfo::exists(kept)) rename_over(kept, live);
@@ -229,36 +332,22 @@ ReplaceOutcome replace_main_database(const QString& source,
     if (same_existing_file(source, live)) return ReplaceOutcome::SameFile;
     if (!platform::file_exists(source)) return ReplaceOutcome::NotADatabase;
 
-    const QString incoming = live + QStringLiteral(".new");
-    const QString kept = live + QStringLiteral(".old");
-    remove_journal_files(incoming);
-    if (!platform::file_copy(source, incoming, true)) {
-        QFile::remove(incoming);
-        return ReplaceOutcome::CopyFailed;
-    }
-    // The copy is checked, not the source: it is what goes live, and the chosen file is left
-    // exactly as it was. The whole check, indexes against their tables: a file that only reads
-    // would put wrong answers in place of the live database (a payment found half, a bill
-    // missed by its index).
-    const DatabaseFileCheck check = check_database_file(incoming, progress);
-    if (check != DatabaseFileCheck::Ours) {
-        QFile::remove(incoming);
-        remove_journal_files(incoming);
-        return check == DatabaseFileCheck::Damaged ? ReplaceOutcome::Damaged
-                                                   : ReplaceOutcome::NotADatabase;
-    }
-
+    // No other program may have the file open while it is replaced: one that had would go on
+    // writing into the old file, its work lost, and its journal files would be taken for the new
+    // database's. So the database is closed here and held against every other program from the
+    // first step to the last, and refused at once when another program has it open.
     close_main_database();
-    // Journal files left beside the live file belong to the old database and must never be
-    // read as part of the new one.
-    remove_journal_files(live);
-    const bool kept_old = keep_current_file(live, kept);
-    if (!kept_old || !rename_over(incoming, live)) {
-        QFile::remove(incoming);
-        QFile::remove(kept);
-        reopen_main_database();
-        return ReplaceOutcome::SwapFailed;
+    ReplaceOutcome outcome = ReplaceOutcome::Replaced;
+    {
+        const platform::DatabaseFileHold hold(live);
+        outcome = hold.held() ? replace_held_database(source, live, progress)
+                              : ReplaceOutcome::InUse;
     }
+    if (outcome != ReplaceOutcome::Replaced) {
+        reopen_main_database();
+        return outcome;
+    }
+    const QString kept = live + kKeptSuffix;
     if (!reopen_main_database()) {
         // Put the old file back; the database the program had stays the one it has.
         remove_journal_files(live);

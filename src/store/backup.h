@@ -49,10 +49,12 @@ enum class ExitBackupDecision {
 // as due.
 ExitBackupDecision decide_exit_backup(const BackupSettings& settings, const QDate& today);
 
-// Every backup is a snapshot taken through the database (another program may be writing the
-// file at the same time), written under a name of its own beside the target, checked whole
-// (integrity check, indexes against their tables) and only then renamed to the target: a
-// backup that is not whole is never left under the backup's name, and is never told as made.
+// Every backup is a snapshot of the database (another program may be writing the file at the
+// same time, and goes on doing so), written under a name of its own beside the target, checked
+// and only then renamed to the target: a backup that is not whole is never left under the
+// backup's name, and is never told as made. The automatic backup checks every page and b-tree of
+// the copy; the manual backup compares the indexes with their tables as well (restore and
+// initialisation make that whole check of whatever they put in place).
 //
 // The automatic backup: writes the backup of the database to the backup folder under the name of
 // now. On success, and with 覆盖备份 "是", the previous backup named by 备份文件 is deleted — only
@@ -104,12 +106,14 @@ enum class ReplaceOutcome {
     Damaged,       // a database of this system, but broken: fails the integrity check
     CopyFailed,    // the copy beside the live file could not be written
     SwapFailed,    // the new file could not take the live file's place, or would not open
+    InUse,         // another program has the database open: it must be closed first
 };
 
-// Puts a copy of source in place of the main database file. The copy is written beside the
-// live file and checked (check_database_file) while the database is still open; only then is
-// the database closed, stale -wal and -shm files removed and the copy renamed over the live
-// file, and the database reopened. On every outcome but Replaced the current database is kept
+// Puts a copy of source in place of the main database file, only while no other program has the
+// database open (InUse otherwise). The database is closed and held against every other program
+// from the first step to the last: the copy is written beside the live file and checked
+// (check_database_file), stale -wal and -shm files are removed and the copy renamed over the live
+// file; then the database is reopened. On every outcome but Replaced the current database is kept
 // and, when it had been closed, reopened. The main connection is open afterwards unless even the
 // old file would not open again.
 ReplaceOutcome replace_main_database(const QString& source,
@@ -122,6 +126,11 @@ enum class ReplaceSource { Backup, Shipped };
 // Why a replacement was refused, for the user ("" for Replaced).
 QString replace_outcome_reason(ReplaceOutcome outcome,
                                ReplaceSource source = ReplaceSource::Backup);
+
+// At start: removes the part files of backups killed part-way (`<name>.part`, with their journal
+// files) from the program's bak, the automatic backup folder and the folder of the last automatic
+// backup; a part file a running backup holds stays.
+void clean_backup_leftovers();
 
 // At start, before the database opens: removes what a restore or initialisation killed
 // half-way left beside the live file (DATA.mdb.new, DATA.mdb.old and their journals); should

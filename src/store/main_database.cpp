@@ -311,6 +311,11 @@ void upgrade_database_schema(const platform::DatabaseProgress& progress) {
         if (progress) progress(++done, total);
     };
     if (progress && total > 0) progress(0, total);
+    // One index over a big table is one long statement: the window is told meanwhile too, so it
+    // stays painted.
+    const platform::TickWhileRunning ticking(
+        platform::db_handle(main_connection()),
+        progress && total > 0 ? std::function<void()>([&] { progress(done, total); }) : nullptr);
     create_bill_number_counter();
     create_missing_indexes(missing, step);
     if (counts > 0) {

@@ -164,7 +164,8 @@ namespace {
 
 // What one bill needs to know besides its readings, read in one statement: the household's
 // reduction type, its latest carry-over, whether it has a valid prepayment, whether the balance
-// work tables hold rows, and the largest payment serial. Nothing of it changes
+// work tables hold rows, the largest bill number given and the largest payment serial. Nothing
+// of it changes
 // while the bill is priced, so reading it at once gives what reading it step by step would.
 struct BillContext {
     bool ok = false;
@@ -172,6 +173,7 @@ struct BillContext {
     double carry_over = 0;
     bool has_prepayment = false;
     bool work_tables_used = true;
+    qint64 largest_bill_number = 0;
     qint64 largest_serial = 0;
     QString error;
 };
@@ -186,8 +188,9 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
         QStringLiteral(" and 标志=1 order by 收据号 desc) as 接转,(select count(*) from 预存明细 "
                        "where 户号=") +
         who + QStringLiteral(" and 标志=1) as 预存,");
-    static const QString tail = QStringLiteral(
-        " as 结余行,(select top 1 流水号 from 总收费 order by 流水号 DESC) as 流水");
+    static const QString tail =
+        QStringLiteral(" as 结余行,") + largest_given_bill_number() +
+        QStringLiteral(" as 收据,(select top 1 流水号 from 总收费 order by 流水号 DESC) as 流水");
     const auto open = [&](platform::RecordSet& row, const QString& sql) {
         platform::PreparedStatement statement(connection, sql);
         for (int i = 1; i <= 3; ++i) statement.bind_text(i, household);
@@ -212,7 +215,8 @@ BillContext bill_context(platform::Connection& connection, const QString& househ
     context.carry_over = finite(platform::recordset_field_number(row, 1));
     context.has_prepayment = platform::recordset_field_number(row, 2) > 0;
     context.work_tables_used = !tables_counted || platform::recordset_field_number(row, 3) > 0;
-    context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 4));
+    context.largest_bill_number = static_cast<qint64>(platform::recordset_field_number(row, 4));
+    context.largest_serial = static_cast<qint64>(platform::recordset_field_number(row, 5));
     return context;
 }
 
@@ -300,9 +304,10 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
         carry_out = round_cents(asked - total);
     }
 
-    // The payment serial: the largest plus 1, a largest of 0 (or none) counting as 1000000000.
-    // The bill number is taken below, once there is a bill to write.
-    qint64 N = 0;
+    // Numbers: the bill number one above the highest ever given (kept below, once there is a
+    // bill to write); the payment serial the largest plus 1, a largest of 0 (or none) counting
+    // as 1000000000.
+    const qint64 N = context.largest_bill_number + 1;
     const qint64 L =
         (context.largest_serial == 0 ? kFixedNumberStart : context.largest_serial) + 1;
 
@@ -313,6 +318,7 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
 
     ChargeRecord bill;
     bill.number = household;
+    bill.bill_number = N;
     bill.surcharge_total = c.surcharges;
     bill.carry_in = carry_in;
     bill.reading_date = c.date;
@@ -350,15 +356,11 @@ ChargeOutcome charge_household(platform::Connection& connection, const QString& 
 
     QString reading_ids;
     if (out.bill_case != 0) {
-        const NumberOutcome number = take_bill_number(connection);
-        if (!number.ok) {
+        if (!record_bill_number(connection, N, &out.error)) {
             out.result = 0;
-            out.error = number.error;
             out.messages.push_back(plain_message(out.error));
             return out;
         }
-        N = number.number;
-        bill.bill_number = N;
         if (out.bill_case == 'b') {
             bill.collector = kCollectorUnknown;
             bill.unpaid = kBillUnpaid;

@@ -74,39 +74,39 @@ qint64 number_start(int payment_serial_digits) {
     return value;
 }
 
-NumberOutcome take_bill_number(platform::Connection& connection) {
-    NumberOutcome out;
-    static const QString raise = QStringLiteral("update 号码计数 set 最大号=max(最大号,") +
-                                 store::largest_written_bill_number(false) +
-                                 QStringLiteral(")+1 where 名称=?");
-    static const QString seed = QStringLiteral("insert into 号码计数 (名称,最大号) select ?,") +
-                                store::largest_written_bill_number(true) + QStringLiteral("+1");
-    static const QString read = QStringLiteral("select 最大号 from 号码计数 where 名称=?");
-    const auto failed = [&] {
-        out.ok = false;
-        out.error = platform::db_last_error(connection);
-        return out;
-    };
+QString largest_given_bill_number() {
+    return QStringLiteral("max(ifnull((select 最大号 from 号码计数 where 名称=") +
+           sql_quote(store::kBillNumberCounter) + QStringLiteral("),0),") +
+           store::largest_written_bill_number(false) + u')';
+}
+
+bool record_bill_number(platform::Connection& connection, qint64 number, QString* error) {
+    static const QString raise = QStringLiteral("update 号码计数 set 最大号=? where 名称=?");
+    static const QString start = QStringLiteral("insert into 号码计数 (名称,最大号) values (?,?)");
     qint64 changed = 0;
     {
         platform::PreparedStatement update(connection, raise);
-        update.bind_text(1, store::kBillNumberCounter);
-        if (!update.execute(&changed)) return failed();
+        update.bind_integer(1, number);
+        update.bind_text(2, store::kBillNumberCounter);
+        if (!update.execute(&changed)) changed = -1;
     }
     if (changed == 0) {
-        // A database whose counter row is missing starts it from what was written.
-        platform::PreparedStatement insert(connection, seed);
+        // A database whose counter row is missing starts it here.
+        platform::PreparedStatement insert(connection, start);
         insert.bind_text(1, store::kBillNumberCounter);
-        if (!insert.execute(&changed) || changed != 1) return failed();
+        insert.bind_integer(2, number);
+        if (!insert.execute(&changed)) changed = -1;
     }
-    platform::PreparedStatement select(connection, read);
-    select.bind_text(1, store::kBillNumberCounter);
-    platform::RecordSet row;
-    if (!select.open(row, platform::OnFailure::Quiet) || platform::recordset_eof(row))
-        return failed();
-    out.number = static_cast<qint64>(platform::recordset_field_number(row, 0));
-    out.ok = out.number > kFixedNumberStart;
-    if (!out.ok) out.error = QStringLiteral("系统计算收据号出错");
+    if (changed == 1) return true;
+    if (error) *error = platform::db_last_error(connection);
+    return false;
+}
+
+NumberOutcome take_bill_number(platform::Connection& connection) {
+    NumberOutcome out = largest(connection, QStringLiteral("select ") + largest_given_bill_number());
+    if (!out.ok) return out;
+    out.number += 1;
+    out.ok = record_bill_number(connection, out.number, &out.error);
     return out;
 }
 

@@ -119,6 +119,12 @@ struct NumberOutcome {
 // back unused. Numbers already on readings or bills count too (a database that another program
 // wrote); 1000000000 counts as given, so the first number is 1000000001.
 NumberOutcome take_bill_number(platform::Connection& connection);
+// The highest 收据号 given so far as an SQL expression (the counter, the readings' and bills'
+// numbers, 1000000000): a statement that reads it with other values numbers a bill by it plus 1,
+// then keeps that number with record_bill_number in the same transaction.
+QString largest_given_bill_number();
+// Raises the counter to `number`, a bill number just given; false with the database's text.
+bool record_bill_number(platform::Connection& connection, qint64 number, QString* error);
 // 流水号: the largest 总收费.流水号 plus 1, a largest of 0 (or none) counting as `start`.
 NumberOutcome next_payment_serial(platform::Connection& connection, qint64 start);
 // As next_payment_serial, then refused (taken) when a bill already carries it.

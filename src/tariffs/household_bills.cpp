@@ -9,6 +9,12 @@ QString household_bills_condition(const QString& household, const QString& numbe
     return households_bills_condition(platform::sql_quote(household), number_column);
 }
 
+QString bound_household_row_condition(const QString& qualified_column) {
+    return QStringLiteral("(") + qualified_column +
+           QStringLiteral("=? or exists (select 1 from 用户表管理 where 用户表管理.户号=") +
+           qualified_column + QStringLiteral(" and 用户表管理.父号=?))");
+}
+
 QString households_bills_condition(const QString& households_select,
                                    const QString& number_column) {
     return QStringLiteral("(") + number_column + QStringLiteral(" in (") + households_select +

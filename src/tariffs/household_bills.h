@@ -22,6 +22,11 @@ namespace tariffs {
 QString household_bills_condition(const QString& household,
                                   const QString& number_column = QStringLiteral("户号"));
 
+// The same test for one row whose number is `qualified_column` (e.g. "总收费.户号"), the household
+// bound twice: "(c=? or exists (select 1 from 用户表管理 where 户号=c and 父号=?))". One index
+// seek per row, for a statement that writes rows found by another key (a payment's bills).
+QString bound_household_row_condition(const QString& qualified_column);
+
 // The same for every household a subquery selects ("select 户号 from 用户信息表 where ..."):
 // the rows of all of them.
 QString households_bills_condition(const QString& households_select,

@@ -123,7 +123,15 @@ MsgResult UiScript::message_box(const QString& text, const QString& caption, pla
         else
             ADD_FAILURE() << "box \"" << str(text) << "\" has no button " << name_of(scripted);
     }
-    boxes_.push_back({text, caption, icon, buttons, result});
+    boxes_.push_back({text, caption, icon, buttons, result, platform::MsgDefault::First});
+    return result;
+}
+
+MsgResult UiScript::message_box_defaulting(const QString& text, const QString& caption,
+                                           platform::MsgIcon icon, MsgButtons buttons,
+                                           QWidget* parent, platform::MsgDefault default_button) {
+    const MsgResult result = message_box(text, caption, icon, buttons, parent);
+    boxes_.back().default_button = default_button;
     return result;
 }
 

@@ -36,6 +36,7 @@ struct RecordedBox {
     platform::MsgIcon icon = platform::MsgIcon::None;
     platform::MsgButtons buttons = platform::MsgButtons::Ok;
     platform::MsgResult answer = platform::MsgResult::Ok;  // what the script answered
+    platform::MsgDefault default_button = platform::MsgDefault::First;  // what Enter presses
 };
 
 struct RecordedInput {
@@ -87,6 +88,10 @@ public:
     platform::MsgResult message_box(const QString& text, const QString& caption,
                                     platform::MsgIcon icon, platform::MsgButtons buttons,
                                     QWidget* parent) override;
+    platform::MsgResult message_box_defaulting(const QString& text, const QString& caption,
+                                               platform::MsgIcon icon, platform::MsgButtons buttons,
+                                               QWidget* parent,
+                                               platform::MsgDefault default_button) override;
     bool input_box(const QString& prompt, const QString& caption, const QString& initial,
                    QString* answer, QWidget* parent) override;
     QString file_dialog(const platform::FileDialogRequest& request, QWidget* parent) override;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -255,6 +256,36 @@ TEST(QtBackend, MessageBoxShowsChineseButtonsAndMapsTheAnswer) {
     EXPECT_EQ(message_box(QStringLiteral("x"), kDefaultCaption, MsgIcon::Information,
                           MsgButtons::OkCancel),
               MsgResult::Ok);
+}
+
+// Enter presses the first button of an ordinary box, and the refusal of a question before a step
+// that destroys data.
+TEST(QtBackend, EnterRefusesAQuestionBeforeDestroyingData) {
+    set_ui_backend(nullptr);
+    const struct {
+        MsgButtons buttons;
+        bool destroys;
+        const char* default_caption;
+        MsgResult on_enter;
+    } cases[] = {{MsgButtons::YesNo, true, "否", MsgResult::No},
+                 {MsgButtons::OkCancel, true, "取消", MsgResult::Cancel},
+                 {MsgButtons::YesNo, false, "是", MsgResult::Yes},
+                 {MsgButtons::OkCancel, false, "确定", MsgResult::Ok}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.default_caption);
+        QString default_caption;
+        when_modal<QMessageBox>([&](QMessageBox* box) {
+            if (box->defaultButton()) default_caption = box->defaultButton()->text();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &enter);
+        });
+        const MsgResult answer =
+            c.destroys ? ask_before_destroying(QStringLiteral("x"), c.buttons)
+                       : message_box(QStringLiteral("x"), kDefaultCaption, MsgIcon::Question,
+                                     c.buttons);
+        EXPECT_EQ(default_caption, QString::fromUtf8(c.default_caption));
+        EXPECT_EQ(answer, c.on_enter);
+    }
 }
 
 // A failure box offers Cancel, Try Again and Continue; each closes it with its own answer.

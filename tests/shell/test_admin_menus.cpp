@@ -82,6 +82,8 @@ TEST_F(BackupMenuTest, RestoreThroughTheMenuReloadsTheParameters) {
     ui.expect_box("确认要恢复以前备份的数据吗?", MsgResult::No);
     shell::on_menu_restore_database();
     EXPECT_EQ(value("select 文本 from pz where 项目名称='单位信息'"), "新单位");
+    // Enter refuses: the question's default button is 否.
+    EXPECT_EQ(ui.boxes().back().default_button, platform::MsgDefault::Refusal);
 
     ui.expect_box("确认要恢复以前备份的数据吗?", MsgResult::Yes)
         .expect_file(backup)
@@ -109,6 +111,8 @@ TEST_F(BackupMenuTest, InitialisationPutsTheShippedDatabaseBack) {
     ui.expect_box("确认要初始化所有数据", MsgResult::Cancel);
     shell::on_menu_system_initialise();
     EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='张三'"), 1);
+    // Enter refuses: the question's default button is 取消.
+    EXPECT_EQ(ui.boxes().back().default_button, platform::MsgDefault::Refusal);
 
     ui.expect_box("确认要初始化所有数据", MsgResult::Ok).expect_box("数据初始化成功！");
     shell::on_menu_system_initialise();

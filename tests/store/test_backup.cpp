@@ -1,7 +1,9 @@
 // Backup, restore and initialisation: when the exit makes a backup, what the overwrite keeps,
 // and that a restore or initialisation either puts a whole database of this system in place or
 // leaves the live one exactly as it was.
+#include <fcntl.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -260,7 +262,10 @@ TEST_F(BackupTest, BackupIsTheCommittedDatabaseWhileAnotherProgramWrites) {
 
 // A backup that is not whole is no backup: a database already damaged copies its damage, the
 // check of the copy finds it, and neither the manual nor the automatic backup says "成功" or
-// leaves a file under the backup's name (a file that was there stays as it was).
+// leaves a file under the backup's name (a file that was there stays as it was). The manual
+// backup compares the indexes with their tables; the exit backup checks what a copy of pages can
+// get wrong (every page read, every b-tree walked), so an index out of step passes it, and a
+// restore of that backup is refused.
 TEST_F(BackupTest, CopyThatFailsTheCheckIsReportedAndLeavesNoFile) {
     store::close_main_database();
     harness::put_index_out_of_step(path("DATA/DATA.mdb"));
@@ -276,9 +281,29 @@ TEST_F(BackupTest, CopyThatFailsTheCheckIsReportedAndLeavesNoFile) {
     EXPECT_EQ(harness::read_bytes(path("bak/已有.mdb")), QByteArray("前一个文件"));
 
     write_settings("真", "0", "2026-3-1", "假");
+    ui.expect_box("数据备份成功 ！");
+    exit_backup();
+    const QString automatic = path("bak/2026年3月8日9时5分.mdb");
+    ASSERT_TRUE(QFile::exists(automatic));
+    exec("insert into 收费员 (收费人员,密码,许可) values ('李四','y',1)");
+    EXPECT_EQ(store::replace_main_database(automatic), store::ReplaceOutcome::Damaged);
+    EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='李四'"), 1);
+    QFile::remove(automatic);
+
+    // A page that no longer decrypts fails the exit backup's check as well.
+    exec("delete from 收费员 where 收费人员='李四'");
+    store::close_main_database();
+    {
+        QFile live(path("DATA/DATA.mdb"));
+        ASSERT_TRUE(live.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(live.seek(live.size() - 512));
+        live.write(QByteArray(256, '\x33'));
+    }
+    ASSERT_TRUE(store::reopen_main_database());
+    write_settings("真", "0", "2026-3-1", "假");
     ui.expect_box("数据备份失败！");
     exit_backup();
-    EXPECT_EQ(ui.boxes()[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(ui.boxes().back().icon, MsgIcon::Critical);
     EXPECT_EQ(platform::ini_read_text("备份方式", "备份日期"), "2026-3-1");
     EXPECT_EQ(QDir(path("bak")).entryList({"*.mdb*"}, QDir::Files), QStringList{"已有.mdb"});
     EXPECT_TRUE(platform::db_is_open(store::main_connection()));
@@ -431,6 +456,29 @@ TEST_F(BackupTest, LeftoversOfAKilledRestoreAreCleanedAtStart) {
     EXPECT_EQ(QDir(path("DATA")).entryList(QDir::Files), QStringList{"DATA.mdb"});
     ASSERT_TRUE(store::reopen_main_database());
     EXPECT_EQ(count("select count(*) from 收费员 where 收费人员='张三'"), 1);
+}
+
+// Part files of backups killed part-way go at the next start, from the program's bak, the
+// automatic backup folder and the folder of the last backup; the part file of a backup still
+// under way (another program's, holding it) and every other file stay.
+TEST_F(BackupTest, PartFilesOfKilledBackupsAreRemovedAtStart) {
+    QDir().mkpath(path("别处"));
+    QDir().mkpath(path("上次"));
+    platform::ini_write_text("备份方式", "备份路径", path("别处"));
+    platform::ini_write_text("备份方式", "备份文件", path("上次/2026年3月1日.mdb"));
+    const QStringList leftovers = {"bak/2026年3月7日.mdb.part", "bak/2026年3月7日.mdb.part-journal",
+                                   "别处/2026年3月6日.mdb.part", "上次/手动.mdb.part"};
+    const QStringList kept = {"bak/2026年3月5日.mdb", "bak/说明.txt", "别处/2026年3月4日.mdb",
+                              "上次/2026年3月1日.mdb", "bak/进行中.mdb.part"};
+    for (const QString& file : leftovers + kept) harness::write_bytes(path(file), "x");
+    const int running = ::open(QFile::encodeName(path("bak/进行中.mdb.part")).constData(), O_RDWR);
+    ASSERT_GE(running, 0);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+
+    store::clean_backup_leftovers();
+    ::close(running);
+    for (const QString& file : leftovers) EXPECT_FALSE(QFile::exists(path(file))) << file.toStdString();
+    for (const QString& file : kept) EXPECT_TRUE(QFile::exists(path(file))) << file.toStdString();
 }
 
 }  // namespace
