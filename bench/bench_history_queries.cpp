@@ -1,6 +1,6 @@
 // The queries a clerk runs every day, after a year of history (bench_history.h), in the register
 // of 1,000 and of 200,000 households: 收费查询's arrears (未收费) and paid bills (已收费) under
-// each condition the query window allows and the household look-up, 扣款明细 for a month, 日志
+// each condition the query window allows and the look-ups by household and by card, 扣款明细 for a month, 日志
 // for a day, 未抄表 with the window's first choices, and the invoice recount the counter runs at
 // every look-up with invoice management on. Each runs the core function its window calls and
 // works out every row's cells (the arrears through the operator's work table, rebuilt as the
@@ -258,6 +258,14 @@ const Query kQueries[] = {
      [] { return paid_bills(charging::household_paid_statement(QStringLiteral("000777"))); },
      [] {
          return read(PAID_SELECT "b.户号='000777' and u.户号='000777' and b.收费标志=0 order by b.收据号");
+     },
+     "3"},
+    {"已收费 按磁卡号",
+     [] { return paid_bills(charging::card_paid_statement(QStringLiteral("C777"))); },
+     [] {
+         return read("select u.户号,u.用户名,u.居住街道,b.抄表人员,b.收费人员,b.收费日期,b.实收金额,"
+                     "b.发票号,b.预存扣款,b.流水号,b.收费项目 from 用户信息表 u join 总收费 b on "
+                     "b.户号=u.户号 where u.磁卡号码='C777' and b.收费标志=0 order by b.收据号");
      },
      "3"},
     {"扣款明细 一月", [] { return deductions(QDate(2023, 11, 1), QDate(2023, 11, 30)); },

@@ -76,6 +76,8 @@ inline constexpr const char* kEverydayIndexes[] = {
     // nothing at all for a month without any.
     "CREATE INDEX IF NOT EXISTS 总收费_预存扣款日期 ON 总收费 (收费日期, 标志, 户号, 收据号, 预存扣款) "
     "WHERE 预存扣款>0",
+    // The look-ups by card number start from the card's household, not from every bill.
+    "CREATE INDEX IF NOT EXISTS 用户信息表_磁卡号码 ON 用户信息表 (磁卡号码)",
 };
 
 // Indexes that one above makes redundant: the upgrade drops them once their replacement is there,

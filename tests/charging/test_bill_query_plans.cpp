@@ -130,8 +130,8 @@ TEST_F(BillQueryPlans, EveryConditionListsTheRowsOfThePlainJoin) {
     }
 }
 
-// Each of these once read the bills of the whole history per household of the street, or every
-// bill in receipt order to find one month's.
+// Each of these once read the bills of the whole history per household of the street, every
+// bill in receipt order to find one month's, or every bill to find a card's.
 TEST_F(BillQueryPlans, StreetsAndPeriodsAreReadThroughTheirIndexes) {
     charging::UnpaidQueryForm east;
     east.by_street = true;
@@ -153,6 +153,10 @@ TEST_F(BillQueryPlans, StreetsAndPeriodsAreReadThroughTheirIndexes) {
         {"deductions of a month",
          charging::deduction_period_statement(QDate(2024, 3, 1), QDate(2024, 3, 31)),
          "INDEX 总收费_预存扣款日期 (收费日期>? AND 收费日期<?)"},
+        {"paid by card", charging::card_paid_statement(s("C3")),
+         "INDEX 用户信息表_磁卡号码 (磁卡号码=?)"},
+        {"deductions by card", charging::deduction_card_statement(s("C4")),
+         "INDEX 用户信息表_磁卡号码 (磁卡号码=?)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
