@@ -305,6 +305,8 @@ CREATE INDEX 月附加费_收据号 ON 月附加费 (收据号);
 CREATE INDEX 日志管理_发生时间 ON 日志管理 (发生时间);
 -- The invoice recount seeks each number of an open book among the bills that carry one.
 CREATE INDEX 总收费_发票号 ON 总收费 (发票号) WHERE 发票号<>'';
+-- The deduction list of a period reads only the period's bills that took from a balance.
+CREATE INDEX 总收费_预存扣款日期 ON 总收费 (收费日期, 标志, 户号, 收据号, 预存扣款) WHERE 预存扣款>0;
 
 -- How many meter accounts each reader has, kept by the triggers below: the reading order of a
 -- new account and the end of a reader's walk need that count, and counting a reader who reads

@@ -152,7 +152,7 @@ TEST_F(BillQueryPlans, StreetsAndPeriodsAreReadThroughTheirIndexes) {
          "INDEX 总收费_户号收据号 (户号=?)"},
         {"deductions of a month",
          charging::deduction_period_statement(QDate(2024, 3, 1), QDate(2024, 3, 31)),
-         "INDEX 总收费_收费日期金额 (收费日期>? AND 收费日期<?)"},
+         "INDEX 总收费_预存扣款日期 (收费日期>? AND 收费日期<?)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
