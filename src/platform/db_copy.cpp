@@ -12,7 +12,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <future>
 #include <initializer_list>
+#include <map>
+#include <mutex>
+#include <openssl/evp.h>
 
 #include "platform/db.h"
 
@@ -33,6 +37,14 @@ constexpr int kSnapshotRetryMs = 20;
 // reserved byte and the 510 bytes its readers share.
 constexpr off_t kPendingByte = 0x40000000;
 constexpr off_t kLockBytes = 512;
+
+// How SQLCipher derives a file's key from the password and the salt at the head of the file.
+constexpr int kSaltBytes = 16;
+constexpr int kKeyBytes = 32;
+constexpr int kKeyIterations = 64000;
+// Keys kept for this many files at most (each a few dozen bytes): the live file and its
+// successors after restores.
+constexpr std::size_t kKeptKeys = 8;
 
 // Closes a handle on every way out.
 struct Handle {
@@ -82,9 +94,88 @@ int call_tick(void* context) {
     return 0;
 }
 
+// The salt at the head of a database file; empty when the file is shorter or unreadable.
+QByteArray file_salt(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray salt = file.read(kSaltBytes);
+    return salt.size() == kSaltBytes ? salt : QByteArray();
+}
+
+// The raw key text for `salt` under `password`: the key SQLCipher would derive, then the salt.
+QByteArray derive_raw_key(const QByteArray& salt, const QByteArray& password) {
+    unsigned char key[kKeyBytes];
+    if (PKCS5_PBKDF2_HMAC(password.constData(), static_cast<int>(password.size()),
+                          reinterpret_cast<const unsigned char*>(salt.constData()),
+                          static_cast<int>(salt.size()), kKeyIterations, EVP_sha1(), kKeyBytes,
+                          key) != 1)
+        return {};
+    const QByteArray raw = "x'" +
+                           QByteArray(reinterpret_cast<const char*>(key), kKeyBytes).toHex() +
+                           salt.toHex() + "'";
+    return raw;
+}
+
+// The keys prepared so far, each by the salt and the password it is for.
+struct PreparedKeys {
+    std::mutex mutex;
+    std::map<QByteArray, std::shared_future<QByteArray>> keys;
+};
+
+PreparedKeys& prepared_keys() {
+    static PreparedKeys keys;
+    return keys;
+}
+
+QByteArray key_name(const QByteArray& salt, const QByteArray& password) {
+    return salt + '\0' + password;
+}
+
 }  // namespace
 
+void prepare_database_key(const QString& path, const QString& password) {
+    const QByteArray salt = file_salt(path);
+    if (salt.isEmpty() || password.isEmpty()) return;
+    const QByteArray pass = password.toUtf8();
+    PreparedKeys& prepared = prepared_keys();
+    const std::lock_guard<std::mutex> lock(prepared.mutex);
+    const QByteArray name = key_name(salt, pass);
+    if (prepared.keys.count(name)) return;
+    if (prepared.keys.size() >= kKeptKeys) prepared.keys.clear();
+    prepared.keys.emplace(name, std::async(std::launch::async, derive_raw_key, salt, pass).share());
+}
+
+QByteArray prepared_database_key(const QString& path, const QString& password) {
+    const QByteArray salt = file_salt(path);
+    if (salt.isEmpty() || password.isEmpty()) return {};
+    std::shared_future<QByteArray> key;
+    {
+        PreparedKeys& prepared = prepared_keys();
+        const std::lock_guard<std::mutex> lock(prepared.mutex);
+        const auto found = prepared.keys.find(key_name(salt, password.toUtf8()));
+        if (found == prepared.keys.end()) return {};
+        key = found->second;
+    }
+    return key.get();
+}
+
 namespace {
+
+// Opens `path` under the key prepared for it, and reads its schema: false (and no handle) when
+// none was prepared or it does not open the file.
+bool open_with_prepared_key(Handle& handle, const QString& path, const QString& password) {
+    const QByteArray raw = prepared_database_key(path, password);
+    if (raw.isEmpty()) return false;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &handle.db, SQLITE_OPEN_READWRITE,
+                        nullptr) == SQLITE_OK &&
+        sqlite3_key(handle.db, raw.constData(), static_cast<int>(raw.size())) == SQLITE_OK) {
+        sqlite3_busy_timeout(handle.db, kBusyTimeoutMs);
+        if (run(handle.db, "SELECT count(*) FROM sqlite_master")) return true;
+    }
+    sqlite3_close_v2(handle.db);
+    handle.db = nullptr;
+    return false;
+}
 
 // Copies the pages through the database: each page read (decrypted) under the read transaction
 // `from` holds, and written (encrypted again) into `to`.
@@ -210,8 +301,9 @@ FileCheck db_snapshot_copy(const QString& source, const QString& target, CheckDe
     // copy. A program that holds the file in rollback mode keeps it there; the copy then goes
     // through the database.
     Handle reader;
-    if (!open_keyed(reader, source, SQLITE_OPEN_READWRITE, password) ||
-        !run(reader.db, "SELECT count(*) FROM sqlite_master"))
+    if (!open_with_prepared_key(reader, source, password) &&
+        (!open_keyed(reader, source, SQLITE_OPEN_READWRITE, password) ||
+         !run(reader.db, "SELECT count(*) FROM sqlite_master")))
         return fail(error_of(reader.db));
     bool pinned = false;
     if (single_text(reader.db, "PRAGMA journal_mode=WAL") == QLatin1String("wal")) {

@@ -26,6 +26,19 @@ enum class FileCheck {
 // of the cost.
 enum class CheckDepth { Full, Pages };
 
+// Starts working out, on a thread of its own, the key a database file is read with under
+// `password` (SQLCipher derives it from the password and the file's salt, which takes a good
+// part of a small backup), so that a later db_snapshot_copy of the file opens it with the key as
+// it is. Nothing happens for a file that cannot be read.
+void prepare_database_key(const QString& path,
+                          const QString& password = QString::fromLatin1(kDatabasePassword));
+
+// The key prepared for the file at `path` as it is now, as a raw key ("x'…'" with the key and the
+// salt in hexadecimal), waiting for its preparation to end; empty when none was prepared for the
+// file's salt and `password`.
+QByteArray prepared_database_key(const QString& path,
+                                 const QString& password = QString::fromLatin1(kDatabasePassword));
+
 // Writes into `target` (created, or emptied in place) the database `source` as it stood at one
 // moment, and checks the copy to `depth`: Whole, Damaged (the copy fails the check: the source
 // was damaged already), or Unreadable when no copy could be made (`error` gets the database's
@@ -37,7 +50,8 @@ enum class CheckDepth { Full, Pages };
 // until the copy is done; should other programs keep the log from emptying, the pages are copied
 // through the database instead. The target is keyed with the same password, has no journal
 // beside it and is on the disk when this returns. Progress counts pages, then (total 0) tells the
-// check goes on. Whatever the outcome, the target may hold part of a copy: callers write to a
+// check goes on. A key prepared for the source (prepare_database_key) spares working it out
+// again; a prepared key that does not open the source is not used. Whatever the outcome, the target may hold part of a copy: callers write to a
 // name of their own and rename it into place only once it is Whole.
 FileCheck db_snapshot_copy(const QString& source, const QString& target, CheckDepth depth,
                            const DatabaseProgress& progress = {}, QString* error = nullptr,

@@ -247,6 +247,11 @@ AutomaticBackupOutcome backup_database(const platform::DatabaseProgress& progres
     return outcome;
 }
 
+void prepare_exit_backup() {
+    if (read_backup_settings().automatic == kTrue)
+        platform::prepare_database_key(main_database_path());
+}
+
 ManualBackupResult backup_main_database_to(const QString& target,
                                            const platform::DatabaseProgress& progress) {
     ManualBackupResult result;

@@ -67,6 +67,11 @@ struct AutomaticBackupOutcome {
 };
 AutomaticBackupOutcome backup_database(const platform::DatabaseProgress& progress = {});
 
+// Readies the exit backup of the database just opened when the settings make one at the exit:
+// the key its copy reads the file with is worked out on a thread of its own while the program
+// runs, not while the operator waits at the exit.
+void prepare_exit_backup();
+
 // How the window layer shows long work: it runs `work`, handing it where progress goes, and
 // whatever it showed meanwhile is gone when it returns.
 using ShowWhileWorking =

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "store/backup.h"
 #include "platform/query.h"
 
 // The schema statements below (indexes, triggers) are SQLite's own and go to it unchanged.
@@ -221,9 +222,12 @@ bool open_main_database() {
     if (platform::db_is_open(db)) close_main_database();
     // A file without the schema's version row (empty, or another database) is not ours: it is
     // refused as it is, never turned into an empty database.
-    return platform::db_open_database_file(db, main_database_path(),
-                                           QString::fromLatin1(platform::kDatabasePassword),
-                                           "SELECT 版本号 FROM 版本 LIMIT 1");
+    if (!platform::db_open_database_file(db, main_database_path(),
+                                         QString::fromLatin1(platform::kDatabasePassword),
+                                         "SELECT 版本号 FROM 版本 LIMIT 1"))
+        return false;
+    prepare_exit_backup();
+    return true;
 }
 
 void bind_main_record_sets() {

@@ -260,6 +260,34 @@ TEST_F(BackupTest, BackupIsTheCommittedDatabaseWhileAnotherProgramWrites) {
     }
 }
 
+// With the automatic backup on, opening the database works out its key meanwhile; the exit
+// backup opens the file with that key as it is, and its copy reads under the password.
+TEST_F(BackupTest, OpeningWithTheAutomaticBackupOnPreparesTheKeyTheExitBackupUses) {
+    const QString live = path("DATA/DATA.mdb");
+    write_settings("真", "0", "", "假");
+    ASSERT_TRUE(store::reopen_main_database());
+    const QByteArray key = platform::prepared_database_key(live);
+    ASSERT_FALSE(key.isEmpty());
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(live).constData(), &raw, SQLITE_OPEN_READONLY,
+                              nullptr),
+              SQLITE_OK);
+    sqlite3_key(raw, key.constData(), static_cast<int>(key.size()));
+    EXPECT_EQ(sqlite3_exec(raw, "SELECT count(*) FROM 收费员", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+
+    exec("insert into 收费员 (收费人员,密码,许可) values ('张三','x',1)");
+    ui.expect_box("数据备份成功 ！");
+    exit_backup();
+    const QString automatic = path("bak/2026年3月8日9时5分.mdb");
+    EXPECT_EQ(platform::db_check_file(automatic), platform::FileCheck::Whole);
+    platform::Connection copy;
+    ASSERT_TRUE(platform::db_open_access_file(copy, automatic));
+    EXPECT_EQ(platform::query_column(copy, "select 收费人员 from 收费员 where 收费人员='张三'"),
+              QStringList{"张三"});
+}
+
 // A backup that is not whole is no backup: a database already damaged copies its damage, the
 // check of the copy finds it, and neither the manual nor the automatic backup says "成功" or
 // leaves a file under the backup's name (a file that was there stays as it was). The manual
