@@ -309,6 +309,8 @@ CREATE INDEX 总收费_发票号 ON 总收费 (发票号) WHERE 发票号<>'';
 CREATE INDEX 总收费_预存扣款日期 ON 总收费 (收费日期, 标志, 户号, 收据号, 预存扣款) WHERE 预存扣款>0;
 -- The look-ups by card number start from the card's household, not from every bill.
 CREATE INDEX 用户信息表_磁卡号码 ON 用户信息表 (磁卡号码);
+-- A street's paid bills of a period: each household's paid bills of those days, not its whole history.
+CREATE INDEX 总收费_户号收费日期 ON 总收费 (户号, 收费日期) WHERE 收费标志=0;
 
 -- How many meter accounts each reader has, kept by the triggers below: the reading order of a
 -- new account and the end of a reader's walk need that count, and counting a reader who reads

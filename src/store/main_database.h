@@ -78,6 +78,9 @@ inline constexpr const char* kEverydayIndexes[] = {
     "WHERE 预存扣款>0",
     // The look-ups by card number start from the card's household, not from every bill.
     "CREATE INDEX IF NOT EXISTS 用户信息表_磁卡号码 ON 用户信息表 (磁卡号码)",
+    // A street's paid bills of a period: each household's paid bills of those days, not its whole
+    // history (a bill enters it when paid, so billing does not write it).
+    "CREATE INDEX IF NOT EXISTS 总收费_户号收费日期 ON 总收费 (户号, 收费日期) WHERE 收费标志=0",
 };
 
 // Indexes that one above makes redundant: the upgrade drops them once their replacement is there,

@@ -149,7 +149,7 @@ TEST_F(BillQueryPlans, StreetsAndPeriodsAreReadThroughTheirIndexes) {
         {"arrears of a street", charging::unpaid_query_statement(east),
          "INDEX 总收费_未收金额 (户号=?)"},
         {"paid in a street", charging::paid_query_statement(paid_east).statement,
-         "INDEX 总收费_户号收据号 (户号=?)"},
+         "INDEX 总收费_户号收费日期 (户号=?"},
         {"deductions of a month",
          charging::deduction_period_statement(QDate(2024, 3, 1), QDate(2024, 3, 31)),
          "INDEX 总收费_预存扣款日期 (收费日期>? AND 收费日期<?)"},
